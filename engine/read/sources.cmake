@@ -1,0 +1,3 @@
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ReadError.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReadWorkbook.cpp)
