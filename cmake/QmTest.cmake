@@ -8,7 +8,6 @@ function(qm_add_test name)
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qm_test_support)
     target_compile_definitions(${name} PRIVATE
-        QM_CORPUS_DIR="${QM_CORPUS_DIR}"
         QM_BINARY_DIR="${PROJECT_BINARY_DIR}"
         QM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
