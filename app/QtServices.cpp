@@ -1,0 +1,51 @@
+#include "app/QtServices.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+#include <chrono>
+
+namespace app {
+
+void QtMessageBoxes::MsgBox(QWidget* owner, const QString& text, MessageIcon icon) {
+    QMessageBox box(owner);
+    box.setWindowTitle(QStringLiteral("Quillmere"));
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (icon) {
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    box.exec();
+}
+
+void DesktopShell::ShellExecute(QWidget*, const QString&, const QString& file, int) {
+    // A web or mail address goes to its handler; anything else is a local file or folder.
+    const QUrl url(file);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"mailto")
+        QDesktopServices::openUrl(url);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void ClockRandom::Randomize() {
+    generator_.seed(static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+}
+
+double ClockRandom::Rnd() {
+    // Some library versions can round up to exactly 1; the naming rules need [0, 1).
+    const double r = std::generate_canonical<double, 53>(generator_);
+    return r < 1.0 ? r : 0.0;
+}
+
+} // namespace app

@@ -1,0 +1,33 @@
+// Quillmere: converts spreadsheet workbooks into web pages. It takes no arguments.
+
+#include "app/QtServices.h"
+#include "app/SharedState.h"
+#include "app/StateFiles.h"
+#include "app/form1.h"
+#include "automation/Factory.h"
+#include "dialogs/QtSystemDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
+
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    automation::HostFactory hosts(programFolder);
+    dialogs::QtSystemDialogs systemDialogs;
+    app::DesktopShell shell;
+    app::QtMessageBoxes messages;
+    app::ClockRandom random;
+    app::Services services{hosts,  systemDialogs, shell, messages, random, programFolder,
+                           app::stateFolder(programFolder)};
+
+    // The sheet table alone is as large as the program's whole state; keep it off the stack.
+    auto state = std::make_unique<app::SharedState>();
+    app::form1 window(*state, services);
+    if (!window.Form_Load())
+        return 1;
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+// An automation error: a number and a description a user can act on, as raised by the host or
+// by the client when the host cannot be reached.
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+namespace automation {
+
+class Error : public std::exception {
+public:
+    Error(int number, QString description)
+        : number_(number), description_(std::move(description)),
+          what_(description_.toStdString()) {}
+
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+    // Numbers the client itself raises.
+    static constexpr int CannotCreateObject = 429; // unknown ProgID, host missing or not starting
+    static constexpr int HostUnavailable = 462;    // host died, hung or answered nonsense
+    static constexpr int SubscriptOutOfRange = 9;  // an index beyond a fixed table's bounds
+
+private:
+    int number_;
+    QString description_;
+    std::string what_;
+};
+
+} // namespace automation

@@ -1,0 +1,30 @@
+#pragma once
+// CreateObject: the seam through which the program starts automation servers.
+
+#include "automation/Object.h"
+
+#include <QString>
+#include <chrono>
+
+namespace automation {
+
+class Factory {
+public:
+    virtual ~Factory() = default;
+    // A new instance of the server named by `progId`. Throws Error.
+    virtual Object CreateObject(const QString& progId) = 0;
+};
+
+// Starts quillmere-host from `programFolder` for the ProgID "Excel.Application".
+class HostFactory : public Factory {
+public:
+    explicit HostFactory(QString programFolder,
+                         std::chrono::milliseconds callTimeout = std::chrono::minutes(10));
+    Object CreateObject(const QString& progId) override;
+
+private:
+    QString programFolder_;
+    std::chrono::milliseconds callTimeout_;
+};
+
+} // namespace automation

@@ -1,0 +1,22 @@
+#include "automation/Factory.h"
+
+#include "automation/Error.h"
+#include "automation/HostProcess.h"
+
+#include <QDir>
+
+namespace automation {
+
+HostFactory::HostFactory(QString programFolder, std::chrono::milliseconds callTimeout)
+    : programFolder_(std::move(programFolder)), callTimeout_(callTimeout) {}
+
+Object HostFactory::CreateObject(const QString& progId) {
+    if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
+        throw Error(Error::CannotCreateObject,
+                    QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
+    auto host = std::make_shared<HostProcess>(
+        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), callTimeout_);
+    return Object(std::move(host), 1);
+}
+
+} // namespace automation

@@ -1,0 +1,142 @@
+#include "automation/HostProcess.h"
+
+#include "automation/Error.h"
+#include "automation/Protocol.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace automation {
+namespace {
+
+constexpr int startTimeoutMs = 10'000;
+constexpr int quitGraceMs = 2'000;
+// A reply line longer than this is not a reply of our host.
+constexpr qsizetype maxReplyBytes = 64 * 1024 * 1024;
+
+QString opName(Op op) {
+    switch (op) {
+    case Op::Get:
+        return QStringLiteral("get");
+    case Op::Set:
+        return QStringLiteral("set");
+    case Op::Call:
+        return QStringLiteral("call");
+    }
+    return QStringLiteral("call");
+}
+
+} // namespace
+
+HostProcess::HostProcess(const QString& executable, std::chrono::milliseconds callTimeout)
+    : process_(std::make_unique<QProcess>()), callTimeout_(callTimeout) {
+    const QFileInfo info(executable);
+    if (!info.exists() || !info.isExecutable())
+        throw Error(Error::CannotCreateObject,
+                    QStringLiteral("The spreadsheet host %1 is missing or cannot be run. "
+                                   "Reinstall Quillmere.")
+                        .arg(executable));
+    process_->setProcessChannelMode(QProcess::SeparateChannels);
+    // Diagnostics of the host are not the user's concern; they would fill a pipe nobody reads.
+    process_->setStandardErrorFile(QProcess::nullDevice());
+    process_->start(executable, {}, QIODevice::ReadWrite);
+    if (!process_->waitForStarted(startTimeoutMs))
+        throw Error(Error::CannotCreateObject,
+                    QStringLiteral("The spreadsheet host %1 could not be started: %2")
+                        .arg(executable, process_->errorString()));
+}
+
+HostProcess::~HostProcess() {
+    if (process_->state() == QProcess::NotRunning)
+        return;
+    process_->closeWriteChannel();
+    if (!process_->waitForFinished(broken_ ? 0 : quitGraceMs)) {
+        process_->kill();
+        process_->waitForFinished(quitGraceMs);
+    }
+}
+
+qint64 HostProcess::processId() const { return process_->processId(); }
+
+void HostProcess::fail(const QString& description) {
+    broken_ = true;
+    if (process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(quitGraceMs);
+    }
+    throw Error(Error::HostUnavailable, description);
+}
+
+QByteArray HostProcess::readReplyLine(const QString& member) {
+    QDeadlineTimer deadline(callTimeout_);
+    for (;;) {
+        const qsizetype newline = buffer_.indexOf('\n');
+        if (newline >= 0) {
+            QByteArray line = buffer_.left(newline);
+            buffer_.remove(0, newline + 1);
+            return line;
+        }
+        if (buffer_.size() > maxReplyBytes)
+            fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
+                                "understood, and was stopped.")
+                     .arg(member));
+        if (process_->state() == QProcess::NotRunning)
+            fail(QStringLiteral("The spreadsheet host stopped unexpectedly while working on %1.")
+                     .arg(member));
+        if (deadline.hasExpired())
+            fail(QStringLiteral("The spreadsheet host did not answer %1 within %2 seconds and "
+                                "was stopped.")
+                     .arg(member)
+                     .arg(callTimeout_.count() / 1000.0));
+        process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)));
+        buffer_ += process_->readAllStandardOutput();
+    }
+}
+
+QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVariantList& args,
+                             const QVariantMap& named) {
+    if (broken_ || process_->state() == QProcess::NotRunning)
+        throw Error(Error::HostUnavailable,
+                    QStringLiteral("The spreadsheet host is no longer running (%1).").arg(member));
+    const qint64 id = nextId_++;
+    QJsonArray jsonArgs;
+    for (const QVariant& arg : args)
+        jsonArgs.append(protocol::toJson(arg));
+    QJsonObject jsonNamed;
+    for (auto it = named.begin(); it != named.end(); ++it)
+        jsonNamed.insert(it.key(), protocol::toJson(it.value()));
+    const QJsonObject request{{"id", id},         {"object", handle},  {"op", opName(op)},
+                              {"member", member}, {"args", jsonArgs}, {"named", jsonNamed}};
+    QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
+    line.append('\n');
+    if (process_->write(line) != line.size())
+        fail(QStringLiteral("The spreadsheet host could not be reached (%1).").arg(member));
+    process_->waitForBytesWritten(static_cast<int>(callTimeout_.count()));
+
+    for (;;) {
+        const QByteArray replyLine = readReplyLine(member);
+        QJsonParseError parseError{};
+        const QJsonDocument document = QJsonDocument::fromJson(replyLine, &parseError);
+        if (parseError.error != QJsonParseError::NoError || !document.isObject())
+            fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
+                                "understood, and was stopped.")
+                     .arg(member));
+        const QJsonObject reply = document.object();
+        // A reply to an earlier call that timed out on our side cannot arrive: a timeout ends
+        // the host. Anything else with another id is a stray line and is skipped.
+        if (reply.value("id").toInteger(-1) != id)
+            continue;
+        if (reply.contains("error")) {
+            const QJsonObject error = reply.value("error").toObject();
+            throw Error(error.value("number").toInt(1004), error.value("description").toString());
+        }
+        if (reply.contains("object"))
+            return QVariant::fromValue(ObjectHandle{reply.value("object").toInt()});
+        return protocol::fromJson(reply.value("value"));
+    }
+}
+
+} // namespace automation

@@ -1,0 +1,37 @@
+#pragma once
+// One running quillmere-host and the JSON-lines conversation with it. Calls block without
+// running an event loop, so a caller's window takes no input while the host works.
+
+#include "automation/Dispatch.h"
+
+#include <QProcess>
+#include <QString>
+#include <chrono>
+#include <memory>
+
+namespace automation {
+
+class HostProcess : public Dispatch {
+public:
+    // Starts `executable`. Throws Error when it is missing or does not start.
+    HostProcess(const QString& executable, std::chrono::milliseconds callTimeout);
+    // Ends the host: closes its input, gives it a moment, then kills it.
+    ~HostProcess() override;
+
+    QVariant invoke(int handle, Op op, const QString& member, const QVariantList& args,
+                    const QVariantMap& named) override;
+
+    qint64 processId() const;
+
+private:
+    [[noreturn]] void fail(const QString& description);
+    QByteArray readReplyLine(const QString& member);
+
+    std::unique_ptr<QProcess> process_;
+    std::chrono::milliseconds callTimeout_;
+    qint64 nextId_ = 1;
+    QByteArray buffer_;
+    bool broken_ = false;
+};
+
+} // namespace automation

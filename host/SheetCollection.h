@@ -1,0 +1,35 @@
+#pragma once
+// Worksheets (worksheets only) and Sheets (every sheet, charts included) of a workbook, and
+// the sheet objects they hand out.
+
+#include "host/HostObject.h"
+
+#include "engine/model/Workbook.h"
+
+#include <vector>
+
+namespace host {
+
+class SheetCollection : public HostObject {
+public:
+    enum Kind { Worksheets, All };
+    SheetCollection(std::shared_ptr<const engine::Workbook> workbook, Kind kind);
+    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+
+private:
+    std::shared_ptr<const engine::Workbook> workbook_;
+    std::vector<std::size_t> members_; // indexes into workbook_->sheets
+};
+
+class SheetObject : public HostObject {
+public:
+    SheetObject(std::shared_ptr<const engine::Workbook> workbook, std::size_t index);
+    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+    void set(const QString& name, const QVariant& value) override;
+
+private:
+    std::shared_ptr<const engine::Workbook> workbook_;
+    std::size_t index_;
+};
+
+} // namespace host

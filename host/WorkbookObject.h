@@ -1,0 +1,31 @@
+#pragma once
+// One open workbook: its sheet collections, publishing and SaveAs.
+
+#include "host/HostObject.h"
+
+#include "engine/model/Workbook.h"
+
+#include <vector>
+
+namespace host {
+
+class PublishObjects;
+
+class WorkbookObject : public HostObject {
+public:
+    WorkbookObject(std::shared_ptr<engine::Workbook> workbook, QString path);
+    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+
+    void close();
+    bool closed() const { return !workbook_; }
+
+private:
+    const engine::Workbook& workbook() const;
+    void saveAs(const QVariantList& args, const QVariantMap& named);
+
+    std::shared_ptr<engine::Workbook> workbook_;
+    QString path_;
+    std::shared_ptr<PublishObjects> publishObjects_;
+};
+
+} // namespace host

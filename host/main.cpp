@@ -1,0 +1,54 @@
+// quillmere-host: the spreadsheet automation host. One JSON request per line on standard
+// input, one reply per line on standard output; it ends on Quit, at the end of its input, and
+// when the process that started it is gone.
+
+#include "host/Session.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// A request line longer than this is not from our client; it is answered with an error.
+constexpr std::size_t maxRequestBytes = 16 * 1024 * 1024;
+
+bool readLine(std::string& line) {
+    line.clear();
+    int c;
+    bool tooLong = false;
+    while ((c = std::getchar()) != EOF) {
+        if (c == '\n')
+            return !tooLong || (line = "{}", true);
+        if (line.size() < maxRequestBytes)
+            line.push_back(static_cast<char>(c));
+        else
+            tooLong = true;
+    }
+    return !line.empty();
+}
+
+} // namespace
+
+int main() {
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        return 1; // the parent went away before we could watch it
+
+    host::Session session;
+    std::string line;
+    while (readLine(line)) {
+        const QByteArray reply = session.handle(QByteArray::fromStdString(line));
+        std::fwrite(reply.constData(), 1, static_cast<std::size_t>(reply.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        if (session.finished())
+            break;
+    }
+    return 0;
+}

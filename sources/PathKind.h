@@ -1,0 +1,15 @@
+#pragma once
+// The program's one test of the file system before it acts on a path.
+
+#include <QString>
+
+namespace sources {
+
+enum PathKindResult { NothingUsable = 0, ExistingFolder = 1, ExistingFile = 2 };
+
+// 1 for an existing folder, 2 for an existing ordinary file, 0 for everything else: no such
+// path, an empty path, a path with wildcard characters, a hidden (dot) entry, a device or pipe,
+// or any failure of the test. Never reports anything and never fails.
+int PathKind(const QString& path);
+
+} // namespace sources
