@@ -39,7 +39,12 @@ QStringList readStateLines(const QString& path) {
         qsizetype length = end - start;
         if (length > 0 && bytes.at(start + length - 1) == '\r')
             --length;
-        lines.append(QString::fromUtf8(bytes.constData() + start, length));
+        // The decoder would drop a byte-order mark; it is content here, so "1" after a mark
+        // is not the setting "1".
+        const bool mark = start == 0 && bytes.startsWith("\xEF\xBB\xBF") && length >= 3;
+        QString line = mark ? QString(QChar(0xFEFF)) : QString();
+        line += QString::fromUtf8(bytes.constData() + start + (mark ? 3 : 0), length - (mark ? 3 : 0));
+        lines.append(line);
         start = end + 1;
     }
     return lines;

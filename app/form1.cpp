@@ -56,7 +56,7 @@ const Placement& placementOf(const QString& name) {
     return none;
 }
 
-QFont font(const char* family, double points) {
+QFont makeFont(const char* family, double points) {
     QFont result(QString::fromLatin1(family));
     result.setPointSizeF(points);
     return result;
@@ -80,7 +80,7 @@ form1::form1(SharedState& sharedState, Services& serviceBundle)
     setWindowIcon(themeIcon("x-office-spreadsheet", QStyle::SP_FileIcon));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(font("Arial", 8.25));
+    setFont(makeFont("Arial", 8.25));
     createControls();
     createMenus();
     connectHandlers();
@@ -100,7 +100,7 @@ void form1::createControls() {
         widget->setGeometry(twips(p.left), twips(p.top), twips(p.width), twips(p.height));
         widget->show();
     };
-    const QFont largeButtonFont = font("Arial", 9.75);
+    const QFont largeButtonFont = makeFont("Arial", 9.75);
     auto largeButton = [&](const char* name, const char* caption, const char* icon,
                            QStyle::StandardPixmap fallback) {
         auto* button = new QPushButton(QString::fromLatin1(caption), client);
@@ -132,7 +132,7 @@ void form1::createControls() {
     ListView1 = listView("ListView1", "Please Select the Excel File or Folder to Convert");
     ListView1->setIconSize(QSize(16, 16));
 
-    const QFont arrowFont = font("MS Sans Serif", 8.25);
+    const QFont arrowFont = makeFont("MS Sans Serif", 8.25);
     auto arrowButton = [&](const char* name, QStyle::StandardPixmap arrow, const char* icon) {
         auto* button = new QPushButton(client);
         button->setFont(arrowFont);
@@ -185,7 +185,7 @@ void form1::createControls() {
     ListView2 = listView("ListView2", "WorkBooks");
     ListView3 = listView("ListView3", "WorkSheets");
 
-    const QFont statusFont = font("Arial", 9);
+    const QFont statusFont = makeFont("Arial", 9);
     Label1 = label("Label1", QString());
     Label1->setFont(statusFont);
     Label7 = label("Label7", QStringLiteral("Select  output directory:"));

@@ -2,11 +2,17 @@
 include(GoogleTest)
 
 # qm_add_test(NAME SOURCES a.cpp [b.cpp] LIBS lib... [GUI])
-# GUI tests run on the offscreen platform with a private runtime folder.
+# GUI tests drive the real window on the offscreen platform with its seams replaced by doubles.
 function(qm_add_test name)
     cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main qm_test_support)
+    if(T_GUI)
+        # GUI tests get a QApplication on the offscreen platform and the window's doubles.
+        target_link_libraries(${name} PRIVATE ${T_LIBS} qm_gui_test_support qm_gui_test_main)
+    else()
+        target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+    endif()
+    target_link_libraries(${name} PRIVATE qm_test_support)
     target_compile_definitions(${name} PRIVATE
         QM_BINARY_DIR="${PROJECT_BINARY_DIR}"
         QM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

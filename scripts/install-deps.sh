@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs everything Quillmere needs to build, run and test on Debian 12 (run as root).
+set -euo pipefail
+packages=(
+    cmake ninja-build g++ clang pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    libzip-dev libexpat1-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-liberation fonts-wqy-microhei
+    xvfb xauth
+    python3 python3-html5lib python3-xlrd python3-openpyxl
+)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

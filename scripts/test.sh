@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds everything and runs the whole test suite: unit, GUI (on the
+# offscreen platform) and end-to-end tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-test -j "$jobs"
+
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen \
+    ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 300

@@ -1,0 +1,87 @@
+// The state files' line rules and the sheet table's bounds.
+
+#include "app/SheetTable.h"
+#include "app/StateFiles.h"
+#include "automation/Error.h"
+#include "tests/support/TestPaths.h"
+
+#include <QFile>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString write(const testing_support::ScratchDir& dir, const std::string& bytes) {
+    const auto path = dir / "state.txt";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return QString::fromStdString(path.string());
+}
+
+TEST(StateFiles, LineRules) {
+    testing_support::ScratchDir dir;
+    struct Row {
+        std::string bytes;
+        QStringList lines;
+    } rows[] = {
+        {"", {}},
+        {"a\r\nb\r\n", {"a", "b"}},            // a final terminator adds no line
+        {"a\r\n\r\nb", {"a", "", "b"}},        // an empty line in the middle is a value
+        {"a\nb\n", {"a", "b"}},                // LF alone too
+        {"1 \r\n0", {"1 ", "0"}},              // blanks are kept
+        {"\xEF\xBB\xBF" "1\r\n", {QString(QChar(0xFEFF)) + "1"}}, // a byte-order mark is content
+        {"caf\xC3\xA9\r\n", {QString::fromUtf8("caf\xC3\xA9")}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(app::readStateLines(write(dir, row.bytes)), row.lines);
+    EXPECT_EQ(app::readStateLines(QString::fromStdString((dir / "missing.txt").string())),
+              QStringList());
+    // Invalid UTF-8 is read, not rejected.
+    EXPECT_EQ(app::readStateLines(write(dir, "\xFF\xFE\r\nok")).size(), 2);
+}
+
+TEST(StateFiles, WritesCrLfAndKeepsTheOldFileWhenItCannotWrite) {
+    testing_support::ScratchDir dir;
+    const QString path = QString::fromStdString((dir / "EXCEL.txt").string());
+    ASSERT_TRUE(app::writeStateLines(path, {"a", "", "b"}));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("a\r\n\r\nb\r\n"));
+    file.close();
+    QString error;
+    EXPECT_FALSE(app::writeStateLines(QString::fromStdString((dir / "none" / "x.txt").string()),
+                                      {"a"}, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SheetTable, EveryCellStartsEmptyAndBoundsAreErrors) {
+    auto table = std::make_unique<app::SheetTable>();
+    EXPECT_EQ(table->at(500, 5000, 1), QString());
+    table->set(3, 2, 0, QStringLiteral("Sheet2"));
+    table->set(3, 2, 1, QStringLiteral("1"));
+    EXPECT_EQ(table->at(3, 2, 0), QStringLiteral("Sheet2"));
+    EXPECT_EQ(table->at(3, 1, 0), QString());
+    for (auto [column, row, plane] :
+         {std::tuple{501, 1, 0}, {-1, 1, 0}, {1, 5001, 0}, {1, -1, 0}, {1, 1, 2}}) {
+        EXPECT_THROW(table->at(column, row, plane), automation::Error);
+        try {
+            table->set(column, row, plane, QStringLiteral("x"));
+            FAIL();
+        } catch (const automation::Error& error) {
+            EXPECT_EQ(error.number(), 9);
+        }
+    }
+    table->clear();
+    EXPECT_EQ(table->at(3, 2, 0), QString());
+    EXPECT_EQ(table->allocatedRows(), 0u);
+}
+
+TEST(SheetTable, OnlyFilledRowsCostMemory) {
+    app::SheetTable table;
+    for (int row = 1; row <= 5000; ++row)
+        table.set(7, row, 0, QStringLiteral("Sheet%1").arg(row));
+    table.set(9, 4000, 1, QString()); // writing empty text allocates nothing
+    EXPECT_EQ(table.allocatedRows(), 5001u);
+    EXPECT_EQ(table.at(7, 5000, 0), QStringLiteral("Sheet5000"));
+}
+
+} // namespace
