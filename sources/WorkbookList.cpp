@@ -1,11 +1,77 @@
 #include "sources/WorkbookList.h"
 
 #include "app/form1.h"
+#include "sources/PathKind.h"
+#include "sources/WorkbookListing.h"
+
+#include <QFileInfo>
+#include <QTreeWidget>
 
 namespace sources {
+namespace {
 
-void LoadWorkbookList(app::form1&, const QString&) {}
-QString SelectedWorkbookPath(app::form1&) { return QString(); }
-QString WorkbookPathAt(app::form1&, std::int32_t) { return QString(); }
+QTreeWidgetItem* selectedItem(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QTreeWidgetItem* checkedItem(const QString& text) {
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Checked);
+    return item;
+}
+
+// The workbook named `name` of the source entry `entry`, or "" when there is none.
+QString workbookPath(const QString& entry, const QString& name) {
+    switch (PathKind(entry)) {
+    case ExistingFile:
+        return entry; // a file entry is its own workbook
+    case ExistingFolder: {
+        const QString candidate = JoinPath(entry, name);
+        return PathKind(candidate) == ExistingFile ? candidate : QString();
+    }
+    default:
+        return QString();
+    }
+}
+
+QString selectedSourceText(app::form1& form) {
+    const QTreeWidgetItem* entry = selectedItem(form.ListView1);
+    return entry ? entry->text(0) : QString();
+}
+
+} // namespace
+
+void LoadWorkbookList(app::form1& form, const QString& sourcePath) {
+    form.state.SheetTable.clear();
+    form.ListView2->clear();
+    QList<QTreeWidgetItem*> items;
+    if (PathKind(sourcePath) == ExistingFile) {
+        items.append(checkedItem(QFileInfo(sourcePath).fileName()));
+    } else {
+        for (const QString& name : ListWorkbookNames(sourcePath, MaxWorkbooks))
+            items.append(checkedItem(name));
+    }
+    form.ListView2->addTopLevelItems(items);
+    // The list selects its first item when items are added to it empty.
+    if (!items.isEmpty())
+        form.ListView2->setCurrentItem(items.first());
+    form.ListView2->repaint();
+    form.ListView2->setVisible(true);
+}
+
+QString SelectedWorkbookPath(app::form1& form) {
+    const QTreeWidgetItem* workbook = selectedItem(form.ListView2);
+    return workbookPath(selectedSourceText(form), workbook ? workbook->text(0) : QString());
+}
+
+QString WorkbookPathAt(app::form1& form, std::int32_t position) {
+    const int count = form.ListView2->topLevelItemCount();
+    const QString name = position >= 1 && position <= count
+                             ? form.ListView2->topLevelItem(position - 1)->text(0)
+                             : QString();
+    return workbookPath(selectedSourceText(form), name);
+}
 
 } // namespace sources
