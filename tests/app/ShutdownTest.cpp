@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <csignal>

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
