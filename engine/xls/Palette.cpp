@@ -3,7 +3,6 @@
 #include "engine/model/DefaultPalette.h"
 
 namespace engine::xls {
-namespace {} // namespace
 
 Palette::Palette() : rgb_(defaultPalette) {}
 
