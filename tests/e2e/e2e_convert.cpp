@@ -213,6 +213,28 @@ TEST(ConvertEndToEnd, StoredSheetChoicesAndSequenceNumbers) {
     EXPECT_EQ(unexpectedEntries(run.outRoot.path(), expected), QStringList());
 }
 
+// Sheet names of the fixture: 300 "L"s, "a|b", "ab", "../../escape", ".." and "x:y".
+TEST(ConvertEndToEnd, HostileSheetNamesStayInTheWorkbookFolder) {
+    REQUIRE_READING_HOST();
+    RealRun run;
+    fs::copy_file(fs::path(QM_SOURCE_DIR) / "tests/e2e/e2e_convert-hostile-sheet-names.xlsx",
+                  run.source / "hostile.xlsx");
+    run.list();
+    run.test.random.values = {0.5};
+    run.form->Command6_Click();
+    EXPECT_TRUE(run.texts().isEmpty()) << run.texts().join('\n').toStdString();
+    const QStringList expected = {"hostile/" + QString(200, u'L') + ".htm",
+                                  "hostile/ab.htm",
+                                  "hostile/ab_2.htm",
+                                  "hostile/....escape.htm",
+                                  "hostile/500001.htm",
+                                  "hostile/xy.htm"};
+    for (const QString& file : expected)
+        expectPage(run.outRoot / file.toStdString(), "htm");
+    EXPECT_EQ(unexpectedEntries(run.outRoot.path(), expected), QStringList());
+    EXPECT_FALSE(fs::exists(run.outRoot.path().parent_path() / "escape.htm"));
+}
+
 // Opt-in: QM_SMALL_FS names a folder on a small file system (a tmpfs of a few hundred
 // kilobytes, say), which the test fills before converting.
 TEST(ConvertEndToEnd, FullDiskReportsEveryWorkbookAndEndsNormally) {
