@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -493,6 +494,31 @@ TEST(ConvertRun, OutputDirectoryVanishingInTheMiddle) {
               QStringList({"Convert A file failed!", "Convert B file failed!"}));
     EXPECT_FALSE(fs::exists(run.outRoot.path()));
     EXPECT_EQ(run.test.shell.requests.size(), 1u);
+    run.expectIdle();
+}
+
+TEST(ConvertRun, OutputDirectoryTurningReadOnlyInTheMiddle) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    RunWindow run;
+    run.test.host.writeFiles = true;
+    run.book("A.xls", {"S1", "S2"});
+    run.book("B.xls", {"S"});
+    run.list();
+    run.test.host.onCall = [&](const QString& call) {
+        if (call == "Sheets(2)") {
+            fs::permissions(run.outRoot / "A", fs::perms::owner_read | fs::perms::owner_exec);
+            fs::permissions(run.outRoot.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        }
+    };
+    run.convert();
+    ASSERT_EQ(run.texts().size(), 3);
+    EXPECT_TRUE(run.texts()[0].startsWith("Cannot write"));
+    EXPECT_EQ(run.texts().mid(1),
+              QStringList({"Convert A file failed!", "Convert B file failed!"}));
+    // What was written before stays.
+    EXPECT_TRUE(fs::exists(run.outRoot / "A" / "S1.htm"));
+    EXPECT_EQ(run.tree(), QStringList({"A", "A/S1.htm"}));
     run.expectIdle();
 }
 
