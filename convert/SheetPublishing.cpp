@@ -64,7 +64,6 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                 const QString stem =
                     OutputFileName(options.fileNaming, job.itemText, name,
                                    context.state.FileSequenceNumber, context.random);
-                // An empty title is still a text, never a missing argument.
                 const QString title = PageTitle(options.pageTitle, job.itemText, name);
                 workbook.getObject(QStringLiteral("Sheets"), {position})
                     .call(QStringLiteral("Select"));
@@ -73,6 +72,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                 const automation::Object publishObjects =
                     workbook.getObject(QStringLiteral("PublishObjects"));
                 const bool adding = options.htmlType >= 0 && options.htmlType <= 2;
+                // An empty title goes as an empty text, never as a missing argument.
                 if (adding)
                     publishObjects.call(
                         QStringLiteral("Add"),
