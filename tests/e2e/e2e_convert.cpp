@@ -47,9 +47,7 @@ bool hostReadsWorkbooks() {
     return reads;
 }
 
-#define REQUIRE_READING_HOST()                                                                     \
-    if (!hostReadsWorkbooks())                                                                     \
-    GTEST_SKIP() << "the host built here does not read workbooks yet"
+#define REQUIRE_READING_HOST() ASSERT_TRUE(hostReadsWorkbooks()) << "the host cannot read a corpus workbook"
 
 // A window on the real host whose workbook list shows a scratch folder of corpus workbooks.
 struct RealRun {
