@@ -1,7 +1,9 @@
-// libFuzzer target: any bytes through the OOXML package reader end in a workbook or a ReadError.
+// libFuzzer target: any bytes through the OOXML package reader end in a workbook or a ReadError,
+// and a workbook is written as pages.
 
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
+#include "fuzz/WritePages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        engine::xlsx::readPackage(std::span<const std::uint8_t>(data, size));
+        fuzzing::writePages(engine::xlsx::readPackage(std::span<const std::uint8_t>(data, size)));
     } catch (const engine::ReadError&) {
     }
     return 0;
