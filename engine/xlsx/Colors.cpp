@@ -78,26 +78,6 @@ std::uint32_t fromHls(const Hls& hls) {
     return byte(r) << 16 | byte(g) << 8 | byte(b);
 }
 
-std::optional<std::uint32_t> parseHexColor(std::string_view text) {
-    // Six digits are RGB; eight are ARGB, whose alpha the application ignores.
-    if (text.size() != 6 && text.size() != 8)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return value & 0xFFFFFF;
-}
-
 } // namespace
 
 std::uint32_t applyTint(std::uint32_t rgb, double tint) {

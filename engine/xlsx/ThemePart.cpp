@@ -3,6 +3,7 @@
 #include "engine/read/Limits.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <optional>
@@ -14,25 +15,6 @@ namespace {
 constexpr std::array<std::string_view, 12> slotNames = {
     "dk1",     "lt1",     "dk2",     "lt2",     "accent1", "accent2",
     "accent3", "accent4", "accent5", "accent6", "hlink",   "folHlink"};
-
-std::optional<std::uint32_t> hexRgb(std::string_view text) {
-    if (text.size() != 6)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return value;
-}
 
 class ThemeHandler : public xml::Handler {
 public:
@@ -57,9 +39,9 @@ public:
             return;
         std::optional<std::uint32_t> rgb;
         if (local == "srgbClr")
-            rgb = hexRgb(attributes.value("val"));
+            rgb = parseHexColor(attributes.value("val"));
         else if (local == "sysClr")
-            rgb = hexRgb(attributes.value("lastClr"));
+            rgb = parseHexColor(attributes.value("lastClr"));
         if (rgb) {
             scheme_[static_cast<std::size_t>(slot_)] = *rgb;
             found_ = true;

@@ -18,16 +18,6 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The code unit of an escape "_xHHHH_" at `pos`, or -1 when there is none.
 long escapeAt(const std::string& text, std::size_t pos) {
     if (pos + 7 > text.size() || text[pos] != '_' ||
@@ -277,6 +267,29 @@ std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) 
     if (!text.empty() && text != "Z" && !(text.size() == 6 && (text[0] == '+' || text[0] == '-')))
         return std::nullopt;
     return days;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::uint32_t> parseHexColor(std::string_view text) {
+    if (text.size() != 6 && text.size() != 8)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : text) {
+        const int digit = hexDigit(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value & 0xFFFFFF;
 }
 
 } // namespace engine::xlsx

@@ -12,6 +12,12 @@
 
 namespace engine::xlsx {
 
+// The value of a hexadecimal digit, or -1 for any other character.
+int hexDigit(char c);
+
+// Six hex digits as RGB, or eight as ARGB whose alpha the application ignores; nullopt otherwise.
+std::optional<std::uint32_t> parseHexColor(std::string_view text);
+
 // "1"/"true" and "0"/"false" (both spellings occur); `fallback` for anything else or empty.
 bool parseBool(std::string_view text, bool fallback);
 
