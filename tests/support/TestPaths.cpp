@@ -6,9 +6,13 @@
 
 namespace testing_support {
 
-std::filesystem::path corpusDir() { return std::filesystem::path(QM_CORPUS_DIR); }
+std::filesystem::path corpusDir() {
+    return std::filesystem::path(QM_CORPUS_DIR);
+}
 
-std::filesystem::path corpusFile(const std::string& relative) { return corpusDir() / relative; }
+std::filesystem::path corpusFile(const std::string& relative) {
+    return corpusDir() / relative;
+}
 
 ScratchDir::ScratchDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qm-test-XXXXXX").string();

@@ -2,6 +2,7 @@
 // source projects' tests assert.
 
 #include "engine/read/ReadWorkbook.h"
+#include "tests/support/CorpusTables.h"
 #include "tests/support/TestPaths.h"
 
 #include <cmath>
@@ -14,22 +15,6 @@
 namespace {
 
 using testing_support::corpusFile;
-
-std::vector<std::vector<std::string>> readTsv(const std::string& name) {
-    std::ifstream in(corpusFile(name));
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields;
-        std::stringstream stream(line);
-        std::string field;
-        while (std::getline(stream, field, '\t'))
-            fields.push_back(field);
-        rows.push_back(fields);
-    }
-    return rows;
-}
 
 // A file is ours when it is a compound file or a raw BIFF stream named .xls.
 bool isBinaryWorkbook(const std::string& path) {
@@ -46,7 +31,7 @@ struct Manifest {
 
 std::vector<Manifest> binaryManifest() {
     std::vector<Manifest> rows;
-    for (const auto& f : readTsv("manifest.tsv"))
+    for (const auto& f : testing_support::readCorpusTable("manifest.tsv"))
         if (f.size() >= 3 && isBinaryWorkbook(f[0]))
             rows.push_back({f[0], f[1], f[2]});
     return rows;
@@ -181,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Manifest, XlsCorpus, ::testing::ValuesIn(binaryManifest
 TEST(XlsExpectations, EveryAssertedValueMatches) {
     std::map<std::string, engine::Workbook> books;
     int checked = 0;
-    for (const auto& row : readTsv("expectations.tsv")) {
+    for (const auto& row : testing_support::readCorpusTable("expectations.tsv")) {
         if (row.size() < 5 || !isBinaryWorkbook(row[0]))
             continue;
         const std::string& file = row[0];

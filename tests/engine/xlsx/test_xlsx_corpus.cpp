@@ -4,6 +4,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/xlsx/XlsxReader.h"
+#include "tests/support/CorpusTables.h"
 #include "tests/support/TestPaths.h"
 
 #include <algorithm>
@@ -17,22 +18,6 @@ using engine::ReadError;
 using testing_support::corpusFile;
 
 namespace {
-
-std::vector<std::vector<std::string>> readTsv(const std::string& name) {
-    std::ifstream in(corpusFile(name));
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields;
-        std::stringstream stream(line);
-        std::string field;
-        while (std::getline(stream, field, '\t'))
-            fields.push_back(field);
-        rows.push_back(fields);
-    }
-    return rows;
-}
 
 std::vector<std::uint8_t> fileBytes(const std::string& relative) {
     std::ifstream in(corpusFile(relative), std::ios::binary);
@@ -128,7 +113,7 @@ bool handledHere(const std::string& file) {
 
 TEST(XlsxCorpus, EveryZipFileOpensOrFailsAsTheManifestSays) {
     int opened = 0, refused = 0;
-    for (const auto& row : readTsv("manifest.tsv")) {
+    for (const auto& row : testing_support::readCorpusTable("manifest.tsv")) {
         const std::string& file = row.at(0);
         const std::string& format = row.at(1);
         const std::string& expected = row.at(2);
@@ -164,7 +149,7 @@ TEST(XlsxCorpus, EveryZipFileOpensOrFailsAsTheManifestSays) {
 TEST(XlsxCorpus, ExpectedValuesMatch) {
     std::map<std::string, engine::Workbook> books;
     int checked = 0;
-    for (const auto& row : readTsv("expectations.tsv")) {
+    for (const auto& row : testing_support::readCorpusTable("expectations.tsv")) {
         const std::string& file = row.at(0);
         if (file.rfind("xlsx/", 0) != 0)
             continue;
