@@ -20,7 +20,11 @@ void form1::Command10_Click() {
 }
 
 void form1::Command11_Click() {
-    const QString folder = Combo5->currentText() + u'/';
+    // An empty box names no folder; with the separator alone it would name the root.
+    const QString text = Combo5->currentText();
+    if (text.isEmpty())
+        return;
+    const QString folder = text + u'/';
     if (sources::PathKind(folder) == sources::ExistingFolder)
         services.shell.ShellExecute(this, QStringLiteral("open"), folder, SW_SHOW);
 }
