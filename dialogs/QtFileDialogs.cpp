@@ -56,10 +56,8 @@ std::optional<QString> QtSystemDialogs::openFile(QWidget* owner, const OpenReque
     dialog.setNameFilter(
         filterIgnoringCase(request.filterName + QStringLiteral(" (") + request.pattern + u')'));
     dialog.setDefaultSuffix(request.defaultExtension);
-    // The initial name arrives padded with blanks; the padding is no part of the name.
-    const QString initialFile = request.initialFile.trimmed();
-    if (!initialFile.isEmpty())
-        dialog.selectFile(initialFile);
+    if (!request.initialFile.isEmpty())
+        dialog.selectFile(request.initialFile);
     return firstSelected(dialog);
 }
 

@@ -52,7 +52,10 @@ protected:
     }
 
     void clear(int sheet) {
-        form->ListView3->topLevelItem(sheet - 1)->setCheckState(0, Qt::Unchecked);
+        QTreeWidgetItem* item = form->ListView3->topLevelItem(sheet - 1);
+        if (item == nullptr)
+            return ADD_FAILURE() << "no sheet " << sheet;
+        item->setCheckState(0, Qt::Unchecked);
     }
 
     automation::HostFactory host{QStringLiteral(QM_BINARY_DIR "/bin")};
