@@ -28,8 +28,11 @@ protected:
             QTreeWidgetItem* item = list_->itemAt(mouse->position().toPoint());
             if (item == nullptr || !CheckBoxRect(list_, item).contains(mouse->position().toPoint()))
                 return false;
-            item->setCheckState(0,
-                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            // A double click arrives as a press followed by this event: the press has already
+            // changed the mark.
+            if (event->type() == QEvent::MouseButtonPress)
+                item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked
+                                                                            : Qt::Checked);
             swallowing_ = true;
             return true;
         }

@@ -1,5 +1,4 @@
 #include "sources/PathKind.h"
-
 #include "tests/support/TestPaths.h"
 
 #include <QString>
@@ -11,9 +10,7 @@ namespace {
 
 using sources::PathKind;
 
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
+QString q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 TEST(PathKind, FilesFoldersAndNothing) {
     testing_support::ScratchDir dir;
@@ -31,8 +28,8 @@ TEST(PathKind, FilesFoldersAndNothing) {
         {QStringLiteral("/"), 1},
         {q(dir / "missing.xls"), 0},
         {QString(), 0},
-        {q(dir / "Book1.xls") + "/", 0}, // a file is not a folder
-        {q(dir.path()) + "/*.*", 0},     // wildcards never match, even when files do
+        {q(dir / "Book1.xls") + "/", 0},        // a file is not a folder
+        {q(dir.path()) + "/*.*", 0},           // wildcards never match, even when files do
         {q(dir.path()) + "/Book?.xls", 0},
     };
     for (const Row& row : rows)
