@@ -6,6 +6,7 @@
 #include "sources/WorkbookList.h"
 #include "tests/gui_support/Window.h"
 
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -354,6 +355,17 @@ TEST_F(Lists, MouseClicksOnItemsAndOnCheckBoxes) {
     EXPECT_EQ(texts(form->ListView3), QStringList({"Sheet1", "Sheet2", "Sheet3"}));
     QTest::mouseClick(workbooks->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_EQ(second->checkState(0), Qt::Checked);
+    // A double click is a click, a press, a double-click event and a release: two changes.
+    QTest::mouseClick(workbooks->viewport(), Qt::LeftButton, {}, box.center());
+    QTest::mousePress(workbooks->viewport(), Qt::LeftButton, {}, box.center());
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, box.center(),
+                            workbooks->viewport()->mapToGlobal(box.center()), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(workbooks->viewport(), &doubleClick);
+    QTest::mouseRelease(workbooks->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_EQ(second->checkState(0), Qt::Checked);
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(workbooks->currentItem(), workbooks->topLevelItem(0));
 
     // The item itself: selected, and its sheets shown.
     const QRect row = workbooks->visualItemRect(second);
