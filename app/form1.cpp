@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace app {
@@ -106,10 +107,12 @@ void form1::createControls() {
     const QFont largeButtonFont = makeFont("Arial", 9.75);
     auto largeButton = [&](const char* name, const char* caption, const char* icon,
                            QStyle::StandardPixmap fallback) {
-        auto* button = new QPushButton(QString::fromLatin1(caption), client);
+        auto* button = new QToolButton(client);
+        button->setText(QString::fromLatin1(caption));
         button->setFont(largeButtonFont);
         button->setIcon(themeIcon(icon, fallback));
-        button->setIconSize(QSize(24, 24));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         place(button, name);
         return button;
     };
@@ -239,8 +242,8 @@ void form1::createMenus() {
 }
 
 void form1::connectHandlers() {
-    auto onClick = [this](QPushButton* button, void (form1::*handler)()) {
-        connect(button, &QPushButton::clicked, this, handler);
+    auto onClick = [this](QAbstractButton* button, void (form1::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, handler);
     };
     onClick(Command1, &form1::Command1_Click);
     onClick(Command5, &form1::Command5_Click);

@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QToolButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -34,14 +35,14 @@ public:
     SharedState& state;
     Services& services;
 
-    // Top row.
-    QPushButton* Command1; // "Add Excel"
-    QPushButton* Command5; // "Add Folder"
-    QPushButton* Command2; // "Remove File"
-    QPushButton* Command6; // "Convert"
-    QPushButton* Command8; // "Help"
-    QPushButton* Command7; // "HomePage"
-    QPushButton* Command9; // "Exit"
+    // Top row: large buttons with their icon above the caption.
+    QToolButton* Command1; // "Add Excel"
+    QToolButton* Command5; // "Add Folder"
+    QToolButton* Command2; // "Remove File"
+    QToolButton* Command6; // "Convert"
+    QToolButton* Command8; // "Help"
+    QToolButton* Command7; // "HomePage"
+    QToolButton* Command9; // "Exit"
     // Source entries and their move buttons.
     QTreeWidget* ListView1;
     QPushButton* Command3; // up

@@ -13,3 +13,11 @@ runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen \
     ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 300
+
+# The engine once more under the address and undefined-behaviour sanitizers, with its fuzz
+# targets run for a minute each.
+CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQM_BUILD_GUI=OFF -DQM_BUILD_FUZZ=ON -DQM_SANITIZE=address,undefined
+cmake --build build-sanitize -j "$jobs"
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
+bash scripts/fuzz.sh build-sanitize 60

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>

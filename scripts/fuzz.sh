@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of a build for a bounded time, seeded from the real workbooks, with a
+# fixed seed so that a run is repeatable. Usage: scripts/fuzz.sh BUILD_DIR [SECONDS]
+set -euo pipefail
+build=${1:?build folder}
+seconds=${2:-60}
+corpus=$(cd "$(dirname "$0")/.." && pwd)/../shared/corpus
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+seeds_for() {
+    case "$1" in
+    *xlsx*) find "$corpus/xlsx" "$corpus/bad" -name '*.xls[xm]' ;;
+    *xls* | *cfb*) find "$corpus/xls" "$corpus/bad" -name '*.xls' ;;
+    *) ;;
+    esac
+}
+
+status=0
+for target in "$build"/bin/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    mkdir -p "$work/$name"
+    seeds_for "$name" | while read -r seed; do cp "$seed" "$work/$name/"; done
+    here=$(dirname "$0")/../fuzz/seeds/$name
+    [ -d "$here" ] && cp "$here"/* "$work/$name/" 2>/dev/null || true
+    echo "== $name for ${seconds}s"
+    if ! "$target" "$work/$name" -seed=1 -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len=1048576 -print_final_stats=1 \
+        -artifact_prefix="$work/$name-" 2>"$work/$name.log"; then
+        tail -n 40 "$work/$name.log"
+        echo "$name found a problem; the input is kept as $(ls "$work/$name-"* 2>/dev/null)"
+        cp "$work/$name-"* . 2>/dev/null || true
+        status=1
+    else
+        grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$work/$name.log" || true
+    fi
+done
+exit $status
