@@ -167,4 +167,18 @@ TEST_F(OutputDir, ViewOpensExistingFoldersOnly) {
     EXPECT_EQ(test.shell.requests[1].file, folder + "//");
 }
 
+TEST_F(OutputDir, HistorySavedAtExitIsNewestFirst) {
+    test.writeStateFile(QStringLiteral("set.txt"), {"0", "1"});
+    fill({"/old"}, 0);
+    for (int i = 0; i < 203; ++i)
+        browse(QStringLiteral("/pick/%1").arg(i));
+    test.form->Removeoutput_Click();            // the newest pick goes again
+    box->setEditText(QStringLiteral("/typed")); // typed text is no history
+    test.form->close();
+    const QList<QByteArray> lines = test.stateFileBytes(QStringLiteral("output.txt")).split('\n');
+    ASSERT_EQ(lines.size(), 202); // 201 lines and what follows the last line break
+    EXPECT_EQ(lines[0], QByteArray("/pick/201\r"));
+    EXPECT_EQ(lines[200], QByteArray("/pick/1\r"));
+}
+
 } // namespace

@@ -263,4 +263,18 @@ TEST_F(SourceCommands, MovesKeepIconsSelectionAndEverythingElse) {
     EXPECT_EQ(form->ListView1->topLevelItemCount(), 0);
 }
 
+TEST_F(SourceCommands, MovedOrderIsTheOrderSavedAtExit) {
+    test.writeStateFile(QStringLiteral("set.txt"), {"1", "0"});
+    restore({"/e1", "/e2", "/e3", "/e4", "/e5"}, {1, 1, 1, 1, 1});
+    selectSource(3);
+    form->Command3_Click();
+    selectSource(4);
+    form->Command4_Click();
+    selectSource(1);
+    form->Command2_Click();
+    form->close();
+    EXPECT_EQ(test.stateFileBytes(QStringLiteral("EXCEL.txt")),
+              QByteArray("/e3\r\n/e2\r\n/e5\r\n/e4\r\n"));
+}
+
 } // namespace
