@@ -19,11 +19,14 @@ constexpr int LastStoredRow = app::SheetTable::LastRow;
 
 const QString Checked = QStringLiteral("1");
 
-// A count as the 32-bit integer it is read as; a value outside that range is an overflow.
+// A count as the 32-bit integer it is read as: no number is a type mismatch, a number outside
+// that range an overflow.
 std::int32_t toInt32(const QVariant& value) {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
-    if (!ok || number < std::numeric_limits<std::int32_t>::min() ||
+    if (!ok)
+        throw automation::Error(13, QStringLiteral("Type mismatch"));
+    if (number < std::numeric_limits<std::int32_t>::min() ||
         number > std::numeric_limits<std::int32_t>::max())
         throw automation::Error(6, QStringLiteral("Overflow"));
     return static_cast<std::int32_t>(number);
