@@ -19,5 +19,10 @@ inline constexpr std::uint64_t maxCellsPerWorkbook = 50'000'000;
 inline constexpr std::size_t maxStrings = 20'000'000;
 inline constexpr std::size_t maxMerges = 1'000'000;
 inline constexpr std::size_t maxPictureBytes = 64u << 20;
+inline constexpr std::uint64_t maxPictureBytesPerWorkbook = 256u << 20; // all pictures' copies
+inline constexpr std::size_t maxTextBytes = 1u << 20;   // one string of a cell (UTF-8)
+inline constexpr std::size_t maxHyperlinks = 1'000'000; // per sheet
+// XML parts other than worksheets and shared strings (styles, relationships, drawings ...)
+inline constexpr std::uint64_t maxSmallPartBytes = 256ull << 20;
 
 } // namespace engine::limits

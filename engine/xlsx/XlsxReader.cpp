@@ -1,11 +1,120 @@
 #include "engine/xlsx/XlsxReader.h"
 
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/Colors.h"
+#include "engine/xlsx/Fonts.h"
+#include "engine/xlsx/Relationships.h"
+#include "engine/xlsx/SharedStrings.h"
+#include "engine/xlsx/StylesPart.h"
+#include "engine/xlsx/ThemePart.h"
+#include "engine/xlsx/WorkbookPart.h"
+#include "engine/xlsx/WorksheetPart.h"
+#include "engine/zip/ZipArchive.h"
 
 namespace engine::xlsx {
+namespace {
 
-Workbook readPackage(std::span<const std::uint8_t>) {
-    throw ReadError(ReadError::Kind::NotWorkbook, "OOXML workbooks are not supported yet");
+// Part names and relationship kinds (ECMA-376-2 §9.3 package relationships, ECMA-376-1 §12.3
+// SpreadsheetML parts).
+constexpr std::string_view conventionalWorkbook = "xl/workbook.xml";
+constexpr std::string_view officeDocumentKind = "officeDocument";
+
+[[noreturn]] void notWorkbook(std::string detail) {
+    throw ReadError(ReadError::Kind::NotWorkbook, std::move(detail));
+}
+
+[[noreturn]] void damaged(std::string detail) {
+    throw ReadError(ReadError::Kind::Damaged, std::move(detail));
+}
+
+std::string findWorkbookPart(const zip::ZipArchive& archive) {
+    if (archive.entryCount() == 0)
+        notWorkbook("the ZIP archive is empty");
+    const Relationships package = Relationships::read(archive, "");
+    if (const Relationship* main = package.firstOfKind(officeDocumentKind)) {
+        if (main->external || main->target.empty())
+            damaged("the package's main part '" + main->target + "' is not inside the package");
+        return main->target;
+    }
+    // Without package relationships, a workbook in its usual place is still recognisable.
+    if (!package.exists() && archive.contains(conventionalWorkbook))
+        return std::string(conventionalWorkbook);
+    notWorkbook("the package holds no workbook part");
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+SheetKind sheetKind(std::string_view relationshipType, const std::string& sheetName) {
+    const std::string_view kind = relationshipKind(relationshipType);
+    if (kind == "worksheet")
+        return SheetKind::Worksheet;
+    if (kind == "chartsheet")
+        return SheetKind::Chart;
+    if (kind == "dialogsheet")
+        return SheetKind::Dialog;
+    if (kind == "xlMacrosheet" || kind == "xlIntlMacrosheet")
+        return SheetKind::Macro;
+    damaged("sheet '" + sheetName + "' refers to a part of unknown type '" +
+            std::string(relationshipType) + "'");
+}
+
+} // namespace
+
+Workbook readPackage(std::span<const std::uint8_t> bytes) {
+    const zip::ZipArchive archive(bytes);
+    const std::string workbookPart = findWorkbookPart(archive);
+    // A binary workbook part (.xlsb) is a different format altogether.
+    if (endsWith(workbookPart, ".bin"))
+        notWorkbook("binary workbooks are not supported");
+    if (!archive.contains(workbookPart))
+        damaged("the workbook part '" + workbookPart + "' is missing");
+
+    const WorkbookInfo info = readWorkbookPart(archive, workbookPart);
+    const Relationships relationships = Relationships::read(archive, workbookPart);
+    if (!relationships.exists())
+        damaged("the workbook's relationships part '" + relationshipsPartOf(workbookPart) +
+                "' is missing");
+    if (info.sheets.empty())
+        damaged("the workbook part '" + workbookPart + "' lists no sheets");
+
+    Workbook workbook;
+    workbook.dateSystem = info.dateSystem;
+    Colors colors;
+    const auto internalPart = [&](std::string_view kind) -> const Relationship* {
+        const Relationship* found = relationships.firstOfKind(kind);
+        return found && !found->external && archive.contains(found->target) ? found : nullptr;
+    };
+    if (const Relationship* theme = internalPart("theme"))
+        readTheme(archive, theme->target, colors);
+    if (const Relationship* styles = internalPart("styles"))
+        readStyles(archive, styles->target, colors, workbook);
+    if (workbook.fonts.empty())
+        workbook.fonts.emplace_back();
+    FontTable fonts(workbook.fonts);
+    if (const Relationship* strings = internalPart("sharedStrings"))
+        readSharedStrings(archive, strings->target, colors, fonts, workbook);
+
+    SheetContext context{archive, colors, fonts, workbook};
+    workbook.sheets.reserve(info.sheets.size());
+    for (const SheetEntry& entry : info.sheets) {
+        const Relationship* target = relationships.byId(entry.relationshipId);
+        if (!target || target->external)
+            damaged("sheet '" + entry.name + "' refers to relationship '" + entry.relationshipId +
+                    "', which the workbook does not have");
+        Sheet& sheet = workbook.sheets.emplace_back();
+        sheet.name = entry.name;
+        sheet.visibility = entry.visibility;
+        sheet.kind = sheetKind(target->type, entry.name);
+        if (sheet.kind != SheetKind::Worksheet)
+            continue;
+        if (!archive.contains(target->target))
+            damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
+        readWorksheet(context, target->target, sheet);
+    }
+    workbook.finish();
+    return workbook;
 }
 
 } // namespace engine::xlsx

@@ -1,0 +1,281 @@
+#include "engine/web/Css.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace engine::web {
+namespace {
+
+constexpr std::uint32_t black = 0x000000;
+constexpr std::uint32_t white = 0xFFFFFF;
+
+struct Fallback {
+    std::string_view family;
+    std::string_view alternatives;
+};
+
+// Fonts of the usual office installations and the freely available fonts that share their
+// metrics, so that column widths and line breaks come out alike.
+constexpr std::array<Fallback, 8> fallbacks = {{
+    {"calibri", "Carlito,sans-serif"},
+    {"cambria", "Caladea,serif"},
+    {"arial", "'Liberation Sans',Arimo,sans-serif"},
+    {"helvetica", "'Liberation Sans',Arimo,sans-serif"},
+    {"times new roman", "'Liberation Serif',Tinos,serif"},
+    {"courier new", "'Liberation Mono',Cousine,monospace"},
+    {"arial narrow", "'Liberation Sans Narrow',sans-serif"},
+    {"ms sans serif", "'Liberation Sans',sans-serif"},
+}};
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::uint32_t mix(std::uint32_t a, std::uint32_t b, double share) {
+    std::uint32_t result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        double ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+        auto channel = static_cast<std::uint32_t>(std::lround(ca * share + cb * (1 - share)));
+        result |= std::min<std::uint32_t>(channel, 255) << shift;
+    }
+    return result;
+}
+
+// How much of a pattern's area its foreground colour covers.
+double patternShare(FillPattern pattern) {
+    switch (pattern) {
+    case FillPattern::Solid:
+        return 1.0;
+    case FillPattern::DarkGray:
+        return 0.75;
+    case FillPattern::MediumGray:
+        return 0.5;
+    case FillPattern::LightGray:
+        return 0.25;
+    case FillPattern::Gray125:
+        return 0.125;
+    case FillPattern::Gray0625:
+        return 0.0625;
+    case FillPattern::DarkHorizontal:
+    case FillPattern::DarkVertical:
+    case FillPattern::DarkDown:
+    case FillPattern::DarkUp:
+    case FillPattern::DarkGrid:
+    case FillPattern::DarkTrellis:
+        return 0.5;
+    default:
+        return 0.25;
+    }
+}
+
+const char* borderCss(BorderStyle style) {
+    switch (style) {
+    case BorderStyle::None:
+        return nullptr;
+    case BorderStyle::Thin:
+        return "1px solid";
+    case BorderStyle::Medium:
+        return "2px solid";
+    case BorderStyle::Thick:
+        return "3px solid";
+    case BorderStyle::Double:
+        return "3px double";
+    case BorderStyle::Hair:
+        return "1px dotted";
+    case BorderStyle::Dotted:
+        return "1px dotted";
+    case BorderStyle::Dashed:
+        return "1px dashed";
+    case BorderStyle::DashDot:
+        return "1px dashed";
+    case BorderStyle::DashDotDot:
+        return "1px dashed";
+    case BorderStyle::MediumDashed:
+        return "2px dashed";
+    case BorderStyle::MediumDashDot:
+        return "2px dashed";
+    case BorderStyle::MediumDashDotDot:
+        return "2px dashed";
+    case BorderStyle::SlantDashDot:
+        return "2px dashed";
+    }
+    return nullptr;
+}
+
+void appendNumber(std::string& out, double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    out += buffer;
+}
+
+} // namespace
+
+std::string cssColor(std::uint32_t rgb) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out = "#";
+    for (int shift = 20; shift >= 0; shift -= 4)
+        out += hex[(rgb >> shift) & 0xF];
+    return out;
+}
+
+std::string cssFontFamily(std::string_view name) {
+    std::string clean;
+    for (char c : name) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '_' || c == '.')
+            clean += c;
+    }
+    while (!clean.empty() && clean.back() == ' ')
+        clean.pop_back();
+    while (!clean.empty() && clean.front() == ' ')
+        clean.erase(0, 1);
+    if (clean.size() > 64)
+        clean.resize(64);
+    while (!clean.empty() && (static_cast<unsigned char>(clean.back()) & 0x80))
+        clean.pop_back();
+    if (clean.empty())
+        return "sans-serif";
+    std::string key = lowered(clean);
+    for (const auto& fallback : fallbacks)
+        if (key == fallback.family)
+            return "'" + clean + "'," + std::string(fallback.alternatives);
+    return "'" + clean + "',sans-serif";
+}
+
+void appendFontCss(std::string& out, const Font& font, bool withScript) {
+    out += "font-family:";
+    out += cssFontFamily(font.name);
+    out += ";font-size:";
+    double size = std::isfinite(font.size) ? std::clamp(font.size, 1.0, 409.0) : 11.0;
+    appendNumber(out, size);
+    out += "pt;";
+    out += font.bold ? "font-weight:700;" : "font-weight:400;";
+    out += font.italic ? "font-style:italic;" : "font-style:normal;";
+    bool underline = font.underline != Underline::None;
+    if (underline || font.strike) {
+        out += "text-decoration:";
+        if (underline)
+            out += "underline ";
+        if (font.strike)
+            out += "line-through ";
+        if (font.underline == Underline::Double || font.underline == Underline::DoubleAccounting)
+            out += "double";
+        else
+            out += "solid";
+        out += ';';
+    } else {
+        out += "text-decoration:none;";
+    }
+    out += "color:";
+    out += cssColor(font.color.automatic ? black : font.color.rgb);
+    out += ';';
+    if (withScript && font.script != Script::Baseline)
+        out += font.script == Script::Superscript ? "vertical-align:super;font-size:smaller;"
+                                                  : "vertical-align:sub;font-size:smaller;";
+}
+
+void appendFillCss(std::string& out, const Fill& fill) {
+    if (fill.pattern == FillPattern::None)
+        return;
+    std::uint32_t foreground = fill.foreground.automatic ? black : fill.foreground.rgb;
+    std::uint32_t background = fill.background.automatic ? white : fill.background.rgb;
+    std::uint32_t shown = fill.pattern == FillPattern::Solid
+                              ? foreground
+                              : mix(foreground, background, patternShare(fill.pattern));
+    out += "background-color:";
+    out += cssColor(shown);
+    out += ';';
+}
+
+void appendBorderCss(std::string& out, const Border& border) {
+    auto side = [&](const char* name, const BorderSide& value) {
+        const char* css = borderCss(value.style);
+        if (!css)
+            return;
+        out += "border-";
+        out += name;
+        out += ':';
+        out += css;
+        out += ' ';
+        out += cssColor(value.color.automatic ? black : value.color.rgb);
+        out += ';';
+    };
+    side("left", border.left);
+    side("right", border.right);
+    side("top", border.top);
+    side("bottom", border.bottom);
+}
+
+void appendAlignmentCss(std::string& out, const Alignment& alignment) {
+    switch (alignment.horizontal) {
+    case HAlign::General:
+        break;
+    case HAlign::Left:
+    case HAlign::Fill:
+        out += "text-align:left;";
+        break;
+    case HAlign::Center:
+    case HAlign::CenterAcrossSelection:
+        out += "text-align:center;";
+        break;
+    case HAlign::Right:
+        out += "text-align:right;";
+        break;
+    case HAlign::Justify:
+    case HAlign::Distributed:
+        out += "text-align:justify;";
+        break;
+    }
+    switch (alignment.vertical) {
+    case VAlign::Top:
+        out += "vertical-align:top;";
+        break;
+    case VAlign::Center:
+    case VAlign::Justify:
+    case VAlign::Distributed:
+        out += "vertical-align:middle;";
+        break;
+    case VAlign::Bottom:
+        break;
+    }
+    if (alignment.wrap)
+        out += "white-space:pre-wrap;overflow-wrap:break-word;";
+    if (alignment.indent > 0) {
+        int pixels = std::min<int>(alignment.indent, 250) * 3 * 7;
+        out += (alignment.horizontal == HAlign::Right ? "padding-right:" : "padding-left:") +
+               std::to_string(pixels + 2) + "px;";
+    }
+}
+
+bool isVisibleBlank(const Workbook& workbook, const CellFormat& format) {
+    if (format.fill < workbook.fills.size() &&
+        workbook.fills[format.fill].pattern != FillPattern::None)
+        return true;
+    if (format.border < workbook.borders.size()) {
+        const Border& border = workbook.borders[format.border];
+        return border.left.style != BorderStyle::None || border.right.style != BorderStyle::None ||
+               border.top.style != BorderStyle::None || border.bottom.style != BorderStyle::None;
+    }
+    return false;
+}
+
+int columnPixels(double widthCharacters) {
+    if (!std::isfinite(widthCharacters) || widthCharacters <= 0)
+        return 0;
+    return static_cast<int>(std::lround(std::min(widthCharacters, 255.0 + 1) * 7.0));
+}
+
+int rowPixels(double heightPoints) {
+    if (!std::isfinite(heightPoints) || heightPoints <= 0)
+        return 0;
+    return static_cast<int>(std::lround(std::min(heightPoints, 409.5) * 96.0 / 72.0));
+}
+
+} // namespace engine::web

@@ -1,0 +1,71 @@
+#include "engine/web/ImageSize.h"
+
+#include <cstring>
+
+namespace engine::web {
+namespace {
+
+constexpr std::uint32_t maxSide = 1u << 16;
+
+std::uint32_t bigEndian(std::span<const std::uint8_t> b, std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | b[at + static_cast<std::size_t>(i)];
+    return value;
+}
+
+std::uint32_t littleEndian(std::span<const std::uint8_t> b, std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | b[at + static_cast<std::size_t>(i)];
+    return value;
+}
+
+std::optional<PixelSize> checked(std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0 || width > maxSide || height > maxSide)
+        return std::nullopt;
+    return PixelSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+std::optional<PixelSize> jpegSize(std::span<const std::uint8_t> b) {
+    std::size_t at = 2;
+    while (at + 9 < b.size()) {
+        if (b[at] != 0xFF)
+            return std::nullopt;
+        std::uint8_t marker = b[at + 1];
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        std::uint32_t length = bigEndian(b, at + 2, 2);
+        // Start-of-frame markers carry the size; C4, C8 and CC are other tables.
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return checked(bigEndian(b, at + 7, 2), bigEndian(b, at + 5, 2));
+        if (length < 2)
+            return std::nullopt;
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<PixelSize> imageSize(std::span<const std::uint8_t> b) {
+    static constexpr std::uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (b.size() >= 24 && std::memcmp(b.data(), png, 8) == 0)
+        return checked(bigEndian(b, 16, 4), bigEndian(b, 20, 4));
+    if (b.size() >= 10 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F')
+        return checked(littleEndian(b, 6, 2), littleEndian(b, 8, 2));
+    if (b.size() >= 4 && b[0] == 0xFF && b[1] == 0xD8)
+        return jpegSize(b);
+    if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
+        // Bottom-up bitmaps have a positive height, top-down ones a negative one.
+        auto height = static_cast<std::int32_t>(littleEndian(b, 22, 4));
+        return checked(
+            littleEndian(b, 18, 4),
+            static_cast<std::uint32_t>(height < 0 ? -static_cast<std::int64_t>(height) : height));
+    }
+    return std::nullopt;
+}
+
+} // namespace engine::web

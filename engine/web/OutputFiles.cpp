@@ -1,0 +1,156 @@
+#include "engine/web/OutputFiles.h"
+
+#include "engine/read/Limits.h"
+#include "engine/web/HtmlText.h"
+#include "engine/web/Mime.h"
+#include "engine/web/Publish.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace engine::web {
+namespace {
+
+// Fixed, so that the same workbook always gives the same bytes. "=_" can never occur in a
+// quoted-printable or base64 body, so the boundary cannot collide with content.
+constexpr const char* boundary = "----=_QuillmerePart_000";
+
+struct PagePicture {
+    std::size_t sheet;
+    std::size_t index;
+    std::string name;
+    const Picture* picture;
+};
+
+const char* extensionOf(const std::string& mimeType) {
+    if (mimeType == "image/png")
+        return "png";
+    if (mimeType == "image/jpeg")
+        return "jpg";
+    if (mimeType == "image/gif")
+        return "gif";
+    if (mimeType == "image/bmp")
+        return "bmp";
+    if (mimeType == "image/webp")
+        return "webp";
+    // Other kinds (metafiles, SVG that could carry script) are not shown by browsers or not safe.
+    return nullptr;
+}
+
+std::vector<PagePicture> collectPictures(const Workbook& workbook,
+                                         const std::vector<std::size_t>& sheets) {
+    std::vector<PagePicture> pictures;
+    for (std::size_t sheet : sheets) {
+        const auto& list = workbook.sheets[sheet].pictures;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const Picture& picture = list[i];
+            const char* extension = extensionOf(picture.mimeType);
+            if (!extension || picture.data.empty() || picture.data.size() > limits::maxPictureBytes)
+                continue;
+            char name[32];
+            std::snprintf(name, sizeof name, "image%03zu.%s", pictures.size() + 1, extension);
+            pictures.push_back(PagePicture{sheet, i, name, &picture});
+        }
+    }
+    std::sort(pictures.begin(), pictures.end(), [](const PagePicture& a, const PagePicture& b) {
+        return std::make_pair(a.sheet, a.index) < std::make_pair(b.sheet, b.index);
+    });
+    return pictures;
+}
+
+// Pictures are collected sheet by sheet in order, so they can be found by binary search.
+const PagePicture* findPicture(const std::vector<PagePicture>& pictures, std::size_t sheet,
+                               std::size_t index) {
+    auto it =
+        std::lower_bound(pictures.begin(), pictures.end(), std::make_pair(sheet, index),
+                         [](const PagePicture& p, const std::pair<std::size_t, std::size_t>& k) {
+                             return std::make_pair(p.sheet, p.index) < k;
+                         });
+    return it != pictures.end() && it->sheet == sheet && it->index == index ? &*it : nullptr;
+}
+
+std::string contentId(const PagePicture& picture) {
+    return picture.name + "@quillmere";
+}
+
+} // namespace
+
+bool isArchivePath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension == ".mht" || extension == ".mhtml";
+}
+
+void writeWebPageFile(const Workbook& workbook, PageContent content, const std::string& path) {
+    std::filesystem::path page(path);
+    std::vector<PagePicture> pictures = collectPictures(workbook, content.sheets);
+    // The page's own file is opened first: a folder that is missing or read-only fails here,
+    // before anything is written beside it.
+    FileSink sink(path);
+    if (!pictures.empty()) {
+        const std::string folderName = page.stem().string() + "_files";
+        const std::filesystem::path folder = page.parent_path() / folderName;
+        std::error_code error;
+        std::filesystem::create_directory(folder, error);
+        if (error || !std::filesystem::is_directory(folder))
+            throw WriteError("Cannot create the folder \"" + folder.string() + "\"" +
+                             (error ? ": " + error.message() : std::string()) + ".");
+        for (const PagePicture& picture : pictures) {
+            FileSink file((folder / picture.name).string());
+            const auto& data = picture.picture->data;
+            file.write(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+            file.commit();
+        }
+        const std::string prefix = percentEncode(folderName) + "/";
+        content.pictureSource = [&pictures, prefix](std::size_t sheet, std::size_t index) {
+            const PagePicture* found = findPicture(pictures, sheet, index);
+            return found ? prefix + found->name : std::string();
+        };
+    } else {
+        content.pictureSource = nullptr;
+    }
+    writePage(sink, workbook, content);
+    sink.commit();
+}
+
+void writeArchiveFile(const Workbook& workbook, PageContent content, const std::string& path) {
+    std::vector<PagePicture> pictures = collectPictures(workbook, content.sheets);
+    content.pictureSource = [&pictures](std::size_t sheet, std::size_t index) {
+        const PagePicture* found = findPicture(pictures, sheet, index);
+        return found ? "cid:" + contentId(*found) : std::string();
+    };
+    const std::string pageName =
+        percentEncode(std::filesystem::path(path).stem().string()) + ".htm";
+    FileSink sink(path);
+    sink.write(std::string("MIME-Version: 1.0\r\n"
+                           "Content-Type: multipart/related; boundary=\"") +
+               boundary +
+               "\"; type=\"text/html\"\r\n"
+               "\r\n"
+               "This is a multi-part message in MIME format.\r\n"
+               "\r\n--" +
+               boundary +
+               "\r\n"
+               "Content-Type: text/html; charset=\"utf-8\"\r\n"
+               "Content-Transfer-Encoding: quoted-printable\r\n"
+               "Content-Location: file:///" +
+               pageName + "\r\n\r\n");
+    QuotedPrintableSink body(sink);
+    writePage(body, workbook, content);
+    body.finish();
+    for (const PagePicture& picture : pictures) {
+        sink.write(std::string("\r\n--") + boundary +
+                   "\r\nContent-Type: " + picture.picture->mimeType +
+                   "\r\nContent-Transfer-Encoding: base64\r\nContent-ID: <" + contentId(picture) +
+                   ">\r\n\r\n");
+        writeBase64(sink, picture.picture->data);
+    }
+    sink.write(std::string("\r\n--") + boundary + "--\r\n");
+    sink.commit();
+}
+
+} // namespace engine::web

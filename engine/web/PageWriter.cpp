@@ -1,0 +1,78 @@
+#include "engine/web/PageWriter.h"
+
+#include "engine/numfmt/CellText.h"
+#include "engine/web/Css.h"
+#include "engine/web/HtmlText.h"
+#include "engine/web/SheetWriter.h"
+#include "engine/web/StyleSheet.h"
+
+namespace engine::web {
+namespace {
+
+// Titles and names are cut to a sane length: a page title never needs more.
+constexpr std::size_t maxTitleBytes = 4096;
+
+std::string sectionId(std::size_t sheet) {
+    return "sheet" + std::to_string(sheet);
+}
+
+} // namespace
+
+void writePage(Sink& sink, const Workbook& workbook, const PageContent& content) {
+    numfmt::CellTextFormatter formatter(workbook);
+    StyleSheet styles(workbook, formatter);
+    PageLinks links;
+    links.pictureSource = content.pictureSource;
+    for (std::size_t index : content.sheets) {
+        styles.addSheet(workbook.sheets[index]);
+        links.sheetIds.emplace(lowerSheetName(workbook.sheets[index].name), sectionId(index));
+    }
+
+    std::string out;
+    out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"generator\" content=\"Quillmere\">\n<title>";
+    appendEscaped(out, utf8Prefix(content.title, maxTitleBytes));
+    out += "</title>\n<style>\nbody{margin:8px;background:#FFFFFF;color:#000000;"
+           "font-family:";
+    out += cssFontFamily(workbook.fonts.front().name);
+    out += "}\nh1{font-size:16pt;margin:0 0 10px}\nh2{font-size:13pt;margin:18px 0 6px}\n"
+           "nav.tabs{margin:0 0 10px;border-bottom:1px solid #A0A0A0}\n"
+           "nav.tabs a{display:inline-block;padding:3px 12px;margin-right:2px;"
+           "border:1px solid #A0A0A0;border-bottom:none;background:#F2F2F2;color:#000000;"
+           "text-decoration:none}\n"
+           "div.sheet{position:relative}\n";
+    styles.write(out);
+    out += "</style>\n</head>\n<body>\n";
+    if (content.heading) {
+        out += "<h1>";
+        appendEscaped(out, utf8Prefix(content.title, maxTitleBytes));
+        out += "</h1>\n";
+    }
+    if (content.sheetTabs && !content.sheets.empty()) {
+        out += "<nav class=\"tabs\">";
+        for (std::size_t index : content.sheets) {
+            out += "<a href=\"#" + sectionId(index) + "\">";
+            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, maxTitleBytes));
+            out += "</a>";
+        }
+        out += "</nav>\n";
+    }
+    sink.write(out);
+
+    SheetWriter writer(workbook, formatter, styles, links);
+    for (std::size_t index : content.sheets) {
+        if (content.sheetTabs) {
+            out = "<section id=\"" + sectionId(index) + "\">\n<h2>";
+            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, maxTitleBytes));
+            out += "</h2>\n";
+            sink.write(out);
+            writer.write(sink, index, "grid" + std::to_string(index));
+            sink.write("</section>\n");
+        } else {
+            writer.write(sink, index, sectionId(index));
+        }
+    }
+    sink.write("</body>\n</html>\n");
+}
+
+} // namespace engine::web

@@ -1,0 +1,530 @@
+#include "engine/web/SheetWriter.h"
+
+#include "engine/web/Css.h"
+#include "engine/web/HtmlText.h"
+#include "engine/web/ImageSize.h"
+#include "engine/web/SafeLink.h"
+#include "engine/web/SheetLayout.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace engine::web {
+namespace {
+
+constexpr std::size_t flushBytes = 1u << 16;
+// Hyperlinks over large areas are spread over at most this many cells in all; beyond it
+// only the top-left cell of an area carries the link.
+constexpr std::size_t hyperlinkCellBudget = 1u << 20;
+
+std::uint64_t key(std::uint32_t row, std::uint16_t col) {
+    return (static_cast<std::uint64_t>(row) << 16) | col;
+}
+
+void appendInt(std::string& out, long long value) {
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+int pointsToPixels(double points) {
+    if (!std::isfinite(points))
+        return 0;
+    return static_cast<int>(std::lround(std::clamp(points, -1e6, 1e6) * 96.0 / 72.0));
+}
+
+const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
+    auto it = std::lower_bound(
+        sheet.cells.begin(), sheet.cells.end(), key(row, col),
+        [](const Cell& cell, std::uint64_t k) { return key(cell.row, cell.col) < k; });
+    return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
+}
+
+} // namespace
+
+std::string lowerSheetName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+struct SheetWriter::Block {
+    enum Kind { Cover, Merge, Content, Blank } kind;
+    std::uint16_t firstCol, lastCol;
+    const Cell* cell;
+    const MergeSpan* merge;
+};
+
+SheetWriter::SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
+                         const StyleSheet& styles, const PageLinks& links)
+    : workbook_(workbook), formatter_(formatter), styles_(styles), links_(links) {}
+
+void SheetWriter::flushIfLarge(Sink& sink) {
+    if (out_.size() >= flushBytes) {
+        sink.write(out_);
+        out_.clear();
+    }
+}
+
+void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& id) {
+    const Sheet& sheet = workbook_.sheets.at(sheetIndex);
+    SheetLayout layout(workbook_, sheet);
+    out_.clear();
+    // Pictures float over the grid; the section is made tall and wide enough to hold them,
+    // so that what follows on the page does not run into them.
+    std::vector<Placed> pictures = placePictures(sheetIndex, sheet, layout);
+    int right = 0, bottom = 0;
+    for (const Placed& picture : pictures) {
+        right = std::max(right, picture.left + picture.width);
+        bottom = std::max(bottom, picture.top + picture.height);
+    }
+    out_ += "<div class=\"sheet\" id=\"" + id + "\"";
+    if (right > 0 && bottom > 0) {
+        out_ += " style=\"min-width:";
+        appendInt(out_, right);
+        out_ += "px;min-height:";
+        appendInt(out_, bottom);
+        out_ += "px\"";
+    }
+    out_ += ">\n";
+    if (!layout.empty())
+        writeTable(sink, sheet, layout);
+    writePictures(pictures);
+    out_ += "</div>\n";
+    sink.write(out_);
+    out_.clear();
+}
+
+void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout) {
+    const Range& used = layout.used();
+    hyperlinks_.clear();
+    std::size_t budget = hyperlinkCellBudget;
+    for (const Hyperlink& link : sheet.hyperlinks) {
+        Range area = link.range;
+        area.firstRow = std::max(area.firstRow, used.firstRow);
+        area.lastRow = std::min(area.lastRow, used.lastRow);
+        area.firstCol = std::max(area.firstCol, used.firstCol);
+        area.lastCol = std::min(area.lastCol, used.lastCol);
+        if (area.firstRow > area.lastRow || area.firstCol > area.lastCol)
+            continue;
+        std::uint64_t cells = static_cast<std::uint64_t>(area.lastRow - area.firstRow + 1) *
+                              static_cast<std::uint64_t>(area.lastCol - area.firstCol + 1);
+        if (cells > budget) {
+            hyperlinks_.emplace(key(link.range.firstRow, link.range.firstCol), &link);
+            continue;
+        }
+        budget -= cells;
+        for (std::uint32_t r = area.firstRow; r <= area.lastRow; ++r)
+            for (std::uint32_t c = area.firstCol; c <= area.lastCol; ++c)
+                hyperlinks_.emplace(key(r, static_cast<std::uint16_t>(c)), &link);
+    }
+
+    out_ += "<table class=\"grid\" style=\"width:";
+    appendInt(out_, layout.tableWidth());
+    out_ += "px\">\n<colgroup>";
+    for (std::uint32_t col = used.firstCol; col <= used.lastCol; ++col) {
+        auto c = static_cast<std::uint16_t>(col);
+        if (!layout.columnVisible(c))
+            continue;
+        out_ += "<col style=\"width:";
+        appendInt(out_, layout.columnWidth(c));
+        out_ += "px\">";
+    }
+    out_ += "</colgroup>\n<tbody>\n";
+
+    std::vector<Block> blocks;
+    std::vector<const MergeSpan*> active;
+    std::size_t nextMerge = 0;
+    std::size_t cellIndex = 0;
+    const auto& cells = sheet.cells;
+    const auto& merges = layout.merges();
+    for (std::uint32_t row = used.firstRow; row <= used.lastRow; ++row) {
+        while (cellIndex < cells.size() && cells[cellIndex].row < row)
+            ++cellIndex;
+        std::size_t begin = cellIndex;
+        while (cellIndex < cells.size() && cells[cellIndex].row == row)
+            ++cellIndex;
+        if (!layout.rowVisible(row))
+            continue;
+        active.erase(std::remove_if(active.begin(), active.end(),
+                                    [&](const MergeSpan* m) { return m->area.lastRow < row; }),
+                     active.end());
+        blocks.clear();
+        for (const MergeSpan* merge : active)
+            blocks.push_back(
+                Block{Block::Cover, merge->area.firstCol, merge->area.lastCol, nullptr, merge});
+        while (nextMerge < merges.size() && merges[nextMerge].anchorRow == row) {
+            const MergeSpan& merge = merges[nextMerge++];
+            blocks.push_back(
+                Block{Block::Merge, merge.area.firstCol, merge.area.lastCol, nullptr, &merge});
+            active.push_back(&merge);
+        }
+        for (std::size_t i = begin; i < cellIndex; ++i) {
+            const Cell& cell = cells[i];
+            if (cell.col < used.firstCol || cell.col > used.lastCol ||
+                !layout.columnVisible(cell.col))
+                continue;
+            bool content = cell.type != CellType::Empty;
+            if (!content && !isVisibleBlank(workbook_, workbook_.cellFormats[cell.format]))
+                continue;
+            blocks.push_back(
+                Block{content ? Block::Content : Block::Blank, cell.col, cell.col, &cell, nullptr});
+        }
+        writeRow(sheet, layout, row, blocks);
+        flushIfLarge(sink);
+    }
+    out_ += "</tbody>\n</table>\n";
+}
+
+void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
+                           std::vector<Block>& blocks) {
+    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
+        if (a.firstCol != b.firstCol)
+            return a.firstCol < b.firstCol;
+        return (a.kind == Block::Cover || a.kind == Block::Merge) &&
+               !(b.kind == Block::Cover || b.kind == Block::Merge);
+    });
+    // Cells inside a merged area are not shown.
+    std::size_t kept = 0;
+    int coveredUntil = -1;
+    for (const Block& block : blocks) {
+        if ((block.kind == Block::Content || block.kind == Block::Blank) &&
+            static_cast<int>(block.firstCol) <= coveredUntil)
+            continue;
+        if (block.kind == Block::Cover || block.kind == Block::Merge)
+            coveredUntil = std::max(coveredUntil, static_cast<int>(block.lastCol));
+        blocks[kept++] = block;
+    }
+    blocks.resize(kept);
+
+    const Range& used = layout.used();
+    const RowInfo* info = layout.rowInfo(row);
+    if (info && info->customHeight) {
+        out_ += "<tr style=\"height:";
+        appendInt(out_, rowPixels(info->height));
+        out_ += "px\">";
+    } else {
+        out_ += "<tr>";
+    }
+    std::uint32_t col = used.firstCol;
+    // Text runs on into empty neighbours, as far as the next cell that shows something: to the
+    // right when aligned left, to the left when aligned right, both ways when centred.
+    std::vector<std::uint32_t> stops(blocks.size()), starts(blocks.size());
+    std::uint32_t nextContent = used.lastCol + 1u;
+    for (std::size_t i = blocks.size(); i-- > 0;) {
+        stops[i] = nextContent;
+        if (blocks[i].kind != Block::Blank)
+            nextContent = blocks[i].firstCol;
+    }
+    std::uint32_t previousContent = used.firstCol;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        starts[i] = previousContent;
+        if (blocks[i].kind != Block::Blank)
+            previousContent = blocks[i].lastCol + 1u;
+    }
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const Block& block = blocks[i];
+        if (block.firstCol > col)
+            writeGap(sheet, layout, info, col, block.firstCol - 1u);
+        col = block.lastCol + 1u;
+        if (block.kind == Block::Cover)
+            continue;
+        if (block.kind == Block::Merge) {
+            const MergeSpan& merge = *block.merge;
+            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, Overflow{});
+            continue;
+        }
+        Overflow overflow;
+        if (block.kind == Block::Content) {
+            const auto here = block.firstCol;
+            overflow.left = starts[i] < here ? layout.widthOf(static_cast<std::uint16_t>(starts[i]),
+                                                              static_cast<std::uint16_t>(here - 1))
+                                             : 0;
+            overflow.right = stops[i] > here + 1u
+                                 ? layout.widthOf(static_cast<std::uint16_t>(here + 1),
+                                                  static_cast<std::uint16_t>(stops[i] - 1))
+                                 : 0;
+            overflow.own = layout.columnWidth(here);
+        }
+        writeCell(block.cell, nullptr, overflow);
+    }
+    if (col <= used.lastCol)
+        writeGap(sheet, layout, info, col, used.lastCol);
+    out_ += "</tr>\n";
+}
+
+void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const RowInfo* info,
+                           std::uint32_t from, std::uint32_t to) {
+    auto fillOf = [&](std::uint32_t format) -> long long {
+        if (format >= workbook_.cellFormats.size())
+            return -1;
+        std::uint32_t fill = workbook_.cellFormats[format].fill;
+        return workbook_.fills[fill].pattern == FillPattern::None ? -1
+                                                                  : static_cast<long long>(fill);
+    };
+    auto emit = [&](std::uint32_t first, std::uint32_t last, long long fill) {
+        std::uint32_t span = layout.visibleColumns(static_cast<std::uint16_t>(first),
+                                                   static_cast<std::uint16_t>(last));
+        if (span == 0)
+            return;
+        out_ += "<td";
+        if (span > 1) {
+            out_ += " colspan=\"";
+            appendInt(out_, span);
+            out_ += '"';
+        }
+        if (fill >= 0) {
+            out_ += " class=\"p";
+            appendInt(out_, fill);
+            out_ += '"';
+        }
+        out_ += "></td>";
+    };
+    if (info && info->hasFormat) {
+        emit(from, to, fillOf(info->format));
+        return;
+    }
+    // Blank cells take the format of their column; columns come in ranges of one format.
+    std::uint32_t runStart = from;
+    long long runFill = -2;
+    std::uint32_t col = from;
+    while (col <= to) {
+        auto it =
+            std::upper_bound(sheet.columns.begin(), sheet.columns.end(), col,
+                             [](std::uint32_t c, const ColumnInfo& ci) { return c < ci.firstCol; });
+        std::uint32_t segmentEnd = to;
+        long long fill = -1;
+        if (it != sheet.columns.begin() && std::prev(it)->lastCol >= col) {
+            segmentEnd = std::min<std::uint32_t>(to, std::prev(it)->lastCol);
+            fill = fillOf(std::prev(it)->format);
+        } else if (it != sheet.columns.end()) {
+            segmentEnd = std::min<std::uint32_t>(to, it->firstCol - 1u);
+        }
+        if (fill != runFill) {
+            if (runFill != -2)
+                emit(runStart, col - 1, runFill);
+            runStart = col;
+            runFill = fill;
+        }
+        col = segmentEnd + 1;
+    }
+    if (runFill != -2)
+        emit(runStart, to, runFill);
+}
+
+void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Overflow& room) {
+    std::uint32_t format = cell ? cell->format : 0;
+    const CellFormat& cellFormat = workbook_.cellFormats[format];
+    if (cell)
+        formatter_.format(*cell, shown_);
+    else
+        shown_.text.clear(), shown_.color = Color{};
+
+    std::string classes;
+    if (!styles_.implicit(format)) {
+        classes += 'x';
+        appendInt(classes, format);
+    }
+    auto addClass = [&](std::string_view name) {
+        if (!classes.empty())
+            classes += ' ';
+        classes += name;
+    };
+    if (cell && cellFormat.alignment.horizontal == HAlign::General) {
+        if (cell->type == CellType::Number)
+            addClass("gr");
+        else if (cell->type == CellType::Boolean || cell->type == CellType::Error)
+            addClass("gc");
+    }
+    if (!shown_.color.automatic) {
+        int index = styles_.colorClass(shown_.color.rgb);
+        if (index >= 0) {
+            std::string name(1, 'k');
+            appendInt(name, index);
+            addClass(name);
+        }
+    }
+    bool wrap = cellFormat.alignment.wrap;
+    // How far the text may run past its cell, and how far of that lies to the left.
+    int spill = 0, shift = 0;
+    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty()) {
+        switch (cellFormat.alignment.horizontal) {
+        case HAlign::General:
+        case HAlign::Left:
+            spill = room.right;
+            break;
+        case HAlign::Right:
+            spill = shift = room.left;
+            break;
+        case HAlign::Center:
+        case HAlign::CenterAcrossSelection:
+            shift = std::min(room.left, room.right);
+            spill = 2 * shift;
+            break;
+        default:
+            break;
+        }
+    }
+    const bool overflows = spill > 0;
+    if (overflows)
+        addClass("o");
+
+    out_ += "<td";
+    if (merge) {
+        if (merge->colSpan > 1) {
+            out_ += " colspan=\"";
+            appendInt(out_, merge->colSpan);
+            out_ += '"';
+        }
+        if (merge->rowSpan > 1) {
+            out_ += " rowspan=\"";
+            appendInt(out_, merge->rowSpan);
+            out_ += '"';
+        }
+    }
+    if (!classes.empty()) {
+        out_ += " class=\"";
+        out_ += classes;
+        out_ += '"';
+    }
+    out_ += '>';
+    if (overflows) {
+        out_ += "<div style=\"width:";
+        appendInt(out_, room.own + spill - 4);
+        out_ += "px";
+        if (shift > 0) {
+            out_ += ";margin-left:-";
+            appendInt(out_, shift);
+            out_ += "px";
+        }
+        out_ += "\">";
+    }
+    const Hyperlink* link = nullptr;
+    if (cell && !hyperlinks_.empty()) {
+        auto found = hyperlinks_.find(key(cell->row, cell->col));
+        if (found != hyperlinks_.end())
+            link = found->second;
+    }
+    std::string href = link && !shown_.text.empty() ? linkHref(*link) : std::string();
+    if (!href.empty()) {
+        out_ += "<a href=\"";
+        appendEscaped(out_, href);
+        out_ += '"';
+        if (!link->tooltip.empty()) {
+            out_ += " title=\"";
+            appendEscaped(out_, utf8Prefix(link->tooltip, 1024));
+            out_ += '"';
+        }
+        out_ += '>';
+    }
+    if (cell)
+        writeContent(*cell, wrap);
+    if (!href.empty())
+        out_ += "</a>";
+    if (overflows)
+        out_ += "</div>";
+    out_ += "</td>";
+}
+
+void SheetWriter::writeContent(const Cell& cell, bool wrap) {
+    const LineBreaks breaks = wrap ? LineBreaks::Br : LineBreaks::Space;
+    if (cell.type == CellType::Text && cell.text < workbook_.strings.size()) {
+        const RichText& rich = workbook_.strings[cell.text];
+        const auto& sections = formatter_.numberFormatOf(cell.format).sections();
+        bool plainText = sections.size() < 4 && (sections.empty() || !sections[0].hasText);
+        if (!rich.runs.empty() && plainText) {
+            const std::string& text = rich.text;
+            std::size_t position = 0;
+            bool open = false;
+            for (const TextRun& run : rich.runs) {
+                std::size_t start = std::min<std::size_t>(run.start, text.size());
+                while (start < text.size() &&
+                       (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+                    ++start;
+                if (start < position)
+                    continue;
+                appendEscaped(out_, std::string_view(text).substr(position, start - position),
+                              breaks);
+                if (open)
+                    out_ += "</span>";
+                out_ += "<span class=\"f";
+                appendInt(out_, run.font);
+                out_ += "\">";
+                open = true;
+                position = start;
+            }
+            appendEscaped(out_, std::string_view(text).substr(position), breaks);
+            if (open)
+                out_ += "</span>";
+            return;
+        }
+    }
+    appendEscaped(out_, shown_.text, breaks);
+}
+
+std::string SheetWriter::linkHref(const Hyperlink& link) const {
+    if (!link.target.empty())
+        return safeExternalHref(link).value_or(std::string());
+    std::string sheetName = locationSheet(link.location);
+    if (sheetName.empty())
+        return {};
+    auto found = links_.sheetIds.find(lowerSheetName(sheetName));
+    return found == links_.sheetIds.end() ? std::string() : "#" + found->second;
+}
+
+std::vector<SheetWriter::Placed> SheetWriter::placePictures(std::size_t sheetIndex,
+                                                            const Sheet& sheet,
+                                                            const SheetLayout& layout) const {
+    std::vector<Placed> placed;
+    if (!links_.pictureSource)
+        return placed;
+    for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
+        std::string source = links_.pictureSource(sheetIndex, i);
+        if (source.empty())
+            continue;
+        const Picture& picture = sheet.pictures[i];
+        const Anchor& anchor = picture.anchor;
+        Placed one{std::move(source),
+                   &picture,
+                   layout.left(anchor.col) + pointsToPixels(anchor.colOffsetPt),
+                   layout.top(anchor.row) + pointsToPixels(anchor.rowOffsetPt),
+                   0,
+                   0};
+        if (anchor.widthPt > 0 && anchor.heightPt > 0) {
+            one.width = pointsToPixels(anchor.widthPt);
+            one.height = pointsToPixels(anchor.heightPt);
+        } else if (auto size = imageSize(picture.data)) {
+            one.width = size->width;
+            one.height = size->height;
+        }
+        placed.push_back(std::move(one));
+    }
+    return placed;
+}
+
+void SheetWriter::writePictures(const std::vector<Placed>& pictures) {
+    for (const Placed& picture : pictures) {
+        out_ += "<img src=\"";
+        appendEscaped(out_, picture.source);
+        out_ += "\" alt=\"";
+        appendEscaped(out_, utf8Prefix(picture.picture->description, 1024));
+        out_ += "\" style=\"position:absolute;left:";
+        appendInt(out_, picture.left);
+        out_ += "px;top:";
+        appendInt(out_, picture.top);
+        out_ += "px";
+        if (picture.width > 0 && picture.height > 0) {
+            out_ += ";width:";
+            appendInt(out_, picture.width);
+            out_ += "px;height:";
+            appendInt(out_, picture.height);
+            out_ += "px";
+        }
+        out_ += "\">\n";
+    }
+}
+
+} // namespace engine::web

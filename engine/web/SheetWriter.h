@@ -1,0 +1,70 @@
+#pragma once
+// Writes one worksheet as a table (plus its pictures) inside a <div class="sheet">.
+
+#include "engine/model/Workbook.h"
+#include "engine/numfmt/CellText.h"
+#include "engine/web/Sink.h"
+#include "engine/web/StyleSheet.h"
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace engine::web {
+
+// How a page addresses what lies outside one sheet's table.
+struct PageLinks {
+    // Sheets that are part of the page, by name in lower case, to the id of their section.
+    std::map<std::string, std::string> sheetIds;
+    // The URL of picture `picture` of sheet `sheet`; an empty URL leaves the picture out.
+    std::function<std::string(std::size_t sheet, std::size_t picture)> pictureSource;
+};
+
+// ASCII letters in lower case, as sheet names are compared.
+std::string lowerSheetName(std::string_view name);
+
+class SheetWriter {
+public:
+    SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
+                const StyleSheet& styles, const PageLinks& links);
+
+    // Writes sheet `sheetIndex` into a <div> with the id `id` (an identifier of letters and
+    // digits). A sheet without anything to show gives an empty <div>.
+    void write(Sink& sink, std::size_t sheetIndex, const std::string& id);
+
+private:
+    struct Block;
+    void writeTable(Sink& sink, const Sheet& sheet, const class SheetLayout& layout);
+    void writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
+                  std::vector<Block>& blocks);
+    void writeGap(const Sheet& sheet, const SheetLayout& layout, const RowInfo* info,
+                  std::uint32_t from, std::uint32_t to);
+    // Pixels of empty neighbours a cell's text may run into, and the cell's own width.
+    struct Overflow {
+        int left = 0, right = 0, own = 0;
+    };
+    void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room);
+    void writeContent(const Cell& cell, bool wrap);
+    // A picture with its URL and its place in pixels (size 0 when unknown).
+    struct Placed {
+        std::string source;
+        const Picture* picture;
+        int left, top, width, height;
+    };
+    std::vector<Placed> placePictures(std::size_t sheetIndex, const Sheet& sheet,
+                                      const SheetLayout& layout) const;
+    void writePictures(const std::vector<Placed>& pictures);
+    std::string linkHref(const Hyperlink& link) const;
+    void flushIfLarge(Sink& sink);
+
+    const Workbook& workbook_;
+    numfmt::CellTextFormatter& formatter_;
+    const StyleSheet& styles_;
+    const PageLinks& links_;
+    std::map<std::uint64_t, const Hyperlink*> hyperlinks_;
+    numfmt::Shown shown_;
+    std::string out_;
+};
+
+} // namespace engine::web

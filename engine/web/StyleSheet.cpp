@@ -1,0 +1,95 @@
+#include "engine/web/StyleSheet.h"
+
+#include "engine/web/Css.h"
+
+namespace engine::web {
+
+StyleSheet::StyleSheet(const Workbook& workbook, numfmt::CellTextFormatter& formatter)
+    : workbook_(workbook), formatter_(formatter), formats_(workbook.cellFormats.size()),
+      fonts_(workbook.fonts.size()), fills_(workbook.fills.size()) {
+    const CellFormat& first = workbook.cellFormats.front();
+    plainDefault_ =
+        first.font == 0 && !isVisibleBlank(workbook, first) && first.alignment == Alignment{};
+}
+
+void StyleSheet::useFormat(std::uint32_t format) {
+    if (format >= formats_.size() || formats_[format])
+        return;
+    formats_[format] = true;
+    for (const auto& section : formatter_.numberFormatOf(format).sections())
+        if (!section.color.automatic && !colors_.contains(section.color.rgb)) {
+            int next = static_cast<int>(colors_.size());
+            colors_.emplace(section.color.rgb, next);
+        }
+}
+
+void StyleSheet::addSheet(const Sheet& sheet) {
+    std::uint32_t last = UINT32_MAX;
+    for (const Cell& cell : sheet.cells) {
+        if (cell.format != last) {
+            useFormat(cell.format);
+            last = cell.format;
+        }
+        if (cell.type == CellType::Text && cell.text < workbook_.strings.size())
+            for (const TextRun& run : workbook_.strings[cell.text].runs)
+                if (run.font < fonts_.size())
+                    fonts_[run.font] = true;
+    }
+    auto useFill = [&](std::uint32_t format) {
+        if (format < workbook_.cellFormats.size()) {
+            std::uint32_t fill = workbook_.cellFormats[format].fill;
+            if (fill < fills_.size() && workbook_.fills[fill].pattern != FillPattern::None)
+                fills_[fill] = true;
+        }
+    };
+    for (const ColumnInfo& column : sheet.columns)
+        useFill(column.format);
+    for (const RowInfo& row : sheet.rows)
+        if (row.hasFormat)
+            useFill(row.format);
+}
+
+int StyleSheet::colorClass(std::uint32_t rgb) const {
+    auto it = colors_.find(rgb);
+    return it == colors_.end() ? -1 : it->second;
+}
+
+void StyleSheet::write(std::string& out) const {
+    out += "table.grid{border-collapse:collapse;table-layout:fixed;";
+    appendFontCss(out, workbook_.fonts.front(), false);
+    out += "}\ntable.grid td{padding:0 2px;overflow:hidden;white-space:pre;"
+           "vertical-align:bottom}\n"
+           "table.grid td.gr{text-align:right}\ntable.grid td.gc{text-align:center}\n"
+           "table.grid td.o{overflow:visible}\ntable.grid td.o>div{overflow:hidden}\n"
+           "table.grid a{color:inherit;text-decoration:inherit}\n";
+    for (std::size_t i = 0; i < formats_.size(); ++i) {
+        if (!formats_[i] || implicit(static_cast<std::uint32_t>(i)))
+            continue;
+        const CellFormat& format = workbook_.cellFormats[i];
+        out += "table.grid td.x" + std::to_string(i) + "{";
+        appendFontCss(out, workbook_.fonts[format.font], false);
+        appendFillCss(out, workbook_.fills[format.fill]);
+        appendBorderCss(out, workbook_.borders[format.border]);
+        appendAlignmentCss(out, format.alignment);
+        out += "}\n";
+    }
+    for (std::size_t i = 0; i < fills_.size(); ++i) {
+        if (!fills_[i])
+            continue;
+        out += "table.grid td.p" + std::to_string(i) + "{";
+        appendFillCss(out, workbook_.fills[i]);
+        out += "}\n";
+    }
+    for (std::size_t i = 0; i < fonts_.size(); ++i) {
+        if (!fonts_[i])
+            continue;
+        out += ".f" + std::to_string(i) + '{';
+        appendFontCss(out, workbook_.fonts[i], true);
+        out += "}\n";
+    }
+    // Last, so that a number format's colour wins over the font's.
+    for (const auto& [rgb, index] : colors_)
+        out += "table.grid td.k" + std::to_string(index) + "{color:" + cssColor(rgb) + "}\n";
+}
+
+} // namespace engine::web

@@ -1,0 +1,39 @@
+#pragma once
+// Turning the colour references of a workbook (ARGB, palette index, theme slot with tint)
+// into the RGB values of the model.
+
+#include "engine/model/Style.h"
+#include "engine/xml/XmlParser.h"
+
+#include <array>
+#include <cstdint>
+
+namespace engine::xlsx {
+
+class Colors {
+public:
+    // Starts with the default palette and the default office theme.
+    Colors();
+
+    // Replaces palette entry `index` (0..63); other indexes are ignored.
+    void setIndexed(std::size_t index, std::uint32_t rgb);
+
+    // Replaces the theme's colours, given in the order of the file's colour scheme: dk1 lt1
+    // dk2 lt2 accent1..accent6 hlink folHlink.
+    void setScheme(const std::array<std::uint32_t, 12>& scheme);
+
+    // The colour an element such as <color>, <fgColor> or <bgColor> describes through its
+    // rgb, indexed, theme, tint and auto attributes; automatic when it names none of them or
+    // the system colours (palette 64 and above).
+    Color resolve(const xml::Attributes& attributes) const;
+
+private:
+    std::array<std::uint32_t, 64> palette_;
+    std::array<std::uint32_t, 12> theme_; // in the order of the theme="" index
+};
+
+// Lightens (tint > 0) or darkens (tint < 0) `rgb` by changing its luminance, computed in the
+// HLS space, rounding to the nearest RGB unit; tint is clamped to -1..1.
+std::uint32_t applyTint(std::uint32_t rgb, double tint);
+
+} // namespace engine::xlsx

@@ -1,0 +1,28 @@
+#pragma once
+// The pictures of a worksheet's drawing part.
+
+#include "engine/model/Sheet.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine::zip {
+class ZipArchive;
+}
+
+namespace engine::xlsx {
+
+// Appends to `sheet.pictures` every picture of drawing part `part` whose image is embedded in
+// the package in a format a browser shows (PNG, JPEG, GIF, BMP, TIFF, WebP), with its anchor;
+// linked images, charts and shapes are left out. `sheet`'s sizes must be read already.
+// `pictureBytes` counts the image bytes of the workbook so far: pictures past
+// limits::maxPictureBytesPerWorkbook are left out. Throws ReadError(Damaged) for a malformed part
+// or an image over limits::maxPictureBytes.
+void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
+                 std::uint64_t& pictureBytes);
+
+// The MIME type of an image by its leading bytes; empty when not a format we pass on.
+std::string imageMimeType(std::string_view bytes);
+
+} // namespace engine::xlsx

@@ -1,0 +1,272 @@
+#include "engine/xlsx/StylesPart.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsx/Colors.h"
+#include "engine/xlsx/Fonts.h"
+#include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/XmlValues.h"
+
+#include <array>
+#include <utility>
+
+namespace engine::xlsx {
+namespace {
+
+// More of any one table than the application allows (64,000 cell formats) means a broken part.
+constexpr std::size_t maxStyleEntries = 1u << 20;
+
+constexpr std::array<std::pair<std::string_view, FillPattern>, 19> patterns = {{
+    {"none", FillPattern::None},
+    {"solid", FillPattern::Solid},
+    {"mediumGray", FillPattern::MediumGray},
+    {"darkGray", FillPattern::DarkGray},
+    {"lightGray", FillPattern::LightGray},
+    {"darkHorizontal", FillPattern::DarkHorizontal},
+    {"darkVertical", FillPattern::DarkVertical},
+    {"darkDown", FillPattern::DarkDown},
+    {"darkUp", FillPattern::DarkUp},
+    {"darkGrid", FillPattern::DarkGrid},
+    {"darkTrellis", FillPattern::DarkTrellis},
+    {"lightHorizontal", FillPattern::LightHorizontal},
+    {"lightVertical", FillPattern::LightVertical},
+    {"lightDown", FillPattern::LightDown},
+    {"lightUp", FillPattern::LightUp},
+    {"lightGrid", FillPattern::LightGrid},
+    {"lightTrellis", FillPattern::LightTrellis},
+    {"gray125", FillPattern::Gray125},
+    {"gray0625", FillPattern::Gray0625},
+}};
+
+constexpr std::array<std::pair<std::string_view, BorderStyle>, 14> borderStyles = {{
+    {"none", BorderStyle::None},
+    {"thin", BorderStyle::Thin},
+    {"medium", BorderStyle::Medium},
+    {"dashed", BorderStyle::Dashed},
+    {"dotted", BorderStyle::Dotted},
+    {"thick", BorderStyle::Thick},
+    {"double", BorderStyle::Double},
+    {"hair", BorderStyle::Hair},
+    {"mediumDashed", BorderStyle::MediumDashed},
+    {"dashDot", BorderStyle::DashDot},
+    {"mediumDashDot", BorderStyle::MediumDashDot},
+    {"dashDotDot", BorderStyle::DashDotDot},
+    {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
+    {"slantDashDot", BorderStyle::SlantDashDot},
+}};
+
+constexpr std::array<std::pair<std::string_view, HAlign>, 8> horizontals = {{
+    {"general", HAlign::General},
+    {"left", HAlign::Left},
+    {"center", HAlign::Center},
+    {"right", HAlign::Right},
+    {"fill", HAlign::Fill},
+    {"justify", HAlign::Justify},
+    {"centerContinuous", HAlign::CenterAcrossSelection},
+    {"distributed", HAlign::Distributed},
+}};
+
+constexpr std::array<std::pair<std::string_view, VAlign>, 5> verticals = {{
+    {"top", VAlign::Top},
+    {"center", VAlign::Center},
+    {"bottom", VAlign::Bottom},
+    {"justify", VAlign::Justify},
+    {"distributed", VAlign::Distributed},
+}};
+
+template <class T, std::size_t N>
+T lookup(const std::array<std::pair<std::string_view, T>, N>& table, std::string_view name,
+         T fallback) {
+    for (const auto& [key, value] : table)
+        if (key == name)
+            return value;
+    return fallback;
+}
+
+std::uint32_t index(const xml::Attributes& attributes, std::string_view name) {
+    return static_cast<std::uint32_t>(
+        parseUnsigned(attributes.value(name), 0xFFFFFFFFu).value_or(0));
+}
+
+// The palette override sits at the end of the part, after everything that refers to it.
+class PaletteHandler : public xml::Handler {
+public:
+    explicit PaletteHandler(Colors& colors) : colors_(colors) {}
+
+    void startElement(std::string_view, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        if (local == "indexedColors") {
+            inPalette_ = true;
+            next_ = 0;
+        } else if (inPalette_ && local == "rgbColor") {
+            Colors plain;
+            const Color color = plain.resolve(attributes);
+            if (!color.automatic)
+                colors_.setIndexed(next_, color.rgb);
+            ++next_;
+        }
+    }
+    void endElement(std::string_view, std::string_view local) override {
+        if (local == "indexedColors")
+            inPalette_ = false;
+    }
+
+private:
+    Colors& colors_;
+    bool inPalette_ = false;
+    std::size_t next_ = 0;
+};
+
+class StylesHandler : public xml::Handler {
+public:
+    StylesHandler(const Colors& colors, Workbook& workbook) : colors_(colors), book_(workbook) {}
+
+    void startElement(std::string_view, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        if (section_.empty()) {
+            // Other tables (cellStyleXfs, dxfs ...) hold elements of the same names: skip them.
+            if (local == "numFmts" || local == "fonts" || local == "fills" || local == "borders" ||
+                local == "cellXfs")
+                section_ = std::string(local);
+            return;
+        }
+        if (section_ == "numFmts" && local == "numFmt") {
+            const auto id = parseUnsigned(attributes.value("numFmtId"), 0xFFFFFFFFu);
+            if (id && book_.numberFormats.size() < maxStyleEntries)
+                book_.numberFormats[static_cast<std::uint32_t>(*id)] =
+                    std::string(attributes.value("formatCode"));
+        } else if (section_ == "fonts") {
+            if (local == "font")
+                add(book_.fonts);
+            else if (!book_.fonts.empty())
+                applyFontProperty(book_.fonts.back(), local, attributes, colors_);
+        } else if (section_ == "fills") {
+            startFill(local, attributes);
+        } else if (section_ == "borders") {
+            startBorder(local, attributes);
+        } else if (section_ == "cellXfs") {
+            startXf(local, attributes);
+        }
+    }
+
+    void endElement(std::string_view, std::string_view local) override {
+        if (!section_.empty() && local == section_)
+            section_.clear();
+        if (local == "stop")
+            inStop_ = false;
+        if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
+            local == "start" || local == "end" || local == "diagonal" || local == "vertical" ||
+            local == "horizontal")
+            side_ = nullptr;
+    }
+
+private:
+    template <class T> void add(std::vector<T>& table) {
+        if (table.size() >= maxStyleEntries)
+            throw ReadError(ReadError::Kind::Damaged,
+                            "the styles part holds more entries than a workbook can have");
+        table.emplace_back();
+    }
+
+    void startFill(std::string_view local, const xml::Attributes& attributes) {
+        if (local == "fill") {
+            add(book_.fills);
+            firstStop_ = true;
+            return;
+        }
+        if (book_.fills.empty())
+            return;
+        Fill& fill = book_.fills.back();
+        if (local == "patternFill") {
+            fill.pattern =
+                lookup(patterns, attributes.value("patternType", "none"), FillPattern::None);
+        } else if (local == "fgColor") {
+            fill.foreground = colors_.resolve(attributes);
+        } else if (local == "bgColor") {
+            fill.background = colors_.resolve(attributes);
+        } else if (local == "stop") {
+            inStop_ = true;
+        } else if (local == "color" && inStop_ && firstStop_) {
+            // A gradient is shown as the solid colour of its first stop.
+            fill.pattern = FillPattern::Solid;
+            fill.foreground = colors_.resolve(attributes);
+            firstStop_ = false;
+        }
+    }
+
+    void startBorder(std::string_view local, const xml::Attributes& attributes) {
+        if (local == "border") {
+            add(book_.borders);
+            return;
+        }
+        if (book_.borders.empty())
+            return;
+        Border& border = book_.borders.back();
+        BorderSide* side = nullptr;
+        if (local == "left" || local == "start")
+            side = &border.left;
+        else if (local == "right" || local == "end")
+            side = &border.right;
+        else if (local == "top")
+            side = &border.top;
+        else if (local == "bottom")
+            side = &border.bottom;
+        if (side) {
+            side->style =
+                lookup(borderStyles, attributes.value("style", "none"), BorderStyle::None);
+            side_ = side;
+        } else if (local == "color" && side_) {
+            side_->color = colors_.resolve(attributes);
+        }
+    }
+
+    void startXf(std::string_view local, const xml::Attributes& attributes) {
+        if (local == "xf") {
+            add(book_.cellFormats);
+            CellFormat& format = book_.cellFormats.back();
+            format.numFmtId = index(attributes, "numFmtId");
+            format.font = index(attributes, "fontId");
+            format.fill = index(attributes, "fillId");
+            format.border = index(attributes, "borderId");
+            return;
+        }
+        if (local != "alignment" || book_.cellFormats.empty())
+            return;
+        Alignment& alignment = book_.cellFormats.back().alignment;
+        alignment.horizontal =
+            lookup(horizontals, attributes.value("horizontal", "general"), HAlign::General);
+        alignment.vertical =
+            lookup(verticals, attributes.value("vertical", "bottom"), VAlign::Bottom);
+        alignment.wrap = parseBool(attributes.value("wrapText"), false);
+        alignment.shrinkToFit = parseBool(attributes.value("shrinkToFit"), false);
+        alignment.indent =
+            static_cast<std::uint8_t>(parseUnsigned(attributes.value("indent"), 250).value_or(0));
+        // 0..90 turn the text up, 91..180 down by (value - 90) degrees, 255 stacks it.
+        const auto rotation = parseUnsigned(attributes.value("textRotation"), 255).value_or(0);
+        if (rotation <= 90)
+            alignment.rotation = static_cast<std::int16_t>(rotation);
+        else if (rotation <= 180)
+            alignment.rotation = static_cast<std::int16_t>(90 - static_cast<int>(rotation));
+        else if (rotation == 255)
+            alignment.rotation = 255;
+    }
+
+    const Colors& colors_;
+    Workbook& book_;
+    std::string section_;
+    BorderSide* side_ = nullptr;
+    bool inStop_ = false;
+    bool firstStop_ = false;
+};
+
+} // namespace
+
+void readStyles(const zip::ZipArchive& archive, const std::string& part, Colors& colors,
+                Workbook& workbook) {
+    PaletteHandler palette(colors);
+    parsePart(archive, part, palette, limits::maxSmallPartBytes);
+    StylesHandler styles(colors, workbook);
+    parsePart(archive, part, styles, limits::maxSmallPartBytes);
+}
+
+} // namespace engine::xlsx

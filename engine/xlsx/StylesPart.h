@@ -1,0 +1,22 @@
+#pragma once
+// The styles part: number formats, fonts, fills, borders and cell formats.
+
+#include "engine/model/Workbook.h"
+
+#include <string>
+
+namespace engine::zip {
+class ZipArchive;
+}
+
+namespace engine::xlsx {
+
+class Colors;
+
+// Reads styles part `part` into `workbook` (numberFormats, fonts, fills, borders, cellFormats),
+// first taking its palette override into `colors`. Throws ReadError(Damaged) for a malformed
+// part or one with more entries than a workbook can have.
+void readStyles(const zip::ZipArchive& archive, const std::string& part, Colors& colors,
+                Workbook& workbook);
+
+} // namespace engine::xlsx

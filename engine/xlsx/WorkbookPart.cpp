@@ -1,0 +1,66 @@
+#include "engine/xlsx/WorkbookPart.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/XmlValues.h"
+
+namespace engine::xlsx {
+namespace {
+
+class WorkbookHandler : public xml::Handler {
+public:
+    explicit WorkbookHandler(WorkbookInfo& info) : info_(info) {}
+
+    void startElement(std::string_view, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        if (depth_++ == 0) {
+            // Stop at once: the main part of another kind of document may be large.
+            if (local != "workbook")
+                throw ReadError(ReadError::Kind::NotWorkbook,
+                                "the package's main part is not a spreadsheet workbook");
+            return;
+        }
+        if (local == "workbookPr") {
+            if (parseBool(attributes.value("date1904"), false))
+                info_.dateSystem = DateSystem::Date1904;
+        } else if (local == "sheets") {
+            inSheets_ = true;
+        } else if (local == "sheet" && inSheets_) {
+            if (info_.sheets.size() >= limits::maxSheets)
+                throw ReadError(ReadError::Kind::Damaged, "the workbook lists more than " +
+                                                              std::to_string(limits::maxSheets) +
+                                                              " sheets");
+            SheetEntry entry;
+            entry.name = attributes.value("name");
+            entry.relationshipId = attributes.value("id");
+            const std::string_view state = attributes.value("state");
+            entry.visibility = state == "hidden"       ? Visibility::Hidden
+                               : state == "veryHidden" ? Visibility::VeryHidden
+                                                       : Visibility::Visible;
+            info_.sheets.push_back(std::move(entry));
+        }
+    }
+
+    void endElement(std::string_view, std::string_view local) override {
+        --depth_;
+        if (local == "sheets")
+            inSheets_ = false;
+    }
+
+private:
+    WorkbookInfo& info_;
+    std::size_t depth_ = 0;
+    bool inSheets_ = false;
+};
+
+} // namespace
+
+WorkbookInfo readWorkbookPart(const zip::ZipArchive& archive, const std::string& part) {
+    WorkbookInfo info;
+    WorkbookHandler handler(info);
+    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    return info;
+}
+
+} // namespace engine::xlsx

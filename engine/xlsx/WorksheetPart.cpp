@@ -1,0 +1,426 @@
+#include "engine/xlsx/WorksheetPart.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsx/DrawingPart.h"
+#include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/Relationships.h"
+#include "engine/xlsx/RichTextCollector.h"
+#include "engine/xlsx/XmlValues.h"
+#include "engine/zip/ZipArchive.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engine::xlsx {
+namespace {
+
+enum class ValueType : std::uint8_t { Number, Shared, FormulaText, Inline, Boolean, Error, Date };
+
+ValueType valueType(std::string_view t) {
+    if (t.empty() || t == "n")
+        return ValueType::Number;
+    if (t == "s")
+        return ValueType::Shared;
+    if (t == "str")
+        return ValueType::FormulaText;
+    if (t == "inlineStr")
+        return ValueType::Inline;
+    if (t == "b")
+        return ValueType::Boolean;
+    if (t == "e")
+        return ValueType::Error;
+    if (t == "d")
+        return ValueType::Date;
+    return ValueType::Number;
+}
+
+CellError errorCode(std::string_view text) {
+    static constexpr std::pair<std::string_view, CellError> codes[] = {
+        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
+        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
+        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
+        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
+    for (const auto& [name, code] : codes)
+        if (name == text)
+            return code;
+    return CellError::NA;
+}
+
+// The sheet's default column width in characters, padding included, for a base width in
+// characters: the application adds 5 pixels of padding to the digits (7 pixels each in the
+// default font) and rounds up to a multiple of 8 pixels.
+double widthFromBase(double baseCharacters) {
+    const double pixels = std::ceil((std::floor(baseCharacters) * 7 + 5) / 8) * 8;
+    return pixels / 7;
+}
+
+class WorksheetHandler : public xml::Handler {
+public:
+    WorksheetHandler(SheetContext& context, Sheet& sheet, const Relationships& relationships,
+                     const std::string& part)
+        : context_(context), sheet_(sheet), relationships_(relationships), part_(part),
+          collector_(context.colors, context.fonts) {}
+
+    const std::string& drawingId() const { return drawingId_; }
+
+    void startElement(std::string_view, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        if (inCell_) {
+            startInCell(local, attributes);
+            return;
+        }
+        if (inSheetData_) {
+            if (local == "c")
+                startCell(attributes);
+            else if (local == "row")
+                startRow(attributes);
+            return;
+        }
+        if (local == "sheetData")
+            inSheetData_ = true;
+        else if (local == "sheetFormatPr")
+            readFormat(attributes);
+        else if (local == "col")
+            readColumn(attributes);
+        else if (local == "mergeCell")
+            readMerge(attributes);
+        else if (local == "hyperlink")
+            readHyperlink(attributes);
+        else if (local == "sheetView" && !seenView_) {
+            seenView_ = true;
+            sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
+        } else if (local == "drawing" && drawingId_.empty())
+            drawingId_ = attributes.value("id");
+    }
+
+    void endElement(std::string_view, std::string_view local) override {
+        if (inCell_) {
+            if (inlineDepth_ > 0) {
+                if (--inlineDepth_ == 0) {
+                    hasInline_ = true;
+                    inlineText_ = collector_.take();
+                } else {
+                    collector_.endElement(local);
+                }
+            } else if (local == "v") {
+                inValue_ = false;
+            } else if (local == "c") {
+                inCell_ = false;
+                endCell();
+            }
+            return;
+        }
+        if (local == "sheetData")
+            inSheetData_ = false;
+    }
+
+    void characters(std::string_view text) override {
+        if (inValue_) {
+            if (value_.size() + text.size() > limits::maxTextBytes)
+                fail("a cell value is longer than " + std::to_string(limits::maxTextBytes) +
+                     " bytes");
+            value_.append(text);
+        } else if (inlineDepth_ > 0) {
+            collector_.characters(text);
+        }
+    }
+
+    void finish() {
+        normaliseColumns();
+        normaliseRows();
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& what) const {
+        throw ReadError(ReadError::Kind::Damaged, "the part '" + part_ + "': " + what);
+    }
+
+    void readFormat(const xml::Attributes& attributes) {
+        if (const auto height = parseNumber(attributes.value("defaultRowHeight"));
+            height && *height >= 0 && *height <= 409.5)
+            defaultRowHeight_ = sheet_.defaultRowHeight = *height;
+        const auto width = parseNumber(attributes.value("defaultColWidth"));
+        const auto base = parseNumber(attributes.value("baseColWidth"));
+        if (width && *width >= 0 && *width <= 255)
+            sheet_.defaultColumnWidth = *width;
+        else if (base && *base >= 0 && *base <= 255)
+            sheet_.defaultColumnWidth = widthFromBase(*base);
+    }
+
+    void readColumn(const xml::Attributes& attributes) {
+        const auto first = parseUnsigned(attributes.value("min"), limits::maxColumns);
+        const auto last = parseUnsigned(attributes.value("max"), 0xFFFFFFFFu);
+        if (!first || !last || *first == 0 || *last < *first ||
+            sheet_.columns.size() >= limits::maxColumns)
+            return;
+        ColumnInfo column;
+        column.firstCol = static_cast<std::uint16_t>(*first - 1);
+        column.lastCol =
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(*last, limits::maxColumns) - 1);
+        const auto width = parseNumber(attributes.value("width"));
+        column.width = width && *width >= 0 && *width <= 65535 ? *width : sheet_.defaultColumnWidth;
+        column.hidden = parseBool(attributes.value("hidden"), false);
+        column.customWidth = parseBool(attributes.value("customWidth"), false);
+        column.format = static_cast<std::uint32_t>(
+            parseUnsigned(attributes.value("style"), 0xFFFFFFFFu).value_or(0));
+        sheet_.columns.push_back(column);
+    }
+
+    void readMerge(const xml::Attributes& attributes) {
+        const auto range = parseRange(attributes.value("ref"));
+        if (!range)
+            return;
+        if (sheet_.merges.size() >= limits::maxMerges)
+            fail("more than " + std::to_string(limits::maxMerges) + " merged ranges");
+        sheet_.merges.push_back(*range);
+    }
+
+    void readHyperlink(const xml::Attributes& attributes) {
+        const auto range = parseRange(attributes.value("ref"));
+        if (!range)
+            return;
+        if (sheet_.hyperlinks.size() >= limits::maxHyperlinks)
+            fail("more than " + std::to_string(limits::maxHyperlinks) + " hyperlinks");
+        Hyperlink link;
+        link.range = *range;
+        if (const char* id = attributes.get("id"))
+            if (const Relationship* target = relationships_.byId(id); target && target->external)
+                link.target = target->target;
+        link.location = attributes.value("location");
+        link.tooltip = attributes.value("tooltip");
+        if (link.target.empty() && link.location.empty())
+            return;
+        sheet_.hyperlinks.push_back(std::move(link));
+    }
+
+    void startRow(const xml::Attributes& attributes) {
+        if (const char* r = attributes.get("r")) {
+            const auto number = parseUnsigned(r, 0xFFFFFFFFu);
+            if (!number || *number == 0)
+                fail("row number '" + std::string(r) + "' is malformed");
+            rowNumber_ = *number - 1;
+        } else {
+            rowNumber_ = nextRow_;
+        }
+        nextRow_ = rowNumber_ + 1;
+        nextCol_ = 0;
+        if (rowNumber_ >= limits::maxRows)
+            return;
+
+        RowInfo row;
+        row.row = static_cast<std::uint32_t>(rowNumber_);
+        row.hidden = parseBool(attributes.value("hidden"), false);
+        row.customHeight = parseBool(attributes.value("customHeight"), false);
+        if (const auto height = parseNumber(attributes.value("ht"));
+            height && *height >= 0 && *height <= 409.5)
+            row.height = *height;
+        row.hasFormat = parseBool(attributes.value("customFormat"), false);
+        if (row.hasFormat)
+            row.format = static_cast<std::uint32_t>(
+                parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
+        if (!row.customHeight && row.height == defaultRowHeight_)
+            row.height = 0;
+        // Writers give every row its height; only a difference from the default is news.
+        if ((row.height != 0 || row.hidden || row.hasFormat) &&
+            sheet_.rows.size() < limits::maxRows)
+            sheet_.rows.push_back(row);
+    }
+
+    void startCell(const xml::Attributes& attributes) {
+        inCell_ = true;
+        hasValue_ = hasInline_ = isFormula_ = false;
+        value_.clear();
+        type_ = valueType(attributes.value("t"));
+        format_ = static_cast<std::uint32_t>(
+            parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
+
+        std::uint64_t row = rowNumber_, col = nextCol_;
+        if (const char* r = attributes.get("r")) {
+            CellPosition position;
+            switch (parseCellRef(r, position)) {
+            case RefStatus::Malformed:
+                fail("cell reference '" + std::string(r).substr(0, 32) + "' is malformed");
+            case RefStatus::OutsideGrid:
+                cellInGrid_ = false;
+                return;
+            case RefStatus::Ok:
+                row = position.row;
+                col = position.col;
+                break;
+            }
+        }
+        nextCol_ = col + 1;
+        cellInGrid_ = row < limits::maxRows && col < limits::maxColumns;
+        cellRow_ = static_cast<std::uint32_t>(row);
+        cellCol_ = static_cast<std::uint16_t>(col);
+    }
+
+    void startInCell(std::string_view local, const xml::Attributes& attributes) {
+        if (inlineDepth_ > 0) {
+            ++inlineDepth_;
+            collector_.startElement(local, attributes);
+        } else if (local == "v") {
+            inValue_ = true;
+            hasValue_ = true;
+        } else if (local == "f") {
+            isFormula_ = true;
+        } else if (local == "is") {
+            inlineDepth_ = 1;
+            collector_.begin();
+        }
+    }
+
+    std::uint32_t addString(RichText text) {
+        auto& strings = context_.workbook.strings;
+        if (strings.size() >= limits::maxStrings)
+            fail("more than " + std::to_string(limits::maxStrings) + " strings");
+        strings.push_back(std::move(text));
+        return static_cast<std::uint32_t>(strings.size() - 1);
+    }
+
+    std::string cellName() const {
+        std::string name;
+        for (std::uint32_t col = cellCol_ + 1u; col > 0; col = (col - 1) / 26)
+            name.insert(name.begin(), static_cast<char>('A' + (col - 1) % 26));
+        return name + std::to_string(cellRow_ + 1);
+    }
+
+    void endCell() {
+        if (!cellInGrid_)
+            return;
+        Cell cell;
+        cell.row = cellRow_;
+        cell.col = cellCol_;
+        cell.format = format_;
+        cell.isFormula = isFormula_;
+        const bool hasValue = hasValue_ && (!value_.empty() || type_ == ValueType::FormulaText);
+        switch (type_) {
+        case ValueType::Number:
+            // Some writers leave blanks in an empty value.
+            if (hasValue && value_.find_first_not_of(" \t\r\n") != std::string::npos) {
+                const auto number = parseNumber(value_);
+                if (!number)
+                    fail("cell " + cellName() + " holds '" + value_.substr(0, 32) +
+                         "' where a number was expected");
+                cell.type = CellType::Number;
+                cell.number = *number;
+            }
+            break;
+        case ValueType::Shared:
+            if (hasValue) {
+                const auto index = parseUnsigned(value_, 0xFFFFFFFFu);
+                if (!index)
+                    fail("cell " + cellName() + " holds '" + value_.substr(0, 32) +
+                         "' where a string index was expected");
+                cell.type = CellType::Text;
+                cell.text = static_cast<std::uint32_t>(*index);
+            }
+            break;
+        case ValueType::FormulaText:
+        case ValueType::Inline:
+            if (hasInline_) {
+                cell.type = CellType::Text;
+                cell.text = addString(std::move(inlineText_));
+            } else if (hasValue) {
+                decodeEscapes(value_);
+                cell.type = CellType::Text;
+                cell.text = addString(RichText{value_, {}});
+            }
+            break;
+        case ValueType::Boolean:
+            if (hasValue) {
+                cell.type = CellType::Boolean;
+                cell.boolean = parseBool(value_, false);
+            }
+            break;
+        case ValueType::Error:
+            if (hasValue) {
+                cell.type = CellType::Error;
+                cell.error = errorCode(value_);
+            }
+            break;
+        case ValueType::Date:
+            if (hasValue) {
+                if (const auto serial = isoDateToSerial(value_, context_.workbook.dateSystem)) {
+                    cell.type = CellType::Number;
+                    cell.number = *serial;
+                } else {
+                    // A date the serial numbers cannot hold is shown as written.
+                    cell.type = CellType::Text;
+                    cell.text = addString(RichText{value_, {}});
+                }
+            }
+            break;
+        }
+        if (cell.type == CellType::Empty && cell.format == 0)
+            return;
+        if (++context_.cellCount > limits::maxCellsPerWorkbook)
+            fail("the workbook holds more than " + std::to_string(limits::maxCellsPerWorkbook) +
+                 " cells");
+        sheet_.cells.push_back(cell);
+    }
+
+    void normaliseColumns() {
+        auto& columns = sheet_.columns;
+        std::stable_sort(
+            columns.begin(), columns.end(),
+            [](const ColumnInfo& a, const ColumnInfo& b) { return a.firstCol < b.firstCol; });
+        // Overlapping spans are a writer's mistake; the first one claims its columns.
+        std::vector<ColumnInfo> kept;
+        for (ColumnInfo column : columns) {
+            if (!kept.empty() && column.firstCol <= kept.back().lastCol) {
+                if (column.lastCol <= kept.back().lastCol)
+                    continue;
+                column.firstCol = static_cast<std::uint16_t>(kept.back().lastCol + 1);
+            }
+            kept.push_back(column);
+        }
+        columns.swap(kept);
+    }
+
+    void normaliseRows() {
+        auto& rows = sheet_.rows;
+        const auto before = [](const RowInfo& a, const RowInfo& b) { return a.row < b.row; };
+        if (!std::is_sorted(rows.begin(), rows.end(), before))
+            std::stable_sort(rows.begin(), rows.end(), before);
+        rows.erase(std::unique(rows.begin(), rows.end(),
+                               [](const RowInfo& a, const RowInfo& b) { return a.row == b.row; }),
+                   rows.end());
+    }
+
+    SheetContext& context_;
+    Sheet& sheet_;
+    const Relationships& relationships_;
+    const std::string& part_;
+    RichTextCollector collector_;
+    std::string drawingId_;
+    double defaultRowHeight_ = 15.0;
+    bool inSheetData_ = false, seenView_ = false;
+
+    std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
+    bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;
+    bool isFormula_ = false, cellInGrid_ = false;
+    int inlineDepth_ = 0;
+    ValueType type_ = ValueType::Number;
+    std::uint32_t format_ = 0, cellRow_ = 0;
+    std::uint16_t cellCol_ = 0;
+    std::string value_;
+    RichText inlineText_;
+};
+
+} // namespace
+
+void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet) {
+    const Relationships relationships = Relationships::read(context.archive, part);
+    WorksheetHandler handler(context, sheet, relationships, part);
+    parsePart(context.archive, part, handler, limits::maxPartBytes);
+    handler.finish();
+
+    const Relationship* drawing =
+        handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
+    if (drawing && !drawing->external && context.archive.contains(drawing->target))
+        readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+}
+
+} // namespace engine::xlsx

@@ -1,0 +1,282 @@
+#include "engine/xlsx/XmlValues.h"
+
+#include "engine/read/Limits.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace engine::xlsx {
+namespace {
+
+std::string_view trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The code unit of an escape "_xHHHH_" at `pos`, or -1 when there is none.
+long escapeAt(const std::string& text, std::size_t pos) {
+    if (pos + 7 > text.size() || text[pos] != '_' ||
+        (text[pos + 1] != 'x' && text[pos + 1] != 'X') || text[pos + 6] != '_')
+        return -1;
+    long value = 0;
+    for (std::size_t i = pos + 2; i < pos + 6; ++i) {
+        const int digit = hexDigit(text[i]);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+bool isLeap(unsigned y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+unsigned daysInMonth(unsigned y, unsigned m) {
+    static constexpr unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && isLeap(y) ? 29 : days[m - 1];
+}
+
+// Reads exactly `count` digits from the front of `text`.
+bool takeDigits(std::string_view& text, std::size_t count, unsigned& value) {
+    if (text.size() < count)
+        return false;
+    value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    text.remove_prefix(count);
+    return true;
+}
+
+bool takeChar(std::string_view& text, char c) {
+    if (text.empty() || text.front() != c)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+// "HH:MM[:SS[.fff]]" as a fraction of a day; the rest (a time zone) is left in `text`.
+std::optional<double> takeTime(std::string_view& text) {
+    unsigned hour = 0, minute = 0, second = 0;
+    if (!takeDigits(text, 2, hour) || !takeChar(text, ':') || !takeDigits(text, 2, minute))
+        return std::nullopt;
+    double fraction = 0;
+    if (takeChar(text, ':')) {
+        if (!takeDigits(text, 2, second))
+            return std::nullopt;
+        if (takeChar(text, '.') || takeChar(text, ',')) {
+            double scale = 0.1;
+            while (!text.empty() && text.front() >= '0' && text.front() <= '9') {
+                fraction += (text.front() - '0') * scale;
+                scale /= 10;
+                text.remove_prefix(1);
+            }
+        }
+    }
+    if (hour > 24 || minute > 59 || second > 60)
+        return std::nullopt;
+    return (hour * 3600.0 + minute * 60.0 + second + fraction) / 86400.0;
+}
+
+} // namespace
+
+bool parseBool(std::string_view text, bool fallback) {
+    text = trim(text);
+    if (text == "1" || text == "true")
+        return true;
+    if (text == "0" || text == "false")
+        return false;
+    return fallback;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t max) {
+    text = trim(text);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > max)
+        return std::nullopt;
+    return value;
+}
+
+RefStatus parseCellRef(std::string_view text, CellPosition& position) {
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == '$')
+        ++i;
+    std::uint64_t col = 0;
+    const std::size_t letters = i;
+    while (i < text.size() && i - letters < 8) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c < 'A' || c > 'Z')
+            break;
+        col = col * 26 + static_cast<std::uint64_t>(c - 'A' + 1);
+        ++i;
+    }
+    if (i == letters)
+        return RefStatus::Malformed;
+    if (i < text.size() && text[i] == '$')
+        ++i;
+    const std::size_t digits = i;
+    std::uint64_t row = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digits < 12) {
+        row = row * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        ++i;
+    }
+    if (i == digits || i != text.size() || row == 0)
+        return RefStatus::Malformed;
+    if (col > limits::maxColumns || row > limits::maxRows)
+        return RefStatus::OutsideGrid;
+    position.row = static_cast<std::uint32_t>(row - 1);
+    position.col = static_cast<std::uint16_t>(col - 1);
+    return RefStatus::Ok;
+}
+
+std::optional<Range> parseRange(std::string_view text) {
+    text = trim(text);
+    const std::size_t colon = text.find(':');
+    CellPosition first, last;
+    if (parseCellRef(text.substr(0, colon), first) != RefStatus::Ok)
+        return std::nullopt;
+    last = first;
+    if (colon != std::string_view::npos &&
+        parseCellRef(text.substr(colon + 1), last) != RefStatus::Ok)
+        return std::nullopt;
+    Range range;
+    range.firstRow = std::min(first.row, last.row);
+    range.lastRow = std::max(first.row, last.row);
+    range.firstCol = std::min(first.col, last.col);
+    range.lastCol = std::max(first.col, last.col);
+    return range;
+}
+
+void decodeEscapes(std::string& text) {
+    std::size_t pos = text.find("_x");
+    if (pos == std::string::npos) {
+        pos = text.find("_X");
+        if (pos == std::string::npos)
+            return;
+    }
+    std::string out(text, 0, pos);
+    out.reserve(text.size());
+    while (pos < text.size()) {
+        const long unit = escapeAt(text, pos);
+        if (unit < 0) {
+            out.push_back(text[pos++]);
+            continue;
+        }
+        pos += 7;
+        char32_t c = static_cast<char32_t>(unit);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            const long low = escapeAt(text, pos);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+                pos += 7;
+            } else {
+                c = 0xFFFD;
+            }
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        appendUtf8(out, c);
+    }
+    text.swap(out);
+}
+
+std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) {
+    text = trim(text);
+    double days = 0;
+    if (text.size() >= 3 && text[2] == ':') {
+        const auto time = takeTime(text);
+        if (!time)
+            return std::nullopt;
+        days = *time;
+    } else {
+        unsigned year = 0, month = 0, day = 0;
+        if (!takeDigits(text, 4, year) || !takeChar(text, '-') || !takeDigits(text, 2, month) ||
+            !takeChar(text, '-') || !takeDigits(text, 2, day) || month < 1 || month > 12 ||
+            day < 1 || day > daysInMonth(year, month))
+            return std::nullopt;
+        const std::int64_t civil = daysFromCivil(year, month, day);
+        if (system == DateSystem::Date1904) {
+            days = static_cast<double>(civil - daysFromCivil(1904, 1, 1));
+        } else {
+            days = static_cast<double>(civil - daysFromCivil(1899, 12, 30));
+            // The 1900 system counts a 29 February 1900 that never was.
+            if (civil < daysFromCivil(1900, 3, 1))
+                days -= 1;
+        }
+        if (days < 0)
+            return std::nullopt;
+        if (takeChar(text, 'T') || takeChar(text, ' ')) {
+            const auto time = takeTime(text);
+            if (!time)
+                return std::nullopt;
+            days += *time;
+        }
+    }
+    // A zone designator is dropped: the application keeps wall-clock time.
+    if (!text.empty() && text != "Z" && !(text.size() == 6 && (text[0] == '+' || text[0] == '-')))
+        return std::nullopt;
+    return days;
+}
+
+} // namespace engine::xlsx

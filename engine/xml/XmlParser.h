@@ -1,0 +1,79 @@
+#pragma once
+// A streaming XML parser over expat for package parts: elements by local name, no DTDs.
+
+#include <cstddef>
+#include <exception>
+#include <string>
+#include <string_view>
+
+struct XML_ParserStruct;
+
+namespace engine::xml {
+
+// The attributes of one element as the parser saw them.
+class Attributes {
+public:
+    explicit Attributes(const char** raw) : raw_(raw) {}
+
+    // The value of the first attribute whose local name is `local` (any namespace);
+    // nullptr when there is none.
+    const char* get(std::string_view local) const;
+
+    // The value as a view; `fallback` when the attribute is absent.
+    std::string_view value(std::string_view local, std::string_view fallback = {}) const;
+
+private:
+    const char** raw_;
+};
+
+// Receives a part's content as it is parsed. Exceptions thrown here stop the parse and are
+// rethrown by Parser::feed()/finish().
+class Handler {
+public:
+    virtual ~Handler() = default;
+    // `ns` is the element's namespace URI (empty when none), `local` its local name.
+    virtual void startElement(std::string_view ns, std::string_view local,
+                              const Attributes& attributes) = 0;
+    virtual void endElement(std::string_view ns, std::string_view local) = 0;
+    // Character data (CDATA included), possibly in several pieces per text node.
+    virtual void characters(std::string_view) {}
+};
+
+class Parser {
+public:
+    // `partName` names the part in error details.
+    Parser(Handler& handler, std::string partName);
+    ~Parser();
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    // Parses the next piece of the document. Throws ReadError(Damaged) naming the part, the
+    // line and column and the fault: malformed XML, a DOCTYPE or entity declaration (never
+    // expanded), nesting deeper than limits::maxXmlDepth.
+    void feed(const char* data, std::size_t size);
+    // Ends the document; throws like feed() when it is incomplete (or empty).
+    void finish();
+
+private:
+    static void onStart(void* self, const char* name, const char** attributes);
+    static void onEnd(void* self, const char* name);
+    static void onText(void* self, const char* text, int length);
+    static void onDoctype(void* self, const char*, const char*, const char*, int);
+    static void onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
+                         const char*, const char*);
+
+    void parse(const char* data, std::size_t size, bool final);
+    void fail(const std::string& what);
+    template <class F> void guarded(F&& body);
+
+    XML_ParserStruct* parser_;
+    Handler& handler_;
+    std::string partName_;
+    std::size_t depth_ = 0;
+    std::exception_ptr pending_;
+};
+
+// Parses a whole document held in memory.
+void parse(std::string_view document, Handler& handler, const std::string& partName);
+
+} // namespace engine::xml
