@@ -65,27 +65,37 @@ protected:
 };
 
 TEST_F(ListsWithHost, WorksheetNamesWithoutChartSheets) {
-    copy("xls/calamine-any_sheets.xls", "any.xls");
     copy("xlsx/calamine-any_sheets.xlsx", "any.xlsx");
-    copy("xls/xlrd-profiles.xls", "Profiles.xls");
+    copy("xlsx/edr-TestMultiSheet.xlsx", "Multi.xlsx");
+    copy("xlsx/calamine-issue127.xlsx", "eight.xlsm");
     test.dialogs.folderAnswers.push_back(q(books));
     form->Command5_Click();
-    ASSERT_EQ(texts(form->ListView2), QStringList({"any.xls", "any.xlsx", "Profiles.xls"}));
+    ASSERT_EQ(texts(form->ListView2), QStringList({"any.xlsx", "eight.xlsm", "Multi.xlsx"}));
     EXPECT_TRUE(test.messages.messages.empty()) << test.messages.texts().join('\n').toStdString();
-    const QStringList visible = {"Visible", "Hidden", "VeryHidden"};
-    EXPECT_EQ(texts(form->ListView3), visible);
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Visible", "Hidden", "VeryHidden"}));
     EXPECT_EQ(marks(form->ListView3), QStringLiteral("111"));
     clickWorkbook(2);
-    EXPECT_EQ(texts(form->ListView3), visible);
+    EXPECT_EQ(form->ListView3->topLevelItemCount(), 8);
     clickWorkbook(3);
-    EXPECT_EQ(texts(form->ListView3), QStringList({"PROFILEDEF", "AXISDEF", "TRAVERSALCHAINAGE",
-                                                   "AXISDATUMLEVELS", "PROFILELEVELS"}));
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Sheet2", "Sheet1", "Sheet3"}));
     EXPECT_TRUE(test.messages.messages.empty());
 }
 
+TEST_F(ListsWithHost, BinaryWorkbookSheetNames) {
+    copy("xls/calamine-any_sheets.xls", "any.xls");
+    copy("xls/xlrd-profiles.xls", "Profiles.xls");
+    test.dialogs.folderAnswers.push_back(q(books));
+    form->Command5_Click();
+    EXPECT_TRUE(test.messages.messages.empty()) << test.messages.texts().join('\n').toStdString();
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Visible", "Hidden", "VeryHidden"}));
+    clickWorkbook(2);
+    EXPECT_EQ(texts(form->ListView3), QStringList({"PROFILEDEF", "AXISDEF", "TRAVERSALCHAINAGE",
+                                                   "AXISDATUMLEVELS", "PROFILELEVELS"}));
+}
+
 TEST_F(ListsWithHost, MarksAreRememberedPerWorkbook) {
-    copy("xls/calamine-any_sheets.xls", "a.xls");
-    copy("xls/xlrd-profiles.xls", "b.xls");
+    copy("xlsx/calamine-any_sheets.xlsx", "a.xlsx");
+    copy("xlsx/edr-TestMultiSheet.xlsx", "b.xlsx");
     test.dialogs.folderAnswers.push_back(q(books));
     form->Command5_Click();
     clear(2);
@@ -94,22 +104,22 @@ TEST_F(ListsWithHost, MarksAreRememberedPerWorkbook) {
     clickWorkbook(1);
     EXPECT_EQ(marks(form->ListView3), QStringLiteral("101"));
     clickWorkbook(2);
-    EXPECT_EQ(marks(form->ListView3), QStringLiteral("01111"));
+    EXPECT_EQ(marks(form->ListView3), QStringLiteral("011"));
 }
 
 TEST_F(ListsWithHost, ClickingTheSameWorkbookAgain) {
-    const QString path = copy("xls/xlrd-profiles.xls", "p.xls");
+    const QString path = copy("xlsx/calamine-issue127.xlsx", "p.xlsx");
     // Right after Add Excel the workbook's rows are kept: a cleared mark stays cleared.
     test.dialogs.openAnswers.push_back(path);
     form->Command1_Click();
     clear(2);
     clickWorkbook(1);
-    EXPECT_EQ(marks(form->ListView3), QStringLiteral("10111"));
+    EXPECT_EQ(marks(form->ListView3), QStringLiteral("10111111"));
     // Right after a click on the source entry they are dropped: the file is read afresh.
     form->ListView1_ItemClick();
     clear(2);
     clickWorkbook(1);
-    EXPECT_EQ(marks(form->ListView3), QStringLiteral("11111"));
+    EXPECT_EQ(marks(form->ListView3), QStringLiteral("11111111"));
 }
 
 TEST_F(ListsWithHost, UnreadableWorkbooksAreReportedTwice) {
