@@ -4,7 +4,9 @@
 #include "tests/gui_support/Window.h"
 
 #include <QTreeWidget>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +15,20 @@ using testing_support::TestWindow;
 
 QString q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
+}
+
+// Host processes this test process started and that are still running.
+int runningHosts() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state;
+        long parent = 0;
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() &&
+            name == "(quillmere-host)" && state != "Z")
+            ++count;
+    }
+    return count;
 }
 
 QStringList texts(const QTreeWidget* list) {
@@ -136,6 +152,7 @@ TEST_F(ListsWithHost, UnreadableWorkbooksAreReportedTwice) {
         EXPECT_EQ(test.messages.messages[0].icon, app::MessageIcon::Critical);
         EXPECT_EQ(form->ListView3->topLevelItemCount(), 0);
         EXPECT_EQ(form->mousePointer(), app::MousePointer::Default);
+        EXPECT_EQ(runningHosts(), 0);
     }
 }
 
