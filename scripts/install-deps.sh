@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libzip-dev libexpat1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-liberation fonts-wqy-microhei
+    fonts-liberation fonts-crosextra-carlito fonts-wqy-microhei
     xvfb xauth
     python3 python3-html5lib python3-xlrd python3-openpyxl
 )

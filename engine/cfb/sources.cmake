@@ -1,1 +1,1 @@
-target_sources(engine PRIVATE)
+target_sources(engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/CompoundFile.cpp)

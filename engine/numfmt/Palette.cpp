@@ -1,20 +1,12 @@
 #include "engine/numfmt/Palette.h"
 
+#include "engine/model/DefaultPalette.h"
+
 #include <array>
 #include <cstdint>
 
 namespace engine::numfmt {
 namespace {
-
-// The default 56-colour palette that [ColorN] indexes (N = 1 .. 56).
-constexpr std::array<std::uint32_t, 56> defaultPalette = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
 
 struct NamedColor {
     std::string_view name;
@@ -57,7 +49,7 @@ std::optional<Color> colorByName(std::string_view name) {
             index = index * 10 + (c - '0');
         }
         if (index >= 1 && index <= 56)
-            return Color::fromRgb(defaultPalette[static_cast<std::size_t>(index - 1)]);
+            return Color::fromRgb(defaultPalette[static_cast<std::size_t>(index + 7)]);
     }
     return std::nullopt;
 }

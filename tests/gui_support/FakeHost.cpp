@@ -2,6 +2,7 @@
 
 #include "automation/Error.h"
 
+#include <QFile>
 #include <map>
 
 namespace testing_support {
@@ -39,6 +40,7 @@ public:
                                                        ? QLatin1Char(';')
                                                        : QLatin1Char(','))
                     + QLatin1Char(')');
+        host_.detailedCalls.push_back(FakeHost::Call{member, args, named});
         host_.record(call, member);
         if (quit_)
             throw Error(462, QStringLiteral("The spreadsheet host is no longer running."));
@@ -105,7 +107,12 @@ private:
             }
             if (member == u"publishobjects")
                 return newNode(Node{Node::PublishObjects, node.path});
-            if (member == u"saveas" || member == u"close")
+            if (member == u"saveas") {
+                if (host_.writeFiles)
+                    write(args.value(0).toString(), QStringLiteral("workbook ") + node.path);
+                return QVariant();
+            }
+            if (member == u"close")
                 return QVariant();
             break;
         case Node::Worksheets:
@@ -131,14 +138,34 @@ private:
                 return QVariant();
             break;
         case Node::PublishObjects:
-            if (member == u"add" || member == u"publish" || member == u"delete")
+            if (member == u"add") {
+                pending_.emplace_back(args.value(1).toString(), args.value(2).toString());
                 return QVariant();
+            }
+            if (member == u"publish") {
+                if (host_.writeFiles)
+                    for (const auto& [file, sheet] : pending_)
+                        write(file, sheet);
+                return QVariant();
+            }
+            if (member == u"delete") {
+                pending_.clear();
+                return QVariant();
+            }
             break;
         }
         throw Error(438, QStringLiteral("Object doesn't support this property or method"));
     }
 
+    static void write(const QString& path, const QString& content) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(content.toUtf8()) < 0)
+            throw Error(1004, QStringLiteral("Cannot write '%1'.").arg(path));
+    }
+
     FakeHost& host_;
+    std::vector<std::pair<QString, QString>> pending_; // Filename and Sheet of each Add
     std::map<int, Node> nodes_;
     int next_ = 2;
     bool quit_ = false;
@@ -158,6 +185,8 @@ void FakeHost::failOn(const QString& member, const QString& description, int occ
 
 void FakeHost::record(const QString& call, const QString& member) {
     calls << call;
+    if (onCall)
+        onCall(call);
     const QString key = member.toLower();
     const int count = ++counts_[key];
     for (const Failure& failure : failures_)
@@ -172,6 +201,14 @@ QStringList FakeHost::callsOf(const QStringList& members) const {
             if (call.startsWith(member, Qt::CaseInsensitive) &&
                 (call.size() == member.size() || !call.at(member.size()).isLetter()))
                 result << call;
+    return result;
+}
+
+std::vector<FakeHost::Call> FakeHost::detailedCallsOf(const QString& member) const {
+    std::vector<Call> result;
+    for (const Call& call : detailedCalls)
+        if (call.member.compare(member, Qt::CaseInsensitive) == 0)
+            result.push_back(call);
     return result;
 }
 

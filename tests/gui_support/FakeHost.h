@@ -8,6 +8,9 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +41,25 @@ public:
     QStringList calls;
     // Only the calls of these members, in order (letter case ignored).
     QStringList callsOf(const QStringList& members) const;
+
+    // Every call made on an instance with its arguments as passed, their types included.
+    struct Call {
+        QString member;
+        QVariantList args;
+        QVariantMap named;
+    };
+    std::vector<Call> detailedCalls;
+    // The detailed calls of `member` (letter case ignored).
+    std::vector<Call> detailedCallsOf(const QString& member) const;
+
+    // Runs before each call is answered (and before any scripted failure), with the call's
+    // text as recorded in `calls`: lets a test change the world in the middle of a run.
+    std::function<void(const QString& call)> onCall;
+
+    // When true, SaveAs and Publish write small files where a real host would write pages:
+    // SaveAs a file at its Filename, Publish one file per Add since the last Delete, holding
+    // the Sheet argument. A file that cannot be written fails the call with error 1004.
+    bool writeFiles = false;
 
     // Instances created and not yet released by the program.
     int liveInstances() const;

@@ -1,0 +1,37 @@
+#pragma once
+// A conversion run over the checked workbooks of a list, free of the window.
+
+#include "convert/Conversion.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace convert {
+
+// The workbooks of a run as the workbook list holds them, by 1-based position.
+class WorkbookSource {
+public:
+    virtual ~WorkbookSource() = default;
+    virtual int count() const = 0;
+    virtual QString itemText(int position) const = 0;
+    virtual bool checked(int position) const = 0;
+    // The workbook file at `position`, resolved when asked; "" when there is none.
+    virtual QString pathAt(int position) const = 0;
+};
+
+struct RunSummary {
+    int converted = 0;   // workbooks whose conversion completed
+    int failed = 0;      // checked workbooks that were reported and skipped
+    QStringList written; // every output file written, in order
+};
+
+// Converts every checked workbook, in list order, into context.state.OutputFolder (prepared
+// beforehand, ending in "/"): each gets a folder name no existing folder has (nor, for whole
+// workbooks, an output this run has written), then is saved whole or published sheet by sheet
+// by context.options. A failed workbook is reported to the observer and skipped.
+RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks);
+
+// "Convert " + display name + " file failed!"
+QString FailureMessage(const QString& displayName);
+
+} // namespace convert
