@@ -32,7 +32,7 @@ protected:
             // changed the mark.
             if (event->type() == QEvent::MouseButtonPress)
                 item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked
-                                                                            : Qt::Checked);
+                                                                          : Qt::Checked);
             swallowing_ = true;
             return true;
         }
