@@ -1,5 +1,8 @@
 #include "app/form1.h"
 
+#include "outdir/OutputDirBox.h"
+#include "sources/CheckBoxClicks.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -258,6 +261,9 @@ void form1::connectHandlers() {
     connect(Option2, &QRadioButton::clicked, this, &form1::Option2_Click);
     connect(ListView1, &QTreeWidget::itemClicked, this, &form1::ListView1_ItemClick);
     connect(ListView2, &QTreeWidget::itemClicked, this, &form1::ListView2_ItemClick);
+    sources::KeepCheckBoxClicksApart(ListView2);
+    sources::KeepCheckBoxClicksApart(ListView3);
+    outdir::MakeTypingChangeOnlyTheText(Combo5);
 
     auto onTrigger = [this](QAction* action, void (form1::*handler)()) {
         connect(action, &QAction::triggered, this, handler);

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <utility>
 
 class QWidget;
 
@@ -14,7 +15,10 @@ namespace dialogs {
 
 class CCommonDialogs {
 public:
-    explicit CCommonDialogs(SystemDialogs& system) : system_(system) {}
+    // `programFolder` is where ShowSave starts when Path names no folder; empty means the
+    // folder of the running executable.
+    explicit CCommonDialogs(SystemDialogs& system, QString programFolder = QString())
+        : system_(system), programFolder_(std::move(programFolder)) {}
 
     // Properties: a getter and a setter of the same name. Getters of Title, Path, FileTitle and
     // FileName return the text up to its first NUL.
@@ -58,6 +62,7 @@ public:
 
 private:
     SystemDialogs& system_;
+    QString programFolder_;
     QString fileTitle_;
     QString path_;
     QString filter_;

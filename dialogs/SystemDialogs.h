@@ -17,6 +17,8 @@ struct OpenRequest {
     QString filterName;  // e.g. "Excel files(*.xls;*.xlsx;*.xlsm;*.xlsb)"
     QString pattern;     // e.g. "*.xl*"
     QString initialFile; // preselected file name, may be empty
+    // Added to a typed name without extension; empty for none.
+    QString defaultExtension;
 };
 
 struct SaveRequest {

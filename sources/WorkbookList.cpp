@@ -1,6 +1,7 @@
 #include "sources/WorkbookList.h"
 
 #include "app/form1.h"
+#include "sources/ListItems.h"
 #include "sources/PathKind.h"
 #include "sources/WorkbookListing.h"
 
@@ -9,18 +10,6 @@
 
 namespace sources {
 namespace {
-
-QTreeWidgetItem* selectedItem(const QTreeWidget* list) {
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-QTreeWidgetItem* checkedItem(const QString& text) {
-    auto* item = new QTreeWidgetItem(QStringList{text});
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(0, Qt::Checked);
-    return item;
-}
 
 // The workbook named `name` of the source entry `entry`, or "" when there is none.
 QString workbookPath(const QString& entry, const QString& name) {
@@ -37,7 +26,7 @@ QString workbookPath(const QString& entry, const QString& name) {
 }
 
 QString selectedSourceText(app::form1& form) {
-    const QTreeWidgetItem* entry = selectedItem(form.ListView1);
+    const QTreeWidgetItem* entry = SelectedItem(form.ListView1);
     return entry ? entry->text(0) : QString();
 }
 
@@ -48,10 +37,10 @@ void LoadWorkbookList(app::form1& form, const QString& sourcePath) {
     form.ListView2->clear();
     QList<QTreeWidgetItem*> items;
     if (PathKind(sourcePath) == ExistingFile) {
-        items.append(checkedItem(QFileInfo(sourcePath).fileName()));
+        items.append(NewCheckableItem(QFileInfo(sourcePath).fileName(), true));
     } else {
         for (const QString& name : ListWorkbookNames(sourcePath, MaxWorkbooks))
-            items.append(checkedItem(name));
+            items.append(NewCheckableItem(name, true));
     }
     form.ListView2->addTopLevelItems(items);
     // The list selects its first item when items are added to it empty.
@@ -62,7 +51,7 @@ void LoadWorkbookList(app::form1& form, const QString& sourcePath) {
 }
 
 QString SelectedWorkbookPath(app::form1& form) {
-    const QTreeWidgetItem* workbook = selectedItem(form.ListView2);
+    const QTreeWidgetItem* workbook = SelectedItem(form.ListView2);
     return workbookPath(selectedSourceText(form), workbook ? workbook->text(0) : QString());
 }
 

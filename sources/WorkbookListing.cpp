@@ -2,17 +2,22 @@
 
 #include <QFile>
 #include <algorithm>
-#include <memory>
-
+#include <cstring>
 #include <dirent.h>
+#include <memory>
+#include <strings.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace sources {
 namespace {
 
-bool hasWorkbookExtension(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && name.mid(dot + 1).startsWith(QStringLiteral("xls"), Qt::CaseInsensitive);
+// The extension (after the last dot) begins with "xls" in any letter case. Checked on the raw
+// bytes: "xls" is ASCII, which never occurs inside a multi-byte UTF-8 sequence, so this needs no
+// decoding and also holds for names that are not valid UTF-8.
+bool hasWorkbookExtension(const char* name) {
+    const char* dot = std::strrchr(name, '.');
+    return dot != nullptr && ::strncasecmp(dot + 1, "xls", 3) == 0;
 }
 
 bool isOrdinaryFile(const QByteArray& folder, const dirent* entry) {
@@ -33,25 +38,34 @@ bool byNameIgnoringCase(const QString& a, const QString& b) {
 } // namespace
 
 QStringList ListWorkbookNames(const QString& folder, int limit) {
+    if (limit <= 0)
+        return {};
     const QByteArray encoded = QFile::encodeName(folder);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(encoded.constData()), &::closedir);
     if (!dir)
         return {};
-    QStringList names;
+    // The `limit` first names in order, as a heap whose top is the last of them: memory stays
+    // bounded however many files the folder holds. A read error ends the listing with what was
+    // found so far.
+    std::vector<QString> first;
+    first.reserve(static_cast<std::size_t>(std::min(limit, 1024)));
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] == '.')
+        if (entry->d_name[0] == '.' || !hasWorkbookExtension(entry->d_name) ||
+            !isOrdinaryFile(encoded, entry))
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
-        if (hasWorkbookExtension(name) && isOrdinaryFile(encoded, entry))
-            names.append(name);
+        QString name = QFile::decodeName(entry->d_name);
+        if (first.size() < static_cast<std::size_t>(limit)) {
+            first.push_back(std::move(name));
+            std::push_heap(first.begin(), first.end(), byNameIgnoringCase);
+        } else if (byNameIgnoringCase(name, first.front())) {
+            std::pop_heap(first.begin(), first.end(), byNameIgnoringCase);
+            first.back() = std::move(name);
+            std::push_heap(first.begin(), first.end(), byNameIgnoringCase);
+        }
     }
-    if (names.size() > limit) {
-        std::partial_sort(names.begin(), names.begin() + limit, names.end(), byNameIgnoringCase);
-        names.resize(limit);
-    } else {
-        std::sort(names.begin(), names.end(), byNameIgnoringCase);
-    }
-    return names;
+    std::sort_heap(first.begin(), first.end(), byNameIgnoringCase);
+    return QStringList(std::make_move_iterator(first.begin()),
+                       std::make_move_iterator(first.end()));
 }
 
 QString JoinPath(const QString& folder, const QString& name) {
