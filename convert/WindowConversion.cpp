@@ -68,10 +68,8 @@ private:
 } // namespace
 
 int OutputBoxListIndex(const app::form1& form) {
-    const int index = form.Combo5->currentIndex();
-    if (index < 0 || form.Combo5->currentText() != form.Combo5->itemText(index))
-        return -1;
-    return index;
+    // The box itself drops its selection at the user's first edit (outdir/OutputDirBox).
+    return form.Combo5->currentIndex();
 }
 
 bool PrepareOutputFolder(app::form1& form) {

@@ -17,7 +17,7 @@ bool PrepareOutputFolder(app::form1& form);
 // The option panel's choices as they stand.
 OutputOptions CurrentOptions(const app::form1& form);
 
-// The output directory box's list index: -1 once its text no longer is the selected entry's.
+// The output directory box's list index: -1 when its text was typed rather than picked.
 int OutputBoxListIndex(const app::form1& form);
 
 } // namespace convert
