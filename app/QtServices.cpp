@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
-#include <chrono>
 
 namespace app {
 
@@ -35,17 +34,6 @@ void DesktopShell::ShellExecute(QWidget*, const QString&, const QString& file, i
         QDesktopServices::openUrl(url);
     else
         QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-}
-
-void ClockRandom::Randomize() {
-    generator_.seed(static_cast<std::uint64_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-}
-
-double ClockRandom::Rnd() {
-    // Some library versions can round up to exactly 1; the naming rules need [0, 1).
-    const double r = std::generate_canonical<double, 53>(generator_);
-    return r < 1.0 ? r : 0.0;
 }
 
 } // namespace app

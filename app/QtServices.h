@@ -1,9 +1,8 @@
 #pragma once
 // The production pieces behind the seams of Services.
 
+#include "app/ClockRandom.h"
 #include "app/Services.h"
-
-#include <random>
 
 namespace app {
 
@@ -16,15 +15,6 @@ class DesktopShell : public Shell {
 public:
     void ShellExecute(QWidget* owner, const QString& operation, const QString& file,
                       int showCommand) override;
-};
-
-class ClockRandom : public Random {
-public:
-    void Randomize() override;
-    double Rnd() override;
-
-private:
-    std::mt19937_64 generator_{0};
 };
 
 } // namespace app

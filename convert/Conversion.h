@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 namespace app {
 class Random;
@@ -62,6 +63,9 @@ struct ConversionContext {
     app::SharedState& state;
     RunObserver& observer;
     OutputOptions options;
+    // Per-sheet mode: when set, a worksheet is published only when this accepts its name, on
+    // top of the sheet table's choices; unset, the sheet table alone decides.
+    std::function<bool(const QString& sheetName)> publishesSheet = {};
 };
 
 // Saves the whole workbook as one page or archive at WorkbookOutputFolder plus the extension.

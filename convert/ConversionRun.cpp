@@ -22,12 +22,15 @@ QString FailureMessage(const QString& displayName) {
     return QStringLiteral("Convert ") + displayName + QStringLiteral(" file failed!");
 }
 
-RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks) {
+RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks,
+                                   const QStringList& writtenEarlier) {
     app::SharedState& state = context.state;
     RunSummary summary;
     // Whole-workbook outputs of this run, case-folded: a later workbook of the same display
     // name must not replace one of them.
     QSet<QString> writtenThisRun;
+    for (const QString& file : writtenEarlier)
+        writtenThisRun.insert(file.toCaseFolded());
     const int count = workbooks.count();
     for (int position = 1; position <= count; ++position) {
         if (!workbooks.checked(position))

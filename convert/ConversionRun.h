@@ -29,7 +29,10 @@ struct RunSummary {
 // beforehand, ending in "/"): each gets a folder name no existing folder has (nor, for whole
 // workbooks, an output this run has written), then is saved whole or published sheet by sheet
 // by context.options. A failed workbook is reported to the observer and skipped.
-RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks);
+// `writtenEarlier` lists outputs of earlier runs into the same folder that no whole workbook of
+// this run may replace (empty for a lone run).
+RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks,
+                                   const QStringList& writtenEarlier = {});
 
 // "Convert " + display name + " file failed!"
 QString FailureMessage(const QString& displayName);

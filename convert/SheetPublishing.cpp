@@ -17,19 +17,20 @@ constexpr qint64 mostWorksheets = 32767;
 constexpr int overflowError = 6;
 
 // True when sheet `position` is to be published, with its name in `name`; false when the
-// stored choices leave it out.
-bool chooseSheet(const app::SheetTable& table, std::int32_t column, int position,
+// stored choices or the context's filter leave it out.
+bool chooseSheet(const ConversionContext& context, std::int32_t column, int position,
                  const automation::Object& workbook, QString& name) {
+    const app::SheetTable& table = context.state.SheetTable;
     if (!table.at(column, 1, 0).isEmpty() && position <= app::SheetTable::LastRow) {
         if (table.at(column, position, 1).isEmpty())
             return false;
         name = table.at(column, position, 0);
-        return true;
+    } else {
+        name = workbook.getObject(QStringLiteral("Worksheets"), {position})
+                   .get(QStringLiteral("Name"))
+                   .toString();
     }
-    name = workbook.getObject(QStringLiteral("Worksheets"), {position})
-               .get(QStringLiteral("Name"))
-               .toString();
-    return true;
+    return !context.publishesSheet || context.publishesSheet(name);
 }
 
 } // namespace
@@ -60,7 +61,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             context.observer.setProgressMaximum(sheets);
         for (int position = 1; position <= sheets; ++position) {
             QString name;
-            if (chooseSheet(context.state.SheetTable, job.position, position, workbook, name)) {
+            if (chooseSheet(context, job.position, position, workbook, name)) {
                 const QString stem =
                     OutputFileName(options.fileNaming, job.itemText, name,
                                    context.state.FileSequenceNumber, context.random);

@@ -1,0 +1,133 @@
+#include "batch/BatchOptions.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+namespace batch {
+namespace {
+
+const QStringList namingModes = {QStringLiteral("sheet"), QStringLiteral("workbook-sheet"),
+                                 QStringLiteral("numbers")};
+// In the order of the window's title box, whose first item gives no title.
+const QStringList titleRules = {QStringLiteral("none"), QStringLiteral("sheet"),
+                                QStringLiteral("workbook"), QStringLiteral("workbook-sheet")};
+
+ParsedCommandLine usageError(const QString& message) {
+    ParsedCommandLine parsed;
+    parsed.message = message;
+    return parsed;
+}
+
+// The one value of an option that takes one; "" with `error` set when it was given twice.
+QString singleValue(const QCommandLineParser& parser, const QCommandLineOption& option,
+                    QString& error) {
+    const QStringList values = parser.values(option);
+    if (values.size() > 1)
+        error = QStringLiteral("--%1 given more than once").arg(option.names().constLast());
+    return values.isEmpty() ? QString() : values.constLast();
+}
+
+} // namespace
+
+QString HelpText() {
+    return QStringLiteral(
+        "Usage: quillmere-batch [options] INPUT...\n"
+        "Converts spreadsheet workbooks into web pages, as Quillmere's Convert does.\n"
+        "\n"
+        "  INPUT                 workbook files and folders (a folder lists its workbooks as "
+        "the window does, at most 500)\n"
+        "  -o, --output DIR      the output directory (required); a missing last level is "
+        "created, as for a typed path\n"
+        "  --entire              whole-workbook mode (default: each worksheet to its own page)\n"
+        "  --archive             single-file web archives (.mht/.mhtml) instead of web pages "
+        "(.htm/.html)\n"
+        "  --long-extension      .html/.mhtml instead of .htm/.mht\n"
+        "  --names MODE          sheet | workbook-sheet | numbers (the three naming choices, "
+        "default sheet)\n"
+        "  --title RULE          none | sheet | workbook | workbook-sheet (default none)\n"
+        "  --sheets A,B,...      publish only the worksheets with these names (per-sheet mode)\n"
+        "  -q, --quiet           no progress\n"
+        "  -h, --help            this text\n"
+        "\n"
+        "Exit status: 0 when every workbook converted, 1 when any failed (each failure named on "
+        "stderr with the host's description), 2 for a usage error (with a message). Progress on "
+        "stderr when it is a terminal: workbook k of n and its name.\n");
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption entire(QStringLiteral("entire"), QString());
+    const QCommandLineOption archive(QStringLiteral("archive"), QString());
+    const QCommandLineOption longExtension(QStringLiteral("long-extension"), QString());
+    const QCommandLineOption names(QStringLiteral("names"), QString(), QStringLiteral("MODE"));
+    const QCommandLineOption title(QStringLiteral("title"), QString(), QStringLiteral("RULE"));
+    const QCommandLineOption sheets(QStringLiteral("sheets"), QString(), QStringLiteral("A,B"));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
+    parser.addOptions({help, output, entire, archive, longExtension, names, title, sheets, quiet});
+
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        ParsedCommandLine parsed;
+        parsed.outcome = ParsedCommandLine::Help;
+        return parsed;
+    }
+
+    QString error;
+    BatchOptions options;
+    options.outputFolder = singleValue(parser, output, error);
+    const QString naming = singleValue(parser, names, error);
+    const QString rule = singleValue(parser, title, error);
+    if (!error.isEmpty())
+        return usageError(error);
+    if (!parser.isSet(output))
+        return usageError(QStringLiteral("the output directory is missing (-o DIR)"));
+    if (options.outputFolder.isEmpty())
+        return usageError(QStringLiteral("the output directory is empty"));
+
+    options.output.entireWorkbook = parser.isSet(entire);
+    options.output.fileFormat = parser.isSet(archive) ? 1 : 0;
+    options.output.shortExtension = !parser.isSet(longExtension);
+    options.output.htmlType = 0; // the host writes static pages only
+    options.output.fileNaming = parser.isSet(names) ? int(namingModes.indexOf(naming)) : 0;
+    if (options.output.fileNaming < 0)
+        return usageError(
+            QStringLiteral("unknown --names mode \"%1\" (sheet, workbook-sheet or numbers)")
+                .arg(naming));
+    options.output.pageTitle = parser.isSet(title) ? int(titleRules.indexOf(rule)) : 0;
+    if (options.output.pageTitle < 0)
+        return usageError(QStringLiteral("unknown --title rule \"%1\" (none, sheet, workbook or "
+                                         "workbook-sheet)")
+                              .arg(rule));
+
+    if (parser.isSet(sheets)) {
+        if (options.output.entireWorkbook)
+            return usageError(QStringLiteral("--sheets chooses pages of per-sheet mode; it "
+                                             "cannot go with --entire"));
+        // Repeating the option adds names, so that several lists can be given.
+        for (const QString& list : parser.values(sheets))
+            for (const QString& name : list.split(u',', Qt::SkipEmptyParts))
+                options.sheets << name;
+        if (options.sheets.isEmpty())
+            return usageError(QStringLiteral("--sheets names no sheet"));
+    }
+
+    options.quiet = parser.isSet(quiet);
+    options.inputs = parser.positionalArguments();
+    if (options.inputs.isEmpty())
+        return usageError(QStringLiteral("no INPUT: name workbook files or folders to convert"));
+    for (const QString& input : options.inputs)
+        if (input.isEmpty())
+            return usageError(QStringLiteral("an INPUT is empty"));
+
+    ParsedCommandLine parsed;
+    parsed.outcome = ParsedCommandLine::Run;
+    parsed.options = options;
+    return parsed;
+}
+
+} // namespace batch
