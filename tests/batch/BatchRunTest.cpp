@@ -6,6 +6,7 @@
 #include "app/Services.h"
 #include "tests/gui_support/Doubles.h"
 #include "tests/gui_support/FakeHost.h"
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <QString>
@@ -15,12 +16,10 @@
 
 namespace {
 
+using testing_support::q;
+
 namespace fs = std::filesystem;
 using testing_support::ScratchDir;
-
-QString q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 struct FakeBatch {
     testing_support::FakeHost host;

@@ -4,6 +4,7 @@
 #include "automation/Factory.h"
 #include "sources/WorkbookList.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -16,16 +17,14 @@
 
 namespace {
 
+using testing_support::q;
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing_support::corpusFile;
 using testing_support::ScratchDir;
 
 const QString binFolder = QStringLiteral(QM_BINARY_DIR "/bin");
-
-QString q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 struct Finished {
     int status = -1;

@@ -2,6 +2,7 @@
 
 #include "sources/WorkbookList.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,14 +16,12 @@
 
 namespace {
 
+using testing_support::q;
+
 namespace fs = std::filesystem;
 using app::MessageIcon;
 using testing_support::ScratchDir;
 using testing_support::TestWindow;
-
-QString q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 // A loaded window whose workbook list shows the workbooks of a scratch source folder, with a
 // typed output directory.

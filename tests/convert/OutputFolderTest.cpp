@@ -3,6 +3,7 @@
 #include "convert/OutputFolder.h"
 
 #include "sources/PathKind.h"
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <QDir>
@@ -14,12 +15,10 @@
 
 namespace {
 
+using testing_support::q;
+
 using convert::PrepareResult;
 using testing_support::ScratchDir;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 constexpr int typed = -1;
 constexpr int fromHistory = 0;

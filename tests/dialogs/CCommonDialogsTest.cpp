@@ -4,19 +4,18 @@
 #include "dialogs/CCommonDialogs.h"
 
 #include "tests/gui_support/Doubles.h"
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using testing_support::q;
+
 using dialogs::CCommonDialogs;
 using testing_support::ScratchDir;
 using testing_support::ScriptedDialogs;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 const QChar Nul(u'\0');
 

@@ -2,6 +2,7 @@
 // picked, and is set up to behave as the pickers are meant to.
 
 #include "dialogs/QtSystemDialogs.h"
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <QApplication>
@@ -13,11 +14,9 @@
 
 namespace {
 
-using testing_support::ScratchDir;
+using testing_support::q;
 
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
+using testing_support::ScratchDir;
 
 // Runs `user` on the file dialog once it shows.
 void whenShown(std::function<void(QFileDialog&)> user) {

@@ -4,6 +4,7 @@
 #include "automation/Factory.h"
 #include "sources/WorkbookList.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -17,16 +18,14 @@
 
 namespace {
 
+using testing_support::q;
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing_support::corpusFile;
 using testing_support::ScratchDir;
 
 const QString binFolder = QStringLiteral(QM_BINARY_DIR "/bin");
-
-QString q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 // True when the host built here reads workbooks (its readers may still be stubs).
 bool hostReadsWorkbooks() {
@@ -47,7 +46,8 @@ bool hostReadsWorkbooks() {
     return reads;
 }
 
-#define REQUIRE_READING_HOST() ASSERT_TRUE(hostReadsWorkbooks()) << "the host cannot read a corpus workbook"
+#define REQUIRE_READING_HOST()                                                                     \
+    ASSERT_TRUE(hostReadsWorkbooks()) << "the host cannot read a corpus workbook"
 
 // A window on the real host whose workbook list shows a scratch folder of corpus workbooks.
 struct RealRun {

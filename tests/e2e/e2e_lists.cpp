@@ -1,7 +1,9 @@
 // The source, workbook and sheet lists with the real spreadsheet host on corpus workbooks.
 
 #include "automation/Factory.h"
+#include "tests/gui_support/ListContents.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QTreeWidget>
 #include <fstream>
@@ -10,12 +12,12 @@
 
 namespace {
 
+using testing_support::marks;
+using testing_support::q;
+using testing_support::texts;
+
 using testing_support::corpusFile;
 using testing_support::TestWindow;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 // Host processes this test process started and that are still running.
 int runningHosts() {
@@ -29,20 +31,6 @@ int runningHosts() {
             ++count;
     }
     return count;
-}
-
-QStringList texts(const QTreeWidget* list) {
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
-
-QString marks(const QTreeWidget* list) {
-    QString result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result += list->topLevelItem(i)->checkState(0) == Qt::Checked ? u'1' : u'0';
-    return result;
 }
 
 class ListsWithHost : public ::testing::Test {

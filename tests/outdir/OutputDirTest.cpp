@@ -1,6 +1,7 @@
 // The output directory box: Browse, View, the two remove commands, and typing into the box.
 
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -11,11 +12,9 @@
 
 namespace {
 
-using testing_support::TestWindow;
+using testing_support::q;
 
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
+using testing_support::TestWindow;
 
 QStringList entries(const QComboBox* box) {
     QStringList result;

@@ -4,7 +4,9 @@
 #include "sources/CheckBoxClicks.h"
 #include "sources/SheetList.h"
 #include "sources/WorkbookList.h"
+#include "tests/gui_support/ListContents.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -15,27 +17,12 @@
 
 namespace {
 
+using testing_support::marks;
+using testing_support::q;
+using testing_support::texts;
+
 using app::MousePointer;
 using testing_support::TestWindow;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-QStringList texts(const QTreeWidget* list) {
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
-
-// "1" for a checked item, "0" for a cleared one.
-QString marks(const QTreeWidget* list) {
-    QString result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result += list->topLevelItem(i)->checkState(0) == Qt::Checked ? u'1' : u'0';
-    return result;
-}
 
 class Lists : public ::testing::Test {
 protected:

@@ -1,4 +1,6 @@
 #include "sources/PathKind.h"
+
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <QString>
@@ -8,9 +10,9 @@
 
 namespace {
 
-using sources::PathKind;
+using testing_support::q;
 
-QString q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+using sources::PathKind;
 
 TEST(PathKind, FilesFoldersAndNothing) {
     testing_support::ScratchDir dir;
@@ -28,8 +30,8 @@ TEST(PathKind, FilesFoldersAndNothing) {
         {QStringLiteral("/"), 1},
         {q(dir / "missing.xls"), 0},
         {QString(), 0},
-        {q(dir / "Book1.xls") + "/", 0},        // a file is not a folder
-        {q(dir.path()) + "/*.*", 0},           // wildcards never match, even when files do
+        {q(dir / "Book1.xls") + "/", 0}, // a file is not a folder
+        {q(dir.path()) + "/*.*", 0},     // wildcards never match, even when files do
         {q(dir.path()) + "/Book?.xls", 0},
     };
     for (const Row& row : rows)

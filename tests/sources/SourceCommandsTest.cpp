@@ -1,7 +1,9 @@
 // The source entry commands with scripted pickers and the fake host: what each leaves in the
 // three lists and the sheet table.
 
+#include "tests/gui_support/ListContents.h"
 #include "tests/gui_support/Window.h"
+#include "tests/support/QtPath.h"
 
 #include <QAction>
 #include <QTreeWidget>
@@ -10,26 +12,12 @@
 
 namespace {
 
+using testing_support::icons;
+using testing_support::q;
+using testing_support::texts;
+
 using app::MousePointer;
 using testing_support::TestWindow;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-QStringList texts(const QTreeWidget* list) {
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
-
-QList<int> icons(const QTreeWidget* list) {
-    QList<int> result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << app::form1::smallIcon(list->topLevelItem(i));
-    return result;
-}
 
 class SourceCommands : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 
 #include "sources/WorkbookListing.h"
 
+#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
 #include <QFile>
@@ -12,13 +13,11 @@
 
 namespace {
 
+using testing_support::q;
+
 using sources::JoinPath;
 using sources::ListWorkbookNames;
 using testing_support::ScratchDir;
-
-QString q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 void touch(const std::filesystem::path& path) {
     std::ofstream(path) << "x";
