@@ -67,6 +67,15 @@ QString CCommonDialogs::FileName() const {
     return upToNul(fileName_);
 }
 
+std::int16_t CCommonDialogs::acceptFile(const std::optional<QString>& chosen) {
+    if (!chosen)
+        return False;
+    fileName_ = upToNul(*chosen);
+    fileTitle_ = nameOf(fileName_);
+    path_ = folderOf(fileName_);
+    return True;
+}
+
 std::int16_t CCommonDialogs::ShowOpen() {
     // The filter is fixed; the Filter property belongs to ShowSave.
     OpenRequest request;
@@ -75,13 +84,7 @@ std::int16_t CCommonDialogs::ShowOpen() {
     request.pattern = QStringLiteral("*.xl*");
     request.initialFile = FileName();
     request.defaultExtension = upToNul(defExt_);
-    const std::optional<QString> chosen = system_.openFile(owner_, request);
-    if (!chosen)
-        return False;
-    fileName_ = upToNul(*chosen);
-    fileTitle_ = nameOf(fileName_);
-    path_ = folderOf(fileName_);
-    return True;
+    return acceptFile(system_.openFile(owner_, request));
 }
 
 std::int16_t CCommonDialogs::ShowSave() {
@@ -100,14 +103,8 @@ std::int16_t CCommonDialogs::ShowSave() {
     request.title = QStringLiteral("Save");
     request.filters = saveFilters(filter_);
     request.initialFolder = upToNul(path_);
-    const std::optional<QString> chosen = system_.saveFile(owner_, request);
-    if (!chosen)
-        return False;
     // The whole name is kept: a longer path cut short would name another file.
-    fileName_ = upToNul(*chosen);
-    fileTitle_ = nameOf(fileName_);
-    path_ = folderOf(fileName_);
-    return True;
+    return acceptFile(system_.saveFile(owner_, request));
 }
 
 std::int16_t CCommonDialogs::ShowFolder() {

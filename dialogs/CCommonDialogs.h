@@ -61,6 +61,9 @@ public:
     std::int16_t ShowPrinterProperties();
 
 private:
+    // Takes a confirmed file's name, title and folder; False, changing nothing, on cancel.
+    std::int16_t acceptFile(const std::optional<QString>& chosen);
+
     SystemDialogs& system_;
     QString programFolder_;
     QString fileTitle_;
