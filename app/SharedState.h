@@ -9,7 +9,7 @@
 namespace app {
 
 struct SharedState {
-    app::SheetTable SheetTable;               // sheet names and check marks per workbook
+    app::SheetTable SheetTable;            // sheet names and check marks per workbook
     std::int32_t CurrentWorkbookIndex = 0; // workbook whose sheets the sheet list shows
     bool WorkbookListFresh = false;        // false only while a workbook-list click is handled
     QString OutputFolder;                  // output directory of the run, ending in "/"

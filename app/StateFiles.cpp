@@ -43,7 +43,8 @@ QStringList readStateLines(const QString& path) {
         // is not the setting "1".
         const bool mark = start == 0 && bytes.startsWith("\xEF\xBB\xBF") && length >= 3;
         QString line = mark ? QString(QChar(0xFEFF)) : QString();
-        line += QString::fromUtf8(bytes.constData() + start + (mark ? 3 : 0), length - (mark ? 3 : 0));
+        line +=
+            QString::fromUtf8(bytes.constData() + start + (mark ? 3 : 0), length - (mark ? 3 : 0));
         lines.append(line);
         start = end + 1;
     }

@@ -31,22 +31,22 @@ struct Placement {
 };
 
 constexpr Placement controlTable[] = {
-    {"Command1", 120, 0, 1210, 975},     {"Command5", 1440, 0, 1210, 975},
-    {"Command2", 2760, 0, 1330, 975},    {"Command6", 5040, 0, 1090, 975},
-    {"Command8", 6240, 0, 970, 975},     {"Command7", 7320, 0, 1210, 975},
-    {"Command9", 8640, 0, 970, 975},     {"ListView1", 120, 1080, 9255, 2055},
-    {"Command3", 9480, 1320, 370, 610},  {"Command4", 9480, 2160, 370, 610},
-    {"Label4", 120, 3240, 975, 255},     {"Combo3", 1200, 3240, 3015, 330},
-    {"Label5", 4440, 3240, 855, 255},    {"Combo4", 5400, 3240, 4215, 330},
-    {"Label3", 120, 3600, 975, 255},     {"Combo2", 1200, 3600, 3015, 330},
-    {"Label2", 4440, 3600, 495, 255},    {"Combo1", 5400, 3600, 4215, 330},
-    {"Option2", 120, 4080, 2655, 250},   {"Option1", 2760, 4080, 1500, 250},
-    {"Label6", 4440, 4080, 1575, 255},   {"Frame1", 6000, 3960, 3615, 405},
-    {"Option3", 120, 120, 1090, 250},    {"Option4", 1320, 120, 970, 250},
+    {"Command1", 120, 0, 1210, 975},      {"Command5", 1440, 0, 1210, 975},
+    {"Command2", 2760, 0, 1330, 975},     {"Command6", 5040, 0, 1090, 975},
+    {"Command8", 6240, 0, 970, 975},      {"Command7", 7320, 0, 1210, 975},
+    {"Command9", 8640, 0, 970, 975},      {"ListView1", 120, 1080, 9255, 2055},
+    {"Command3", 9480, 1320, 370, 610},   {"Command4", 9480, 2160, 370, 610},
+    {"Label4", 120, 3240, 975, 255},      {"Combo3", 1200, 3240, 3015, 330},
+    {"Label5", 4440, 3240, 855, 255},     {"Combo4", 5400, 3240, 4215, 330},
+    {"Label3", 120, 3600, 975, 255},      {"Combo2", 1200, 3600, 3015, 330},
+    {"Label2", 4440, 3600, 495, 255},     {"Combo1", 5400, 3600, 4215, 330},
+    {"Option2", 120, 4080, 2655, 250},    {"Option1", 2760, 4080, 1500, 250},
+    {"Label6", 4440, 4080, 1575, 255},    {"Frame1", 6000, 3960, 3615, 405},
+    {"Option3", 120, 120, 1090, 250},     {"Option4", 1320, 120, 970, 250},
     {"ListView2", 120, 4440, 4815, 2775}, {"ListView3", 5040, 4440, 4575, 2775},
-    {"Label1", 120, 7200, 6975, 255},    {"Label7", 120, 7560, 1935, 255},
-    {"Combo5", 2160, 7560, 5655, 330},   {"Command10", 7920, 7560, 975, 325},
-    {"Command11", 9000, 7560, 855, 325}, {"ProgressBar1", 120, 7920, 9735, 255},
+    {"Label1", 120, 7200, 6975, 255},     {"Label7", 120, 7560, 1935, 255},
+    {"Combo5", 2160, 7560, 5655, 330},    {"Command10", 7920, 7560, 975, 325},
+    {"Command11", 9000, 7560, 855, 325},  {"ProgressBar1", 120, 7920, 9735, 255},
 };
 
 constexpr int clientWidthTwips = 9960;
@@ -88,10 +88,13 @@ form1::form1(SharedState& sharedState, Services& serviceBundle)
     createControls();
     createMenus();
     connectHandlers();
-    setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips) + menuBar()->sizeHint().height());
+    setFixedSize(twips(clientWidthTwips),
+                 twips(clientHeightTwips) + menuBar()->sizeHint().height());
 }
 
-int form1::twips(int value) const { return qRound(value * dpi_ / 1440.0); }
+int form1::twips(int value) const {
+    return qRound(value * dpi_ / 1440.0);
+}
 
 void form1::createControls() {
     auto* client = new QWidget(this);
@@ -296,7 +299,9 @@ void form1::setSmallIcon(QTreeWidgetItem* item, int icon) const {
     }
 }
 
-int form1::smallIcon(const QTreeWidgetItem* item) { return item->data(0, smallIconRole).toInt(); }
+int form1::smallIcon(const QTreeWidgetItem* item) {
+    return item->data(0, smallIconRole).toInt();
+}
 
 void form1::setMousePointer(MousePointer pointer) {
     pointer_ = pointer;
@@ -342,15 +347,29 @@ void form1::Option2_Click() {
     ListView3->setEnabled(true);
 }
 
-void form1::Command9_Click() { close(); }
+void form1::Command9_Click() {
+    close();
+}
 
 // Menu items that share a command button's handler.
 
-void form1::AddExcel_Click() { Command1_Click(); }
-void form1::AddFolder_Click() { Command5_Click(); }
-void form1::RemoveItem_Click() { Command2_Click(); }
-void form1::Separate_Click() { Command6_Click(); }
-void form1::Help1_Click() { Command8_Click(); }
-void form1::HomePage_Click() { Command7_Click(); }
+void form1::AddExcel_Click() {
+    Command1_Click();
+}
+void form1::AddFolder_Click() {
+    Command5_Click();
+}
+void form1::RemoveItem_Click() {
+    Command2_Click();
+}
+void form1::Separate_Click() {
+    Command6_Click();
+}
+void form1::Help1_Click() {
+    Command8_Click();
+}
+void form1::HomePage_Click() {
+    Command7_Click();
+}
 
 } // namespace app

@@ -55,7 +55,7 @@ public:
     QLabel* Label3;
     QComboBox* Combo2; // publish type
     QLabel* Label2;
-    QComboBox* Combo1; // file names
+    QComboBox* Combo1;     // file names
     QRadioButton* Option2; // each sheet
     QRadioButton* Option1; // entire workbook
     QLabel* Label6;

@@ -20,7 +20,12 @@ int main(int argc, char* argv[]) {
     app::DesktopShell shell;
     app::QtMessageBoxes messages;
     app::ClockRandom random;
-    app::Services services{hosts,  systemDialogs, shell, messages, random, programFolder,
+    app::Services services{hosts,
+                           systemDialogs,
+                           shell,
+                           messages,
+                           random,
+                           programFolder,
                            app::stateFolder(programFolder)};
 
     // The sheet table alone is as large as the program's whole state; keep it off the stack.

@@ -3,7 +3,6 @@
 // by the client when the host cannot be reached.
 
 #include <QString>
-
 #include <exception>
 #include <string>
 
@@ -12,8 +11,8 @@ namespace automation {
 class Error : public std::exception {
 public:
     Error(int number, QString description)
-        : number_(number), description_(std::move(description)),
-          what_(description_.toStdString()) {}
+        : number_(number), description_(std::move(description)), what_(description_.toStdString()) {
+    }
 
     int number() const { return number_; }
     const QString& description() const { return description_; }

@@ -1,6 +1,5 @@
-#include "automation/Factory.h"
-
 #include "automation/Error.h"
+#include "automation/Factory.h"
 #include "automation/HostProcess.h"
 
 #include <QDir>
@@ -12,8 +11,9 @@ HostFactory::HostFactory(QString programFolder, std::chrono::milliseconds callTi
 
 Object HostFactory::CreateObject(const QString& progId) {
     if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
-        throw Error(Error::CannotCreateObject,
-                    QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
+        throw Error(
+            Error::CannotCreateObject,
+            QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
     auto host = std::make_shared<HostProcess>(
         QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), callTimeout_);
     return Object(std::move(host), 1);

@@ -59,7 +59,9 @@ HostProcess::~HostProcess() {
     }
 }
 
-qint64 HostProcess::processId() const { return process_->processId(); }
+qint64 HostProcess::processId() const {
+    return process_->processId();
+}
 
 void HostProcess::fail(const QString& description) {
     broken_ = true;
@@ -91,7 +93,8 @@ QByteArray HostProcess::readReplyLine(const QString& member) {
                                 "was stopped.")
                      .arg(member)
                      .arg(callTimeout_.count() / 1000.0));
-        process_->waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)));
+        process_->waitForReadyRead(
+            static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)));
         buffer_ += process_->readAllStandardOutput();
     }
 }
@@ -108,7 +111,7 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
     QJsonObject jsonNamed;
     for (auto it = named.begin(); it != named.end(); ++it)
         jsonNamed.insert(it.key(), protocol::toJson(it.value()));
-    const QJsonObject request{{"id", id},         {"object", handle},  {"op", opName(op)},
+    const QJsonObject request{{"id", id},         {"object", handle}, {"op", opName(op)},
                               {"member", member}, {"args", jsonArgs}, {"named", jsonNamed}};
     QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
     line.append('\n');

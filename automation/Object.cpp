@@ -15,7 +15,8 @@ QVariant Object::invoke(Op op, const QString& member, const QVariantList& args,
 }
 
 Object Object::toObject(const QVariant& value, const QString& member) const {
-    if (!value.canConvert<ObjectHandle>() || value.metaType() != QMetaType::fromType<ObjectHandle>())
+    if (!value.canConvert<ObjectHandle>() ||
+        value.metaType() != QMetaType::fromType<ObjectHandle>())
         throw Error(Error::HostUnavailable,
                     QStringLiteral("The spreadsheet host answered %1 with a value where an "
                                    "object was expected.")
@@ -45,6 +46,8 @@ Object Object::callObject(const QString& member, const QVariantList& args,
     return toObject(call(member, args, named), member);
 }
 
-QVariant omitted() { return QVariant::fromValue(Omitted{}); }
+QVariant omitted() {
+    return QVariant::fromValue(Omitted{});
+}
 
 } // namespace automation

@@ -1,7 +1,8 @@
 #pragma once
 // The wire format shared by the client and the host: one JSON object per line.
 //   request: {"id":7,"object":1,"op":"call","member":"Open","args":["/a.xls"],"named":{}}
-//   reply:   {"id":7,"value":"16.0"} | {"id":7,"object":5} | {"id":7,"error":{"number":1004,"description":"..."}}
+//   reply:   {"id":7,"value":"16.0"} | {"id":7,"object":5} |
+//   {"id":7,"error":{"number":1004,"description":"..."}}
 
 #include <QJsonValue>
 #include <QVariant>

@@ -23,7 +23,7 @@ struct OpenRequest {
 
 struct SaveRequest {
     QString title;
-    QStringList filters;  // "description (pattern)" entries, first selected
+    QStringList filters; // "description (pattern)" entries, first selected
     QString initialFolder;
 };
 

@@ -10,11 +10,13 @@ Result HostObject::member(const QString& name, const QVariantList&, const QVaria
     unknownMember(name);
 }
 
-void HostObject::set(const QString& name, const QVariant&) { unknownMember(name); }
+void HostObject::set(const QString& name, const QVariant&) {
+    unknownMember(name);
+}
 
 void HostObject::unknownMember(const QString& name) {
-    throw HostError{438, QStringLiteral("Object doesn't support this property or method (%1).")
-                             .arg(name)};
+    throw HostError{
+        438, QStringLiteral("Object doesn't support this property or method (%1).").arg(name)};
 }
 
 bool isOmitted(const QVariant& value) {

@@ -15,17 +15,19 @@ PublishObjects::PublishObjects(std::shared_ptr<const engine::Workbook> workbook)
     : workbook_(std::move(workbook)) {}
 
 void PublishObjects::add(const QVariantList& args, const QVariantMap& named) {
-    const qint64 sourceType =
-        integerArgument(argument(args, 0, named, QStringLiteral("SourceType")), QStringLiteral("SourceType"));
-    const QString fileName =
-        textArgument(argument(args, 1, named, QStringLiteral("Filename")), QStringLiteral("Filename"));
+    const qint64 sourceType = integerArgument(
+        argument(args, 0, named, QStringLiteral("SourceType")), QStringLiteral("SourceType"));
+    const QString fileName = textArgument(argument(args, 1, named, QStringLiteral("Filename")),
+                                          QStringLiteral("Filename"));
     const QString sheetName =
         textArgument(argument(args, 2, named, QStringLiteral("Sheet")), QStringLiteral("Sheet"));
     const QVariant htmlTypeArgument = argument(args, 4, named, QStringLiteral("HtmlType"));
-    const qint64 htmlType =
-        isOmitted(htmlTypeArgument) ? xlHtmlStatic : integerArgument(htmlTypeArgument, QStringLiteral("HtmlType"));
+    const qint64 htmlType = isOmitted(htmlTypeArgument)
+                                ? xlHtmlStatic
+                                : integerArgument(htmlTypeArgument, QStringLiteral("HtmlType"));
     const QVariant titleArgument = argument(args, 6, named, QStringLiteral("Title"));
-    const QString title = isOmitted(titleArgument) ? QString() : textArgument(titleArgument, QStringLiteral("Title"));
+    const QString title =
+        isOmitted(titleArgument) ? QString() : textArgument(titleArgument, QStringLiteral("Title"));
 
     if (sourceType != xlSourceSheet)
         throw HostError{1004, QStringLiteral("Only whole sheets can be published (SourceType 1).")};
@@ -41,10 +43,12 @@ void PublishObjects::add(const QVariantList& args, const QVariantMap& named) {
             found = i;
     for (std::size_t i = 0; i < workbook_->sheets.size() && !found; ++i)
         if (workbook_->sheets[i].kind == engine::SheetKind::Worksheet &&
-            QString::fromStdString(workbook_->sheets[i].name).compare(sheetName, Qt::CaseInsensitive) == 0)
+            QString::fromStdString(workbook_->sheets[i].name)
+                    .compare(sheetName, Qt::CaseInsensitive) == 0)
             found = i;
     if (!found)
-        throw HostError{1004, QStringLiteral("The workbook has no worksheet named \"%1\".").arg(sheetName)};
+        throw HostError{
+            1004, QStringLiteral("The workbook has no worksheet named \"%1\".").arg(sheetName)};
     entries_.push_back(Entry{*found, fileName, title});
 }
 

@@ -2,9 +2,8 @@
 // The workbook's publish objects: Add records one sheet to publish, Publish writes them all in
 // order, Delete empties the collection.
 
-#include "host/HostObject.h"
-
 #include "engine/model/Workbook.h"
+#include "host/HostObject.h"
 
 #include <vector>
 
@@ -15,7 +14,10 @@ public:
     explicit PublishObjects(std::shared_ptr<const engine::Workbook> workbook);
     Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
     // The workbook was closed: later calls fail.
-    void detach() { workbook_.reset(); entries_.clear(); }
+    void detach() {
+        workbook_.reset();
+        entries_.clear();
+    }
 
 private:
     struct Entry {

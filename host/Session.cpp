@@ -11,8 +11,8 @@ namespace host {
 namespace {
 
 QByteArray errorReply(const QJsonValue& id, int number, const QString& description) {
-    const QJsonObject reply{{"id", id},
-                            {"error", QJsonObject{{"number", number}, {"description", description}}}};
+    const QJsonObject reply{
+        {"id", id}, {"error", QJsonObject{{"number", number}, {"description", description}}}};
     return QJsonDocument(reply).toJson(QJsonDocument::Compact);
 }
 
@@ -59,7 +59,8 @@ QByteArray Session::handle(const QByteArray& requestLine) {
         QJsonObject reply{{"id", id}};
         if (op == u"set") {
             if (args.size() != 1)
-                return errorReply(id, 450, QStringLiteral("A property is set to exactly one value."));
+                return errorReply(id, 450,
+                                  QStringLiteral("A property is set to exactly one value."));
             target->second->set(member, args.first());
             reply.insert("value", QJsonValue::Null);
         } else if (op == u"get" || op == u"call") {

@@ -30,8 +30,8 @@ Result SheetCollection::member(const QString& name, const QVariantList& args,
             throw HostError{9, QStringLiteral("Subscript out of range: there is no sheet at "
                                               "position %1.")
                                    .arg(position)};
-        return Result::of(
-            std::make_shared<SheetObject>(workbook_, members_[static_cast<std::size_t>(position - 1)]));
+        return Result::of(std::make_shared<SheetObject>(
+            workbook_, members_[static_cast<std::size_t>(position - 1)]));
     }
     unknownMember(name);
 }
@@ -50,8 +50,9 @@ Result SheetObject::member(const QString& name, const QVariantList&, const QVari
     if (name == u"visible")
         // The object model's values: -1 visible, 0 hidden, 2 very hidden.
         return Result::of(static_cast<qint64>(sheet.visibility == engine::Visibility::Visible ? -1
-                                              : sheet.visibility == engine::Visibility::Hidden ? 0
-                                                                                               : 2));
+                                              : sheet.visibility == engine::Visibility::Hidden
+                                                  ? 0
+                                                  : 2));
     unknownMember(name);
 }
 

@@ -2,9 +2,8 @@
 // Worksheets (worksheets only) and Sheets (every sheet, charts included) of a workbook, and
 // the sheet objects they hand out.
 
-#include "host/HostObject.h"
-
 #include "engine/model/Workbook.h"
+#include "host/HostObject.h"
 
 #include <vector>
 

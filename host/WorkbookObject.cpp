@@ -1,9 +1,8 @@
 #include "host/WorkbookObject.h"
 
+#include "engine/web/Publish.h"
 #include "host/PublishObjects.h"
 #include "host/SheetCollection.h"
-
-#include "engine/web/Publish.h"
 
 #include <QFileInfo>
 
@@ -35,8 +34,9 @@ void WorkbookObject::saveAs(const QVariantList& args, const QVariantMap& named) 
     const QString fileName = textArgument(argument(args, 0, named, QStringLiteral("Filename")),
                                           QStringLiteral("Filename"));
     const QVariant formatArgument = argument(args, 1, named, QStringLiteral("FileFormat"));
-    const qint64 format =
-        isOmitted(formatArgument) ? 0 : integerArgument(formatArgument, QStringLiteral("FileFormat"));
+    const qint64 format = isOmitted(formatArgument)
+                              ? 0
+                              : integerArgument(formatArgument, QStringLiteral("FileFormat"));
     if (format != xlHtml && format != xlWebArchive)
         throw HostError{1004, QStringLiteral("This program saves workbooks only as web pages "
                                              "(FileFormat 44) or single-file web archives (45).")};

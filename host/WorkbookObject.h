@@ -1,9 +1,8 @@
 #pragma once
 // One open workbook: its sheet collections, publishing and SaveAs.
 
-#include "host/HostObject.h"
-
 #include "engine/model/Workbook.h"
+#include "host/HostObject.h"
 
 #include <vector>
 

@@ -1,8 +1,7 @@
 #include "host/Workbooks.h"
 
-#include "host/WorkbookObject.h"
-
 #include "engine/read/ReadWorkbook.h"
+#include "host/WorkbookObject.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -12,7 +11,8 @@ namespace host {
 std::shared_ptr<WorkbookObject> Workbooks::open(const QString& path) {
     const QString fileName = QFileInfo(path).fileName();
     try {
-        auto workbook = std::make_shared<engine::Workbook>(engine::readWorkbook(path.toStdString()));
+        auto workbook =
+            std::make_shared<engine::Workbook>(engine::readWorkbook(path.toStdString()));
         auto object = std::make_shared<WorkbookObject>(std::move(workbook), path);
         open_.push_back(object);
         return object;
@@ -21,8 +21,7 @@ std::shared_ptr<WorkbookObject> Workbooks::open(const QString& path) {
     }
 }
 
-Result Workbooks::member(const QString& name, const QVariantList& args,
-                         const QVariantMap& named) {
+Result Workbooks::member(const QString& name, const QVariantList& args, const QVariantMap& named) {
     std::erase_if(open_, [](const auto& workbook) { return workbook->closed(); });
     if (name == u"open")
         return Result::of(open(textArgument(argument(args, 0, named, QStringLiteral("Filename")),

@@ -6,9 +6,8 @@
 
 #include <cstdio>
 #include <iostream>
-#include <string>
-
 #include <signal.h>
+#include <string>
 #include <sys/prctl.h>
 #include <unistd.h>
 

@@ -11,30 +11,30 @@ enum class CellType : std::uint8_t { Empty, Number, Text, Boolean, Error };
 
 // Error values, with the codes the binary format uses for them.
 enum class CellError : std::uint8_t {
-    Null = 0x00,        // #NULL!
-    Div0 = 0x07,        // #DIV/0!
-    Value = 0x0F,       // #VALUE!
-    Ref = 0x17,         // #REF!
-    Name = 0x1D,        // #NAME?
-    Num = 0x24,         // #NUM!
-    NA = 0x2A,          // #N/A
-    GettingData = 0x2B  // #GETTING_DATA
+    Null = 0x00,       // #NULL!
+    Div0 = 0x07,       // #DIV/0!
+    Value = 0x0F,      // #VALUE!
+    Ref = 0x17,        // #REF!
+    Name = 0x1D,       // #NAME?
+    Num = 0x24,        // #NUM!
+    NA = 0x2A,         // #N/A
+    GettingData = 0x2B // #GETTING_DATA
 };
 
 // The text an error value shows ("#DIV/0!" ...); "#N/A" for a code the table does not know.
 const char* errorText(CellError error);
 
 struct Cell {
-    std::uint32_t row = 0;    // 0-based
-    std::uint16_t col = 0;    // 0-based
+    std::uint32_t row = 0;           // 0-based
+    std::uint16_t col = 0;           // 0-based
     CellType type = CellType::Empty; // Empty: a formatted blank cell
-    bool isFormula = false;   // the value is a formula's cached result
-    std::uint32_t format = 0; // index into Workbook::cellFormats
+    bool isFormula = false;          // the value is a formula's cached result
+    std::uint32_t format = 0;        // index into Workbook::cellFormats
     union {
-        double number;        // Number
-        std::uint32_t text;   // Text: index into Workbook::strings
-        bool boolean;         // Boolean
-        CellError error;      // Error
+        double number;      // Number
+        std::uint32_t text; // Text: index into Workbook::strings
+        bool boolean;       // Boolean
+        CellError error;    // Error
     };
 
     Cell() : number(0) {}

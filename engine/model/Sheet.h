@@ -26,7 +26,7 @@ struct Range {
 // Columns firstCol..lastCol share a width and state.
 struct ColumnInfo {
     std::uint16_t firstCol = 0, lastCol = 0;
-    double width = 0;         // in characters of the default font's digit width, padding included
+    double width = 0; // in characters of the default font's digit width, padding included
     bool hidden = false;
     bool customWidth = false;
     std::uint32_t format = 0; // cell format of empty cells in these columns
@@ -34,16 +34,16 @@ struct ColumnInfo {
 
 struct RowInfo {
     std::uint32_t row = 0;
-    double height = 0;        // points; 0 with !customHeight means "default height"
+    double height = 0; // points; 0 with !customHeight means "default height"
     bool hidden = false;
     bool customHeight = false;
-    bool hasFormat = false;   // `format` applies to the row's empty cells
+    bool hasFormat = false; // `format` applies to the row's empty cells
     std::uint32_t format = 0;
 };
 
 struct Hyperlink {
     Range range;
-    std::string target;   // external address (URL, mailto: ...), empty for a link inside the workbook
+    std::string target; // external address (URL, mailto: ...), empty for a link inside the workbook
     std::string location; // place inside the workbook ("Sheet2!A1"), empty when none
     std::string tooltip;
 };
@@ -52,9 +52,9 @@ struct Hyperlink {
 struct Anchor {
     std::uint32_t row = 0;
     std::uint16_t col = 0;
-    double rowOffsetPt = 0;  // from the top of `row`, points
-    double colOffsetPt = 0;  // from the left of `col`, points
-    double widthPt = 0;      // 0 when unknown: the image's own size is used
+    double rowOffsetPt = 0; // from the top of `row`, points
+    double colOffsetPt = 0; // from the left of `col`, points
+    double widthPt = 0;     // 0 when unknown: the image's own size is used
     double heightPt = 0;
 };
 
@@ -62,7 +62,7 @@ struct Picture {
     std::string mimeType;           // "image/png", "image/jpeg", "image/gif", "image/bmp" ...
     std::vector<std::uint8_t> data; // the image file's bytes
     Anchor anchor;
-    std::string description;        // alternative text, may be empty
+    std::string description; // alternative text, may be empty
 };
 
 struct Sheet {
@@ -71,10 +71,10 @@ struct Sheet {
     Visibility visibility = Visibility::Visible;
 
     // Content; empty for non-worksheets.
-    std::vector<Cell> cells;        // sorted by row, then column; no two share a position
+    std::vector<Cell> cells; // sorted by row, then column; no two share a position
     std::vector<Range> merges;
-    std::vector<ColumnInfo> columns; // sorted, not overlapping
-    std::vector<RowInfo> rows;       // sorted by row; only rows with something to say
+    std::vector<ColumnInfo> columns;         // sorted, not overlapping
+    std::vector<RowInfo> rows;               // sorted by row; only rows with something to say
     double defaultColumnWidth = 8.43 + 0.71; // characters, padding included
     double defaultRowHeight = 15.0;          // points
     std::vector<Hyperlink> hyperlinks;

@@ -35,9 +35,25 @@ struct Font {
 // Fill patterns of the file formats; everything but None and Solid is drawn as a mix of the
 // two colours by the writer.
 enum class FillPattern : std::uint8_t {
-    None, Solid, MediumGray, DarkGray, LightGray, DarkHorizontal, DarkVertical, DarkDown, DarkUp,
-    DarkGrid, DarkTrellis, LightHorizontal, LightVertical, LightDown, LightUp, LightGrid,
-    LightTrellis, Gray125, Gray0625
+    None,
+    Solid,
+    MediumGray,
+    DarkGray,
+    LightGray,
+    DarkHorizontal,
+    DarkVertical,
+    DarkDown,
+    DarkUp,
+    DarkGrid,
+    DarkTrellis,
+    LightHorizontal,
+    LightVertical,
+    LightDown,
+    LightUp,
+    LightGrid,
+    LightTrellis,
+    Gray125,
+    Gray0625
 };
 
 struct Fill {
@@ -49,8 +65,20 @@ struct Fill {
 };
 
 enum class BorderStyle : std::uint8_t {
-    None, Thin, Medium, Dashed, Dotted, Thick, Double, Hair, MediumDashed, DashDot,
-    MediumDashDot, DashDotDot, MediumDashDotDot, SlantDashDot
+    None,
+    Thin,
+    Medium,
+    Dashed,
+    Dotted,
+    Thick,
+    Double,
+    Hair,
+    MediumDashed,
+    DashDot,
+    MediumDashDot,
+    DashDotDot,
+    MediumDashDotDot,
+    SlantDashDot
 };
 
 struct BorderSide {
@@ -67,7 +95,14 @@ struct Border {
 };
 
 enum class HAlign : std::uint8_t {
-    General, Left, Center, Right, Fill, Justify, CenterAcrossSelection, Distributed
+    General,
+    Left,
+    Center,
+    Right,
+    Fill,
+    Justify,
+    CenterAcrossSelection,
+    Distributed
 };
 enum class VAlign : std::uint8_t { Top, Center, Bottom, Justify, Distributed };
 

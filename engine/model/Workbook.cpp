@@ -6,14 +6,22 @@ namespace engine {
 
 const char* errorText(CellError error) {
     switch (error) {
-    case CellError::Null: return "#NULL!";
-    case CellError::Div0: return "#DIV/0!";
-    case CellError::Value: return "#VALUE!";
-    case CellError::Ref: return "#REF!";
-    case CellError::Name: return "#NAME?";
-    case CellError::Num: return "#NUM!";
-    case CellError::NA: return "#N/A";
-    case CellError::GettingData: return "#GETTING_DATA";
+    case CellError::Null:
+        return "#NULL!";
+    case CellError::Div0:
+        return "#DIV/0!";
+    case CellError::Value:
+        return "#VALUE!";
+    case CellError::Ref:
+        return "#REF!";
+    case CellError::Name:
+        return "#NAME?";
+    case CellError::Num:
+        return "#NUM!";
+    case CellError::NA:
+        return "#N/A";
+    case CellError::GettingData:
+        return "#GETTING_DATA";
     }
     return "#N/A";
 }

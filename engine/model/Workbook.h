@@ -18,11 +18,11 @@ struct Workbook {
     std::vector<Sheet> sheets; // in workbook order, every kind
     DateSystem dateSystem = DateSystem::Date1900;
 
-    std::vector<RichText> strings;      // every text cell's string, shared and inline alike
-    std::vector<Font> fonts;            // index 0 is the default font
+    std::vector<RichText> strings; // every text cell's string, shared and inline alike
+    std::vector<Font> fonts;       // index 0 is the default font
     std::vector<Fill> fills;
     std::vector<Border> borders;
-    std::vector<CellFormat> cellFormats; // index 0 is the default format
+    std::vector<CellFormat> cellFormats;                // index 0 is the default format
     std::map<std::uint32_t, std::string> numberFormats; // custom format codes by id
 
     // Called by every reader when it is done, so that the writers may trust the model: the

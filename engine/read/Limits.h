@@ -6,11 +6,12 @@
 
 namespace engine::limits {
 
-inline constexpr std::uint64_t maxFileBytes = 1ull << 30;        // a workbook file
-inline constexpr std::uint64_t maxPartBytes = 1ull << 30;        // one decompressed ZIP entry
+inline constexpr std::uint64_t maxFileBytes = 1ull << 30;          // a workbook file
+inline constexpr std::uint64_t maxPartBytes = 1ull << 30;          // one decompressed ZIP entry
 inline constexpr std::uint64_t maxTotalInflatedBytes = 4ull << 30; // all entries of a package
-inline constexpr std::uint64_t maxCompressionRatio = 1000;       // inflated / compressed
-inline constexpr std::uint64_t compressionRatioFloor = 1u << 20; // entries below this skip the ratio test
+inline constexpr std::uint64_t maxCompressionRatio = 1000;         // inflated / compressed
+inline constexpr std::uint64_t compressionRatioFloor =
+    1u << 20; // entries below this skip the ratio test
 inline constexpr std::size_t maxXmlDepth = 256;
 inline constexpr std::size_t maxSheets = 65535;
 inline constexpr std::uint32_t maxRows = 1048576;  // rows 0 .. maxRows-1

@@ -7,10 +7,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 #include <system_error>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace engine {
 namespace {
@@ -20,7 +19,8 @@ constexpr std::uint8_t zipMagic[4] = {'P', 'K', 3, 4};
 constexpr std::uint8_t emptyZipMagic[4] = {'P', 'K', 5, 6};
 
 bool startsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> magic) {
-    return bytes.size() >= magic.size() && std::memcmp(bytes.data(), magic.data(), magic.size()) == 0;
+    return bytes.size() >= magic.size() &&
+           std::memcmp(bytes.data(), magic.data(), magic.size()) == 0;
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
@@ -35,9 +35,9 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
     if (!S_ISREG(info.st_mode))
         throw ReadError(ReadError::Kind::NotWorkbook, "not a regular file");
     if (static_cast<std::uint64_t>(info.st_size) > limits::maxFileBytes)
-        throw ReadError(ReadError::Kind::Damaged,
-                        "the file is larger than " + std::to_string(limits::maxFileBytes >> 20) +
-                            " MB");
+        throw ReadError(ReadError::Kind::Damaged, "the file is larger than " +
+                                                      std::to_string(limits::maxFileBytes >> 20) +
+                                                      " MB");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw ReadError(ReadError::Kind::Unreadable, std::strerror(errno));

@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <csignal>
 #include <gtest/gtest.h>

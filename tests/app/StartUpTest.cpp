@@ -5,9 +5,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ TEST(StartUp, PublishTypesFollowTheVersion) {
     struct Row {
         const char* version;
         int publishTypes;
-    } rows[] = {{"11.0", 3}, {"11", 3}, {"10.5.1", 3}, {"12.0", 1}, {"14.0", 1},
+    } rows[] = {{"11.0", 3}, {"11", 3}, {"10.5.1", 3}, {"12.0", 1},  {"14.0", 1},
                 {"16.0", 1}, {"", 3},   {"abc", 3},    {"11.6.0", 1}};
     for (const Row& row : rows) {
         TestWindow test;
@@ -69,8 +69,8 @@ TEST(StartUp, DefaultsAfterStartUp) {
               QStringList({"HTML File will be based on sheet name",
                            "HTML File will be based on workbook and sheet name",
                            "HTML File will be 1.xls,2.xls,3.xls,4.xls,5.xls..."}));
-    EXPECT_EQ(items(form.Combo3), QStringList({"Web Page (*.htm; *html)",
-                                               "Single File Web Page (*.mht; *mhtml)"}));
+    EXPECT_EQ(items(form.Combo3),
+              QStringList({"Web Page (*.htm; *html)", "Single File Web Page (*.mht; *mhtml)"}));
     EXPECT_EQ(items(form.Combo4),
               QStringList({"", "Page title will be based on sheet name",
                            "Page title will be based on workbook name",
@@ -158,8 +158,9 @@ TEST(OptionPanel, ModeButtonsEnableTheSheetChoices) {
     EXPECT_FALSE(form.Combo2->isEnabled());
     EXPECT_FALSE(form.Combo4->isEnabled());
     EXPECT_FALSE(form.ListView3->isEnabled());
-    EXPECT_TRUE(form.Combo3->isEnabled() && form.Frame1->isEnabled() && form.ListView1->isEnabled() &&
-                form.ListView2->isEnabled() && form.Combo5->isEnabled());
+    EXPECT_TRUE(form.Combo3->isEnabled() && form.Frame1->isEnabled() &&
+                form.ListView1->isEnabled() && form.ListView2->isEnabled() &&
+                form.Combo5->isEnabled());
     QTest::mouseClick(form.Option2, Qt::LeftButton, {}, QPoint(6, form.Option2->height() / 2));
     EXPECT_TRUE(form.Combo1->isEnabled() && form.Combo2->isEnabled() && form.Combo4->isEnabled() &&
                 form.ListView3->isEnabled());
@@ -171,7 +172,8 @@ TEST(MainWindow, LayoutFollowsTheControlTable) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillmere"));
     EXPECT_EQ(form.centralWidget()->size(), QSize(form.twips(9960), form.twips(8220)));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_EQ(form.Command6->geometry(), QRect(form.twips(5040), 0, form.twips(1090), form.twips(975)));
+    EXPECT_EQ(form.Command6->geometry(),
+              QRect(form.twips(5040), 0, form.twips(1090), form.twips(975)));
     EXPECT_EQ(form.Option4->parentWidget(), form.Frame1);
     EXPECT_EQ(form.Option4->geometry().topLeft(), QPoint(form.twips(1320), form.twips(120)));
     EXPECT_EQ(form.Label7->text(), QStringLiteral("Select  output directory:"));

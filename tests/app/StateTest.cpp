@@ -24,11 +24,13 @@ TEST(StateFiles, LineRules) {
         QStringList lines;
     } rows[] = {
         {"", {}},
-        {"a\r\nb\r\n", {"a", "b"}},            // a final terminator adds no line
-        {"a\r\n\r\nb", {"a", "", "b"}},        // an empty line in the middle is a value
-        {"a\nb\n", {"a", "b"}},                // LF alone too
-        {"1 \r\n0", {"1 ", "0"}},              // blanks are kept
-        {"\xEF\xBB\xBF" "1\r\n", {QString(QChar(0xFEFF)) + "1"}}, // a byte-order mark is content
+        {"a\r\nb\r\n", {"a", "b"}},     // a final terminator adds no line
+        {"a\r\n\r\nb", {"a", "", "b"}}, // an empty line in the middle is a value
+        {"a\nb\n", {"a", "b"}},         // LF alone too
+        {"1 \r\n0", {"1 ", "0"}},       // blanks are kept
+        {"\xEF\xBB\xBF"
+         "1\r\n",
+         {QString(QChar(0xFEFF)) + "1"}}, // a byte-order mark is content
         {"caf\xC3\xA9\r\n", {QString::fromUtf8("caf\xC3\xA9")}},
     };
     for (const Row& row : rows)

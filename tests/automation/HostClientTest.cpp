@@ -19,7 +19,9 @@ using namespace std::chrono_literals;
 
 const QString binFolder = QStringLiteral(QM_BINARY_DIR "/bin");
 
-bool processAlive(qint64 pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0; }
+bool processAlive(qint64 pid) {
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+}
 
 TEST(HostClient, ProbesVersionAndQuits) {
     HostFactory factory(binFolder, 10s);
@@ -62,7 +64,8 @@ TEST(HostClient, UnknownProgIdAndMissingHostAreErrors) {
 TEST(HostClient, NoHostOutlivesItsObject) {
     qint64 pid = 0;
     {
-        auto host = std::make_shared<HostProcess>(binFolder + QStringLiteral("/quillmere-host"), 10s);
+        auto host =
+            std::make_shared<HostProcess>(binFolder + QStringLiteral("/quillmere-host"), 10s);
         pid = host->processId();
         automation::Object application(host, 1);
         host.reset();

@@ -6,7 +6,6 @@
 #include <iostream>
 #include <string>
 #include <thread>
-
 #include <unistd.h>
 
 int main(int, char** argv) {

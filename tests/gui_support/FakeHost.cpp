@@ -35,11 +35,11 @@ public:
         if (op == automation::Op::Set)
             call += QLatin1Char('=') + parts.join(QLatin1Char(','));
         else if (!parts.isEmpty())
-            call += QLatin1Char('(') + parts.join(member.compare(QStringLiteral("SaveAs"),
-                                                                Qt::CaseInsensitive) == 0
-                                                       ? QLatin1Char(';')
-                                                       : QLatin1Char(','))
-                    + QLatin1Char(')');
+            call += QLatin1Char('(') +
+                    parts.join(member.compare(QStringLiteral("SaveAs"), Qt::CaseInsensitive) == 0
+                                   ? QLatin1Char(';')
+                                   : QLatin1Char(',')) +
+                    QLatin1Char(')');
         host_.detailedCalls.push_back(FakeHost::Call{member, args, named});
         host_.record(call, member);
         if (quit_)
@@ -67,15 +67,14 @@ private:
 
     QVariant item(const Node& collection, const QVariantList& args) {
         const FakeHost::Book& book = host_.books[collection.path];
-        const QStringList& names =
-            collection.kind == Node::Worksheets
-                ? book.worksheets
-                : (book.sheets.isEmpty() ? book.worksheets : book.sheets);
+        const QStringList& names = collection.kind == Node::Worksheets
+                                       ? book.worksheets
+                                       : (book.sheets.isEmpty() ? book.worksheets : book.sheets);
         const int position = args.value(0).toInt();
         if (position < 1 || position > names.size())
             throw Error(9, QStringLiteral("Subscript out of range"));
-        return newNode(Node{Node::Sheet, collection.path, position,
-                            collection.kind == Node::Worksheets});
+        return newNode(
+            Node{Node::Sheet, collection.path, position, collection.kind == Node::Worksheets});
     }
 
     QVariant dispatch(const Node& node, const QString& member, const QVariantList& args) {
@@ -102,7 +101,8 @@ private:
             break;
         case Node::Workbook:
             if (member == u"worksheets" || member == u"sheets") {
-                Node collection{member == u"worksheets" ? Node::Worksheets : Node::Sheets, node.path};
+                Node collection{member == u"worksheets" ? Node::Worksheets : Node::Sheets,
+                                node.path};
                 return args.isEmpty() ? newNode(collection) : item(collection, args);
             }
             if (member == u"publishobjects")
@@ -129,9 +129,8 @@ private:
         case Node::Sheet:
             if (member == u"name") {
                 const FakeHost::Book& book = host_.books[node.path];
-                const QStringList& names = node.viaWorksheets || book.sheets.isEmpty()
-                                               ? book.worksheets
-                                               : book.sheets;
+                const QStringList& names =
+                    node.viaWorksheets || book.sheets.isEmpty() ? book.worksheets : book.sheets;
                 return names.value(node.index - 1);
             }
             if (member == u"select")

@@ -1,6 +1,7 @@
 // The host's protocol: request lines in, reply lines out, exactly as the client expects them.
 
 #include "host/Session.h"
+
 #include "tests/support/TestPaths.h"
 
 #include <QJsonDocument>
@@ -30,18 +31,22 @@ TEST(HostSession, ObjectsGetHandlesAndMembersIgnoreCase) {
     ASSERT_TRUE(workbooks.contains("object"));
     const int handle = workbooks.value("object").toInt();
     EXPECT_GT(handle, 1);
-    const QByteArray count = QStringLiteral(R"({"id":2,"object":%1,"op":"get","member":"count","args":[],"named":{}})")
-                                 .arg(handle)
-                                 .toUtf8();
+    const QByteArray count =
+        QStringLiteral(R"({"id":2,"object":%1,"op":"get","member":"count","args":[],"named":{}})")
+            .arg(handle)
+            .toUtf8();
     EXPECT_EQ(QJsonDocument::fromJson(session.handle(count)).object().value("value").toInt(), 0);
 }
 
 TEST(HostSession, ErrorsCarryNumberAndDescription) {
     host::Session session;
-    const QJsonObject missing = ask(session, R"({"id":3,"object":1,"op":"call","member":"Workbooks","args":[],"named":{}})");
-    const QByteArray open = QStringLiteral(R"({"id":4,"object":%1,"op":"call","member":"Open","args":["/no/such/book.xls"],"named":{}})")
-                                .arg(missing.value("object").toInt())
-                                .toUtf8();
+    const QJsonObject missing = ask(
+        session, R"({"id":3,"object":1,"op":"call","member":"Workbooks","args":[],"named":{}})");
+    const QByteArray open =
+        QStringLiteral(
+            R"({"id":4,"object":%1,"op":"call","member":"Open","args":["/no/such/book.xls"],"named":{}})")
+            .arg(missing.value("object").toInt())
+            .toUtf8();
     const QJsonObject reply = QJsonDocument::fromJson(session.handle(open)).object();
     ASSERT_TRUE(reply.contains("error"));
     EXPECT_EQ(reply.value("id").toInt(), 4);
@@ -50,17 +55,23 @@ TEST(HostSession, ErrorsCarryNumberAndDescription) {
               QStringLiteral("'book.xls' could not be found."));
 
     EXPECT_TRUE(ask(session, "not json").contains("error"));
-    EXPECT_TRUE(ask(session, R"({"id":5,"object":99,"op":"get","member":"Version"})").contains("error"));
-    EXPECT_TRUE(ask(session, R"({"id":6,"object":1,"op":"jump","member":"Version"})").contains("error"));
+    EXPECT_TRUE(
+        ask(session, R"({"id":5,"object":99,"op":"get","member":"Version"})").contains("error"));
+    EXPECT_TRUE(
+        ask(session, R"({"id":6,"object":1,"op":"jump","member":"Version"})").contains("error"));
 }
 
 TEST(HostSession, SetDisplayAlertsAndQuit) {
     host::Session session;
-    EXPECT_FALSE(ask(session, R"({"id":1,"object":1,"op":"set","member":"DisplayAlerts","args":[false],"named":{}})")
-                     .contains("error"));
-    EXPECT_FALSE(ask(session, R"({"id":2,"object":1,"op":"get","member":"DisplayAlerts","args":[],"named":{}})")
-                     .value("value")
-                     .toBool());
+    EXPECT_FALSE(
+        ask(session,
+            R"({"id":1,"object":1,"op":"set","member":"DisplayAlerts","args":[false],"named":{}})")
+            .contains("error"));
+    EXPECT_FALSE(
+        ask(session,
+            R"({"id":2,"object":1,"op":"get","member":"DisplayAlerts","args":[],"named":{}})")
+            .value("value")
+            .toBool());
     ask(session, R"({"id":3,"object":1,"op":"call","member":"Quit","args":[],"named":{}})");
     EXPECT_TRUE(session.finished());
 }
@@ -69,10 +80,13 @@ TEST(HostProcess, SpeaksJsonLinesAndEndsOnQuitOrEndOfInput) {
     QProcess process;
     process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmere-host"));
     ASSERT_TRUE(process.waitForStarted());
-    process.write(R"({"id":1,"object":1,"op":"get","member":"Version","args":[],"named":{}})" "\n");
+    process.write(R"({"id":1,"object":1,"op":"get","member":"Version","args":[],"named":{}})"
+                  "\n");
     ASSERT_TRUE(process.waitForReadyRead(5000));
-    EXPECT_EQ(process.readLine(), QByteArray(R"({"id":1,"value":"16.0"})" "\n"));
-    process.write(R"({"id":2,"object":1,"op":"call","member":"Quit","args":[],"named":{}})" "\n");
+    EXPECT_EQ(process.readLine(), QByteArray(R"({"id":1,"value":"16.0"})"
+                                             "\n"));
+    process.write(R"({"id":2,"object":1,"op":"call","member":"Quit","args":[],"named":{}})"
+                  "\n");
     EXPECT_TRUE(process.waitForFinished(5000));
     EXPECT_EQ(process.exitCode(), 0);
 

@@ -9,9 +9,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
