@@ -14,6 +14,29 @@ trap 'rm -rf "$runtime"' EXIT
 XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen \
     ctest --test-dir build-test --output-on-failure -j "$jobs" --timeout 300
 
+# Tests of folders that refuse writes mean nothing to the superuser; CI runs as root, so run
+# them once more as an unprivileged user.
+if [ "$(id -u)" = 0 ]; then
+    nobody_runtime=$(mktemp -d)
+    chown nobody "$nobody_runtime"
+    can_reach() { setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$1"; }
+    for test in sources_path_kind:PathKind.UnreadableParentGivesNothing \
+        convert_output_folder:WorkbookFolder.CreationFailsInAReadOnlyFolder \
+        convert_run:ConvertRun.OutputDirectoryTurningReadOnlyInTheMiddle; do
+        binary="$PWD/build-test/bin/${test%%:*}"
+        if ! can_reach "$binary"; then
+            echo "skipping ${test#*:} as an unprivileged user: it cannot reach $binary"
+            continue
+        fi
+        (cd "$nobody_runtime" &&
+            setpriv --reuid=nobody --regid=nogroup --clear-groups \
+                env HOME="$nobody_runtime" TMPDIR="$nobody_runtime" XDG_RUNTIME_DIR="$nobody_runtime" \
+                QT_QPA_PLATFORM=offscreen "$binary" \
+                --gtest_filter="${test#*:}" --gtest_brief=1)
+    done
+    rm -rf "$nobody_runtime"
+fi
+
 # The engine once more under the address and undefined-behaviour sanitizers, with its fuzz
 # targets run for a minute each.
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
