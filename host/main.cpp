@@ -13,22 +13,24 @@
 
 namespace {
 
-// A request line longer than this is not from our client; it is answered with an error.
+// A request line longer than this is not from our client: it is read to its end but kept
+// empty, so the session answers it as a request it cannot understand.
 constexpr std::size_t maxRequestBytes = 16 * 1024 * 1024;
 
+// The next line of standard input without its newline; false at the end of input.
 bool readLine(std::string& line) {
     line.clear();
-    int c;
     bool tooLong = false;
-    while ((c = std::getchar()) != EOF) {
-        if (c == '\n')
-            return !tooLong || (line = "{}", true);
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n') {
         if (line.size() < maxRequestBytes)
             line.push_back(static_cast<char>(c));
         else
             tooLong = true;
     }
-    return !line.empty();
+    if (tooLong)
+        line.clear();
+    return c != EOF || !line.empty();
 }
 
 } // namespace

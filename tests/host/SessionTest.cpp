@@ -98,3 +98,25 @@ TEST(HostProcess, SpeaksJsonLinesAndEndsOnQuitOrEndOfInput) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(HostProcess, AnOversizedRequestIsRefusedAndTheHostGoesOn) {
+    QProcess process;
+    process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmere-host"));
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(QByteArray(17 * 1024 * 1024, 'x') + "\n");
+    process.write(R"({"id":2,"object":1,"op":"get","member":"Version","args":[],"named":{}})"
+                  "\n");
+    QByteArray replies;
+    while (replies.count('\n') < 2 && process.waitForReadyRead(10000))
+        replies += process.readAllStandardOutput();
+    const QList<QByteArray> lines = replies.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(QJsonDocument::fromJson(lines[0]).object().contains("error"));
+    EXPECT_EQ(lines[1], QByteArray(R"({"id":2,"value":"16.0"})"));
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(5000));
+}
+
+} // namespace
