@@ -155,6 +155,8 @@ void form1::createControls() {
 
     auto label = [&](const char* name, const QString& caption) {
         auto* result = new QLabel(caption, client);
+        // The status line shows workbook names, which are never markup.
+        result->setTextFormat(Qt::PlainText);
         place(result, name);
         return result;
     };
