@@ -10,6 +10,8 @@ namespace app {
 void QtMessageBoxes::MsgBox(QWidget* owner, const QString& text, MessageIcon icon) {
     QMessageBox box(owner);
     box.setWindowTitle(QStringLiteral("Quillmere"));
+    // Workbook names and the host's descriptions are shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
     switch (icon) {

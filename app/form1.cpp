@@ -2,6 +2,7 @@
 
 #include "outdir/OutputDirBox.h"
 #include "sources/CheckBoxClicks.h"
+#include "sources/SelectionClicks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -154,6 +155,8 @@ void form1::createControls() {
 
     auto label = [&](const char* name, const QString& caption) {
         auto* result = new QLabel(caption, client);
+        // The status line shows workbook names, which are never markup.
+        result->setTextFormat(Qt::PlainText);
         place(result, name);
         return result;
     };
@@ -264,6 +267,9 @@ void form1::connectHandlers() {
     connect(Option2, &QRadioButton::clicked, this, &form1::Option2_Click);
     connect(ListView1, &QTreeWidget::itemClicked, this, &form1::ListView1_ItemClick);
     connect(ListView2, &QTreeWidget::itemClicked, this, &form1::ListView2_ItemClick);
+    // Before the check-box handling, which then sees mouse events first.
+    sources::ReportSelectionChangesAsClicks(ListView1, [this] { ListView1_ItemClick(); });
+    sources::ReportSelectionChangesAsClicks(ListView2, [this] { ListView2_ItemClick(); });
     sources::KeepCheckBoxClicksApart(ListView2);
     sources::KeepCheckBoxClicksApart(ListView3);
     outdir::MakeTypingChangeOnlyTheText(Combo5);

@@ -435,6 +435,30 @@ TEST(ConvertRun, FailedWorkbooksAreReportedAndSkipped) {
     run.expectIdle();
 }
 
+// The status line names the workbook as it is called, even when the name looks like markup.
+TEST(ConvertRun, StatusLineShowsTheNameAsWritten) {
+    RunWindow run;
+    run.book("<b>Q1.xls", {"S"});
+    run.list();
+    run.test.host.failOn("Open", "damaged", 1);
+    QString status;
+    QSize shown;
+    QSize written;
+    run.test.messages.onMessage = [&](const auto&) {
+        status = run.form.Label1->text();
+        shown = run.form.Label1->sizeHint();
+        QLabel plain(status);
+        plain.setFont(run.form.Label1->font());
+        plain.setTextFormat(Qt::PlainText);
+        written = plain.sizeHint();
+    };
+    run.convert();
+    EXPECT_EQ(status, QStringLiteral("Convert <b>Q1"));
+    EXPECT_EQ(shown, written);
+    EXPECT_EQ(run.texts(), QStringList({"damaged", "Convert <b>Q1 file failed!"}));
+    run.expectIdle();
+}
+
 TEST(ConvertRun, WholeWorkbookFailureAndProgress) {
     RunWindow run;
     run.book("A.xls", {"S"});

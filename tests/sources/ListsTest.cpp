@@ -375,4 +375,48 @@ TEST_F(Lists, MouseClicksOnItemsAndOnCheckBoxes) {
     EXPECT_EQ(texts(form->ListView3), QStringList({"Sheet1", "Sheet2", "Sheet3"}));
 }
 
+// The keyboard and a drag change the selection without a click on one item; the lists below
+// follow the selection all the same, so a run never pairs one folder with another's workbooks.
+TEST_F(Lists, SelectingWithTheKeyboardOrByDraggingCountsAsAClick) {
+    twoWorkbooks();
+    form->show();
+    QTreeWidget* workbooks = form->ListView2;
+    QTest::keyClick(workbooks, Qt::Key_Down);
+    EXPECT_EQ(test.state->CurrentWorkbookIndex, 2);
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Data", "Notes"}));
+    QTest::keyClick(workbooks, Qt::Key_Up);
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Sheet1", "Sheet2", "Sheet3"}));
+
+    const std::filesystem::path others = test.folder / "others";
+    std::filesystem::create_directory(others);
+    std::ofstream(others / "c.xls") << "x";
+    test.host.addWorkbook(q(others / "c.xls"), {"C1"});
+    form->ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{q(others)}));
+    QTest::keyClick(form->ListView1, Qt::Key_Down);
+    EXPECT_EQ(texts(workbooks), QStringList({"c.xls"}));
+    EXPECT_EQ(texts(form->ListView3), QStringList({"C1"}));
+    EXPECT_EQ(sources::WorkbookPathAt(*form, 1), q(others / "c.xls"));
+
+    // Pressed on the second entry, released on the first.
+    QWidget* sourceArea = form->ListView1->viewport();
+    const QPoint firstEntry =
+        form->ListView1->visualItemRect(form->ListView1->topLevelItem(0)).center();
+    const QPoint secondEntry =
+        form->ListView1->visualItemRect(form->ListView1->topLevelItem(1)).center();
+    QTest::mousePress(sourceArea, Qt::LeftButton, {}, secondEntry);
+    QMouseEvent drag(QEvent::MouseMove, firstEntry, sourceArea->mapToGlobal(firstEntry),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(sourceArea, &drag);
+    QTest::mouseRelease(sourceArea, Qt::LeftButton, {}, firstEntry);
+    EXPECT_EQ(form->ListView1->currentItem(), form->ListView1->topLevelItem(0));
+    EXPECT_EQ(texts(workbooks), QStringList({"a.xls", "b.xls"}));
+
+    // A plain click is still one click: the workbook is read once.
+    test.host.calls.clear();
+    QTest::mouseClick(sourceArea, Qt::LeftButton, {}, secondEntry);
+    EXPECT_EQ(test.host.callsOf({"Open"}).size(), 1);
+    EXPECT_EQ(texts(form->ListView3), QStringList({"C1"}));
+    EXPECT_EQ(form->mousePointer(), MousePointer::Default);
+}
+
 } // namespace
