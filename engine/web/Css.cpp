@@ -247,6 +247,14 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
     }
     if (alignment.wrap)
         out += "white-space:pre-wrap;overflow-wrap:break-word;";
+    // Upright, stacked and quarter-turned text; other angles stay horizontal, since a table
+    // cell cannot be turned without its neighbours moving.
+    if (alignment.rotation == 255)
+        out += "writing-mode:vertical-rl;text-orientation:upright;";
+    else if (alignment.rotation == 90)
+        out += "writing-mode:vertical-rl;transform:rotate(180deg);";
+    else if (alignment.rotation == -90)
+        out += "writing-mode:vertical-rl;";
     if (alignment.indent > 0) {
         int pixels = std::min<int>(alignment.indent, 250) * 3 * 7;
         out += (alignment.horizontal == HAlign::Right ? "padding-right:" : "padding-left:") +

@@ -28,7 +28,7 @@ void appendFillCss(std::string& out, const Fill& fill);
 void appendBorderCss(std::string& out, const Border& border);
 
 // Horizontal alignment (nothing for General: the writer decides by value), vertical
-// alignment, wrapping and indentation.
+// alignment, wrapping, indentation, and vertical text (stacked or turned a quarter).
 void appendAlignmentCss(std::string& out, const Alignment& alignment);
 
 // True when a blank cell with this format is visible: a fill or a border.

@@ -1,5 +1,6 @@
 #include "engine/web/SheetWriter.h"
 
+#include "engine/numfmt/TextWidth.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -124,6 +125,8 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
 
     out_ += "<table class=\"grid\" style=\"width:";
     appendInt(out_, layout.tableWidth());
+    out_ += "px;--rh:";
+    appendInt(out_, layout.defaultRowHeight());
     out_ += "px\">\n<colgroup>";
     for (std::uint32_t col = used.firstCol; col <= used.lastCol; ++col) {
         auto c = static_cast<std::uint16_t>(col);
@@ -202,9 +205,10 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
 
     const Range& used = layout.used();
     const RowInfo* info = layout.rowInfo(row);
-    if (info && info->customHeight) {
+    const int height = layout.rowHeight(row);
+    if (height != layout.defaultRowHeight()) {
         out_ += "<tr style=\"height:";
-        appendInt(out_, rowPixels(info->height));
+        appendInt(out_, height);
         out_ += "px\">";
     } else {
         out_ += "<tr>";
@@ -234,7 +238,9 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             continue;
         if (block.kind == Block::Merge) {
             const MergeSpan& merge = *block.merge;
-            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, Overflow{});
+            Overflow own;
+            own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
+            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own);
             continue;
         }
         Overflow overflow;
@@ -322,6 +328,19 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         formatter_.format(*cell, shown_);
     else
         shown_.text.clear(), shown_.color = Color{};
+    // A formatted number too wide for its cell shows as '#' signs, never cut off or spilled;
+    // the number itself stays in the page's text for search, copying and assistive tools.
+    // "General" numbers are left alone: there the application rounds to fit instead.
+    std::string hashes;
+    if (cell && cell->type == CellType::Number && room.own > 0 &&
+        !cellFormat.alignment.shrinkToFit && !formatter_.numberFormatOf(format).isGeneral()) {
+        double size = cellFormat.font < workbook_.fonts.size()
+                          ? workbook_.fonts[cellFormat.font].size
+                          : Font{}.size;
+        std::string fitted = numfmt::fitNumberText(shown_.text, room.own, size);
+        if (fitted != shown_.text)
+            hashes = std::move(fitted);
+    }
 
     std::string classes;
     if (!styles_.implicit(format)) {
@@ -371,6 +390,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     const bool overflows = spill > 0;
     if (overflows)
         addClass("o");
+    if (!hashes.empty())
+        addClass("h");
 
     out_ += "<td";
     if (merge) {
@@ -388,6 +409,11 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     if (!classes.empty()) {
         out_ += " class=\"";
         out_ += classes;
+        out_ += '"';
+    }
+    if (!hashes.empty()) {
+        out_ += " data-h=\"";
+        out_ += hashes;
         out_ += '"';
     }
     out_ += '>';
@@ -420,8 +446,12 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         }
         out_ += '>';
     }
+    if (!hashes.empty())
+        out_ += "<span>";
     if (cell)
         writeContent(*cell, wrap);
+    if (!hashes.empty())
+        out_ += "</span>";
     if (!href.empty())
         out_ += "</a>";
     if (overflows)

@@ -61,7 +61,7 @@ TEST(PageWriter, CellsAsDisplayedWithGeneralAlignment) {
     // Red negative currency, with its colour as a class.
     EXPECT_TRUE(contains(html, "($1,234.50)"));
     EXPECT_TRUE(contains(html, "{color:#FF0000}"));
-    EXPECT_TRUE(contains(html, "class=\"x3 gr k0\""));
+    EXPECT_TRUE(contains(html, "class=\"x3 gr k0 h\" data-h=\"########\"><span>($1,234.50)"));
     EXPECT_TRUE(contains(html, ">3/15/2023<"));
     EXPECT_TRUE(contains(html, "class=\"gc\">TRUE<"));
     EXPECT_TRUE(contains(html, "class=\"gc\">#DIV/0!<"));
@@ -220,3 +220,61 @@ TEST(PageWriter, SameInputSameBytes) {
 }
 
 } // namespace
+
+TEST(PageWriter, RowsKeepTheirRecordedHeightAndTheSheetDefault) {
+    Workbook workbook = web_samples::plainWorkbook();
+    Sheet& sheet = workbook.sheets[0];
+    sheet.defaultRowHeight = 18.0;
+    // A height the application fitted to a large font is recorded without being custom.
+    sheet.rows.push_back(RowInfo{0, 30.0, false, false, false, 0});
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "<tr style=\"height:40px\">"));
+    EXPECT_TRUE(contains(html, "--rh:24px"));
+    EXPECT_TRUE(contains(html, "table.grid tr{height:var(--rh,20px)}"));
+    EXPECT_EQ(count(html, "<tr>"), 1u);
+}
+
+TEST(PageWriter, FormattedNumbersTooWideShowHashesButTextAndGeneralDoNot) {
+    Workbook workbook;
+    workbook.cellFormats.resize(3);
+    workbook.cellFormats[1].numFmtId = 4; // #,##0.00
+    workbook.cellFormats[2].numFmtId = 4;
+    workbook.cellFormats[2].alignment.shrinkToFit = true;
+    Sheet sheet;
+    sheet.name = "Money";
+    sheet.cells.push_back(web_samples::numberCell(0, 0, 1234567.891, 1));
+    sheet.cells.push_back(web_samples::numberCell(0, 1, 12.5, 1));
+    sheet.cells.push_back(web_samples::numberCell(1, 0, 123456789.75, 0));
+    sheet.cells.push_back(web_samples::numberCell(1, 1, 1234567.891, 2));
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "1,234,567,890.00 as text"));
+    sheet.cells.push_back(web_samples::numberCell(3, 0, 1234567.891, 1));
+    sheet.merges.push_back(Range{3, 3, 0, 1});
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Money", false);
+    // The signs are what shows; the number stays in the text, hidden.
+    EXPECT_EQ(count(html, "data-h=\"########\"><span>1,234,567.89</span>"), 1u);
+    EXPECT_TRUE(contains(html, "td.h::after{content:attr(data-h)}"));
+    EXPECT_TRUE(contains(html, ">12.50<"));
+    EXPECT_TRUE(contains(html, ">123456789.8<"));
+    // Shrunk to fit, and across the merge: as it stands.
+    EXPECT_EQ(count(html, "\">1,234,567.89<"), 2u);
+    EXPECT_TRUE(contains(html, "1,234,567,890.00 as text"));
+}
+
+TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(4);
+    workbook.cellFormats[1].alignment.rotation = 90;
+    workbook.cellFormats[2].alignment.rotation = -90;
+    workbook.cellFormats[3].alignment.rotation = 255;
+    Sheet& sheet = workbook.sheets[0];
+    for (std::uint16_t i = 0; i < 3; ++i)
+        sheet.cells.push_back(web_samples::textCell(workbook, 2, i, "up", i + 1u));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "td.x1{") &&
+                contains(html, "writing-mode:vertical-rl;transform:rotate(180deg);"));
+    EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;}"));
+    EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;text-orientation:upright;"));
+}

@@ -1,0 +1,92 @@
+#include "engine/numfmt/TextWidth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engine::numfmt {
+namespace {
+
+constexpr double defaultSize = 11.0;
+constexpr double digitPixels = 7.0;
+// Room the application keeps free inside a cell: a 64-pixel column takes eight digits, not nine.
+constexpr int cellMargin = 5;
+
+// Widths in pixels at the default font's size, close to the default font's advance widths.
+double characterPixels(unsigned char c) {
+    if ((c >= '0' && c <= '9') || c == '#' || c == '$' || c == '+' || c == '=' || c == '<' ||
+        c == '>' || c == '_' || c == '?')
+        return digitPixels;
+    switch (c) {
+    case '.':
+    case ',':
+    case ':':
+    case ';':
+    case '\'':
+    case '!':
+        return 3.5;
+    case ' ':
+        return 3.5;
+    case '-':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+        return 4.5;
+    case '/':
+        return 5.5;
+    case '%':
+        return 10.5;
+    case 'M':
+    case 'W':
+    case 'm':
+    case 'w':
+        return 11.5;
+    case 'i':
+    case 'l':
+    case 'j':
+    case 'I':
+        return 3.5;
+    case 'f':
+    case 'r':
+    case 't':
+        return 5.0;
+    default:
+        break;
+    }
+    if (c >= 'A' && c <= 'Z')
+        return 8.0;
+    if (c >= 'a' && c <= 'z')
+        return 7.0;
+    return 8.0; // other scripts and symbols (the euro sign, CJK) as a wide letter
+}
+
+double scale(double sizePoints) {
+    if (!std::isfinite(sizePoints) || sizePoints <= 0)
+        return 1.0;
+    return std::clamp(sizePoints, 1.0, 409.0) / defaultSize;
+}
+
+} // namespace
+
+double estimateTextPixels(std::string_view text, double sizePoints) {
+    double total = 0;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        // A UTF-8 sequence counts once, by its lead byte.
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        total += characterPixels(byte);
+    }
+    return total * scale(sizePoints);
+}
+
+std::string fitNumberText(const std::string& text, int cellPixels, double sizePoints) {
+    const int room = std::max(cellPixels - cellMargin, 0);
+    if (text.empty() || estimateTextPixels(text, sizePoints) <= room + 0.5)
+        return text;
+    const double hash = digitPixels * scale(sizePoints);
+    auto count = static_cast<std::size_t>(std::max(1.0, std::floor(room / hash)));
+    return std::string(std::min<std::size_t>(count, 255), '#');
+}
+
+} // namespace engine::numfmt

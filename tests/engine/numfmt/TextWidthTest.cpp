@@ -1,0 +1,31 @@
+// Whether a number's text fits its cell, measured as the application measures it.
+
+#include "engine/numfmt/TextWidth.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine::numfmt;
+
+TEST(TextWidth, DigitsAreSevenPixelsAtTheDefaultSizeAndScale) {
+    EXPECT_DOUBLE_EQ(estimateTextPixels("", 11), 0);
+    EXPECT_DOUBLE_EQ(estimateTextPixels("12345678", 11), 56);
+    EXPECT_DOUBLE_EQ(estimateTextPixels("12345678", 22), 112);
+    // Narrow punctuation counts less than a digit; a UTF-8 character counts once.
+    EXPECT_LT(estimateTextPixels("1,000.00", 11), estimateTextPixels("10000000", 11));
+    EXPECT_DOUBLE_EQ(estimateTextPixels("\xE2\x82\xAC", 11), estimateTextPixels("A", 11));
+    // A damaged size falls back to the default.
+    EXPECT_DOUBLE_EQ(estimateTextPixels("1", -3), 7);
+}
+
+TEST(TextWidth, NumbersTooWideForTheirCellBecomeHashes) {
+    // The default 64-pixel column takes eight digits and shows eight signs for a ninth.
+    EXPECT_EQ(fitNumberText("12345678", 64, 11), "12345678");
+    EXPECT_EQ(fitNumberText("123456789", 64, 11), "########");
+    EXPECT_EQ(fitNumberText("$1,234,567.89", 64, 11), "########");
+    EXPECT_EQ(fitNumberText("$1,234,567.89", 120, 11), "$1,234,567.89");
+    // Larger fonts need more room and fill with fewer, wider signs.
+    EXPECT_EQ(fitNumberText("12345", 64, 22), "####");
+    // A very narrow column still shows one sign; an empty text stays empty.
+    EXPECT_EQ(fitNumberText("1234", 3, 11), "#");
+    EXPECT_EQ(fitNumberText("", 3, 11), "");
+}
