@@ -480,10 +480,15 @@ void SheetWriter::writeContent(const Cell& cell, bool wrap) {
                               breaks);
                 if (open)
                     out_ += "</span>";
-                out_ += "<span class=\"f";
-                appendInt(out_, run.font);
-                out_ += "\">";
-                open = true;
+                // A run of the first font is a run without properties of its own (the OOXML
+                // reader gives those font 0): it shows in the cell's font, as the application
+                // shows it.
+                open = run.font != 0;
+                if (open) {
+                    out_ += "<span class=\"f";
+                    appendInt(out_, run.font);
+                    out_ += "\">";
+                }
                 position = start;
             }
             appendEscaped(out_, std::string_view(text).substr(position), breaks);

@@ -278,3 +278,22 @@ TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;}"));
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;text-orientation:upright;"));
 }
+
+TEST(PageWriter, RichTextRunsWithoutFontsOfTheirOwnTakeTheCellsFont) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.fonts.resize(3);
+    workbook.fonts[1].bold = true;
+    workbook.fonts[1].size = 12;
+    workbook.fonts[2].underline = Underline::Single;
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].font = 1;
+    workbook.strings.push_back(RichText{"Hours must be ACTUAL now", {{0, 0}, {14, 2}, {20, 0}}});
+    Cell rich;
+    rich.row = 2, rich.col = 0, rich.type = CellType::Text, rich.format = 1;
+    rich.text = static_cast<std::uint32_t>(workbook.strings.size() - 1);
+    workbook.sheets[0].cells.push_back(rich);
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, ">Hours must be <span class=\"f2\">ACTUAL</span> now<"));
+    EXPECT_FALSE(contains(html, "class=\"f0\""));
+}
