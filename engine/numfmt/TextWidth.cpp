@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace engine::numfmt {
 namespace {
@@ -66,6 +67,31 @@ double scale(double sizePoints) {
     return std::clamp(sizePoints, 1.0, 409.0) / defaultSize;
 }
 
+std::string hashesFor(int room, double sizePoints) {
+    const double hash = digitPixels * scale(sizePoints);
+    auto count = static_cast<std::size_t>(std::max(1.0, std::floor(room / hash)));
+    return std::string(std::min<std::size_t>(count, 255), '#');
+}
+
+// "2.50" -> "2.5", "3.00" -> "3": General never shows trailing zeros.
+std::string trimmedZeros(std::string text) {
+    if (text.find('.') == std::string::npos)
+        return text;
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// "1.2300E+08" -> "1.23E+08".
+std::string trimmedMantissa(const std::string& text) {
+    auto e = text.find('E');
+    if (e == std::string::npos)
+        return text;
+    return trimmedZeros(text.substr(0, e)) + text.substr(e);
+}
+
 } // namespace
 
 double estimateTextPixels(std::string_view text, double sizePoints) {
@@ -82,11 +108,41 @@ double estimateTextPixels(std::string_view text, double sizePoints) {
 
 std::string fitNumberText(const std::string& text, int cellPixels, double sizePoints) {
     const int room = std::max(cellPixels - cellMargin, 0);
-    if (text.empty() || estimateTextPixels(text, sizePoints) <= room + 0.5)
+    if (text.empty() || estimateTextPixels(text, sizePoints) <= room)
         return text;
-    const double hash = digitPixels * scale(sizePoints);
-    auto count = static_cast<std::size_t>(std::max(1.0, std::floor(room / hash)));
-    return std::string(std::min<std::size_t>(count, 255), '#');
+    return hashesFor(room, sizePoints);
+}
+
+std::string fitGeneralNumber(double value, const std::string& general, int cellPixels,
+                             double sizePoints) {
+    const int room = std::max(cellPixels - cellMargin, 0);
+    auto fits = [&](const std::string& text) {
+        return estimateTextPixels(text, sizePoints) <= room;
+    };
+    if (general.empty() || fits(general) || !std::isfinite(value))
+        return general;
+    char buffer[64];
+    const bool scientific = general.find('E') != std::string::npos;
+    if (!scientific) {
+        auto point = general.find('.');
+        int decimals =
+            point == std::string::npos ? 0 : static_cast<int>(general.size() - point - 1);
+        for (int d = decimals - 1; d >= 0; --d) {
+            std::snprintf(buffer, sizeof buffer, "%.*f", d, value);
+            std::string text = trimmedZeros(buffer);
+            if (text == "0" || text == "-0")
+                break; // rounded away: only scientific notation still shows the value
+            if (fits(text))
+                return text;
+        }
+    }
+    for (int d = 4; d >= 0; --d) {
+        std::snprintf(buffer, sizeof buffer, "%.*E", d, value);
+        std::string text = trimmedMantissa(buffer);
+        if (fits(text))
+            return text;
+    }
+    return hashesFor(room, sizePoints);
 }
 
 } // namespace engine::numfmt

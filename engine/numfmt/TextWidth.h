@@ -15,4 +15,10 @@ double estimateTextPixels(std::string_view text, double sizePoints);
 // that fill the cell (at least one). Only numbers and dates are ever replaced, never text.
 std::string fitNumberText(const std::string& text, int cellPixels, double sizePoints);
 
+// What a number in the "General" format shows in a cell `cellPixels` wide: `general` (its
+// normal-width text) when it fits, else the value rounded to fewer decimals, else in scientific
+// notation with fewer digits, else '#' signs.
+std::string fitGeneralNumber(double value, const std::string& general, int cellPixels,
+                             double sizePoints);
+
 } // namespace engine::numfmt

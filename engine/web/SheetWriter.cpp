@@ -329,17 +329,20 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     else
         shown_.text.clear(), shown_.color = Color{};
     // A formatted number too wide for its cell shows as '#' signs, never cut off or spilled;
-    // the number itself stays in the page's text for search, copying and assistive tools.
-    // "General" numbers are left alone: there the application rounds to fit instead.
-    std::string hashes;
+    // "General" numbers are first rounded to fit. The number as the format gives it stays in
+    // the page's text for search, copying and assistive tools.
+    std::string narrowed;
     if (cell && cell->type == CellType::Number && room.own > 0 &&
-        !cellFormat.alignment.shrinkToFit && !formatter_.numberFormatOf(format).isGeneral()) {
+        !cellFormat.alignment.shrinkToFit) {
         double size = cellFormat.font < workbook_.fonts.size()
                           ? workbook_.fonts[cellFormat.font].size
                           : Font{}.size;
-        std::string fitted = numfmt::fitNumberText(shown_.text, room.own, size);
+        std::string fitted =
+            formatter_.numberFormatOf(format).isGeneral()
+                ? numfmt::fitGeneralNumber(cell->number, shown_.text, room.own, size)
+                : numfmt::fitNumberText(shown_.text, room.own, size);
         if (fitted != shown_.text)
-            hashes = std::move(fitted);
+            narrowed = std::move(fitted);
     }
 
     std::string classes;
@@ -390,7 +393,7 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     const bool overflows = spill > 0;
     if (overflows)
         addClass("o");
-    if (!hashes.empty())
+    if (!narrowed.empty())
         addClass("h");
 
     out_ += "<td";
@@ -411,9 +414,9 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += classes;
         out_ += '"';
     }
-    if (!hashes.empty()) {
+    if (!narrowed.empty()) {
         out_ += " data-h=\"";
-        out_ += hashes;
+        appendEscaped(out_, narrowed);
         out_ += '"';
     }
     out_ += '>';
@@ -446,11 +449,11 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         }
         out_ += '>';
     }
-    if (!hashes.empty())
+    if (!narrowed.empty())
         out_ += "<span>";
     if (cell)
         writeContent(*cell, wrap);
-    if (!hashes.empty())
+    if (!narrowed.empty())
         out_ += "</span>";
     if (!href.empty())
         out_ += "</a>";

@@ -29,3 +29,25 @@ TEST(TextWidth, NumbersTooWideForTheirCellBecomeHashes) {
     EXPECT_EQ(fitNumberText("1234", 3, 11), "#");
     EXPECT_EQ(fitNumberText("", 3, 11), "");
 }
+
+TEST(TextWidth, GeneralNumbersRoundToFitBeforeTurningScientificOrHashes) {
+    struct Case {
+        double value;
+        const char* general;
+        int pixels;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {1234.5, "1234.5", 64, "1234.5"},
+        {3.14159265358979, "3.141592654", 64, "3.141593"},
+        {-2.71828182845905, "-2.718281828", 40, "-2.72"},
+        {0.000123456789, "0.000123457", 64, "0.000123"},
+        {2.5000001, "2.5000001", 30, "2.5"},
+        {123456789, "123456789", 64, "1.23E+08"},
+        {123456789012.0, "1.23457E+11", 64, "1.23E+11"},
+        {1e-20, "1E-20", 30, "###"},
+        {99.99, "99.99", 16, "#"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fitGeneralNumber(c.value, c.general, c.pixels, 11), c.shown) << c.general;
+}

@@ -297,3 +297,14 @@ TEST(PageWriter, RichTextRunsWithoutFontsOfTheirOwnTakeTheCellsFont) {
     EXPECT_TRUE(contains(html, ">Hours must be <span class=\"f2\">ACTUAL</span> now<"));
     EXPECT_FALSE(contains(html, "class=\"f0\""));
 }
+
+TEST(PageWriter, GeneralNumbersRoundToFitTheirColumn) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.sheets[0].cells.push_back(web_samples::numberCell(2, 0, 3.14159265358979));
+    workbook.sheets[0].cells.push_back(web_samples::numberCell(2, 1, 123456789));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "data-h=\"3.141593\"><span>3.141592654</span>"));
+    EXPECT_TRUE(contains(html, "data-h=\"1.23E+08\"><span>123456789</span>"));
+    EXPECT_TRUE(contains(html, ">1.5<"));
+}
