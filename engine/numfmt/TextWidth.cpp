@@ -12,53 +12,53 @@ constexpr double digitPixels = 7.0;
 // Room the application keeps free inside a cell: a 64-pixel column takes eight digits, not nine.
 constexpr int cellMargin = 5;
 
-// Widths in pixels at the default font's size, close to the default font's advance widths.
+// Widths in pixels at the default size: the default font's advance widths as the screen
+// rounds them (a digit 7, punctuation 4, the slash 6, the space 3).
 double characterPixels(unsigned char c) {
     if ((c >= '0' && c <= '9') || c == '#' || c == '$' || c == '+' || c == '=' || c == '<' ||
         c == '>' || c == '_' || c == '?')
         return digitPixels;
     switch (c) {
+    case ' ':
+    case '\'':
+    case '!':
+    case 'i':
+    case 'l':
+    case 'j':
+    case 'I':
+        return 3;
     case '.':
     case ',':
     case ':':
     case ';':
-    case '\'':
-    case '!':
-        return 3.5;
-    case ' ':
-        return 3.5;
     case '-':
     case '(':
     case ')':
     case '[':
     case ']':
-        return 4.5;
+    case 'f':
+    case 'r':
+    case 't':
+        return 4;
     case '/':
-        return 5.5;
+        return 6;
+    case 'E':
+        return 7;
     case '%':
-        return 10.5;
+        return 10;
     case 'M':
     case 'W':
     case 'm':
     case 'w':
-        return 11.5;
-    case 'i':
-    case 'l':
-    case 'j':
-    case 'I':
-        return 3.5;
-    case 'f':
-    case 'r':
-    case 't':
-        return 5.0;
+        return 12;
     default:
         break;
     }
     if (c >= 'A' && c <= 'Z')
-        return 8.0;
+        return 8;
     if (c >= 'a' && c <= 'z')
-        return 7.0;
-    return 8.0; // other scripts and symbols (the euro sign, CJK) as a wide letter
+        return 7;
+    return 8; // other scripts and symbols (the euro sign, CJK) as a wide letter
 }
 
 double scale(double sizePoints) {

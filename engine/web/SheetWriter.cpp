@@ -254,6 +254,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
                                                   static_cast<std::uint16_t>(stops[i] - 1))
                                  : 0;
             overflow.own = layout.columnWidth(here);
+            overflow.openRight = stops[i] > used.lastCol;
         }
         writeCell(block.cell, nullptr, overflow);
     }
@@ -377,6 +378,17 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         case HAlign::General:
         case HAlign::Left:
             spill = room.right;
+            if (room.openRight) {
+                // Past the last used column the grid goes on empty: give the text the room it
+                // needs, estimated generously, since other fonts run wider than the default.
+                const Font& font = cellFormat.font < workbook_.fonts.size()
+                                       ? workbook_.fonts[cellFormat.font]
+                                       : workbook_.fonts.front();
+                double needed = numfmt::estimateTextPixels(shown_.text, font.size) * 1.25 + 8;
+                if (font.bold)
+                    needed *= 1.1;
+                spill = std::max(spill, static_cast<int>(std::min(needed, 1e5)) - room.own);
+            }
             break;
         case HAlign::Right:
             spill = shift = room.left;

@@ -308,3 +308,22 @@ TEST(PageWriter, GeneralNumbersRoundToFitTheirColumn) {
     EXPECT_TRUE(contains(html, "data-h=\"1.23E+08\"><span>123456789</span>"));
     EXPECT_TRUE(contains(html, ">1.5<"));
 }
+
+TEST(PageWriter, TextInTheLastUsedColumnRunsOnPastTheTable) {
+    Workbook workbook;
+    Sheet sheet;
+    sheet.name = "Notes";
+    sheet.cells.push_back(web_samples::textCell(workbook, 0, 0, "short"));
+    sheet.cells.push_back(web_samples::textCell(
+        workbook, 1, 0, "A sentence far longer than the one column it is in"));
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Notes", false);
+    EXPECT_TRUE(contains(html, "<col style=\"width:64px\">"));
+    EXPECT_TRUE(contains(html, "<tr><td>short</td></tr>"));
+    auto at = html.find("<td class=\"o\"><div style=\"width:");
+    ASSERT_NE(at, std::string::npos);
+    int width = std::stoi(html.substr(at + 32));
+    EXPECT_GT(width, 300);
+    EXPECT_LT(width, 800);
+}
