@@ -262,6 +262,21 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
     }
 }
 
+bool isTurned(const Alignment& alignment) {
+    return alignment.rotation != 0 && alignment.rotation != 90 && alignment.rotation != -90 &&
+           alignment.rotation >= -90 && alignment.rotation <= 90;
+}
+
+void appendTurnCss(std::string& out, const Alignment& alignment) {
+    if (!isTurned(alignment))
+        return;
+    // Counter-clockwise for positive angles; the row already has the height the application
+    // fitted to the turned text.
+    out += "display:inline-block;transform:rotate(";
+    out += std::to_string(-alignment.rotation);
+    out += "deg);";
+}
+
 bool isVisibleBlank(const Workbook& workbook, const CellFormat& format) {
     if (format.fill < workbook.fills.size() &&
         workbook.fills[format.fill].pattern != FillPattern::None)

@@ -461,11 +461,15 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         }
         out_ += '>';
     }
+    const bool turned = narrowed.empty() && cell && !shown_.text.empty() &&
+                        !styles_.implicit(format) && isTurned(cellFormat.alignment);
     if (!narrowed.empty())
         out_ += "<span>";
+    else if (turned)
+        out_ += "<span class=\"r\">";
     if (cell)
         writeContent(*cell, wrap);
-    if (!narrowed.empty())
+    if (!narrowed.empty() || turned)
         out_ += "</span>";
     if (!href.empty())
         out_ += "</a>";

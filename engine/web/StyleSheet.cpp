@@ -75,6 +75,11 @@ void StyleSheet::write(std::string& out) const {
         appendBorderCss(out, workbook_.borders[format.border]);
         appendAlignmentCss(out, format.alignment);
         out += "}\n";
+        if (isTurned(format.alignment)) {
+            out += "table.grid td.x" + std::to_string(i) + " span.r{";
+            appendTurnCss(out, format.alignment);
+            out += "}\n";
+        }
     }
     for (std::size_t i = 0; i < fills_.size(); ++i) {
         if (!fills_[i])

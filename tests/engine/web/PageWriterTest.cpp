@@ -264,12 +264,13 @@ TEST(PageWriter, FormattedNumbersTooWideShowHashesButTextAndGeneralDoNot) {
 
 TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
     Workbook workbook = web_samples::plainWorkbook();
-    workbook.cellFormats.resize(4);
+    workbook.cellFormats.resize(5);
     workbook.cellFormats[1].alignment.rotation = 90;
     workbook.cellFormats[2].alignment.rotation = -90;
     workbook.cellFormats[3].alignment.rotation = 255;
+    workbook.cellFormats[4].alignment.rotation = 45;
     Sheet& sheet = workbook.sheets[0];
-    for (std::uint16_t i = 0; i < 3; ++i)
+    for (std::uint16_t i = 0; i < 4; ++i)
         sheet.cells.push_back(web_samples::textCell(workbook, 2, i, "up", i + 1u));
     workbook.finish();
     std::string html = page(workbook, {0}, "Data", false);
@@ -277,6 +278,9 @@ TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
                 contains(html, "writing-mode:vertical-rl;transform:rotate(180deg);"));
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;}"));
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;text-orientation:upright;"));
+    // Other angles turn the text inside its cell.
+    EXPECT_TRUE(contains(html, "td.x4 span.r{display:inline-block;transform:rotate(-45deg);}"));
+    EXPECT_EQ(count(html, "<span class=\"r\">up</span>"), 1u);
 }
 
 TEST(PageWriter, RichTextRunsWithoutFontsOfTheirOwnTakeTheCellsFont) {
