@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace engine::web {
 namespace {
@@ -373,7 +374,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     bool wrap = cellFormat.alignment.wrap;
     // How far the text may run past its cell, and how far of that lies to the left.
     int spill = 0, shift = 0;
-    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty()) {
+    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty() &&
+        !cellFormat.alignment.shrinkToFit) {
         switch (cellFormat.alignment.horizontal) {
         case HAlign::General:
         case HAlign::Left:
@@ -430,6 +432,22 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += " data-h=\"";
         appendEscaped(out_, narrowed);
         out_ += '"';
+    }
+    // Shrink to fit: the application makes the font smaller until the text fits the cell.
+    if (cell && cellFormat.alignment.shrinkToFit && !wrap && room.own > 0 && !shown_.text.empty()) {
+        const double size = cellFormat.font < workbook_.fonts.size()
+                                ? workbook_.fonts[cellFormat.font].size
+                                : Font{}.size;
+        const double width = numfmt::estimateTextPixels(shown_.text, size);
+        const double fits = std::max(room.own - 5, 1);
+        if (width > fits && std::isfinite(size) && size > 0) {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "%.1f",
+                          std::clamp(size * fits / width * 0.95, 1.0, 409.0));
+            out_ += " style=\"font-size:";
+            out_ += buffer;
+            out_ += "pt\"";
+        }
     }
     out_ += '>';
     if (overflows) {

@@ -331,3 +331,20 @@ TEST(PageWriter, TextInTheLastUsedColumnRunsOnPastTheTable) {
     EXPECT_GT(width, 300);
     EXPECT_LT(width, 800);
 }
+
+TEST(PageWriter, ShrinkToFitMakesTheFontSmallerOnlyWhenNeeded) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].alignment.shrinkToFit = true;
+    Sheet& sheet = workbook.sheets[0];
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "short", 1));
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 1, "twice as wide as it can be", 1));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_EQ(count(html, "style=\"font-size:"), 1u);
+    auto at = html.find("style=\"font-size:");
+    double size = std::stod(html.substr(at + 17));
+    EXPECT_GT(size, 4.0);
+    EXPECT_LT(size, 6.5);
+    EXPECT_TRUE(contains(html, "pt\">twice as wide as it can be<"));
+}
