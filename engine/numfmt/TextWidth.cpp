@@ -1,8 +1,8 @@
 #include "engine/numfmt/TextWidth.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace engine::numfmt {
 namespace {
@@ -73,6 +73,17 @@ std::string hashesFor(int room, double sizePoints) {
     return std::string(std::min<std::size_t>(count, 255), '#');
 }
 
+// Independent of the process's locale, which a host with a user interface may have set.
+std::string printed(double value, std::chars_format style, int precision) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, style, precision);
+    std::string text(buffer, result.ec == std::errc{} ? result.ptr : buffer);
+    for (char& c : text)
+        if (c == 'e')
+            c = 'E';
+    return text;
+}
+
 // "2.50" -> "2.5", "3.00" -> "3": General never shows trailing zeros.
 std::string trimmedZeros(std::string text) {
     if (text.find('.') == std::string::npos)
@@ -121,15 +132,13 @@ std::string fitGeneralNumber(double value, const std::string& general, int cellP
     };
     if (general.empty() || fits(general) || !std::isfinite(value))
         return general;
-    char buffer[64];
     const bool scientific = general.find('E') != std::string::npos;
     if (!scientific) {
         auto point = general.find('.');
         int decimals =
             point == std::string::npos ? 0 : static_cast<int>(general.size() - point - 1);
         for (int d = decimals - 1; d >= 0; --d) {
-            std::snprintf(buffer, sizeof buffer, "%.*f", d, value);
-            std::string text = trimmedZeros(buffer);
+            std::string text = trimmedZeros(printed(value, std::chars_format::fixed, d));
             if (text == "0" || text == "-0")
                 break; // rounded away: only scientific notation still shows the value
             if (fits(text))
@@ -137,8 +146,7 @@ std::string fitGeneralNumber(double value, const std::string& general, int cellP
         }
     }
     for (int d = 4; d >= 0; --d) {
-        std::snprintf(buffer, sizeof buffer, "%.*E", d, value);
-        std::string text = trimmedMantissa(buffer);
+        std::string text = trimmedMantissa(printed(value, std::chars_format::scientific, d));
         if (fits(text))
             return text;
     }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace engine::web {
 namespace {
@@ -109,9 +109,11 @@ const char* borderCss(BorderStyle style) {
 }
 
 void appendNumber(std::string& out, double value) {
+    // Not printf: its decimal point follows the process's locale.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    out += buffer;
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 4);
+    out.append(buffer, result.ptr);
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace engine::web {
 namespace {
@@ -442,10 +441,11 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         const double fits = std::max(room.own - 5, 1);
         if (width > fits && std::isfinite(size) && size > 0) {
             char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "%.1f",
-                          std::clamp(size * fits / width * 0.95, 1.0, 409.0));
+            auto printed = std::to_chars(buffer, buffer + sizeof buffer,
+                                         std::clamp(size * fits / width * 0.95, 1.0, 409.0),
+                                         std::chars_format::fixed, 1);
             out_ += " style=\"font-size:";
-            out_ += buffer;
+            out_.append(buffer, printed.ptr);
             out_ += "pt\"";
         }
     }

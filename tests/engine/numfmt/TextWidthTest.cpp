@@ -2,6 +2,7 @@
 
 #include "engine/numfmt/TextWidth.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
 
 using namespace engine::numfmt;
@@ -50,4 +51,19 @@ TEST(TextWidth, GeneralNumbersRoundToFitBeforeTurningScientificOrHashes) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(fitGeneralNumber(c.value, c.general, c.pixels, 11), c.shown) << c.general;
+}
+
+TEST(TextWidth, RoundingIgnoresTheProcessLocale) {
+    const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"};
+    const char* chosen = nullptr;
+    for (const char* name : candidates)
+        if (std::setlocale(LC_ALL, name)) {
+            chosen = name;
+            break;
+        }
+    if (!chosen)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    std::string shown = fitGeneralNumber(3.14159265358979, "3.141592654", 64, 11);
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(shown, "3.141593");
 }
