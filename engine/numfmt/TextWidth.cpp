@@ -1,5 +1,7 @@
 #include "engine/numfmt/TextWidth.h"
 
+#include "engine/numfmt/NumberFormat.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -138,7 +140,11 @@ std::string fitGeneralNumber(double value, const std::string& general, int cellP
         int decimals =
             point == std::string::npos ? 0 : static_cast<int>(general.size() - point - 1);
         for (int d = decimals - 1; d >= 0; --d) {
-            std::string text = trimmedZeros(printed(value, std::chars_format::fixed, d));
+            std::string integer, fraction;
+            splitDigits(std::fabs(value), d, integer, fraction);
+            std::string text = std::string(value < 0 ? "-" : "") +
+                               (integer.empty() ? "0" : integer) + (d > 0 ? "." + fraction : "");
+            text = trimmedZeros(std::move(text));
             if (text == "0" || text == "-0")
                 break; // rounded away: only scientific notation still shows the value
             if (fits(text))
