@@ -206,6 +206,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
     const Range& used = layout.used();
     const RowInfo* info = layout.rowInfo(row);
     const int height = layout.rowHeight(row);
+    const int fixedHeight = info && info->customHeight ? height : 0;
     if (height != layout.defaultRowHeight()) {
         out_ += "<tr style=\"height:";
         appendInt(out_, height);
@@ -240,6 +241,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             const MergeSpan& merge = *block.merge;
             Overflow own;
             own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
+            own.clip = merge.rowSpan == 1 ? fixedHeight : 0;
             writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own);
             continue;
         }
@@ -255,6 +257,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
                                  : 0;
             overflow.own = layout.columnWidth(here);
             overflow.openRight = stops[i] > used.lastCol;
+            overflow.clip = fixedHeight;
         }
         writeCell(block.cell, nullptr, overflow);
     }
@@ -481,6 +484,13 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     }
     const bool turned = narrowed.empty() && cell && !shown_.text.empty() &&
                         !styles_.implicit(format) && isTurned(cellFormat.alignment);
+    // A browser grows a row to fit its text; the application keeps a height the user fixed.
+    const bool clipped = room.clip > 0 && wrap && !shown_.text.empty();
+    if (clipped) {
+        out_ += "<div style=\"max-height:";
+        appendInt(out_, room.clip);
+        out_ += "px;overflow:hidden\">";
+    }
     if (!narrowed.empty())
         out_ += "<span>";
     else if (turned)
@@ -489,6 +499,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         writeContent(*cell, wrap);
     if (!narrowed.empty() || turned)
         out_ += "</span>";
+    if (clipped)
+        out_ += "</div>";
     if (!href.empty())
         out_ += "</a>";
     if (overflows)

@@ -45,6 +45,7 @@ private:
     struct Overflow {
         int left = 0, right = 0, own = 0;
         bool openRight = false;
+        int clip = 0; // the row's height when the user fixed it: taller wrapped text is cut off
     };
     void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room);
     void writeContent(const Cell& cell, bool wrap);

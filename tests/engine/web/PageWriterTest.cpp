@@ -348,3 +348,19 @@ TEST(PageWriter, ShrinkToFitMakesTheFontSmallerOnlyWhenNeeded) {
     EXPECT_LT(size, 6.5);
     EXPECT_TRUE(contains(html, "pt\">twice as wide as it can be<"));
 }
+
+TEST(PageWriter, WrappedTextIsCutOffAtAFixedRowHeight) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].alignment.wrap = true;
+    Sheet& sheet = workbook.sheets[0];
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "one\ntwo\nthree", 1));
+    sheet.cells.push_back(web_samples::textCell(workbook, 3, 0, "four\nfive", 1));
+    sheet.rows.push_back(RowInfo{2, 12.0, false, true, false, 0});
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(
+        contains(html, "<div style=\"max-height:16px;overflow:hidden\">one<br>two<br>three</div>"));
+    // A row the application sizes itself grows with its text.
+    EXPECT_TRUE(contains(html, ">four<br>five</td>"));
+}
