@@ -1,5 +1,7 @@
 #include "engine/numfmt/General.h"
 
+#include "engine/numfmt/NumberFormat.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -19,11 +21,13 @@ void stripFraction(std::string& text) {
         text.pop_back();
 }
 
+// value > 0; rounded half away from zero like every other format, not to the nearest even.
 std::string fixed(double value, int decimals) {
-    char buffer[400];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    std::string text(buffer, result.ptr);
+    std::string integer, fraction;
+    splitDigits(value, decimals, integer, fraction);
+    std::string text = integer.empty() ? "0" : integer;
+    if (decimals > 0)
+        text += "." + fraction;
     stripFraction(text);
     return text;
 }

@@ -97,6 +97,11 @@ private:
     bool general_ = false;
 };
 
+// Digits of `value` (>= 0) rounded to `decimals`: the integer part ("" for zero) and exactly
+// `decimals` fraction digits. Like the application, the value is first taken to 15 significant
+// digits and then rounded half away from zero, so 1.005 shows as 1.01.
+void splitDigits(double value, int decimals, std::string& integer, std::string& fraction);
+
 // Renders one section (value already chosen for it; `negativeSign` asks for a leading '-').
 void renderNumberSection(const Section& section, double value, bool negativeSign, std::string& out);
 void renderDateSection(const Section& section, double value, DateSystem dates, std::string& out);

@@ -10,63 +10,6 @@ namespace {
 
 constexpr const char* overflowText = "########";
 
-// Digits of `value` (>= 0) rounded to `decimals`: the integer part ("" for zero) and exactly
-// `decimals` fraction digits. Like the application, the value is first taken to 15 significant
-// digits and then rounded half away from zero, so 1.005 shows as 1.01.
-void splitDigits(double value, int decimals, std::string& integer, std::string& fraction) {
-    integer.clear();
-    fraction.assign(static_cast<std::size_t>(decimals), '0');
-    if (!(value > 0))
-        return;
-    char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    auto e = text.find('e');
-    std::string digits;
-    for (char c : text.substr(0, e))
-        if (c != '.')
-            digits += c;
-    int exponent = 0;
-    std::string_view exponentText = text.substr(e + 1);
-    if (!exponentText.empty() && exponentText.front() == '+')
-        exponentText.remove_prefix(1);
-    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-    // digits[0] stands for 10^exponent; keep the digits down to 10^-decimals.
-    int keep = exponent + 1 + decimals;
-    if (keep < 0)
-        return;
-    if (keep < static_cast<int>(digits.size())) {
-        bool up = digits[static_cast<std::size_t>(keep)] >= '5';
-        digits.resize(static_cast<std::size_t>(keep));
-        if (up) {
-            int i = keep - 1;
-            while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
-                digits[static_cast<std::size_t>(i--)] = '0';
-            if (i >= 0) {
-                ++digits[static_cast<std::size_t>(i)];
-            } else {
-                digits.insert(0, 1, '1');
-                ++exponent;
-                ++keep;
-            }
-        }
-    } else {
-        digits.append(static_cast<std::size_t>(keep) - digits.size(), '0');
-    }
-    int integerLength = exponent + 1;
-    if (integerLength > 0) {
-        integer = digits.substr(0, static_cast<std::size_t>(integerLength));
-        fraction = digits.substr(static_cast<std::size_t>(integerLength));
-    } else {
-        fraction.assign(static_cast<std::size_t>(-integerLength), '0');
-        fraction += digits;
-    }
-    fraction.resize(static_cast<std::size_t>(decimals), '0');
-    if (integer.find_first_not_of('0') == std::string::npos)
-        integer.clear();
-}
-
 std::string wholeNumber(double value) {
     char buffer[400];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 0);
@@ -375,6 +318,60 @@ bool impliesNegative(const Section& section) {
 }
 
 } // namespace
+
+void splitDigits(double value, int decimals, std::string& integer, std::string& fraction) {
+    integer.clear();
+    fraction.assign(static_cast<std::size_t>(decimals), '0');
+    if (!(value > 0))
+        return;
+    char buffer[64];
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    auto e = text.find('e');
+    std::string digits;
+    for (char c : text.substr(0, e))
+        if (c != '.')
+            digits += c;
+    int exponent = 0;
+    std::string_view exponentText = text.substr(e + 1);
+    if (!exponentText.empty() && exponentText.front() == '+')
+        exponentText.remove_prefix(1);
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+    // digits[0] stands for 10^exponent; keep the digits down to 10^-decimals.
+    int keep = exponent + 1 + decimals;
+    if (keep < 0)
+        return;
+    if (keep < static_cast<int>(digits.size())) {
+        bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+        digits.resize(static_cast<std::size_t>(keep));
+        if (up) {
+            int i = keep - 1;
+            while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
+                digits[static_cast<std::size_t>(i--)] = '0';
+            if (i >= 0) {
+                ++digits[static_cast<std::size_t>(i)];
+            } else {
+                digits.insert(0, 1, '1');
+                ++exponent;
+                ++keep;
+            }
+        }
+    } else {
+        digits.append(static_cast<std::size_t>(keep) - digits.size(), '0');
+    }
+    int integerLength = exponent + 1;
+    if (integerLength > 0) {
+        integer = digits.substr(0, static_cast<std::size_t>(integerLength));
+        fraction = digits.substr(static_cast<std::size_t>(integerLength));
+    } else {
+        fraction.assign(static_cast<std::size_t>(-integerLength), '0');
+        fraction += digits;
+    }
+    fraction.resize(static_cast<std::size_t>(decimals), '0');
+    if (integer.find_first_not_of('0') == std::string::npos)
+        integer.clear();
+}
 
 void renderNumberSection(const Section& section, double value, bool negativeSign,
                          std::string& out) {

@@ -6,4 +6,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/FormatParser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/General.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NumberRender.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextWidth.cpp)

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace engine::web {
 namespace {
@@ -109,9 +109,11 @@ const char* borderCss(BorderStyle style) {
 }
 
 void appendNumber(std::string& out, double value) {
+    // Not printf: its decimal point follows the process's locale.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.4g", value);
-    out += buffer;
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 4);
+    out.append(buffer, result.ptr);
 }
 
 } // namespace
@@ -247,11 +249,34 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
     }
     if (alignment.wrap)
         out += "white-space:pre-wrap;overflow-wrap:break-word;";
+    // Upright, stacked and quarter-turned text; other angles stay horizontal, since a table
+    // cell cannot be turned without its neighbours moving.
+    if (alignment.rotation == 255)
+        out += "writing-mode:vertical-rl;text-orientation:upright;";
+    else if (alignment.rotation == 90)
+        out += "writing-mode:vertical-rl;transform:rotate(180deg);";
+    else if (alignment.rotation == -90)
+        out += "writing-mode:vertical-rl;";
     if (alignment.indent > 0) {
         int pixels = std::min<int>(alignment.indent, 250) * 3 * 7;
         out += (alignment.horizontal == HAlign::Right ? "padding-right:" : "padding-left:") +
                std::to_string(pixels + 2) + "px;";
     }
+}
+
+bool isTurned(const Alignment& alignment) {
+    return alignment.rotation != 0 && alignment.rotation != 90 && alignment.rotation != -90 &&
+           alignment.rotation >= -90 && alignment.rotation <= 90;
+}
+
+void appendTurnCss(std::string& out, const Alignment& alignment) {
+    if (!isTurned(alignment))
+        return;
+    // Counter-clockwise for positive angles; the row already has the height the application
+    // fitted to the turned text.
+    out += "display:inline-block;transform:rotate(";
+    out += std::to_string(-alignment.rotation);
+    out += "deg);";
 }
 
 bool isVisibleBlank(const Workbook& workbook, const CellFormat& format) {

@@ -28,8 +28,13 @@ void appendFillCss(std::string& out, const Fill& fill);
 void appendBorderCss(std::string& out, const Border& border);
 
 // Horizontal alignment (nothing for General: the writer decides by value), vertical
-// alignment, wrapping and indentation.
+// alignment, wrapping, indentation, and vertical text (stacked or turned a quarter).
 void appendAlignmentCss(std::string& out, const Alignment& alignment);
+
+// True when the cell's text is turned by an angle a table cell cannot take by itself: its text
+// is then wrapped in an element that appendTurnCss turns.
+bool isTurned(const Alignment& alignment);
+void appendTurnCss(std::string& out, const Alignment& alignment);
 
 // True when a blank cell with this format is visible: a fill or a border.
 bool isVisibleBlank(const Workbook& workbook, const CellFormat& format);

@@ -15,6 +15,15 @@ bool rowHiddenBy(const RowInfo& info) {
     return info.hidden || (info.customHeight && info.height <= 0);
 }
 
+// A row's height as the file last recorded it: the application stores the height it fitted
+// to the row's largest font too, not only heights the user set.
+int recordedHeight(const RowInfo& info, int defaultHeight) {
+    if (rowHiddenBy(info))
+        return 0;
+    int pixels = rowPixels(info.height);
+    return pixels > 0 ? pixels : defaultHeight;
+}
+
 } // namespace
 
 SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(sheet) {
@@ -28,9 +37,7 @@ SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(
     for (const RowInfo& info : sheet.rows) {
         if (!heightRows_.empty() && info.row <= heightRows_.back())
             continue;
-        int height = rowHiddenBy(info)   ? 0
-                     : info.customHeight ? rowPixels(info.height)
-                                         : defaultRowHeight_;
+        int height = recordedHeight(info, defaultRowHeight_);
         heightRows_.push_back(info.row);
         heightPrefix_.push_back(heightPrefix_.back() + height - defaultRowHeight_);
     }
@@ -192,11 +199,7 @@ bool SheetLayout::rowVisible(std::uint32_t row) const {
 
 int SheetLayout::rowHeight(std::uint32_t row) const {
     const RowInfo* info = rowInfo(row);
-    if (info && rowHiddenBy(*info))
-        return 0;
-    if (info && info->customHeight)
-        return rowPixels(info->height);
-    return defaultRowHeight_;
+    return info ? recordedHeight(*info, defaultRowHeight_) : defaultRowHeight_;
 }
 
 std::uint32_t SheetLayout::visibleRows(std::uint32_t first, std::uint32_t last) const {

@@ -1,5 +1,6 @@
 #include "engine/web/SheetWriter.h"
 
+#include "engine/numfmt/TextWidth.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -124,6 +125,8 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
 
     out_ += "<table class=\"grid\" style=\"width:";
     appendInt(out_, layout.tableWidth());
+    out_ += "px;--rh:";
+    appendInt(out_, layout.defaultRowHeight());
     out_ += "px\">\n<colgroup>";
     for (std::uint32_t col = used.firstCol; col <= used.lastCol; ++col) {
         auto c = static_cast<std::uint16_t>(col);
@@ -202,9 +205,11 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
 
     const Range& used = layout.used();
     const RowInfo* info = layout.rowInfo(row);
-    if (info && info->customHeight) {
+    const int height = layout.rowHeight(row);
+    const int fixedHeight = info && info->customHeight ? height : 0;
+    if (height != layout.defaultRowHeight()) {
         out_ += "<tr style=\"height:";
-        appendInt(out_, rowPixels(info->height));
+        appendInt(out_, height);
         out_ += "px\">";
     } else {
         out_ += "<tr>";
@@ -234,7 +239,10 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             continue;
         if (block.kind == Block::Merge) {
             const MergeSpan& merge = *block.merge;
-            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, Overflow{});
+            Overflow own;
+            own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
+            own.clip = merge.rowSpan == 1 ? fixedHeight : 0;
+            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own);
             continue;
         }
         Overflow overflow;
@@ -248,6 +256,8 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
                                                   static_cast<std::uint16_t>(stops[i] - 1))
                                  : 0;
             overflow.own = layout.columnWidth(here);
+            overflow.openRight = stops[i] > used.lastCol;
+            overflow.clip = fixedHeight;
         }
         writeCell(block.cell, nullptr, overflow);
     }
@@ -322,6 +332,22 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         formatter_.format(*cell, shown_);
     else
         shown_.text.clear(), shown_.color = Color{};
+    // A formatted number too wide for its cell shows as '#' signs, never cut off or spilled;
+    // "General" numbers are first rounded to fit. The number as the format gives it stays in
+    // the page's text for search, copying and assistive tools.
+    std::string narrowed;
+    if (cell && cell->type == CellType::Number && room.own > 0 &&
+        !cellFormat.alignment.shrinkToFit) {
+        double size = cellFormat.font < workbook_.fonts.size()
+                          ? workbook_.fonts[cellFormat.font].size
+                          : Font{}.size;
+        std::string fitted =
+            formatter_.numberFormatOf(format).isGeneral()
+                ? numfmt::fitGeneralNumber(cell->number, shown_.text, room.own, size)
+                : numfmt::fitNumberText(shown_.text, room.own, size);
+        if (fitted != shown_.text)
+            narrowed = std::move(fitted);
+    }
 
     std::string classes;
     if (!styles_.implicit(format)) {
@@ -350,11 +376,23 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     bool wrap = cellFormat.alignment.wrap;
     // How far the text may run past its cell, and how far of that lies to the left.
     int spill = 0, shift = 0;
-    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty()) {
+    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty() &&
+        !cellFormat.alignment.shrinkToFit) {
         switch (cellFormat.alignment.horizontal) {
         case HAlign::General:
         case HAlign::Left:
             spill = room.right;
+            if (room.openRight) {
+                // Past the last used column the grid goes on empty: give the text the room it
+                // needs, estimated generously, since other fonts run wider than the default.
+                const Font& font = cellFormat.font < workbook_.fonts.size()
+                                       ? workbook_.fonts[cellFormat.font]
+                                       : workbook_.fonts.front();
+                double needed = numfmt::estimateTextPixels(shown_.text, font.size) * 1.25 + 8;
+                if (font.bold)
+                    needed *= 1.1;
+                spill = std::max(spill, static_cast<int>(std::min(needed, 1e5)) - room.own);
+            }
             break;
         case HAlign::Right:
             spill = shift = room.left;
@@ -371,6 +409,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     const bool overflows = spill > 0;
     if (overflows)
         addClass("o");
+    if (!narrowed.empty())
+        addClass("h");
 
     out_ += "<td";
     if (merge) {
@@ -389,6 +429,28 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += " class=\"";
         out_ += classes;
         out_ += '"';
+    }
+    if (!narrowed.empty()) {
+        out_ += " data-h=\"";
+        appendEscaped(out_, narrowed);
+        out_ += '"';
+    }
+    // Shrink to fit: the application makes the font smaller until the text fits the cell.
+    if (cell && cellFormat.alignment.shrinkToFit && !wrap && room.own > 0 && !shown_.text.empty()) {
+        const double size = cellFormat.font < workbook_.fonts.size()
+                                ? workbook_.fonts[cellFormat.font].size
+                                : Font{}.size;
+        const double width = numfmt::estimateTextPixels(shown_.text, size);
+        const double fits = std::max(room.own - 5, 1);
+        if (width > fits && std::isfinite(size) && size > 0) {
+            char buffer[32];
+            auto printed = std::to_chars(buffer, buffer + sizeof buffer,
+                                         std::clamp(size * fits / width * 0.95, 1.0, 409.0),
+                                         std::chars_format::fixed, 1);
+            out_ += " style=\"font-size:";
+            out_.append(buffer, printed.ptr);
+            out_ += "pt\"";
+        }
     }
     out_ += '>';
     if (overflows) {
@@ -420,8 +482,25 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         }
         out_ += '>';
     }
+    const bool turned = narrowed.empty() && cell && !shown_.text.empty() &&
+                        !styles_.implicit(format) && isTurned(cellFormat.alignment);
+    // A browser grows a row to fit its text; the application keeps a height the user fixed.
+    const bool clipped = room.clip > 0 && wrap && !shown_.text.empty();
+    if (clipped) {
+        out_ += "<div style=\"max-height:";
+        appendInt(out_, room.clip);
+        out_ += "px;overflow:hidden\">";
+    }
+    if (!narrowed.empty())
+        out_ += "<span>";
+    else if (turned)
+        out_ += "<span class=\"r\">";
     if (cell)
         writeContent(*cell, wrap);
+    if (!narrowed.empty() || turned)
+        out_ += "</span>";
+    if (clipped)
+        out_ += "</div>";
     if (!href.empty())
         out_ += "</a>";
     if (overflows)
@@ -450,10 +529,15 @@ void SheetWriter::writeContent(const Cell& cell, bool wrap) {
                               breaks);
                 if (open)
                     out_ += "</span>";
-                out_ += "<span class=\"f";
-                appendInt(out_, run.font);
-                out_ += "\">";
-                open = true;
+                // A run of the first font is a run without properties of its own (the OOXML
+                // reader gives those font 0): it shows in the cell's font, as the application
+                // shows it.
+                open = run.font != 0;
+                if (open) {
+                    out_ += "<span class=\"f";
+                    appendInt(out_, run.font);
+                    out_ += "\">";
+                }
                 position = start;
             }
             appendEscaped(out_, std::string_view(text).substr(position), breaks);

@@ -40,9 +40,12 @@ private:
                   std::vector<Block>& blocks);
     void writeGap(const Sheet& sheet, const SheetLayout& layout, const RowInfo* info,
                   std::uint32_t from, std::uint32_t to);
-    // Pixels of empty neighbours a cell's text may run into, and the cell's own width.
+    // Pixels of empty neighbours a cell's text may run into, and the cell's own width;
+    // `openRight` when nothing follows the cell in its row, so its text may run past the table.
     struct Overflow {
         int left = 0, right = 0, own = 0;
+        bool openRight = false;
+        int clip = 0; // the row's height when the user fixed it: taller wrapped text is cut off
     };
     void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room);
     void writeContent(const Cell& cell, bool wrap);

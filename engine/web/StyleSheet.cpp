@@ -59,7 +59,10 @@ void StyleSheet::write(std::string& out) const {
     appendFontCss(out, workbook_.fonts.front(), false);
     out += "}\ntable.grid td{padding:0 2px;overflow:hidden;white-space:pre;"
            "vertical-align:bottom}\n"
+           "table.grid tr{height:var(--rh,20px)}\n"
            "table.grid td.gr{text-align:right}\ntable.grid td.gc{text-align:center}\n"
+           "table.grid td.h>span,table.grid td.h a>span{display:none}\n"
+           "table.grid td.h::after{content:attr(data-h)}\n"
            "table.grid td.o{overflow:visible}\ntable.grid td.o>div{overflow:hidden}\n"
            "table.grid a{color:inherit;text-decoration:inherit}\n";
     for (std::size_t i = 0; i < formats_.size(); ++i) {
@@ -72,6 +75,11 @@ void StyleSheet::write(std::string& out) const {
         appendBorderCss(out, workbook_.borders[format.border]);
         appendAlignmentCss(out, format.alignment);
         out += "}\n";
+        if (isTurned(format.alignment)) {
+            out += "table.grid td.x" + std::to_string(i) + " span.r{";
+            appendTurnCss(out, format.alignment);
+            out += "}\n";
+        }
     }
     for (std::size_t i = 0; i < fills_.size(); ++i) {
         if (!fills_[i])

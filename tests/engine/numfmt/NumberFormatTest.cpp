@@ -40,6 +40,8 @@ const Row generalRows[] = {
     {"integer", 42, "General", "42"},
     {"negative_integer", -7, "General", "-7"},
     {"third", 1.0 / 3, "General", "0.333333333"},
+    {"general_tie_rounds_away_from_zero", 12345678.125, "General", "12345678.13"},
+    {"general_tie_in_eleven_characters", 123456789.25, "General", "123456789.3"},
     {"two_thirds_negative", -2.0 / 3, "General", "-0.666666667"},
     {"large_switches_to_scientific", 12345678901234.0, "General", "1.23457E+13"},
     {"eleven_digits_stay", 12345678901.0, "General", "12345678901"},

@@ -61,7 +61,7 @@ TEST(PageWriter, CellsAsDisplayedWithGeneralAlignment) {
     // Red negative currency, with its colour as a class.
     EXPECT_TRUE(contains(html, "($1,234.50)"));
     EXPECT_TRUE(contains(html, "{color:#FF0000}"));
-    EXPECT_TRUE(contains(html, "class=\"x3 gr k0\""));
+    EXPECT_TRUE(contains(html, "class=\"x3 gr k0 h\" data-h=\"########\"><span>($1,234.50)"));
     EXPECT_TRUE(contains(html, ">3/15/2023<"));
     EXPECT_TRUE(contains(html, "class=\"gc\">TRUE<"));
     EXPECT_TRUE(contains(html, "class=\"gc\">#DIV/0!<"));
@@ -220,3 +220,147 @@ TEST(PageWriter, SameInputSameBytes) {
 }
 
 } // namespace
+
+TEST(PageWriter, RowsKeepTheirRecordedHeightAndTheSheetDefault) {
+    Workbook workbook = web_samples::plainWorkbook();
+    Sheet& sheet = workbook.sheets[0];
+    sheet.defaultRowHeight = 18.0;
+    // A height the application fitted to a large font is recorded without being custom.
+    sheet.rows.push_back(RowInfo{0, 30.0, false, false, false, 0});
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "<tr style=\"height:40px\">"));
+    EXPECT_TRUE(contains(html, "--rh:24px"));
+    EXPECT_TRUE(contains(html, "table.grid tr{height:var(--rh,20px)}"));
+    EXPECT_EQ(count(html, "<tr>"), 1u);
+}
+
+TEST(PageWriter, FormattedNumbersTooWideShowHashesButTextAndGeneralDoNot) {
+    Workbook workbook;
+    workbook.cellFormats.resize(3);
+    workbook.cellFormats[1].numFmtId = 4; // #,##0.00
+    workbook.cellFormats[2].numFmtId = 4;
+    workbook.cellFormats[2].alignment.shrinkToFit = true;
+    Sheet sheet;
+    sheet.name = "Money";
+    sheet.cells.push_back(web_samples::numberCell(0, 0, 1234567.891, 1));
+    sheet.cells.push_back(web_samples::numberCell(0, 1, 12.5, 1));
+    sheet.cells.push_back(web_samples::numberCell(1, 0, 123456789.75, 0));
+    sheet.cells.push_back(web_samples::numberCell(1, 1, 1234567.891, 2));
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "1,234,567,890.00 as text"));
+    sheet.cells.push_back(web_samples::numberCell(3, 0, 1234567.891, 1));
+    sheet.merges.push_back(Range{3, 3, 0, 1});
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Money", false);
+    // The signs are what shows; the number stays in the text, hidden.
+    EXPECT_EQ(count(html, "data-h=\"########\"><span>1,234,567.89</span>"), 1u);
+    EXPECT_TRUE(contains(html, "td.h::after{content:attr(data-h)}"));
+    EXPECT_TRUE(contains(html, ">12.50<"));
+    EXPECT_TRUE(contains(html, ">123456789.8<"));
+    // Shrunk to fit, and across the merge: as it stands.
+    EXPECT_EQ(count(html, "\">1,234,567.89<"), 2u);
+    EXPECT_TRUE(contains(html, "1,234,567,890.00 as text"));
+}
+
+TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(5);
+    workbook.cellFormats[1].alignment.rotation = 90;
+    workbook.cellFormats[2].alignment.rotation = -90;
+    workbook.cellFormats[3].alignment.rotation = 255;
+    workbook.cellFormats[4].alignment.rotation = 45;
+    Sheet& sheet = workbook.sheets[0];
+    for (std::uint16_t i = 0; i < 4; ++i)
+        sheet.cells.push_back(web_samples::textCell(workbook, 2, i, "up", i + 1u));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "td.x1{") &&
+                contains(html, "writing-mode:vertical-rl;transform:rotate(180deg);"));
+    EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;}"));
+    EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;text-orientation:upright;"));
+    // Other angles turn the text inside its cell.
+    EXPECT_TRUE(contains(html, "td.x4 span.r{display:inline-block;transform:rotate(-45deg);}"));
+    EXPECT_EQ(count(html, "<span class=\"r\">up</span>"), 1u);
+}
+
+TEST(PageWriter, RichTextRunsWithoutFontsOfTheirOwnTakeTheCellsFont) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.fonts.resize(3);
+    workbook.fonts[1].bold = true;
+    workbook.fonts[1].size = 12;
+    workbook.fonts[2].underline = Underline::Single;
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].font = 1;
+    workbook.strings.push_back(RichText{"Hours must be ACTUAL now", {{0, 0}, {14, 2}, {20, 0}}});
+    Cell rich;
+    rich.row = 2, rich.col = 0, rich.type = CellType::Text, rich.format = 1;
+    rich.text = static_cast<std::uint32_t>(workbook.strings.size() - 1);
+    workbook.sheets[0].cells.push_back(rich);
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, ">Hours must be <span class=\"f2\">ACTUAL</span> now<"));
+    EXPECT_FALSE(contains(html, "class=\"f0\""));
+}
+
+TEST(PageWriter, GeneralNumbersRoundToFitTheirColumn) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.sheets[0].cells.push_back(web_samples::numberCell(2, 0, 3.14159265358979));
+    workbook.sheets[0].cells.push_back(web_samples::numberCell(2, 1, 123456789));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(contains(html, "data-h=\"3.141593\"><span>3.141592654</span>"));
+    EXPECT_TRUE(contains(html, "data-h=\"1.23E+08\"><span>123456789</span>"));
+    EXPECT_TRUE(contains(html, ">1.5<"));
+}
+
+TEST(PageWriter, TextInTheLastUsedColumnRunsOnPastTheTable) {
+    Workbook workbook;
+    Sheet sheet;
+    sheet.name = "Notes";
+    sheet.cells.push_back(web_samples::textCell(workbook, 0, 0, "short"));
+    sheet.cells.push_back(web_samples::textCell(
+        workbook, 1, 0, "A sentence far longer than the one column it is in"));
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Notes", false);
+    EXPECT_TRUE(contains(html, "<col style=\"width:64px\">"));
+    EXPECT_TRUE(contains(html, "<tr><td>short</td></tr>"));
+    auto at = html.find("<td class=\"o\"><div style=\"width:");
+    ASSERT_NE(at, std::string::npos);
+    int width = std::stoi(html.substr(at + 32));
+    EXPECT_GT(width, 300);
+    EXPECT_LT(width, 800);
+}
+
+TEST(PageWriter, ShrinkToFitMakesTheFontSmallerOnlyWhenNeeded) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].alignment.shrinkToFit = true;
+    Sheet& sheet = workbook.sheets[0];
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "short", 1));
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 1, "twice as wide as it can be", 1));
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_EQ(count(html, "style=\"font-size:"), 1u);
+    auto at = html.find("style=\"font-size:");
+    double size = std::stod(html.substr(at + 17));
+    EXPECT_GT(size, 4.0);
+    EXPECT_LT(size, 6.5);
+    EXPECT_TRUE(contains(html, "pt\">twice as wide as it can be<"));
+}
+
+TEST(PageWriter, WrappedTextIsCutOffAtAFixedRowHeight) {
+    Workbook workbook = web_samples::plainWorkbook();
+    workbook.cellFormats.resize(2);
+    workbook.cellFormats[1].alignment.wrap = true;
+    Sheet& sheet = workbook.sheets[0];
+    sheet.cells.push_back(web_samples::textCell(workbook, 2, 0, "one\ntwo\nthree", 1));
+    sheet.cells.push_back(web_samples::textCell(workbook, 3, 0, "four\nfive", 1));
+    sheet.rows.push_back(RowInfo{2, 12.0, false, true, false, 0});
+    workbook.finish();
+    std::string html = page(workbook, {0}, "Data", false);
+    EXPECT_TRUE(
+        contains(html, "<div style=\"max-height:16px;overflow:hidden\">one<br>two<br>three</div>"));
+    // A row the application sizes itself grows with its text.
+    EXPECT_TRUE(contains(html, ">four<br>five</td>"));
+}
