@@ -27,6 +27,8 @@ const engine::Workbook& WorkbookObject::workbook() const {
 
 void WorkbookObject::close() {
     workbook_.reset();
+    worksheets_.reset();
+    sheets_.reset();
     publishObjects_->detach();
 }
 
@@ -58,8 +60,11 @@ Result WorkbookObject::member(const QString& name, const QVariantList& args,
     }
     const engine::Workbook& book = workbook();
     if (name == u"worksheets" || name == u"sheets") {
-        auto collection = std::make_shared<SheetCollection>(
-            workbook_, name == u"worksheets" ? SheetCollection::Worksheets : SheetCollection::All);
+        const bool worksheets = name == u"worksheets";
+        std::shared_ptr<SheetCollection>& collection = worksheets ? worksheets_ : sheets_;
+        if (!collection)
+            collection = std::make_shared<SheetCollection>(
+                workbook_, worksheets ? SheetCollection::Worksheets : SheetCollection::All);
         if (!args.isEmpty())
             return collection->member(QStringLiteral("item"), args, named);
         return Result::of(collection);

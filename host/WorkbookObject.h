@@ -9,6 +9,7 @@
 namespace host {
 
 class PublishObjects;
+class SheetCollection;
 
 class WorkbookObject : public HostObject {
 public:
@@ -25,6 +26,9 @@ private:
     std::shared_ptr<engine::Workbook> workbook_;
     QString path_;
     std::shared_ptr<PublishObjects> publishObjects_;
+    // Made on first use and kept: callers ask for a collection once per sheet they name.
+    std::shared_ptr<SheetCollection> worksheets_;
+    std::shared_ptr<SheetCollection> sheets_;
 };
 
 } // namespace host
