@@ -53,8 +53,8 @@ void RecordStream::feed(std::span<const std::uint8_t> data) {
             break;
         if (length > maxRecordBytes)
             damaged(consumed_ + pos, "a record of " + std::to_string(length) +
-                                         " bytes, more than the " +
-                                         std::to_string(maxRecordBytes) + " a record may have");
+                                         " bytes, more than the " + std::to_string(maxRecordBytes) +
+                                         " a record may have");
         if (size - at < length)
             break;
         Record record;

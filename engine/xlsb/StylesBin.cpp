@@ -87,7 +87,8 @@ Border readBorder(util::ByteCursor& cursor, const xlsx::Colors& colors) {
     for (BorderSide* side : {&border.top, &border.bottom, &border.left, &border.right}) {
         const std::uint8_t style = cursor.u8();
         cursor.u8();
-        side->style = style <= lastBorderStyle ? static_cast<BorderStyle>(style) : BorderStyle::None;
+        side->style =
+            style <= lastBorderStyle ? static_cast<BorderStyle>(style) : BorderStyle::None;
         side->color = color(cursor, colors);
     }
     return border;

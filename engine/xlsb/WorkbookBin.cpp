@@ -13,9 +13,9 @@ xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::st
     bool first = true;
     readRecords(archive, part, limits::maxSmallPartBytes, [&](const Record& record) {
         if (first && record.type != rec::BeginBook)
-            throw ReadError(ReadError::Kind::Damaged,
-                            "the first record is of type " + std::to_string(record.type) +
-                                " where BrtBeginBook was expected");
+            throw ReadError(ReadError::Kind::Damaged, "the first record is of type " +
+                                                          std::to_string(record.type) +
+                                                          " where BrtBeginBook was expected");
         first = false;
         util::ByteCursor cursor = record.cursor();
         if (record.type == rec::WbProp) {

@@ -43,8 +43,7 @@ double widthFromBase(double baseCharacters) {
 
 class WorksheetReader {
 public:
-    WorksheetReader(SheetContext& context, Sheet& sheet,
-                    const xlsx::Relationships& relationships)
+    WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
         : context_(context), sheet_(sheet), relationships_(relationships) {}
 
     const std::string& drawingId() const { return drawingId_; }

@@ -60,7 +60,7 @@ TEST(XlsbWorkbook, SheetsKeepTheirOrderNamesKindsAndVisibility) {
 TEST(XlsbWorkbook, EveryKindOfCellValueIsRead) {
     RecordWriter rows;
     rows.raw(rowHeader(0))
-        .add(2, Fields().cell(0).u32(0x3FF00000))  // RK double 1.0
+        .add(2, Fields().cell(0).u32(0x3FF00000))    // RK double 1.0
         .add(2, Fields().cell(1).u32(1234 << 2 | 2)) // RK integer 1234
         .add(2, Fields().cell(2).u32(-5 * 4 | 3))    // RK integer -5 / 100
         .add(5, Fields().cell(3).f64(3.25))
@@ -74,8 +74,11 @@ TEST(XlsbWorkbook, EveryKindOfCellValueIsRead) {
         .add(10, Fields().cell(2).u8(0).u16(0).u32(0))
         .add(11, Fields().cell(3).u8(0x2A).u16(0).u32(0))
         .add(3, Fields().cell(4).u8(0x99)); // an unknown error code
-    const std::string strings =
-        RecordWriter().add(159, Fields().u32(1).u32(1)).add(19, Fields().u8(0).wide(u"shared")).add(160).bytes;
+    const std::string strings = RecordWriter()
+                                    .add(159, Fields().u32(1).u32(1))
+                                    .add(19, Fields().u8(0).wide(u"shared"))
+                                    .add(160)
+                                    .bytes;
     const auto book = open(binaryWorkbook({worksheet("S", sheetData(rows.bytes))}, strings));
     const auto& sheet = book.sheets.at(0);
     ASSERT_EQ(sheet.cells.size(), 13u);
@@ -102,7 +105,8 @@ TEST(XlsbWorkbook, RichSharedStringsKeepTheirRunsAsByteOffsets) {
     // "ab\u00e9cd" with a run from unit 2 ("\u00e9", two bytes in UTF-8) and one from unit 3.
     Fields item;
     item.u8(1).wide(u"ab\u00e9cd").u32(2).u16(2).u16(1).u16(3).u16(2);
-    const std::string strings = RecordWriter().add(159, Fields().u32(1).u32(1)).add(19, item).add(160).bytes;
+    const std::string strings =
+        RecordWriter().add(159, Fields().u32(1).u32(1)).add(19, item).add(160).bytes;
     const std::string rows = rowHeader(0) + RecordWriter().add(7, Fields().cell(0).u32(0)).bytes;
     const std::string styles = RecordWriter()
                                    .add(278)
@@ -129,7 +133,8 @@ TEST(XlsbWorkbook, RichSharedStringsKeepTheirRunsAsByteOffsets) {
                                    .bytes;
     const auto book = open(binaryWorkbook({worksheet("S", sheetData(rows))}, strings, styles));
     const auto& text = book.strings.at(0);
-    EXPECT_EQ(text.text, "ab\xC3\xA9" "cd");
+    EXPECT_EQ(text.text, "ab\xC3\xA9"
+                         "cd");
     ASSERT_EQ(text.runs.size(), 2u);
     EXPECT_EQ(text.runs[0].start, 2u);
     EXPECT_EQ(text.runs[0].font, 1u);
@@ -143,9 +148,11 @@ std::string stylesPart() {
     styles.add(278);
     styles.add(615, Fields().u32(1)).add(44, Fields().u16(164).wide(u"0.000%")).add(616);
     styles.add(611, Fields().u32(2));
-    styles.add(43, Fields().u16(220).u16(0).u16(400).u16(0).u8(0).u8(2).u8(0).u8(0).color(3, 1).u8(2).wide(u"Calibri"));
+    styles.add(
+        43, Fields().u16(220).u16(0).u16(400).u16(0).u8(0).u8(2).u8(0).u8(0).color(3, 1).u8(2).wide(
+                u"Calibri"));
     styles.add(43, Fields()
-                       .u16(280)     // 14 pt
+                       .u16(280)    // 14 pt
                        .u16(0x000A) // italic, strike-through
                        .u16(700)
                        .u16(1) // superscript
@@ -180,12 +187,15 @@ std::string stylesPart() {
     const auto side = [](std::uint32_t style, std::uint32_t rgb) {
         return Fields().u8(style).u8(0).color(rgb ? 2 : 0, 0, rgb).bytes;
     };
-    styles.add(46, Fields().u8(0).raw(side(0, 0) + side(0, 0) + side(0, 0) + side(0, 0) + side(0, 0)));
+    styles.add(46,
+               Fields().u8(0).raw(side(0, 0) + side(0, 0) + side(0, 0) + side(0, 0) + side(0, 0)));
     styles.add(46, Fields().u8(0).raw(side(1, 0xFF0000) + side(6, 0) + side(2, 0) + side(13, 0) +
                                       side(0, 0)));
     styles.add(614);
     // A cell style format between them uses the same record and must not count.
-    styles.add(626, Fields().u32(1)).add(47, Fields().u16(0xFFFF).u16(0).u16(0).u16(0).u16(0).u8(0).u8(0).u16(0x10).u16(0)).add(627);
+    styles.add(626, Fields().u32(1))
+        .add(47, Fields().u16(0xFFFF).u16(0).u16(0).u16(0).u16(0).u8(0).u8(0).u16(0x10).u16(0))
+        .add(627);
     styles.add(617, Fields().u32(2));
     styles.add(47, Fields().u16(0).u16(0).u16(0).u16(0).u16(0).u8(0).u8(0).u16(2 << 3).u16(0));
     styles.add(47, Fields()
@@ -202,14 +212,17 @@ std::string stylesPart() {
     // The palette override comes last and still recolours the fill above.
     styles.add(473).add(565);
     for (int i = 0; i < 11; ++i)
-        styles.add(564, Fields().u8(i == 10 ? 0x12 : 0).u8(i == 10 ? 0x34 : 0).u8(i == 10 ? 0x56 : 0).u8(0));
+        styles.add(
+            564,
+            Fields().u8(i == 10 ? 0x12 : 0).u8(i == 10 ? 0x34 : 0).u8(i == 10 ? 0x56 : 0).u8(0));
     styles.add(566).add(474);
     styles.add(279);
     return styles.bytes;
 }
 
 TEST(XlsbWorkbook, StylesGiveFontsFillsBordersFormatsAndAlignment) {
-    const std::string rows = rowHeader(0) + RecordWriter().add(5, Fields().cell(0, 1).f64(0.5)).bytes;
+    const std::string rows =
+        rowHeader(0) + RecordWriter().add(5, Fields().cell(0, 1).f64(0.5)).bytes;
     const auto book = open(binaryWorkbook({worksheet("S", sheetData(rows))}, {}, stylesPart()));
     ASSERT_EQ(book.cellFormats.size(), 2u);
     ASSERT_EQ(book.fonts.size(), 2u);
@@ -261,8 +274,8 @@ TEST(XlsbWorkbook, SizesHiddenRowsAndColumnsMergesAndView) {
         .add(60, Fields().u32(0).u32(1).u32(20 * 256).u32(0).u16(0x0002))
         .add(60, Fields().u32(3).u32(99999).u32(5 * 256).u32(0).u16(0x0001))
         .add(391);
-    std::string rows = rowHeader(0, 400) + rowHeader(1, 600, 0x20) + rowHeader(2, 400, 0x10) +
-                       rowHeader(5000000);
+    std::string rows =
+        rowHeader(0, 400) + rowHeader(1, 600, 0x20) + rowHeader(2, 400, 0x10) + rowHeader(5000000);
     rows += RecordWriter().add(5, Fields().cell(0).f64(1)).bytes; // in a row past the grid
     records.raw(sheetData(rows));
     records.add(177, Fields().u32(2))
@@ -291,10 +304,15 @@ TEST(XlsbWorkbook, SizesHiddenRowsAndColumnsMergesAndView) {
 
 TEST(XlsbWorkbook, HyperlinksTakeExternalTargetsFromTheSheetRelationships) {
     RecordWriter records;
-    records.raw(sheetData(rowHeader(0) + RecordWriter().add(6, Fields().cell(0).wide(u"link")).bytes));
-    records.add(494, Fields().u32(0).u32(0).u32(0).u32(0).wide(u"rId1").wide(u"").wide(u"Go there").wide(u""));
-    records.add(494, Fields().u32(1).u32(1).u32(1).u32(1).nullWide().wide(u"Other!B2").wide(u"").wide(u""));
-    records.add(494, Fields().u32(2).u32(2).u32(0).u32(0).wide(u"rId9").wide(u"").wide(u"").wide(u""));
+    records.raw(
+        sheetData(rowHeader(0) + RecordWriter().add(6, Fields().cell(0).wide(u"link")).bytes));
+    records.add(
+        494,
+        Fields().u32(0).u32(0).u32(0).u32(0).wide(u"rId1").wide(u"").wide(u"Go there").wide(u""));
+    records.add(
+        494, Fields().u32(1).u32(1).u32(1).u32(1).nullWide().wide(u"Other!B2").wide(u"").wide(u""));
+    records.add(494,
+                Fields().u32(2).u32(2).u32(0).u32(0).wide(u"rId9").wide(u"").wide(u"").wide(u""));
     BinarySheet sheet = worksheet("S", records.bytes);
     sheet.relationships = {{"rId1", "hyperlink", "https://example.org/a?b=1"}};
     const auto book = open(binaryWorkbook({sheet}));
@@ -307,8 +325,9 @@ TEST(XlsbWorkbook, HyperlinksTakeExternalTargetsFromTheSheetRelationships) {
 }
 
 TEST(XlsbWorkbook, PicturesComeFromTheDrawingPart) {
-    static const unsigned char png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
-                                        'I', 'H', 'D', 'R', 0, 0, 0, 2, 0, 0, 0, 3, 8, 6, 0, 0, 0};
+    static const unsigned char png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0,
+                                        0,    13,  'I', 'H', 'D',  'R',  0,    0,    0, 2,
+                                        0,    0,   0,   3,   8,    6,    0,    0,    0};
     RecordWriter records;
     records.raw(sheetData(""));
     records.add(550, Fields().wide(u"rId1"));
