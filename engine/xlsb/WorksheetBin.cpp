@@ -102,7 +102,8 @@ private:
         const std::uint32_t width = cursor.u32();
         const std::uint16_t baseWidth = cursor.u16();
         const std::uint16_t height = cursor.u16(); // twips
-        if (height <= 409.5 * 20)
+        // A zero default would hide every row without a height of its own: taken as unset.
+        if (height > 0 && height <= 409.5 * 20)
             defaultRowHeight_ = sheet_.defaultRowHeight = height / 20.0;
         if (width != noDefaultWidth && width <= 65535u * 256)
             sheet_.defaultColumnWidth = width / 256.0;

@@ -112,6 +112,15 @@ TEST(XlsbHostile, BadIndexesFallBackInsteadOfReachingOutside) {
     EXPECT_EQ(cells[1].format, 0u);
 }
 
+TEST(XlsbHostile, AZeroDefaultRowHeightDoesNotHideEveryRow) {
+    BinarySheet sheet = sheetWith("");
+    sheet.records =
+        RecordWriter().add(485, Fields().u32(0xFFFFFFFF).u16(8).u16(0).u16(0).u8(0).u8(0)).bytes +
+        sheet.records;
+    const auto book = engine::readWorkbookBytes(binaryWorkbook({sheet}).bytes());
+    EXPECT_EQ(book.sheets.at(0).defaultRowHeight, 15.0);
+}
+
 TEST(XlsbHostile, MissingOrForeignPartsAreNamed) {
     const PackageWriter good = binaryWorkbook({sheetWith("")});
     expectDamaged(without(good, "xl/_rels/workbook.bin.rels"), "workbook.bin.rels");
