@@ -23,9 +23,9 @@ inline constexpr std::uint16_t FmlaError = 11;   // BrtFmlaError, MS-XLSB 2.4.67
 inline constexpr std::uint16_t CellRString = 62; // BrtCellRString, MS-XLSB 2.4.325
 
 // Shared strings part.
-inline constexpr std::uint16_t SstItem = 19;   // BrtSSTItem
-inline constexpr std::uint16_t BeginSst = 159; // BrtBeginSst
-inline constexpr std::uint16_t EndSst = 160;   // BrtEndSst
+inline constexpr std::uint16_t SstItem = 19;   // BrtSSTItem, MS-XLSB 2.4.798
+inline constexpr std::uint16_t BeginSst = 159; // BrtBeginSst, MS-XLSB 2.4.230
+inline constexpr std::uint16_t EndSst = 160;   // BrtEndSst, MS-XLSB 2.4.580
 
 // Styles part.
 inline constexpr std::uint16_t Font = 43;                // BrtFont, MS-XLSB 2.4.683
