@@ -213,7 +213,7 @@ std::string stylesPart() {
     styles.add(473).add(565);
     for (int i = 0; i < 11; ++i)
         styles.add(
-            564,
+            475,
             Fields().u8(i == 10 ? 0x12 : 0).u8(i == 10 ? 0x34 : 0).u8(i == 10 ? 0x56 : 0).u8(0));
     styles.add(566).add(474);
     styles.add(279);
