@@ -10,6 +10,7 @@ trap 'rm -rf "$work"' EXIT
 
 seeds_for() {
     case "$1" in
+    *xlsb*) find "$corpus/other" "$corpus/bad" -name '*.xlsb' ;;
     *xlsx*) find "$corpus/xlsx" "$corpus/bad" -name '*.xls[xm]' ;;
     *xls* | *cfb*) find "$corpus/xls" "$corpus/bad" -name '*.xls' ;;
     *) ;;

@@ -2,6 +2,7 @@
 
 #include "engine/read/Limits.h"
 #include "engine/xls/XlsReader.h"
+#include "engine/xlsb/XlsbReader.h"
 #include "engine/xlsx/XlsxReader.h"
 
 #include <cerrno>
@@ -53,8 +54,11 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, compoundFileMagic))
         return xls::readCompoundFile(bytes);
-    if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic))
+    if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic)) {
+        if (xlsb::isBinaryPackage(bytes))
+            return xlsb::readBinaryPackage(bytes);
         return xlsx::readPackage(bytes);
+    }
     if (xls::looksLikeRawBiff(bytes))
         return xls::readRawBiff(bytes);
     throw ReadError(ReadError::Kind::NotWorkbook, "unknown file format");

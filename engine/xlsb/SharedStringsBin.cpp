@@ -1,0 +1,24 @@
+#include "engine/xlsb/SharedStringsBin.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/RecordStream.h"
+#include "engine/xlsb/Records.h"
+
+namespace engine::xlsb {
+
+void readSharedStringsBin(const zip::ZipArchive& archive, const std::string& part,
+                          Workbook& workbook) {
+    readRecords(archive, part, limits::maxPartBytes, [&](const Record& record) {
+        if (record.type != rec::SstItem)
+            return;
+        if (workbook.strings.size() >= limits::maxStrings)
+            throw ReadError(ReadError::Kind::Damaged,
+                            "more than " + std::to_string(limits::maxStrings) + " strings");
+        util::ByteCursor cursor = record.cursor();
+        workbook.strings.push_back(richString(cursor));
+    });
+}
+
+} // namespace engine::xlsb

@@ -1,0 +1,45 @@
+#include "engine/xlsb/WorkbookBin.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/RecordStream.h"
+#include "engine/xlsb/Records.h"
+
+namespace engine::xlsb {
+
+xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part) {
+    xlsx::WorkbookInfo info;
+    bool first = true;
+    readRecords(archive, part, limits::maxSmallPartBytes, [&](const Record& record) {
+        if (first && record.type != rec::BeginBook)
+            throw ReadError(ReadError::Kind::Damaged, "the first record is of type " +
+                                                          std::to_string(record.type) +
+                                                          " where BrtBeginBook was expected");
+        first = false;
+        util::ByteCursor cursor = record.cursor();
+        if (record.type == rec::WbProp) {
+            if (cursor.u32() & 0x01u)
+                info.dateSystem = DateSystem::Date1904;
+        } else if (record.type == rec::BundleSh) {
+            if (info.sheets.size() >= limits::maxSheets)
+                throw ReadError(ReadError::Kind::Damaged, "the workbook lists more than " +
+                                                              std::to_string(limits::maxSheets) +
+                                                              " sheets");
+            xlsx::SheetEntry entry;
+            const std::uint32_t state = cursor.u32();
+            cursor.u32(); // iTabID
+            entry.relationshipId = nullableWideString(cursor).value_or(std::string());
+            entry.name = wideString(cursor);
+            entry.visibility = state == 1   ? Visibility::Hidden
+                               : state == 2 ? Visibility::VeryHidden
+                                            : Visibility::Visible;
+            info.sheets.push_back(std::move(entry));
+        }
+    });
+    if (first)
+        throw ReadError(ReadError::Kind::Damaged, "the part '" + part + "' holds no records");
+    return info;
+}
+
+} // namespace engine::xlsb

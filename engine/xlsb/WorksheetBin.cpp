@@ -1,0 +1,308 @@
+#include "engine/xlsb/WorksheetBin.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/RecordStream.h"
+#include "engine/xlsb/Records.h"
+#include "engine/xlsx/DrawingPart.h"
+#include "engine/xlsx/Relationships.h"
+#include "engine/zip/ZipArchive.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engine::xlsb {
+namespace {
+
+constexpr std::uint32_t noDefaultWidth = 0xFFFFFFFFu;
+
+CellError errorCode(std::uint8_t code) {
+    switch (code) {
+    case 0x00:
+    case 0x07:
+    case 0x0F:
+    case 0x17:
+    case 0x1D:
+    case 0x24:
+    case 0x2A:
+    case 0x2B:
+        return static_cast<CellError>(code);
+    default:
+        return CellError::NA;
+    }
+}
+
+// The sheet's default column width in characters, padding included, for a base width in
+// characters: the application adds 5 pixels of padding to the digits (7 pixels each in the
+// default font) and rounds up to a multiple of 8 pixels.
+double widthFromBase(double baseCharacters) {
+    const double pixels = std::ceil((std::floor(baseCharacters) * 7 + 5) / 8) * 8;
+    return pixels / 7;
+}
+
+class WorksheetReader {
+public:
+    WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
+        : context_(context), sheet_(sheet), relationships_(relationships) {}
+
+    const std::string& drawingId() const { return drawingId_; }
+
+    void record(const Record& record) {
+        util::ByteCursor cursor = record.cursor();
+        if (inSheetData_) {
+            if (record.type <= rec::FmlaError || record.type == rec::CellRString)
+                readCell(record.type, cursor);
+            else if (record.type == rec::EndSheetData)
+                inSheetData_ = false;
+            return;
+        }
+        switch (record.type) {
+        case rec::BeginSheetData:
+            inSheetData_ = true;
+            break;
+        case rec::WsFmtInfo:
+            readFormat(cursor);
+            break;
+        case rec::ColInfo:
+            readColumn(cursor);
+            break;
+        case rec::MergeCell:
+            readMerge(cursor);
+            break;
+        case rec::HLink:
+            readHyperlink(cursor);
+            break;
+        case rec::BeginWsView:
+            if (!seenView_) {
+                seenView_ = true;
+                sheet_.showGridLines = (cursor.u16() & 0x0004u) != 0;
+            }
+            break;
+        case rec::Drawing:
+            if (drawingId_.empty())
+                drawingId_ = nullableWideString(cursor).value_or(std::string());
+            break;
+        default:
+            break;
+        }
+    }
+
+    void finish() {
+        normaliseColumns();
+        normaliseRows();
+    }
+
+private:
+    [[noreturn]] static void fail(const std::string& what) {
+        throw ReadError(ReadError::Kind::Damaged, what);
+    }
+
+    void readFormat(util::ByteCursor& cursor) {
+        const std::uint32_t width = cursor.u32();
+        const std::uint16_t baseWidth = cursor.u16();
+        const std::uint16_t height = cursor.u16(); // twips
+        // A zero default would hide every row without a height of its own: taken as unset.
+        if (height > 0 && height <= 409.5 * 20)
+            defaultRowHeight_ = sheet_.defaultRowHeight = height / 20.0;
+        if (width != noDefaultWidth && width <= 65535u * 256)
+            sheet_.defaultColumnWidth = width / 256.0;
+        else if (baseWidth <= 255)
+            sheet_.defaultColumnWidth = widthFromBase(baseWidth);
+    }
+
+    void readColumn(util::ByteCursor& cursor) {
+        const std::uint32_t first = cursor.u32(), last = cursor.u32();
+        const std::uint32_t width = cursor.u32(), format = cursor.u32();
+        const std::uint16_t flags = cursor.u16();
+        if (first >= limits::maxColumns || last < first ||
+            sheet_.columns.size() >= limits::maxColumns)
+            return;
+        ColumnInfo column;
+        column.firstCol = static_cast<std::uint16_t>(first);
+        column.lastCol = static_cast<std::uint16_t>(std::min(last, limits::maxColumns - 1));
+        column.width = width <= 65535u * 256 ? width / 256.0 : sheet_.defaultColumnWidth;
+        column.hidden = (flags & 0x0001u) != 0;
+        column.customWidth = (flags & 0x0002u) != 0;
+        column.format = format;
+        sheet_.columns.push_back(column);
+    }
+
+    void readMerge(util::ByteCursor& cursor) {
+        const auto range = rfx(cursor);
+        if (!range)
+            return;
+        if (sheet_.merges.size() >= limits::maxMerges)
+            fail("more than " + std::to_string(limits::maxMerges) + " merged ranges");
+        sheet_.merges.push_back(*range);
+    }
+
+    void readHyperlink(util::ByteCursor& cursor) {
+        const auto range = rfx(cursor);
+        const std::optional<std::string> id = nullableWideString(cursor);
+        Hyperlink link;
+        link.location = wideString(cursor);
+        link.tooltip = wideString(cursor);
+        if (!range)
+            return;
+        if (sheet_.hyperlinks.size() >= limits::maxHyperlinks)
+            fail("more than " + std::to_string(limits::maxHyperlinks) + " hyperlinks");
+        link.range = *range;
+        if (id && !id->empty())
+            if (const xlsx::Relationship* target = relationships_.byId(*id);
+                target && target->external)
+                link.target = target->target;
+        if (link.target.empty() && link.location.empty())
+            return;
+        sheet_.hyperlinks.push_back(std::move(link));
+    }
+
+    void readRow(util::ByteCursor& cursor) {
+        row_ = cursor.u32();
+        const std::uint32_t format = cursor.u32();
+        const std::uint16_t height = cursor.u16(); // twips
+        cursor.u8();
+        const std::uint8_t flags = cursor.u8();
+        if (row_ >= limits::maxRows)
+            return;
+        RowInfo row;
+        row.row = row_;
+        row.hidden = (flags & 0x10u) != 0;
+        row.customHeight = (flags & 0x20u) != 0;
+        row.hasFormat = (flags & 0x40u) != 0;
+        if (row.hasFormat)
+            row.format = format;
+        if (height <= 409.5 * 20)
+            row.height = height / 20.0;
+        if (!row.customHeight && row.height == defaultRowHeight_)
+            row.height = 0;
+        // Writers give every row its height; only a difference from the default is news.
+        if ((row.height != 0 || row.hidden || row.hasFormat) &&
+            sheet_.rows.size() < limits::maxRows)
+            sheet_.rows.push_back(row);
+    }
+
+    std::uint32_t addString(RichText text) {
+        auto& strings = context_.workbook.strings;
+        if (strings.size() >= limits::maxStrings)
+            fail("more than " + std::to_string(limits::maxStrings) + " strings");
+        strings.push_back(std::move(text));
+        return static_cast<std::uint32_t>(strings.size() - 1);
+    }
+
+    void readCell(std::uint16_t type, util::ByteCursor& cursor) {
+        if (type == rec::RowHdr) {
+            readRow(cursor);
+            return;
+        }
+        const CellHeader header = cellHeader(cursor);
+        Cell cell;
+        cell.format = header.style;
+        cell.isFormula = type >= rec::FmlaString && type <= rec::FmlaError;
+        switch (type) {
+        case rec::CellBlank:
+            break;
+        case rec::CellRk:
+            cell.type = CellType::Number;
+            cell.number = rkNumber(cursor.u32());
+            break;
+        case rec::CellReal:
+        case rec::FmlaNum:
+            cell.type = CellType::Number;
+            cell.number = cursor.f64();
+            break;
+        case rec::CellBool:
+        case rec::FmlaBool:
+            cell.type = CellType::Boolean;
+            cell.boolean = cursor.u8() != 0;
+            break;
+        case rec::CellError:
+        case rec::FmlaError:
+            cell.type = CellType::Error;
+            cell.error = errorCode(cursor.u8());
+            break;
+        case rec::CellIsst:
+            cell.type = CellType::Text;
+            cell.text = cursor.u32();
+            break;
+        case rec::CellSt:
+        case rec::FmlaString:
+            if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
+                return;
+            cell.type = CellType::Text;
+            cell.text = addString(RichText{wideString(cursor), {}});
+            break;
+        case rec::CellRString:
+            if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
+                return;
+            cell.type = CellType::Text;
+            cell.text = addString(richString(cursor));
+            break;
+        default:
+            return;
+        }
+        if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
+            return;
+        if (cell.type == CellType::Empty && cell.format == 0)
+            return;
+        if (++context_.cellCount > limits::maxCellsPerWorkbook)
+            fail("the workbook holds more than " + std::to_string(limits::maxCellsPerWorkbook) +
+                 " cells");
+        cell.row = row_;
+        cell.col = static_cast<std::uint16_t>(header.col);
+        sheet_.cells.push_back(cell);
+    }
+
+    void normaliseColumns() {
+        auto& columns = sheet_.columns;
+        std::stable_sort(
+            columns.begin(), columns.end(),
+            [](const ColumnInfo& a, const ColumnInfo& b) { return a.firstCol < b.firstCol; });
+        // Overlapping spans are a writer's mistake; the first one claims its columns.
+        std::vector<ColumnInfo> kept;
+        for (ColumnInfo column : columns) {
+            if (!kept.empty() && column.firstCol <= kept.back().lastCol) {
+                if (column.lastCol <= kept.back().lastCol)
+                    continue;
+                column.firstCol = static_cast<std::uint16_t>(kept.back().lastCol + 1);
+            }
+            kept.push_back(column);
+        }
+        columns.swap(kept);
+    }
+
+    void normaliseRows() {
+        auto& rows = sheet_.rows;
+        const auto before = [](const RowInfo& a, const RowInfo& b) { return a.row < b.row; };
+        if (!std::is_sorted(rows.begin(), rows.end(), before))
+            std::stable_sort(rows.begin(), rows.end(), before);
+        rows.erase(std::unique(rows.begin(), rows.end(),
+                               [](const RowInfo& a, const RowInfo& b) { return a.row == b.row; }),
+                   rows.end());
+    }
+
+    SheetContext& context_;
+    Sheet& sheet_;
+    const xlsx::Relationships& relationships_;
+    std::string drawingId_;
+    double defaultRowHeight_ = 15.0;
+    bool inSheetData_ = false, seenView_ = false;
+    std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
+};
+
+} // namespace
+
+void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& sheet) {
+    const xlsx::Relationships relationships = xlsx::Relationships::read(context.archive, part);
+    WorksheetReader reader(context, sheet, relationships);
+    readRecords(context.archive, part, limits::maxPartBytes,
+                [&](const Record& record) { reader.record(record); });
+    reader.finish();
+
+    const xlsx::Relationship* drawing =
+        reader.drawingId().empty() ? nullptr : relationships.byId(reader.drawingId());
+    if (drawing && !drawing->external && context.archive.contains(drawing->target))
+        xlsx::readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+}
+
+} // namespace engine::xlsb

@@ -1,0 +1,29 @@
+#pragma once
+// A binary worksheet part, streamed: cells, sizes, merges, hyperlinks, view settings and
+// pictures.
+
+#include "engine/model/Workbook.h"
+
+#include <cstdint>
+#include <string>
+
+namespace engine::zip {
+class ZipArchive;
+}
+
+namespace engine::xlsb {
+
+struct SheetContext {
+    const zip::ZipArchive& archive;
+    Workbook& workbook;             // its strings grow by the sheet's own strings
+    std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
+    std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
+};
+
+// Reads binary worksheet part `part` into `sheet`, following its relationships to hyperlink
+// targets and its drawing. Cells outside the grid are skipped. Throws ReadError(Damaged)
+// naming the part for a malformed record, or more cells, strings, merges or hyperlinks than
+// the limits allow.
+void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& sheet);
+
+} // namespace engine::xlsb

@@ -1,0 +1,124 @@
+#include "engine/xlsb/XlsbReader.h"
+
+#include "engine/read/ReadError.h"
+#include "engine/xlsb/SharedStringsBin.h"
+#include "engine/xlsb/StylesBin.h"
+#include "engine/xlsb/WorkbookBin.h"
+#include "engine/xlsb/WorksheetBin.h"
+#include "engine/xlsx/Colors.h"
+#include "engine/xlsx/Relationships.h"
+#include "engine/xlsx/ThemePart.h"
+#include "engine/zip/ZipArchive.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace engine::xlsb {
+namespace {
+
+constexpr std::string_view conventionalWorkbook = "xl/workbook.bin";
+constexpr std::string_view officeDocumentKind = "officeDocument";
+
+[[noreturn]] void damaged(std::string detail) {
+    throw ReadError(ReadError::Kind::Damaged, std::move(detail));
+}
+
+bool isBinaryPart(std::string_view name) {
+    if (name.size() < 4)
+        return false;
+    std::string suffix(name.substr(name.size() - 4));
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == ".bin";
+}
+
+// The binary workbook part of the package; empty when the package has none.
+std::string findWorkbookPart(const zip::ZipArchive& archive) {
+    if (archive.entryCount() == 0)
+        return {};
+    const xlsx::Relationships package = xlsx::Relationships::read(archive, "");
+    if (const xlsx::Relationship* main = package.firstOfKind(officeDocumentKind))
+        return !main->external && isBinaryPart(main->target) ? main->target : std::string();
+    if (!package.exists() && archive.contains(conventionalWorkbook))
+        return std::string(conventionalWorkbook);
+    return {};
+}
+
+SheetKind sheetKind(std::string_view relationshipType, const std::string& sheetName) {
+    const std::string_view kind = xlsx::relationshipKind(relationshipType);
+    if (kind == "worksheet")
+        return SheetKind::Worksheet;
+    if (kind == "chartsheet")
+        return SheetKind::Chart;
+    if (kind == "dialogsheet")
+        return SheetKind::Dialog;
+    if (kind == "xlMacrosheet" || kind == "xlIntlMacrosheet")
+        return SheetKind::Macro;
+    damaged("sheet '" + sheetName + "' refers to a part of unknown type '" +
+            std::string(relationshipType) + "'");
+}
+
+} // namespace
+
+bool isBinaryPackage(std::span<const std::uint8_t> bytes) {
+    try {
+        const zip::ZipArchive archive(bytes);
+        return !findWorkbookPart(archive).empty();
+    } catch (const ReadError&) {
+        return false;
+    }
+}
+
+Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
+    const zip::ZipArchive archive(bytes);
+    const std::string workbookPart = findWorkbookPart(archive);
+    if (workbookPart.empty())
+        throw ReadError(ReadError::Kind::NotWorkbook, "the package holds no binary workbook part");
+    if (!archive.contains(workbookPart))
+        damaged("the workbook part '" + workbookPart + "' is missing");
+
+    const xlsx::WorkbookInfo info = readWorkbookBin(archive, workbookPart);
+    const xlsx::Relationships relationships = xlsx::Relationships::read(archive, workbookPart);
+    if (!relationships.exists())
+        damaged("the workbook's relationships part '" + xlsx::relationshipsPartOf(workbookPart) +
+                "' is missing");
+    if (info.sheets.empty())
+        damaged("the workbook part '" + workbookPart + "' lists no sheets");
+
+    Workbook workbook;
+    workbook.dateSystem = info.dateSystem;
+    xlsx::Colors colors;
+    const auto internalPart = [&](std::string_view kind) -> const xlsx::Relationship* {
+        const xlsx::Relationship* found = relationships.firstOfKind(kind);
+        return found && !found->external && archive.contains(found->target) ? found : nullptr;
+    };
+    // The theme is an XML part in binary packages too.
+    if (const xlsx::Relationship* theme = internalPart("theme"))
+        xlsx::readTheme(archive, theme->target, colors);
+    if (const xlsx::Relationship* styles = internalPart("styles"))
+        readStylesBin(archive, styles->target, colors, workbook);
+    if (const xlsx::Relationship* strings = internalPart("sharedStrings"))
+        readSharedStringsBin(archive, strings->target, workbook);
+
+    SheetContext context{archive, workbook};
+    workbook.sheets.reserve(info.sheets.size());
+    for (const xlsx::SheetEntry& entry : info.sheets) {
+        const xlsx::Relationship* target = relationships.byId(entry.relationshipId);
+        if (!target || target->external)
+            damaged("sheet '" + entry.name + "' refers to relationship '" + entry.relationshipId +
+                    "', which the workbook does not have");
+        Sheet& sheet = workbook.sheets.emplace_back();
+        sheet.name = entry.name;
+        sheet.visibility = entry.visibility;
+        sheet.kind = sheetKind(target->type, entry.name);
+        if (sheet.kind != SheetKind::Worksheet)
+            continue;
+        if (!archive.contains(target->target))
+            damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
+        readWorksheetBin(context, target->target, sheet);
+    }
+    workbook.finish();
+    return workbook;
+}
+
+} // namespace engine::xlsb
