@@ -41,6 +41,41 @@ TEST(StateFiles, LineRules) {
     EXPECT_EQ(app::readStateLines(write(dir, "\xFF\xFE\r\nok")).size(), 2);
 }
 
+TEST(StateFiles, EveryByteThatIsNotUtf8SurvivesReadAndWrite) {
+    testing_support::ScratchDir dir;
+    const std::string samples[] = {
+        "caf\xE9",                          // a Western code page letter
+        "\xC3",                             // a sequence cut short at the end of the line
+        "\xC3(",                            // and in the middle
+        "\xC0\x80",                         // an overlong NUL
+        "\xE0\x80\xAF",                     // an overlong slash
+        "\xED\xA0\x80",                     // an encoded surrogate
+        "\xF4\x90\x80\x80",                 // past U+10FFFF
+        "\xF0\x9F\x98",                     // a four-byte sequence cut short
+        "\x80\xBF\xFE\xFF",                 // bytes that never start a sequence
+        "ok \xE2\x82\xAC \xF0\x9F\x98\x80", // valid UTF-8 next to nothing odd
+        "\xEF\xBB\xBF"
+        "1", // a byte-order mark
+    };
+    for (const std::string& sample : samples) {
+        const QStringList lines = app::readStateLines(write(dir, sample + "\r\n"));
+        ASSERT_EQ(lines.size(), 1) << sample;
+        EXPECT_FALSE(lines[0].contains(QChar(0xFFFD))) << sample;
+        const QString copy = QString::fromStdString((dir / "copy.txt").string());
+        ASSERT_TRUE(app::writeStateLines(copy, lines));
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray::fromStdString(sample + "\r\n")) << sample;
+    }
+    // Valid text reads as itself and shows as itself.
+    const QString valid = app::readStateLines(write(dir, "ok \xE2\x82\xAC\r\n")).value(0);
+    EXPECT_EQ(valid, QStringLiteral("ok €"));
+    EXPECT_EQ(app::StateTextForDisplay(valid), valid);
+    // Kept bytes show in the Western code page; the one undefined there as U+FFFD.
+    EXPECT_EQ(app::StateTextForDisplay(app::readStateLines(write(dir, "\xE9 \x80\x81")).value(0)),
+              QStringLiteral("é €\uFFFD"));
+}
+
 TEST(StateFiles, WritesCrLfAndKeepsTheOldFileWhenItCannotWrite) {
     testing_support::ScratchDir dir;
     const QString path = QString::fromStdString((dir / "EXCEL.txt").string());
