@@ -17,11 +17,19 @@ constexpr qint64 maxStateFileBytes = 256 * 1024 * 1024;
 
 QString stateFolder(const QString& programFolder) {
     const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable())
+    // An installed program's folder is shared, static data even for the one user who may
+    // write there (root); the user's state never goes there.
+    const QString canonical = program.canonicalFilePath();
+    const bool systemFolder = canonical.startsWith(QStringLiteral("/usr/")) ||
+                              canonical.startsWith(QStringLiteral("/opt/"));
+    if (program.isDir() && program.isWritable() && !systemFolder)
         return programFolder;
-    QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (config.isEmpty())
-        config = QDir::home().filePath(QStringLiteral(".config/Quillmere"));
+    // ~/.config/Quillmere, whatever organisation and application names the process carries
+    // (the per-application location would nest them).
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::home().filePath(QStringLiteral(".config"));
+    const QString config = QDir(base).filePath(QStringLiteral("Quillmere"));
     QDir().mkpath(config);
     return config;
 }

@@ -21,8 +21,9 @@ inline constexpr int StoredStateTextRole = Qt::UserRole + 2;
 // (invalid when it has none): the stored line while the entry still shows it, else `shown`.
 QString StateTextToSave(const QString& shown, const QVariant& stored);
 
-// The folder that holds the state files: the program folder when it is writable, else the
-// user's configuration folder for Quillmere (created when missing).
+// The folder that holds the state files: the program folder when it is writable and not an
+// installed system folder (under /usr or /opt), else the user's configuration folder for
+// Quillmere (created when missing).
 QString stateFolder(const QString& programFolder);
 
 // Every line of the file, terminators removed; an empty line is an empty value, and a final

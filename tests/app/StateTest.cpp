@@ -5,7 +5,9 @@
 #include "automation/Error.h"
 #include "tests/support/TestPaths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -88,6 +90,29 @@ TEST(StateFiles, WritesCrLfAndKeepsTheOldFileWhenItCannotWrite) {
     EXPECT_FALSE(app::writeStateLines(QString::fromStdString((dir / "none" / "x.txt").string()),
                                       {"a"}, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(StateFiles, AnInstalledOrReadOnlyProgramKeepsStateInTheUsersFolder) {
+    testing_support::ScratchDir dir;
+    const QString home = QString::fromStdString((dir / "config").string());
+    qputenv("XDG_CONFIG_HOME", home.toUtf8());
+    const QString config = home + "/Quillmere";
+    const QString program = QString::fromStdString(dir.path().string());
+    EXPECT_EQ(app::stateFolder(program), program);
+    // Even where this user may write, as root may in /usr.
+    for (const char* installed : {"/usr/lib", "/usr/bin"}) {
+        const QString folder = app::stateFolder(QString::fromUtf8(installed));
+        EXPECT_EQ(folder, config) << installed;
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+    }
+    const QString readOnly = QString::fromStdString((dir / "ro").string());
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    if (!QFileInfo(readOnly).isWritable()) { // root writes anywhere
+        EXPECT_EQ(app::stateFolder(readOnly), config);
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SheetTable, EveryCellStartsEmptyAndBoundsAreErrors) {
