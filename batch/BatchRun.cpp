@@ -12,6 +12,7 @@
 #include "convert/OutputFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -153,11 +154,22 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     LockedRandom sharedRandom(random);
     const Run run{options, automation, sharedRandom, reporter, OutputFolder};
     std::vector<JobResult> results(plan.size(), JobResult::Failed);
+    // The largest workbooks first, so that no worker is left with a big one at the end while
+    // the others idle; the names are settled already, so the order changes nothing else.
+    std::vector<std::size_t> order(plan.size());
+    std::vector<qint64> sizes(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        order[i] = i;
+        sizes[i] = options.jobs > 1 ? QFileInfo(plan[i].input.path).size() : 0;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         // The sheet table is large; keep it off the stack, as the window does.
         auto state = std::make_unique<app::SharedState>();
-        for (std::size_t i = next++; i < plan.size(); i = next++) {
+        for (std::size_t taken = next++; taken < plan.size(); taken = next++) {
+            const std::size_t i = order[taken];
             try {
                 results[i] = convertOne(run, plan[i], i + 1, *state);
             } catch (...) {
