@@ -82,10 +82,10 @@ TEST(BatchCommandLine, HelpWinsAndNamesEveryOption) {
     EXPECT_EQ(parse({"--help"}).outcome, ParsedCommandLine::Help);
     EXPECT_EQ(parse({"-h", "-o", "out"}).outcome, ParsedCommandLine::Help);
     const QString help = batch::HelpText();
-    for (const char* text : {"Usage: quillmere-batch [options] INPUT...", "-o, --output DIR",
-                             "--entire", "--archive", "--long-extension", "--names MODE",
-                             "--title RULE", "--sheets A,B,...", "-q, --quiet", "-j, --jobs N",
-                             "--version", "Exit status"})
+    for (const char* text :
+         {"Usage: quillmere-batch [options] INPUT...", "-o, --output DIR", "--entire", "--archive",
+          "--long-extension", "--names MODE", "--title RULE", "--sheets A,B,...", "-q, --quiet",
+          "-j, --jobs N", "--version", "Exit status"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(text))) << text;
 }
 
