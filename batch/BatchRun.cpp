@@ -40,15 +40,15 @@ private:
     std::mutex mutex_;
 };
 
-// Keeps the host's description of a failure; the batch reports by path, not display name.
-class JobObserver : public convert::RunObserver {
+// Progress within a workbook is the window's concern; the batch reports each workbook from
+// its outcome, by path.
+class QuietObserver : public convert::RunObserver {
 public:
     void setProgressMaximum(int) override {}
     void setProgressValue(int) override {}
     void converting(const QString&) override {}
-    void hostError(const QString& description) override { description_ = description; }
+    void hostError(const QString&) override {}
     void workbookFailed(const QString&) override {}
-    QString description_;
 };
 
 QString quotedList(const QStringList& names) {
@@ -85,7 +85,7 @@ JobResult convertOne(const Run& run, const PlannedWorkbook& planned, std::size_t
         return JobResult::Failed;
     }
 
-    JobObserver observer;
+    QuietObserver observer;
     convert::ConversionContext context{run.automation, run.random, state, observer,
                                        run.options.output};
     QStringList worksheets;
