@@ -25,6 +25,12 @@ QString PrepareBatchOutput(const QString& given, QString& OutputFolder) {
         return problem(QStringLiteral("has a hidden name (it begins with \".\"), which Quillmere "
                                       "does not take as a folder; choose a name without it"));
 
+    // The window's path test takes these for wildcards; a folder named so would be made, then
+    // refused.
+    if (path.contains(u'*') || path.contains(u'?'))
+        return problem(QStringLiteral("has \"*\" or \"?\" in it, which Quillmere takes for a "
+                                      "wildcard, not a folder name"));
+
     const QByteArray encoded = QFile::encodeName(path);
     struct stat info {};
     if (::stat(encoded.constData(), &info) == 0) {

@@ -142,6 +142,7 @@ TEST(BatchRun, OutputDirectoryProblemsNameTheirCause) {
         {"a hidden name with a separator", ".web/", "has a hidden name"},
         {"a missing parent", "no/such", "its parent folder"},
         {"a parent that is a file", "file.txt/sub", "is a file, not a folder"},
+        {"a wildcard", "web*", "takes for a wildcard"},
     };
     for (const Row& row : rows) {
         FakeBatch batch;
@@ -154,6 +155,7 @@ TEST(BatchRun, OutputDirectoryProblemsNameTheirCause) {
             << row.name << ": " << batch.errors.toStdString();
         EXPECT_EQ(batch.host.createdInstances(), 0) << row.name;
         EXPECT_FALSE(fs::exists(batch.out / ".web")) << row.name;
+        EXPECT_FALSE(fs::exists(batch.out / "web*")) << row.name;
     }
 }
 
