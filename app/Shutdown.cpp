@@ -34,14 +34,16 @@ void form1::Form_Unload() {
     if (SaveSourceListAtExit == settingOn) {
         QStringList entries;
         for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-            entries << ListView1->topLevelItem(i)->text(0);
+            entries << StateTextToSave(ListView1->topLevelItem(i)->text(0),
+                                       ListView1->topLevelItem(i)->data(0, StoredStateTextRole));
         save(SourceListFile, entries);
     }
     if (SaveOutputHistoryAtExit == settingOn) {
         QStringList directories;
         const int count = qMin(Combo5->count(), maxSavedOutputDirectories);
         for (int i = 0; i < count; ++i)
-            directories << Combo5->itemText(i);
+            directories << StateTextToSave(Combo5->itemText(i),
+                                           Combo5->itemData(i, StoredStateTextRole));
         save(OutputHistoryFile, directories);
     }
 

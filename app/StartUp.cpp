@@ -49,8 +49,11 @@ bool form1::Form_Load() {
     const QDir stateDir(services.stateFolder);
     QList<QTreeWidgetItem*> entries;
     for (const QString& line : readStateLines(stateDir.filePath(SourceListFile))) {
-        auto* entry = new QTreeWidgetItem(QStringList{line});
-        setSmallIcon(entry, iconForPath(line));
+        const QString shown = StateTextForDisplay(line);
+        auto* entry = new QTreeWidgetItem(QStringList{shown});
+        if (shown != line)
+            entry->setData(0, StoredStateTextRole, line);
+        setSmallIcon(entry, iconForPath(shown));
         entries.append(entry);
     }
     ListView1->addTopLevelItems(entries);
@@ -58,7 +61,12 @@ bool form1::Form_Load() {
     if (ListView1->topLevelItemCount() > 0)
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
 
-    Combo5->addItems(readStateLines(stateDir.filePath(OutputHistoryFile)));
+    for (const QString& line : readStateLines(stateDir.filePath(OutputHistoryFile))) {
+        const QString shown = StateTextForDisplay(line);
+        Combo5->addItem(shown);
+        if (shown != line)
+            Combo5->setItemData(Combo5->count() - 1, line, StoredStateTextRole);
+    }
     if (Combo5->count() > 0)
         Combo5->setCurrentIndex(0);
     else

@@ -8,11 +8,18 @@
 #include "dialogs/QtSystemDialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
+    // Ties the window to the installed desktop entry, whose icon the desktop then shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.quillmere.Quillmere"));
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512})
+        icon.addFile(QStringLiteral(":/icons/quillmere-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     const QString programFolder = QCoreApplication::applicationDirPath();
     automation::HostFactory hosts(programFolder);

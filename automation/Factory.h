@@ -1,6 +1,7 @@
 #pragma once
 // CreateObject: the seam through which the program starts automation servers.
 
+#include "automation/CallTimeouts.h"
 #include "automation/Object.h"
 
 #include <QString>
@@ -18,13 +19,14 @@ public:
 // Starts quillmere-host from `programFolder` for the ProgID "Excel.Application".
 class HostFactory : public Factory {
 public:
-    explicit HostFactory(QString programFolder,
-                         std::chrono::milliseconds callTimeout = std::chrono::minutes(10));
+    explicit HostFactory(QString programFolder, CallTimeouts timeouts = {});
+    // One limit for every call.
+    HostFactory(QString programFolder, std::chrono::milliseconds callTimeout);
     Object CreateObject(const QString& progId) override;
 
 private:
     QString programFolder_;
-    std::chrono::milliseconds callTimeout_;
+    CallTimeouts timeouts_;
 };
 
 } // namespace automation

@@ -6,8 +6,11 @@
 
 namespace automation {
 
+HostFactory::HostFactory(QString programFolder, CallTimeouts timeouts)
+    : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
+
 HostFactory::HostFactory(QString programFolder, std::chrono::milliseconds callTimeout)
-    : programFolder_(std::move(programFolder)), callTimeout_(callTimeout) {}
+    : HostFactory(std::move(programFolder), CallTimeouts::uniform(callTimeout)) {}
 
 Object HostFactory::CreateObject(const QString& progId) {
     if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
@@ -15,7 +18,7 @@ Object HostFactory::CreateObject(const QString& progId) {
             Error::CannotCreateObject,
             QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
     auto host = std::make_shared<HostProcess>(
-        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), callTimeout_);
+        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), timeouts_);
     return Object(std::move(host), 1);
 }
 

@@ -32,7 +32,10 @@ QString opName(Op op) {
 } // namespace
 
 HostProcess::HostProcess(const QString& executable, std::chrono::milliseconds callTimeout)
-    : process_(std::make_unique<QProcess>()), callTimeout_(callTimeout) {
+    : HostProcess(executable, CallTimeouts::uniform(callTimeout)) {}
+
+HostProcess::HostProcess(const QString& executable, CallTimeouts timeouts)
+    : process_(std::make_unique<QProcess>()), timeouts_(timeouts) {
     const QFileInfo info(executable);
     if (!info.exists() || !info.isExecutable())
         throw Error(Error::CannotCreateObject,
@@ -72,8 +75,12 @@ void HostProcess::fail(const QString& description) {
     throw Error(Error::HostUnavailable, description);
 }
 
-QByteArray HostProcess::readReplyLine(const QString& member) {
-    QDeadlineTimer deadline(callTimeout_);
+QString HostProcess::workbookClause() const {
+    return workbookName_.isEmpty() ? QString() : QStringLiteral(" for %1").arg(workbookName_);
+}
+
+QByteArray HostProcess::readReplyLine(const QString& member, std::chrono::milliseconds limit) {
+    QDeadlineTimer deadline(limit);
     for (;;) {
         const qsizetype newline = buffer_.indexOf('\n');
         if (newline >= 0) {
@@ -86,13 +93,13 @@ QByteArray HostProcess::readReplyLine(const QString& member) {
                                 "understood, and was stopped.")
                      .arg(member));
         if (process_->state() == QProcess::NotRunning)
-            fail(QStringLiteral("The spreadsheet host stopped unexpectedly while working on %1.")
-                     .arg(member));
+            fail(QStringLiteral("The spreadsheet host stopped unexpectedly while working on %1%2.")
+                     .arg(member, workbookClause()));
         if (deadline.hasExpired())
-            fail(QStringLiteral("The spreadsheet host did not answer %1 within %2 seconds and "
+            fail(QStringLiteral("The spreadsheet host did not answer %1%2 within %3 seconds and "
                                 "was stopped.")
-                     .arg(member)
-                     .arg(callTimeout_.count() / 1000.0));
+                     .arg(member, workbookClause())
+                     .arg(limit.count() / 1000.0));
         process_->waitForReadyRead(
             static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)));
         buffer_ += process_->readAllStandardOutput();
@@ -104,6 +111,13 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
     if (broken_ || process_->state() == QProcess::NotRunning)
         throw Error(Error::HostUnavailable,
                     QStringLiteral("The spreadsheet host is no longer running (%1).").arg(member));
+    if (op == Op::Call && member.compare(QStringLiteral("Open"), Qt::CaseInsensitive) == 0 &&
+        !args.isEmpty() && args.constFirst().metaType() == QMetaType::fromType<QString>()) {
+        const QFileInfo workbook(args.constFirst().toString());
+        workbookName_ = workbook.fileName();
+        workbookBytes_ = workbook.size();
+    }
+    const std::chrono::milliseconds limit = timeouts_.forCall(member, workbookBytes_);
     const qint64 id = nextId_++;
     QJsonArray jsonArgs;
     for (const QVariant& arg : args)
@@ -117,10 +131,10 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
     line.append('\n');
     if (process_->write(line) != line.size())
         fail(QStringLiteral("The spreadsheet host could not be reached (%1).").arg(member));
-    process_->waitForBytesWritten(static_cast<int>(callTimeout_.count()));
+    process_->waitForBytesWritten(static_cast<int>(limit.count()));
 
     for (;;) {
-        const QByteArray replyLine = readReplyLine(member);
+        const QByteArray replyLine = readReplyLine(member, limit);
         QJsonParseError parseError{};
         const QJsonDocument document = QJsonDocument::fromJson(replyLine, &parseError);
         if (parseError.error != QJsonParseError::NoError || !document.isObject())

@@ -2,6 +2,7 @@
 // One running quillmere-host and the JSON-lines conversation with it. Calls block without
 // running an event loop, so a caller's window takes no input while the host works.
 
+#include "automation/CallTimeouts.h"
 #include "automation/Dispatch.h"
 
 #include <QProcess>
@@ -14,6 +15,8 @@ namespace automation {
 class HostProcess : public Dispatch {
 public:
     // Starts `executable`. Throws Error when it is missing or does not start.
+    HostProcess(const QString& executable, CallTimeouts timeouts);
+    // The same, with one limit for every call.
     HostProcess(const QString& executable, std::chrono::milliseconds callTimeout);
     // Ends the host: closes its input, gives it a moment, then kills it.
     ~HostProcess() override;
@@ -25,10 +28,14 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& description);
-    QByteArray readReplyLine(const QString& member);
+    QByteArray readReplyLine(const QString& member, std::chrono::milliseconds limit);
+    QString workbookClause() const;
 
     std::unique_ptr<QProcess> process_;
-    std::chrono::milliseconds callTimeout_;
+    CallTimeouts timeouts_;
+    // The workbook the host was last asked to open: calls on it may take time by its size.
+    QString workbookName_;
+    qint64 workbookBytes_ = 0;
     qint64 nextId_ = 1;
     QByteArray buffer_;
     bool broken_ = false;

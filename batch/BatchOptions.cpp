@@ -2,9 +2,14 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QThread>
+#include <algorithm>
 
 namespace batch {
 namespace {
+
+// Each job is a process of its own; more than this is a typing mistake, not a machine.
+constexpr int maxJobs = 256;
 
 const QStringList namingModes = {QStringLiteral("sheet"), QStringLiteral("workbook-sheet"),
                                  QStringLiteral("numbers")};
@@ -45,13 +50,21 @@ QString HelpText() {
         "  --names MODE          sheet | workbook-sheet | numbers (the three naming choices, "
         "default sheet)\n"
         "  --title RULE          none | sheet | workbook | workbook-sheet (default none)\n"
-        "  --sheets A,B,...      publish only the worksheets with these names (per-sheet mode)\n"
+        "  --sheets A,B,...      publish only the worksheets with these names, letter case "
+        "ignored (per-sheet mode)\n"
+        "  -j, --jobs N          convert N workbooks at once, each in a host of its own "
+        "(default: the number of processors); names are the same as with -j 1\n"
         "  -q, --quiet           no progress\n"
         "  -h, --help            this text\n"
+        "  --version             the program's version\n"
         "\n"
         "Exit status: 0 when every workbook converted, 1 when any failed (each failure named on "
         "stderr with the host's description), 2 for a usage error (with a message). Progress on "
         "stderr when it is a terminal: workbook k of n and its name.\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("quillmere-batch " QM_VERSION "\n");
 }
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -67,7 +80,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption title(QStringLiteral("title"), QString(), QStringLiteral("RULE"));
     const QCommandLineOption sheets(QStringLiteral("sheets"), QString(), QStringLiteral("A,B"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
-    parser.addOptions({help, output, entire, archive, longExtension, names, title, sheets, quiet});
+    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
+                                  QStringLiteral("N"));
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    parser.addOptions(
+        {help, output, entire, archive, longExtension, names, title, sheets, quiet, jobs, version});
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -76,12 +93,18 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         parsed.outcome = ParsedCommandLine::Help;
         return parsed;
     }
+    if (parser.isSet(version)) {
+        ParsedCommandLine parsed;
+        parsed.outcome = ParsedCommandLine::Version;
+        return parsed;
+    }
 
     QString error;
     BatchOptions options;
     options.outputFolder = singleValue(parser, output, error);
     const QString naming = singleValue(parser, names, error);
     const QString rule = singleValue(parser, title, error);
+    const QString jobCount = singleValue(parser, jobs, error);
     if (!error.isEmpty())
         return usageError(error);
     if (!parser.isSet(output))
@@ -117,6 +140,16 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
 
     options.quiet = parser.isSet(quiet);
+    options.jobs = std::max(1, QThread::idealThreadCount());
+    if (parser.isSet(jobs)) {
+        bool number = false;
+        options.jobs = jobCount.toInt(&number);
+        if (!number || options.jobs < 1 || options.jobs > maxJobs)
+            return usageError(QStringLiteral("--jobs wants a whole number from 1 to %1, not "
+                                             "\"%2\"")
+                                  .arg(maxJobs)
+                                  .arg(jobCount));
+    }
     options.inputs = parser.positionalArguments();
     if (options.inputs.isEmpty())
         return usageError(QStringLiteral("no INPUT: name workbook files or folders to convert"));

@@ -12,12 +12,13 @@ struct BatchOptions {
     QStringList inputs;            // workbook files and folders, as given
     QString outputFolder;          // the output directory, as given; never empty
     convert::OutputOptions output; // the same choices the window's option panel makes
-    QStringList sheets;            // per-sheet mode: only worksheets with these names; empty: all
-    bool quiet = false;            // no progress even on a terminal
+    QStringList sheets; // per-sheet mode: only worksheets with these names, letter case ignored
+    bool quiet = false; // no progress even on a terminal
+    int jobs = 1;       // workbooks converted at once, each by a host of its own
 };
 
 struct ParsedCommandLine {
-    enum Outcome { Run, Help, UsageError };
+    enum Outcome { Run, Help, Version, UsageError };
     Outcome outcome = UsageError;
     BatchOptions options; // meaningful for Run
     QString message;      // what is wrong, for UsageError
@@ -29,5 +30,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
 // The text of --help.
 QString HelpText();
+
+// The line of --version.
+QString VersionText();
 
 } // namespace batch

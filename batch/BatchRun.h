@@ -1,5 +1,5 @@
 #pragma once
-// One quillmere-batch run: the window's conversion run over the command line's workbooks.
+// One quillmere-batch run: the window's conversions over the command line's workbooks.
 
 #include "batch/BatchOptions.h"
 
@@ -19,9 +19,11 @@ inline constexpr int AllConverted = 0;
 inline constexpr int SomeFailed = 1;
 inline constexpr int UsageFailed = 2;
 
-// Prepares the output directory, collects the inputs and converts them in runs of at most 500
-// workbooks (the sheet table's columns), reporting on `errors`. SomeFailed when the output
-// directory cannot be made, an input is missing or any workbook failed; else AllConverted.
+// Prepares the output directory, collects the inputs, names every workbook's output and
+// converts them, options.jobs at a time (each job in a host of its own), reporting on
+// `errors`. SomeFailed when the output directory cannot be made, an input is missing or any
+// workbook failed (a --sheets list matching none of its worksheets included); else
+// AllConverted. With more than one job, `automation` is used from several threads at once.
 int RunBatch(const BatchOptions& options, automation::Factory& automation, app::Random& random,
              QTextStream& errors, bool progress);
 

@@ -1,11 +1,12 @@
 #include "batch/InputWorkbooks.h"
 
-#include "sources/PathKind.h"
 #include "sources/WorkbookList.h"
 #include "sources/WorkbookListing.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace batch {
 
@@ -13,11 +14,15 @@ CollectedInputs CollectInputs(const QStringList& inputs) {
     CollectedInputs collected;
     for (const QString& input : inputs) {
         const QString path = QDir::current().absoluteFilePath(input);
-        switch (sources::PathKind(path)) {
-        case sources::ExistingFile:
+        // A name given on the command line is meant, so a hidden (dot) file or folder counts
+        // as any other; only what a folder lists follows the window's rules.
+        struct stat info {};
+        const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
+        switch (!exists ? 0 : S_ISREG(info.st_mode) ? 2 : S_ISDIR(info.st_mode) ? 1 : 0) {
+        case 2:
             collected.workbooks.push_back(InputWorkbook{QFileInfo(path).fileName(), path});
             break;
-        case sources::ExistingFolder: {
+        case 1: {
             // One more than the window lists tells whether the folder had more.
             QStringList names = sources::ListWorkbookNames(path, sources::MaxWorkbooks + 1);
             if (names.size() > sources::MaxWorkbooks) {
@@ -41,16 +46,10 @@ CollectedInputs CollectInputs(const QStringList& inputs) {
     return collected;
 }
 
-InputGroup::InputGroup(const std::vector<InputWorkbook>& workbooks, int first, int count)
-    : workbooks_(workbooks), first_(first), count_(count) {}
-
-QString InputGroup::itemText(int position) const {
-    return workbooks_[static_cast<std::size_t>(first_ + position - 1)].itemText;
-}
-
-QString InputGroup::pathAt(int position) const {
-    const QString& path = workbooks_[static_cast<std::size_t>(first_ + position - 1)].path;
-    return sources::PathKind(path) == sources::ExistingFile ? path : QString();
+bool IsWorkbookFile(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
 }
 
 } // namespace batch

@@ -23,6 +23,11 @@ int main(int argc, char* argv[]) {
         out << batch::HelpText();
         return batch::AllConverted;
     }
+    case batch::ParsedCommandLine::Version: {
+        QTextStream out(stdout);
+        out << batch::VersionText();
+        return batch::AllConverted;
+    }
     case batch::ParsedCommandLine::UsageError:
         errors << QStringLiteral("quillmere-batch: ") << command.message << Qt::endl
                << QStringLiteral("Try 'quillmere-batch --help' for more information.") << Qt::endl;

@@ -3,14 +3,22 @@
 #include "info/Product.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace app {
 
 void form1::Command8_Click() {
-    // Whatever the shell makes of a missing file is its business; the program says nothing.
-    services.shell.ShellExecute(this, QStringLiteral("open"),
-                                services.programFolder + QDir::separator() + info::HelpFileName,
-                                SW_SHOW);
+    const QString manual = QDir(services.programFolder).filePath(info::HelpFileName);
+    // The browser would show a blank error page, or nothing at all, for a missing manual.
+    if (!QFileInfo(manual).isFile()) {
+        services.messages.MsgBox(this,
+                                 QStringLiteral("The user manual is missing: there is no %1. "
+                                                "Reinstall Quillmere to get it back.")
+                                     .arg(manual),
+                                 MessageIcon::Critical);
+        return;
+    }
+    services.shell.ShellExecute(this, QStringLiteral("open"), manual, SW_SHOW);
 }
 
 void form1::Command7_Click() {

@@ -16,7 +16,8 @@ inline const QString ShortNotice = QStringLiteral("Thank you for using Quillmere
 inline const QString NoticeParagraph = QStringLiteral(
     "Quillmere converts spreadsheet workbooks into web pages. It is provided as is, without "
     "warranty of any kind. Copyright (C) 2026 the Quillmere authors. All rights reserved.");
-// The help file, looked for in the program folder.
-inline const QString HelpFileName = QStringLiteral("help.chm");
+// The user manual's first page, below the program folder (an installed program finds it
+// through a link there to the shared data folder).
+inline const QString HelpFileName = QStringLiteral("help/index.html");
 
 } // namespace info

@@ -7,7 +7,8 @@ packages=(
     libzip-dev libexpat1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-crosextra-carlito fonts-wqy-microhei
-    xvfb xauth
+    xvfb xauth x11-utils
+    dpkg-dev desktop-file-utils appstream
     python3 python3-html5lib python3-xlrd python3-openpyxl
 )
 missing=()

@@ -37,6 +37,13 @@ if [ "$(id -u)" = 0 ]; then
     rm -rf "$nobody_runtime"
 fi
 
+# The Debian package: its contents, then installed with apt-get and started under Xvfb.
+if [ "$(id -u)" = 0 ]; then
+    bash packaging/check-deb.sh build-test --install
+else
+    bash packaging/check-deb.sh build-test
+fi
+
 # The engine once more under the address and undefined-behaviour sanitizers, with its fuzz
 # targets run for a minute each.
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

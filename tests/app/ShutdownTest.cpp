@@ -207,6 +207,34 @@ private:
     bool active_ = false;
 };
 
+TEST(Shutdown, BytesThatAreNotUtf8AreWrittenBackAsTheyWereRead) {
+    TestWindow test;
+    // A list carried over from the first platform, in its Western code page: "Café", "Müller
+    // 20€", a byte that page leaves undefined, and a broken UTF-8 sequence after a good one.
+    const QByteArray sources = "/data/Caf\xE9.xls\r\n/data/M\xFCller 20\x80\r\n/x\x81y\r\n"
+                               "/ok/\xC3\xA9\xC3(\r\n";
+    const QByteArray history = "/web/\xE9t\xE9\r\n/web/plain\r\n";
+    writeBytes(test.programFile("set.txt"), "1\r\n1\r\n");
+    writeBytes(test.programFile("EXCEL.txt"), sources);
+    writeBytes(test.programFile("output.txt"), history);
+    app::form1& form = test.loaded();
+
+    // The window shows the code page's letters, never a replacement character for them.
+    ASSERT_EQ(form.ListView1->topLevelItemCount(), 4);
+    EXPECT_EQ(form.ListView1->topLevelItem(0)->text(0), QStringLiteral("/data/Café.xls"));
+    EXPECT_EQ(form.ListView1->topLevelItem(1)->text(0), QStringLiteral("/data/Müller 20€"));
+    EXPECT_EQ(form.ListView1->topLevelItem(2)->text(0), QStringLiteral("/x\uFFFDy"));
+    EXPECT_EQ(form.Combo5->itemText(0), QStringLiteral("/web/été"));
+    EXPECT_EQ(form.Combo5->currentText(), QStringLiteral("/web/été"));
+
+    // An entry added in this run with the same look is the user's text, written as UTF-8.
+    form.ListView1->addTopLevelItem(
+        new QTreeWidgetItem(QStringList{QStringLiteral("/data/Café.xls")}));
+    form.close();
+    EXPECT_EQ(test.stateFileBytes("EXCEL.txt"), sources + "/data/Caf\xC3\xA9.xls\r\n");
+    EXPECT_EQ(test.stateFileBytes("output.txt"), history);
+}
+
 TEST(Shutdown, AWriteThatFailsHalfWayLeavesTheOldFileWhole) {
     TestWindow test;
     test.writeStateFile("set.txt", {"1", "0"});

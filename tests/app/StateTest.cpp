@@ -5,7 +5,9 @@
 #include "automation/Error.h"
 #include "tests/support/TestPaths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -41,6 +43,41 @@ TEST(StateFiles, LineRules) {
     EXPECT_EQ(app::readStateLines(write(dir, "\xFF\xFE\r\nok")).size(), 2);
 }
 
+TEST(StateFiles, EveryByteThatIsNotUtf8SurvivesReadAndWrite) {
+    testing_support::ScratchDir dir;
+    const std::string samples[] = {
+        "caf\xE9",                          // a Western code page letter
+        "\xC3",                             // a sequence cut short at the end of the line
+        "\xC3(",                            // and in the middle
+        "\xC0\x80",                         // an overlong NUL
+        "\xE0\x80\xAF",                     // an overlong slash
+        "\xED\xA0\x80",                     // an encoded surrogate
+        "\xF4\x90\x80\x80",                 // past U+10FFFF
+        "\xF0\x9F\x98",                     // a four-byte sequence cut short
+        "\x80\xBF\xFE\xFF",                 // bytes that never start a sequence
+        "ok \xE2\x82\xAC \xF0\x9F\x98\x80", // valid UTF-8 next to nothing odd
+        "\xEF\xBB\xBF"
+        "1", // a byte-order mark
+    };
+    for (const std::string& sample : samples) {
+        const QStringList lines = app::readStateLines(write(dir, sample + "\r\n"));
+        ASSERT_EQ(lines.size(), 1) << sample;
+        EXPECT_FALSE(lines[0].contains(QChar(0xFFFD))) << sample;
+        const QString copy = QString::fromStdString((dir / "copy.txt").string());
+        ASSERT_TRUE(app::writeStateLines(copy, lines));
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray::fromStdString(sample + "\r\n")) << sample;
+    }
+    // Valid text reads as itself and shows as itself.
+    const QString valid = app::readStateLines(write(dir, "ok \xE2\x82\xAC\r\n")).value(0);
+    EXPECT_EQ(valid, QStringLiteral("ok €"));
+    EXPECT_EQ(app::StateTextForDisplay(valid), valid);
+    // Kept bytes show in the Western code page; the one undefined there as U+FFFD.
+    EXPECT_EQ(app::StateTextForDisplay(app::readStateLines(write(dir, "\xE9 \x80\x81")).value(0)),
+              QStringLiteral("é €\uFFFD"));
+}
+
 TEST(StateFiles, WritesCrLfAndKeepsTheOldFileWhenItCannotWrite) {
     testing_support::ScratchDir dir;
     const QString path = QString::fromStdString((dir / "EXCEL.txt").string());
@@ -53,6 +90,29 @@ TEST(StateFiles, WritesCrLfAndKeepsTheOldFileWhenItCannotWrite) {
     EXPECT_FALSE(app::writeStateLines(QString::fromStdString((dir / "none" / "x.txt").string()),
                                       {"a"}, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(StateFiles, AnInstalledOrReadOnlyProgramKeepsStateInTheUsersFolder) {
+    testing_support::ScratchDir dir;
+    const QString home = QString::fromStdString((dir / "config").string());
+    qputenv("XDG_CONFIG_HOME", home.toUtf8());
+    const QString config = home + "/Quillmere";
+    const QString program = QString::fromStdString(dir.path().string());
+    EXPECT_EQ(app::stateFolder(program), program);
+    // Even where this user may write, as root may in /usr.
+    for (const char* installed : {"/usr/lib", "/usr/bin"}) {
+        const QString folder = app::stateFolder(QString::fromUtf8(installed));
+        EXPECT_EQ(folder, config) << installed;
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+    }
+    const QString readOnly = QString::fromStdString((dir / "ro").string());
+    ASSERT_TRUE(QDir().mkdir(readOnly));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    if (!QFileInfo(readOnly).isWritable()) { // root writes anywhere
+        EXPECT_EQ(app::stateFolder(readOnly), config);
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SheetTable, EveryCellStartsEmptyAndBoundsAreErrors) {

@@ -6,8 +6,10 @@
 #include "tests/support/TestPaths.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <limits>
 #include <signal.h>
 
 namespace {
@@ -79,12 +81,15 @@ TEST(HostClient, NoHostOutlivesItsObject) {
 class MisbehavingHost : public ::testing::Test {
 protected:
     automation::Object start(const char* mode, std::chrono::milliseconds timeout) {
+        return start(mode, automation::CallTimeouts::uniform(timeout));
+    }
+    automation::Object start(const char* mode, const automation::CallTimeouts& timeouts) {
         QFile::copy(binFolder + QStringLiteral("/qm-misbehaving-host"), folder("quillmere-host"));
         QFile modeFile(folder("mode"));
         EXPECT_TRUE(modeFile.open(QIODevice::WriteOnly));
         modeFile.write(mode);
         modeFile.close();
-        host_ = std::make_shared<HostProcess>(folder("quillmere-host"), timeout);
+        host_ = std::make_shared<HostProcess>(folder("quillmere-host"), timeouts);
         return automation::Object(host_, 1);
     }
     QString folder(const char* name) const {
@@ -129,6 +134,81 @@ TEST_F(MisbehavingHost, GarbageReplyIsAnError) {
     }
     EXPECT_FALSE(processAlive(pid));
 }
+
+// Short bounds for Version and Quit, long ones for workbook calls, so that a test can tell
+// which bound stopped the host.
+automation::CallTimeouts quickBounds() {
+    automation::CallTimeouts bounds;
+    bounds.shortCall = 300ms;
+    bounds.workbookBase = 400ms;
+    bounds.perMegabyte = 200ms;
+    bounds.workbookLimit = 1500ms;
+    return bounds;
+}
+
+TEST(CallTimeouts, ShortCallsAndWorkbookCallsScaledAndBounded) {
+    const automation::CallTimeouts bounds; // the program's own
+    EXPECT_EQ(bounds.forCall(QStringLiteral("Version"), 0), 5s);
+    EXPECT_EQ(bounds.forCall(QStringLiteral("quit"), 500'000'000), 5s);
+    EXPECT_EQ(bounds.forCall(QStringLiteral("Open"), 0), 20s);
+    EXPECT_EQ(bounds.forCall(QStringLiteral("Open"), 1), 22s); // a started megabyte counts
+    EXPECT_EQ(bounds.forCall(QStringLiteral("SaveAs"), 10 * 1024 * 1024), 40s);
+    EXPECT_EQ(bounds.forCall(QStringLiteral("Publish"), 80 * 1024 * 1024), 120s);
+    EXPECT_EQ(bounds.forCall(QStringLiteral("Publish"), std::numeric_limits<qint64>::max()), 120s);
+    EXPECT_EQ(automation::CallTimeouts::uniform(7s).forCall(QStringLiteral("Open"), 1 << 30), 7s);
+}
+
+struct HungCall {
+    const char* name;
+    const char* mode;
+    const char* member;
+    qint64 workbookBytes;
+    std::chrono::milliseconds bound;
+};
+
+class HungHost : public MisbehavingHost, public ::testing::WithParamInterface<HungCall> {};
+
+TEST_P(HungHost, IsStoppedAtItsBoundAndNamesTheWorkbook) {
+    const HungCall& hung = GetParam();
+    automation::Object application = start(hung.mode, quickBounds());
+    const qint64 pid = host_->processId();
+    QFile workbook(folder("Book1.xlsx"));
+    ASSERT_TRUE(workbook.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(workbook.resize(hung.workbookBytes)); // sparse: costs no disk
+    workbook.close();
+
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        application.get(QStringLiteral("Version"));
+        application.getObject(QStringLiteral("Workbooks"))
+            .callObject(QStringLiteral("Open"), {folder("Book1.xlsx")});
+        application.call(QStringLiteral("Quit"));
+        FAIL() << "expected an error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), Error::HostUnavailable);
+        EXPECT_TRUE(
+            error.description().contains(QStringLiteral("did not answer %1").arg(hung.member)))
+            << error.description().toStdString();
+        if (std::string(hung.member) != "Version") {
+            EXPECT_TRUE(error.description().contains(QStringLiteral("Book1.xlsx")));
+        }
+    }
+    const auto waited = std::chrono::milliseconds(clock.elapsed());
+    EXPECT_GE(waited, hung.bound - 50ms);
+    EXPECT_LT(waited, hung.bound + 1000ms);
+    EXPECT_FALSE(processAlive(pid));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, HungHost,
+    ::testing::Values(HungCall{"Version", "hang-on Version", "Version", 0, 300ms},
+                      HungCall{"Quit", "hang-on Quit", "Quit", 0, 300ms},
+                      // 400 ms and 200 ms for each of the 2 megabytes.
+                      HungCall{"OpenBySize", "hang-on Open", "Open", 2 * 1024 * 1024, 800ms},
+                      // A huge file still waits no longer than the limit.
+                      HungCall{"OpenHugeAtLimit", "hang-on Open", "Open", qint64(1) << 40, 1500ms}),
+    [](const ::testing::TestParamInfo<HungCall>& info) { return std::string(info.param.name); });
 
 TEST(HostClient, HostKilledMidCallIsAnError) {
     auto host = std::make_shared<HostProcess>(binFolder + QStringLiteral("/quillmere-host"), 10s);

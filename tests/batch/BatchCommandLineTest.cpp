@@ -2,6 +2,8 @@
 
 #include "batch/BatchOptions.h"
 
+#include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,10 +82,25 @@ TEST(BatchCommandLine, HelpWinsAndNamesEveryOption) {
     EXPECT_EQ(parse({"--help"}).outcome, ParsedCommandLine::Help);
     EXPECT_EQ(parse({"-h", "-o", "out"}).outcome, ParsedCommandLine::Help);
     const QString help = batch::HelpText();
-    for (const char* text : {"Usage: quillmere-batch [options] INPUT...", "-o, --output DIR",
-                             "--entire", "--archive", "--long-extension", "--names MODE",
-                             "--title RULE", "--sheets A,B,...", "-q, --quiet", "Exit status"})
+    for (const char* text :
+         {"Usage: quillmere-batch [options] INPUT...", "-o, --output DIR", "--entire", "--archive",
+          "--long-extension", "--names MODE", "--title RULE", "--sheets A,B,...", "-q, --quiet",
+          "-j, --jobs N", "--version", "Exit status"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(text))) << text;
+}
+
+TEST(BatchCommandLine, VersionNeedsNothingElse) {
+    EXPECT_EQ(parse({"--version"}).outcome, ParsedCommandLine::Version);
+    EXPECT_EQ(parse({"--version", "-o", "out", "in"}).outcome, ParsedCommandLine::Version);
+    EXPECT_TRUE(batch::VersionText().startsWith("quillmere-batch "));
+    EXPECT_TRUE(batch::VersionText().at(16).isDigit());
+}
+
+TEST(BatchCommandLine, JobsDefaultToTheProcessorsAndTakeAWholeNumber) {
+    EXPECT_EQ(parse({"-o", "out", "in"}).options.jobs, std::max(1, QThread::idealThreadCount()));
+    EXPECT_EQ(parse({"--jobs", "3", "-o", "out", "in"}).options.jobs, 3);
+    EXPECT_EQ(parse({"-j", "1", "-o", "out", "in"}).options.jobs, 1);
+    EXPECT_EQ(parse({"--jobs=2", "-o", "out", "in"}).options.jobs, 2);
 }
 
 TEST(BatchCommandLine, UsageErrorsSayWhatIsWrong) {
@@ -106,6 +123,11 @@ TEST(BatchCommandLine, UsageErrorsSayWhatIsWrong) {
         {{"--entire", "--sheets", "A", "-o", "out", "in"}, "cannot go with --entire"},
         {{"--sheets", ",,", "-o", "out", "in"}, "names no sheet"},
         {{"--entire=yes", "-o", "out", "in"}, "entire"},
+        {{"--jobs", "0", "-o", "out", "in"}, "--jobs wants a whole number from 1"},
+        {{"--jobs", "-2", "-o", "out", "in"}, "--jobs wants"},
+        {{"--jobs", "two", "-o", "out", "in"}, "not \"two\""},
+        {{"--jobs", "100000", "-o", "out", "in"}, "--jobs wants"},
+        {{"-j", "2", "-j", "3", "-o", "out", "in"}, "more than once"},
     };
     for (const Row& row : rows) {
         const ParsedCommandLine parsed = parse(row.arguments);

@@ -79,20 +79,101 @@ TEST(BatchRun, AFolderOfMoreThan500ListsTheFirst500AndSaysSo) {
     EXPECT_TRUE(batch.errors.contains("more than 500 workbooks")) << batch.errors.toStdString();
 }
 
-TEST(BatchRun, OnlyTheNamedSheetsArePublished) {
+TEST(BatchRun, OnlyTheNamedSheetsArePublishedLetterCaseIgnored) {
     FakeBatch batch;
     const QString book =
         batch.workbook(batch.in / "Book.xls", {"Summary", "Data", "summary", "Notes"});
     batch.options.inputs = {book};
-    batch.options.sheets = {"Summary", "Notes", "Absent"};
+    batch.options.sheets = {"SUMMARY", "notes", "Absent"};
 
-    EXPECT_EQ(batch.run(), batch::AllConverted);
+    EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
     const QStringList adds = batch.host.callsOf({"Add"});
-    ASSERT_EQ(adds.size(), 2) << adds.join('\n').toStdString();
+    ASSERT_EQ(adds.size(), 3) << adds.join('\n').toStdString();
     EXPECT_TRUE(adds[0].contains(",Summary,")) << adds[0].toStdString();
-    EXPECT_TRUE(adds[1].contains(",Notes,")) << adds[1].toStdString();
+    EXPECT_TRUE(adds[1].contains(",summary,")) << adds[1].toStdString();
+    EXPECT_TRUE(adds[2].contains(",Notes,")) << adds[2].toStdString();
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Summary.htm"));
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Notes.htm"));
+}
+
+TEST(BatchRun, SheetsMatchingNoWorksheetAreAnErrorNamingTheWorkbooksSheets) {
+    FakeBatch batch;
+    const QString some = batch.workbook(batch.in / "some.xls", {"Data", "Notes"});
+    const QString none = batch.workbook(batch.in / "none.xls", {"Alpha", "Beta"});
+    const QString empty = batch.workbook(batch.in / "empty.xls", {});
+    batch.options.inputs = {some, none, empty};
+    batch.options.sheets = {"notes", "Gamma"};
+
+    EXPECT_EQ(batch.run(), batch::SomeFailed);
+    EXPECT_TRUE(fs::exists(batch.out / "some" / "Notes.htm"));
+    EXPECT_TRUE(batch.errors.contains(none + ": no worksheet named \"notes\", \"Gamma\"; its "
+                                             "worksheets are \"Alpha\", \"Beta\""))
+        << batch.errors.toStdString();
+    EXPECT_TRUE(batch.errors.contains(empty + ": no worksheet named \"notes\", \"Gamma\": the "
+                                              "workbook has no worksheets"))
+        << batch.errors.toStdString();
+    EXPECT_FALSE(batch.errors.contains(some)) << batch.errors.toStdString();
+    // No empty folder pretends the workbook was converted.
+    EXPECT_FALSE(fs::exists(batch.out / "none"));
+    EXPECT_FALSE(fs::exists(batch.out / "empty"));
+}
+
+TEST(BatchRun, AHiddenFileNamedAsInputConvertsLikeAnyOther) {
+    FakeBatch batch;
+    batch.options.inputs = {batch.workbook(batch.in / ".hidden.xls"),
+                            batch.workbook(batch.in / ".dot" / "inside.xls")};
+    batch.options.inputs << q(batch.in / ".dot");
+
+    EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
+    EXPECT_TRUE(fs::exists(batch.out / "hidden" / "Sheet1.htm"));
+    // A hidden folder named on the command line lists its workbooks too.
+    EXPECT_TRUE(fs::exists(batch.out / "inside" / "Sheet1.htm"));
+    EXPECT_TRUE(fs::exists(batch.out / "inside1" / "Sheet1.htm"));
+}
+
+TEST(BatchRun, OutputDirectoryProblemsNameTheirCause) {
+    struct Row {
+        const char* name;
+        const char* output; // inside the scratch output folder
+        const char* said;
+    } rows[] = {
+        {"an existing file", "file.txt", "is an existing file, not a folder"},
+        {"a hidden name", ".web", "has a hidden name"},
+        {"a hidden name with a separator", ".web/", "has a hidden name"},
+        {"a missing parent", "no/such", "its parent folder"},
+        {"a parent that is a file", "file.txt/sub", "is a file, not a folder"},
+        {"a wildcard", "web*", "takes for a wildcard"},
+    };
+    for (const Row& row : rows) {
+        FakeBatch batch;
+        std::ofstream(batch.out / "file.txt").put('x');
+        batch.options.inputs = {batch.workbook(batch.in / "Book.xls")};
+        batch.options.outputFolder = q(batch.out.path()) + "/" + row.output;
+        EXPECT_EQ(batch.run(), batch::SomeFailed) << row.name;
+        EXPECT_TRUE(batch.errors.contains(batch.options.outputFolder)) << row.name;
+        EXPECT_TRUE(batch.errors.contains(row.said))
+            << row.name << ": " << batch.errors.toStdString();
+        EXPECT_EQ(batch.host.createdInstances(), 0) << row.name;
+        EXPECT_FALSE(fs::exists(batch.out / ".web")) << row.name;
+        EXPECT_FALSE(fs::exists(batch.out / "web*")) << row.name;
+    }
+}
+
+TEST(BatchRun, AHostThatFailsMidWriteLeavesNoHiddenPartialFile) {
+    FakeBatch batch;
+    const QString book = batch.workbook(batch.in / "Book.xls", {"One", "Two"});
+    batch.options.inputs = {book};
+    // What a host stopped between writing its temporary file and renaming it leaves behind.
+    batch.host.onCall = [&](const QString& call) {
+        if (call.startsWith("Publish"))
+            std::ofstream(batch.out / "Book" / ".qm-write-a1B2c3").put('x');
+    };
+    batch.host.failOn("Publish", "The spreadsheet host stopped unexpectedly.", 2);
+
+    EXPECT_EQ(batch.run(), batch::SomeFailed);
+    EXPECT_TRUE(fs::exists(batch.out / "Book" / "One.htm"));
+    EXPECT_FALSE(fs::exists(batch.out / "Book" / ".qm-write-a1B2c3"));
+    EXPECT_TRUE(batch.errors.contains("stopped unexpectedly")) << batch.errors.toStdString();
 }
 
 TEST(BatchRun, FailuresAreNamedWithTheHostsDescriptionAndTheRestConverts) {
@@ -100,14 +181,14 @@ TEST(BatchRun, FailuresAreNamedWithTheHostsDescriptionAndTheRestConverts) {
     const QString good = batch.workbook(batch.in / "good.xls");
     const QString bad = batch.workbook(batch.in / "bad.xls");
     batch.host.failOn("Open", "The workbook is encrypted.", 2);
-    batch.options.inputs = {good, bad, q(batch.in / "missing.xls"), q(batch.in / ".hidden.xls")};
+    batch.options.inputs = {good, bad, q(batch.in / "missing.xls"), q(batch.in / ".gone.xls")};
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(fs::exists(batch.out / "good" / "Sheet1.htm"));
     EXPECT_TRUE(batch.errors.contains(bad + ": The workbook is encrypted."))
         << batch.errors.toStdString();
     EXPECT_TRUE(batch.errors.contains("missing.xls: no workbook file or folder there"));
-    EXPECT_TRUE(batch.errors.contains(".hidden.xls: no workbook file or folder there"));
+    EXPECT_TRUE(batch.errors.contains(".gone.xls: no workbook file or folder there"));
     EXPECT_FALSE(batch.errors.contains("good.xls")) << batch.errors.toStdString();
     EXPECT_EQ(batch.host.liveInstances(), 0);
 }
@@ -129,7 +210,9 @@ TEST(BatchRun, AnOutputDirectoryWithAMissingParentIsRefusedBeforeAnyWork) {
     batch.options.outputFolder = q(batch.out / "no" / "such");
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
-    EXPECT_TRUE(batch.errors.contains("cannot create the output directory"));
+    EXPECT_TRUE(
+        batch.errors.contains("its parent folder " + q(batch.out / "no") + " does not exist"))
+        << batch.errors.toStdString();
     EXPECT_EQ(batch.host.createdInstances(), 0);
 }
 

@@ -239,6 +239,51 @@ TEST(BatchEndToEnd, GoodDamagedAndEncryptedWorkbooksTogether) {
     EXPECT_TRUE(batch.errors.contains("not-there.xls: no workbook file or folder there"));
 }
 
+TEST(BatchEndToEnd, ParallelJobsGiveTheSerialRunsNamesAndBytes) {
+    ScratchDir source;
+    fillSample(source.path());
+    // Display names alike in several folders, so that suffixes are handed out across inputs.
+    fs::create_directory(source / "again");
+    fs::copy_file(corpusFile("xls/xlrd-Formate.xls"), source / "again" / "Formate.xls");
+    fs::copy_file(corpusFile("xlsx/edr-TestMultiSheet.xlsx"), source / "again" / "Test Multi.xlsx");
+    const QStringList modes[] = {{"--names", "numbers"}, {"--entire"}};
+    for (const QStringList& mode : modes) {
+        ScratchDir serial;
+        ScratchDir parallel;
+        // An existing folder moves names on in both runs alike.
+        fs::create_directory(serial / "Formate");
+        fs::create_directory(parallel / "Formate");
+        const QStringList inputs{q(source.path()), q(source / "again"), q(source.path())};
+        const Finished one =
+            runBatch(mode + QStringList{"-j", "1", "-o", q(serial.path())} + inputs);
+        const Finished four =
+            runBatch(mode + QStringList{"--jobs", "4", "-o", q(parallel.path())} + inputs);
+        EXPECT_EQ(one.status, 0) << one.errors.toStdString();
+        EXPECT_EQ(four.status, 0) << four.errors.toStdString();
+        const auto serialTree = tree(serial.path());
+        EXPECT_GE(serialTree.size(), 16u) << mode.join(' ').toStdString();
+        EXPECT_EQ(differences(serialTree, tree(parallel.path())), "")
+            << mode.join(' ').toStdString();
+    }
+}
+
+TEST(BatchEndToEnd, VersionAndAMissingSheetExitAsDocumented) {
+    QProcess version;
+    version.start(binFolder + "/quillmere-batch", {"--version"});
+    ASSERT_TRUE(version.waitForFinished(60'000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_TRUE(version.readAllStandardOutput().startsWith("quillmere-batch "));
+
+    ScratchDir out;
+    const QString book = q(corpusFile("xlsx/edr-TestMultiSheet.xlsx"));
+    const Finished batch = runBatch({"--sheets", "NoSuchSheet", "-o", q(out.path()), book});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_TRUE(batch.errors.contains(book + ": no worksheet named \"NoSuchSheet\"; its "
+                                             "worksheets are \"Sheet2\", \"Sheet1\", \"Sheet3\""))
+        << batch.errors.toStdString();
+    EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
 TEST(BatchEndToEnd, UsageErrorsExit2WithAMessageAndTouchNothing) {
     ScratchDir out;
     const QStringList cases[] = {

@@ -6,6 +6,9 @@
 #include "tests/gui_support/Window.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -41,20 +44,52 @@ void systemClick(app::form1& form, QWidget* widget) {
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
-TEST(InfoCommands, HelpButtonAndMenuOpenTheSameFileWithoutAWord) {
+TEST(InfoCommands, HelpButtonAndMenuOpenTheManualFromTheProgramFolder) {
     TestWindow test;
+    ASSERT_TRUE(QDir().mkpath(test.programFile("help")));
+    QFile page(test.programFile("help/index.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<!DOCTYPE html><title>manual</title>");
+    page.close();
     app::form1& form = test.loaded();
     form.Command8->click();
     form.Help1->trigger();
     ASSERT_EQ(test.shell.requests.size(), 2u);
     for (const RecordingShell::Request& request : test.shell.requests) {
         EXPECT_EQ(request.operation, QStringLiteral("open"));
-        EXPECT_EQ(request.file, test.programFile("help.chm"));
+        EXPECT_EQ(request.file, test.programFile("help/index.html"));
         EXPECT_EQ(request.showCommand, app::SW_SHOW);
     }
-    // help.chm does not exist in the scratch program folder: still nothing is said.
-    EXPECT_FALSE(QFile::exists(test.programFile("help.chm")));
     EXPECT_TRUE(test.messages.messages.empty());
+}
+
+TEST(InfoCommands, AMissingManualIsSaidAndNothingIsOpened) {
+    TestWindow test;
+    app::form1& form = test.loaded();
+    form.Command8->click();
+    // A folder where the page should be is no manual either.
+    ASSERT_TRUE(QDir().mkpath(test.programFile("help/index.html")));
+    form.Help1->trigger();
+    EXPECT_TRUE(test.shell.requests.empty());
+    ASSERT_EQ(test.messages.messages.size(), 2u);
+    for (const auto& message : test.messages.messages) {
+        EXPECT_TRUE(message.text.contains(QStringLiteral("The user manual is missing")))
+            << message.text.toStdString();
+        EXPECT_TRUE(message.text.contains(test.programFile("help/index.html")));
+        EXPECT_EQ(message.icon, app::MessageIcon::Critical);
+    }
+}
+
+TEST(InfoCommands, TheBuiltManualIsBesideTheProgramAndComplete) {
+    // The build puts the manual where an installed program finds it: beside the executables.
+    const QString folder = QStringLiteral(QM_BINARY_DIR "/bin/help");
+    QFile page(folder + "/index.html");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << folder.toStdString();
+    const QString html = QString::fromUtf8(page.readAll());
+    for (const char* part :
+         {"id=\"run\"", "id=\"names\"", "id=\"titles\"", "id=\"batch\"", "src=\"window.png\""})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(part))) << part;
+    EXPECT_TRUE(QFileInfo(folder + "/window.png").size() > 1000);
 }
 
 TEST(InfoCommands, HomePageEverywhereIsOneAddress) {

@@ -1,0 +1,28 @@
+#pragma once
+// Where each workbook of a quillmere-batch run goes, decided for all of them before any is
+// converted, so that converting several at once gives the names a serial run gives.
+
+#include "batch/InputWorkbooks.h"
+#include "convert/OutputOptions.h"
+
+#include <QString>
+#include <vector>
+
+namespace batch {
+
+struct PlannedWorkbook {
+    InputWorkbook input;
+    int position = 0;    // its column in a sheet table (1..500), as in the window's list
+    QString displayName; // as the window forms it from the file name
+    QString folder;      // WorkbookOutputFolder: the folder (per sheet) or output path (whole)
+};
+
+// Names every workbook in order, by the window's rule: the display name, moved on with 1, 2,
+// 3 … while a folder of that name exists, or, for whole workbooks, while an earlier workbook
+// of this run is to write that output; per sheet, a folder planned for an earlier workbook
+// counts as existing, as it would in a serial run by then. Nothing is created here.
+std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& workbooks,
+                                           const QString& OutputFolder,
+                                           const convert::OutputOptions& options);
+
+} // namespace batch
