@@ -3,6 +3,7 @@
 #include "outdir/OutputDirBox.h"
 #include "sources/CheckBoxClicks.h"
 #include "sources/SelectionClicks.h"
+#include "sources/SingleChoiceList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,8 +129,10 @@ void form1::createControls() {
     Command7 = largeButton("Command7", "HomePage", "go-home", QStyle::SP_DirHomeIcon);
     Command9 = largeButton("Command9", "Exit", "application-exit", QStyle::SP_DialogCloseButton);
 
-    auto listView = [&](const char* name, const char* caption) {
-        auto* list = new QTreeWidget(client);
+    // The source and workbook lists each hold one choice that decides the lists below them.
+    auto listView = [&](const char* name, const char* caption, bool singleChoice) {
+        QTreeWidget* list =
+            singleChoice ? new sources::SingleChoiceList(client) : new QTreeWidget(client);
         list->setColumnCount(1);
         list->setHeaderLabels({QString::fromLatin1(caption)});
         list->setRootIsDecorated(false);
@@ -139,7 +142,7 @@ void form1::createControls() {
         place(list, name);
         return list;
     };
-    ListView1 = listView("ListView1", "Please Select the Excel File or Folder to Convert");
+    ListView1 = listView("ListView1", "Please Select the Excel File or Folder to Convert", true);
     ListView1->setIconSize(QSize(16, 16));
 
     const QFont arrowFont = makeFont("MS Sans Serif", 8.25);
@@ -194,8 +197,8 @@ void form1::createControls() {
     extensionGroup->addButton(Option3);
     extensionGroup->addButton(Option4);
 
-    ListView2 = listView("ListView2", "WorkBooks");
-    ListView3 = listView("ListView3", "WorkSheets");
+    ListView2 = listView("ListView2", "WorkBooks", true);
+    ListView3 = listView("ListView3", "WorkSheets", false);
 
     const QFont statusFont = makeFont("Arial", 9);
     Label1 = label("Label1", QString());
