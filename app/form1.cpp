@@ -88,6 +88,7 @@ form1::form1(SharedState& sharedState, Services& serviceBundle)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(makeFont("Arial", 8.25));
     createControls();
+    describeControls();
     createMenus();
     connectHandlers();
     setFixedSize(twips(clientWidthTwips),
@@ -224,30 +225,32 @@ void form1::createControls() {
 }
 
 void form1::createMenus() {
+    // Each caption carries an Alt shortcut; Qt shows it underlined, so the caption reads as
+    // written.
     auto item = [this](QMenu* menu, const char* name, const char* caption) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    QMenu* EE = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* EE = menuBar()->addMenu(QStringLiteral("&File"));
     EE->setObjectName(QStringLiteral("EE"));
-    AddExcel = item(EE, "AddExcel", "Add Excel");
-    AddFolder = item(EE, "AddFolder", "Add Folder");
-    QMenu* FF = menuBar()->addMenu(QStringLiteral("Edit"));
+    AddExcel = item(EE, "AddExcel", "Add &Excel");
+    AddFolder = item(EE, "AddFolder", "Add &Folder");
+    QMenu* FF = menuBar()->addMenu(QStringLiteral("&Edit"));
     FF->setObjectName(QStringLiteral("FF"));
-    RemoveItem = item(FF, "RemoveItem", "Remove Item");
-    RemoveAll = item(FF, "RemoveAll", "Remove All Items");
-    Removeoutput = item(FF, "Removeoutput", "Remove Current Output Directory");
-    RemoveAllOutput = item(FF, "RemoveAllOutput", "Remove All Output Directory");
-    QMenu* Actions = menuBar()->addMenu(QStringLiteral("Actions"));
+    RemoveItem = item(FF, "RemoveItem", "Remove &Item");
+    RemoveAll = item(FF, "RemoveAll", "Remove &All Items");
+    Removeoutput = item(FF, "Removeoutput", "Remove &Current Output Directory");
+    RemoveAllOutput = item(FF, "RemoveAllOutput", "Remove All &Output Directory");
+    QMenu* Actions = menuBar()->addMenu(QStringLiteral("&Actions"));
     Actions->setObjectName(QStringLiteral("Actions"));
-    Separate = item(Actions, "Separate", "Convert");
-    Settings = item(Actions, "Settings", "Settings");
-    QMenu* Help = menuBar()->addMenu(QStringLiteral("Help"));
+    Separate = item(Actions, "Separate", "&Convert");
+    Settings = item(Actions, "Settings", "&Settings");
+    QMenu* Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help->setObjectName(QStringLiteral("Help"));
-    Help1 = item(Help, "Help1", "Help");
-    HomePage = item(Help, "HomePage", "HomePage");
-    About = item(Help, "About", "About");
+    Help1 = item(Help, "Help1", "&Help");
+    HomePage = item(Help, "HomePage", "Home&Page");
+    About = item(Help, "About", "&About");
 }
 
 void form1::connectHandlers() {

@@ -138,6 +138,7 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void describeControls();
     void connectHandlers();
 
     MousePointer pointer_ = MousePointer::Default;
