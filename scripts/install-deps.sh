@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-crosextra-carlito fonts-wqy-microhei
     xvfb xauth
+    adwaita-icon-theme
     dbus-daemon dbus-session-bus-common at-spi2-core gir1.2-atspi-2.0 python3-gi
     python3 python3-html5lib python3-xlrd python3-openpyxl
 )
