@@ -1,7 +1,9 @@
-// The main window with its seams replaced by doubles, and the About box beside it, shown on a
-// real display for a reader of the desktop's accessibility tree. Prints "ready" once both are
-// shown and ends after the number of seconds given (30 unless told), or when its input closes.
+// The main window with its seams replaced by doubles, and the About box and the settings
+// dialog beside it, shown on a real display for a reader of the desktop's accessibility tree.
+// Prints "ready" once they are shown and ends after the number of seconds given (30 unless told),
+// or when its input closes.
 
+#include "app/Setting.h"
 #include "info/Dialog1.h"
 #include "tests/gui_support/Window.h"
 
@@ -24,6 +26,8 @@ int main(int argc, char** argv) {
     form.show();
     info::Dialog1 about(test.shell);
     about.show();
+    app::Setting settings(test.services->stateFolder, test.messages);
+    settings.show();
 
     QTimer::singleShot(seconds * 1000, &application, &QApplication::quit);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

@@ -38,6 +38,9 @@ EXPECTED = [
     (Atspi.Role.RADIO_BUTTON, "html"),
     (Atspi.Role.PROGRESS_BAR, "Conversion progress"), (Atspi.Role.STATUS_BAR, "Status"),
     (Atspi.Role.LINK, "support@quillmere.app"), (Atspi.Role.LINK, "https://quillmere.app"),
+    (Atspi.Role.CHECK_BOX, "Automatically save the current file"),
+    (Atspi.Role.CHECK_BOX, "Automatically save the output directory"),
+    (Atspi.Role.PUSH_BUTTON, "Cancel"),
 ]
 
 
