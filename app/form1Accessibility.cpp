@@ -78,8 +78,11 @@ public:
 };
 
 QAccessibleInterface* statusLineFactory(const QString& className, QObject* object) {
+    // Asked for every object of the program: the cheap test first.
+    if (className != u"QLabel")
+        return nullptr;
     auto* label = qobject_cast<QLabel*>(object);
-    if (label == nullptr || className != u"QLabel" || !label->property(statusLineProperty).toBool())
+    if (label == nullptr || !label->property(statusLineProperty).toBool())
         return nullptr;
     return new StatusLineAccessible(label);
 }
