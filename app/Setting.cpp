@@ -50,6 +50,13 @@ Setting::Setting(const QString& stateFolder, MessageBoxes& messages, QWidget* pa
     place(Check1, "Check1", 360, 240, 2895, 370);
     Check2 = new QCheckBox(QStringLiteral("Automatically save the output directory"), this);
     place(Check2, "Check2", 360, 600, 3135, 255);
+    // Names as read, without the caption's line break; what each box decides.
+    Check1->setAccessibleName(QStringLiteral("Automatically save the current file"));
+    Check1->setAccessibleDescription(QStringLiteral("Save the source list when Quillmere closes"));
+    Check2->setAccessibleDescription(
+        QStringLiteral("Save the output directory history when Quillmere closes"));
+    OKButton->setAccessibleDescription(QStringLiteral("Keep these settings and close"));
+    CancelButton->setAccessibleDescription(QStringLiteral("Close without changing the settings"));
     setTabOrder(OKButton, CancelButton);
     setTabOrder(CancelButton, Check1);
     setTabOrder(Check1, Check2);

@@ -1,8 +1,11 @@
 #include "app/form1.h"
 
+#include "app/ChoiceBox.h"
+#include "app/IconSet.h"
 #include "outdir/OutputDirBox.h"
 #include "sources/CheckBoxClicks.h"
 #include "sources/SelectionClicks.h"
+#include "sources/SingleChoiceList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,6 +90,7 @@ form1::form1(SharedState& sharedState, Services& serviceBundle)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(makeFont("Arial", 8.25));
     createControls();
+    describeControls();
     createMenus();
     connectHandlers();
     setFixedSize(twips(clientWidthTwips),
@@ -108,28 +112,65 @@ void form1::createControls() {
         widget->setGeometry(twips(p.left), twips(p.top), twips(p.width), twips(p.height));
         widget->show();
     };
+    // Every picture of the window from one theme: the seven large buttons at 32 pixels, the
+    // arrows and the source list's icons at 16.
+    enum {
+        AddExcelIcon,
+        AddFolderIcon,
+        RemoveIcon,
+        ConvertIcon,
+        HelpIcon,
+        HomeIcon,
+        ExitIcon,
+        UpIcon,
+        DownIcon,
+        FileEntryIcon,
+        FolderEntryIcon,
+        MissingEntryIcon
+    };
+    const std::vector<QIcon> icons = IconsFromOneTheme(
+        {
+            {"document-open", QStyle::SP_DialogOpenButton, 32},
+            {"folder-open", QStyle::SP_DirOpenIcon, 32},
+            {"edit-delete", QStyle::SP_TrashIcon, 32},
+            {"system-run", QStyle::SP_MediaPlay, 32},
+            {"help-browser", QStyle::SP_DialogHelpButton, 32},
+            {"go-home", QStyle::SP_DirHomeIcon, 32},
+            {"application-exit", QStyle::SP_DialogCloseButton, 32},
+            {"go-up", QStyle::SP_ArrowUp, 16},
+            {"go-down", QStyle::SP_ArrowDown, 16},
+            {"x-office-spreadsheet", QStyle::SP_FileIcon, 16},
+            {"folder", QStyle::SP_DirIcon, 16},
+            {"dialog-question", QStyle::SP_MessageBoxQuestion, 16},
+        },
+        &iconTheme_);
+    sourceIcons_[0] = icons[FileEntryIcon];
+    sourceIcons_[1] = icons[FolderEntryIcon];
+    sourceIcons_[2] = icons[MissingEntryIcon];
+
     const QFont largeButtonFont = makeFont("Arial", 9.75);
-    auto largeButton = [&](const char* name, const char* caption, const char* icon,
-                           QStyle::StandardPixmap fallback) {
+    auto largeButton = [&](const char* name, const char* caption, const QIcon& icon) {
         auto* button = new QToolButton(client);
         button->setText(QString::fromLatin1(caption));
         button->setFont(largeButtonFont);
-        button->setIcon(themeIcon(icon, fallback));
+        button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         place(button, name);
         return button;
     };
-    Command1 = largeButton("Command1", "Add Excel", "document-open", QStyle::SP_DialogOpenButton);
-    Command5 = largeButton("Command5", "Add Folder", "folder-open", QStyle::SP_DirOpenIcon);
-    Command2 = largeButton("Command2", "Remove File", "list-remove", QStyle::SP_TrashIcon);
-    Command6 = largeButton("Command6", "Convert", "system-run", QStyle::SP_MediaPlay);
-    Command8 = largeButton("Command8", "Help", "help-contents", QStyle::SP_DialogHelpButton);
-    Command7 = largeButton("Command7", "HomePage", "go-home", QStyle::SP_DirHomeIcon);
-    Command9 = largeButton("Command9", "Exit", "application-exit", QStyle::SP_DialogCloseButton);
+    Command1 = largeButton("Command1", "Add Excel", icons[AddExcelIcon]);
+    Command5 = largeButton("Command5", "Add Folder", icons[AddFolderIcon]);
+    Command2 = largeButton("Command2", "Remove File", icons[RemoveIcon]);
+    Command6 = largeButton("Command6", "Convert", icons[ConvertIcon]);
+    Command8 = largeButton("Command8", "Help", icons[HelpIcon]);
+    Command7 = largeButton("Command7", "HomePage", icons[HomeIcon]);
+    Command9 = largeButton("Command9", "Exit", icons[ExitIcon]);
 
-    auto listView = [&](const char* name, const char* caption) {
-        auto* list = new QTreeWidget(client);
+    // The source and workbook lists each hold one choice that decides the lists below them.
+    auto listView = [&](const char* name, const char* caption, bool singleChoice) {
+        QTreeWidget* list =
+            singleChoice ? new sources::SingleChoiceList(client) : new QTreeWidget(client);
         list->setColumnCount(1);
         list->setHeaderLabels({QString::fromLatin1(caption)});
         list->setRootIsDecorated(false);
@@ -139,19 +180,20 @@ void form1::createControls() {
         place(list, name);
         return list;
     };
-    ListView1 = listView("ListView1", "Please Select the Excel File or Folder to Convert");
+    ListView1 = listView("ListView1", "Please Select the Excel File or Folder to Convert", true);
     ListView1->setIconSize(QSize(16, 16));
 
     const QFont arrowFont = makeFont("MS Sans Serif", 8.25);
-    auto arrowButton = [&](const char* name, QStyle::StandardPixmap arrow, const char* icon) {
+    auto arrowButton = [&](const char* name, const QIcon& icon) {
         auto* button = new QPushButton(client);
         button->setFont(arrowFont);
-        button->setIcon(themeIcon(icon, arrow));
+        button->setIcon(icon);
+        button->setIconSize(QSize(16, 16));
         place(button, name);
         return button;
     };
-    Command3 = arrowButton("Command3", QStyle::SP_ArrowUp, "go-up");
-    Command4 = arrowButton("Command4", QStyle::SP_ArrowDown, "go-down");
+    Command3 = arrowButton("Command3", icons[UpIcon]);
+    Command4 = arrowButton("Command4", icons[DownIcon]);
 
     auto label = [&](const char* name, const QString& caption) {
         auto* result = new QLabel(caption, client);
@@ -161,7 +203,7 @@ void form1::createControls() {
         return result;
     };
     auto dropDownList = [&](const char* name) {
-        auto* combo = new QComboBox(client);
+        auto* combo = new ChoiceBox(client);
         combo->setEditable(false);
         place(combo, name);
         return combo;
@@ -194,15 +236,15 @@ void form1::createControls() {
     extensionGroup->addButton(Option3);
     extensionGroup->addButton(Option4);
 
-    ListView2 = listView("ListView2", "WorkBooks");
-    ListView3 = listView("ListView3", "WorkSheets");
+    ListView2 = listView("ListView2", "WorkBooks", true);
+    ListView3 = listView("ListView3", "WorkSheets", false);
 
     const QFont statusFont = makeFont("Arial", 9);
     Label1 = label("Label1", QString());
     Label1->setFont(statusFont);
     Label7 = label("Label7", QStringLiteral("Select  output directory:"));
     Label7->setFont(statusFont);
-    Combo5 = new QComboBox(client);
+    Combo5 = new ChoiceBox(client);
     Combo5->setEditable(true);
     // Typed text is never added to the history; only Browse adds entries.
     Combo5->setInsertPolicy(QComboBox::NoInsert);
@@ -221,30 +263,32 @@ void form1::createControls() {
 }
 
 void form1::createMenus() {
+    // Each caption carries an Alt shortcut; Qt shows it underlined, so the caption reads as
+    // written.
     auto item = [this](QMenu* menu, const char* name, const char* caption) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    QMenu* EE = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* EE = menuBar()->addMenu(QStringLiteral("&File"));
     EE->setObjectName(QStringLiteral("EE"));
-    AddExcel = item(EE, "AddExcel", "Add Excel");
-    AddFolder = item(EE, "AddFolder", "Add Folder");
-    QMenu* FF = menuBar()->addMenu(QStringLiteral("Edit"));
+    AddExcel = item(EE, "AddExcel", "Add &Excel");
+    AddFolder = item(EE, "AddFolder", "Add &Folder");
+    QMenu* FF = menuBar()->addMenu(QStringLiteral("&Edit"));
     FF->setObjectName(QStringLiteral("FF"));
-    RemoveItem = item(FF, "RemoveItem", "Remove Item");
-    RemoveAll = item(FF, "RemoveAll", "Remove All Items");
-    Removeoutput = item(FF, "Removeoutput", "Remove Current Output Directory");
-    RemoveAllOutput = item(FF, "RemoveAllOutput", "Remove All Output Directory");
-    QMenu* Actions = menuBar()->addMenu(QStringLiteral("Actions"));
+    RemoveItem = item(FF, "RemoveItem", "Remove &Item");
+    RemoveAll = item(FF, "RemoveAll", "Remove &All Items");
+    Removeoutput = item(FF, "Removeoutput", "Remove &Current Output Directory");
+    RemoveAllOutput = item(FF, "RemoveAllOutput", "Remove All &Output Directory");
+    QMenu* Actions = menuBar()->addMenu(QStringLiteral("&Actions"));
     Actions->setObjectName(QStringLiteral("Actions"));
-    Separate = item(Actions, "Separate", "Convert");
-    Settings = item(Actions, "Settings", "Settings");
-    QMenu* Help = menuBar()->addMenu(QStringLiteral("Help"));
+    Separate = item(Actions, "Separate", "&Convert");
+    Settings = item(Actions, "Settings", "&Settings");
+    QMenu* Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help->setObjectName(QStringLiteral("Help"));
-    Help1 = item(Help, "Help1", "Help");
-    HomePage = item(Help, "HomePage", "HomePage");
-    About = item(Help, "About", "About");
+    Help1 = item(Help, "Help1", "&Help");
+    HomePage = item(Help, "HomePage", "Home&Page");
+    About = item(Help, "About", "&About");
 }
 
 void form1::connectHandlers() {
@@ -294,13 +338,13 @@ void form1::setSmallIcon(QTreeWidgetItem* item, int icon) const {
     item->setData(0, smallIconRole, icon);
     switch (icon) {
     case WorkbookFileIcon:
-        item->setIcon(0, themeIcon("x-office-spreadsheet", QStyle::SP_FileIcon));
+        item->setIcon(0, sourceIcons_[0]);
         break;
     case FolderIcon:
-        item->setIcon(0, themeIcon("folder", QStyle::SP_DirIcon));
+        item->setIcon(0, sourceIcons_[1]);
         break;
     default:
-        item->setIcon(0, themeIcon("dialog-question", QStyle::SP_MessageBoxQuestion));
+        item->setIcon(0, sourceIcons_[2]);
         break;
     }
 }

@@ -5,6 +5,7 @@
 #include "app/Services.h"
 #include "app/SharedState.h"
 
+#include <QIcon>
 #include <QMainWindow>
 
 class QAction;
@@ -90,6 +91,9 @@ public:
     void setSmallIcon(QTreeWidgetItem* item, int icon) const;
     static int smallIcon(const QTreeWidgetItem* item);
 
+    // The icon theme the window's pictures come from ("" for Qt's standard icons).
+    QString iconTheme() const { return iconTheme_; }
+
     // Pixels for a length in twips at the screen's logical resolution.
     int twips(int value) const;
 
@@ -138,8 +142,11 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void describeControls();
     void connectHandlers();
 
+    QIcon sourceIcons_[3]; // ImageList1
+    QString iconTheme_;
     MousePointer pointer_ = MousePointer::Default;
     bool unloaded_ = false;
     double dpi_ = 96.0;

@@ -73,6 +73,19 @@ Dialog1::Dialog1(app::Shell& shell, QWidget* parent) : QDialog(parent), shell_(s
                           static_cast<QLabel*>(Label8), Label6, Label5})
         label->setTextFormat(Qt::PlainText);
 
+    // Each link is named by its address and described by the caption beside it.
+    Label3->setBuddy(Label2);
+    Label7->setBuddy(Label8);
+    Label2->setAccessibleDescription(QStringLiteral("Write to technical support"));
+    Label2->setToolTip(QStringLiteral("Write to technical support"));
+    Label8->setAccessibleDescription(QStringLiteral("Open the website in the web browser"));
+    Label8->setToolTip(QStringLiteral("Open the website in the web browser"));
+    OKButton->setAccessibleDescription(QStringLiteral("Close this box"));
+    // Tab goes from the links to OK, in reading order; OK has the focus first.
+    setTabOrder(Label2, Label8);
+    setTabOrder(Label8, OKButton);
+    OKButton->setFocus();
+
     connect(Label2, &LinkLabel::clicked, this, &Dialog1::Label2_Click);
     connect(Label8, &LinkLabel::clicked, this, &Dialog1::Label8_Click);
     connect(OKButton, &QPushButton::clicked, this, &Dialog1::OKButton_Click);

@@ -18,10 +18,24 @@ void MakeTypingChangeOnlyTheText(QComboBox* box) {
     QObject::connect(edit, &QLineEdit::textEdited, box, [box, edit](const QString& text) {
         if (box->currentIndex() < 0)
             return;
-        // Unselecting clears the text; the user's text and cursor come back at once.
+        // Unselecting sets the text to nothing, and every text set from code wipes the field's
+        // undo history. So the entry's text comes back first and the user's edit is made again
+        // as an edit, which keeps one undo step back to the entry. That edit raises this handler
+        // again, with nothing selected by then.
+        const QString entry = box->itemText(box->currentIndex());
         const int cursor = edit->cursorPosition();
         box->setCurrentIndex(-1);
-        edit->setText(text);
+        edit->setText(entry);
+        qsizetype prefix = 0;
+        while (prefix < entry.size() && prefix < text.size() && entry[prefix] == text[prefix])
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < entry.size() - prefix && suffix < text.size() - prefix &&
+               entry[entry.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+            ++suffix;
+        edit->setSelection(static_cast<int>(prefix),
+                           static_cast<int>(entry.size() - prefix - suffix));
+        edit->insert(text.mid(prefix, text.size() - prefix - suffix));
         edit->setCursorPosition(cursor);
     });
 }

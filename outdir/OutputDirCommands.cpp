@@ -15,16 +15,29 @@ void form1::Command10_Click() {
     const QString folder = dialog.Path();
     if (folder.isEmpty())
         return;
+    // The run would find nothing usable at a hidden folder and call it missing.
+    if (sources::IsHiddenName(folder)) {
+        services.messages.MsgBox(this, sources::HiddenPathRefusal(folder, true),
+                                 MessageIcon::Information);
+        return;
+    }
     Combo5->insertItem(0, folder);
     Combo5->setCurrentIndex(0);
 }
 
 void form1::Command11_Click() {
-    // An empty box names no folder; with the separator alone it would name the root.
+    // An empty box names no folder.
     const QString text = Combo5->currentText();
     if (text.isEmpty())
         return;
-    const QString folder = text + u'/';
+    // The text with one separator appended, except that a path starts with one separator
+    // only: the root would become "//", which a file address reads as a network host of no
+    // name, so it opened nothing.
+    QString folder = text;
+    while (folder.startsWith(QStringLiteral("//")))
+        folder.remove(0, 1);
+    if (folder != u"/")
+        folder += u'/';
     if (sources::PathKind(folder) == sources::ExistingFolder)
         services.shell.ShellExecute(this, QStringLiteral("open"), folder, SW_SHOW);
 }

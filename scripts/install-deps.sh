@@ -9,6 +9,8 @@ packages=(
     fonts-liberation fonts-crosextra-carlito fonts-wqy-microhei
     xvfb xauth x11-utils
     dpkg-dev desktop-file-utils appstream
+    adwaita-icon-theme
+    dbus-daemon dbus-session-bus-common at-spi2-core gir1.2-atspi-2.0 python3-gi
     python3 python3-html5lib python3-xlrd python3-openpyxl
 )
 missing=()

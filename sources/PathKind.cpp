@@ -15,11 +15,23 @@ QString lastComponent(QString path) {
 
 } // namespace
 
+bool IsHiddenName(const QString& path) {
+    const QString name = lastComponent(path);
+    return name.startsWith(u'.') && name != u"." && name != u"..";
+}
+
+QString HiddenPathRefusal(const QString& path, bool folder) {
+    const QString what = folder ? QStringLiteral("folder") : QStringLiteral("file");
+    return QStringLiteral("\"%1\" is a hidden %2 (its name begins with a dot). Quillmere "
+                          "does not convert hidden files or folders: please choose another %2, "
+                          "or rename this one.")
+        .arg(path, what);
+}
+
 int PathKind(const QString& path) {
     if (path.isEmpty() || path.contains(u'*') || path.contains(u'?') || path.contains(QChar(u'\0')))
         return NothingUsable;
-    const QString name = lastComponent(path);
-    if (name.startsWith(u'.') && name != u"." && name != u"..")
+    if (IsHiddenName(path))
         return NothingUsable;
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)

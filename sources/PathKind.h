@@ -12,4 +12,11 @@ enum PathKindResult { NothingUsable = 0, ExistingFolder = 1, ExistingFile = 2 };
 // or any failure of the test. Never reports anything and never fails.
 int PathKind(const QString& path);
 
+// Whether the last component of `path` (trailing separators ignored) is a hidden (dot) name,
+// which PathKind calls nothing usable; "." and ".." are not hidden names.
+bool IsHiddenName(const QString& path);
+
+// What a picker tells the user when it refuses a hidden file or folder.
+QString HiddenPathRefusal(const QString& path, bool folder);
+
 } // namespace sources

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "dialogs/CCommonDialogs.h"
 #include "sources/ListItems.h"
+#include "sources/PathKind.h"
 #include "sources/SheetList.h"
 #include "sources/WorkbookList.h"
 
@@ -35,6 +36,16 @@ void moveSelectedSource(form1& form, int offset) {
     list->scrollToItem(entry);
 }
 
+// A hidden file or folder is refused at once: the lists would show its workbooks, but every
+// later step tests the path and finds nothing usable there, so none could be shown or converted.
+bool acceptsPicked(form1& form, const QString& path, bool folder) {
+    if (!sources::IsHiddenName(path))
+        return true;
+    form.services.messages.MsgBox(&form, sources::HiddenPathRefusal(path, folder),
+                                  MessageIcon::Information);
+    return false;
+}
+
 } // namespace
 
 void form1::Command1_Click() {
@@ -45,7 +56,7 @@ void form1::Command1_Click() {
         dialog.Title(QStringLiteral("Select Excel File"));
         dialog.Filter(QStringLiteral("Excel File(*.xls;*.xlsx)") + QChar(u'\0') +
                       QStringLiteral("*.xls;*.xlsx") + QChar(u'\0'));
-        if (dialog.ShowOpen() == -1) {
+        if (dialog.ShowOpen() == -1 && acceptsPicked(*this, dialog.FileName(), false)) {
             const QString path = dialog.FileName();
             QTreeWidgetItem* entry = appendSource(*this, path, WorkbookFileIcon);
             ListView1->repaint();
@@ -67,7 +78,7 @@ void form1::Command5_Click() {
         dialog.Title(QStringLiteral("Add all excel files in folder"));
         if (dialog.ShowFolder() == -1) {
             const QString folder = dialog.Path();
-            if (!folder.isEmpty()) {
+            if (!folder.isEmpty() && acceptsPicked(*this, folder, true)) {
                 QTreeWidgetItem* entry = appendSource(*this, folder, FolderIcon);
                 sources::LoadWorkbookList(*this, folder);
                 ListView1->repaint();

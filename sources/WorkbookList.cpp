@@ -36,9 +36,12 @@ void LoadWorkbookList(app::form1& form, const QString& sourcePath) {
     form.state.SheetTable.clear();
     form.ListView2->clear();
     QList<QTreeWidgetItem*> items;
-    if (PathKind(sourcePath) == ExistingFile) {
+    const int kind = PathKind(sourcePath);
+    if (kind == ExistingFile) {
         items.append(NewCheckableItem(QFileInfo(sourcePath).fileName(), true));
-    } else {
+    } else if (kind == ExistingFolder) {
+        // Only where the workbooks' paths will be found again: a hidden folder restored from
+        // the source list would show workbooks that no later step could use.
         for (const QString& name : ListWorkbookNames(sourcePath, MaxWorkbooks))
             items.append(NewCheckableItem(name, true));
     }

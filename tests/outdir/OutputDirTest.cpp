@@ -166,6 +166,67 @@ TEST_F(OutputDir, ViewOpensExistingFoldersOnly) {
     EXPECT_EQ(test.shell.requests[1].file, folder + "//");
 }
 
+TEST_F(OutputDir, ViewOnTheRootFolderOpensTheRoot) {
+    for (const char* text : {"/", "//", "///"}) {
+        box->setEditText(text);
+        test.form->Command11_Click();
+    }
+    box->setEditText(QStringLiteral("//") + q(test.folder.path()));
+    test.form->Command11_Click();
+    ASSERT_EQ(test.shell.requests.size(), 4u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(test.shell.requests[i].file, QStringLiteral("/"));
+    EXPECT_EQ(test.shell.requests[3].file, q(test.folder.path()) + "/");
+}
+
+TEST_F(OutputDir, UndoAfterTypingBringsBackTheWholeEntry) {
+    fill({"/out/a", "/out/b"}, 1);
+    box->show();
+    QLineEdit* edit = box->lineEdit();
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, "/deeper");
+    EXPECT_EQ(box->currentIndex(), -1);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/b/deeper"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/b"));
+    EXPECT_EQ(box->currentIndex(), -1); // still typed: the run creates what is not there
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/b/deeper"));
+
+    // An edit in the middle, and one that replaces the whole text.
+    box->setCurrentIndex(0);
+    edit->setCursorPosition(4);
+    QTest::keyClicks(edit, "put");
+    EXPECT_EQ(box->currentText(), QStringLiteral("/output/a"));
+    EXPECT_EQ(edit->cursorPosition(), 7);
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/a"));
+    box->setCurrentIndex(1);
+    edit->selectAll();
+    QTest::keyClicks(edit, "/new");
+    EXPECT_EQ(box->currentText(), QStringLiteral("/new"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/b"));
+    EXPECT_EQ(entries(box), QStringList({"/out/a", "/out/b"}));
+}
+
+TEST_F(OutputDir, BrowseRefusesAHiddenFolderWithAMessage) {
+    std::filesystem::create_directory(test.folder / ".hidden");
+    fill({"/out/a"}, 0);
+    browse(q(test.folder / ".hidden"));
+    EXPECT_EQ(entries(box), QStringList({"/out/a"}));
+    EXPECT_EQ(box->currentText(), QStringLiteral("/out/a"));
+    ASSERT_EQ(test.messages.messages.size(), 1u);
+    EXPECT_TRUE(test.messages.messages[0].text.contains(q(test.folder / ".hidden")));
+    EXPECT_TRUE(test.messages.messages[0].text.contains(QStringLiteral("hidden folder")));
+    EXPECT_EQ(test.messages.messages[0].icon, app::MessageIcon::Information);
+    // A folder inside a hidden one is an ordinary folder.
+    std::filesystem::create_directory(test.folder / ".hidden" / "out");
+    browse(q(test.folder / ".hidden" / "out"));
+    EXPECT_EQ(box->currentText(), q(test.folder / ".hidden" / "out"));
+}
+
 TEST_F(OutputDir, HistorySavedAtExitIsNewestFirst) {
     test.writeStateFile(QStringLiteral("set.txt"), {"0", "1"});
     fill({"/old"}, 0);
