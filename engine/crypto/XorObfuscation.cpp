@@ -35,6 +35,8 @@ bool usable(std::string_view password) {
 } // namespace
 
 std::uint16_t XorObfuscation::keyOf(std::string_view password) {
+    if (!usable(password))
+        return 0;
     std::uint16_t key = initialCode[password.size() - 1];
     std::size_t element = 0x68;
     for (auto it = password.rbegin(); it != password.rend(); ++it) {

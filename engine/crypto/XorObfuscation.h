@@ -16,7 +16,8 @@ public:
     // The obfuscation `password` gives; empty when it is longer than 15 bytes or empty.
     static std::optional<XorObfuscation> fromPassword(std::string_view password);
 
-    // The key and the verifier a file stores for `password` (at most 15 bytes, not empty).
+    // The key and the verifier a file stores for `password` (at most 15 bytes, not empty; the
+    // key of any other is 0).
     static std::uint16_t keyOf(std::string_view password);
     static std::uint16_t verifierOf(std::string_view password);
 
