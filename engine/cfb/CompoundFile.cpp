@@ -93,12 +93,8 @@ CompoundFile::CompoundFile(std::span<const std::uint8_t> bytes) : bytes_(bytes) 
     markStructural(directorySectors, "directory");
     std::vector<std::uint8_t> directory;
     directory.reserve(directorySectors.size() * sectorSize_);
-    for (const std::uint32_t s : directorySectors) {
-        const auto data = sector(s, "directory");
-        if (data.size() < sectorSize_)
-            damaged("directory sector " + sectorText(s) + " is cut off by the end of the file");
-        directory.insert(directory.end(), data.begin(), data.end());
-    }
+    for (const std::uint32_t s : directorySectors)
+        appendSector(directory, s, sectorSize_, "directory");
     const std::size_t entryCount = directory.size() / directoryEntrySize;
     if (entryCount == 0)
         damaged("directory is empty");
@@ -139,7 +135,7 @@ CompoundFile::CompoundFile(std::span<const std::uint8_t> bytes) : bytes_(bytes) 
 
     const Entry& root = raw[0].entry;
     if (root.size > 0) {
-        if (root.size > bytes.size())
+        if (root.size > paddedSize())
             damaged("mini stream: size " + std::to_string(root.size) + " exceeds the file size " +
                     std::to_string(bytes.size()));
         miniStream_ = readChain(fat_, root.start, root.size, false, "mini stream", true);
@@ -212,9 +208,8 @@ void CompoundFile::readFat(std::uint32_t fatSectors, std::uint32_t firstDifat,
         if (++difatRead > difatSectors && difatRead > sectorCount_)
             damaged("DIFAT: chain longer than the file");
         markStructural({next}, "DIFAT");
-        const auto data = sector(next, "DIFAT");
-        if (data.size() < sectorSize_)
-            damaged("DIFAT sector " + sectorText(next) + " is cut off by the end of the file");
+        std::vector<std::uint8_t> data;
+        appendSector(data, next, sectorSize_, "DIFAT");
         for (std::size_t i = 0; i < perSector && fatIds.size() < fatSectors; ++i) {
             const std::uint32_t id = util::loadU32(data.data() + 4 * i);
             if (id == freeSector)
@@ -244,6 +239,16 @@ std::span<const std::uint8_t> CompoundFile::sector(std::uint32_t index, const ch
     const std::uint64_t offset = (static_cast<std::uint64_t>(index) + 1) * sectorSize_;
     const std::uint64_t end = std::min<std::uint64_t>(offset + sectorSize_, bytes_.size());
     return bytes_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(end - offset));
+}
+
+void CompoundFile::appendSector(std::vector<std::uint8_t>& out, std::uint32_t index,
+                                std::size_t want, const char* what) const {
+    // Some writers end the file a few bytes short of its last sector; what is missing reads
+    // as zeros, as other readers take it.
+    const auto data = sector(index, what);
+    const std::size_t present = std::min(want, data.size());
+    out.insert(out.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(present));
+    out.resize(out.size() + (want - present), 0);
 }
 
 std::vector<std::uint32_t> CompoundFile::chain(const std::vector<std::uint32_t>& table,
@@ -281,7 +286,7 @@ std::vector<std::uint8_t> CompoundFile::readChain(const std::vector<std::uint32_
                                                   bool mini, const char* what,
                                                   bool userStream) const {
     const std::uint64_t unit = mini ? miniSectorSize_ : sectorSize_;
-    const std::uint64_t limit = mini ? miniStream_.size() : bytes_.size();
+    const std::uint64_t limit = mini ? (miniStream_.size() + unit - 1) / unit * unit : paddedSize();
     if (size > limit)
         damaged(std::string(what) + ": size " + std::to_string(size) + " exceeds the " +
                 (mini ? "mini stream size " : "file size ") + std::to_string(limit));
@@ -296,17 +301,17 @@ std::vector<std::uint8_t> CompoundFile::readChain(const std::vector<std::uint32_
             static_cast<std::size_t>(std::min<std::uint64_t>(unit, size - out.size()));
         if (mini) {
             const std::uint64_t offset = static_cast<std::uint64_t>(s) * unit;
-            if (offset + want > miniStream_.size())
+            if (offset >= miniStream_.size())
                 damaged(std::string(what) + ": mini sector " + sectorText(s) +
                         " is beyond the end of the mini stream");
+            // A mini stream whose size stops inside its last mini sector: the rest is zeros.
+            const std::size_t present = static_cast<std::size_t>(
+                std::min<std::uint64_t>(want, miniStream_.size() - offset));
             out.insert(out.end(), miniStream_.begin() + static_cast<std::ptrdiff_t>(offset),
-                       miniStream_.begin() + static_cast<std::ptrdiff_t>(offset + want));
+                       miniStream_.begin() + static_cast<std::ptrdiff_t>(offset + present));
+            out.resize(out.size() + (want - present), 0);
         } else {
-            const auto data = sector(s, what);
-            if (data.size() < want)
-                damaged(std::string(what) + ": sector " + sectorText(s) +
-                        " is cut off by the end of the file");
-            out.insert(out.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(want));
+            appendSector(out, s, want, what);
         }
     }
     return out;

@@ -2,6 +2,7 @@
 // The compound file container (versions 3 and 4): the streams at the top level of its root
 // storage, read through the FAT or the mini FAT. Every chain is checked for cycles, cross-links
 // and sectors outside the file, and no size is trusted before it is checked against the file.
+// A last sector the file ends inside reads as if padded with zeros.
 
 #include <cstdint>
 #include <span>
@@ -39,6 +40,13 @@ private:
                                      std::uint64_t sectorsNeeded, const char* what,
                                      bool userStream = false) const;
     std::span<const std::uint8_t> sector(std::uint32_t index, const char* what) const;
+    // Appends the first `want` bytes of sector `index`, zeros for any the file lacks.
+    void appendSector(std::vector<std::uint8_t>& out, std::uint32_t index, std::size_t want,
+                      const char* what) const;
+    // The file's size with its last sector made whole.
+    std::uint64_t paddedSize() const {
+        return (static_cast<std::uint64_t>(sectorCount_) + 1) * sectorSize_;
+    }
     void readFat(std::uint32_t fatSectors, std::uint32_t firstDifat, std::uint32_t difatSectors);
     void markStructural(const std::vector<std::uint32_t>& sectors, const char* what);
     std::vector<std::uint8_t> readChain(const std::vector<std::uint32_t>& table,

@@ -1,5 +1,8 @@
 #include "engine/util/Text.h"
 
+#include "engine/read/ReadError.h"
+#include "engine/util/CodePages.h"
+
 #include <iconv.h>
 
 namespace engine::util {
@@ -48,67 +51,64 @@ void appendLatin1(std::string& out, std::span<const std::uint8_t> bytes) {
     }
 }
 
-std::string codePageName(std::uint16_t codePage) {
-    switch (codePage) {
-    case 367:
-        return "ASCII";
-    case 1200:
-        return "";
-    case 10000:
-    case 32768:
-        return "MACINTOSH";
-    case 10006:
-        return "MACGREEK";
-    case 10007:
-        return "MACCYRILLIC";
-    case 10029:
-        return "MACCENTRALEUROPE";
-    case 10079:
-        return "MACICELAND";
-    case 10081:
-        return "MACTURKISH";
-    case 32769:
-        return "CP1252";
-    case 1361:
-        return "JOHAB";
-    default:
-        return "CP" + std::to_string(codePage);
-    }
-}
-
 CodePageDecoder::CodePageDecoder(std::uint16_t codePage) {
     setCodePage(codePage);
 }
 
-void CodePageDecoder::setCodePage(std::uint16_t codePage) {
-    if (handle_) {
-        ::iconv_close(static_cast<iconv_t>(handle_));
-        handle_ = nullptr;
-    }
-    std::string name = codePageName(codePage);
-    if (name.empty())
-        name = "CP1252";
-    iconv_t cd = ::iconv_open("UTF-8", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        cd = ::iconv_open("UTF-8", "CP1252");
-    if (cd != reinterpret_cast<iconv_t>(-1))
-        handle_ = cd;
+CodePageDecoder::~CodePageDecoder() {
+    close();
 }
 
-CodePageDecoder::~CodePageDecoder() {
+void CodePageDecoder::close() {
     if (handle_)
         ::iconv_close(static_cast<iconv_t>(handle_));
+    handle_ = nullptr;
+    upperHalf_ = nullptr;
+}
+
+void CodePageDecoder::setCodePage(std::uint16_t codePage) {
+    close();
+    codePage_ = codePage;
+    const CodePage* page = findCodePage(codePage);
+    known_ = page != nullptr;
+    asciiCompatible_ = !page || page->asciiCompatible;
+    if (!page)
+        return;
+    if (page->upperHalf) {
+        upperHalf_ = page->upperHalf;
+        return;
+    }
+    iconv_t cd = ::iconv_open("UTF-8", page->iconvName);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // The code page tests check every name against this system's iconv; one it still
+        // lacks is treated as unknown rather than read wrongly.
+        known_ = false;
+        return;
+    }
+    handle_ = cd;
 }
 
 void CodePageDecoder::append(std::string& out, std::span<const std::uint8_t> bytes) {
     std::size_t ascii = 0;
-    while (ascii < bytes.size() && bytes[ascii] < 0x80)
-        ++ascii;
-    out.append(reinterpret_cast<const char*>(bytes.data()), ascii);
-    if (ascii == bytes.size())
-        return;
-    if (!handle_) {
-        appendLatin1(out, bytes.subspan(ascii));
+    if (asciiCompatible_) {
+        while (ascii < bytes.size() && bytes[ascii] < 0x80)
+            ++ascii;
+        out.append(reinterpret_cast<const char*>(bytes.data()), ascii);
+        if (ascii == bytes.size())
+            return;
+    }
+    if (!known_)
+        throw ReadError(ReadError::Kind::Damaged,
+                        "text in code page " + std::to_string(codePage_) +
+                            " (named by the CODEPAGE record), which this program cannot decode; "
+                            "expected one of the Windows or Macintosh code pages");
+    if (upperHalf_) {
+        for (const std::uint8_t byte : bytes.subspan(ascii)) {
+            if (byte < 0x80)
+                out.push_back(static_cast<char>(byte));
+            else
+                appendUtf8(out, upperHalf_[byte - 0x80]);
+        }
         return;
     }
     iconv_t cd = static_cast<iconv_t>(handle_);

@@ -16,8 +16,9 @@ void appendUtf16le(std::string& out, std::span<const std::uint8_t> bytes);
 // Appends 8-bit characters that are the low bytes of UTF-16 code units (ISO-8859-1).
 void appendLatin1(std::string& out, std::span<const std::uint8_t> bytes);
 
-// Decodes 8-bit text in a Windows or Macintosh code page as the CODEPAGE record numbers them.
-// An unknown code page is read as windows-1252; bytes the code page lacks become U+FFFD.
+// Decodes 8-bit text in the code page a CODEPAGE record names (see CodePages.h); bytes the code
+// page lacks become U+FFFD. A code page this program does not know is read as ASCII, and its
+// first byte beyond ASCII throws ReadError(Damaged) naming it.
 class CodePageDecoder {
 public:
     explicit CodePageDecoder(std::uint16_t codePage = 1252);
@@ -36,10 +37,13 @@ public:
     }
 
 private:
-    void* handle_ = nullptr; // iconv_t, or null when the code page is plain ASCII/Latin-1
-};
+    void close();
 
-// The iconv name of a CODEPAGE value ("CP1251", "MACINTOSH" ...); empty for UTF-16 (1200).
-std::string codePageName(std::uint16_t codePage);
+    std::uint16_t codePage_ = 0;
+    void* handle_ = nullptr;              // iconv_t of an iconv code page
+    const char16_t* upperHalf_ = nullptr; // of a code page decoded by table
+    bool asciiCompatible_ = true;
+    bool known_ = true;
+};
 
 } // namespace engine::util

@@ -30,6 +30,13 @@ inline constexpr std::uint16_t Xf4 = 0x0443;        // BIFF4 XF
 inline constexpr std::uint16_t Ixfe2 = 0x0044;      // BIFF2 IXFE: XF index above 62
 inline constexpr std::uint16_t Palette = 0x0092;    // Palette, MS-XLS 2.4.188
 
+// Records an encrypted stream leaves plain, besides BOF and FILEPASS (MS-XLS 2.2.10).
+inline constexpr std::uint16_t InterfaceHdr = 0x00E1; // InterfaceHdr, MS-XLS 2.4.146
+inline constexpr std::uint16_t RrdHead = 0x0138;      // RRDHead, MS-XLS 2.4.226
+inline constexpr std::uint16_t UsrExcl = 0x0194;      // UsrExcl, MS-XLS 2.4.339
+inline constexpr std::uint16_t FileLock = 0x0195;     // FileLock, MS-XLS 2.4.116
+inline constexpr std::uint16_t RrdInfo = 0x0196;      // RRDInfo, MS-XLS 2.4.227
+
 // Worksheet substreams.
 inline constexpr std::uint16_t Dimensions = 0x0200;        // Dimensions, MS-XLS 2.4.90
 inline constexpr std::uint16_t Row = 0x0208;               // Row, MS-XLS 2.4.221

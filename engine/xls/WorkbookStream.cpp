@@ -85,9 +85,10 @@ int biffVersion(const Record& bof, bool isBookStream) {
     return isBookStream ? 5 : 8;
 }
 
-} // namespace
-
-Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream) {
+// `decryptedAt` is the offset of the FILEPASS record whose stream has been decrypted, npos when
+// there was none.
+Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
+                    std::size_t decryptedAt) {
     RecordReader reader(stream);
     Record record;
     if (!reader.next(record) || record.id != rec::BOF)
@@ -108,7 +109,10 @@ Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStr
             sawEof = true;
             break;
         case rec::FilePass:
-            throw ReadError(ReadError::Kind::Encrypted, "FILEPASS record");
+            if (record.offset != decryptedAt)
+                throw ReadError(ReadError::Kind::Encrypted,
+                                "FILEPASS record at offset " + util::hexOffset(record.offset));
+            break;
         case rec::CodePage:
             if (version == 5 && record.body.size() >= 2)
                 decoder.setCodePage(util::loadU16(record.body.data()));
@@ -217,6 +221,27 @@ Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStr
     }
     workbook.finish();
     return workbook;
+}
+
+} // namespace
+
+Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream) {
+    if (findFilePass(stream) == std::string_view::npos)
+        return readStream(stream, isBookStream, std::string_view::npos);
+    std::vector<std::uint8_t> copy(stream.begin(), stream.end());
+    return readWorkbookStreamInPlace(copy, isBookStream);
+}
+
+Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBookStream,
+                                   std::u16string_view password) {
+    const std::size_t filePass = findFilePass(stream);
+    if (filePass != std::string_view::npos) {
+        RecordReader reader(stream);
+        Record bof;
+        reader.next(bof);
+        decryptStream(stream, filePass, biffVersion(bof, isBookStream), password);
+    }
+    return readStream(stream, isBookStream, filePass);
 }
 
 } // namespace engine::xls

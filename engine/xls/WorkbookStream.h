@@ -2,14 +2,23 @@
 // A BIFF5/7 or BIFF8 workbook stream: the globals substream, then one substream per sheet.
 
 #include "engine/model/Workbook.h"
+#include "engine/xls/FilePass.h"
 
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace engine::xls {
 
 // Reads `stream`, the content of a "Workbook" or "Book" stream; `isBookStream` tells a BIFF5
-// stream when its BOF does not. Throws ReadError (Encrypted for a FILEPASS record).
+// stream when its BOF does not. An encrypted stream is read from a copy decrypted with the
+// default password. Throws ReadError (Encrypted when that password does not open it).
 Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream);
+
+// The same for a stream the caller owns: an encrypted one is decrypted where it lies, with
+// `password`.
+Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBookStream,
+                                   std::u16string_view password = defaultPassword);
 
 } // namespace engine::xls

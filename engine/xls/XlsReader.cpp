@@ -48,8 +48,8 @@ Workbook readCompoundFile(std::span<const std::uint8_t> bytes) {
     if (!entry)
         throw ReadError(ReadError::Kind::NotWorkbook,
                         "a compound file without a Workbook or Book stream");
-    const std::vector<std::uint8_t> stream = file.read(*entry);
-    return readWorkbookStream(stream, isBook);
+    std::vector<std::uint8_t> stream = file.read(*entry);
+    return readWorkbookStreamInPlace(stream, isBook);
 }
 
 bool looksLikeRawBiff(std::span<const std::uint8_t> bytes) {

@@ -9,8 +9,9 @@
 
 namespace engine::xls {
 
-// `bytes` is a compound file. Throws ReadError: Encrypted for a FILEPASS record or an
-// encrypted OOXML package (EncryptionInfo/EncryptedPackage streams), NotWorkbook when no
+// `bytes` is a compound file. A workbook stream encrypted with the default password is
+// decrypted. Throws ReadError: Encrypted for a FILEPASS record that needs another password or
+// an encrypted OOXML package (EncryptionInfo/EncryptedPackage streams), NotWorkbook when no
 // workbook stream is present, Damaged for a broken container or stream.
 Workbook readCompoundFile(std::span<const std::uint8_t> bytes);
 

@@ -144,4 +144,21 @@ TEST_F(ListsWithHost, UnreadableWorkbooksAreReportedTwice) {
     }
 }
 
+// A workbook encrypted with the application's default password (its structure protected) lists
+// its sheets without a word; one that needs the user's own password is refused as encrypted.
+TEST_F(ListsWithHost, DefaultPasswordWorkbooksOpenAndOwnPasswordOnesAreEncrypted) {
+    test.dialogs.openAnswers.push_back(copy("bad/calamine-issue_385.xls", "protected.xls"));
+    form->Command1_Click();
+    EXPECT_TRUE(test.messages.messages.empty()) << test.messages.texts().join('\n').toStdString();
+    EXPECT_EQ(texts(form->ListView3), QStringList({"Sheet1"}));
+
+    test.dialogs.openAnswers.push_back(
+        copy("bad/edr-Test_git_issue_242_std_rc4_pwd_password.xls", "own.xls"));
+    form->Command1_Click();
+    ASSERT_EQ(test.messages.messages.size(), 2u);
+    EXPECT_TRUE(test.messages.messages[0].text.contains("encrypted"))
+        << test.messages.messages[0].text.toStdString();
+    EXPECT_EQ(test.messages.messages[1].text, QStringLiteral("Excel file open failed!"));
+}
+
 } // namespace

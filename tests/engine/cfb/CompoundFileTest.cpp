@@ -129,3 +129,61 @@ TEST(CompoundFile, RejectsADirectoryTreeThatLinksAnEntryTwice) {
 }
 
 } // namespace
+
+TEST(CompoundFile, ReadsALastSectorTheFileEndsInsideAsPaddedWithZeros) {
+    // The big stream is the last thing in the file and fills its last sector to the brim, so
+    // that every byte cut off is one of its own.
+    {
+        CompoundFileBuilder builder;
+        builder.addStream("Workbook", pattern(8192, 4));
+        auto file = builder.build();
+        file.resize(file.size() - 10);
+        const CompoundFile cf(file);
+        auto expected = pattern(8192, 4);
+        std::fill(expected.end() - 10, expected.end(), 0);
+        EXPECT_EQ(cf.read(*cf.findStream("Workbook")), expected);
+    }
+    // Only small streams: the mini stream is the last thing in the file.
+    {
+        CompoundFileBuilder builder;
+        builder.addStream("Book", pattern(1024, 5));
+        auto file = builder.build();
+        file.resize(file.size() - 7);
+        const CompoundFile cf(file);
+        auto expected = pattern(1024, 5);
+        std::fill(expected.end() - 7, expected.end(), 0);
+        EXPECT_EQ(cf.read(*cf.findStream("Book")), expected);
+    }
+}
+
+TEST(CompoundFile, StillRefusesAFileCutShortByWholeSectors) {
+    CompoundFileBuilder builder;
+    builder.addStream("Workbook", pattern(8192, 4));
+    auto file = builder.build();
+    file.resize(file.size() - 512 - 10);
+    std::string detail;
+    EXPECT_EQ(failureOf(file, &detail), ReadError::Kind::Damaged);
+    EXPECT_NE(detail.find("out of range"), std::string::npos) << detail;
+
+    CompoundFileBuilder small;
+    small.addStream("Book", pattern(1200, 5));
+    auto miniFile = small.build();
+    miniFile.resize(miniFile.size() - 1024);
+    EXPECT_EQ(failureOf(miniFile), ReadError::Kind::Damaged);
+}
+
+TEST(CompoundFile, ReadsAMiniStreamWhoseSizeStopsInsideItsLastMiniSector) {
+    CompoundFileBuilder builder;
+    builder.addStream("Book", pattern(100, 6)); // two mini sectors, the second half used
+    CompoundFileBuilder::Layout layout;
+    auto file = builder.build(&layout);
+    // The root's size says 90 bytes, not the 128 the mini sectors hold: the stream's last ten
+    // bytes lie past the mini stream's end.
+    const std::size_t rootSize = (layout.directorySector + 1) * 512 + 0x78;
+    file[rootSize] = 90;
+    file[rootSize + 1] = 0;
+    const CompoundFile cf(file);
+    auto expected = pattern(100, 6);
+    std::fill(expected.end() - 10, expected.end(), 0);
+    EXPECT_EQ(cf.read(*cf.findStream("Book")), expected);
+}
