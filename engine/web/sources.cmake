@@ -3,6 +3,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/HtmlText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImageSize.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Mime.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NoteMarker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Publish.cpp

@@ -2,6 +2,7 @@
 
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -90,6 +91,7 @@ public:
         else if (local == "sheetView" && !seenView_) {
             seenView_ = true;
             sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
+            sheet_.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
         } else if (local == "drawing" && drawingId_.empty())
             drawingId_ = attributes.value("id");
     }
@@ -142,10 +144,13 @@ private:
             defaultRowHeight_ = sheet_.defaultRowHeight = *height;
         const auto width = parseNumber(attributes.value("defaultColWidth"));
         const auto base = parseNumber(attributes.value("baseColWidth"));
-        if (width && *width >= 0 && *width <= 255)
+        if (width && *width >= 0 && *width <= 255) {
             sheet_.defaultColumnWidth = *width;
-        else if (base && *base >= 0 && *base <= 255)
+            sheet_.baseColumnWidth = 0;
+        } else if (base && *base >= 0 && *base <= 255) {
             sheet_.defaultColumnWidth = widthFromBase(*base);
+            sheet_.baseColumnWidth = *base;
+        }
     }
 
     void readColumn(const xml::Attributes& attributes) {
@@ -413,6 +418,8 @@ private:
 
 void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet) {
     const Relationships relationships = Relationships::read(context.archive, part);
+    // Without a default width of its own a sheet has the application's base of 8 characters.
+    sheet.baseColumnWidth = 8;
     WorksheetHandler handler(context, sheet, relationships, part);
     parsePart(context.archive, part, handler, limits::maxPartBytes);
     handler.finish();
@@ -421,6 +428,9 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target))
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+    if (const Relationship* comments = relationships.firstOfKind("comments");
+        comments && !comments->external && context.archive.contains(comments->target))
+        readComments(context.archive, comments->target, sheet);
 }
 
 } // namespace engine::xlsx
