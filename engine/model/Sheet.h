@@ -87,6 +87,9 @@ struct Sheet {
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
+    std::vector<struct ConditionalFormat> conditionalFormats; // in the file's order
 };
 
 } // namespace engine
+
+#include "engine/model/ConditionalFormat.h"

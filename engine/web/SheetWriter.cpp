@@ -1,6 +1,7 @@
 #include "engine/web/SheetWriter.h"
 
 #include "engine/numfmt/TextWidth.h"
+#include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -64,6 +65,8 @@ SheetWriter::SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& fo
                          const StyleSheet& styles, const PageLinks& links)
     : workbook_(workbook), formatter_(formatter), styles_(styles), links_(links) {}
 
+SheetWriter::~SheetWriter() = default;
+
 void SheetWriter::flushIfLarge(Sink& sink) {
     if (out_.size() >= flushBytes) {
         sink.write(out_);
@@ -124,6 +127,9 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
                 hyperlinks_.emplace(key(r, static_cast<std::uint16_t>(c)), &link);
     }
 
+    looks_.reset();
+    if (!sheet.conditionalFormats.empty())
+        looks_ = std::make_unique<ConditionalLooks>(workbook_, sheet, formatter_);
     notes_.clear();
     for (const Comment& note : sheet.comments)
         if (used.contains(note.row, note.col) && layout.rowVisible(note.row) &&
@@ -200,6 +206,12 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
         flushIfLarge(sink);
     }
     out_ += "</tbody>\n</table>\n";
+    if (looks_ && looks_->leftOut() > 0) {
+        out_ += "<!-- conditional formats: ";
+        appendInt(out_, static_cast<long long>(looks_->leftOut()));
+        out_ += looks_->leftOut() == 1 ? " rule" : " rules";
+        out_ += " left out, whose formulas are not evaluated -->\n";
+    }
 }
 
 void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
@@ -467,6 +479,16 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         appendEscaped(out_, narrowed);
         out_ += '"';
     }
+    std::string inlineStyle;
+    const CellLook* look = nullptr;
+    if (looks_) {
+        if (cell)
+            look = looks_->at(cell->row, cell->col);
+        else if (merge)
+            look = looks_->at(merge->sourceRow, merge->sourceCol);
+    }
+    if (look)
+        appendLookCss(inlineStyle, *look);
     // Shrink to fit: the application makes the font smaller until the text fits the cell.
     if (cell && cellFormat.alignment.shrinkToFit && !wrap && room.own > 0 && !shown_.text.empty()) {
         const double size = cellFormat.font < workbook_.fonts.size()
@@ -479,12 +501,21 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
             auto printed = std::to_chars(buffer, buffer + sizeof buffer,
                                          std::clamp(size * fits / width * 0.95, 1.0, 409.0),
                                          std::chars_format::fixed, 1);
-            out_ += " style=\"font-size:";
-            out_.append(buffer, printed.ptr);
-            out_ += "pt\"";
+            inlineStyle += "font-size:";
+            inlineStyle.append(buffer, printed.ptr);
+            inlineStyle += "pt";
         }
     }
+    if (!inlineStyle.empty()) {
+        if (inlineStyle.back() == ';')
+            inlineStyle.pop_back();
+        out_ += " style=\"";
+        out_ += inlineStyle;
+        out_ += '"';
+    }
     out_ += '>';
+    if (look)
+        appendLookIcon(out_, *look);
     if (overflows) {
         out_ += "<div style=\"width:";
         appendInt(out_, room.own + spill - 4);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace engine::web {
@@ -29,6 +30,7 @@ class SheetWriter {
 public:
     SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
                 const StyleSheet& styles, const PageLinks& links);
+    ~SheetWriter();
 
     // Writes sheet `sheetIndex` into a <div> with the id `id` (an identifier of letters and
     // digits). A sheet without anything to show gives an empty <div>.
@@ -71,6 +73,7 @@ private:
     const PageLinks& links_;
     std::map<std::uint64_t, const Hyperlink*> hyperlinks_;
     std::map<std::uint64_t, const Comment*> notes_;
+    std::unique_ptr<class ConditionalLooks> looks_; // null for a sheet without any
     numfmt::Shown shown_;
     std::string out_;
     int fillWidth_ = 0; // pixels the current cell's repeated fill character has to fill

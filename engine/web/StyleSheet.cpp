@@ -26,6 +26,7 @@ void StyleSheet::useFormat(std::uint32_t format) {
 
 void StyleSheet::addSheet(const Sheet& sheet) {
     notes_ = notes_ || !sheet.comments.empty();
+    conditional_ = conditional_ || !sheet.conditionalFormats.empty();
     std::uint32_t last = UINT32_MAX;
     for (const Cell& cell : sheet.cells) {
         if (cell.format != last) {
@@ -101,6 +102,8 @@ void StyleSheet::write(std::string& out) const {
     }
     if (notes_)
         appendNoteCss(out);
+    if (conditional_)
+        out += "table.grid span.ci{float:left;margin-right:3px}\n";
     // Last, so that a number format's colour wins over the font's.
     for (const auto& [rgb, index] : colors_)
         out += "table.grid td.k" + std::to_string(index) + "{color:" + cssColor(rgb) + "}\n";

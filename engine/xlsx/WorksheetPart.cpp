@@ -3,6 +3,7 @@
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/CommentsPart.h"
+#include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -61,12 +62,17 @@ public:
     WorksheetHandler(SheetContext& context, Sheet& sheet, const Relationships& relationships,
                      const std::string& part)
         : context_(context), sheet_(sheet), relationships_(relationships), part_(part),
-          collector_(context.colors, context.fonts) {}
+          collector_(context.colors, context.fonts), conditional_(context.colors, sheet) {}
 
     const std::string& drawingId() const { return drawingId_; }
 
-    void startElement(std::string_view, std::string_view local,
+    void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
+        if (!inSheetData_ && (conditional_.active() || local == "conditionalFormatting")) {
+            conditional_.startElement(ns, local, attributes);
+            if (conditional_.active())
+                return;
+        }
         if (inCell_) {
             startInCell(local, attributes);
             return;
@@ -97,6 +103,10 @@ public:
     }
 
     void endElement(std::string_view, std::string_view local) override {
+        if (conditional_.active()) {
+            conditional_.endElement(local);
+            return;
+        }
         if (inCell_) {
             if (inlineDepth_ > 0) {
                 if (--inlineDepth_ == 0) {
@@ -118,6 +128,10 @@ public:
     }
 
     void characters(std::string_view text) override {
+        if (conditional_.active()) {
+            conditional_.characters(text);
+            return;
+        }
         if (inValue_) {
             if (value_.size() + text.size() > limits::maxTextBytes)
                 fail("a cell value is longer than " + std::to_string(limits::maxTextBytes) +
@@ -412,6 +426,7 @@ private:
     std::uint16_t cellCol_ = 0;
     std::string value_;
     RichText inlineText_;
+    ConditionalFormatReader conditional_;
 };
 
 } // namespace

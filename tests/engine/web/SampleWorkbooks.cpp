@@ -157,6 +157,25 @@ Workbook annotatedWorkbook() {
     sheet.comments.push_back(
         Comment{0, 1, "Ann <Lee>", "Checked & \"approved\"\nby <b>me</b>", false});
     sheet.comments.push_back(Comment{4, 2, "", "On an empty cell", false});
+    // A data bar with icons over column B, and a rule left out for its formula.
+    DifferentialStyle green;
+    green.fill = Color::fromRgb(0xC6EFCE);
+    workbook.differentialStyles.push_back(green);
+    ConditionalFormat format;
+    format.ranges = {Range{0, 3, 1, 1}};
+    ConditionalRule over;
+    over.kind = ConditionalKind::CellIs;
+    over.op = ConditionalOperator::Greater;
+    over.operands = {ConditionalOperand{}};
+    over.operands[0].number = 100;
+    over.style = 0;
+    ConditionalRule icons;
+    icons.kind = ConditionalKind::IconSet;
+    icons.thresholds = {ConditionalValue{ConditionalValue::Kind::Percent, 0},
+                        ConditionalValue{ConditionalValue::Kind::Percent, 50}};
+    icons.iconSet = "3Arrows";
+    format.rules = {over, icons, ConditionalRule{}};
+    sheet.conditionalFormats.push_back(format);
     workbook.sheets.push_back(std::move(sheet));
     workbook.finish();
     return workbook;

@@ -117,4 +117,137 @@ TEST(PageWidths, CharactersAreTheDefaultFontsDigits) {
                          "<col style=\"width:72px\"><col style=\"width:86px\">"));
 }
 
+Workbook conditionalWorkbook() {
+    Workbook workbook;
+    DifferentialStyle red;
+    red.fill = Color::fromRgb(0xFFC7CE);
+    red.fontColor = Color::fromRgb(0x9C0006);
+    red.bold = true;
+    DifferentialStyle blue;
+    blue.fontColor = Color::fromRgb(0x0000FF);
+    workbook.differentialStyles = {red, blue};
+    Sheet sheet;
+    sheet.name = "Scores";
+    // A1:A5 hold 0, 5, 10, 15, 20; B1:B5 hold 10 each; C1:C3 texts, C3 twice "apple".
+    for (std::uint32_t r = 0; r < 5; ++r) {
+        sheet.cells.push_back(numberCell(r, 0, r * 5.0));
+        sheet.cells.push_back(numberCell(r, 1, 10));
+    }
+    sheet.cells.push_back(textCell(workbook, 0, 2, "Apple pie"));
+    sheet.cells.push_back(textCell(workbook, 1, 2, "pear"));
+    sheet.cells.push_back(textCell(workbook, 2, 2, "apple pie"));
+
+    ConditionalFormat values;
+    values.ranges = {Range{0, 4, 0, 0}};
+    ConditionalRule greater;
+    greater.kind = ConditionalKind::CellIs;
+    greater.op = ConditionalOperator::Greater;
+    greater.operands = {ConditionalOperand{}};
+    greater.operands[0].number = 12;
+    greater.style = 0;
+    greater.priority = 2;
+    // The cell against its neighbour in column B, a rule of higher priority that stops.
+    ConditionalRule expression;
+    expression.kind = ConditionalKind::Expression;
+    expression.op = ConditionalOperator::Greater;
+    ConditionalOperand self;
+    self.kind = ConditionalOperand::Kind::Cell;
+    ConditionalOperand neighbour = self;
+    neighbour.colOffset = 1;
+    expression.operands = {self, neighbour};
+    expression.style = 1;
+    expression.priority = 1;
+    expression.stopIfTrue = true;
+    ConditionalRule unsupported;
+    unsupported.priority = 3;
+    values.rules = {greater, expression, unsupported};
+
+    ConditionalFormat scales;
+    scales.ranges = {Range{0, 4, 1, 1}, Range{0, 4, 0, 0}};
+    ConditionalRule bar;
+    bar.kind = ConditionalKind::DataBar;
+    bar.thresholds = {ConditionalValue{ConditionalValue::Kind::Min},
+                      ConditionalValue{ConditionalValue::Kind::Max}};
+    bar.colors = {Color::fromRgb(0x638EC6)};
+    bar.priority = 4;
+    ConditionalRule scale;
+    scale.kind = ConditionalKind::ColorScale;
+    scale.thresholds = bar.thresholds;
+    scale.colors = {Color::fromRgb(0xFFFFFF), Color::fromRgb(0x000000)};
+    scale.priority = 5;
+    ConditionalRule icons;
+    icons.kind = ConditionalKind::IconSet;
+    icons.iconSet = "3Arrows";
+    icons.thresholds = {ConditionalValue{ConditionalValue::Kind::Percent, 0},
+                        ConditionalValue{ConditionalValue::Kind::Percent, 33},
+                        ConditionalValue{ConditionalValue::Kind::Percent, 67}};
+    icons.priority = 6;
+    scales.rules = {bar, scale, icons};
+
+    ConditionalFormat texts;
+    texts.ranges = {Range{0, 2, 2, 2}};
+    ConditionalRule duplicate;
+    duplicate.kind = ConditionalKind::Duplicate;
+    duplicate.style = 1;
+    ConditionalRule contains;
+    contains.kind = ConditionalKind::BeginsWith;
+    contains.text = "PEA";
+    contains.style = 0;
+    texts.rules = {duplicate, contains};
+
+    sheet.conditionalFormats = {values, scales, texts};
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    return workbook;
+}
+
+TEST(PageConditional, RulesApplyToCachedValuesByPriority) {
+    const std::string html = page(conditionalWorkbook());
+    // 15 and 20 pass B's 10: the expression holds and stops every later rule, bars and icons
+    // too; 0..10 do not.
+    EXPECT_TRUE(contains(html, "<td class=\"gr\" style=\"color:#0000FF\">15</td>")) << html;
+    EXPECT_TRUE(contains(html, "<td class=\"gr\" style=\"background-color:#808080;"
+                               "background-image:linear-gradient(90deg,#638EC6 0,#638EC6 50%,"
+                               "transparent 50%)\"><span class=\"ci\" style=\"color:#FFC000\">"
+                               "&#x25B6;</span>10</td>"));
+    // The minimum: the scale's first colour, the shortest bar, the lowest icon.
+    EXPECT_TRUE(contains(html, "style=\"background-color:#FFFFFF;background-image:linear-gradient("
+                               "90deg,#638EC6 0,#638EC6 10%,transparent 10%)\"><span class=\"ci\" "
+                               "style=\"color:#FF0000\">&#x25BC;</span>0</td>"))
+        << html;
+    // Text rules ignore letter case.
+    EXPECT_TRUE(contains(html, "style=\"color:#0000FF\"><div style=\"width:69px\">Apple pie<"));
+    EXPECT_TRUE(contains(html, "style=\"color:#9C0006;background-color:#FFC7CE;font-weight:700\">"
+                               "pear</td>"));
+    EXPECT_TRUE(contains(html, "<!-- conditional formats: 1 rule left out, whose formulas are "
+                               "not evaluated -->"));
+    EXPECT_TRUE(contains(html, "table.grid span.ci{"));
+    EXPECT_FALSE(contains(page(web_samples::plainWorkbook()), "span.ci"));
+}
+
+TEST(PageConditional, ValueRulesCompareNumbersAndTextsAsTheApplicationDoes) {
+    Workbook workbook = conditionalWorkbook();
+    Sheet& sheet = workbook.sheets[0];
+    ConditionalFormat between;
+    between.ranges = {Range{0, 2, 2, 2}, Range{0, 4, 1, 1}};
+    ConditionalRule rule;
+    rule.kind = ConditionalKind::CellIs;
+    rule.op = ConditionalOperator::Between;
+    rule.operands = {ConditionalOperand{}, ConditionalOperand{}};
+    rule.operands[0].kind = ConditionalOperand::Kind::Text;
+    rule.operands[0].text = "B";
+    rule.operands[1].kind = ConditionalOperand::Kind::Text;
+    rule.operands[1].text = "Q";
+    rule.style = 1;
+    rule.priority = -1;
+    between.rules = {rule};
+    sheet.conditionalFormats = {between};
+    const std::string html = page(workbook);
+    // Texts from "b" to "q": "pear" only; numbers sort before every text.
+    EXPECT_TRUE(contains(html, "style=\"color:#0000FF\">pear</td>"));
+    EXPECT_FALSE(contains(html, "style=\"color:#0000FF\">apple pie</td>"));
+    EXPECT_FALSE(contains(html, "style=\"color:#0000FF\">10</td>"));
+    EXPECT_FALSE(contains(html, "left out"));
+}
+
 } // namespace
