@@ -3,6 +3,7 @@
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
+#include "engine/xls/ConditionalFormats.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Hyperlinks.h"
 #include "engine/xls/Notes.h"
@@ -55,8 +56,8 @@ bool isErrorCode(std::uint8_t code) {
 class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
-        : c_(context), sheet_(sheet), pictures_(pictures),
-          notes_(context.version, context.decoder) {}
+        : c_(context), sheet_(sheet), pictures_(pictures), notes_(context.version, context.decoder),
+          conditional_(context.workbook, context.styles.colors()) {}
 
     void read(RecordReader& reader);
 
@@ -82,6 +83,7 @@ private:
     const PictureStore& pictures_;
     std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
     NoteCollector notes_;
+    ConditionalFormatCollector conditional_;
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
@@ -495,6 +497,14 @@ void SheetBuilder::read(RecordReader& reader) {
         case rec::Note:
             notes_.note(record);
             break;
+        case rec::CondFmt:
+            if (c_.version >= 8)
+                conditional_.format(record, sheet_);
+            break;
+        case rec::Cf:
+            if (c_.version >= 8)
+                conditional_.rule(record, sheet_);
+            break;
         case rec::HLinkTooltip:
             readHyperlinkTooltip(record, sheet_.hyperlinks);
             break;
@@ -591,6 +601,7 @@ void SheetBuilder::finish() {
         sheet_.rows.clear();
         sheet_.hyperlinks.clear();
         sheet_.comments.clear();
+        sheet_.conditionalFormats.clear();
     }
 }
 
