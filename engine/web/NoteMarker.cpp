@@ -28,8 +28,13 @@ void appendLines(std::string& out, std::string_view text) {
 } // namespace
 
 void appendNoteMarker(std::string& out, const Comment& comment) {
-    const std::string_view author = utf8Prefix(comment.author, 1024);
+    std::string_view author = utf8Prefix(comment.author, 1024);
     const std::string_view text = utf8Prefix(comment.text, maxNoteBytes);
+    // The application writes its notes with the author's name and a colon as the first line of
+    // the text itself; the name is then not said twice.
+    if (!author.empty() && text.size() > author.size() && text.starts_with(author) &&
+        text[author.size()] == ':')
+        author = {};
     out += "<span class=\"cm\" tabindex=\"0\" role=\"note\" title=\"";
     if (!author.empty()) {
         appendLines(out, author);

@@ -36,6 +36,11 @@ TEST(PageNotes, MarkerTooltipAndScreenReaderTextEscaped) {
                                "</span></span></td>"))
         << html;
     EXPECT_FALSE(contains(html, "<b>me</b>"));
+    // A text that starts with its author's name, as the application writes notes, says it once.
+    Workbook named = web_samples::annotatedWorkbook();
+    named.sheets[0].comments[1].author = "Bo";
+    named.sheets[0].comments[1].text = "Bo:\nsee here";
+    EXPECT_TRUE(contains(page(named), "title=\"Bo:&#10;see here\"><span>Bo:<br>see here</span>"));
     // A note on an empty cell gets a cell of its own, past the values' range.
     EXPECT_TRUE(contains(html, "<td class=\"cm\"><span class=\"cm\" tabindex=\"0\" role=\"note\" "
                                "title=\"On an empty cell\">"))
