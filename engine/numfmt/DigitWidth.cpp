@@ -73,9 +73,26 @@ std::string lowered(std::string_view text) {
     return out;
 }
 
+int measureDigit(std::string_view family, double sizePoints);
+
 } // namespace
 
 int maxDigitPixels(std::string_view family, double sizePoints) {
+    // The writer asks for every number it checks, nearly always for the same font.
+    thread_local std::string lastFamily;
+    thread_local double lastSize = -1;
+    thread_local int lastPixels = 7;
+    if (sizePoints == lastSize && family == lastFamily)
+        return lastPixels;
+    lastFamily.assign(family);
+    lastSize = sizePoints;
+    lastPixels = measureDigit(family, sizePoints);
+    return lastPixels;
+}
+
+namespace {
+
+int measureDigit(std::string_view family, double sizePoints) {
     const double size = std::isfinite(sizePoints) && sizePoints > 0
                             ? std::clamp(sizePoints, 1.0, 409.0)
                             : defaultSize;
@@ -91,6 +108,8 @@ int maxDigitPixels(std::string_view family, double sizePoints) {
         }
     return std::max(1, static_cast<int>(std::lround(advance * size * 96.0 / 72.0)));
 }
+
+} // namespace
 
 int columnWidthPixels(double widthCharacters, int digitPixels) {
     if (!std::isfinite(widthCharacters) || widthCharacters <= 0 || digitPixels <= 0)
