@@ -378,6 +378,7 @@ ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
                 // The application's bars run from a tenth to nine tenths of the cell.
                 look.barPercent = static_cast<int>(std::lround(10 + 80 * share));
                 look.barColor = rule.colors.empty() ? Color::fromRgb(0x638EC6) : rule.colors[0];
+                look.hideValue = look.hideValue || !rule.showValue;
                 break;
             }
             case ConditionalKind::IconSet: {
@@ -399,6 +400,7 @@ ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
                 look.icon = rule.reverseIcons ? count - 1 - icon : icon;
                 look.iconCount = count;
                 look.iconSet = rule.iconSet;
+                look.hideValue = look.hideValue || !rule.showValue;
                 break;
             }
             case ConditionalKind::Top10:

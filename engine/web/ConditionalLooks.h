@@ -23,6 +23,7 @@ struct CellLook {
     int icon = -1; // an icon: 0 the lowest band's; -1 for none
     int iconCount = 3;
     std::string iconSet;
+    bool hideValue = false; // a bar or icon shown instead of the value
 };
 
 class ConditionalLooks {

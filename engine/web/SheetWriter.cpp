@@ -558,7 +558,7 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += "<span>";
     else if (turned)
         out_ += "<span class=\"r\">";
-    if (cell)
+    if (cell && !(look && look->hideValue))
         writeContent(*cell, wrap);
     if (!narrowed.empty() || turned)
         out_ += "</span>";

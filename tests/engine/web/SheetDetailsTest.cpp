@@ -255,4 +255,16 @@ TEST(PageConditional, ValueRulesCompareNumbersAndTextsAsTheApplicationDoes) {
     EXPECT_FALSE(contains(html, "left out"));
 }
 
+TEST(PageConditional, BarsAndIconsMayStandInsteadOfTheValue) {
+    Workbook workbook = conditionalWorkbook();
+    Sheet& sheet = workbook.sheets[0];
+    ConditionalRule bar = sheet.conditionalFormats[1].rules[0];
+    bar.showValue = false;
+    sheet.conditionalFormats = {ConditionalFormat{{Range{0, 4, 0, 0}}, {bar}}};
+    const std::string html = page(workbook);
+    // A3's 10 is a bar alone; B3's 10, under no rule, still shows.
+    EXPECT_TRUE(contains(html, "#638EC6 50%,transparent 50%)\"></td><td class=\"gr\">10</td>"))
+        << html;
+}
+
 } // namespace
