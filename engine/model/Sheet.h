@@ -2,6 +2,7 @@
 // A sheet of a workbook: its header (name, kind, visibility) and, for worksheets, its content.
 
 #include "engine/model/Cell.h"
+#include "engine/model/Comment.h"
 
 #include <cstdint>
 #include <string>
@@ -76,10 +77,19 @@ struct Sheet {
     std::vector<ColumnInfo> columns;         // sorted, not overlapping
     std::vector<RowInfo> rows;               // sorted by row; only rows with something to say
     double defaultColumnWidth = 8.43 + 0.71; // characters, padding included
-    double defaultRowHeight = 15.0;          // points
+    // When above 0, the default width as the file gives it: whole characters without padding,
+    // which only the default font's digit width turns into pixels; defaultColumnWidth is then
+    // that width for 7-pixel digits.
+    double baseColumnWidth = 0;
+    double defaultRowHeight = 15.0; // points
     std::vector<Hyperlink> hyperlinks;
     std::vector<Picture> pictures;
     bool showGridLines = true;
+    std::vector<Comment> comments; // at most one per cell, in no particular order
+    bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
+    std::vector<struct ConditionalFormat> conditionalFormats; // in the file's order
 };
 
 } // namespace engine
+
+#include "engine/model/ConditionalFormat.h"

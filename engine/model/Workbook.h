@@ -24,6 +24,7 @@ struct Workbook {
     std::vector<Border> borders;
     std::vector<CellFormat> cellFormats;                // index 0 is the default format
     std::map<std::uint32_t, std::string> numberFormats; // custom format codes by id
+    std::vector<DifferentialStyle> differentialStyles;  // the looks conditional formats give
 
     // Called by every reader when it is done, so that the writers may trust the model: the
     // tables above are made non-empty, every index held by a cell, run or format is brought in

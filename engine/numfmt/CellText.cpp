@@ -30,6 +30,8 @@ const NumberFormat& CellTextFormatter::numberFormatOf(std::uint32_t cellFormat) 
 void CellTextFormatter::format(const Cell& cell, Shown& out) {
     out.text.clear();
     out.color = Color{};
+    out.fill.clear();
+    out.fillAt = 0;
     switch (cell.type) {
     case CellType::Empty:
         return;

@@ -1,3 +1,4 @@
+#include "engine/numfmt/NativeDigits.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/numfmt/Palette.h"
 
@@ -134,7 +135,16 @@ private:
         if (first == '$') {
             // [$€-407]: a currency symbol with a locale; [$-409]: a locale alone.
             std::string_view symbol = content.substr(1);
-            symbol = symbol.substr(0, symbol.find('-'));
+            const std::size_t dash = symbol.find('-');
+            if (dash != std::string_view::npos) {
+                std::string_view hex = symbol.substr(dash + 1);
+                std::uint32_t locale = 0;
+                auto parsed = std::from_chars(
+                    hex.data(), hex.data() + std::min<std::size_t>(hex.size(), 8), locale, 16);
+                if (parsed.ec == std::errc())
+                    section_.nativeZero = nativeZeroFor(locale);
+            }
+            symbol = symbol.substr(0, dash);
             if (!symbol.empty())
                 literal(symbol);
             return;
@@ -200,10 +210,17 @@ private:
                 literal(" ");
                 i += 1 + codePointLength(text_, i + 1);
                 continue;
-            case '*':
-                // A repeated fill character: the cell's width is not known here, so none.
-                i += 1 + codePointLength(text_, i + 1);
+            case '*': {
+                // A repeated fill character: only the writer knows the cell's width, so the
+                // text carries a mark where the repetition goes (only the first counts).
+                const std::size_t length = codePointLength(text_, i + 1);
+                if (!filled_ && length > 0) {
+                    filled_ = true;
+                    literal(std::string(1, fillMark) + std::string(text_.substr(i + 1, length)));
+                }
+                i += 1 + length;
                 continue;
+            }
             case '[': {
                 std::size_t end = text_.find(']', i);
                 if (end == std::string_view::npos) {
@@ -562,6 +579,7 @@ private:
     }
 
     std::string_view text_;
+    bool filled_ = false;
     Section section_;
 };
 

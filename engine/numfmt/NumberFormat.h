@@ -66,14 +66,22 @@ struct Section {
     int fixedDenominator = 0; // e.g. 16 in "# ??/16"; 0 when placeholders are used
     int subSecondDigits = 0;
     bool twelveHour = false;
-    bool hasText = false;   // holds '@'
-    bool hasDigits = false; // holds any digit placeholder or General
+    bool hasText = false;    // holds '@'
+    bool hasDigits = false;  // holds any digit placeholder or General
+    char32_t nativeZero = 0; // the zero of the numeral system its locale code names; 0: ASCII
 };
+
+// Marks, in rendered text, where a repeated fill character goes (the character follows it).
+inline constexpr char fillMark = '\x1F';
 
 // The result of formatting: the text and the colour a section names (automatic when none).
 struct Shown {
     std::string text;
     Color color;
+    // A character the format repeats to fill the cell's width ("* " pushes what follows it to
+    // the cell's right edge), as UTF-8, and where in `text` the repetition goes; empty for none.
+    std::string fill;
+    std::size_t fillAt = 0;
 };
 
 class NumberFormat {
@@ -93,6 +101,13 @@ public:
     const std::vector<Section>& sections() const { return sections_; }
 
 private:
+    // formatNumber's work; `used` is the section that was applied (nullptr for none).
+    void renderNumber(double value, DateSystem dates, Shown& out, const Section*& used) const;
+    // Takes the repeated fill character out of what one call appended from `start` on, and puts
+    // the digits into the section's numeral system.
+    static void finishShown(const Section* used, std::size_t start, Shown& out);
+    void formatTextSection(std::string_view text, Shown& out) const;
+
     std::vector<Section> sections_;
     bool general_ = false;
 };

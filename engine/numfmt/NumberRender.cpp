@@ -1,4 +1,5 @@
 #include "engine/numfmt/General.h"
+#include "engine/numfmt/NativeDigits.h"
 #include "engine/numfmt/NumberFormat.h"
 
 #include <charconv>
@@ -395,6 +396,14 @@ void renderNumberSection(const Section& section, double value, bool negativeSign
 }
 
 void NumberFormat::formatNumber(double value, DateSystem dates, Shown& out) const {
+    const std::size_t start = out.text.size();
+    const Section* used = nullptr;
+    renderNumber(value, dates, out, used);
+    finishShown(used, start, out);
+}
+
+void NumberFormat::renderNumber(double value, DateSystem dates, Shown& out,
+                                const Section*& used) const {
     out.color = Color{};
     if (general_ || sections_.empty() || !std::isfinite(value)) {
         appendGeneral(out.text, value);
@@ -430,6 +439,7 @@ void NumberFormat::formatNumber(double value, DateSystem dates, Shown& out) cons
         absolute = impliesNegative(*chosen);
     }
     out.color = chosen->color;
+    used = chosen;
     if (chosen->kind == SectionKind::Date) {
         renderDateSection(*chosen, absolute ? std::fabs(value) : value, dates, out.text);
         return;
@@ -445,7 +455,37 @@ void NumberFormat::formatNumber(double value, DateSystem dates, Shown& out) cons
     renderNumberSection(*chosen, std::fabs(value), value < 0 && !absolute, out.text);
 }
 
+void NumberFormat::finishShown(const Section* used, std::size_t start, Shown& out) {
+    std::string& text = out.text;
+    // Digits first: the mark is no digit, and byte offsets found after this stay true.
+    if (used && used->nativeZero)
+        substituteDigits(text, start, used->nativeZero);
+    for (std::size_t at = text.find(fillMark, start); at != std::string::npos;
+         at = text.find(fillMark, at)) {
+        // The character after the mark, however many bytes it takes.
+        std::size_t length = 0;
+        if (at + 1 < text.size()) {
+            length = 1;
+            while (at + 1 + length < text.size() &&
+                   (static_cast<unsigned char>(text[at + 1 + length]) & 0xC0) == 0x80)
+                ++length;
+        }
+        if (out.fill.empty() && length > 0) {
+            out.fill = text.substr(at + 1, length);
+            out.fillAt = at;
+        }
+        text.erase(at, 1 + length);
+    }
+}
+
 void NumberFormat::formatText(std::string_view text, Shown& out) const {
+    const std::size_t start = out.text.size();
+    formatTextSection(text, out);
+    // Digit substitution applies to numbers, not to the cell's own text.
+    finishShown(nullptr, start, out);
+}
+
+void NumberFormat::formatTextSection(std::string_view text, Shown& out) const {
     out.color = Color{};
     const Section* section = nullptr;
     if (sections_.size() >= 4)

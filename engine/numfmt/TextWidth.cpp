@@ -1,5 +1,6 @@
 #include "engine/numfmt/TextWidth.h"
 
+#include "engine/numfmt/DigitWidth.h"
 #include "engine/numfmt/NumberFormat.h"
 
 #include <algorithm>
@@ -69,8 +70,25 @@ double scale(double sizePoints) {
     return std::clamp(sizePoints, 1.0, 409.0) / defaultSize;
 }
 
-std::string hashesFor(int room, double sizePoints) {
-    const double hash = digitPixels * scale(sizePoints);
+// How much wider than the default font's a font's characters are, by its widest digit.
+double scale(const Font& font) {
+    return maxDigitPixels(font.name, font.size) / digitPixels;
+}
+
+double measure(std::string_view text, double factor) {
+    double total = 0;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        // A UTF-8 sequence counts once, by its lead byte.
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        total += characterPixels(byte);
+    }
+    return total * factor;
+}
+
+std::string hashesFor(int room, double factor) {
+    const double hash = digitPixels * factor;
     auto count = static_cast<std::size_t>(std::max(1.0, std::floor(room / hash)));
     return std::string(std::min<std::size_t>(count, 255), '#');
 }
@@ -108,30 +126,25 @@ std::string trimmedMantissa(const std::string& text) {
 } // namespace
 
 double estimateTextPixels(std::string_view text, double sizePoints) {
-    double total = 0;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        // A UTF-8 sequence counts once, by its lead byte.
-        if ((byte & 0xC0) == 0x80)
-            continue;
-        total += characterPixels(byte);
-    }
-    return total * scale(sizePoints);
+    return measure(text, scale(sizePoints));
 }
 
-std::string fitNumberText(const std::string& text, int cellPixels, double sizePoints) {
+double estimateTextPixels(std::string_view text, const Font& font) {
+    return measure(text, scale(font));
+}
+
+namespace {
+
+std::string fitNumber(const std::string& text, int cellPixels, double factor) {
     const int room = std::max(cellPixels - cellMargin, 0);
-    if (text.empty() || estimateTextPixels(text, sizePoints) <= room)
+    if (text.empty() || measure(text, factor) <= room)
         return text;
-    return hashesFor(room, sizePoints);
+    return hashesFor(room, factor);
 }
 
-std::string fitGeneralNumber(double value, const std::string& general, int cellPixels,
-                             double sizePoints) {
+std::string fitGeneral(double value, const std::string& general, int cellPixels, double factor) {
     const int room = std::max(cellPixels - cellMargin, 0);
-    auto fits = [&](const std::string& text) {
-        return estimateTextPixels(text, sizePoints) <= room;
-    };
+    auto fits = [&](const std::string& text) { return measure(text, factor) <= room; };
     if (general.empty() || fits(general) || !std::isfinite(value))
         return general;
     const bool scientific = general.find('E') != std::string::npos;
@@ -156,7 +169,27 @@ std::string fitGeneralNumber(double value, const std::string& general, int cellP
         if (fits(text))
             return text;
     }
-    return hashesFor(room, sizePoints);
+    return hashesFor(room, factor);
+}
+
+} // namespace
+
+std::string fitNumberText(const std::string& text, int cellPixels, double sizePoints) {
+    return fitNumber(text, cellPixels, scale(sizePoints));
+}
+
+std::string fitNumberText(const std::string& text, int cellPixels, const Font& font) {
+    return fitNumber(text, cellPixels, scale(font));
+}
+
+std::string fitGeneralNumber(double value, const std::string& general, int cellPixels,
+                             double sizePoints) {
+    return fitGeneral(value, general, cellPixels, scale(sizePoints));
+}
+
+std::string fitGeneralNumber(double value, const std::string& general, int cellPixels,
+                             const Font& font) {
+    return fitGeneral(value, general, cellPixels, scale(font));
 }
 
 } // namespace engine::numfmt

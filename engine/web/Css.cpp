@@ -1,5 +1,7 @@
 #include "engine/web/Css.h"
 
+#include "engine/numfmt/DigitWidth.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -231,8 +233,11 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
         out += "text-align:right;";
         break;
     case HAlign::Justify:
-    case HAlign::Distributed:
         out += "text-align:justify;";
+        break;
+    case HAlign::Distributed:
+        // Every line spread to both edges, the last one too.
+        out += "text-align:justify;text-align-last:justify;";
         break;
     }
     switch (alignment.vertical) {
@@ -247,7 +252,7 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
     case VAlign::Bottom:
         break;
     }
-    if (alignment.wrap)
+    if (wrapsText(alignment))
         out += "white-space:pre-wrap;overflow-wrap:break-word;";
     // Upright, stacked and quarter-turned text; other angles stay horizontal, since a table
     // cell cannot be turned without its neighbours moving.
@@ -262,6 +267,12 @@ void appendAlignmentCss(std::string& out, const Alignment& alignment) {
         out += (alignment.horizontal == HAlign::Right ? "padding-right:" : "padding-left:") +
                std::to_string(pixels + 2) + "px;";
     }
+}
+
+bool wrapsText(const Alignment& alignment) {
+    return alignment.wrap || alignment.horizontal == HAlign::Justify ||
+           alignment.horizontal == HAlign::Distributed || alignment.vertical == VAlign::Justify ||
+           alignment.vertical == VAlign::Distributed;
 }
 
 bool isTurned(const Alignment& alignment) {
@@ -295,6 +306,10 @@ int columnPixels(double widthCharacters) {
     if (!std::isfinite(widthCharacters) || widthCharacters <= 0)
         return 0;
     return static_cast<int>(std::lround(std::min(widthCharacters, 255.0 + 1) * 7.0));
+}
+
+int columnPixels(double widthCharacters, int digitPixels) {
+    return numfmt::columnWidthPixels(widthCharacters, digitPixels);
 }
 
 int rowPixels(double heightPoints) {

@@ -31,6 +31,10 @@ void appendBorderCss(std::string& out, const Border& border);
 // alignment, wrapping, indentation, and vertical text (stacked or turned a quarter).
 void appendAlignmentCss(std::string& out, const Alignment& alignment);
 
+// True when the cell's text wraps inside it: wrapping asked for, or justified and distributed
+// alignments, which the application always wraps.
+bool wrapsText(const Alignment& alignment);
+
 // True when the cell's text is turned by an angle a table cell cannot take by itself: its text
 // is then wrapped in an element that appendTurnCss turns.
 bool isTurned(const Alignment& alignment);
@@ -42,6 +46,8 @@ bool isVisibleBlank(const Workbook& workbook, const CellFormat& format);
 // A column width in characters of the default font's digit, padding included, in pixels
 // (a digit of the 11 pt default font is 7 pixels wide).
 int columnPixels(double widthCharacters);
+// The same in digits `digitPixels` wide: the widest digit of the workbook's default font.
+int columnPixels(double widthCharacters, int digitPixels);
 
 // A row height in points, in pixels at 96 dpi.
 int rowPixels(double heightPoints);

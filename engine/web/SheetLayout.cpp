@@ -1,5 +1,6 @@
 #include "engine/web/SheetLayout.h"
 
+#include "engine/numfmt/DigitWidth.h"
 #include "engine/read/Limits.h"
 #include "engine/web/Css.h"
 
@@ -27,6 +28,9 @@ int recordedHeight(const RowInfo& info, int defaultHeight) {
 } // namespace
 
 SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(sheet) {
+    if (!workbook.fonts.empty())
+        digitPixels_ =
+            numfmt::maxDigitPixels(workbook.fonts.front().name, workbook.fonts.front().size);
     defaultRowHeight_ = std::max(rowPixels(sheet.defaultRowHeight), 1);
     for (const RowInfo& info : sheet.rows)
         if (rowHiddenBy(info))
@@ -50,13 +54,17 @@ SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(
 void SheetLayout::layOutColumns() {
     const std::size_t count = limits::maxColumns;
     // A default width of nothing (only a damaged file has one) would hide the whole sheet.
-    int defaultWidth = columnPixels(sheet_.defaultColumnWidth);
+    int defaultWidth =
+        sheet_.baseColumnWidth > 0
+            ? columnPixels(numfmt::widthFromBaseCharacters(sheet_.baseColumnWidth, digitPixels_),
+                           digitPixels_)
+            : columnPixels(sheet_.defaultColumnWidth, digitPixels_);
     if (defaultWidth <= 0)
-        defaultWidth = columnPixels(Sheet{}.defaultColumnWidth);
+        defaultWidth = columnPixels(numfmt::widthFromBaseCharacters(8, digitPixels_), digitPixels_);
     columnWidths_.assign(count, defaultWidth);
     for (const ColumnInfo& info : sheet_.columns) {
         for (std::size_t col = info.firstCol; col <= info.lastCol && col < count; ++col)
-            columnWidths_[col] = info.hidden ? 0 : columnPixels(info.width);
+            columnWidths_[col] = info.hidden ? 0 : columnPixels(info.width, digitPixels_);
     }
     widthPrefix_.assign(count + 1, 0);
     visiblePrefix_.assign(count + 1, 0);
@@ -86,6 +94,10 @@ void SheetLayout::findUsedRange(const Workbook& workbook) {
              isVisibleBlank(workbook, workbook.cellFormats[cell.format])))
             include(cell.row, cell.col);
     }
+    // A comment shows its marker on an empty cell too.
+    for (const Comment& note : sheet_.comments)
+        if (note.row < limits::maxRows && note.col < limits::maxColumns)
+            include(note.row, note.col);
     if (empty_)
         return;
     // A merged area whose top-left cell is shown is shown whole, but an area reaching far past

@@ -39,6 +39,8 @@ public:
     bool rowVisible(std::uint32_t row) const;
     int rowHeight(std::uint32_t row) const; // pixels
     int defaultRowHeight() const { return defaultRowHeight_; }
+    // The widest digit of the workbook's default font: the unit of column widths.
+    int digitPixels() const { return digitPixels_; }
 
     // Non-overlapping, sorted by anchor row, then anchor column.
     const std::vector<MergeSpan>& merges() const { return merges_; }
@@ -65,6 +67,7 @@ private:
     std::vector<long long> heightPrefix_;   // their height minus the default, summed before i
     std::vector<MergeSpan> merges_;
     int defaultRowHeight_ = 20;
+    int digitPixels_ = 7;
 };
 
 } // namespace engine::web

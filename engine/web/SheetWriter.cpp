@@ -1,9 +1,11 @@
 #include "engine/web/SheetWriter.h"
 
 #include "engine/numfmt/TextWidth.h"
+#include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
+#include "engine/web/NoteMarker.h"
 #include "engine/web/SafeLink.h"
 #include "engine/web/SheetLayout.h"
 
@@ -62,6 +64,8 @@ struct SheetWriter::Block {
 SheetWriter::SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
                          const StyleSheet& styles, const PageLinks& links)
     : workbook_(workbook), formatter_(formatter), styles_(styles), links_(links) {}
+
+SheetWriter::~SheetWriter() = default;
 
 void SheetWriter::flushIfLarge(Sink& sink) {
     if (out_.size() >= flushBytes) {
@@ -123,7 +127,18 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
                 hyperlinks_.emplace(key(r, static_cast<std::uint16_t>(c)), &link);
     }
 
-    out_ += "<table class=\"grid\" style=\"width:";
+    looks_.reset();
+    if (!sheet.conditionalFormats.empty())
+        looks_ = std::make_unique<ConditionalLooks>(workbook_, sheet, formatter_);
+    notes_.clear();
+    for (const Comment& note : sheet.comments)
+        if (used.contains(note.row, note.col) && layout.rowVisible(note.row) &&
+            layout.columnVisible(note.col))
+            notes_.emplace(key(note.row, note.col), &note);
+    auto nextNote = notes_.begin();
+
+    out_ += sheet.rightToLeft ? "<table class=\"grid\" dir=\"rtl\" style=\"width:"
+                              : "<table class=\"grid\" style=\"width:";
     appendInt(out_, layout.tableWidth());
     out_ += "px;--rh:";
     appendInt(out_, layout.defaultRowHeight());
@@ -176,10 +191,27 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
             blocks.push_back(
                 Block{content ? Block::Content : Block::Blank, cell.col, cell.col, &cell, nullptr});
         }
+        // A comment on a cell that shows nothing still needs a cell for its marker.
+        while (nextNote != notes_.end() && nextNote->second->row < row)
+            ++nextNote;
+        for (; nextNote != notes_.end() && nextNote->second->row == row; ++nextNote) {
+            const std::uint16_t col = nextNote->second->col;
+            if (std::none_of(blocks.begin(), blocks.end(), [&](const Block& block) {
+                    return block.firstCol <= col && block.lastCol >= col &&
+                           (block.kind == Block::Content || block.kind == Block::Blank);
+                }))
+                blocks.push_back(Block{Block::Blank, col, col, nullptr, nullptr});
+        }
         writeRow(sheet, layout, row, blocks);
         flushIfLarge(sink);
     }
     out_ += "</tbody>\n</table>\n";
+    if (looks_ && looks_->leftOut() > 0) {
+        out_ += "<!-- conditional formats: ";
+        appendInt(out_, static_cast<long long>(looks_->leftOut()));
+        out_ += looks_->leftOut() == 1 ? " rule" : " rules";
+        out_ += " left out, whose formulas are not evaluated -->\n";
+    }
 }
 
 void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
@@ -242,7 +274,8 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             Overflow own;
             own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
             own.clip = merge.rowSpan == 1 ? fixedHeight : 0;
-            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own);
+            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own,
+                      noteAt(merge.sourceRow, merge.sourceCol));
             continue;
         }
         Overflow overflow;
@@ -259,7 +292,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             overflow.openRight = stops[i] > used.lastCol;
             overflow.clip = fixedHeight;
         }
-        writeCell(block.cell, nullptr, overflow);
+        writeCell(block.cell, nullptr, overflow, noteAt(row, block.firstCol));
     }
     if (col <= used.lastCol)
         writeGap(sheet, layout, info, col, used.lastCol);
@@ -325,26 +358,34 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
         emit(runStart, to, runFill);
 }
 
-void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Overflow& room) {
+const Comment* SheetWriter::noteAt(std::uint32_t row, std::uint16_t col) const {
+    if (notes_.empty())
+        return nullptr;
+    auto found = notes_.find(key(row, col));
+    return found == notes_.end() ? nullptr : found->second;
+}
+
+void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Overflow& room,
+                            const Comment* note) {
     std::uint32_t format = cell ? cell->format : 0;
     const CellFormat& cellFormat = workbook_.cellFormats[format];
     if (cell)
         formatter_.format(*cell, shown_);
     else
-        shown_.text.clear(), shown_.color = Color{};
+        shown_.text.clear(), shown_.color = Color{}, shown_.fill.clear();
     // A formatted number too wide for its cell shows as '#' signs, never cut off or spilled;
     // "General" numbers are first rounded to fit. The number as the format gives it stays in
     // the page's text for search, copying and assistive tools.
     std::string narrowed;
     if (cell && cell->type == CellType::Number && room.own > 0 &&
         !cellFormat.alignment.shrinkToFit) {
-        double size = cellFormat.font < workbook_.fonts.size()
-                          ? workbook_.fonts[cellFormat.font].size
-                          : Font{}.size;
+        const Font& font = cellFormat.font < workbook_.fonts.size()
+                               ? workbook_.fonts[cellFormat.font]
+                               : workbook_.fonts.front();
         std::string fitted =
             formatter_.numberFormatOf(format).isGeneral()
-                ? numfmt::fitGeneralNumber(cell->number, shown_.text, room.own, size)
-                : numfmt::fitNumberText(shown_.text, room.own, size);
+                ? numfmt::fitGeneralNumber(cell->number, shown_.text, room.own, font)
+                : numfmt::fitNumberText(shown_.text, room.own, font);
         if (fitted != shown_.text)
             narrowed = std::move(fitted);
     }
@@ -373,11 +414,12 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
             addClass(name);
         }
     }
-    bool wrap = cellFormat.alignment.wrap;
+    bool wrap = wrapsText(cellFormat.alignment);
+    fillWidth_ = room.own;
     // How far the text may run past its cell, and how far of that lies to the left.
     int spill = 0, shift = 0;
     if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty() &&
-        !cellFormat.alignment.shrinkToFit) {
+        !cellFormat.alignment.shrinkToFit && shown_.fill.empty()) {
         switch (cellFormat.alignment.horizontal) {
         case HAlign::General:
         case HAlign::Left:
@@ -388,7 +430,7 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
                 const Font& font = cellFormat.font < workbook_.fonts.size()
                                        ? workbook_.fonts[cellFormat.font]
                                        : workbook_.fonts.front();
-                double needed = numfmt::estimateTextPixels(shown_.text, font.size) * 1.25 + 8;
+                double needed = numfmt::estimateTextPixels(shown_.text, font) * 1.25 + 8;
                 if (font.bold)
                     needed *= 1.1;
                 spill = std::max(spill, static_cast<int>(std::min(needed, 1e5)) - room.own);
@@ -411,6 +453,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         addClass("o");
     if (!narrowed.empty())
         addClass("h");
+    if (note)
+        addClass(noteCellClass);
 
     out_ += "<td";
     if (merge) {
@@ -435,6 +479,16 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         appendEscaped(out_, narrowed);
         out_ += '"';
     }
+    std::string inlineStyle;
+    const CellLook* look = nullptr;
+    if (looks_) {
+        if (cell)
+            look = looks_->at(cell->row, cell->col);
+        else if (merge)
+            look = looks_->at(merge->sourceRow, merge->sourceCol);
+    }
+    if (look)
+        appendLookCss(inlineStyle, *look);
     // Shrink to fit: the application makes the font smaller until the text fits the cell.
     if (cell && cellFormat.alignment.shrinkToFit && !wrap && room.own > 0 && !shown_.text.empty()) {
         const double size = cellFormat.font < workbook_.fonts.size()
@@ -447,12 +501,21 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
             auto printed = std::to_chars(buffer, buffer + sizeof buffer,
                                          std::clamp(size * fits / width * 0.95, 1.0, 409.0),
                                          std::chars_format::fixed, 1);
-            out_ += " style=\"font-size:";
-            out_.append(buffer, printed.ptr);
-            out_ += "pt\"";
+            inlineStyle += "font-size:";
+            inlineStyle.append(buffer, printed.ptr);
+            inlineStyle += "pt";
         }
     }
+    if (!inlineStyle.empty()) {
+        if (inlineStyle.back() == ';')
+            inlineStyle.pop_back();
+        out_ += " style=\"";
+        out_ += inlineStyle;
+        out_ += '"';
+    }
     out_ += '>';
+    if (look)
+        appendLookIcon(out_, *look);
     if (overflows) {
         out_ += "<div style=\"width:";
         appendInt(out_, room.own + spill - 4);
@@ -495,7 +558,7 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += "<span>";
     else if (turned)
         out_ += "<span class=\"r\">";
-    if (cell)
+    if (cell && !(look && look->hideValue))
         writeContent(*cell, wrap);
     if (!narrowed.empty() || turned)
         out_ += "</span>";
@@ -505,6 +568,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += "</a>";
     if (overflows)
         out_ += "</div>";
+    if (note)
+        appendNoteMarker(out_, *note);
     out_ += "</td>";
 }
 
@@ -546,7 +611,30 @@ void SheetWriter::writeContent(const Cell& cell, bool wrap) {
             return;
         }
     }
+    if (!shown_.fill.empty() && shown_.fillAt <= shown_.text.size()) {
+        writeFilled(breaks);
+        return;
+    }
     appendEscaped(out_, shown_.text, breaks);
+}
+
+void SheetWriter::writeFilled(LineBreaks breaks) {
+    // What comes before the repeated character keeps to the cell's left edge and what follows
+    // to its right edge; the repetition fills the room between, cut off where it ends.
+    const std::string_view text = shown_.text;
+    out_ += "<span class=\"fl\"><span>";
+    appendEscaped(out_, text.substr(0, shown_.fillAt), breaks);
+    out_ += "</span><span class=\"fc\">";
+    if (shown_.fill != " ") {
+        const int count = std::clamp(fillWidth_ / 3 + 1, 1, 600);
+        std::string one;
+        appendEscaped(one, shown_.fill);
+        for (int i = 0; i < count; ++i)
+            out_ += one;
+    }
+    out_ += "</span><span>";
+    appendEscaped(out_, text.substr(shown_.fillAt), breaks);
+    out_ += "</span></span>";
 }
 
 std::string SheetWriter::linkHref(const Hyperlink& link) const {

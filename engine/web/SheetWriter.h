@@ -3,12 +3,14 @@
 
 #include "engine/model/Workbook.h"
 #include "engine/numfmt/CellText.h"
+#include "engine/web/HtmlText.h"
 #include "engine/web/Sink.h"
 #include "engine/web/StyleSheet.h"
 
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace engine::web {
@@ -28,6 +30,7 @@ class SheetWriter {
 public:
     SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
                 const StyleSheet& styles, const PageLinks& links);
+    ~SheetWriter();
 
     // Writes sheet `sheetIndex` into a <div> with the id `id` (an identifier of letters and
     // digits). A sheet without anything to show gives an empty <div>.
@@ -47,8 +50,11 @@ private:
         bool openRight = false;
         int clip = 0; // the row's height when the user fixed it: taller wrapped text is cut off
     };
-    void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room);
+    void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room,
+                   const Comment* note = nullptr);
+    const Comment* noteAt(std::uint32_t row, std::uint16_t col) const;
     void writeContent(const Cell& cell, bool wrap);
+    void writeFilled(LineBreaks breaks);
     // A picture with its URL and its place in pixels (size 0 when unknown).
     struct Placed {
         std::string source;
@@ -66,8 +72,11 @@ private:
     const StyleSheet& styles_;
     const PageLinks& links_;
     std::map<std::uint64_t, const Hyperlink*> hyperlinks_;
+    std::map<std::uint64_t, const Comment*> notes_;
+    std::unique_ptr<class ConditionalLooks> looks_; // null for a sheet without any
     numfmt::Shown shown_;
     std::string out_;
+    int fillWidth_ = 0; // pixels the current cell's repeated fill character has to fill
 };
 
 } // namespace engine::web

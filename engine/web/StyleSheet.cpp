@@ -1,6 +1,7 @@
 #include "engine/web/StyleSheet.h"
 
 #include "engine/web/Css.h"
+#include "engine/web/NoteMarker.h"
 
 namespace engine::web {
 
@@ -24,6 +25,8 @@ void StyleSheet::useFormat(std::uint32_t format) {
 }
 
 void StyleSheet::addSheet(const Sheet& sheet) {
+    notes_ = notes_ || !sheet.comments.empty();
+    conditional_ = conditional_ || !sheet.conditionalFormats.empty();
     std::uint32_t last = UINT32_MAX;
     for (const Cell& cell : sheet.cells) {
         if (cell.format != last) {
@@ -64,7 +67,9 @@ void StyleSheet::write(std::string& out) const {
            "table.grid td.h>span,table.grid td.h a>span{display:none}\n"
            "table.grid td.h::after{content:attr(data-h)}\n"
            "table.grid td.o{overflow:visible}\ntable.grid td.o>div{overflow:hidden}\n"
-           "table.grid a{color:inherit;text-decoration:inherit}\n";
+           "table.grid a{color:inherit;text-decoration:inherit}\n"
+           "table.grid span.fl{display:flex}\n"
+           "table.grid span.fc{flex:1 1 0;min-width:0;overflow:hidden}\n";
     for (std::size_t i = 0; i < formats_.size(); ++i) {
         if (!formats_[i] || implicit(static_cast<std::uint32_t>(i)))
             continue;
@@ -95,6 +100,10 @@ void StyleSheet::write(std::string& out) const {
         appendFontCss(out, workbook_.fonts[i], true);
         out += "}\n";
     }
+    if (notes_)
+        appendNoteCss(out);
+    if (conditional_)
+        out += "table.grid span.ci{float:left;margin-right:3px}\n";
     // Last, so that a number format's colour wins over the font's.
     for (const auto& [rgb, index] : colors_)
         out += "table.grid td.k" + std::to_string(index) + "{color:" + cssColor(rgb) + "}\n";

@@ -38,6 +38,8 @@ private:
     std::vector<bool> fills_;
     std::map<std::uint32_t, int> colors_;
     bool plainDefault_ = false;
+    bool notes_ = false;       // some sheet has comments
+    bool conditional_ = false; // some sheet has conditional formats
 };
 
 } // namespace engine::web

@@ -1,8 +1,10 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ConditionalLooks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Css.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HtmlText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImageSize.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Mime.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NoteMarker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Publish.cpp

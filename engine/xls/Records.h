@@ -76,5 +76,9 @@ inline constexpr std::uint16_t WsBool = 0x0081;            // WsBool, MS-XLS 2.4
 inline constexpr std::uint16_t MsoDrawingGroup = 0x00EB;   // MsoDrawingGroup, MS-XLS 2.4.171
 inline constexpr std::uint16_t MsoDrawing = 0x00EC;        // MsoDrawing, MS-XLS 2.4.170
 inline constexpr std::uint16_t Obj = 0x005D;               // Obj, MS-XLS 2.4.181
+inline constexpr std::uint16_t Txo = 0x01B6;               // TxO, MS-XLS 2.4.329
+inline constexpr std::uint16_t CondFmt = 0x01B0;           // CondFmt, MS-XLS 2.4.56
+inline constexpr std::uint16_t Cf = 0x01B1;                // CF, MS-XLS 2.4.42
+inline constexpr std::uint16_t Note = 0x001C;              // Note, MS-XLS 2.4.179 (also BIFF2-7)
 
 } // namespace engine::xls::rec

@@ -3,8 +3,10 @@
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
+#include "engine/xls/ConditionalFormats.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Hyperlinks.h"
+#include "engine/xls/Notes.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/Strings.h"
 
@@ -54,7 +56,8 @@ bool isErrorCode(std::uint8_t code) {
 class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
-        : c_(context), sheet_(sheet), pictures_(pictures) {}
+        : c_(context), sheet_(sheet), pictures_(pictures), notes_(context.version, context.decoder),
+          conditional_(context.workbook, context.styles.colors()) {}
 
     void read(RecordReader& reader);
 
@@ -79,6 +82,8 @@ private:
     Sheet& sheet_;
     const PictureStore& pictures_;
     std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
+    NoteCollector notes_;
+    ConditionalFormatCollector conditional_;
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
@@ -446,12 +451,15 @@ void SheetBuilder::read(RecordReader& reader) {
             colInfo(record);
             break;
         case rec::DefColWidth:
-            if (!standardWidth_ && record.body.size() >= 2)
+            if (!standardWidth_ && record.body.size() >= 2) {
                 sheet_.defaultColumnWidth = widthFromCharacters(util::loadU16(record.body.data()));
+                sheet_.baseColumnWidth = std::min<unsigned>(util::loadU16(record.body.data()), 255);
+            }
             break;
         case rec::StandardWidth:
             if (record.body.size() >= 2 && util::loadU16(record.body.data()) > 0) {
                 sheet_.defaultColumnWidth = util::loadU16(record.body.data()) / 256.0;
+                sheet_.baseColumnWidth = 0;
                 standardWidth_ = true;
             }
             break;
@@ -480,12 +488,31 @@ void SheetBuilder::read(RecordReader& reader) {
             if (drawing_.size() + record.body.size() <= limits::maxFileBytes)
                 drawing_.insert(drawing_.end(), record.body.begin(), record.body.end());
             break;
+        case rec::Obj:
+            notes_.object(record);
+            break;
+        case rec::Txo:
+            notes_.textObject(record, reader);
+            break;
+        case rec::Note:
+            notes_.note(record);
+            break;
+        case rec::CondFmt:
+            if (c_.version >= 8)
+                conditional_.format(record, sheet_);
+            break;
+        case rec::Cf:
+            if (c_.version >= 8)
+                conditional_.rule(record, sheet_);
+            break;
         case rec::HLinkTooltip:
             readHyperlinkTooltip(record, sheet_.hyperlinks);
             break;
         case rec::Window2:
-            if (record.body.size() >= 2)
+            if (record.body.size() >= 2) {
                 sheet_.showGridLines = util::loadU16(record.body.data()) & 0x02;
+                sheet_.rightToLeft = util::loadU16(record.body.data()) & 0x40;
+            }
             break;
         case rec::Window2_2:
             if (record.body.size() >= 2)
@@ -566,12 +593,15 @@ void SheetBuilder::finish() {
     sheet_.columns.swap(columns);
     pictures_.addPictures(drawing_, sheet_);
     drawing_.clear();
+    notes_.finish(sheet_);
     if (sheet_.kind == SheetKind::Dialog) {
         sheet_.cells.clear();
         sheet_.merges.clear();
         sheet_.columns.clear();
         sheet_.rows.clear();
         sheet_.hyperlinks.clear();
+        sheet_.comments.clear();
+        sheet_.conditionalFormats.clear();
     }
 }
 

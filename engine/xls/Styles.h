@@ -25,6 +25,8 @@ public:
     void palette(const Record& record);
 
     std::size_t xfCount() const { return xfs_.size(); }
+    // The colours known so far (BIFF8 keeps its PALETTE among the globals, before any sheet).
+    const Palette& colors() const { return palette_; }
 
     // Fills the workbook's fonts, fills, borders and cell formats, one cell format per XF in
     // record order (so a cell's XF number is its format index).

@@ -2,6 +2,8 @@
 
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/CommentsPart.h"
+#include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -60,12 +62,17 @@ public:
     WorksheetHandler(SheetContext& context, Sheet& sheet, const Relationships& relationships,
                      const std::string& part)
         : context_(context), sheet_(sheet), relationships_(relationships), part_(part),
-          collector_(context.colors, context.fonts) {}
+          collector_(context.colors, context.fonts), conditional_(context.colors, sheet) {}
 
     const std::string& drawingId() const { return drawingId_; }
 
-    void startElement(std::string_view, std::string_view local,
+    void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
+        if (!inSheetData_ && (conditional_.active() || local == "conditionalFormatting")) {
+            conditional_.startElement(ns, local, attributes);
+            if (conditional_.active())
+                return;
+        }
         if (inCell_) {
             startInCell(local, attributes);
             return;
@@ -90,11 +97,16 @@ public:
         else if (local == "sheetView" && !seenView_) {
             seenView_ = true;
             sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
+            sheet_.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
         } else if (local == "drawing" && drawingId_.empty())
             drawingId_ = attributes.value("id");
     }
 
     void endElement(std::string_view, std::string_view local) override {
+        if (conditional_.active()) {
+            conditional_.endElement(local);
+            return;
+        }
         if (inCell_) {
             if (inlineDepth_ > 0) {
                 if (--inlineDepth_ == 0) {
@@ -116,6 +128,10 @@ public:
     }
 
     void characters(std::string_view text) override {
+        if (conditional_.active()) {
+            conditional_.characters(text);
+            return;
+        }
         if (inValue_) {
             if (value_.size() + text.size() > limits::maxTextBytes)
                 fail("a cell value is longer than " + std::to_string(limits::maxTextBytes) +
@@ -142,10 +158,13 @@ private:
             defaultRowHeight_ = sheet_.defaultRowHeight = *height;
         const auto width = parseNumber(attributes.value("defaultColWidth"));
         const auto base = parseNumber(attributes.value("baseColWidth"));
-        if (width && *width >= 0 && *width <= 255)
+        if (width && *width >= 0 && *width <= 255) {
             sheet_.defaultColumnWidth = *width;
-        else if (base && *base >= 0 && *base <= 255)
+            sheet_.baseColumnWidth = 0;
+        } else if (base && *base >= 0 && *base <= 255) {
             sheet_.defaultColumnWidth = widthFromBase(*base);
+            sheet_.baseColumnWidth = *base;
+        }
     }
 
     void readColumn(const xml::Attributes& attributes) {
@@ -407,12 +426,15 @@ private:
     std::uint16_t cellCol_ = 0;
     std::string value_;
     RichText inlineText_;
+    ConditionalFormatReader conditional_;
 };
 
 } // namespace
 
 void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet) {
     const Relationships relationships = Relationships::read(context.archive, part);
+    // Without a default width of its own a sheet has the application's base of 8 characters.
+    sheet.baseColumnWidth = 8;
     WorksheetHandler handler(context, sheet, relationships, part);
     parsePart(context.archive, part, handler, limits::maxPartBytes);
     handler.finish();
@@ -421,6 +443,9 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target))
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+    if (const Relationship* comments = relationships.firstOfKind("comments");
+        comments && !comments->external && context.archive.contains(comments->target))
+        readComments(context.archive, comments->target, sheet);
 }
 
 } // namespace engine::xlsx

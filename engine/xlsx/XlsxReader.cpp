@@ -2,6 +2,7 @@
 
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Colors.h"
+#include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/Relationships.h"
 #include "engine/xlsx/SharedStrings.h"
@@ -88,8 +89,10 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     };
     if (const Relationship* theme = internalPart("theme"))
         readTheme(archive, theme->target, colors);
-    if (const Relationship* styles = internalPart("styles"))
+    if (const Relationship* styles = internalPart("styles")) {
         readStyles(archive, styles->target, colors, workbook);
+        readDifferentialStyles(archive, styles->target, colors, workbook);
+    }
     if (workbook.fonts.empty())
         workbook.fonts.emplace_back();
     FontTable fonts(workbook.fonts);

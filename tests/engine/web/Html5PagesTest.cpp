@@ -84,6 +84,7 @@ TEST(Html5Pages, PagesOfBuiltWorkbooksParseWithoutError) {
     std::vector<std::string> pages;
     writeAllKinds(web_samples::styledWorkbook(), dir / "styled", pages);
     writeAllKinds(web_samples::plainWorkbook(), dir / "plain", pages);
+    writeAllKinds(web_samples::annotatedWorkbook(), dir / "annotated", pages);
 
     Workbook hostile;
     Sheet sheet;

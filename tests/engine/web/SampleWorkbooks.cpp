@@ -133,4 +133,52 @@ Workbook styledWorkbook() {
     return workbook;
 }
 
+Workbook annotatedWorkbook() {
+    Workbook workbook;
+    workbook.fonts.resize(1);
+    workbook.numberFormats[164] = "_($* #,##0.00_);_($* (#,##0.00);_($* \"-\"??_);_(@_)";
+    workbook.numberFormats[165] = "[$-3000401]0.00";
+    workbook.numberFormats[166] = "0*-";
+    workbook.cellFormats.resize(5);
+    workbook.cellFormats[1].numFmtId = 164;
+    workbook.cellFormats[2].numFmtId = 165;
+    workbook.cellFormats[3].alignment.horizontal = HAlign::Justify;
+    workbook.cellFormats[4].numFmtId = 166;
+    Sheet sheet;
+    sheet.name = "Notes";
+    sheet.rightToLeft = true;
+    sheet.columns.push_back(ColumnInfo{1, 1, 14, false, true, 0});
+    sheet.cells.push_back(textCell(workbook, 0, 0, "Amount"));
+    sheet.cells.push_back(numberCell(0, 1, 1234.5, 1));
+    sheet.cells.push_back(numberCell(1, 1, 123.45, 2));
+    sheet.cells.push_back(
+        textCell(workbook, 2, 0, "This invoice is payable within thirty days of receipt.", 3));
+    sheet.cells.push_back(numberCell(3, 1, 7, 4));
+    sheet.comments.push_back(
+        Comment{0, 1, "Ann <Lee>", "Checked & \"approved\"\nby <b>me</b>", false});
+    sheet.comments.push_back(Comment{4, 2, "", "On an empty cell", false});
+    // A data bar with icons over column B, and a rule left out for its formula.
+    DifferentialStyle green;
+    green.fill = Color::fromRgb(0xC6EFCE);
+    workbook.differentialStyles.push_back(green);
+    ConditionalFormat format;
+    format.ranges = {Range{0, 3, 1, 1}};
+    ConditionalRule over;
+    over.kind = ConditionalKind::CellIs;
+    over.op = ConditionalOperator::Greater;
+    over.operands = {ConditionalOperand{}};
+    over.operands[0].number = 100;
+    over.style = 0;
+    ConditionalRule icons;
+    icons.kind = ConditionalKind::IconSet;
+    icons.thresholds = {ConditionalValue{ConditionalValue::Kind::Percent, 0},
+                        ConditionalValue{ConditionalValue::Kind::Percent, 50}};
+    icons.iconSet = "3Arrows";
+    format.rules = {over, icons, ConditionalRule{}};
+    sheet.conditionalFormats.push_back(format);
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    return workbook;
+}
+
 } // namespace web_samples

@@ -21,4 +21,9 @@ engine::Workbook plainWorkbook();
 // (safe and unsafe), rich text and a picture; finished.
 engine::Workbook styledWorkbook();
 
+// One right-to-left sheet "Notes" with comments (on a value, on an empty cell, one with markup
+// and line breaks), an Accounting format with its repeated fill, Arabic-Indic digits and a
+// justified text; and a plain sheet "Wide" whose default font is Calibri 12; finished.
+engine::Workbook annotatedWorkbook();
+
 } // namespace web_samples

@@ -1,0 +1,21 @@
+#pragma once
+// A cell's comment on the page: the red corner marker the application shows, with the text as a
+// tooltip, as a box that opens while the marker has the keyboard focus, and as the marker's
+// content for screen readers. No script.
+
+#include "engine/model/Comment.h"
+
+#include <string>
+
+namespace engine::web {
+
+// The class a cell with a comment carries, so that its marker can sit in its corner.
+inline constexpr const char* noteCellClass = "cm";
+
+// Appends the marker element, every text escaped.
+void appendNoteMarker(std::string& out, const Comment& comment);
+
+// Appends the style rules of the markers.
+void appendNoteCss(std::string& out);
+
+} // namespace engine::web

@@ -1,0 +1,131 @@
+#include "engine/xlsx/CommentsPart.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/XmlValues.h"
+
+#include <set>
+#include <vector>
+
+namespace engine::xlsx {
+namespace {
+
+// As many notes as hyperlinks: a sheet with more is not one anybody wrote by hand.
+constexpr std::size_t maxComments = limits::maxHyperlinks;
+
+// <comments><authors><author>…</author></authors><commentList><comment ref="A1" authorId="0">
+// <text><r><t>…</t></r>…<rPh><t>…</t></rPh></text></comment></commentList></comments>
+class CommentsHandler : public xml::Handler {
+public:
+    CommentsHandler(Sheet& sheet, const std::string& part) : sheet_(sheet), part_(part) {
+        for (const Comment& comment : sheet.comments)
+            seen_.insert(key(comment.row, comment.col));
+    }
+
+    void startElement(std::string_view, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        if (local == "author") {
+            inAuthor_ = true;
+            authors_.emplace_back();
+        } else if (local == "comment") {
+            startComment(attributes);
+        } else if (inComment_ && local == "rPh") {
+            ++phonetic_;
+        } else if (inComment_ && local == "t" && phonetic_ == 0) {
+            inText_ = true;
+        }
+    }
+
+    void endElement(std::string_view, std::string_view local) override {
+        if (local == "author") {
+            inAuthor_ = false;
+        } else if (local == "comment") {
+            endComment();
+        } else if (local == "rPh" && phonetic_ > 0) {
+            --phonetic_;
+        } else if (local == "t") {
+            inText_ = false;
+        }
+    }
+
+    void characters(std::string_view text) override {
+        std::string* target = nullptr;
+        if (inText_ && inComment_ && keep_)
+            target = &current_.text;
+        else if (inAuthor_ && !authors_.empty())
+            target = &authors_.back();
+        if (!target || target->size() >= limits::maxTextBytes)
+            return;
+        std::size_t room = limits::maxTextBytes - target->size();
+        if (text.size() > room) {
+            // Cut before a continuation byte, so the text stays whole characters.
+            while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80)
+                --room;
+            text = text.substr(0, room);
+        }
+        target->append(text);
+    }
+
+private:
+    static std::uint64_t key(std::uint32_t row, std::uint16_t col) {
+        return (static_cast<std::uint64_t>(row) << 16) | col;
+    }
+
+    void startComment(const xml::Attributes& attributes) {
+        inComment_ = true;
+        keep_ = false;
+        current_ = Comment{};
+        authorId_ = parseUnsigned(attributes.value("authorId"), 0xFFFFFFFFu);
+        CellPosition position;
+        if (parseCellRef(attributes.value("ref"), position) != RefStatus::Ok) {
+            // A range names its top-left cell; anything else leaves the note out.
+            std::optional<Range> range = parseRange(attributes.value("ref"));
+            if (!range)
+                return;
+            position = CellPosition{range->firstRow, range->firstCol};
+        }
+        if (!seen_.insert(key(position.row, position.col)).second)
+            return;
+        if (sheet_.comments.size() >= maxComments)
+            throw ReadError(ReadError::Kind::Damaged, "the part '" + part_ + "': more than " +
+                                                          std::to_string(maxComments) +
+                                                          " comments");
+        current_.row = position.row;
+        current_.col = position.col;
+        keep_ = true;
+    }
+
+    void endComment() {
+        inComment_ = false;
+        inText_ = false;
+        phonetic_ = 0;
+        if (!keep_)
+            return;
+        keep_ = false;
+        decodeEscapes(current_.text);
+        if (authorId_ && *authorId_ < authors_.size()) {
+            current_.author = authors_[*authorId_];
+            decodeEscapes(current_.author);
+        }
+        sheet_.comments.push_back(std::move(current_));
+    }
+
+    Sheet& sheet_;
+    const std::string& part_;
+    std::set<std::uint64_t> seen_;
+    std::vector<std::string> authors_;
+    Comment current_;
+    std::optional<std::uint64_t> authorId_;
+    bool inAuthor_ = false, inComment_ = false, inText_ = false, keep_ = false;
+    int phonetic_ = 0;
+};
+
+} // namespace
+
+void readComments(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet) {
+    CommentsHandler handler(sheet, part);
+    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+}
+
+} // namespace engine::xlsx

@@ -1,0 +1,103 @@
+// Conditional formats and their differential styles as the OOXML reader takes them.
+
+#include "engine/xlsx/ConditionalFormats.h"
+#include "engine/xlsx/XlsxReader.h"
+#include "tests/engine/xlsx/PackageWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+using testing_support::minimalWorkbook;
+
+namespace {
+
+const char* styles = "<dxfs count=\"2\"><dxf><font><b/><color rgb=\"FF9C0006\"/></font>"
+                     "<fill><patternFill><bgColor rgb=\"FFFFC7CE\"/></patternFill></fill></dxf>"
+                     "<dxf><border><bottom style=\"thin\"><color rgb=\"FF0000FF\"/></bottom>"
+                     "</border></dxf></dxfs>";
+
+TEST(XlsxConditional, RulesRangesAndDifferentialStyles) {
+    const Workbook book = xlsx::readPackage(
+        minimalWorkbook(
+            {"<sheetData/>"
+             "<conditionalFormatting sqref=\"B2:B10 D2\">"
+             "<cfRule type=\"cellIs\" dxfId=\"0\" priority=\"2\" operator=\"between\">"
+             "<formula>5</formula><formula>\"ten\"</formula></cfRule>"
+             "<cfRule type=\"expression\" dxfId=\"1\" priority=\"1\" stopIfTrue=\"1\">"
+             "<formula>$C2&gt;=B$1</formula></cfRule>"
+             "<cfRule type=\"expression\" priority=\"3\"><formula>MOD(ROW(),2)=0</formula>"
+             "</cfRule></conditionalFormatting>"
+             "<conditionalFormatting sqref=\"A1:A5\"><cfRule type=\"colorScale\" priority=\"4\">"
+             "<colorScale><cfvo type=\"min\"/><cfvo type=\"percentile\" val=\"50\"/>"
+             "<cfvo type=\"max\"/><color rgb=\"FFF8696B\"/><color rgb=\"FFFFEB84\"/>"
+             "<color rgb=\"FF63BE7B\"/></colorScale></cfRule>"
+             "<cfRule type=\"iconSet\" priority=\"5\"><iconSet iconSet=\"3Arrows\" reverse=\"1\">"
+             "<cfvo type=\"percent\" val=\"0\"/><cfvo type=\"num\" val=\"33\" gte=\"0\"/>"
+             "<cfvo type=\"formula\" val=\"$Z$1\"/></iconSet></cfRule>"
+             "<cfRule type=\"timePeriod\" timePeriod=\"today\" priority=\"6\"/>"
+             "</conditionalFormatting>"
+             "<conditionalFormatting sqref=\"bogus\"><cfRule type=\"top10\"/>"
+             "</conditionalFormatting>"},
+            {}, styles)
+            .bytes());
+    ASSERT_EQ(book.differentialStyles.size(), 2u);
+    const DifferentialStyle& bad = book.differentialStyles[0];
+    EXPECT_EQ(bad.bold, true);
+    EXPECT_EQ(bad.fontColor, Color::fromRgb(0x9C0006));
+    EXPECT_EQ(bad.fill, Color::fromRgb(0xFFC7CE));
+    ASSERT_TRUE(book.differentialStyles[1].bottom);
+    EXPECT_EQ(book.differentialStyles[1].bottom->style, BorderStyle::Thin);
+    EXPECT_EQ(book.differentialStyles[1].bottom->color, Color::fromRgb(0x0000FF));
+
+    const Sheet& sheet = book.sheets[0];
+    ASSERT_EQ(sheet.conditionalFormats.size(), 2u); // the one without a range is dropped
+    const ConditionalFormat& first = sheet.conditionalFormats[0];
+    ASSERT_EQ(first.ranges.size(), 2u);
+    EXPECT_EQ(first.ranges[1], (Range{1, 1, 3, 3}));
+    ASSERT_EQ(first.rules.size(), 3u);
+    const ConditionalRule& between = first.rules[0];
+    EXPECT_EQ(between.kind, ConditionalKind::CellIs);
+    EXPECT_EQ(between.op, ConditionalOperator::Between);
+    ASSERT_EQ(between.operands.size(), 2u);
+    EXPECT_EQ(between.operands[0].number, 5);
+    EXPECT_EQ(between.operands[1].text, "ten");
+    EXPECT_EQ(between.style, 0u);
+    const ConditionalRule& expression = first.rules[1];
+    EXPECT_EQ(expression.kind, ConditionalKind::Expression);
+    EXPECT_TRUE(expression.stopIfTrue);
+    EXPECT_EQ(expression.op, ConditionalOperator::GreaterOrEqual);
+    ASSERT_EQ(expression.operands.size(), 2u);
+    EXPECT_TRUE(expression.operands[0].absoluteCol);
+    EXPECT_EQ(expression.operands[0].col, 2);
+    EXPECT_EQ(expression.operands[0].rowOffset, 0);
+    EXPECT_TRUE(expression.operands[1].absoluteRow);
+    EXPECT_EQ(expression.operands[1].colOffset, 0);
+    EXPECT_EQ(first.rules[2].kind, ConditionalKind::Unsupported);
+
+    const ConditionalFormat& second = sheet.conditionalFormats[1];
+    ASSERT_EQ(second.rules.size(), 3u);
+    EXPECT_EQ(second.rules[0].kind, ConditionalKind::ColorScale);
+    ASSERT_EQ(second.rules[0].thresholds.size(), 3u);
+    EXPECT_EQ(second.rules[0].thresholds[1].kind, ConditionalValue::Kind::Percentile);
+    EXPECT_EQ(second.rules[0].colors.size(), 3u);
+    // An icon threshold that is a formula of another cell cannot be known.
+    EXPECT_EQ(second.rules[1].kind, ConditionalKind::Unsupported);
+    EXPECT_EQ(second.rules[2].kind, ConditionalKind::Unsupported);
+}
+
+TEST(XlsxConditional, OperandsAreConstantsOrSingleCells) {
+    auto operand = [](const char* formula) { return xlsx::parseOperand(formula, 4, 2); };
+    EXPECT_EQ(operand("-2.5")->number, -2.5);
+    EXPECT_EQ(operand("\"say \"\"hi\"\"\"")->text, "say \"hi\"");
+    EXPECT_EQ(operand("TRUE")->number, 1);
+    const auto cell = operand("$A7");
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->kind, ConditionalOperand::Kind::Cell);
+    EXPECT_TRUE(cell->absoluteCol);
+    EXPECT_FALSE(cell->absoluteRow);
+    EXPECT_EQ(cell->rowOffset, 2);
+    for (const char* unsupported : {"", "A1:B2", "SUM(A1)", "\"open", "Sheet2!A1", "A1+1"})
+        EXPECT_FALSE(operand(unsupported)) << unsupported;
+}
+
+} // namespace
