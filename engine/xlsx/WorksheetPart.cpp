@@ -2,6 +2,7 @@
 
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -419,8 +420,11 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
 
     const Relationship* drawing =
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
-    if (drawing && !drawing->external && context.archive.contains(drawing->target))
+    if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+        readDrawingCharts(context.archive, drawing->target, context.colors,
+                          context.workbook.dateSystem, sheet);
+    }
 }
 
 } // namespace engine::xlsx
