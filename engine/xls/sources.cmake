@@ -1,4 +1,5 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ChartStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ContinuedRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Drawing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Hyperlinks.cpp

@@ -122,9 +122,15 @@ TEST(ChartPages, WebPagesHoldChartsInlineAndArchivesAsParts) {
 TEST(ChartPages, CorpusChartWorkbooksGiveValidPages) {
     ScratchDir scratch;
     std::vector<fs::path> pages;
-    for (const char* name : {"xlsx/calamine-any_sheets.xlsx", "xlsx/tealeg-testchartsheet.xlsx"}) {
+    const std::pair<const char*, std::size_t> books[] = {
+        {"xlsx/calamine-any_sheets.xlsx", 2},
+        {"xlsx/tealeg-testchartsheet.xlsx", 1},
+        {"xls/calamine-any_sheets.xls", 2},
+        {"xls/xlrd-Formate.xls", 1},
+        {"xls/calamine-xls_cross_sheet_chart.xls", 2}};
+    for (const auto& [name, series] : books) {
         const Workbook workbook = readWorkbook(testing_support::corpusFile(name).string());
-        const std::string stem = fs::path(name).stem().string();
+        const std::string stem = fs::path(name).filename().string();
         for (const char* extension : {".htm", ".mht"}) {
             const fs::path page = scratch / (stem + extension);
             web::saveWorkbook(workbook, page.string(),
@@ -133,8 +139,7 @@ TEST(ChartPages, CorpusChartWorkbooksGiveValidPages) {
                               "");
             pages.push_back(page);
         }
-        EXPECT_EQ(countOf(readFile(pages[pages.size() - 2]), "<g class=\"series\">"),
-                  stem == "calamine-any_sheets" ? 2u : 1u)
+        EXPECT_EQ(countOf(readFile(pages[pages.size() - 2]), "<g class=\"series\">"), series)
             << name;
     }
     std::string output;
