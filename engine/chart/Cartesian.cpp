@@ -127,9 +127,10 @@ public:
         format_ = numfmt::NumberFormat::parse(code);
 
         // Room for the labels is measured on a first scale, then the plot is fitted inside.
+        // About one step per three lines of label text up the axis (per label width across),
+        // between 4 and 10 steps, as the application spaces its gridlines.
         const double valueLength = horizontal_ ? area.width : area.height;
-        scale_ = niceScale(values.low, values.high,
-                           static_cast<int>(valueLength / (horizontal_ ? 80 : 48)));
+        scale_ = niceScale(values.low, values.high, stepsFor(valueLength, horizontal_ ? 80 : 36));
         if (percent_) {
             scale_.max = std::min(scale_.max, 1.0);
             scale_.min = std::max(scale_.min, -1.0);
@@ -137,7 +138,7 @@ public:
         if (scatter_) {
             if (xs.empty())
                 xs.add(1);
-            xScale_ = niceScale(xs.low, xs.high, static_cast<int>(area.width / 70));
+            xScale_ = niceScale(xs.low, xs.high, stepsFor(area.width, 45));
         }
         double labelWidth = 0;
         for (double v = scale_.min; v <= scale_.max + scale_.step / 2; v += scale_.step)
@@ -185,6 +186,10 @@ public:
     }
 
 private:
+    static int stepsFor(double length, double pixelsPerStep) {
+        return std::clamp(static_cast<int>(length / pixelsPerStep), 4, 10);
+    }
+
     std::string firstSeriesFormat() const {
         for (std::size_t p : plots_)
             for (const ChartSeries& series : chart_.plots[p].series)

@@ -18,7 +18,7 @@ constexpr std::size_t maxLegendEntries = 64;
 struct LegendEntry {
     std::string text;
     std::uint32_t rgb;
-    bool lineKey; // a short line (line and scatter series) rather than a square
+    bool lineKey; // a short line (series drawn as lines) rather than a square
 };
 
 bool isPieKind(ChartKind kind) {
@@ -46,10 +46,11 @@ std::vector<LegendEntry> legendEntries(const Chart& chart,
                 entries.push_back({categoryLabel(series, i), pointColor(series, i), false});
             continue;
         }
-        const bool lineKey = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
+        const bool lined = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
         for (std::size_t s = 0; s < plot.series.size() && entries.size() < maxLegendEntries; ++s)
             entries.push_back({seriesName(plot.series[s], firstPalette[p] + s),
-                               seriesColor(plot.series[s], firstPalette[p] + s), lineKey});
+                               seriesColor(plot.series[s], firstPalette[p] + s),
+                               lined && plot.series[s].line});
     }
     return entries;
 }

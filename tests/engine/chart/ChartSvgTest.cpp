@@ -171,7 +171,7 @@ TEST(ChartSvg, ScatterPlotsUseNumericXValues) {
     EXPECT_EQ(countOf(series, "Z"), 3u);
     const auto xLabels = textsOf(groupOf(svg, "category-axis"));
     EXPECT_EQ(xLabels.front(), "0");
-    EXPECT_EQ(xLabels.back(), "40");
+    EXPECT_EQ(xLabels.back(), "35");
 }
 
 TEST(ChartSvg, TickAndDataLabelsFollowTheSeriesFormat) {
