@@ -324,9 +324,13 @@ private:
         if (plot.showCategory)
             text = category(point);
         if (plot.showValues) {
-            const numfmt::NumberFormat format = numfmt::NumberFormat::parse(
-                series.formatCode.empty() ? "General" : series.formatCode);
-            text += (text.empty() ? "" : ", ") + formatValue(value, format, dates_);
+            // Parsed once per series: a label per point would otherwise parse it each time.
+            if (labelSeries_ != &series) {
+                labelFormat_ = numfmt::NumberFormat::parse(
+                    series.formatCode.empty() ? "General" : series.formatCode);
+                labelSeries_ = &series;
+            }
+            text += (text.empty() ? "" : ", ") + formatValue(value, labelFormat_, dates_);
         }
         if (!text.empty())
             svg.text(x, y, text, labelSizePx, TextAnchor::Middle, 0x404040);
@@ -515,6 +519,8 @@ private:
     std::size_t categories_ = 0;
     AxisScale scale_, xScale_;
     numfmt::NumberFormat format_;
+    mutable const ChartSeries* labelSeries_ = nullptr; // whose format labelFormat_ holds
+    mutable numfmt::NumberFormat labelFormat_;
 };
 
 } // namespace

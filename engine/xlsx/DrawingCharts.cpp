@@ -201,6 +201,13 @@ void readDrawingCharts(const zip::ZipArchive& archive, const std::string& part,
         if (!target || target->external || !archive.contains(target->target))
             continue;
         Chart chart = readChartPart(archive, target->target, colors, dates);
+        // The newer chart kinds (waterfall, treemap, funnel ...) live in parts of their own
+        // vocabulary: only their title is read, and they are shown as placeholders.
+        if (relationshipKind(target->type) == "chartEx") {
+            chart.plots.assign(1, ChartPlot{});
+            chart.plots[0].kind = ChartKind::Unsupported;
+            chart.plots[0].unsupportedName = "Extended";
+        }
         chart.anchor = toAnchor(pending, sheet);
         sheet.charts.push_back(std::move(chart));
     }

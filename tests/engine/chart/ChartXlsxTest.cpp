@@ -289,3 +289,36 @@ TEST(ChartDrawing, CorpusChartSheetsHoldTheirCharts) {
     EXPECT_EQ(line.plots[0].series[0].values, (std::vector<double>{1, 2, 3, 4}));
     EXPECT_FALSE(line.plots[0].series[0].markers);
 }
+
+TEST(ChartDrawing, NewerChartKindsArePlaceholdersWithTheirTitle) {
+    PackageWriter package = minimalWorkbook({"<sheetData/><drawing r:id=\"rD\"/>"});
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rD", "drawing", "../drawings/drawing1.xml"}}));
+    package.add(
+        "xl/drawings/drawing1.xml",
+        drawingWithChart(
+            "<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>"
+            "<xdr:ext cx=\"1270000\" cy=\"635000\"/><mc:AlternateContent "
+            "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+            "<mc:Choice Requires=\"cx1\">" +
+            frame("rX") +
+            "</mc:Choice><mc:Fallback><xdr:sp/></mc:Fallback></mc:AlternateContent>"
+            "</xdr:oneCellAnchor>"));
+    package.add(
+        "xl/drawings/_rels/drawing1.xml.rels",
+        relationshipsXml({{"rX", "http://schemas.microsoft.com/office/2014/relationships/chartEx",
+                           "../charts/chartEx1.xml"}}));
+    package.add(
+        "xl/charts/chartEx1.xml",
+        "<cx:chartSpace xmlns:cx=\"http://schemas.microsoft.com/office/drawing/2014/chartex\">"
+        "<cx:chart><cx:title><cx:tx><cx:txData><cx:v>Waterfall</cx:v></cx:txData></cx:tx>"
+        "</cx:title><cx:plotArea><cx:plotAreaRegion><cx:series layoutId=\"waterfall\"/>"
+        "</cx:plotAreaRegion></cx:plotArea></cx:chart></cx:chartSpace>");
+    const Workbook book = readPackage(package);
+    ASSERT_EQ(book.sheets[0].charts.size(), 1u);
+    const Chart& chart = book.sheets[0].charts[0];
+    EXPECT_EQ(chart.title, "Waterfall");
+    ASSERT_EQ(chart.plots.size(), 1u);
+    EXPECT_EQ(chart.plots[0].kind, ChartKind::Unsupported);
+    EXPECT_DOUBLE_EQ(chart.anchor.widthPt, 100);
+}
