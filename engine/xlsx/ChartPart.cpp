@@ -119,8 +119,10 @@ public:
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
-        const std::string_view parent = path_.empty() ? std::string_view() : path_.back();
         path_.emplace_back(local);
+        // Taken after the push: a view taken before it would dangle once the list grows.
+        const std::string_view parent =
+            path_.size() < 2 ? std::string_view() : std::string_view(path_[path_.size() - 2]);
         if (skipDepth_ > 0) {
             ++skipDepth_;
             return;
@@ -145,7 +147,8 @@ public:
                             : position == "t" ? LegendPosition::Top
                             : position == "b" ? LegendPosition::Bottom
                                               : LegendPosition::Right;
-        } else if (parent == "plotArea") {
+        } else if (parent == "plotArea" && !plot_ && !series_) {
+            // Plots do not nest: one inside another (only in broken parts) is ignored.
             startPlotAreaChild(local);
         } else if (parent == "valAx" && local == "majorGridlines") {
             gridlines_ = true;
@@ -261,7 +264,7 @@ private:
             plot.holePercent = static_cast<int>(parseUnsigned(value, 90).value_or(50));
         } else if (local == "scatterStyle") {
             scatterLines_ = value != "marker" && value != "none";
-        } else if (local == "ser" && plot.series.size() < maxSeries) {
+        } else if (local == "ser" && !series_ && plot.series.size() < maxSeries) {
             ChartSeries& series = plot.series.emplace_back();
             series.line = plot.kind != ChartKind::Scatter || scatterLines_;
             series.markers = true;

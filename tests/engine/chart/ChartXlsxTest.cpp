@@ -181,6 +181,15 @@ TEST(ChartPart, HostilePartsAreBounded) {
     ASSERT_EQ(counted.plots[0].series[0].values.size(), 2u);
     EXPECT_TRUE(std::isnan(counted.plots[0].series[0].values[1]));
 
+    // A plot inside a series (met by fuzzing) neither starts a plot nor loses the series.
+    const Chart nested =
+        parse("<c:plotArea><c:barChart><c:ser><c:plotArea><c:lineChart><c:ser/>"
+              "</c:lineChart></c:plotArea><c:val>" +
+              numCache("General", {"4"}) + "</c:val></c:ser></c:barChart></c:plotArea>");
+    ASSERT_EQ(nested.plots.size(), 1u);
+    ASSERT_EQ(nested.plots[0].series.size(), 1u);
+    EXPECT_EQ(nested.plots[0].series[0].values, std::vector<double>{4});
+
     const xlsx::Colors colors;
     EXPECT_THROW(xlsx::parseChartXml("<c:chartSpace><c:chart>", "xl/charts/chart9.xml", colors,
                                      DateSystem::Date1900),
