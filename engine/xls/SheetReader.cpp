@@ -78,12 +78,13 @@ private:
     BiffContext& c_;
     Sheet& sheet_;
     const PictureStore& pictures_;
-    std::vector<std::uint8_t> drawing_;         // the sheet's MSODRAWING records joined
-    std::span<const std::uint8_t> lastDrawing_; // the latest one: it anchors a chart after it
-    std::uint16_t biff2Xf_ = 0;                 // the last IXFE record (BIFF2)
-    std::ptrdiff_t pendingString_ = -1;         // the formula cell waiting for its STRING record
+    std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
+    std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
+    std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
     bool standardWidth_ = false;
+    // The latest MSODRAWING record: it anchors a chart whose substream follows it.
+    std::span<const std::uint8_t> lastDrawing_;
 };
 
 SheetBuilder::CellHeader SheetBuilder::header(util::ByteCursor& in) {
