@@ -3,6 +3,7 @@
 
 #include "engine/model/Cell.h"
 #include "engine/model/Comment.h"
+#include "engine/model/Chart.h"
 
 #include <cstdint>
 #include <string>
@@ -49,16 +50,6 @@ struct Hyperlink {
     std::string tooltip;
 };
 
-// Where a picture sits: the cell of its top-left corner with offsets, and its size.
-struct Anchor {
-    std::uint32_t row = 0;
-    std::uint16_t col = 0;
-    double rowOffsetPt = 0; // from the top of `row`, points
-    double colOffsetPt = 0; // from the left of `col`, points
-    double widthPt = 0;     // 0 when unknown: the image's own size is used
-    double heightPt = 0;
-};
-
 struct Picture {
     std::string mimeType;           // "image/png", "image/jpeg", "image/gif", "image/bmp" ...
     std::vector<std::uint8_t> data; // the image file's bytes
@@ -84,6 +75,7 @@ struct Sheet {
     double defaultRowHeight = 15.0; // points
     std::vector<Hyperlink> hyperlinks;
     std::vector<Picture> pictures;
+    std::vector<Chart> charts; // embedded charts; a chart sheet's own chart
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts

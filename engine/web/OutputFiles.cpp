@@ -1,6 +1,8 @@
 #include "engine/web/OutputFiles.h"
 
+#include "engine/chart/ChartSvg.h"
 #include "engine/read/Limits.h"
+#include "engine/web/ChartPlacement.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/Mime.h"
 #include "engine/web/Publish.h"
@@ -75,6 +77,13 @@ std::string contentId(const PagePicture& picture) {
     return picture.name + "@quillmere";
 }
 
+// Charts of an archive are parts of their own, numbered in page order.
+std::string chartContentId(std::size_t number) {
+    char name[48];
+    std::snprintf(name, sizeof name, "chart%03zu.svg@quillmere", number);
+    return name;
+}
+
 } // namespace
 
 bool isArchivePath(const std::string& path) {
@@ -123,6 +132,17 @@ void writeArchiveFile(const Workbook& workbook, PageContent content, const std::
         const PagePicture* found = findPicture(pictures, sheet, index);
         return found ? "cid:" + contentId(*found) : std::string();
     };
+    std::vector<std::pair<std::size_t, std::size_t>> charts; // sheet, chart: in page order
+    for (std::size_t sheet : content.sheets)
+        for (std::size_t i = 0; i < workbook.sheets[sheet].charts.size(); ++i)
+            charts.emplace_back(sheet, i);
+    content.chartSource = [&charts](std::size_t sheet, std::size_t index) {
+        const auto found =
+            std::lower_bound(charts.begin(), charts.end(), std::make_pair(sheet, index));
+        return found != charts.end() && *found == std::make_pair(sheet, index)
+                   ? "cid:" + chartContentId(static_cast<std::size_t>(found - charts.begin()) + 1)
+                   : std::string();
+    };
     const std::string pageName =
         percentEncode(std::filesystem::path(path).stem().string()) + ".htm";
     FileSink sink(path);
@@ -148,6 +168,16 @@ void writeArchiveFile(const Workbook& workbook, PageContent content, const std::
                    "\r\nContent-Transfer-Encoding: base64\r\nContent-ID: <" + contentId(picture) +
                    ">\r\n\r\n");
         writeBase64(sink, picture.picture->data);
+    }
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        const Chart& chart = workbook.sheets[charts[i].first].charts[charts[i].second];
+        const auto [width, height] = chartPixelSize(chart);
+        const std::string svg = chart::chartSvgDocument(chart, width, height, workbook.dateSystem);
+        sink.write(std::string("\r\n--") + boundary +
+                   "\r\nContent-Type: image/svg+xml\r\nContent-Transfer-Encoding: "
+                   "base64\r\nContent-ID: <" +
+                   chartContentId(i + 1) + ">\r\n\r\n");
+        writeBase64(sink, std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()));
     }
     sink.write(std::string("\r\n--") + boundary + "--\r\n");
     sink.commit();

@@ -23,6 +23,7 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     StyleSheet styles(workbook, formatter);
     PageLinks links;
     links.pictureSource = content.pictureSource;
+    links.chartSource = content.chartSource;
     for (std::size_t index : content.sheets) {
         styles.addSheet(workbook.sheets[index]);
         links.sheetIds.emplace(lowerSheetName(workbook.sheets[index].name), sectionId(index));

@@ -18,6 +18,8 @@ struct PageContent {
     bool sheetTabs = false;          // links to every sheet above, a heading per sheet
     // The URL of a picture; empty (or no function) leaves the picture out.
     std::function<std::string(std::size_t sheet, std::size_t picture)> pictureSource;
+    // The URL of a chart; empty (or no function) draws the chart inline.
+    std::function<std::string(std::size_t sheet, std::size_t chart)> chartSource;
 };
 
 // Writes the page as a stream to `sink`.

@@ -35,7 +35,11 @@ void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFor
     PageContent content;
     for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
         const Sheet& sheet = workbook.sheets[i];
-        if (sheet.kind == SheetKind::Worksheet && sheet.visibility == Visibility::Visible)
+        // Chart sheets have their tab and section like worksheets, holding their chart; one
+        // whose chart could not be read would only be an empty tab.
+        const bool shown = sheet.kind == SheetKind::Worksheet ||
+                           (sheet.kind == SheetKind::Chart && !sheet.charts.empty());
+        if (shown && sheet.visibility == Visibility::Visible)
             content.sheets.push_back(i);
     }
     content.sheetTabs = true;

@@ -26,9 +26,9 @@ void publishSheet(const Workbook& workbook, std::size_t sheetIndex, const std::s
 
 enum class WorkbookFormat { WebPage, WebArchive };
 
-// Writes every visible worksheet of the workbook as one page (or archive) at `path`, with a
-// way to move between the sheets; `title` names the page. An existing file is replaced.
-// Throws WriteError.
+// Writes every visible worksheet and chart sheet (with its chart) of the workbook as one page (or
+// archive) at `path`, with a way to move between the sheets; `title` names the page. An existing
+// file is replaced. Throws WriteError.
 void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFormat format,
                   const std::string& title);
 

@@ -2,6 +2,7 @@
 
 #include "engine/numfmt/TextWidth.h"
 #include "engine/web/ConditionalLooks.h"
+#include "engine/web/ChartPlacement.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -86,6 +87,11 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
         right = std::max(right, picture.left + picture.width);
         bottom = std::max(bottom, picture.top + picture.height);
     }
+    const std::vector<PlacedChart> charts = placeCharts(sheet, layout);
+    for (const PlacedChart& chart : charts) {
+        right = std::max(right, chart.left + chart.width);
+        bottom = std::max(bottom, chart.top + chart.height);
+    }
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
     if (right > 0 && bottom > 0) {
         out_ += " style=\"min-width:";
@@ -98,6 +104,7 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     if (!layout.empty())
         writeTable(sink, sheet, layout);
     writePictures(pictures);
+    writeCharts(out_, workbook_, sheetIndex, charts, links_.chartSource);
     out_ += "</div>\n";
     sink.write(out_);
     out_.clear();

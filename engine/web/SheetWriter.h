@@ -21,6 +21,8 @@ struct PageLinks {
     std::map<std::string, std::string> sheetIds;
     // The URL of picture `picture` of sheet `sheet`; an empty URL leaves the picture out.
     std::function<std::string(std::size_t sheet, std::size_t picture)> pictureSource;
+    // The URL of chart `chart` of sheet `sheet`; no function or an empty URL draws it inline.
+    std::function<std::string(std::size_t sheet, std::size_t chart)> chartSource;
 };
 
 // ASCII letters in lower case, as sheet names are compared.

@@ -1,5 +1,6 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalLooks.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartPlacement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Css.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HtmlText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImageSize.cpp

@@ -81,4 +81,34 @@ inline constexpr std::uint16_t CondFmt = 0x01B0;           // CondFmt, MS-XLS 2.
 inline constexpr std::uint16_t Cf = 0x01B1;                // CF, MS-XLS 2.4.42
 inline constexpr std::uint16_t Note = 0x001C;              // Note, MS-XLS 2.4.179 (also BIFF2-7)
 
+// Chart substreams (MS-XLS 2.4, chart records) and the cell records cached inside them.
+inline constexpr std::uint16_t ChartRecord = 0x1002;   // Chart, MS-XLS 2.4.44
+inline constexpr std::uint16_t Series = 0x1003;        // Series, MS-XLS 2.4.252
+inline constexpr std::uint16_t DataFormat = 0x1006;    // DataFormat, MS-XLS 2.4.74
+inline constexpr std::uint16_t LineFormat = 0x1007;    // LineFormat, MS-XLS 2.4.156
+inline constexpr std::uint16_t MarkerFormat = 0x1009;  // MarkerFormat, MS-XLS 2.4.160
+inline constexpr std::uint16_t AreaFormat = 0x100A;    // AreaFormat, MS-XLS 2.4.3
+inline constexpr std::uint16_t AttachedLabel = 0x100C; // AttachedLabel, MS-XLS 2.4.6
+inline constexpr std::uint16_t SeriesText = 0x100D;    // SeriesText, MS-XLS 2.4.254
+inline constexpr std::uint16_t ChartFormat = 0x1014;   // ChartFormat, MS-XLS 2.4.48
+inline constexpr std::uint16_t Legend = 0x1015;        // Legend, MS-XLS 2.4.152
+inline constexpr std::uint16_t Bar = 0x1017;           // Bar, MS-XLS 2.4.14
+inline constexpr std::uint16_t Line = 0x1018;          // Line, MS-XLS 2.4.154
+inline constexpr std::uint16_t Pie = 0x1019;           // Pie, MS-XLS 2.4.195
+inline constexpr std::uint16_t Area = 0x101A;          // Area, MS-XLS 2.4.2
+inline constexpr std::uint16_t Scatter = 0x101B;       // Scatter, MS-XLS 2.4.243
+inline constexpr std::uint16_t TextRecord = 0x1025;    // Text, MS-XLS 2.4.324
+inline constexpr std::uint16_t ObjectLink = 0x1027;    // ObjectLink, MS-XLS 2.4.182
+inline constexpr std::uint16_t Begin = 0x1033;         // Begin, MS-XLS 2.4.17
+inline constexpr std::uint16_t End = 0x1034;           // End, MS-XLS 2.4.100
+inline constexpr std::uint16_t Radar = 0x103E;         // Radar, MS-XLS 2.4.213
+inline constexpr std::uint16_t Surf = 0x103F;          // Surf, MS-XLS 2.4.311
+inline constexpr std::uint16_t RadarArea = 0x1040;     // RadarArea, MS-XLS 2.4.214
+inline constexpr std::uint16_t SerToCrt = 0x1045;      // SerToCrt, MS-XLS 2.4.256
+inline constexpr std::uint16_t Brai = 0x1051;          // BRAI, MS-XLS 2.4.29
+inline constexpr std::uint16_t BopPop = 0x1061;        // BopPop, MS-XLS 2.4.25
+inline constexpr std::uint16_t SiIndex = 0x1065;       // SIIndex, MS-XLS 2.4.260
+inline constexpr std::uint16_t ExternSheet = 0x0017;   // ExternSheet, MS-XLS 2.4.106
+inline constexpr std::uint16_t SupBook = 0x01AE;       // SupBook, MS-XLS 2.4.271
+
 } // namespace engine::xls::rec

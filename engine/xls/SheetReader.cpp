@@ -88,6 +88,8 @@ private:
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
     bool standardWidth_ = false;
+    // The latest MSODRAWING record: it anchors a chart whose substream follows it.
+    std::span<const std::uint8_t> lastDrawing_;
 };
 
 SheetBuilder::CellHeader SheetBuilder::header(util::ByteCursor& in) {
@@ -407,7 +409,13 @@ void SheetBuilder::read(RecordReader& reader) {
         case rec::BOF2:
         case rec::BOF3:
         case rec::BOF4: {
-            // A chart on the sheet brings its own substream: skip it whole.
+            // A chart on the sheet brings its own substream, placed by the drawing before it;
+            // it belongs to the sheet that is being read, the next one of the workbook.
+            if (c_.version == 8 && record.id == rec::BOF && record.body.size() >= 4 &&
+                util::loadU16(record.body.data() + 2) == 0x0020) {
+                readPendingChart(reader, c_, c_.workbook.sheets.size(), lastDrawing_);
+                break;
+            }
             int depth = 1;
             while (depth > 0 && reader.next(record)) {
                 if (record.id == rec::EOF_)
@@ -487,6 +495,7 @@ void SheetBuilder::read(RecordReader& reader) {
         case rec::MsoDrawing:
             if (drawing_.size() + record.body.size() <= limits::maxFileBytes)
                 drawing_.insert(drawing_.end(), record.body.begin(), record.body.end());
+            lastDrawing_ = record.body;
             break;
         case rec::Obj:
             notes_.object(record);

@@ -3,6 +3,7 @@
 
 #include "engine/model/Workbook.h"
 #include "engine/util/Text.h"
+#include "engine/xls/ChartStream.h"
 #include "engine/xls/Drawing.h"
 #include "engine/xls/RecordReader.h"
 #include "engine/xls/Styles.h"
@@ -19,6 +20,7 @@ struct BiffContext {
     Styles& styles;
     std::uint32_t sstCount = 0;  // strings 0..sstCount-1 of the workbook are the shared strings
     std::uint64_t cellCount = 0; // over the whole workbook, checked against the limit
+    std::vector<PendingChart> charts; // embedded charts and chart sheets, placed at the end
 };
 
 // Reads from the record after the substream's BOF up to its EOF (or the end of the stream)

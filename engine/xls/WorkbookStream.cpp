@@ -4,6 +4,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
+#include "engine/xls/ChartStream.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Drawing.h"
 #include "engine/xls/RecordReader.h"
@@ -13,6 +14,7 @@
 #include "engine/xls/Styles.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 namespace engine::xls {
@@ -74,6 +76,36 @@ void readSst(const Record& record, RecordReader& reader, Workbook& workbook) {
     }
 }
 
+// The sheets EXTERNSHEET entries (MS-XLS 2.5.xti) point at, where they are sheets of this
+// workbook (its own SUPBOOK, the one marked 0x0401) and name one sheet.
+struct ExternSheets {
+    std::vector<std::uint16_t> supBookKinds;           // the cch field of each SUPBOOK, in order
+    std::vector<std::array<std::uint16_t, 3>> entries; // iSupBook, itabFirst, itabLast
+
+    void readSupBook(const Record& record) {
+        if (record.body.size() >= 4 && supBookKinds.size() < 65536)
+            supBookKinds.push_back(util::loadU16(record.body.data() + 2));
+    }
+    void readExternSheet(const Record& record) {
+        if (record.body.size() < 2 || !entries.empty())
+            return;
+        const std::size_t count = util::loadU16(record.body.data());
+        for (std::size_t i = 0; i < count && 2 + i * 6 + 6 <= record.body.size(); ++i) {
+            const std::uint8_t* p = record.body.data() + 2 + i * 6;
+            entries.push_back({util::loadU16(p), util::loadU16(p + 2), util::loadU16(p + 4)});
+        }
+    }
+    // The BOUNDSHEET position of entry `index`, or -1 when it is no single sheet of this book.
+    int sheetOf(std::uint16_t index) const {
+        if (index >= entries.size())
+            return -1;
+        const auto& [book, first, last] = entries[index];
+        if (book >= supBookKinds.size() || supBookKinds[book] != 0x0401 || first != last)
+            return -1;
+        return first;
+    }
+};
+
 int biffVersion(const Record& bof, bool isBookStream) {
     if (bof.body.size() >= 2) {
         const std::uint16_t version = util::loadU16(bof.body.data());
@@ -102,6 +134,7 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     Styles styles(version, decoder);
     std::vector<BoundSheet> bound;
     std::vector<std::uint8_t> drawingGroup;
+    ExternSheets externSheets;
     bool sawEof = false;
     while (!sawEof && reader.next(record)) {
         switch (record.id) {
@@ -143,6 +176,13 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
         case rec::Palette:
             styles.palette(record);
             break;
+        case rec::SupBook:
+            externSheets.readSupBook(record);
+            break;
+        case rec::ExternSheet:
+            if (version == 8)
+                externSheets.readExternSheet(record);
+            break;
         case rec::MsoDrawingGroup: {
             ContinuedRecord group(record, reader, "MSODRAWINGGROUP record");
             auto bytes = group.rest();
@@ -181,10 +221,13 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     }
 
     BiffContext context{
-        version, workbook, decoder, styles, static_cast<std::uint32_t>(workbook.strings.size()), 0};
+        version, workbook, decoder, styles, static_cast<std::uint32_t>(workbook.strings.size()),
+        0,       {}};
     std::size_t ordinal = 0;
     std::set<std::size_t> used;
+    std::vector<std::size_t> sheetOfBound; // workbook.sheets index of each BOUNDSHEET entry
     for (const BoundSheet& b : bound) {
+        sheetOfBound.push_back(workbook.sheets.size());
         if (b.type == sheetVbModule) {
             ++ordinal;
             continue;
@@ -216,10 +259,39 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
                 sheet.kind = SheetKind::Macro;
             else
                 readSheet(reader, context, sheet, pictures);
+        } else if (sheet.kind == SheetKind::Chart && version == 8 && position < stream.size()) {
+            reader.seek(position);
+            reader.next(record); // the substream's BOF
+            readPendingChart(reader, context, workbook.sheets.size(), {});
         }
         workbook.sheets.push_back(std::move(sheet));
     }
     workbook.finish();
+    // Charts last: their series may show cells of any sheet.
+    const auto sheetOf = [&](std::uint16_t externSheet) -> const Sheet* {
+        const int itab = externSheets.sheetOf(externSheet);
+        if (itab < 0 || static_cast<std::size_t>(itab) >= sheetOfBound.size() ||
+            sheetOfBound[itab] >= workbook.sheets.size())
+            return nullptr;
+        return &workbook.sheets[sheetOfBound[itab]];
+    };
+    std::size_t pointBudget = maxLinkedPointsPerWorkbook;
+    for (PendingChart& pending : context.charts) {
+        if (pending.sheet >= workbook.sheets.size())
+            continue;
+        resolveChartLinks(pending.read, workbook, sheetOf, pointBudget);
+        Sheet& sheet = workbook.sheets[pending.sheet];
+        const Anchor size = pending.read.chart.anchor;
+        if (pending.clientAnchor)
+            pending.read.chart.anchor = anchorFromClient(*pending.clientAnchor, sheet);
+        if (pending.read.chart.anchor.widthPt <= 0 || pending.read.chart.anchor.heightPt <= 0) {
+            pending.read.chart.anchor.widthPt = size.widthPt;
+            pending.read.chart.anchor.heightPt = size.heightPt;
+        }
+        if (sheet.kind == SheetKind::Chart && !sheet.charts.empty())
+            continue;
+        sheet.charts.push_back(std::move(pending.read.chart));
+    }
     return workbook;
 }
 

@@ -78,7 +78,7 @@ Workbook readRawBiff(std::span<const std::uint8_t> bytes) {
     util::CodePageDecoder decoder(1252);
     Styles styles(version, decoder);
     const PictureStore noPictures({});
-    BiffContext context{version, workbook, decoder, styles, 0, 0};
+    BiffContext context{version, workbook, decoder, styles, 0, 0, {}};
     Sheet sheet;
     // These files hold a single sheet and no sheet name; the application names it after the
     // file, which this reader does not know.

@@ -1,5 +1,6 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ContinuedRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Drawing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FilePass.cpp

@@ -27,6 +27,12 @@ public:
     // the system colours (palette 64 and above).
     Color resolve(const xml::Attributes& attributes) const;
 
+    // Theme colour `index` in the order of the theme="" attribute (lt1 dk1 lt2 dk2 accent1..6
+    // hlink folHlink); black for an index past them.
+    std::uint32_t themeColor(std::size_t index) const {
+        return index < theme_.size() ? theme_[index] : 0;
+    }
+
 private:
     std::array<std::uint32_t, 64> palette_;
     std::array<std::uint32_t, 12> theme_; // in the order of the theme="" index

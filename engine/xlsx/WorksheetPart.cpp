@@ -4,6 +4,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/ConditionalFormats.h"
+#include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -441,8 +442,11 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
 
     const Relationship* drawing =
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
-    if (drawing && !drawing->external && context.archive.contains(drawing->target))
+    if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+        readDrawingCharts(context.archive, drawing->target, context.colors,
+                          context.workbook.dateSystem, sheet);
+    }
     if (const Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))
         readComments(context.archive, comments->target, sheet);

@@ -3,6 +3,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/ConditionalFormats.h"
+#include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/Relationships.h"
 #include "engine/xlsx/SharedStrings.h"
@@ -110,6 +111,8 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         sheet.name = entry.name;
         sheet.visibility = entry.visibility;
         sheet.kind = sheetKind(target->type, entry.name);
+        if (sheet.kind == SheetKind::Chart)
+            readChartSheet(archive, target->target, colors, workbook.dateSystem, sheet);
         if (sheet.kind != SheetKind::Worksheet)
             continue;
         if (!archive.contains(target->target))

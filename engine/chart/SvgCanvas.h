@@ -1,0 +1,57 @@
+#pragma once
+// Writing SVG shapes and texts into a string, with coordinates in tenths of a pixel.
+
+#include "engine/model/Style.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine::chart {
+
+enum class TextAnchor : std::uint8_t { Start, Middle, End };
+
+class SvgCanvas {
+public:
+    explicit SvgCanvas(std::string& out) : out_(out) {}
+
+    // A number as SVG writes it: rounded to a tenth, without a needless ".0".
+    void number(double value);
+    // "#RRGGBB".
+    void color(std::uint32_t rgb);
+
+    void rect(double x, double y, double width, double height, std::uint32_t fill);
+    void frame(double x, double y, double width, double height, std::uint32_t stroke,
+               bool dashed = false);
+    void line(double x1, double y1, double x2, double y2, std::uint32_t stroke,
+              double strokeWidth = 1);
+    // Text escaped and cut to a sane length; `sizePx` its font size; `y` its baseline.
+    void text(double x, double y, std::string_view text, double sizePx, TextAnchor anchor,
+              std::uint32_t fill = 0x595959, bool bold = false);
+    // Opens a <path d="..."> whose data the caller appends with moveTo/lineTo...; end with
+    // endPath.
+    void beginPath();
+    void moveTo(double x, double y);
+    void lineTo(double x, double y);
+    // A circular arc; `clockwise` in screen coordinates (y pointing down).
+    void arcTo(double radius, bool largeArc, bool clockwise, double x, double y);
+    void close() { out_ += 'Z'; }
+    void endPath(std::uint32_t fill, bool filled, std::uint32_t stroke, double strokeWidth,
+                 bool evenOdd = false);
+    void raw(std::string_view markup) { out_ += markup; }
+    // <g class="..."> around a part of the chart (a series, an axis, the legend).
+    void group(std::string_view className) {
+        out_ += "<g class=\"";
+        out_ += className;
+        out_ += "\">";
+    }
+    void endGroup() { out_ += "</g>"; }
+
+private:
+    std::string& out_;
+};
+
+// An estimate of the width of `text` in pixels at `sizePx`, for laying out labels.
+double textWidth(std::string_view text, double sizePx);
+
+} // namespace engine::chart

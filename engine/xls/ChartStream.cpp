@@ -1,0 +1,672 @@
+#include "engine/xls/ChartStream.h"
+
+#include "engine/model/DefaultPalette.h"
+#include "engine/numfmt/BuiltinFormats.h"
+#include "engine/numfmt/CellText.h"
+#include "engine/read/ReadError.h"
+#include "engine/util/ByteCursor.h"
+#include "engine/util/Text.h"
+#include "engine/xls/Records.h"
+#include "engine/xls/SheetReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace engine::xls {
+namespace {
+
+constexpr double blank = std::numeric_limits<double>::quiet_NaN();
+// No chart shows more; past them points, series and groups are left out.
+constexpr std::size_t maxPoints = 1'000'000;
+constexpr std::size_t maxSeries = 4096;
+constexpr std::size_t maxGroups = 64;
+constexpr std::size_t maxDepth = 64;
+constexpr std::uint16_t chartBof = 0x0020;
+constexpr std::uint16_t clientAnchor = 0xF010; // MS-ODRAW 2.2.49
+// Values of BRAI id (MS-XLS 2.4.29) and of SIIndex numIndex (2.4.260).
+constexpr std::uint8_t linkName = 0, linkValues = 1, linkCategories = 2;
+constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
+// The application's automatic series colours in files of this format: fills from palette
+// entry 24 on, lines and markers from entry 32 on.
+constexpr std::size_t firstFillColor = 24, firstLineColor = 32;
+
+struct PendingSeries {
+    ChartSeries series;
+    ChartSeriesLinks links;
+    std::uint16_t group = 0;
+    std::uint16_t categoryCount = 0, valueCount = 0; // as the Series record declares them
+    Color lineColor;
+    bool lineColorSet = false, fillColorSet = false;
+};
+
+struct Group {
+    std::uint16_t icrt = 0;
+    ChartPlot plot;
+};
+
+Color longRgb(util::ByteCursor& in) {
+    const std::uint32_t r = in.u8(), g = in.u8(), b = in.u8();
+    in.u8();
+    return Color::fromRgb(r << 16 | g << 8 | b);
+}
+
+// A 3-D reference or area to this workbook's cells, the whole formula of a BRAI.
+std::optional<ChartCellLink> linkOf(util::ByteCursor& in) {
+    const std::uint16_t size = in.u16();
+    if (size != 7 && size != 11)
+        return std::nullopt;
+    const std::uint8_t ptg = in.u8();
+    ChartCellLink link;
+    link.externSheet = in.u16();
+    if (size == 7 && (ptg == 0x3A || ptg == 0x5A || ptg == 0x7A)) { // PtgRef3d
+        link.area.firstRow = link.area.lastRow = in.u16();
+        link.area.firstCol = link.area.lastCol = in.u16() & 0x3FFF;
+        return link;
+    }
+    if (size == 11 && (ptg == 0x3B || ptg == 0x5B || ptg == 0x7B)) { // PtgArea3d
+        link.area.firstRow = in.u16();
+        link.area.lastRow = in.u16();
+        link.area.firstCol = in.u16() & 0x3FFF;
+        link.area.lastCol = in.u16() & 0x3FFF;
+        if (link.area.lastRow < link.area.firstRow || link.area.lastCol < link.area.firstCol)
+            return std::nullopt;
+        return link;
+    }
+    return std::nullopt;
+}
+
+std::string shortUnicode(util::ByteCursor& in) {
+    const std::uint8_t count = in.u8();
+    const bool wide = in.u8() & 0x01;
+    std::string out;
+    const auto bytes = in.bytes(wide ? count * 2u : count);
+    if (wide)
+        util::appendUtf16le(out, bytes);
+    else
+        util::appendLatin1(out, bytes);
+    return out;
+}
+
+std::string unicodeString(util::ByteCursor& in) {
+    const std::uint16_t count = in.u16();
+    const bool wide = in.u8() & 0x01;
+    std::string out;
+    const auto bytes = in.bytes(std::min<std::size_t>(wide ? count * 2u : count, in.remaining()));
+    if (wide)
+        util::appendUtf16le(out, bytes);
+    else
+        util::appendLatin1(out, bytes);
+    return out;
+}
+
+class ChartReader {
+public:
+    explicit ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf)
+        : formatCodeOf_(formatCodeOf) {}
+
+    ChartRead read(RecordReader& reader) {
+        Record record;
+        std::uint16_t previous = 0;
+        while (reader.next(record)) {
+            if (record.id == rec::EOF_)
+                break;
+            try {
+                handle(record, previous, reader);
+            } catch (const ReadError&) {
+                // A record shorter than its kind needs is left out, as the application would
+                // drop the part it cannot read.
+            }
+            previous = record.id;
+        }
+        return finish();
+    }
+
+private:
+    bool within(std::uint16_t id) const {
+        return std::find(blocks_.begin(), blocks_.end(), id) != blocks_.end();
+    }
+
+    PendingSeries* currentSeries() {
+        return within(rec::Series) && !series_.empty() ? &series_.back() : nullptr;
+    }
+
+    void handle(const Record& record, std::uint16_t previous, RecordReader& reader) {
+        util::ByteCursor in(record.body, "chart record", record.offset + 4);
+        switch (record.id) {
+        case rec::BOF: {
+            // A substream inside the chart belongs to nothing drawn: skipped whole.
+            Record inner;
+            int depth = 1;
+            while (depth > 0 && reader.next(inner))
+                depth += inner.id == rec::BOF ? 1 : inner.id == rec::EOF_ ? -1 : 0;
+            break;
+        }
+        case rec::Begin:
+            if (blocks_.size() < maxDepth)
+                blocks_.push_back(previous);
+            break;
+        case rec::End:
+            if (!blocks_.empty()) {
+                if (blocks_.back() == rec::DataFormat)
+                    point_.reset();
+                if (blocks_.back() == rec::TextRecord) {
+                    if (textLinksTitle_ && !text_.empty() && title_.empty())
+                        title_ = text_;
+                    textLinksTitle_ = false;
+                    text_.clear();
+                }
+                blocks_.pop_back();
+            }
+            break;
+        case rec::ChartRecord:
+            in.skip(8);
+            widthPt_ = fixedPoint(in);
+            heightPt_ = fixedPoint(in);
+            break;
+        case rec::Series:
+            if (series_.size() < maxSeries && !within(rec::Series)) {
+                PendingSeries& s = series_.emplace_back();
+                in.skip(4);
+                s.categoryCount = in.u16();
+                s.valueCount = in.u16();
+            }
+            break;
+        case rec::Brai:
+            if (PendingSeries* s = currentSeries()) {
+                const std::uint8_t id = in.u8();
+                const std::uint8_t type = in.u8();
+                in.skip(4);
+                if (type == 2) { // a reference
+                    auto link = linkOf(in);
+                    (id == linkName         ? s->links.name
+                     : id == linkValues     ? s->links.values
+                     : id == linkCategories ? s->links.categories
+                                            : ignored_) = link;
+                }
+            }
+            break;
+        case rec::SeriesText:
+            in.skip(2);
+            if (within(rec::TextRecord))
+                text_ = shortUnicode(in);
+            else if (PendingSeries* s = currentSeries())
+                s->series.name = shortUnicode(in);
+            break;
+        case rec::ObjectLink:
+            if (within(rec::TextRecord) && in.u16() == 1)
+                textLinksTitle_ = true;
+            break;
+        case rec::DataFormat:
+            if (currentSeries()) {
+                const std::uint16_t point = in.u16();
+                point_ = point == 0xFFFF ? std::nullopt : std::optional<std::size_t>(point);
+            }
+            break;
+        case rec::LineFormat:
+            if (PendingSeries* s = formattedSeries()) {
+                const Color color = longRgb(in);
+                const std::uint16_t style = in.u16();
+                in.skip(2);
+                const bool automatic = in.u16() & 0x0001;
+                if (!point_) {
+                    if (style == 5) // no line
+                        s->series.line = false;
+                    if (!automatic) {
+                        s->lineColor = color;
+                        s->lineColorSet = true;
+                    }
+                }
+            }
+            break;
+        case rec::AreaFormat:
+            if (PendingSeries* s = formattedSeries()) {
+                const Color color = longRgb(in);
+                in.skip(6);
+                const bool automatic = in.u16() & 0x0001;
+                if (automatic)
+                    break;
+                if (point_) {
+                    // Colours of single points cost a list entry up to the point each: bounded
+                    // by the series' points and by a budget for the whole chart.
+                    if (*point_ < s->valueCount && *point_ < pointColorBudget_) {
+                        pointColorBudget_ -= std::min<std::size_t>(
+                            pointColorBudget_,
+                            *point_ + 1 -
+                                std::min<std::size_t>(*point_ + 1, s->series.pointColors.size()));
+                        if (s->series.pointColors.size() <= *point_)
+                            s->series.pointColors.resize(*point_ + 1);
+                        s->series.pointColors[*point_] = color;
+                    }
+                } else {
+                    s->series.color = color;
+                    s->fillColorSet = true;
+                }
+            }
+            break;
+        case rec::MarkerFormat:
+            if (PendingSeries* s = formattedSeries(); s && !point_) {
+                in.skip(8);
+                const std::uint16_t kind = in.u16();
+                const bool automatic = in.u16() & 0x0001;
+                if (kind == 0 && !automatic)
+                    s->series.markers = false;
+            }
+            break;
+        case rec::AttachedLabel:
+            if (currentSeries()) {
+                const std::uint16_t flags = in.u16();
+                showValues_ = showValues_ || (flags & 0x01);
+                showPercent_ = showPercent_ || (flags & 0x06);
+                showCategory_ = showCategory_ || (flags & 0x14);
+            }
+            break;
+        case rec::SerToCrt:
+            if (PendingSeries* s = currentSeries())
+                s->group = in.u16();
+            break;
+        case rec::ChartFormat:
+            if (groups_.size() < maxGroups) {
+                in.skip(16);
+                const bool varied = in.u16() & 0x0001;
+                Group& group = groups_.emplace_back();
+                group.icrt = in.u16();
+                group.plot.varyColors = varied;
+            }
+            break;
+        case rec::Bar:
+        case rec::Line:
+        case rec::Area:
+        case rec::Pie:
+        case rec::Scatter:
+        case rec::Radar:
+        case rec::RadarArea:
+        case rec::Surf:
+        case rec::BopPop:
+            if (within(rec::ChartFormat) && !groups_.empty())
+                plotKind(record.id, in, groups_.back().plot);
+            break;
+        case rec::Legend:
+            if (within(rec::ChartFormat)) {
+                in.skip(16);
+                const std::uint8_t where = in.u8();
+                legend_ = where == 0   ? LegendPosition::Bottom
+                          : where == 2 ? LegendPosition::Top
+                          : where == 4 ? LegendPosition::Left
+                                       : LegendPosition::Right;
+            }
+            break;
+        case rec::SiIndex:
+            cache_ = in.u16();
+            break;
+        case rec::Number:
+            if (blocks_.empty())
+                cachedNumber(in);
+            break;
+        case rec::Label:
+            if (blocks_.empty())
+                cachedLabel(in);
+            break;
+        default:
+            break;
+        }
+    }
+
+    static double fixedPoint(util::ByteCursor& in) {
+        const std::uint16_t fraction = in.u16();
+        const auto whole = static_cast<std::int16_t>(in.u16());
+        return whole + fraction / 65536.0;
+    }
+
+    // The series a format record inside a DataFormat block applies to.
+    PendingSeries* formattedSeries() { return within(rec::DataFormat) ? currentSeries() : nullptr; }
+
+    void plotKind(std::uint16_t id, util::ByteCursor& in, ChartPlot& plot) {
+        switch (id) {
+        case rec::Bar: {
+            in.skip(4);
+            const std::uint16_t flags = in.u16();
+            plot.kind = flags & 0x01 ? ChartKind::Bar : ChartKind::Column;
+            plot.grouping = flags & 0x04   ? ChartGrouping::PercentStacked
+                            : flags & 0x02 ? ChartGrouping::Stacked
+                                           : ChartGrouping::Clustered;
+            break;
+        }
+        case rec::Line:
+        case rec::Area: {
+            const std::uint16_t flags = in.u16();
+            plot.kind = id == rec::Line ? ChartKind::Line : ChartKind::Area;
+            plot.grouping = flags & 0x02   ? ChartGrouping::PercentStacked
+                            : flags & 0x01 ? ChartGrouping::Stacked
+                                           : ChartGrouping::Standard;
+            break;
+        }
+        case rec::Pie: {
+            in.skip(2);
+            const std::uint16_t hole = in.u16();
+            plot.kind = hole > 0 ? ChartKind::Doughnut : ChartKind::Pie;
+            plot.holePercent = std::clamp<int>(hole, 10, 90);
+            break;
+        }
+        case rec::Scatter: {
+            in.skip(4);
+            const bool bubbles = in.u16() & 0x01;
+            plot.kind = bubbles ? ChartKind::Unsupported : ChartKind::Scatter;
+            plot.unsupportedName = bubbles ? "Bubble" : "";
+            break;
+        }
+        default:
+            plot.kind = ChartKind::Unsupported;
+            plot.unsupportedName = id == rec::Surf     ? "Surface"
+                                   : id == rec::BopPop ? "Pie of pie"
+                                                       : "Radar";
+            break;
+        }
+    }
+
+    void cachedNumber(util::ByteCursor& in) {
+        const std::uint16_t point = in.u16(), series = in.u16(), format = in.u16();
+        const double value = in.f64();
+        if (series >= series_.size())
+            return;
+        // The series declares how many points it has: cached cells past them are stray.
+        const PendingSeries& pending = series_[series];
+        if (point >= (cache_ == cacheValues ? pending.valueCount : pending.categoryCount))
+            return;
+        ChartSeries& s = series_[series].series;
+        if (cache_ == cacheValues) {
+            place(s.values, point, value, blank);
+            if (s.formatCode.empty())
+                s.formatCode = formatCodeOf_(format);
+            cachedValues_ = true;
+        } else if (cache_ == cacheCategories) {
+            numfmt::Shown shown;
+            numfmt::NumberFormat::parse(formatCodeOf_(format))
+                .formatNumber(value, DateSystem::Date1900, shown);
+            place(s.categories, point, shown.text, std::string());
+            s.xValues.resize(std::max<std::size_t>(s.xValues.size(), point + 1u), blank);
+            s.xValues[point] = value;
+        }
+    }
+
+    void cachedLabel(util::ByteCursor& in) {
+        const std::uint16_t point = in.u16(), series = in.u16();
+        in.skip(2);
+        if (series >= series_.size() || point >= series_[series].categoryCount ||
+            cache_ != cacheCategories)
+            return;
+        place(series_[series].series.categories, point, unicodeString(in), std::string());
+    }
+
+    template <class T, class V>
+    static void place(std::vector<T>& list, std::size_t at, V value, T fill) {
+        if (list.size() <= at)
+            list.resize(at + 1, fill);
+        list[at] = std::move(value);
+    }
+
+    ChartRead finish() {
+        ChartRead out;
+        out.cachedValues = cachedValues_;
+        out.chart.title = title_;
+        out.chart.legend = legend_;
+        out.chart.anchor.widthPt = std::clamp(widthPt_, 0.0, 3000.0);
+        out.chart.anchor.heightPt = std::clamp(heightPt_, 0.0, 3000.0);
+        if (groups_.empty())
+            groups_.emplace_back();
+        std::map<std::uint16_t, std::size_t> byIcrt;
+        for (Group& group : groups_) {
+            byIcrt.emplace(group.icrt, out.chart.plots.size());
+            group.plot.showValues = showValues_;
+            group.plot.showPercent = showPercent_;
+            group.plot.showCategory = showCategory_;
+            out.chart.plots.push_back(std::move(group.plot));
+            out.links.emplace_back();
+        }
+        std::size_t index = 0;
+        for (PendingSeries& pending : series_) {
+            const auto found = byIcrt.find(pending.group);
+            const std::size_t p = found == byIcrt.end() ? 0 : found->second;
+            ChartPlot& plot = out.chart.plots[p];
+            ChartSeries& series = pending.series;
+            const bool lined = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
+            if (lined && pending.lineColorSet)
+                series.color = pending.lineColor;
+            else if (series.color.automatic)
+                series.color = Color::fromRgb(
+                    defaultPalette[(lined ? firstLineColor : firstFillColor) + index % 8]);
+            if ((plot.kind == ChartKind::Pie || plot.kind == ChartKind::Doughnut ||
+                 plot.varyColors) &&
+                !series.values.empty()) {
+                series.pointColors.resize(
+                    std::max(series.pointColors.size(), series.values.size()));
+                for (std::size_t i = 0; i < series.pointColors.size(); ++i)
+                    if (series.pointColors[i].automatic)
+                        series.pointColors[i] =
+                            Color::fromRgb(defaultPalette[firstFillColor + i % 8]);
+            }
+            if (plot.kind != ChartKind::Scatter)
+                series.xValues.clear();
+            else
+                series.categories.clear();
+            plot.series.push_back(std::move(series));
+            out.links[p].push_back(pending.links);
+            ++index;
+        }
+        return out;
+    }
+
+    const std::function<std::string(std::uint16_t)>& formatCodeOf_;
+    std::vector<std::uint16_t> blocks_; // the record that opened each Begin block
+    std::vector<PendingSeries> series_;
+    std::vector<Group> groups_;
+    std::optional<ChartCellLink> ignored_;
+    std::optional<std::size_t> point_;
+    bool textLinksTitle_ = false;
+    std::string text_, title_;
+    LegendPosition legend_ = LegendPosition::None;
+    double widthPt_ = 0, heightPt_ = 0;
+    std::uint16_t cache_ = 0;
+    bool cachedValues_ = false;
+    std::size_t pointColorBudget_ = maxPoints;
+    bool showValues_ = false, showPercent_ = false, showCategory_ = false;
+};
+
+struct DrawingHeader {
+    std::uint16_t version = 0, type = 0;
+    std::span<const std::uint8_t> body;
+};
+
+bool readDrawingHeader(util::ByteCursor& in, DrawingHeader& header) {
+    if (in.remaining() < 8)
+        return false;
+    header.version = in.u16() & 0x0F;
+    header.type = in.u16();
+    const std::uint32_t length = in.u32();
+    header.body = in.bytes(std::min<std::size_t>(length, in.remaining()));
+    return true;
+}
+
+void findAnchors(std::span<const std::uint8_t> bytes, std::size_t depth,
+                 std::optional<std::array<std::uint16_t, 9>>& last) {
+    if (depth > 16)
+        return;
+    util::ByteCursor in(bytes, "drawing");
+    DrawingHeader h;
+    while (readDrawingHeader(in, h)) {
+        if (h.type == clientAnchor && h.body.size() >= 18) {
+            util::ByteCursor anchor(h.body, "anchor");
+            std::array<std::uint16_t, 9> values{};
+            for (auto& v : values)
+                v = anchor.u16();
+            last = values;
+        } else if (h.version == 0x0F) {
+            findAnchors(h.body, depth + 1, last);
+        }
+    }
+}
+
+// The cells of a link in reading order along the range's longer side.
+template <class F> void forEachCell(const ChartCellLink& link, std::size_t& budget, F&& visit) {
+    const Range& r = link.area;
+    const std::uint64_t count =
+        std::uint64_t{r.lastRow - r.firstRow + 1u} * std::uint64_t{r.lastCol - r.firstCol + 1u};
+    if (count > maxPoints || count > budget)
+        return;
+    budget -= static_cast<std::size_t>(count);
+    for (std::uint32_t row = r.firstRow; row <= r.lastRow; ++row)
+        for (std::uint32_t col = r.firstCol; col <= r.lastCol; ++col)
+            visit(row, static_cast<std::uint16_t>(col));
+}
+
+const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
+    const auto key = [](std::uint32_t r, std::uint16_t c) {
+        return (static_cast<std::uint64_t>(r) << 16) | c;
+    };
+    const auto it = std::lower_bound(
+        sheet.cells.begin(), sheet.cells.end(), key(row, col),
+        [&](const Cell& cell, std::uint64_t k) { return key(cell.row, cell.col) < k; });
+    return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
+}
+
+} // namespace
+
+ChartRead readChartStream(RecordReader& reader,
+                          const std::function<std::string(std::uint16_t)>& formatCodeOf) {
+    ChartReader chart(formatCodeOf);
+    return chart.read(reader);
+}
+
+void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sheet,
+                      std::span<const std::uint8_t> drawing) {
+    const Workbook& workbook = context.workbook;
+    const std::function<std::string(std::uint16_t)> formatCodeOf = [&](std::uint16_t xf) {
+        return xf < workbook.cellFormats.size()
+                   ? numfmt::formatCodeFor(workbook, workbook.cellFormats[xf].numFmtId)
+                   : std::string("General");
+    };
+    PendingChart pending{sheet, readChartStream(reader, formatCodeOf), std::nullopt};
+    if (!drawing.empty())
+        pending.clientAnchor = lastClientAnchor(drawing);
+    if (context.charts.size() < maxCharts)
+        context.charts.push_back(std::move(pending));
+}
+
+std::optional<std::array<std::uint16_t, 9>>
+lastClientAnchor(std::span<const std::uint8_t> drawing) {
+    std::optional<std::array<std::uint16_t, 9>> last;
+    try {
+        findAnchors(drawing, 0, last);
+    } catch (const std::exception&) {
+        // What was found before the damage stands.
+    }
+    return last;
+}
+
+Anchor anchorFromClient(const std::array<std::uint16_t, 9>& a, const Sheet& sheet) {
+    // Columns 7 pixels per character, 3/4 point per pixel; offsets in 1/1024 of a column and
+    // 1/256 of a row.
+    const auto columnWidth = [&](std::uint16_t col) {
+        for (const ColumnInfo& info : sheet.columns)
+            if (col >= info.firstCol && col <= info.lastCol)
+                return info.hidden ? 0.0 : info.width * 7 * 0.75;
+        return sheet.defaultColumnWidth * 7 * 0.75;
+    };
+    const auto rowHeight = [&](std::uint32_t row) {
+        const auto it =
+            std::lower_bound(sheet.rows.begin(), sheet.rows.end(), row,
+                             [](const RowInfo& info, std::uint32_t r) { return info.row < r; });
+        if (it != sheet.rows.end() && it->row == row)
+            return it->hidden ? 0.0 : (it->height > 0 ? it->height : sheet.defaultRowHeight);
+        return sheet.defaultRowHeight;
+    };
+    const std::uint16_t colL = std::min<std::uint16_t>(a[1], 255), dxL = a[2], rwT = a[3],
+                        dyT = a[4];
+    const std::uint16_t colR = std::min<std::uint16_t>(a[5], 255), dxR = a[6], rwB = a[7],
+                        dyB = a[8];
+    Anchor anchor;
+    anchor.col = colL;
+    anchor.row = rwT;
+    anchor.colOffsetPt = columnWidth(colL) * std::min<int>(dxL, 1024) / 1024.0;
+    anchor.rowOffsetPt = rowHeight(rwT) * std::min<int>(dyT, 256) / 256.0;
+    double width = 0, height = 0;
+    if (colR >= colL && rwB >= rwT && rwB - rwT <= 65536) {
+        for (std::uint16_t c = colL; c < colR; ++c)
+            width += columnWidth(c);
+        for (std::uint32_t r = rwT; r < rwB; ++r)
+            height += rowHeight(r);
+        width += columnWidth(colR) * std::min<int>(dxR, 1024) / 1024.0 - anchor.colOffsetPt;
+        height += rowHeight(rwB) * std::min<int>(dyB, 256) / 256.0 - anchor.rowOffsetPt;
+    }
+    anchor.widthPt = std::max(width, 0.0);
+    anchor.heightPt = std::max(height, 0.0);
+    return anchor;
+}
+
+void resolveChartLinks(ChartRead& read, const Workbook& workbook,
+                       const std::function<const Sheet*(std::uint16_t)>& sheetOf,
+                       std::size_t& pointBudget) {
+    numfmt::CellTextFormatter formatter(workbook);
+    numfmt::Shown shown;
+    const auto textOf = [&](const Cell& cell) {
+        formatter.format(cell, shown);
+        return shown.text;
+    };
+    for (std::size_t p = 0; p < read.chart.plots.size() && p < read.links.size(); ++p) {
+        auto& plot = read.chart.plots[p];
+        for (std::size_t s = 0; s < plot.series.size() && s < read.links[p].size(); ++s) {
+            ChartSeries& series = plot.series[s];
+            const ChartSeriesLinks& links = read.links[p][s];
+            if (links.name && series.name.empty())
+                if (const Sheet* sheet = sheetOf(links.name->externSheet))
+                    if (const Cell* cell =
+                            findCell(*sheet, links.name->area.firstRow, links.name->area.firstCol))
+                        series.name = textOf(*cell);
+            if (links.values && series.values.empty()) {
+                if (const Sheet* sheet = sheetOf(links.values->externSheet)) {
+                    forEachCell(*links.values, pointBudget,
+                                [&](std::uint32_t row, std::uint16_t col) {
+                                    const Cell* cell = findCell(*sheet, row, col);
+                                    // Text in a value cell is plotted as zero, an empty cell as a
+                                    // gap.
+                                    if (!cell || cell->type == CellType::Empty ||
+                                        cell->type == CellType::Error)
+                                        series.values.push_back(blank);
+                                    else if (cell->type == CellType::Number)
+                                        series.values.push_back(cell->number);
+                                    else if (cell->type == CellType::Boolean)
+                                        series.values.push_back(cell->boolean ? 1 : 0);
+                                    else
+                                        series.values.push_back(0);
+                                    if (cell && cell->type == CellType::Number &&
+                                        series.formatCode.empty() &&
+                                        cell->format < workbook.cellFormats.size())
+                                        series.formatCode = numfmt::formatCodeFor(
+                                            workbook, workbook.cellFormats[cell->format].numFmtId);
+                                });
+                }
+            }
+            if (links.categories && series.categories.empty() && series.xValues.empty()) {
+                if (const Sheet* sheet = sheetOf(links.categories->externSheet)) {
+                    const bool scatter = plot.kind == ChartKind::Scatter;
+                    forEachCell(
+                        *links.categories, pointBudget, [&](std::uint32_t row, std::uint16_t col) {
+                            const Cell* cell = findCell(*sheet, row, col);
+                            if (scatter)
+                                series.xValues.push_back(
+                                    cell && cell->type == CellType::Number ? cell->number : blank);
+                            else
+                                series.categories.push_back(cell ? textOf(*cell) : std::string());
+                        });
+                }
+            }
+            if (series.pointColors.size() < series.values.size() && !series.pointColors.empty())
+                for (std::size_t i = series.pointColors.size(); i < series.values.size(); ++i)
+                    series.pointColors.push_back(
+                        Color::fromRgb(defaultPalette[firstFillColor + i % 8]));
+        }
+    }
+}
+
+} // namespace engine::xls

@@ -1,0 +1,532 @@
+#include "engine/xlsx/ChartPart.h"
+
+#include "engine/numfmt/NumberFormat.h"
+#include "engine/read/Limits.h"
+#include "engine/xlsx/Colors.h"
+#include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/XmlValues.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace engine::xlsx {
+namespace {
+
+// Element names of the chart vocabulary (ECMA-376-1 §21.2, DrawingML - Charts) and of the
+// DrawingML colours (§20.1.2.3).
+constexpr std::string_view markupCompatibility =
+    "http://schemas.openxmlformats.org/markup-compatibility/2006";
+// No chart shows more points than this per series, nor this many series; past them a
+// series (or a chart) is cut.
+constexpr std::uint64_t maxPoints = 1'000'000;
+constexpr std::size_t maxSeries = 4096;
+constexpr std::size_t maxPlots = 64;
+constexpr std::size_t maxTextBytes = 4096;
+
+struct KindName {
+    std::string_view element;
+    ChartKind kind;
+    std::string_view name; // for the placeholder of kinds not drawn
+};
+
+constexpr KindName kinds[] = {
+    {"barChart", ChartKind::Column, "bar"},
+    {"bar3DChart", ChartKind::Column, "bar"},
+    {"lineChart", ChartKind::Line, "line"},
+    {"line3DChart", ChartKind::Line, "line"},
+    {"areaChart", ChartKind::Area, "area"},
+    {"area3DChart", ChartKind::Area, "area"},
+    {"pieChart", ChartKind::Pie, "pie"},
+    {"pie3DChart", ChartKind::Pie, "pie"},
+    {"doughnutChart", ChartKind::Doughnut, "doughnut"},
+    {"scatterChart", ChartKind::Scatter, "scatter"},
+    {"ofPieChart", ChartKind::Unsupported, "Pie of pie"},
+    {"radarChart", ChartKind::Unsupported, "Radar"},
+    {"bubbleChart", ChartKind::Unsupported, "Bubble"},
+    {"stockChart", ChartKind::Unsupported, "Stock"},
+    {"surfaceChart", ChartKind::Unsupported, "Surface"},
+    {"surface3DChart", ChartKind::Unsupported, "Surface"},
+};
+
+const KindName* plotKind(std::string_view local) {
+    for (const KindName& kind : kinds)
+        if (kind.element == local)
+            return &kind;
+    return nullptr;
+}
+
+// The theme="" index of a scheme colour name; nullopt for phClr and unknown names.
+std::optional<std::size_t> schemeIndex(std::string_view name) {
+    constexpr std::string_view names[] = {"bg1",     "tx1",     "bg2",     "tx2",
+                                          "accent1", "accent2", "accent3", "accent4",
+                                          "accent5", "accent6", "hlink",   "folHlink"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        if (names[i] == name)
+            return i;
+    if (name == "lt1")
+        return 0;
+    if (name == "dk1")
+        return 1;
+    if (name == "lt2")
+        return 2;
+    if (name == "dk2")
+        return 3;
+    return std::nullopt;
+}
+
+// A DrawingML percentage ("75000" = 75 %) as a fraction.
+std::optional<double> percentage(const xml::Attributes& attributes) {
+    const auto value = parseNumber(attributes.value("val"));
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return std::clamp(*value / 100000.0, -10.0, 10.0);
+}
+
+// Where the colour being read goes.
+enum class ColorTarget : std::uint8_t { None, SeriesFill, SeriesLine, Point };
+
+// A colour element and the modifiers met inside it.
+struct PendingColor {
+    std::optional<std::uint32_t> rgb;
+    double lumMod = 1, lumOff = 0, tint = 1, shade = 1;
+    ColorTarget target = ColorTarget::None;
+    std::size_t depth = 0;
+
+    std::uint32_t finish() const {
+        std::uint32_t value = *rgb;
+        // Luminance modulation and offset as the tint of the workbook's own colours:
+        // an offset lightens towards white, a modulation alone darkens.
+        if (lumOff > 0)
+            value = applyTint(value, std::min(lumOff, 1.0));
+        else if (lumMod < 1)
+            value = applyTint(value, std::max(lumMod - 1, -1.0));
+        if (tint < 1)
+            value = applyTint(value, std::clamp(1 - tint, 0.0, 1.0));
+        if (shade < 1)
+            value = applyTint(value, -std::clamp(1 - shade, 0.0, 1.0));
+        return value;
+    }
+};
+
+// Which list of a series' data is being read.
+enum class DataTarget : std::uint8_t { None, Categories, Values };
+
+class ChartHandler : public xml::Handler {
+public:
+    ChartHandler(const Colors& colors, DateSystem dates) : colors_(colors), dates_(dates) {}
+
+    void startElement(std::string_view ns, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        path_.emplace_back(local);
+        // Taken after the push: a view taken before it would dangle once the list grows.
+        const std::string_view parent =
+            path_.size() < 2 ? std::string_view() : std::string_view(path_[path_.size() - 2]);
+        if (skipDepth_ > 0) {
+            ++skipDepth_;
+            return;
+        }
+        // Of alternative content, the first choice is read; its fallback repeats it.
+        if (ns == markupCompatibility && local == "Fallback") {
+            skipDepth_ = 1;
+            return;
+        }
+        text_.clear();
+        if (local == "title" && parent == "chart") {
+            titleSeen_ = true;
+            inTitle_ = true;
+            titleDepth_ = path_.size();
+        } else if (local == "autoTitleDeleted" && parent == "chart") {
+            autoTitleDeleted_ = parseBool(attributes.value("val"), true);
+        } else if (local == "legend" && parent == "chart") {
+            chart_.legend = LegendPosition::Right;
+        } else if (local == "legendPos" && parent == "legend") {
+            const std::string_view position = attributes.value("val", "r");
+            chart_.legend = position == "l"   ? LegendPosition::Left
+                            : position == "t" ? LegendPosition::Top
+                            : position == "b" ? LegendPosition::Bottom
+                                              : LegendPosition::Right;
+        } else if (parent == "plotArea" && !plot_ && !series_) {
+            // Plots do not nest: one inside another (only in broken parts) is ignored.
+            startPlotAreaChild(local);
+        } else if (parent == "valAx" && local == "majorGridlines") {
+            gridlines_ = true;
+        } else if (parent == "valAx" && local == "numFmt") {
+            if (!parseBool(attributes.value("sourceLinked"), false) &&
+                chart_.valueAxisFormat.empty())
+                chart_.valueAxisFormat = attributes.value("formatCode");
+        } else if (plot_ && plot_ == path_.size() - 1) {
+            startPlotChild(local, attributes);
+        } else if (series_ && series_ == path_.size() - 1) {
+            startSeriesChild(local);
+        } else if (series_ || plot_) {
+            startInside(local, parent, attributes);
+        }
+    }
+
+    void endElement(std::string_view, std::string_view local) override {
+        if (skipDepth_ > 0) {
+            --skipDepth_;
+            path_.pop_back();
+            return;
+        }
+        if (color_ && color_->depth == path_.size()) {
+            commitColor();
+            color_.reset();
+        }
+        if (inTitle_) {
+            if (local == "t" || (local == "v" && inPath("tx")))
+                appendLimited(title_, text_);
+            else if (local == "p" && !title_.empty())
+                pendingTitleBreak_ = true;
+            if (path_.size() == titleDepth_)
+                inTitle_ = false;
+        }
+        if (series_ && path_.size() > series_)
+            endInsideSeries(local);
+        if (series_ == path_.size()) {
+            finishSeries();
+            series_ = 0;
+        }
+        if (plot_ == path_.size())
+            plot_ = 0;
+        path_.pop_back();
+        text_.clear();
+    }
+
+    void characters(std::string_view text) override {
+        if (skipDepth_ == 0 && text_.size() < maxTextBytes)
+            text_.append(text.substr(0, maxTextBytes - text_.size()));
+    }
+
+    Chart finish() {
+        chart_.valueGridlines = gridlines_;
+        std::size_t seriesCount = 0;
+        const ChartSeries* only = nullptr;
+        for (const ChartPlot& plot : chart_.plots) {
+            seriesCount += plot.series.size();
+            if (!plot.series.empty())
+                only = &plot.series.front();
+        }
+        // A title without text of its own is the automatic one: the name of a chart's only
+        // series, else the application's "Chart Title". Without a title element, a chart of
+        // one named series still shows that name unless the title was deleted.
+        if (titleSeen_ && title_.empty())
+            title_ = seriesCount == 1 && !only->name.empty() ? only->name : "Chart Title";
+        else if (!titleSeen_ && !autoTitleDeleted_ && seriesCount == 1 && !only->name.empty())
+            title_ = only->name;
+        chart_.title = std::move(title_);
+        return std::move(chart_);
+    }
+
+private:
+    bool inPath(std::string_view local) const {
+        return std::find(path_.begin(), path_.end(), local) != path_.end();
+    }
+
+    void appendLimited(std::string& out, std::string_view text) {
+        if (pendingTitleBreak_ && !text.empty()) {
+            out += ' ';
+            pendingTitleBreak_ = false;
+        }
+        out.append(text.substr(0, maxTextBytes - std::min(maxTextBytes, out.size())));
+    }
+
+    void startPlotAreaChild(std::string_view local) {
+        const KindName* kind = plotKind(local);
+        if (!kind || chart_.plots.size() >= maxPlots)
+            return;
+        ChartPlot& plot = chart_.plots.emplace_back();
+        plot.kind = kind->kind;
+        plot.unsupportedName = kind->kind == ChartKind::Unsupported ? kind->name : "";
+        plot.grouping =
+            kind->kind == ChartKind::Column ? ChartGrouping::Clustered : ChartGrouping::Standard;
+        plot.varyColors = kind->kind == ChartKind::Pie || kind->kind == ChartKind::Doughnut;
+        scatterLines_ = true;
+        plot_ = path_.size();
+    }
+
+    void startPlotChild(std::string_view local, const xml::Attributes& attributes) {
+        ChartPlot& plot = chart_.plots.back();
+        const std::string_view value = attributes.value("val");
+        if (local == "barDir") {
+            if (plot.kind == ChartKind::Column && value == "bar")
+                plot.kind = ChartKind::Bar;
+        } else if (local == "grouping") {
+            plot.grouping = value == "stacked"          ? ChartGrouping::Stacked
+                            : value == "percentStacked" ? ChartGrouping::PercentStacked
+                            : value == "clustered"      ? ChartGrouping::Clustered
+                                                        : ChartGrouping::Standard;
+        } else if (local == "varyColors") {
+            plot.varyColors = parseBool(value, true);
+        } else if (local == "holeSize") {
+            plot.holePercent = static_cast<int>(parseUnsigned(value, 90).value_or(50));
+        } else if (local == "scatterStyle") {
+            scatterLines_ = value != "marker" && value != "none";
+        } else if (local == "ser" && !series_ && plot.series.size() < maxSeries) {
+            ChartSeries& series = plot.series.emplace_back();
+            series.line = plot.kind != ChartKind::Scatter || scatterLines_;
+            series.markers = true;
+            series_ = path_.size();
+        }
+    }
+
+    void startSeriesChild(std::string_view local) {
+        if (local == "cat" || local == "xVal") {
+            data_ = DataTarget::Categories;
+            numericCategories_ = false;
+            categoryNumbers_.clear();
+        } else if (local == "val" || local == "yVal") {
+            data_ = DataTarget::Values;
+        } else if (local == "tx") {
+            inSeriesName_ = true;
+        }
+        pointCount_ = 0;
+        pointsRead_ = 0;
+        formatCode_.clear();
+        levels_ = 0;
+    }
+
+    // Elements deeper inside a plot or series.
+    void startInside(std::string_view local, std::string_view parent,
+                     const xml::Attributes& attributes) {
+        ChartPlot& plot = chart_.plots.back();
+        if (parent == "dLbls") {
+            const bool on = parseBool(attributes.value("val"), true);
+            if (local == "showVal")
+                plot.showValues = plot.showValues || on;
+            else if (local == "showPercent")
+                plot.showPercent = plot.showPercent || on;
+            else if (local == "showCatName")
+                plot.showCategory = plot.showCategory || on;
+            return;
+        }
+        if (!series_)
+            return;
+        ChartSeries& series = plot.series.back();
+        const std::size_t depth = path_.size() - series_; // 1 = child of <ser>
+        if (local == "symbol" && parent == "marker" && depth == 2) {
+            if (attributes.value("val") == "none")
+                series.markers = false;
+        } else if (local == "idx" && parent == "dPt") {
+            point_ = parseUnsigned(attributes.value("val"), maxPoints - 1);
+        } else if (local == "noFill" && parent == "ln" && depth == 3 && inPath("spPr") &&
+                   path_[series_] == "spPr") {
+            series.line = false;
+        } else if (local == "solidFill") {
+            // Only the series' own fill and line and its points' fills colour it; markers,
+            // labels and trend lines have fills of their own.
+            colorTarget_ = ColorTarget::None;
+            if (parent == "spPr" && depth == 2 && path_[series_] == "spPr")
+                colorTarget_ = ColorTarget::SeriesFill;
+            else if (parent == "spPr" && depth == 3 && path_[series_] == "dPt")
+                colorTarget_ = ColorTarget::Point;
+            else if (parent == "ln" && depth == 3 && path_[series_] == "spPr")
+                colorTarget_ = ColorTarget::SeriesLine;
+        } else if (parent == "solidFill") {
+            startColor(local, attributes);
+        } else if (color_ && color_->depth == path_.size() - 1) {
+            modifyColor(local, attributes);
+        } else if (data_ != DataTarget::None) {
+            startData(local, attributes);
+        }
+    }
+
+    void startColor(std::string_view local, const xml::Attributes& attributes) {
+        PendingColor pending;
+        pending.target = colorTarget_;
+        pending.depth = path_.size();
+        if (local == "srgbClr") {
+            pending.rgb = parseHexColor(attributes.value("val"));
+        } else if (local == "schemeClr") {
+            if (const auto index = schemeIndex(attributes.value("val")))
+                pending.rgb = colors_.themeColor(*index);
+        } else if (local == "sysClr") {
+            pending.rgb = parseHexColor(attributes.value("lastClr"));
+        } else if (local == "prstClr") {
+            const std::string_view name = attributes.value("val");
+            pending.rgb = name == "white" ? 0xFFFFFF : name == "red" ? 0xFF0000 : 0x000000;
+        }
+        if (pending.rgb)
+            color_ = pending;
+    }
+
+    void modifyColor(std::string_view local, const xml::Attributes& attributes) {
+        const auto value = percentage(attributes);
+        if (!value)
+            return;
+        if (local == "lumMod")
+            color_->lumMod = *value;
+        else if (local == "lumOff")
+            color_->lumOff = *value;
+        else if (local == "tint")
+            color_->tint = *value;
+        else if (local == "shade")
+            color_->shade = *value;
+    }
+
+    void commitColor() {
+        if (!series_ || chart_.plots.empty() || chart_.plots.back().series.empty())
+            return;
+        ChartSeries& series = chart_.plots.back().series.back();
+        const Color color = Color::fromRgb(color_->finish());
+        switch (color_->target) {
+        case ColorTarget::SeriesFill:
+            series.color = color;
+            break;
+        case ColorTarget::SeriesLine:
+            // Lines and markers are drawn in the line's colour; a filled series keeps its fill.
+            if (chart_.plots.back().kind == ChartKind::Line ||
+                chart_.plots.back().kind == ChartKind::Scatter || series.color.automatic)
+                series.color = color;
+            break;
+        case ColorTarget::Point:
+            if (point_ && *point_ < maxPoints) {
+                if (series.pointColors.size() <= *point_)
+                    series.pointColors.resize(*point_ + 1);
+                series.pointColors[*point_] = color;
+            }
+            break;
+        case ColorTarget::None:
+            break;
+        }
+    }
+
+    void startData(std::string_view local, const xml::Attributes& attributes) {
+        if (local == "numCache" || local == "numLit") {
+            if (data_ == DataTarget::Categories)
+                numericCategories_ = true;
+        } else if (local == "lvl") {
+            ++levels_;
+        } else if (local == "ptCount") {
+            pointCount_ = parseUnsigned(attributes.value("val"), maxPoints).value_or(maxPoints);
+        } else if (local == "pt") {
+            point_ = parseUnsigned(attributes.value("idx"), maxPoints - 1);
+            if (point_ && pointCount_ > 0 && *point_ >= pointCount_)
+                point_.reset();
+        }
+    }
+
+    void endInsideSeries(std::string_view local) {
+        ChartSeries& series = chart_.plots.back().series.back();
+        const std::size_t depth = path_.size() - series_;
+        if (depth == 1) {
+            if (local == "cat" || local == "xVal")
+                finishCategories(series);
+            data_ = DataTarget::None;
+            inSeriesName_ = false;
+            return;
+        }
+        if (inSeriesName_) {
+            if (local == "v" && series.name.size() < maxTextBytes)
+                series.name += text_;
+            return;
+        }
+        if (local == "formatCode" && formatCode_.empty())
+            formatCode_ = text_;
+        if (local != "v" || !point_ || levels_ > 1)
+            return;
+        const std::size_t index = static_cast<std::size_t>(*point_);
+        // An index far past the points actually given would make a small part hold a huge
+        // list: a list grows to at most a few times the points it has.
+        if (index >= pointsRead_ * 4 + 256) {
+            point_.reset();
+            return;
+        }
+        ++pointsRead_;
+        if (data_ == DataTarget::Values) {
+            const double value =
+                parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+            if (series.values.size() <= index)
+                series.values.resize(index + 1, std::numeric_limits<double>::quiet_NaN());
+            series.values[index] = value;
+            if (series.formatCode.empty() && !formatCode_.empty())
+                series.formatCode = formatCode_;
+        } else if (data_ == DataTarget::Categories) {
+            if (series.categories.size() <= index)
+                series.categories.resize(index + 1);
+            series.categories[index] = text_;
+            if (categoryNumbers_.size() <= index)
+                categoryNumbers_.resize(index + 1, std::numeric_limits<double>::quiet_NaN());
+            categoryNumbers_[index] =
+                parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+        }
+        point_.reset();
+    }
+
+    void finishCategories(ChartSeries& series) {
+        if (chart_.plots.back().kind == ChartKind::Scatter) {
+            // Text x values are shown by the application as 1, 2, 3 ...
+            if (numericCategories_)
+                series.xValues = categoryNumbers_;
+            series.categories.clear();
+            return;
+        }
+        if (!numericCategories_ || formatCode_.empty() || formatCode_ == "General")
+            return;
+        const numfmt::NumberFormat format = numfmt::NumberFormat::parse(formatCode_);
+        for (std::size_t i = 0; i < series.categories.size() && i < categoryNumbers_.size(); ++i) {
+            if (!std::isfinite(categoryNumbers_[i]))
+                continue;
+            numfmt::Shown shown;
+            format.formatNumber(categoryNumbers_[i], dates_, shown);
+            series.categories[i] = std::move(shown.text);
+        }
+    }
+
+    void finishSeries() {
+        ChartSeries& series = chart_.plots.back().series.back();
+        // Points are as many as the longest of the series' lists.
+        const std::size_t points = std::max(series.values.size(), series.categories.size());
+        series.values.resize(points, std::numeric_limits<double>::quiet_NaN());
+        if (series.pointColors.size() > points)
+            series.pointColors.resize(points);
+        if (series.name.size() > maxTextBytes)
+            series.name.resize(maxTextBytes);
+    }
+
+    const Colors& colors_;
+    DateSystem dates_;
+    Chart chart_;
+    std::vector<std::string> path_;
+    std::size_t skipDepth_ = 0;
+    std::string text_;
+    std::string title_;
+    bool titleSeen_ = false, inTitle_ = false, autoTitleDeleted_ = false;
+    bool pendingTitleBreak_ = false;
+    std::size_t titleDepth_ = 0;
+    bool gridlines_ = false;
+    std::size_t plot_ = 0;   // depth of the open plot element, 0 when none
+    std::size_t series_ = 0; // depth of the open <ser>, 0 when none
+    bool scatterLines_ = true;
+    DataTarget data_ = DataTarget::None;
+    bool inSeriesName_ = false;
+    bool numericCategories_ = false;
+    std::vector<double> categoryNumbers_;
+    std::uint64_t pointCount_ = 0;
+    std::size_t pointsRead_ = 0; // of the list being read
+    std::optional<std::uint64_t> point_;
+    std::string formatCode_;
+    std::size_t levels_ = 0;
+    ColorTarget colorTarget_ = ColorTarget::None;
+    std::optional<PendingColor> color_;
+};
+
+} // namespace
+
+Chart readChartPart(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
+                    DateSystem dates) {
+    ChartHandler handler(colors, dates);
+    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    return handler.finish();
+}
+
+Chart parseChartXml(std::string_view xml, const std::string& partName, const Colors& colors,
+                    DateSystem dates) {
+    ChartHandler handler(colors, dates);
+    xml::parse(xml, handler, partName);
+    return handler.finish();
+}
+
+} // namespace engine::xlsx

@@ -1,0 +1,333 @@
+// Charts read from DrawingML chart parts: series and their cached values, colours, titles,
+// legends, anchors, chart sheets, and parts that try to make the reader work too hard.
+
+#include "engine/read/ReadError.h"
+#include "engine/read/ReadWorkbook.h"
+#include "engine/xlsx/ChartPart.h"
+#include "engine/xlsx/Colors.h"
+#include "tests/engine/xlsx/PackageWriter.h"
+#include "tests/support/TestPaths.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace engine;
+using testing_support::minimalWorkbook;
+using testing_support::PackageWriter;
+using testing_support::relationshipsXml;
+
+namespace {
+
+const std::string chartOpen =
+    "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+    "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+    "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><c:chart>";
+const std::string chartClose = "</c:chart></c:chartSpace>";
+
+Chart parse(const std::string& inner) {
+    const xlsx::Colors colors;
+    return xlsx::parseChartXml(chartOpen + inner + chartClose, "xl/charts/chart1.xml", colors,
+                               DateSystem::Date1900);
+}
+
+std::string numCache(const std::string& format, const std::vector<std::string>& values) {
+    std::string xml = "<c:numRef><c:f>Sheet1!$B$2:$B$9</c:f><c:numCache><c:formatCode>" + format +
+                      "</c:formatCode><c:ptCount val=\"" + std::to_string(values.size()) + "\"/>";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (!values[i].empty())
+            xml += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + values[i] + "</c:v></c:pt>";
+    return xml + "</c:numCache></c:numRef>";
+}
+
+std::string strCache(const std::vector<std::string>& values) {
+    std::string xml = "<c:strRef><c:f>Sheet1!$A$2</c:f><c:strCache><c:ptCount val=\"" +
+                      std::to_string(values.size()) + "\"/>";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        xml += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + values[i] + "</c:v></c:pt>";
+    return xml + "</c:strCache></c:strRef>";
+}
+
+} // namespace
+
+TEST(ChartPart, SeriesTakeTheirCachedNamesCategoriesAndValues) {
+    const Chart chart =
+        parse("<c:title><c:tx><c:rich><a:p><a:r><a:t>Sales </a:t></a:r><a:r><a:t>2024</a:t></a:r>"
+              "</a:p><a:p><a:r><a:t>by month</a:t></a:r></a:p></c:rich></c:tx></c:title>"
+              "<c:plotArea><c:barChart><c:barDir val=\"bar\"/><c:grouping val=\"percentStacked\"/>"
+              "<c:ser><c:idx val=\"0\"/><c:tx>" +
+              strCache({"North"}) + "</c:tx><c:cat>" + strCache({"Jan", "Feb", "Mar"}) +
+              "</c:cat><c:val>" + numCache("0.0", {"1.5", "", "3"}) +
+              "</c:val></c:ser><c:dLbls><c:showVal val=\"1\"/><c:showPercent val=\"0\"/></c:dLbls>"
+              "</c:barChart><c:valAx><c:majorGridlines/><c:numFmt formatCode=\"0%\" "
+              "sourceLinked=\"0\"/></c:valAx></c:plotArea><c:legend><c:legendPos val=\"b\"/>"
+              "</c:legend>");
+    EXPECT_EQ(chart.title, "Sales 2024 by month");
+    EXPECT_EQ(chart.legend, LegendPosition::Bottom);
+    EXPECT_EQ(chart.valueAxisFormat, "0%");
+    EXPECT_TRUE(chart.valueGridlines);
+    ASSERT_EQ(chart.plots.size(), 1u);
+    const ChartPlot& plot = chart.plots[0];
+    EXPECT_EQ(plot.kind, ChartKind::Bar);
+    EXPECT_EQ(plot.grouping, ChartGrouping::PercentStacked);
+    EXPECT_TRUE(plot.showValues);
+    EXPECT_FALSE(plot.showPercent);
+    ASSERT_EQ(plot.series.size(), 1u);
+    const ChartSeries& series = plot.series[0];
+    EXPECT_EQ(series.name, "North");
+    EXPECT_EQ(series.categories, (std::vector<std::string>{"Jan", "Feb", "Mar"}));
+    ASSERT_EQ(series.values.size(), 3u);
+    EXPECT_EQ(series.values[0], 1.5);
+    EXPECT_TRUE(std::isnan(series.values[1]));
+    EXPECT_EQ(series.values[2], 3);
+    EXPECT_EQ(series.formatCode, "0.0");
+    EXPECT_TRUE(series.color.automatic);
+}
+
+TEST(ChartPart, NumericCategoriesAreShownByTheirFormat) {
+    const Chart chart =
+        parse("<c:plotArea><c:lineChart><c:ser><c:cat>" + numCache("d-mmm", {"45292", "45323"}) +
+              "</c:cat><c:val>" + numCache("General", {"1", "2"}) +
+              "</c:val></c:ser></c:lineChart></c:plotArea>");
+    ASSERT_EQ(chart.plots.size(), 1u);
+    EXPECT_EQ(chart.plots[0].series[0].categories, (std::vector<std::string>{"1-Jan", "1-Feb"}));
+}
+
+TEST(ChartPart, TitlesFollowTheAutomaticRules) {
+    const std::string oneSeries = "<c:plotArea><c:pieChart><c:ser><c:tx>" + strCache({"Share"}) +
+                                  "</c:tx><c:val>" + numCache("General", {"1"}) +
+                                  "</c:val></c:ser></c:pieChart></c:plotArea>";
+    // A title element without text shows the only series' name.
+    EXPECT_EQ(parse("<c:title/>" + oneSeries).title, "Share");
+    // No title element: still the series' name, unless the title was deleted.
+    EXPECT_EQ(parse(oneSeries).title, "Share");
+    EXPECT_EQ(parse("<c:autoTitleDeleted val=\"1\"/>" + oneSeries).title, "");
+    const std::string twoSeries = "<c:plotArea><c:barChart><c:ser><c:val>" +
+                                  numCache("General", {"1"}) + "</c:val></c:ser><c:ser><c:val>" +
+                                  numCache("General", {"2"}) +
+                                  "</c:val></c:ser></c:barChart></c:plotArea>";
+    EXPECT_EQ(parse("<c:title><c:overlay val=\"0\"/></c:title>" + twoSeries).title, "Chart Title");
+    EXPECT_EQ(parse(twoSeries).title, "");
+}
+
+TEST(ChartPart, ColoursComeFromTheSeriesFillLineAndPoints) {
+    const Chart chart = parse(
+        "<c:plotArea><c:pieChart><c:varyColors val=\"1\"/><c:ser>"
+        "<c:spPr><a:solidFill><a:srgbClr val=\"123456\"/></a:solidFill></c:spPr>"
+        "<c:dPt><c:idx val=\"1\"/><c:spPr><a:solidFill><a:schemeClr val=\"accent2\">"
+        "<a:lumMod val=\"75000\"/></a:schemeClr></a:solidFill></c:spPr></c:dPt>"
+        "<c:dLbls><c:spPr><a:solidFill><a:srgbClr val=\"FFFFFF\"/></a:solidFill></c:spPr>"
+        "<c:showPercent val=\"1\"/></c:dLbls>"
+        "<c:val>" +
+        numCache("General", {"1", "2", "3"}) +
+        "</c:val></c:ser><c:holeSize val=\"75\"/></c:pieChart>"
+        "<c:lineChart><c:ser><c:spPr><a:ln><a:solidFill><a:schemeClr val=\"accent1\">"
+        "<a:lumMod val=\"60000\"/><a:lumOff val=\"40000\"/></a:schemeClr></a:solidFill></a:ln>"
+        "</c:spPr><c:marker><c:symbol val=\"none\"/><c:spPr><a:solidFill><a:srgbClr "
+        "val=\"00FF00\"/></a:solidFill></c:spPr></c:marker><c:val>" +
+        numCache("General", {"1"}) + "</c:val></c:ser></c:lineChart></c:plotArea>");
+    ASSERT_EQ(chart.plots.size(), 2u);
+    const ChartSeries& slices = chart.plots[0].series[0];
+    EXPECT_EQ(slices.color, Color::fromRgb(0x123456));
+    ASSERT_EQ(slices.pointColors.size(), 2u);
+    EXPECT_TRUE(slices.pointColors[0].automatic);
+    const xlsx::Colors theme;
+    EXPECT_EQ(slices.pointColors[1], Color::fromRgb(xlsx::applyTint(theme.themeColor(5), -0.25)));
+    EXPECT_TRUE(chart.plots[0].showPercent);
+    const ChartSeries& line = chart.plots[1].series[0];
+    EXPECT_EQ(line.color, Color::fromRgb(xlsx::applyTint(theme.themeColor(4), 0.4)));
+    EXPECT_FALSE(line.markers);
+    EXPECT_TRUE(line.line);
+}
+
+TEST(ChartPart, KindsAndScatterStyles) {
+    const Chart chart =
+        parse("<c:plotArea><c:radarChart><c:ser><c:val>" + numCache("General", {"1"}) +
+              "</c:val></c:ser></c:radarChart><c:scatterChart><c:scatterStyle val=\"marker\"/>"
+              "<c:ser><c:xVal>" +
+              numCache("General", {"0.5", "1.5"}) + "</c:xVal><c:yVal>" +
+              numCache("General", {"3", "4"}) + "</c:yVal></c:ser><c:ser><c:xVal>" +
+              strCache({"a", "b"}) + "</c:xVal><c:yVal>" + numCache("General", {"1", "2"}) +
+              "</c:yVal></c:ser></c:scatterChart><c:doughnutChart><c:holeSize val=\"300\"/>"
+              "</c:doughnutChart><c:areaChart/><mc:AlternateContent><mc:Choice Requires=\"c14\">"
+              "</mc:Choice><mc:Fallback><c:bubbleChart/></mc:Fallback></mc:AlternateContent>"
+              "</c:plotArea>");
+    ASSERT_EQ(chart.plots.size(), 4u);
+    EXPECT_EQ(chart.plots[0].kind, ChartKind::Unsupported);
+    EXPECT_EQ(chart.plots[0].unsupportedName, "Radar");
+    const ChartPlot& scatter = chart.plots[1];
+    EXPECT_EQ(scatter.kind, ChartKind::Scatter);
+    EXPECT_FALSE(scatter.series[0].line);
+    EXPECT_EQ(scatter.series[0].xValues, (std::vector<double>{0.5, 1.5}));
+    EXPECT_TRUE(scatter.series[1].xValues.empty()); // text x values count 1, 2, 3 ...
+    EXPECT_EQ(chart.plots[2].kind, ChartKind::Doughnut);
+    EXPECT_EQ(chart.plots[2].holePercent, 50); // out of range: the default
+    EXPECT_EQ(chart.plots[3].kind, ChartKind::Area);
+}
+
+TEST(ChartPart, HostilePartsAreBounded) {
+    // An index far past the points given would make a tiny part hold a huge list.
+    const Chart sparse = parse("<c:plotArea><c:lineChart><c:ser><c:val><c:numCache>"
+                               "<c:pt idx=\"999999\"><c:v>1</c:v></c:pt>"
+                               "<c:pt idx=\"3\"><c:v>2</c:v></c:pt></c:numCache></c:val></c:ser>"
+                               "</c:lineChart></c:plotArea>");
+    ASSERT_EQ(sparse.plots[0].series[0].values.size(), 4u);
+    EXPECT_EQ(sparse.plots[0].series[0].values[3], 2);
+    // Points past the declared count and malformed values are left out or blank.
+    const Chart counted = parse("<c:plotArea><c:lineChart><c:ser><c:val><c:numCache>"
+                                "<c:ptCount val=\"2\"/><c:pt idx=\"5\"><c:v>1</c:v></c:pt>"
+                                "<c:pt idx=\"1\"><c:v>x</c:v></c:pt><c:pt idx=\"-1\"><c:v>1"
+                                "</c:v></c:pt></c:numCache></c:val></c:ser></c:lineChart>"
+                                "</c:plotArea>");
+    ASSERT_EQ(counted.plots[0].series[0].values.size(), 2u);
+    EXPECT_TRUE(std::isnan(counted.plots[0].series[0].values[1]));
+
+    // A plot inside a series (met by fuzzing) neither starts a plot nor loses the series.
+    const Chart nested =
+        parse("<c:plotArea><c:barChart><c:ser><c:plotArea><c:lineChart><c:ser/>"
+              "</c:lineChart></c:plotArea><c:val>" +
+              numCache("General", {"4"}) + "</c:val></c:ser></c:barChart></c:plotArea>");
+    ASSERT_EQ(nested.plots.size(), 1u);
+    ASSERT_EQ(nested.plots[0].series.size(), 1u);
+    EXPECT_EQ(nested.plots[0].series[0].values, std::vector<double>{4});
+
+    const xlsx::Colors colors;
+    EXPECT_THROW(xlsx::parseChartXml("<c:chartSpace><c:chart>", "xl/charts/chart9.xml", colors,
+                                     DateSystem::Date1900),
+                 ReadError);
+    try {
+        xlsx::parseChartXml("<!DOCTYPE x [<!ENTITY a 'b'>]><x>&a;</x>", "xl/charts/chart9.xml",
+                            colors, DateSystem::Date1900);
+        FAIL();
+    } catch (const ReadError& error) {
+        EXPECT_NE(error.detail().find("xl/charts/chart9.xml"), std::string::npos);
+    }
+}
+
+namespace {
+
+std::string drawingWithChart(const std::string& anchor) {
+    return "<xdr:wsDr "
+           "xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing\" "
+           "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+           "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+           "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">" +
+           anchor + "</xdr:wsDr>";
+}
+
+std::string frame(const std::string& id) {
+    return "<xdr:graphicFrame><xdr:xfrm/><a:graphic><a:graphicData "
+           "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart r:id=\"" +
+           id + "\"/></a:graphicData></a:graphic></xdr:graphicFrame>";
+}
+
+Workbook readPackage(const PackageWriter& package) {
+    const std::vector<std::uint8_t> bytes = package.bytes();
+    return readWorkbookBytes(bytes);
+}
+
+} // namespace
+
+TEST(ChartDrawing, EmbeddedChartsArePlacedByTheirAnchors) {
+    PackageWriter package = minimalWorkbook(
+        {"<sheetFormatPr defaultRowHeight=\"15\"/><cols><col min=\"1\" max=\"2\" width=\"10\"/>"
+         "</cols><sheetData/><drawing r:id=\"rD\"/>"});
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rD", "drawing", "../drawings/drawing1.xml"}}));
+    package.add(
+        "xl/drawings/drawing1.xml",
+        drawingWithChart(
+            "<xdr:twoCellAnchor><xdr:from><xdr:col>1</xdr:col><xdr:colOff>12700</xdr:colOff>"
+            "<xdr:row>2</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>3"
+            "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>4</xdr:row><xdr:rowOff>0</xdr:rowOff>"
+            "</xdr:to>" +
+            frame("rC") +
+            "<xdr:clientData/></xdr:twoCellAnchor>"
+            "<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>"
+            "<xdr:ext cx=\"1270000\" cy=\"635000\"/>" +
+            frame("rMissing") +
+            "</xdr:oneCellAnchor><xdr:absoluteAnchor><xdr:pos x=\"0\" "
+            "y=\"0\"/><xdr:ext cx=\"1\" cy=\"1\"/>" +
+            frame("rExternal") + "</xdr:absoluteAnchor>"));
+    package.add("xl/drawings/_rels/drawing1.xml.rels",
+                relationshipsXml({{"rC", "chart", "../charts/chart1.xml"},
+                                  {"rMissing", "chart", "../charts/chart2.xml"},
+                                  {"rExternal", "chart", "https://example.com/chart.xml"}}));
+    package.add("xl/charts/chart1.xml", chartOpen + "<c:plotArea><c:barChart><c:ser><c:val>" +
+                                            numCache("General", {"1", "2"}) +
+                                            "</c:val></c:ser></c:barChart></c:plotArea>" +
+                                            chartClose);
+    const Workbook book = readPackage(package);
+    const auto& charts = book.sheets[0].charts;
+    ASSERT_EQ(charts.size(), 1u);
+    EXPECT_EQ(charts[0].anchor.col, 1);
+    EXPECT_EQ(charts[0].anchor.row, 2u);
+    EXPECT_DOUBLE_EQ(charts[0].anchor.colOffsetPt, 1);
+    EXPECT_DOUBLE_EQ(charts[0].anchor.widthPt, 70 * 0.75 + 64 * 0.75 - 1);
+    EXPECT_DOUBLE_EQ(charts[0].anchor.heightPt, 30);
+    EXPECT_EQ(charts[0].plots[0].series[0].values, (std::vector<double>{1, 2}));
+}
+
+TEST(ChartDrawing, CorpusChartSheetsHoldTheirCharts) {
+    const Workbook anySheets =
+        readWorkbook(testing_support::corpusFile("xlsx/calamine-any_sheets.xlsx").string());
+    const Sheet* chartSheet = nullptr;
+    for (const Sheet& sheet : anySheets.sheets)
+        if (sheet.kind == SheetKind::Chart)
+            chartSheet = &sheet;
+    ASSERT_NE(chartSheet, nullptr);
+    ASSERT_EQ(chartSheet->charts.size(), 1u);
+    const Chart& columns = chartSheet->charts[0];
+    ASSERT_EQ(columns.plots.size(), 1u);
+    EXPECT_EQ(columns.plots[0].kind, ChartKind::Column);
+    ASSERT_EQ(columns.plots[0].series.size(), 2u);
+    EXPECT_EQ(columns.plots[0].series[0].values, (std::vector<double>{1, 3, 5}));
+    EXPECT_EQ(columns.plots[0].series[1].values, (std::vector<double>{2, 4, 6}));
+    EXPECT_FALSE(columns.plots[0].series[0].color.automatic);
+    EXPECT_EQ(columns.title, "Chart Title");
+    EXPECT_GT(columns.anchor.widthPt, 700);
+
+    const Workbook tealeg =
+        readWorkbook(testing_support::corpusFile("xlsx/tealeg-testchartsheet.xlsx").string());
+    ASSERT_EQ(tealeg.sheets[0].kind, SheetKind::Chart);
+    ASSERT_EQ(tealeg.sheets[0].charts.size(), 1u);
+    const Chart& line = tealeg.sheets[0].charts[0];
+    EXPECT_EQ(line.title, "Value");
+    EXPECT_EQ(line.legend, LegendPosition::Right);
+    ASSERT_EQ(line.plots.size(), 1u);
+    EXPECT_EQ(line.plots[0].kind, ChartKind::Line);
+    EXPECT_EQ(line.plots[0].series[0].values, (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_FALSE(line.plots[0].series[0].markers);
+}
+
+TEST(ChartDrawing, NewerChartKindsArePlaceholdersWithTheirTitle) {
+    PackageWriter package = minimalWorkbook({"<sheetData/><drawing r:id=\"rD\"/>"});
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rD", "drawing", "../drawings/drawing1.xml"}}));
+    package.add(
+        "xl/drawings/drawing1.xml",
+        drawingWithChart(
+            "<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>"
+            "<xdr:ext cx=\"1270000\" cy=\"635000\"/><mc:AlternateContent "
+            "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\">"
+            "<mc:Choice Requires=\"cx1\">" +
+            frame("rX") +
+            "</mc:Choice><mc:Fallback><xdr:sp/></mc:Fallback></mc:AlternateContent>"
+            "</xdr:oneCellAnchor>"));
+    package.add(
+        "xl/drawings/_rels/drawing1.xml.rels",
+        relationshipsXml({{"rX", "http://schemas.microsoft.com/office/2014/relationships/chartEx",
+                           "../charts/chartEx1.xml"}}));
+    package.add(
+        "xl/charts/chartEx1.xml",
+        "<cx:chartSpace xmlns:cx=\"http://schemas.microsoft.com/office/drawing/2014/chartex\">"
+        "<cx:chart><cx:title><cx:tx><cx:txData><cx:v>Waterfall</cx:v></cx:txData></cx:tx>"
+        "</cx:title><cx:plotArea><cx:plotAreaRegion><cx:series layoutId=\"waterfall\"/>"
+        "</cx:plotAreaRegion></cx:plotArea></cx:chart></cx:chartSpace>");
+    const Workbook book = readPackage(package);
+    ASSERT_EQ(book.sheets[0].charts.size(), 1u);
+    const Chart& chart = book.sheets[0].charts[0];
+    EXPECT_EQ(chart.title, "Waterfall");
+    ASSERT_EQ(chart.plots.size(), 1u);
+    EXPECT_EQ(chart.plots[0].kind, ChartKind::Unsupported);
+    EXPECT_DOUBLE_EQ(chart.anchor.widthPt, 100);
+}
