@@ -79,6 +79,7 @@ struct Sheet {
     double defaultRowHeight = 15.0;          // points
     std::vector<Hyperlink> hyperlinks;
     std::vector<Picture> pictures;
+    Picture background; // tiled behind the cells; no data when the sheet has none (anchor unused)
     bool showGridLines = true;
 };
 

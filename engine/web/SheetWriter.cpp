@@ -82,24 +82,47 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
         right = std::max(right, picture.left + picture.width);
         bottom = std::max(bottom, picture.top + picture.height);
     }
+    const std::string background = backgroundStyle(sheetIndex, sheet);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
-    if (right > 0 && bottom > 0) {
-        out_ += " style=\"min-width:";
-        appendInt(out_, right);
-        out_ += "px;min-height:";
-        appendInt(out_, bottom);
-        out_ += "px\"";
+    if ((right > 0 && bottom > 0) || (layout.empty() && !background.empty())) {
+        out_ += " style=\"";
+        if (right > 0 && bottom > 0) {
+            out_ += "min-width:";
+            appendInt(out_, right);
+            out_ += "px;min-height:";
+            appendInt(out_, bottom);
+            out_ += "px";
+        }
+        if (layout.empty())
+            out_ += background;
+        out_ += "\"";
     }
     out_ += ">\n";
     if (!layout.empty())
-        writeTable(sink, sheet, layout);
+        writeTable(sink, sheet, layout, background);
     writePictures(pictures);
     out_ += "</div>\n";
     sink.write(out_);
     out_.clear();
 }
 
-void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout) {
+std::string SheetWriter::backgroundStyle(std::size_t sheetIndex, const Sheet& sheet) const {
+    if (!links_.pictureSource || sheet.background.data.empty())
+        return {};
+    const std::string source = links_.pictureSource(sheetIndex, sheetBackground);
+    // Our own file names and content ids only; anything else could break out of the CSS.
+    for (char c : source)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '%' || c == '.' || c == '_' || c == '-' || c == '~' || c == '/' || c == ':' ||
+              c == '@'))
+            return {};
+    // Tiled from the sheet's top-left corner, as the application shows it behind the cells.
+    return source.empty() ? std::string()
+                          : ";background-image:url('" + source + "');background-repeat:repeat";
+}
+
+void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout,
+                             const std::string& background) {
     const Range& used = layout.used();
     hyperlinks_.clear();
     std::size_t budget = hyperlinkCellBudget;
@@ -127,7 +150,9 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
     appendInt(out_, layout.tableWidth());
     out_ += "px;--rh:";
     appendInt(out_, layout.defaultRowHeight());
-    out_ += "px\">\n<colgroup>";
+    out_ += "px";
+    out_ += background;
+    out_ += "\">\n<colgroup>";
     for (std::uint32_t col = used.firstCol; col <= used.lastCol; ++col) {
         auto c = static_cast<std::uint16_t>(col);
         if (!layout.columnVisible(c))

@@ -69,5 +69,7 @@ inline constexpr std::uint16_t WsBool = 0x0081;            // WsBool, MS-XLS 2.4
 inline constexpr std::uint16_t MsoDrawingGroup = 0x00EB;   // MsoDrawingGroup, MS-XLS 2.4.171
 inline constexpr std::uint16_t MsoDrawing = 0x00EC;        // MsoDrawing, MS-XLS 2.4.170
 inline constexpr std::uint16_t Obj = 0x005D;               // Obj, MS-XLS 2.4.181
+inline constexpr std::uint16_t ImData = 0x007F;            // BIFF3-5 IMDATA: a picture's data
+inline constexpr std::uint16_t Bitmap = 0x00E9;            // BkHim, MS-XLS 2.4.19 (background)
 
 } // namespace engine::xls::rec

@@ -6,6 +6,7 @@
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Hyperlinks.h"
 #include "engine/xls/Records.h"
+#include "engine/xls/SheetImages.h"
 #include "engine/xls/Strings.h"
 
 #include <algorithm>
@@ -79,6 +80,7 @@ private:
     Sheet& sheet_;
     const PictureStore& pictures_;
     std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
+    SheetImages images_;                // pictures of BIFF3-5 and the background
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
@@ -480,6 +482,19 @@ void SheetBuilder::read(RecordReader& reader) {
             if (drawing_.size() + record.body.size() <= limits::maxFileBytes)
                 drawing_.insert(drawing_.end(), record.body.begin(), record.body.end());
             break;
+        case rec::Obj:
+            if (c_.version < 8)
+                images_.object(record.body);
+            break;
+        case rec::ImData:
+            if (c_.version < 8)
+                images_.imageData(ContinuedRecord(record, reader, "IMDATA record").rest());
+            break;
+        case rec::Bitmap:
+            if (auto background = SheetImages::background(
+                    ContinuedRecord(record, reader, "BITMAP record").rest()))
+                sheet_.background = std::move(*background);
+            break;
         case rec::HLinkTooltip:
             readHyperlinkTooltip(record, sheet_.hyperlinks);
             break;
@@ -566,6 +581,7 @@ void SheetBuilder::finish() {
     sheet_.columns.swap(columns);
     pictures_.addPictures(drawing_, sheet_);
     drawing_.clear();
+    images_.finish(sheet_);
     if (sheet_.kind == SheetKind::Dialog) {
         sheet_.cells.clear();
         sheet_.merges.clear();

@@ -63,6 +63,7 @@ public:
           collector_(context.colors, context.fonts) {}
 
     const std::string& drawingId() const { return drawingId_; }
+    const std::string& backgroundId() const { return backgroundId_; }
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -92,6 +93,8 @@ public:
             sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
         } else if (local == "drawing" && drawingId_.empty())
             drawingId_ = attributes.value("id");
+        else if (local == "picture" && backgroundId_.empty())
+            backgroundId_ = attributes.value("id");
     }
 
     void endElement(std::string_view, std::string_view local) override {
@@ -395,6 +398,7 @@ private:
     const std::string& part_;
     RichTextCollector collector_;
     std::string drawingId_;
+    std::string backgroundId_; // the sheet's background picture
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
 
@@ -421,6 +425,10 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target))
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+    const Relationship* background =
+        handler.backgroundId().empty() ? nullptr : relationships.byId(handler.backgroundId());
+    if (background && !background->external && context.archive.contains(background->target))
+        readBackground(context.archive, background->target, sheet, context.pictureBytes);
 }
 
 } // namespace engine::xlsx
