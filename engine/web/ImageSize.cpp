@@ -40,6 +40,9 @@ std::optional<PixelSize> svgSize(std::span<const std::uint8_t> b) {
         std::uint32_t value = 0;
         while (at < text.size() && text[at] >= '0' && text[at] <= '9' && value <= maxSide)
             value = value * 10 + static_cast<std::uint32_t>(text[at++] - '0');
+        // Sizes carry up to two decimals: rounded to whole pixels.
+        if (at + 1 < text.size() && text[at] == '.' && text[at + 1] >= '5' && text[at + 1] <= '9')
+            ++value;
         return value;
     };
     const std::uint32_t width = number(root.size());
