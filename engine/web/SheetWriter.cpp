@@ -84,7 +84,7 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     }
     const std::string background = backgroundStyle(sheetIndex, sheet);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
-    if ((right > 0 && bottom > 0) || (layout.empty() && !background.empty())) {
+    if ((right > 0 && bottom > 0) || !background.empty()) {
         out_ += " style=\"";
         if (right > 0 && bottom > 0) {
             out_ += "min-width:";
@@ -93,13 +93,13 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
             appendInt(out_, bottom);
             out_ += "px";
         }
-        if (layout.empty())
-            out_ += background;
+        if (!background.empty())
+            out_ += (right > 0 && bottom > 0) ? background : background.substr(1);
         out_ += "\"";
     }
     out_ += ">\n";
     if (!layout.empty())
-        writeTable(sink, sheet, layout, background);
+        writeTable(sink, sheet, layout);
     writePictures(pictures);
     out_ += "</div>\n";
     sink.write(out_);
@@ -116,13 +116,13 @@ std::string SheetWriter::backgroundStyle(std::size_t sheetIndex, const Sheet& sh
               c == '%' || c == '.' || c == '_' || c == '-' || c == '~' || c == '/' || c == ':' ||
               c == '@'))
             return {};
-    // Tiled from the sheet's top-left corner, as the application shows it behind the cells.
+    // Tiled from the sheet's top-left corner over the whole sheet, its cells and pictures, as
+    // the application shows it behind the grid and beyond the cells in use.
     return source.empty() ? std::string()
                           : ";background-image:url('" + source + "');background-repeat:repeat";
 }
 
-void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout,
-                             const std::string& background) {
+void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout) {
     const Range& used = layout.used();
     hyperlinks_.clear();
     std::size_t budget = hyperlinkCellBudget;
@@ -150,9 +150,7 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
     appendInt(out_, layout.tableWidth());
     out_ += "px;--rh:";
     appendInt(out_, layout.defaultRowHeight());
-    out_ += "px";
-    out_ += background;
-    out_ += "\">\n<colgroup>";
+    out_ += "px\">\n<colgroup>";
     for (std::uint32_t col = used.firstCol; col <= used.lastCol; ++col) {
         auto c = static_cast<std::uint16_t>(col);
         if (!layout.columnVisible(c))

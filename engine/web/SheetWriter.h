@@ -38,8 +38,7 @@ public:
 
 private:
     struct Block;
-    void writeTable(Sink& sink, const Sheet& sheet, const class SheetLayout& layout,
-                    const std::string& background);
+    void writeTable(Sink& sink, const Sheet& sheet, const class SheetLayout& layout);
     void writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
                   std::vector<Block>& blocks);
     void writeGap(const Sheet& sheet, const SheetLayout& layout, const RowInfo* info,
