@@ -109,11 +109,15 @@ void SvgCanvas::appendPoint(Point p) {
 }
 
 void SvgCanvas::moveTo(Point p) {
+    if (full())
+        return;
     path_ += path_.empty() ? "M" : " M";
     appendPoint(p);
 }
 
 void SvgCanvas::lineTo(Point p) {
+    if (full())
+        return;
     if (path_.empty())
         return moveTo(p);
     path_ += " L";
@@ -121,6 +125,8 @@ void SvgCanvas::lineTo(Point p) {
 }
 
 void SvgCanvas::curveTo(Point c1, Point c2, Point p) {
+    if (full())
+        return;
     if (path_.empty())
         moveTo(c1);
     path_ += " C";
@@ -154,6 +160,8 @@ std::string SvgCanvas::hatchPattern(const Fill& fill) {
 }
 
 void SvgCanvas::drawPath(const Stroke* stroke, const Fill* fill) {
+    if (full())
+        stopped_ = true;
     if (path_.empty() || full() || (!stroke && !fill)) {
         path_.clear();
         return;
@@ -257,7 +265,7 @@ void SvgCanvas::text(const TextRun& run) {
 }
 
 void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
-    if (bmp.empty() || full())
+    if (bmp.empty() || full() || body_.size() + path_.size() + bmp.size() / 3 * 4 + 256 > maxBytes_)
         return;
     const double width = std::fabs(b.x - a.x), height = std::fabs(b.y - a.y);
     if (!(width > 0) || !(height > 0))

@@ -42,7 +42,7 @@ struct TextRun {
 
 class SvgCanvas {
 public:
-    // Drawing stops once the body reaches `maxBytes`; `full()` says so.
+    // Drawing stops once the SVG reaches `maxBytes`; `full()` says so.
     explicit SvgCanvas(std::size_t maxBytes) : maxBytes_(maxBytes) {}
 
     // The path being built, in device coordinates.
@@ -60,7 +60,8 @@ public:
     // corners are swapped mirrors the bitmap.
     void image(Point a, Point b, std::span<const std::uint8_t> bmp);
 
-    bool full() const { return body_.size() >= maxBytes_; }
+    // The drawing and the path being built together.
+    bool full() const { return stopped_ || body_.size() + path_.size() >= maxBytes_; }
     std::size_t elements() const { return elements_; }
 
     // The whole document: `viewBox` in device units, shown at `widthPx` x `heightPx`.
@@ -75,6 +76,7 @@ private:
     std::string body_, defs_, path_;
     std::map<std::pair<std::uint8_t, ColorRef>, std::string> patterns_;
     std::size_t elements_ = 0;
+    bool stopped_ = false; // once full, nothing more is drawn, however much is discarded
 };
 
 // "12.5": at most two decimals, no exponent, no trailing zeros, whatever the locale.

@@ -285,6 +285,21 @@ TEST(SvgNumbersTest, AreShortFixedAndBounded) {
     EXPECT_EQ(colorText(0x00336699), "#996633");
 }
 
+TEST(SvgCanvasTest, StopsGrowingAtItsLimit) {
+    SvgCanvas canvas(300);
+    Fill fill;
+    const std::vector<std::uint8_t> bmp(1000, 'B');
+    for (int i = 0; i < 1000 && !canvas.full(); ++i) {
+        canvas.image({0, 0}, {1, 1}, bmp); // never fits
+        for (int j = 0; j < 10; ++j)
+            canvas.lineTo({double(i), double(j)});
+        canvas.drawPath(nullptr, &fill);
+    }
+    EXPECT_TRUE(canvas.full());
+    EXPECT_LT(canvas.finish(0, 0, 1, 1, 1, 1).size(), 300u + 400u);
+    EXPECT_EQ(canvas.finish(0, 0, 1, 1, 1, 1).find("<image"), std::string::npos);
+}
+
 TEST(DibTest, BitmapsAreCheckedBeforeTheyAreWrapped) {
     const auto header = testing_support::bitmapHeader(3, 2).data;
     const auto pixels = testing_support::bitmapPixels(3, 2, 0xFF0000).data;
