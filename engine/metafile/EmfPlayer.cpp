@@ -35,6 +35,7 @@ enum : std::uint32_t {
     emrSetTextColor = 24,
     emrSetBkColor = 25,
     emrMoveToEx = 27,
+    emrIntersectClipRect = 30,
     emrScaleViewportExtEx = 31,
     emrScaleWindowExtEx = 32,
     emrSaveDc = 33,
@@ -65,6 +66,7 @@ enum : std::uint32_t {
     emrStretchBlt = 77,
     emrSetDiBitsToDevice = 80,
     emrStretchDiBits = 81,
+    emrExtSelectClipRgn = 75,
     emrExtCreateFontIndirectW = 82,
     emrExtTextOutW = 84,
     emrPolyBezier16 = 85,
@@ -437,6 +439,30 @@ void EmfPlayer::record(std::uint32_t type, util::ByteCursor& in,
         lineTo(p);
         break;
     }
+    case emrIntersectClipRect: {
+        const Rect r = readRect(in);
+        intersectClip(r.left, r.top, r.right, r.bottom);
+        break;
+    }
+    case emrExtSelectClipRgn: {
+        // A region in device units: its bounding rectangle stands for it. Copying no region
+        // removes the clip.
+        const std::uint32_t size = in.u32(), mode = in.u32();
+        if (size == 0) {
+            if (mode == 5)
+                resetClip();
+        } else if (size >= 32 && (mode == 1 || mode == 5)) {
+            in.skip(16);
+            const Rect bound = readRect(in);
+            const Point a{double(bound.left), double(bound.top)};
+            const Point b{double(bound.right), double(bound.bottom)};
+            if (mode == 5)
+                setDeviceClip(a, b);
+            else
+                intersectDeviceClip(a, b);
+        }
+        break;
+    }
     case emrSaveDc:
         saveContext();
         break;
@@ -639,9 +665,9 @@ void EmfPlayer::record(std::uint32_t type, util::ByteCursor& in,
         break;
     }
     default:
-        // Clipping, palettes, comments (EMF+ among them: its records always come with these
-        // plain ones as their fallback) and the rarer drawing records are not needed to show
-        // what a picture shows.
+        // Clipping by paths and excluded rectangles, palettes, comments (EMF+ among them: its
+        // records always come with these plain ones as their fallback) and the rarer drawing
+        // records are not needed to show what a picture shows.
         break;
     }
 }

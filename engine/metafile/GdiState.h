@@ -64,6 +64,8 @@ struct DeviceContext {
     Point windowOrg{}, windowExt{1, 1}, viewportOrg{}, viewportExt{1, 1};
     Xform world{};
     Point position{}; // the current position, in logical units
+    bool clipped = false;
+    Point clipFrom{}, clipTo{}; // the clip rectangle in device units, corners in order
 };
 
 } // namespace engine::metafile

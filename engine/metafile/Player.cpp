@@ -43,6 +43,41 @@ void Player::restoreContext(std::int32_t which) {
     dc_ = saved_[index];
     saved_.resize(index);
     updateTransform();
+    applyClip();
+}
+
+void Player::applyClip() {
+    if (dc_.clipped)
+        canvas_.clipTo(dc_.clipFrom, dc_.clipTo);
+    else
+        canvas_.clearClip();
+}
+
+void Player::setDeviceClip(Point a, Point b) {
+    dc_.clipped = true;
+    dc_.clipFrom = {std::min(a.x, b.x), std::min(a.y, b.y)};
+    dc_.clipTo = {std::max(a.x, b.x), std::max(a.y, b.y)};
+    applyClip();
+}
+
+void Player::intersectDeviceClip(Point a, Point b) {
+    Point from{std::min(a.x, b.x), std::min(a.y, b.y)};
+    Point to{std::max(a.x, b.x), std::max(a.y, b.y)};
+    if (dc_.clipped) {
+        from = {std::max(from.x, dc_.clipFrom.x), std::max(from.y, dc_.clipFrom.y)};
+        to = {std::max(from.x, std::min(to.x, dc_.clipTo.x)),
+              std::max(from.y, std::min(to.y, dc_.clipTo.y))};
+    }
+    setDeviceClip(from, to);
+}
+
+void Player::intersectClip(double left, double top, double right, double bottom) {
+    intersectDeviceClip(map(left, top), map(right, bottom));
+}
+
+void Player::resetClip() {
+    dc_.clipped = false;
+    applyClip();
 }
 
 void Player::selectObject(const Object& object) {

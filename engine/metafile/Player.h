@@ -59,6 +59,12 @@ protected:
     void text(Point reference, const std::string& utf8, double advance);
     void bitmap(Point topLeft, double width, double height, std::span<const std::uint8_t> bmp);
 
+    // Clipping to rectangles: in logical units, or in device units for regions.
+    void intersectClip(double left, double top, double right, double bottom);
+    void intersectDeviceClip(Point a, Point b);
+    void setDeviceClip(Point a, Point b);
+    void resetClip();
+
     void beginPath();
     void endPath() { inPath_ = false; }
     void abortPath();
@@ -76,6 +82,7 @@ protected:
     bool inPath_ = false;
 
 private:
+    void applyClip();
     void ellipseSegments(double cx, double cy, double rx, double ry, double from, double sweep,
                          bool connect);
     Xform transform_{};

@@ -11,6 +11,8 @@ namespace {
 constexpr double coordinateLimit = 1e7;
 // Hatches in more colours than this are filled plainly: each costs a definition.
 constexpr std::size_t maxPatterns = 256;
+// Clip rectangles past this many are not applied: each costs a definition.
+constexpr std::size_t maxClips = 4096;
 
 void appendBase64(std::string& out, std::span<const std::uint8_t> bytes) {
     static constexpr char digits[] =
@@ -159,6 +161,34 @@ std::string SvgCanvas::hatchPattern(const Fill& fill) {
     return id;
 }
 
+void SvgCanvas::clipTo(Point a, Point b) {
+    std::string rect = "x=\"";
+    appendNumber(rect, std::min(a.x, b.x));
+    rect += "\" y=\"";
+    appendNumber(rect, std::min(a.y, b.y));
+    rect += "\" width=\"";
+    appendNumber(rect, std::fabs(b.x - a.x));
+    rect += "\" height=\"";
+    appendNumber(rect, std::fabs(b.y - a.y));
+    rect += '"';
+    if (auto found = clips_.find(rect); found != clips_.end()) {
+        clip_ = found->second;
+        return;
+    }
+    if (clips_.size() >= maxClips) {
+        clip_.clear();
+        return;
+    }
+    clip_ = "c" + std::to_string(clips_.size());
+    defs_ += "<clipPath id=\"" + clip_ + "\"><rect " + rect + "/></clipPath>";
+    clips_.emplace(std::move(rect), clip_);
+}
+
+void SvgCanvas::appendClip() {
+    if (!clip_.empty())
+        body_ += " clip-path=\"url(#" + clip_ + ")\"";
+}
+
 void SvgCanvas::drawPath(const Stroke* stroke, const Fill* fill) {
     if (full())
         stopped_ = true;
@@ -169,7 +199,9 @@ void SvgCanvas::drawPath(const Stroke* stroke, const Fill* fill) {
     body_ += "<path d=\"";
     body_ += path_;
     path_.clear();
-    body_ += "\" fill=\"";
+    body_ += '"';
+    appendClip();
+    body_ += " fill=\"";
     if (!fill) {
         body_ += "none\"";
     } else {
@@ -221,6 +253,13 @@ void SvgCanvas::text(const TextRun& run) {
         rise = run.size * 0.85; // top: the ascent of a typical face
     else if (vertical == 8)
         rise = -run.size * 0.2; // bottom: the descent
+    // A clip goes on a group around it: on the element, it would turn with the text.
+    const bool grouped = !clip_.empty();
+    if (grouped) {
+        body_ += "<g";
+        appendClip();
+        body_ += '>';
+    }
     body_ += "<text x=\"";
     appendNumber(body_, at.x);
     body_ += "\" y=\"";
@@ -260,7 +299,7 @@ void SvgCanvas::text(const TextRun& run) {
     }
     body_ += " fill=\"" + colorText(run.color) + "\" xml:space=\"preserve\">";
     appendXmlEscaped(body_, run.text);
-    body_ += "</text>\n";
+    body_ += grouped ? "</text></g>\n" : "</text>\n";
     ++elements_;
 }
 
@@ -270,6 +309,12 @@ void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
     const double width = std::fabs(b.x - a.x), height = std::fabs(b.y - a.y);
     if (!(width > 0) || !(height > 0))
         return;
+    const bool grouped = !clip_.empty();
+    if (grouped) {
+        body_ += "<g";
+        appendClip();
+        body_ += '>';
+    }
     body_ += "<image x=\"";
     appendNumber(body_, std::min(a.x, b.x));
     body_ += "\" y=\"";
@@ -292,7 +337,7 @@ void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
     }
     body_ += " href=\"data:image/bmp;base64,";
     appendBase64(body_, bmp);
-    body_ += "\"/>\n";
+    body_ += grouped ? "\"/></g>\n" : "\"/>\n";
     ++elements_;
 }
 

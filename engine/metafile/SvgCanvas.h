@@ -61,6 +61,11 @@ public:
     void image(Point a, Point b, std::span<const std::uint8_t> bmp);
 
     // The drawing and the path being built together.
+    // Elements drawn from now on are clipped to the device rectangle from `a` to `b`; none
+    // clears the clip.
+    void clipTo(Point a, Point b);
+    void clearClip() { clip_.clear(); }
+
     bool full() const { return stopped_ || body_.size() + path_.size() >= maxBytes_; }
     std::size_t elements() const { return elements_; }
 
@@ -71,10 +76,13 @@ public:
 private:
     void appendPoint(Point p);
     std::string hatchPattern(const Fill& fill);
+    void appendClip();
 
     std::size_t maxBytes_;
     std::string body_, defs_, path_;
     std::map<std::pair<std::uint8_t, ColorRef>, std::string> patterns_;
+    std::map<std::string, std::string> clips_; // rectangle to id
+    std::string clip_;                         // the id of the current clip, empty for none
     std::size_t elements_ = 0;
     bool stopped_ = false; // once full, nothing more is drawn, however much is discarded
 };

@@ -29,6 +29,8 @@ enum : std::uint16_t {
     metaEllipse = 0x0418,
     metaPie = 0x081A,
     metaRectangle = 0x041B,
+    metaIntersectClipRect = 0x0416,
+    metaSelectClipRegion = 0x012C,
     metaRoundRect = 0x061C,
     metaPatBlt = 0x061D,
     metaSaveDc = 0x001E,
@@ -313,6 +315,14 @@ void WmfPlayer::record(std::uint16_t function, util::ByteCursor& in, std::size_t
             fillRect({x, y}, {x + width, y + height}, rop == blackness ? 0 : 0xFFFFFF);
         break;
     }
+    case metaIntersectClipRect: {
+        const double bottom = s16(in), right = s16(in), top = s16(in), left = s16(in);
+        intersectClip(left, top, right, bottom);
+        break;
+    }
+    case metaSelectClipRegion:
+        resetClip(); // regions are not kept: the whole picture is shown
+        break;
     case metaSaveDc:
         saveContext();
         break;

@@ -164,6 +164,39 @@ TEST(EmfTest, TextIsEscapedAndCarriesItsFontAlignmentAndColour) {
     EXPECT_EQ(texts[0].attributes.at("y"), "50"); // on the baseline
 }
 
+TEST(EmfTest, ClipRectanglesIntersectAndAreSavedWithTheContext) {
+    EmfBuilder emf(0, 0, 99, 99);
+    emf.record(33, Le())
+        .record(30, Le().rect(10, 10, 50, 50))
+        .record(30, Le().rect(20, 0, 100, 30))
+        .rectangle(0, 0, 99, 99);
+    Le out;
+    out.rect(0, 0, 0, 0).u32(1).f32(1).f32(1).i32(30).i32(20).u32(1).u32(76).u32(0);
+    out.rect(0, 0, 0, 0).u32(0).utf16("x").u16(0);
+    emf.record(84, out)
+        .record(34, Le().i32(-1))
+        .rectangle(0, 0, 9, 9)
+        .record(30, Le().rect(0, 0, 5, 5))
+        .record(75, Le().u32(0).u32(5)) // no region copied: no clip
+        .rectangle(0, 0, 8, 8);
+    const std::string svg = play(emf).svg;
+    const auto clips = svgElementsNamed(svg, "rect");
+    ASSERT_EQ(clips.size(), 3u);
+    EXPECT_EQ(clips[1].attributes.at("x"), "20");
+    EXPECT_EQ(clips[1].attributes.at("y"), "10");
+    EXPECT_EQ(clips[1].attributes.at("width"), "30");
+    EXPECT_EQ(clips[1].attributes.at("height"), "20");
+    const auto paths = svgElementsNamed(svg, "path");
+    ASSERT_EQ(paths.size(), 3u);
+    EXPECT_EQ(paths[0].attributes.at("clip-path"), "url(#c1)");
+    EXPECT_EQ(paths[1].attributes.count("clip-path"), 0u); // restored
+    EXPECT_EQ(paths[2].attributes.count("clip-path"), 0u); // removed
+    // Text is clipped through a group, so that its own turn does not turn the clip.
+    const auto groups = svgElementsNamed(svg, "g");
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].attributes.at("clip-path"), "url(#c1)");
+}
+
 TEST(EmfTest, SaveAndRestoreBringBackTheSelectedObjects) {
     EmfBuilder emf(0, 0, 99, 99);
     emf.solidBrush(1, 0x0000FF)
@@ -260,7 +293,8 @@ TEST(EmfTest, OnlyElementsOfOurOwnAreWritten) {
         .rectangle(0, 0, 10, 10);
     const Rendered out = play(emf);
     EXPECT_EQ(out.svg.find("script"), std::string::npos);
-    const std::set<std::string> ours = {"svg", "defs", "pattern", "path", "text", "image"};
+    const std::set<std::string> ours = {"svg",  "defs", "pattern", "clipPath", "rect",
+                                        "path", "text", "image",   "g"};
     for (const auto& element : svgElements(out.svg))
         EXPECT_TRUE(ours.count(element.name)) << element.name;
     const auto paths = svgElementsNamed(out.svg, "path");

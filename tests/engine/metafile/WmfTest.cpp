@@ -56,6 +56,25 @@ TEST(WmfTest, AWindowWithTheYAxisUpIsShownUpright) {
     EXPECT_EQ(paths[0].attributes.at("d"), "M0 0 L10 0 L10 10 L0 10 Z");
 }
 
+TEST(WmfTest, ClipRectanglesAreMappedLikeFigures) {
+    WmfBuilder wmf;
+    wmf.window(0, 0, 1000, 1000)
+        .record(0x020C, Le().i16(2000).i16(2000)) // later window: half the scale
+        .record(0x0416, Le().i16(400).i16(400).i16(200).i16(200))
+        .rectangle(0, 0, 2000, 2000)
+        .record(0x012C, Le().u16(0))
+        .rectangle(0, 0, 10, 10);
+    const std::string svg = toSvg(wmf.finish()).svg;
+    const auto clips = svgElementsNamed(svg, "rect");
+    ASSERT_EQ(clips.size(), 1u);
+    EXPECT_EQ(clips[0].attributes.at("x"), "100");
+    EXPECT_EQ(clips[0].attributes.at("width"), "100");
+    const auto paths = svgElementsNamed(svg, "path");
+    ASSERT_EQ(paths.size(), 2u);
+    EXPECT_EQ(paths[0].attributes.at("clip-path"), "url(#c0)");
+    EXPECT_EQ(paths[1].attributes.count("clip-path"), 0u);
+}
+
 TEST(WmfTest, CreatedObjectsTakeTheFirstFreeSlot) {
     WmfBuilder wmf(3);
     wmf.window(0, 0, 10, 10)
