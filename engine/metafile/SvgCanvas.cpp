@@ -104,7 +104,26 @@ std::string colorText(ColorRef color) {
     return out;
 }
 
+void SvgCanvas::include(Point p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y))
+        return;
+    if (!drawn_) {
+        from_ = to_ = p;
+        drawn_ = true;
+        return;
+    }
+    from_ = {std::min(from_.x, p.x), std::min(from_.y, p.y)};
+    to_ = {std::max(to_.x, p.x), std::max(to_.y, p.y)};
+}
+
+bool SvgCanvas::extent(Point& from, Point& to) const {
+    from = from_;
+    to = to_;
+    return drawn_;
+}
+
 void SvgCanvas::appendPoint(Point p) {
+    include(p);
     appendNumber(path_, p.x);
     path_ += ' ';
     appendNumber(path_, p.y);
@@ -248,6 +267,7 @@ void SvgCanvas::text(const TextRun& run) {
         return;
     const std::uint32_t horizontal = run.align & 6, vertical = run.align & 24;
     Point at = run.at;
+    include(at);
     double rise = 0; // from the reference point down to the baseline, before turning
     if (vertical == 0)
         rise = run.size * 0.85; // top: the ascent of a typical face
@@ -307,6 +327,8 @@ void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
     if (bmp.empty() || full() || body_.size() + path_.size() + bmp.size() / 3 * 4 + 256 > maxBytes_)
         return;
     const double width = std::fabs(b.x - a.x), height = std::fabs(b.y - a.y);
+    include(a);
+    include(b);
     if (!(width > 0) || !(height > 0))
         return;
     const bool grouped = !clip_.empty();

@@ -66,6 +66,9 @@ public:
     void clipTo(Point a, Point b);
     void clearClip() { clip_.clear(); }
 
+    // The smallest rectangle holding every point drawn so far; false when nothing was drawn.
+    bool extent(Point& from, Point& to) const;
+
     bool full() const { return stopped_ || body_.size() + path_.size() >= maxBytes_; }
     std::size_t elements() const { return elements_; }
 
@@ -75,6 +78,7 @@ public:
 
 private:
     void appendPoint(Point p);
+    void include(Point p);
     std::string hatchPattern(const Fill& fill);
     void appendClip();
 
@@ -84,6 +88,8 @@ private:
     std::map<std::string, std::string> clips_; // rectangle to id
     std::string clip_;                         // the id of the current clip, empty for none
     std::size_t elements_ = 0;
+    Point from_{}, to_{};
+    bool drawn_ = false;
     bool stopped_ = false; // once full, nothing more is drawn, however much is discarded
 };
 

@@ -558,8 +558,12 @@ Rendered WmfPlayer::play(std::span<const std::uint8_t> bytes,
         result.stoppedEarly = error.detail();
     }
 
-    if (!frameKnown_) {
-        // A metafile that sets no window: its own coordinates are its frame.
+    Point from, to;
+    if (!frameKnown_ && canvas_.extent(from, to) && to.x > from.x && to.y > from.y) {
+        // A metafile that sets no window: what it draws is its frame.
+        frameOrg_ = from;
+        frameExt_ = {to.x - from.x, to.y - from.y};
+    } else if (!frameKnown_) {
         frameExt_ = {1, 1};
     }
     if (!(widthPt > 0 && heightPt > 0) && sizeHintPt && sizeHintPt->first > 0 &&

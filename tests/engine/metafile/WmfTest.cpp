@@ -75,6 +75,13 @@ TEST(WmfTest, ClipRectanglesAreMappedLikeFigures) {
     EXPECT_EQ(paths[1].attributes.count("clip-path"), 0u);
 }
 
+TEST(WmfTest, WithoutAWindowWhatIsDrawnIsTheFrame) {
+    WmfBuilder wmf;
+    wmf.rectangle(100, 50, 300, 150).rectangle(120, 60, 200, 250);
+    const auto root = svgElementsNamed(toSvg(wmf.finish()).svg, "svg").at(0);
+    EXPECT_EQ(root.attributes.at("viewBox"), "100 50 200 200");
+}
+
 TEST(WmfTest, CreatedObjectsTakeTheFirstFreeSlot) {
     WmfBuilder wmf(3);
     wmf.window(0, 0, 10, 10)
