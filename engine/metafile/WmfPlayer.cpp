@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace engine::metafile {
 namespace {
@@ -133,6 +134,7 @@ private:
 
     std::vector<Object> objects_;
     std::vector<std::uint16_t> codePages_; // of the font in each slot
+    std::set<std::size_t> free_;           // slots no object takes
     std::uint16_t codePage_ = 1252;        // of the selected font
     util::CodePageDecoder decoder_;
     bool frameKnown_ = false, windowSet_ = false;
@@ -150,13 +152,14 @@ Xform WmfPlayer::pageTransform() const {
 }
 
 void WmfPlayer::addObject(Object object, std::uint16_t codePage) {
-    for (std::size_t i = 0; i < objects_.size(); ++i) {
-        if (std::holds_alternative<std::monostate>(objects_[i]) && codePages_[i] == 0) {
-            objects_[i] = std::move(object);
-            codePages_[i] = codePage;
-            return;
-        }
-    }
+    // The lowest free slot, as the format wants; a set keeps that cheap for hostile tables of
+    // thousands of slots.
+    if (free_.empty())
+        return;
+    const std::size_t slot = *free_.begin();
+    free_.erase(free_.begin());
+    objects_[slot] = std::move(object);
+    codePages_[slot] = codePage;
 }
 
 std::vector<Point> WmfPlayer::points(util::ByteCursor& in, std::size_t count) {
@@ -344,6 +347,7 @@ void WmfPlayer::record(std::uint16_t function, util::ByteCursor& in, std::size_t
         if (index < objects_.size()) {
             objects_[index] = std::monostate{};
             codePages_[index] = 0;
+            free_.insert(index);
         }
         break;
     }
@@ -514,6 +518,8 @@ Rendered WmfPlayer::play(std::span<const std::uint8_t> bytes,
                             "0x300");
     objects_.resize(std::min<std::size_t>(objects, maxObjects));
     codePages_.assign(objects_.size(), 0);
+    for (std::size_t i = 0; i < objects_.size(); ++i)
+        free_.insert(free_.end(), i);
     updateTransform();
 
     double targetPx = widthPt / 0.75;
