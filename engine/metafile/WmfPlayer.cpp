@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <set>
 
 namespace engine::metafile {
@@ -136,7 +138,9 @@ private:
     std::vector<std::uint16_t> codePages_; // of the font in each slot
     std::set<std::size_t> free_;           // slots no object takes
     std::uint16_t codePage_ = 1252;        // of the selected font
-    util::CodePageDecoder decoder_;
+    // One decoder a code page: opening one costs far more than decoding a short text.
+    util::CodePageDecoder& decoder(std::uint16_t codePage);
+    std::map<std::uint16_t, std::unique_ptr<util::CodePageDecoder>> decoders_;
     bool frameKnown_ = false, windowSet_ = false;
     Point frameOrg_{}, frameExt_{1, 1};
     double pixel_ = 1;
@@ -149,6 +153,13 @@ Xform WmfPlayer::pageTransform() const {
         return {};
     const double sx = frameExt_.x / dc_.windowExt.x, sy = frameExt_.y / dc_.windowExt.y;
     return {sx, 0, 0, sy, frameOrg_.x - dc_.windowOrg.x * sx, frameOrg_.y - dc_.windowOrg.y * sy};
+}
+
+util::CodePageDecoder& WmfPlayer::decoder(std::uint16_t codePage) {
+    auto& slot = decoders_[codePage];
+    if (!slot)
+        slot = std::make_unique<util::CodePageDecoder>(codePage);
+    return *slot;
 }
 
 void WmfPlayer::addObject(Object object, std::uint16_t codePage) {
@@ -181,8 +192,7 @@ void WmfPlayer::textOut(util::ByteCursor& in, std::int16_t count, Point at, bool
     if (count & 1)
         in.skip(std::min<std::size_t>(1, in.remaining()));
     std::string utf8;
-    decoder_.setCodePage(codePage_);
-    decoder_.append(utf8, raw);
+    decoder(codePage_).append(utf8, raw);
     double advance = 0;
     if (extended && in.remaining() >= static_cast<std::size_t>(count) * 2) {
         for (int i = 0; i < count; ++i)
@@ -392,8 +402,7 @@ void WmfPlayer::record(std::uint16_t function, util::ByteCursor& in, std::size_t
         std::size_t n = 0;
         while (n < face.size() && face[n] != 0)
             ++n;
-        decoder_.setCodePage(codePageOf(charset));
-        decoder_.append(font.face, face.first(n));
+        decoder(codePageOf(charset)).append(font.face, face.first(n));
         addObject(font, codePageOf(charset));
         break;
     }
