@@ -2,7 +2,7 @@
 // blip: whatever the input, the SVG stays bounded and carries nothing but our own markup.
 
 #include "engine/metafile/Metafile.h"
-#include "engine/metafile/OfficeBlip.h"
+#include "engine/metafile/MetafileBlip.h"
 #include "engine/metafile/Player.h"
 #include "engine/read/ReadError.h"
 

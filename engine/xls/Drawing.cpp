@@ -1,7 +1,7 @@
 #include "engine/xls/Drawing.h"
 
 #include "engine/metafile/Metafile.h"
-#include "engine/metafile/OfficeBlip.h"
+#include "engine/metafile/MetafileBlip.h"
 #include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"

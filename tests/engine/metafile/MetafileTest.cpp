@@ -6,7 +6,7 @@
 #include "MetafileBuilder.h"
 #include "SvgProbe.h"
 #include "engine/metafile/Dib.h"
-#include "engine/metafile/OfficeBlip.h"
+#include "engine/metafile/MetafileBlip.h"
 #include "engine/metafile/SvgCanvas.h"
 #include "engine/read/ReadError.h"
 
@@ -350,7 +350,7 @@ TEST(DibTest, BitmapsAreCheckedBeforeTheyAreWrapped) {
     EXPECT_EQ(bmpFromPacked(packed), bmp);
 }
 
-TEST(OfficeBlipTest, CompressedMetafilesInflateToTheirDeclaredSize) {
+TEST(MetafileBlipTest, CompressedMetafilesInflateToTheirDeclaredSize) {
     EmfBuilder emf(0, 0, 9, 9);
     const auto metafile = emf.rectangle(0, 0, 5, 5).finish();
     std::vector<std::uint8_t> packed(compressBound(metafile.size()));

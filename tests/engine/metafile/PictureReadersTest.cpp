@@ -121,7 +121,7 @@ TEST(Biff5Pictures, ImDataAfterAPictureObjectIsShownWhereTheObjectSits) {
 }
 
 // The drawing layer of BIFF8: a store of blips in the globals, shapes in the sheet.
-struct OfficeArt {
+struct DrawingRecords {
     static Le record(std::uint16_t verInstance, std::uint16_t type, const Le& body) {
         Le r;
         r.u16(verInstance).u16(type).u32(static_cast<std::uint32_t>(body.size())).bytes(body.data);
@@ -170,16 +170,18 @@ struct OfficeArt {
 
 TEST(Biff8Pictures, MetafileBlipsArePlayedIntoSvgOnceAndShownByEveryShape) {
     Le store;
-    store.bytes(OfficeArt::metafileBlip(0xF01A, 0x3D4, sampleEmf()).data)
-        .bytes(OfficeArt::metafileBlip(0xF01B, 0x216, sampleWmf()).data)
-        .bytes(OfficeArt::metafileBlip(0xF01C, 0x542, sampleWmf()).data); // PICT: not shown
-    const Le group = OfficeArt::record(0x000F, 0xF000, OfficeArt::record(0x000F, 0xF001, store));
+    store.bytes(DrawingRecords::metafileBlip(0xF01A, 0x3D4, sampleEmf()).data)
+        .bytes(DrawingRecords::metafileBlip(0xF01B, 0x216, sampleWmf()).data)
+        .bytes(DrawingRecords::metafileBlip(0xF01C, 0x542, sampleWmf()).data); // PICT: not shown
+    const Le group =
+        DrawingRecords::record(0x000F, 0xF000, DrawingRecords::record(0x000F, 0xF001, store));
     Le shapes;
-    shapes.bytes(OfficeArt::shape(1).data)
-        .bytes(OfficeArt::shape(2).data)
-        .bytes(OfficeArt::shape(3).data)
-        .bytes(OfficeArt::shape(1).data);
-    const Le drawing = OfficeArt::record(0x000F, 0xF002, OfficeArt::record(0x000F, 0xF003, shapes));
+    shapes.bytes(DrawingRecords::shape(1).data)
+        .bytes(DrawingRecords::shape(2).data)
+        .bytes(DrawingRecords::shape(3).data)
+        .bytes(DrawingRecords::shape(1).data);
+    const Le drawing =
+        DrawingRecords::record(0x000F, 0xF002, DrawingRecords::record(0x000F, 0xF003, shapes));
 
     BiffWriter w;
     w.bof(0x0005);

@@ -1,4 +1,4 @@
-#include "engine/metafile/OfficeBlip.h"
+#include "engine/metafile/MetafileBlip.h"
 
 #include "engine/util/ByteCursor.h"
 
@@ -32,7 +32,7 @@ std::optional<std::vector<std::uint8_t>> inflateExactly(std::span<const std::uin
 
 std::optional<StoredMetafile> unpackMetafileBlip(std::span<const std::uint8_t> body,
                                                  std::size_t uidBytes, std::size_t maxBytes) {
-    // OfficeArtMetafileHeader (MS-ODRAW 2.2.31): uncompressed size, bounds, size in EMUs,
+    // The metafile header of a blip (MS-ODRAW 2.2.31): uncompressed size, bounds, size in EMUs,
     // compressed size, compression (0 deflate, 0xFE none) and filter.
     constexpr std::size_t headerBytes = 34;
     if (body.size() < uidBytes + headerBytes)
