@@ -76,6 +76,7 @@ struct Sheet {
     std::vector<Hyperlink> hyperlinks;
     std::vector<Picture> pictures;
     std::vector<Chart> charts; // embedded charts; a chart sheet's own chart
+    Picture background; // tiled behind the cells; no data when the sheet has none (anchor unused)
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts

@@ -1,6 +1,8 @@
 #include "engine/web/ImageSize.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace engine::web {
 namespace {
@@ -25,6 +27,29 @@ std::optional<PixelSize> checked(std::uint32_t width, std::uint32_t height) {
     if (width == 0 || height == 0 || width > maxSide || height > maxSide)
         return std::nullopt;
     return PixelSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+// Only the SVG our metafile player writes reaches a page; its root starts with its size.
+std::optional<PixelSize> svgSize(std::span<const std::uint8_t> b) {
+    static constexpr std::string_view root = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    const std::string_view text(reinterpret_cast<const char*>(b.data()),
+                                std::min<std::size_t>(b.size(), 160));
+    if (text.substr(0, root.size()) != root)
+        return std::nullopt;
+    auto number = [&](std::size_t at) -> std::uint32_t {
+        std::uint32_t value = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && value <= maxSide)
+            value = value * 10 + static_cast<std::uint32_t>(text[at++] - '0');
+        // Sizes carry up to two decimals: rounded to whole pixels.
+        if (at + 1 < text.size() && text[at] == '.' && text[at + 1] >= '5' && text[at + 1] <= '9')
+            ++value;
+        return value;
+    };
+    const std::uint32_t width = number(root.size());
+    const std::size_t heightAt = text.find("height=\"");
+    if (heightAt == std::string_view::npos)
+        return std::nullopt;
+    return checked(width, number(heightAt + 8));
 }
 
 std::optional<PixelSize> jpegSize(std::span<const std::uint8_t> b) {
@@ -65,6 +90,8 @@ std::optional<PixelSize> imageSize(std::span<const std::uint8_t> b) {
             littleEndian(b, 18, 4),
             static_cast<std::uint32_t>(height < 0 ? -static_cast<std::int64_t>(height) : height));
     }
+    if (auto size = svgSize(b))
+        return size;
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The pixel size an image file declares in its header (PNG, GIF, JPEG, BMP).
+// The pixel size an image file declares in its header (PNG, GIF, JPEG, BMP, and the SVG of
+// our metafile player).
 
 #include <cstdint>
 #include <optional>

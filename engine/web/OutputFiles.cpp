@@ -6,6 +6,7 @@
 #include "engine/web/HtmlText.h"
 #include "engine/web/Mime.h"
 #include "engine/web/Publish.h"
+#include "engine/web/SheetWriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,24 +38,30 @@ const char* extensionOf(const std::string& mimeType) {
         return "bmp";
     if (mimeType == "image/webp")
         return "webp";
-    // Other kinds (metafiles, SVG that could carry script) are not shown by browsers or not safe.
+    // Only the readers' metafile player gives pictures this type: SVG from a file, which could
+    // carry script or fetch things, is never passed on.
+    if (mimeType == "image/svg+xml")
+        return "svg";
+    // Other kinds (metafiles, TIFF) are not shown by browsers.
     return nullptr;
 }
 
 std::vector<PagePicture> collectPictures(const Workbook& workbook,
                                          const std::vector<std::size_t>& sheets) {
     std::vector<PagePicture> pictures;
+    auto add = [&pictures](std::size_t sheet, std::size_t index, const Picture& picture) {
+        const char* extension = extensionOf(picture.mimeType);
+        if (!extension || picture.data.empty() || picture.data.size() > limits::maxPictureBytes)
+            return;
+        char name[32];
+        std::snprintf(name, sizeof name, "image%03zu.%s", pictures.size() + 1, extension);
+        pictures.push_back(PagePicture{sheet, index, name, &picture});
+    };
     for (std::size_t sheet : sheets) {
         const auto& list = workbook.sheets[sheet].pictures;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            const Picture& picture = list[i];
-            const char* extension = extensionOf(picture.mimeType);
-            if (!extension || picture.data.empty() || picture.data.size() > limits::maxPictureBytes)
-                continue;
-            char name[32];
-            std::snprintf(name, sizeof name, "image%03zu.%s", pictures.size() + 1, extension);
-            pictures.push_back(PagePicture{sheet, i, name, &picture});
-        }
+        for (std::size_t i = 0; i < list.size(); ++i)
+            add(sheet, i, list[i]);
+        add(sheet, sheetBackground, workbook.sheets[sheet].background);
     }
     std::sort(pictures.begin(), pictures.end(), [](const PagePicture& a, const PagePicture& b) {
         return std::make_pair(a.sheet, a.index) < std::make_pair(b.sheet, b.index);

@@ -92,13 +92,20 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
         right = std::max(right, chart.left + chart.width);
         bottom = std::max(bottom, chart.top + chart.height);
     }
+    const std::string background = backgroundStyle(sheetIndex, sheet);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
-    if (right > 0 && bottom > 0) {
-        out_ += " style=\"min-width:";
-        appendInt(out_, right);
-        out_ += "px;min-height:";
-        appendInt(out_, bottom);
-        out_ += "px\"";
+    if ((right > 0 && bottom > 0) || !background.empty()) {
+        out_ += " style=\"";
+        if (right > 0 && bottom > 0) {
+            out_ += "min-width:";
+            appendInt(out_, right);
+            out_ += "px;min-height:";
+            appendInt(out_, bottom);
+            out_ += "px";
+        }
+        if (!background.empty())
+            out_ += (right > 0 && bottom > 0) ? background : background.substr(1);
+        out_ += "\"";
     }
     out_ += ">\n";
     if (!layout.empty())
@@ -108,6 +115,22 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     out_ += "</div>\n";
     sink.write(out_);
     out_.clear();
+}
+
+std::string SheetWriter::backgroundStyle(std::size_t sheetIndex, const Sheet& sheet) const {
+    if (!links_.pictureSource || sheet.background.data.empty())
+        return {};
+    const std::string source = links_.pictureSource(sheetIndex, sheetBackground);
+    // Our own file names and content ids only; anything else could break out of the CSS.
+    for (char c : source)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '%' || c == '.' || c == '_' || c == '-' || c == '~' || c == '/' || c == ':' ||
+              c == '@'))
+            return {};
+    // Tiled from the sheet's top-left corner over the whole sheet, its cells and pictures, as
+    // the application shows it behind the grid and beyond the cells in use.
+    return source.empty() ? std::string()
+                          : ";background-image:url('" + source + "');background-repeat:repeat";
 }
 
 void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout) {

@@ -25,6 +25,9 @@ struct PageLinks {
     std::function<std::string(std::size_t sheet, std::size_t chart)> chartSource;
 };
 
+// The picture number that `PageLinks::pictureSource` is asked for a sheet's background with.
+inline constexpr std::size_t sheetBackground = static_cast<std::size_t>(-1);
+
 // ASCII letters in lower case, as sheet names are compared.
 std::string lowerSheetName(std::string_view name);
 
@@ -67,6 +70,8 @@ private:
                                       const SheetLayout& layout) const;
     void writePictures(const std::vector<Placed>& pictures);
     std::string linkHref(const Hyperlink& link) const;
+    // The CSS declarations (each after a ";") that show the sheet's background; empty for none.
+    std::string backgroundStyle(std::size_t sheetIndex, const Sheet& sheet) const;
     void flushIfLarge(Sink& sink);
 
     const Workbook& workbook_;

@@ -1,5 +1,7 @@
 #include "engine/xls/Drawing.h"
 
+#include "engine/metafile/Metafile.h"
+#include "engine/metafile/MetafileBlip.h"
 #include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
@@ -15,6 +17,8 @@ constexpr std::uint16_t bse = 0xF007;
 constexpr std::uint16_t spContainer = 0xF004;
 constexpr std::uint16_t fopt = 0xF00B;
 constexpr std::uint16_t clientAnchor = 0xF010;
+constexpr std::uint16_t blipEmf = 0xF01A;
+constexpr std::uint16_t blipWmf = 0xF01B;
 constexpr std::uint16_t blipJpeg = 0xF01D;
 constexpr std::uint16_t blipPng = 0xF01E;
 constexpr std::uint16_t blipDib = 0xF01F;
@@ -76,6 +80,33 @@ std::vector<std::uint8_t> bmpFromDib(std::span<const std::uint8_t> dib) {
 
 } // namespace
 
+// Metafiles are played once here, however many shapes show them, and kept as SVG.
+// Inflated metafiles and their SVG count towards `total`, so that small compressed blips
+// cannot make the store grow without bound.
+PictureStore::Image PictureStore::metafileImage(std::span<const std::uint8_t> body,
+                                                std::size_t uids, std::uint64_t& total) {
+    Image image;
+    if (total >= limits::maxPictureBytesPerWorkbook)
+        return image;
+    const auto stored = metafile::unpackMetafileBlip(
+        body, uids,
+        std::min<std::uint64_t>(limits::maxPictureBytes,
+                                limits::maxPictureBytesPerWorkbook - total));
+    if (!stored)
+        return image;
+    total += stored->bytes.size();
+    std::optional<std::pair<double, double>> hint;
+    if (stored->widthPt > 0 && stored->heightPt > 0)
+        hint = std::make_pair(stored->widthPt, stored->heightPt);
+    auto rendered = metafile::tryToSvg(stored->bytes, hint);
+    if (rendered && total + rendered->svg.size() <= limits::maxPictureBytesPerWorkbook) {
+        total += rendered->svg.size();
+        image.mimeType = "image/svg+xml";
+        image.data.assign(rendered->svg.begin(), rendered->svg.end());
+    }
+    return image;
+}
+
 PictureStore::PictureStore(std::span<const std::uint8_t> group) {
     std::uint64_t total = 0;
     try {
@@ -127,8 +158,12 @@ PictureStore::PictureStore(std::span<const std::uint8_t> group) {
                                     if (!image.data.empty())
                                         image.mimeType = "image/bmp";
                                     break;
+                                case blipEmf:
+                                case blipWmf:
+                                    image = metafileImage(blip.body, uids, total);
+                                    break;
                                 default:
-                                    break; // metafiles: no page can show them
+                                    break; // Macintosh PICT: no page can show it
                                 }
                             }
                         }

@@ -27,6 +27,9 @@ private:
         std::string mimeType; // empty when the format is not one a page can show
         std::vector<std::uint8_t> data;
     };
+    static Image metafileImage(std::span<const std::uint8_t> blipBody, std::size_t uids,
+                               std::uint64_t& total);
+
     std::vector<Image> images_; // by image number - 1
     // Bytes of pictures given to sheets so far: one image shown by many shapes is copied each
     // time, so the total is bounded, not just each image.

@@ -8,6 +8,7 @@
 #include "engine/xls/Hyperlinks.h"
 #include "engine/xls/Notes.h"
 #include "engine/xls/Records.h"
+#include "engine/xls/SheetImages.h"
 #include "engine/xls/Strings.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ private:
     std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
     NoteCollector notes_;
     ConditionalFormatCollector conditional_;
+    SheetImages images_;                // pictures of BIFF3-5 and the background
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
@@ -514,6 +516,19 @@ void SheetBuilder::read(RecordReader& reader) {
             if (c_.version >= 8)
                 conditional_.rule(record, sheet_);
             break;
+        case rec::Obj:
+            if (c_.version < 8)
+                images_.object(record.body);
+            break;
+        case rec::ImData:
+            if (c_.version < 8)
+                images_.imageData(ContinuedRecord(record, reader, "IMDATA record").rest());
+            break;
+        case rec::Bitmap:
+            if (auto background = SheetImages::background(
+                    ContinuedRecord(record, reader, "BITMAP record").rest()))
+                sheet_.background = std::move(*background);
+            break;
         case rec::HLinkTooltip:
             readHyperlinkTooltip(record, sheet_.hyperlinks);
             break;
@@ -603,6 +618,7 @@ void SheetBuilder::finish() {
     pictures_.addPictures(drawing_, sheet_);
     drawing_.clear();
     notes_.finish(sheet_);
+    images_.finish(sheet_);
     if (sheet_.kind == SheetKind::Dialog) {
         sheet_.cells.clear();
         sheet_.merges.clear();

@@ -8,6 +8,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Notes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetImages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Strings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Styles.cpp

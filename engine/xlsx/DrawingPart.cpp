@@ -1,5 +1,6 @@
 #include "engine/xlsx/DrawingPart.h"
 
+#include "engine/metafile/Metafile.h"
 #include "engine/read/Limits.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
@@ -213,7 +214,44 @@ Anchor toAnchor(const PendingAnchor& pending, const PendingPicture& picture, con
     return anchor;
 }
 
+// Fills `picture` with `bytes` as a page shows them: as they are, or a metafile played into
+// SVG, whose size also counts towards the workbook's picture bytes.
+bool showable(std::string_view bytes, Picture& picture, std::uint64_t& pictureBytes) {
+    picture.mimeType = imageMimeType(bytes);
+    if (!picture.mimeType.empty()) {
+        picture.data.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    const std::span<const std::uint8_t> raw(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                            bytes.size());
+    std::optional<std::pair<double, double>> hint;
+    if (picture.anchor.widthPt > 0 && picture.anchor.heightPt > 0)
+        hint = std::make_pair(picture.anchor.widthPt, picture.anchor.heightPt);
+    auto rendered = metafile::tryToSvg(raw, hint);
+    if (!rendered || pictureBytes + rendered->svg.size() > limits::maxPictureBytesPerWorkbook)
+        return false;
+    pictureBytes += rendered->svg.size();
+    picture.mimeType = "image/svg+xml";
+    picture.data.assign(rendered->svg.begin(), rendered->svg.end());
+    if (!(picture.anchor.widthPt > 0 && picture.anchor.heightPt > 0)) {
+        picture.anchor.widthPt = rendered->widthPt;
+        picture.anchor.heightPt = rendered->heightPt;
+    }
+    return true;
+}
+
 } // namespace
+
+void readBackground(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
+                    std::uint64_t& pictureBytes) {
+    const std::string bytes = archive.read(part, limits::maxPictureBytes);
+    if (pictureBytes + bytes.size() > limits::maxPictureBytesPerWorkbook)
+        return;
+    pictureBytes += bytes.size();
+    Picture background;
+    if (showable(bytes, background, pictureBytes))
+        sheet.background = std::move(background);
+}
 
 std::string imageMimeType(std::string_view bytes) {
     const auto starts = [&](std::string_view magic) {
@@ -254,11 +292,9 @@ void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet&
                 return;
             pictureBytes += bytes.size();
             Picture result;
-            result.mimeType = imageMimeType(bytes);
-            if (result.mimeType.empty())
-                continue;
-            result.data.assign(bytes.begin(), bytes.end());
             result.anchor = toAnchor(pending, picture, sheet);
+            if (!showable(bytes, result, pictureBytes))
+                continue;
             result.description = picture.description;
             sheet.pictures.push_back(std::move(result));
         }

@@ -14,13 +14,20 @@ class ZipArchive;
 namespace engine::xlsx {
 
 // Appends to `sheet.pictures` every picture of drawing part `part` whose image is embedded in
-// the package in a format a browser shows (PNG, JPEG, GIF, BMP, TIFF, WebP), with its anchor;
+// the package in a format a browser shows (PNG, JPEG, GIF, BMP, TIFF, WebP; EMF and WMF are
+// turned into SVG of our own), with its anchor;
 // linked images, charts and shapes are left out. `sheet`'s sizes must be read already.
 // `pictureBytes` counts the image bytes of the workbook so far: pictures past
 // limits::maxPictureBytesPerWorkbook are left out. Throws ReadError(Damaged) for a malformed part
 // or an image over limits::maxPictureBytes.
 void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
                  std::uint64_t& pictureBytes);
+
+// Sets `sheet.background` to the image of package part `part` when it is one a page shows
+// (metafiles become SVG); `pictureBytes` counts and bounds as for readDrawing. Throws
+// ReadError(Damaged) for an image over limits::maxPictureBytes.
+void readBackground(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
+                    std::uint64_t& pictureBytes);
 
 // The MIME type of an image by its leading bytes; empty when not a format we pass on.
 std::string imageMimeType(std::string_view bytes);

@@ -66,6 +66,7 @@ public:
           collector_(context.colors, context.fonts), conditional_(context.colors, sheet) {}
 
     const std::string& drawingId() const { return drawingId_; }
+    const std::string& backgroundId() const { return backgroundId_; }
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -101,6 +102,8 @@ public:
             sheet_.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
         } else if (local == "drawing" && drawingId_.empty())
             drawingId_ = attributes.value("id");
+        else if (local == "picture" && backgroundId_.empty())
+            backgroundId_ = attributes.value("id");
     }
 
     void endElement(std::string_view, std::string_view local) override {
@@ -415,6 +418,7 @@ private:
     const std::string& part_;
     RichTextCollector collector_;
     std::string drawingId_;
+    std::string backgroundId_; // the sheet's background picture
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
 
@@ -450,6 +454,10 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
     if (const Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))
         readComments(context.archive, comments->target, sheet);
+    const Relationship* background =
+        handler.backgroundId().empty() ? nullptr : relationships.byId(handler.backgroundId());
+    if (background && !background->external && context.archive.contains(background->target))
+        readBackground(context.archive, background->target, sheet, context.pictureBytes);
 }
 
 } // namespace engine::xlsx

@@ -1,0 +1,26 @@
+#pragma once
+// Device-independent bitmaps as metafiles and workbook records carry them, turned into BMP
+// files that browsers decode.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace engine::metafile {
+
+// Bitmaps larger than this many pixels are left out.
+inline constexpr std::uint64_t maxBitmapPixels = 1ull << 26;
+
+// A BMP file of a bitmap header (with its colour table) and its pixels given apart; empty when
+// the header is not one browsers draw or the pixels are fewer than the header promises.
+std::vector<std::uint8_t> bmpFromParts(std::span<const std::uint8_t> header,
+                                       std::span<const std::uint8_t> bits);
+
+// The same for a packed bitmap: header, colour table and pixels in one run of bytes.
+std::vector<std::uint8_t> bmpFromPacked(std::span<const std::uint8_t> dib);
+
+// "image/png", "image/jpeg", "image/gif" or "image/bmp" by the leading bytes; empty otherwise.
+std::string sniffImageType(std::span<const std::uint8_t> bytes);
+
+} // namespace engine::metafile
