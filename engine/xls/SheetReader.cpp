@@ -501,6 +501,8 @@ void SheetBuilder::read(RecordReader& reader) {
             break;
         case rec::Obj:
             notes_.object(record);
+            if (c_.version < 8)
+                images_.object(record.body);
             break;
         case rec::Txo:
             notes_.textObject(record, reader);
@@ -515,10 +517,6 @@ void SheetBuilder::read(RecordReader& reader) {
         case rec::Cf:
             if (c_.version >= 8)
                 conditional_.rule(record, sheet_);
-            break;
-        case rec::Obj:
-            if (c_.version < 8)
-                images_.object(record.body);
             break;
         case rec::ImData:
             if (c_.version < 8)
