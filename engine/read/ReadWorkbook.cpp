@@ -1,5 +1,6 @@
 #include "engine/read/ReadWorkbook.h"
 
+#include "engine/ods/OdsReader.h"
 #include "engine/read/Limits.h"
 #include "engine/xls/XlsReader.h"
 #include "engine/xlsx/XlsxReader.h"
@@ -53,8 +54,13 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, compoundFileMagic))
         return xls::readCompoundFile(bytes);
-    if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic))
+    if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic)) {
+        if (ods::looksLikePackage(bytes))
+            return ods::readPackage(bytes);
         return xlsx::readPackage(bytes);
+    }
+    if (ods::looksLikeFlatDocument(bytes))
+        return ods::readFlatDocument(bytes);
     if (xls::looksLikeRawBiff(bytes))
         return xls::readRawBiff(bytes);
     throw ReadError(ReadError::Kind::NotWorkbook, "unknown file format");
