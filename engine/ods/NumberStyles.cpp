@@ -90,18 +90,26 @@ void NumberStyles::begin(std::string_view local, const xml::Attributes& attribut
 }
 
 void NumberStyles::literal(std::string_view text) {
+    // Quoted runs keep multi-byte characters whole; a quote itself is escaped, and a
+    // percentage style's "%" stays bare, since that is what multiplies the value by a hundred.
+    std::string run;
+    auto flush = [&] {
+        if (!run.empty())
+            current_.code += '"' + run + '"';
+        run.clear();
+    };
     for (char c : text) {
-        // A percentage style's "%" is what multiplies the value by a hundred.
         if (c == '%' && kind_ == "percentage-style") {
+            flush();
             current_.code += '%';
         } else if (c == '"') {
+            flush();
             current_.code += "\\\"";
         } else {
-            current_.code += '"';
-            current_.code += c;
-            current_.code += '"';
+            run += c;
         }
     }
+    flush();
 }
 
 void NumberStyles::numberPart(const xml::Attributes& attributes) {

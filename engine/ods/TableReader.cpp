@@ -221,6 +221,8 @@ void TableReader::endRow() {
     inRow_ = false;
     std::uint64_t count = rowRepeat_;
     if (row_ + count > limits::maxRows) {
+        if (!rowCells_.empty() && row_ >= limits::maxRows)
+            fail("content past the last row, " + std::to_string(limits::maxRows));
         if (!rowCells_.empty())
             fail("a row with content repeated " + std::to_string(count) +
                  " times reaches past the last row, " + std::to_string(limits::maxRows));
