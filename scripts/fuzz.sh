@@ -11,6 +11,7 @@ trap 'rm -rf "$work"' EXIT
 seeds_for() {
     case "$1" in
     *xlsx*) find "$corpus/xlsx" "$corpus/bad" -name '*.xls[xm]' ;;
+    *ods*) find "$corpus/ods" "$corpus/bad" -name '*.ods' ;;
     *xls* | *cfb*) find "$corpus/xls" "$corpus/bad" -name '*.xls' ;;
     *) ;;
     esac
