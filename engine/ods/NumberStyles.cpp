@@ -84,7 +84,6 @@ void NumberStyles::begin(std::string_view local, const xml::Attributes& attribut
     pending_.clear();
     inText_ = false;
     elapsed_ = attributes.value("truncate-on-overflow") == "false";
-    current_.dateTime = local == "date-style" || local == "time-style";
     if (local == "boolean-style")
         current_.code = "General";
 }
@@ -113,6 +112,8 @@ void NumberStyles::literal(std::string_view text) {
 }
 
 void NumberStyles::numberPart(const xml::Attributes& attributes) {
+    if (const char* factor = attributes.get("display-factor"); factor && parseNumber(factor) != 1.0)
+        current_.exact = false;
     const char* places = attributes.get("decimal-places");
     const std::uint64_t integers = countOf(attributes, "min-integer-digits", 1);
     // Without a number of decimals the number is shown as the General format shows it.
@@ -198,6 +199,9 @@ void NumberStyles::start(std::string_view ns, std::string_view local,
         current_.code += "AM/PM";
     } else if (local == "boolean") {
         current_.code = "General";
+    } else if (local == "era" || local == "quarter" || local == "week-of-year" ||
+               local == "embedded-text") {
+        current_.exact = false;
     }
 }
 
@@ -259,9 +263,17 @@ std::string NumberStyles::formatCode(const std::string& name) const {
     return code + main;
 }
 
-bool NumberStyles::isDateTime(const std::string& name) const {
+bool NumberStyles::isExact(const std::string& name) const {
     const auto found = styles_.find(name);
-    return found != styles_.end() && found->second.dateTime;
+    if (found == styles_.end())
+        return true;
+    if (!found->second.exact)
+        return false;
+    for (const Map& map : found->second.maps)
+        if (const auto applied = styles_.find(map.style);
+            applied != styles_.end() && !applied->second.exact)
+            return false;
+    return true;
 }
 
 } // namespace engine::ods

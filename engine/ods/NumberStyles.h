@@ -29,8 +29,9 @@ public:
     // table has no such style (the cell then shows as General).
     std::string formatCode(const std::string& name) const;
 
-    // Whether the data style `name` shows dates or times (its values are serial days).
-    bool isDateTime(const std::string& name) const;
+    // False when the data style `name`, or a style its maps apply, uses something no format
+    // code can say (eras, quarters, weeks, scaled numbers): its cells show the suite's text.
+    bool isExact(const std::string& name) const;
 
 private:
     struct Map {
@@ -41,7 +42,7 @@ private:
         std::string code;
         std::string color; // "[Red]" ... or empty
         std::vector<Map> maps;
-        bool dateTime = false;
+        bool exact = true;
     };
 
     void literal(std::string_view text);

@@ -347,8 +347,8 @@ std::uint32_t StyleTable::addFormat(const Properties& p) {
     format.border = intern(workbook_.borders, border);
     workbook_.cellFormats.push_back(format);
     const auto index = static_cast<std::uint32_t>(workbook_.cellFormats.size() - 1);
-    if (p.dataStyle && numberStyles_.isDateTime(*p.dataStyle))
-        dateTimeFormats_[index] = true;
+    if (p.dataStyle && !numberStyles_.isExact(*p.dataStyle))
+        inexactFormats_[index] = true;
     return index;
 }
 
@@ -387,8 +387,8 @@ bool StyleTable::visibleBlank(std::uint32_t format) const {
            b.top.style != BorderStyle::None || b.bottom.style != BorderStyle::None;
 }
 
-bool StyleTable::isDateTimeFormat(std::uint32_t format) const {
-    return dateTimeFormats_.count(format) > 0;
+bool StyleTable::isExactFormat(std::uint32_t format) const {
+    return inexactFormats_.count(format) == 0;
 }
 
 std::optional<double> StyleTable::columnWidth(const std::string& name) const {

@@ -40,8 +40,8 @@ public:
     std::uint32_t cellFormat(const std::string& name);
     // Whether a blank cell of that format shows something (a fill or a border).
     bool visibleBlank(std::uint32_t format) const;
-    // Whether the format's number style shows dates or times.
-    bool isDateTimeFormat(std::uint32_t format) const;
+    // Whether the format's code shows numbers as the suite does (see NumberStyles::isExact).
+    bool isExactFormat(std::uint32_t format) const;
 
     std::optional<double> columnWidth(const std::string& name) const; // points
     RowStyle rowStyle(const std::string& name) const;
@@ -87,7 +87,7 @@ private:
     std::map<std::string, Properties> defaults_;                 // family -> default style
     std::map<std::string, std::uint32_t> cellFormats_;           // style name -> format
     std::map<std::string, std::uint32_t> numberFormatIds_;       // format code -> id
-    std::map<std::uint32_t, bool> dateTimeFormats_;              // format index -> dates shown
+    std::map<std::uint32_t, bool> inexactFormats_;               // format index -> text shown
     bool defaultMade_ = false;
     // The style being read.
     Entry current_;

@@ -386,7 +386,9 @@ bool TableReader::makeValue(Cell& cell) {
     }
     cell.isFormula = cell_.formula;
     const std::string_view type = cell_.valueType;
-    if (cell_.number) {
+    // What no format code can say is shown as the text the suite wrote for the cell.
+    const bool shownAsWritten = !cell_.text.empty() && !context_.styles.isExactFormat(cell.format);
+    if (cell_.number && !shownAsWritten) {
         cell.type = CellType::Number;
         cell.number = *cell_.number;
         return true;
@@ -399,7 +401,7 @@ bool TableReader::makeValue(Cell& cell) {
     // A string cell, a cell without a type and a number the file forgot to give are shown
     // as the text the suite wrote.
     std::string text;
-    if (type == "string" && cell_.stringValue)
+    if (type == "string" && cell_.stringValue && !shownAsWritten)
         text = *cell_.stringValue;
     else if (cell_.textSeen)
         text = cell_.text;

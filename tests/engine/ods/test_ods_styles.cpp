@@ -109,6 +109,22 @@ TEST(OdsStyles, ALoopOfParentsEnds) {
     EXPECT_EQ(book.sheets.at(0).cells.size(), 1u);
 }
 
+TEST(OdsStyles, WhatNoFormatCodeCanSayShowsTheSuitesText) {
+    const std::string table =
+        odsTable("<table:table-row><table:table-cell table:style-name=\"q\" "
+                 "office:value-type=\"date\" office:date-value=\"2021-05-01\"><text:p>Q2 2021"
+                 "</text:p></table:table-cell></table:table-row>");
+    const std::string automatic =
+        "<number:date-style style:name=\"NQ\"><number:quarter/><number:text> </number:text>"
+        "<number:year number:style=\"long\"/></number:date-style>"
+        "<style:style style:name=\"q\" style:family=\"table-cell\" "
+        "style:data-style-name=\"NQ\"/>";
+    const Workbook book = readWorkbookBytes(odsPackage(odsContent(table, automatic)).bytes());
+    const Cell& cell = book.sheets.at(0).cells.at(0);
+    ASSERT_EQ(cell.type, CellType::Text);
+    EXPECT_EQ(book.strings.at(cell.text).text, "Q2 2021");
+}
+
 struct DataStyleCase {
     const char* name;
     const char* xml; // the data style "N"
