@@ -178,7 +178,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
 Workbook readFlatDocument(std::span<const std::uint8_t> bytes) {
     Workbook workbook;
     StyleTable styles(workbook);
-    // Pictures of a flat document are inline data; they are left out.
+    // A flat document holds its pictures inline; a reference names nothing we may open.
     const PictureLoader loader = [](std::string_view, Picture&) { return false; };
     DocumentHandler handler(workbook, styles, loader);
     xml::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), handler,

@@ -4,6 +4,7 @@
 #include "engine/ods/Values.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/DrawingPart.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,6 +103,8 @@ void TableReader::startElement(std::string_view ns, std::string_view local,
         ++frameDepth_;
         if (ns == names::draw && local == "image")
             startImage(attributes);
+        else if (ns == names::office && local == "binary-data")
+            inBinary_ = true;
         return;
     }
     if (ns == names::table) {
@@ -118,6 +121,8 @@ void TableReader::startElement(std::string_view ns, std::string_view local,
 }
 
 void TableReader::endElement(std::string_view ns, std::string_view local) {
+    if (inBinary_ && ns == names::office && local == "binary-data")
+        finishInlineImage();
     if (inCell_) {
         if (skipDepth_ > 0) {
             if (--skipDepth_ == 0)
@@ -143,6 +148,14 @@ void TableReader::endElement(std::string_view ns, std::string_view local) {
 }
 
 void TableReader::characters(std::string_view text) {
+    if (inBinary_) {
+        // Base64 takes four characters for three bytes, and some white space besides.
+        if (binary_.size() + text.size() > limits::maxPictureBytes / 3 * 4 + (1u << 20))
+            binaryOverflow_ = true;
+        else
+            binary_.append(text);
+        return;
+    }
     if (inCell_ && skipDepth_ == 0 && textDepth_ > 0)
         appendText(text);
 }
@@ -322,6 +335,8 @@ void TableReader::startInCell(std::string_view ns, std::string_view local,
         ++skipDepth_;
         if (inFrame_ && ns == names::draw && local == "image")
             startImage(attributes);
+        else if (inFrame_ && ns == names::office && local == "binary-data")
+            inBinary_ = true;
         return;
     }
     // Comments and drawings inside a cell are not its text.
@@ -501,6 +516,27 @@ void TableReader::startImage(const xml::Attributes& attributes) {
     const std::string_view href = attributes.value("href");
     if (href.empty() || !context_.loadPicture(href, picture))
         return;
+    picture.anchor = frameAnchor_;
+    sheet_.pictures.push_back(std::move(picture));
+}
+
+void TableReader::finishInlineImage() {
+    inBinary_ = false;
+    std::string text;
+    text.swap(binary_);
+    const bool overflow = binaryOverflow_;
+    binaryOverflow_ = false;
+    if (overflow || sheet_.pictures.size() >= maxPicturesPerSheet)
+        return;
+    auto bytes = decodeBase64(text);
+    if (!bytes)
+        return;
+    Picture picture;
+    picture.mimeType = xlsx::imageMimeType(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (picture.mimeType.empty())
+        return;
+    picture.data = std::move(*bytes);
     picture.anchor = frameAnchor_;
     sheet_.pictures.push_back(std::move(picture));
 }

@@ -78,6 +78,7 @@ private:
     void startFrame(const xml::Attributes& attributes, bool inCell);
     void startImage(const xml::Attributes& attributes);
     void appendText(std::string_view text);
+    void finishInlineImage();
     bool makeValue(Cell& cell);
     std::uint32_t columnFormat(std::uint32_t col) const;
     void spend(std::uint64_t count);
@@ -110,6 +111,10 @@ private:
     bool frameInCell_ = false;
     Anchor frameAnchor_;
     std::string frameTitle_;
+    // The base64 text of an image a flat document holds inline.
+    bool inBinary_ = false;
+    bool binaryOverflow_ = false;
+    std::string binary_;
 };
 
 } // namespace engine::ods

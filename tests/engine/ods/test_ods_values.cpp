@@ -274,6 +274,25 @@ TEST(OdsFlat, AFlatDocumentReadsLikeAPackage) {
     EXPECT_EQ(book.numberFormats.at(book.cellFormats.at(value->format).numFmtId), "0.0%");
 }
 
+TEST(OdsFlat, InlinePicturesAreDecodedAndBrokenOnesLeftOut) {
+    const auto frame = [](const std::string& data) {
+        return "<draw:frame svg:width=\"1in\" svg:height=\"1in\"><draw:image>"
+               "<office:binary-data>" +
+               data + "</office:binary-data></draw:image></draw:frame>";
+    };
+    std::string flat =
+        std::string("<office:document ") + testing_support::odsNamespaces +
+        "><office:body><office:spreadsheet>" +
+        odsTable("<table:shapes>" + frame("iVBORw0KGgoAAAANSUhE\nUgAAAAEAAAABCAIAAAA=") +
+                 frame("not base64!") + "</table:shapes>" + row(cell(""))) +
+        "</office:spreadsheet></office:body></office:document>";
+    const Workbook book = readWorkbookBytes(std::vector<std::uint8_t>(flat.begin(), flat.end()));
+    const Sheet& sheet = book.sheets.at(0);
+    ASSERT_EQ(sheet.pictures.size(), 1u);
+    EXPECT_EQ(sheet.pictures[0].mimeType, "image/png");
+    EXPECT_EQ(sheet.pictures[0].data.size(), 29u);
+}
+
 TEST(OdsRecognition, ByContentNotByName) {
     EXPECT_TRUE(ods::looksLikePackage(odsPackage(odsContent(odsTable(""))).bytes()));
     testing_support::PackageWriter noMimetype;
