@@ -305,6 +305,46 @@ std::uint32_t StyleTable::numberFormatId(const std::string& dataStyle) {
     return id;
 }
 
+std::uint32_t StyleTable::internFont(const Font& font) {
+    // Fonts are few; beyond a small table a repeat costs a new entry, not a search.
+    const std::size_t searched = std::min<std::size_t>(workbook_.fonts.size(), 256);
+    for (std::size_t i = 0; i < searched; ++i)
+        if (workbook_.fonts[i] == font)
+            return static_cast<std::uint32_t>(i);
+    workbook_.fonts.push_back(font);
+    return static_cast<std::uint32_t>(workbook_.fonts.size() - 1);
+}
+
+std::uint32_t StyleTable::fontOf(std::uint32_t format) const {
+    return format < workbook_.cellFormats.size() ? workbook_.cellFormats[format].font : 0;
+}
+
+std::optional<std::uint32_t> StyleTable::spanFont(std::uint32_t baseFont, const std::string& name) {
+    const auto textStyles = styles_.find("text");
+    if (textStyles == styles_.end() || !textStyles->second.count(name))
+        return std::nullopt;
+    const auto key = std::make_pair(baseFont, name);
+    if (const auto found = spanFonts_.find(key); found != spanFonts_.end())
+        return found->second;
+    cellFormat({});
+    Font font;
+    if (baseFont < workbook_.fonts.size())
+        font = workbook_.fonts[baseFont];
+    const Properties p = resolved("text", name);
+    font.name = p.fontName.value_or(font.name);
+    font.size = p.fontSize.value_or(font.size);
+    font.bold = p.bold.value_or(font.bold);
+    font.italic = p.italic.value_or(font.italic);
+    font.strike = p.strike.value_or(font.strike);
+    font.underline = p.underline.value_or(font.underline);
+    font.script = p.script.value_or(font.script);
+    font.color = p.fontColor.value_or(font.color);
+    const std::uint32_t index = internFont(font);
+    if (spanFonts_.size() < maxStyles)
+        spanFonts_[key] = index;
+    return index;
+}
+
 std::uint32_t StyleTable::addFormat(const Properties& p) {
     Font font;
     font.name = p.fontName.value_or("Liberation Sans");
@@ -342,7 +382,7 @@ std::uint32_t StyleTable::addFormat(const Properties& p) {
         table.push_back(value);
         return static_cast<std::uint32_t>(table.size() - 1);
     };
-    format.font = intern(workbook_.fonts, font);
+    format.font = internFont(font);
     format.fill = intern(workbook_.fills, fill);
     format.border = intern(workbook_.borders, border);
     workbook_.cellFormats.push_back(format);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace engine::ods {
 
@@ -42,6 +43,13 @@ public:
     bool visibleBlank(std::uint32_t format) const;
     // Whether the format's code shows numbers as the suite does (see NumberStyles::isExact).
     bool isExactFormat(std::uint32_t format) const;
+
+    // The font of text in a text:span of style `name` whose surroundings are drawn in font
+    // `baseFont` (the cell's, or an outer span's): that font with the span style's properties
+    // over it; nullopt when there is no such text style.
+    std::optional<std::uint32_t> spanFont(std::uint32_t baseFont, const std::string& name);
+    // The font index of cell format `format`.
+    std::uint32_t fontOf(std::uint32_t format) const;
 
     std::optional<double> columnWidth(const std::string& name) const; // points
     RowStyle rowStyle(const std::string& name) const;
@@ -78,6 +86,7 @@ private:
     void textProperties(const xml::Attributes& attributes);
     Properties resolved(const std::string& family, const std::string& name) const;
     std::uint32_t addFormat(const Properties& properties);
+    std::uint32_t internFont(const Font& font);
     std::uint32_t numberFormatId(const std::string& dataStyle);
 
     Workbook& workbook_;
@@ -88,6 +97,7 @@ private:
     std::map<std::string, std::uint32_t> cellFormats_;           // style name -> format
     std::map<std::string, std::uint32_t> numberFormatIds_;       // format code -> id
     std::map<std::uint32_t, bool> inexactFormats_;               // format index -> text shown
+    std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> spanFonts_;
     bool defaultMade_ = false;
     // The style being read.
     Entry current_;

@@ -23,6 +23,7 @@ constexpr std::size_t maxPendingRows = 100'000;
 // stay far below the 64-bit range.
 constexpr std::uint64_t maxRepeat = 1'000'000'000'000ull;
 constexpr std::size_t maxPicturesPerSheet = 10'000;
+constexpr std::size_t maxRunsPerCell = 10'000;
 
 double pointsToCharacters(double points) {
     return points * 96.0 / 72.0 / 7.0;
@@ -133,6 +134,9 @@ void TableReader::endElement(std::string_view ns, std::string_view local) {
             endCell();
         } else if (ns == names::text && (local == "p" || local == "h") && textDepth_ > 0) {
             --textDepth_;
+        } else if (ns == names::text && local == "span" && !spanFonts_.empty()) {
+            spanFonts_.pop_back();
+            addRun(spanFonts_.empty() ? 0 : spanFonts_.back());
         }
         return;
     }
@@ -306,7 +310,12 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     if (const char* style = attributes.get("style-name")) {
         cell_.hasFormat = true;
         cell_.format = context_.styles.cellFormat(style);
+    } else if (rowDefaultFormat_) {
+        cell_.format = *rowDefaultFormat_;
+    } else if (col_ < limits::maxColumns) {
+        cell_.format = columnFormat(static_cast<std::uint32_t>(col_));
     }
+    spanFonts_.clear();
     cell_.valueType = attributes.value("value-type");
     cell_.formula = attributes.get("formula") != nullptr;
     const std::string_view type = cell_.valueType;
@@ -387,7 +396,25 @@ void TableReader::startInCell(std::string_view ns, std::string_view local,
         lastWasSpace_ = false;
     } else if (local == "a" && cell_.href.empty()) {
         cell_.href = attributes.value("href");
+    } else if (local == "span") {
+        // 0 stands for the cell's own font, in the stack as in the runs.
+        std::uint32_t font = spanFonts_.empty() ? 0 : spanFonts_.back();
+        if (const char* style = attributes.get("style-name")) {
+            const std::uint32_t base = font != 0 ? font : context_.styles.fontOf(cell_.format);
+            font = context_.styles.spanFont(base, style).value_or(font);
+        }
+        spanFonts_.push_back(font);
+        addRun(font);
     }
+}
+
+void TableReader::addRun(std::uint32_t font) {
+    std::vector<TextRun>& runs = cell_.runs;
+    const auto start = static_cast<std::uint32_t>(cell_.text.size());
+    if (!runs.empty() && runs.back().start == start)
+        runs.back().font = font;
+    else if (runs.size() < maxRunsPerCell && (!runs.empty() || font != 0))
+        runs.push_back({start, font});
 }
 
 bool TableReader::makeValue(Cell& cell) {
@@ -416,17 +443,23 @@ bool TableReader::makeValue(Cell& cell) {
     // A string cell, a cell without a type and a number the file forgot to give are shown
     // as the text the suite wrote.
     std::string text;
-    if (type == "string" && cell_.stringValue && !shownAsWritten)
+    std::vector<TextRun> runs;
+    if (type == "string" && cell_.stringValue && !shownAsWritten) {
         text = *cell_.stringValue;
-    else if (cell_.textSeen)
+    } else if (cell_.textSeen) {
         text = cell_.text;
+        const bool styled = std::any_of(cell_.runs.begin(), cell_.runs.end(),
+                                        [](const TextRun& run) { return run.font != 0; });
+        if (styled)
+            runs = cell_.runs;
+    }
     if (text.empty() && type != "string")
         return false;
     if (text.empty() && !cell_.textSeen && !cell_.stringValue)
         return false;
     if (context_.workbook.strings.size() >= limits::maxStrings)
         fail("more than " + std::to_string(limits::maxStrings) + " texts in the workbook");
-    context_.workbook.strings.push_back(RichText{std::move(text), {}});
+    context_.workbook.strings.push_back(RichText{std::move(text), std::move(runs)});
     cell.type = CellType::Text;
     cell.text = static_cast<std::uint32_t>(context_.workbook.strings.size() - 1);
     return true;
@@ -440,12 +473,7 @@ void TableReader::endCell() {
     if (!inRow_)
         return;
     Cell proto;
-    if (cell_.hasFormat)
-        proto.format = cell_.format;
-    else if (rowDefaultFormat_)
-        proto.format = *rowDefaultFormat_;
-    else if (col_ < limits::maxColumns)
-        proto.format = columnFormat(static_cast<std::uint32_t>(col_));
+    proto.format = cell_.format;
     const bool hasValue = makeValue(proto);
     std::uint64_t count = cell_.repeat;
     if (col_ + count > limits::maxColumns) {

@@ -61,6 +61,7 @@ private:
         std::optional<std::string> stringValue;
         bool formula = false;
         std::string text;
+        std::vector<TextRun> runs; // font 0: the cell's own font
         bool textSeen = false;
         std::string href;
         std::size_t paragraphs = 0;
@@ -79,6 +80,7 @@ private:
     void startImage(const xml::Attributes& attributes);
     void appendText(std::string_view text);
     void finishInlineImage();
+    void addRun(std::uint32_t font);
     bool makeValue(Cell& cell);
     std::uint32_t columnFormat(std::uint32_t col) const;
     void spend(std::uint64_t count);
@@ -102,9 +104,10 @@ private:
     // The current cell and what inside it is skipped.
     bool inCell_ = false;
     CellState cell_;
-    std::size_t skipDepth_ = 0; // inside an annotation or a drawing of the cell
-    std::size_t textDepth_ = 0; // inside text:p
-    bool lastWasSpace_ = false; // white space collapses to one space inside a paragraph
+    std::size_t skipDepth_ = 0;            // inside an annotation or a drawing of the cell
+    std::size_t textDepth_ = 0;            // inside text:p
+    bool lastWasSpace_ = false;            // white space collapses to one space inside a paragraph
+    std::vector<std::uint32_t> spanFonts_; // the font of each open text:span
     // A picture being read.
     bool inFrame_ = false;
     std::size_t frameDepth_ = 0; // elements open inside a frame of the table's shapes

@@ -109,6 +109,38 @@ TEST(OdsStyles, ALoopOfParentsEnds) {
     EXPECT_EQ(book.sheets.at(0).cells.size(), 1u);
 }
 
+TEST(OdsStyles, SpansOfTextStylesBecomeRunsOverTheCellsFont) {
+    const std::string table = odsTable(
+        "<table:table-row><table:table-cell table:style-name=\"big\" office:value-type=\"string\">"
+        "<text:p>plain <text:span text:style-name=\"T1\">bold <text:span text:style-name=\"T2\">"
+        "red</text:span></text:span> end</text:p></table:table-cell>"
+        "<table:table-cell office:value-type=\"string\"><text:p>x<text:span>y</text:span>"
+        "</text:p></table:table-cell></table:table-row>");
+    const std::string automatic =
+        "<style:style style:name=\"big\" style:family=\"table-cell\"><style:text-properties "
+        "fo:font-size=\"16pt\"/></style:style>"
+        "<style:style style:name=\"T1\" style:family=\"text\"><style:text-properties "
+        "fo:font-weight=\"bold\"/></style:style>"
+        "<style:style style:name=\"T2\" style:family=\"text\"><style:text-properties "
+        "fo:color=\"#ff0000\"/></style:style>";
+    const Workbook book = readWorkbookBytes(odsPackage(odsContent(table, automatic)).bytes());
+    const RichText& rich = book.strings.at(book.sheets.at(0).cells.at(0).text);
+    EXPECT_EQ(rich.text, "plain bold red end");
+    ASSERT_EQ(rich.runs.size(), 3u);
+    EXPECT_EQ(rich.runs[0].start, 6u);
+    const Font& bold = book.fonts.at(rich.runs[0].font);
+    EXPECT_TRUE(bold.bold);
+    EXPECT_DOUBLE_EQ(bold.size, 16);
+    // A nested span adds its properties to the outer span's.
+    EXPECT_EQ(rich.runs[1].start, 11u);
+    EXPECT_EQ(book.fonts.at(rich.runs[1].font).color, Color::fromRgb(0xFF0000));
+    EXPECT_TRUE(book.fonts.at(rich.runs[1].font).bold);
+    EXPECT_EQ(rich.runs[2].start, 14u);
+    EXPECT_EQ(rich.runs[2].font, 0u);
+    // A span without a style changes nothing.
+    EXPECT_TRUE(book.strings.at(book.sheets.at(0).cells.at(1).text).runs.empty());
+}
+
 TEST(OdsStyles, WhatNoFormatCodeCanSayShowsTheSuitesText) {
     const std::string table =
         odsTable("<table:table-row><table:table-cell table:style-name=\"q\" "
