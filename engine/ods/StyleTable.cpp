@@ -431,13 +431,23 @@ bool StyleTable::isExactFormat(std::uint32_t format) const {
     return inexactFormats_.count(format) == 0;
 }
 
-std::optional<double> StyleTable::columnWidth(const std::string& name) const {
-    return resolved("table-column", name).columnWidth;
+std::optional<double> StyleTable::columnWidth(const std::string& name) {
+    if (const auto found = columnWidths_.find(name); found != columnWidths_.end())
+        return found->second;
+    const std::optional<double> width = resolved("table-column", name).columnWidth;
+    if (columnWidths_.size() < maxStyles)
+        columnWidths_[name] = width;
+    return width;
 }
 
-RowStyle StyleTable::rowStyle(const std::string& name) const {
+RowStyle StyleTable::rowStyle(const std::string& name) {
+    if (const auto found = rowStyles_.find(name); found != rowStyles_.end())
+        return found->second;
     const Properties p = resolved("table-row", name);
-    return RowStyle{p.rowHeight, p.optimalHeight.value_or(true)};
+    const RowStyle style{p.rowHeight, p.optimalHeight.value_or(true)};
+    if (rowStyles_.size() < maxStyles)
+        rowStyles_[name] = style;
+    return style;
 }
 
 bool StyleTable::tableHidden(const std::string& name) const {

@@ -51,8 +51,8 @@ public:
     // The font index of cell format `format`.
     std::uint32_t fontOf(std::uint32_t format) const;
 
-    std::optional<double> columnWidth(const std::string& name) const; // points
-    RowStyle rowStyle(const std::string& name) const;
+    std::optional<double> columnWidth(const std::string& name); // points
+    RowStyle rowStyle(const std::string& name);
     bool tableHidden(const std::string& name) const;
 
 private:
@@ -98,6 +98,9 @@ private:
     std::map<std::string, std::uint32_t> numberFormatIds_;       // format code -> id
     std::map<std::uint32_t, bool> inexactFormats_;               // format index -> text shown
     std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> spanFonts_;
+    // Rows and columns name their styles again and again.
+    std::map<std::string, RowStyle> rowStyles_;
+    std::map<std::string, std::optional<double>> columnWidths_;
     bool defaultMade_ = false;
     // The style being read.
     Entry current_;
