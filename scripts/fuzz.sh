@@ -12,6 +12,7 @@ seeds_for() {
     case "$1" in
     *xlsb*) find "$corpus/other" "$corpus/bad" -name '*.xlsb' ;;
     *xlsx*) find "$corpus/xlsx" "$corpus/bad" -name '*.xls[xm]' ;;
+    *ods*) find "$corpus/ods" "$corpus/bad" -name '*.ods' ;;
     *xls* | *cfb*) find "$corpus/xls" "$corpus/bad" -name '*.xls' ;;
     *) ;;
     esac

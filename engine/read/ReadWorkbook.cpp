@@ -1,5 +1,6 @@
 #include "engine/read/ReadWorkbook.h"
 
+#include "engine/ods/OdsReader.h"
 #include "engine/read/Limits.h"
 #include "engine/xls/XlsReader.h"
 #include "engine/xlsb/XlsbReader.h"
@@ -57,8 +58,12 @@ Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic)) {
         if (xlsb::isBinaryPackage(bytes))
             return xlsb::readBinaryPackage(bytes);
+        if (ods::looksLikePackage(bytes))
+            return ods::readPackage(bytes);
         return xlsx::readPackage(bytes);
     }
+    if (ods::looksLikeFlatDocument(bytes))
+        return ods::readFlatDocument(bytes);
     if (xls::looksLikeRawBiff(bytes))
         return xls::readRawBiff(bytes);
     throw ReadError(ReadError::Kind::NotWorkbook, "unknown file format");

@@ -1,0 +1,190 @@
+#include "engine/ods/OdsReader.h"
+
+#include "engine/ods/DocumentHandler.h"
+#include "engine/ods/Names.h"
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsx/DrawingPart.h"
+#include "engine/xml/XmlParser.h"
+#include "engine/zip/ZipArchive.h"
+
+#include <string>
+#include <string_view>
+
+namespace engine::ods {
+namespace {
+
+constexpr std::string_view openDocumentMimePrefix = "application/vnd.oasis.opendocument.";
+constexpr std::string_view ooxmlContentTypes = "[Content_Types].xml";
+constexpr std::uint64_t maxMimetypeBytes = 256;
+constexpr std::size_t flatSniffBytes = 64 * 1024;
+
+[[noreturn]] void notWorkbook(std::string detail) {
+    throw ReadError(ReadError::Kind::NotWorkbook, std::move(detail));
+}
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// Finds manifest:encryption-data anywhere in the manifest.
+class ManifestHandler : public xml::Handler {
+public:
+    bool encrypted = false;
+    void startElement(std::string_view ns, std::string_view local,
+                      const xml::Attributes&) override {
+        if (ns == names::manifest && local == "encryption-data")
+            encrypted = true;
+    }
+    void endElement(std::string_view, std::string_view) override {}
+};
+
+void parseEntry(const zip::ZipArchive& archive, std::string_view name, xml::Handler& handler,
+                std::uint64_t maxBytes) {
+    xml::Parser parser(handler, std::string(name));
+    archive.stream(name, maxBytes,
+                   [&](const char* data, std::size_t size) { parser.feed(data, size); });
+    parser.finish();
+}
+
+// A picture's bytes from the package; references outside it are never followed.
+class PackagePictures {
+public:
+    explicit PackagePictures(const zip::ZipArchive& archive) : archive_(archive) {}
+
+    bool load(std::string_view href, Picture& picture) {
+        while (href.starts_with("./"))
+            href.remove_prefix(2);
+        if (href.empty() || href.find(':') != std::string_view::npos ||
+            href.find("..") != std::string_view::npos || !archive_.contains(href))
+            return false;
+        if (used_ >= limits::maxPictureBytesPerWorkbook)
+            return false;
+        std::string bytes;
+        try {
+            bytes = archive_.read(href, limits::maxPictureBytes);
+        } catch (const ReadError&) {
+            // A broken or oversized picture is left out; the cells still show.
+            return false;
+        }
+        picture.mimeType = xlsx::imageMimeType(bytes);
+        if (picture.mimeType.empty())
+            return false;
+        used_ += bytes.size();
+        picture.data.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+
+private:
+    const zip::ZipArchive& archive_;
+    std::uint64_t used_ = 0;
+};
+
+void finishWorkbook(Workbook& workbook, StyleTable& styles, const DocumentHandler& handler,
+                    const std::string& part) {
+    if (!handler.sawRoot())
+        notWorkbook(part + " is not an OpenDocument document");
+    if (!handler.sawSpreadsheet())
+        notWorkbook(part + " holds no spreadsheet (another kind of OpenDocument document)");
+    if (workbook.sheets.empty())
+        throw ReadError(ReadError::Kind::Damaged, part + ": the spreadsheet has no tables");
+    styles.cellFormat({}); // makes the default format even when no cell asked for one
+    workbook.finish();
+}
+
+} // namespace
+
+bool looksLikePackage(std::span<const std::uint8_t> bytes) {
+    try {
+        const zip::ZipArchive archive(bytes);
+        if (archive.contains(names::mimetypeEntry)) {
+            const std::string mimetype =
+                trimmed(archive.read(names::mimetypeEntry, maxMimetypeBytes));
+            return mimetype.starts_with(openDocumentMimePrefix);
+        }
+        return archive.contains(names::contentEntry) && archive.contains(names::manifestEntry) &&
+               !archive.contains(ooxmlContentTypes);
+    } catch (const ReadError&) {
+        return false;
+    }
+}
+
+bool looksLikeFlatDocument(std::span<const std::uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()),
+                                std::min(bytes.size(), flatSniffBytes));
+    std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\n' ||
+                                   text[start] == '\r' || text[start] == '\t'))
+        ++start;
+    if (start >= text.size() || text[start] != '<')
+        return false;
+    // The root element, after the declaration and any comments or processing instructions.
+    std::size_t at = start;
+    while (at < text.size()) {
+        at = text.find('<', at);
+        if (at == std::string_view::npos || at + 1 >= text.size())
+            return false;
+        if (text[at + 1] == '?' || text[at + 1] == '!') {
+            ++at;
+            continue;
+        }
+        break;
+    }
+    const std::size_t nameEnd = text.find_first_of(" \t\r\n/>", at);
+    if (nameEnd == std::string_view::npos)
+        return false;
+    const std::string_view root = text.substr(at + 1, nameEnd - at - 1);
+    const std::size_t colon = root.find(':');
+    const std::string_view local = colon == std::string_view::npos ? root : root.substr(colon + 1);
+    return local == "document" && text.find(names::office) != std::string_view::npos;
+}
+
+Workbook readPackage(std::span<const std::uint8_t> bytes) {
+    const zip::ZipArchive archive(bytes);
+    if (archive.contains(names::mimetypeEntry)) {
+        const std::string mimetype = trimmed(archive.read(names::mimetypeEntry, maxMimetypeBytes));
+        if (mimetype != names::spreadsheetMime && mimetype != names::spreadsheetTemplateMime)
+            notWorkbook("an OpenDocument package of type '" + mimetype + "', not a spreadsheet");
+    }
+    if (archive.contains(names::manifestEntry)) {
+        ManifestHandler manifest;
+        parseEntry(archive, names::manifestEntry, manifest, limits::maxSmallPartBytes);
+        if (manifest.encrypted)
+            throw ReadError(ReadError::Kind::Encrypted,
+                            "the package's parts are encrypted (META-INF/manifest.xml holds "
+                            "encryption data)");
+    }
+    if (!archive.contains(names::contentEntry))
+        throw ReadError(ReadError::Kind::Damaged, "the package has no content.xml");
+
+    Workbook workbook;
+    StyleTable styles(workbook);
+    PackagePictures pictures(archive);
+    const PictureLoader loader = [&pictures](std::string_view href, Picture& picture) {
+        return pictures.load(href, picture);
+    };
+    if (archive.contains(names::stylesEntry)) {
+        DocumentHandler stylesHandler(workbook, styles, loader);
+        parseEntry(archive, names::stylesEntry, stylesHandler, limits::maxSmallPartBytes);
+    }
+    DocumentHandler content(workbook, styles, loader);
+    parseEntry(archive, names::contentEntry, content, limits::maxPartBytes);
+    finishWorkbook(workbook, styles, content, std::string(names::contentEntry));
+    return workbook;
+}
+
+Workbook readFlatDocument(std::span<const std::uint8_t> bytes) {
+    Workbook workbook;
+    StyleTable styles(workbook);
+    // A flat document holds its pictures inline; a reference names nothing we may open.
+    const PictureLoader loader = [](std::string_view, Picture&) { return false; };
+    DocumentHandler handler(workbook, styles, loader);
+    xml::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), handler,
+               "the document");
+    finishWorkbook(workbook, styles, handler, "the document");
+    return workbook;
+}
+
+} // namespace engine::ods

@@ -1,0 +1,221 @@
+#include "engine/ods/Values.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace engine::ods {
+namespace {
+
+bool readUnsigned(std::string_view& text, std::uint64_t& value, std::size_t& digits) {
+    value = 0;
+    digits = 0;
+    while (!text.empty() && text.front() >= '0' && text.front() <= '9') {
+        if (value < (1ull << 50))
+            value = value * 10 + static_cast<unsigned>(text.front() - '0');
+        text.remove_prefix(1);
+        ++digits;
+    }
+    return digits > 0;
+}
+
+bool consume(std::string_view& text, char c) {
+    if (text.empty() || text.front() != c)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+// A decimal number without sign or exponent at the front of `text` ("10", "10.123456").
+bool readDecimal(std::string_view& text, double& value) {
+    std::size_t length = 0;
+    while (length < text.size() &&
+           ((text[length] >= '0' && text[length] <= '9') || text[length] == '.'))
+        ++length;
+    if (length == 0)
+        return false;
+    const auto parsed = parseNumber(text.substr(0, length));
+    if (!parsed)
+        return false;
+    value = *parsed;
+    text.remove_prefix(length);
+    return true;
+}
+
+} // namespace
+
+std::optional<double> parseNumber(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '+'))
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 64)
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint64_t> parseCount(std::string_view text, std::uint64_t cap) {
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    if (!readUnsigned(text, value, digits) || !text.empty() || value == 0)
+        return std::nullopt;
+    return value > cap ? cap : value;
+}
+
+std::optional<double> lengthPoints(std::string_view text) {
+    std::size_t length = 0;
+    while (length < text.size() && ((text[length] >= '0' && text[length] <= '9') ||
+                                    text[length] == '.' || text[length] == '-'))
+        ++length;
+    const auto value = parseNumber(text.substr(0, length));
+    if (!value)
+        return std::nullopt;
+    const std::string_view unit = text.substr(length);
+    static constexpr std::pair<std::string_view, double> units[] = {
+        {"pt", 1.0},         {"in", 72.0}, {"cm", 72.0 / 2.54},
+        {"mm", 72.0 / 25.4}, {"pc", 12.0}, {"px", 72.0 / 96.0}};
+    for (const auto& [name, factor] : units)
+        if (unit == name)
+            return *value * factor;
+    return std::nullopt;
+}
+
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yoe = year - era * 400;
+    const std::int64_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::optional<double> isoDateDays(std::string_view text) {
+    const bool negative = consume(text, '-');
+    std::uint64_t year = 0, month = 0, day = 0;
+    std::size_t digits = 0;
+    if (!readUnsigned(text, year, digits) || digits < 4 || digits > 6 || !consume(text, '-') ||
+        !readUnsigned(text, month, digits) || digits != 2 || !consume(text, '-') ||
+        !readUnsigned(text, day, digits) || digits != 2)
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return std::nullopt;
+    double days = static_cast<double>(
+        daysFromCivil(negative ? -static_cast<std::int64_t>(year) : static_cast<std::int64_t>(year),
+                      static_cast<unsigned>(month), static_cast<unsigned>(day)));
+    if (consume(text, 'T')) {
+        std::uint64_t hours = 0, minutes = 0;
+        double seconds = 0;
+        if (!readUnsigned(text, hours, digits) || hours > 24 || !consume(text, ':') ||
+            !readUnsigned(text, minutes, digits) || minutes > 59)
+            return std::nullopt;
+        if (consume(text, ':') && !readDecimal(text, seconds))
+            return std::nullopt;
+        days += (static_cast<double>(hours) * 3600 + static_cast<double>(minutes) * 60 + seconds) /
+                86400.0;
+    }
+    // A zone ("Z", "+02:00") changes nothing that a cell shows.
+    if (!text.empty() && text.front() != 'Z' && text.front() != '+' && text.front() != '-')
+        return std::nullopt;
+    return days;
+}
+
+std::optional<double> durationDays(std::string_view text) {
+    const bool negative = consume(text, '-');
+    if (!consume(text, 'P'))
+        return std::nullopt;
+    double total = 0;
+    bool inTime = false, any = false;
+    while (!text.empty()) {
+        if (!inTime && consume(text, 'T')) {
+            inTime = true;
+            continue;
+        }
+        double value = 0;
+        if (!readDecimal(text, value) || text.empty())
+            return std::nullopt;
+        const char unit = text.front();
+        text.remove_prefix(1);
+        any = true;
+        if (!inTime && unit == 'Y')
+            total += value * 365.2425;
+        else if (!inTime && unit == 'M')
+            total += value * 30.436875;
+        else if (!inTime && unit == 'D')
+            total += value;
+        else if (inTime && unit == 'H')
+            total += value / 24.0;
+        else if (inTime && unit == 'M')
+            total += value / 1440.0;
+        else if (inTime && unit == 'S')
+            total += value / 86400.0;
+        else
+            return std::nullopt;
+    }
+    if (!any || !std::isfinite(total))
+        return std::nullopt;
+    return negative ? -total : total;
+}
+
+std::optional<std::vector<std::uint8_t>> decodeBase64(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 4 * 3);
+    std::uint32_t bits = 0;
+    int count = 0;
+    bool ended = false;
+    for (char c : text) {
+        int value = -1;
+        if (c >= 'A' && c <= 'Z')
+            value = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            value = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            value = c - '0' + 52;
+        else if (c == '+')
+            value = 62;
+        else if (c == '/')
+            value = 63;
+        else if (c == '=')
+            ended = true;
+        else if (c == ' ' || c == '\n' || c == '\r' || c == '\t')
+            continue;
+        else
+            return std::nullopt;
+        if (value < 0)
+            continue;
+        if (ended)
+            return std::nullopt;
+        bits = (bits << 6) | static_cast<std::uint32_t>(value);
+        if (++count == 4) {
+            bytes.push_back(static_cast<std::uint8_t>(bits >> 16));
+            bytes.push_back(static_cast<std::uint8_t>(bits >> 8));
+            bytes.push_back(static_cast<std::uint8_t>(bits));
+            bits = 0;
+            count = 0;
+        }
+    }
+    if (count == 2) {
+        bytes.push_back(static_cast<std::uint8_t>(bits >> 4));
+    } else if (count == 3) {
+        bytes.push_back(static_cast<std::uint8_t>(bits >> 10));
+        bytes.push_back(static_cast<std::uint8_t>(bits >> 2));
+    } else if (count == 1) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::uint32_t> parseColor(std::string_view text) {
+    if (text.size() != 7 || text.front() != '#')
+        return std::nullopt;
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data() + 1, text.data() + 7, value, 16);
+    if (error != std::errc() || end != text.data() + 7)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace engine::ods

@@ -1,0 +1,7 @@
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/DocumentHandler.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NumberStyles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OdsReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StyleTable.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Values.cpp)
