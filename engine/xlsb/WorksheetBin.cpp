@@ -105,10 +105,13 @@ private:
         // A zero default would hide every row without a height of its own: taken as unset.
         if (height > 0 && height <= 409.5 * 20)
             defaultRowHeight_ = sheet_.defaultRowHeight = height / 20.0;
-        if (width != noDefaultWidth && width <= 65535u * 256)
+        if (width != noDefaultWidth && width <= 65535u * 256) {
             sheet_.defaultColumnWidth = width / 256.0;
-        else if (baseWidth <= 255)
+            sheet_.baseColumnWidth = 0;
+        } else if (baseWidth <= 255) {
             sheet_.defaultColumnWidth = widthFromBase(baseWidth);
+            sheet_.baseColumnWidth = baseWidth;
+        }
     }
 
     void readColumn(util::ByteCursor& cursor) {
@@ -294,6 +297,8 @@ private:
 
 void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& sheet) {
     const xlsx::Relationships relationships = xlsx::Relationships::read(context.archive, part);
+    // Without a default width of its own a sheet has the application's base of 8 characters.
+    sheet.baseColumnWidth = 8;
     WorksheetReader reader(context, sheet, relationships);
     readRecords(context.archive, part, limits::maxPartBytes,
                 [&](const Record& record) { reader.record(record); });
