@@ -1,4 +1,5 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/AnchorGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChartPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Colors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommentsPart.cpp
