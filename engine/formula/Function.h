@@ -1,0 +1,82 @@
+#pragma once
+// The contract between the evaluator and the worksheet functions: how a function receives its
+// arguments and what it may ask of the evaluation it runs in.
+
+#include "engine/formula/Value.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace engine::formula {
+
+// A rectangular block of values an argument refers to: cells of a sheet, an array constant
+// ({1,2;3,4}) or an array an operator computed (A1:A3*B1:B3).
+class Area {
+public:
+    virtual ~Area() = default;
+    virtual std::uint32_t rows() const = 0;
+    virtual std::uint32_t cols() const = 0;
+    // The value at 0-based (row, col) of the block; Blank past the cells a sheet holds.
+    virtual Value at(std::uint32_t row, std::uint32_t col) const = 0;
+    // Calls `visit` for each value that is not blank, row by row. A reference to a whole
+    // column costs only the cells the sheet holds, never a million empty ones, so every
+    // function that scans a range (SUM, COUNTIF, MATCH ...) goes through here.
+    virtual void forEachValue(const std::function<void(std::uint32_t row, std::uint32_t col,
+                                                       const Value&)>& visit) const = 0;
+    // True for cells of a sheet, false for arrays: SUM and its kin skip text and booleans in
+    // references but count them when they are given directly.
+    virtual bool isReference() const = 0;
+};
+
+// One argument of a call, already evaluated.
+struct Arg {
+    enum class Kind : std::uint8_t {
+        Scalar,  // `value`
+        Area,    // `area`, valid for the length of the call
+        Missing, // left out between commas: SUM(1,,2), ROUND(1.5,)
+    };
+    Kind kind = Kind::Scalar;
+    Value value;
+    const formula::Area* area = nullptr;
+    // For an Area that is a reference: where it starts on its sheet (0-based), so that
+    // functions answering with a position or an offset can say where.
+    std::uint32_t firstRow = 0, firstCol = 0;
+};
+
+// What a function may ask of the evaluation it runs in.
+class CallContext {
+public:
+    virtual ~CallContext() = default;
+    virtual DateSystem dateSystem() const = 0;
+    // The moment of the conversion as a serial number of the workbook's date system, in local
+    // time (SOURCE_DATE_EPOCH when set, so that pages are reproducible).
+    virtual double now() const = 0;
+    // `value` shown through number format `code` as a cell with that format shows it (TEXT,
+    // FIXED, DOLLAR).
+    virtual std::string formatNumber(double value, std::string_view code) = 0;
+    // Charges `units` of work (about one per value visited) to the workbook's budget; false
+    // when the budget is spent, and the function then answers #VALUE! at once.
+    virtual bool chargeWork(std::uint64_t units) = 0;
+    // The 0-based position of the cell whose formula is being computed.
+    virtual std::uint32_t callerRow() const = 0;
+    virtual std::uint32_t callerCol() const = 0;
+};
+
+using FunctionBody = Value (*)(std::span<const Arg> args, CallContext& context);
+
+struct FunctionInfo {
+    std::string_view name; // upper case, without the _xlfn./_xlws. prefix ("STDEV.S")
+    std::uint8_t minArgs = 0;
+    std::uint8_t maxArgs = 255;
+    FunctionBody body = nullptr;
+};
+
+// The function named `upperName` (upper case, no prefix), or null when the engine does not know
+// it. Functions that need references or lazy arguments (IF, IFERROR, CHOOSE, OFFSET,
+// INDIRECT, INDEX, ROW ...) are the evaluator's own and are not in this table.
+const FunctionInfo* findFunction(std::string_view upperName);
+
+} // namespace engine::formula
