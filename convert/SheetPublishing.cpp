@@ -4,6 +4,7 @@
 #include "convert/Conversion.h"
 #include "convert/HostSession.h"
 #include "convert/Names.h"
+#include "convert/PartialOutput.h"
 
 #include <optional>
 
@@ -45,6 +46,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;
+    std::optional<PartialOutput> publishing; // the page being published, until it is
     try {
         session.emplace(context.automation, job.path);
         const automation::Object& workbook = session->workbook();
@@ -80,7 +82,10 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                         {QVariant::fromValue<qint16>(xlSourceSheet), prefix + fileName, name,
                          automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
                          automation::omitted(), title.isNull() ? QStringLiteral("") : title});
+                if (adding)
+                    publishing.emplace(prefix + fileName);
                 publishObjects.call(QStringLiteral("Publish"));
+                publishing.reset();
                 if (adding)
                     outcome.written << prefix + fileName;
                 publishObjects.call(QStringLiteral("Delete"));
@@ -93,6 +98,11 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
     } catch (...) {
         outcome.result = HostFailed;
         outcome.errorDescription = CurrentFailureDescription();
+        // The host ends first: one still writing would add to what is taken away. Pages of
+        // earlier sheets stay.
+        session.reset();
+        if (publishing)
+            publishing->removeAdded();
     }
     return outcome;
 }

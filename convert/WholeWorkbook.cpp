@@ -1,6 +1,7 @@
 #include "app/SharedState.h"
 #include "convert/Conversion.h"
 #include "convert/HostSession.h"
+#include "convert/PartialOutput.h"
 
 #include <optional>
 
@@ -14,18 +15,25 @@ ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const Workboo
     }
     const QString base = context.state.WorkbookOutputFolder;
     std::optional<HostSession> session;
+    std::optional<PartialOutput> saving; // the page being saved, until it is
     try {
         session.emplace(context.automation, job.path);
         const QString output = base + u'.' + OutputExtension(context.options);
+        saving.emplace(output);
         session->workbook().call(
             QStringLiteral("SaveAs"), {output},
             {{QStringLiteral("FileFormat"),
               QVariant::fromValue<qint32>(SaveAsFileFormat(context.options))}});
+        saving.reset();
         outcome.written << output;
         session->close();
     } catch (...) {
         outcome.result = HostFailed;
         outcome.errorDescription = CurrentFailureDescription();
+        // The host ends first: one still writing would add to what is taken away.
+        session.reset();
+        if (saving)
+            saving->removeAdded();
     }
     return outcome;
 }

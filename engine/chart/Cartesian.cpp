@@ -141,8 +141,8 @@ public:
             xScale_ = niceScale(xs.low, xs.high, stepsFor(area.width, 45));
         }
         double labelWidth = 0;
-        for (double v = scale_.min; v <= scale_.max + scale_.step / 2; v += scale_.step)
-            labelWidth = std::max(labelWidth, textWidth(label(v), labelSizePx));
+        for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i)
+            labelWidth = std::max(labelWidth, textWidth(label(scale_.at(i)), labelSizePx));
         if (horizontal_) {
             double categoryWidth = 0;
             for (std::size_t i = 0; i < std::min<std::size_t>(categories_, 200); ++i)
@@ -214,16 +214,12 @@ private:
 
     // Distance along the value axis from the plot's bottom (or left) edge, in pixels.
     double valuePixel(double value) const {
-        const double clamped = std::clamp(value, scale_.min, scale_.max);
-        const double share = (clamped - scale_.min) / (scale_.max - scale_.min);
+        const double share = scale_.share(value);
         return horizontal_ ? plot_.x + share * plot_.width
                            : plot_.y + plot_.height - share * plot_.height;
     }
 
-    double xPixel(double value) const {
-        const double clamped = std::clamp(value, xScale_.min, xScale_.max);
-        return plot_.x + (clamped - xScale_.min) / (xScale_.max - xScale_.min) * plot_.width;
-    }
+    double xPixel(double value) const { return plot_.x + xScale_.share(value) * plot_.width; }
 
     double slot() const {
         const double length = horizontal_ ? plot_.height : plot_.width;
@@ -252,9 +248,9 @@ private:
 
     void drawValueAxis(SvgCanvas& svg) const {
         svg.group("value-axis");
-        const int steps = static_cast<int>(std::lround((scale_.max - scale_.min) / scale_.step));
-        for (int i = 0; i <= steps; ++i) {
-            const double v = scale_.min + i * scale_.step;
+        // An unlabelled scale has no steps to draw: its axis is the plot's edge alone.
+        for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i) {
+            const double v = scale_.at(i);
             const double p = valuePixel(v);
             if (horizontal_) {
                 if (chart_.valueGridlines)
@@ -306,9 +302,8 @@ private:
         const double base = valuePixel(zero());
         svg.line(plot_.x, base, plot_.x + plot_.width, base, axisColor);
         const numfmt::NumberFormat general = numfmt::NumberFormat::parse("General");
-        const int steps = static_cast<int>(std::lround((xScale_.max - xScale_.min) / xScale_.step));
-        for (int i = 0; i <= steps; ++i) {
-            double v = xScale_.min + i * xScale_.step;
+        for (int i = 0, steps = xScale_.steps(); xScale_.labelled && i <= steps; ++i) {
+            double v = xScale_.at(i);
             if (std::abs(v) < xScale_.step * 1e-9)
                 v = 0;
             v = std::round(v / xScale_.step) * xScale_.step;

@@ -67,12 +67,18 @@ void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette, Bo
         const ChartSeries& series = plot.series[s];
         const double inner = doughnut ? hole + ringWidth * static_cast<double>(s) : 0;
         const double outer = doughnut ? inner + ringWidth : radius;
+        // Shares are taken of values divided by the largest: a plain total of values near the
+        // largest doubles overflows, and every slice would then be nothing.
+        double largest = 0;
+        for (double v : series.values)
+            if (std::isfinite(v))
+                largest = std::max(largest, std::abs(v));
+        if (largest <= 0)
+            continue;
         double total = 0;
         for (double v : series.values)
             if (std::isfinite(v))
-                total += std::abs(v);
-        if (total <= 0)
-            continue;
+                total += std::abs(v) / largest;
         svg.group("series");
         const numfmt::NumberFormat format =
             numfmt::NumberFormat::parse(series.formatCode.empty() ? "General" : series.formatCode);
@@ -82,8 +88,8 @@ void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette, Bo
             const double v = series.values[i];
             if (!std::isfinite(v) || v == 0)
                 continue;
-            const double share = std::abs(v) / total;
-            const double next = angle + share * fullTurn;
+            const double share = std::abs(v) / largest / total;
+            const double next = std::min(angle + share * fullTurn, fullTurn);
             const std::uint32_t fill = plot.varyColors || plot.kind == ChartKind::Pie
                                            ? pointColor(series, i)
                                            : seriesColor(series, firstPalette + s);

@@ -6,12 +6,12 @@
 #include "engine/web/HtmlText.h"
 #include "engine/web/Mime.h"
 #include "engine/web/Publish.h"
+#include "engine/web/PublishedFiles.h"
 #include "engine/web/SheetWriter.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 namespace engine::web {
 namespace {
@@ -107,30 +107,27 @@ void writeWebPageFile(const Workbook& workbook, PageContent content, const std::
     // The page's own file is opened first: a folder that is missing or read-only fails here,
     // before anything is written beside it.
     FileSink sink(path);
-    if (!pictures.empty()) {
-        const std::string folderName = page.stem().string() + "_files";
-        const std::filesystem::path folder = page.parent_path() / folderName;
-        std::error_code error;
-        std::filesystem::create_directory(folder, error);
-        if (error || !std::filesystem::is_directory(folder))
-            throw WriteError("Cannot create the folder \"" + folder.string() + "\"" +
-                             (error ? ": " + error.message() : std::string()) + ".");
-        for (const PagePicture& picture : pictures) {
-            FileSink file((folder / picture.name).string());
-            const auto& data = picture.picture->data;
-            file.write(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
-            file.commit();
-        }
-        const std::string prefix = percentEncode(folderName) + "/";
-        content.pictureSource = [&pictures, prefix](std::size_t sheet, std::size_t index) {
-            const PagePicture* found = findPicture(pictures, sheet, index);
-            return found ? prefix + found->name : std::string();
-        };
-    } else {
+    if (pictures.empty()) {
         content.pictureSource = nullptr;
+        writePage(sink, workbook, content);
+        sink.commit();
+        return;
     }
+    const std::string folderName = page.stem().string() + "_files";
+    const std::string prefix = percentEncode(folderName) + "/";
+    content.pictureSource = [&pictures, prefix](std::size_t sheet, std::size_t index) {
+        const PagePicture* found = findPicture(pictures, sheet, index);
+        return found ? prefix + found->name : std::string();
+    };
+    // The page is drawn before its folder is touched: drawing is what can take long or fail,
+    // and then nothing has been put beside it.
     writePage(sink, workbook, content);
+    PublishedFiles files(page.parent_path() / folderName);
+    for (const PagePicture& picture : pictures)
+        files.write(picture.name, picture.picture->data);
+    files.place();
     sink.commit();
+    files.keep();
 }
 
 void writeArchiveFile(const Workbook& workbook, PageContent content, const std::string& path) {

@@ -12,7 +12,7 @@ namespace engine::web {
 bool isArchivePath(const std::string& path);
 
 // Writes the page at `path`; its pictures go to "<stem>_files/" beside it, a folder made only
-// when there are pictures. Throws WriteError.
+// when there are pictures. Throws WriteError, leaving the page and its folder as they were.
 void writeWebPageFile(const Workbook& workbook, PageContent content, const std::string& path);
 
 // Writes the page and its pictures as one MHTML file at `path`. Throws WriteError.

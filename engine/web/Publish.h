@@ -20,7 +20,8 @@ public:
 // .mht or .mhtml (any letter case) gets a single-file web archive; any other a web page, with
 // a folder "<page name>_files" beside it only when the page has supporting files. A non-empty
 // `title` is the page's title and a heading above the sheet; an empty one makes the sheet's
-// name the title, without a heading. An existing file is replaced. Throws WriteError.
+// name the title, without a heading. An existing file is replaced. Throws WriteError, leaving
+// the page and its folder as they were.
 void publishSheet(const Workbook& workbook, std::size_t sheetIndex, const std::string& path,
                   const std::string& title);
 

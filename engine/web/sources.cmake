@@ -9,6 +9,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OutputFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Publish.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PublishedFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SafeLink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetWriter.cpp

@@ -376,7 +376,7 @@ private:
             return;
         ChartSeries& s = series_[series].series;
         if (cache_ == cacheValues) {
-            place(s.values, point, value, blank);
+            place(s.values, point, std::isfinite(value) ? value : blank, blank);
             if (s.formatCode.empty())
                 s.formatCode = formatCodeOf_(format);
             cachedValues_ = true;
@@ -386,7 +386,7 @@ private:
                 .formatNumber(value, DateSystem::Date1900, shown);
             place(s.categories, point, shown.text, std::string());
             s.xValues.resize(std::max<std::size_t>(s.xValues.size(), point + 1u), blank);
-            s.xValues[point] = value;
+            s.xValues[point] = std::isfinite(value) ? value : blank;
         }
     }
 
@@ -634,7 +634,8 @@ void resolveChartLinks(ChartRead& read, const Workbook& workbook,
                                         cell->type == CellType::Error)
                                         series.values.push_back(blank);
                                     else if (cell->type == CellType::Number)
-                                        series.values.push_back(cell->number);
+                                        series.values.push_back(
+                                            std::isfinite(cell->number) ? cell->number : blank);
                                     else if (cell->type == CellType::Boolean)
                                         series.values.push_back(cell->boolean ? 1 : 0);
                                     else

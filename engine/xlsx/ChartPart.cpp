@@ -436,8 +436,11 @@ private:
         }
         ++pointsRead_;
         if (data_ == DataTarget::Values) {
-            const double value =
+            const double parsed =
                 parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+            // A value that is not a finite number is a point without one.
+            const double value =
+                std::isfinite(parsed) ? parsed : std::numeric_limits<double>::quiet_NaN();
             if (series.values.size() <= index)
                 series.values.resize(index + 1, std::numeric_limits<double>::quiet_NaN());
             series.values[index] = value;

@@ -587,3 +587,51 @@ TEST(ConvertRun, MenuItemRunsTheSameCommand) {
 }
 
 } // namespace
+
+// A host ended in the middle of a page leaves what it had begun; that goes, while the pages of
+// earlier sheets and what was there before stay.
+TEST(ConvertRun, AFailedPageTakesBackWhatItsHostLeft) {
+    RunWindow run;
+    run.book("Sales.xls", {"Summary", "Detail"});
+    run.list();
+    // The host writes a page and its picture; on the second sheet it hangs half way.
+    const auto leaveBehind = [&](const fs::path& page, bool whole) {
+        fs::path files = page;
+        files.replace_filename(page.stem().string() + "_files");
+        fs::create_directory(files);
+        std::ofstream(files / "image001.jpg") << "picture";
+        if (whole)
+            std::ofstream(page) << "page";
+        else
+            std::ofstream(page.parent_path() / ".qm-write-a1b2c3") << "half a page";
+    };
+    int publishes = 0;
+    run.test.host.onCall = [&](const QString& call) {
+        if (call == "Publish")
+            leaveBehind(
+                run.test.host.detailedCallsOf("Add").back().args[1].toString().toStdString(),
+                ++publishes == 1);
+    };
+    run.test.host.failOn("Publish", "did not answer Publish", 2);
+    run.convert();
+    EXPECT_EQ(run.texts(), QStringList({"did not answer Publish", "Convert Sales file failed!"}));
+    EXPECT_EQ(run.tree(), QStringList({"Sales", "Sales/Summary.htm", "Sales/Summary_files",
+                                       "Sales/Summary_files/image001.jpg"}));
+
+    // The whole workbook beside files of the user's: those stay.
+    RunWindow whole;
+    whole.book("Sales.xls", {"S"});
+    whole.list();
+    whole.entireWorkbook();
+    fs::create_directory(whole.outRoot / "Sales_files");
+    std::ofstream(whole.outRoot / "Sales_files" / "mine.png") << "mine";
+    std::ofstream(whole.outRoot / ".qm-write-old") << "older";
+    whole.test.host.onCall = [&](const QString& call) {
+        if (call.startsWith("SaveAs(")) // SaveAs(<file name>;FileFormat=44)
+            leaveBehind(call.mid(7, call.indexOf(u';') - 7).toStdString(), false);
+    };
+    whole.test.host.failOn("SaveAs", "did not answer SaveAs", 1);
+    whole.convert();
+    EXPECT_EQ(whole.tree(), QStringList({".qm-write-old", "Sales_files", "Sales_files/mine.png"}));
+    whole.expectIdle();
+}

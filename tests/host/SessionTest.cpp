@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,3 +122,58 @@ TEST(HostProcess, AnOversizedRequestIsRefusedAndTheHostGoesOn) {
 }
 
 } // namespace
+
+namespace {
+
+// Sends one request to object `handle`; `args` is the JSON array of its arguments.
+QJsonObject request(host::Session& session, int handle, const char* op, const char* member,
+                    const QString& args = QStringLiteral("[]")) {
+    static int id = 100;
+    return QJsonDocument::fromJson(
+               session.handle(
+                   QStringLiteral(
+                       R"({"id":%1,"object":%2,"op":"%3","member":"%4","args":%5,"named":{}})")
+                       .arg(++id)
+                       .arg(handle)
+                       .arg(QString::fromLatin1(op), QString::fromLatin1(member), args)
+                       .toUtf8()))
+        .object();
+}
+
+} // namespace
+
+// A page with pictures whose own file cannot be put in place: the error is answered, and
+// neither its pictures nor their folder are left beside it.
+TEST(HostSession, AFailedPublishLeavesTheOutputFolderAsItWas) {
+    testing_support::ScratchDir dir;
+    std::filesystem::create_directory(dir / "Page.htm");
+    std::filesystem::create_directory(dir / "Book.htm");
+    host::Session session;
+    const int workbooks = request(session, 1, "get", "Workbooks").value("object").toInt();
+    const QString path =
+        QString::fromStdString(testing_support::corpusFile("xls/calamine-picture.xls").string());
+    const int book =
+        request(session, workbooks, "call", "Open", QStringLiteral("[\"%1\"]").arg(path))
+            .value("object")
+            .toInt();
+    ASSERT_GT(book, 1);
+    const int sheet = request(session, book, "call", "Worksheets", "[1]").value("object").toInt();
+    const QString name = request(session, sheet, "get", "Name").value("value").toString();
+    const int publish = request(session, book, "get", "PublishObjects").value("object").toInt();
+    const QString page = QString::fromStdString((dir / "Page.htm").string());
+    EXPECT_FALSE(request(session, publish, "call", "Add",
+                         QStringLiteral("[1,\"%1\",\"%2\"]").arg(page, name))
+                     .contains("error"));
+    const QJsonObject failed = request(session, publish, "call", "Publish");
+    ASSERT_TRUE(failed.contains("error"));
+    EXPECT_EQ(failed.value("error").toObject().value("number").toInt(), 1004);
+
+    const QString whole = QString::fromStdString((dir / "Book.htm").string());
+    EXPECT_TRUE(request(session, book, "call", "SaveAs", QStringLiteral("[\"%1\",44]").arg(whole))
+                    .contains("error"));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Book.htm", "Page.htm"}));
+}

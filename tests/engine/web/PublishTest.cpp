@@ -5,6 +5,7 @@
 #include "tests/engine/web/SampleWorkbooks.h"
 #include "tests/support/TestPaths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -188,6 +189,39 @@ TEST(PublishSheet, FailuresAreWriteErrorsWithAMessage) {
     fs::create_directory(dir / "page.htm");
     EXPECT_THROW(publishSheet(workbook, 0, (dir / "page.htm").string(), ""), WriteError);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// The page is put in place last: when that fails, what its pictures replaced comes back and
+// what they added goes, folder and all.
+TEST(PublishSheet, AFailedPageLeavesItsFolderAsItWas) {
+    testing_support::ScratchDir dir;
+    Workbook workbook = web_samples::styledWorkbook();
+    const auto entries = [](const fs::path& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    fs::create_directory(dir / "Summary.htm"); // no file can replace it
+    EXPECT_THROW(publishSheet(workbook, 0, (dir / "Summary.htm").string(), ""), WriteError);
+    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"Summary.htm"});
+
+    fs::create_directory(dir / "Summary_files");
+    std::ofstream(dir / "Summary_files" / "image001.png") << "old";
+    std::ofstream(dir / "Summary_files" / "keep.txt") << "mine";
+    EXPECT_THROW(publishSheet(workbook, 0, (dir / "Summary.htm").string(), ""), WriteError);
+    EXPECT_EQ(entries(dir / "Summary_files"),
+              (std::vector<std::string>{"image001.png", "keep.txt"}));
+    EXPECT_EQ(readAll(dir / "Summary_files" / "image001.png"), "old");
+
+    fs::remove(dir / "Summary.htm");
+    publishSheet(workbook, 0, (dir / "Summary.htm").string(), "");
+    const auto& picture = workbook.sheets[0].pictures[0].data;
+    EXPECT_EQ(readAll(dir / "Summary_files" / "image001.png"),
+              std::string(picture.begin(), picture.end()));
+    EXPECT_EQ(entries(dir / "Summary_files"),
+              (std::vector<std::string>{"image001.png", "keep.txt"}));
 }
 
 TEST(PublishSheet, UnwritableFolderIsAWriteError) {
