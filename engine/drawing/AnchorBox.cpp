@@ -27,27 +27,46 @@ int pointsToPixels(double points) {
     return clampPixels(std::clamp(points, -1e7, 1e7) * 96.0 / 72.0);
 }
 
-AnchorBox placeAnchor(const Anchor& anchor, const CellSizes& sizes) {
-    AnchorBox box;
-    const double left =
-        pointsToPixels(anchor.colOffsetPt) + share(anchor.colShare) * sizes.columnWidth(anchor.col);
-    const double top =
-        pointsToPixels(anchor.rowOffsetPt) + share(anchor.rowShare) * sizes.rowHeight(anchor.row);
-    box.left = clampPixels(left);
-    box.top = clampPixels(top);
+namespace {
+
+// The corners in pixels, unrounded, from the top-left corner of the anchor cell; right and
+// bottom are NaN for a drawing tied to one cell.
+struct Corners {
+    double left, top, right, bottom;
+};
+
+Corners cornersOf(const Anchor& anchor, const CellSizes& sizes) {
+    const double pixelsPerPoint = 96.0 / 72.0;
+    auto points = [&](double value) {
+        return std::isfinite(value) ? std::clamp(value, -1e7, 1e7) * pixelsPerPoint : 0.0;
+    };
+    Corners corners{
+        points(anchor.colOffsetPt) + share(anchor.colShare) * sizes.columnWidth(anchor.col),
+        points(anchor.rowOffsetPt) + share(anchor.rowShare) * sizes.rowHeight(anchor.row),
+        std::nan(""), std::nan("")};
     if (anchor.twoCell && anchor.toCol >= anchor.col && anchor.toRow >= anchor.row) {
-        const double right = static_cast<double>(sizes.columnsBetween(anchor.col, anchor.toCol)) +
-                             pointsToPixels(anchor.toColOffsetPt) +
-                             share(anchor.toColShare) * sizes.columnWidth(anchor.toCol);
-        const double bottom = static_cast<double>(sizes.rowsBetween(anchor.row, anchor.toRow)) +
-                              pointsToPixels(anchor.toRowOffsetPt) +
-                              share(anchor.toRowShare) * sizes.rowHeight(anchor.toRow);
-        // Rounding each corner, not the size, keeps a drawing flush with the cells it spans.
-        box.width = std::max(0, clampPixels(right) - box.left);
-        box.height = std::max(0, clampPixels(bottom) - box.top);
-        return box;
+        corners.right = static_cast<double>(sizes.columnsBetween(anchor.col, anchor.toCol)) +
+                        points(anchor.toColOffsetPt) +
+                        share(anchor.toColShare) * sizes.columnWidth(anchor.toCol);
+        corners.bottom = static_cast<double>(sizes.rowsBetween(anchor.row, anchor.toRow)) +
+                         points(anchor.toRowOffsetPt) +
+                         share(anchor.toRowShare) * sizes.rowHeight(anchor.toRow);
     }
-    if (anchor.widthPt > 0 && anchor.heightPt > 0) {
+    return corners;
+}
+
+} // namespace
+
+AnchorBox placeAnchor(const Anchor& anchor, const CellSizes& sizes) {
+    const Corners corners = cornersOf(anchor, sizes);
+    AnchorBox box;
+    box.left = clampPixels(corners.left);
+    box.top = clampPixels(corners.top);
+    if (std::isfinite(corners.right) && std::isfinite(corners.bottom)) {
+        // Rounding each corner, not the size, keeps a drawing flush with the cells it spans.
+        box.width = std::max(0, clampPixels(corners.right) - box.left);
+        box.height = std::max(0, clampPixels(corners.bottom) - box.top);
+    } else if (anchor.widthPt > 0 && anchor.heightPt > 0) {
         box.width = std::max(0, pointsToPixels(anchor.widthPt));
         box.height = std::max(0, pointsToPixels(anchor.heightPt));
     }
@@ -73,11 +92,11 @@ Anchor anchorByShares(std::uint16_t colL, std::uint16_t dxL, std::uint32_t rwT, 
 }
 
 void measureAnchor(Anchor& anchor, const CellSizes& sizes) {
-    if (!anchor.twoCell)
+    const Corners corners = cornersOf(anchor, sizes);
+    if (!std::isfinite(corners.right) || !std::isfinite(corners.bottom))
         return;
-    const AnchorBox box = placeAnchor(anchor, sizes);
-    anchor.widthPt = box.width * 0.75;
-    anchor.heightPt = box.height * 0.75;
+    anchor.widthPt = std::max(0.0, corners.right - corners.left) * 0.75;
+    anchor.heightPt = std::max(0.0, corners.bottom - corners.top) * 0.75;
 }
 
 } // namespace engine::drawing

@@ -13,12 +13,12 @@ struct Anchor {
     std::uint16_t col = 0;
     double rowOffsetPt = 0; // from the top of `row`, points
     double colOffsetPt = 0; // from the left of `col`, points
-    double rowShare = 0;    // of `row`'s height, 0..1, on top of rowOffsetPt
-    double colShare = 0;    // of `col`'s width, 0..1, on top of colOffsetPt
     // The size in points, 0 when unknown (the image's own size is used); for a drawing tied to
     // two cells, the size the reader measured, which the page measures again on its own grid.
     double widthPt = 0;
     double heightPt = 0;
+    double rowShare = 0; // of `row`'s height, 0..1, on top of rowOffsetPt
+    double colShare = 0; // of `col`'s width, 0..1, on top of colOffsetPt
     // A drawing that stretches with its cells: the cell of its bottom-right corner.
     bool twoCell = false;
     std::uint32_t toRow = 0;

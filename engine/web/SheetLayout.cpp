@@ -78,14 +78,16 @@ void SheetLayout::findUsedRange(const Workbook& workbook) {
     if (empty_)
         return;
     // The grid starts where the drawings start, so that one anchored above or left of the
-    // first value does not cover the values; one anchored below or right of them gets its row
-    // and column too, to sit in.
+    // first value does not cover the values; one anchored below them gets its row too, to
+    // sit in. Columns to the right are left out: they never change width in a browser.
+    auto includeDrawing = [&](const Anchor& anchor) {
+        include(std::min(anchor.row, limits::maxRows - 1),
+                std::min<std::uint16_t>(anchor.col, used_.firstCol));
+    };
     for (const Picture& picture : sheet_.pictures)
-        include(std::min(picture.anchor.row, limits::maxRows - 1),
-                std::min<std::uint16_t>(picture.anchor.col, limits::maxColumns - 1));
+        includeDrawing(picture.anchor);
     for (const Chart& chart : sheet_.charts)
-        include(std::min(chart.anchor.row, limits::maxRows - 1),
-                std::min<std::uint16_t>(chart.anchor.col, limits::maxColumns - 1));
+        includeDrawing(chart.anchor);
     // A merged area whose top-left cell is shown is shown whole, but an area reaching far past
     // every value (a whole-column merge) adds no more than a margin of empty grid.
     const Range cellsOnly = used_;

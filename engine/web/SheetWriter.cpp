@@ -754,7 +754,7 @@ std::vector<SheetWriter::Drawn> SheetWriter::placeDrawings(std::size_t sheetInde
         one.top = box.top;
         one.width = box.width;
         one.height = box.height;
-        one.inRow = !layout.empty() && used.contains(one.row, one.col);
+        one.inRow = !layout.empty() && one.row >= used.firstRow && one.row <= used.lastRow;
         placed.push_back(std::move(one));
     };
     if (links_.pictureSource) {
