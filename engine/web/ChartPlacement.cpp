@@ -1,8 +1,8 @@
 #include "engine/web/ChartPlacement.h"
 
 #include "engine/chart/ChartSvg.h"
+#include "engine/drawing/AnchorBox.h"
 #include "engine/web/HtmlText.h"
-#include "engine/web/SheetLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,19 +14,13 @@ constexpr int defaultWidth = 480, defaultHeight = 288;
 // No chart is drawn larger than this; a bigger anchor is taken as damage.
 constexpr int maxPixels = 4000;
 
-int pointsToPixels(double points) {
-    if (!std::isfinite(points))
-        return 0;
-    return static_cast<int>(std::lround(std::clamp(points, -1e6, 1e6) * 96.0 / 72.0));
-}
-
 void appendPixels(std::string& out, int value) {
     out += std::to_string(value);
     out += "px";
 }
 
 void appendPosition(std::string& out, const PlacedChart& placed) {
-    out += "position:absolute;left:";
+    out += placed.fromRight ? "position:absolute;right:" : "position:absolute;left:";
     appendPixels(out, placed.left);
     out += ";top:";
     appendPixels(out, placed.top);
@@ -38,26 +32,15 @@ void appendPosition(std::string& out, const PlacedChart& placed) {
 
 } // namespace
 
-std::pair<int, int> chartPixelSize(const Chart& chart) {
-    const int width = pointsToPixels(chart.anchor.widthPt);
-    const int height = pointsToPixels(chart.anchor.heightPt);
+std::pair<int, int> chartPixelSize(int width, int height) {
     if (width <= 0 || height <= 0)
         return {defaultWidth, defaultHeight};
     return {std::clamp(width, 16, maxPixels), std::clamp(height, 16, maxPixels)};
 }
 
-std::vector<PlacedChart> placeCharts(const Sheet& sheet, const SheetLayout& layout) {
-    std::vector<PlacedChart> placed;
-    placed.reserve(sheet.charts.size());
-    for (std::size_t i = 0; i < sheet.charts.size(); ++i) {
-        const Chart& chart = sheet.charts[i];
-        const auto [width, height] = chartPixelSize(chart);
-        placed.push_back({i,
-                          layout.left(chart.anchor.col) + pointsToPixels(chart.anchor.colOffsetPt),
-                          layout.top(chart.anchor.row) + pointsToPixels(chart.anchor.rowOffsetPt),
-                          width, height});
-    }
-    return placed;
+std::pair<int, int> chartPixelSize(const Chart& chart) {
+    return chartPixelSize(drawing::pointsToPixels(chart.anchor.widthPt),
+                          drawing::pointsToPixels(chart.anchor.heightPt));
 }
 
 void writeCharts(std::string& out, const Workbook& workbook, std::size_t sheetIndex,

@@ -10,18 +10,17 @@
 
 namespace engine::web {
 
-class SheetLayout;
-
 struct PlacedChart {
     std::size_t index; // into the sheet's charts
     int left, top, width, height;
+    bool fromRight = false; // `left` counts from the right edge (a right-to-left sheet)
 };
 
-// A chart's size in pixels: its anchor's, or the application's default of 480 by 288.
+// A chart's size in pixels from the size its anchor gives (0 by 0 for none): the application's
+// default of 480 by 288 when there is none, and never so large that it is taken as damage.
+std::pair<int, int> chartPixelSize(int width, int height);
+// The same for the size the chart's reader measured: for a chart drawn apart from its page.
 std::pair<int, int> chartPixelSize(const Chart& chart);
-
-// Every chart of `sheet` placed over the grid `layout` describes.
-std::vector<PlacedChart> placeCharts(const Sheet& sheet, const SheetLayout& layout);
 
 // Appends each placed chart, absolutely positioned: as the image `source` gives for it, or
 // inline SVG when `source` is empty or gives an empty URL.

@@ -12,28 +12,13 @@ namespace {
 constexpr std::uint32_t mergeMarginRows = 1000;
 constexpr std::uint32_t mergeMarginColumns = 100;
 
-bool rowHiddenBy(const RowInfo& info) {
-    return info.hidden || (info.customHeight && info.height <= 0);
-}
-
-// A row's height as the file last recorded it: the application stores the height it fitted
-// to the row's largest font too, not only heights the user set.
-int recordedHeight(const RowInfo& info, int defaultHeight) {
-    if (rowHiddenBy(info))
-        return 0;
-    int pixels = rowPixels(info.height);
-    return pixels > 0 ? pixels : defaultHeight;
-}
-
 } // namespace
 
 SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(sheet) {
-    if (!workbook.fonts.empty())
-        digitPixels_ =
-            numfmt::maxDigitPixels(workbook.fonts.front().name, workbook.fonts.front().size);
-    defaultRowHeight_ = std::max(rowPixels(sheet.defaultRowHeight), 1);
+    digitPixels_ = drawing::normalDigitPixels(workbook);
+    defaultRowHeight_ = drawing::defaultRowPixels(sheet);
     for (const RowInfo& info : sheet.rows)
-        if (rowHiddenBy(info))
+        if (drawing::rowHidden(info))
             hiddenRows_.push_back(info.row);
     std::sort(hiddenRows_.begin(), hiddenRows_.end());
     hiddenRows_.erase(std::unique(hiddenRows_.begin(), hiddenRows_.end()), hiddenRows_.end());
@@ -41,7 +26,7 @@ SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(
     for (const RowInfo& info : sheet.rows) {
         if (!heightRows_.empty() && info.row <= heightRows_.back())
             continue;
-        int height = recordedHeight(info, defaultRowHeight_);
+        int height = drawing::recordedRowPixels(info, defaultRowHeight_);
         heightRows_.push_back(info.row);
         heightPrefix_.push_back(heightPrefix_.back() + height - defaultRowHeight_);
     }
@@ -53,18 +38,10 @@ SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(
 
 void SheetLayout::layOutColumns() {
     const std::size_t count = limits::maxColumns;
-    // A default width of nothing (only a damaged file has one) would hide the whole sheet.
-    int defaultWidth =
-        sheet_.baseColumnWidth > 0
-            ? columnPixels(numfmt::widthFromBaseCharacters(sheet_.baseColumnWidth, digitPixels_),
-                           digitPixels_)
-            : columnPixels(sheet_.defaultColumnWidth, digitPixels_);
-    if (defaultWidth <= 0)
-        defaultWidth = columnPixels(numfmt::widthFromBaseCharacters(8, digitPixels_), digitPixels_);
-    columnWidths_.assign(count, defaultWidth);
+    columnWidths_.assign(count, drawing::defaultColumnPixels(sheet_, digitPixels_));
     for (const ColumnInfo& info : sheet_.columns) {
         for (std::size_t col = info.firstCol; col <= info.lastCol && col < count; ++col)
-            columnWidths_[col] = info.hidden ? 0 : columnPixels(info.width, digitPixels_);
+            columnWidths_[col] = info.hidden ? 0 : drawing::columnPixels(info.width, digitPixels_);
     }
     widthPrefix_.assign(count + 1, 0);
     visiblePrefix_.assign(count + 1, 0);
@@ -100,6 +77,17 @@ void SheetLayout::findUsedRange(const Workbook& workbook) {
             include(note.row, note.col);
     if (empty_)
         return;
+    // The grid starts where the drawings start, so that one anchored above or left of the
+    // first value does not cover the values; one anchored below them gets its row too, to
+    // sit in. Columns to the right are left out: they never change width in a browser.
+    auto includeDrawing = [&](const Anchor& anchor) {
+        include(std::min(anchor.row, limits::maxRows - 1),
+                std::min<std::uint16_t>(anchor.col, used_.firstCol));
+    };
+    for (const Picture& picture : sheet_.pictures)
+        includeDrawing(picture.anchor);
+    for (const Chart& chart : sheet_.charts)
+        includeDrawing(chart.anchor);
     // A merged area whose top-left cell is shown is shown whole, but an area reaching far past
     // every value (a whole-column merge) adds no more than a margin of empty grid.
     const Range cellsOnly = used_;
@@ -211,7 +199,7 @@ bool SheetLayout::rowVisible(std::uint32_t row) const {
 
 int SheetLayout::rowHeight(std::uint32_t row) const {
     const RowInfo* info = rowInfo(row);
-    return info ? recordedHeight(*info, defaultRowHeight_) : defaultRowHeight_;
+    return info ? drawing::recordedRowPixels(*info, defaultRowHeight_) : defaultRowHeight_;
 }
 
 std::uint32_t SheetLayout::visibleRows(std::uint32_t first, std::uint32_t last) const {
@@ -232,14 +220,25 @@ int SheetLayout::top(std::uint32_t row) const {
     std::uint32_t first = empty_ ? 0 : used_.firstRow;
     if (row <= first)
         return 0;
+    return static_cast<int>(std::clamp<long long>(rowsBetween(first, row), 0, 1LL << 30));
+}
+
+long long SheetLayout::rowStart(std::uint32_t row) const {
     row = std::min(row, limits::maxRows);
     // Rows with a height of their own are few; the rest share the default height.
-    long long pixels = static_cast<long long>(row - first) * defaultRowHeight_;
-    auto from = std::lower_bound(heightRows_.begin(), heightRows_.end(), first);
     auto to = std::lower_bound(heightRows_.begin(), heightRows_.end(), row);
-    pixels += heightPrefix_[static_cast<std::size_t>(to - heightRows_.begin())] -
-              heightPrefix_[static_cast<std::size_t>(from - heightRows_.begin())];
-    return static_cast<int>(std::clamp<long long>(pixels, 0, 1LL << 30));
+    return static_cast<long long>(row) * defaultRowHeight_ +
+           heightPrefix_[static_cast<std::size_t>(to - heightRows_.begin())];
+}
+
+long long SheetLayout::rowsBetween(std::uint32_t from, std::uint32_t to) const {
+    return rowStart(to) - rowStart(from);
+}
+
+long long SheetLayout::columnsBetween(std::uint16_t from, std::uint16_t to) const {
+    const std::size_t last = columnWidths_.size();
+    return widthPrefix_[std::min<std::size_t>(to, last)] -
+           widthPrefix_[std::min<std::size_t>(from, last)];
 }
 
 } // namespace engine::web

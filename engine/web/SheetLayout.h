@@ -2,6 +2,7 @@
 // The grid a sheet's table shows: the used range, which rows and columns of it are visible
 // and how wide or tall they are, and the merged areas as spans.
 
+#include "engine/drawing/CellSizes.h"
 #include "engine/model/Workbook.h"
 
 #include <cstdint>
@@ -19,7 +20,7 @@ struct MergeSpan {
     std::uint16_t sourceCol;
 };
 
-class SheetLayout {
+class SheetLayout final : public drawing::CellSizes {
 public:
     SheetLayout(const Workbook& workbook, const Sheet& sheet);
 
@@ -28,7 +29,7 @@ public:
     const Range& used() const { return used_; }
 
     bool columnVisible(std::uint16_t col) const;
-    int columnWidth(std::uint16_t col) const; // pixels; any column, used or not
+    int columnWidth(std::uint16_t col) const override; // pixels; any column, used or not
     std::uint32_t columnFormat(std::uint16_t col) const;
     // Visible columns in first..last (inclusive, inside the used range) and their pixel width.
     std::uint32_t visibleColumns(std::uint16_t first, std::uint16_t last) const;
@@ -37,7 +38,7 @@ public:
 
     const RowInfo* rowInfo(std::uint32_t row) const; // nullptr for a row without one
     bool rowVisible(std::uint32_t row) const;
-    int rowHeight(std::uint32_t row) const; // pixels
+    int rowHeight(std::uint32_t row) const override; // pixels
     int defaultRowHeight() const { return defaultRowHeight_; }
     // The widest digit of the workbook's default font: the unit of column widths.
     int digitPixels() const { return digitPixels_; }
@@ -49,12 +50,15 @@ public:
     // may sit anywhere, also beyond the used range).
     int left(std::uint16_t col) const;
     int top(std::uint32_t row) const;
+    long long columnsBetween(std::uint16_t from, std::uint16_t to) const override;
+    long long rowsBetween(std::uint32_t from, std::uint32_t to) const override;
 
 private:
     void findUsedRange(const Workbook& workbook);
     void layOutColumns();
     void layOutMerges();
     std::uint32_t visibleRows(std::uint32_t first, std::uint32_t last) const;
+    long long rowStart(std::uint32_t row) const; // from the sheet's first row
 
     const Sheet& sheet_;
     bool empty_ = true;

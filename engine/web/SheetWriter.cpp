@@ -1,8 +1,10 @@
 #include "engine/web/SheetWriter.h"
 
+#include "engine/drawing/AnchorBox.h"
 #include "engine/numfmt/TextWidth.h"
-#include "engine/web/ConditionalLooks.h"
+#include "engine/read/Limits.h"
 #include "engine/web/ChartPlacement.h"
+#include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -30,12 +32,6 @@ void appendInt(std::string& out, long long value) {
     char buffer[24];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
-}
-
-int pointsToPixels(double points) {
-    if (!std::isfinite(points))
-        return 0;
-    return static_cast<int>(std::lround(std::clamp(points, -1e6, 1e6) * 96.0 / 72.0));
 }
 
 const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
@@ -79,19 +75,23 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     const Sheet& sheet = workbook_.sheets.at(sheetIndex);
     SheetLayout layout(workbook_, sheet);
     out_.clear();
-    // Pictures float over the grid; the section is made tall and wide enough to hold them,
+    sheetIndex_ = sheetIndex;
+    layout_ = &layout;
+    rightToLeft_ = sheet.rightToLeft;
+    // Drawings float over the grid; the section is made tall and wide enough to hold them,
     // so that what follows on the page does not run into them.
-    std::vector<Placed> pictures = placePictures(sheetIndex, sheet, layout);
+    const std::vector<Drawn> drawings = placeDrawings(sheetIndex, sheet, layout);
     int right = 0, bottom = 0;
-    for (const Placed& picture : pictures) {
-        right = std::max(right, picture.left + picture.width);
-        bottom = std::max(bottom, picture.top + picture.height);
+    inRows_.clear();
+    for (const Drawn& drawn : drawings) {
+        right = std::max(right, layout.left(drawn.col) + drawn.left + drawn.width);
+        bottom = std::max(bottom, layout.top(drawn.row) + drawn.top + drawn.height);
+        if (drawn.inRow)
+            inRows_.push_back(&drawn);
     }
-    const std::vector<PlacedChart> charts = placeCharts(sheet, layout);
-    for (const PlacedChart& chart : charts) {
-        right = std::max(right, chart.left + chart.width);
-        bottom = std::max(bottom, chart.top + chart.height);
-    }
+    std::stable_sort(inRows_.begin(), inRows_.end(),
+                     [](const Drawn* a, const Drawn* b) { return a->row < b->row; });
+    rowDrawn_ = rowDrawnEnd_ = inRows_.begin();
     const std::string background = backgroundStyle(sheetIndex, sheet);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
     if ((right > 0 && bottom > 0) || !background.empty()) {
@@ -108,11 +108,18 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
         out_ += "\"";
     }
     out_ += ">\n";
+    floating_.clear();
+    for (const Drawn& drawn : drawings)
+        if (!drawn.inRow)
+            floating_.push_back(&drawn);
     if (!layout.empty())
         writeTable(sink, sheet, layout);
-    writePictures(pictures);
-    writeCharts(out_, workbook_, sheetIndex, charts, links_.chartSource);
+    for (const Drawn* drawn : floating_)
+        writeDrawing(*drawn, layout.left(drawn->col) + drawn->left,
+                     layout.top(drawn->row) + drawn->top);
+    floating_.clear();
     out_ += "</div>\n";
+    layout_ = nullptr;
     sink.write(out_);
     out_.clear();
 }
@@ -167,7 +174,8 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
             notes_.emplace(key(note.row, note.col), &note);
     auto nextNote = notes_.begin();
 
-    out_ += sheet.rightToLeft ? "<table class=\"grid\" dir=\"rtl\" style=\"width:"
+    // A right-to-left sheet starts at the page's right edge, as its first column does.
+    out_ += sheet.rightToLeft ? "<table class=\"grid\" dir=\"rtl\" style=\"margin-left:auto;width:"
                               : "<table class=\"grid\" style=\"width:";
     appendInt(out_, layout.tableWidth());
     out_ += "px;--rh:";
@@ -192,14 +200,33 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
     for (std::uint32_t row = used.firstRow; row <= used.lastRow; ++row) {
         while (cellIndex < cells.size() && cells[cellIndex].row < row)
             ++cellIndex;
+        active.erase(std::remove_if(active.begin(), active.end(),
+                                    [&](const MergeSpan* m) { return m->area.lastRow < row; }),
+                     active.end());
+        // A run of rows that show nothing (a sparse sheet's gap of a million rows) is one row
+        // of their summed height; a merged area spanning rows keeps each of its rows.
+        if (active.empty()) {
+            const std::uint32_t busy =
+                nextBusyRow(sheet, layout, row, used.lastRow, cellIndex, nextMerge);
+            if (busy > row + 1u) {
+                const long long height = layout.rowsBetween(row, busy);
+                if (height > 0) {
+                    out_ += "<tr style=\"height:";
+                    appendInt(out_, height);
+                    out_ += "px\">";
+                    writeGap(sheet, layout, nullptr, used.firstCol, used.lastCol);
+                    out_ += "</tr>\n";
+                }
+                row = busy - 1u;
+                flushIfLarge(sink);
+                continue;
+            }
+        }
         std::size_t begin = cellIndex;
         while (cellIndex < cells.size() && cells[cellIndex].row == row)
             ++cellIndex;
         if (!layout.rowVisible(row))
             continue;
-        active.erase(std::remove_if(active.begin(), active.end(),
-                                    [&](const MergeSpan* m) { return m->area.lastRow < row; }),
-                     active.end());
         blocks.clear();
         for (const MergeSpan* merge : active)
             blocks.push_back(
@@ -232,10 +259,21 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
                 }))
                 blocks.push_back(Block{Block::Blank, col, col, nullptr, nullptr});
         }
+        while (rowDrawn_ != inRows_.end() && (*rowDrawn_)->row < row)
+            floating_.push_back(*rowDrawn_++); // in a hidden row
+        rowDrawnEnd_ = rowDrawn_;
+        while (rowDrawnEnd_ != inRows_.end() && (*rowDrawnEnd_)->row == row)
+            ++rowDrawnEnd_;
         writeRow(sheet, layout, row, blocks);
+        // A row whose every column lies under merged areas has no cell of its own to hold
+        // its drawings: they float over the grid instead.
+        for (; rowDrawn_ != rowDrawnEnd_; ++rowDrawn_)
+            floating_.push_back(*rowDrawn_);
         flushIfLarge(sink);
     }
     out_ += "</tbody>\n</table>\n";
+    for (; rowDrawn_ != inRows_.end(); ++rowDrawn_)
+        floating_.push_back(*rowDrawn_);
     if (looks_ && looks_->leftOut() > 0) {
         out_ += "<!-- conditional formats: ";
         appendInt(out_, static_cast<long long>(looks_->leftOut()));
@@ -304,6 +342,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             Overflow own;
             own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
             own.clip = merge.rowSpan == 1 ? fixedHeight : 0;
+            cellCol_ = merge.area.firstCol;
             writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own,
                       noteAt(merge.sourceRow, merge.sourceCol));
             continue;
@@ -322,6 +361,7 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             overflow.openRight = stops[i] > used.lastCol;
             overflow.clip = fixedHeight;
         }
+        cellCol_ = block.firstCol;
         writeCell(block.cell, nullptr, overflow, noteAt(row, block.firstCol));
     }
     if (col <= used.lastCol)
@@ -349,12 +389,21 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
             appendInt(out_, span);
             out_ += '"';
         }
-        if (fill >= 0) {
-            out_ += " class=\"p";
-            appendInt(out_, fill);
+        const bool drawings = rowHasDrawings();
+        if (fill >= 0 || drawings) {
+            out_ += " class=\"";
+            if (fill >= 0) {
+                out_ += 'p';
+                appendInt(out_, fill);
+            }
+            if (drawings)
+                out_ += fill >= 0 ? " da" : "da";
             out_ += '"';
         }
-        out_ += "></td>";
+        out_ += '>';
+        if (drawings)
+            writeRowDrawings(static_cast<std::uint16_t>(first));
+        out_ += "</td>";
     };
     if (info && info->hasFormat) {
         emit(from, to, fillOf(info->format));
@@ -448,6 +497,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
     fillWidth_ = room.own;
     // How far the text may run past its cell, and how far of that lies to the left.
     int spill = 0, shift = 0;
+    // Text aligned right keeps its end in view when it does not fit: its start is cut off.
+    bool cutAtStart = false;
     if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty() &&
         !cellFormat.alignment.shrinkToFit && shown_.fill.empty()) {
         switch (cellFormat.alignment.horizontal) {
@@ -468,6 +519,7 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
             break;
         case HAlign::Right:
             spill = shift = room.left;
+            cutAtStart = true;
             break;
         case HAlign::Center:
         case HAlign::CenterAcrossSelection:
@@ -478,6 +530,13 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
             break;
         }
     }
+    if (cutAtStart && spill == 0 && room.own > 0) {
+        const Font& font = cellFormat.font < workbook_.fonts.size()
+                               ? workbook_.fonts[cellFormat.font]
+                               : workbook_.fonts.front();
+        if (numfmt::estimateTextPixels(shown_.text, font) > room.own - 4)
+            spill = 1; // no room beside it, yet the cut must fall at the start
+    }
     const bool overflows = spill > 0;
     if (overflows)
         addClass("o");
@@ -485,6 +544,9 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         addClass("h");
     if (note)
         addClass(noteCellClass);
+    const bool drawings = rowHasDrawings();
+    if (drawings)
+        addClass("da");
 
     out_ += "<td";
     if (merge) {
@@ -544,11 +606,13 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Over
         out_ += '"';
     }
     out_ += '>';
+    if (drawings)
+        writeRowDrawings(cellCol_);
     if (look)
         appendLookIcon(out_, *look);
     if (overflows) {
-        out_ += "<div style=\"width:";
-        appendInt(out_, room.own + spill - 4);
+        out_ += cutAtStart ? "<div class=\"re\" style=\"width:" : "<div style=\"width:";
+        appendInt(out_, room.own + (cutAtStart && shift == 0 ? 0 : spill) - 4);
         out_ += "px";
         if (shift > 0) {
             out_ += ";margin-left:-";
@@ -677,56 +741,116 @@ std::string SheetWriter::linkHref(const Hyperlink& link) const {
     return found == links_.sheetIds.end() ? std::string() : "#" + found->second;
 }
 
-std::vector<SheetWriter::Placed> SheetWriter::placePictures(std::size_t sheetIndex,
-                                                            const Sheet& sheet,
-                                                            const SheetLayout& layout) const {
-    std::vector<Placed> placed;
-    if (!links_.pictureSource)
-        return placed;
-    for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
-        std::string source = links_.pictureSource(sheetIndex, i);
-        if (source.empty())
-            continue;
-        const Picture& picture = sheet.pictures[i];
-        const Anchor& anchor = picture.anchor;
-        Placed one{std::move(source),
-                   &picture,
-                   layout.left(anchor.col) + pointsToPixels(anchor.colOffsetPt),
-                   layout.top(anchor.row) + pointsToPixels(anchor.rowOffsetPt),
-                   0,
-                   0};
-        if (anchor.widthPt > 0 && anchor.heightPt > 0) {
-            one.width = pointsToPixels(anchor.widthPt);
-            one.height = pointsToPixels(anchor.heightPt);
-        } else if (auto size = imageSize(picture.data)) {
-            one.width = size->width;
-            one.height = size->height;
-        }
+std::vector<SheetWriter::Drawn> SheetWriter::placeDrawings(std::size_t sheetIndex,
+                                                           const Sheet& sheet,
+                                                           const SheetLayout& layout) const {
+    std::vector<Drawn> placed;
+    const Range& used = layout.used();
+    auto add = [&](Drawn one, const Anchor& anchor) {
+        const drawing::AnchorBox box = drawing::placeAnchor(anchor, layout);
+        one.row = std::min(anchor.row, limits::maxRows - 1);
+        one.col = std::min<std::uint16_t>(anchor.col, limits::maxColumns - 1);
+        one.left = box.left;
+        one.top = box.top;
+        one.width = box.width;
+        one.height = box.height;
+        one.inRow = !layout.empty() && one.row >= used.firstRow && one.row <= used.lastRow;
         placed.push_back(std::move(one));
+    };
+    if (links_.pictureSource) {
+        for (std::size_t i = 0; i < sheet.pictures.size(); ++i) {
+            std::string source = links_.pictureSource(sheetIndex, i);
+            if (source.empty())
+                continue;
+            Drawn one;
+            one.picture = &sheet.pictures[i];
+            one.source = std::move(source);
+            add(std::move(one), sheet.pictures[i].anchor);
+            Drawn& last = placed.back();
+            if (last.width <= 0 || last.height <= 0) {
+                last.width = last.height = 0;
+                if (auto size = imageSize(sheet.pictures[i].data)) {
+                    last.width = size->width;
+                    last.height = size->height;
+                }
+            }
+        }
+    }
+    for (std::size_t i = 0; i < sheet.charts.size(); ++i) {
+        Drawn one;
+        one.chart = i;
+        add(std::move(one), sheet.charts[i].anchor);
+        Drawn& last = placed.back();
+        const auto [width, height] = chartPixelSize(last.width, last.height);
+        last.width = width;
+        last.height = height;
     }
     return placed;
 }
 
-void SheetWriter::writePictures(const std::vector<Placed>& pictures) {
-    for (const Placed& picture : pictures) {
+void SheetWriter::writeDrawing(const Drawn& drawn, int left, int top) {
+    if (drawn.picture) {
         out_ += "<img src=\"";
-        appendEscaped(out_, picture.source);
+        appendEscaped(out_, drawn.source);
         out_ += "\" alt=\"";
-        appendEscaped(out_, utf8Prefix(picture.picture->description, 1024));
-        out_ += "\" style=\"position:absolute;left:";
-        appendInt(out_, picture.left);
+        appendEscaped(out_, utf8Prefix(drawn.picture->description, 1024));
+        out_ += rightToLeft_ ? "\" style=\"position:absolute;right:"
+                             : "\" style=\"position:absolute;left:";
+        appendInt(out_, left);
         out_ += "px;top:";
-        appendInt(out_, picture.top);
+        appendInt(out_, top);
         out_ += "px";
-        if (picture.width > 0 && picture.height > 0) {
+        if (drawn.width > 0 && drawn.height > 0) {
             out_ += ";width:";
-            appendInt(out_, picture.width);
+            appendInt(out_, drawn.width);
             out_ += "px;height:";
-            appendInt(out_, picture.height);
+            appendInt(out_, drawn.height);
             out_ += "px";
         }
         out_ += "\">\n";
+        return;
     }
+    PlacedChart chart{drawn.chart, left, top, drawn.width, drawn.height, rightToLeft_};
+    writeCharts(out_, workbook_, sheetIndex_, {chart}, links_.chartSource);
+}
+
+void SheetWriter::writeRowDrawings(std::uint16_t col) {
+    // Offsets count from the cell's own corner: the row's first cell need not start at the
+    // first column when merged areas from above cover the row's start.
+    const int cellLeft = layout_->left(col);
+    for (; rowDrawn_ != rowDrawnEnd_; ++rowDrawn_) {
+        const Drawn& drawn = **rowDrawn_;
+        writeDrawing(drawn, layout_->left(drawn.col) + drawn.left - cellLeft, drawn.top);
+    }
+}
+
+std::uint32_t SheetWriter::nextBusyRow(const Sheet& sheet, const SheetLayout& layout,
+                                       std::uint32_t row, std::uint32_t last, std::size_t cellIndex,
+                                       std::size_t nextMerge) const {
+    std::uint32_t busy = last + 1u;
+    if (cellIndex < sheet.cells.size())
+        busy = std::min(busy, sheet.cells[cellIndex].row);
+    const auto& merges = layout.merges();
+    if (nextMerge < merges.size())
+        busy = std::min(busy, merges[nextMerge].anchorRow);
+    auto note = notes_.lower_bound(key(row, 0));
+    if (note != notes_.end())
+        busy = std::min(busy, note->second->row);
+    for (auto it = rowDrawn_; it != inRows_.end(); ++it)
+        if ((*it)->row >= row) {
+            busy = std::min(busy, (*it)->row);
+            break;
+        }
+    // A row with a format of its own shows its fill.
+    auto info =
+        std::lower_bound(sheet.rows.begin(), sheet.rows.end(), row,
+                         [](const RowInfo& r, std::uint32_t wanted) { return r.row < wanted; });
+    for (; info != sheet.rows.end() && info->row < busy; ++info)
+        if (info->hasFormat && layout.rowVisible(info->row)) {
+            busy = info->row;
+            break;
+        }
+    return std::max(busy, row);
 }
 
 } // namespace engine::web

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace engine::web {
 
@@ -60,15 +61,30 @@ private:
     const Comment* noteAt(std::uint32_t row, std::uint16_t col) const;
     void writeContent(const Cell& cell, bool wrap);
     void writeFilled(LineBreaks breaks);
-    // A picture with its URL and its place in pixels (size 0 when unknown).
-    struct Placed {
+    // A picture with its URL, or a chart, and its place in pixels from the top-left corner of
+    // its anchor cell (size 0 when unknown). One whose row is in the table is written inside
+    // the row, so that rows growing in the browser carry it along.
+    struct Drawn {
+        const Picture* picture = nullptr; // null for a chart
         std::string source;
-        const Picture* picture;
-        int left, top, width, height;
+        std::size_t chart = 0;
+        std::uint32_t row = 0;
+        std::uint16_t col = 0;
+        int left = 0, top = 0, width = 0, height = 0;
+        bool inRow = false;
     };
-    std::vector<Placed> placePictures(std::size_t sheetIndex, const Sheet& sheet,
-                                      const SheetLayout& layout) const;
-    void writePictures(const std::vector<Placed>& pictures);
+    std::vector<Drawn> placeDrawings(std::size_t sheetIndex, const Sheet& sheet,
+                                     const SheetLayout& layout) const;
+    // Writes `drawn` at `left`, `top` pixels from the left (right on a right-to-left sheet)
+    // and top of what holds it.
+    void writeDrawing(const Drawn& drawn, int left, int top);
+    // Writes the drawings of the current row into the row's first cell, which starts at `col`.
+    void writeRowDrawings(std::uint16_t col);
+    bool rowHasDrawings() const { return rowDrawn_ != rowDrawnEnd_; }
+    // The first row from `row` on that shows anything of its own, or `last` + 1.
+    std::uint32_t nextBusyRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
+                              std::uint32_t last, std::size_t cellIndex,
+                              std::size_t nextMerge) const;
     std::string linkHref(const Hyperlink& link) const;
     // The CSS declarations (each after a ";") that show the sheet's background; empty for none.
     std::string backgroundStyle(std::size_t sheetIndex, const Sheet& sheet) const;
@@ -84,6 +100,14 @@ private:
     numfmt::Shown shown_;
     std::string out_;
     int fillWidth_ = 0; // pixels the current cell's repeated fill character has to fill
+    // The sheet being written, and its drawings that sit in rows, by row.
+    std::size_t sheetIndex_ = 0;
+    const SheetLayout* layout_ = nullptr;
+    bool rightToLeft_ = false;
+    std::vector<const Drawn*> inRows_;
+    std::vector<const Drawn*> floating_; // over the grid, placed from the section's corner
+    std::vector<const Drawn*>::const_iterator rowDrawn_, rowDrawnEnd_;
+    std::uint16_t cellCol_ = 0; // the first column of the cell being written
 };
 
 } // namespace engine::web

@@ -67,6 +67,10 @@ void StyleSheet::write(std::string& out) const {
            "table.grid td.h>span,table.grid td.h a>span{display:none}\n"
            "table.grid td.h::after{content:attr(data-h)}\n"
            "table.grid td.o{overflow:visible}\ntable.grid td.o>div{overflow:hidden}\n"
+           "table.grid td.o>div.re{display:flex;justify-content:flex-end}\n"
+           // A drawing sits in its anchor row's first cell, over the cells that follow.
+           "table.grid td.da{position:relative;overflow:visible}\n"
+           "table.grid td.da>img,table.grid td.da>div.chart{z-index:1}\n"
            "table.grid a{color:inherit;text-decoration:inherit}\n"
            "table.grid span.fl{display:flex}\n"
            "table.grid span.fc{flex:1 1 0;min-width:0;overflow:hidden}\n";

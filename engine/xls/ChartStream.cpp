@@ -1,5 +1,6 @@
 #include "engine/xls/ChartStream.h"
 
+#include "engine/drawing/AnchorBox.h"
 #include "engine/model/DefaultPalette.h"
 #include "engine/numfmt/BuiltinFormats.h"
 #include "engine/numfmt/CellText.h"
@@ -565,42 +566,9 @@ lastClientAnchor(std::span<const std::uint8_t> drawing) {
 }
 
 Anchor anchorFromClient(const std::array<std::uint16_t, 9>& a, const Sheet& sheet) {
-    // Columns 7 pixels per character, 3/4 point per pixel; offsets in 1/1024 of a column and
-    // 1/256 of a row.
-    const auto columnWidth = [&](std::uint16_t col) {
-        for (const ColumnInfo& info : sheet.columns)
-            if (col >= info.firstCol && col <= info.lastCol)
-                return info.hidden ? 0.0 : info.width * 7 * 0.75;
-        return sheet.defaultColumnWidth * 7 * 0.75;
-    };
-    const auto rowHeight = [&](std::uint32_t row) {
-        const auto it =
-            std::lower_bound(sheet.rows.begin(), sheet.rows.end(), row,
-                             [](const RowInfo& info, std::uint32_t r) { return info.row < r; });
-        if (it != sheet.rows.end() && it->row == row)
-            return it->hidden ? 0.0 : (it->height > 0 ? it->height : sheet.defaultRowHeight);
-        return sheet.defaultRowHeight;
-    };
-    const std::uint16_t colL = std::min<std::uint16_t>(a[1], 255), dxL = a[2], rwT = a[3],
-                        dyT = a[4];
-    const std::uint16_t colR = std::min<std::uint16_t>(a[5], 255), dxR = a[6], rwB = a[7],
-                        dyB = a[8];
-    Anchor anchor;
-    anchor.col = colL;
-    anchor.row = rwT;
-    anchor.colOffsetPt = columnWidth(colL) * std::min<int>(dxL, 1024) / 1024.0;
-    anchor.rowOffsetPt = rowHeight(rwT) * std::min<int>(dyT, 256) / 256.0;
-    double width = 0, height = 0;
-    if (colR >= colL && rwB >= rwT && rwB - rwT <= 65536) {
-        for (std::uint16_t c = colL; c < colR; ++c)
-            width += columnWidth(c);
-        for (std::uint32_t r = rwT; r < rwB; ++r)
-            height += rowHeight(r);
-        width += columnWidth(colR) * std::min<int>(dxR, 1024) / 1024.0 - anchor.colOffsetPt;
-        height += rowHeight(rwB) * std::min<int>(dyB, 256) / 256.0 - anchor.rowOffsetPt;
-    }
-    anchor.widthPt = std::max(width, 0.0);
-    anchor.heightPt = std::max(height, 0.0);
+    Anchor anchor = drawing::anchorByShares(a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
+    // A page measures the chart again on its own grid; this size is for readers of the model.
+    drawing::measureAnchor(anchor, drawing::SheetSizes(sheet, drawing::defaultDigitPixels));
     return anchor;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/xls/Drawing.h"
 
+#include "engine/drawing/AnchorBox.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/metafile/MetafileBlip.h"
 #include "engine/read/Limits.h"
@@ -180,39 +181,8 @@ PictureStore::PictureStore(std::span<const std::uint8_t> group) {
 void PictureStore::addPictures(std::span<const std::uint8_t> drawing, Sheet& sheet) const {
     if (images_.empty() || drawing.empty())
         return;
-    // Where each column and row starts, in points from the sheet's top-left corner. Columns
-    // are few; rows are found through the sparse row list and its running sum of differences
-    // from the default height, so that neither many sheets nor tall anchors cost much.
-    std::vector<double> colStart(257, 0.0);
-    {
-        std::vector<double> widths(256, sheet.defaultColumnWidth);
-        for (const ColumnInfo& info : sheet.columns)
-            for (std::uint32_t c = info.firstCol; c <= info.lastCol && c < 256; ++c)
-                widths[c] = info.hidden ? 0 : info.width;
-        for (std::size_t c = 0; c < 256; ++c)
-            colStart[c + 1] = colStart[c] + widths[c] * 7 * 0.75; // 7-pixel characters, 3/4 pt
-    }
-    auto rowHeight = [&sheet](const RowInfo& info) {
-        return info.hidden ? 0.0 : (info.height > 0 ? info.height : sheet.defaultRowHeight);
-    };
-    std::vector<double> extra(sheet.rows.size() + 1, 0.0);
-    for (std::size_t i = 0; i < sheet.rows.size(); ++i)
-        extra[i + 1] = extra[i] + rowHeight(sheet.rows[i]) - sheet.defaultRowHeight;
-    auto rowStartAt = [&](std::uint32_t row) {
-        const auto it =
-            std::lower_bound(sheet.rows.begin(), sheet.rows.end(), row,
-                             [](const RowInfo& info, std::uint32_t r) { return info.row < r; });
-        return row * sheet.defaultRowHeight +
-               extra[static_cast<std::size_t>(it - sheet.rows.begin())];
-    };
-    auto xAt = [&](std::uint16_t col, std::uint16_t offset) {
-        const std::size_t c = std::min<std::size_t>(col, 255);
-        return colStart[c] + (colStart[c + 1] - colStart[c]) * std::min<int>(offset, 1024) / 1024.0;
-    };
-    auto yAt = [&](std::uint16_t row, std::uint16_t offset) {
-        const double top = rowStartAt(row);
-        return top + (rowStartAt(row + 1u) - top) * std::min<int>(offset, 256) / 256.0;
-    };
+    // Sizes for the metafile player; a page measures its pictures again on its own grid.
+    const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     auto walk = [&](auto& self, std::span<const std::uint8_t> bytes, std::size_t depth) -> void {
         if (depth > maxDepth)
             return;
@@ -274,15 +244,9 @@ void PictureStore::addPictures(std::span<const std::uint8_t> drawing, Sheet& she
             picture.mimeType = image.mimeType;
             picture.data = image.data;
             picture.description = description;
-            const std::uint16_t colL = a[1], dxL = a[2], rwT = a[3], dyT = a[4];
-            const std::uint16_t colR = a[5], dxR = a[6], rwB = a[7], dyB = a[8];
-            picture.anchor.col = static_cast<std::uint16_t>(std::min<std::uint32_t>(colL, 255));
-            picture.anchor.row = rwT;
-            const double left = xAt(colL, dxL), top = yAt(rwT, dyT);
-            picture.anchor.colOffsetPt = left - colStart[picture.anchor.col];
-            picture.anchor.rowOffsetPt = top - rowStartAt(rwT);
-            picture.anchor.widthPt = std::max(0.0, xAt(colR, dxR) - left);
-            picture.anchor.heightPt = std::max(0.0, yAt(rwB, dyB) - top);
+            picture.anchor =
+                drawing::anchorByShares(a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
+            drawing::measureAnchor(picture.anchor, sizes);
             sheet.pictures.push_back(std::move(picture));
         }
     };

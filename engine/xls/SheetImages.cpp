@@ -1,5 +1,6 @@
 #include "engine/xls/SheetImages.h"
 
+#include "engine/drawing/AnchorBox.h"
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/read/Limits.h"
@@ -16,47 +17,6 @@ constexpr std::uint16_t environmentWindows = 1;
 constexpr std::uint16_t objectPicture = 8;
 // Far more than a sheet of an old workbook holds.
 constexpr std::size_t maxPicturesPerSheet = 4096;
-
-// Where columns and rows start, in points, for the anchors of one sheet.
-class CellGrid {
-public:
-    explicit CellGrid(const Sheet& sheet) : sheet_(sheet), colStart_(257, 0.0) {
-        std::vector<double> widths(256, sheet.defaultColumnWidth);
-        for (const ColumnInfo& info : sheet.columns)
-            for (std::uint32_t c = info.firstCol; c <= info.lastCol && c < 256; ++c)
-                widths[c] = info.hidden ? 0 : info.width;
-        for (std::size_t c = 0; c < 256; ++c)
-            colStart_[c + 1] = colStart_[c] + widths[c] * 7 * 0.75; // 7-pixel digits, 3/4 pt
-        extra_.assign(sheet.rows.size() + 1, 0.0);
-        for (std::size_t i = 0; i < sheet.rows.size(); ++i) {
-            const RowInfo& row = sheet.rows[i];
-            const double height =
-                row.hidden ? 0.0 : (row.height > 0 ? row.height : sheet.defaultRowHeight);
-            extra_[i + 1] = extra_[i] + height - sheet.defaultRowHeight;
-        }
-    }
-    double colStart(std::uint16_t col) const { return colStart_[std::min<std::size_t>(col, 256)]; }
-    double rowStart(std::uint32_t row) const {
-        const auto it =
-            std::lower_bound(sheet_.rows.begin(), sheet_.rows.end(), row,
-                             [](const RowInfo& info, std::uint32_t r) { return info.row < r; });
-        return row * sheet_.defaultRowHeight +
-               extra_[static_cast<std::size_t>(it - sheet_.rows.begin())];
-    }
-    // Offsets are 1/1024 of a column's width and 1/256 of a row's height.
-    double x(std::uint16_t col, std::uint16_t offset) const {
-        const std::uint16_t c = std::min<std::uint16_t>(col, 255);
-        return colStart(c) + (colStart(c + 1) - colStart(c)) * std::min<int>(offset, 1024) / 1024.0;
-    }
-    double y(std::uint16_t row, std::uint16_t offset) const {
-        const double top = rowStart(row);
-        return top + (rowStart(row + 1u) - top) * std::min<int>(offset, 256) / 256.0;
-    }
-
-private:
-    const Sheet& sheet_;
-    std::vector<double> colStart_, extra_;
-};
 
 } // namespace
 
@@ -93,17 +53,13 @@ void SheetImages::imageData(std::span<const std::uint8_t> data) {
 void SheetImages::finish(Sheet& sheet) {
     if (pending_.empty())
         return;
-    const CellGrid grid(sheet);
+    // Sizes for the metafile player; a page measures its pictures again on its own grid.
+    const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     for (Pending& pending : pending_) {
         const auto& a = pending.corners;
         Picture picture;
-        const double left = grid.x(a[0], a[1]), top = grid.y(a[2], a[3]);
-        picture.anchor.col = std::min<std::uint16_t>(a[0], 255);
-        picture.anchor.row = a[2];
-        picture.anchor.colOffsetPt = left - grid.colStart(picture.anchor.col);
-        picture.anchor.rowOffsetPt = top - grid.rowStart(a[2]);
-        picture.anchor.widthPt = std::max(0.0, grid.x(a[4], a[5]) - left);
-        picture.anchor.heightPt = std::max(0.0, grid.y(a[6], a[7]) - top);
+        picture.anchor = drawing::anchorByShares(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+        drawing::measureAnchor(picture.anchor, sizes);
         if (pending.environment != environmentWindows)
             continue; // Macintosh pictures
         if (pending.format == formatBitmap) {

@@ -2,6 +2,7 @@
 
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/read/Limits.h"
+#include "engine/xlsx/AnchorGeometry.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/XmlValues.h"
@@ -16,8 +17,6 @@ namespace {
 
 // Element names of the chart vocabulary (ECMA-376-1 §21.2, DrawingML - Charts) and of the
 // DrawingML colours (§20.1.2.3).
-constexpr std::string_view markupCompatibility =
-    "http://schemas.openxmlformats.org/markup-compatibility/2006";
 // No chart shows more points than this per series, nor this many series; past them a
 // series (or a chart) is cut.
 constexpr std::uint64_t maxPoints = 1'000'000;
@@ -123,15 +122,8 @@ public:
         // Taken after the push: a view taken before it would dangle once the list grows.
         const std::string_view parent =
             path_.size() < 2 ? std::string_view() : std::string_view(path_[path_.size() - 2]);
-        if (skipDepth_ > 0) {
-            ++skipDepth_;
+        if (skip_.start(ns, local))
             return;
-        }
-        // Of alternative content, the first choice is read; its fallback repeats it.
-        if (ns == markupCompatibility && local == "Fallback") {
-            skipDepth_ = 1;
-            return;
-        }
         text_.clear();
         if (local == "title" && parent == "chart") {
             titleSeen_ = true;
@@ -166,8 +158,7 @@ public:
     }
 
     void endElement(std::string_view, std::string_view local) override {
-        if (skipDepth_ > 0) {
-            --skipDepth_;
+        if (skip_.end()) {
             path_.pop_back();
             return;
         }
@@ -196,7 +187,7 @@ public:
     }
 
     void characters(std::string_view text) override {
-        if (skipDepth_ == 0 && text_.size() < maxTextBytes)
+        if (!skip_.skipping() && text_.size() < maxTextBytes)
             text_.append(text.substr(0, maxTextBytes - text_.size()));
     }
 
@@ -493,7 +484,7 @@ private:
     DateSystem dates_;
     Chart chart_;
     std::vector<std::string> path_;
-    std::size_t skipDepth_ = 0;
+    FallbackSkip skip_;
     std::string text_;
     std::string title_;
     bool titleSeen_ = false, inTitle_ = false, autoTitleDeleted_ = false;

@@ -15,24 +15,13 @@
 namespace engine::xlsx {
 namespace {
 
-constexpr double emuPerPoint = 12700.0;
-constexpr std::string_view markupCompatibility =
-    "http://schemas.openxmlformats.org/markup-compatibility/2006";
 // More charts than any sheet shows; past them a drawing's charts are left out.
 constexpr std::size_t maxCharts = 10000;
 
-struct Marker {
-    std::uint64_t col = 0, row = 0;
-    double colOffsetEmu = 0, rowOffsetEmu = 0;
-};
-
 // An anchor (spreadsheetDrawing, ECMA-376-1 §20.5) that holds a chart.
 struct ChartAnchor {
-    enum class Kind { TwoCell, OneCell, Absolute } kind = Kind::TwoCell;
-    Marker from, to;
-    double widthEmu = 0, heightEmu = 0; // <ext> of a one-cell or absolute anchor
-    double xEmu = 0, yEmu = 0;          // <pos> of an absolute anchor
-    std::string chartId;                // r:id of <c:chart>
+    DrawingAnchor place;
+    std::string chartId; // r:id of <c:chart>
 };
 
 class ChartAnchorHandler : public xml::Handler {
@@ -42,117 +31,35 @@ public:
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
         ++depth_;
-        if (skipDepth_ > 0) {
-            ++skipDepth_;
+        if (skip_.start(ns, local))
+            return;
+        if (reader_.start(local, attributes, depth_)) {
+            if (local.ends_with("Anchor"))
+                chartId_.clear();
             return;
         }
-        if (ns == markupCompatibility && local == "Fallback") {
-            skipDepth_ = 1;
-            return;
-        }
-        if (local == "twoCellAnchor" || local == "oneCellAnchor" || local == "absoluteAnchor") {
-            anchor_.emplace();
-            anchor_->kind = local == "twoCellAnchor"   ? ChartAnchor::Kind::TwoCell
-                            : local == "oneCellAnchor" ? ChartAnchor::Kind::OneCell
-                                                       : ChartAnchor::Kind::Absolute;
-            anchorDepth_ = depth_;
-            marker_ = nullptr;
-            return;
-        }
-        if (!anchor_)
-            return;
-        const bool atAnchor = depth_ == anchorDepth_ + 1;
-        if (local == "from" || local == "to") {
-            marker_ = local == "from" ? &anchor_->from : &anchor_->to;
-        } else if (marker_ &&
-                   (local == "col" || local == "row" || local == "colOff" || local == "rowOff")) {
-            text_.clear();
-            collecting_ = true;
-        } else if (atAnchor && local == "ext") {
-            anchor_->widthEmu = emu(attributes, "cx");
-            anchor_->heightEmu = emu(attributes, "cy");
-        } else if (atAnchor && local == "pos") {
-            anchor_->xEmu = emu(attributes, "x");
-            anchor_->yEmu = emu(attributes, "y");
-        } else if (local == "chart" && anchor_->chartId.empty()) {
-            // The first chart of a group stands for the anchor: grouped charts are rare.
-            anchor_->chartId = attributes.value("id");
-        }
+        // The first chart of a group stands for the anchor: grouped charts are rare.
+        if (reader_.inAnchor() && local == "chart" && chartId_.empty())
+            chartId_ = attributes.value("id");
     }
 
     void endElement(std::string_view, std::string_view local) override {
-        --depth_;
-        if (skipDepth_ > 0) {
-            --skipDepth_;
+        const std::size_t depth = depth_--;
+        if (skip_.end())
             return;
-        }
-        if (!anchor_)
-            return;
-        if (collecting_) {
-            collecting_ = false;
-            storeMarkerField(local);
-        } else if (local == "from" || local == "to") {
-            marker_ = nullptr;
-        } else if (depth_ < anchorDepth_) {
-            if (!anchor_->chartId.empty() && anchors_.size() < maxCharts)
-                anchors_.push_back(std::move(*anchor_));
-            anchor_.reset();
-        }
+        if (reader_.end(local, depth) && !chartId_.empty() && anchors_.size() < maxCharts)
+            anchors_.push_back({reader_.current(), std::move(chartId_)});
     }
 
-    void characters(std::string_view text) override {
-        if (collecting_ && text_.size() < 64)
-            text_.append(text);
-    }
+    void characters(std::string_view text) override { reader_.characters(text); }
 
 private:
-    void storeMarkerField(std::string_view local) {
-        if (!marker_)
-            return;
-        if (local == "col")
-            marker_->col = parseUnsigned(text_, limits::maxColumns - 1).value_or(0);
-        else if (local == "row")
-            marker_->row = parseUnsigned(text_, limits::maxRows - 1).value_or(0);
-        else if (const auto offset = parseNumber(text_); offset && *offset >= 0 && *offset < 1e15)
-            (local == "colOff" ? marker_->colOffsetEmu : marker_->rowOffsetEmu) = *offset;
-    }
-
     std::vector<ChartAnchor>& anchors_;
-    std::size_t depth_ = 0, anchorDepth_ = 0, skipDepth_ = 0;
-    std::optional<ChartAnchor> anchor_;
-    Marker* marker_ = nullptr;
-    bool collecting_ = false;
-    std::string text_;
+    std::size_t depth_ = 0;
+    FallbackSkip skip_;
+    DrawingAnchorReader reader_;
+    std::string chartId_;
 };
-
-Anchor toAnchor(const ChartAnchor& pending, const Sheet& sheet) {
-    Anchor anchor;
-    if (pending.kind == ChartAnchor::Kind::Absolute) {
-        anchor.colOffsetPt = pending.xEmu / emuPerPoint;
-        anchor.rowOffsetPt = pending.yEmu / emuPerPoint;
-    } else {
-        anchor.col = static_cast<std::uint16_t>(pending.from.col);
-        anchor.row = static_cast<std::uint32_t>(pending.from.row);
-        anchor.colOffsetPt = pending.from.colOffsetEmu / emuPerPoint;
-        anchor.rowOffsetPt = pending.from.rowOffsetEmu / emuPerPoint;
-    }
-    if (pending.kind != ChartAnchor::Kind::TwoCell) {
-        anchor.widthPt = pending.widthEmu / emuPerPoint;
-        anchor.heightPt = pending.heightEmu / emuPerPoint;
-    } else if (pending.to.col >= pending.from.col && pending.to.row >= pending.from.row &&
-               pending.to.row - pending.from.row <= 100000) {
-        double width = 0, height = 0;
-        for (std::uint64_t col = pending.from.col; col < pending.to.col; ++col)
-            width += columnWidthPt(sheet, col);
-        for (std::uint64_t row = pending.from.row; row < pending.to.row; ++row)
-            height += rowHeightPt(sheet, row);
-        width += (pending.to.colOffsetEmu - pending.from.colOffsetEmu) / emuPerPoint;
-        height += (pending.to.rowOffsetEmu - pending.from.rowOffsetEmu) / emuPerPoint;
-        anchor.widthPt = std::max(width, 0.0);
-        anchor.heightPt = std::max(height, 0.0);
-    }
-    return anchor;
-}
 
 } // namespace
 
@@ -164,6 +71,8 @@ void readDrawingCharts(const zip::ZipArchive& archive, const std::string& part,
     if (anchors.empty())
         return;
     const Relationships relationships = Relationships::read(archive, part);
+    // A page measures its charts again on its own grid; this size is for readers of the model.
+    const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     for (const ChartAnchor& pending : anchors) {
         const Relationship* target = relationships.byId(pending.chartId);
         if (!target || target->external || !archive.contains(target->target))
@@ -176,7 +85,7 @@ void readDrawingCharts(const zip::ZipArchive& archive, const std::string& part,
             chart.plots[0].kind = ChartKind::Unsupported;
             chart.plots[0].unsupportedName = "Extended";
         }
-        chart.anchor = toAnchor(pending, sheet);
+        chart.anchor = pending.place.toAnchor(sizes);
         sheet.charts.push_back(std::move(chart));
     }
 }

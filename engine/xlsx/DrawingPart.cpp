@@ -15,15 +15,6 @@
 namespace engine::xlsx {
 namespace {
 
-constexpr double emuPerPoint = 12700.0;
-constexpr std::string_view markupCompatibility =
-    "http://schemas.openxmlformats.org/markup-compatibility/2006";
-
-struct Marker {
-    std::uint64_t col = 0, row = 0;
-    double colOffsetEmu = 0, rowOffsetEmu = 0;
-};
-
 struct PendingPicture {
     std::string embedId;
     std::string description;
@@ -31,156 +22,76 @@ struct PendingPicture {
 };
 
 struct PendingAnchor {
-    enum class Kind { TwoCell, OneCell, Absolute } kind = Kind::TwoCell;
-    Marker from, to;
-    double widthEmu = 0, heightEmu = 0; // from <ext> of a one-cell or absolute anchor
-    double xEmu = 0, yEmu = 0;          // from <pos> of an absolute anchor
+    DrawingAnchor place;
     std::vector<PendingPicture> pictures;
 };
 
 class DrawingHandler : public xml::Handler {
 public:
-    explicit DrawingHandler(std::vector<PendingAnchor>& anchors) : anchors_(anchors) {}
+    explicit DrawingHandler(std::vector<PendingAnchor>& anchors) : anchors_{anchors, {}} {}
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
         path_.emplace_back(local);
-        if (skipDepth_ > 0) {
-            ++skipDepth_;
+        if (skip_.start(ns, local))
+            return;
+        if (anchors_.reader.start(local, attributes, path_.size())) {
+            if (local.ends_with("Anchor")) {
+                pictures_.clear();
+                inPicture_ = false;
+            }
             return;
         }
-        // Of alternative content, the first choice is the one read; its fallback repeats it.
-        if (ns == markupCompatibility && local == "Fallback") {
-            skipDepth_ = 1;
-            return;
-        }
-        if (local == "twoCellAnchor" || local == "oneCellAnchor" || local == "absoluteAnchor") {
-            anchor_.emplace();
-            anchor_->kind = local == "twoCellAnchor"   ? PendingAnchor::Kind::TwoCell
-                            : local == "oneCellAnchor" ? PendingAnchor::Kind::OneCell
-                                                       : PendingAnchor::Kind::Absolute;
-            anchorDepth_ = path_.size();
-            // An anchor nested in another (only in broken parts) starts afresh.
-            marker_ = nullptr;
-            inPicture_ = false;
-            return;
-        }
-        if (!anchor_)
+        if (!anchors_.reader.inAnchor())
             return;
         std::string_view parent;
         if (path_.size() >= 2)
             parent = path_[path_.size() - 2];
-        const bool atAnchor = path_.size() == anchorDepth_ + 1;
-        if (local == "from" || local == "to") {
-            marker_ = local == "from" ? &anchor_->from : &anchor_->to;
-        } else if (marker_ &&
-                   (local == "col" || local == "row" || local == "colOff" || local == "rowOff")) {
-            text_.clear();
-            collecting_ = true;
-        } else if (atAnchor && local == "ext") {
-            anchor_->widthEmu = emu(attributes, "cx");
-            anchor_->heightEmu = emu(attributes, "cy");
-        } else if (atAnchor && local == "pos") {
-            anchor_->xEmu = emu(attributes, "x");
-            anchor_->yEmu = emu(attributes, "y");
-        } else if (local == "pic" && pictureCount_ < maxPictures) {
-            anchor_->pictures.emplace_back();
+        if (local == "pic" && pictureCount_ < maxPictures) {
+            pictures_.emplace_back();
             ++pictureCount_;
             inPicture_ = true;
         } else if (inPicture_ && local == "cNvPr") {
-            anchor_->pictures.back().description = attributes.value("descr");
+            pictures_.back().description = attributes.value("descr");
         } else if (inPicture_ && local == "blip") {
-            anchor_->pictures.back().embedId = attributes.value("embed");
+            pictures_.back().embedId = attributes.value("embed");
         } else if (inPicture_ && local == "ext" && parent == "xfrm") {
-            anchor_->pictures.back().widthEmu = emu(attributes, "cx");
-            anchor_->pictures.back().heightEmu = emu(attributes, "cy");
+            pictures_.back().widthEmu = emu(attributes, "cx");
+            pictures_.back().heightEmu = emu(attributes, "cy");
         }
     }
 
     void endElement(std::string_view, std::string_view local) override {
+        const std::size_t depth = path_.size();
         path_.pop_back();
-        if (skipDepth_ > 0) {
-            --skipDepth_;
+        if (skip_.end())
             return;
-        }
-        if (!anchor_)
-            return;
-        if (collecting_) {
-            collecting_ = false;
-            storeMarkerField(local);
-        } else if (local == "from" || local == "to") {
-            marker_ = nullptr;
-        } else if (local == "pic") {
+        if (local == "pic")
             inPicture_ = false;
-        } else if (path_.size() < anchorDepth_) {
-            if (!anchor_->pictures.empty() && anchors_.size() < maxAnchors)
-                anchors_.push_back(std::move(*anchor_));
-            anchor_.reset();
+        if (anchors_.reader.end(local, depth)) {
+            if (!pictures_.empty() && anchors_.list.size() < maxAnchors)
+                anchors_.list.push_back({anchors_.reader.current(), std::move(pictures_)});
+            pictures_.clear();
         }
     }
 
-    void characters(std::string_view text) override {
-        if (collecting_ && text_.size() < 64)
-            text_.append(text);
-    }
+    void characters(std::string_view text) override { anchors_.reader.characters(text); }
 
 private:
     // More pictures than any sheet shows; past them a drawing is not worth reading on.
     static constexpr std::size_t maxAnchors = 100000;
     static constexpr std::size_t maxPictures = 100000;
 
-    void storeMarkerField(std::string_view local) {
-        if (!marker_)
-            return;
-        if (local == "col")
-            marker_->col = parseUnsigned(text_, limits::maxColumns - 1).value_or(0);
-        else if (local == "row")
-            marker_->row = parseUnsigned(text_, limits::maxRows - 1).value_or(0);
-        else if (const auto offset = parseNumber(text_); offset && *offset >= 0 && *offset < 1e15)
-            (local == "colOff" ? marker_->colOffsetEmu : marker_->rowOffsetEmu) = *offset;
-    }
-
-    std::vector<PendingAnchor>& anchors_;
+    struct Anchors {
+        std::vector<PendingAnchor>& list;
+        DrawingAnchorReader reader;
+    } anchors_;
+    FallbackSkip skip_;
     std::vector<std::string> path_;
-    std::optional<PendingAnchor> anchor_;
-    std::size_t anchorDepth_ = 0, skipDepth_ = 0, pictureCount_ = 0;
-    Marker* marker_ = nullptr;
-    bool collecting_ = false, inPicture_ = false;
-    std::string text_;
+    std::vector<PendingPicture> pictures_;
+    std::size_t pictureCount_ = 0;
+    bool inPicture_ = false;
 };
-
-Anchor toAnchor(const PendingAnchor& pending, const PendingPicture& picture, const Sheet& sheet) {
-    Anchor anchor;
-    if (pending.kind == PendingAnchor::Kind::Absolute) {
-        anchor.colOffsetPt = pending.xEmu / emuPerPoint;
-        anchor.rowOffsetPt = pending.yEmu / emuPerPoint;
-    } else {
-        anchor.col = static_cast<std::uint16_t>(pending.from.col);
-        anchor.row = static_cast<std::uint32_t>(pending.from.row);
-        anchor.colOffsetPt = pending.from.colOffsetEmu / emuPerPoint;
-        anchor.rowOffsetPt = pending.from.rowOffsetEmu / emuPerPoint;
-    }
-    if (picture.widthEmu > 0 && picture.heightEmu > 0) {
-        anchor.widthPt = picture.widthEmu / emuPerPoint;
-        anchor.heightPt = picture.heightEmu / emuPerPoint;
-    } else if (pending.kind != PendingAnchor::Kind::TwoCell) {
-        anchor.widthPt = pending.widthEmu / emuPerPoint;
-        anchor.heightPt = pending.heightEmu / emuPerPoint;
-    } else if (pending.to.col >= pending.from.col && pending.to.row >= pending.from.row &&
-               pending.to.col - pending.from.col <= limits::maxColumns &&
-               pending.to.row - pending.from.row <= 100000) {
-        double width = 0, height = 0;
-        for (std::uint64_t col = pending.from.col; col < pending.to.col; ++col)
-            width += columnWidthPt(sheet, col);
-        for (std::uint64_t row = pending.from.row; row < pending.to.row; ++row)
-            height += rowHeightPt(sheet, row);
-        width += (pending.to.colOffsetEmu - pending.from.colOffsetEmu) / emuPerPoint;
-        height += (pending.to.rowOffsetEmu - pending.from.rowOffsetEmu) / emuPerPoint;
-        anchor.widthPt = std::max(width, 0.0);
-        anchor.heightPt = std::max(height, 0.0);
-    }
-    return anchor;
-}
 
 // Fills `picture` with `bytes` as a page shows them: as they are, or a metafile played into
 // SVG, whose size also counts towards the workbook's picture bytes.
@@ -249,6 +160,9 @@ void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet&
         return;
 
     const Relationships relationships = Relationships::read(archive, part);
+    // Sizes for the metafile player and for readers of the model; a page measures its
+    // drawings again on its own grid.
+    const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     for (const auto& pending : anchors) {
         for (const auto& picture : pending.pictures) {
             const Relationship* image = relationships.byId(picture.embedId);
@@ -260,7 +174,7 @@ void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet&
                 return;
             pictureBytes += bytes.size();
             Picture result;
-            result.anchor = toAnchor(pending, picture, sheet);
+            result.anchor = pending.place.toAnchor(sizes, picture.widthEmu, picture.heightEmu);
             if (!showable(bytes, result, pictureBytes))
                 continue;
             result.description = picture.description;

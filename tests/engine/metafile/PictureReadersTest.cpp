@@ -110,7 +110,7 @@ TEST(Biff5Pictures, ImDataAfterAPictureObjectIsShownWhereTheObjectSits) {
     EXPECT_EQ(metafile.mimeType, "image/svg+xml");
     EXPECT_EQ(metafile.anchor.col, 1);
     EXPECT_EQ(metafile.anchor.row, 2u);
-    EXPECT_DOUBLE_EQ(metafile.anchor.rowOffsetPt, 7.5); // half of a 15-point row
+    EXPECT_DOUBLE_EQ(metafile.anchor.rowShare, 0.5); // half of its row, however tall
     EXPECT_GT(metafile.anchor.widthPt, 0);
     EXPECT_DOUBLE_EQ(metafile.anchor.heightPt, 30 - 7.5);
     EXPECT_EQ(testing_support::svgElementsNamed(text(metafile.data), "path").size(), 1u);

@@ -370,3 +370,43 @@ TEST(XlsxRecognition, OtherZipFilesAreNotWorkbooks) {
 }
 
 } // namespace
+
+// A picture tied to two cells keeps both corners, so a page can measure it on its own grid;
+// one marked to keep its size keeps its shape's extent.
+TEST(XlsxPictures, TwoCellAnchorsKeepTheirCornersUnlessSizedAlone) {
+    PackageWriter package = minimalWorkbook({"<sheetData/><drawing r:id=\"rD\"/>"});
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rD", "drawing", "../drawings/drawing1.xml"}}));
+    const std::string pic =
+        "<xdr:pic><xdr:blipFill><a:blip r:embed=\"rI\"/></xdr:blipFill><xdr:spPr><a:xfrm>"
+        "<a:ext cx=\"254000\" cy=\"127000\"/></a:xfrm></xdr:spPr></xdr:pic>";
+    const std::string corners =
+        "<xdr:from><xdr:col>2</xdr:col><xdr:colOff>25400</xdr:colOff><xdr:row>1</xdr:row>"
+        "<xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>5</xdr:col><xdr:colOff>12700"
+        "</xdr:colOff><xdr:row>7</xdr:row><xdr:rowOff>38100</xdr:rowOff></xdr:to>";
+    package.add("xl/drawings/drawing1.xml",
+                "<xdr:wsDr "
+                "xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing\""
+                " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                "<xdr:twoCellAnchor>" +
+                    corners + pic +
+                    "<xdr:clientData/></xdr:twoCellAnchor><xdr:twoCellAnchor editAs=\"oneCell\">" +
+                    corners + pic + "<xdr:clientData/></xdr:twoCellAnchor></xdr:wsDr>");
+    package.add("xl/drawings/_rels/drawing1.xml.rels",
+                relationshipsXml({{"rI", "image", "../media/image1.png"}}));
+    package.add("xl/media/image1.png", png);
+    const auto& pictures = read(package).sheets[0].pictures;
+    ASSERT_EQ(pictures.size(), 2u);
+    const Anchor& stretching = pictures[0].anchor;
+    EXPECT_TRUE(stretching.twoCell);
+    EXPECT_EQ(stretching.toCol, 5);
+    EXPECT_EQ(stretching.toRow, 7u);
+    EXPECT_DOUBLE_EQ(stretching.colOffsetPt, 2);
+    EXPECT_DOUBLE_EQ(stretching.toColOffsetPt, 1);
+    EXPECT_DOUBLE_EQ(stretching.toRowOffsetPt, 3);
+    const Anchor& kept = pictures[1].anchor;
+    EXPECT_FALSE(kept.twoCell);
+    EXPECT_DOUBLE_EQ(kept.widthPt, 20);
+    EXPECT_DOUBLE_EQ(kept.heightPt, 10);
+}
