@@ -121,9 +121,9 @@ public:
         }
         if (values.empty())
             values.add(0);
-        const std::string code = percent_                         ? "0%"
-                                 : !chart.valueAxisFormat.empty() ? chart.valueAxisFormat
-                                                                  : firstSeriesFormat();
+        const std::string code = percent_                          ? "0%"
+                                 : !chart.valueAxis.format.empty() ? chart.valueAxis.format
+                                                                   : firstSeriesFormat();
         format_ = numfmt::NumberFormat::parse(code);
 
         // Room for the labels is measured on a first scale, then the plot is fitted inside.
@@ -257,12 +257,12 @@ private:
             const double v = scale_.min + i * scale_.step;
             const double p = valuePixel(v);
             if (horizontal_) {
-                if (chart_.valueGridlines)
+                if (chart_.valueAxis.gridlines)
                     svg.line(p, plot_.y, p, plot_.y + plot_.height, gridColor);
                 svg.text(p, plot_.y + plot_.height + labelSizePx + 3, label(v), labelSizePx,
                          TextAnchor::Middle, labelColor);
             } else {
-                if (chart_.valueGridlines)
+                if (chart_.valueAxis.gridlines)
                     svg.line(plot_.x, p, plot_.x + plot_.width, p, gridColor);
                 svg.text(plot_.x - 5, p + labelSizePx * 0.35, label(v), labelSizePx,
                          TextAnchor::End, labelColor);

@@ -154,8 +154,8 @@ public:
             gridlines_ = true;
         } else if (parent == "valAx" && local == "numFmt") {
             if (!parseBool(attributes.value("sourceLinked"), false) &&
-                chart_.valueAxisFormat.empty())
-                chart_.valueAxisFormat = attributes.value("formatCode");
+                chart_.valueAxis.format.empty())
+                chart_.valueAxis.format = attributes.value("formatCode");
         } else if (plot_ && plot_ == path_.size() - 1) {
             startPlotChild(local, attributes);
         } else if (series_ && series_ == path_.size() - 1) {
@@ -201,7 +201,7 @@ public:
     }
 
     Chart finish() {
-        chart_.valueGridlines = gridlines_;
+        chart_.valueAxis.gridlines = gridlines_;
         std::size_t seriesCount = 0;
         const ChartSeries* only = nullptr;
         for (const ChartPlot& plot : chart_.plots) {

@@ -186,7 +186,7 @@ TEST(ChartSvg, TickAndDataLabelsFollowTheSeriesFormat) {
               (std::vector<std::string>{"1,250.50 EUR", "2,500.00 EUR"}));
 
     Chart own = sampleChart(plot);
-    own.valueAxisFormat = "0%";
+    own.valueAxis.format = "0%";
     EXPECT_EQ(textsOf(groupOf(svgOf(own), "value-axis")).front(), "0%");
 }
 

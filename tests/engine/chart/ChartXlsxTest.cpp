@@ -63,8 +63,8 @@ TEST(ChartPart, SeriesTakeTheirCachedNamesCategoriesAndValues) {
               "</c:legend>");
     EXPECT_EQ(chart.title, "Sales 2024 by month");
     EXPECT_EQ(chart.legend, LegendPosition::Bottom);
-    EXPECT_EQ(chart.valueAxisFormat, "0%");
-    EXPECT_TRUE(chart.valueGridlines);
+    EXPECT_EQ(chart.valueAxis.format, "0%");
+    EXPECT_TRUE(chart.valueAxis.gridlines);
     ASSERT_EQ(chart.plots.size(), 1u);
     const ChartPlot& plot = chart.plots[0];
     EXPECT_EQ(plot.kind, ChartKind::Bar);
