@@ -202,6 +202,8 @@ public:
 
     Chart finish() {
         chart_.valueAxis.gridlines = gridlines_;
+        for (std::size_t i = 0; i < chart_.accents.size(); ++i)
+            chart_.accents[i] = colors_.themeColor(4 + i);
         std::size_t seriesCount = 0;
         const ChartSeries* only = nullptr;
         for (const ChartPlot& plot : chart_.plots) {
@@ -421,10 +423,19 @@ private:
         if (inSeriesName_) {
             if (local == "v" && series.name.size() < maxTextBytes)
                 series.name += text_;
+            else if (local == "f" && series.source.name.empty())
+                series.source.name = text_;
             return;
         }
         if (local == "formatCode" && formatCode_.empty())
             formatCode_ = text_;
+        // The cells behind the list, for files that cache none of its values.
+        if (local == "f" && depth == 3) {
+            std::string& reference =
+                data_ == DataTarget::Values ? series.source.values : series.source.categories;
+            if (data_ != DataTarget::None && reference.empty())
+                reference = text_;
+        }
         if (local != "v" || !point_ || levels_ > 1)
             return;
         const std::size_t index = static_cast<std::size_t>(*point_);

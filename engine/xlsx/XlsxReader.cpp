@@ -1,5 +1,6 @@
 #include "engine/xlsx/XlsxReader.h"
 
+#include "engine/chart/ChartSources.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/ConditionalFormats.h"
@@ -120,6 +121,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         readWorksheet(context, target->target, sheet);
     }
     workbook.finish();
+    chart::fillChartsFromCells(workbook);
     return workbook;
 }
 
