@@ -10,6 +10,7 @@
 #include "engine/xlsx/SharedStrings.h"
 #include "engine/xlsx/StylesPart.h"
 #include "engine/xlsx/ThemePart.h"
+#include "engine/xlsx/ThreadedCommentsPart.h"
 #include "engine/xlsx/WorkbookPart.h"
 #include "engine/xlsx/WorksheetPart.h"
 #include "engine/zip/ZipArchive.h"
@@ -101,6 +102,10 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     if (const Relationship* strings = internalPart("sharedStrings"))
         readSharedStrings(archive, strings->target, colors, fonts, workbook);
 
+    Persons persons;
+    if (const Relationship* people = internalPart("person"))
+        persons = readPersons(archive, people->target);
+
     SheetContext context{archive, colors, fonts, workbook};
     workbook.sheets.reserve(info.sheets.size());
     for (const SheetEntry& entry : info.sheets) {
@@ -119,6 +124,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         if (!archive.contains(target->target))
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
         readWorksheet(context, target->target, sheet);
+        readThreadedComments(archive, target->target, persons, sheet);
     }
     workbook.finish();
     chart::fillChartsFromCells(workbook);
