@@ -6,6 +6,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ThreadedCommentsPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DrawingCharts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DrawingShapes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DrawingPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PartReader.cpp
