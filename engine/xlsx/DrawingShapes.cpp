@@ -47,6 +47,7 @@ struct Shape {
     std::string geometry = "rect";
     std::optional<std::uint32_t> fill, line, styleFill, styleLine, styleText;
     bool noFill = false, noLine = false;
+    bool flipH = false, flipV = false;
     double lineWidthPt = 0.75;
     std::vector<Paragraph> paragraphs;
     char verticalAnchor = 't';
@@ -130,6 +131,9 @@ public:
             s.description = attributes.value("descr");
             if (s.description.size() > 1024)
                 s.description.resize(1024);
+        } else if (local == "xfrm" && parent == "spPr") {
+            s.flipH = parseBool(attributes.value("flipH"), false);
+            s.flipV = parseBool(attributes.value("flipV"), false);
         } else if (local == "prstGeom" && parent == "spPr") {
             s.geometry = attributes.value("prst", "rect");
         } else if (local == "noFill" && parent == "spPr") {
@@ -351,6 +355,10 @@ std::string hexColor(std::uint32_t rgb) {
     return out;
 }
 
+bool isLine(const Shape& shape) {
+    return shape.geometry == "line" || shape.geometry.starts_with("straightConnector");
+}
+
 struct Line {
     std::vector<const Run*> runs; // runs of the paragraph, each whole
     std::vector<std::string> texts;
@@ -414,7 +422,22 @@ std::string shapeSvg(const Shape& shape, double widthPx, double heightPx) {
     const double stroke = hasLine ? std::max(shape.lineWidthPt * 4 / 3, 0.5) : 0;
     const double inset = stroke / 2;
     const double w = std::max(widthPx - stroke, 0.0), h = std::max(heightPx - stroke, 0.0);
-    if (hasFill || hasLine) {
+    if (isLine(shape)) {
+        // From corner to corner, the way the shape's flips turn it.
+        if (hasLine) {
+            svg += "<line x1=\"";
+            number(svg, shape.flipH ? widthPx - inset : inset);
+            svg += "\" y1=\"";
+            number(svg, shape.flipV ? heightPx - inset : inset);
+            svg += "\" x2=\"";
+            number(svg, shape.flipH ? inset : widthPx - inset);
+            svg += "\" y2=\"";
+            number(svg, shape.flipV ? inset : heightPx - inset);
+            svg += "\" stroke=\"" + hexColor(lineRgb) + "\" stroke-width=\"";
+            number(svg, stroke);
+            svg += "\"/>";
+        }
+    } else if (hasFill || hasLine) {
         const std::string paint = hasFill ? hexColor(fillRgb) : "none";
         if (shape.geometry == "ellipse") {
             svg += "<ellipse cx=\"";
@@ -503,6 +526,12 @@ void addShapes(const std::vector<Shape>& shapes, Sheet& sheet) {
             continue;
         Picture picture;
         picture.anchor = anchorOf(shape, sheet);
+        // A horizontal or vertical line has no extent across: it gets its outline's.
+        if (isLine(shape)) {
+            const double across = std::max(shape.lineWidthPt, 0.75);
+            picture.anchor.widthPt = std::max(picture.anchor.widthPt, across);
+            picture.anchor.heightPt = std::max(picture.anchor.heightPt, across);
+        }
         if (picture.anchor.widthPt <= 0 || picture.anchor.heightPt <= 0)
             continue;
         const std::string svg =

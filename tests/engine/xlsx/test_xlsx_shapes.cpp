@@ -109,3 +109,20 @@ TEST(XlsxShapes, SheetsShowTheShapesOfTheirDrawing) {
         ++lines;
     EXPECT_GT(lines, 3u);
 }
+
+TEST(XlsxShapes, LinesRunCornerToCornerEvenWithoutHeight) {
+    Sheet sheet;
+    xlsx::parseDrawingShapesXml(
+        drawing("<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>0</xdr:colOff>"
+                "<xdr:row>0</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>2"
+                "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>0</xdr:row><xdr:rowOff>0"
+                "</xdr:rowOff></xdr:to><xdr:sp><xdr:spPr><a:xfrm flipH=\"1\"/><a:prstGeom "
+                "prst=\"line\"/><a:noFill/><a:ln w=\"12700\"><a:solidFill><a:srgbClr "
+                "val=\"000000\"/></a:solidFill></a:ln></xdr:spPr></xdr:sp></xdr:twoCellAnchor>"),
+        "d.xml", xlsx::Colors(), sheet);
+    ASSERT_EQ(sheet.pictures.size(), 1u);
+    EXPECT_DOUBLE_EQ(sheet.pictures[0].anchor.heightPt, 1);
+    const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
+    EXPECT_NE(svg.find("<line x1=\"127.3\" y1=\"0.7\" x2=\"0.7\""), std::string::npos) << svg;
+    EXPECT_EQ(svg.find("<rect"), std::string::npos);
+}
