@@ -1,5 +1,6 @@
 #include "engine/metafile/PictPlayer.h"
 
+#include "engine/metafile/Player.h"
 #include "engine/metafile/SvgCanvas.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/Text.h"
@@ -21,7 +22,6 @@ constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, o
                         opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF,
                         opHeader = 0x0C00;
 constexpr std::size_t maxOpcodes = 200000;
-constexpr std::size_t maxSvgBytes = 4 * 1024 * 1024;
 constexpr std::size_t maxPolygonPoints = 16384;
 
 // A big-endian reader over the picture that reports truncation as damage.
