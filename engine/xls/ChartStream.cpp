@@ -8,6 +8,7 @@
 #include "engine/util/Text.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/SheetReader.h"
+#include "engine/xls/Strings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +33,7 @@ constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
 // 2.4.341) and the ObjectLink targets of titles (2.4.182).
 constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat = 0x1021,
                         frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
-                        pieFormat = 0x100B;
+                        pieFormat = 0x100B, fontX = 0x1026;
 constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
@@ -109,8 +110,9 @@ std::string unicodeString(util::ByteCursor& in) {
 
 class ChartReader {
 public:
-    explicit ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf)
-        : formatCodeOf_(formatCodeOf) {}
+    ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf,
+                const std::function<ChartFont(std::uint16_t)>& fontOf)
+        : formatCodeOf_(formatCodeOf), fontOf_(fontOf) {}
 
     ChartRead read(RecordReader& reader) {
         Record record;
@@ -158,6 +160,18 @@ private:
                 if (blocks_.back() == rec::DataFormat)
                     point_.reset();
                 if (blocks_.back() == rec::TextRecord) {
+                    ChartFont* font = textLink_ == linkTitle          ? &titleFont_
+                                      : textLink_ == linkValueAxis    ? &valueAxis_.titleFont
+                                      : textLink_ == linkCategoryAxis ? &categoryAxis_.titleFont
+                                                                      : nullptr;
+                    if (font) {
+                        if (textFont_ && fontOf_)
+                            *font = fontOf_(*textFont_);
+                        if (textColor_)
+                            font->color = *textColor_;
+                    }
+                    textFont_.reset();
+                    textColor_.reset();
                     if (textLink_ == linkTitle && !text_.empty() && title_.empty())
                         title_ = text_;
                     else if (textLink_ == linkValueAxis && valueAxis_.title.empty())
@@ -203,6 +217,21 @@ private:
                 text_ = shortUnicode(in);
             else if (PendingSeries* s = currentSeries())
                 s->series.name = shortUnicode(in);
+            break;
+        case rec::TextRecord:
+            if (!within(rec::TextRecord)) {
+                in.skip(4);
+                const Color color = longRgb(in);
+                in.skip(16);
+                if (!(in.u16() & 0x0001)) // not the automatic colour
+                    textColor_ = color;
+            }
+            break;
+        case fontX:
+            if (within(rec::TextRecord))
+                textFont_ = in.u16();
+            else if (ChartAxis* axis = currentAxis(); axis && fontOf_)
+                axis->labelFont = fontOf_(in.u16());
             break;
         case rec::ObjectLink:
             if (within(rec::TextRecord))
@@ -497,6 +526,7 @@ private:
         out.cachedValues = cachedValues_;
         out.chart.title = title_;
         out.chart.legend = legend_;
+        out.chart.titleFont = titleFont_;
         out.chart.valueAxis = valueAxis_;
         out.chart.categoryAxis = categoryAxis_;
         out.chart.plotFill = plotFill_;
@@ -548,12 +578,16 @@ private:
     }
 
     const std::function<std::string(std::uint16_t)>& formatCodeOf_;
+    const std::function<ChartFont(std::uint16_t)>& fontOf_;
     std::vector<std::uint16_t> blocks_; // the record that opened each Begin block
     std::vector<PendingSeries> series_;
     std::vector<Group> groups_;
     std::optional<ChartCellLink> ignored_;
     std::optional<std::size_t> point_;
-    std::uint16_t textLink_ = 0; // what the open text block names (ObjectLink)
+    std::uint16_t textLink_ = 0;            // what the open text block names (ObjectLink)
+    std::optional<std::uint16_t> textFont_; // and its font (FontX) and colour
+    std::optional<Color> textColor_;
+    ChartFont titleFont_;
     bool primaryAxes_ = true;
     std::uint16_t axisType_ = 0, axisLine_ = 0xFFFF;
     ChartAxis valueAxis_ = [] {
@@ -633,8 +667,9 @@ const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
 } // namespace
 
 ChartRead readChartStream(RecordReader& reader,
-                          const std::function<std::string(std::uint16_t)>& formatCodeOf) {
-    ChartReader chart(formatCodeOf);
+                          const std::function<std::string(std::uint16_t)>& formatCodeOf,
+                          const std::function<ChartFont(std::uint16_t)>& fontOf) {
+    ChartReader chart(formatCodeOf, fontOf);
     return chart.read(reader);
 }
 
@@ -646,7 +681,20 @@ void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sh
                    ? numfmt::formatCodeFor(workbook, workbook.cellFormats[xf].numFmtId)
                    : std::string("General");
     };
-    PendingChart pending{sheet, readChartStream(reader, formatCodeOf), std::nullopt};
+    const std::function<ChartFont(std::uint16_t)> fontOf = [&](std::uint16_t index) {
+        ChartFont font;
+        const std::size_t model = modelFont(index);
+        if (model >= workbook.fonts.size())
+            return font;
+        const Font& source = workbook.fonts[model];
+        font.sizePt = source.size;
+        font.bold = source.bold;
+        font.italic = source.italic;
+        font.color = source.color;
+        font.family = source.name;
+        return font;
+    };
+    PendingChart pending{sheet, readChartStream(reader, formatCodeOf, fontOf), std::nullopt};
     if (!drawing.empty())
         pending.clientAnchor = lastClientAnchor(drawing);
     if (context.charts.size() < maxCharts)

@@ -62,9 +62,19 @@ void chartGroup(BiffWriter& w, std::uint16_t kindRecord, const Bytes& kind, bool
     w.record(end, Bytes());
 }
 
+// A text block naming `target`; the value axis's title in dark red and the workbook's first
+// font.
 void title(BiffWriter& w, const std::string& text, std::uint16_t target = 1) {
-    w.record(0x1025, Bytes().u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0));
+    if (target == 2)
+        w.record(
+            0x1025,
+            Bytes().u32(0).u8(0x80).u8(0).u8(0).u8(0).u32(0).u32(0).u32(0).u32(0).u16(0).u16(0).u32(
+                0));
+    else
+        w.record(0x1025, Bytes().u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0));
     w.record(begin, Bytes());
+    if (target == 2)
+        w.record(0x1026, Bytes().u16(0));
     w.record(0x100D, Bytes().u16(0).str8(text));
     w.record(0x1027, Bytes().u16(target).u16(0).u16(0));
     w.record(end, Bytes());
@@ -100,6 +110,10 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.record(0x0085, Bytes().u32(0).u8(0).u8(0).str8("Data"));
     const std::size_t chartField = w.position() + 4;
     w.record(0x0085, Bytes().u32(0).u8(0).u8(2).str8("Pie sheet"));
+    // One font, which the value axis's title uses.
+    w.record(0x0031,
+             Bytes().u16(240).u16(0).u16(0x7FFF).u16(700).u16(0).u8(0).u8(0).u8(0).u8(0).str8(
+                 "Georgia"));
     w.record(0x01AE, Bytes().u16(2).u16(0x0401));
     w.record(0x0017, Bytes().u16(1).u16(0).u16(0).u16(0));
     w.eof();
@@ -271,6 +285,11 @@ TEST(XlsCharts, AxesTitlesAndPlotAreaComeFromTheirRecords) {
     const Chart& bars = book.sheets.at(0).charts.at(0);
     EXPECT_EQ(bars.title, "Quarterly <revenue>");
     EXPECT_EQ(bars.valueAxis.title, "Units");
+    EXPECT_EQ(bars.valueAxis.titleFont.color, Color::fromRgb(0x800000));
+    EXPECT_EQ(bars.valueAxis.titleFont.family, "Georgia");
+    EXPECT_EQ(bars.valueAxis.titleFont.sizePt, 12);
+    EXPECT_EQ(bars.valueAxis.titleFont.bold, true);
+    EXPECT_EQ(bars.titleFont.family, ""); // automatic colour, no font of its own
     EXPECT_EQ(bars.categoryAxis.title, "Quarter");
     EXPECT_EQ(bars.valueAxis.min, -5);
     EXPECT_EQ(bars.valueAxis.max, 50);
