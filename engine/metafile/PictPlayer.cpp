@@ -14,7 +14,7 @@
 namespace engine::metafile {
 namespace {
 
-// Opcodes of QuickDraw pictures (Inside Macintosh: Imaging With QuickDraw, appendix A).
+// Opcodes of version 2 PICT pictures.
 constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, opOvSize = 0x000B,
                         opOrigin = 0x000C, opTxSize = 0x000D, opVersion = 0x0011, opRgbFg = 0x001A,
                         opRgbBk = 0x001B, opLine = 0x0020, opLineFrom = 0x0021,
