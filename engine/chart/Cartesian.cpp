@@ -25,6 +25,24 @@ struct Range {
     bool empty() const { return low > high; }
 };
 
+// The bounds and step the file fixes, over the automatic scale: a fixed step realigns the
+// bounds left automatic; bounds that contradict each other leave the automatic scale.
+AxisScale fixedScale(AxisScale scale, const ChartAxis& axis) {
+    const AxisScale automatic = scale;
+    if (axis.majorUnit && *axis.majorUnit > 0)
+        scale.step = *axis.majorUnit;
+    scale.min = axis.min ? *axis.min : std::floor(scale.min / scale.step) * scale.step;
+    scale.max = axis.max ? *axis.max : std::ceil(scale.max / scale.step) * scale.step;
+    if (!axis.max && scale.max <= scale.min)
+        scale.max = scale.min + scale.step;
+    if (!axis.min && scale.max <= scale.min)
+        scale.min = scale.max - scale.step;
+    const double steps = (scale.max - scale.min) / scale.step;
+    if (!std::isfinite(steps) || !(scale.max > scale.min) || steps > 1000)
+        return automatic;
+    return scale;
+}
+
 bool isStacked(const ChartPlot& plot) {
     return plot.grouping == ChartGrouping::Stacked ||
            plot.grouping == ChartGrouping::PercentStacked;
@@ -121,37 +139,67 @@ public:
         }
         if (values.empty())
             values.add(0);
-        const std::string code = percent_                         ? "0%"
-                                 : !chart.valueAxisFormat.empty() ? chart.valueAxisFormat
-                                                                  : firstSeriesFormat();
+        const std::string code = percent_                          ? "0%"
+                                 : !chart.valueAxis.format.empty() ? chart.valueAxis.format
+                                                                   : firstSeriesFormat();
         format_ = numfmt::NumberFormat::parse(code);
 
         // Room for the labels is measured on a first scale, then the plot is fitted inside.
         // About one step per three lines of label text up the axis (per label width across),
         // between 4 and 10 steps, as the application spaces its gridlines.
+        valueLook_ = axisLook(chart.valueAxis.labelFont);
+        categoryLook_ = axisLook(chart.categoryAxis.labelFont);
+        const ChartAxis& valueAxis = chart.valueAxis;
+        const ChartAxis& categoryAxis = chart.categoryAxis;
+        if (!categoryAxis.format.empty())
+            xFormat_ = numfmt::NumberFormat::parse(categoryAxis.format);
+
+        // Axis titles take their room first: the left one turned up the side, the bottom one
+        // under the labels.
+        leftTitle_ = horizontal_ ? &categoryAxis : &valueAxis;
+        bottomTitle_ = horizontal_ ? &valueAxis : &categoryAxis;
+        if (!leftTitle_->title.empty()) {
+            leftTitleLook_ = titleLook(*leftTitle_);
+            leftTitleLook_.rotate = -90;
+            area.x += leftTitleLook_.sizePx * 1.4;
+            area.width -= leftTitleLook_.sizePx * 1.4;
+        }
+        if (!bottomTitle_->title.empty()) {
+            bottomTitleLook_ = titleLook(*bottomTitle_);
+            area.height -= bottomTitleLook_.sizePx * 1.4;
+        }
+        area.width = std::max(area.width, 1.0);
+        area.height = std::max(area.height, 1.0);
+
         const double valueLength = horizontal_ ? area.width : area.height;
         scale_ = niceScale(values.low, values.high, stepsFor(valueLength, horizontal_ ? 80 : 36));
         if (percent_) {
             scale_.max = std::min(scale_.max, 1.0);
             scale_.min = std::max(scale_.min, -1.0);
         }
+        scale_ = fixedScale(scale_, valueAxis);
         if (scatter_) {
             if (xs.empty())
                 xs.add(1);
-            xScale_ = niceScale(xs.low, xs.high, stepsFor(area.width, 45));
+            xScale_ =
+                fixedScale(niceScale(xs.low, xs.high, stepsFor(area.width, 45)), categoryAxis);
         }
+        const double valuePx = valueAxis.deleted ? 0 : valueLook_.sizePx;
+        const double categoryPx = categoryAxis.deleted ? 0 : categoryLook_.sizePx;
         double labelWidth = 0;
-        for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i)
-            labelWidth = std::max(labelWidth, textWidth(label(scale_.at(i)), labelSizePx));
+        if (!valueAxis.deleted)
+            for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i)
+                labelWidth = std::max(labelWidth, textWidth(label(scale_.at(i)), valuePx));
         if (horizontal_) {
             double categoryWidth = 0;
-            for (std::size_t i = 0; i < std::min<std::size_t>(categories_, 200); ++i)
-                categoryWidth = std::max(categoryWidth, textWidth(category(i), labelSizePx));
+            if (!categoryAxis.deleted)
+                for (std::size_t i = 0; i < std::min<std::size_t>(categories_, 200); ++i)
+                    categoryWidth = std::max(categoryWidth, textWidth(category(i), categoryPx));
             plot_ = {area.x + std::min(categoryWidth, area.width / 3) + 6, area.y, 0,
-                     area.height - labelSizePx - 6};
+                     area.height - valuePx - 6};
         } else {
-            plot_ = {area.x + std::min(labelWidth, area.width / 3) + 6, area.y + labelSizePx / 2, 0,
-                     area.height - labelSizePx * 1.5 - 6};
+            plot_ = {area.x + std::min(labelWidth, area.width / 3) + 6, area.y + valuePx / 2, 0,
+                     area.height - categoryPx * 1.5 - 6};
         }
         plot_.width = area.x + area.width - plot_.x - labelWidth / 2;
         plot_.width = std::max(plot_.width, 1.0);
@@ -159,6 +207,11 @@ public:
     }
 
     void draw(SvgCanvas& svg, const std::vector<std::size_t>& firstPalette) {
+        if (chart_.plotFill.kind != ChartFill::Kind::Automatic) {
+            const std::string paint = svg.paint(chart_.plotFill, 0xFFFFFF);
+            svg.rect(plot_.x, plot_.y, plot_.width, plot_.height, paint);
+        }
+        drawAxisTitles(svg);
         drawValueAxis(svg);
         if (scatter_)
             drawXAxis(svg);
@@ -186,6 +239,35 @@ public:
     }
 
 private:
+    static TextLook axisLook(const ChartFont& font) {
+        TextLook look = lookOf(font, labelSizePx, labelColor);
+        look.sizePx = std::clamp(look.sizePx, 4.0, 72.0);
+        return look;
+    }
+
+    static TextLook titleLook(const ChartAxis& axis) {
+        // Axis titles are 10 points and bold unless the file says otherwise.
+        TextLook look = lookOf(axis.titleFont, 13.3, labelColor, true);
+        look.sizePx = std::clamp(look.sizePx, 4.0, 72.0);
+        return look;
+    }
+
+    void drawAxisTitles(SvgCanvas& svg) const {
+        if (!leftTitle_->title.empty()) {
+            svg.group("axis-title");
+            svg.text(area_.x + leftTitleLook_.sizePx, plot_.y + plot_.height / 2, leftTitle_->title,
+                     leftTitleLook_, TextAnchor::Middle);
+            svg.endGroup();
+        }
+        if (!bottomTitle_->title.empty()) {
+            svg.group("axis-title");
+            svg.text(plot_.x + plot_.width / 2,
+                     area_.y + area_.height - bottomTitleLook_.sizePx * 0.3, bottomTitle_->title,
+                     bottomTitleLook_, TextAnchor::Middle);
+            svg.endGroup();
+        }
+    }
+
     static int stepsFor(double length, double pixelsPerStep) {
         return std::clamp(static_cast<int>(length / pixelsPerStep), 4, 10);
     }
@@ -200,7 +282,8 @@ private:
 
     std::string label(double value) const {
         // Steps of a tenth add up to 0.30000000000000004; the label shows the step's value.
-        const double rounded = std::round(value / scale_.step) * scale_.step;
+        const double rounded =
+            scale_.min + std::round((value - scale_.min) / scale_.step) * scale_.step;
         return formatValue(std::abs(rounded) < scale_.step * 1e-9 ? 0 : rounded, format_, dates_);
     }
 
@@ -248,20 +331,24 @@ private:
 
     void drawValueAxis(SvgCanvas& svg) const {
         svg.group("value-axis");
+        const ChartAxis& axis = chart_.valueAxis;
+        const std::uint32_t grid = axis.gridColor.automatic ? gridColor : axis.gridColor.rgb;
+        const double px = valueLook_.sizePx;
         // An unlabelled scale has no steps to draw: its axis is the plot's edge alone.
         for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i) {
             const double v = scale_.at(i);
             const double p = valuePixel(v);
             if (horizontal_) {
-                if (chart_.valueGridlines)
-                    svg.line(p, plot_.y, p, plot_.y + plot_.height, gridColor);
-                svg.text(p, plot_.y + plot_.height + labelSizePx + 3, label(v), labelSizePx,
-                         TextAnchor::Middle, labelColor);
+                if (axis.gridlines)
+                    svg.line(p, plot_.y, p, plot_.y + plot_.height, grid);
+                if (!axis.deleted)
+                    svg.text(p, plot_.y + plot_.height + px + 3, label(v), valueLook_,
+                             TextAnchor::Middle);
             } else {
-                if (chart_.valueGridlines)
-                    svg.line(plot_.x, p, plot_.x + plot_.width, p, gridColor);
-                svg.text(plot_.x - 5, p + labelSizePx * 0.35, label(v), labelSizePx,
-                         TextAnchor::End, labelColor);
+                if (axis.gridlines)
+                    svg.line(plot_.x, p, plot_.x + plot_.width, p, grid);
+                if (!axis.deleted)
+                    svg.text(plot_.x - 5, p + px * 0.35, label(v), valueLook_, TextAnchor::End);
             }
         }
         svg.endGroup();
@@ -274,25 +361,25 @@ private:
             svg.line(base, plot_.y, base, plot_.y + plot_.height, axisColor);
         else
             svg.line(plot_.x, base, plot_.x + plot_.width, base, axisColor);
-        if (categories_ == 0) {
+        if (categories_ == 0 || chart_.categoryAxis.deleted) {
             svg.endGroup();
             return;
         }
         // Labels that would overlap are thinned to every n-th, as the application does.
-        double widest = labelSizePx * 1.4;
+        const double px = categoryLook_.sizePx;
+        double widest = px * 1.4;
         if (!horizontal_)
             for (std::size_t i = 0; i < std::min<std::size_t>(categories_, 200); ++i)
-                widest = std::max(widest, textWidth(category(i), labelSizePx) + 6);
+                widest = std::max(widest, textWidth(category(i), px) + 6);
         const std::size_t every =
             std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(widest / slot())));
         for (std::size_t i = 0; i < categories_; i += every) {
             const double p = categoryPixel(i);
             if (horizontal_)
-                svg.text(plot_.x - 5, p + labelSizePx * 0.35, category(i), labelSizePx,
-                         TextAnchor::End, labelColor);
+                svg.text(plot_.x - 5, p + px * 0.35, category(i), categoryLook_, TextAnchor::End);
             else
-                svg.text(p, plot_.y + plot_.height + labelSizePx + 3, category(i), labelSizePx,
-                         TextAnchor::Middle, labelColor);
+                svg.text(p, plot_.y + plot_.height + px + 3, category(i), categoryLook_,
+                         TextAnchor::Middle);
         }
         svg.endGroup();
     }
@@ -301,14 +388,17 @@ private:
         svg.group("category-axis");
         const double base = valuePixel(zero());
         svg.line(plot_.x, base, plot_.x + plot_.width, base, axisColor);
-        const numfmt::NumberFormat general = numfmt::NumberFormat::parse("General");
+        if (chart_.categoryAxis.deleted) {
+            svg.endGroup();
+            return;
+        }
         for (int i = 0, steps = xScale_.steps(); xScale_.labelled && i <= steps; ++i) {
             double v = xScale_.at(i);
             if (std::abs(v) < xScale_.step * 1e-9)
                 v = 0;
             v = std::round(v / xScale_.step) * xScale_.step;
-            svg.text(xPixel(v), plot_.y + plot_.height + labelSizePx + 3,
-                     formatValue(v, general, dates_), labelSizePx, TextAnchor::Middle, labelColor);
+            svg.text(xPixel(v), plot_.y + plot_.height + categoryLook_.sizePx + 3,
+                     formatValue(v, xFormat_, dates_), categoryLook_, TextAnchor::Middle);
         }
         svg.endGroup();
     }
@@ -342,9 +432,12 @@ private:
         Stack stack(points);
         for (std::size_t s = 0; s < plot.series.size(); ++s) {
             const ChartSeries& series = plot.series[s];
-            const std::uint32_t rgb = seriesColor(series, palette + s);
+            const std::uint32_t rgb = seriesColor(series, palette + s, chart_.accents);
             const bool vary = plot.varyColors && plot.series.size() == 1;
             svg.group("series");
+            const std::string paint = series.fill.kind == ChartFill::Kind::Gradient
+                                          ? svg.paint(series.fill, rgb)
+                                          : std::string();
             for (std::size_t i = 0; i < series.values.size(); ++i) {
                 const double raw = series.values[i];
                 if (!std::isfinite(raw))
@@ -356,11 +449,16 @@ private:
                             : -thickness * count / 2 + thickness * static_cast<double>(s);
                 const double from = valuePixel(base), to = valuePixel(base + v);
                 const double c = categoryPixel(i) + (horizontal_ ? -offset - thickness : offset);
-                const std::uint32_t fill = vary ? pointColor(series, i) : rgb;
-                if (horizontal_)
-                    svg.rect(std::min(from, to), c, std::abs(to - from), thickness, fill);
+                const std::uint32_t fill = vary ? pointColor(series, i, chart_.accents) : rgb;
+                const double x = horizontal_ ? std::min(from, to) : c;
+                const double y = horizontal_ ? c : std::min(from, to);
+                const double w = horizontal_ ? std::abs(to - from) : thickness;
+                const double h = horizontal_ ? thickness : std::abs(to - from);
+                if (!paint.empty() &&
+                    !(vary && i < series.pointColors.size() && !series.pointColors[i].automatic))
+                    svg.rect(x, y, w, h, paint);
                 else
-                    svg.rect(c, std::min(from, to), thickness, std::abs(to - from), fill);
+                    svg.rect(x, y, w, h, fill);
                 if (plot.showValues || plot.showCategory) {
                     const double middle = c + thickness / 2;
                     if (horizontal_)
@@ -385,7 +483,7 @@ private:
         std::vector<double> running(points, 0.0);
         for (std::size_t s = 0; s < plot.series.size(); ++s) {
             const ChartSeries& series = plot.series[s];
-            const std::uint32_t rgb = seriesColor(series, palette + s);
+            const std::uint32_t rgb = seriesColor(series, palette + s, chart_.accents);
             std::vector<std::pair<double, double>> placed(series.values.size());
             std::vector<bool> present(series.values.size(), false);
             svg.group("series");
@@ -480,6 +578,8 @@ private:
                 above[i] = stacked ? below[i] + v : v;
             }
             svg.group("series");
+            const std::string paint =
+                svg.paint(series.fill, seriesColor(series, palette + s, chart_.accents));
             svg.beginPath();
             for (std::size_t i = 0; i < points; ++i) {
                 const auto [x, y] = at(i, above[i]);
@@ -493,7 +593,7 @@ private:
                 svg.lineTo(x, y);
             }
             svg.close();
-            svg.endPath(seriesColor(series, palette + s), true, 0, 0);
+            svg.endPath(paint);
             if (plot.showValues || plot.showCategory)
                 for (std::size_t i = 0; i < points; ++i)
                     if (const double v = valueAt(series, i); std::isfinite(v)) {
@@ -514,6 +614,10 @@ private:
     std::size_t categories_ = 0;
     AxisScale scale_, xScale_;
     numfmt::NumberFormat format_;
+    numfmt::NumberFormat xFormat_ = numfmt::NumberFormat::parse("General");
+    TextLook valueLook_, categoryLook_, leftTitleLook_, bottomTitleLook_;
+    const ChartAxis* leftTitle_ = nullptr;
+    const ChartAxis* bottomTitle_ = nullptr;
     mutable const ChartSeries* labelSeries_ = nullptr; // whose format labelFormat_ holds
     mutable numfmt::NumberFormat labelFormat_;
 };

@@ -11,7 +11,7 @@ namespace engine::chart {
 namespace {
 
 constexpr double titleSizePx = 18.7; // 14 points
-constexpr double legendSizePx = 12;
+constexpr double defaultLegendPx = 12;
 constexpr double padding = 8;
 constexpr std::size_t maxLegendEntries = 64;
 
@@ -43,13 +43,14 @@ std::vector<LegendEntry> legendEntries(const Chart& chart,
             const ChartSeries& series = plot.series.front();
             for (std::size_t i = 0; i < series.values.size() && entries.size() < maxLegendEntries;
                  ++i)
-                entries.push_back({categoryLabel(series, i), pointColor(series, i), false});
+                entries.push_back(
+                    {categoryLabel(series, i), pointColor(series, i, chart.accents), false});
             continue;
         }
         const bool lined = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
         for (std::size_t s = 0; s < plot.series.size() && entries.size() < maxLegendEntries; ++s)
             entries.push_back({seriesName(plot.series[s], firstPalette[p] + s),
-                               seriesColor(plot.series[s], firstPalette[p] + s),
+                               seriesColor(plot.series[s], firstPalette[p] + s, chart.accents),
                                lined && plot.series[s].line});
     }
     return entries;
@@ -64,9 +65,12 @@ void drawLegendKey(SvgCanvas& svg, const LegendEntry& entry, double x, double mi
 
 // Draws the legend on its side of `area` and takes its room from `area`.
 void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendPosition position,
-                Box& area) {
+                const ChartFont& font, Box& area) {
     if (entries.empty() || position == LegendPosition::None)
         return;
+    TextLook look = lookOf(font, defaultLegendPx, labelColor);
+    look.sizePx = std::clamp(look.sizePx, 4.0, 96.0);
+    const double legendSizePx = look.sizePx;
     const double rowHeight = legendSizePx * 1.5;
     svg.group("legend");
     double widest = 0;
@@ -81,8 +85,8 @@ void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendP
         double y = area.y + (area.height - static_cast<double>(shown) * rowHeight) / 2;
         for (std::size_t i = 0; i < shown; ++i, y += rowHeight) {
             drawLegendKey(svg, entries[i], x, y + rowHeight / 2);
-            svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, legendSizePx,
-                     TextAnchor::Start, labelColor);
+            svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, look,
+                     TextAnchor::Start);
         }
         svg.endGroup();
         area.width -= width + padding;
@@ -104,8 +108,8 @@ void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendP
     double x = area.x + std::max(0.0, (area.width - total) / 2);
     for (std::size_t i = 0; i < shown; ++i) {
         drawLegendKey(svg, entries[i], x, y + rowHeight / 2);
-        svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, legendSizePx,
-                 TextAnchor::Start, labelColor);
+        svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, look,
+                 TextAnchor::Start);
         x += textWidth(entries[i].text, legendSizePx) + 30;
     }
     svg.endGroup();
@@ -127,14 +131,27 @@ void drawPlaceholder(SvgCanvas& svg, const Chart& chart, const std::string& kind
 
 } // namespace
 
-std::uint32_t seriesColor(const ChartSeries& series, std::size_t paletteIndex) {
-    return series.color.automatic ? defaultSeriesColor(paletteIndex) : series.color.rgb;
+std::uint32_t seriesColor(const ChartSeries& series, std::size_t paletteIndex,
+                          const Accents& accents) {
+    return series.color.automatic ? defaultSeriesColor(paletteIndex, accents) : series.color.rgb;
 }
 
-std::uint32_t pointColor(const ChartSeries& series, std::size_t point) {
+std::uint32_t pointColor(const ChartSeries& series, std::size_t point, const Accents& accents) {
     if (point < series.pointColors.size() && !series.pointColors[point].automatic)
         return series.pointColors[point].rgb;
-    return defaultSeriesColor(point);
+    return defaultSeriesColor(point, accents);
+}
+
+TextLook lookOf(const ChartFont& font, double defaultPx, std::uint32_t defaultColor,
+                bool defaultBold) {
+    TextLook look;
+    // Points to pixels at 96 dpi.
+    look.sizePx = font.sizePt > 0 ? font.sizePt * 4 / 3 : defaultPx;
+    look.fill = font.color.automatic ? defaultColor : font.color.rgb;
+    look.bold = font.bold.value_or(defaultBold);
+    look.italic = font.italic;
+    look.family = font.family;
+    return look;
 }
 
 std::string formatValue(double value, const numfmt::NumberFormat& format, DateSystem dates) {
@@ -154,6 +171,20 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
     height = std::clamp(height, 16, 4000);
     const double w = width, h = height;
     SvgCanvas svg(out);
+    {
+        // Charts of one page differ in where they start in it, or else in what they show.
+        std::uint64_t hash = 1469598103934665603ull ^ out.size();
+        const auto mix = [&](std::string_view text) {
+            for (unsigned char c : text)
+                hash = (hash ^ c) * 1099511628211ull;
+        };
+        mix(chart.title);
+        for (const ChartPlot& plot : chart.plots)
+            for (const ChartSeries& series : plot.series)
+                mix(series.name), mix(series.source.values);
+        mix(std::to_string(chart.anchor.row) + ":" + std::to_string(chart.anchor.col));
+        svg.setIdPrefix("qm" + std::to_string(hash % 1000000007));
+    }
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
     svg.number(w);
     out += "\" height=\"";
@@ -183,15 +214,22 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
         }
     }
 
-    svg.frame(0.5, 0.5, w - 1, h - 1, gridColor);
+    // The chart's own background, framed as the application frames charts by default.
+    if (chart.chartFill.kind == ChartFill::Kind::Automatic) {
+        svg.frame(0.5, 0.5, w - 1, h - 1, gridColor);
+    } else {
+        const std::string background = svg.paint(chart.chartFill, 0xFFFFFF);
+        svg.rect(0, 0, w, h, background);
+    }
     Box area{padding, padding, w - 2 * padding, h - 2 * padding};
     if (!chart.title.empty()) {
         svg.group("title");
-        svg.text(w / 2, padding + titleSizePx, chart.title, titleSizePx, TextAnchor::Middle,
-                 labelColor);
+        TextLook look = lookOf(chart.titleFont, titleSizePx, labelColor);
+        look.sizePx = std::clamp(look.sizePx, 4.0, std::max(4.0, h / 4));
+        svg.text(w / 2, padding + look.sizePx, chart.title, look, TextAnchor::Middle);
         svg.endGroup();
-        area.y += titleSizePx + padding;
-        area.height -= titleSizePx + padding;
+        area.y += look.sizePx + padding;
+        area.height -= look.sizePx + padding;
     }
 
     std::vector<std::size_t> firstPalette;
@@ -200,7 +238,7 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
         firstPalette.push_back(seriesSoFar);
         seriesSoFar += plot.series.size();
     }
-    drawLegend(svg, legendEntries(chart, firstPalette), chart.legend, area);
+    drawLegend(svg, legendEntries(chart, firstPalette), chart.legend, chart.legendFont, area);
     if (area.width < 8 || area.height < 8) {
         out += "</svg>";
         return;
@@ -213,7 +251,8 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
     if (!cartesian.empty())
         drawCartesian(svg, chart, cartesian, firstPalette, area, dates);
     else if (!pies.empty())
-        drawPie(svg, chart.plots[pies.front()], firstPalette[pies.front()], area, dates);
+        drawPie(svg, chart.plots[pies.front()], firstPalette[pies.front()], chart.accents, area,
+                dates);
     out += "</svg>";
 }
 

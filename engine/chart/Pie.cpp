@@ -52,13 +52,22 @@ void segment(SvgCanvas& svg, const Polar& c, double outer, double inner, double 
 
 } // namespace
 
-void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette, Box area,
-             DateSystem dates) {
+void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette,
+             const Accents& accents, Box area, DateSystem dates) {
     if (plot.series.empty())
         return;
     const Polar centre{area.x + area.width / 2, area.y + area.height / 2};
-    const double radius = std::max(std::min(area.width, area.height) / 2 - 4, 1.0);
     const bool doughnut = plot.kind == ChartKind::Doughnut;
+    // Slices pulled out of a pie shrink it so that they stay inside the plot.
+    double pulled = 0;
+    if (!doughnut) {
+        const ChartSeries& first = plot.series.front();
+        pulled = first.seriesExplosion;
+        for (double e : first.explosion)
+            pulled = std::max(pulled, e);
+        pulled = std::clamp(pulled, 0.0, 4.0);
+    }
+    const double radius = std::max((std::min(area.width, area.height) / 2 - 4) / (1 + pulled), 1.0);
     const double hole = doughnut ? radius * std::clamp(plot.holePercent, 10, 90) / 100.0 : 0;
     // A pie shows its first series only; a doughnut has a ring per series, the first inside.
     const std::size_t rings = doughnut ? plot.series.size() : 1;
@@ -91,9 +100,18 @@ void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette, Bo
             const double share = std::abs(v) / largest / total;
             const double next = std::min(angle + share * fullTurn, fullTurn);
             const std::uint32_t fill = plot.varyColors || plot.kind == ChartKind::Pie
-                                           ? pointColor(series, i)
-                                           : seriesColor(series, firstPalette + s);
-            segment(svg, centre, outer, inner, angle, next, fill);
+                                           ? pointColor(series, i, accents)
+                                           : seriesColor(series, firstPalette + s, accents);
+            const double middle = (angle + next) / 2;
+            const double out =
+                doughnut ? 0
+                         : std::clamp(i < series.explosion.size() && series.explosion[i] > 0
+                                          ? series.explosion[i]
+                                          : series.seriesExplosion,
+                                      0.0, 4.0) *
+                               radius;
+            const Polar slice{centre.x(out, middle), centre.y(out, middle)};
+            segment(svg, slice, outer, inner, angle, next, fill);
             if (plot.showValues || plot.showPercent || plot.showCategory) {
                 std::string text;
                 if (plot.showCategory)
@@ -102,9 +120,8 @@ void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette, Bo
                     text += (text.empty() ? "" : ", ") + formatValue(v, format, dates);
                 if (plot.showPercent)
                     text += (text.empty() ? "" : ", ") + formatValue(share, percent, dates);
-                const double middle = (angle + next) / 2;
                 const double at = doughnut ? (inner + outer) / 2 : radius * 0.65;
-                svg.text(centre.x(at, middle), centre.y(at, middle) + labelSizePx * 0.35, text,
+                svg.text(slice.x(at, middle), slice.y(at, middle) + labelSizePx * 0.35, text,
                          labelSizePx, TextAnchor::Middle, 0x262626);
             }
             angle = next;

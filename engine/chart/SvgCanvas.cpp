@@ -118,6 +118,128 @@ void SvgCanvas::text(double x, double y, std::string_view text, double sizePx, T
     out_ += "</text>";
 }
 
+void SvgCanvas::text(double x, double y, std::string_view text, const TextLook& look,
+                     TextAnchor anchor) {
+    out_ += "<text x=\"";
+    number(x);
+    out_ += "\" y=\"";
+    number(y);
+    out_ += "\" font-size=\"";
+    number(look.sizePx);
+    out_ += "\" fill=\"";
+    color(look.fill);
+    if (anchor != TextAnchor::Start) {
+        out_ += "\" text-anchor=\"";
+        out_ += anchorName(anchor);
+    }
+    if (look.bold)
+        out_ += "\" font-weight=\"bold";
+    if (look.italic)
+        out_ += "\" font-style=\"italic";
+    if (!look.family.empty()) {
+        out_ += "\" font-family=\"";
+        web::appendEscaped(out_, web::utf8Prefix(look.family, 64));
+    }
+    if (look.rotate != 0) {
+        out_ += "\" transform=\"rotate(";
+        number(look.rotate);
+        out_ += ' ';
+        number(x);
+        out_ += ' ';
+        number(y);
+        out_ += ')';
+    }
+    out_ += "\">";
+    web::appendEscaped(out_, web::utf8Prefix(text, maxTextBytes));
+    out_ += "</text>";
+}
+
+std::string SvgCanvas::paint(const ChartFill& fill, std::uint32_t fallback) {
+    std::string result;
+    std::string saved;
+    saved.swap(out_);
+    switch (fill.kind) {
+    case ChartFill::Kind::None:
+        out_ = "none";
+        break;
+    case ChartFill::Kind::Solid:
+        color(fill.rgb);
+        break;
+    case ChartFill::Kind::Automatic:
+        color(fallback);
+        break;
+    case ChartFill::Kind::Gradient: {
+        if (fill.stops.empty()) {
+            color(fallback);
+            break;
+        }
+        if (fill.stops.size() == 1) {
+            color(fill.stops.front().rgb);
+            break;
+        }
+        // The direction as a line through the middle of the filled box.
+        const double radians = fill.angle * 3.14159265358979323846 / 180;
+        const double dx = std::cos(radians) / 2, dy = std::sin(radians) / 2;
+        std::string body = "\" x1=\"";
+        out_.clear();
+        number(0.5 - dx);
+        body += out_ + "\" y1=\"";
+        out_.clear();
+        number(0.5 - dy);
+        body += out_ + "\" x2=\"";
+        out_.clear();
+        number(0.5 + dx);
+        body += out_ + "\" y2=\"";
+        out_.clear();
+        number(0.5 + dy);
+        body += out_ + "\">";
+        for (const GradientStop& stop : fill.stops) {
+            out_.clear();
+            number(stop.position * 100);
+            body += "<stop offset=\"" + out_ + "%\" stop-color=\"";
+            out_.clear();
+            color(stop.rgb);
+            body += out_ + "\"/>";
+        }
+        // FNV-1a of the definition: equal gradients share an id, others differ.
+        std::uint64_t hash = 1469598103934665603ull;
+        for (unsigned char c : body)
+            hash = (hash ^ c) * 1099511628211ull;
+        static constexpr char digits[] = "0123456789abcdef";
+        std::string id = idPrefix_ + "-gradient-";
+        for (int shift = 60; shift >= 0; shift -= 4)
+            id += digits[(hash >> shift) & 0xF];
+        if (defined_.insert(id).second)
+            saved += "<defs><linearGradient id=\"" + id + body + "</linearGradient></defs>";
+        out_ = "url(#" + id + ")";
+        break;
+    }
+    }
+    result.swap(out_);
+    out_.swap(saved);
+    return result;
+}
+
+void SvgCanvas::rect(double x, double y, double width, double height, std::string_view paint) {
+    out_ += "<rect x=\"";
+    number(x);
+    out_ += "\" y=\"";
+    number(y);
+    out_ += "\" width=\"";
+    number(std::fmax(width, 0));
+    out_ += "\" height=\"";
+    number(std::fmax(height, 0));
+    out_ += "\" fill=\"";
+    out_ += paint;
+    out_ += "\"/>";
+}
+
+void SvgCanvas::endPath(std::string_view paint) {
+    out_ += "\" fill=\"";
+    out_ += paint;
+    out_ += "\"/>";
+}
+
 void SvgCanvas::beginPath() {
     out_ += "<path d=\"";
 }

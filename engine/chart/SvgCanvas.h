@@ -1,9 +1,11 @@
 #pragma once
 // Writing SVG shapes and texts into a string, with coordinates in tenths of a pixel.
 
+#include "engine/model/Chart.h"
 #include "engine/model/Style.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -11,9 +13,22 @@ namespace engine::chart {
 
 enum class TextAnchor : std::uint8_t { Start, Middle, End };
 
+// How a text is drawn beyond its size and colour.
+struct TextLook {
+    double sizePx = 12;
+    std::uint32_t fill = 0x595959;
+    bool bold = false, italic = false;
+    std::string_view family; // empty: the drawing's
+    double rotate = 0;       // degrees clockwise around the text's anchor point
+};
+
 class SvgCanvas {
 public:
     explicit SvgCanvas(std::string& out) : out_(out) {}
+
+    // Sets what the ids of definitions start with: something that tells this drawing apart
+    // from the others of its page.
+    void setIdPrefix(std::string prefix) { idPrefix_ = std::move(prefix); }
 
     // A number as SVG writes it: rounded to a tenth, without a needless ".0".
     void number(double value);
@@ -28,6 +43,12 @@ public:
     // Text escaped and cut to a sane length; `sizePx` its font size; `y` its baseline.
     void text(double x, double y, std::string_view text, double sizePx, TextAnchor anchor,
               std::uint32_t fill = 0x595959, bool bold = false);
+    void text(double x, double y, std::string_view text, const TextLook& look, TextAnchor anchor);
+    // An SVG paint for `fill`: "none", its colour, or a gradient it defines on the spot (once
+    // per drawing) under an id made of its content and the id prefix; `fallback` for an
+    // automatic fill. Called before the element that uses it is begun.
+    std::string paint(const ChartFill& fill, std::uint32_t fallback);
+    void rect(double x, double y, double width, double height, std::string_view paint);
     // Opens a <path d="..."> whose data the caller appends with moveTo/lineTo...; end with
     // endPath.
     void beginPath();
@@ -38,6 +59,7 @@ public:
     void close() { out_ += 'Z'; }
     void endPath(std::uint32_t fill, bool filled, std::uint32_t stroke, double strokeWidth,
                  bool evenOdd = false);
+    void endPath(std::string_view paint);
     void raw(std::string_view markup) { out_ += markup; }
     // <g class="..."> around a part of the chart (a series, an axis, the legend).
     void group(std::string_view className) {
@@ -49,6 +71,8 @@ public:
 
 private:
     std::string& out_;
+    std::string idPrefix_ = "qm";
+    std::set<std::string> defined_;
 };
 
 // An estimate of the width of `text` in pixels at `sizePx`, for laying out labels.

@@ -1,6 +1,7 @@
 #include "engine/metafile/Metafile.h"
 
 #include "engine/metafile/EmfPlayer.h"
+#include "engine/metafile/PictPlayer.h"
 #include "engine/metafile/WmfPlayer.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
@@ -20,6 +21,8 @@ Kind kindOf(std::span<const std::uint8_t> bytes) {
         if ((type == 1 || type == 2) && words == 9 && (version == 0x100 || version == 0x300))
             return Kind::Wmf;
     }
+    if (pictStart(bytes) != static_cast<std::size_t>(-1))
+        return Kind::Pict;
     return Kind::None;
 }
 
@@ -30,6 +33,8 @@ Rendered toSvg(std::span<const std::uint8_t> bytes,
         return playEmf(bytes);
     case Kind::Wmf:
         return playWmf(bytes, sizeHintPt);
+    case Kind::Pict:
+        return playPict(bytes);
     default:
         throw ReadError(ReadError::Kind::Damaged,
                         "picture at offset 0x0: expected the header of an EMF or WMF metafile");

@@ -1,6 +1,6 @@
 #pragma once
-// Pictures stored as Windows metafiles (EMF and WMF), played by a bounded interpreter of the
-// records pictures use and written out as SVG of our own.
+// Pictures stored as Windows metafiles (EMF and WMF) or Macintosh PICT, played by a bounded
+// interpreter of the records pictures use and written out as SVG of our own.
 
 #include <cstdint>
 #include <optional>
@@ -9,7 +9,7 @@
 
 namespace engine::metafile {
 
-enum class Kind : std::uint8_t { None, Emf, Wmf };
+enum class Kind : std::uint8_t { None, Emf, Wmf, Pict };
 
 // The kind of metafile by its header; None for anything else.
 Kind kindOf(std::span<const std::uint8_t> bytes);
@@ -24,7 +24,7 @@ struct Rendered {
     std::string stoppedEarly;
 };
 
-// Plays an EMF or WMF picture. `sizeHintPt` gives the size of a WMF that says none itself
+// Plays an EMF, WMF or PICT picture. `sizeHintPt` gives the size of a WMF that says none itself
 // (one without its placeable header, as workbooks store them). Throws ReadError(Damaged) for a
 // header that is not a metafile's or is broken, saying what and where.
 Rendered toSvg(std::span<const std::uint8_t> bytes,

@@ -1,11 +1,14 @@
 #pragma once
-// A chart as the readers take it from the file: its plots, series with their cached values,
-// title and legend. Nothing here is evaluated; values are what the file last saved.
+// A chart as the readers take it from the file: its plots, series with their cached values
+// (or the cells of the workbook they name), axes, title, legend and looks. Nothing here is
+// evaluated; values are what the file last saved or what the referenced cells hold.
 
 #include "engine/model/Anchor.h"
 #include "engine/model/Style.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,45 @@ enum class ChartGrouping : std::uint8_t { Standard, Clustered, Stacked, PercentS
 
 enum class LegendPosition : std::uint8_t { None, Right, Left, Top, Bottom };
 
+struct GradientStop {
+    double position = 0; // 0..1 along the gradient
+    std::uint32_t rgb = 0;
+};
+
+// How an area is filled: automatic (the drawing's default), not at all, with one colour, or
+// with a linear gradient of two or more stops.
+struct ChartFill {
+    enum class Kind : std::uint8_t { Automatic, None, Solid, Gradient } kind = Kind::Automatic;
+    std::uint32_t rgb = 0;           // Solid
+    std::vector<GradientStop> stops; // Gradient, by position
+    double angle = 0;                // Gradient: degrees clockwise from left-to-right
+};
+
+// The font of a title or of labels; unset parts are the drawing's defaults.
+struct ChartFont {
+    double sizePt = 0; // 0: default
+    std::optional<bool> bold;
+    bool italic = false;
+    Color color;
+    std::string family; // empty: default
+};
+
+struct ChartAxis {
+    std::string title; // empty: none
+    ChartFont titleFont, labelFont;
+    std::optional<double> min, max, majorUnit; // fixed by the file; unset: automatic
+    std::string format; // when the axis has its own format; empty: the series'
+    bool gridlines = false;
+    Color gridColor; // automatic: light grey
+    bool deleted = false;
+};
+
+// Where a series' lists come from when the file caches no values: references to cells of
+// this workbook ("Sheet1!$B$2:$B$9"), filled in once every sheet is read.
+struct ChartSeriesSource {
+    std::string name, categories, values;
+};
+
 struct ChartSeries {
     std::string name;                    // empty: "Series N" is shown
     std::vector<std::string> categories; // one per point as shown; empty: 1, 2, 3 ...
@@ -38,6 +80,10 @@ struct ChartSeries {
     std::vector<Color> pointColors;      // per point, automatic where the file names none
     bool line = true;                    // line and scatter: points are joined
     bool markers = true;                 // line and scatter: points are marked
+    ChartFill fill;                      // when the file gives one; overrides `color` as a fill
+    std::vector<double> explosion;       // pie: per point, share of the radius; empty: none
+    double seriesExplosion = 0;          // pie: every point's, share of the radius
+    ChartSeriesSource source;
 };
 
 struct ChartPlot {
@@ -52,12 +98,25 @@ struct ChartPlot {
     std::string unsupportedName; // Unsupported: what the file calls the kind ("radar" ...)
 };
 
+// The default theme's accent colours, from which series without colours of their own take
+// theirs.
+inline constexpr std::array<std::uint32_t, 6> defaultAccents = {0x4472C4, 0xED7D31, 0xA5A5A5,
+                                                                0xFFC000, 0x5B9BD5, 0x70AD47};
+
 struct Chart {
     std::string title; // empty: no title
+    ChartFont titleFont;
     std::vector<ChartPlot> plots;
     LegendPosition legend = LegendPosition::None;
-    std::string valueAxisFormat; // when the axis has its own format; empty: the series'
-    bool valueGridlines = true;
+    ChartFont legendFont;
+    ChartAxis valueAxis = [] {
+        ChartAxis axis;
+        axis.gridlines = true; // the application's default for value axes
+        return axis;
+    }();
+    ChartAxis categoryAxis;
+    ChartFill chartFill, plotFill; // the whole chart's background and the plot area's
+    std::array<std::uint32_t, 6> accents = defaultAccents; // of the workbook's theme
     Anchor anchor; // on a chart sheet: its size, at the top-left corner
 };
 

@@ -516,8 +516,16 @@ void appendLookCss(std::string& out, const CellLook& look) {
         border.bottom = *look.bottom;
     appendBorderCss(out, border);
     if (look.barPercent >= 0) {
-        const std::string color = cssColor(look.barColor.automatic ? 0x638EC6 : look.barColor.rgb);
-        out += "background-image:linear-gradient(90deg," + color + " 0," + color + " ";
+        // Bars fade from their colour at the start to almost white at their end, as the
+        // application draws data bars by default.
+        const std::uint32_t rgb = look.barColor.automatic ? 0x638EC6 : look.barColor.rgb;
+        const auto fade = [](std::uint32_t c, int shift) {
+            const std::uint32_t channel = (c >> shift) & 0xFF;
+            return (channel + (255 - channel) * 85 / 100) << shift;
+        };
+        const std::string color = cssColor(rgb);
+        const std::string faded = cssColor(fade(rgb, 16) | fade(rgb, 8) | fade(rgb, 0));
+        out += "background-image:linear-gradient(90deg," + color + " 0," + faded + " ";
         appendInt(out, look.barPercent);
         out += "%,transparent ";
         appendInt(out, look.barPercent);
@@ -548,8 +556,51 @@ void appendLookIcon(std::string& out, const CellLook& look) {
         glyph = count <= 3   ? arrows3[std::min(icon, 2)]
                 : count == 4 ? arrows4[icon]
                              : arrows5[icon];
-    if (look.iconSet.find("Gray") != std::string::npos)
+    const std::string_view set = look.iconSet;
+    const auto named = [&](std::string_view part) { return set.find(part) != std::string::npos; };
+    if (named("Gray"))
         color = "#808080";
+    // The other sets' shapes, from the lowest band up; ratings and boxes fill bars or quarters.
+    static constexpr const char* flags = "&#x2691;";
+    static constexpr const char* stars[] = {"&#x2606;", "&#x2BEA;", "&#x2605;"};
+    static constexpr const char* quarters[] = {"&#x25CB;", "&#x25D4;", "&#x25D1;", "&#x25D5;",
+                                               "&#x25CF;"};
+    static constexpr const char* boxes[] = {"&#x25A1;", "&#x2596;", "&#x259A;", "&#x2599;",
+                                            "&#x25A0;"};
+    static constexpr const char* symbols[] = {"&#x2716;", "!", "&#x2714;"};
+    static constexpr const char* signs[] = {"&#x25C6;", "&#x25B2;", "&#x25CF;"};
+    static constexpr const char* redToBlack[] = {"#000000", "#808080", "#FF9999", "#FF0000"};
+    if (named("Rating")) {
+        // Four bars, as many of them filled as the band is high.
+        static constexpr const char* bars[] = {"&#x2582;", "&#x2584;", "&#x2586;", "&#x2588;"};
+        const int filled = count == 5 ? icon : icon + 1;
+        out += "<span class=\"ci\">";
+        for (int i = 0; i < 4; ++i) {
+            out += i < filled ? "<span style=\"color:#4472C4\">" : "<span style=\"color:#D9D9D9\">";
+            out += bars[i];
+            out += "</span>";
+        }
+        out += "</span>";
+        return;
+    }
+    if (named("Flags")) {
+        glyph = flags;
+    } else if (named("Stars")) {
+        glyph = stars[std::min(icon, 2)];
+        color = "#FFC000";
+    } else if (named("Quarters")) {
+        glyph = quarters[std::min(icon, 4)];
+        color = "#595959";
+    } else if (named("Boxes")) {
+        glyph = boxes[std::min(icon, 4)];
+        color = "#4472C4";
+    } else if (named("Symbols")) {
+        glyph = symbols[std::min(icon, 2)];
+    } else if (named("Signs")) {
+        glyph = signs[std::min(icon, 2)];
+    } else if (named("RedToBlack")) {
+        color = redToBlack[std::min(icon, 3)];
+    }
     out += "<span class=\"ci\" style=\"color:";
     out += color;
     out += "\">";

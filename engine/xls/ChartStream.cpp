@@ -9,6 +9,7 @@
 #include "engine/util/Text.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/SheetReader.h"
+#include "engine/xls/Strings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,12 @@ constexpr std::uint16_t clientAnchor = 0xF010; // MS-ODRAW 2.2.49
 // Values of BRAI id (MS-XLS 2.4.29) and of SIIndex numIndex (2.4.260).
 constexpr std::uint8_t linkName = 0, linkValues = 1, linkCategories = 2;
 constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
+// Records of axes and frames (MS-XLS 2.4.11, 2.4.12, 2.4.13, 2.4.108, 2.4.195, 2.4.196,
+// 2.4.341) and the ObjectLink targets of titles (2.4.182).
+constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat = 0x1021,
+                        frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
+                        pieFormat = 0x100B, fontX = 0x1026;
+constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
 constexpr std::size_t firstFillColor = 24, firstLineColor = 32;
@@ -104,8 +111,9 @@ std::string unicodeString(util::ByteCursor& in) {
 
 class ChartReader {
 public:
-    explicit ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf)
-        : formatCodeOf_(formatCodeOf) {}
+    ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf,
+                const std::function<ChartFont(std::uint16_t)>& fontOf)
+        : formatCodeOf_(formatCodeOf), fontOf_(fontOf) {}
 
     ChartRead read(RecordReader& reader) {
         Record record;
@@ -153,9 +161,25 @@ private:
                 if (blocks_.back() == rec::DataFormat)
                     point_.reset();
                 if (blocks_.back() == rec::TextRecord) {
-                    if (textLinksTitle_ && !text_.empty() && title_.empty())
+                    ChartFont* font = textLink_ == linkTitle          ? &titleFont_
+                                      : textLink_ == linkValueAxis    ? &valueAxis_.titleFont
+                                      : textLink_ == linkCategoryAxis ? &categoryAxis_.titleFont
+                                                                      : nullptr;
+                    if (font) {
+                        if (textFont_ && fontOf_)
+                            *font = fontOf_(*textFont_);
+                        if (textColor_)
+                            font->color = *textColor_;
+                    }
+                    textFont_.reset();
+                    textColor_.reset();
+                    if (textLink_ == linkTitle && !text_.empty() && title_.empty())
                         title_ = text_;
-                    textLinksTitle_ = false;
+                    else if (textLink_ == linkValueAxis && valueAxis_.title.empty())
+                        valueAxis_.title = text_;
+                    else if (textLink_ == linkCategoryAxis && categoryAxis_.title.empty())
+                        categoryAxis_.title = text_;
+                    textLink_ = 0;
                     text_.clear();
                 }
                 blocks_.pop_back();
@@ -195,9 +219,55 @@ private:
             else if (PendingSeries* s = currentSeries())
                 s->series.name = shortUnicode(in);
             break;
+        case rec::TextRecord:
+            if (!within(rec::TextRecord)) {
+                in.skip(4);
+                const Color color = longRgb(in);
+                in.skip(16);
+                if (!(in.u16() & 0x0001)) // not the automatic colour
+                    textColor_ = color;
+            }
+            break;
+        case fontX:
+            if (within(rec::TextRecord))
+                textFont_ = in.u16();
+            else if (ChartAxis* axis = currentAxis(); axis && fontOf_)
+                axis->labelFont = fontOf_(in.u16());
+            break;
         case rec::ObjectLink:
-            if (within(rec::TextRecord) && in.u16() == 1)
-                textLinksTitle_ = true;
+            if (within(rec::TextRecord))
+                textLink_ = in.u16();
+            break;
+        case axisParent:
+            primaryAxes_ = in.u16() == 0;
+            break;
+        case axisRecord:
+            axisType_ = in.u16();
+            axisLine_ = 0xFFFF;
+            break;
+        case valueRange:
+            if (ChartAxis* axis = currentAxis())
+                readValueRange(in, *axis);
+            break;
+        case axisLineFormat:
+            axisLine_ = in.u16();
+            break;
+        case frameRecord:
+            frame_ = previous == plotAreaRecord                                  ? &plotFill_
+                     : blocks_.size() == 1 && blocks_.back() == rec::ChartRecord ? &chartFill_
+                                                                                 : nullptr;
+            break;
+        case pieFormat:
+            if (PendingSeries* s = formattedSeries()) {
+                const double share = std::min<std::uint16_t>(in.u16(), 400) / 100.0;
+                if (!point_)
+                    s->series.seriesExplosion = share;
+                else if (*point_ < s->valueCount) {
+                    if (s->series.explosion.size() <= *point_)
+                        s->series.explosion.resize(*point_ + 1, 0.0);
+                    s->series.explosion[*point_] = share;
+                }
+            }
             break;
         case rec::DataFormat:
             if (currentSeries()) {
@@ -206,6 +276,18 @@ private:
             }
             break;
         case rec::LineFormat:
+            if (ChartAxis* axis = currentAxis(); axis && axisLine_ == 1) {
+                // The major gridlines' line.
+                const Color color = longRgb(in);
+                const std::uint16_t style = in.u16();
+                in.skip(2);
+                const bool automatic = in.u16() & 0x0001;
+                if (style == 5)
+                    axis->gridlines = false;
+                else if (!automatic)
+                    axis->gridColor = color;
+                break;
+            }
             if (PendingSeries* s = formattedSeries()) {
                 const Color color = longRgb(in);
                 const std::uint16_t style = in.u16();
@@ -222,6 +304,17 @@ private:
             }
             break;
         case rec::AreaFormat:
+            if (frame_ && within(frameRecord) && !currentSeries()) {
+                const Color color = longRgb(in);
+                in.skip(4);
+                const std::uint16_t pattern = in.u16();
+                const bool automatic = in.u16() & 0x0001;
+                if (!automatic) {
+                    frame_->kind = pattern == 0 ? ChartFill::Kind::None : ChartFill::Kind::Solid;
+                    frame_->rgb = color.rgb;
+                }
+                break;
+            }
             if (PendingSeries* s = formattedSeries()) {
                 const Color color = longRgb(in);
                 in.skip(6);
@@ -312,6 +405,28 @@ private:
         default:
             break;
         }
+    }
+
+    // The primary value axis, or the primary category axis (x values of scatter plots).
+    ChartAxis* currentAxis() {
+        if (!within(axisRecord) || !primaryAxes_)
+            return nullptr;
+        return axisType_ == 1 ? &valueAxis_ : axisType_ == 0 ? &categoryAxis_ : nullptr;
+    }
+
+    static void readValueRange(util::ByteCursor& in, ChartAxis& axis) {
+        const double min = in.f64(), max = in.f64(), major = in.f64();
+        in.skip(16);
+        const std::uint16_t automatic = in.u16();
+        const auto fixed = [](double value) {
+            return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+        };
+        if (!(automatic & 0x01))
+            axis.min = fixed(min);
+        if (!(automatic & 0x02))
+            axis.max = fixed(max);
+        if (!(automatic & 0x04) && major > 0)
+            axis.majorUnit = fixed(major);
     }
 
     static double fixedPoint(util::ByteCursor& in) {
@@ -412,6 +527,11 @@ private:
         out.cachedValues = cachedValues_;
         out.chart.title = title_;
         out.chart.legend = legend_;
+        out.chart.titleFont = titleFont_;
+        out.chart.valueAxis = valueAxis_;
+        out.chart.categoryAxis = categoryAxis_;
+        out.chart.plotFill = plotFill_;
+        out.chart.chartFill = chartFill_;
         out.chart.anchor.widthPt = std::clamp(widthPt_, 0.0, 3000.0);
         out.chart.anchor.heightPt = std::clamp(heightPt_, 0.0, 3000.0);
         if (groups_.empty())
@@ -459,12 +579,26 @@ private:
     }
 
     const std::function<std::string(std::uint16_t)>& formatCodeOf_;
+    const std::function<ChartFont(std::uint16_t)>& fontOf_;
     std::vector<std::uint16_t> blocks_; // the record that opened each Begin block
     std::vector<PendingSeries> series_;
     std::vector<Group> groups_;
     std::optional<ChartCellLink> ignored_;
     std::optional<std::size_t> point_;
-    bool textLinksTitle_ = false;
+    std::uint16_t textLink_ = 0;            // what the open text block names (ObjectLink)
+    std::optional<std::uint16_t> textFont_; // and its font (FontX) and colour
+    std::optional<Color> textColor_;
+    ChartFont titleFont_;
+    bool primaryAxes_ = true;
+    std::uint16_t axisType_ = 0, axisLine_ = 0xFFFF;
+    ChartAxis valueAxis_ = [] {
+        ChartAxis axis;
+        axis.gridlines = true;
+        return axis;
+    }();
+    ChartAxis categoryAxis_;
+    ChartFill plotFill_, chartFill_;
+    ChartFill* frame_ = nullptr; // the fill the open frame describes
     std::string text_, title_;
     LegendPosition legend_ = LegendPosition::None;
     double widthPt_ = 0, heightPt_ = 0;
@@ -534,8 +668,9 @@ const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
 } // namespace
 
 ChartRead readChartStream(RecordReader& reader,
-                          const std::function<std::string(std::uint16_t)>& formatCodeOf) {
-    ChartReader chart(formatCodeOf);
+                          const std::function<std::string(std::uint16_t)>& formatCodeOf,
+                          const std::function<ChartFont(std::uint16_t)>& fontOf) {
+    ChartReader chart(formatCodeOf, fontOf);
     return chart.read(reader);
 }
 
@@ -547,7 +682,20 @@ void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sh
                    ? numfmt::formatCodeFor(workbook, workbook.cellFormats[xf].numFmtId)
                    : std::string("General");
     };
-    PendingChart pending{sheet, readChartStream(reader, formatCodeOf), std::nullopt};
+    const std::function<ChartFont(std::uint16_t)> fontOf = [&](std::uint16_t index) {
+        ChartFont font;
+        const std::size_t model = modelFont(index);
+        if (model >= workbook.fonts.size())
+            return font;
+        const Font& source = workbook.fonts[model];
+        font.sizePt = source.size;
+        font.bold = source.bold;
+        font.italic = source.italic;
+        font.color = source.color;
+        font.family = source.name;
+        return font;
+    };
+    PendingChart pending{sheet, readChartStream(reader, formatCodeOf, fontOf), std::nullopt};
     if (!drawing.empty())
         pending.clientAnchor = lastClientAnchor(drawing);
     if (context.charts.size() < maxCharts)

@@ -20,6 +20,7 @@ constexpr std::uint16_t fopt = 0xF00B;
 constexpr std::uint16_t clientAnchor = 0xF010;
 constexpr std::uint16_t blipEmf = 0xF01A;
 constexpr std::uint16_t blipWmf = 0xF01B;
+constexpr std::uint16_t blipPict = 0xF01C;
 constexpr std::uint16_t blipJpeg = 0xF01D;
 constexpr std::uint16_t blipPng = 0xF01E;
 constexpr std::uint16_t blipDib = 0xF01F;
@@ -161,10 +162,11 @@ PictureStore::PictureStore(std::span<const std::uint8_t> group) {
                                     break;
                                 case blipEmf:
                                 case blipWmf:
+                                case blipPict:
                                     image = metafileImage(blip.body, uids, total);
                                     break;
                                 default:
-                                    break; // Macintosh PICT: no page can show it
+                                    break;
                                 }
                             }
                         }

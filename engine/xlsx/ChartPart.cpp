@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -91,6 +92,7 @@ struct PendingColor {
     std::optional<std::uint32_t> rgb;
     double lumMod = 1, lumOff = 0, tint = 1, shade = 1;
     ColorTarget target = ColorTarget::None;
+    std::function<void(std::uint32_t)> sink; // for colours outside series: where it goes
     std::size_t depth = 0;
 
     std::uint32_t finish() const {
@@ -112,6 +114,34 @@ struct PendingColor {
 // Which list of a series' data is being read.
 enum class DataTarget : std::uint8_t { None, Categories, Values };
 
+bool isAxis(std::string_view local) {
+    return local == "valAx" || local == "catAx" || local == "dateAx" || local == "serAx";
+}
+
+// An axis as read, before it is known whether it measures values or categories.
+struct PendingAxis {
+    std::string element;  // valAx, catAx ...
+    std::string position; // axPos: b, l, t, r
+    ChartAxis axis;
+};
+
+// Shape and text properties being read (spPr, rPr, defRPr) and what they describe.
+struct Looks {
+    std::size_t depth = 0;     // of the element that opened them
+    ChartFill* fill = nullptr; // an area's fill
+    Color* line = nullptr;     // a line's colour (gridlines)
+    ChartFont* font = nullptr; // a text's font
+    bool gradientOnly = false; // a series: its solid fills are read with its colour
+};
+
+// "1800" hundredths of a point as points, bounded to sizes a chart shows.
+std::optional<double> fontSize(std::string_view text) {
+    const auto value = parseNumber(text);
+    if (!value || !std::isfinite(*value) || *value < 100 || *value > 40000)
+        return std::nullopt;
+    return *value / 100;
+}
+
 class ChartHandler : public xml::Handler {
 public:
     ChartHandler(const Colors& colors, DateSystem dates) : colors_(colors), dates_(dates) {}
@@ -125,6 +155,15 @@ public:
         if (skip_.start(ns, local))
             return;
         text_.clear();
+        if (looks_ && startLooks(local, parent, attributes))
+            return;
+        if (local == "spPr" || local == "defRPr" || local == "rPr")
+            if (openLooks(local, parent) && startLooks(local, parent, attributes))
+                return;
+        if (axis_ && path_.size() > axis_) {
+            startAxisChild(local, parent, attributes);
+            return;
+        }
         if (local == "title" && parent == "chart") {
             titleSeen_ = true;
             inTitle_ = true;
@@ -139,19 +178,16 @@ public:
                             : position == "t" ? LegendPosition::Top
                             : position == "b" ? LegendPosition::Bottom
                                               : LegendPosition::Right;
+        } else if (parent == "plotArea" && isAxis(local) && !plot_ && axes_.size() < 16) {
+            axes_.push_back({std::string(local), {}, {}});
+            axis_ = path_.size();
         } else if (parent == "plotArea" && !plot_ && !series_) {
             // Plots do not nest: one inside another (only in broken parts) is ignored.
             startPlotAreaChild(local);
-        } else if (parent == "valAx" && local == "majorGridlines") {
-            gridlines_ = true;
-        } else if (parent == "valAx" && local == "numFmt") {
-            if (!parseBool(attributes.value("sourceLinked"), false) &&
-                chart_.valueAxisFormat.empty())
-                chart_.valueAxisFormat = attributes.value("formatCode");
         } else if (plot_ && plot_ == path_.size() - 1) {
             startPlotChild(local, attributes);
         } else if (series_ && series_ == path_.size() - 1) {
-            startSeriesChild(local);
+            startSeriesChild(local, attributes);
         } else if (series_ || plot_) {
             startInside(local, parent, attributes);
         }
@@ -165,6 +201,13 @@ public:
         if (color_ && color_->depth == path_.size()) {
             commitColor();
             color_.reset();
+        }
+        if (looks_ && looks_->depth == path_.size())
+            looks_.reset();
+        if (axis_ && path_.size() >= axis_) {
+            endAxisChild(local);
+            if (path_.size() == axis_)
+                axis_ = 0;
         }
         if (inTitle_) {
             if (local == "t" || (local == "v" && inPath("tx")))
@@ -192,7 +235,9 @@ public:
     }
 
     Chart finish() {
-        chart_.valueGridlines = gridlines_;
+        placeAxes();
+        for (std::size_t i = 0; i < chart_.accents.size(); ++i)
+            chart_.accents[i] = colors_.themeColor(4 + i);
         std::size_t seriesCount = 0;
         const ChartSeries* only = nullptr;
         for (const ChartPlot& plot : chart_.plots) {
@@ -222,6 +267,197 @@ private:
             pendingTitleBreak_ = false;
         }
         out.append(text.substr(0, maxTextBytes - std::min(maxTextBytes, out.size())));
+    }
+
+    static double explosion(const xml::Attributes& attributes) {
+        // A percentage of the radius; the application offers up to 400 %.
+        return static_cast<double>(parseUnsigned(attributes.value("val"), 400).value_or(0)) / 100;
+    }
+
+    // The element `back` places above the current one (1 = the parent).
+    std::string_view ancestor(std::size_t back) const {
+        return path_.size() > back ? std::string_view(path_[path_.size() - 1 - back])
+                                   : std::string_view();
+    }
+
+    // The nearest open `name` element's parent, empty when none is open.
+    std::string_view parentOfOpen(std::string_view name) const {
+        for (std::size_t i = path_.size(); i-- > 1;)
+            if (path_[i] == name)
+                return path_[i - 1];
+        return {};
+    }
+
+    ChartAxis* openAxis() { return axis_ && !axes_.empty() ? &axes_.back().axis : nullptr; }
+
+    // Opens the looks an spPr, rPr or defRPr element describes, if the page draws them.
+    bool openLooks(std::string_view local, std::string_view parent) {
+        Looks looks;
+        looks.depth = path_.size();
+        if (local == "spPr") {
+            if (parent == "chartSpace")
+                looks.fill = &chart_.chartFill;
+            else if (parent == "plotArea")
+                looks.fill = &chart_.plotFill;
+            else if (parent == "majorGridlines" && openAxis())
+                looks.line = &openAxis()->gridColor;
+            else if (parent == "ser" && series_ == path_.size() - 1) {
+                looks.fill = &chart_.plots.back().series.back().fill;
+                looks.gradientOnly = true;
+            }
+        } else if (!series_) {
+            // Fonts of titles, axis labels and the legend; data labels keep the default.
+            const std::string_view titleOf = parentOfOpen("title");
+            const std::string_view textOf = parentOfOpen("txPr");
+            if (titleOf == "chart")
+                looks.font = &chart_.titleFont;
+            else if (isAxis(titleOf) && openAxis())
+                looks.font = &openAxis()->titleFont;
+            else if (isAxis(textOf) && openAxis())
+                looks.font = &openAxis()->labelFont;
+            else if (textOf == "legend")
+                looks.font = &chart_.legendFont;
+        }
+        if (!looks.fill && !looks.line && !looks.font)
+            return false;
+        looks_ = looks;
+        return true;
+    }
+
+    // An element inside open looks; false when the series' own reading should see it.
+    bool startLooks(std::string_view local, std::string_view parent,
+                    const xml::Attributes& attributes) {
+        Looks& looks = *looks_;
+        const std::size_t depth = path_.size() - looks.depth; // 0 = the opening element
+        if (looks.gradientOnly && local != "gradFill" && parentOfOpen("gradFill").empty())
+            return false;
+        if (looks.font && (local == "defRPr" || local == "rPr")) {
+            if (const auto size = fontSize(attributes.value("sz")))
+                looks.font->sizePt = *size;
+            if (attributes.get("b"))
+                looks.font->bold = parseBool(attributes.value("b"), false);
+            if (attributes.get("i"))
+                looks.font->italic = parseBool(attributes.value("i"), false);
+        } else if (looks.font && local == "latin" && depth == 1) {
+            const std::string_view face = attributes.value("typeface");
+            if (!face.empty() && face.front() != '+' && face.size() < 64)
+                looks.font->family = face;
+        } else if (depth == 1 && looks.fill &&
+                   (local == "noFill" || local == "solidFill" || local == "gradFill")) {
+            looks.fill->kind = local == "noFill"      ? ChartFill::Kind::None
+                               : local == "solidFill" ? ChartFill::Kind::Solid
+                                                      : ChartFill::Kind::Gradient;
+            looks.fill->stops.clear();
+        } else if (local == "gs" && parent == "gsLst" && looks.fill &&
+                   looks.fill->stops.size() < 16) {
+            const auto position = parseNumber(attributes.value("pos"));
+            looks.fill->stops.push_back({position && std::isfinite(*position)
+                                             ? std::clamp(*position / 100000, 0.0, 1.0)
+                                             : 0.0,
+                                         0});
+        } else if (local == "lin" && parent == "gradFill" && looks.fill) {
+            const auto angle = parseNumber(attributes.value("ang"));
+            if (angle && std::isfinite(*angle))
+                looks.fill->angle = std::fmod(*angle / 60000, 360);
+        } else if (parent == "solidFill" || parent == "gs") {
+            startLooksColor(local, parent, attributes);
+        } else if (color_ && color_->depth == path_.size() - 1) {
+            modifyColor(local, attributes);
+        }
+        return true;
+    }
+
+    void startLooksColor(std::string_view local, std::string_view parent,
+                         const xml::Attributes& attributes) {
+        Looks& looks = *looks_;
+        std::function<void(std::uint32_t)> sink;
+        const bool inLine = ancestor(2) == "ln";
+        if (looks.font && ancestor(2) != "ln") {
+            ChartFont* font = looks.font;
+            sink = [font](std::uint32_t rgb) { font->color = Color::fromRgb(rgb); };
+        } else if (looks.line && inLine) {
+            Color* line = looks.line;
+            sink = [line](std::uint32_t rgb) { *line = Color::fromRgb(rgb); };
+        } else if (looks.fill && parent == "gs" && !looks.fill->stops.empty()) {
+            ChartFill* fill = looks.fill;
+            sink = [fill](std::uint32_t rgb) { fill->stops.back().rgb = rgb; };
+        } else if (looks.fill && !inLine && path_.size() - looks.depth == 2) {
+            ChartFill* fill = looks.fill;
+            sink = [fill](std::uint32_t rgb) { fill->rgb = rgb; };
+        } else {
+            return;
+        }
+        const ColorTarget saved = colorTarget_;
+        colorTarget_ = ColorTarget::None;
+        startColor(local, attributes);
+        colorTarget_ = saved;
+        if (color_ && color_->depth == path_.size())
+            color_->sink = std::move(sink);
+    }
+
+    void startAxisChild(std::string_view local, std::string_view parent,
+                        const xml::Attributes& attributes) {
+        PendingAxis& pending = axes_.back();
+        ChartAxis& axis = pending.axis;
+        const std::string_view value = attributes.value("val");
+        const auto number = [&]() -> std::optional<double> {
+            const auto parsed = parseNumber(value);
+            return parsed && std::isfinite(*parsed) ? parsed : std::nullopt;
+        };
+        if (path_.size() == axis_ + 1) {
+            if (local == "delete")
+                axis.deleted = parseBool(value, true);
+            else if (local == "axPos")
+                pending.position = value;
+            else if (local == "majorUnit")
+                axis.majorUnit = number();
+            else if (local == "majorGridlines")
+                axis.gridlines = true;
+            else if (local == "numFmt" && !parseBool(attributes.value("sourceLinked"), false))
+                axis.format = std::string(attributes.value("formatCode")).substr(0, 255);
+            else if (local == "title")
+                axisTitle_ = true;
+        } else if (parent == "scaling" && (local == "min" || local == "max")) {
+            (local == "min" ? axis.min : axis.max) = number();
+        }
+    }
+
+    void endAxisChild(std::string_view local) {
+        if (!axisTitle_)
+            return;
+        ChartAxis& axis = axes_.back().axis;
+        if (local == "t" && axis.title.size() < maxTextBytes) {
+            if (axisTitleBreak_ && !axis.title.empty() && !text_.empty())
+                axis.title += ' ';
+            axisTitleBreak_ = false;
+            axis.title += text_;
+        } else if (local == "p") {
+            axisTitleBreak_ = true;
+        } else if (local == "title" && path_.size() == axis_ + 1) {
+            axisTitle_ = false;
+            axisTitleBreak_ = false;
+        }
+    }
+
+    // Which axis measures values and which categories (or x values, in scatter plots).
+    void placeAxes() {
+        const bool scatter =
+            !chart_.plots.empty() && chart_.plots.front().kind == ChartKind::Scatter;
+        bool valueSet = false, categorySet = false;
+        for (PendingAxis& pending : axes_) {
+            const bool across = pending.position == "b" || pending.position == "t";
+            const bool isValue =
+                scatter ? pending.element == "valAx" && !across : pending.element == "valAx";
+            if (isValue && !valueSet) {
+                chart_.valueAxis = std::move(pending.axis);
+                valueSet = true;
+            } else if (!isValue && !categorySet && pending.element != "serAx") {
+                chart_.categoryAxis = std::move(pending.axis);
+                categorySet = true;
+            }
+        }
+        if (!valueSet)
+            chart_.valueAxis.gridlines = false;
     }
 
     void startPlotAreaChild(std::string_view local) {
@@ -263,7 +499,11 @@ private:
         }
     }
 
-    void startSeriesChild(std::string_view local) {
+    void startSeriesChild(std::string_view local, const xml::Attributes& attributes) {
+        if (local == "explosion") {
+            chart_.plots.back().series.back().seriesExplosion = explosion(attributes);
+            return;
+        }
         if (local == "cat" || local == "xVal") {
             data_ = DataTarget::Categories;
             numericCategories_ = false;
@@ -302,6 +542,12 @@ private:
                 series.markers = false;
         } else if (local == "idx" && parent == "dPt") {
             point_ = parseUnsigned(attributes.value("val"), maxPoints - 1);
+        } else if (local == "explosion" && parent == "dPt") {
+            if (point_ && *point_ < maxPoints) {
+                if (series.explosion.size() <= *point_)
+                    series.explosion.resize(*point_ + 1, 0.0);
+                series.explosion[*point_] = explosion(attributes);
+            }
         } else if (local == "noFill" && parent == "ln" && depth == 3 && inPath("spPr") &&
                    path_[series_] == "spPr") {
             series.line = false;
@@ -358,6 +604,10 @@ private:
     }
 
     void commitColor() {
+        if (color_->sink) {
+            color_->sink(color_->finish());
+            return;
+        }
         if (!series_ || chart_.plots.empty() || chart_.plots.back().series.empty())
             return;
         ChartSeries& series = chart_.plots.back().series.back();
@@ -412,10 +662,19 @@ private:
         if (inSeriesName_) {
             if (local == "v" && series.name.size() < maxTextBytes)
                 series.name += text_;
+            else if (local == "f" && series.source.name.empty())
+                series.source.name = text_;
             return;
         }
         if (local == "formatCode" && formatCode_.empty())
             formatCode_ = text_;
+        // The cells behind the list, for files that cache none of its values.
+        if (local == "f" && depth == 3) {
+            std::string& reference =
+                data_ == DataTarget::Values ? series.source.values : series.source.categories;
+            if (data_ != DataTarget::None && reference.empty())
+                reference = text_;
+        }
         if (local != "v" || !point_ || levels_ > 1)
             return;
         const std::size_t index = static_cast<std::size_t>(*point_);
@@ -478,6 +737,10 @@ private:
             series.pointColors.resize(points);
         if (series.name.size() > maxTextBytes)
             series.name.resize(maxTextBytes);
+        // Legends and lines show a gradient's first colour.
+        if (series.color.automatic && series.fill.kind == ChartFill::Kind::Gradient &&
+            !series.fill.stops.empty())
+            series.color = Color::fromRgb(series.fill.stops.front().rgb);
     }
 
     const Colors& colors_;
@@ -490,7 +753,10 @@ private:
     bool titleSeen_ = false, inTitle_ = false, autoTitleDeleted_ = false;
     bool pendingTitleBreak_ = false;
     std::size_t titleDepth_ = 0;
-    bool gridlines_ = false;
+    std::vector<PendingAxis> axes_;
+    std::size_t axis_ = 0; // depth of the open axis element, 0 when none
+    bool axisTitle_ = false, axisTitleBreak_ = false;
+    std::optional<Looks> looks_;
     std::size_t plot_ = 0;   // depth of the open plot element, 0 when none
     std::size_t series_ = 0; // depth of the open <ser>, 0 when none
     bool scatterLines_ = true;

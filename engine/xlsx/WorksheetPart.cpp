@@ -6,6 +6,7 @@
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/DrawingPart.h"
+#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/Relationships.h"
 #include "engine/xlsx/RichTextCollector.h"
@@ -450,6 +451,7 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
         readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
         readDrawingCharts(context.archive, drawing->target, context.colors,
                           context.workbook.dateSystem, sheet);
+        readDrawingShapes(context.archive, drawing->target, context.colors, sheet);
     }
     if (const Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))

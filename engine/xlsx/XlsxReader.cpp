@@ -1,5 +1,6 @@
 #include "engine/xlsx/XlsxReader.h"
 
+#include "engine/chart/ChartSources.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/ConditionalFormats.h"
@@ -9,6 +10,7 @@
 #include "engine/xlsx/SharedStrings.h"
 #include "engine/xlsx/StylesPart.h"
 #include "engine/xlsx/ThemePart.h"
+#include "engine/xlsx/ThreadedCommentsPart.h"
 #include "engine/xlsx/WorkbookPart.h"
 #include "engine/xlsx/WorksheetPart.h"
 #include "engine/zip/ZipArchive.h"
@@ -100,6 +102,10 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     if (const Relationship* strings = internalPart("sharedStrings"))
         readSharedStrings(archive, strings->target, colors, fonts, workbook);
 
+    Persons persons;
+    if (const Relationship* people = internalPart("person"))
+        persons = readPersons(archive, people->target);
+
     SheetContext context{archive, colors, fonts, workbook};
     workbook.sheets.reserve(info.sheets.size());
     for (const SheetEntry& entry : info.sheets) {
@@ -118,8 +124,10 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         if (!archive.contains(target->target))
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
         readWorksheet(context, target->target, sheet);
+        readThreadedComments(archive, target->target, persons, sheet);
     }
     workbook.finish();
+    chart::fillChartsFromCells(workbook);
     return workbook;
 }
 

@@ -3,8 +3,10 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ChartPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Colors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommentsPart.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ThreadedCommentsPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DrawingCharts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DrawingShapes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DrawingPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PartReader.cpp

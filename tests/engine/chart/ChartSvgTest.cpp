@@ -186,7 +186,7 @@ TEST(ChartSvg, TickAndDataLabelsFollowTheSeriesFormat) {
               (std::vector<std::string>{"1,250.50 EUR", "2,500.00 EUR"}));
 
     Chart own = sampleChart(plot);
-    own.valueAxisFormat = "0%";
+    own.valueAxis.format = "0%";
     EXPECT_EQ(textsOf(groupOf(svgOf(own), "value-axis")).front(), "0%");
 }
 
@@ -253,4 +253,75 @@ TEST(ChartSvg, TheSameChartGivesTheSameBytes) {
     EXPECT_EQ(svgOf(chart), svgOf(chart));
     const std::string document = chart::chartSvgDocument(chart, 300, 200, DateSystem::Date1900);
     EXPECT_EQ(document.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
+}
+
+namespace {
+
+Chart columns(std::size_t seriesCount) {
+    Chart chart;
+    ChartPlot& plot = chart.plots.emplace_back();
+    plot.series.resize(seriesCount);
+    for (ChartSeries& series : plot.series)
+        series.values = {1, 2};
+    return chart;
+}
+
+} // namespace
+
+TEST(ChartLooks, FixedBoundsAndStepsLabelTheValueAxis) {
+    Chart chart = columns(1);
+    chart.valueAxis.min = -10;
+    chart.valueAxis.max = 35;
+    chart.valueAxis.majorUnit = 15;
+    chart.valueAxis.title = "Litres";
+    chart.categoryAxis.title = "Month";
+    const std::string svg = chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900);
+    for (const char* label : {">-10<", ">5<", ">20<", ">35<", ">Litres<", ">Month<"})
+        EXPECT_NE(svg.find(label), std::string::npos) << label;
+    EXPECT_EQ(svg.find(">40<"), std::string::npos);
+    EXPECT_NE(svg.find("rotate(-90"), std::string::npos);
+
+    // Bounds that contradict each other leave the automatic scale.
+    chart.valueAxis.min = 50;
+    chart.valueAxis.max = 5;
+    const std::string fallback = chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900);
+    EXPECT_NE(fallback.find(">0<"), std::string::npos);
+    EXPECT_EQ(fallback.find(">50<"), std::string::npos);
+}
+
+TEST(ChartLooks, SeriesBeyondSixAccentsAreDarkenedThenLightened) {
+    Chart chart = columns(13);
+    chart.accents = {0x336699, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555};
+    const std::string svg = chart::chartSvgDocument(chart, 600, 300, DateSystem::Date1900);
+    EXPECT_NE(svg.find("fill=\"#336699\""), std::string::npos);
+    // Series 7 is accent 1 at 60 % of its luminance, series 13 at 80 % plus 20 %.
+    EXPECT_NE(svg.find("fill=\"#1F3D5C\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#4785C2\""), std::string::npos);
+    EXPECT_EQ(svg.find("#4472C4"), std::string::npos);
+}
+
+TEST(ChartLooks, GradientsAndFillsAreDefinedInsideTheDrawing) {
+    Chart chart = columns(2);
+    ChartFill gradient;
+    gradient.kind = ChartFill::Kind::Gradient;
+    gradient.stops = {{0, 0xFF0000}, {1, 0x0000FF}};
+    chart.plots[0].series[0].fill = gradient;
+    chart.plots[0].series[1].fill = gradient;
+    chart.plotFill.kind = ChartFill::Kind::Solid;
+    chart.plotFill.rgb = 0xEEEEEE;
+    chart.valueAxis.gridColor = Color::fromRgb(0x00AA00);
+    chart.titleFont.sizePt = 24;
+    chart.title = "Big";
+    const std::string svg = chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900);
+    const std::size_t definition = svg.find("<linearGradient id=\"");
+    ASSERT_NE(definition, std::string::npos);
+    const std::size_t idStart = definition + 20;
+    const std::string id = svg.substr(idStart, svg.find('"', idStart) - idStart);
+    EXPECT_NE(svg.find("fill=\"url(#" + id + ")\""), std::string::npos);
+    // Both series share the one definition: ids stay unique in the page.
+    EXPECT_EQ(svg.find("<linearGradient", definition + 1), std::string::npos);
+    EXPECT_NE(svg.find("stop-color=\"#0000FF\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#EEEEEE\""), std::string::npos);
+    EXPECT_NE(svg.find("stroke=\"#00AA00\""), std::string::npos);
+    EXPECT_NE(svg.find("font-size=\"32\""), std::string::npos);
 }

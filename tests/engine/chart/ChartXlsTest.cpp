@@ -62,11 +62,42 @@ void chartGroup(BiffWriter& w, std::uint16_t kindRecord, const Bytes& kind, bool
     w.record(end, Bytes());
 }
 
-void title(BiffWriter& w, const std::string& text) {
-    w.record(0x1025, Bytes().u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0));
+// A text block naming `target`; the value axis's title in dark red and the workbook's first
+// font.
+void title(BiffWriter& w, const std::string& text, std::uint16_t target = 1) {
+    if (target == 2)
+        w.record(
+            0x1025,
+            Bytes().u32(0).u8(0x80).u8(0).u8(0).u8(0).u32(0).u32(0).u32(0).u32(0).u16(0).u16(0).u32(
+                0));
+    else
+        w.record(0x1025, Bytes().u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0));
     w.record(begin, Bytes());
+    if (target == 2)
+        w.record(0x1026, Bytes().u16(0));
     w.record(0x100D, Bytes().u16(0).str8(text));
-    w.record(0x1027, Bytes().u16(1).u16(0).u16(0));
+    w.record(0x1027, Bytes().u16(target).u16(0).u16(0));
+    w.record(end, Bytes());
+}
+
+// The primary value axis fixed to -5..50 in steps of 5 with green gridlines, a grey plot area
+// and titles on both axes.
+void axesAndPlotArea(BiffWriter& w) {
+    w.record(0x1041, Bytes().u16(0).u32(0).u32(0).u32(0).u32(0));
+    w.record(begin, Bytes());
+    w.record(0x101D, Bytes().u16(1).u32(0).u32(0).u32(0).u32(0));
+    w.record(begin, Bytes());
+    w.record(0x101F, Bytes().f64(-5).f64(50).f64(5).f64(1).f64(0).u16(0x0018));
+    w.record(0x1021, Bytes().u16(1));
+    w.record(0x1007, Bytes().u8(0).u8(0x80).u8(0).u8(0).u16(0).u16(0).u16(0).u16(0));
+    w.record(end, Bytes());
+    w.record(end, Bytes());
+    title(w, "Units", 2);
+    title(w, "Quarter", 3);
+    w.record(0x1035, Bytes());
+    w.record(0x1032, Bytes().u16(0).u16(3));
+    w.record(begin, Bytes());
+    w.record(0x100A, Bytes().u8(0xEE).u8(0xEE).u8(0xEE).u8(0).u32(0).u16(1).u16(0).u16(0).u16(0));
     w.record(end, Bytes());
 }
 
@@ -79,6 +110,10 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.record(0x0085, Bytes().u32(0).u8(0).u8(0).str8("Data"));
     const std::size_t chartField = w.position() + 4;
     w.record(0x0085, Bytes().u32(0).u8(0).u8(2).str8("Pie sheet"));
+    // One font, which the value axis's title uses.
+    w.record(0x0031,
+             Bytes().u16(240).u16(0).u16(0x7FFF).u16(700).u16(0).u8(0).u8(0).u8(0).u8(0).str8(
+                 "Georgia"));
     w.record(0x01AE, Bytes().u16(2).u16(0x0401));
     w.record(0x0017, Bytes().u16(1).u16(0).u16(0).u16(0));
     w.eof();
@@ -103,6 +138,7 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.record(begin, Bytes());
     seriesReferringTo(w, 0, 0, 2, 1);
     title(w, "Quarterly <revenue>");
+    axesAndPlotArea(w);
     chartGroup(w, 0x1017, Bytes().u16(0).u16(150).u16(0x0003), true); // horizontal, stacked
     w.record(end, Bytes());
     w.eof();
@@ -242,4 +278,26 @@ TEST(XlsCharts, CorpusChartsComeWithTheirValues) {
     ASSERT_EQ(chartSheet.charts.size(), 1u);
     EXPECT_EQ(chartSheet.charts[0].plots.at(0).kind, ChartKind::Column);
     EXPECT_EQ(chartSheet.charts[0].plots[0].series.at(1).values, (std::vector<double>{2, 4, 6}));
+}
+
+TEST(XlsCharts, AxesTitlesAndPlotAreaComeFromTheirRecords) {
+    const Workbook book = xls::readWorkbookStream(chartWorkbook(), false);
+    const Chart& bars = book.sheets.at(0).charts.at(0);
+    EXPECT_EQ(bars.title, "Quarterly <revenue>");
+    EXPECT_EQ(bars.valueAxis.title, "Units");
+    EXPECT_EQ(bars.valueAxis.titleFont.color, Color::fromRgb(0x800000));
+    EXPECT_EQ(bars.valueAxis.titleFont.family, "Georgia");
+    EXPECT_EQ(bars.valueAxis.titleFont.sizePt, 12);
+    EXPECT_EQ(bars.valueAxis.titleFont.bold, true);
+    EXPECT_EQ(bars.titleFont.family, ""); // automatic colour, no font of its own
+    EXPECT_EQ(bars.categoryAxis.title, "Quarter");
+    EXPECT_EQ(bars.valueAxis.min, -5);
+    EXPECT_EQ(bars.valueAxis.max, 50);
+    EXPECT_EQ(bars.valueAxis.majorUnit, 5);
+    EXPECT_EQ(bars.valueAxis.gridColor, Color::fromRgb(0x008000));
+    EXPECT_EQ(bars.plotFill.kind, ChartFill::Kind::Solid);
+    EXPECT_EQ(bars.plotFill.rgb, 0xEEEEEEu);
+    // The automatic parts stay automatic: the chart area and the category axis's bounds.
+    EXPECT_EQ(bars.chartFill.kind, ChartFill::Kind::Automatic);
+    EXPECT_FALSE(bars.categoryAxis.min);
 }

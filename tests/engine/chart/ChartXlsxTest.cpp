@@ -63,8 +63,8 @@ TEST(ChartPart, SeriesTakeTheirCachedNamesCategoriesAndValues) {
               "</c:legend>");
     EXPECT_EQ(chart.title, "Sales 2024 by month");
     EXPECT_EQ(chart.legend, LegendPosition::Bottom);
-    EXPECT_EQ(chart.valueAxisFormat, "0%");
-    EXPECT_TRUE(chart.valueGridlines);
+    EXPECT_EQ(chart.valueAxis.format, "0%");
+    EXPECT_TRUE(chart.valueAxis.gridlines);
     ASSERT_EQ(chart.plots.size(), 1u);
     const ChartPlot& plot = chart.plots[0];
     EXPECT_EQ(plot.kind, ChartKind::Bar);
@@ -330,4 +330,96 @@ TEST(ChartDrawing, NewerChartKindsArePlaceholdersWithTheirTitle) {
     ASSERT_EQ(chart.plots.size(), 1u);
     EXPECT_EQ(chart.plots[0].kind, ChartKind::Unsupported);
     EXPECT_DOUBLE_EQ(chart.anchor.widthPt, 100);
+}
+
+namespace {
+
+std::string richTitle(const std::string& text, const std::string& runProperties) {
+    return "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:r><a:rPr " + runProperties +
+           "><a:solidFill><a:srgbClr val=\"C00000\"/></a:solidFill><a:latin typeface=\"Georgia\"/>"
+           "</a:rPr><a:t>" +
+           text + "</a:t></a:r></a:p></c:rich></c:tx></c:title>";
+}
+
+} // namespace
+
+TEST(ChartPart, AxesTitlesBoundsFontsAndFillsAreRead) {
+    const Chart chart = parse(
+        richTitle("Revenue", "sz=\"2000\" b=\"0\"") +
+        "<c:plotArea><c:barChart><c:barDir val=\"col\"/><c:ser><c:spPr><a:gradFill><a:gsLst>"
+        "<a:gs pos=\"0\"><a:srgbClr val=\"FF0000\"/></a:gs><a:gs pos=\"100000\"><a:schemeClr "
+        "val=\"accent1\"/></a:gs></a:gsLst><a:lin ang=\"5400000\"/></a:gradFill></c:spPr><c:val>" +
+        numCache("General", {"5", "15"}) +
+        "</c:val></c:ser></c:barChart><c:catAx><c:axPos val=\"b\"/>" + richTitle("Quarter", "") +
+        "<c:txPr><a:p><a:pPr><a:defRPr sz=\"800\" i=\"1\"/></a:pPr></a:p></c:txPr></c:catAx>"
+        "<c:valAx><c:scaling><c:max val=\"40\"/><c:min val=\"-10\"/></c:scaling><c:delete "
+        "val=\"0\"/><c:axPos val=\"l\"/><c:majorGridlines><c:spPr><a:ln><a:solidFill><a:srgbClr "
+        "val=\"00FF00\"/></a:solidFill></a:ln></c:spPr></c:majorGridlines>" +
+        richTitle("Euro", "b=\"1\"") +
+        "<c:numFmt formatCode=\"#,##0 &quot;k&quot;\" sourceLinked=\"0\"/><c:majorUnit "
+        "val=\"10\"/></c:valAx><c:spPr><a:solidFill><a:srgbClr val=\"F2F2F2\"/></a:solidFill>"
+        "</c:spPr></c:plotArea>");
+    EXPECT_EQ(chart.title, "Revenue");
+    EXPECT_EQ(chart.titleFont.sizePt, 20);
+    EXPECT_EQ(chart.titleFont.bold, false);
+    EXPECT_EQ(chart.titleFont.color, Color::fromRgb(0xC00000));
+    EXPECT_EQ(chart.titleFont.family, "Georgia");
+
+    const ChartAxis& values = chart.valueAxis;
+    EXPECT_EQ(values.title, "Euro");
+    EXPECT_EQ(values.titleFont.bold, true);
+    EXPECT_EQ(values.min, -10);
+    EXPECT_EQ(values.max, 40);
+    EXPECT_EQ(values.majorUnit, 10);
+    EXPECT_EQ(values.format, "#,##0 \"k\"");
+    EXPECT_TRUE(values.gridlines);
+    EXPECT_EQ(values.gridColor, Color::fromRgb(0x00FF00));
+    EXPECT_EQ(chart.categoryAxis.title, "Quarter");
+    EXPECT_EQ(chart.categoryAxis.labelFont.sizePt, 8);
+    EXPECT_TRUE(chart.categoryAxis.labelFont.italic);
+    EXPECT_FALSE(chart.categoryAxis.gridlines);
+
+    EXPECT_EQ(chart.plotFill.kind, ChartFill::Kind::Solid);
+    EXPECT_EQ(chart.plotFill.rgb, 0xF2F2F2u);
+    const ChartSeries& series = chart.plots.at(0).series.at(0);
+    ASSERT_EQ(series.fill.kind, ChartFill::Kind::Gradient);
+    ASSERT_EQ(series.fill.stops.size(), 2u);
+    EXPECT_EQ(series.fill.stops[1].rgb, xlsx::Colors().themeColor(4));
+    EXPECT_EQ(series.fill.stops[1].position, 1);
+    EXPECT_EQ(series.fill.angle, 90);
+    // The legend shows a gradient's first colour.
+    EXPECT_EQ(series.color, Color::fromRgb(0xFF0000));
+}
+
+TEST(ChartPart, ScatterAxesAreToldApartByTheirPlace) {
+    const Chart chart = parse(
+        "<c:plotArea><c:scatterChart><c:ser><c:xVal>" + numCache("General", {"1", "2"}) +
+        "</c:xVal><c:yVal>" + numCache("General", {"3", "4"}) +
+        "</c:yVal></c:ser></c:scatterChart><c:valAx><c:scaling><c:min val=\"100\"/></c:scaling>"
+        "<c:axPos val=\"l\"/></c:valAx><c:valAx><c:scaling><c:max val=\"9\"/></c:scaling><c:axPos "
+        "val=\"b\"/></c:valAx></c:plotArea>");
+    EXPECT_EQ(chart.valueAxis.min, 100);
+    EXPECT_FALSE(chart.valueAxis.max);
+    EXPECT_EQ(chart.categoryAxis.max, 9);
+}
+
+TEST(ChartPart, PieSlicesArePulledOutAndThemeAccentsColourSeries) {
+    xlsx::Colors colors;
+    std::array<std::uint32_t, 12> scheme{};
+    for (std::size_t i = 0; i < scheme.size(); ++i)
+        scheme[i] = 0x101010 * static_cast<std::uint32_t>(i);
+    colors.setScheme(scheme);
+    const Chart chart = xlsx::parseChartXml(
+        chartOpen +
+            "<c:plotArea><c:pieChart><c:ser><c:explosion val=\"10\"/><c:dPt><c:idx val=\"2\"/>"
+            "<c:explosion val=\"30\"/></c:dPt><c:val>" +
+            numCache("General", {"1", "2", "3"}) + "</c:val></c:ser></c:pieChart></c:plotArea>" +
+            chartClose,
+        "xl/charts/chart1.xml", colors, DateSystem::Date1900);
+    const ChartSeries& series = chart.plots.at(0).series.at(0);
+    EXPECT_DOUBLE_EQ(series.seriesExplosion, 0.1);
+    EXPECT_EQ(series.explosion, (std::vector<double>{0, 0, 0.3}));
+    // The scheme's accents (its fifth to tenth colours), not the default theme's.
+    EXPECT_EQ(chart.accents[0], 0x404040u);
+    EXPECT_EQ(chart.accents[5], 0x909090u);
 }

@@ -27,6 +27,16 @@ using testing_support::WmfBuilder;
 
 namespace {
 
+// A PICT picture, 100 x 50 points, with one blue rectangle painted (big-endian words).
+std::vector<std::uint8_t> samplePict() {
+    std::vector<std::uint8_t> out;
+    for (std::uint16_t word :
+         {0, 0, 0, 50, 100, 0x0011, 0x02FF, 0x001A, 0, 0, 0xFFFF, 0x0031, 5, 5, 45, 95, 0x00FF})
+        out.insert(out.end(),
+                   {static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word & 0xFF)});
+    return out;
+}
+
 std::vector<std::uint8_t> sampleWmf() {
     WmfBuilder wmf;
     wmf.window(0, 0, 100, 50).solidBrush(0x0000FF).select(0).rectangle(10, 10, 90, 40);
@@ -172,7 +182,7 @@ TEST(Biff8Pictures, MetafileBlipsArePlayedIntoSvgOnceAndShownByEveryShape) {
     Le store;
     store.bytes(DrawingRecords::metafileBlip(0xF01A, 0x3D4, sampleEmf()).data)
         .bytes(DrawingRecords::metafileBlip(0xF01B, 0x216, sampleWmf()).data)
-        .bytes(DrawingRecords::metafileBlip(0xF01C, 0x542, sampleWmf()).data); // PICT: not shown
+        .bytes(DrawingRecords::metafileBlip(0xF01C, 0x542, samplePict()).data);
     const Le group =
         DrawingRecords::record(0x000F, 0xF000, DrawingRecords::record(0x000F, 0xF001, store));
     Le shapes;
@@ -197,7 +207,7 @@ TEST(Biff8Pictures, MetafileBlipsArePlayedIntoSvgOnceAndShownByEveryShape) {
 
     const engine::Workbook book = engine::xls::readWorkbookStream(w.bytes, true);
     const engine::Sheet& sheet = book.sheets.at(0);
-    ASSERT_EQ(sheet.pictures.size(), 3u);
+    ASSERT_EQ(sheet.pictures.size(), 4u);
     for (const auto& picture : sheet.pictures)
         EXPECT_EQ(picture.mimeType, "image/svg+xml");
     const auto emf = testing_support::svgElementsNamed(text(sheet.pictures[0].data), "path");
@@ -206,7 +216,11 @@ TEST(Biff8Pictures, MetafileBlipsArePlayedIntoSvgOnceAndShownByEveryShape) {
     const auto wmf = testing_support::svgElementsNamed(text(sheet.pictures[1].data), "path");
     ASSERT_EQ(wmf.size(), 1u);
     EXPECT_EQ(wmf[0].attributes.at("fill"), "#ff0000");
-    EXPECT_EQ(sheet.pictures[2].data, sheet.pictures[0].data);
+    // The Macintosh picture is played too; the last shape shows the first picture again.
+    const auto pict = testing_support::svgElementsNamed(text(sheet.pictures[2].data), "path");
+    ASSERT_EQ(pict.size(), 1u);
+    EXPECT_EQ(pict[0].attributes.at("fill"), "#0000ff");
+    EXPECT_EQ(sheet.pictures[3].data, sheet.pictures[0].data);
     EXPECT_EQ(sheet.pictures[0].anchor.col, 2);
     EXPECT_EQ(sheet.background.mimeType, "image/bmp");
 }

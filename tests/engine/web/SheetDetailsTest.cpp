@@ -212,12 +212,12 @@ TEST(PageConditional, RulesApplyToCachedValuesByPriority) {
     // too; 0..10 do not.
     EXPECT_TRUE(contains(html, "<td class=\"gr\" style=\"color:#0000FF\">15</td>")) << html;
     EXPECT_TRUE(contains(html, "<td class=\"gr\" style=\"background-color:#808080;"
-                               "background-image:linear-gradient(90deg,#638EC6 0,#638EC6 50%,"
+                               "background-image:linear-gradient(90deg,#638EC6 0,#E7EEF6 50%,"
                                "transparent 50%)\"><span class=\"ci\" style=\"color:#FFC000\">"
                                "&#x25B6;</span>10</td>"));
     // The minimum: the scale's first colour, the shortest bar, the lowest icon.
     EXPECT_TRUE(contains(html, "style=\"background-color:#FFFFFF;background-image:linear-gradient("
-                               "90deg,#638EC6 0,#638EC6 10%,transparent 10%)\"><span class=\"ci\" "
+                               "90deg,#638EC6 0,#E7EEF6 10%,transparent 10%)\"><span class=\"ci\" "
                                "style=\"color:#FF0000\">&#x25BC;</span>0</td>"))
         << html;
     // Text rules ignore letter case.
@@ -263,7 +263,7 @@ TEST(PageConditional, BarsAndIconsMayStandInsteadOfTheValue) {
     sheet.conditionalFormats = {ConditionalFormat{{Range{0, 4, 0, 0}}, {bar}}};
     const std::string html = page(workbook);
     // A3's 10 is a bar alone; B3's 10, under no rule, still shows.
-    EXPECT_TRUE(contains(html, "#638EC6 50%,transparent 50%)\"></td><td class=\"gr\">10</td>"))
+    EXPECT_TRUE(contains(html, "#E7EEF6 50%,transparent 50%)\"></td><td class=\"gr\">10</td>"))
         << html;
 }
 

@@ -1,5 +1,6 @@
 // Conditional formats and their differential styles as the OOXML reader takes them.
 
+#include "engine/web/ConditionalLooks.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
@@ -101,3 +102,27 @@ TEST(XlsxConditional, OperandsAreConstantsOrSingleCells) {
 }
 
 } // namespace
+
+TEST(XlsxConditional, IconSetsBeyondArrowsAndLightsHaveTheirOwnShapes) {
+    const auto icon = [](const std::string& set, int count, int index) {
+        web::CellLook look;
+        look.iconSet = set;
+        look.iconCount = count;
+        look.icon = index;
+        std::string out;
+        web::appendLookIcon(out, look);
+        return out;
+    };
+    EXPECT_NE(icon("3Flags", 3, 0).find("color:#FF0000\">&#x2691;"), std::string::npos);
+    EXPECT_NE(icon("3Stars", 3, 2).find("&#x2605;"), std::string::npos);
+    EXPECT_NE(icon("3Stars", 3, 0).find("&#x2606;"), std::string::npos);
+    EXPECT_NE(icon("5Quarters", 5, 0).find("&#x25CB;"), std::string::npos);
+    EXPECT_NE(icon("5Quarters", 5, 4).find("&#x25CF;"), std::string::npos);
+    EXPECT_NE(icon("3Symbols", 3, 2).find("color:#00B050\">&#x2714;"), std::string::npos);
+    EXPECT_NE(icon("4RedToBlack", 4, 0).find("color:#000000"), std::string::npos);
+    // Ratings fill as many of their four bars as the band is high: none for the lowest of five.
+    const std::string lowest = icon("5Rating", 5, 0), highest = icon("4Rating", 4, 3);
+    EXPECT_EQ(lowest.find("#4472C4"), std::string::npos);
+    EXPECT_EQ(highest.find("#D9D9D9"), std::string::npos);
+    EXPECT_NE(highest.find("&#x2588;"), std::string::npos);
+}

@@ -1,0 +1,128 @@
+// Shapes and text boxes of drawing parts, drawn as SVG pictures with outline, fill and text.
+
+#include "engine/xlsx/Colors.h"
+#include "engine/xlsx/DrawingShapes.h"
+#include "engine/xlsx/XlsxReader.h"
+#include "tests/engine/xlsx/PackageWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+using testing_support::minimalWorkbook;
+using testing_support::PackageWriter;
+using testing_support::relationshipsXml;
+
+namespace {
+
+std::string drawing(const std::string& anchors) {
+    return "<xdr:wsDr "
+           "xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing\" "
+           "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">" +
+           anchors + "</xdr:wsDr>";
+}
+
+std::string oneCell(int col, int row, const std::string& shape) {
+    return "<xdr:oneCellAnchor><xdr:from><xdr:col>" + std::to_string(col) +
+           "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>" + std::to_string(row) +
+           "</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:ext cx=\"1905000\" "
+           "cy=\"952500\"/>" +
+           shape + "<xdr:clientData/></xdr:oneCellAnchor>";
+}
+
+// A rounded rectangle in the default shape style (accent fill, darker outline, light text)
+// holding two paragraphs.
+const std::string styledShape =
+    "<xdr:sp><xdr:nvSpPr><xdr:cNvPr id=\"2\" name=\"Box\" descr=\"Totals note\"/></xdr:nvSpPr>"
+    "<xdr:spPr><a:prstGeom prst=\"roundRect\"/></xdr:spPr><xdr:style><a:lnRef idx=\"2\">"
+    "<a:schemeClr val=\"accent1\"><a:shade val=\"50000\"/></a:schemeClr></a:lnRef><a:fillRef "
+    "idx=\"1\"><a:schemeClr val=\"accent1\"/></a:fillRef><a:fontRef idx=\"minor\"><a:schemeClr "
+    "val=\"lt1\"/></a:fontRef></xdr:style><xdr:txBody><a:bodyPr anchor=\"ctr\"/><a:p><a:pPr "
+    "algn=\"ctr\"/><a:r><a:rPr sz=\"1400\" b=\"1\"/><a:t>Q1 &lt;up&gt;</a:t></a:r></a:p><a:p>"
+    "<a:r><a:rPr><a:solidFill><a:srgbClr val=\"FFFF00\"/></a:solidFill></a:rPr><a:t>by 5%</a:t>"
+    "</a:r></a:p></xdr:txBody></xdr:sp>";
+
+} // namespace
+
+TEST(XlsxShapes, ShapesAreDrawnWithTheirStyleGeometryAndText) {
+    Sheet sheet;
+    const xlsx::Colors colors;
+    xlsx::parseDrawingShapesXml(
+        drawing(oneCell(1, 2, styledShape) +
+                // A text box with its own fill and outline, and a shape showing nothing.
+                oneCell(4, 0,
+                        "<xdr:sp><xdr:nvSpPr><xdr:cNvPr id=\"3\" name=\"T\"/><xdr:cNvSpPr "
+                        "txBox=\"1\"/></xdr:nvSpPr><xdr:spPr><a:solidFill><a:srgbClr "
+                        "val=\"FFFFFF\"/></a:solidFill><a:ln w=\"25400\"><a:solidFill><a:srgbClr "
+                        "val=\"FF0000\"/></a:solidFill></a:ln></xdr:spPr><xdr:txBody><a:bodyPr/>"
+                        "<a:p><a:r><a:t>plain</a:t></a:r></a:p></xdr:txBody></xdr:sp>") +
+                oneCell(0, 9,
+                        "<xdr:sp><xdr:spPr><a:noFill/><a:ln><a:noFill/></a:ln></xdr:spPr>"
+                        "</xdr:sp>")),
+        "xl/drawings/drawing1.xml", colors, sheet);
+    ASSERT_EQ(sheet.pictures.size(), 2u);
+    const Picture& box = sheet.pictures[0];
+    EXPECT_EQ(box.mimeType, "image/svg+xml");
+    EXPECT_EQ(box.anchor.col, 1);
+    EXPECT_EQ(box.anchor.row, 2u);
+    EXPECT_DOUBLE_EQ(box.anchor.widthPt, 150);
+    EXPECT_EQ(box.description, "Totals note");
+    const std::string svg(box.data.begin(), box.data.end());
+    const std::string accent = [&] {
+        char text[8];
+        std::snprintf(text, sizeof text, "#%06X", colors.themeColor(4));
+        return std::string(text);
+    }();
+    EXPECT_NE(svg.find("<rect"), std::string::npos);
+    EXPECT_NE(svg.find(" rx=\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"" + accent + "\""), std::string::npos);
+    EXPECT_NE(svg.find(">Q1 &lt;up&gt;<"), std::string::npos);
+    EXPECT_NE(svg.find("font-weight=\"bold\""), std::string::npos);
+    EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#FFFF00\">by 5%"), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#FFFFFF\" font-weight=\"bold\">Q1"), std::string::npos);
+
+    const std::string text(sheet.pictures[1].data.begin(), sheet.pictures[1].data.end());
+    EXPECT_NE(text.find("stroke=\"#FF0000\" stroke-width=\"2.7\""), std::string::npos);
+    EXPECT_NE(text.find("fill=\"#000000\">plain"), std::string::npos);
+    EXPECT_EQ(sheet.pictures[1].description, "plain");
+}
+
+TEST(XlsxShapes, SheetsShowTheShapesOfTheirDrawing) {
+    PackageWriter package = minimalWorkbook({"<sheetData/><drawing r:id=\"rD\"/>"});
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rD", "drawing", "../drawings/drawing1.xml"}}));
+    // Long text wraps inside the shape rather than running past it.
+    std::string words;
+    for (int i = 0; i < 60; ++i)
+        words += "word ";
+    package.add("xl/drawings/drawing1.xml",
+                drawing(oneCell(0, 0,
+                                "<xdr:sp><xdr:txBody><a:bodyPr/><a:p><a:r><a:t>" + words +
+                                    "</a:t></a:r></a:p></xdr:txBody></xdr:sp>")));
+    const Workbook book = xlsx::readPackage(package.bytes());
+    ASSERT_EQ(book.sheets[0].pictures.size(), 1u);
+    const std::string svg(book.sheets[0].pictures[0].data.begin(),
+                          book.sheets[0].pictures[0].data.end());
+    EXPECT_GT(std::count(svg.begin(), svg.end(), '\n'), 0);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = svg.find("<text", at)) != std::string::npos; ++at)
+        ++lines;
+    EXPECT_GT(lines, 3u);
+}
+
+TEST(XlsxShapes, LinesRunCornerToCornerEvenWithoutHeight) {
+    Sheet sheet;
+    xlsx::parseDrawingShapesXml(
+        drawing("<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>0</xdr:colOff>"
+                "<xdr:row>0</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>2"
+                "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>0</xdr:row><xdr:rowOff>0"
+                "</xdr:rowOff></xdr:to><xdr:sp><xdr:spPr><a:xfrm flipH=\"1\"/><a:prstGeom "
+                "prst=\"line\"/><a:noFill/><a:ln w=\"12700\"><a:solidFill><a:srgbClr "
+                "val=\"000000\"/></a:solidFill></a:ln></xdr:spPr></xdr:sp></xdr:twoCellAnchor>"),
+        "d.xml", xlsx::Colors(), sheet);
+    ASSERT_EQ(sheet.pictures.size(), 1u);
+    EXPECT_DOUBLE_EQ(sheet.pictures[0].anchor.heightPt, 1);
+    const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
+    EXPECT_NE(svg.find("<line x1=\"127.3\" y1=\"0.7\" x2=\"0.7\""), std::string::npos) << svg;
+    EXPECT_EQ(svg.find("<rect"), std::string::npos);
+}
