@@ -89,6 +89,8 @@ public:
     std::uint64_t size() const { return std::uint64_t{rows()} * cols(); }
     Value at(std::uint32_t row, std::uint32_t col) const;
     bool isReference() const { return area_ && area_->isReference(); }
+    // The block itself; null for a single value.
+    const Area* area() const { return area_; }
     // Visits the non-blank values row by row, charging `budget`; false when it ran out.
     bool
     forEach(Budget& budget,

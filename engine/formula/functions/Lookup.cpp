@@ -2,6 +2,7 @@
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Criteria.h"
 #include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/LookupIndex.h"
 #include "engine/formula/functions/TextUnits.h"
 
 #include <array>
@@ -53,9 +54,20 @@ struct Matcher {
     }
 };
 
+// Lines shorter than this are scanned: building an index would cost more than it saves.
+constexpr std::uint32_t indexedLine = 32;
+
 std::optional<std::uint32_t> exactSearch(const Line& line, const Matcher& m, bool reverse,
-                                         Budget& budget) {
+                                         Budget& budget, CallContext& c) {
     std::uint32_t n = line.size();
+    LookupIndexes* indexes = c.lookupIndexes();
+    if (indexes && !m.wildcard && n >= indexedLine && line.grid.area()) {
+        if (const auto* index =
+                indexes->lineIndex(*line.grid.area(), line.vertical, line.fixed, c)) {
+            const LookupIndexes::Positions* at = index->find(m.lookup);
+            return at ? (reverse ? at->last : at->first) : notFound;
+        }
+    }
     if (n > longLine) {
         std::uint32_t found = notFound;
         bool ok = line.grid.forEach(budget, [&](std::uint32_t r, std::uint32_t c, const Value& v) {
@@ -134,7 +146,7 @@ std::optional<std::uint32_t> search(const Line& line, const Value& lookup, int m
                                     CallContext& c) {
     Budget budget(c);
     if (mode == 0) {
-        return exactSearch(line, Matcher(lookup, true), false, budget);
+        return exactSearch(line, Matcher(lookup, true), false, budget, c);
     }
     return binarySearch(line, lookup, mode < 0, budget);
 }
@@ -234,7 +246,7 @@ std::optional<std::uint32_t> xsearch(const Line& line, const Value& lookup, int 
     bool reverse = searchMode == -1;
     Matcher m(lookup, matchMode == 2);
     if (matchMode == 0 || matchMode == 2) {
-        return exactSearch(line, m, reverse, budget);
+        return exactSearch(line, m, reverse, budget, c);
     }
     std::uint32_t n = line.size(), best = notFound;
     Value bestValue;

@@ -9,6 +9,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/FunctionTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Logic.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Lookup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LookupIndex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Maths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Numeric.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp

@@ -23,6 +23,7 @@ void TestArea::forEachValue(
     for (std::uint32_t r = 0; r < rows(); ++r) {
         for (std::uint32_t c = 0; c < cols(); ++c) {
             if (cells_[r][c].kind != ValueKind::Blank) {
+                ++visits;
                 visit(r, c, cells_[r][c]);
             }
         }

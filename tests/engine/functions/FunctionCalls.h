@@ -28,6 +28,9 @@ public:
     void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit)
         const override;
     bool isReference() const override { return reference_; }
+    std::uint64_t identity() const override { return id; }
+    std::uint64_t id = 0;
+    mutable std::uint64_t visits = 0; // values forEachValue handed out
 
 private:
     std::vector<std::vector<Value>> cells_;
@@ -64,6 +67,8 @@ public:
     bool chargeWork(std::uint64_t units) override;
     std::uint32_t callerRow() const override { return row; }
     std::uint32_t callerCol() const override { return col; }
+    engine::formula::LookupIndexes* lookupIndexes() override { return indexes; }
+    engine::formula::LookupIndexes* indexes = nullptr;
 };
 
 // Evaluates `call` (see above); a function the table lacks gives #NAME?, a wrong number of

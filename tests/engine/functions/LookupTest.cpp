@@ -1,3 +1,4 @@
+#include "engine/formula/functions/LookupIndex.h"
 #include "tests/engine/functions/FunctionCalls.h"
 
 #include <gtest/gtest.h>
@@ -116,4 +117,52 @@ TEST(LookupFunctions, SortedSearchOverAWholeColumnStaysCheap) {
     args[2].value = Value::of(0.0);
     EXPECT_EQ(qmtest::show(findFunction("MATCH")->body(std::span<const Arg>(args), context)),
               "9000");
+}
+
+TEST(LookupFunctions, IndexedExactSearchAgreesWithScanningAndScansOnce) {
+    // Keys with repeats, mixed letter case and a number only equal to 15 digits.
+    std::vector<std::vector<Value>> rows, keyColumn, valueColumn;
+    for (int i = 0; i < 200; ++i) {
+        Value key = i % 50 == 7 ? Value::of(0.1 + 0.2) : Value::of("Key" + std::to_string(i % 60));
+        rows.push_back({key, Value::of(i * 1.0)});
+        keyColumn.push_back({key});
+        valueColumn.push_back({Value::of(i * 1.0)});
+    }
+    qmtest::TestArea table(rows, true), keys(keyColumn, true), values(valueColumn, true);
+    table.id = 42;
+    keys.id = 43;
+    engine::formula::LookupIndexes indexes;
+    qmtest::TestContext scanning, indexed;
+    indexed.indexes = &indexes;
+
+    const Value probes[] = {Value::of(std::string("key5")), Value::of(std::string("KEY59")),
+                            Value::of(0.3), Value::of(std::string("key60")), Value::of(true)};
+    for (const Value& probe : probes) {
+        std::vector<Arg> vlookup = {{Arg::Kind::Scalar, probe, nullptr},
+                                    {Arg::Kind::Area, {}, &table},
+                                    {Arg::Kind::Scalar, Value::of(2.0), nullptr},
+                                    {Arg::Kind::Scalar, Value::of(false), nullptr}};
+        EXPECT_EQ(qmtest::show(findFunction("VLOOKUP")->body(vlookup, scanning)),
+                  qmtest::show(findFunction("VLOOKUP")->body(vlookup, indexed)))
+            << qmtest::show(probe);
+        for (double direction : {1.0, -1.0}) {
+            std::vector<Arg> xlookup = {{Arg::Kind::Scalar, probe, nullptr},
+                                        {Arg::Kind::Area, {}, &keys},
+                                        {Arg::Kind::Area, {}, &values},
+                                        {Arg::Kind::Missing, {}, nullptr},
+                                        {Arg::Kind::Scalar, Value::of(0.0), nullptr},
+                                        {Arg::Kind::Scalar, Value::of(direction), nullptr}};
+            EXPECT_EQ(qmtest::show(findFunction("XLOOKUP")->body(xlookup, scanning)),
+                      qmtest::show(findFunction("XLOOKUP")->body(xlookup, indexed)))
+                << qmtest::show(probe) << " " << direction;
+        }
+    }
+    // The table was visited once to build its index, not once per lookup.
+    std::uint64_t afterFirst = table.visits;
+    std::vector<Arg> again = {{Arg::Kind::Scalar, Value::of(std::string("key9")), nullptr},
+                              {Arg::Kind::Area, {}, &table},
+                              {Arg::Kind::Scalar, Value::of(2.0), nullptr},
+                              {Arg::Kind::Scalar, Value::of(false), nullptr}};
+    EXPECT_EQ(qmtest::show(findFunction("VLOOKUP")->body(again, indexed)), "9");
+    EXPECT_EQ(table.visits, afterFirst);
 }
