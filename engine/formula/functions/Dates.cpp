@@ -178,7 +178,7 @@ Value weekday(Args args, CallContext& c) {
     if (!dayArg(r, 0, day)) {
         return r.error();
     }
-    auto type = static_cast<int>(r.number(1, 1));
+    auto type = toInt(r.number(1, 1));
     if (r.failed()) {
         return r.error();
     }
@@ -229,7 +229,7 @@ Value weekNum(Args args, CallContext& c) {
     if (!dayArg(r, 0, day)) {
         return r.error();
     }
-    auto type = static_cast<int>(r.number(1, 1));
+    auto type = toInt(r.number(1, 1));
     if (r.failed()) {
         return r.error();
     }
@@ -407,7 +407,7 @@ bool weekendOf(Reader& r, std::size_t i, Weekend& w) {
     if (r.failed()) {
         return false;
     }
-    auto code = static_cast<int>(n);
+    auto code = toInt(n);
     w.fill(false);
     if (code >= 1 && code <= 7) {
         // 1: Saturday and Sunday, 2: Sunday and Monday ... 7: Friday and Saturday.
@@ -436,6 +436,9 @@ bool holidaysOf(Args args, std::size_t i, CallContext& c, std::set<std::int64_t>
         if (v < 0) {
             error = Value::fail(CellError::Num);
             return false;
+        }
+        if (v > maxSerial(c.dateSystem()) + 1) {
+            continue; // no working day can fall on it
         }
         out.insert(static_cast<std::int64_t>(std::floor(v)));
     }
@@ -505,6 +508,9 @@ template <bool Intl> Value workday(Args args, CallContext& c) {
         return error;
     }
     DateSystem ds = c.dateSystem();
+    if (std::fabs(n) > maxSerial(ds)) {
+        return Value::fail(CellError::Num);
+    }
     std::int64_t step = n < 0 ? -1 : 1;
     auto left = static_cast<std::int64_t>(std::fabs(n));
     std::int64_t day = s;
@@ -562,7 +568,7 @@ Value yearFrac(Args args, CallContext& c) {
     if (!dayArg(r, 0, s) || !dayArg(r, 1, e)) {
         return r.error();
     }
-    auto basis = static_cast<int>(std::trunc(r.number(2, 0)));
+    auto basis = toInt(r.number(2, 0));
     if (r.failed()) {
         return r.error();
     }

@@ -3,6 +3,7 @@
 #include "engine/formula/functions/Criteria.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/LookupIndex.h"
+#include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
 
 #include <array>
@@ -281,8 +282,8 @@ bool validModes(int matchMode, int searchMode) {
 Value xmatch(Args args, CallContext& c) {
     Reader r(args, c);
     Value lookup = lookupValue(r);
-    auto matchMode = static_cast<int>(r.number(2, 0));
-    auto searchMode = static_cast<int>(r.number(3, 1));
+    auto matchMode = toInt(r.number(2, 0));
+    auto searchMode = toInt(r.number(3, 1));
     if (r.failed()) {
         return r.error();
     }
@@ -306,8 +307,8 @@ Value xmatch(Args args, CallContext& c) {
 Value xlookup(Args args, CallContext& c) {
     Reader r(args, c);
     Value lookup = lookupValue(r);
-    auto matchMode = static_cast<int>(r.number(4, 0));
-    auto searchMode = static_cast<int>(r.number(5, 1));
+    auto matchMode = toInt(r.number(4, 0));
+    auto searchMode = toInt(r.number(5, 1));
     if (r.failed()) {
         return r.error();
     }
@@ -395,7 +396,7 @@ Value address(Args args, CallContext& c) {
     Reader r(args, c);
     double row = std::trunc(r.number(0));
     double col = std::trunc(r.number(1));
-    auto absMode = static_cast<int>(r.number(2, 1));
+    auto absMode = toInt(r.number(2, 1));
     bool a1 = r.boolean(3, true);
     if (r.has(3) && !r.given(3)) {
         a1 = true; // ADDRESS(1,1,1,) reads as A1 style

@@ -221,7 +221,7 @@ template <double (*Round)(double)> Value roundTo(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    return numberOrNum(roundDigits(x, static_cast<int>(std::trunc(d)), Round));
+    return numberOrNum(roundDigits(x, toInt(d), Round));
 }
 
 double roundHalfAway(double v) {
@@ -238,7 +238,7 @@ Value roundTrunc(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    return numberOrNum(roundDigits(x, static_cast<int>(std::trunc(d)), truncOf));
+    return numberOrNum(roundDigits(x, toInt(d), truncOf));
 }
 
 // The multiple of `step` that `round` picks for `x / step`, with the quotient taken to 15
@@ -444,6 +444,11 @@ Value doubleFactorial(Args args, CallContext& c) {
 
 double choose(double n, double k) {
     k = std::min(k, n - k);
+    if (k > 1000) {
+        // Too many factors to multiply out; the result has only 15 digits anyway.
+        return std::round(
+            std::exp(std::lgamma(n + 1) - std::lgamma(k + 1) - std::lgamma(n - k + 1)));
+    }
     double result = 1;
     for (int i = 1; i <= static_cast<int>(k); ++i) {
         result = result * (n - k + i) / i;
@@ -486,6 +491,9 @@ Value permut(Args args, CallContext& c) {
     }
     if (n < 0 || k < 0 || k > n) {
         return Value::fail(CellError::Num);
+    }
+    if (k > 1000) {
+        return numberOrNum(std::round(std::exp(std::lgamma(n + 1) - std::lgamma(n - k + 1))));
     }
     double p = 1;
     for (int i = 0; i < static_cast<int>(k); ++i) {
@@ -592,7 +600,7 @@ Value subtotal(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    int n = static_cast<int>(which);
+    int n = toInt(which);
     if (n > 100) {
         n -= 100;
     }

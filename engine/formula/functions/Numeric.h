@@ -17,4 +17,13 @@ inline Value numberOrNum(double v) {
 double roundDigits(double value, int digits, double (*round)(double));
 double roundAwayFromZero(double v);
 
+// A number argument used as a code or count, truncated and held to +-1e9 so that converting
+// it can never overflow; NaN becomes 0.
+inline int toInt(double v) {
+    if (!(v == v)) {
+        return 0;
+    }
+    return static_cast<int>(std::fmax(-1e9, std::fmin(1e9, std::trunc(v))));
+}
+
 } // namespace engine::formula::fn

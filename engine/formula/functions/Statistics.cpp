@@ -362,8 +362,7 @@ Value percentRank(Args args, CallContext& c) {
         double r0 = (below - 1) / (n - 1), r1 = below / (n - 1);
         rankValue = r0 + (x - lo) / (hi - lo) * (r1 - r0);
     }
-    return Value::of(
-        roundDigits(rankValue, static_cast<int>(digits), [](double v) { return std::trunc(v); }));
+    return Value::of(roundDigits(rankValue, toInt(digits), [](double v) { return std::trunc(v); }));
 }
 
 // The pairs of numbers at the same positions of two blocks of the same size; positions where

@@ -175,6 +175,9 @@ Value rept(Args args, CallContext& c) {
     if (n < 0 || static_cast<double>(t.size()) * n > maxTextUnits) {
         return Value::fail(CellError::Value);
     }
+    if (t.empty()) {
+        return Value::of(std::string());
+    }
     std::u16string out;
     for (int k = 0; k < static_cast<int>(n); ++k) {
         out += t;

@@ -143,3 +143,17 @@ TEST(MathFunctions, SpentBudgetAnswersValueError) {
     Value v = engine::formula::findFunction("SUM")->body({&arg, 1}, context);
     EXPECT_EQ(qmtest::show(v), "#VALUE!");
 }
+
+TEST(MathFunctions, HugeCountsAndCodesEndQuickly) {
+    expectAll({
+        {"ROUND(1.5, 1e300)", "1.5"},
+        {"COMBIN(1e10, 5e9)", "#NUM!"},
+        {"COMBIN(3000, 1500)", "#NUM!"},
+        {"PERMUT(1e300, 1e299)", "#NUM!"},
+        {"REPT(\"\", 1e300)", ""},
+        {"SUBTOTAL(1e300, 1)", "#VALUE!"},
+        {"WEEKDAY(1, 1e300)", "#NUM!"},
+        {"WORKDAY(1, 1e300)", "#NUM!"},
+        {"XMATCH(1, [1], 1e300)", "#VALUE!"},
+    });
+}
