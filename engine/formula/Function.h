@@ -12,6 +12,8 @@
 
 namespace engine::formula {
 
+class LookupIndexes;
+
 // A rectangular block of values an argument refers to: cells of a sheet, an array constant
 // ({1,2;3,4}) or an array an operator computed (A1:A3*B1:B3).
 class Area {
@@ -29,6 +31,10 @@ public:
     // True for cells of a sheet, false for arrays: SUM and its kin skip text and booleans in
     // references but count them when they are given directly.
     virtual bool isReference() const = 0;
+    // A key naming the cells this block shows, equal for every Area over the same cells of the
+    // same sheet during one evaluation; 0 (the default) for arrays and blocks without one.
+    // Lets exact lookups keep an index of a table across calls.
+    virtual std::uint64_t identity() const { return 0; }
 };
 
 // One argument of a call, already evaluated.
@@ -63,6 +69,9 @@ public:
     // The 0-based position of the cell whose formula is being computed.
     virtual std::uint32_t callerRow() const = 0;
     virtual std::uint32_t callerCol() const = 0;
+    // The indexes exact lookups keep for one evaluation of a workbook (see
+    // functions/LookupIndex.h), or null when the evaluation keeps none; lookups then scan.
+    virtual LookupIndexes* lookupIndexes() { return nullptr; }
 };
 
 using FunctionBody = Value (*)(std::span<const Arg> args, CallContext& context);

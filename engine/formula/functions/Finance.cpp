@@ -1,0 +1,444 @@
+// Annuities, cash-flow values and rates, and depreciation. The iterative ones (RATE, IRR,
+// XIRR) stop after a bounded number of steps and answer #NUM! when they have not converged.
+#include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/Numeric.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace engine::formula::fn {
+namespace {
+
+constexpr int maxIterations = 100;
+constexpr double tolerance = 1e-10;
+
+// The growth of one unit over n periods and the annuity factor of payments at the end
+// (type 0) or the start (type 1) of each period.
+double growth(double rate, double n) {
+    return std::pow(1 + rate, n);
+}
+
+double annuity(double rate, double n, bool atStart) {
+    if (rate == 0) {
+        return n;
+    }
+    return (1 + rate * (atStart ? 1 : 0)) * (growth(rate, n) - 1) / rate;
+}
+
+double fvOf(double rate, double n, double pmt, double pv, bool atStart) {
+    return -(pv * growth(rate, n) + pmt * annuity(rate, n, atStart));
+}
+
+double pmtOf(double rate, double n, double pv, double fv, bool atStart) {
+    return -(fv + pv * growth(rate, n)) / annuity(rate, n, atStart);
+}
+
+Value pmt(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), n = r.number(1), pv = r.number(2), fv = r.number(3, 0);
+    bool atStart = r.number(4, 0) != 0;
+    if (r.failed()) {
+        return r.error();
+    }
+    if (n == 0) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum(pmtOf(rate, n, pv, fv, atStart));
+}
+
+Value fv(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), n = r.number(1), p = r.number(2), pv = r.number(3, 0);
+    bool atStart = r.number(4, 0) != 0;
+    if (r.failed()) {
+        return r.error();
+    }
+    return numberOrNum(fvOf(rate, n, p, pv, atStart));
+}
+
+Value pv(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), n = r.number(1), p = r.number(2), fv = r.number(3, 0);
+    bool atStart = r.number(4, 0) != 0;
+    if (r.failed()) {
+        return r.error();
+    }
+    return numberOrNum(-(fv + p * annuity(rate, n, atStart)) / growth(rate, n));
+}
+
+Value nper(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), p = r.number(1), pv = r.number(2), fv = r.number(3, 0);
+    bool atStart = r.number(4, 0) != 0;
+    if (r.failed()) {
+        return r.error();
+    }
+    if (rate == 0) {
+        if (p == 0) {
+            return Value::fail(CellError::Num);
+        }
+        return numberOrNum(-(pv + fv) / p);
+    }
+    double adjusted = p * (1 + rate * (atStart ? 1 : 0));
+    double ratio = (adjusted - fv * rate) / (adjusted + pv * rate);
+    if (ratio <= 0 || rate <= -1) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum(std::log(ratio) / std::log(1 + rate));
+}
+
+// The interest part of payment `per`: the balance before it times the rate. With payments at
+// the start, the first payment carries no interest.
+double ipmtOf(double rate, double per, double n, double pv, double fv, bool atStart) {
+    double p = pmtOf(rate, n, pv, fv, atStart);
+    if (atStart) {
+        if (per == 1) {
+            return 0;
+        }
+        return (fvOf(rate, per - 2, p, pv, true) - p) * rate;
+    }
+    return fvOf(rate, per - 1, p, pv, false) * rate;
+}
+
+template <bool Principal> Value paymentPart(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), per = r.number(1), n = r.number(2), pv = r.number(3);
+    double fv = r.number(4, 0);
+    bool atStart = r.number(5, 0) != 0;
+    if (r.failed()) {
+        return r.error();
+    }
+    if (per < 1 || per > n || n == 0) {
+        return Value::fail(CellError::Num);
+    }
+    double interest = ipmtOf(rate, per, n, pv, fv, atStart);
+    if (!Principal) {
+        return numberOrNum(interest);
+    }
+    return numberOrNum(pmtOf(rate, n, pv, fv, atStart) - interest);
+}
+
+// Newton's method on `f` with derivative `df` from `guess`.
+template <typename F, typename D> bool newton(F f, D df, double guess, double& root) {
+    double x = guess;
+    for (int i = 0; i < maxIterations; ++i) {
+        double y = f(x), dy = df(x);
+        if (!std::isfinite(y) || !std::isfinite(dy) || dy == 0) {
+            return false;
+        }
+        double next = x - y / dy;
+        if (next <= -1) {
+            next = (x - 1) / 2; // stay where (1 + rate) is positive
+        }
+        if (std::fabs(next - x) < tolerance * std::max(1.0, std::fabs(x))) {
+            root = next;
+            // A rate of -100 % is where the iteration lands when no rate solves the problem.
+            return std::isfinite(root) && root > -1 + 1e-6;
+        }
+        x = next;
+    }
+    return false;
+}
+
+Value rate(Args args, CallContext& c) {
+    Reader r(args, c);
+    double n = r.number(0), p = r.number(1), pv = r.number(2), fv = r.number(3, 0);
+    bool atStart = r.number(4, 0) != 0;
+    double guess = r.number(5, 0.1);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (n <= 0) {
+        return Value::fail(CellError::Num);
+    }
+    auto f = [&](double x) { return pv * growth(x, n) + p * annuity(x, n, atStart) + fv; };
+    auto df = [&](double x) {
+        double h = std::max(1e-7, std::fabs(x) * 1e-7);
+        return (f(x + h) - f(x - h)) / (2 * h);
+    };
+    double root = 0;
+    if (!newton(f, df, guess, root)) {
+        return Value::fail(CellError::Num);
+    }
+    return Value::of(root);
+}
+
+// The numbers of the cash-flow arguments, in order.
+bool flows(Args args, std::size_t from, std::size_t end, CallContext& c, std::vector<double>& out,
+           Value& error) {
+    return collectNumbers(args, from, end, c, {}, out, error);
+}
+
+Value npv(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (rate == -1) {
+        return Value::fail(CellError::Div0);
+    }
+    std::vector<double> v;
+    Value error;
+    if (!flows(args, 1, args.size(), c, v, error)) {
+        return error;
+    }
+    double total = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        total += v[i] / growth(rate, static_cast<double>(i + 1));
+    }
+    return numberOrNum(total);
+}
+
+double npvAt(const std::vector<double>& v, double rate) {
+    double total = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        total += v[i] / growth(rate, static_cast<double>(i));
+    }
+    return total;
+}
+
+bool hasBothSigns(const std::vector<double>& v) {
+    bool pos = false, neg = false;
+    for (double x : v) {
+        pos |= x > 0;
+        neg |= x < 0;
+    }
+    return pos && neg;
+}
+
+Value irr(Args args, CallContext& c) {
+    std::vector<double> v;
+    Value error;
+    if (!flows(args, 0, 1, c, v, error)) {
+        return error;
+    }
+    Reader r(args, c);
+    double guess = r.number(1, 0.1);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (!hasBothSigns(v)) {
+        return Value::fail(CellError::Num);
+    }
+    auto f = [&](double x) { return npvAt(v, x); };
+    auto df = [&](double x) {
+        double d = 0;
+        for (std::size_t i = 1; i < v.size(); ++i) {
+            d -= static_cast<double>(i) * v[i] / growth(x, static_cast<double>(i + 1));
+        }
+        return d;
+    };
+    double root = 0;
+    if (!newton(f, df, guess, root)) {
+        return Value::fail(CellError::Num);
+    }
+    return Value::of(root);
+}
+
+// The paired values and dates of XNPV and XIRR; false with #NUM! for mismatched lengths or a
+// date before the first.
+bool datedFlows(Args args, std::size_t valuesAt, CallContext& c, std::vector<double>& v,
+                std::vector<double>& t, Value& error) {
+    std::vector<double> dates;
+    if (!flows(args, valuesAt, valuesAt + 1, c, v, error) ||
+        !flows(args, valuesAt + 1, valuesAt + 2, c, dates, error)) {
+        return false;
+    }
+    if (v.size() != dates.size() || v.empty()) {
+        error = Value::fail(CellError::Num);
+        return false;
+    }
+    for (double d : dates) {
+        if (std::floor(d) < std::floor(dates[0])) {
+            error = Value::fail(CellError::Num);
+            return false;
+        }
+        t.push_back((std::floor(d) - std::floor(dates[0])) / 365);
+    }
+    return true;
+}
+
+double xnpvAt(const std::vector<double>& v, const std::vector<double>& t, double rate) {
+    double total = 0;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        total += v[i] / std::pow(1 + rate, t[i]);
+    }
+    return total;
+}
+
+Value xnpv(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0);
+    if (r.failed()) {
+        return r.error();
+    }
+    std::vector<double> v, t;
+    Value error;
+    if (!datedFlows(args, 1, c, v, t, error)) {
+        return error;
+    }
+    if (rate <= -1) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum(xnpvAt(v, t, rate));
+}
+
+Value xirr(Args args, CallContext& c) {
+    std::vector<double> v, t;
+    Value error;
+    if (!datedFlows(args, 0, c, v, t, error)) {
+        return error;
+    }
+    Reader r(args, c);
+    double guess = r.number(2, 0.1);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (!hasBothSigns(v)) {
+        return Value::fail(CellError::Num);
+    }
+    auto f = [&](double x) { return xnpvAt(v, t, x); };
+    auto df = [&](double x) {
+        double d = 0;
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            d -= t[i] * v[i] / std::pow(1 + x, t[i] + 1);
+        }
+        return d;
+    };
+    double root = 0;
+    if (!newton(f, df, guess, root)) {
+        return Value::fail(CellError::Num);
+    }
+    return Value::of(root);
+}
+
+Value sln(Args args, CallContext& c) {
+    Reader r(args, c);
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (life == 0) {
+        return Value::fail(CellError::Div0);
+    }
+    return numberOrNum((cost - salvage) / life);
+}
+
+Value syd(Args args, CallContext& c) {
+    Reader r(args, c);
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2), per = r.number(3);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (life <= 0 || per <= 0 || per > life) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum((cost - salvage) * (life - per + 1) * 2 / (life * (life + 1)));
+}
+
+// Fixed-declining balance with the rate rounded to three places; the first and the extra last
+// period are pro rata by the months of the first year.
+Value db(Args args, CallContext& c) {
+    Reader r(args, c);
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
+    double month = r.number(4, 12);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || month < 1 || month > 12 ||
+        period > life + (month < 12 ? 1 : 0) || life > 10000) {
+        return Value::fail(CellError::Num);
+    }
+    if (cost == 0) {
+        return Value::of(0.0);
+    }
+    double rate = std::round((1 - std::pow(salvage / cost, 1 / life)) * 1000) / 1000;
+    double total = 0, dep = 0;
+    auto last = static_cast<int>(std::ceil(period));
+    for (int p = 1; p <= last; ++p) {
+        if (p == 1) {
+            dep = cost * rate * month / 12;
+        } else if (p == static_cast<int>(life) + 1) {
+            dep = (cost - total) * rate * (12 - month) / 12;
+        } else {
+            dep = (cost - total) * rate;
+        }
+        total += dep;
+    }
+    return numberOrNum(dep);
+}
+
+Value ddb(Args args, CallContext& c) {
+    Reader r(args, c);
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
+    double factor = r.number(4, 2);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || period > life || factor <= 0 ||
+        life > 100000) {
+        return Value::fail(CellError::Num);
+    }
+    double total = 0, dep = 0;
+    auto last = static_cast<int>(std::ceil(period));
+    for (int p = 1; p <= last; ++p) {
+        dep = std::min((cost - total) * factor / life, std::max(0.0, cost - salvage - total));
+        total += dep;
+    }
+    return numberOrNum(dep);
+}
+
+Value effect(Args args, CallContext& c) {
+    Reader r(args, c);
+    double nominal = r.number(0), n = std::trunc(r.number(1));
+    if (r.failed()) {
+        return r.error();
+    }
+    if (nominal <= 0 || n < 1) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum(std::pow(1 + nominal / n, n) - 1);
+}
+
+Value nominal(Args args, CallContext& c) {
+    Reader r(args, c);
+    double eff = r.number(0), n = std::trunc(r.number(1));
+    if (r.failed()) {
+        return r.error();
+    }
+    if (eff <= 0 || n < 1) {
+        return Value::fail(CellError::Num);
+    }
+    return numberOrNum(n * (std::pow(1 + eff, 1 / n) - 1));
+}
+
+constexpr std::array table = {
+    FunctionInfo{"DB", 4, 5, db},
+    FunctionInfo{"DDB", 4, 5, ddb},
+    FunctionInfo{"EFFECT", 2, 2, effect},
+    FunctionInfo{"FV", 3, 5, fv},
+    FunctionInfo{"IPMT", 4, 6, paymentPart<false>},
+    FunctionInfo{"IRR", 1, 2, irr},
+    FunctionInfo{"NOMINAL", 2, 2, nominal},
+    FunctionInfo{"NPER", 3, 5, nper},
+    FunctionInfo{"NPV", 2, 255, npv},
+    FunctionInfo{"PMT", 3, 5, pmt},
+    FunctionInfo{"PPMT", 4, 6, paymentPart<true>},
+    FunctionInfo{"PV", 3, 5, pv},
+    FunctionInfo{"RATE", 3, 6, rate},
+    FunctionInfo{"SLN", 3, 3, sln},
+    FunctionInfo{"SYD", 4, 4, syd},
+    FunctionInfo{"XIRR", 2, 3, xirr},
+    FunctionInfo{"XNPV", 3, 3, xnpv},
+};
+
+} // namespace
+
+std::span<const FunctionInfo> financeFunctions() {
+    return table;
+}
+
+} // namespace engine::formula::fn

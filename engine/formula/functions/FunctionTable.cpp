@@ -1,0 +1,33 @@
+#include "engine/formula/functions/Families.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace engine::formula {
+namespace {
+
+std::vector<const FunctionInfo*> buildTable() {
+    std::vector<const FunctionInfo*> all;
+    for (auto family :
+         {fn::mathFunctions, fn::conditionalFunctions, fn::statisticFunctions, fn::logicFunctions,
+          fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions}) {
+        for (const FunctionInfo& info : family()) {
+            all.push_back(&info);
+        }
+    }
+    std::sort(all.begin(), all.end(),
+              [](const FunctionInfo* a, const FunctionInfo* b) { return a->name < b->name; });
+    return all;
+}
+
+} // namespace
+
+const FunctionInfo* findFunction(std::string_view upperName) {
+    static const std::vector<const FunctionInfo*> table = buildTable();
+    auto it = std::lower_bound(
+        table.begin(), table.end(), upperName,
+        [](const FunctionInfo* info, std::string_view name) { return info->name < name; });
+    return it != table.end() && (*it)->name == upperName ? *it : nullptr;
+}
+
+} // namespace engine::formula

@@ -1,0 +1,159 @@
+#include "tests/engine/functions/FunctionCalls.h"
+
+#include <gtest/gtest.h>
+
+using engine::formula::Value;
+using qmtest::expectAll;
+
+TEST(MathFunctions, SumsSkipTextInBlocksButReadItGivenDirectly) {
+    expectAll({
+        {"SUM(1, 2, 3)", "6"},
+        {"SUM([1,\"2\";TRUE,4])", "5"},
+        {"SUM({1,\"2\",TRUE})", "1"},
+        {"SUM(\"3\", TRUE)", "4"},
+        {"SUM(\"x\")", "#VALUE!"},
+        {"SUM([1,#DIV/0!])", "#DIV/0!"},
+        {"SUM(1,,2)", "3"},
+        {"PRODUCT([2,_;\"a\",3])", "6"},
+        {"PRODUCT([_])", "0"},
+        {"SUMSQ(3, [4])", "25"},
+        {"SUMPRODUCT([1,2;3,4], [5,6;7,8])", "70"},
+        {"SUMPRODUCT([1;\"a\";3], [2;2;2])", "8"},
+        {"SUMPRODUCT([1;2], [1;2;3])", "#VALUE!"},
+        {"SUMPRODUCT([1;2], [1;#N/A])", "#N/A"},
+        {"SUBTOTAL(9, [1;2;3])", "6"},
+        {"SUBTOTAL(101, [1;2;3])", "2"},
+        {"SUBTOTAL(12, [1])", "#VALUE!"},
+    });
+}
+
+TEST(MathFunctions, RoundingFollowsTheWrittenDecimals) {
+    expectAll({
+        {"ROUND(2.675, 2)", "2.68"},
+        {"ROUND(-2.5, 0)", "-3"},
+        {"ROUND(1234.5678, -2)", "1200"},
+        {"ROUND(1.005, 2)", "1.01"},
+        {"ROUNDUP(3.14159, 3)", "3.142"},
+        {"ROUNDUP(-3.14159, 1)", "-3.2"},
+        {"ROUNDDOWN(-3.14159, 1)", "-3.1"},
+        {"TRUNC(8.9)", "8"},
+        {"TRUNC(-8.96, 1)", "-8.9"},
+        {"INT(-8.9)", "-9"},
+        {"MROUND(10, 3)", "9"},
+        {"MROUND(-10, -3)", "-9"},
+        {"MROUND(5, -2)", "#NUM!"},
+        {"MROUND(1.3, 0.2)", "1.4"},
+        {"CEILING(2.5, 1)", "3"},
+        {"CEILING(-2.5, -2)", "-4"},
+        {"CEILING(-2.5, 2)", "-2"},
+        {"CEILING(1.5, -1)", "#NUM!"},
+        {"CEILING(0.3, 0.1)", "0.3"},
+        {"FLOOR(-2.5, -2)", "-2"},
+        {"FLOOR(3.7, 2)", "2"},
+        {"FLOOR(1, 0)", "#DIV/0!"},
+        {"CEILING.MATH(-5.5, 2, -1)", "-6"},
+        {"CEILING.MATH(-5.5)", "-5"},
+        {"FLOOR.MATH(-5.5, 2)", "-6"},
+        {"FLOOR.MATH(-5.5, 2, 1)", "-4"},
+        {"CEILING.PRECISE(-4.3, -2)", "-4"},
+        {"FLOOR.PRECISE(4.3, -2)", "4"},
+        {"EVEN(1.5)", "2"},
+        {"EVEN(-3)", "-4"},
+        {"ODD(2)", "3"},
+        {"ODD(0)", "1"},
+    });
+}
+
+TEST(MathFunctions, ArithmeticAndItsDomains) {
+    expectAll({
+        {"MOD(10, 3)", "1"},
+        {"MOD(-3, 2)", "1"},
+        {"MOD(3, -2)", "-1"},
+        {"MOD(5, 0)", "#DIV/0!"},
+        {"QUOTIENT(-10, 3)", "-3"},
+        {"POWER(2, 10)", "1024"},
+        {"POWER(0, 0)", "#NUM!"},
+        {"POWER(0, -1)", "#DIV/0!"},
+        {"POWER(-8, 0.5)", "#NUM!"},
+        {"SQRT(-1)", "#NUM!"},
+        {"SQRT(\"16\")", "4"},
+        {"LN(0)", "#NUM!"},
+        {"LOG(100)", "2"},
+        {"LOG(8, 2)", "3"},
+        {"LOG(8, 1)", "#DIV/0!"},
+        {"LOG10(1000)", "3"},
+        {"EXP(1)", "2.71828182845905"},
+        {"ABS(-2)", "2"},
+        {"SIGN(-0.1)", "-1"},
+        {"PI()", "3.14159265358979"},
+        {"RADIANS(180)", "3.14159265358979"},
+        {"SIN(0)", "0"},
+        {"ACOS(2)", "#NUM!"},
+        {"ATAN2(1, 1)", "0.785398163397448"},
+        {"ATAN2(0, 0)", "#DIV/0!"},
+        {"ATANH(1)", "#NUM!"},
+        {"ABS(\"x\")", "#VALUE!"},
+        {"ABS(#N/A)", "#N/A"},
+    });
+}
+
+TEST(MathFunctions, Combinatorics) {
+    expectAll({
+        {"FACT(5)", "120"},
+        {"FACT(5.9)", "120"},
+        {"FACT(-1)", "#NUM!"},
+        {"FACT(171)", "#NUM!"},
+        {"FACTDOUBLE(7)", "105"},
+        {"COMBIN(8, 2)", "28"},
+        {"COMBIN(2, 3)", "#NUM!"},
+        {"COMBINA(4, 3)", "20"},
+        {"PERMUT(10, 3)", "720"},
+        {"GCD(24, 36, [60])", "12"},
+        {"GCD(5, 0)", "5"},
+        {"GCD(-1, 2)", "#NUM!"},
+        {"LCM(4, 6, 10)", "60"},
+        {"LCM(4, 0)", "0"},
+    });
+}
+
+TEST(MathFunctions, TableKnowsNamesWithoutPrefixOnly) {
+    EXPECT_NE(engine::formula::findFunction("CEILING.MATH"), nullptr);
+    EXPECT_EQ(engine::formula::findFunction("_XLFN.CEILING.MATH"), nullptr);
+    EXPECT_EQ(engine::formula::findFunction("sum"), nullptr);
+    // The evaluator's own functions are not in the table.
+    EXPECT_EQ(engine::formula::findFunction("IF"), nullptr);
+    EXPECT_EQ(engine::formula::findFunction("INDEX"), nullptr);
+}
+
+TEST(MathFunctions, WholeColumnSumCostsOnlyHeldCells) {
+    qmtest::SparseColumn column(1048576, 1000);
+    qmtest::TestContext context;
+    engine::formula::Arg arg{engine::formula::Arg::Kind::Area, {}, &column};
+    Value v = engine::formula::findFunction("SUM")->body({&arg, 1}, context);
+    EXPECT_EQ(qmtest::show(v), "500500");
+    EXPECT_LE(context.charged, 2000u);
+    EXPECT_EQ(column.atCalls, 0u);
+}
+
+TEST(MathFunctions, SpentBudgetAnswersValueError) {
+    qmtest::SparseColumn column(100000, 100000);
+    qmtest::TestContext context;
+    context.budget = 5000;
+    engine::formula::Arg arg{engine::formula::Arg::Kind::Area, {}, &column};
+    Value v = engine::formula::findFunction("SUM")->body({&arg, 1}, context);
+    EXPECT_EQ(qmtest::show(v), "#VALUE!");
+}
+
+TEST(MathFunctions, HugeCountsAndCodesEndQuickly) {
+    expectAll({
+        {"ROUND(1.5, 1e300)", "1.5"},
+        {"COMBIN(1e10, 5e9)", "#NUM!"},
+        {"COMBIN(3000, 1500)", "#NUM!"},
+        {"PERMUT(1e300, 1e299)", "#NUM!"},
+        {"REPT(\"\", 1e300)", ""},
+        {"SUBTOTAL(1e300, 1)", "#VALUE!"},
+        {"WEEKDAY(1, 1e300)", "#NUM!"},
+        {"WORKDAY(1, 1e300)", "#NUM!"},
+        {"XMATCH(1, [1], 1e300)", "#VALUE!"},
+    });
+}

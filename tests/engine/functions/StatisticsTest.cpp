@@ -1,0 +1,126 @@
+#include "tests/engine/functions/FunctionCalls.h"
+
+#include <gtest/gtest.h>
+
+using engine::formula::Arg;
+using engine::formula::findFunction;
+using engine::formula::Value;
+using qmtest::expectAll;
+
+TEST(StatisticFunctions, CountsAndAverages) {
+    expectAll({
+        {"AVERAGE([1,2,\"a\";TRUE,_,3])", "2"},
+        {"AVERAGE(\"4\", TRUE)", "2.5"},
+        {"AVERAGEA([1,\"a\";TRUE,2])", "1"},
+        {"AVERAGE([_])", "#DIV/0!"},
+        {"AVERAGE([1;#N/A])", "#N/A"},
+        {"COUNT([1,\"a\";TRUE,_], 2, \"3\", \"x\")", "3"},
+        {"COUNT([#DIV/0!;1])", "1"},
+        {"COUNTA([1,\"a\";TRUE,_], \"\")", "4"},
+        {"COUNTBLANK([1,_;\"\",2])", "2"},
+        {"MAX([1,5;\"9\",TRUE])", "5"},
+        {"MAX(\"9\", 2)", "9"},
+        {"MAXA([-1;TRUE])", "1"},
+        {"MINA([1;\"x\"])", "0"},
+        {"MIN([_])", "0"},
+        {"MEDIAN(1, 2, 3, 4)", "2.5"},
+        {"MEDIAN([3;1;2])", "2"},
+        {"MODE(1, 2, 2, 3, 3)", "2"},
+        {"MODE(1, 2, 3)", "#N/A"},
+        {"GEOMEAN(2, 8)", "4"},
+        {"GEOMEAN(2, -8)", "#NUM!"},
+        {"HARMEAN(1, 2, 4)", "1.71428571428571"},
+        {"AVEDEV(1, 2, 3, 4)", "1"},
+        {"DEVSQ(1, 2, 3)", "2"},
+    });
+}
+
+TEST(StatisticFunctions, SpreadAndOrder) {
+    expectAll({
+        {"STDEV(2, 4, 4, 4, 5, 5, 7, 9)", "2.1380899352994"},
+        {"STDEV.S([2;4;4;4;5;5;7;9])", "2.1380899352994"},
+        {"STDEV.P(2, 4, 4, 4, 5, 5, 7, 9)", "2"},
+        {"VAR.S(2, 4, 4, 4, 5, 5, 7, 9)", "4.57142857142857"},
+        {"VARP(2, 4, 4, 4, 5, 5, 7, 9)", "4"},
+        {"STDEVA([1;TRUE;\"x\"])", "0.577350269189626"},
+        {"STDEV(1)", "#DIV/0!"},
+        {"LARGE([3,5;1,4], 2)", "4"},
+        {"SMALL([3,5;1,4], 1)", "1"},
+        {"LARGE([1,2], 3)", "#NUM!"},
+        {"RANK(4, [3;5;1;4])", "2"},
+        {"RANK.EQ(4, [3;5;1;4], 1)", "3"},
+        {"RANK.AVG(4, [4;4;1])", "1.5"},
+        {"RANK(9, [1;2])", "#N/A"},
+        {"PERCENTILE([1;2;3;4], 0.25)", "1.75"},
+        {"PERCENTILE.EXC([1;2;3;4], 0.25)", "1.25"},
+        {"PERCENTILE.EXC([1;2;3;4], 0.1)", "#NUM!"},
+        {"PERCENTILE([1], 1.5)", "#NUM!"},
+        {"QUARTILE([1;2;3;4;5], 1)", "2"},
+        {"QUARTILE.EXC([1;2;3;4;5], 1)", "1.5"},
+        {"QUARTILE([1;2], 5)", "#NUM!"},
+        {"PERCENTRANK([1;2;3;4], 2)", "0.333"},
+        {"PERCENTRANK([1;2;3;4], 2.5)", "0.5"},
+        {"PERCENTRANK([1;2;3;4], 9)", "#N/A"},
+    });
+}
+
+TEST(StatisticFunctions, PairedRangesSkipPositionsWithoutNumbers) {
+    expectAll({
+        {"SLOPE([2;4;6], [1;2;3])", "2"},
+        {"SLOPE([2;\"x\";6], [1;2;3])", "2"},
+        {"INTERCEPT([3;5;7], [1;2;3])", "1"},
+        {"FORECAST(4, [2;4;6], [1;2;3])", "8"},
+        {"FORECAST.LINEAR(4, [2;4;6], [1;2])", "#N/A"},
+        {"CORREL([1;2;3], [3;2;1])", "-1"},
+        {"PEARSON([1;2;3], [1;1;1])", "#DIV/0!"},
+        {"RSQ([2;4;6], [1;2;3])", "1"},
+        {"COVARIANCE.S([1;2;3], [1;2;3])", "1"},
+        {"COVARIANCE.P([1;2;3], [1;2;3])", "0.666666666666667"},
+        {"STEYX([1;2;4], [1;2;3])", "~0.40824829046"},
+    });
+}
+
+TEST(ConditionalFunctions, CriteriaWithOperatorsWildcardsAndBlanks) {
+    expectAll({
+        {"SUMIF([1;2;3;4], \">2\")", "7"},
+        {"SUMIF([\"a\";\"b\";\"a\"], \"A\", [1;2;3])", "4"},
+        {"SUMIF([\"apple\";\"banana\";\"apricot\"], \"ap*\", [1;2;3])", "4"},
+        {"SUMIF([\"a*\";\"ab\"], \"a~*\", [1;2])", "1"},
+        {"SUMIF([1;_;3], \"\", [10;20;30])", "20"},
+        {"SUMIF([1;2;3], \"<>2\", [10;20;30])", "40"},
+        {"SUMIF([1;2;3], 2, [10;\"x\";30])", "0"},
+        {"COUNTIF([1;2;_;\"x\"], \"<>\")", "3"},
+        {"COUNTIF([1;_;\"\";\"x\"], \"\")", "2"},
+        {"COUNTIF([\"b\";\"B\";\"c\"], \"b\")", "2"},
+        {"COUNTIF([1;5;10], \">=5\")", "2"},
+        {"COUNTIF([\"x?z\";\"xyz\";\"xz\"], \"x?z\")", "2"},
+        {"COUNTIF([\"b\";\"a\";1], \"<b\")", "1"},
+        {"COUNTIF([TRUE;FALSE;1], TRUE)", "1"},
+        {"COUNTIF([#N/A;1], \"#N/A\")", "1"},
+        {"COUNTIF([43861;43862;1], \">=1/31/2020\")", "2"},
+        {"COUNTIFS([1;2;3], \">1\", [\"a\";\"b\";\"a\"], \"a\")", "1"},
+        {"COUNTIFS([1;2], \">1\", [1;2;3], \"a\")", "#VALUE!"},
+        {"COUNTIFS([_;_;1], \"\", [_;2;_], \"\")", "1"},
+        {"AVERAGEIF([1;2;3;4], \">2\")", "3.5"},
+        {"AVERAGEIF([1], \">5\")", "#DIV/0!"},
+        {"AVERAGEIFS([10;20;30], [\"a\";\"b\";\"a\"], \"a\")", "20"},
+        {"MAXIFS([10;20;30], [\"a\";\"b\";\"a\"], \"a\")", "30"},
+        {"MINIFS([10;20;30], [\"a\";\"b\";\"a\"], \"a\")", "10"},
+        {"MAXIFS([1], [\"a\"], \"b\")", "0"},
+        {"SUMIFS([10;20;30], [1;2;3], \">=2\", [\"x\";\"y\";\"y\"], \"y\")", "50"},
+        {"SUMIFS([10;20], [1;2], #N/A)", "#N/A"},
+    });
+}
+
+TEST(ConditionalFunctions, WholeColumnCountsWithoutVisitingEmptyCells) {
+    qmtest::SparseColumn column(1048576, 1000);
+    qmtest::TestContext context;
+    Arg args[2] = {{Arg::Kind::Area, {}, &column},
+                   {Arg::Kind::Scalar, Value::of(std::string(">500")), nullptr}};
+    EXPECT_EQ(qmtest::show(findFunction("COUNTIF")->body(std::span<const Arg>(args), context)),
+              "500");
+    args[1].value = Value::of(std::string(""));
+    EXPECT_EQ(qmtest::show(findFunction("COUNTIF")->body(std::span<const Arg>(args), context)),
+              "1047576");
+    EXPECT_LE(context.charged, 5000u);
+}
