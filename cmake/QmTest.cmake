@@ -1,18 +1,6 @@
 # One test executable per test file, registered with CTest without running it at build time.
 include(GoogleTest)
 
-# The test framework's headers are parsed once for every window-free test instead of once per
-# test file: a holder target builds the precompiled header with the flags those tests share.
-file(WRITE ${PROJECT_BINARY_DIR}/qm_test_pch.cpp "")
-add_library(qm_test_pch STATIC ${PROJECT_BINARY_DIR}/qm_test_pch.cpp)
-target_link_libraries(qm_test_pch PRIVATE engine GTest::gtest qm_test_support)
-target_compile_definitions(qm_test_pch PRIVATE
-    QM_BINARY_DIR="${PROJECT_BINARY_DIR}"
-    QM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-target_precompile_headers(qm_test_pch PRIVATE
-    <gtest/gtest.h> <algorithm> <cstdint> <filesystem> <fstream> <map> <memory> <sstream>
-    <string> <vector>)
-
 # qm_add_test(NAME SOURCES a.cpp [b.cpp] LIBS lib... [GUI])
 # GUI tests drive the real window on the offscreen platform with its seams replaced by doubles.
 function(qm_add_test name)
@@ -23,7 +11,6 @@ function(qm_add_test name)
         target_link_libraries(${name} PRIVATE ${T_LIBS} qm_gui_test_support qm_gui_test_main)
     else()
         target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-        target_precompile_headers(${name} REUSE_FROM qm_test_pch)
     endif()
     target_link_libraries(${name} PRIVATE qm_test_support)
     target_compile_definitions(${name} PRIVATE
