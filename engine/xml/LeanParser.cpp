@@ -4,8 +4,10 @@
 #include "engine/read/ReadError.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace engine::xml {
 namespace {
