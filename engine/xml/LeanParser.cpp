@@ -166,7 +166,7 @@ void LeanParser::finish() {
     scan(true);
     if (!sawRoot_)
         fail("no element found", buffer_.size());
-    if (!depth_ == 0)
+    if (depth_ > 0)
         fail("unclosed token", buffer_.size());
 }
 
