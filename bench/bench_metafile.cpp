@@ -8,7 +8,6 @@
 #include "tests/engine/xlsx/PackageWriter.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -72,8 +71,9 @@ std::vector<std::uint8_t> sheetWithPictures(bool metafiles) {
     std::vector<std::tuple<std::string, std::string, std::string>> rels;
     const auto emf = chartEmf(1000);
     // A PNG of about the size of a chart's picture, for the comparison.
-    const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x02\x80\0\0\x01\xe0", 24) +
-                            std::string(20000, 'x');
+    const std::string png =
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x02\x80\0\0\x01\xe0", 24) +
+        std::string(20000, 'x');
     for (int i = 0; i < 50; ++i) {
         const std::string n = std::to_string(i + 1);
         drawing += "<xdr:oneCellAnchor><xdr:from><xdr:col>2</xdr:col><xdr:row>" +

@@ -18,29 +18,55 @@ seeds_for() {
     esac
 }
 
-status=0
-for target in "$build"/bin/fuzz_*; do
-    [ -x "$target" ] || continue
+# Runs one target; its report goes to $work/NAME.report so that parallel runs do not interleave.
+fuzz_one() {
+    local target=$1 name
     name=$(basename "$target")
     mkdir -p "$work/$name"
     seeds_for "$name" | while read -r seed; do cp "$seed" "$work/$name/"; done
     here=$(dirname "$0")/../fuzz/seeds/$name
     [ -d "$here" ] && cp "$here"/* "$work/$name/" 2>/dev/null || true
-    echo "== $name for ${seconds}s"
-    if ! "$target" "$work/$name" -seed=1 -max_total_time="$seconds" -timeout=10 -timeout_exitcode=0 \
-        -rss_limit_mb=2048 -max_len=1048576 -print_final_stats=1 \
-        -artifact_prefix="$work/$name-" 2>"$work/$name.log"; then
-        tail -n 40 "$work/$name.log"
-        echo "$name found a problem; the input is kept as $(ls "$work/$name-"* 2>/dev/null)"
-        cp "$work/$name-"* . 2>/dev/null || true
-        status=1
-    else
-        grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$work/$name.log" || true
-        # A slow input ends the run without failing it: it is a speed finding, kept for a look.
-        if ls "$work/$name-timeout-"* >/dev/null 2>&1; then
-            echo "$name: an input took over 10 s; kept as $(ls "$work/$name-timeout-"*)"
-            cp "$work/$name-timeout-"* . 2>/dev/null || true
+    {
+        echo "== $name for ${seconds}s"
+        if ! "$target" "$work/$name" -seed=1 -max_total_time="$seconds" -timeout=10 -timeout_exitcode=0 \
+            -rss_limit_mb=2048 -max_len=1048576 -print_final_stats=1 \
+            -artifact_prefix="$work/$name-" 2>"$work/$name.log"; then
+            tail -n 40 "$work/$name.log"
+            echo "$name found a problem; the input is kept as $(ls "$work/$name-"* 2>/dev/null)"
+            cp "$work/$name-"* . 2>/dev/null || true
+            touch "$work/$name.failed"
+        else
+            grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$work/$name.log" || true
+            # A slow input ends the run without failing it: it is a speed finding, kept for a look.
+            if ls "$work/$name-timeout-"* >/dev/null 2>&1; then
+                echo "$name: an input took over 10 s; kept as $(ls "$work/$name-timeout-"*)"
+                cp "$work/$name-timeout-"* . 2>/dev/null || true
+            fi
         fi
+    } >"$work/$name.report" 2>&1
+}
+
+# Targets run QM_FUZZ_JOBS at a time (two by default: each is single-threaded, so the total time
+# halves on two cores while every target still gets its full time).
+jobs=${QM_FUZZ_JOBS:-2}
+targets=()
+for target in "$build"/bin/fuzz_*; do
+    [ -x "$target" ] && targets+=("$target")
+done
+running=0
+for target in "${targets[@]}"; do
+    fuzz_one "$target" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || true
+        running=$((running - 1))
     fi
+done
+wait
+status=0
+for target in "${targets[@]}"; do
+    name=$(basename "$target")
+    cat "$work/$name.report"
+    [ -e "$work/$name.failed" ] && status=1
 done
 exit $status

@@ -2,7 +2,7 @@
 # Installs everything Quillmere needs to build, run and test on Debian 12 (run as root).
 set -euo pipefail
 packages=(
-    cmake ninja-build g++ clang pkg-config
+    cmake ninja-build g++ clang pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libzip-dev libexpat1-dev nettle-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev

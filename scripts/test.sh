@@ -6,7 +6,13 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Warnings fail the build here; a compiler cache, where there is one, makes a second run cheap.
+common=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_WERROR=ON)
+if command -v ccache >/dev/null; then
+    common+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S . -B build-test "${common[@]}"
 cmake --build build-test -j "$jobs"
 
 runtime=$(mktemp -d)
@@ -45,8 +51,8 @@ else
 fi
 
 # The engine once more under the address and undefined-behaviour sanitizers, with its fuzz
-# targets run for a minute each.
-CC=clang CXX=clang++ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# targets run for a minute each (two at a time).
+CC=clang CXX=clang++ cmake -S . -B build-sanitize "${common[@]}" \
     -DQM_BUILD_GUI=OFF -DQM_BUILD_FUZZ=ON -DQM_SANITIZE=address,undefined
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600

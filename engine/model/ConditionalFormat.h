@@ -2,7 +2,7 @@
 // Conditional formats of a worksheet as the readers take them from the file, applied by the
 // page writer to the cells' cached values.
 
-#include "engine/model/Sheet.h"
+#include "engine/model/Range.h"
 #include "engine/model/Style.h"
 
 #include <cstdint>

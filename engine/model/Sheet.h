@@ -2,8 +2,10 @@
 // A sheet of a workbook: its header (name, kind, visibility) and, for worksheets, its content.
 
 #include "engine/model/Cell.h"
-#include "engine/model/Comment.h"
 #include "engine/model/Chart.h"
+#include "engine/model/Comment.h"
+#include "engine/model/ConditionalFormat.h"
+#include "engine/model/Range.h"
 
 #include <cstdint>
 #include <string>
@@ -13,17 +15,6 @@ namespace engine {
 
 enum class SheetKind : std::uint8_t { Worksheet, Chart, Macro, Dialog };
 enum class Visibility : std::uint8_t { Visible, Hidden, VeryHidden };
-
-// An inclusive, 0-based rectangle of cells.
-struct Range {
-    std::uint32_t firstRow = 0, lastRow = 0;
-    std::uint16_t firstCol = 0, lastCol = 0;
-
-    bool contains(std::uint32_t row, std::uint16_t col) const {
-        return row >= firstRow && row <= lastRow && col >= firstCol && col <= lastCol;
-    }
-    bool operator==(const Range&) const = default;
-};
 
 // Columns firstCol..lastCol share a width and state.
 struct ColumnInfo {
@@ -80,9 +71,7 @@ struct Sheet {
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
-    std::vector<struct ConditionalFormat> conditionalFormats; // in the file's order
+    std::vector<ConditionalFormat> conditionalFormats; // in the file's order
 };
 
 } // namespace engine
-
-#include "engine/model/ConditionalFormat.h"

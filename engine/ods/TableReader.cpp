@@ -45,16 +45,6 @@ std::optional<CellError> errorCalled(std::string_view text) {
     return std::nullopt;
 }
 
-// Serial days of the workbook's date system for days since 1970-01-01.
-double serialOf(double days, DateSystem system) {
-    if (system == DateSystem::Date1904)
-        return days - static_cast<double>(daysFromCivil(1904, 1, 1));
-    // The 1900 system counts a 29 February 1900 that never was: dates before March 1900 are
-    // one less than the plain count from 30 December 1899.
-    const double serial = days - static_cast<double>(daysFromCivil(1899, 12, 30));
-    return serial < 61 && serial >= 1 ? serial - 1 : serial;
-}
-
 // "#Sheet2.A1" or "#Sheet2!A1" inside the document as "Sheet2!A1".
 std::string locationOf(std::string_view href) {
     href.remove_prefix(1);
@@ -322,8 +312,9 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     if (type == "float" || type == "percentage" || type == "currency") {
         cell_.number = parseNumber(attributes.value("value"));
     } else if (type == "date") {
-        if (const auto days = isoDateDays(attributes.value("date-value")))
-            cell_.number = serialOf(*days, context_.workbook.dateSystem);
+        if (const auto serial =
+                isoDateSerial(attributes.value("date-value"), context_.workbook.dateSystem))
+            cell_.number = *serial;
     } else if (type == "time") {
         cell_.number = durationDays(attributes.value("time-value"));
     } else if (type == "boolean") {

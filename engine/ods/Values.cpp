@@ -84,15 +84,6 @@ std::optional<double> lengthPoints(std::string_view text) {
     return std::nullopt;
 }
 
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yoe = year - era * 400;
-    const std::int64_t doy = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 std::optional<double> isoDateDays(std::string_view text) {
     const bool negative = consume(text, '-');
     std::uint64_t year = 0, month = 0, day = 0;
@@ -121,6 +112,15 @@ std::optional<double> isoDateDays(std::string_view text) {
     if (!text.empty() && text.front() != 'Z' && text.front() != '+' && text.front() != '-')
         return std::nullopt;
     return days;
+}
+
+std::optional<double> isoDateSerial(std::string_view text, DateSystem dates) {
+    const auto days = isoDateDays(text);
+    if (!days)
+        return std::nullopt;
+    const double whole = std::floor(*days);
+    const CivilDate date = civilFromDays(static_cast<std::int64_t>(whole));
+    return static_cast<double>(serialFromCivil(date, dates)) + (*days - whole);
 }
 
 std::optional<double> durationDays(std::string_view text) {

@@ -1,6 +1,8 @@
 #pragma once
 // The value syntaxes of OpenDocument attributes: lengths, dates, durations, colours, numbers.
 
+#include "engine/util/CivilDate.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -18,12 +20,13 @@ std::optional<double> parseNumber(std::string_view text);
 // Counts above `cap` come back as `cap`.
 std::optional<std::uint64_t> parseCount(std::string_view text, std::uint64_t cap);
 
-// Days from 1970-01-01 (negative before) to a proleptic Gregorian date.
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day);
-
 // "2021-01-01" or "2021-01-01T10:10:10.5" (a zone suffix is ignored) as days and fraction of a
 // day since 1970-01-01; nullopt when it is not such a date.
 std::optional<double> isoDateDays(std::string_view text);
+
+// The same date as a serial number of `dates`, the time of day as its fraction; dates before
+// the system's day 0 come out negative.
+std::optional<double> isoDateSerial(std::string_view text, DateSystem dates);
 
 // "PT10H10M10.5S", "-P1DT2H" as days; nullopt when it is not a duration.
 std::optional<double> durationDays(std::string_view text);

@@ -22,7 +22,12 @@ inline constexpr std::size_t maxMerges = 1'000'000;
 inline constexpr std::size_t maxPictureBytes = 64u << 20;
 inline constexpr std::uint64_t maxPictureBytesPerWorkbook = 256u << 20; // all pictures' copies
 inline constexpr std::size_t maxTextBytes = 1u << 20;   // one string of a cell (UTF-8)
+inline constexpr std::size_t maxChartTextBytes = 4096;  // a chart's title, label or series name
+inline constexpr std::size_t maxDrawnTextBytes = 512;   // one text drawn into a picture's SVG
 inline constexpr std::size_t maxHyperlinks = 1'000'000; // per sheet
+// Conditional formats: the ranges one format applies to, and the rules of a sheet.
+inline constexpr std::size_t maxConditionalRanges = 4096;
+inline constexpr std::size_t maxConditionalRules = 1'000'000;
 // XML parts other than worksheets and shared strings (styles, relationships, drawings ...)
 inline constexpr std::uint64_t maxSmallPartBytes = 256ull << 20;
 

@@ -3,4 +3,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CivilDate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePageTables.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetSpans.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp)

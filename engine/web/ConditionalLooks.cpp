@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
+#include <map>
+#include <unordered_set>
 
 namespace engine::web {
 namespace {
@@ -218,14 +219,13 @@ void appendInt(std::string& out, long long value) {
     out.append(buffer, result.ptr);
 }
 
-} // namespace
+struct Entry {
+    const ConditionalFormat* format;
+    const ConditionalRule* rule;
+};
 
-ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
-                                   numfmt::CellTextFormatter& formatter) {
-    struct Entry {
-        const ConditionalFormat* format;
-        const ConditionalRule* rule;
-    };
+// The sheet's rules, highest priority first; rules of one priority keep the file's order.
+std::vector<Entry> rulesByPriority(const Sheet& sheet) {
     std::vector<Entry> entries;
     for (const ConditionalFormat& format : sheet.conditionalFormats)
         for (const ConditionalRule& rule : format.rules)
@@ -233,250 +233,271 @@ ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return a.rule->priority < b.rule->priority;
     });
+    return entries;
+}
+
+// The cells of `ranges`, each once, into `cells`. False when the budget runs out on the way:
+// a range over a long column of cells can cost all of it alone, so it is counted per cell.
+bool cellsIn(const Sheet& sheet, const std::vector<Range>& ranges, std::uint64_t& visits,
+             std::vector<const Cell*>& cells) {
+    cells.clear();
+    if (visits > visitBudget)
+        return false;
+    for (const Range& range : ranges) {
+        auto it = std::lower_bound(
+            sheet.cells.begin(), sheet.cells.end(), key(range.firstRow, range.firstCol),
+            [](const Cell& c, std::uint64_t want) { return key(c.row, c.col) < want; });
+        for (; it != sheet.cells.end() && it->row <= range.lastRow; ++it) {
+            if (++visits > visitBudget)
+                return false;
+            if (range.contains(it->row, it->col))
+                cells.push_back(&*it);
+        }
+    }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    return true;
+}
+
+using CountKey = std::pair<int, std::string>;
+
+// A value as the duplicate and unique rules tell values apart.
+CountKey countKey(const Evaluator& eval, const Cell& cell) {
+    const Value v = eval.valueOf(&cell);
+    std::string text = v.kind == Value::Text ? v.text : std::string();
+    if (v.kind == Value::Number) {
+        char buffer[32];
+        auto printed = std::to_chars(buffer, buffer + sizeof buffer, v.number);
+        text.assign(buffer, printed.ptr);
+    }
+    return {static_cast<int>(v.kind), text};
+}
+
+// What a rule must know of its cells as a whole before it can judge one of them.
+struct RangeSummary {
+    std::vector<double> numbers; // sorted
+    std::map<CountKey, int> counts;
+    double cutoff = 0, mean = 0, deviation = 0;
+    std::vector<double> bands; // the thresholds' values
+};
+
+RangeSummary summarise(const ConditionalRule& rule, const std::vector<const Cell*>& cells,
+                       const Evaluator& eval) {
+    RangeSummary s;
+    for (const Cell* cell : cells)
+        if (cell->type == CellType::Number)
+            s.numbers.push_back(cell->number);
+    std::sort(s.numbers.begin(), s.numbers.end());
+    if (rule.kind == ConditionalKind::Duplicate || rule.kind == ConditionalKind::Unique)
+        for (const Cell* cell : cells)
+            if (cell->type != CellType::Empty)
+                ++s.counts[countKey(eval, *cell)];
+    if (rule.kind == ConditionalKind::Top10 && !s.numbers.empty()) {
+        std::size_t count = rule.rank;
+        if (rule.percent)
+            count = static_cast<std::size_t>(std::floor(static_cast<double>(s.numbers.size()) *
+                                                        std::min(rule.rank, 100u) / 100));
+        count = std::clamp<std::size_t>(count, 1, s.numbers.size());
+        s.cutoff = rule.bottom ? s.numbers[count - 1] : s.numbers[s.numbers.size() - count];
+    }
+    if (rule.kind == ConditionalKind::AboveAverage && !s.numbers.empty()) {
+        for (double n : s.numbers)
+            s.mean += n;
+        s.mean /= static_cast<double>(s.numbers.size());
+        if (s.numbers.size() > 1) {
+            for (double n : s.numbers)
+                s.deviation += (n - s.mean) * (n - s.mean);
+            s.deviation = std::sqrt(s.deviation / static_cast<double>(s.numbers.size() - 1));
+        }
+    }
+    for (const ConditionalValue& value : rule.thresholds)
+        s.bands.push_back(threshold(value, s.numbers));
+    return s;
+}
+
+// Whether a rule that gives a cell its differential style holds for `cell`.
+bool holdsFor(const ConditionalRule& rule, const Cell& cell, const Value& value,
+              const RangeSummary& s, Evaluator& eval) {
+    const bool isNumber = cell.type == CellType::Number;
+    switch (rule.kind) {
+    case ConditionalKind::CellIs: {
+        const bool ranged =
+            rule.op == ConditionalOperator::Between || rule.op == ConditionalOperator::NotBetween;
+        if (rule.operands.empty() || value.kind == Value::Error ||
+            (ranged && rule.operands.size() < 2))
+            return false;
+        const int first = compare(value, eval.operand(rule.operands[0], cell));
+        const int second =
+            rule.operands.size() > 1 ? compare(value, eval.operand(rule.operands[1], cell)) : first;
+        return holds(rule.op, first, second);
+    }
+    case ConditionalKind::Expression: {
+        if (rule.operands.size() != 2)
+            return false;
+        const Value left = eval.operand(rule.operands[0], cell);
+        const Value right = eval.operand(rule.operands[1], cell);
+        if (left.kind == Value::Error || right.kind == Value::Error)
+            return false;
+        const int order = compare(left, right);
+        return holds(rule.op, order, order);
+    }
+    case ConditionalKind::Top10:
+        return isNumber && !s.numbers.empty() &&
+               (rule.bottom ? value.number <= s.cutoff : value.number >= s.cutoff);
+    case ConditionalKind::AboveAverage: {
+        if (!isNumber || s.numbers.empty())
+            return false;
+        const double margin = s.deviation * rule.standardDeviations;
+        return rule.above ? (rule.equalAverage ? value.number >= s.mean + margin
+                                               : value.number > s.mean + margin)
+                          : (rule.equalAverage ? value.number <= s.mean - margin
+                                               : value.number < s.mean - margin);
+    }
+    case ConditionalKind::Duplicate:
+    case ConditionalKind::Unique: {
+        if (cell.type == CellType::Empty)
+            return false;
+        const auto found = s.counts.find(countKey(eval, cell));
+        const int seen = found == s.counts.end() ? 0 : found->second;
+        return (rule.kind == ConditionalKind::Duplicate) == (seen > 1);
+    }
+    case ConditionalKind::ContainsText:
+    case ConditionalKind::NotContainsText:
+    case ConditionalKind::BeginsWith:
+    case ConditionalKind::EndsWith: {
+        if (cell.type == CellType::Error)
+            return false;
+        const std::string text = eval.textOf(cell);
+        const std::string wanted = lowered(rule.text);
+        if (rule.kind == ConditionalKind::ContainsText)
+            return text.find(wanted) != std::string::npos;
+        if (rule.kind == ConditionalKind::NotContainsText)
+            return text.find(wanted) == std::string::npos;
+        if (rule.kind == ConditionalKind::BeginsWith)
+            return text.starts_with(wanted);
+        return text.ends_with(wanted);
+    }
+    case ConditionalKind::Blanks:
+    case ConditionalKind::NotBlanks: {
+        const bool blank =
+            cell.type == CellType::Empty ||
+            (value.kind == Value::Text && value.text.find_first_not_of(' ') == std::string::npos);
+        return blank == (rule.kind == ConditionalKind::Blanks);
+    }
+    case ConditionalKind::Errors:
+    case ConditionalKind::NotErrors:
+        return (cell.type == CellType::Error) == (rule.kind == ConditionalKind::Errors);
+    case ConditionalKind::ColorScale:
+    case ConditionalKind::DataBar:
+    case ConditionalKind::IconSet:
+    case ConditionalKind::Unsupported:
+        break;
+    }
+    return false;
+}
+
+// The colour scales, data bars and icon sets paint a number's cell themselves. Whether the rule
+// can paint at all with what its cells gave.
+bool paints(const ConditionalRule& rule, const RangeSummary& s) {
+    switch (rule.kind) {
+    case ConditionalKind::ColorScale:
+        return s.bands.size() >= 2 && rule.colors.size() >= s.bands.size();
+    case ConditionalKind::DataBar:
+        return s.bands.size() >= 2;
+    case ConditionalKind::IconSet:
+        return !s.bands.empty();
+    default:
+        return false;
+    }
+}
+
+// Paints `look` unless a rule of higher priority painted it the same way already.
+void paint(const ConditionalRule& rule, double number, const RangeSummary& s, CellLook& look) {
+    const std::vector<double>& bands = s.bands;
+    if (rule.kind == ConditionalKind::ColorScale) {
+        if (look.fill)
+            return;
+        const std::size_t segment = bands.size() == 3 && number > bands[1] ? 1 : 0;
+        const double low = bands[segment], high = bands[segment + 1];
+        const double share = high > low ? std::clamp((number - low) / (high - low), 0.0, 1.0)
+                                        : (number >= high ? 1.0 : 0.0);
+        look.fill =
+            Color::fromRgb(mixColor(rule.colors[segment].rgb, rule.colors[segment + 1].rgb, share));
+    } else if (rule.kind == ConditionalKind::DataBar) {
+        if (look.barPercent >= 0)
+            return;
+        const double share = bands[1] > bands[0]
+                                 ? std::clamp((number - bands[0]) / (bands[1] - bands[0]), 0.0, 1.0)
+                                 : 1.0;
+        // The application's bars run from a tenth to nine tenths of the cell.
+        look.barPercent = static_cast<int>(std::lround(10 + 80 * share));
+        look.barColor = rule.colors.empty() ? Color::fromRgb(0x638EC6) : rule.colors[0];
+        look.hideValue = look.hideValue || !rule.showValue;
+    } else if (rule.kind == ConditionalKind::IconSet) {
+        if (look.icon >= 0)
+            return;
+        const int count = std::min<int>(iconCount(rule.iconSet), static_cast<int>(bands.size()));
+        int icon = 0;
+        for (int i = 1; i < count; ++i) {
+            const bool reached =
+                rule.thresholds[i].greaterOrEqual ? number >= bands[i] : number > bands[i];
+            if (reached)
+                icon = i;
+        }
+        look.icon = rule.reverseIcons ? count - 1 - icon : icon;
+        look.iconCount = count;
+        look.iconSet = rule.iconSet;
+        look.hideValue = look.hideValue || !rule.showValue;
+    }
+}
+
+bool changesNothing(const CellLook& look) {
+    return !look.fontColor && !look.fill && !look.bold && !look.italic && !look.strike &&
+           !look.underline && !look.left && !look.right && !look.top && !look.bottom &&
+           look.barPercent < 0 && look.icon < 0;
+}
+
+} // namespace
+
+ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
+                                   numfmt::CellTextFormatter& formatter) {
     Evaluator eval(workbook, sheet, formatter);
-    std::unordered_map<std::uint64_t, bool> stopped;
+    std::unordered_set<std::uint64_t> stopped;
     std::uint64_t visits = 0;
     std::vector<const Cell*> cells;
-    for (const Entry& entry : entries) {
+    for (const Entry& entry : rulesByPriority(sheet)) {
         const ConditionalRule& rule = *entry.rule;
-        if (rule.kind == ConditionalKind::Unsupported || visits > visitBudget) {
+        if (rule.kind == ConditionalKind::Unsupported ||
+            !cellsIn(sheet, entry.format->ranges, visits, cells)) {
             ++leftOut_;
             continue;
         }
-        // The cells of the rule's ranges, each once.
-        cells.clear();
-        for (const Range& range : entry.format->ranges) {
-            auto it = std::lower_bound(
-                sheet.cells.begin(), sheet.cells.end(), key(range.firstRow, range.firstCol),
-                [](const Cell& c, std::uint64_t want) { return key(c.row, c.col) < want; });
-            for (; it != sheet.cells.end() && it->row <= range.lastRow; ++it) {
-                ++visits;
-                if (range.contains(it->row, it->col))
-                    cells.push_back(&*it);
-            }
-        }
-        std::sort(cells.begin(), cells.end());
-        cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
-        std::vector<double> numbers;
-        for (const Cell* cell : cells)
-            if (cell->type == CellType::Number)
-                numbers.push_back(cell->number);
-        std::sort(numbers.begin(), numbers.end());
-
+        const RangeSummary summary = summarise(rule, cells, eval);
+        const bool painting = paints(rule, summary);
         const DifferentialStyle* style =
             rule.style && *rule.style < workbook.differentialStyles.size()
                 ? &workbook.differentialStyles[*rule.style]
                 : nullptr;
-        auto apply = [&](const Cell& cell) -> CellLook& {
-            CellLook& look = looks_[key(cell.row, cell.col)];
+        for (const Cell* cell : cells) {
+            const std::uint64_t at = key(cell->row, cell->col);
+            if (stopped.count(at))
+                continue;
+            if (painting) {
+                if (cell->type == CellType::Number)
+                    paint(rule, cell->number, summary, looks_[at]);
+                continue;
+            }
+            if (!holdsFor(rule, *cell, eval.valueOf(cell), summary, eval))
+                continue;
+            CellLook& look = looks_[at];
             if (style)
                 merge(look, *style);
             if (rule.stopIfTrue)
-                stopped[key(cell.row, cell.col)] = true;
-            return look;
-        };
-
-        // Values met in the range, for the duplicate and unique rules.
-        std::map<std::pair<int, std::string>, int> counts;
-        auto countKey = [&](const Cell& cell) {
-            const Value v = eval.valueOf(&cell);
-            std::string text = v.kind == Value::Text ? v.text : std::string();
-            if (v.kind == Value::Number) {
-                char buffer[32];
-                auto printed = std::to_chars(buffer, buffer + sizeof buffer, v.number);
-                text.assign(buffer, printed.ptr);
-            }
-            return std::make_pair(static_cast<int>(v.kind), text);
-        };
-        if (rule.kind == ConditionalKind::Duplicate || rule.kind == ConditionalKind::Unique)
-            for (const Cell* cell : cells)
-                if (cell->type != CellType::Empty)
-                    ++counts[countKey(*cell)];
-
-        double cutoff = 0, mean = 0, deviation = 0;
-        if (rule.kind == ConditionalKind::Top10 && !numbers.empty()) {
-            std::size_t count = rule.rank;
-            if (rule.percent)
-                count = static_cast<std::size_t>(std::floor(static_cast<double>(numbers.size()) *
-                                                            std::min(rule.rank, 100u) / 100));
-            count = std::clamp<std::size_t>(count, 1, numbers.size());
-            cutoff = rule.bottom ? numbers[count - 1] : numbers[numbers.size() - count];
-        }
-        if (rule.kind == ConditionalKind::AboveAverage && !numbers.empty()) {
-            for (double n : numbers)
-                mean += n;
-            mean /= static_cast<double>(numbers.size());
-            if (numbers.size() > 1) {
-                for (double n : numbers)
-                    deviation += (n - mean) * (n - mean);
-                deviation = std::sqrt(deviation / static_cast<double>(numbers.size() - 1));
-            }
-        }
-        std::vector<double> bands;
-        for (const ConditionalValue& value : rule.thresholds)
-            bands.push_back(threshold(value, numbers));
-
-        for (const Cell* cellPointer : cells) {
-            const Cell& cell = *cellPointer;
-            if (stopped.count(key(cell.row, cell.col)))
-                continue;
-            const Value value = eval.valueOf(&cell);
-            const bool isNumber = cell.type == CellType::Number;
-            switch (rule.kind) {
-            case ConditionalKind::CellIs: {
-                if (rule.operands.empty() || value.kind == Value::Error)
-                    break;
-                const int first = compare(value, eval.operand(rule.operands[0], cell));
-                const int second = rule.operands.size() > 1
-                                       ? compare(value, eval.operand(rule.operands[1], cell))
-                                       : first;
-                const bool ranged = rule.op == ConditionalOperator::Between ||
-                                    rule.op == ConditionalOperator::NotBetween;
-                if (ranged && rule.operands.size() < 2)
-                    break;
-                if (holds(rule.op, first, second))
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::Expression: {
-                if (rule.operands.size() != 2)
-                    break;
-                const Value left = eval.operand(rule.operands[0], cell);
-                const Value right = eval.operand(rule.operands[1], cell);
-                if (left.kind == Value::Error || right.kind == Value::Error)
-                    break;
-                const int order = compare(left, right);
-                if (holds(rule.op, order, order))
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::ColorScale: {
-                if (!isNumber || bands.size() < 2 || rule.colors.size() < bands.size())
-                    break;
-                CellLook& look = looks_[key(cell.row, cell.col)];
-                if (look.fill)
-                    break;
-                std::size_t segment = bands.size() == 3 && value.number > bands[1] ? 1 : 0;
-                const double low = bands[segment], high = bands[segment + 1];
-                const double share = high > low
-                                         ? std::clamp((value.number - low) / (high - low), 0.0, 1.0)
-                                         : (value.number >= high ? 1.0 : 0.0);
-                look.fill = Color::fromRgb(
-                    mixColor(rule.colors[segment].rgb, rule.colors[segment + 1].rgb, share));
-                break;
-            }
-            case ConditionalKind::DataBar: {
-                if (!isNumber || bands.size() < 2)
-                    break;
-                CellLook& look = looks_[key(cell.row, cell.col)];
-                if (look.barPercent >= 0)
-                    break;
-                const double share =
-                    bands[1] > bands[0]
-                        ? std::clamp((value.number - bands[0]) / (bands[1] - bands[0]), 0.0, 1.0)
-                        : 1.0;
-                // The application's bars run from a tenth to nine tenths of the cell.
-                look.barPercent = static_cast<int>(std::lround(10 + 80 * share));
-                look.barColor = rule.colors.empty() ? Color::fromRgb(0x638EC6) : rule.colors[0];
-                look.hideValue = look.hideValue || !rule.showValue;
-                break;
-            }
-            case ConditionalKind::IconSet: {
-                if (!isNumber || bands.empty())
-                    break;
-                CellLook& look = looks_[key(cell.row, cell.col)];
-                if (look.icon >= 0)
-                    break;
-                const int count =
-                    std::min<int>(iconCount(rule.iconSet), static_cast<int>(bands.size()));
-                int icon = 0;
-                for (int i = 1; i < count; ++i) {
-                    const bool reached = rule.thresholds[i].greaterOrEqual
-                                             ? value.number >= bands[i]
-                                             : value.number > bands[i];
-                    if (reached)
-                        icon = i;
-                }
-                look.icon = rule.reverseIcons ? count - 1 - icon : icon;
-                look.iconCount = count;
-                look.iconSet = rule.iconSet;
-                look.hideValue = look.hideValue || !rule.showValue;
-                break;
-            }
-            case ConditionalKind::Top10:
-                if (isNumber && !numbers.empty() &&
-                    (rule.bottom ? value.number <= cutoff : value.number >= cutoff))
-                    apply(cell);
-                break;
-            case ConditionalKind::AboveAverage: {
-                if (!isNumber || numbers.empty())
-                    break;
-                const double margin = deviation * rule.standardDeviations;
-                const bool hit = rule.above ? (rule.equalAverage ? value.number >= mean + margin
-                                                                 : value.number > mean + margin)
-                                            : (rule.equalAverage ? value.number <= mean - margin
-                                                                 : value.number < mean - margin);
-                if (hit)
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::Duplicate:
-            case ConditionalKind::Unique: {
-                if (cell.type == CellType::Empty)
-                    break;
-                const int seen = counts[countKey(cell)];
-                if ((rule.kind == ConditionalKind::Duplicate) == (seen > 1))
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::ContainsText:
-            case ConditionalKind::NotContainsText:
-            case ConditionalKind::BeginsWith:
-            case ConditionalKind::EndsWith: {
-                if (cell.type == CellType::Error)
-                    break;
-                const std::string text = eval.textOf(cell);
-                const std::string wanted = lowered(rule.text);
-                bool hit = false;
-                if (rule.kind == ConditionalKind::ContainsText)
-                    hit = text.find(wanted) != std::string::npos;
-                else if (rule.kind == ConditionalKind::NotContainsText)
-                    hit = text.find(wanted) == std::string::npos;
-                else if (rule.kind == ConditionalKind::BeginsWith)
-                    hit = text.starts_with(wanted);
-                else
-                    hit = text.ends_with(wanted);
-                if (hit)
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::Blanks:
-            case ConditionalKind::NotBlanks: {
-                const bool blank = cell.type == CellType::Empty ||
-                                   (value.kind == Value::Text &&
-                                    value.text.find_first_not_of(' ') == std::string::npos);
-                if (blank == (rule.kind == ConditionalKind::Blanks))
-                    apply(cell);
-                break;
-            }
-            case ConditionalKind::Errors:
-            case ConditionalKind::NotErrors:
-                if ((cell.type == CellType::Error) == (rule.kind == ConditionalKind::Errors))
-                    apply(cell);
-                break;
-            case ConditionalKind::Unsupported:
-                break;
-            }
+                stopped.insert(at);
         }
     }
     // A cell whose rules held but changed nothing needs no look.
-    for (auto it = looks_.begin(); it != looks_.end();) {
-        const CellLook& look = it->second;
-        const bool nothing = !look.fontColor && !look.fill && !look.bold && !look.italic &&
-                             !look.strike && !look.underline && !look.left && !look.right &&
-                             !look.top && !look.bottom && look.barPercent < 0 && look.icon < 0;
-        it = nothing ? looks_.erase(it) : std::next(it);
-    }
+    std::erase_if(looks_, [](const auto& entry) { return changesNothing(entry.second); });
 }
 
 const CellLook* ConditionalLooks::at(std::uint32_t row, std::uint16_t col) const {

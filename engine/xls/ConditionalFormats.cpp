@@ -10,8 +10,8 @@
 namespace engine::xls {
 namespace {
 
-constexpr std::size_t maxRules = limits::maxHyperlinks;
-constexpr std::size_t maxRanges = 4096;
+constexpr std::size_t maxRules = limits::maxConditionalRules;
+constexpr std::size_t maxRanges = limits::maxConditionalRanges;
 
 // Parsed-expression tokens a constant operand is made of (MS-XLS 2.5.198).
 constexpr std::uint8_t ptgUMinus = 0x13, ptgStr = 0x17, ptgBool = 0x1D, ptgInt = 0x1E,

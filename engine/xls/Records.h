@@ -110,7 +110,7 @@ inline constexpr std::uint16_t BopPop = 0x1061;        // BopPop, MS-XLS 2.4.25
 inline constexpr std::uint16_t SiIndex = 0x1065;       // SIIndex, MS-XLS 2.4.260
 inline constexpr std::uint16_t ExternSheet = 0x0017;   // ExternSheet, MS-XLS 2.4.106
 inline constexpr std::uint16_t SupBook = 0x01AE;       // SupBook, MS-XLS 2.4.271
-inline constexpr std::uint16_t ImData = 0x007F;            // BIFF3-5 IMDATA: a picture's data
-inline constexpr std::uint16_t Bitmap = 0x00E9;            // BkHim, MS-XLS 2.4.19 (background)
+inline constexpr std::uint16_t ImData = 0x007F;        // BIFF3-5 IMDATA: a picture's data
+inline constexpr std::uint16_t Bitmap = 0x00E9;        // BkHim, MS-XLS 2.4.19 (background)
 
 } // namespace engine::xls::rec

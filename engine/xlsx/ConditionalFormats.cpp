@@ -3,6 +3,7 @@
 #include "engine/read/Limits.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/StyleNames.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <array>
@@ -12,25 +13,8 @@
 namespace engine::xlsx {
 namespace {
 
-constexpr std::size_t maxRules = limits::maxHyperlinks;
+constexpr std::size_t maxRules = limits::maxConditionalRules;
 constexpr std::size_t maxFormulaBytes = 8192; // the application's own limit on a formula
-
-constexpr std::array<std::pair<std::string_view, BorderStyle>, 14> borderStyles = {{
-    {"none", BorderStyle::None},
-    {"thin", BorderStyle::Thin},
-    {"medium", BorderStyle::Medium},
-    {"dashed", BorderStyle::Dashed},
-    {"dotted", BorderStyle::Dotted},
-    {"thick", BorderStyle::Thick},
-    {"double", BorderStyle::Double},
-    {"hair", BorderStyle::Hair},
-    {"mediumDashed", BorderStyle::MediumDashed},
-    {"dashDot", BorderStyle::DashDot},
-    {"mediumDashDot", BorderStyle::MediumDashDot},
-    {"dashDotDot", BorderStyle::DashDotDot},
-    {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
-    {"slantDashDot", BorderStyle::SlantDashDot},
-}};
 
 constexpr std::array<std::pair<std::string_view, ConditionalKind>, 17> ruleKinds = {{
     {"cellIs", ConditionalKind::CellIs},
@@ -145,7 +129,7 @@ public:
             if (side) {
                 BorderSide value;
                 value.style =
-                    lookUp(borderStyles, attributes.value("style")).value_or(BorderStyle::None);
+                    lookUp(borderStyleNames, attributes.value("style")).value_or(BorderStyle::None);
                 if (value.style != BorderStyle::None || attributes.get("style"))
                     *side = value;
                 side_ = side;
@@ -284,7 +268,7 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
         depth_ = 1;
         ConditionalFormat format;
         std::string_view list = attributes.value("sqref");
-        while (!list.empty()) {
+        while (!list.empty() && format.ranges.size() < limits::maxConditionalRanges) {
             const std::size_t space = list.find(' ');
             if (auto range = parseRange(list.substr(0, space)))
                 format.ranges.push_back(*range);

@@ -5,6 +5,7 @@
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/PartReader.h"
+#include "engine/xlsx/StyleNames.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <array>
@@ -36,23 +37,6 @@ constexpr std::array<std::pair<std::string_view, FillPattern>, 19> patterns = {{
     {"lightTrellis", FillPattern::LightTrellis},
     {"gray125", FillPattern::Gray125},
     {"gray0625", FillPattern::Gray0625},
-}};
-
-constexpr std::array<std::pair<std::string_view, BorderStyle>, 14> borderStyles = {{
-    {"none", BorderStyle::None},
-    {"thin", BorderStyle::Thin},
-    {"medium", BorderStyle::Medium},
-    {"dashed", BorderStyle::Dashed},
-    {"dotted", BorderStyle::Dotted},
-    {"thick", BorderStyle::Thick},
-    {"double", BorderStyle::Double},
-    {"hair", BorderStyle::Hair},
-    {"mediumDashed", BorderStyle::MediumDashed},
-    {"dashDot", BorderStyle::DashDot},
-    {"mediumDashDot", BorderStyle::MediumDashDot},
-    {"dashDotDot", BorderStyle::DashDotDot},
-    {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
-    {"slantDashDot", BorderStyle::SlantDashDot},
 }};
 
 constexpr std::array<std::pair<std::string_view, HAlign>, 8> horizontals = {{
@@ -213,7 +197,7 @@ private:
             side = &border.bottom;
         if (side) {
             side->style =
-                lookup(borderStyles, attributes.value("style", "none"), BorderStyle::None);
+                lookup(borderStyleNames, attributes.value("style", "none"), BorderStyle::None);
             side_ = side;
         } else if (local == "color" && side_) {
             side_->color = colors_.resolve(attributes);

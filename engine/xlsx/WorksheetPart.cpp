@@ -2,6 +2,7 @@
 
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/SheetSpans.h"
 #include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/DrawingCharts.h"
@@ -147,10 +148,7 @@ public:
         }
     }
 
-    void finish() {
-        normaliseColumns();
-        normaliseRows();
-    }
+    void finish() { normaliseSpans(sheet_); }
 
 private:
     [[noreturn]] void fail(const std::string& what) const {
@@ -383,34 +381,6 @@ private:
             fail("the workbook holds more than " + std::to_string(limits::maxCellsPerWorkbook) +
                  " cells");
         sheet_.cells.push_back(cell);
-    }
-
-    void normaliseColumns() {
-        auto& columns = sheet_.columns;
-        std::stable_sort(
-            columns.begin(), columns.end(),
-            [](const ColumnInfo& a, const ColumnInfo& b) { return a.firstCol < b.firstCol; });
-        // Overlapping spans are a writer's mistake; the first one claims its columns.
-        std::vector<ColumnInfo> kept;
-        for (ColumnInfo column : columns) {
-            if (!kept.empty() && column.firstCol <= kept.back().lastCol) {
-                if (column.lastCol <= kept.back().lastCol)
-                    continue;
-                column.firstCol = static_cast<std::uint16_t>(kept.back().lastCol + 1);
-            }
-            kept.push_back(column);
-        }
-        columns.swap(kept);
-    }
-
-    void normaliseRows() {
-        auto& rows = sheet_.rows;
-        const auto before = [](const RowInfo& a, const RowInfo& b) { return a.row < b.row; };
-        if (!std::is_sorted(rows.begin(), rows.end(), before))
-            std::stable_sort(rows.begin(), rows.end(), before);
-        rows.erase(std::unique(rows.begin(), rows.end(),
-                               [](const RowInfo& a, const RowInfo& b) { return a.row == b.row; }),
-                   rows.end());
     }
 
     SheetContext& context_;

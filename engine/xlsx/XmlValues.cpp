@@ -1,6 +1,7 @@
 #include "engine/xlsx/XmlValues.h"
 
 #include "engine/read/Limits.h"
+#include "engine/util/CivilDate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,16 +50,6 @@ void appendUtf8(std::string& out, char32_t c) {
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
-}
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
 bool isLeap(unsigned y) {
@@ -245,15 +236,8 @@ std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) 
             !takeChar(text, '-') || !takeDigits(text, 2, day) || month < 1 || month > 12 ||
             day < 1 || day > daysInMonth(year, month))
             return std::nullopt;
-        const std::int64_t civil = daysFromCivil(year, month, day);
-        if (system == DateSystem::Date1904) {
-            days = static_cast<double>(civil - daysFromCivil(1904, 1, 1));
-        } else {
-            days = static_cast<double>(civil - daysFromCivil(1899, 12, 30));
-            // The 1900 system counts a 29 February 1900 that never was.
-            if (civil < daysFromCivil(1900, 3, 1))
-                days -= 1;
-        }
+        days = static_cast<double>(serialFromCivil(
+            {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)}, system));
         if (days < 0)
             return std::nullopt;
         if (takeChar(text, 'T') || takeChar(text, ' ')) {

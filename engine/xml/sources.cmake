@@ -1,1 +1,3 @@
-target_sources(engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/XmlParser.cpp)
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/XmlParser.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LeanParser.cpp)

@@ -1,5 +1,6 @@
 // Conditional formats and their differential styles as the OOXML reader takes them.
 
+#include "engine/read/Limits.h"
 #include "engine/web/ConditionalLooks.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/XlsxReader.h"
@@ -99,6 +100,22 @@ TEST(XlsxConditional, OperandsAreConstantsOrSingleCells) {
     EXPECT_EQ(cell->rowOffset, 2);
     for (const char* unsupported : {"", "A1:B2", "SUM(A1)", "\"open", "Sheet2!A1", "A1+1"})
         EXPECT_FALSE(operand(unsupported)) << unsupported;
+}
+
+TEST(XlsxConditional, RangesOfOneFormatAreCappedAsInBinaryWorkbooks) {
+    std::string sqref;
+    for (std::size_t i = 0; i < engine::limits::maxConditionalRanges + 10; ++i)
+        sqref += "A" + std::to_string(i + 1) + " ";
+    const Workbook book =
+        xlsx::readPackage(minimalWorkbook({"<sheetData/><conditionalFormatting sqref=\"" + sqref +
+                                           "\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"1\" "
+                                           "operator=\"equal\"><formula>1</formula></cfRule>"
+                                           "</conditionalFormatting>"},
+                                          {}, styles)
+                              .bytes());
+    ASSERT_EQ(book.sheets[0].conditionalFormats.size(), 1u);
+    EXPECT_EQ(book.sheets[0].conditionalFormats[0].ranges.size(),
+              engine::limits::maxConditionalRanges);
 }
 
 } // namespace
