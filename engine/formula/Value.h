@@ -2,6 +2,7 @@
 // A value as formulas compute it: what a cell holds, or what an operator or function gives.
 
 #include "engine/model/Cell.h"
+#include "engine/model/Workbook.h"
 
 #include <cstdint>
 #include <optional>
