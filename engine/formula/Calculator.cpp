@@ -86,9 +86,9 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 }
 
 bool isSpecialForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {
-        "IF",      "IFS",   "IFERROR", "IFNA",    "SWITCH", "CHOOSE", "OFFSET", "INDIRECT",
-        "INDEX",   "ROW",   "ROWS",    "COLUMN",  "COLUMNS", "TODAY", "NOW"};
+    static constexpr std::string_view forms[] = {"IF",     "IFS",    "IFERROR",  "IFNA",  "SWITCH",
+                                                 "CHOOSE", "OFFSET", "INDIRECT", "INDEX", "ROW",
+                                                 "ROWS",   "COLUMN", "COLUMNS",  "TODAY", "NOW"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
@@ -103,8 +103,8 @@ bool containsUnknown(const Node& node) {
 
 // Functions whose arguments take whole arrays even in a formula that is not an array one.
 bool takesArrays(std::string_view name) {
-    return name == "SUMPRODUCT" || name == "MMULT" || name == "TRANSPOSE" ||
-           name == "FREQUENCY" || name == "LOOKUP";
+    return name == "SUMPRODUCT" || name == "MMULT" || name == "TRANSPOSE" || name == "FREQUENCY" ||
+           name == "LOOKUP";
 }
 
 class Calculator;
@@ -116,8 +116,8 @@ public:
     std::uint32_t rows() const override { return ref_.rows(); }
     std::uint32_t cols() const override { return ref_.cols(); }
     Value at(std::uint32_t row, std::uint32_t col) const override;
-    void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>&
-                          visit) const override;
+    void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit)
+        const override;
     bool isReference() const override { return true; }
 
 private:
@@ -134,8 +134,8 @@ public:
     Value at(std::uint32_t row, std::uint32_t col) const override {
         return row < m_->rows && col < m_->cols ? m_->at(row, col) : Value::blank();
     }
-    void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>&
-                          visit) const override {
+    void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit)
+        const override {
         for (std::uint32_t r = 0; r < m_->rows; ++r)
             for (std::uint32_t c = 0; c < m_->cols; ++c)
                 if (m_->at(r, c).kind != ValueKind::Blank)
@@ -242,11 +242,11 @@ void SheetArea::forEachValue(
     const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit) const {
     const std::vector<Cell>& cells = calc_.sheet(sheet_).cells;
     const auto seek = [&](std::uint32_t row, std::uint32_t col) {
-        return std::lower_bound(cells.begin(), cells.end(), std::pair{row, col},
-                                [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
-                                    return cell.row < p.first ||
-                                           (cell.row == p.first && cell.col < p.second);
-                                });
+        return std::lower_bound(
+            cells.begin(), cells.end(), std::pair{row, col},
+            [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
+                return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
+            });
     };
     auto it = seek(ref_.firstRow, ref_.firstCol);
     while (it != cells.end() && it->row <= ref_.lastRow) {
@@ -355,15 +355,15 @@ void Calculator::collect() {
                     state.unknown = containsUnknown(*state.tree);
                     if (containsCall(*state.tree, {"TODAY", "NOW"}))
                         compute = true;
-                    if (f.hasResult && (state.unknown ||
-                                        (mayBeRandom &&
-                                         containsCall(*state.tree, {"RAND", "RANDBETWEEN"}))))
+                    if (f.hasResult &&
+                        (state.unknown ||
+                         (mayBeRandom && containsCall(*state.tree, {"RAND", "RANDBETWEEN"}))))
                         compute = false;
                 } else if (f.hasResult) {
                     compute = false;
                 }
             }
-            if (state.unknown && compute)
+            if (state.unknown)
                 ++wb_.unknownFunctionCells;
             state.status = compute ? Status::Pending : Status::Keep;
             const auto id = static_cast<std::uint32_t>(states_.size());
@@ -401,8 +401,8 @@ void Calculator::propagateVolatile() {
                 const Reference& r = node->ref;
                 for (std::uint32_t s = r.firstSheet; s <= r.lastSheet && s < dirty.size(); ++s) {
                     const auto& list = dirty[s];
-                    for (auto it = std::lower_bound(list.begin(), list.end(),
-                                                    std::pair{r.firstRow, 0u});
+                    for (auto it =
+                             std::lower_bound(list.begin(), list.end(), std::pair{r.firstRow, 0u});
                          it != list.end() && it->first <= r.lastRow; ++it) {
                         charge(1);
                         if (it->second >= r.firstCol && it->second <= r.lastCol)
@@ -434,8 +434,9 @@ void Calculator::propagateVolatile() {
                 continue;
             state.status = Status::Pending;
             auto& list = dirty[state.sheet];
-            list.insert(std::lower_bound(list.begin(), list.end(), std::pair{f.row, std::uint32_t{f.col}}),
-                        {f.row, f.col});
+            list.insert(
+                std::lower_bound(list.begin(), list.end(), std::pair{f.row, std::uint32_t{f.col}}),
+                {f.row, f.col});
             changed = true;
         }
         if (!changed)
@@ -481,11 +482,11 @@ Value Calculator::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_
     if (const auto id = formulaAt(sheet, row, col); id && states_[*id].status != Status::Keep)
         return formulaValue(*id);
     const std::vector<Cell>& cells = wb_.sheets[sheet].cells;
-    const auto it = std::lower_bound(cells.begin(), cells.end(), std::pair{row, col},
-                                     [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
-                                         return cell.row < p.first ||
-                                                (cell.row == p.first && cell.col < p.second);
-                                     });
+    const auto it = std::lower_bound(
+        cells.begin(), cells.end(), std::pair{row, col},
+        [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
+            return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
+        });
     if (it == cells.end() || it->row != row || it->col != col)
         return Value::blank();
     switch (it->type) {
@@ -493,7 +494,7 @@ Value Calculator::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_
         return Value::of(it->number);
     case CellType::Text:
         return it->text < wb_.strings.size() ? Value::of(wb_.strings[it->text].text)
-                                              : Value::blank();
+                                             : Value::blank();
     case CellType::Boolean:
         return Value::of(it->boolean);
     case CellType::Error:
@@ -609,12 +610,11 @@ void Calculator::writeBack() {
         Sheet& sheet = wb_.sheets[state.sheet];
         const CellFormula& f = sheet.formulas[state.index];
         const auto put = [&](std::uint32_t row, std::uint32_t col, const Value& value) {
-            auto it = std::lower_bound(sheet.cells.begin(), sheet.cells.end(), std::pair{row, col},
-                                       [](const Cell& cell,
-                                          const std::pair<std::uint32_t, std::uint32_t>& p) {
-                                           return cell.row < p.first ||
-                                                  (cell.row == p.first && cell.col < p.second);
-                                       });
+            auto it = std::lower_bound(
+                sheet.cells.begin(), sheet.cells.end(), std::pair{row, col},
+                [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
+                    return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
+                });
             if (it == sheet.cells.end() || it->row != row || it->col != col) {
                 Cell cell;
                 cell.row = row;
@@ -712,7 +712,23 @@ std::shared_ptr<const Matrix> Calculator::matrix(const Operand& operand, const F
         m->values.push_back(Value::fail(CellError::Value));
         return m;
     }
-    const Reference& r = operand.refs[0];
+    // Past the sheet's last stored row and column every value is blank: a whole column
+    // becomes a block no taller than the sheet's content.
+    Reference r = operand.refs[0];
+    const Sheet& sheet = wb_.sheets[r.firstSheet];
+    if (!sheet.cells.empty()) {
+        const std::uint32_t lastRow = sheet.cells.back().row;
+        r.lastRow = std::max(r.firstRow, std::min(r.lastRow, lastRow));
+        std::uint32_t lastCol = 0;
+        if (r.cols() > 1)
+            for (const Cell& cell : sheet.cells)
+                lastCol = std::max<std::uint32_t>(lastCol, cell.col);
+        if (r.cols() > 1)
+            r.lastCol = std::max(r.firstCol, std::min(r.lastCol, lastCol));
+    } else {
+        r.lastRow = r.firstRow;
+        r.lastCol = r.firstCol;
+    }
     const std::uint64_t count = std::uint64_t{r.rows()} * r.cols();
     if (count > maxMatrixCells || !charge(count)) {
         if (spent_)
@@ -879,9 +895,8 @@ Operand Calculator::unary(const Node& node, const Frame& frame) {
             return n;
         return Value::of(node.op == Op::Negate ? -n.number : n.number / 100);
     };
-    const bool elementwise =
-        operand.kind == Operand::Kind::Array ||
-        (frame.arrayMode && operand.kind == Operand::Kind::Refs);
+    const bool elementwise = operand.kind == Operand::Kind::Array ||
+                             (frame.arrayMode && operand.kind == Operand::Kind::Refs);
     if (node.op == Op::Plus && operand.kind == Operand::Kind::Refs && !frame.arrayMode)
         return operand;
     if (!elementwise)
@@ -911,8 +926,7 @@ Operand Calculator::referenceOp(Op op, const Operand& a, const Operand& b) {
         o.refs.insert(o.refs.end(), b.refs.begin(), b.refs.end());
         return o;
     }
-    if (a.refs.size() != 1 || b.refs.size() != 1 ||
-        a.refs[0].firstSheet != b.refs[0].firstSheet ||
+    if (a.refs.size() != 1 || b.refs.size() != 1 || a.refs[0].firstSheet != b.refs[0].firstSheet ||
         a.refs[0].lastSheet != b.refs[0].lastSheet)
         return Operand::of(Value::fail(CellError::Value));
     const Reference& x = a.refs[0];
@@ -1160,8 +1174,7 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
             return bad();
         const Operand base = eval(*args[0], frame);
         if (base.kind != Operand::Kind::Refs || base.refs.size() != 1)
-            return base.kind == Operand::Kind::Scalar && base.value.isError() ? base
-                                                                              : bad();
+            return base.kind == Operand::Kind::Scalar && base.value.isError() ? base : bad();
         Reference r = base.refs[0];
         double rows = 0, cols = 0, height = r.rows(), width = r.cols();
         if (const auto e = integer(1, rows))
@@ -1276,8 +1289,8 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
             return Operand::of(source.value);
         const Matrix& m = *source.array;
         if (row > 0 && col > 0)
-            return Operand::of(m.at(static_cast<std::uint32_t>(row) - 1,
-                                    static_cast<std::uint32_t>(col) - 1));
+            return Operand::of(
+                m.at(static_cast<std::uint32_t>(row) - 1, static_cast<std::uint32_t>(col) - 1));
         auto part = std::make_shared<Matrix>();
         for (std::uint32_t i = 0; i < m.rows; ++i)
             for (std::uint32_t j = 0; j < m.cols; ++j)

@@ -27,10 +27,24 @@ struct Reference {
 };
 
 enum class Op : std::uint8_t {
-    Add, Subtract, Multiply, Divide, Power, Concat,
-    Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-    Negate, Plus, Percent,
-    Range, Intersect, Union
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+    Concat,
+    Equal,
+    NotEqual,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    Negate,
+    Plus,
+    Percent,
+    Range,
+    Intersect,
+    Union
 };
 
 struct Node;

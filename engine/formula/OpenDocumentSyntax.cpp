@@ -100,8 +100,8 @@ std::optional<std::string> translateOpenDocument(std::string_view text) {
         const char c = text[i];
         if (c == '"') {
             const std::size_t start = i++;
-            while (i < text.size() && !(text[i] == '"' && (i + 1 >= text.size() ||
-                                                           text[i + 1] != '"'))) {
+            while (i < text.size() &&
+                   !(text[i] == '"' && (i + 1 >= text.size() || text[i + 1] != '"'))) {
                 if (text[i] == '"')
                     ++i;
                 ++i;

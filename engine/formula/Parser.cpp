@@ -40,9 +40,10 @@ NodePtr constant(Value value) {
 
 std::optional<CellError> errorLiteral(std::string_view text, std::size_t& length) {
     static constexpr std::pair<std::string_view, CellError> errors[] = {
-        {"#NULL!", CellError::Null}, {"#DIV/0!", CellError::Div0}, {"#VALUE!", CellError::Value},
-        {"#REF!", CellError::Ref},   {"#NAME?", CellError::Name},  {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},     {"#GETTING_DATA", CellError::GettingData}};
+        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
+        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
+        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
+        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
     for (const auto& [name, code] : errors) {
         if (text.size() >= name.size() && upper(text.substr(0, name.size())) == name) {
             length = name.size();
@@ -402,8 +403,8 @@ private:
         for (bool stripped = true; stripped;) {
             stripped = false;
             for (std::string_view prefix : {"_xlfn.", "_xlws.", "_xludf.", "com.microsoft."}) {
-                if (bare.size() > prefix.size() && upper(bare.substr(0, prefix.size())) ==
-                                                       upper(prefix)) {
+                if (bare.size() > prefix.size() &&
+                    upper(bare.substr(0, prefix.size())) == upper(prefix)) {
                     bare.remove_prefix(prefix.size());
                     stripped = true;
                 }
@@ -563,8 +564,8 @@ private:
                 const std::string_view name = s_.substr(nameStart, q - nameStart);
                 const std::size_t colon = name.find(':');
                 first = std::string(name.substr(0, colon));
-                last = colon == std::string_view::npos ? first
-                                                       : std::string(name.substr(colon + 1));
+                last =
+                    colon == std::string_view::npos ? first : std::string(name.substr(colon + 1));
                 p = q + 1;
             } else if (external) {
                 return nullptr;
@@ -666,8 +667,8 @@ std::optional<std::uint32_t> columnFromLetters(std::string_view letters) {
     for (char c : letters) {
         if (!std::isalpha(static_cast<unsigned char>(c)))
             return std::nullopt;
-        col = col * 26 + static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(c)) -
-                                                    'A' + 1);
+        col = col * 26 +
+              static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(c)) - 'A' + 1);
     }
     if (col == 0 || col - 1 > maxCol)
         return std::nullopt;

@@ -15,8 +15,8 @@ namespace engine::formula {
 struct ParseContext {
     // Index of the sheet named (any letter case), nullopt when the workbook has none.
     std::function<std::optional<std::uint32_t>(std::string_view)> findSheet;
-    std::uint32_t sheet = 0;          // the sheet of the formula's cell
-    std::uint32_t row = 0, col = 0;   // the formula's cell
+    std::uint32_t sheet = 0;        // the sheet of the formula's cell
+    std::uint32_t row = 0, col = 0; // the formula's cell
     // For a shared formula: the cell its text was written for. Relative references move by
     // the distance from there to (row, col).
     std::uint32_t originRow = 0, originCol = 0;

@@ -1,8 +1,9 @@
 #include "engine/web/SheetWriter.h"
 
+#include "engine/formula/PageNote.h"
 #include "engine/numfmt/TextWidth.h"
-#include "engine/web/ConditionalLooks.h"
 #include "engine/web/ChartPlacement.h"
+#include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/ImageSize.h"
@@ -93,6 +94,7 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
         bottom = std::max(bottom, chart.top + chart.height);
     }
     const std::string background = backgroundStyle(sheetIndex, sheet);
+    out_ += formula::formulaNote(workbook_);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
     if ((right > 0 && bottom > 0) || !background.empty()) {
         out_ += " style=\"";
