@@ -124,6 +124,7 @@ private:
     Calculator& calc_;
     Reference ref_;
     std::uint32_t sheet_;
+    mutable std::size_t hint_ = 0;
 };
 
 class ArrayArea final : public Area {
@@ -156,7 +157,10 @@ public:
     void run();
 
     // --- used by areas and call contexts ---
-    Value cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_t col);
+    // `hint`, when given, is the index of a cell near this one in the sheet's cells, and is
+    // moved to the cell found.
+    Value cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_t col,
+                    std::size_t* hint = nullptr);
     bool charge(std::uint64_t units) {
         if (units > budget_) {
             budget_ = 0;
@@ -235,7 +239,7 @@ private:
 Value SheetArea::at(std::uint32_t row, std::uint32_t col) const {
     if (row >= rows() || col >= cols())
         return Value::blank();
-    return calc_.cellValue(sheet_, ref_.firstRow + row, ref_.firstCol + col);
+    return calc_.cellValue(sheet_, ref_.firstRow + row, ref_.firstCol + col, &hint_);
 }
 
 void SheetArea::forEachValue(
@@ -264,7 +268,8 @@ void SheetArea::forEachValue(
         const std::size_t position = static_cast<std::size_t>(it - cells.begin());
         if (!calc_.charge(1))
             return;
-        const Value value = calc_.cellValue(sheet_, row, col);
+        std::size_t hint = position;
+        const Value value = calc_.cellValue(sheet_, row, col, &hint);
         if (value.kind != ValueKind::Blank)
             visit(row - ref_.firstRow, col - ref_.firstCol, value);
         it = cells.begin() + static_cast<std::ptrdiff_t>(position) + 1;
@@ -313,6 +318,24 @@ NodePtr Calculator::parseStored(std::uint32_t sheetIndex, const CellFormula& for
     return std::move(parsed.root);
 }
 
+// Whether `text` holds `word` in any letter case.
+bool mentions(std::string_view text, std::string_view word) {
+    return std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           }) != text.end();
+}
+
+// Without a formula to compute nothing else is built: a workbook whose formulas all have
+// their results costs one look at each formula's text.
+bool anythingToCompute(const Workbook& workbook) {
+    for (const Sheet& sheet : workbook.sheets)
+        for (const CellFormula& f : sheet.formulas)
+            if (!f.hasResult || workbook.fullCalcOnLoad || mentions(f.text, "TODAY") ||
+                mentions(f.text, "NOW"))
+                return true;
+    return false;
+}
+
 void Calculator::collect() {
     for (std::size_t i = 0; i < wb_.sheets.size(); ++i)
         sheetByName_.emplace(upper(wb_.sheets[i].name), i);
@@ -335,10 +358,9 @@ void Calculator::collect() {
                 const auto found = anchors.find(f.sharedIndex);
                 source = found == anchors.end() ? nullptr : found->second;
             }
-            const std::string upperText = source ? upper(source->text) : std::string();
-            const bool mayBeVolatile = upperText.find("TODAY") != std::string::npos ||
-                                       upperText.find("NOW") != std::string::npos;
-            const bool mayBeRandom = upperText.find("RAND") != std::string::npos;
+            const std::string_view text = source ? std::string_view(source->text) : "";
+            const bool mayBeVolatile = mentions(text, "TODAY") || mentions(text, "NOW");
+            const bool mayBeRandom = mentions(text, "RAND");
             bool compute = !f.hasResult || wb_.fullCalcOnLoad;
             if (compute || mayBeVolatile) {
                 if (source) {
@@ -346,10 +368,10 @@ void Calculator::collect() {
                     context.originRow = source->row;
                     context.originCol = source->col;
                     std::optional<std::string> translated;
-                    std::string_view text = source->text;
-                    if (f.openDocument && (translated = translateOpenDocument(text)))
-                        text = *translated;
-                    state.tree = parseFormula(text, context).root;
+                    std::string_view written = text;
+                    if (f.openDocument && (translated = translateOpenDocument(written)))
+                        written = *translated;
+                    state.tree = parseFormula(written, context).root;
                 }
                 if (state.tree) {
                     state.unknown = containsUnknown(*state.tree);
@@ -463,7 +485,8 @@ std::optional<std::uint32_t> Calculator::arrayAnchorOf(std::uint32_t sheet, std:
     return std::nullopt;
 }
 
-Value Calculator::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_t col) {
+Value Calculator::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_t col,
+                            std::size_t* hint) {
     if (sheet >= wb_.sheets.size())
         return Value::fail(CellError::Ref);
     if (!arrays_[sheet].empty())
@@ -479,26 +502,54 @@ Value Calculator::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_
             const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
             return mr < m.rows && mc < m.cols ? m.at(mr, mc) : Value::fail(CellError::NA);
         }
-    if (const auto id = formulaAt(sheet, row, col); id && states_[*id].status != Status::Keep)
-        return formulaValue(*id);
     const std::vector<Cell>& cells = wb_.sheets[sheet].cells;
-    const auto it = std::lower_bound(
-        cells.begin(), cells.end(), std::pair{row, col},
-        [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
-            return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
-        });
-    if (it == cells.end() || it->row != row || it->col != col)
+    const auto matches = [&](std::size_t i) {
+        return i < cells.size() && cells[i].row == row && cells[i].col == col;
+    };
+    // Scans read cell after cell: the caller's hint is usually the cell before this one.
+    std::size_t index = cells.size();
+    if (hint && matches(*hint))
+        index = *hint;
+    else if (hint && *hint < cells.size() &&
+             (cells[*hint].row < row || (cells[*hint].row == row && cells[*hint].col < col))) {
+        // A column read down a table: the next cell is a row's width ahead.
+        for (std::size_t i = *hint + 1; i < cells.size() && i <= *hint + 32; ++i) {
+            if (cells[i].row > row || (cells[i].row == row && cells[i].col >= col)) {
+                if (matches(i))
+                    index = i;
+                else
+                    return Value::blank();
+                break;
+            }
+        }
+    }
+    if (index == cells.size()) {
+        const auto it = std::lower_bound(
+            cells.begin(), cells.end(), std::pair{row, col},
+            [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
+                return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
+            });
+        if (it != cells.end() && it->row == row && it->col == col)
+            index = static_cast<std::size_t>(it - cells.begin());
+    }
+    if (index == cells.size())
         return Value::blank();
-    switch (it->type) {
+    if (hint)
+        *hint = index;
+    const Cell& cell = cells[index];
+    if (cell.isFormula)
+        if (const auto id = formulaAt(sheet, row, col); id && states_[*id].status != Status::Keep)
+            return formulaValue(*id);
+    switch (cell.type) {
     case CellType::Number:
-        return Value::of(it->number);
+        return Value::of(cell.number);
     case CellType::Text:
-        return it->text < wb_.strings.size() ? Value::of(wb_.strings[it->text].text)
-                                             : Value::blank();
+        return cell.text < wb_.strings.size() ? Value::of(wb_.strings[cell.text].text)
+                                              : Value::blank();
     case CellType::Boolean:
-        return Value::of(it->boolean);
+        return Value::of(cell.boolean);
     case CellType::Error:
-        return Value::fail(it->error);
+        return Value::fail(cell.error);
     case CellType::Empty:
         break;
     }
@@ -663,6 +714,8 @@ void Calculator::writeBack() {
 }
 
 void Calculator::run() {
+    if (!anythingToCompute(wb_))
+        return;
     collect();
     if (states_.empty())
         return;

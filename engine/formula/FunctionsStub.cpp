@@ -114,8 +114,10 @@ int compareValues(const Value& a, const Value& b) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return x < y ? -1 : x > y ? 1 : 0;
     }
-    const double x = roundTo15Digits(a.number), y = roundTo15Digits(b.number);
-    return x < y ? -1 : x > y ? 1 : 0;
+    const double x = a.number, y = b.number;
+    if (x == y || std::fabs(x - y) <= 5e-15 * std::max(std::fabs(x), std::fabs(y)))
+        return 0;
+    return x < y ? -1 : 1;
 }
 
 namespace {

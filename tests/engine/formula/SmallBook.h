@@ -37,6 +37,7 @@ struct SmallBook {
             formula.col = static_cast<std::uint16_t>(col);
             formula.text = content.substr(1);
             target.formulas.push_back(formula);
+            cell.isFormula = true;
         } else if (content == "TRUE" || content == "FALSE") {
             cell.type = engine::CellType::Boolean;
             cell.boolean = content == "TRUE";
@@ -64,6 +65,7 @@ struct SmallBook {
         f.text = formula.substr(1);
         f.hasResult = true;
         book.sheets.at(s).formulas.push_back(f);
+        book.sheets.at(s).cells.back().isFormula = true;
         return *this;
     }
 
