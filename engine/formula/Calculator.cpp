@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -119,6 +120,7 @@ public:
     void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit)
         const override;
     bool isReference() const override { return true; }
+    std::optional<std::uint32_t> findExact(std::uint32_t col, const Value& key) const override;
 
 private:
     Calculator& calc_;
@@ -173,6 +175,10 @@ public:
     const Sheet& sheet(std::uint32_t index) const { return wb_.sheets[index]; }
     DateSystem dates() const { return wb_.dateSystem; }
     double now() const { return now_; }
+    // The first row (from the reference's top) of each value of a one-column reference, built
+    // once per workbook for the lookups that go through it.
+    const std::unordered_map<std::string, std::uint32_t>& lookupIndex(std::uint32_t sheet,
+                                                                      const Reference& column);
 
 private:
     class Context;
@@ -215,6 +221,9 @@ private:
     std::vector<std::uint32_t> chain_;   // formulas being computed, outermost first
     std::vector<std::uint32_t> waiting_; // formulas waiting for a deeper one
     std::unordered_map<std::string, std::size_t> sheetByName_;
+    std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
+             std::unordered_map<std::string, std::uint32_t>>
+        lookupIndexes_;
     int nameDepth_ = 0;
 };
 
@@ -274,6 +283,61 @@ void SheetArea::forEachValue(
             visit(row - ref_.firstRow, col - ref_.firstCol, value);
         it = cells.begin() + static_cast<std::ptrdiff_t>(position) + 1;
     }
+}
+
+// A value as exact lookups compare it; nullopt for what an index cannot hold.
+std::optional<std::string> lookupKey(const Value& value) {
+    switch (value.kind) {
+    case ValueKind::Number: {
+        const double rounded = roundTo15Digits(value.number) + 0.0; // -0 as 0
+        return "n" + std::string(reinterpret_cast<const char*>(&rounded), sizeof rounded);
+    }
+    case ValueKind::Boolean:
+        return std::string(value.number != 0 ? "b1" : "b0");
+    case ValueKind::Text: {
+        std::string key = "t";
+        key.reserve(value.text.size() + 1);
+        for (char c : value.text)
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return key;
+    }
+    case ValueKind::Blank:
+    case ValueKind::Error:
+        break;
+    }
+    return std::nullopt;
+}
+
+const std::unordered_map<std::string, std::uint32_t>&
+Calculator::lookupIndex(std::uint32_t sheet, const Reference& column) {
+    const auto key = std::tuple{sheet, column.firstCol, column.firstRow, column.lastRow};
+    if (const auto found = lookupIndexes_.find(key); found != lookupIndexes_.end())
+        return found->second;
+    std::unordered_map<std::string, std::uint32_t> index;
+    SheetArea(*this, column, sheet)
+        .forEachValue([&](std::uint32_t row, std::uint32_t, const Value& v) {
+            if (const auto k = lookupKey(v))
+                index.emplace(std::move(*k), row);
+        });
+    return lookupIndexes_.emplace(key, std::move(index)).first->second;
+}
+
+std::optional<std::uint32_t> SheetArea::findExact(std::uint32_t col, const Value& key) const {
+    // Small blocks are scanned as quickly; text beyond ASCII and wildcards need the caller.
+    if (col >= cols() || rows() < 64)
+        return std::nullopt;
+    if (key.kind == ValueKind::Text && std::any_of(key.text.begin(), key.text.end(), [](char c) {
+            return c == '*' || c == '?' || c == '~' || static_cast<unsigned char>(c) >= 0x80;
+        }))
+        return std::nullopt;
+    const auto k = lookupKey(key);
+    if (!k)
+        return std::nullopt;
+    Reference column = ref_;
+    column.firstCol = column.lastCol = ref_.firstCol + col;
+    const auto& index = calc_.lookupIndex(sheet_, column);
+    const auto found = index.find(*k);
+    return found == index.end() ? noRow : found->second;
 }
 
 ParseContext Calculator::parseContext(std::uint32_t sheet, std::uint32_t row,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,16 @@ public:
     // True for cells of a sheet, false for arrays: SUM and its kin skip text and booleans in
     // references but count them when they are given directly.
     virtual bool isReference() const = 0;
+
+    // For exact lookups (VLOOKUP, MATCH ... with no wildcards in `key`): the first row of
+    // column `col` whose value equals `key` (text ignoring letter case, never a number),
+    // noRow when none does; nullopt when the block has no quick answer and the caller scans.
+    static constexpr std::uint32_t noRow = 0xFFFFFFFFu;
+    virtual std::optional<std::uint32_t> findExact(std::uint32_t col, const Value& key) const {
+        (void)col;
+        (void)key;
+        return std::nullopt;
+    }
 };
 
 // One argument of a call, already evaluated.

@@ -168,6 +168,12 @@ Value vlookup(std::span<const Arg> args, CallContext& context) {
     if (args.size() > 3 && args[3].kind != Arg::Kind::Missing)
         exact = toBoolean(scalarOf(args[3])).number == 0;
     std::optional<std::uint32_t> found;
+    if (exact)
+        if (const auto row = table.findExact(0, key)) {
+            if (*row == Area::noRow)
+                return Value::fail(CellError::NA);
+            return table.at(*row, static_cast<std::uint32_t>(col.number) - 1);
+        }
     for (std::uint32_t r = 0; r < table.rows(); ++r) {
         const Value v = table.at(r, 0);
         if (v.kind == ValueKind::Blank && !exact)

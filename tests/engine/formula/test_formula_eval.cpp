@@ -231,3 +231,27 @@ TEST(FormulaParser, ReadsOpenDocumentSyntax) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FormulaLookups, LongTablesAnswerExactLookupsFromAnIndex) {
+    SmallBook book;
+    for (int row = 1; row <= 100; ++row) {
+        book.set("A" + std::to_string(row),
+                 row % 2 ? std::to_string(row) : "Key" + std::to_string(row));
+        book.set("B" + std::to_string(row), std::to_string(row * 10));
+    }
+    book.set("A101", "=A1"); // a formula in the table is computed before it is indexed
+    book.set("B101", "-1");
+    book.set("D1", "=VLOOKUP(\"KEY40\",A1:B101,2,FALSE)");
+    book.set("D2", "=VLOOKUP(41,A1:B101,2,FALSE)");
+    book.set("D3", "=VLOOKUP(\"41\",A1:B101,2,FALSE)"); // text never equals a number
+    book.set("D5", "=VLOOKUP(1,A1:B101,2,FALSE)");      // the first of two equal keys
+    book.compute();
+    EXPECT_EQ(book.text("D1"), "400");
+    EXPECT_EQ(book.text("D2"), "410");
+    EXPECT_EQ(book.text("D3"), "#N/A");
+    EXPECT_EQ(book.text("D5"), "10");
+}
+
+} // namespace
