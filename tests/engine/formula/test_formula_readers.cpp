@@ -3,6 +3,7 @@
 #include "engine/read/ReadWorkbook.h"
 #include "engine/web/PageWriter.h"
 #include "engine/web/Sink.h"
+#include "tests/engine/ods/OdsBuilder.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,31 @@ TEST(FormulaReaders, FullCalculationNamesAndUnknownFunctions) {
     EXPECT_NE(sink.text().find("<!-- formulas: 1 cell with functions not computed; 1 circular "
                                "reference computed as 0 -->"),
               std::string::npos);
+}
+
+TEST(FormulaReaders, OpenDocumentFormulasAndTheirRepeatedCopies) {
+    const auto cell = [](const std::string& value) {
+        return "<table:table-cell office:value-type=\"float\" office:value=\"" + value + "\"/>";
+    };
+    // B1 holds a stale result it keeps; C1 and its repeated copy have none and are computed.
+    const std::string rows =
+        "<table:table-row>" + cell("2") + cell("3") +
+        "<table:table-cell table:formula=\"of:=[.A1]*[.B1]\" table:number-columns-repeated=\"2\"/>"
+        "<table:table-cell table:formula=\"of:=SUM([.A1:.B1];[$Other.A1])\" "
+        "office:value-type=\"float\" office:value=\"99\"/>"
+        "<table:table-cell table:formula=\"of:=TODAY()-TODAY()+[$Other.A1]\"/>"
+        "</table:table-row>";
+    const std::string other = "<table:table-row>" + cell("7") + "</table:table-row>";
+    const std::vector<std::uint8_t> bytes =
+        testing_support::odsPackage(
+            testing_support::odsContent(testing_support::odsTable(rows) +
+                                        testing_support::odsTable(other, "Other")))
+            .bytes();
+    const Workbook book = readWorkbookBytes(bytes);
+    EXPECT_EQ(textAt(book, 0, 2), "6");
+    EXPECT_EQ(textAt(book, 0, 3), "18"); // B1*C1, moved one column
+    EXPECT_EQ(textAt(book, 0, 4), "99");
+    EXPECT_EQ(textAt(book, 0, 5), "7");
 }
 
 } // namespace
