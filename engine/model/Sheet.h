@@ -41,6 +41,22 @@ struct Hyperlink {
     std::string tooltip;
 };
 
+// The formula of a cell, kept beside the cells so that a Cell stays small. `text` is the
+// formula as the file writes it, without the leading '=' (A1 style, or OpenDocument's
+// bracketed style when `openDocument`). An empty text with `sharedIndex` set takes its formula
+// from the anchor of that shared group, moved by the distance between the two cells.
+struct CellFormula {
+    static constexpr std::uint32_t noShare = 0xFFFFFFFFu;
+    std::uint32_t row = 0;
+    std::uint16_t col = 0;
+    bool hasResult = false;    // the file holds a result for the cell
+    bool openDocument = false; // `text` is in the OpenDocument syntax
+    bool array = false;        // an array formula over `arrayRange`, anchored here
+    std::uint32_t sharedIndex = noShare;
+    Range arrayRange;
+    std::string text;
+};
+
 struct Picture {
     std::string mimeType;           // "image/png", "image/jpeg", "image/gif", "image/bmp" ...
     std::vector<std::uint8_t> data; // the image file's bytes
@@ -72,6 +88,7 @@ struct Sheet {
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
     std::vector<ConditionalFormat> conditionalFormats; // in the file's order
+    std::vector<CellFormula> formulas;                 // in reading order; computed after reading
 };
 
 } // namespace engine

@@ -14,6 +14,16 @@ namespace engine {
 
 enum class DateSystem : std::uint8_t { Date1900, Date1904 };
 
+// A name defined in the workbook: `formula` as the file writes it (without '='), for the whole
+// workbook or, when `sheet` is not noSheet, for that sheet only.
+struct DefinedName {
+    static constexpr std::uint32_t noSheet = 0xFFFFFFFFu;
+    std::string name;
+    std::string formula;
+    std::uint32_t sheet = noSheet; // index into Workbook::sheets
+    bool openDocument = false;     // `formula` is in the OpenDocument syntax
+};
+
 struct Workbook {
     std::vector<Sheet> sheets; // in workbook order, every kind
     DateSystem dateSystem = DateSystem::Date1900;
@@ -25,6 +35,12 @@ struct Workbook {
     std::vector<CellFormat> cellFormats;                // index 0 is the default format
     std::map<std::uint32_t, std::string> numberFormats; // custom format codes by id
     std::vector<DifferentialStyle> differentialStyles;  // the looks conditional formats give
+    std::vector<DefinedName> definedNames;
+    bool fullCalcOnLoad = false; // the file asks that every formula be computed on opening
+    // After computing: formula cells whose functions the engine does not know, and cells in a
+    // circular reference (computed as 0).
+    std::uint32_t unknownFunctionCells = 0;
+    std::uint32_t circularCells = 0;
 
     // Called by every reader when it is done, so that the writers may trust the model: the
     // tables above are made non-empty, every index held by a cell, run or format is brought in

@@ -220,6 +220,7 @@ void TableReader::startRow(const xml::Attributes& attributes) {
     rowHasInfo_ =
         rowInfo_.hidden || (style.height && std::abs(*style.height - defaultRowPoints) > 0.05);
     rowCells_.clear();
+    rowFormulas_.clear();
     rowLinks_.clear();
     rowMerges_.clear();
 }
@@ -261,6 +262,16 @@ void TableReader::endRow() {
             cell.row = row;
             sheet_.cells.push_back(cell);
         }
+        // Copies of a repeated formula move its relative references, as shared ones do.
+        for (const auto& [formula, columns] : rowFormulas_)
+            for (std::uint64_t i = 0; i < columns; ++i) {
+                CellFormula copy = formula;
+                copy.row = row;
+                copy.col = static_cast<std::uint16_t>(formula.col + i);
+                if (r > 0 || i > 0)
+                    copy.text.clear();
+                sheet_.formulas.push_back(std::move(copy));
+            }
         if (rowHasInfo_) {
             RowInfo info = rowInfo_;
             info.row = row;
@@ -308,6 +319,9 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     spanFonts_.clear();
     cell_.valueType = attributes.value("value-type");
     cell_.formula = attributes.get("formula") != nullptr;
+    if (cell_.formula)
+        cell_.formulaText =
+            std::string(attributes.value("formula")).substr(0, limits::maxTextBytes);
     const std::string_view type = cell_.valueType;
     if (type == "float" || type == "percentage" || type == "currency") {
         cell_.number = parseNumber(attributes.value("value"));
@@ -473,8 +487,18 @@ void TableReader::endCell() {
                  " times reaches past the last column, " + std::to_string(limits::maxColumns));
         count = col_ < limits::maxColumns ? limits::maxColumns - col_ : 0;
     }
-    const bool keep = hasValue || (context_.styles.visibleBlank(proto.format) &&
-                                   count * rowRepeat_ <= maxBlankRun);
+    const bool keep =
+        hasValue || cell_.formula ||
+        (context_.styles.visibleBlank(proto.format) && count * rowRepeat_ <= maxBlankRun);
+    if (cell_.formula && count > 0) {
+        CellFormula formula;
+        formula.col = static_cast<std::uint16_t>(col_);
+        formula.hasResult = hasValue;
+        formula.openDocument = true;
+        formula.sharedIndex = nextShare_++;
+        formula.text = std::move(cell_.formulaText);
+        rowFormulas_.emplace_back(std::move(formula), count);
+    }
     if (keep && count > 0) {
         spend(count * rowRepeat_);
         for (std::uint64_t i = 0; i < count; ++i) {

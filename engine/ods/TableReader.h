@@ -60,6 +60,7 @@ private:
         std::optional<bool> boolean;
         std::optional<std::string> stringValue;
         bool formula = false;
+        std::string formulaText;
         std::string text;
         std::vector<TextRun> runs; // font 0: the cell's own font
         bool textSeen = false;
@@ -101,6 +102,9 @@ private:
     std::vector<Cell> rowCells_;
     std::vector<Hyperlink> rowLinks_; // columns set; rows filled in when the row ends
     std::vector<Range> rowMerges_;    // rows counted from the current row
+    // Formulas of the row: col and count set; a repeated one is shared by its copies.
+    std::vector<std::pair<CellFormula, std::uint64_t>> rowFormulas_;
+    std::uint32_t nextShare_ = 0;
     // The current cell and what inside it is skipped.
     bool inCell_ = false;
     CellState cell_;

@@ -1,5 +1,6 @@
 #include "engine/read/ReadWorkbook.h"
 
+#include "engine/formula/Calculator.h"
 #include "engine/ods/OdsReader.h"
 #include "engine/read/Limits.h"
 #include "engine/xls/XlsReader.h"
@@ -52,7 +53,9 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 
 } // namespace
 
-Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
+namespace {
+
+Workbook readAnyFormat(std::span<const std::uint8_t> bytes) {
     if (startsWith(bytes, compoundFileMagic))
         return xls::readCompoundFile(bytes);
     if (startsWith(bytes, zipMagic) || startsWith(bytes, emptyZipMagic)) {
@@ -67,6 +70,15 @@ Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
     if (xls::looksLikeRawBiff(bytes))
         return xls::readRawBiff(bytes);
     throw ReadError(ReadError::Kind::NotWorkbook, "unknown file format");
+}
+
+} // namespace
+
+Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
+    Workbook workbook = readAnyFormat(bytes);
+    // Pages, charts and conditional formats all read the computed values.
+    formula::computeFormulas(workbook);
+    return workbook;
 }
 
 Workbook readWorkbook(const std::string& path) {

@@ -24,6 +24,17 @@ public:
         if (local == "workbookPr") {
             if (parseBool(attributes.value("date1904"), false))
                 info_.dateSystem = DateSystem::Date1904;
+        } else if (local == "calcPr") {
+            info_.fullCalcOnLoad = parseBool(attributes.value("fullCalcOnLoad"), false);
+        } else if (local == "definedName") {
+            inName_ = info_.definedNames.size() < limits::maxSheets * 64;
+            if (inName_) {
+                DefinedName& name = info_.definedNames.emplace_back();
+                name.name = attributes.value("name");
+                if (const auto sheet =
+                        parseUnsigned(attributes.value("localSheetId"), limits::maxSheets))
+                    name.sheet = static_cast<std::uint32_t>(*sheet);
+            }
         } else if (local == "sheets") {
             inSheets_ = true;
         } else if (local == "sheet" && inSheets_) {
@@ -46,12 +57,20 @@ public:
         --depth_;
         if (local == "sheets")
             inSheets_ = false;
+        else if (local == "definedName")
+            inName_ = false;
+    }
+
+    void characters(std::string_view text) override {
+        if (inName_ &&
+            info_.definedNames.back().formula.size() + text.size() <= limits::maxTextBytes)
+            info_.definedNames.back().formula.append(text);
     }
 
 private:
     WorkbookInfo& info_;
     std::size_t depth_ = 0;
-    bool inSheets_ = false;
+    bool inSheets_ = false, inName_ = false;
 };
 
 } // namespace

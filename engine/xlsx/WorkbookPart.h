@@ -22,6 +22,8 @@ struct SheetEntry {
 struct WorkbookInfo {
     DateSystem dateSystem = DateSystem::Date1900;
     std::vector<SheetEntry> sheets; // in workbook order
+    std::vector<DefinedName> definedNames;
+    bool fullCalcOnLoad = false;
 };
 
 // Reads workbook part `part`. Throws ReadError: NotWorkbook when its root is not <workbook>

@@ -123,6 +123,8 @@ public:
                 }
             } else if (local == "v") {
                 inValue_ = false;
+            } else if (local == "f") {
+                inFormula_ = false;
             } else if (local == "c") {
                 inCell_ = false;
                 endCell();
@@ -143,6 +145,10 @@ public:
                 fail("a cell value is longer than " + std::to_string(limits::maxTextBytes) +
                      " bytes");
             value_.append(text);
+        } else if (inFormula_) {
+            if (formula_.text.size() + text.size() > limits::maxTextBytes)
+                fail("a formula is longer than " + std::to_string(limits::maxTextBytes) + " bytes");
+            formula_.text.append(text);
         } else if (inlineDepth_ > 0) {
             collector_.characters(text);
         }
@@ -251,7 +257,8 @@ private:
 
     void startCell(const xml::Attributes& attributes) {
         inCell_ = true;
-        hasValue_ = hasInline_ = isFormula_ = false;
+        hasValue_ = hasInline_ = isFormula_ = inFormula_ = false;
+        formula_ = CellFormula{};
         value_.clear();
         type_ = valueType(attributes.value("t"));
         format_ = static_cast<std::uint32_t>(
@@ -287,6 +294,21 @@ private:
             hasValue_ = true;
         } else if (local == "f") {
             isFormula_ = true;
+            inFormula_ = true;
+            formula_ = CellFormula{};
+            formula_.row = cellRow_;
+            formula_.col = cellCol_;
+            const std::string_view kind = attributes.value("t");
+            if (kind == "shared")
+                formula_.sharedIndex = static_cast<std::uint32_t>(
+                    parseUnsigned(attributes.value("si"), CellFormula::noShare - 1)
+                        .value_or(CellFormula::noShare));
+            if (kind == "array") {
+                if (const auto range = parseRange(attributes.value("ref"))) {
+                    formula_.array = true;
+                    formula_.arrayRange = *range;
+                }
+            }
         } else if (local == "is") {
             inlineDepth_ = 1;
             collector_.begin();
@@ -375,12 +397,20 @@ private:
             }
             break;
         }
-        if (cell.type == CellType::Empty && cell.format == 0)
+        // A formula's cell stays even without a result: computing may give it one.
+        const bool keepsFormula =
+            isFormula_ && (!formula_.text.empty() || formula_.sharedIndex != CellFormula::noShare);
+        if (cell.type == CellType::Empty && cell.format == 0 && !keepsFormula)
             return;
         if (++context_.cellCount > limits::maxCellsPerWorkbook)
             fail("the workbook holds more than " + std::to_string(limits::maxCellsPerWorkbook) +
                  " cells");
         sheet_.cells.push_back(cell);
+        if (keepsFormula) {
+            formula_.hasResult = cell.type != CellType::Empty;
+            sheet_.formulas.push_back(std::move(formula_));
+        }
+        formula_ = CellFormula{};
     }
 
     SheetContext& context_;
@@ -395,7 +425,8 @@ private:
 
     std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
     bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;
-    bool isFormula_ = false, cellInGrid_ = false;
+    bool isFormula_ = false, inFormula_ = false, cellInGrid_ = false;
+    CellFormula formula_;
     int inlineDepth_ = 0;
     ValueType type_ = ValueType::Number;
     std::uint32_t format_ = 0, cellRow_ = 0;

@@ -85,6 +85,8 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
 
     Workbook workbook;
     workbook.dateSystem = info.dateSystem;
+    workbook.fullCalcOnLoad = info.fullCalcOnLoad;
+    workbook.definedNames = info.definedNames;
     Colors colors;
     const auto internalPart = [&](std::string_view kind) -> const Relationship* {
         const Relationship* found = relationships.firstOfKind(kind);

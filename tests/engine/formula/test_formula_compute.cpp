@@ -1,0 +1,144 @@
+#include "SmallBook.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using testing_support::SmallBook;
+
+namespace {
+
+TEST(FormulaWhen, StoredResultsStandUnlessTheWorkbookAsks) {
+    SmallBook book;
+    book.set("A1", "2").stored("A2", "=A1*10", 99).set("A3", "=A2+1");
+    book.compute();
+    EXPECT_EQ(book.text("A2"), "99"); // the file's own result is the truth
+    EXPECT_EQ(book.text("A3"), "100");
+
+    SmallBook full;
+    full.set("A1", "2").stored("A2", "=A1*10", 99).set("A3", "=A2+1");
+    full.book.fullCalcOnLoad = true;
+    full.compute();
+    EXPECT_EQ(full.text("A2"), "20");
+    EXPECT_EQ(full.text("A3"), "21");
+}
+
+TEST(FormulaWhen, VolatileCellsAndTheirDependentsAreRecomputed) {
+    SmallBook book;
+    book.stored("A1", "=TODAY()", 40000);
+    book.stored("A2", "=A1+1", 40001);
+    book.stored("A3", "=A2+1", 40002);
+    book.stored("A4", "=B1+1", 7);
+    book.stored("A5", "=NOW()", 1);
+    book.stored("A6", "=RAND()+A1", 0.5); // random results keep what the file holds
+    book.compute(45000.75);
+    EXPECT_EQ(book.text("A1"), "45000");
+    EXPECT_EQ(book.text("A2"), "45001");
+    EXPECT_EQ(book.text("A3"), "45002");
+    EXPECT_EQ(book.text("A4"), "7");
+    EXPECT_EQ(book.text("A5"), "45000.75");
+    EXPECT_EQ(book.text("A6"), "0.5");
+}
+
+TEST(FormulaWhen, NowComesFromSourceDateEpochInLocalTime) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    ::setenv("SOURCE_DATE_EPOCH", "86400", 1); // 1970-01-02 00:00 UTC
+    EXPECT_DOUBLE_EQ(engine::formula::conversionMoment(engine::DateSystem::Date1900), 25570.0);
+    EXPECT_DOUBLE_EQ(engine::formula::conversionMoment(engine::DateSystem::Date1904), 24108.0);
+    ::setenv("TZ", "UTC-2", 1); // two hours east
+    ::tzset();
+    EXPECT_NEAR(engine::formula::conversionMoment(engine::DateSystem::Date1900), 25570.0 + 2.0 / 24,
+                1e-9);
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+}
+
+TEST(FormulaOrder, DependenciesAcrossSheetsComeFirst) {
+    SmallBook book;
+    book.sheet("One").sheet("Two");
+    book.set("A1", "=Two!A1*2", 0);
+    book.set("A1", "=A2+1", 1);
+    book.set("A2", "=One!B1", 1);
+    book.set("B1", "5", 0);
+    book.compute();
+    EXPECT_EQ(book.text("A1", 0), "12");
+}
+
+TEST(FormulaOrder, CyclesEndAtZeroAndAreCounted) {
+    SmallBook book;
+    book.set("A1", "=A2+1").set("A2", "=A1+1").set("A3", "=A3").set("A4", "=A1+10");
+    book.set("B1", "=SUM(B1:B2)");
+    book.compute();
+    EXPECT_EQ(book.text("A1"), "0");
+    EXPECT_EQ(book.text("A2"), "0");
+    EXPECT_EQ(book.text("A3"), "0");
+    EXPECT_EQ(book.text("A4"), "10");
+    EXPECT_EQ(book.text("B1"), "0");
+    EXPECT_EQ(book.book.circularCells, 3u);
+}
+
+TEST(FormulaBounds, LongChainsInEitherOrderCostNoStack) {
+    constexpr int length = 100000;
+    const auto cell = [](int row) { return "A" + std::to_string(row); };
+    SmallBook forwards; // each cell reads the one above: computed in reading order
+    forwards.set(cell(1), "1");
+    for (int row = 2; row <= length; ++row)
+        forwards.set(cell(row), "=" + cell(row - 1) + "+1");
+    forwards.compute();
+    EXPECT_EQ(forwards.text(cell(length)), std::to_string(length));
+
+    SmallBook backwards; // each reads the one below: the first needs the whole chain
+    for (int row = 1; row < length; ++row)
+        backwards.set(cell(row), "=" + cell(row + 1) + "+1");
+    backwards.set(cell(length), "1");
+    backwards.compute();
+    EXPECT_EQ(backwards.text(cell(1)), std::to_string(length));
+    EXPECT_EQ(backwards.book.circularCells, 0u);
+}
+
+TEST(FormulaBounds, LongCyclesEnd) {
+    constexpr int length = 5000;
+    SmallBook book;
+    for (int row = 1; row <= length; ++row)
+        book.set("A" + std::to_string(row), "=A" + std::to_string(row % length + 1) + "+1");
+    book.compute();
+    EXPECT_GE(book.book.circularCells, 1u);
+}
+
+TEST(FormulaBounds, WholeColumnsCostOnlyStoredCells) {
+    SmallBook book;
+    for (int row = 1; row <= 200; ++row) {
+        book.set("A" + std::to_string(row), "1");
+        book.set("B" + std::to_string(row), "=SUM(A:A)+SUM($A$1:$A$1048576)");
+    }
+    // 200 formulas over 200 stored cells each: far below a budget a million-row walk would need.
+    book.compute(45000, 2'000'000);
+    EXPECT_EQ(book.text("B200"), "400");
+}
+
+TEST(FormulaBounds, TheWorkBudgetEndsAHostileWorkbook) {
+    SmallBook book;
+    book.set("A1", "1");
+    for (int row = 2; row <= 2000; ++row)
+        book.set("A" + std::to_string(row), "=SUM(A$1:A" + std::to_string(row - 1) + ")");
+    book.set("C1", "=SUM(A1:A2000*A1:A2000)");
+    book.compute(45000, 100000);
+    // Whatever was reached is computed; the rest keeps what the file held (nothing here).
+    EXPECT_EQ(book.text("A2"), "1");
+    EXPECT_EQ(book.text("A2000"), "");
+}
+
+TEST(FormulaBounds, WholeColumnArraysStopAtTheLastStoredRow) {
+    SmallBook book;
+    book.set("A1", "1").set("A2", "2").set("A3", "3");
+    book.set("B1", "1").set("B2", "2").set("B3", "3");
+    book.set("C1", "=SUM(A:A*B:B)");
+    book.book.sheets[0].formulas.back().array = true;
+    book.book.sheets[0].formulas.back().arrayRange = {0, 0, 2, 2};
+    // Two million-cell blocks would cost far more than this budget.
+    book.compute(45000, 100000);
+    EXPECT_EQ(book.text("C1"), "14");
+}
+
+} // namespace
