@@ -5,7 +5,6 @@
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/DrawingPart.h"
-#include "engine/xml/LeanParser.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -44,9 +43,7 @@ public:
 
 void parseEntry(const zip::ZipArchive& archive, std::string_view name, xml::Handler& handler,
                 std::uint64_t maxBytes) {
-    // Content parts run to hundreds of megabytes of plain UTF-8: the lean tokenizer reads them
-    // several times faster than expat, which it still uses for documents in other encodings.
-    xml::LeanParser parser(handler, std::string(name));
+    xml::Parser parser(handler, std::string(name));
     archive.stream(name, maxBytes,
                    [&](const char* data, std::size_t size) { parser.feed(data, size); });
     parser.finish();
@@ -184,9 +181,8 @@ Workbook readFlatDocument(std::span<const std::uint8_t> bytes) {
     // A flat document holds its pictures inline; a reference names nothing we may open.
     const PictureLoader loader = [](std::string_view, Picture&) { return false; };
     DocumentHandler handler(workbook, styles, loader);
-    xml::LeanParser parser(handler, "the document");
-    parser.feed(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    parser.finish();
+    xml::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), handler,
+               "the document");
     finishWorkbook(workbook, styles, handler, "the document");
     return workbook;
 }

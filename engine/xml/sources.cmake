@@ -1,3 +1,1 @@
-target_sources(engine PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/XmlParser.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LeanParser.cpp)
+target_sources(engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/XmlParser.cpp)
