@@ -1,6 +1,8 @@
 #include "engine/formula/Calculator.h"
 
 #include "engine/formula/Parser.h"
+#include "engine/formula/functions/LookupIndex.h"
+#include "engine/numfmt/NumberFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -120,7 +122,7 @@ public:
     void forEachValue(const std::function<void(std::uint32_t, std::uint32_t, const Value&)>& visit)
         const override;
     bool isReference() const override { return true; }
-    std::optional<std::uint32_t> findExact(std::uint32_t col, const Value& key) const override;
+    std::uint64_t identity() const override;
 
 private:
     Calculator& calc_;
@@ -175,10 +177,14 @@ public:
     const Sheet& sheet(std::uint32_t index) const { return wb_.sheets[index]; }
     DateSystem dates() const { return wb_.dateSystem; }
     double now() const { return now_; }
-    // The first row (from the reference's top) of each value of a one-column reference, built
-    // once per workbook for the lookups that go through it.
-    const std::unordered_map<std::string, std::uint32_t>& lookupIndex(std::uint32_t sheet,
-                                                                      const Reference& column);
+    // The exact lookups' indexes of tables, kept for the whole workbook: cells are computed
+    // before any formula reads them, so what an index holds stays true.
+    LookupIndexes& lookups() { return lookups_; }
+    // A number of its own for each block of cells lookups have asked about, from 1 on.
+    std::uint64_t areaIdentity(std::uint32_t sheet, const Reference& ref) {
+        const auto key = std::tuple{sheet, ref.firstRow, ref.lastRow, ref.firstCol, ref.lastCol};
+        return areaIds_.try_emplace(key, areaIds_.size() + 1).first->second;
+    }
 
 private:
     class Context;
@@ -221,9 +227,10 @@ private:
     std::vector<std::uint32_t> chain_;   // formulas being computed, outermost first
     std::vector<std::uint32_t> waiting_; // formulas waiting for a deeper one
     std::unordered_map<std::string, std::size_t> sheetByName_;
-    std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
-             std::unordered_map<std::string, std::uint32_t>>
-        lookupIndexes_;
+    LookupIndexes lookups_;
+    std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
+             std::uint64_t>
+        areaIds_;
     int nameDepth_ = 0;
 };
 
@@ -233,9 +240,14 @@ public:
     Context(Calculator& calc, const Frame& frame) : calc_(calc), frame_(frame) {}
     DateSystem dateSystem() const override { return calc_.dates(); }
     double now() const override { return calc_.now(); }
-    std::string formatNumber(double value, std::string_view) override {
-        return toText(Value::of(value)).text;
+    std::string formatNumber(double value, std::string_view code) override {
+        numfmt::Shown shown;
+        numfmt::NumberFormat::parse(code).formatNumber(value, calc_.dates(), shown);
+        // A fill has no cell width to fill inside a text.
+        std::erase(shown.text, numfmt::fillMark);
+        return shown.text;
     }
+    LookupIndexes* lookupIndexes() override { return &calc_.lookups(); }
     bool chargeWork(std::uint64_t units) override { return calc_.charge(units); }
     std::uint32_t callerRow() const override { return frame_.row; }
     std::uint32_t callerCol() const override { return frame_.col; }
@@ -285,59 +297,8 @@ void SheetArea::forEachValue(
     }
 }
 
-// A value as exact lookups compare it; nullopt for what an index cannot hold.
-std::optional<std::string> lookupKey(const Value& value) {
-    switch (value.kind) {
-    case ValueKind::Number: {
-        const double rounded = roundTo15Digits(value.number) + 0.0; // -0 as 0
-        return "n" + std::string(reinterpret_cast<const char*>(&rounded), sizeof rounded);
-    }
-    case ValueKind::Boolean:
-        return std::string(value.number != 0 ? "b1" : "b0");
-    case ValueKind::Text: {
-        std::string key = "t";
-        key.reserve(value.text.size() + 1);
-        for (char c : value.text)
-            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return key;
-    }
-    case ValueKind::Blank:
-    case ValueKind::Error:
-        break;
-    }
-    return std::nullopt;
-}
-
-const std::unordered_map<std::string, std::uint32_t>&
-Calculator::lookupIndex(std::uint32_t sheet, const Reference& column) {
-    const auto key = std::tuple{sheet, column.firstCol, column.firstRow, column.lastRow};
-    if (const auto found = lookupIndexes_.find(key); found != lookupIndexes_.end())
-        return found->second;
-    std::unordered_map<std::string, std::uint32_t> index;
-    SheetArea(*this, column, sheet)
-        .forEachValue([&](std::uint32_t row, std::uint32_t, const Value& v) {
-            if (const auto k = lookupKey(v))
-                index.emplace(std::move(*k), row);
-        });
-    return lookupIndexes_.emplace(key, std::move(index)).first->second;
-}
-
-std::optional<std::uint32_t> SheetArea::findExact(std::uint32_t col, const Value& key) const {
-    // Small blocks are scanned as quickly; text beyond ASCII and wildcards need the caller.
-    if (col >= cols() || rows() < 64)
-        return std::nullopt;
-    if (key.kind == ValueKind::Text && std::any_of(key.text.begin(), key.text.end(), [](char c) {
-            return c == '*' || c == '?' || c == '~' || static_cast<unsigned char>(c) >= 0x80;
-        }))
-        return std::nullopt;
-    const auto k = lookupKey(key);
-    if (!k)
-        return std::nullopt;
-    Reference column = ref_;
-    column.firstCol = column.lastCol = ref_.firstCol + col;
-    const auto& index = calc_.lookupIndex(sheet_, column);
-    const auto found = index.find(*k);
-    return found == index.end() ? noRow : found->second;
+std::uint64_t SheetArea::identity() const {
+    return calc_.areaIdentity(sheet_, ref_);
 }
 
 ParseContext Calculator::parseContext(std::uint32_t sheet, std::uint32_t row,

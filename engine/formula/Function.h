@@ -36,16 +36,6 @@ public:
     // same sheet during one evaluation; 0 (the default) for arrays and blocks without one.
     // Lets exact lookups keep an index of a table across calls.
     virtual std::uint64_t identity() const { return 0; }
-
-    // For exact lookups (VLOOKUP, MATCH ... with no wildcards in `key`): the first row of
-    // column `col` whose value equals `key` (text ignoring letter case, never a number),
-    // noRow when none does; nullopt when the block has no quick answer and the caller scans.
-    static constexpr std::uint32_t noRow = 0xFFFFFFFFu;
-    virtual std::optional<std::uint32_t> findExact(std::uint32_t col, const Value& key) const {
-        (void)col;
-        (void)key;
-        return std::nullopt;
-    }
 };
 
 // One argument of a call, already evaluated.
