@@ -1,5 +1,6 @@
 #include "engine/read/ReadWorkbook.h"
 
+#include "engine/chart/ChartSources.h"
 #include "engine/formula/Calculator.h"
 #include "engine/ods/OdsReader.h"
 #include "engine/read/Limits.h"
@@ -78,6 +79,8 @@ Workbook readWorkbookBytes(std::span<const std::uint8_t> bytes) {
     Workbook workbook = readAnyFormat(bytes);
     // Pages, charts and conditional formats all read the computed values.
     formula::computeFormulas(workbook);
+    // Series that cache no values take the cells they name, computed ones included.
+    chart::fillChartsFromCells(workbook);
     return workbook;
 }
 

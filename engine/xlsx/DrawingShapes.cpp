@@ -308,32 +308,20 @@ private:
 };
 
 Anchor anchorOf(const Shape& shape, const Sheet& sheet) {
-    Anchor anchor;
-    if (shape.anchorKind == Shape::Kind::Absolute) {
-        anchor.colOffsetPt = shape.xEmu / emuPerPoint;
-        anchor.rowOffsetPt = shape.yEmu / emuPerPoint;
-    } else {
-        anchor.col = static_cast<std::uint16_t>(shape.from.col);
-        anchor.row = static_cast<std::uint32_t>(shape.from.row);
-        anchor.colOffsetPt = shape.from.colOffsetEmu / emuPerPoint;
-        anchor.rowOffsetPt = shape.from.rowOffsetEmu / emuPerPoint;
-    }
-    if (shape.anchorKind != Shape::Kind::TwoCell) {
-        anchor.widthPt = shape.widthEmu / emuPerPoint;
-        anchor.heightPt = shape.heightEmu / emuPerPoint;
-    } else if (shape.to.col >= shape.from.col && shape.to.row >= shape.from.row &&
-               shape.to.row - shape.from.row <= 100000) {
-        double width = 0, height = 0;
-        for (std::uint64_t col = shape.from.col; col < shape.to.col; ++col)
-            width += columnWidthPt(sheet, col);
-        for (std::uint64_t row = shape.from.row; row < shape.to.row; ++row)
-            height += rowHeightPt(sheet, row);
-        width += (shape.to.colOffsetEmu - shape.from.colOffsetEmu) / emuPerPoint;
-        height += (shape.to.rowOffsetEmu - shape.from.rowOffsetEmu) / emuPerPoint;
-        anchor.widthPt = std::clamp(width, 0.0, 20000.0);
-        anchor.heightPt = std::clamp(height, 0.0, 20000.0);
-    }
-    return anchor;
+    DrawingAnchor place;
+    place.kind = shape.anchorKind == Shape::Kind::TwoCell   ? DrawingAnchor::Kind::TwoCell
+                 : shape.anchorKind == Shape::Kind::OneCell ? DrawingAnchor::Kind::OneCell
+                                                            : DrawingAnchor::Kind::Absolute;
+    const auto marker = [](const Marker& m) {
+        return DrawingMarker{m.col, m.row, m.colOffsetEmu, m.rowOffsetEmu};
+    };
+    place.from = marker(shape.from);
+    place.to = marker(shape.to);
+    place.widthEmu = shape.widthEmu;
+    place.heightEmu = shape.heightEmu;
+    place.xEmu = shape.xEmu;
+    place.yEmu = shape.yEmu;
+    return place.toAnchor(drawing::SheetSizes(sheet, drawing::defaultDigitPixels));
 }
 
 void number(std::string& out, double value) {

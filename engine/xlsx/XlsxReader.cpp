@@ -1,6 +1,5 @@
 #include "engine/xlsx/XlsxReader.h"
 
-#include "engine/chart/ChartSources.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Colors.h"
 #include "engine/xlsx/ConditionalFormats.h"
@@ -129,7 +128,6 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         readThreadedComments(archive, target->target, persons, sheet);
     }
     workbook.finish();
-    chart::fillChartsFromCells(workbook);
     return workbook;
 }
 
