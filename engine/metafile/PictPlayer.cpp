@@ -19,8 +19,7 @@ constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, o
                         opOrigin = 0x000C, opTxSize = 0x000D, opVersion = 0x0011, opRgbFg = 0x001A,
                         opRgbBk = 0x001B, opLine = 0x0020, opLineFrom = 0x0021,
                         opShortLine = 0x0022, opShortLineFrom = 0x0023, opLongText = 0x0028,
-                        opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF,
-                        opHeader = 0x0C00;
+                        opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF;
 constexpr std::size_t maxOpcodes = 200000;
 constexpr std::size_t maxPolygonPoints = 16384;
 

@@ -25,7 +25,6 @@ constexpr std::size_t maxPoints = 1'000'000;
 constexpr std::size_t maxSeries = 4096;
 constexpr std::size_t maxGroups = 64;
 constexpr std::size_t maxDepth = 64;
-constexpr std::uint16_t chartBof = 0x0020;
 constexpr std::uint16_t clientAnchor = 0xF010; // MS-ODRAW 2.2.49
 // Values of BRAI id (MS-XLS 2.4.29) and of SIIndex numIndex (2.4.260).
 constexpr std::uint8_t linkName = 0, linkValues = 1, linkCategories = 2;

@@ -26,12 +26,13 @@ std::string number(const std::string& ref, const std::string& value) {
 
 // A workbook whose first sheet holds a small table and a chart whose series name only the
 // cells of it, as scripts write them.
-Workbook cachelessChart(const std::string& series) {
+Workbook cachelessChart(const std::string& series,
+                        const std::string& b3 = "<c r=\"B3\"><f>B2*2</f><v>20</v></c>") {
     PackageWriter package = minimalWorkbook(
         {"<sheetData><row r=\"1\">" + inlineText("B1", "Sales") + "</row><row r=\"2\">" +
              inlineText("A2", "North") + number("B2", "10") + "</row><row r=\"3\">" +
-             inlineText("A3", "South") + "<c r=\"B3\"><f>B2*2</f><v>20</v></c></row><row r=\"4\">" +
-             inlineText("A4", "West") + inlineText("B4", "n/a") +
+             inlineText("A3", "South") + b3 + "</row><row r=\"4\">" + inlineText("A4", "West") +
+             inlineText("B4", "n/a") +
              "</row></sheetData>"
              "<drawing r:id=\"rD\"/>",
          "<sheetData><row r=\"1\">" + number("A1", "7") + "</row></sheetData>"});
@@ -83,6 +84,14 @@ TEST(ChartSources, CachelessSeriesReadTheCellsTheyName) {
     chart::appendChartSvg(svg, chart, 400, 300, book.dateSystem);
     EXPECT_NE(svg.find(">South<"), std::string::npos);
     EXPECT_NE(svg.find(">20<"), std::string::npos);
+}
+
+TEST(ChartSources, AFormulaWithoutAStoredResultIsPlottedAsComputed) {
+    const Workbook book =
+        cachelessChart(barSeries("Sheet1!$B$1", "Sheet1!$A$2:$A$4", "Sheet1!$B$2:$B$4"),
+                       "<c r=\"B3\"><f>B2*3</f></c>");
+    const ChartSeries& series = book.sheets[0].charts.at(0).plots.at(0).series.at(0);
+    EXPECT_EQ(series.values, (std::vector<double>{10, 30, 0}));
 }
 
 TEST(ChartSources, ReferencesOutsideTheWorkbookStayEmpty) {

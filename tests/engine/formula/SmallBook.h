@@ -80,7 +80,8 @@ struct SmallBook {
 
     // The cell as text: numbers with up to 15 digits, "TRUE"/"FALSE", error text, "" blank.
     std::string text(const std::string& where, std::size_t s = 0) const {
-        const auto [row, col] = position(where);
+        const auto [r, c] = position(where);
+        const auto row = r, col = c; // a lambda may not capture a structured binding here
         const auto& cells = book.sheets.at(s).cells;
         const auto it = std::find_if(cells.begin(), cells.end(), [&](const engine::Cell& c) {
             return c.row == row && c.col == col;
