@@ -396,7 +396,8 @@ TEST(XlsxPictures, TwoCellAnchorsKeepTheirCornersUnlessSizedAlone) {
     package.add("xl/drawings/_rels/drawing1.xml.rels",
                 relationshipsXml({{"rI", "image", "../media/image1.png"}}));
     package.add("xl/media/image1.png", png);
-    const auto& pictures = read(package).sheets[0].pictures;
+    const Workbook book = read(package);
+    const auto& pictures = book.sheets[0].pictures;
     ASSERT_EQ(pictures.size(), 2u);
     const Anchor& stretching = pictures[0].anchor;
     EXPECT_TRUE(stretching.twoCell);
