@@ -16,8 +16,9 @@ namespace {
 void check(const std::string& svg) {
     if (svg.size() > engine::metafile::maxSvgBytes + (1u << 20))
         std::abort();
-    // Text and names from the file are escaped, so no markup of its own can appear.
-    for (const char* forbidden : {"<script", "<foreignObject", "javascript:", "href=\"http"})
+    // Text and names from the file are escaped, so no markup of its own can appear; a
+    // picture's text may say "javascript:", but no attribute may start with it.
+    for (const char* forbidden : {"<script", "<foreignObject", "=\"javascript:", "href=\"http"})
         if (svg.find(forbidden) != std::string::npos)
             std::abort();
     for (std::size_t at = 0; (at = svg.find(" href=\"", at)) != std::string::npos; ++at)
