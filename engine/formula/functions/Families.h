@@ -15,5 +15,8 @@ std::span<const FunctionInfo> lookupFunctions();
 std::span<const FunctionInfo> textFunctions();
 std::span<const FunctionInfo> dateFunctions();
 std::span<const FunctionInfo> financeFunctions();
+std::span<const FunctionInfo> distributionFunctions();
+std::span<const FunctionInfo> radixFunctions();
+std::span<const FunctionInfo> textSplitFunctions();
 
 } // namespace engine::formula::fn

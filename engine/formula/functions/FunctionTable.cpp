@@ -10,7 +10,8 @@ std::vector<const FunctionInfo*> buildTable() {
     std::vector<const FunctionInfo*> all;
     for (auto family :
          {fn::mathFunctions, fn::conditionalFunctions, fn::statisticFunctions, fn::logicFunctions,
-          fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions}) {
+          fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions,
+          fn::distributionFunctions, fn::radixFunctions, fn::textSplitFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -1,0 +1,462 @@
+// Probability distributions: normal, Student's t, binomial, Poisson, exponential, chi-squared,
+// the log-gamma function and the confidence interval built on them.
+#include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/Numeric.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace engine::formula::fn {
+namespace {
+
+double normalCdf(double z) {
+    return 0.5 * std::erfc(-z / std::numbers::sqrt2);
+}
+
+double normalPdf(double z) {
+    return std::exp(-0.5 * z * z) / std::sqrt(2 * std::numbers::pi);
+}
+
+// The z below which probability `p` lies: a rational first guess refined by Halley steps on
+// the exact cumulative function, good to the last digit over (0, 1).
+double normalQuantile(double p) {
+    static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,
+                                   -2.759285104469687e+02, 1.383577518672690e+02,
+                                   -3.066479806614716e+01, 2.506628277459239e+00};
+    static constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02,
+                                   -1.556989798598866e+02, 6.680131188771972e+01,
+                                   -1.328068155288572e+01};
+    static constexpr double c[] = {-7.784894002430293e-03, -3.223964580411365e-01,
+                                   -2.400758277161838e+00, -2.549732539343734e+00,
+                                   4.374664141464968e+00,  2.938163982698783e+00};
+    static constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01,
+                                   2.445134137142996e+00, 3.754408661907416e+00};
+    double x;
+    if (p < 0.02425) {
+        const double q = std::sqrt(-2 * std::log(p));
+        x = (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
+            ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1);
+    } else if (p > 1 - 0.02425) {
+        const double q = std::sqrt(-2 * std::log1p(-p));
+        x = -(((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
+            ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1);
+    } else {
+        const double q = p - 0.5, r = q * q;
+        x = (((((a[0] * r + a[1]) * r + a[2]) * r + a[3]) * r + a[4]) * r + a[5]) * q /
+            (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1);
+    }
+    for (int i = 0; i < 3; ++i) {
+        const double e = normalCdf(x) - p;
+        const double u = e / normalPdf(x);
+        x -= u / (1 + x * u / 2);
+    }
+    return x;
+}
+
+// Continued fraction of the regularized incomplete beta function (modified Lentz).
+double betaFraction(double a, double b, double x) {
+    constexpr double tiny = 1e-300;
+    double c = 1, d = 1 - (a + b) * x / (a + 1);
+    d = std::fabs(d) < tiny ? tiny : d;
+    d = 1 / d;
+    double h = d;
+    for (int m = 1; m <= 500; ++m) {
+        const double m2 = 2.0 * m;
+        double aa = m * (b - m) * x / ((a + m2 - 1) * (a + m2));
+        d = 1 + aa * d;
+        d = std::fabs(d) < tiny ? tiny : d;
+        c = 1 + aa / c;
+        c = std::fabs(c) < tiny ? tiny : c;
+        d = 1 / d;
+        h *= d * c;
+        aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + m2 + 1));
+        d = 1 + aa * d;
+        d = std::fabs(d) < tiny ? tiny : d;
+        c = 1 + aa / c;
+        c = std::fabs(c) < tiny ? tiny : c;
+        d = 1 / d;
+        const double step = d * c;
+        h *= step;
+        if (std::fabs(step - 1) < 1e-16) {
+            break;
+        }
+    }
+    return h;
+}
+
+double regularizedBeta(double a, double b, double x) {
+    if (x <= 0) {
+        return 0;
+    }
+    if (x >= 1) {
+        return 1;
+    }
+    const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
+                                  a * std::log(x) + b * std::log1p(-x));
+    if (x < (a + 1) / (a + b + 2)) {
+        return front * betaFraction(a, b, x) / a;
+    }
+    return 1 - front * betaFraction(b, a, 1 - x) / b;
+}
+
+// The regularized lower incomplete gamma function P(a, x): a series below a + 1, a continued
+// fraction above.
+double regularizedGamma(double a, double x) {
+    if (x <= 0) {
+        return 0;
+    }
+    const double front = std::exp(a * std::log(x) - x - std::lgamma(a));
+    if (x < a + 1) {
+        double term = 1 / a, sum = term;
+        for (int n = 1; n < 1000 && std::fabs(term) > std::fabs(sum) * 1e-17; ++n) {
+            term *= x / (a + n);
+            sum += term;
+        }
+        return sum * front;
+    }
+    constexpr double tiny = 1e-300;
+    double b = x + 1 - a, c = 1 / tiny, d = 1 / b, h = d;
+    for (int i = 1; i < 1000; ++i) {
+        const double an = -i * (i - a);
+        b += 2;
+        d = an * d + b;
+        d = std::fabs(d) < tiny ? tiny : d;
+        c = b + an / c;
+        c = std::fabs(c) < tiny ? tiny : c;
+        d = 1 / d;
+        const double step = d * c;
+        h *= step;
+        if (std::fabs(step - 1) < 1e-16) {
+            break;
+        }
+    }
+    return 1 - front * h;
+}
+
+// Student's t with `df` degrees of freedom: the probability below t.
+double studentCdf(double t, double df) {
+    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    return t > 0 ? 1 - tail : tail;
+}
+
+double studentPdf(double t, double df) {
+    return std::exp(std::lgamma((df + 1) / 2) - std::lgamma(df / 2) -
+                    (df + 1) / 2 * std::log1p(t * t / df)) /
+           std::sqrt(df * std::numbers::pi);
+}
+
+// The t below which probability `p` lies, by bisection narrowed with Newton steps.
+double studentQuantile(double p, double df) {
+    double lo = -1e10, hi = 1e10, t = normalQuantile(p);
+    for (int i = 0; i < 200; ++i) {
+        const double e = studentCdf(t, df) - p;
+        if (e > 0) {
+            hi = t;
+        } else {
+            lo = t;
+        }
+        if (std::fabs(e) < 1e-16) {
+            break;
+        }
+        double next = t - e / studentPdf(t, df);
+        if (!(next > lo && next < hi)) {
+            next = (lo + hi) / 2;
+        }
+        if (next == t) {
+            break;
+        }
+        t = next;
+    }
+    return t;
+}
+
+double chiSquaredCdf(double x, double df) {
+    return regularizedGamma(df / 2, x / 2);
+}
+
+// Reads the listed number arguments; the last optional boolean is the "cumulative" flag.
+struct Numbers {
+    double v[4] = {};
+    bool cumulative = true;
+    bool failed = false;
+    Value error;
+};
+
+Numbers read(Args args, CallContext& c, std::size_t count, bool withFlag) {
+    Reader r(args, c);
+    Numbers out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out.v[i] = r.number(i);
+    }
+    if (withFlag) {
+        out.cumulative = r.boolean(count, true);
+    }
+    out.failed = r.failed();
+    out.error = r.error();
+    return out;
+}
+
+Value num() {
+    return Value::fail(CellError::Num);
+}
+
+// NORM.DIST(x, mean, sd, cumulative); NORMDIST too.
+Value normDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, true);
+    if (n.failed) {
+        return n.error;
+    }
+    if (n.v[2] <= 0) {
+        return num();
+    }
+    const double z = (n.v[0] - n.v[1]) / n.v[2];
+    return numberOrNum(n.cumulative ? normalCdf(z) : normalPdf(z) / n.v[2]);
+}
+
+// NORM.S.DIST(z, cumulative); NORMSDIST(z) is always cumulative.
+Value normStandardDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 1, args.size() > 1);
+    if (n.failed) {
+        return n.error;
+    }
+    return numberOrNum(n.cumulative ? normalCdf(n.v[0]) : normalPdf(n.v[0]));
+}
+
+Value normInv(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, false);
+    if (n.failed) {
+        return n.error;
+    }
+    if (n.v[0] <= 0 || n.v[0] >= 1 || n.v[2] <= 0) {
+        return num();
+    }
+    return numberOrNum(n.v[1] + n.v[2] * normalQuantile(n.v[0]));
+}
+
+Value normStandardInv(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 1, false);
+    if (n.failed) {
+        return n.error;
+    }
+    if (n.v[0] <= 0 || n.v[0] >= 1) {
+        return num();
+    }
+    return numberOrNum(normalQuantile(n.v[0]));
+}
+
+// The t family: which tail a function answers for.
+enum class Tail { Left, Right, Two };
+
+template <Tail T> Value tDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 2, T == Tail::Left);
+    if (n.failed) {
+        return n.error;
+    }
+    const double x = n.v[0], df = std::trunc(n.v[1]);
+    if (df < 1 || (T == Tail::Two && x < 0)) {
+        return num();
+    }
+    switch (T) {
+    case Tail::Left:
+        return numberOrNum(n.cumulative ? studentCdf(x, df) : studentPdf(x, df));
+    case Tail::Right:
+        return numberOrNum(1 - studentCdf(x, df));
+    case Tail::Two:
+        return numberOrNum(2 * (1 - studentCdf(x, df)));
+    }
+    return num();
+}
+
+// TDIST(x, df, tails): the legacy form, x at least 0, one or two tails.
+Value tDistLegacy(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, false);
+    if (n.failed) {
+        return n.error;
+    }
+    const double df = std::trunc(n.v[1]), tails = std::trunc(n.v[2]);
+    if (n.v[0] < 0 || df < 1 || (tails != 1 && tails != 2)) {
+        return num();
+    }
+    return numberOrNum(tails * (1 - studentCdf(n.v[0], df)));
+}
+
+template <Tail T> Value tInv(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 2, false);
+    if (n.failed) {
+        return n.error;
+    }
+    const double p = n.v[0], df = std::trunc(n.v[1]);
+    if (p <= 0 || p > 1 || df < 1 || (T == Tail::Left && p == 1)) {
+        return num();
+    }
+    if (T == Tail::Two) {
+        return numberOrNum(std::fabs(studentQuantile(p / 2, df)));
+    }
+    return numberOrNum(studentQuantile(p, df));
+}
+
+// BINOM.DIST(successes, trials, probability, cumulative); BINOMDIST too.
+Value binomDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, true);
+    if (n.failed) {
+        return n.error;
+    }
+    const double k = std::trunc(n.v[0]), trials = std::trunc(n.v[1]), p = n.v[2];
+    if (k < 0 || k > trials || p < 0 || p > 1 || trials > 1e9) {
+        return num();
+    }
+    const auto mass = [&](double i) {
+        if (p == 0) {
+            return i == 0 ? 1.0 : 0.0;
+        }
+        if (p == 1) {
+            return i == trials ? 1.0 : 0.0;
+        }
+        return std::exp(std::lgamma(trials + 1) - std::lgamma(i + 1) - std::lgamma(trials - i + 1) +
+                        i * std::log(p) + (trials - i) * std::log1p(-p));
+    };
+    if (!n.cumulative) {
+        return numberOrNum(mass(k));
+    }
+    if (k >= trials) {
+        return Value::of(1.0);
+    }
+    // P(X <= k) through the incomplete beta function, exact for every size.
+    return numberOrNum(p == 0 ? 1.0 : regularizedBeta(trials - k, k + 1, 1 - p));
+}
+
+// POISSON.DIST(x, mean, cumulative); POISSON too.
+Value poissonDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 2, true);
+    if (n.failed) {
+        return n.error;
+    }
+    const double k = std::trunc(n.v[0]), mean = n.v[1];
+    if (k < 0 || mean < 0) {
+        return num();
+    }
+    if (mean == 0) {
+        return Value::of(n.cumulative || k == 0 ? 1.0 : 0.0);
+    }
+    if (n.cumulative) {
+        return numberOrNum(1 - regularizedGamma(k + 1, mean));
+    }
+    return numberOrNum(std::exp(k * std::log(mean) - mean - std::lgamma(k + 1)));
+}
+
+// EXPON.DIST(x, lambda, cumulative); EXPONDIST too.
+Value exponDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 2, true);
+    if (n.failed) {
+        return n.error;
+    }
+    const double x = n.v[0], lambda = n.v[1];
+    if (x < 0 || lambda <= 0) {
+        return num();
+    }
+    return numberOrNum(n.cumulative ? -std::expm1(-lambda * x) : lambda * std::exp(-lambda * x));
+}
+
+// CHISQ.DIST(x, df, cumulative) is the left tail; CHISQ.DIST.RT and CHIDIST the right one.
+template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 2, !Right);
+    if (n.failed) {
+        return n.error;
+    }
+    const double x = n.v[0], df = std::trunc(n.v[1]);
+    if (x < 0 || df < 1 || df > 1e10) {
+        return num();
+    }
+    if (Right) {
+        return numberOrNum(1 - chiSquaredCdf(x, df));
+    }
+    if (n.cumulative) {
+        return numberOrNum(chiSquaredCdf(x, df));
+    }
+    if (x == 0) {
+        return df == 1 ? num() : Value::of(df == 2 ? 0.5 : 0.0);
+    }
+    const double k = df / 2;
+    return numberOrNum(
+        std::exp((k - 1) * std::log(x) - x / 2 - k * std::numbers::ln2 - std::lgamma(k)));
+}
+
+Value gammaLn(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 1, false);
+    if (n.failed) {
+        return n.error;
+    }
+    if (n.v[0] <= 0) {
+        return num();
+    }
+    return numberOrNum(std::lgamma(n.v[0]));
+}
+
+// CONFIDENCE(alpha, sd, size): half the width of the normal confidence interval of a mean.
+Value confidenceNormal(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, false);
+    if (n.failed) {
+        return n.error;
+    }
+    const double alpha = n.v[0], sd = n.v[1], size = std::trunc(n.v[2]);
+    if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
+        return num();
+    }
+    return numberOrNum(normalQuantile(1 - alpha / 2) * sd / std::sqrt(size));
+}
+
+Value confidenceStudent(Args args, CallContext& c) {
+    const Numbers n = read(args, c, 3, false);
+    if (n.failed) {
+        return n.error;
+    }
+    const double alpha = n.v[0], sd = n.v[1], size = std::trunc(n.v[2]);
+    if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
+        return num();
+    }
+    if (size == 1) {
+        return Value::fail(CellError::Div0);
+    }
+    return numberOrNum(std::fabs(studentQuantile(alpha / 2, size - 1)) * sd / std::sqrt(size));
+}
+
+constexpr FunctionInfo table[] = {
+    FunctionInfo{"BINOM.DIST", 4, 4, binomDist},
+    FunctionInfo{"BINOMDIST", 4, 4, binomDist},
+    FunctionInfo{"CHIDIST", 2, 2, chiSquaredDist<true>},
+    FunctionInfo{"CHISQ.DIST", 3, 3, chiSquaredDist<false>},
+    FunctionInfo{"CHISQ.DIST.RT", 2, 2, chiSquaredDist<true>},
+    FunctionInfo{"CONFIDENCE", 3, 3, confidenceNormal},
+    FunctionInfo{"CONFIDENCE.NORM", 3, 3, confidenceNormal},
+    FunctionInfo{"CONFIDENCE.T", 3, 3, confidenceStudent},
+    FunctionInfo{"EXPON.DIST", 3, 3, exponDist},
+    FunctionInfo{"EXPONDIST", 3, 3, exponDist},
+    FunctionInfo{"GAMMALN", 1, 1, gammaLn},
+    FunctionInfo{"GAMMALN.PRECISE", 1, 1, gammaLn},
+    FunctionInfo{"NORM.DIST", 4, 4, normDist},
+    FunctionInfo{"NORM.INV", 3, 3, normInv},
+    FunctionInfo{"NORM.S.DIST", 2, 2, normStandardDist},
+    FunctionInfo{"NORM.S.INV", 1, 1, normStandardInv},
+    FunctionInfo{"NORMDIST", 4, 4, normDist},
+    FunctionInfo{"NORMINV", 3, 3, normInv},
+    FunctionInfo{"NORMSDIST", 1, 1, normStandardDist},
+    FunctionInfo{"NORMSINV", 1, 1, normStandardInv},
+    FunctionInfo{"POISSON", 3, 3, poissonDist},
+    FunctionInfo{"POISSON.DIST", 3, 3, poissonDist},
+    FunctionInfo{"T.DIST", 3, 3, tDist<Tail::Left>},
+    FunctionInfo{"T.DIST.2T", 2, 2, tDist<Tail::Two>},
+    FunctionInfo{"T.DIST.RT", 2, 2, tDist<Tail::Right>},
+    FunctionInfo{"T.INV", 2, 2, tInv<Tail::Left>},
+    FunctionInfo{"T.INV.2T", 2, 2, tInv<Tail::Two>},
+    FunctionInfo{"TDIST", 3, 3, tDistLegacy},
+    FunctionInfo{"TINV", 2, 2, tInv<Tail::Two>},
+};
+
+} // namespace
+
+std::span<const FunctionInfo> distributionFunctions() {
+    return table;
+}
+
+} // namespace engine::formula::fn

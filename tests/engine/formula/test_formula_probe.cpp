@@ -1,0 +1,145 @@
+// The probe workbook of bench/formula-probe: some 280 formulas over small tables, without stored
+// results, against what the office suite computed for them (office.tsv) or, where it departs
+// from the spreadsheet application's documented behaviour, what that documents
+// (documented.tsv). Agreement is measured separately on the formulas held out of tuning.
+
+#include "engine/model/Workbook.h"
+#include "engine/read/ReadWorkbook.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string probeDir = std::string(QM_SOURCE_DIR) + "/bench/formula-probe/";
+
+struct Expectation {
+    int number = 0;
+    bool held = false;
+    char kind = 's'; // n number, s text, b boolean, e error
+    std::string value;
+    std::string formula;
+};
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    std::string field;
+    while (std::getline(in, field, '\t'))
+        out.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        out.emplace_back();
+    return out;
+}
+
+std::vector<Expectation> expectations() {
+    std::vector<Expectation> out;
+    std::ifstream office(probeDir + "office.tsv");
+    for (std::string line; std::getline(office, line);) {
+        const auto f = fields(line);
+        if (f.size() < 5)
+            continue;
+        out.push_back({std::stoi(f[0]), f[1] == "held", f[2][0], f[3], f[4]});
+    }
+    // Number <TAB> kind <TAB> value <TAB> why the office suite's answer is not the one to hold.
+    std::ifstream documented(probeDir + "documented.tsv");
+    for (std::string line; std::getline(documented, line);) {
+        const auto f = fields(line);
+        if (f.size() < 3 || line[0] == '#')
+            continue;
+        for (Expectation& e : out) {
+            if (e.number == std::stoi(f[0])) {
+                e.kind = f[1][0];
+                e.value = f[2];
+            }
+        }
+    }
+    return out;
+}
+
+// What the engine computed for probe cell A<number>, as kind and text.
+std::pair<char, std::string> computed(const engine::Workbook& book, const engine::Sheet& sheet,
+                                      int number) {
+    for (const engine::Cell& c : sheet.cells) {
+        if (c.row != static_cast<std::uint32_t>(number - 1) || c.col != 0)
+            continue;
+        switch (c.type) {
+        case engine::CellType::Number: {
+            char buffer[40];
+            std::snprintf(buffer, sizeof buffer, "%.17g", c.number);
+            return {'n', buffer};
+        }
+        case engine::CellType::Text:
+            return {'s', book.strings.at(c.text).text};
+        case engine::CellType::Boolean:
+            return {'b', c.boolean ? "TRUE" : "FALSE"};
+        case engine::CellType::Error:
+            return {'e', engine::errorText(c.error)};
+        case engine::CellType::Empty:
+            return {'s', ""};
+        }
+    }
+    return {'s', ""};
+}
+
+bool agree(const Expectation& e, const std::pair<char, std::string>& got) {
+    if (e.kind != got.first)
+        return false;
+    if (e.kind != 'n')
+        return e.value == got.second;
+    const double want = std::strtod(e.value.c_str(), nullptr);
+    const double have = std::strtod(got.second.c_str(), nullptr);
+    return std::fabs(want - have) <= 1e-9 * std::max(1.0, std::fabs(want));
+}
+
+class FormulaProbe : public ::testing::Test {
+protected:
+    // Agreement over one part of the probe, with every disagreement reported.
+    double agreement(bool held) {
+        static const engine::Workbook book = engine::readWorkbook(probeDir + "probe.xlsx");
+        const engine::Sheet* probe = nullptr;
+        for (const auto& s : book.sheets)
+            if (s.name == "Probe")
+                probe = &s;
+        if (probe == nullptr) {
+            ADD_FAILURE() << "probe sheet missing";
+            return 0;
+        }
+        int total = 0, agreed = 0;
+        for (const Expectation& e : expectations()) {
+            if (e.held != held)
+                continue;
+            ++total;
+            const auto got = computed(book, *probe, e.number);
+            if (agree(e, got)) {
+                ++agreed;
+            } else {
+                ADD_FAILURE() << "A" << e.number << " " << e.formula << ": expected " << e.kind
+                              << " '" << e.value << "', computed " << got.first << " '"
+                              << got.second << "'";
+            }
+        }
+        EXPECT_GT(total, 50);
+        std::printf("%s: %d of %d agree\n", held ? "held out" : "tuned", agreed, total);
+        return total ? 100.0 * agreed / total : 0;
+    }
+};
+
+// Disabled until element-wise IF/IFERROR in array formulas, INDIRECT with R1C1 text, ISFORMULA
+// and CUMIPMT are in: run with --gtest_also_run_disabled_tests to see what is left.
+TEST_F(FormulaProbe, DISABLED_TunedFormulasAllAgree) {
+    EXPECT_EQ(agreement(false), 100.0);
+}
+
+TEST_F(FormulaProbe, DISABLED_HeldOutFormulasAgreeAtLeast995PerMille) {
+    EXPECT_GE(agreement(true), 99.5);
+}
+
+} // namespace
