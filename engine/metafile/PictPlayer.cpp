@@ -1,5 +1,7 @@
 #include "engine/metafile/PictPlayer.h"
 
+#include "engine/metafile/PictBitmap.h"
+#include "engine/metafile/PictReader.h"
 #include "engine/metafile/Player.h"
 #include "engine/metafile/SvgCanvas.h"
 #include "engine/read/ReadError.h"
@@ -23,63 +25,6 @@ constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, o
 constexpr std::size_t maxOpcodes = 200000;
 constexpr std::size_t maxPolygonPoints = 16384;
 
-// A big-endian reader over the picture that reports truncation as damage.
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> bytes, std::size_t at) : bytes_(bytes), at_(at) {}
-
-    std::size_t position() const { return at_; }
-    std::size_t remaining() const { return bytes_.size() - at_; }
-    void need(std::size_t count) const {
-        if (count > remaining())
-            throw ReadError(ReadError::Kind::Damaged,
-                            "PICT picture at offset 0x" + hex(at_) + ": ends inside a record");
-    }
-    std::uint8_t u8() {
-        need(1);
-        return bytes_[at_++];
-    }
-    std::uint16_t u16() {
-        need(2);
-        const std::uint16_t value = static_cast<std::uint16_t>(bytes_[at_] << 8 | bytes_[at_ + 1]);
-        at_ += 2;
-        return value;
-    }
-    std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
-    std::uint32_t u32() {
-        const std::uint32_t high = u16();
-        return high << 16 | u16();
-    }
-    void skip(std::size_t count) {
-        need(count);
-        at_ += count;
-    }
-    std::span<const std::uint8_t> bytes(std::size_t count) {
-        need(count);
-        const auto out = bytes_.subspan(at_, count);
-        at_ += count;
-        return out;
-    }
-    void alignEven(std::size_t start) {
-        if ((at_ - start) % 2 != 0 && remaining() > 0)
-            ++at_;
-    }
-
-private:
-    static std::string hex(std::size_t value) {
-        static constexpr char digits[] = "0123456789ABCDEF";
-        std::string out;
-        do {
-            out.insert(out.begin(), digits[value % 16]);
-            value /= 16;
-        } while (value > 0);
-        return out;
-    }
-
-    std::span<const std::uint8_t> bytes_;
-    std::size_t at_;
-};
-
 struct Rect {
     double top = 0, left = 0, bottom = 0, right = 0;
 };
@@ -88,6 +33,8 @@ ColorRef colorRef(std::uint16_t r, std::uint16_t g, std::uint16_t b) {
     // 16-bit channels; the metafile colours are 0x00BBGGRR.
     return static_cast<ColorRef>((b >> 8) << 16 | (g >> 8) << 8 | (r >> 8));
 }
+
+using Reader = PictReader;
 
 class PictPlayer {
 public:
@@ -286,12 +233,22 @@ private:
         if ((op >= 0x0078 && op <= 0x007F) || (op >= 0x0088 && op <= 0x008F) ||
             (op >= 0x00B0 && op <= 0x00CF) || (op >= 0x8000 && op <= 0x80FF))
             return true; // the same shape again, or reserved without data: nothing new drawn
+        if (op >= 0x0080 && op <= 0x0084) {
+            region(op & 7);
+            return true;
+        }
+        if (isPictBitmapOpcode(op)) {
+            const PictBitmap bitmap = readPictBitmap(in_, op, fore_, back_);
+            canvas_.image({bitmap.left - originH_, bitmap.top - originV_},
+                          {bitmap.right - originH_, bitmap.bottom - originV_}, bitmap.bmp);
+            return true;
+        }
         if ((op >= 0x0024 && op <= 0x0027) || (op >= 0x002C && op <= 0x002F) ||
-            (op >= 0x0080 && op <= 0x0087) || (op >= 0x0092 && op <= 0x0097) ||
+            (op >= 0x0085 && op <= 0x0087) || (op >= 0x0092 && op <= 0x0097) ||
             (op >= 0x009C && op <= 0x009F) || (op >= 0x00A2 && op <= 0x00AF)) {
             const std::uint16_t size = in_.u16();
             // Regions count their own size word.
-            in_.skip(op >= 0x0080 && op <= 0x0087 ? (size >= 2 ? size - 2u : 0u) : size);
+            in_.skip(op >= 0x0085 && op <= 0x0087 ? (size >= 2 ? size - 2u : 0u) : size);
             return true;
         }
         if ((op >= 0x00D0 && op <= 0x00FE) || op >= 0x8100) {
@@ -408,6 +365,22 @@ private:
         }
         if (verb != 0)
             canvas_.closeFigure();
+        draw(verb);
+    }
+
+    // A region drawn as its bounding rectangle, which it is for the simple regions pictures
+    // mostly hold; the scan lines of a complex one are passed over.
+    void region(int verb) {
+        const std::uint16_t size = in_.u16();
+        if (size < 10)
+            throw ReadError(ReadError::Kind::Damaged, "PICT picture: a region too small");
+        const Rect r = shifted(rect());
+        in_.skip(size - 10u);
+        canvas_.moveTo({r.left, r.top});
+        canvas_.lineTo({r.right, r.top});
+        canvas_.lineTo({r.right, r.bottom});
+        canvas_.lineTo({r.left, r.bottom});
+        canvas_.closeFigure();
         draw(verb);
     }
 

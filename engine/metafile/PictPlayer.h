@@ -14,10 +14,10 @@ namespace engine::metafile {
 // when `bytes` is no version 2 PICT.
 std::size_t pictStart(std::span<const std::uint8_t> bytes);
 
-// Plays a PICT picture. Lines, rectangles, rounded rectangles, ovals, arcs, polygons and
-// texts are drawn; bitmaps, regions and patterns stop the playing, and a picture that draws
-// nothing is shown as a dashed frame naming its size. Throws ReadError(Damaged) for a header
-// that is not a version 2 PICT's.
+// Plays a PICT picture. Lines, rectangles, rounded rectangles, ovals, arcs, polygons, texts
+// and bitmaps are drawn, regions as their bounding rectangles; pixel patterns stop the playing,
+// and a picture that draws nothing is shown as a dashed frame naming its size. Throws
+// ReadError(Damaged) for a header that is not a version 2 PICT's.
 Rendered playPict(std::span<const std::uint8_t> bytes);
 
 } // namespace engine::metafile

@@ -7,6 +7,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/EmfPlayer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Metafile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MetafileBlip.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PictBitmap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PictPlayer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Player.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SvgCanvas.cpp

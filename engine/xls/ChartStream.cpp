@@ -33,7 +33,7 @@ constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
 // 2.4.341) and the ObjectLink targets of titles (2.4.182).
 constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat = 0x1021,
                         frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
-                        pieFormat = 0x100B, fontX = 0x1026;
+                        pieFormat = 0x100B, fontX = 0x1026, ifmtRecord = 0x104E;
 constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
@@ -111,8 +111,9 @@ std::string unicodeString(util::ByteCursor& in) {
 class ChartReader {
 public:
     ChartReader(const std::function<std::string(std::uint16_t)>& formatCodeOf,
-                const std::function<ChartFont(std::uint16_t)>& fontOf)
-        : formatCodeOf_(formatCodeOf), fontOf_(fontOf) {}
+                const std::function<ChartFont(std::uint16_t)>& fontOf,
+                const std::function<std::string(std::uint16_t)>& numberFormatOf)
+        : formatCodeOf_(formatCodeOf), fontOf_(fontOf), numberFormatOf_(numberFormatOf) {}
 
     ChartRead read(RecordReader& reader) {
         Record record;
@@ -232,6 +233,17 @@ private:
                 textFont_ = in.u16();
             else if (ChartAxis* axis = currentAxis(); axis && fontOf_)
                 axis->labelFont = fontOf_(in.u16());
+            break;
+        case ifmtRecord:
+            // General is what an axis linked to its source data keeps: the series' format
+            // then shows, as it does when no format is given.
+            if (ChartAxis* axis = currentAxis();
+                axis && numberFormatOf_ && !within(rec::TextRecord)) {
+                const std::uint16_t id = in.u16();
+                axis->format = id == 0 ? std::string() : numberFormatOf_(id);
+                if (axis->format == "General")
+                    axis->format.clear();
+            }
             break;
         case rec::ObjectLink:
             if (within(rec::TextRecord))
@@ -579,6 +591,7 @@ private:
 
     const std::function<std::string(std::uint16_t)>& formatCodeOf_;
     const std::function<ChartFont(std::uint16_t)>& fontOf_;
+    const std::function<std::string(std::uint16_t)>& numberFormatOf_;
     std::vector<std::uint16_t> blocks_; // the record that opened each Begin block
     std::vector<PendingSeries> series_;
     std::vector<Group> groups_;
@@ -668,8 +681,9 @@ const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
 
 ChartRead readChartStream(RecordReader& reader,
                           const std::function<std::string(std::uint16_t)>& formatCodeOf,
-                          const std::function<ChartFont(std::uint16_t)>& fontOf) {
-    ChartReader chart(formatCodeOf, fontOf);
+                          const std::function<ChartFont(std::uint16_t)>& fontOf,
+                          const std::function<std::string(std::uint16_t)>& numberFormatOf) {
+    ChartReader chart(formatCodeOf, fontOf, numberFormatOf);
     return chart.read(reader);
 }
 
@@ -694,7 +708,11 @@ void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sh
         font.family = source.name;
         return font;
     };
-    PendingChart pending{sheet, readChartStream(reader, formatCodeOf, fontOf), std::nullopt};
+    const std::function<std::string(std::uint16_t)> numberFormatOf = [&](std::uint16_t id) {
+        return numfmt::formatCodeFor(workbook, id);
+    };
+    PendingChart pending{sheet, readChartStream(reader, formatCodeOf, fontOf, numberFormatOf),
+                         std::nullopt};
     if (!drawing.empty())
         pending.clientAnchor = lastClientAnchor(drawing);
     if (context.charts.size() < maxCharts)

@@ -33,12 +33,14 @@ struct ChartRead {
 
 // Reads from the record after the chart's BOF up to and including its EOF. `formatCodeOf`
 // gives the number format code of a cell format index (for cached values), `fontOf` the font
-// of a FONT record's index (for titles and labels; none keeps the defaults). Records it does
+// of a FONT record's index (for titles and labels; none keeps the defaults), `numberFormatOf`
+// the code of a number format identifier (for axes that have their own). Records it does
 // not understand are skipped; a truncated substream ends the chart where it breaks.
 // Throws ReadError only for a record that runs past the end of the stream.
 ChartRead readChartStream(RecordReader& reader,
                           const std::function<std::string(std::uint16_t)>& formatCodeOf,
-                          const std::function<ChartFont(std::uint16_t)>& fontOf = {});
+                          const std::function<ChartFont(std::uint16_t)>& fontOf = {},
+                          const std::function<std::string(std::uint16_t)>& numberFormatOf = {});
 
 struct BiffContext;
 

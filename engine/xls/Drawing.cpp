@@ -5,7 +5,7 @@
 #include "engine/metafile/MetafileBlip.h"
 #include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
-#include "engine/util/Text.h"
+#include "engine/xls/OfficeArt.h"
 
 #include <algorithm>
 
@@ -15,9 +15,6 @@ namespace {
 // Office drawing record types (MS-ODRAW 2.2 and 2.3).
 constexpr std::uint16_t bStoreContainer = 0xF001;
 constexpr std::uint16_t bse = 0xF007;
-constexpr std::uint16_t spContainer = 0xF004;
-constexpr std::uint16_t fopt = 0xF00B;
-constexpr std::uint16_t clientAnchor = 0xF010;
 constexpr std::uint16_t blipEmf = 0xF01A;
 constexpr std::uint16_t blipWmf = 0xF01B;
 constexpr std::uint16_t blipPict = 0xF01C;
@@ -26,33 +23,9 @@ constexpr std::uint16_t blipPng = 0xF01E;
 constexpr std::uint16_t blipDib = 0xF01F;
 constexpr std::uint16_t blipTiff = 0xF029;
 constexpr std::uint16_t blipJpegCmyk = 0xF02A;
-constexpr std::uint16_t propertyBlip = 0x0104;        // pib
-constexpr std::uint16_t propertyDescription = 0x0381; // wzDescription
-constexpr std::size_t maxDepth = 16;
 // Far more pictures than any real workbook shows; tiny images repeated by a hostile drawing
 // would otherwise cost a model entry each.
 constexpr std::size_t maxPicturesPerWorkbook = 65536;
-
-struct Header {
-    std::uint16_t version = 0, instance = 0, type = 0;
-    std::uint32_t length = 0;
-    std::span<const std::uint8_t> body;
-};
-
-// Reads the record at the cursor; its body is clipped to what is there, as drawings written
-// by some tools declare containers a little longer than their content.
-bool readHeader(util::ByteCursor& in, Header& header) {
-    if (in.remaining() < 8)
-        return false;
-    const std::uint16_t verInstance = in.u16();
-    header.version = verInstance & 0x0F;
-    header.instance = verInstance >> 4;
-    header.type = in.u16();
-    header.length = in.u32();
-    const std::size_t take = std::min<std::size_t>(header.length, in.remaining());
-    header.body = in.bytes(take);
-    return true;
-}
 
 std::vector<std::uint8_t> bmpFromDib(std::span<const std::uint8_t> dib) {
     if (dib.size() < 40)
@@ -113,27 +86,27 @@ PictureStore::PictureStore(std::span<const std::uint8_t> group) {
     std::uint64_t total = 0;
     try {
         util::ByteCursor top(group, "MSODRAWINGGROUP");
-        Header container;
-        if (!readHeader(top, container))
+        ArtRecord container;
+        if (!readArtRecord(top, container))
             return;
         util::ByteCursor in(container.body, "drawing group");
-        Header child;
-        while (readHeader(in, child)) {
+        ArtRecord child;
+        while (readArtRecord(in, child)) {
             if (child.type != bStoreContainer)
                 continue;
             util::ByteCursor store(child.body, "image store");
-            Header entry;
-            while (readHeader(store, entry)) {
+            ArtRecord entry;
+            while (readArtRecord(store, entry)) {
                 Image image;
                 if (entry.type == bse && entry.body.size() >= 36) {
                     util::ByteCursor b(entry.body, "image store entry");
                     b.skip(33);
                     const std::uint8_t nameLength = b.u8();
                     b.skip(2);
-                    Header blip;
+                    ArtRecord blip;
                     if (b.remaining() >= nameLength) {
                         b.skip(nameLength);
-                        if (readHeader(b, blip)) {
+                        if (readArtRecord(b, blip)) {
                             const std::size_t uids = (blip.instance & 1) ? 32 : 16;
                             const std::size_t skip = uids + 1;
                             if (blip.body.size() > skip &&
@@ -180,82 +153,28 @@ PictureStore::PictureStore(std::span<const std::uint8_t> group) {
     }
 }
 
-void PictureStore::addPictures(std::span<const std::uint8_t> drawing, Sheet& sheet) const {
-    if (images_.empty() || drawing.empty())
+void PictureStore::addPictures(std::span<const ArtShape> shapes, Sheet& sheet) const {
+    if (images_.empty())
         return;
     // Sizes for the metafile player; a page measures its pictures again on its own grid.
     const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
-    auto walk = [&](auto& self, std::span<const std::uint8_t> bytes, std::size_t depth) -> void {
-        if (depth > maxDepth)
-            return;
-        util::ByteCursor in(bytes, "drawing");
-        Header h;
-        while (readHeader(in, h)) {
-            if (h.type != spContainer) {
-                if (h.version == 0x0F)
-                    self(self, h.body, depth + 1);
-                continue;
-            }
-            std::uint32_t blip = 0;
-            std::string description;
-            bool anchored = false;
-            std::uint16_t a[9] = {};
-            util::ByteCursor shape(h.body, "shape");
-            Header part;
-            while (readHeader(shape, part)) {
-                if (part.type == fopt) {
-                    util::ByteCursor props(part.body, "shape properties");
-                    const std::size_t count = part.instance;
-                    std::vector<std::pair<std::uint16_t, std::uint32_t>> complex;
-                    for (std::size_t i = 0; i < count && props.remaining() >= 6; ++i) {
-                        const std::uint16_t id = props.u16();
-                        const std::uint32_t value = props.u32();
-                        if ((id & 0x3FFF) == propertyBlip && (id & 0x4000))
-                            blip = value;
-                        if (id & 0x8000)
-                            complex.emplace_back(id & 0x3FFF, value);
-                    }
-                    for (const auto& [id, length] : complex) {
-                        if (length > props.remaining())
-                            break;
-                        const auto data = props.bytes(length);
-                        if (id == propertyDescription) {
-                            std::size_t n = 0;
-                            while (n + 1 < data.size() && (data[n] | data[n + 1]) != 0)
-                                n += 2;
-                            description.clear();
-                            util::appendUtf16le(description, data.first(n));
-                        }
-                    }
-                } else if (part.type == clientAnchor && part.body.size() >= 18) {
-                    util::ByteCursor anchor(part.body, "anchor");
-                    for (auto& v : a)
-                        v = anchor.u16();
-                    anchored = true;
-                }
-            }
-            if (!anchored || blip == 0 || blip > images_.size())
-                continue;
-            const Image& image = images_[blip - 1];
-            if (image.mimeType.empty() || picturesHandedOut_ >= maxPicturesPerWorkbook ||
-                handedOut_ + image.data.size() > limits::maxPictureBytesPerWorkbook)
-                continue;
-            handedOut_ += image.data.size();
-            ++picturesHandedOut_;
-            Picture picture;
-            picture.mimeType = image.mimeType;
-            picture.data = image.data;
-            picture.description = description;
-            picture.anchor =
-                drawing::anchorByShares(a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
-            drawing::measureAnchor(picture.anchor, sizes);
-            sheet.pictures.push_back(std::move(picture));
-        }
-    };
-    try {
-        walk(walk, drawing, 0);
-    } catch (const std::exception&) {
-        // A broken drawing costs the pictures after the damage, never the sheet.
+    for (const ArtShape& shape : shapes) {
+        if (!shape.anchor || shape.blip == 0 || shape.blip > images_.size())
+            continue;
+        const Image& image = images_[shape.blip - 1];
+        if (image.mimeType.empty() || picturesHandedOut_ >= maxPicturesPerWorkbook ||
+            handedOut_ + image.data.size() > limits::maxPictureBytesPerWorkbook)
+            continue;
+        handedOut_ += image.data.size();
+        ++picturesHandedOut_;
+        Picture picture;
+        picture.mimeType = image.mimeType;
+        picture.data = image.data;
+        picture.description = shape.description;
+        const auto& a = *shape.anchor;
+        picture.anchor = drawing::anchorByShares(a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
+        drawing::measureAnchor(picture.anchor, sizes);
+        sheet.pictures.push_back(std::move(picture));
     }
 }
 

@@ -3,6 +3,7 @@
 // shapes of each sheet's drawing (MSODRAWING) that show one of its images.
 
 #include "engine/model/Sheet.h"
+#include "engine/xls/OfficeArt.h"
 
 #include <cstdint>
 #include <span>
@@ -17,10 +18,10 @@ public:
     // out, so that a broken store costs pictures, never the workbook.
     explicit PictureStore(std::span<const std::uint8_t> drawingGroup);
 
-    // Adds to `sheet.pictures` every picture shape of the sheet's joined MSODRAWING bytes whose
-    // image is in the store, while the workbook's picture budget lasts; anchors are turned into
-    // points with the sheet's sizes.
-    void addPictures(std::span<const std::uint8_t> drawing, Sheet& sheet) const;
+    // Adds to `sheet.pictures` every picture shape of the sheet's drawing whose image is in the
+    // store, while the workbook's picture budget lasts; anchors are turned into points with the
+    // sheet's sizes.
+    void addPictures(std::span<const ArtShape> shapes, Sheet& sheet) const;
 
 private:
     struct Image {

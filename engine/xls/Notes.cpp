@@ -4,6 +4,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
+#include "engine/xls/ObjectRecord.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/Strings.h"
 
@@ -13,8 +14,6 @@
 namespace engine::xls {
 namespace {
 
-constexpr std::uint16_t ftCmo = 0x0015;      // FtCmo, MS-XLS 2.5.143
-constexpr std::uint16_t noteObjectType = 25; // ot of a comment's object
 // All notes of one sheet together; far more than any sheet has.
 constexpr std::size_t maxNoteBytes = 64u << 20;
 constexpr std::size_t maxNotes = limits::maxHyperlinks;
@@ -25,40 +24,19 @@ constexpr std::uint16_t continuationRow = 0xFFFF;
 
 void NoteCollector::object(const Record& record) {
     noteObject_ = -1;
-    if (version_ < 8 || record.body.size() < 8)
+    if (version_ < 8)
         return;
-    util::ByteCursor in(record.body, "OBJ record", record.offset + 4);
-    if (in.u16() != ftCmo)
-        return;
-    in.skip(2);
-    const std::uint16_t type = in.u16();
-    const std::uint16_t id = in.u16();
-    if (type == noteObjectType)
-        noteObject_ = id;
+    if (const auto kind = readObjectKind(record); kind && kind->type == object::note)
+        noteObject_ = kind->id;
 }
 
-void NoteCollector::textObject(const Record& record, RecordReader& reader) {
-    std::vector<std::span<const std::uint8_t>> pieces;
-    Record next;
-    while (reader.peekId() == rec::Continue && reader.next(next))
-        pieces.push_back(next.body);
+void NoteCollector::textObject(const std::optional<TextObject>& text) {
     const int objectId = noteObject_;
     noteObject_ = -1;
-    if (objectId < 0 || record.body.size() < 14 || pieces.empty())
+    if (objectId < 0 || !text || textBytes_ >= maxNoteBytes)
         return;
-    const std::uint16_t count = util::loadU16(record.body.data() + 10);
-    if (count == 0 || textBytes_ >= maxNoteBytes)
-        return;
-    try {
-        ContinuedRecord in(std::move(pieces), record.offset, "TXO record");
-        const bool highByte = in.u8() & 0x01;
-        std::string text;
-        in.readChars(text, count, highByte);
-        textBytes_ += text.size();
-        texts_[static_cast<std::uint16_t>(objectId)] = std::move(text);
-    } catch (const ReadError&) {
-        // The note's text is lost, the rest of the sheet is not.
-    }
+    textBytes_ += text->text.size();
+    texts_[static_cast<std::uint16_t>(objectId)] = text->text;
 }
 
 void NoteCollector::note(const Record& record) {

@@ -6,9 +6,11 @@
 #include "engine/model/Sheet.h"
 #include "engine/util/Text.h"
 #include "engine/xls/RecordReader.h"
+#include "engine/xls/TextObject.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace engine::xls {
@@ -20,8 +22,8 @@ public:
 
     // An OBJ record: remembers whether the next TXO holds a note's text.
     void object(const Record& record);
-    // A TXO record; takes the CONTINUE records that follow it out of `reader`.
-    void textObject(const Record& record, RecordReader& reader);
+    // The text of a TXO record, nullopt when it had none.
+    void textObject(const std::optional<TextObject>& text);
     // A NOTE record.
     void note(const Record& record);
 

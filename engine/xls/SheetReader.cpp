@@ -8,6 +8,7 @@
 #include "engine/xls/Hyperlinks.h"
 #include "engine/xls/Notes.h"
 #include "engine/xls/Records.h"
+#include "engine/xls/ShapeObjects.h"
 #include "engine/xls/SheetImages.h"
 #include "engine/xls/Strings.h"
 
@@ -84,6 +85,7 @@ private:
     const PictureStore& pictures_;
     std::vector<std::uint8_t> drawing_; // the sheet's MSODRAWING records joined
     NoteCollector notes_;
+    ShapeCollector shapes_; // lines, rectangles, ovals and text boxes of BIFF8
     ConditionalFormatCollector conditional_;
     SheetImages images_;                // pictures of BIFF3-5 and the background
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
@@ -501,12 +503,21 @@ void SheetBuilder::read(RecordReader& reader) {
             break;
         case rec::Obj:
             notes_.object(record);
+            if (c_.version == 8)
+                shapes_.object(record);
             if (c_.version < 8)
                 images_.object(record.body);
             break;
-        case rec::Txo:
-            notes_.textObject(record, reader);
+        case rec::Txo: {
+            std::vector<std::span<const std::uint8_t>> pieces;
+            Record next;
+            while (reader.peekId() == rec::Continue && reader.next(next))
+                pieces.push_back(next.body);
+            const auto text = readTextObject(record, std::move(pieces));
+            notes_.textObject(text);
+            shapes_.textObject(text);
             break;
+        }
         case rec::Note:
             notes_.note(record);
             break;
@@ -613,8 +624,10 @@ void SheetBuilder::finish() {
         columns.push_back(info);
     }
     sheet_.columns.swap(columns);
-    pictures_.addPictures(drawing_, sheet_);
+    const std::vector<ArtShape> shapes = readArtShapes(drawing_);
     drawing_.clear();
+    pictures_.addPictures(shapes, sheet_);
+    shapes_.finish(shapes, c_.workbook, c_.styles.colors(), sheet_);
     notes_.finish(sheet_);
     images_.finish(sheet_);
     if (sheet_.kind == SheetKind::Dialog) {

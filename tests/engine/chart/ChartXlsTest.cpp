@@ -90,6 +90,14 @@ void axesAndPlotArea(BiffWriter& w) {
     w.record(0x101F, Bytes().f64(-5).f64(50).f64(5).f64(1).f64(0).u16(0x0018));
     w.record(0x1021, Bytes().u16(1));
     w.record(0x1007, Bytes().u8(0).u8(0x80).u8(0).u8(0).u16(0).u16(0).u16(0).u16(0));
+    // Labels in the workbook's own format 164 and its first font.
+    w.record(0x104E, Bytes().u16(164));
+    w.record(0x1026, Bytes().u16(0));
+    w.record(end, Bytes());
+    // The category axis keeps to its source's format (General).
+    w.record(0x101D, Bytes().u16(0).u32(0).u32(0).u32(0).u32(0));
+    w.record(begin, Bytes());
+    w.record(0x104E, Bytes().u16(0));
     w.record(end, Bytes());
     w.record(end, Bytes());
     title(w, "Units", 2);
@@ -114,6 +122,7 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.record(0x0031,
              Bytes().u16(240).u16(0).u16(0x7FFF).u16(700).u16(0).u8(0).u8(0).u8(0).u8(0).str8(
                  "Georgia"));
+    w.record(0x041E, Bytes().u16(164).str16("0.0\" u\""));
     w.record(0x01AE, Bytes().u16(2).u16(0x0401));
     w.record(0x0017, Bytes().u16(1).u16(0).u16(0).u16(0));
     w.eof();
@@ -295,6 +304,9 @@ TEST(XlsCharts, AxesTitlesAndPlotAreaComeFromTheirRecords) {
     EXPECT_EQ(bars.valueAxis.max, 50);
     EXPECT_EQ(bars.valueAxis.majorUnit, 5);
     EXPECT_EQ(bars.valueAxis.gridColor, Color::fromRgb(0x008000));
+    EXPECT_EQ(bars.valueAxis.format, "0.0\" u\"");
+    EXPECT_EQ(bars.valueAxis.labelFont.family, "Georgia");
+    EXPECT_EQ(bars.categoryAxis.format, "");
     EXPECT_EQ(bars.plotFill.kind, ChartFill::Kind::Solid);
     EXPECT_EQ(bars.plotFill.rgb, 0xEEEEEEu);
     // The automatic parts stay automatic: the chart area and the category axis's bounds.
