@@ -1,5 +1,8 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Annotation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DocumentHandler.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FrameAnchor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NumberStyles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OdsReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StyleTable.cpp

@@ -1,0 +1,24 @@
+#pragma once
+// Where a draw:frame (or another shape) of a table sits: its cell, offsets and size, and the
+// cell its bottom-right corner is tied to when it moves and stretches with its cells.
+
+#include "engine/model/Anchor.h"
+#include "engine/xml/XmlParser.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace engine::ods {
+
+// The anchor of a frame with `attributes`: in cell (`row`, `col`) for one inside a table cell,
+// at the sheet's top-left corner for one of the table's shapes (nullopt). Lengths in any unit
+// become points; a table:end-cell-address inside the grid ties the frame to two cells.
+Anchor frameAnchor(const xml::Attributes& attributes,
+                   std::optional<std::pair<std::uint64_t, std::uint64_t>> cell);
+
+// The 0-based row and column of the cell of an address such as "Sheet1.G31" or
+// "$'My sheet'.$G$31"; nullopt when it is none or outside the grid.
+std::optional<std::pair<std::uint32_t, std::uint16_t>> addressedCell(std::string_view address);
+
+} // namespace engine::ods
