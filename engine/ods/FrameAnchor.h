@@ -3,6 +3,7 @@
 // cell its bottom-right corner is tied to when it moves and stretches with its cells.
 
 #include "engine/model/Anchor.h"
+#include "engine/model/Sheet.h"
 #include "engine/xml/XmlParser.h"
 
 #include <cstdint>
@@ -20,5 +21,11 @@ Anchor frameAnchor(const xml::Attributes& attributes,
 // The 0-based row and column of the cell of an address such as "Sheet1.G31" or
 // "$'My sheet'.$G$31"; nullopt when it is none or outside the grid.
 std::optional<std::pair<std::uint32_t, std::uint16_t>> addressedCell(std::string_view address);
+
+// Writers disagree on whether a frame in a cell measures svg:x and svg:y from the cell or from
+// the sheet's top-left corner (the suite itself does the latter). Once the sheet's sizes are
+// known, an offset that lands inside its own cell when measured from the sheet is taken so, and
+// turned into one from the cell, for every picture and chart of `sheet`.
+void settleCellOffsets(Sheet& sheet);
 
 } // namespace engine::ods

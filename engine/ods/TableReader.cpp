@@ -596,6 +596,7 @@ void TableReader::finishInlineImage() {
 void TableReader::finish() {
     // What follows the last content (rows styled to the end of the sheet) shows nothing.
     pendingRows_.clear();
+    settleCellOffsets(sheet_);
     context_.workbook.sheets.push_back(std::move(sheet_));
 }
 

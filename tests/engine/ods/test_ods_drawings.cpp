@@ -143,6 +143,32 @@ TEST(OdsPictures, AnEndCellTiesAPictureToTwoCells) {
     EXPECT_DOUBLE_EQ(pictures[1].anchor.widthPt, 10);
 }
 
+TEST(OdsPictures, OffsetsFromTheSheetsCornerBecomeOffsetsInTheCell) {
+    // Two columns and rows of the default 64 by 12.8 points lie before C3.
+    const auto frame = [](const std::string& x, const std::string& y) {
+        return "<draw:frame svg:x=\"" + x + "\" svg:y=\"" + y +
+               "\" svg:width=\"10pt\" svg:height=\"10pt\"><draw:image "
+               "xlink:href=\"Pictures/a.png\"/></draw:frame>";
+    };
+    const std::string empty = "<table:table-row><table:table-cell/></table:table-row>";
+    auto package = odsPackage(
+        content(odsTable(empty + empty +
+                         row(cell("table:number-columns-repeated=\"2\"") +
+                             cell("", frame("133pt", "30.6pt")) + cell("", frame("5pt", "4pt"))))));
+    package.add("Pictures/a.png", png);
+    const Workbook book = readWorkbookBytes(package.bytes());
+    const auto& pictures = book.sheets.at(0).pictures;
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_EQ(pictures[0].anchor.col, 2);
+    EXPECT_EQ(pictures[0].anchor.row, 2u);
+    EXPECT_NEAR(pictures[0].anchor.colOffsetPt, 5, 1);
+    EXPECT_NEAR(pictures[0].anchor.rowOffsetPt, 5, 1);
+    // Offsets no larger than the cell's own are from the cell already.
+    EXPECT_EQ(pictures[1].anchor.col, 3);
+    EXPECT_DOUBLE_EQ(pictures[1].anchor.colOffsetPt, 5);
+    EXPECT_DOUBLE_EQ(pictures[1].anchor.rowOffsetPt, 4);
+}
+
 TEST(OdsCharts, SeriesReferencesBecomeA1References) {
     EXPECT_EQ(ods::seriesReference("Data.$B$2:.$B$4"), "'Data'!$B$2:$B$4");
     EXPECT_EQ(ods::seriesReference("'My sheet'.A1:'My sheet'.A3"), "'My sheet'!A1:A3");
