@@ -1,6 +1,7 @@
 #include "engine/ods/ChartObject.h"
 
 #include "engine/formula/Parser.h"
+#include "engine/ods/CellAddress.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
 #include "engine/read/Limits.h"
@@ -19,6 +20,9 @@ namespace {
 constexpr std::size_t maxSeries = 1'000;
 constexpr std::size_t maxPoints = 100'000;       // data points with styles of their own
 constexpr std::size_t maxLocalCells = 1'000'000; // of the chart's own table
+constexpr std::size_t maxLocalRows = 100'000;
+// Values taken from the chart's own table, over all its series.
+constexpr std::size_t maxTablePoints = 1'000'000;
 constexpr std::size_t maxStyles = 100'000;
 constexpr std::size_t maxTitleBytes = 64 * 1024;
 constexpr std::string_view localTable = "local-table";
@@ -92,30 +96,6 @@ LegendPosition legendAt(std::string_view position) {
     return LegendPosition::Right;
 }
 
-// One cell address of the chart's own table ("$B$2", ".B2", "local-table.B2") as 0-based
-// row and column.
-std::optional<std::pair<std::uint32_t, std::uint32_t>> localCell(std::string_view text) {
-    if (const std::size_t dot = text.rfind('.'); dot != std::string_view::npos)
-        text.remove_prefix(dot + 1);
-    std::uint64_t col = 0, row = 0;
-    std::size_t i = 0;
-    if (i < text.size() && text[i] == '$')
-        ++i;
-    const std::size_t letters = i;
-    for (; i < text.size() && text[i] >= 'A' && text[i] <= 'Z' && col < limits::maxColumns; ++i)
-        col = col * 26 + static_cast<std::uint64_t>(text[i] - 'A' + 1);
-    if (i == letters || col == 0 || col > limits::maxColumns)
-        return std::nullopt;
-    if (i < text.size() && text[i] == '$')
-        ++i;
-    const std::size_t digits = i;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && row <= limits::maxRows; ++i)
-        row = row * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    if (i == digits || i != text.size() || row == 0 || row > limits::maxRows)
-        return std::nullopt;
-    return std::pair{static_cast<std::uint32_t>(row - 1), static_cast<std::uint32_t>(col - 1)};
-}
-
 struct LocalCell {
     std::optional<double> number;
     std::string text;
@@ -125,11 +105,12 @@ struct LocalCell {
 class LocalTable {
 public:
     void startRow() {
-        rows_.emplace_back();
-        col_ = 0;
+        rowOpen_ = rows_.size() < maxLocalRows;
+        if (rowOpen_)
+            rows_.emplace_back();
     }
     void startCell(const xml::Attributes& attributes) {
-        if (rows_.empty() || cells_ >= maxLocalCells)
+        if (!rowOpen_ || cells_ >= maxLocalCells)
             return;
         const std::uint64_t repeat =
             parseCount(attributes.value("number-columns-repeated"), 1024).value_or(1);
@@ -139,7 +120,6 @@ public:
             cell.number = parseNumber(attributes.value("value"));
         for (std::uint64_t i = 0; i < repeat && cells_ < maxLocalCells; ++i, ++cells_)
             rows_.back().push_back(cell);
-        col_ = rows_.back().size();
         inCell_ = true;
     }
     void endCell() { inCell_ = false; }
@@ -149,21 +129,24 @@ public:
             rows_.back().back().text.append(text);
     }
 
-    // The cells of a range in reading order; false when it is not one of this table.
-    bool cells(std::string_view address, std::vector<const LocalCell*>& out) const {
+    // The cells of a range in reading order, no more than `budget` of them (which is
+    // lowered by as many); false when it is not one of this table.
+    bool cells(std::string_view address, std::vector<const LocalCell*>& out,
+               std::size_t& budget) const {
         if (address.find(' ') != std::string_view::npos)
             return false;
         const std::size_t colon = address.find(':');
-        const auto first = localCell(address.substr(0, colon));
+        const auto first = addressedCell(address.substr(0, colon));
         const auto last =
-            colon == std::string_view::npos ? first : localCell(address.substr(colon + 1));
+            colon == std::string_view::npos ? first : addressedCell(address.substr(colon + 1));
         if (!first || !last || last->first < first->first || last->second < first->second)
             return false;
         static const LocalCell empty;
         for (std::uint64_t r = first->first; r <= last->first; ++r)
             for (std::uint64_t c = first->second; c <= last->second; ++c) {
-                if (out.size() >= maxPoints)
+                if (budget == 0)
                     return true;
+                --budget;
                 const LocalCell* cell = &empty;
                 if (r < rows_.size() && c < rows_[r].size())
                     cell = &rows_[r][c];
@@ -174,8 +157,8 @@ public:
 
 private:
     std::vector<std::vector<LocalCell>> rows_;
-    std::size_t col_ = 0, cells_ = 0;
-    bool inCell_ = false;
+    std::size_t cells_ = 0;
+    bool rowOpen_ = false, inCell_ = false;
 };
 
 bool isLocal(std::string_view address) {
@@ -384,17 +367,18 @@ private:
         inSeries_ = true;
     }
 
-    void fillLocal(ChartSeries& out, const PendingSeries& in, bool scatter) const {
+    void fillLocal(ChartSeries& out, const PendingSeries& in, bool scatter) {
         std::vector<const LocalCell*> cells;
-        if (table_.cells(in.values, cells))
+        std::size_t& budget = tableBudget_;
+        if (table_.cells(in.values, cells, budget))
             for (const LocalCell* cell : cells)
                 out.values.push_back(cell->number.value_or(std::nan("")));
         cells.clear();
-        if (!in.label.empty() && table_.cells(in.label, cells) && !cells.empty())
+        if (!in.label.empty() && table_.cells(in.label, cells, budget) && !cells.empty())
             out.name = cells.front()->text;
         cells.clear();
         const std::string& categories = scatter && !in.domain.empty() ? in.domain : categories_;
-        if (!categories.empty() && isLocal(categories) && table_.cells(categories, cells))
+        if (!categories.empty() && isLocal(categories) && table_.cells(categories, cells, budget))
             for (const LocalCell* cell : cells) {
                 if (scatter)
                     out.xValues.push_back(cell->number.value_or(std::nan("")));
@@ -446,7 +430,7 @@ private:
             chart_.plots.emplace_back().kind = kindOf(kind_);
     }
 
-    ChartSeries makeSeries(const PendingSeries& pending, ChartKind kind) const {
+    ChartSeries makeSeries(const PendingSeries& pending, ChartKind kind) {
         ChartSeries series;
         const bool scatter = kind == ChartKind::Scatter;
         if (isLocal(pending.values)) {
@@ -503,6 +487,7 @@ private:
     std::size_t points_ = 0;
     std::size_t inLocal_ = 0; // depth of the chart's own table:table
     LocalTable table_;
+    std::size_t tableBudget_ = maxTablePoints;
 };
 
 // "./Object 1", "Object 1/" → "Object 1"; empty for what names nothing inside the package.

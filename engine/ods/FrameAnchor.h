@@ -18,10 +18,6 @@ namespace engine::ods {
 Anchor frameAnchor(const xml::Attributes& attributes,
                    std::optional<std::pair<std::uint64_t, std::uint64_t>> cell);
 
-// The 0-based row and column of the cell of an address such as "Sheet1.G31" or
-// "$'My sheet'.$G$31"; nullopt when it is none or outside the grid.
-std::optional<std::pair<std::uint32_t, std::uint16_t>> addressedCell(std::string_view address);
-
 // Writers disagree on whether a frame in a cell measures svg:x and svg:y from the cell or from
 // the sheet's top-left corner (the suite itself does the latter). Once the sheet's sizes are
 // known, an offset that lands inside its own cell when measured from the sheet is taken so, and

@@ -1,5 +1,6 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Annotation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CellAddress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChartObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DocumentHandler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FrameAnchor.cpp

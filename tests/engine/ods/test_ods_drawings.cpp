@@ -2,6 +2,8 @@
 
 #include "engine/ods/ChartObject.h"
 #include "engine/read/ReadWorkbook.h"
+#include "engine/web/PageWriter.h"
+#include "engine/web/Sink.h"
 #include "tests/engine/ods/OdsBuilder.h"
 #include "tests/support/TestPaths.h"
 
@@ -70,6 +72,15 @@ PackageWriter dataWithFrame(const std::string& frame) {
                              row(label("South") + number(20) + number(5)) +
                              row(label("West") + number(30) + number(6)),
                          "Data")));
+}
+
+std::string page(const Workbook& workbook) {
+    web::PageContent content;
+    content.sheets = {0};
+    content.title = "page";
+    web::StringSink sink;
+    web::writePage(sink, workbook, content);
+    return sink.text();
 }
 
 const std::string chartFrame =
@@ -294,4 +305,43 @@ TEST(OdsCharts, TheCorpusChartPlotsItsSheetsCells) {
             EXPECT_GT(chart.anchor.widthPt, 700);
         }
     EXPECT_EQ(charts, 1u);
+}
+
+TEST(OdsPages, NotesAndChartsShowAsTheyDoForOtherFormats) {
+    const Workbook annotated =
+        readWorkbook(testing_support::corpusFile("ods/calamine-with-annotation.ods").string());
+    const std::string notes = page(annotated);
+    EXPECT_NE(notes.find("role=\"note\" title=\"Marc Schreiber:&#10;This is annotation of a.1\""),
+              std::string::npos)
+        << notes;
+
+    auto package = dataWithFrame(chartFrame);
+    package.add("Object 1/content.xml",
+                chartDocument("<chart:chart chart:class=\"chart:bar\"><chart:plot-area><chart:axis "
+                              "chart:dimension=\"x\"><chart:categories "
+                              "table:cell-range-address=\"Data.A2:Data.A4\"/></chart:axis>"
+                              "<chart:series chart:values-cell-range-address=\"Data.B2:Data.B4\"/>"
+                              "</chart:plot-area></chart:chart>"));
+    const std::string charted = page(readWorkbookBytes(package.bytes()));
+    EXPECT_NE(charted.find("<svg"), std::string::npos);
+    EXPECT_NE(charted.find(">South<"), std::string::npos);
+}
+
+TEST(OdsCharts, AnOversizedChartIsCutShort) {
+    std::string series;
+    for (int i = 0; i < 3; ++i)
+        series += "<chart:series chart:values-cell-range-address=\"local-table.A1:.XFD1048576\">"
+                  "<chart:data-point chart:repeated=\"1000000000000\"/></chart:series>";
+    const auto chart = ods::parseChartObjectXml(
+        chartDocument("<chart:chart chart:class=\"chart:line\"><chart:plot-area>" + series +
+                      "</chart:plot-area><table:table><table:table-row><table:table-cell "
+                      "table:number-columns-repeated=\"99999999\"/></table:table-row>"
+                      "</table:table></chart:chart>"),
+        "Object 1/content.xml");
+    ASSERT_TRUE(chart.has_value());
+    std::size_t points = 0;
+    for (const ChartSeries& s : chart->plots.at(0).series)
+        points += s.values.size();
+    EXPECT_LE(points, 1'000'000u);
+    EXPECT_GT(points, 0u);
 }
