@@ -1,10 +1,9 @@
 #include "engine/ods/Annotation.h"
 
 #include "engine/ods/Names.h"
-#include "engine/ods/Values.h"
+#include "engine/ods/TextSpaces.h"
 #include "engine/read/Limits.h"
 
-#include <algorithm>
 
 namespace engine::ods {
 namespace {
@@ -55,11 +54,7 @@ void AnnotationReader::startElement(std::string_view ns, std::string_view local,
     if (paragraphDepth_ == 0)
         return;
     if (local == "s") {
-        const std::uint64_t count =
-            parseCount(attributes.value("c"), limits::maxTextBytes).value_or(1);
-        const std::size_t room =
-            limits::maxTextBytes - std::min(note_.text.size(), limits::maxTextBytes);
-        note_.text.append(static_cast<std::size_t>(std::min<std::uint64_t>(count, room)), ' ');
+        appendSpaces(note_.text, attributes.value("c"));
         lastWasSpace_ = false;
     } else if (local == "tab" || local == "line-break") {
         appendBounded(note_.text, local == "tab" ? "\t" : "\n");

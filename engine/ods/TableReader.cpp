@@ -2,6 +2,7 @@
 
 #include "engine/ods/FrameAnchor.h"
 #include "engine/ods/Names.h"
+#include "engine/ods/TextSpaces.h"
 #include "engine/ods/Values.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
@@ -400,11 +401,7 @@ void TableReader::startInCell(std::string_view ns, std::string_view local,
     if (textDepth_ == 0)
         return;
     if (local == "s") {
-        const std::uint64_t count =
-            parseCount(attributes.value("c"), limits::maxTextBytes).value_or(1);
-        const std::size_t room =
-            limits::maxTextBytes - std::min(cell_.text.size(), limits::maxTextBytes);
-        cell_.text.append(static_cast<std::size_t>(std::min<std::uint64_t>(count, room)), ' ');
+        appendSpaces(cell_.text, attributes.value("c"));
         lastWasSpace_ = false;
     } else if (local == "tab") {
         if (cell_.text.size() < limits::maxTextBytes)
