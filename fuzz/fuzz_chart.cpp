@@ -1,8 +1,10 @@
 // libFuzzer target: chart parts and chart substreams. The first byte picks the format ('b' a
-// BIFF8 chart substream after its BOF, anything else a DrawingML chart part); whatever is read
-// is drawn, and the drawing must hold no script of the file's.
+// BIFF8 chart substream after its BOF, 'o' an OpenDocument chart object's content, anything
+// else a DrawingML chart part); whatever is read is drawn, and the drawing must hold no script
+// of the file's.
 
 #include "engine/chart/ChartSvg.h"
+#include "engine/ods/ChartObject.h"
 #include "engine/read/ReadError.h"
 #include "engine/xls/ChartStream.h"
 #include "engine/xlsx/ChartPart.h"
@@ -24,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             chart = engine::xls::readChartStream(reader, [](std::uint16_t) {
                         return std::string("0.0%");
                     }).chart;
+        } else if (data[0] == 'o') {
+            chart = engine::ods::parseChartObjectXml(
+                        std::string_view(reinterpret_cast<const char*>(data + 1), size - 1),
+                        "Object 1/content.xml")
+                        .value_or(engine::Chart{});
         } else {
             const engine::xlsx::Colors colors;
             chart = engine::xlsx::parseChartXml(

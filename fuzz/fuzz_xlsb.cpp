@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes through the binary workbook reader end in a workbook or a
 // ReadError, and a workbook is written as pages. An input starting "PK" is a whole package;
 // any other input is one part's records (its first byte choosing the worksheet, styles,
-// shared strings or workbook part) put into an otherwise sound package, so that mutations
-// reach the record readers instead of the archive's checksums.
+// shared strings or workbook part, or 'n' the sheet's notes) put into an otherwise sound
+// package, so that mutations reach the record readers instead of the archive's checksums.
 
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/XlsbReader.h"
@@ -23,8 +23,14 @@ std::vector<std::uint8_t> packageAround(const std::uint8_t* data, std::size_t si
     BinarySheet sheet;
     sheet.name = "S";
     sheet.relationships = {{"rId1", "hyperlink", "https://example.org/"},
-                           {"rId2", "drawing", "../drawings/drawing1.xml"}};
+                           {"rId2", "drawing", "../drawings/drawing1.xml"},
+                           {"rId3", "comments", "../comments1.bin"}};
     PackageWriter package;
+    if (data[0] == 'n') {
+        package = binaryWorkbook({sheet}, strings, styles);
+        package.add("xl/comments1.bin", part);
+        return package.bytes();
+    }
     switch (data[0] % 4) {
     case 0:
         package = binaryWorkbook({sheet}, strings, styles);

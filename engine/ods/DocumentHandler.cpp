@@ -8,8 +8,8 @@
 namespace engine::ods {
 
 DocumentHandler::DocumentHandler(Workbook& workbook, StyleTable& styles,
-                                 const PictureLoader& loadPicture)
-    : context_{workbook, styles, loadPicture}, styles_(styles) {}
+                                 const PictureLoader& loadPicture, const ObjectLoader* loadObject)
+    : context_{workbook, styles, loadPicture, 0, loadObject}, styles_(styles) {}
 
 DocumentHandler::~DocumentHandler() = default;
 

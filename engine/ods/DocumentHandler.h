@@ -14,7 +14,9 @@ namespace engine::ods {
 
 class DocumentHandler : public xml::Handler {
 public:
-    DocumentHandler(Workbook& workbook, StyleTable& styles, const PictureLoader& loadPicture);
+    // Without `loadObject`, embedded objects (charts) are left out.
+    DocumentHandler(Workbook& workbook, StyleTable& styles, const PictureLoader& loadPicture,
+                    const ObjectLoader* loadObject = nullptr);
     ~DocumentHandler() override;
 
     void startElement(std::string_view ns, std::string_view local,

@@ -13,6 +13,8 @@ inline constexpr std::string_view text = "urn:oasis:names:tc:opendocument:xmlns:
 inline constexpr std::string_view number = "urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0";
 inline constexpr std::string_view draw = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
 inline constexpr std::string_view manifest = "urn:oasis:names:tc:opendocument:xmlns:manifest:1.0";
+inline constexpr std::string_view chart = "urn:oasis:names:tc:opendocument:xmlns:chart:1.0";
+inline constexpr std::string_view dc = "http://purl.org/dc/elements/1.1/";
 
 // Package entries (package format §3: mimetype and manifest; schema §3.1: content and styles).
 inline constexpr std::string_view mimetypeEntry = "mimetype";

@@ -1,5 +1,6 @@
 #include "engine/ods/OdsReader.h"
 
+#include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
 #include "engine/read/Limits.h"
@@ -169,7 +170,10 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         DocumentHandler stylesHandler(workbook, styles, loader);
         parseEntry(archive, names::stylesEntry, stylesHandler, limits::maxSmallPartBytes);
     }
-    DocumentHandler content(workbook, styles, loader);
+    const ObjectLoader objects = [&](std::string_view href, const Anchor& anchor, Sheet& sheet) {
+        return placeObject(archive, href, anchor, sheet, loader);
+    };
+    DocumentHandler content(workbook, styles, loader, &objects);
     parseEntry(archive, names::contentEntry, content, limits::maxPartBytes);
     finishWorkbook(workbook, styles, content, std::string(names::contentEntry));
     return workbook;

@@ -1,6 +1,8 @@
 #include "engine/ods/TableReader.h"
 
+#include "engine/ods/FrameAnchor.h"
 #include "engine/ods/Names.h"
+#include "engine/ods/TextSpaces.h"
 #include "engine/ods/Values.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
@@ -94,6 +96,8 @@ void TableReader::startElement(std::string_view ns, std::string_view local,
         ++frameDepth_;
         if (ns == names::draw && local == "image")
             startImage(attributes);
+        else if (ns == names::draw && local == "object")
+            startObject(attributes);
         else if (ns == names::office && local == "binary-data")
             inBinary_ = true;
         return;
@@ -116,8 +120,13 @@ void TableReader::endElement(std::string_view ns, std::string_view local) {
         finishInlineImage();
     if (inCell_) {
         if (skipDepth_ > 0) {
-            if (--skipDepth_ == 0)
+            if (--skipDepth_ == 0) {
                 inFrame_ = false;
+                if (annotation_.active())
+                    annotation_.end();
+            } else if (annotation_.active()) {
+                annotation_.endElement(ns, local);
+            }
             return;
         }
         if (ns == names::table && (local == "table-cell" || local == "covered-table-cell")) {
@@ -150,7 +159,9 @@ void TableReader::characters(std::string_view text) {
             binary_.append(text);
         return;
     }
-    if (inCell_ && skipDepth_ == 0 && textDepth_ > 0)
+    if (inCell_ && annotation_.active())
+        annotation_.characters(text);
+    else if (inCell_ && skipDepth_ == 0 && textDepth_ > 0)
         appendText(text);
 }
 
@@ -349,12 +360,17 @@ void TableReader::startInCell(std::string_view ns, std::string_view local,
         ++skipDepth_;
         if (inFrame_ && ns == names::draw && local == "image")
             startImage(attributes);
+        else if (inFrame_ && ns == names::draw && local == "object")
+            startObject(attributes);
         else if (inFrame_ && ns == names::office && local == "binary-data")
             inBinary_ = true;
+        else if (annotation_.active())
+            annotation_.startElement(ns, local, attributes);
         return;
     }
     // Comments and drawings inside a cell are not its text.
     if (ns == names::office && local == "annotation") {
+        annotation_.begin(attributes);
         skipDepth_ = 1;
         return;
     }
@@ -385,11 +401,7 @@ void TableReader::startInCell(std::string_view ns, std::string_view local,
     if (textDepth_ == 0)
         return;
     if (local == "s") {
-        const std::uint64_t count =
-            parseCount(attributes.value("c"), limits::maxTextBytes).value_or(1);
-        const std::size_t room =
-            limits::maxTextBytes - std::min(cell_.text.size(), limits::maxTextBytes);
-        cell_.text.append(static_cast<std::size_t>(std::min<std::uint64_t>(count, room)), ' ');
+        appendSpaces(cell_.text, attributes.value("c"));
         lastWasSpace_ = false;
     } else if (local == "tab") {
         if (cell_.text.size() < limits::maxTextBytes)
@@ -475,6 +487,7 @@ void TableReader::endCell() {
     skipDepth_ = 0;
     textDepth_ = 0;
     inFrame_ = false;
+    annotation_.place(sheet_, row_, col_);
     if (!inRow_)
         return;
     Cell proto;
@@ -534,26 +547,14 @@ void TableReader::endCell() {
 void TableReader::startFrame(const xml::Attributes& attributes, bool inCell) {
     inFrame_ = true;
     frameInCell_ = inCell;
-    frameAnchor_ = Anchor{};
-    if (inCell) {
-        frameAnchor_.row =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(row_, limits::maxRows - 1));
-        frameAnchor_.col =
-            static_cast<std::uint16_t>(std::min<std::uint64_t>(col_, limits::maxColumns - 1));
-    }
-    auto length = [&](std::string_view name) {
-        const auto points = lengthPoints(attributes.value(name));
-        return points && *points > 0 && *points < 1e6 ? *points : 0.0;
-    };
-    frameAnchor_.colOffsetPt = length("x");
-    frameAnchor_.rowOffsetPt = length("y");
-    frameAnchor_.widthPt = length("width");
-    frameAnchor_.heightPt = length("height");
+    frameObject_ = false;
+    frameAnchor_ =
+        frameAnchor(attributes, inCell ? std::optional(std::pair(row_, col_)) : std::nullopt);
     frameTitle_ = attributes.value("name");
 }
 
 void TableReader::startImage(const xml::Attributes& attributes) {
-    if (sheet_.pictures.size() >= maxPicturesPerSheet)
+    if (frameObject_ || sheet_.pictures.size() >= maxPicturesPerSheet)
         return;
     Picture picture;
     const std::string_view href = attributes.value("href");
@@ -561,6 +562,11 @@ void TableReader::startImage(const xml::Attributes& attributes) {
         return;
     picture.anchor = frameAnchor_;
     sheet_.pictures.push_back(std::move(picture));
+}
+
+void TableReader::startObject(const xml::Attributes& attributes) {
+    if (context_.loadObject && !frameObject_)
+        frameObject_ = (*context_.loadObject)(attributes.value("href"), frameAnchor_, sheet_);
 }
 
 void TableReader::finishInlineImage() {
@@ -587,6 +593,7 @@ void TableReader::finishInlineImage() {
 void TableReader::finish() {
     // What follows the last content (rows styled to the end of the sheet) shows nothing.
     pendingRows_.clear();
+    settleCellOffsets(sheet_);
     context_.workbook.sheets.push_back(std::move(sheet_));
 }
 

@@ -3,6 +3,7 @@
 // areas, column widths, row heights, hidden rows and columns, links and pictures.
 
 #include "engine/model/Workbook.h"
+#include "engine/ods/Annotation.h"
 #include "engine/ods/StyleTable.h"
 #include "engine/xml/XmlParser.h"
 
@@ -18,6 +19,9 @@ namespace engine::ods {
 // Loads the picture an xlink:href names; false when it cannot (missing, too large, not an
 // image), in which case the picture is left out.
 using PictureLoader = std::function<bool(std::string_view href, Picture& picture)>;
+// Places the embedded object an xlink:href names (a chart, or the picture standing in for it)
+// on `sheet` at `anchor`; false when it places nothing.
+using ObjectLoader = std::function<bool(std::string_view href, const Anchor& anchor, Sheet& sheet)>;
 
 // What all tables of a document share while they are read.
 struct TableContext {
@@ -25,6 +29,7 @@ struct TableContext {
     StyleTable& styles;
     const PictureLoader& loadPicture;
     std::uint64_t cells = 0; // cells and row records made so far, against the workbook's limit
+    const ObjectLoader* loadObject = nullptr; // none: embedded objects are left out
 };
 
 class TableReader {
@@ -79,6 +84,7 @@ private:
                      const xml::Attributes& attributes);
     void startFrame(const xml::Attributes& attributes, bool inCell);
     void startImage(const xml::Attributes& attributes);
+    void startObject(const xml::Attributes& attributes);
     void appendText(std::string_view text);
     void finishInlineImage();
     void addRun(std::uint32_t font);
@@ -118,6 +124,8 @@ private:
     bool frameInCell_ = false;
     Anchor frameAnchor_;
     std::string frameTitle_;
+    bool frameObject_ = false; // the frame's object is placed: its stand-in image is not wanted
+    AnnotationReader annotation_;
     // The base64 text of an image a flat document holds inline.
     bool inBinary_ = false;
     bool binaryOverflow_ = false;

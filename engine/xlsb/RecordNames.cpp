@@ -58,6 +58,12 @@ const char* name(std::uint16_t type) {
         return "BrtWsFmtInfo record";
     case HLink:
         return "BrtHLink record";
+    case CommentAuthor:
+        return "BrtCommentAuthor record";
+    case BeginComment:
+        return "BrtBeginComment record";
+    case CommentText:
+        return "BrtCommentText record";
     case Drawing:
         return "BrtDrawing record";
     default:

@@ -67,6 +67,12 @@ inline constexpr std::uint16_t WsFmtInfo = 485;       // BrtWsFmtInfo, MS-XLSB 2
 inline constexpr std::uint16_t HLink = 494;           // BrtHLink
 inline constexpr std::uint16_t Drawing = 550;         // BrtDrawing
 
+// Comments part.
+inline constexpr std::uint16_t CommentAuthor = 632; // BrtCommentAuthor, MS-XLSB 2.4.337
+inline constexpr std::uint16_t BeginComment = 635;  // BrtBeginComment
+inline constexpr std::uint16_t EndComment = 636;    // BrtEndComment
+inline constexpr std::uint16_t CommentText = 637;   // BrtCommentText, MS-XLSB 2.4.338
+
 // The name of a record type in error details ("BrtCellRk"), "record" for one not read here.
 const char* name(std::uint16_t type);
 

@@ -6,7 +6,9 @@
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
+#include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/DrawingPart.h"
+#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/Relationships.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -276,8 +278,13 @@ void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& she
 
     const xlsx::Relationship* drawing =
         reader.drawingId().empty() ? nullptr : relationships.byId(reader.drawingId());
-    if (drawing && !drawing->external && context.archive.contains(drawing->target))
+    if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
+        // The drawing part is the same XML as in the XML packages.
         xlsx::readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
+        xlsx::readDrawingCharts(context.archive, drawing->target, context.colors,
+                                context.workbook.dateSystem, sheet);
+        xlsx::readDrawingShapes(context.archive, drawing->target, context.colors, sheet);
+    }
 }
 
 } // namespace engine::xlsb

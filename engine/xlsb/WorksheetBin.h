@@ -1,6 +1,6 @@
 #pragma once
 // A binary worksheet part, streamed: cells, sizes, merges, hyperlinks, view settings and
-// pictures.
+// its drawing's pictures, charts and shapes.
 
 #include "engine/model/Workbook.h"
 
@@ -11,11 +11,16 @@ namespace engine::zip {
 class ZipArchive;
 }
 
+namespace engine::xlsx {
+class Colors;
+}
+
 namespace engine::xlsb {
 
 struct SheetContext {
     const zip::ZipArchive& archive;
     Workbook& workbook;             // its strings grow by the sheet's own strings
+    const xlsx::Colors& colors;     // of the theme, for the drawings' charts and shapes
     std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
     std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
 };

@@ -1,11 +1,13 @@
 #include "engine/xlsb/XlsbReader.h"
 
 #include "engine/read/ReadError.h"
+#include "engine/xlsb/CommentsBin.h"
 #include "engine/xlsb/SharedStringsBin.h"
 #include "engine/xlsb/StylesBin.h"
 #include "engine/xlsb/WorkbookBin.h"
 #include "engine/xlsb/WorksheetBin.h"
 #include "engine/xlsx/Colors.h"
+#include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/Relationships.h"
 #include "engine/xlsx/ThemePart.h"
 #include "engine/zip/ZipArchive.h"
@@ -100,7 +102,18 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
     if (const xlsx::Relationship* strings = internalPart("sharedStrings"))
         readSharedStringsBin(archive, strings->target, workbook);
 
-    SheetContext context{archive, workbook};
+    xlsx::Persons persons;
+    if (const xlsx::Relationship* people = internalPart("person")) {
+        try {
+            persons = xlsx::readPersons(archive, people->target);
+        } catch (const ReadError& error) {
+            // Without the names, conversations still show with their authors unnamed.
+            if (error.kind() != ReadError::Kind::Damaged)
+                throw;
+        }
+    }
+
+    SheetContext context{archive, workbook, colors};
     workbook.sheets.reserve(info.sheets.size());
     for (const xlsx::SheetEntry& entry : info.sheets) {
         const xlsx::Relationship* target = relationships.byId(entry.relationshipId);
@@ -111,11 +124,15 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
         sheet.name = entry.name;
         sheet.visibility = entry.visibility;
         sheet.kind = sheetKind(target->type, entry.name);
+        // A binary chart sheet leads to the same drawing and chart parts as an XML one.
+        if (sheet.kind == SheetKind::Chart)
+            xlsx::readChartSheet(archive, target->target, colors, workbook.dateSystem, sheet);
         if (sheet.kind != SheetKind::Worksheet)
             continue;
         if (!archive.contains(target->target))
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
         readWorksheetBin(context, target->target, sheet);
+        readSheetComments(archive, target->target, persons, sheet);
     }
     workbook.finish();
     return workbook;

@@ -1,0 +1,144 @@
+#include "engine/xlsb/CommentsBin.h"
+
+#include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
+#include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/RecordStream.h"
+#include "engine/xlsb/Records.h"
+#include "engine/xlsx/Relationships.h"
+#include "engine/zip/ZipArchive.h"
+
+#include <set>
+#include <vector>
+
+namespace engine::xlsb {
+namespace {
+
+// As many notes as hyperlinks: a sheet with more is not one anybody wrote by hand.
+constexpr std::size_t maxComments = limits::maxHyperlinks;
+constexpr std::size_t maxAuthors = 1'000'000;
+
+// Line breaks as "\n", and no longer than a cell's text may be, cut between characters.
+std::string noteText(std::string text) {
+    std::string out;
+    out.reserve(std::min(text.size(), limits::maxTextBytes));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                continue;
+            out += '\n';
+        } else {
+            out += text[i];
+        }
+    }
+    if (out.size() > limits::maxTextBytes) {
+        std::size_t cut = limits::maxTextBytes;
+        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.resize(cut);
+    }
+    return out;
+}
+
+// BrtCommentAuthor* ... (BrtBeginComment BrtCommentText BrtEndComment)*: the authors come
+// first, each note names one by its index among them.
+class CommentRecords {
+public:
+    explicit CommentRecords(Sheet& sheet) : sheet_(sheet) {
+        for (const Comment& comment : sheet.comments)
+            seen_.insert(key(comment.row, comment.col));
+    }
+
+    void record(const Record& record) {
+        util::ByteCursor cursor = record.cursor();
+        switch (record.type) {
+        case rec::CommentAuthor:
+            if (authors_.size() < maxAuthors)
+                authors_.push_back(noteText(wideString(cursor)));
+            break;
+        case rec::BeginComment:
+            begin(cursor);
+            break;
+        case rec::CommentText:
+            if (open_) {
+                const RichText text = richString(cursor);
+                current_.text = noteText(text.text);
+            }
+            break;
+        case rec::EndComment:
+            end();
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    static std::uint64_t key(std::uint32_t row, std::uint16_t col) {
+        return (static_cast<std::uint64_t>(row) << 16) | col;
+    }
+
+    void begin(util::ByteCursor& cursor) {
+        open_ = false;
+        const std::int32_t author = cursor.i32();
+        const auto cell = rfx(cursor);
+        if (!cell)
+            return;
+        current_ = Comment{};
+        current_.row = cell->firstRow;
+        current_.col = cell->firstCol;
+        if (author >= 0 && static_cast<std::size_t>(author) < authors_.size())
+            current_.author = authors_[static_cast<std::size_t>(author)];
+        open_ = seen_.insert(key(current_.row, current_.col)).second;
+    }
+
+    void end() {
+        if (!open_)
+            return;
+        open_ = false;
+        if (sheet_.comments.size() >= maxComments)
+            throw ReadError(ReadError::Kind::Damaged,
+                            "more than " + std::to_string(maxComments) + " comments");
+        sheet_.comments.push_back(std::move(current_));
+    }
+
+    Sheet& sheet_;
+    std::set<std::uint64_t> seen_;
+    std::vector<std::string> authors_;
+    Comment current_;
+    bool open_ = false;
+};
+
+} // namespace
+
+void parseCommentsBin(std::span<const std::uint8_t> records, const std::string& partName,
+                      Sheet& sheet) {
+    CommentRecords reader(sheet);
+    RecordStream stream([&](const Record& record) { reader.record(record); });
+    try {
+        stream.feed(records);
+        stream.finish();
+    } catch (const ReadError& error) {
+        throw ReadError(error.kind(), "the part '" + partName + "': " + error.detail());
+    }
+}
+
+void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetPart,
+                       const xlsx::Persons& persons, Sheet& sheet) {
+    const xlsx::Relationships relationships = xlsx::Relationships::read(archive, sheetPart);
+    const xlsx::Relationship* notes = relationships.firstOfKind("comments");
+    try {
+        if (notes && !notes->external && archive.contains(notes->target)) {
+            CommentRecords reader(sheet);
+            readRecords(archive, notes->target, limits::maxSmallPartBytes,
+                        [&](const Record& record) { reader.record(record); });
+        }
+        xlsx::readThreadedComments(archive, sheetPart, persons, sheet);
+    } catch (const ReadError& error) {
+        // Notes are an aside to the cells: a damaged part costs only the notes after the damage.
+        if (error.kind() != ReadError::Kind::Damaged)
+            throw;
+    }
+}
+
+} // namespace engine::xlsb
