@@ -4,7 +4,6 @@
 #include "engine/ods/TextSpaces.h"
 #include "engine/read/Limits.h"
 
-
 namespace engine::ods {
 namespace {
 
