@@ -393,8 +393,9 @@ Value gammaLn(Args args, CallContext& c) {
     return numberOrNum(std::lgamma(n.v[0]));
 }
 
-// CONFIDENCE(alpha, sd, size): half the width of the normal confidence interval of a mean.
-Value confidenceNormal(Args args, CallContext& c) {
+// CONFIDENCE(alpha, sd, size): half the width of the confidence interval of a mean, from the
+// normal distribution or (CONFIDENCE.T) from Student's t with size - 1 degrees of freedom.
+template <bool student> Value confidence(Args args, CallContext& c) {
     const Numbers n = read(args, c, 3, false);
     if (n.failed) {
         return n.error;
@@ -403,22 +404,14 @@ Value confidenceNormal(Args args, CallContext& c) {
     if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
         return num();
     }
-    return numberOrNum(normalQuantile(1 - alpha / 2) * sd / std::sqrt(size));
-}
-
-Value confidenceStudent(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, false);
-    if (n.failed) {
-        return n.error;
+    if constexpr (student) {
+        if (size == 1) {
+            return Value::fail(CellError::Div0);
+        }
+        return numberOrNum(std::fabs(studentQuantile(alpha / 2, size - 1)) * sd / std::sqrt(size));
+    } else {
+        return numberOrNum(normalQuantile(1 - alpha / 2) * sd / std::sqrt(size));
     }
-    const double alpha = n.v[0], sd = n.v[1], size = std::trunc(n.v[2]);
-    if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
-        return num();
-    }
-    if (size == 1) {
-        return Value::fail(CellError::Div0);
-    }
-    return numberOrNum(std::fabs(studentQuantile(alpha / 2, size - 1)) * sd / std::sqrt(size));
 }
 
 constexpr FunctionInfo table[] = {
@@ -427,9 +420,9 @@ constexpr FunctionInfo table[] = {
     FunctionInfo{"CHIDIST", 2, 2, chiSquaredDist<true>},
     FunctionInfo{"CHISQ.DIST", 3, 3, chiSquaredDist<false>},
     FunctionInfo{"CHISQ.DIST.RT", 2, 2, chiSquaredDist<true>},
-    FunctionInfo{"CONFIDENCE", 3, 3, confidenceNormal},
-    FunctionInfo{"CONFIDENCE.NORM", 3, 3, confidenceNormal},
-    FunctionInfo{"CONFIDENCE.T", 3, 3, confidenceStudent},
+    FunctionInfo{"CONFIDENCE", 3, 3, confidence<false>},
+    FunctionInfo{"CONFIDENCE.NORM", 3, 3, confidence<false>},
+    FunctionInfo{"CONFIDENCE.T", 3, 3, confidence<true>},
     FunctionInfo{"EXPON.DIST", 3, 3, exponDist},
     FunctionInfo{"EXPONDIST", 3, 3, exponDist},
     FunctionInfo{"GAMMALN", 1, 1, gammaLn},
