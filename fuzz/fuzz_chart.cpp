@@ -3,10 +3,10 @@
 // is drawn, and the drawing must hold no script of the file's.
 
 #include "engine/chart/ChartSvg.h"
+#include "engine/package/Colors.h"
 #include "engine/read/ReadError.h"
 #include "engine/xls/ChartStream.h"
 #include "engine/xlsx/ChartPart.h"
-#include "engine/xlsx/Colors.h"
 #include "fuzz/WritePages.h"
 
 #include <cstddef>
