@@ -5,10 +5,10 @@
 
 #include "engine/chart/ChartSvg.h"
 #include "engine/ods/ChartObject.h"
+#include "engine/package/Colors.h"
 #include "engine/read/ReadError.h"
 #include "engine/xls/ChartStream.h"
 #include "engine/xlsx/ChartPart.h"
-#include "engine/xlsx/Colors.h"
 #include "fuzz/WritePages.h"
 
 #include <cstddef>

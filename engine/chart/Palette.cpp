@@ -1,6 +1,6 @@
 #include "engine/chart/Palette.h"
 
-#include "engine/xlsx/Colors.h"
+#include "engine/util/ColorTint.h"
 
 namespace engine::chart {
 namespace {
@@ -14,7 +14,7 @@ constexpr std::array<double, 9> rounds = {0, -0.4, 0.2, -0.2, 0.4, -0.5, 0.3, -0
 std::uint32_t defaultSeriesColor(std::size_t index, const std::array<std::uint32_t, 6>& accents) {
     const std::uint32_t accent = accents[index % accents.size()] & 0xFFFFFF;
     const double tint = rounds[(index / accents.size()) % rounds.size()];
-    return tint == 0 ? accent : xlsx::applyTint(accent, tint);
+    return tint == 0 ? accent : util::applyTint(accent, tint);
 }
 
 } // namespace engine::chart

@@ -3,9 +3,9 @@
 #include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
+#include "engine/package/DrawingPart.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/DrawingPart.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 

@@ -4,9 +4,9 @@
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
 #include "engine/ods/Values.h"
+#include "engine/package/DrawingPart.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/DrawingPart.h"
 
 #include <algorithm>
 #include <cmath>

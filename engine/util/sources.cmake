@@ -1,6 +1,7 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ByteCursor.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CivilDate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ColorTint.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CodePageTables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetSpans.cpp

@@ -1,9 +1,9 @@
 #include "engine/xlsb/BinaryValues.h"
 
+#include "engine/package/Colors.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/Text.h"
-#include "engine/xlsx/Colors.h"
 
 #include <bit>
 #include <cstdio>

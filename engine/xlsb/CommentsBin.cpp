@@ -1,11 +1,11 @@
 #include "engine/xlsb/CommentsBin.h"
 
+#include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
-#include "engine/xlsx/Relationships.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <set>

@@ -1,11 +1,11 @@
 #include "engine/xlsb/StylesBin.h"
 
+#include "engine/package/Colors.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
-#include "engine/xlsx/Colors.h"
 
 namespace engine::xlsb {
 namespace {

@@ -1,9 +1,13 @@
 #pragma once
 // The binary workbook part: the sheet list and the date system.
 
-#include "engine/xlsx/WorkbookPart.h"
+#include "engine/package/WorkbookInfo.h"
 
 #include <string>
+
+namespace engine::zip {
+class ZipArchive;
+}
 
 namespace engine::xlsb {
 

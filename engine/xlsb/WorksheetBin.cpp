@@ -1,5 +1,7 @@
 #include "engine/xlsb/WorksheetBin.h"
 
+#include "engine/package/DrawingPart.h"
+#include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/SheetSpans.h"
@@ -7,9 +9,7 @@
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
 #include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/DrawingPart.h"
 #include "engine/xlsx/DrawingShapes.h"
-#include "engine/xlsx/Relationships.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

@@ -1,15 +1,15 @@
 #include "engine/xlsb/XlsbReader.h"
 
+#include "engine/package/Colors.h"
+#include "engine/package/Relationships.h"
+#include "engine/package/ThemePart.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/CommentsBin.h"
 #include "engine/xlsb/SharedStringsBin.h"
 #include "engine/xlsb/StylesBin.h"
 #include "engine/xlsb/WorkbookBin.h"
 #include "engine/xlsb/WorksheetBin.h"
-#include "engine/xlsx/Colors.h"
 #include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/Relationships.h"
-#include "engine/xlsx/ThemePart.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "engine/xlsx/ChartPart.h"
 
 #include "engine/numfmt/NumberFormat.h"
+#include "engine/package/AnchorGeometry.h"
+#include "engine/package/Colors.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/AnchorGeometry.h"
-#include "engine/xlsx/Colors.h"
-#include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "engine/xlsx/CommentsPart.h"
 
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <set>

@@ -1,8 +1,8 @@
 #include "engine/xlsx/ConditionalFormats.h"
 
+#include "engine/package/Colors.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/Colors.h"
-#include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/StyleNames.h"
 #include "engine/xlsx/XmlValues.h"
 

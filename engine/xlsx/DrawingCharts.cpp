@@ -1,10 +1,10 @@
 #include "engine/xlsx/DrawingCharts.h"
 
+#include "engine/package/AnchorGeometry.h"
+#include "engine/package/PartReader.h"
+#include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/AnchorGeometry.h"
 #include "engine/xlsx/ChartPart.h"
-#include "engine/xlsx/PartReader.h"
-#include "engine/xlsx/Relationships.h"
 #include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 

@@ -1,6 +1,6 @@
 #include "engine/xlsx/Fonts.h"
 
-#include "engine/xlsx/Colors.h"
+#include "engine/package/Colors.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <algorithm>

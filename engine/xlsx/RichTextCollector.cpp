@@ -1,8 +1,8 @@
 #include "engine/xlsx/RichTextCollector.h"
 
+#include "engine/package/Colors.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/Colors.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/XmlValues.h"
 

@@ -1,8 +1,8 @@
 #include "engine/xlsx/SharedStrings.h"
 
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/RichTextCollector.h"
 
 namespace engine::xlsx {

@@ -1,10 +1,10 @@
 #include "engine/xlsx/StylesPart.h"
 
+#include "engine/package/Colors.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/Colors.h"
 #include "engine/xlsx/Fonts.h"
-#include "engine/xlsx/PartReader.h"
 #include "engine/xlsx/StyleNames.h"
 #include "engine/xlsx/XmlValues.h"
 

@@ -4,20 +4,10 @@
 #include "engine/util/CivilDate.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace engine::xlsx {
 namespace {
-
-std::string_view trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // The code unit of an escape "_xHHHH_" at `pos`, or -1 when there is none.
 long escapeAt(const std::string& text, std::size_t pos) {
@@ -107,36 +97,6 @@ std::optional<double> takeTime(std::string_view& text) {
 
 } // namespace
 
-bool parseBool(std::string_view text, bool fallback) {
-    text = trim(text);
-    if (text == "1" || text == "true")
-        return true;
-    if (text == "0" || text == "false")
-        return false;
-    return fallback;
-}
-
-std::optional<double> parseNumber(std::string_view text) {
-    text = trim(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t max) {
-    text = trim(text);
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > max)
-        return std::nullopt;
-    return value;
-}
-
 RefStatus parseCellRef(std::string_view text, CellPosition& position) {
     std::size_t i = 0;
     if (i < text.size() && text[i] == '$')
@@ -172,7 +132,7 @@ RefStatus parseCellRef(std::string_view text, CellPosition& position) {
 }
 
 std::optional<Range> parseRange(std::string_view text) {
-    text = trim(text);
+    text = trimBlanks(text);
     const std::size_t colon = text.find(':');
     CellPosition first, last;
     if (parseCellRef(text.substr(0, colon), first) != RefStatus::Ok)
@@ -223,7 +183,7 @@ void decodeEscapes(std::string& text) {
 }
 
 std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) {
-    text = trim(text);
+    text = trimBlanks(text);
     double days = 0;
     if (text.size() >= 3 && text[2] == ':') {
         const auto time = takeTime(text);
@@ -251,29 +211,6 @@ std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) 
     if (!text.empty() && text != "Z" && !(text.size() == 6 && (text[0] == '+' || text[0] == '-')))
         return std::nullopt;
     return days;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::uint32_t> parseHexColor(std::string_view text) {
-    if (text.size() != 6 && text.size() != 8)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    for (char c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0)
-            return std::nullopt;
-        value = value << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return value & 0xFFFFFF;
 }
 
 } // namespace engine::xlsx

@@ -1,9 +1,10 @@
 #pragma once
-// Decoding the small values of SpreadsheetML attributes and text: booleans, numbers, cell
-// references, escaped characters and ISO 8601 dates.
+// Decoding the small values of SpreadsheetML attributes and text: cell references, escaped
+// characters and ISO 8601 dates (booleans, numbers and colours come with AttributeValues.h).
 
 #include "engine/model/Sheet.h"
 #include "engine/model/Workbook.h"
+#include "engine/package/AttributeValues.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,21 +12,6 @@
 #include <string_view>
 
 namespace engine::xlsx {
-
-// The value of a hexadecimal digit, or -1 for any other character.
-int hexDigit(char c);
-
-// Six hex digits as RGB, or eight as ARGB whose alpha the application ignores; nullopt otherwise.
-std::optional<std::uint32_t> parseHexColor(std::string_view text);
-
-// "1"/"true" and "0"/"false" (both spellings occur); `fallback` for anything else or empty.
-bool parseBool(std::string_view text, bool fallback);
-
-// A decimal floating-point number, surrounding blanks allowed; nullopt when malformed.
-std::optional<double> parseNumber(std::string_view text);
-
-// A non-negative integer not above `max`; nullopt when malformed or larger.
-std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t max);
 
 struct CellPosition {
     std::uint32_t row = 0; // 0-based

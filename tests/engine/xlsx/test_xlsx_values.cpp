@@ -1,7 +1,7 @@
 // The small decoders of the OOXML reader: references, escapes, dates, colours, part names.
 
-#include "engine/xlsx/Colors.h"
-#include "engine/xlsx/Relationships.h"
+#include "engine/package/Colors.h"
+#include "engine/package/Relationships.h"
 #include "engine/xlsx/XmlValues.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "engine/xlsx/Relationships.h"
+#include "engine/package/Relationships.h"
 
+#include "engine/package/AttributeValues.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/PartReader.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 namespace engine::xlsx {

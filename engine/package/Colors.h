@@ -3,6 +3,7 @@
 // into the RGB values of the model.
 
 #include "engine/model/Style.h"
+#include "engine/util/ColorTint.h"
 #include "engine/xml/XmlParser.h"
 
 #include <array>
@@ -38,8 +39,6 @@ private:
     std::array<std::uint32_t, 12> theme_; // in the order of the theme="" index
 };
 
-// Lightens (tint > 0) or darkens (tint < 0) `rgb` by changing its luminance, computed in the
-// HLS space, rounding to the nearest RGB unit; tint is clamped to -1..1.
-std::uint32_t applyTint(std::uint32_t rgb, double tint);
+using util::applyTint;
 
 } // namespace engine::xlsx

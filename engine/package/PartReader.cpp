@@ -1,4 +1,4 @@
-#include "engine/xlsx/PartReader.h"
+#include "engine/package/PartReader.h"
 
 #include "engine/zip/ZipArchive.h"
 

@@ -1,11 +1,11 @@
-#include "engine/xlsx/DrawingPart.h"
+#include "engine/package/DrawingPart.h"
 
 #include "engine/metafile/Metafile.h"
+#include "engine/package/AnchorGeometry.h"
+#include "engine/package/AttributeValues.h"
+#include "engine/package/PartReader.h"
+#include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/AnchorGeometry.h"
-#include "engine/xlsx/PartReader.h"
-#include "engine/xlsx/Relationships.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
-#include "engine/xlsx/ThemePart.h"
+#include "engine/package/ThemePart.h"
 
+#include "engine/package/AttributeValues.h"
+#include "engine/package/Colors.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/Colors.h"
-#include "engine/xlsx/PartReader.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <optional>

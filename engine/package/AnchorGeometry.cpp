@@ -1,8 +1,8 @@
-#include "engine/xlsx/AnchorGeometry.h"
+#include "engine/package/AnchorGeometry.h"
 
 #include "engine/drawing/AnchorBox.h"
+#include "engine/package/AttributeValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <algorithm>
 

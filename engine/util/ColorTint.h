@@ -1,0 +1,12 @@
+#pragma once
+// The tint of a colour reference: the one lightness rule of cell, chart and shape colours.
+
+#include <cstdint>
+
+namespace engine::util {
+
+// Lightens (tint > 0) or darkens (tint < 0) `rgb` by changing its luminance, computed in the
+// HLS space, rounding to the nearest RGB unit; tint is clamped to -1..1.
+std::uint32_t applyTint(std::uint32_t rgb, double tint);
+
+} // namespace engine::util
