@@ -890,6 +890,9 @@ void SheetWriter::writeRowDrawings(std::uint16_t col) {
     for (; rowDrawn_ != rowDrawnEnd_; ++rowDrawn_) {
         const Drawn& drawn = **rowDrawn_;
         writeDrawing(drawn, layout_->left(drawn.col) + drawn.left - cellLeft, drawn.top);
+        // A cell keeps its white space: a line break after the drawing would grow the row.
+        while (!out_.empty() && out_.back() == '\n')
+            out_.pop_back();
     }
 }
 
