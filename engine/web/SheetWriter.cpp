@@ -842,18 +842,23 @@ void SheetWriter::placeSparklines(std::size_t sheetIndex, const Sheet& sheet,
     }
 }
 
+void SheetWriter::appendPlace(int left, int top) {
+    out_ += rightToLeft_ ? " style=\"position:absolute;right:" : " style=\"position:absolute;left:";
+    appendInt(out_, left);
+    out_ += "px;top:";
+    appendInt(out_, top);
+    out_ += "px";
+}
+
 void SheetWriter::writeDrawing(const Drawn& drawn, int left, int top) {
     if (!drawn.sparkline.empty()) {
         out_ += "<svg class=\"spk\" width=\"";
         appendInt(out_, drawn.width);
         out_ += "\" height=\"";
         appendInt(out_, drawn.height);
-        out_ += rightToLeft_ ? "\" style=\"position:absolute;right:"
-                             : "\" style=\"position:absolute;left:";
-        appendInt(out_, left);
-        out_ += "px;top:";
-        appendInt(out_, top);
-        out_ += "px\" aria-hidden=\"true\">";
+        out_ += '"';
+        appendPlace(left, top);
+        out_ += "\" aria-hidden=\"true\">";
         out_ += drawn.sparkline;
         out_ += "</svg>\n";
         return;
@@ -863,12 +868,8 @@ void SheetWriter::writeDrawing(const Drawn& drawn, int left, int top) {
         appendEscaped(out_, drawn.source);
         out_ += "\" alt=\"";
         appendEscaped(out_, utf8Prefix(drawn.picture->description, 1024));
-        out_ += rightToLeft_ ? "\" style=\"position:absolute;right:"
-                             : "\" style=\"position:absolute;left:";
-        appendInt(out_, left);
-        out_ += "px;top:";
-        appendInt(out_, top);
-        out_ += "px";
+        out_ += '"';
+        appendPlace(left, top);
         if (drawn.width > 0 && drawn.height > 0) {
             out_ += ";width:";
             appendInt(out_, drawn.width);

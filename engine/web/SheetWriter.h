@@ -82,6 +82,9 @@ private:
     // Writes `drawn` at `left`, `top` pixels from the left (right on a right-to-left sheet)
     // and top of what holds it.
     void writeDrawing(const Drawn& drawn, int left, int top);
+    // Appends ` style="position:absolute;left:..px;top:..px` (right: on a right-to-left
+    // sheet), its closing quote left to the caller.
+    void appendPlace(int left, int top);
     // Writes the drawings of the current row into the row's first cell, which starts at `col`.
     void writeRowDrawings(std::uint16_t col);
     bool rowHasDrawings() const { return rowDrawn_ != rowDrawnEnd_; }

@@ -1,7 +1,9 @@
 #include "engine/web/SparklineSvg.h"
 
+#include "engine/metafile/SvgCanvas.h"
+#include "engine/web/Css.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace engine::web {
@@ -16,23 +18,43 @@ constexpr std::uint32_t defaultAxis = 0x000000;
 constexpr double sideMargin = 3;
 constexpr double edgeMargin = 2;
 
-void appendNumber(std::string& out, double value) {
-    char buffer[32];
-    const double rounded = std::round(value * 10) / 10;
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded == 0 ? 0.0 : rounded,
-                                std::chars_format::fixed, 1);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (text.size() > 2 && text.substr(text.size() - 2) == ".0")
-        text.remove_suffix(2);
-    out += text;
-}
+using metafile::appendNumber;
 
-void appendColor(std::string& out, std::uint32_t rgb) {
-    static constexpr char hex[] = "0123456789abcdef";
-    out += '#';
-    for (int shift = 20; shift >= 0; shift -= 4)
-        out += hex[(rgb >> shift) & 0xF];
-}
+// One SVG element: its name, then attributes of numbers and of colours, then "/>".
+class Element {
+public:
+    Element(std::string& out, std::string_view name) : out_(out) {
+        out_ += '<';
+        out_ += name;
+    }
+    ~Element() { out_ += "/>"; }
+    Element& operator()(std::string_view name, double value) {
+        open(name);
+        appendNumber(out_, value);
+        out_ += '"';
+        return *this;
+    }
+    Element& color(std::string_view name, std::uint32_t rgb) {
+        open(name);
+        out_ += cssColor(rgb);
+        out_ += '"';
+        return *this;
+    }
+    Element& text(std::string_view name, std::string_view value) {
+        open(name);
+        out_ += value;
+        out_ += '"';
+        return *this;
+    }
+
+private:
+    void open(std::string_view name) {
+        out_ += ' ';
+        out_ += name;
+        out_ += "=\"";
+    }
+    std::string& out_;
+};
 
 std::uint32_t rgbOr(const Color& color, std::uint32_t fallback) {
     return color.automatic ? fallback : color.rgb;
@@ -134,15 +156,8 @@ std::string sparklineShapes(const SparklineGroup& group,
     const std::uint32_t series = rgbOr(group.series, defaultSeries);
     const std::uint32_t axisColor = rgbOr(group.axis, defaultAxis);
     auto axisAt = [&](double y) {
-        out += "<line x1=\"0\" x2=\"";
-        appendNumber(out, width);
-        out += "\" y1=\"";
-        appendNumber(out, y);
-        out += "\" y2=\"";
-        appendNumber(out, y);
-        out += "\" stroke=\"";
-        appendColor(out, axisColor);
-        out += "\" stroke-width=\"1\"/>";
+        Element(out, "line")("x1", 0)("x2", width)("y1", y)("y2", y).color("stroke", axisColor)(
+            "stroke-width", 1);
     };
 
     if (group.type == SparklineType::Line) {
@@ -158,13 +173,11 @@ std::string sparklineShapes(const SparklineGroup& group,
         std::size_t inLine = 0;
         auto flush = [&] {
             if (inLine > 1) {
-                out += "<polyline fill=\"none\" stroke=\"";
-                appendColor(out, series);
-                out += "\" stroke-width=\"";
-                appendNumber(out, strokePx);
-                out += "\" stroke-linejoin=\"round\" points=\"";
-                out += points;
-                out += "\"/>";
+                Element(out, "polyline")
+                    .text("fill", "none")
+                    .color("stroke", series)("stroke-width", strokePx)
+                    .text("stroke-linejoin", "round")
+                    .text("points", points);
             }
             points.clear();
             inLine = 0;
@@ -187,15 +200,8 @@ std::string sparklineShapes(const SparklineGroup& group,
             const auto color = marks.at(i, true);
             if (!color)
                 continue;
-            out += "<circle cx=\"";
-            appendNumber(out, xOf(i));
-            out += "\" cy=\"";
-            appendNumber(out, yOf(*values[i]));
-            out += "\" r=\"";
-            appendNumber(out, radius);
-            out += "\" fill=\"";
-            appendColor(out, *color);
-            out += "\"/>";
+            Element(out, "circle")("cx", xOf(i))("cy", yOf(*values[i]))("r", radius)
+                .color("fill", *color);
         }
         return out;
     }
@@ -224,17 +230,10 @@ std::string sparklineShapes(const SparklineGroup& group,
                 to = from - (v < 0 ? -1 : 1);
         }
         const std::uint32_t color = marks.at(i, false).value_or(series);
-        out += "<rect x=\"";
-        appendNumber(out, left + static_cast<double>(slot(i)) * pitch + (pitch - barWidth) / 2);
-        out += "\" y=\"";
-        appendNumber(out, std::min(from, to));
-        out += "\" width=\"";
-        appendNumber(out, barWidth);
-        out += "\" height=\"";
-        appendNumber(out, std::abs(to - from));
-        out += "\" fill=\"";
-        appendColor(out, color);
-        out += "\"/>";
+        Element(out, "rect")("x",
+                             left + static_cast<double>(slot(i)) * pitch + (pitch - barWidth) / 2)(
+            "y", std::min(from, to))("width", barWidth)("height", std::abs(to - from))
+            .color("fill", color);
     }
     return out;
 }

@@ -4,35 +4,30 @@
 #include "engine/read/Limits.h"
 #include "engine/xlsx/XmlValues.h"
 
+#include <utility>
+
 namespace engine::xlsx {
 namespace {
 
 // A reference longer than this is no plain range of one sheet: it is not drawn.
 constexpr std::size_t maxReferenceBytes = 1024;
 
-SparklineType typeOf(std::string_view text) {
-    if (text == "column")
-        return SparklineType::Column;
-    if (text == "stacked")
-        return SparklineType::WinLoss;
-    return SparklineType::Line;
+// The value `text` names in `names`; `fallback`, the format's default, for any other text.
+template <typename Value, std::size_t N>
+Value valueOf(std::string_view text, const std::pair<std::string_view, Value> (&names)[N],
+              Value fallback) {
+    for (const auto& [name, value] : names)
+        if (name == text)
+            return value;
+    return fallback;
 }
 
-SparklineEmpty emptyOf(std::string_view text) {
-    if (text == "gap")
-        return SparklineEmpty::Gap;
-    if (text == "span")
-        return SparklineEmpty::Span;
-    return SparklineEmpty::Zero;
-}
-
-SparklineScale scaleOf(std::string_view text) {
-    if (text == "group")
-        return SparklineScale::Group;
-    if (text == "custom")
-        return SparklineScale::Custom;
-    return SparklineScale::Individual;
-}
+constexpr std::pair<std::string_view, SparklineType> types[] = {
+    {"column", SparklineType::Column}, {"stacked", SparklineType::WinLoss}};
+constexpr std::pair<std::string_view, SparklineEmpty> empties[] = {{"gap", SparklineEmpty::Gap},
+                                                                   {"span", SparklineEmpty::Span}};
+constexpr std::pair<std::string_view, SparklineScale> scales[] = {
+    {"group", SparklineScale::Group}, {"custom", SparklineScale::Custom}};
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -84,7 +79,7 @@ void SparklineGroupReader::startElement(std::string_view local, const xml::Attri
 void SparklineGroupReader::startGroup(const xml::Attributes& attributes) {
     inGroup_ = true;
     SparklineGroup group;
-    group.type = typeOf(attributes.value("type"));
+    group.type = valueOf(attributes.value("type"), types, SparklineType::Line);
     if (const auto weight = parseNumber(attributes.value("lineWeight"));
         weight && *weight >= 0 && *weight <= 1584)
         group.lineWeightPt = *weight;
@@ -97,9 +92,9 @@ void SparklineGroupReader::startGroup(const xml::Attributes& attributes) {
     group.showAxis = parseBool(attributes.value("displayXAxis"), false);
     group.includeHidden = parseBool(attributes.value("displayHidden"), false);
     group.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
-    group.empty = emptyOf(attributes.value("displayEmptyCellsAs"));
-    group.minScale = scaleOf(attributes.value("minAxisType"));
-    group.maxScale = scaleOf(attributes.value("maxAxisType"));
+    group.empty = valueOf(attributes.value("displayEmptyCellsAs"), empties, SparklineEmpty::Zero);
+    group.minScale = valueOf(attributes.value("minAxisType"), scales, SparklineScale::Individual);
+    group.maxScale = valueOf(attributes.value("maxAxisType"), scales, SparklineScale::Individual);
     auto finite = [](std::optional<double> value) {
         return value && *value > -1e307 && *value < 1e307 ? value : std::nullopt;
     };

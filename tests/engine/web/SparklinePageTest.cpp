@@ -118,7 +118,7 @@ TEST(SparklinePage, LineFillsItsCellAndDrawsComputedValues) {
     EXPECT_LE(points[0].second, 20);
     // Only the highest point carries a marker.
     EXPECT_EQ(count(svg, "<circle"), 1u);
-    EXPECT_NE(svg.find("fill=\"#00aa00\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#00AA00\""), std::string::npos);
 }
 
 TEST(SparklinePage, EmptyCellsBreakJoinOrDropToZero) {
@@ -139,7 +139,7 @@ TEST(SparklinePage, ColumnsAndWinLossBars) {
     const std::string columns =
         sparklineOf(page({"2", "-1", "3"}, "type=\"column\" negative=\"1\" displayXAxis=\"1\""));
     EXPECT_EQ(count(columns, "<rect"), 3u) << columns;
-    EXPECT_EQ(count(columns, "fill=\"#cc0000\""), 1u);
+    EXPECT_EQ(count(columns, "fill=\"#CC0000\""), 1u);
     EXPECT_EQ(count(columns, "fill=\"#112233\""), 2u);
     EXPECT_EQ(count(columns, "<line"), 1u); // zero lies inside the scale
 
