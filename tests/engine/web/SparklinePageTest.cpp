@@ -174,3 +174,17 @@ TEST(SparklinePage, DataThatNamesNothingDrawsNothing) {
     EXPECT_TRUE(sparklineOf(render(sheetBody(text, "", "Nowhere!A1:C1", "B2"))).empty());
     EXPECT_TRUE(sparklineOf(render(sheetBody(text, "", "[1]Sheet1!A1:C1", "B2"))).empty());
 }
+
+TEST(SparklinePage, AMergedCellIsFilledWhole) {
+    const std::string body =
+        sheetBody("<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><v>2</v></c></row>", "",
+                  "Sheet1!A1:B1", "D1");
+    EXPECT_NE(sparklineOf(render(body)).find("width=\"64\" height=\"20\""), std::string::npos);
+    // The merge list goes after the cells, before the extension list.
+    const std::size_t extensions = body.find("<extLst>");
+    const std::string merged = body.substr(0, extensions) +
+                               "<mergeCells count=\"1\"><mergeCell ref=\"D1:E2\"/></mergeCells>" +
+                               body.substr(extensions);
+    const std::string whole = sparklineOf(render(merged));
+    EXPECT_NE(whole.find("width=\"128\" height=\"40\""), std::string::npos) << whole;
+}
