@@ -6,6 +6,7 @@
 #include "engine/model/Comment.h"
 #include "engine/model/ConditionalFormat.h"
 #include "engine/model/Range.h"
+#include "engine/model/Sparkline.h"
 
 #include <cstdint>
 #include <string>
@@ -89,6 +90,7 @@ struct Sheet {
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
     std::vector<ConditionalFormat> conditionalFormats; // in the file's order
     std::vector<CellFormula> formulas;                 // in reading order; computed after reading
+    std::vector<SparklineGroup> sparklines;            // in the file's order
 };
 
 } // namespace engine

@@ -28,6 +28,9 @@ inline constexpr std::size_t maxHyperlinks = 1'000'000; // per sheet
 // Conditional formats: the ranges one format applies to, and the rules of a sheet.
 inline constexpr std::size_t maxConditionalRanges = 4096;
 inline constexpr std::size_t maxConditionalRules = 1'000'000;
+// Sparklines of a sheet (all groups together), and the values one of them draws.
+inline constexpr std::size_t maxSparklines = 100'000;
+inline constexpr std::size_t maxSparklinePoints = 4096;
 // XML parts other than worksheets and shared strings (styles, relationships, drawings ...)
 inline constexpr std::uint64_t maxSmallPartBytes = 256ull << 20;
 

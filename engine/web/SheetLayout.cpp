@@ -75,6 +75,11 @@ void SheetLayout::findUsedRange(const Workbook& workbook) {
     for (const Comment& note : sheet_.comments)
         if (note.row < limits::maxRows && note.col < limits::maxColumns)
             include(note.row, note.col);
+    // A sparkline is drawn inside its cell, which need hold nothing else.
+    for (const SparklineGroup& group : sheet_.sparklines)
+        for (const Sparkline& sparkline : group.sparklines)
+            if (sparkline.row < limits::maxRows && sparkline.col < limits::maxColumns)
+                include(sparkline.row, sparkline.col);
     if (empty_)
         return;
     // The grid starts where the drawings start, so that one anchored above or left of the

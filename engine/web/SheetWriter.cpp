@@ -12,6 +12,8 @@
 #include "engine/web/NoteMarker.h"
 #include "engine/web/SafeLink.h"
 #include "engine/web/SheetLayout.h"
+#include "engine/web/SparklineSvg.h"
+#include "engine/web/SparklineValues.h"
 
 #include <algorithm>
 #include <charconv>
@@ -24,6 +26,8 @@ constexpr std::size_t flushBytes = 1u << 16;
 // Hyperlinks over large areas are spread over at most this many cells in all; beyond it
 // only the top-left cell of an area carries the link.
 constexpr std::size_t hyperlinkCellBudget = 1u << 20;
+// Values drawn by all the sparklines of one sheet; sparklines past it are left out.
+constexpr std::size_t sparklinePointBudget = 4u << 20;
 
 std::uint64_t key(std::uint32_t row, std::uint16_t col) {
     return (static_cast<std::uint64_t>(row) << 16) | col;
@@ -787,21 +791,85 @@ std::vector<SheetWriter::Drawn> SheetWriter::placeDrawings(std::size_t sheetInde
         last.width = width;
         last.height = height;
     }
+    placeSparklines(sheetIndex, sheet, layout, placed);
     return placed;
 }
 
+void SheetWriter::placeSparklines(std::size_t sheetIndex, const Sheet& sheet,
+                                  const SheetLayout& layout, std::vector<Drawn>& placed) const {
+    if (layout.empty())
+        return;
+    std::size_t budget = sparklinePointBudget;
+    std::vector<std::vector<std::optional<double>>> values;
+    for (const SparklineGroup& group : sheet.sparklines) {
+        values.clear();
+        std::optional<SparklineScaleRange> groupRange;
+        for (const Sparkline& sparkline : group.sparklines) {
+            values.push_back(budget > 0 ? sparklineValues(workbook_, sheetIndex, group, sparkline)
+                                        : std::vector<std::optional<double>>{});
+            budget -= std::min(budget, values.back().size());
+            if (const auto range = valueRange(values.back()))
+                groupRange = groupRange ? SparklineScaleRange{std::min(groupRange->min, range->min),
+                                                              std::max(groupRange->max, range->max)}
+                                        : range;
+        }
+        for (std::size_t i = 0; i < group.sparklines.size(); ++i) {
+            const Sparkline& sparkline = group.sparklines[i];
+            if (!layout.rowVisible(sparkline.row) || !layout.columnVisible(sparkline.col))
+                continue;
+            const auto scale = sparklineScale(group, values[i], groupRange);
+            if (!scale)
+                continue;
+            // A sparkline in a merged area fills the whole area, as its cell's content would.
+            Range area{sparkline.row, sparkline.row, sparkline.col, sparkline.col};
+            for (const Range& merge : sheet.merges)
+                if (merge.firstRow == sparkline.row && merge.firstCol == sparkline.col) {
+                    area = merge;
+                    break;
+                }
+            Drawn one;
+            one.row = sparkline.row;
+            one.col = sparkline.col;
+            one.width = layout.widthOf(area.firstCol, area.lastCol);
+            one.height = static_cast<int>(
+                std::min<long long>(layout.rowsBetween(area.firstRow, area.lastRow + 1u), 1 << 20));
+            one.sparkline = sparklineShapes(group, values[i], *scale, one.width, one.height);
+            if (one.sparkline.empty())
+                continue;
+            one.inRow = one.row >= layout.used().firstRow && one.row <= layout.used().lastRow;
+            placed.push_back(std::move(one));
+        }
+    }
+}
+
+void SheetWriter::appendPlace(int left, int top) {
+    out_ += rightToLeft_ ? " style=\"position:absolute;right:" : " style=\"position:absolute;left:";
+    appendInt(out_, left);
+    out_ += "px;top:";
+    appendInt(out_, top);
+    out_ += "px";
+}
+
 void SheetWriter::writeDrawing(const Drawn& drawn, int left, int top) {
+    if (!drawn.sparkline.empty()) {
+        out_ += "<svg class=\"spk\" width=\"";
+        appendInt(out_, drawn.width);
+        out_ += "\" height=\"";
+        appendInt(out_, drawn.height);
+        out_ += '"';
+        appendPlace(left, top);
+        out_ += "\" aria-hidden=\"true\">";
+        out_ += drawn.sparkline;
+        out_ += "</svg>\n";
+        return;
+    }
     if (drawn.picture) {
         out_ += "<img src=\"";
         appendEscaped(out_, drawn.source);
         out_ += "\" alt=\"";
         appendEscaped(out_, utf8Prefix(drawn.picture->description, 1024));
-        out_ += rightToLeft_ ? "\" style=\"position:absolute;right:"
-                             : "\" style=\"position:absolute;left:";
-        appendInt(out_, left);
-        out_ += "px;top:";
-        appendInt(out_, top);
-        out_ += "px";
+        out_ += '"';
+        appendPlace(left, top);
         if (drawn.width > 0 && drawn.height > 0) {
             out_ += ";width:";
             appendInt(out_, drawn.width);
@@ -823,6 +891,9 @@ void SheetWriter::writeRowDrawings(std::uint16_t col) {
     for (; rowDrawn_ != rowDrawnEnd_; ++rowDrawn_) {
         const Drawn& drawn = **rowDrawn_;
         writeDrawing(drawn, layout_->left(drawn.col) + drawn.left - cellLeft, drawn.top);
+        // A cell keeps its white space: a line break after the drawing would grow the row.
+        while (!out_.empty() && out_.back() == '\n')
+            out_.pop_back();
     }
 }
 

@@ -65,8 +65,9 @@ private:
     // its anchor cell (size 0 when unknown). One whose row is in the table is written inside
     // the row, so that rows growing in the browser carry it along.
     struct Drawn {
-        const Picture* picture = nullptr; // null for a chart
+        const Picture* picture = nullptr; // null for a chart or a sparkline
         std::string source;
+        std::string sparkline; // a sparkline's SVG shapes; empty for anything else
         std::size_t chart = 0;
         std::uint32_t row = 0;
         std::uint16_t col = 0;
@@ -75,9 +76,15 @@ private:
     };
     std::vector<Drawn> placeDrawings(std::size_t sheetIndex, const Sheet& sheet,
                                      const SheetLayout& layout) const;
+    // Adds the sparklines of the sheet, each filling its cell, to `placed`.
+    void placeSparklines(std::size_t sheetIndex, const Sheet& sheet, const SheetLayout& layout,
+                         std::vector<Drawn>& placed) const;
     // Writes `drawn` at `left`, `top` pixels from the left (right on a right-to-left sheet)
     // and top of what holds it.
     void writeDrawing(const Drawn& drawn, int left, int top);
+    // Appends ` style="position:absolute;left:..px;top:..px` (right: on a right-to-left
+    // sheet), its closing quote left to the caller.
+    void appendPlace(int left, int top);
     // Writes the drawings of the current row into the row's first cell, which starts at `col`.
     void writeRowDrawings(std::uint16_t col);
     bool rowHasDrawings() const { return rowDrawn_ != rowDrawnEnd_; }

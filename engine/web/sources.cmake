@@ -14,4 +14,6 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SheetLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Sink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SparklineSvg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SparklineValues.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StyleSheet.cpp)

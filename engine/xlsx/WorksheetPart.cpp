@@ -11,6 +11,7 @@
 #include "engine/xlsx/DrawingCharts.h"
 #include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/RichTextCollector.h"
+#include "engine/xlsx/SparklineGroups.h"
 #include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -65,13 +66,18 @@ public:
     WorksheetHandler(SheetContext& context, Sheet& sheet, const Relationships& relationships,
                      const std::string& part)
         : context_(context), sheet_(sheet), relationships_(relationships), part_(part),
-          collector_(context.colors, context.fonts), conditional_(context.colors, sheet) {}
+          collector_(context.colors, context.fonts), conditional_(context.colors, sheet),
+          sparklines_(context.colors, sheet) {}
 
     const std::string& drawingId() const { return drawingId_; }
     const std::string& backgroundId() const { return backgroundId_; }
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
+        if (!inSheetData_ && (sparklines_.active() || local == "sparklineGroups")) {
+            sparklines_.startElement(local, attributes);
+            return;
+        }
         if (!inSheetData_ && (conditional_.active() || local == "conditionalFormatting")) {
             conditional_.startElement(ns, local, attributes);
             if (conditional_.active())
@@ -109,6 +115,10 @@ public:
     }
 
     void endElement(std::string_view, std::string_view local) override {
+        if (sparklines_.active()) {
+            sparklines_.endElement(local);
+            return;
+        }
         if (conditional_.active()) {
             conditional_.endElement(local);
             return;
@@ -136,6 +146,10 @@ public:
     }
 
     void characters(std::string_view text) override {
+        if (sparklines_.active()) {
+            sparklines_.characters(text);
+            return;
+        }
         if (conditional_.active()) {
             conditional_.characters(text);
             return;
@@ -434,6 +448,7 @@ private:
     std::string value_;
     RichText inlineText_;
     ConditionalFormatReader conditional_;
+    SparklineGroupReader sparklines_;
 };
 
 } // namespace

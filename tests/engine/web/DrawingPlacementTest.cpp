@@ -223,3 +223,21 @@ TEST(DrawingPlacement, RightAlignedTextKeepsItsEndAndRightToLeftSheetsSitRight) 
 }
 
 } // namespace
+
+TEST(DrawingPlacement, DrawingsInARowAddNoLineToItsCell) {
+    // Cells keep their white space: a line break after a drawing would make the row taller
+    // in the browser and push every row below it down, away from the drawings beneath.
+    Workbook workbook;
+    Sheet sheet;
+    sheet.cells.push_back(numberCell(0, 0, 5));
+    sheet.pictures.push_back(pictureAt(0, 0));
+    Chart chart;
+    chart.anchor.col = 1;
+    sheet.charts.push_back(chart);
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    const std::string row = tableRow(page(workbook), 0);
+    ASSERT_NE(row.find("<img"), std::string::npos) << row;
+    ASSERT_NE(row.find("class=\"chart\""), std::string::npos) << row;
+    EXPECT_EQ(row.find('\n'), std::string::npos) << row;
+}

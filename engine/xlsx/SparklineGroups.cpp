@@ -1,0 +1,150 @@
+#include "engine/xlsx/SparklineGroups.h"
+
+#include "engine/package/Colors.h"
+#include "engine/read/Limits.h"
+#include "engine/xlsx/XmlValues.h"
+
+#include <utility>
+
+namespace engine::xlsx {
+namespace {
+
+// A reference longer than this is no plain range of one sheet: it is not drawn.
+constexpr std::size_t maxReferenceBytes = 1024;
+
+// The value `text` names in `names`; `fallback`, the format's default, for any other text.
+template <typename Value, std::size_t N>
+Value valueOf(std::string_view text, const std::pair<std::string_view, Value> (&names)[N],
+              Value fallback) {
+    for (const auto& [name, value] : names)
+        if (name == text)
+            return value;
+    return fallback;
+}
+
+constexpr std::pair<std::string_view, SparklineType> types[] = {
+    {"column", SparklineType::Column}, {"stacked", SparklineType::WinLoss}};
+constexpr std::pair<std::string_view, SparklineEmpty> empties[] = {{"gap", SparklineEmpty::Gap},
+                                                                   {"span", SparklineEmpty::Span}};
+constexpr std::pair<std::string_view, SparklineScale> scales[] = {
+    {"group", SparklineScale::Group}, {"custom", SparklineScale::Custom}};
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+} // namespace
+
+void SparklineGroupReader::startElement(std::string_view local, const xml::Attributes& attributes) {
+    if (depth_ == 0) {
+        if (local != "sparklineGroups")
+            return;
+        depth_ = 1;
+        return;
+    }
+    ++depth_;
+    if (local == "sparklineGroup" && depth_ == 2) {
+        startGroup(attributes);
+        return;
+    }
+    if (!inGroup_)
+        return;
+    SparklineGroup& group = sheet_.sparklines.back();
+    if (inSparkline_) {
+        if (local == "f")
+            text_ = Text::Data;
+        else if (local == "sqref")
+            text_ = Text::Cell;
+        return;
+    }
+    if (local == "sparkline") {
+        inSparkline_ = true;
+        data_.clear();
+        cell_.clear();
+        return;
+    }
+    static constexpr std::pair<std::string_view, Color SparklineGroup::*> colors[] = {
+        {"colorSeries", &SparklineGroup::series}, {"colorNegative", &SparklineGroup::negative},
+        {"colorAxis", &SparklineGroup::axis},     {"colorMarkers", &SparklineGroup::markers},
+        {"colorFirst", &SparklineGroup::first},   {"colorLast", &SparklineGroup::last},
+        {"colorHigh", &SparklineGroup::high},     {"colorLow", &SparklineGroup::low}};
+    for (const auto& [name, member] : colors)
+        if (local == name)
+            group.*member = colors_.resolve(attributes);
+}
+
+void SparklineGroupReader::startGroup(const xml::Attributes& attributes) {
+    inGroup_ = true;
+    SparklineGroup group;
+    group.type = valueOf(attributes.value("type"), types, SparklineType::Line);
+    if (const auto weight = parseNumber(attributes.value("lineWeight"));
+        weight && *weight >= 0 && *weight <= 1584)
+        group.lineWeightPt = *weight;
+    group.showMarkers = parseBool(attributes.value("markers"), false);
+    group.showFirst = parseBool(attributes.value("first"), false);
+    group.showLast = parseBool(attributes.value("last"), false);
+    group.showHigh = parseBool(attributes.value("high"), false);
+    group.showLow = parseBool(attributes.value("low"), false);
+    group.showNegative = parseBool(attributes.value("negative"), false);
+    group.showAxis = parseBool(attributes.value("displayXAxis"), false);
+    group.includeHidden = parseBool(attributes.value("displayHidden"), false);
+    group.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
+    group.empty = valueOf(attributes.value("displayEmptyCellsAs"), empties, SparklineEmpty::Zero);
+    group.minScale = valueOf(attributes.value("minAxisType"), scales, SparklineScale::Individual);
+    group.maxScale = valueOf(attributes.value("maxAxisType"), scales, SparklineScale::Individual);
+    auto finite = [](std::optional<double> value) {
+        return value && *value > -1e307 && *value < 1e307 ? value : std::nullopt;
+    };
+    group.manualMin = finite(parseNumber(attributes.value("manualMin")));
+    group.manualMax = finite(parseNumber(attributes.value("manualMax")));
+    sheet_.sparklines.push_back(std::move(group));
+}
+
+void SparklineGroupReader::endSparkline() {
+    inSparkline_ = false;
+    if (count_ >= limits::maxSparklines)
+        return;
+    const auto range = parseRange(trimmed(cell_));
+    if (!range)
+        return;
+    Sparkline one;
+    one.row = range->firstRow;
+    one.col = range->firstCol;
+    const std::string_view data = trimmed(data_);
+    if (data.size() <= maxReferenceBytes)
+        one.data = data;
+    sheet_.sparklines.back().sparklines.push_back(std::move(one));
+    ++count_;
+}
+
+void SparklineGroupReader::endElement(std::string_view local) {
+    if (depth_ == 0)
+        return;
+    --depth_;
+    if (!inGroup_)
+        return;
+    if (inSparkline_) {
+        if (local == "sparkline")
+            endSparkline();
+        else
+            text_ = Text::None;
+        return;
+    }
+    if (local == "sparklineGroup" && depth_ == 1) {
+        inGroup_ = false;
+        if (sheet_.sparklines.back().sparklines.empty())
+            sheet_.sparklines.pop_back();
+    }
+}
+
+void SparklineGroupReader::characters(std::string_view text) {
+    std::string* target = text_ == Text::Data ? &data_ : text_ == Text::Cell ? &cell_ : nullptr;
+    // One byte past the bound is enough to know the text is too long.
+    if (target && target->size() <= maxReferenceBytes)
+        target->append(text.substr(0, maxReferenceBytes + 1 - target->size()));
+}
+
+} // namespace engine::xlsx
