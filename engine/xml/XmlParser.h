@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct XML_ParserStruct;
 
@@ -66,11 +67,27 @@ private:
     void fail(const std::string& what);
     template <class F> void guarded(F&& body);
 
+    // Prefixes are resolved here rather than by expat: its namespace mode costs a third of the
+    // parse of a large part, and packages declare their few prefixes once, on the root.
+    struct Binding {
+        std::string prefix; // empty for the default namespace
+        std::string uri;
+        std::size_t depth; // of the element that declared it
+    };
+    void bindNamespaces(const char** attributes);
+    void unbindNamespaces();
+    void resolve(const char* name, std::string_view& ns, std::string_view& local);
+
     XML_ParserStruct* parser_;
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;
     std::exception_ptr pending_;
+    std::vector<Binding> bindings_;
+    // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared
+    // whenever a binding comes or goes.
+    static constexpr std::size_t cacheSlots = 16;
+    std::size_t cache_[cacheSlots];
 };
 
 // Parses a whole document held in memory.
