@@ -14,6 +14,9 @@ namespace {
 
 constexpr std::string_view xmlPrefix = "xml";
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+// Declarations in scope at once: a lookup that misses the cache walks them all, so their
+// number bounds the work per element. Real parts declare a few dozen, on the root.
+constexpr std::size_t maxNamespacesInScope = 1024;
 
 // "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
 bool declaresNamespace(const char* name) {
@@ -105,9 +108,15 @@ void Parser::bindNamespaces(const char** attributes) {
         if (!declaresNamespace(pair[0]))
             continue;
         const std::string_view prefix = pair[0][5] == ':' ? pair[0] + 6 : "";
-        if (!prefix.empty() && pair[1][0] == '\0')
+        const std::string_view uri = pair[1];
+        if (!prefix.empty() && uri.empty())
             fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
-        bindings_.push_back({std::string(prefix), pair[1], depth_});
+        if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
+            fail("the reserved prefix or namespace of '" + std::string(pair[0]) + "' is misused");
+        if (bindings_.size() > maxNamespacesInScope)
+            fail("more than " + std::to_string(maxNamespacesInScope) +
+                 " namespace declarations are in scope");
+        bindings_.push_back({std::string(prefix), std::string(uri), depth_});
         std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
     }
 }
