@@ -32,6 +32,9 @@ std::string_view localName(const char* name) {
 } // namespace
 
 const char* Attributes::get(std::string_view local) const {
+    for (std::size_t i = 0; i < count_; ++i)
+        if (split_[i].local == local)
+            return split_[i].value;
     for (const char** pair = raw_; pair && pair[0]; pair += 2)
         if (localName(pair[0]) == local && !declaresNamespace(pair[0]))
             return pair[1];
@@ -85,10 +88,11 @@ void Parser::onStart(void* self, const char* name, const char** attributes) {
         if (++parser->depth_ > limits::maxXmlDepth)
             parser->fail("elements are nested deeper than " + std::to_string(limits::maxXmlDepth) +
                          " levels");
-        parser->bindNamespaces(attributes);
+        parser->takeAttributes(attributes);
         std::string_view ns, local;
         parser->resolve(name, ns, local);
-        parser->handler_.startElement(ns, local, Attributes(attributes));
+        parser->handler_.startElement(ns, local,
+                                      Attributes(parser->split_.data(), parser->split_.size()));
     });
 }
 
@@ -103,22 +107,28 @@ void Parser::onEnd(void* self, const char* name) {
     });
 }
 
-void Parser::bindNamespaces(const char** attributes) {
+void Parser::takeAttributes(const char** attributes) {
+    split_.clear();
     for (const char** pair = attributes; pair[0]; pair += 2) {
-        if (!declaresNamespace(pair[0]))
+        const char* name = pair[0];
+        if (declaresNamespace(name)) {
+            bind(name[5] == ':' ? name + 6 : "", pair[1], name);
             continue;
-        const std::string_view prefix = pair[0][5] == ':' ? pair[0] + 6 : "";
-        const std::string_view uri = pair[1];
-        if (!prefix.empty() && uri.empty())
-            fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
-        if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
-            fail("the reserved prefix or namespace of '" + std::string(pair[0]) + "' is misused");
-        if (bindings_.size() > maxNamespacesInScope)
-            fail("more than " + std::to_string(maxNamespacesInScope) +
-                 " namespace declarations are in scope");
-        bindings_.push_back({std::string(prefix), std::string(uri), depth_});
-        std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+        }
+        split_.push_back({localName(name), pair[1]});
     }
+}
+
+void Parser::bind(std::string_view prefix, std::string_view uri, const char* declaration) {
+    if (!prefix.empty() && uri.empty())
+        fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
+    if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
+        fail("the reserved prefix or namespace of '" + std::string(declaration) + "' is misused");
+    if (bindings_.size() > maxNamespacesInScope)
+        fail("more than " + std::to_string(maxNamespacesInScope) +
+             " namespace declarations are in scope");
+    bindings_.push_back({std::string(prefix), std::string(uri), depth_});
+    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
 }
 
 void Parser::unbindNamespaces() {

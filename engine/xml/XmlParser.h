@@ -11,10 +11,19 @@ struct XML_ParserStruct;
 
 namespace engine::xml {
 
+// One attribute of an element: its local name and its value.
+struct Attribute {
+    std::string_view local;
+    const char* value;
+};
+
 // The attributes of one element as the parser saw them.
 class Attributes {
 public:
+    // expat's null-terminated name/value pairs, names possibly prefixed.
     explicit Attributes(const char** raw) : raw_(raw) {}
+    // Attributes already split into local names, declarations left out.
+    Attributes(const Attribute* split, std::size_t count) : split_(split), count_(count) {}
 
     // The value of the first attribute whose local name is `local` (any namespace);
     // nullptr when there is none.
@@ -24,7 +33,9 @@ public:
     std::string_view value(std::string_view local, std::string_view fallback = {}) const;
 
 private:
-    const char** raw_;
+    const char** raw_ = nullptr;
+    const Attribute* split_ = nullptr;
+    std::size_t count_ = 0;
 };
 
 // Receives a part's content as it is parsed. Exceptions thrown here stop the parse and are
@@ -74,7 +85,9 @@ private:
         std::string uri;
         std::size_t depth; // of the element that declared it
     };
-    void bindNamespaces(const char** attributes);
+    // Binds the element's declarations and splits its other attributes into split_.
+    void takeAttributes(const char** attributes);
+    void bind(std::string_view prefix, std::string_view uri, const char* declaration);
     void unbindNamespaces();
     void resolve(const char* name, std::string_view& ns, std::string_view& local);
 
@@ -84,6 +97,8 @@ private:
     std::size_t depth_ = 0;
     std::exception_ptr pending_;
     std::vector<Binding> bindings_;
+    // The current element's attributes, split once so that handlers' lookups compare views.
+    std::vector<Attribute> split_;
     // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared
     // whenever a binding comes or goes.
     static constexpr std::size_t cacheSlots = 16;
