@@ -206,6 +206,13 @@ void TableReader::startColumn(const xml::Attributes& attributes) {
         sheet_.columns.push_back(info);
 }
 
+std::uint32_t TableReader::cellStyleFormat(std::string_view name) {
+    // Neighbouring cells mostly share their style: spare them the lookup by name.
+    if (!lastCellStyle_ || name != lastCellStyle_->first)
+        lastCellStyle_.emplace(std::string(name), context_.styles.cellFormat(std::string(name)));
+    return lastCellStyle_->second;
+}
+
 std::uint32_t TableReader::columnFormat(std::uint32_t col) const {
     const auto found =
         std::upper_bound(columnDefaults_.begin(), columnDefaults_.end(), col,
@@ -321,7 +328,7 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
         parseCount(attributes.value("number-rows-spanned"), limits::maxRows).value_or(1));
     if (const char* style = attributes.get("style-name")) {
         cell_.hasFormat = true;
-        cell_.format = context_.styles.cellFormat(style);
+        cell_.format = cellStyleFormat(style);
     } else if (rowDefaultFormat_) {
         cell_.format = *rowDefaultFormat_;
     } else if (col_ < limits::maxColumns) {
@@ -329,10 +336,10 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     }
     spanFonts_.clear();
     cell_.valueType = attributes.value("value-type");
-    cell_.formula = attributes.get("formula") != nullptr;
-    if (cell_.formula)
-        cell_.formulaText =
-            std::string(attributes.value("formula")).substr(0, limits::maxTextBytes);
+    const char* formula = attributes.get("formula");
+    cell_.formula = formula != nullptr;
+    if (formula)
+        cell_.formulaText = std::string(std::string_view(formula).substr(0, limits::maxTextBytes));
     const std::string_view type = cell_.valueType;
     if (type == "float" || type == "percentage" || type == "currency") {
         cell_.number = parseNumber(attributes.value("value"));

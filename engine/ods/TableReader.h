@@ -90,6 +90,7 @@ private:
     void addRun(std::uint32_t font);
     bool makeValue(Cell& cell);
     std::uint32_t columnFormat(std::uint32_t col) const;
+    std::uint32_t cellStyleFormat(std::string_view name);
     void spend(std::uint64_t count);
 
     TableContext& context_;
@@ -114,6 +115,7 @@ private:
     // The current cell and what inside it is skipped.
     bool inCell_ = false;
     CellState cell_;
+    std::optional<std::pair<std::string, std::uint32_t>> lastCellStyle_; // name and its format
     std::size_t skipDepth_ = 0;            // inside an annotation or a drawing of the cell
     std::size_t textDepth_ = 0;            // inside text:p
     bool lastWasSpace_ = false;            // white space collapses to one space inside a paragraph

@@ -12,30 +12,31 @@
 namespace engine::xml {
 namespace {
 
-constexpr char namespaceSeparator = '\x01';
+constexpr std::string_view xmlPrefix = "xml";
+constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+// Declarations in scope at once: a lookup that misses the cache walks them all, so their
+// number bounds the work per element. Real parts declare a few dozen, on the root.
+constexpr std::size_t maxNamespacesInScope = 1024;
 
-// Splits expat's "uri<sep>local" into its two halves.
-void splitName(const char* name, std::string_view& ns, std::string_view& local) {
-    const char* separator = std::strchr(name, namespaceSeparator);
-    if (separator) {
-        ns = std::string_view(name, static_cast<std::size_t>(separator - name));
-        local = std::string_view(separator + 1);
-    } else {
-        ns = {};
-        local = std::string_view(name);
-    }
+// "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
+bool declaresNamespace(const char* name) {
+    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 &&
+           (name[5] == '\0' || name[5] == ':');
 }
 
 std::string_view localName(const char* name) {
-    const char* separator = std::strchr(name, namespaceSeparator);
-    return std::string_view(separator ? separator + 1 : name);
+    const char* colon = std::strchr(name, ':');
+    return std::string_view(colon ? colon + 1 : name);
 }
 
 } // namespace
 
 const char* Attributes::get(std::string_view local) const {
+    for (std::size_t i = 0; i < count_; ++i)
+        if (split_[i].local == local)
+            return split_[i].value;
     for (const char** pair = raw_; pair && pair[0]; pair += 2)
-        if (localName(pair[0]) == local)
+        if (localName(pair[0]) == local && !declaresNamespace(pair[0]))
             return pair[1];
     return nullptr;
 }
@@ -46,10 +47,11 @@ std::string_view Attributes::value(std::string_view local, std::string_view fall
 }
 
 Parser::Parser(Handler& handler, std::string partName)
-    : parser_(XML_ParserCreateNS(nullptr, namespaceSeparator)), handler_(handler),
-      partName_(std::move(partName)) {
+    : parser_(XML_ParserCreate(nullptr)), handler_(handler), partName_(std::move(partName)) {
     if (!parser_)
         throw std::bad_alloc();
+    bindings_.push_back({std::string(xmlPrefix), std::string(xmlNamespace), 0});
+    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &Parser::onStart, &Parser::onEnd);
     XML_SetCharacterDataHandler(parser_, &Parser::onText);
@@ -86,20 +88,83 @@ void Parser::onStart(void* self, const char* name, const char** attributes) {
         if (++parser->depth_ > limits::maxXmlDepth)
             parser->fail("elements are nested deeper than " + std::to_string(limits::maxXmlDepth) +
                          " levels");
+        parser->takeAttributes(attributes);
         std::string_view ns, local;
-        splitName(name, ns, local);
-        parser->handler_.startElement(ns, local, Attributes(attributes));
+        parser->resolve(name, ns, local);
+        parser->handler_.startElement(ns, local,
+                                      Attributes(parser->split_.data(), parser->split_.size()));
     });
 }
 
 void Parser::onEnd(void* self, const char* name) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        --parser->depth_;
         std::string_view ns, local;
-        splitName(name, ns, local);
+        parser->resolve(name, ns, local);
         parser->handler_.endElement(ns, local);
+        parser->unbindNamespaces();
+        --parser->depth_;
     });
+}
+
+void Parser::takeAttributes(const char** attributes) {
+    split_.clear();
+    for (const char** pair = attributes; pair[0]; pair += 2) {
+        const char* name = pair[0];
+        if (declaresNamespace(name)) {
+            bind(name[5] == ':' ? name + 6 : "", pair[1], name);
+            continue;
+        }
+        split_.push_back({localName(name), pair[1]});
+    }
+}
+
+void Parser::bind(std::string_view prefix, std::string_view uri, const char* declaration) {
+    if (!prefix.empty() && uri.empty())
+        fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
+    if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
+        fail("the reserved prefix or namespace of '" + std::string(declaration) + "' is misused");
+    if (bindings_.size() > maxNamespacesInScope)
+        fail("more than " + std::to_string(maxNamespacesInScope) +
+             " namespace declarations are in scope");
+    bindings_.push_back({std::string(prefix), std::string(uri), depth_});
+    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+}
+
+void Parser::unbindNamespaces() {
+    if (bindings_.back().depth != depth_)
+        return;
+    while (bindings_.back().depth == depth_)
+        bindings_.pop_back();
+    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+}
+
+void Parser::resolve(const char* name, std::string_view& ns, std::string_view& local) {
+    const char* colon = std::strchr(name, ':');
+    std::string_view prefix;
+    if (colon) {
+        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
+        local = std::string_view(colon + 1);
+    } else {
+        local = std::string_view(name);
+    }
+    const std::size_t slot =
+        (prefix.size() + (prefix.empty() ? 0u : static_cast<unsigned char>(prefix.back()))) %
+        cacheSlots;
+    std::size_t found = cache_[slot];
+    if (found >= bindings_.size() || bindings_[found].prefix != prefix) {
+        found = bindings_.size();
+        while (found-- > 0 && bindings_[found].prefix != prefix) {
+        }
+        if (found == SIZE_MAX) {
+            if (!prefix.empty())
+                fail("unbound prefix '" + std::string(prefix) + "'");
+            ns = {};
+            return;
+        }
+        cache_[slot] = found;
+    }
+    ns = bindings_[found].uri;
 }
 
 void Parser::onText(void* self, const char* text, int length) {

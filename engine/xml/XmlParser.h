@@ -5,15 +5,25 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct XML_ParserStruct;
 
 namespace engine::xml {
 
+// One attribute of an element: its local name and its value.
+struct Attribute {
+    std::string_view local;
+    const char* value;
+};
+
 // The attributes of one element as the parser saw them.
 class Attributes {
 public:
+    // expat's null-terminated name/value pairs, names possibly prefixed.
     explicit Attributes(const char** raw) : raw_(raw) {}
+    // Attributes already split into local names, declarations left out.
+    Attributes(const Attribute* split, std::size_t count) : split_(split), count_(count) {}
 
     // The value of the first attribute whose local name is `local` (any namespace);
     // nullptr when there is none.
@@ -23,7 +33,9 @@ public:
     std::string_view value(std::string_view local, std::string_view fallback = {}) const;
 
 private:
-    const char** raw_;
+    const char** raw_ = nullptr;
+    const Attribute* split_ = nullptr;
+    std::size_t count_ = 0;
 };
 
 // Receives a part's content as it is parsed. Exceptions thrown here stop the parse and are
@@ -66,11 +78,31 @@ private:
     void fail(const std::string& what);
     template <class F> void guarded(F&& body);
 
+    // Prefixes are resolved here rather than by expat: its namespace mode costs a third of the
+    // parse of a large part, and packages declare their few prefixes once, on the root.
+    struct Binding {
+        std::string prefix; // empty for the default namespace
+        std::string uri;
+        std::size_t depth; // of the element that declared it
+    };
+    // Binds the element's declarations and splits its other attributes into split_.
+    void takeAttributes(const char** attributes);
+    void bind(std::string_view prefix, std::string_view uri, const char* declaration);
+    void unbindNamespaces();
+    void resolve(const char* name, std::string_view& ns, std::string_view& local);
+
     XML_ParserStruct* parser_;
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;
     std::exception_ptr pending_;
+    std::vector<Binding> bindings_;
+    // The current element's attributes, split once so that handlers' lookups compare views.
+    std::vector<Attribute> split_;
+    // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared
+    // whenever a binding comes or goes.
+    static constexpr std::size_t cacheSlots = 16;
+    std::size_t cache_[cacheSlots];
 };
 
 // Parses a whole document held in memory.
