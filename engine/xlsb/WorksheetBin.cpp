@@ -1,5 +1,7 @@
 #include "engine/xlsb/WorksheetBin.h"
 
+#include "engine/drawingml/DrawingCharts.h"
+#include "engine/drawingml/DrawingShapes.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
@@ -8,8 +10,6 @@
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
-#include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

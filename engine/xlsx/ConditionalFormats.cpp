@@ -2,9 +2,9 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/xlsx/StyleNames.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <charconv>

@@ -2,11 +2,11 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <utility>

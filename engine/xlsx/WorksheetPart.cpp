@@ -1,17 +1,17 @@
 #include "engine/xlsx/WorksheetPart.h"
 
+#include "engine/drawingml/DrawingCharts.h"
+#include "engine/drawingml/DrawingShapes.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/SheetSpans.h"
 #include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/ConditionalFormats.h"
-#include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/RichTextCollector.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

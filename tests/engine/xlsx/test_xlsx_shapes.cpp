@@ -1,7 +1,7 @@
 // Shapes and text boxes of drawing parts, drawn as SVG pictures with outline, fill and text.
 
+#include "engine/drawingml/DrawingShapes.h"
 #include "engine/package/Colors.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 

@@ -1,4 +1,4 @@
-#include "engine/xlsx/XmlValues.h"
+#include "engine/package/XmlValues.h"
 
 #include "engine/read/Limits.h"
 #include "engine/util/CivilDate.h"

@@ -1,11 +1,11 @@
-#include "engine/xlsx/DrawingCharts.h"
+#include "engine/drawingml/DrawingCharts.h"
 
+#include "engine/drawingml/ChartPart.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/ChartPart.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

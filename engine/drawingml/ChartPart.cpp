@@ -1,11 +1,11 @@
-#include "engine/xlsx/ChartPart.h"
+#include "engine/drawingml/ChartPart.h"
 
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <algorithm>
 #include <cmath>
