@@ -5,7 +5,7 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/web/HtmlText.h"
+#include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -324,25 +324,6 @@ Anchor anchorOf(const Shape& shape, const Sheet& sheet) {
     return place.toAnchor(drawing::SheetSizes(sheet, drawing::defaultDigitPixels));
 }
 
-void number(std::string& out, double value) {
-    if (!std::isfinite(value))
-        value = 0;
-    const long long tenths = std::llround(std::clamp(value, -1e7, 1e7) * 10);
-    if (tenths < 0)
-        out += '-';
-    out += std::to_string(std::llabs(tenths) / 10);
-    if (const long long tenth = std::llabs(tenths) % 10; tenth != 0)
-        out += '.' + std::to_string(tenth);
-}
-
-std::string hexColor(std::uint32_t rgb) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out = "#";
-    for (int shift = 20; shift >= 0; shift -= 4)
-        out += digits[(rgb >> shift) & 0xF];
-    return out;
-}
-
 bool isLine(const Shape& shape) {
     return shape.geometry == "line" || shape.geometry.starts_with("straightConnector");
 }
@@ -392,16 +373,14 @@ std::vector<Line> layout(const Shape& shape, double width) {
 }
 
 std::string shapeSvg(const Shape& shape, double widthPx, double heightPx) {
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg "
-                      "xmlns=\"http://www.w3.org/2000/svg\" width=\"";
-    number(svg, widthPx);
-    svg += "\" height=\"";
-    number(svg, heightPx);
-    svg += "\" viewBox=\"0 0 ";
-    number(svg, widthPx);
-    svg += ' ';
-    number(svg, heightPx);
-    svg += "\" font-family=\"Calibri, Carlito, 'Liberation Sans', sans-serif\">";
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg::Writer out(svg, 1);
+    out.open("svg").raw("xmlns", "http://www.w3.org/2000/svg");
+    out.number("width", widthPx).number("height", heightPx);
+    svg += " viewBox=\"0 0 ";
+    out.point(widthPx, heightPx);
+    svg += '"';
+    out.raw("font-family", "Calibri, Carlito, 'Liberation Sans', sans-serif").content();
     // Plain values rather than optionals: what the file leaves out is drawn by the style.
     const bool hasFill = !shape.noFill && (shape.fill || shape.styleFill);
     const bool hasLine = !shape.noLine && (shape.line || shape.styleLine);
@@ -413,49 +392,35 @@ std::string shapeSvg(const Shape& shape, double widthPx, double heightPx) {
     if (isLine(shape)) {
         // From corner to corner, the way the shape's flips turn it.
         if (hasLine) {
-            svg += "<line x1=\"";
-            number(svg, shape.flipH ? widthPx - inset : inset);
-            svg += "\" y1=\"";
-            number(svg, shape.flipV ? heightPx - inset : inset);
-            svg += "\" x2=\"";
-            number(svg, shape.flipH ? inset : widthPx - inset);
-            svg += "\" y2=\"";
-            number(svg, shape.flipV ? inset : heightPx - inset);
-            svg += "\" stroke=\"" + hexColor(lineRgb) + "\" stroke-width=\"";
-            number(svg, stroke);
-            svg += "\"/>";
+            out.open("line")
+                .number("x1", shape.flipH ? widthPx - inset : inset)
+                .number("y1", shape.flipV ? heightPx - inset : inset)
+                .number("x2", shape.flipH ? inset : widthPx - inset)
+                .number("y2", shape.flipV ? inset : heightPx - inset)
+                .color("stroke", lineRgb)
+                .number("stroke-width", stroke)
+                .close();
         }
     } else if (hasFill || hasLine) {
-        const std::string paint = hasFill ? hexColor(fillRgb) : "none";
         if (shape.geometry == "ellipse") {
-            svg += "<ellipse cx=\"";
-            number(svg, widthPx / 2);
-            svg += "\" cy=\"";
-            number(svg, heightPx / 2);
-            svg += "\" rx=\"";
-            number(svg, w / 2);
-            svg += "\" ry=\"";
-            number(svg, h / 2);
+            out.open("ellipse")
+                .number("cx", widthPx / 2)
+                .number("cy", heightPx / 2)
+                .number("rx", w / 2)
+                .number("ry", h / 2);
         } else {
-            svg += "<rect x=\"";
-            number(svg, inset);
-            svg += "\" y=\"";
-            number(svg, inset);
-            svg += "\" width=\"";
-            number(svg, w);
-            svg += "\" height=\"";
-            number(svg, h);
-            if (shape.geometry == "roundRect") {
-                svg += "\" rx=\"";
-                number(svg, std::min(w, h) / 6);
-            }
+            out.open("rect").number("x", inset).number("y", inset).number("width", w);
+            out.number("height", h);
+            if (shape.geometry == "roundRect")
+                out.number("rx", std::min(w, h) / 6);
         }
-        svg += "\" fill=\"" + paint;
-        if (hasLine) {
-            svg += "\" stroke=\"" + hexColor(lineRgb) + "\" stroke-width=\"";
-            number(svg, stroke);
-        }
-        svg += "\"/>";
+        if (hasFill)
+            out.color("fill", fillRgb);
+        else
+            out.raw("fill", "none");
+        if (hasLine)
+            out.color("stroke", lineRgb).number("stroke-width", stroke);
+        out.close();
     }
     // Text inside the shape's insets (a tenth of an inch across, a twentieth up and down).
     const double left = 9.6, top = 4.8;
@@ -471,28 +436,27 @@ std::string shapeSvg(const Shape& shape, double widthPx, double heightPx) {
         y += l.size * 1.2;
         if (l.runs.empty())
             continue;
-        svg += "<text x=\"";
-        number(svg, l.align == 'c' ? widthPx / 2 : l.align == 'r' ? widthPx - left : left);
-        svg += "\" y=\"";
-        number(svg, y - l.size * 0.25);
-        svg += l.align == 'c'   ? "\" text-anchor=\"middle"
-               : l.align == 'r' ? "\" text-anchor=\"end"
-                                : "";
-        svg += "\" xml:space=\"preserve\">";
+        out.open("text")
+            .number("x", l.align == 'c'   ? widthPx / 2
+                         : l.align == 'r' ? widthPx - left
+                                          : left)
+            .number("y", y - l.size * 0.25);
+        if (l.align == 'c' || l.align == 'r')
+            out.raw("text-anchor", l.align == 'c' ? "middle" : "end");
+        out.raw("xml:space", "preserve").content();
         for (std::size_t i = 0; i < l.runs.size(); ++i) {
             const Run& run = *l.runs[i];
-            svg += "<tspan font-size=\"";
-            number(svg, run.sizePt * 4 / 3);
-            svg += "\" fill=\"" + hexColor(run.color.value_or(defaultText));
+            out.open("tspan").number("font-size", run.sizePt * 4 / 3);
+            out.color("fill", run.color.value_or(defaultText));
             if (run.bold)
-                svg += "\" font-weight=\"bold";
+                out.raw("font-weight", "bold");
             if (run.italic)
-                svg += "\" font-style=\"italic";
-            svg += "\">";
-            web::appendEscaped(svg, l.texts[i]);
-            svg += "</tspan>";
+                out.raw("font-style", "italic");
+            out.content();
+            svg::appendText(svg, l.texts[i]);
+            out.end("tspan");
         }
-        svg += "</text>";
+        out.end("text");
     }
     svg += "</svg>\n";
     return svg;
