@@ -45,7 +45,7 @@ ALLOWED = {
     "metafile": {"base", "model", "util", "text", "svg"},
     "chart": {"base", "model", "util", "numfmt", "text", "svg"},
     "package": {"base", "model", "util", "xml", "zip", "drawing", "metafile"},
-    "drawingml": {"base", "model", "util", "numfmt", "xml", "zip", "package", "svg"},
+    "drawingml": {"base", "model", "util", "numfmt", "drawing", "xml", "zip", "package", "svg"},
     "xls": READER_BASE | {"cfb", "crypto", "chart"},
     "xlsx": READER_BASE | {"xml", "zip", "package", "drawingml"},
     "xlsb": READER_BASE | {"xml", "zip", "package", "drawingml"},

@@ -1,8 +1,7 @@
 #include "engine/drawingml/DrawingShapes.h"
 
-#include "engine/package/AnchorGeometry.h"
+#include "engine/drawing/CellSizes.h"
 #include "engine/package/Colors.h"
-#include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/svg/SvgWriter.h"
@@ -16,17 +15,10 @@ namespace engine::xlsx {
 namespace {
 
 constexpr double emuPerPoint = 12700.0;
-constexpr std::string_view markupCompatibility =
-    "http://schemas.openxmlformats.org/markup-compatibility/2006";
 // More shapes than any sheet shows, and more text than any shape; past them they are cut.
 constexpr std::size_t maxShapes = 10000;
 constexpr std::size_t maxShapeText = 4096;
 constexpr std::size_t maxLines = 200;
-
-struct Marker {
-    std::uint64_t col = 0, row = 0;
-    double colOffsetEmu = 0, rowOffsetEmu = 0;
-};
 
 struct Run {
     std::string text;
@@ -41,9 +33,7 @@ struct Paragraph {
 };
 
 struct Shape {
-    enum class Kind { TwoCell, OneCell, Absolute } anchorKind = Kind::TwoCell;
-    Marker from, to;
-    double widthEmu = 0, heightEmu = 0, xEmu = 0, yEmu = 0;
+    DrawingAnchor place;
     std::string geometry = "rect";
     std::optional<std::uint32_t> fill, line, styleFill, styleLine, styleText;
     bool noFill = false, noLine = false;
@@ -76,253 +66,229 @@ std::optional<std::size_t> schemeSlot(std::string_view name) {
 // Where the colour being read goes.
 enum class Slot { None, Fill, Line, StyleFill, StyleLine, StyleText, RunColor };
 
-class ShapesHandler : public xml::Handler {
-public:
-    ShapesHandler(const Colors& colors, std::vector<Shape>& shapes)
-        : colors_(colors), shapes_(shapes) {}
+} // namespace
 
-    void startElement(std::string_view ns, std::string_view local,
-                      const xml::Attributes& attributes) override {
-        path_.emplace_back(local);
-        if (skip_ > 0) {
-            ++skip_;
-            return;
-        }
-        if (ns == markupCompatibility && local == "Fallback") {
-            skip_ = 1;
-            return;
-        }
-        const std::string_view parent =
-            path_.size() >= 2 ? std::string_view(path_[path_.size() - 2]) : std::string_view();
-        if (local == "twoCellAnchor" || local == "oneCellAnchor" || local == "absoluteAnchor") {
-            shape_.emplace();
-            shape_->anchorKind = local == "twoCellAnchor"   ? Shape::Kind::TwoCell
-                                 : local == "oneCellAnchor" ? Shape::Kind::OneCell
-                                                            : Shape::Kind::Absolute;
-            anchorDepth_ = path_.size();
-            return;
-        }
-        if (!shape_)
-            return;
-        Shape& s = *shape_;
-        if (path_.size() == anchorDepth_ + 1) {
-            if (local == "from" || local == "to")
-                marker_ = local == "from" ? &s.from : &s.to;
-            else if (local == "ext") {
-                s.widthEmu = emu(attributes, "cx");
-                s.heightEmu = emu(attributes, "cy");
-            } else if (local == "pos") {
-                s.xEmu = emu(attributes, "x");
-                s.yEmu = emu(attributes, "y");
-            } else if (local == "sp" && !s.seen) {
-                s.seen = true;
-                spDepth_ = path_.size();
-            }
-            return;
-        }
-        if (marker_ && path_.size() == anchorDepth_ + 2) {
-            text_.clear();
-            return;
-        }
-        if (spDepth_ == 0 || path_.size() <= spDepth_)
-            return;
-        const std::size_t depth = path_.size() - spDepth_; // 1 = child of sp
-        if (local == "cNvPr" && depth == 2) {
-            s.description = attributes.value("descr");
-            if (s.description.size() > 1024)
-                s.description.resize(1024);
-        } else if (local == "xfrm" && parent == "spPr") {
-            s.flipH = parseBool(attributes.value("flipH"), false);
-            s.flipV = parseBool(attributes.value("flipV"), false);
-        } else if (local == "prstGeom" && parent == "spPr") {
-            s.geometry = attributes.value("prst", "rect");
-        } else if (local == "noFill" && parent == "spPr") {
-            s.noFill = true;
-        } else if (local == "noFill" && parent == "ln" && depth == 3) {
-            s.noLine = true;
-        } else if (local == "ln" && parent == "spPr") {
-            if (const auto width = parseNumber(attributes.value("w")); width && *width >= 0)
-                s.lineWidthPt = std::min(*width / emuPerPoint, 50.0);
-        } else if (local == "solidFill") {
-            slot_ = parent == "spPr" && depth == 2 ? Slot::Fill
-                    : parent == "ln" && depth == 3 ? Slot::Line
-                    : parent == "rPr" || parent == "defRPr" || parent == "endParaRPr"
-                        ? Slot::RunColor
-                        : Slot::None;
-        } else if (parent == "fillRef" || parent == "lnRef" || parent == "fontRef") {
-            slot_ = parent == "fillRef" ? Slot::StyleFill
-                    : parent == "lnRef" ? Slot::StyleLine
-                                        : Slot::StyleText;
-            startColor(local, attributes);
-        } else if (parent == "solidFill") {
-            startColor(local, attributes);
-        } else if (color_ && path_.size() == colorDepth_ + 1) {
-            const auto value = parseNumber(attributes.value("val"));
-            if (value && std::isfinite(*value)) {
-                if (local == "lumMod")
-                    lumMod_ = *value / 100000;
-                else if (local == "lumOff")
-                    lumOff_ = *value / 100000;
-                else if (local == "shade")
-                    lumMod_ = *value / 100000;
-                else if (local == "tint")
-                    lumOff_ = 1 - *value / 100000;
-            }
-        } else if (local == "bodyPr") {
-            const std::string_view anchor = attributes.value("anchor", "t");
-            s.verticalAnchor = anchor == "ctr" ? 'c' : anchor == "b" ? 'b' : 't';
-        } else if (local == "p" && parent == "txBody" && s.paragraphs.size() < maxLines) {
-            s.paragraphs.emplace_back();
-        } else if (local == "pPr" && !s.paragraphs.empty()) {
-            const std::string_view align = attributes.value("algn", "l");
-            s.paragraphs.back().align = align == "ctr" ? 'c' : align == "r" ? 'r' : 'l';
-        } else if ((local == "r" || local == "fld") && !s.paragraphs.empty()) {
-            s.paragraphs.back().runs.emplace_back();
-        } else if (local == "br" && !s.paragraphs.empty() && s.paragraphs.size() < maxLines) {
-            // A line break inside a paragraph starts a new line with the same alignment.
-            const char align = s.paragraphs.back().align;
-            s.paragraphs.emplace_back().align = align;
-        } else if (local == "rPr" && parent != "endParaRPr" && !s.paragraphs.empty() &&
-                   !s.paragraphs.back().runs.empty()) {
-            Run& run = s.paragraphs.back().runs.back();
-            if (const auto size = parseNumber(attributes.value("sz"));
-                size && *size >= 100 && *size <= 40000)
-                run.sizePt = *size / 100;
-            run.bold = parseBool(attributes.value("b"), false);
-            run.italic = parseBool(attributes.value("i"), false);
-        } else if (local == "t") {
-            text_.clear();
-        }
-    }
+struct ShapeCollector::State {
+    explicit State(const Colors& colors) : colors(colors) {}
 
-    void endElement(std::string_view, std::string_view local) override {
-        if (skip_ > 0) {
-            --skip_;
-            path_.pop_back();
-            return;
-        }
-        if (color_ && path_.size() == colorDepth_)
-            commitColor();
-        if (shape_) {
-            Shape& s = *shape_;
-            if (marker_ && path_.size() == anchorDepth_ + 2)
-                storeMarker(local);
-            else if (marker_ && path_.size() == anchorDepth_ + 1)
-                marker_ = nullptr;
-            else if (local == "t" && spDepth_ && !s.paragraphs.empty() &&
-                     !s.paragraphs.back().runs.empty() && textBytes_ < maxShapeText) {
-                std::string piece = text_.substr(0, maxShapeText - textBytes_);
-                decodeEscapes(piece);
-                textBytes_ += piece.size();
-                s.paragraphs.back().runs.back().text += piece;
-            }
-            if (path_.size() == spDepth_)
-                spDepth_ = 0;
-            if (path_.size() == anchorDepth_) {
-                if (s.seen && shapes_.size() < maxShapes)
-                    shapes_.push_back(std::move(s));
-                shape_.reset();
-                textBytes_ = 0;
-            }
-        }
-        path_.pop_back();
-    }
+    void start(std::string_view local, const xml::Attributes& attributes, std::size_t depth);
+    void end(std::string_view local, std::size_t depth);
+    void startColor(std::string_view local, const xml::Attributes& attributes, std::size_t depth);
+    void commitColor();
 
-    void characters(std::string_view text) override {
-        if (skip_ == 0 && text_.size() < maxShapeText)
-            text_.append(text.substr(0, maxShapeText - text_.size()));
-    }
-
-private:
-    void storeMarker(std::string_view local) {
-        if (local == "col")
-            marker_->col = parseUnsigned(text_, limits::maxColumns - 1).value_or(0);
-        else if (local == "row")
-            marker_->row = parseUnsigned(text_, limits::maxRows - 1).value_or(0);
-        else if (const auto offset = parseNumber(text_); offset && *offset >= 0 && *offset < 1e15)
-            (local == "colOff" ? marker_->colOffsetEmu : marker_->rowOffsetEmu) = *offset;
-    }
-
-    void startColor(std::string_view local, const xml::Attributes& attributes) {
-        std::optional<std::uint32_t> rgb;
-        if (local == "srgbClr")
-            rgb = parseHexColor(attributes.value("val"));
-        else if (local == "schemeClr") {
-            if (const auto slot = schemeSlot(attributes.value("val")))
-                rgb = colors_.themeColor(*slot);
-        } else if (local == "sysClr")
-            rgb = parseHexColor(attributes.value("lastClr"));
-        else if (local == "prstClr")
-            rgb = attributes.value("val") == "white" ? 0xFFFFFF : 0x000000;
-        if (!rgb)
-            return;
-        color_ = rgb;
-        colorDepth_ = path_.size();
-        lumMod_ = 1;
-        lumOff_ = 0;
-    }
-
-    void commitColor() {
-        std::uint32_t rgb = *color_;
-        color_.reset();
-        if (lumOff_ > 0)
-            rgb = applyTint(rgb, std::min(lumOff_, 1.0));
-        else if (lumMod_ < 1)
-            rgb = applyTint(rgb, std::max(lumMod_ - 1, -1.0));
-        Shape& s = *shape_;
-        switch (slot_) {
-        case Slot::Fill:
-            s.fill = rgb;
-            break;
-        case Slot::Line:
-            s.line = rgb;
-            break;
-        case Slot::StyleFill:
-            s.styleFill = rgb;
-            break;
-        case Slot::StyleLine:
-            s.styleLine = rgb;
-            break;
-        case Slot::StyleText:
-            s.styleText = rgb;
-            break;
-        case Slot::RunColor:
-            if (!s.paragraphs.empty() && !s.paragraphs.back().runs.empty())
-                s.paragraphs.back().runs.back().color = rgb;
-            break;
-        case Slot::None:
-            break;
-        }
-    }
-
-    const Colors& colors_;
-    std::vector<Shape>& shapes_;
-    std::vector<std::string> path_;
-    std::size_t skip_ = 0, anchorDepth_ = 0, spDepth_ = 0, colorDepth_ = 0, textBytes_ = 0;
-    std::optional<Shape> shape_;
-    Marker* marker_ = nullptr;
-    std::string text_;
-    Slot slot_ = Slot::None;
-    std::optional<std::uint32_t> color_;
-    double lumMod_ = 1, lumOff_ = 0;
+    const Colors& colors;
+    std::vector<Shape> shapes;
+    // The elements of the anchor's content being read, innermost last, with their depths.
+    std::vector<std::pair<std::string, std::size_t>> path;
+    std::size_t anchorDepth = 0, spDepth = 0, colorDepth = 0, textBytes = 0;
+    std::optional<Shape> shape;
+    std::string text;
+    Slot slot = Slot::None;
+    std::optional<std::uint32_t> color;
+    double lumMod = 1, lumOff = 0;
 };
 
-Anchor anchorOf(const Shape& shape, const Sheet& sheet) {
-    DrawingAnchor place;
-    place.kind = shape.anchorKind == Shape::Kind::TwoCell   ? DrawingAnchor::Kind::TwoCell
-                 : shape.anchorKind == Shape::Kind::OneCell ? DrawingAnchor::Kind::OneCell
-                                                            : DrawingAnchor::Kind::Absolute;
-    const auto marker = [](const Marker& m) {
-        return DrawingMarker{m.col, m.row, m.colOffsetEmu, m.rowOffsetEmu};
-    };
-    place.from = marker(shape.from);
-    place.to = marker(shape.to);
-    place.widthEmu = shape.widthEmu;
-    place.heightEmu = shape.heightEmu;
-    place.xEmu = shape.xEmu;
-    place.yEmu = shape.yEmu;
-    return place.toAnchor(drawing::SheetSizes(sheet, drawing::defaultDigitPixels));
+ShapeCollector::ShapeCollector(const Colors& colors) : state_(std::make_unique<State>(colors)) {}
+
+ShapeCollector::~ShapeCollector() = default;
+
+void ShapeCollector::anchorStarted(std::size_t depth) {
+    state_->shape.emplace();
+    state_->anchorDepth = depth;
+    state_->spDepth = 0;
+    state_->path.clear();
+    state_->color.reset();
+    state_->textBytes = 0;
 }
+
+void ShapeCollector::anchorEnded(const DrawingAnchor& place) {
+    State& s = *state_;
+    if (s.shape && s.shape->seen && s.shapes.size() < maxShapes) {
+        s.shape->place = place;
+        s.shapes.push_back(std::move(*s.shape));
+    }
+    s.shape.reset();
+    s.path.clear();
+    s.spDepth = 0;
+}
+
+void ShapeCollector::start(std::string_view local, const xml::Attributes& attributes,
+                           std::size_t depth) {
+    state_->path.emplace_back(local, depth);
+    state_->start(local, attributes, depth);
+}
+
+void ShapeCollector::end(std::string_view local, std::size_t depth) {
+    State& s = *state_;
+    if (s.path.empty() || s.path.back().second != depth)
+        return; // an element of the anchor's place
+    s.end(local, depth);
+    s.path.pop_back();
+}
+
+void ShapeCollector::characters(std::string_view text) {
+    State& s = *state_;
+    if (s.text.size() < maxShapeText)
+        s.text.append(text.substr(0, maxShapeText - s.text.size()));
+}
+
+void ShapeCollector::State::start(std::string_view local, const xml::Attributes& attributes,
+                                  std::size_t depth) {
+    if (!shape)
+        return;
+    Shape& s = *shape;
+    if (depth == anchorDepth + 1) {
+        if (local == "sp" && !s.seen) {
+            s.seen = true;
+            spDepth = depth;
+        }
+        return;
+    }
+    if (spDepth == 0 || depth <= spDepth)
+        return;
+    const std::string_view parent =
+        path.size() >= 2 ? std::string_view(path[path.size() - 2].first) : std::string_view();
+    const std::size_t level = depth - spDepth; // 1 = child of sp
+    if (local == "cNvPr" && level == 2) {
+        s.description = attributes.value("descr");
+        if (s.description.size() > 1024)
+            s.description.resize(1024);
+    } else if (local == "xfrm" && parent == "spPr") {
+        s.flipH = parseBool(attributes.value("flipH"), false);
+        s.flipV = parseBool(attributes.value("flipV"), false);
+    } else if (local == "prstGeom" && parent == "spPr") {
+        s.geometry = attributes.value("prst", "rect");
+    } else if (local == "noFill" && parent == "spPr") {
+        s.noFill = true;
+    } else if (local == "noFill" && parent == "ln" && level == 3) {
+        s.noLine = true;
+    } else if (local == "ln" && parent == "spPr") {
+        if (const auto width = parseNumber(attributes.value("w")); width && *width >= 0)
+            s.lineWidthPt = std::min(*width / emuPerPoint, 50.0);
+    } else if (local == "solidFill") {
+        slot = parent == "spPr" && level == 2                                    ? Slot::Fill
+               : parent == "ln" && level == 3                                    ? Slot::Line
+               : parent == "rPr" || parent == "defRPr" || parent == "endParaRPr" ? Slot::RunColor
+                                                                                 : Slot::None;
+    } else if (parent == "fillRef" || parent == "lnRef" || parent == "fontRef") {
+        slot = parent == "fillRef" ? Slot::StyleFill
+               : parent == "lnRef" ? Slot::StyleLine
+                                   : Slot::StyleText;
+        startColor(local, attributes, depth);
+    } else if (parent == "solidFill") {
+        startColor(local, attributes, depth);
+    } else if (color && depth == colorDepth + 1) {
+        const auto value = parseNumber(attributes.value("val"));
+        if (value && std::isfinite(*value)) {
+            if (local == "lumMod")
+                lumMod = *value / 100000;
+            else if (local == "lumOff")
+                lumOff = *value / 100000;
+            else if (local == "shade")
+                lumMod = *value / 100000;
+            else if (local == "tint")
+                lumOff = 1 - *value / 100000;
+        }
+    } else if (local == "bodyPr") {
+        const std::string_view anchor = attributes.value("anchor", "t");
+        s.verticalAnchor = anchor == "ctr" ? 'c' : anchor == "b" ? 'b' : 't';
+    } else if (local == "p" && parent == "txBody" && s.paragraphs.size() < maxLines) {
+        s.paragraphs.emplace_back();
+    } else if (local == "pPr" && !s.paragraphs.empty()) {
+        const std::string_view align = attributes.value("algn", "l");
+        s.paragraphs.back().align = align == "ctr" ? 'c' : align == "r" ? 'r' : 'l';
+    } else if ((local == "r" || local == "fld") && !s.paragraphs.empty()) {
+        s.paragraphs.back().runs.emplace_back();
+    } else if (local == "br" && !s.paragraphs.empty() && s.paragraphs.size() < maxLines) {
+        // A line break inside a paragraph starts a new line with the same alignment.
+        const char align = s.paragraphs.back().align;
+        s.paragraphs.emplace_back().align = align;
+    } else if (local == "rPr" && parent != "endParaRPr" && !s.paragraphs.empty() &&
+               !s.paragraphs.back().runs.empty()) {
+        Run& run = s.paragraphs.back().runs.back();
+        if (const auto size = parseNumber(attributes.value("sz"));
+            size && *size >= 100 && *size <= 40000)
+            run.sizePt = *size / 100;
+        run.bold = parseBool(attributes.value("b"), false);
+        run.italic = parseBool(attributes.value("i"), false);
+    } else if (local == "t") {
+        text.clear();
+    }
+}
+
+void ShapeCollector::State::end(std::string_view local, std::size_t depth) {
+    if (color && depth == colorDepth)
+        commitColor();
+    if (!shape)
+        return;
+    Shape& s = *shape;
+    if (local == "t" && spDepth && !s.paragraphs.empty() && !s.paragraphs.back().runs.empty() &&
+        textBytes < maxShapeText) {
+        std::string piece = text.substr(0, maxShapeText - textBytes);
+        decodeEscapes(piece);
+        textBytes += piece.size();
+        s.paragraphs.back().runs.back().text += piece;
+    }
+    if (depth == spDepth)
+        spDepth = 0;
+}
+
+void ShapeCollector::State::startColor(std::string_view local, const xml::Attributes& attributes,
+                                       std::size_t depth) {
+    std::optional<std::uint32_t> rgb;
+    if (local == "srgbClr")
+        rgb = parseHexColor(attributes.value("val"));
+    else if (local == "schemeClr") {
+        if (const auto slot = schemeSlot(attributes.value("val")))
+            rgb = colors.themeColor(*slot);
+    } else if (local == "sysClr")
+        rgb = parseHexColor(attributes.value("lastClr"));
+    else if (local == "prstClr")
+        rgb = attributes.value("val") == "white" ? 0xFFFFFF : 0x000000;
+    if (!rgb)
+        return;
+    color = rgb;
+    colorDepth = depth;
+    lumMod = 1;
+    lumOff = 0;
+}
+
+void ShapeCollector::State::commitColor() {
+    std::uint32_t rgb = *color;
+    color.reset();
+    if (lumOff > 0)
+        rgb = applyTint(rgb, std::min(lumOff, 1.0));
+    else if (lumMod < 1)
+        rgb = applyTint(rgb, std::max(lumMod - 1, -1.0));
+    if (!shape)
+        return;
+    Shape& s = *shape;
+    switch (slot) {
+    case Slot::Fill:
+        s.fill = rgb;
+        break;
+    case Slot::Line:
+        s.line = rgb;
+        break;
+    case Slot::StyleFill:
+        s.styleFill = rgb;
+        break;
+    case Slot::StyleLine:
+        s.styleLine = rgb;
+        break;
+    case Slot::StyleText:
+        s.styleText = rgb;
+        break;
+    case Slot::RunColor:
+        if (!s.paragraphs.empty() && !s.paragraphs.back().runs.empty())
+            s.paragraphs.back().runs.back().color = rgb;
+        break;
+    case Slot::None:
+        break;
+    }
+}
+
+namespace {
 
 bool isLine(const Shape& shape) {
     return shape.geometry == "line" || shape.geometry.starts_with("straightConnector");
@@ -473,11 +439,13 @@ bool showsSomething(const Shape& shape) {
 }
 
 void addShapes(const std::vector<Shape>& shapes, Sheet& sheet) {
+    // A page measures its drawings again on its own grid; this size is for readers of the model.
+    const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     for (const Shape& shape : shapes) {
         if (!showsSomething(shape))
             continue;
         Picture picture;
-        picture.anchor = anchorOf(shape, sheet);
+        picture.anchor = shape.place.toAnchor(sizes);
         // A horizontal or vertical line has no extent across: it gets its outline's.
         if (isLine(shape)) {
             const double across = std::max(shape.lineWidthPt, 0.75);
@@ -502,20 +470,8 @@ void addShapes(const std::vector<Shape>& shapes, Sheet& sheet) {
 
 } // namespace
 
-void readDrawingShapes(const zip::ZipArchive& archive, const std::string& part,
-                       const Colors& colors, Sheet& sheet) {
-    std::vector<Shape> shapes;
-    ShapesHandler handler(colors, shapes);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
-    addShapes(shapes, sheet);
-}
-
-void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
-                           Sheet& sheet) {
-    std::vector<Shape> shapes;
-    ShapesHandler handler(colors, shapes);
-    xml::parse(xml, handler, partName);
-    addShapes(shapes, sheet);
+void ShapeCollector::addTo(Sheet& sheet) const {
+    addShapes(state_->shapes, sheet);
 }
 
 } // namespace engine::xlsx

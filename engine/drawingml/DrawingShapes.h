@@ -3,25 +3,42 @@
 // outline, fill and text and placed on the sheet as pictures.
 
 #include "engine/model/Sheet.h"
+#include "engine/package/AnchorGeometry.h"
+#include "engine/xml/XmlParser.h"
 
-#include <string>
+#include <memory>
 #include <string_view>
-
-namespace engine::zip {
-class ZipArchive;
-}
 
 namespace engine::xlsx {
 
 class Colors;
 
-// Appends to `sheet.pictures` an SVG picture for every shape of drawing part `part` that shows
-// something (a fill, an outline or text). `sheet`'s sizes must be read already. Throws
-// ReadError(Damaged) for a malformed part.
-void readDrawingShapes(const zip::ZipArchive& archive, const std::string& part,
-                       const Colors& colors, Sheet& sheet);
-// The same from a part already in memory (for tests and fuzzing).
-void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
-                           Sheet& sheet);
+// Collects the shapes of a drawing part while the part is walked once for all its objects: the
+// walk reads each anchor's place (DrawingAnchorReader) and hands the anchor's content here.
+class ShapeCollector {
+public:
+    explicit ShapeCollector(const Colors& colors);
+    ~ShapeCollector();
+    ShapeCollector(const ShapeCollector&) = delete;
+    ShapeCollector& operator=(const ShapeCollector&) = delete;
+
+    // An anchor element begins at `depth` (the part's root element being 1).
+    void anchorStarted(std::size_t depth);
+    // An element of the open anchor that is not part of its place, and its end; ends of other
+    // elements are ignored.
+    void start(std::string_view local, const xml::Attributes& attributes, std::size_t depth);
+    void end(std::string_view local, std::size_t depth);
+    void characters(std::string_view text);
+    // The anchor closed at `place`: its first shape, if any, is kept.
+    void anchorEnded(const DrawingAnchor& place);
+
+    // Appends to `sheet.pictures` an SVG picture for every shape kept that shows something (a
+    // fill, an outline or text). `sheet`'s sizes must be read already.
+    void addTo(Sheet& sheet) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace engine::xlsx

@@ -1,7 +1,6 @@
 #include "engine/xlsx/WorksheetPart.h"
 
-#include "engine/drawingml/DrawingCharts.h"
-#include "engine/drawingml/DrawingShapes.h"
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
@@ -449,10 +448,8 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
     const Relationship* drawing =
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
-        readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
-        readDrawingCharts(context.archive, drawing->target, context.colors,
-                          context.workbook.dateSystem, sheet);
-        readDrawingShapes(context.archive, drawing->target, context.colors, sheet);
+        readSheetDrawing(context.archive, drawing->target, context.colors,
+                         context.workbook.dateSystem, sheet, context.pictureBytes);
     }
     if (const Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))

@@ -1,6 +1,6 @@
 #include "engine/xlsx/XlsxReader.h"
 
-#include "engine/drawingml/DrawingCharts.h"
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/ThemePart.h"
