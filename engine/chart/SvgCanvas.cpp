@@ -1,13 +1,12 @@
 #include "engine/chart/SvgCanvas.h"
 
+#include "engine/read/Limits.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace engine::chart {
 namespace {
-
-// Labels and titles longer than this are cut: no chart shows more.
-constexpr std::size_t maxTextBytes = 512;
 
 const char* anchorName(TextAnchor anchor) {
     switch (anchor) {
@@ -93,7 +92,7 @@ void SvgCanvas::text(double x, double y, std::string_view text, const TextLook& 
         out_ += ")\"";
     }
     writer_.content();
-    svg::appendText(out_, text, maxTextBytes);
+    svg::appendText(out_, text, limits::maxDrawnTextBytes);
     writer_.end("text");
 }
 
@@ -196,7 +195,8 @@ double textWidth(std::string_view text, double sizePx) {
     for (unsigned char c : text)
         if ((c & 0xC0) != 0x80)
             ++glyphs;
-    return static_cast<double>(std::min<std::size_t>(glyphs, maxTextBytes)) * sizePx * 0.55;
+    return static_cast<double>(std::min<std::size_t>(glyphs, limits::maxDrawnTextBytes)) * sizePx *
+           0.55;
 }
 
 } // namespace engine::chart

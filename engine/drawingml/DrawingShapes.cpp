@@ -45,24 +45,6 @@ struct Shape {
     bool seen = false; // an sp was met in the anchor
 };
 
-std::optional<std::size_t> schemeSlot(std::string_view name) {
-    constexpr std::string_view names[] = {"lt1",     "dk1",     "lt2",     "dk2",
-                                          "accent1", "accent2", "accent3", "accent4",
-                                          "accent5", "accent6", "hlink",   "folHlink"};
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        if (names[i] == name)
-            return i;
-    if (name == "bg1")
-        return 0;
-    if (name == "tx1")
-        return 1;
-    if (name == "bg2")
-        return 2;
-    if (name == "tx2")
-        return 3;
-    return std::nullopt;
-}
-
 // Where the colour being read goes.
 enum class Slot { None, Fill, Line, StyleFill, StyleLine, StyleText, RunColor };
 
@@ -239,7 +221,7 @@ void ShapeCollector::State::startColor(std::string_view local, const xml::Attrib
     if (local == "srgbClr")
         rgb = parseHexColor(attributes.value("val"));
     else if (local == "schemeClr") {
-        if (const auto slot = schemeSlot(attributes.value("val")))
+        if (const auto slot = schemeColorIndex(attributes.value("val")))
             rgb = colors.themeColor(*slot);
     } else if (local == "sysClr")
         rgb = parseHexColor(attributes.value("lastClr"));
