@@ -4,11 +4,11 @@
 // of the file's.
 
 #include "engine/chart/ChartSvg.h"
+#include "engine/drawingml/ChartPart.h"
 #include "engine/ods/ChartObject.h"
 #include "engine/package/Colors.h"
 #include "engine/read/ReadError.h"
 #include "engine/xls/ChartStream.h"
-#include "engine/xlsx/ChartPart.h"
 #include "fuzz/WritePages.h"
 
 #include <cstddef>

@@ -3,6 +3,7 @@
 
 #include "engine/model/Chart.h"
 #include "engine/model/Style.h"
+#include "engine/svg/SvgWriter.h"
 
 #include <cstdint>
 #include <set>
@@ -24,7 +25,7 @@ struct TextLook {
 
 class SvgCanvas {
 public:
-    explicit SvgCanvas(std::string& out) : out_(out) {}
+    explicit SvgCanvas(std::string& out) : out_(out), writer_(out, 1) {}
 
     // Sets what the ids of definitions start with: something that tells this drawing apart
     // from the others of its page.
@@ -70,7 +71,11 @@ public:
     void endGroup() { out_ += "</g>"; }
 
 private:
+    // Opens a <rect> with its position and size.
+    svg::Writer& box(double x, double y, double width, double height);
+
     std::string& out_;
+    svg::Writer writer_;
     std::string idPrefix_ = "qm";
     std::set<std::string> defined_;
 };

@@ -98,25 +98,4 @@ std::vector<std::uint8_t> bmpFromPacked(std::span<const std::uint8_t> dib) {
     return bmpFromParts(dib.first(layout.headerBytes), dib.subspan(layout.headerBytes));
 }
 
-std::string sniffImageType(std::span<const std::uint8_t> bytes) {
-    auto starts = [&](std::initializer_list<std::uint8_t> magic) {
-        if (bytes.size() < magic.size())
-            return false;
-        std::size_t i = 0;
-        for (std::uint8_t b : magic)
-            if (bytes[i++] != b)
-                return false;
-        return true;
-    };
-    if (starts({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
-        return "image/png";
-    if (starts({0xFF, 0xD8, 0xFF}))
-        return "image/jpeg";
-    if (starts({'G', 'I', 'F', '8'}))
-        return "image/gif";
-    if (starts({'B', 'M'}) && bytes.size() > 26)
-        return "image/bmp";
-    return {};
-}
-
 } // namespace engine::metafile

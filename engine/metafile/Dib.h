@@ -20,7 +20,4 @@ std::vector<std::uint8_t> bmpFromParts(std::span<const std::uint8_t> header,
 // The same for a packed bitmap: header, colour table and pixels in one run of bytes.
 std::vector<std::uint8_t> bmpFromPacked(std::span<const std::uint8_t> dib);
 
-// "image/png", "image/jpeg", "image/gif" or "image/bmp" by the leading bytes; empty otherwise.
-std::string sniffImageType(std::span<const std::uint8_t> bytes);
-
 } // namespace engine::metafile

@@ -1,5 +1,7 @@
 #include "engine/metafile/SvgCanvas.h"
 
+#include "engine/svg/SvgWriter.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -7,8 +9,6 @@
 namespace engine::metafile {
 namespace {
 
-// Far outside any picture; keeps wild coordinates from hostile files out of the numbers.
-constexpr double coordinateLimit = 1e7;
 // Hatches in more colours than this are filled plainly: each costs a definition.
 constexpr std::size_t maxPatterns = 256;
 // Clip rectangles past this many are not applied: each costs a definition.
@@ -35,30 +35,13 @@ void appendBase64(std::string& out, std::span<const std::uint8_t> bytes) {
     }
 }
 
-// XML character data and attribute values; characters XML forbids are dropped.
-void appendXmlEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t')
-                out += c;
-        }
-    }
+// Metafile colours keep red in the low byte.
+std::string colorText(ColorRef color) {
+    return svg::colorText(((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF));
+}
+
+void appendNumber(std::string& out, double value) {
+    svg::appendNumber(out, value, 2);
 }
 
 const char* dashArray(Pen::Style style) {
@@ -77,32 +60,6 @@ const char* dashArray(Pen::Style style) {
 }
 
 } // namespace
-
-void appendNumber(std::string& out, double value) {
-    if (!std::isfinite(value))
-        value = 0;
-    value = std::clamp(value, -coordinateLimit, coordinateLimit);
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-    char* end = result.ptr;
-    while (end > buffer && end[-1] == '0')
-        --end;
-    if (end > buffer && end[-1] == '.')
-        --end;
-    std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-    out += text == "-0" ? std::string_view("0") : text;
-}
-
-std::string colorText(ColorRef color) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out = "#";
-    for (int shift : {0, 8, 16}) {
-        const unsigned byte = (color >> shift) & 0xFF;
-        out += hex[byte >> 4];
-        out += hex[byte & 15];
-    }
-    return out;
-}
 
 void SvgCanvas::include(Point p) {
     if (!std::isfinite(p.x) || !std::isfinite(p.y))
@@ -289,7 +246,7 @@ void SvgCanvas::text(const TextRun& run) {
     body_ += '"';
     if (run.font && !run.font->face.empty()) {
         body_ += " font-family=\"";
-        appendXmlEscaped(body_, run.font->face);
+        svg::appendText(body_, run.font->face);
         body_ += '"';
     }
     if (run.font && run.font->weight >= 600)
@@ -318,7 +275,7 @@ void SvgCanvas::text(const TextRun& run) {
         body_ += ")\"";
     }
     body_ += " fill=\"" + colorText(run.color) + "\" xml:space=\"preserve\">";
-    appendXmlEscaped(body_, run.text);
+    svg::appendText(body_, run.text);
     body_ += grouped ? "</text></g>\n" : "</text>\n";
     ++elements_;
 }

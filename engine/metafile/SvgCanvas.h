@@ -93,9 +93,4 @@ private:
     bool stopped_ = false; // once full, nothing more is drawn, however much is discarded
 };
 
-// "12.5": at most two decimals, no exponent, no trailing zeros, whatever the locale.
-void appendNumber(std::string& out, double value);
-// "#rrggbb" of a metafile colour.
-std::string colorText(ColorRef color);
-
 } // namespace engine::metafile

@@ -3,9 +3,9 @@
 #include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
-#include "engine/package/DrawingPart.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/ImageType.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -70,7 +70,7 @@ public:
             // A broken or oversized picture is left out; the cells still show.
             return false;
         }
-        picture.mimeType = xlsx::imageMimeType(bytes);
+        picture.mimeType = util::mimeType(util::imageType(bytes));
         if (picture.mimeType.empty())
             return false;
         used_ += bytes.size();

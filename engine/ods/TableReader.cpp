@@ -4,9 +4,9 @@
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
 #include "engine/ods/Values.h"
-#include "engine/package/DrawingPart.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/ImageType.h"
 
 #include <algorithm>
 #include <cmath>
@@ -588,8 +588,7 @@ void TableReader::finishInlineImage() {
     if (!bytes)
         return;
     Picture picture;
-    picture.mimeType = xlsx::imageMimeType(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    picture.mimeType = util::mimeType(util::imageType(*bytes));
     if (picture.mimeType.empty())
         return;
     picture.data = std::move(*bytes);

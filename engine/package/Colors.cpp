@@ -57,4 +57,22 @@ Color Colors::resolve(const xml::Attributes& attributes) const {
     return Color::fromRgb(*rgb);
 }
 
+std::optional<std::size_t> schemeColorIndex(std::string_view name) {
+    constexpr std::string_view names[] = {"bg1",     "tx1",     "bg2",     "tx2",
+                                          "accent1", "accent2", "accent3", "accent4",
+                                          "accent5", "accent6", "hlink",   "folHlink"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        if (names[i] == name)
+            return i;
+    if (name == "lt1")
+        return 0;
+    if (name == "dk1")
+        return 1;
+    if (name == "lt2")
+        return 2;
+    if (name == "dk2")
+        return 3;
+    return std::nullopt;
+}
+
 } // namespace engine::xlsx

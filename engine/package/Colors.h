@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace engine::xlsx {
 
@@ -38,6 +40,10 @@ private:
     std::array<std::uint32_t, 64> palette_;
     std::array<std::uint32_t, 12> theme_; // in the order of the theme="" index
 };
+
+// The theme="" index of a DrawingML scheme colour name (bg1/lt1, tx1/dk1 ... folHlink);
+// nullopt for phClr and unknown names.
+std::optional<std::size_t> schemeColorIndex(std::string_view name);
 
 using util::applyTint;
 

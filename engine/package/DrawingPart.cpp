@@ -6,6 +6,7 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
+#include "engine/util/ImageType.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -96,7 +97,7 @@ private:
 // Fills `picture` with `bytes` as a page shows them: as they are, or a metafile played into
 // SVG, whose size also counts towards the workbook's picture bytes.
 bool showable(std::string_view bytes, Picture& picture, std::uint64_t& pictureBytes) {
-    picture.mimeType = imageMimeType(bytes);
+    picture.mimeType = util::mimeType(util::imageType(bytes));
     if (!picture.mimeType.empty()) {
         picture.data.assign(bytes.begin(), bytes.end());
         return true;
@@ -130,25 +131,6 @@ void readBackground(const zip::ZipArchive& archive, const std::string& part, She
     Picture background;
     if (showable(bytes, background, pictureBytes))
         sheet.background = std::move(background);
-}
-
-std::string imageMimeType(std::string_view bytes) {
-    const auto starts = [&](std::string_view magic) {
-        return bytes.substr(0, magic.size()) == magic;
-    };
-    if (starts("\x89PNG\r\n\x1a\n"))
-        return "image/png";
-    if (starts("\xFF\xD8\xFF"))
-        return "image/jpeg";
-    if (starts("GIF87a") || starts("GIF89a"))
-        return "image/gif";
-    if (starts("BM") && bytes.size() > 14)
-        return "image/bmp";
-    if (starts(std::string_view("II*\0", 4)) || starts(std::string_view("MM\0*", 4)))
-        return "image/tiff";
-    if (starts("RIFF") && bytes.size() >= 12 && bytes.substr(8, 4) == "WEBP")
-        return "image/webp";
-    return {};
 }
 
 void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,

@@ -29,7 +29,4 @@ void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet&
 void readBackground(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
                     std::uint64_t& pictureBytes);
 
-// The MIME type of an image by its leading bytes; empty when not a format we pass on.
-std::string imageMimeType(std::string_view bytes);
-
 } // namespace engine::xlsx

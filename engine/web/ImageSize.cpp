@@ -1,7 +1,8 @@
 #include "engine/web/ImageSize.h"
 
+#include "engine/util/ImageType.h"
+
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 namespace engine::web {
@@ -76,23 +77,31 @@ std::optional<PixelSize> jpegSize(std::span<const std::uint8_t> b) {
 } // namespace
 
 std::optional<PixelSize> imageSize(std::span<const std::uint8_t> b) {
-    static constexpr std::uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (b.size() >= 24 && std::memcmp(b.data(), png, 8) == 0)
-        return checked(bigEndian(b, 16, 4), bigEndian(b, 20, 4));
-    if (b.size() >= 10 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F')
-        return checked(littleEndian(b, 6, 2), littleEndian(b, 8, 2));
-    if (b.size() >= 4 && b[0] == 0xFF && b[1] == 0xD8)
+    switch (util::imageType(b)) {
+    case util::ImageType::Png:
+        if (b.size() >= 24)
+            return checked(bigEndian(b, 16, 4), bigEndian(b, 20, 4));
+        return std::nullopt;
+    case util::ImageType::Gif:
+        if (b.size() >= 10)
+            return checked(littleEndian(b, 6, 2), littleEndian(b, 8, 2));
+        return std::nullopt;
+    case util::ImageType::Jpeg:
         return jpegSize(b);
-    if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
+    case util::ImageType::Bmp: {
         // Bottom-up bitmaps have a positive height, top-down ones a negative one.
         auto height = static_cast<std::int32_t>(littleEndian(b, 22, 4));
         return checked(
             littleEndian(b, 18, 4),
             static_cast<std::uint32_t>(height < 0 ? -static_cast<std::int64_t>(height) : height));
     }
-    if (auto size = svgSize(b))
-        return size;
-    return std::nullopt;
+    case util::ImageType::Tiff:
+    case util::ImageType::WebP:
+        return std::nullopt;
+    case util::ImageType::None:
+        break;
+    }
+    return svgSize(b);
 }
 
 } // namespace engine::web

@@ -1,6 +1,6 @@
 #include "engine/web/SparklineSvg.h"
 
-#include "engine/metafile/SvgCanvas.h"
+#include "engine/svg/SvgWriter.h"
 #include "engine/web/Css.h"
 
 #include <algorithm>
@@ -18,42 +18,28 @@ constexpr std::uint32_t defaultAxis = 0x000000;
 constexpr double sideMargin = 3;
 constexpr double edgeMargin = 2;
 
-using metafile::appendNumber;
-
 // One SVG element: its name, then attributes of numbers and of colours, then "/>".
 class Element {
 public:
-    Element(std::string& out, std::string_view name) : out_(out) {
-        out_ += '<';
-        out_ += name;
-    }
-    ~Element() { out_ += "/>"; }
+    Element(std::string& out, std::string_view name) : writer_(out, 2) { writer_.open(name); }
+    ~Element() { writer_.close(); }
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
     Element& operator()(std::string_view name, double value) {
-        open(name);
-        appendNumber(out_, value);
-        out_ += '"';
+        writer_.number(name, value);
         return *this;
     }
     Element& color(std::string_view name, std::uint32_t rgb) {
-        open(name);
-        out_ += cssColor(rgb);
-        out_ += '"';
+        writer_.raw(name, cssColor(rgb));
         return *this;
     }
     Element& text(std::string_view name, std::string_view value) {
-        open(name);
-        out_ += value;
-        out_ += '"';
+        writer_.raw(name, value);
         return *this;
     }
 
 private:
-    void open(std::string_view name) {
-        out_ += ' ';
-        out_ += name;
-        out_ += "=\"";
-    }
-    std::string& out_;
+    svg::Writer writer_;
 };
 
 std::uint32_t rgbOr(const Color& color, std::uint32_t fallback) {
@@ -190,9 +176,9 @@ std::string sparklineShapes(const SparklineGroup& group,
             }
             if (inLine++ > 0)
                 points += ' ';
-            appendNumber(points, xOf(i));
+            svg::appendNumber(points, xOf(i), 2);
             points += ',';
-            appendNumber(points, yOf(*values[i]));
+            svg::appendNumber(points, yOf(*values[i]), 2);
         }
         flush();
         const double radius = std::max(1.5, strokePx * 1.25);

@@ -5,6 +5,7 @@
 #include "engine/metafile/Metafile.h"
 #include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
+#include "engine/util/ImageType.h"
 
 #include <algorithm>
 
@@ -66,7 +67,7 @@ void SheetImages::finish(Sheet& sheet) {
             picture.data = metafile::bmpFromPacked(pending.data);
             picture.mimeType = "image/bmp";
         } else if (pending.format == formatNative) {
-            picture.mimeType = metafile::sniffImageType(pending.data);
+            picture.mimeType = util::mimeType(util::imageType(pending.data));
             picture.data = std::move(pending.data);
         } else if (pending.format == formatMetafile) {
             std::optional<std::pair<double, double>> hint;
@@ -100,7 +101,7 @@ std::optional<Picture> SheetImages::background(std::span<const std::uint8_t> dat
         picture.data = metafile::bmpFromPacked(image);
         picture.mimeType = "image/bmp";
     } else if (format == formatNative) {
-        picture.mimeType = metafile::sniffImageType(image);
+        picture.mimeType = util::mimeType(util::imageType(image));
         picture.data.assign(image.begin(), image.end());
     }
     if (picture.mimeType.empty() || picture.data.empty())

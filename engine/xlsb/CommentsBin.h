@@ -3,7 +3,7 @@
 // (XML parts, as in the XML packages) that replace them.
 
 #include "engine/model/Sheet.h"
-#include "engine/xlsx/ThreadedCommentsPart.h"
+#include "engine/package/ThreadedCommentsPart.h"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
 #include "engine/xlsb/WorksheetBin.h"
 
-#include "engine/package/DrawingPart.h"
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
@@ -8,8 +8,6 @@
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
-#include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -280,10 +278,8 @@ void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& she
         reader.drawingId().empty() ? nullptr : relationships.byId(reader.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
         // The drawing part is the same XML as in the XML packages.
-        xlsx::readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
-        xlsx::readDrawingCharts(context.archive, drawing->target, context.colors,
-                                context.workbook.dateSystem, sheet);
-        xlsx::readDrawingShapes(context.archive, drawing->target, context.colors, sheet);
+        xlsx::readSheetDrawing(context.archive, drawing->target, context.colors,
+                               context.workbook.dateSystem, sheet, context.pictureBytes);
     }
 }
 

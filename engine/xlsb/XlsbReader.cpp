@@ -1,5 +1,6 @@
 #include "engine/xlsb/XlsbReader.h"
 
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/ThemePart.h"
@@ -9,7 +10,6 @@
 #include "engine/xlsb/StylesBin.h"
 #include "engine/xlsb/WorkbookBin.h"
 #include "engine/xlsb/WorksheetBin.h"
-#include "engine/xlsx/DrawingCharts.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

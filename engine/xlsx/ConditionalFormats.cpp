@@ -2,9 +2,10 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <charconv>
@@ -47,15 +48,6 @@ constexpr std::array<std::pair<std::string_view, ConditionalOperator>, 8> operat
     {"lessThanOrEqual", ConditionalOperator::LessOrEqual},
 }};
 
-template <class T, std::size_t N>
-std::optional<T> lookUp(const std::array<std::pair<std::string_view, T>, N>& table,
-                        std::string_view name) {
-    for (const auto& [key, value] : table)
-        if (key == name)
-            return value;
-    return std::nullopt;
-}
-
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '='))
         text.remove_prefix(1);
@@ -90,19 +82,19 @@ public:
         if (local == "font" || local == "fill" || local == "border") {
             part_ = local;
         } else if (part_ == "font") {
-            const bool on = parseBool(attributes.value("val"), true);
+            // Read as a cell font reads it; only the properties given override the cell's.
+            Font font;
+            applyFontProperty(font, local, attributes, colors_);
             if (local == "b")
-                style.bold = on;
+                style.bold = font.bold;
             else if (local == "i")
-                style.italic = on;
+                style.italic = font.italic;
             else if (local == "strike")
-                style.strike = on;
+                style.strike = font.strike;
             else if (local == "u")
-                style.underline = attributes.value("val") == "double" ? Underline::Double
-                                  : attributes.value("val") == "none" ? Underline::None
-                                                                      : Underline::Single;
+                style.underline = font.underline;
             else if (local == "color")
-                style.fontColor = colors_.resolve(attributes);
+                style.fontColor = font.color;
         } else if (part_ == "fill") {
             if (local == "patternFill") {
                 const std::string_view type = attributes.value("patternType", "solid");
@@ -117,22 +109,13 @@ public:
                     style.fill = color;
             }
         } else if (part_ == "border") {
-            std::optional<BorderSide>* side = nullptr;
-            if (local == "left" || local == "start")
-                side = &style.left;
-            else if (local == "right" || local == "end")
-                side = &style.right;
-            else if (local == "top")
-                side = &style.top;
-            else if (local == "bottom")
-                side = &style.bottom;
-            if (side) {
+            if (const auto side = borderEdge(style, local)) {
                 BorderSide value;
                 value.style =
                     lookUp(borderStyleNames, attributes.value("style")).value_or(BorderStyle::None);
                 if (value.style != BorderStyle::None || attributes.get("style"))
-                    *side = value;
-                side_ = side;
+                    **side = value;
+                side_ = *side;
             } else if (local == "color" && side_ && *side_) {
                 (*side_)->color = colors_.resolve(attributes);
             }

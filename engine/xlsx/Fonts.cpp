@@ -1,7 +1,7 @@
 #include "engine/xlsx/Fonts.h"
 
 #include "engine/package/Colors.h"
-#include "engine/xlsx/XmlValues.h"
+#include "engine/package/XmlValues.h"
 
 #include <algorithm>
 #include <cstdio>

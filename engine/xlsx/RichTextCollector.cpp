@@ -1,10 +1,10 @@
 #include "engine/xlsx/RichTextCollector.h"
 
 #include "engine/package/Colors.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Fonts.h"
-#include "engine/xlsx/XmlValues.h"
 
 namespace engine::xlsx {
 

@@ -1,8 +1,8 @@
 #include "engine/xlsx/SparklineGroups.h"
 
 #include "engine/package/Colors.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <utility>
 

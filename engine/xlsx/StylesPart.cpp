@@ -2,11 +2,11 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <array>
 #include <utility>
@@ -57,15 +57,6 @@ constexpr std::array<std::pair<std::string_view, VAlign>, 5> verticals = {{
     {"justify", VAlign::Justify},
     {"distributed", VAlign::Distributed},
 }};
-
-template <class T, std::size_t N>
-T lookup(const std::array<std::pair<std::string_view, T>, N>& table, std::string_view name,
-         T fallback) {
-    for (const auto& [key, value] : table)
-        if (key == name)
-            return value;
-    return fallback;
-}
 
 std::uint32_t index(const xml::Attributes& attributes, std::string_view name) {
     return static_cast<std::uint32_t>(
@@ -162,8 +153,8 @@ private:
             return;
         Fill& fill = book_.fills.back();
         if (local == "patternFill") {
-            fill.pattern =
-                lookup(patterns, attributes.value("patternType", "none"), FillPattern::None);
+            fill.pattern = lookUp(patterns, attributes.value("patternType", "none"))
+                               .value_or(FillPattern::None);
         } else if (local == "fgColor") {
             fill.foreground = colors_.resolve(attributes);
         } else if (local == "bgColor") {
@@ -186,19 +177,10 @@ private:
         if (book_.borders.empty())
             return;
         Border& border = book_.borders.back();
-        BorderSide* side = nullptr;
-        if (local == "left" || local == "start")
-            side = &border.left;
-        else if (local == "right" || local == "end")
-            side = &border.right;
-        else if (local == "top")
-            side = &border.top;
-        else if (local == "bottom")
-            side = &border.bottom;
-        if (side) {
-            side->style =
-                lookup(borderStyleNames, attributes.value("style", "none"), BorderStyle::None);
-            side_ = side;
+        if (const auto side = borderEdge(border, local)) {
+            (*side)->style =
+                lookUp(borderStyleNames, attributes.value("style")).value_or(BorderStyle::None);
+            side_ = *side;
         } else if (local == "color" && side_) {
             side_->color = colors_.resolve(attributes);
         }
@@ -217,10 +199,10 @@ private:
         if (local != "alignment" || book_.cellFormats.empty())
             return;
         Alignment& alignment = book_.cellFormats.back().alignment;
-        alignment.horizontal =
-            lookup(horizontals, attributes.value("horizontal", "general"), HAlign::General);
+        alignment.horizontal = lookUp(horizontals, attributes.value("horizontal", "general"))
+                                   .value_or(HAlign::General);
         alignment.vertical =
-            lookup(verticals, attributes.value("vertical", "bottom"), VAlign::Bottom);
+            lookUp(verticals, attributes.value("vertical", "bottom")).value_or(VAlign::Bottom);
         alignment.wrap = parseBool(attributes.value("wrapText"), false);
         alignment.shrinkToFit = parseBool(attributes.value("shrinkToFit"), false);
         alignment.indent =

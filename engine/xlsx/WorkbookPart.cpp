@@ -1,9 +1,9 @@
 #include "engine/xlsx/WorkbookPart.h"
 
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/XmlValues.h"
 
 namespace engine::xlsx {
 namespace {

@@ -1,18 +1,17 @@
 #include "engine/xlsx/WorksheetPart.h"
 
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/SheetSpans.h"
 #include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/ConditionalFormats.h"
-#include "engine/xlsx/DrawingCharts.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/RichTextCollector.h"
 #include "engine/xlsx/SparklineGroups.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -464,10 +463,8 @@ void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet)
     const Relationship* drawing =
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
-        readDrawing(context.archive, drawing->target, sheet, context.pictureBytes);
-        readDrawingCharts(context.archive, drawing->target, context.colors,
-                          context.workbook.dateSystem, sheet);
-        readDrawingShapes(context.archive, drawing->target, context.colors, sheet);
+        readSheetDrawing(context.archive, drawing->target, context.colors,
+                         context.workbook.dateSystem, sheet, context.pictureBytes);
     }
     if (const Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))

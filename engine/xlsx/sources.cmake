@@ -1,10 +1,6 @@
 target_sources(engine PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/ChartPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommentsPart.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ThreadedCommentsPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DrawingCharts.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DrawingShapes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextCollector.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SharedStrings.cpp
@@ -12,5 +8,4 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/StylesPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WorkbookPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WorksheetPart.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/XlsxReader.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/XmlValues.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/XlsxReader.cpp)

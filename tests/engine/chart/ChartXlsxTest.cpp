@@ -1,10 +1,10 @@
 // Charts read from DrawingML chart parts: series and their cached values, colours, titles,
 // legends, anchors, chart sheets, and parts that try to make the reader work too hard.
 
+#include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
 #include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
-#include "engine/xlsx/ChartPart.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 #include "tests/support/TestPaths.h"
 

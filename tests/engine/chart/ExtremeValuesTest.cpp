@@ -3,9 +3,9 @@
 
 #include "engine/chart/AxisScale.h"
 #include "engine/chart/ChartSvg.h"
+#include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
 #include "engine/xls/ChartStream.h"
-#include "engine/xlsx/ChartPart.h"
 #include "tests/engine/chart/ChartSamples.h"
 
 #include <cmath>

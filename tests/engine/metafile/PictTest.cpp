@@ -128,8 +128,8 @@ TEST(Pict, ShapesLinesAndTextsAreDrawnInTheirColours) {
     EXPECT_TRUE(picture.stoppedEarly.empty()) << picture.stoppedEarly;
     const auto elements = svgElements(picture.svg);
     EXPECT_EQ(count(elements, "path"), 4u);
-    EXPECT_NE(picture.svg.find("#ff0000"), std::string::npos);
-    EXPECT_NE(picture.svg.find("#0000ff"), std::string::npos);
+    EXPECT_NE(picture.svg.find("#FF0000"), std::string::npos);
+    EXPECT_NE(picture.svg.find("#0000FF"), std::string::npos);
     EXPECT_NE(picture.svg.find(">Hello<"), std::string::npos);
     EXPECT_NE(picture.svg.find("bold"), std::string::npos);
 }

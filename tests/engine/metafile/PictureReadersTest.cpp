@@ -212,14 +212,14 @@ TEST(Biff8Pictures, MetafileBlipsArePlayedIntoSvgOnceAndShownByEveryShape) {
         EXPECT_EQ(picture.mimeType, "image/svg+xml");
     const auto emf = testing_support::svgElementsNamed(text(sheet.pictures[0].data), "path");
     ASSERT_EQ(emf.size(), 1u);
-    EXPECT_EQ(emf[0].attributes.at("fill"), "#00ff00");
+    EXPECT_EQ(emf[0].attributes.at("fill"), "#00FF00");
     const auto wmf = testing_support::svgElementsNamed(text(sheet.pictures[1].data), "path");
     ASSERT_EQ(wmf.size(), 1u);
-    EXPECT_EQ(wmf[0].attributes.at("fill"), "#ff0000");
+    EXPECT_EQ(wmf[0].attributes.at("fill"), "#FF0000");
     // The Macintosh picture is played too; the last shape shows the first picture again.
     const auto pict = testing_support::svgElementsNamed(text(sheet.pictures[2].data), "path");
     ASSERT_EQ(pict.size(), 1u);
-    EXPECT_EQ(pict[0].attributes.at("fill"), "#0000ff");
+    EXPECT_EQ(pict[0].attributes.at("fill"), "#0000FF");
     EXPECT_EQ(sheet.pictures[3].data, sheet.pictures[0].data);
     EXPECT_EQ(sheet.pictures[0].anchor.col, 2);
     EXPECT_EQ(sheet.background.mimeType, "image/bmp");

@@ -28,7 +28,7 @@ TEST(WmfTest, PlaceableBoundsAreTheFrameAndGiveTheSize) {
     const auto paths = svgElementsNamed(out.svg, "path");
     ASSERT_EQ(paths.size(), 1u);
     EXPECT_EQ(paths[0].attributes.at("d"), "M144 72 L288 72 L288 144 L144 144 Z");
-    EXPECT_EQ(paths[0].attributes.at("fill"), "#00ff00");
+    EXPECT_EQ(paths[0].attributes.at("fill"), "#00FF00");
 }
 
 TEST(WmfTest, ALaterWindowIsMappedOntoTheFirst) {
@@ -97,8 +97,8 @@ TEST(WmfTest, CreatedObjectsTakeTheFirstFreeSlot) {
         .rectangle(0, 0, 5, 5);
     const auto paths = svgElementsNamed(toSvg(wmf.finish()).svg, "path");
     ASSERT_EQ(paths.size(), 2u);
-    EXPECT_EQ(paths[0].attributes.at("fill"), "#0000ff");
-    EXPECT_EQ(paths[1].attributes.at("fill"), "#ff0000");
+    EXPECT_EQ(paths[0].attributes.at("fill"), "#0000FF");
+    EXPECT_EQ(paths[1].attributes.at("fill"), "#FF0000");
 }
 
 TEST(WmfTest, TextIsDecodedInTheCodePageOfItsFont) {

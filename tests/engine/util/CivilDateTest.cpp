@@ -5,7 +5,7 @@
 
 #include "engine/numfmt/DateSerial.h"
 #include "engine/ods/Values.h"
-#include "engine/xlsx/XmlValues.h"
+#include "engine/package/XmlValues.h"
 
 #include <gtest/gtest.h>
 #include <string>

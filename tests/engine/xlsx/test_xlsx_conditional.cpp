@@ -143,3 +143,22 @@ TEST(XlsxConditional, IconSetsBeyondArrowsAndLightsHaveTheirOwnShapes) {
     EXPECT_EQ(highest.find("#D9D9D9"), std::string::npos);
     EXPECT_NE(highest.find("&#x2588;"), std::string::npos);
 }
+
+TEST(XlsxConditional, DifferentialStylesSetOnlyWhatTheyName) {
+    // Read as cell fonts and borders are read, yet what a dxf leaves out stays unset.
+    const Workbook book = xlsx::readPackage(
+        minimalWorkbook({"<sheetData/>"}, {},
+                        "<dxfs count=\"1\"><dxf><font><b val=\"0\"/><u val=\"doubleAccounting\"/>"
+                        "</font><border><start style=\"dashed\"/><end/></border></dxf></dxfs>")
+            .bytes());
+    ASSERT_EQ(book.differentialStyles.size(), 1u);
+    const DifferentialStyle& style = book.differentialStyles[0];
+    EXPECT_EQ(style.bold, false);
+    EXPECT_FALSE(style.italic);
+    EXPECT_EQ(style.underline, Underline::DoubleAccounting);
+    EXPECT_FALSE(style.fontColor);
+    ASSERT_TRUE(style.left);
+    EXPECT_EQ(style.left->style, BorderStyle::Dashed);
+    EXPECT_FALSE(style.right); // an edge without a style draws nothing
+    EXPECT_FALSE(style.top);
+}

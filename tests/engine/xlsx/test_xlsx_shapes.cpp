@@ -1,7 +1,7 @@
 // Shapes and text boxes of drawing parts, drawn as SVG pictures with outline, fill and text.
 
+#include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
-#include "engine/xlsx/DrawingShapes.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
@@ -125,4 +125,31 @@ TEST(XlsxShapes, LinesRunCornerToCornerEvenWithoutHeight) {
     const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
     EXPECT_NE(svg.find("<line x1=\"127.3\" y1=\"0.7\" x2=\"0.7\""), std::string::npos) << svg;
     EXPECT_EQ(svg.find("<rect"), std::string::npos);
+}
+
+TEST(XlsxShapes, AlternateContentIsReadOnceAndAnchorsKeepTheirEditMode) {
+    // The choice holds the shape; the fallback repeats it (and its anchor's place) for older
+    // readers. A shape marked to keep its size does not stretch with its cells.
+    const std::string mc = "http://schemas.openxmlformats.org/markup-compatibility/2006";
+    const std::string shape = "<xdr:sp><xdr:spPr><a:solidFill><a:srgbClr val=\"00FF00\"/>"
+                              "</a:solidFill></xdr:spPr></xdr:sp>";
+    const std::string twoCell = "<xdr:twoCellAnchor editAs=\"oneCell\"><xdr:from><xdr:col>1"
+                                "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>1</xdr:row>"
+                                "<xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>3</xdr:col>"
+                                "<xdr:colOff>0</xdr:colOff><xdr:row>4</xdr:row><xdr:rowOff>0"
+                                "</xdr:rowOff></xdr:to>" +
+                                shape + "<xdr:clientData/></xdr:twoCellAnchor>";
+    Sheet sheet;
+    xlsx::parseDrawingShapesXml(drawing("<mc:AlternateContent xmlns:mc=\"" + mc +
+                                        "\"><mc:Choice Requires=\"a14\">" + twoCell +
+                                        "</mc:Choice><mc:Fallback>" + oneCell(7, 7, shape) +
+                                        "</mc:Fallback></mc:AlternateContent>"),
+                                "d.xml", xlsx::Colors(), sheet);
+    ASSERT_EQ(sheet.pictures.size(), 1u);
+    const Anchor& anchor = sheet.pictures[0].anchor;
+    EXPECT_EQ(anchor.col, 1);
+    EXPECT_EQ(anchor.row, 1u);
+    EXPECT_FALSE(anchor.twoCell);
+    EXPECT_GT(anchor.widthPt, 0);
+    EXPECT_GT(anchor.heightPt, 0);
 }

@@ -1,8 +1,8 @@
 // Threaded comments: conversations with their replies and the names of the people in them
 // replace the placeholder notes files keep for older readers.
 
+#include "engine/package/ThreadedCommentsPart.h"
 #include "engine/read/ReadError.h"
-#include "engine/xlsx/ThreadedCommentsPart.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
-#include "engine/xlsx/XmlValues.h"
+#include "engine/package/XmlValues.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,11 +1,13 @@
-#include "engine/xlsx/DrawingCharts.h"
+#include "engine/drawingml/DrawingObjects.h"
 
+#include "engine/drawingml/ChartPart.h"
+#include "engine/drawingml/DrawingShapes.h"
 #include "engine/package/AnchorGeometry.h"
+#include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/ChartPart.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -24,9 +26,12 @@ struct ChartAnchor {
     std::string chartId; // r:id of <c:chart>
 };
 
-class ChartAnchorHandler : public xml::Handler {
+// One walk of a drawing part for its charts and, when asked, its shapes: the anchors' places
+// are read once for both.
+class DrawingObjectsHandler : public xml::Handler {
 public:
-    explicit ChartAnchorHandler(std::vector<ChartAnchor>& anchors) : anchors_(anchors) {}
+    DrawingObjectsHandler(std::vector<ChartAnchor>& charts, ShapeCollector* shapes)
+        : charts_(charts), shapes_(shapes) {}
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -34,40 +39,58 @@ public:
         if (skip_.start(ns, local))
             return;
         if (reader_.start(local, attributes, depth_)) {
-            if (local.ends_with("Anchor"))
+            if (local.ends_with("Anchor")) {
                 chartId_.clear();
+                if (shapes_)
+                    shapes_->anchorStarted(depth_);
+            }
             return;
         }
+        if (!reader_.inAnchor())
+            return;
         // The first chart of a group stands for the anchor: grouped charts are rare.
-        if (reader_.inAnchor() && local == "chart" && chartId_.empty())
+        if (local == "chart" && chartId_.empty())
             chartId_ = attributes.value("id");
+        if (shapes_)
+            shapes_->start(local, attributes, depth_);
     }
 
     void endElement(std::string_view, std::string_view local) override {
         const std::size_t depth = depth_--;
         if (skip_.end())
             return;
-        if (reader_.end(local, depth) && !chartId_.empty() && anchors_.size() < maxCharts)
-            anchors_.push_back({reader_.current(), std::move(chartId_)});
+        const bool inAnchor = reader_.inAnchor();
+        if (!reader_.end(local, depth)) {
+            if (inAnchor && shapes_)
+                shapes_->end(local, depth);
+            return;
+        }
+        if (!chartId_.empty() && charts_.size() < maxCharts)
+            charts_.push_back({reader_.current(), std::move(chartId_)});
+        if (shapes_)
+            shapes_->anchorEnded(reader_.current());
     }
 
-    void characters(std::string_view text) override { reader_.characters(text); }
+    void characters(std::string_view text) override {
+        if (skip_.skipping() || !reader_.inAnchor())
+            return;
+        reader_.characters(text);
+        if (shapes_)
+            shapes_->characters(text);
+    }
 
 private:
-    std::vector<ChartAnchor>& anchors_;
+    std::vector<ChartAnchor>& charts_;
+    ShapeCollector* shapes_;
     std::size_t depth_ = 0;
     FallbackSkip skip_;
     DrawingAnchorReader reader_;
     std::string chartId_;
 };
 
-} // namespace
-
-void readDrawingCharts(const zip::ZipArchive& archive, const std::string& part,
-                       const Colors& colors, DateSystem dates, Sheet& sheet) {
-    std::vector<ChartAnchor> anchors;
-    ChartAnchorHandler handler(anchors);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+void addCharts(const zip::ZipArchive& archive, const std::string& part,
+               const std::vector<ChartAnchor>& anchors, const Colors& colors, DateSystem dates,
+               Sheet& sheet) {
     if (anchors.empty())
         return;
     const Relationships relationships = Relationships::read(archive, part);
@@ -90,6 +113,19 @@ void readDrawingCharts(const zip::ZipArchive& archive, const std::string& part,
     }
 }
 
+} // namespace
+
+void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
+                      DateSystem dates, Sheet& sheet, std::uint64_t& pictureBytes) {
+    readDrawing(archive, part, sheet, pictureBytes);
+    std::vector<ChartAnchor> charts;
+    ShapeCollector shapes(colors);
+    DrawingObjectsHandler handler(charts, &shapes);
+    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    addCharts(archive, part, charts, colors, dates, sheet);
+    shapes.addTo(sheet);
+}
+
 void readChartSheet(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
                     DateSystem dates, Sheet& sheet) {
     if (!archive.contains(part))
@@ -99,9 +135,21 @@ void readChartSheet(const zip::ZipArchive& archive, const std::string& part, con
     const Relationship* drawing = relationships.firstOfKind("drawing");
     if (!drawing || drawing->external || !archive.contains(drawing->target))
         return;
-    readDrawingCharts(archive, drawing->target, colors, dates, sheet);
+    std::vector<ChartAnchor> charts;
+    DrawingObjectsHandler handler(charts, nullptr);
+    parsePart(archive, drawing->target, handler, limits::maxSmallPartBytes);
+    addCharts(archive, drawing->target, charts, colors, dates, sheet);
     if (sheet.charts.size() > 1)
         sheet.charts.resize(1);
+}
+
+void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
+                           Sheet& sheet) {
+    std::vector<ChartAnchor> charts;
+    ShapeCollector shapes(colors);
+    DrawingObjectsHandler handler(charts, &shapes);
+    xml::parse(xml, handler, partName);
+    shapes.addTo(sheet);
 }
 
 } // namespace engine::xlsx

@@ -1,11 +1,11 @@
-#include "engine/xlsx/ChartPart.h"
+#include "engine/drawingml/ChartPart.h"
 
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/XmlValues.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +23,6 @@ namespace {
 constexpr std::uint64_t maxPoints = 1'000'000;
 constexpr std::size_t maxSeries = 4096;
 constexpr std::size_t maxPlots = 64;
-constexpr std::size_t maxTextBytes = 4096;
 
 struct KindName {
     std::string_view element;
@@ -55,25 +54,6 @@ const KindName* plotKind(std::string_view local) {
         if (kind.element == local)
             return &kind;
     return nullptr;
-}
-
-// The theme="" index of a scheme colour name; nullopt for phClr and unknown names.
-std::optional<std::size_t> schemeIndex(std::string_view name) {
-    constexpr std::string_view names[] = {"bg1",     "tx1",     "bg2",     "tx2",
-                                          "accent1", "accent2", "accent3", "accent4",
-                                          "accent5", "accent6", "hlink",   "folHlink"};
-    for (std::size_t i = 0; i < std::size(names); ++i)
-        if (names[i] == name)
-            return i;
-    if (name == "lt1")
-        return 0;
-    if (name == "dk1")
-        return 1;
-    if (name == "lt2")
-        return 2;
-    if (name == "dk2")
-        return 3;
-    return std::nullopt;
 }
 
 // A DrawingML percentage ("75000" = 75 %) as a fraction.
@@ -230,8 +210,8 @@ public:
     }
 
     void characters(std::string_view text) override {
-        if (!skip_.skipping() && text_.size() < maxTextBytes)
-            text_.append(text.substr(0, maxTextBytes - text_.size()));
+        if (!skip_.skipping() && text_.size() < limits::maxChartTextBytes)
+            text_.append(text.substr(0, limits::maxChartTextBytes - text_.size()));
     }
 
     Chart finish() {
@@ -266,7 +246,8 @@ private:
             out += ' ';
             pendingTitleBreak_ = false;
         }
-        out.append(text.substr(0, maxTextBytes - std::min(maxTextBytes, out.size())));
+        out.append(text.substr(0, limits::maxChartTextBytes -
+                                      std::min(limits::maxChartTextBytes, out.size())));
     }
 
     static double explosion(const xml::Attributes& attributes) {
@@ -426,7 +407,7 @@ private:
         if (!axisTitle_)
             return;
         ChartAxis& axis = axes_.back().axis;
-        if (local == "t" && axis.title.size() < maxTextBytes) {
+        if (local == "t" && axis.title.size() < limits::maxChartTextBytes) {
             if (axisTitleBreak_ && !axis.title.empty() && !text_.empty())
                 axis.title += ' ';
             axisTitleBreak_ = false;
@@ -577,7 +558,7 @@ private:
         if (local == "srgbClr") {
             pending.rgb = parseHexColor(attributes.value("val"));
         } else if (local == "schemeClr") {
-            if (const auto index = schemeIndex(attributes.value("val")))
+            if (const auto index = schemeColorIndex(attributes.value("val")))
                 pending.rgb = colors_.themeColor(*index);
         } else if (local == "sysClr") {
             pending.rgb = parseHexColor(attributes.value("lastClr"));
@@ -660,7 +641,7 @@ private:
             return;
         }
         if (inSeriesName_) {
-            if (local == "v" && series.name.size() < maxTextBytes)
+            if (local == "v" && series.name.size() < limits::maxChartTextBytes)
                 series.name += text_;
             else if (local == "f" && series.source.name.empty())
                 series.source.name = text_;
@@ -735,8 +716,8 @@ private:
         series.values.resize(points, std::numeric_limits<double>::quiet_NaN());
         if (series.pointColors.size() > points)
             series.pointColors.resize(points);
-        if (series.name.size() > maxTextBytes)
-            series.name.resize(maxTextBytes);
+        if (series.name.size() > limits::maxChartTextBytes)
+            series.name.resize(limits::maxChartTextBytes);
         // Legends and lines show a gradient's first colour.
         if (series.color.automatic && series.fill.kind == ChartFill::Kind::Gradient &&
             !series.fill.stops.empty())

@@ -1,7 +1,8 @@
-#include "engine/xlsx/XmlValues.h"
+#include "engine/package/XmlValues.h"
 
 #include "engine/read/Limits.h"
 #include "engine/util/CivilDate.h"
+#include "engine/util/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,24 +23,6 @@ long escapeAt(const std::string& text, std::size_t pos) {
         value = value * 16 + digit;
     }
     return value;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
 }
 
 bool isLeap(unsigned y) {
@@ -177,7 +160,7 @@ void decodeEscapes(std::string& text) {
         } else if (c >= 0xDC00 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        appendUtf8(out, c);
+        util::appendUtf8(out, c);
     }
     text.swap(out);
 }

@@ -1,9 +1,9 @@
-#include "engine/xlsx/ThreadedCommentsPart.h"
+#include "engine/package/ThreadedCommentsPart.h"
 
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
-#include "engine/xlsx/XmlValues.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>

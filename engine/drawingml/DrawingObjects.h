@@ -1,0 +1,37 @@
+#pragma once
+// The objects of a drawing part: its pictures, and the charts and shapes read together in one
+// walk of the part, each placed by its anchor.
+
+#include "engine/model/Sheet.h"
+#include "engine/model/Workbook.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine::zip {
+class ZipArchive;
+}
+
+namespace engine::xlsx {
+
+class Colors;
+
+// Appends to `sheet` the pictures (see readDrawing), the charts (through the part's
+// relationships to the chart parts; a chart part that is missing or external is left out) and
+// the shapes (as SVG pictures) of the worksheet's drawing part `part`. `sheet`'s sizes must be
+// read already; `pictureBytes` counts the workbook's image bytes as for readDrawing. Throws
+// ReadError(Damaged) for a malformed part.
+void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
+                      DateSystem dates, Sheet& sheet, std::uint64_t& pictureBytes);
+
+// Reads the chart of chart sheet part `part` into `sheet.charts` (through the part's drawing);
+// a chart sheet without one keeps no chart. Throws ReadError(Damaged) for a malformed part.
+void readChartSheet(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
+                    DateSystem dates, Sheet& sheet);
+
+// The shapes of a drawing part already in memory (for tests and fuzzing).
+void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
+                           Sheet& sheet);
+
+} // namespace engine::xlsx
