@@ -1,0 +1,3 @@
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/FunctionTable.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TokenDecoder.cpp)
