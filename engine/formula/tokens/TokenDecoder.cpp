@@ -175,7 +175,8 @@ public:
     Decoder(std::span<const std::uint8_t> tokens, std::span<const std::uint8_t> extra,
             const DecodeContext& context)
         : in_(tokens), extra_(extra), c_(context), biff8_(context.dialect == Dialect::Biff8),
-          maxRow_(biff8_ ? 0xFFFFu : 0xFFFFFu), maxCol_(biff8_ ? 0xFFu : 0x3FFFu) {}
+          maxRow_(biff8_ ? 0xFFFFu : 0xFFFFFu), maxCol_(biff8_ ? 0xFFu : 0x3FFFu),
+          workLeft_(64 * tokens.size() + maxText) {}
 
     Decoded run();
 
@@ -186,7 +187,8 @@ private:
     };
 
     bool push(std::string text, std::uint8_t strength = Atom) {
-        if (stack_.size() >= maxStack || text.size() > maxText)
+        workLeft_ -= std::min(workLeft_, text.size());
+        if (stack_.size() >= maxStack || text.size() > maxText || workLeft_ == 0)
             return false;
         stack_.push_back({std::move(text), strength});
         return true;
@@ -217,6 +219,9 @@ private:
     const bool biff8_;
     const std::uint32_t maxRow_, maxCol_;
     std::vector<Operand> stack_;
+    // Each operator copies its operands' text: tokens that wrap one operand again and again
+    // would cost the square of their length, so the copying is held to a multiple of it.
+    std::size_t workLeft_;
 };
 
 Decoder::Location Decoder::locate(std::uint32_t row, std::uint16_t col, bool relativeForm) const {
@@ -542,7 +547,7 @@ bool Decoder::step(std::uint8_t ptg, Decoded& result) {
                call(f.name, static_cast<std::size_t>(f.fixedArguments));
     }
     case 0x22: { // PtgFuncVar
-        const std::size_t arguments = in_.u8() & 0x7F;
+        const std::size_t arguments = in_.u8();
         const std::uint16_t tab = in_.u16();
         if (in_.bad() || (tab & 0x8000)) // a macro command
             return false;
@@ -585,10 +590,14 @@ bool Decoder::step(std::uint8_t ptg, Decoded& result) {
             extra_.skip(count * 16u);
         }
         return !in_.bad() && !extra_.bad();
-    case 0x27: // PtgMemErr, PtgMemNoMem, PtgMemFunc: wrappers only
+    case 0x27: // PtgMemErr, PtgMemNoMem: wrappers only
     case 0x28:
-    case 0x29:
         in_.skip(6);
+        return !in_.bad();
+    case 0x29: // PtgMemFunc, PtgMemAreaN, PtgMemNoMemN: only the size of what they wrap
+    case 0x2E:
+    case 0x2F:
+        in_.skip(2);
         return !in_.bad();
     case 0x2A:
         in_.skip(biff8_ ? 4 : 6);
@@ -607,7 +616,7 @@ bool Decoder::step(std::uint8_t ptg, Decoded& result) {
     case 0x3A:
     case 0x3B: {
         const auto sheets = sheetsOf(in_.u16());
-        auto text = reference(kind == 0x3B, false);
+        auto text = reference(kind == 0x3B, c_.nameFormula);
         if (!text)
             return false;
         // Another workbook's cells are never read.

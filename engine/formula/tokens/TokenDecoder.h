@@ -34,6 +34,8 @@ struct DecodeContext {
     Dialect dialect = Dialect::Biff8;
     std::uint32_t row = 0, col = 0; // the cell the relative (N) forms are counted from
     const Links* links = nullptr;   // none: every 3-D reference and name is unreadable
+    // A defined name's tokens: their 3-D references count from (row, col) like the N forms.
+    bool nameFormula = false;
 };
 
 struct Decoded {
