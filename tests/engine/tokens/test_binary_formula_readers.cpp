@@ -1,0 +1,193 @@
+// The formula records of hand-built binary workbooks, read and computed.
+
+#include "engine/formula/Calculator.h"
+#include "engine/xls/WorkbookStream.h"
+#include "engine/xlsb/XlsbReader.h"
+#include "tests/engine/xls/BiffBuilder.h"
+#include "tests/engine/xlsb/RecordWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+using testing_support::BiffWriter;
+using testing_support::Bytes;
+
+namespace {
+
+const CellFormula* formulaAt(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
+    for (const CellFormula& f : sheet.formulas)
+        if (f.row == row && f.col == col)
+            return &f;
+    return nullptr;
+}
+
+double numberAt(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
+    for (const Cell& c : sheet.cells)
+        if (c.row == row && c.col == col && c.type == CellType::Number)
+            return c.number;
+    return -1;
+}
+
+// A FORMULA record whose stored result is `result`.
+Bytes formulaRecord(std::uint16_t row, std::uint16_t col, double result, const Bytes& tokens) {
+    Bytes body;
+    body.u16(row).u16(col).u16(0).f64(result).u16(0).u32(0);
+    body.u16(static_cast<std::uint32_t>(tokens.size()));
+    body.data.insert(body.data.end(), tokens.data.begin(), tokens.data.end());
+    return body;
+}
+
+Bytes pointer(std::uint16_t row, std::uint16_t col) {
+    return Bytes().u8(0x01).u16(row).u16(col);
+}
+
+// Two sheets, "Data" with formulas of every record kind and "Other" with one number; the
+// results stored in "Data" are stale, as a writer that never computes leaves them.
+std::vector<std::uint8_t> biffWorkbook() {
+    BiffWriter w;
+    w.bof(0x0005);
+    std::vector<std::size_t> positions;
+    for (const char* name : {"Data", "Other"}) {
+        positions.push_back(w.position() + 4);
+        w.record(0x0085, Bytes().u32(0).u8(0).u8(0).str8(name));
+    }
+    w.record(0x01AE, Bytes().u16(2).u16(0x0401));                  // this workbook
+    w.record(0x01AE, Bytes().u16(1).u16(0x3A01));                  // add-ins
+    w.record(0x0023, Bytes().u16(0).u32(0).str8("_xlfn.IFERROR")); // of the add-ins
+    w.record(0x0017, Bytes().u16(2).u16(0).u16(1).u16(1).u16(1).u16(0xFFFE).u16(0xFFFE));
+    // Rate = Other!$A$1, for the whole workbook; a print area that "Data" defines.
+    const Bytes rate = Bytes().u8(0x3A).u16(0).u16(0).u16(0);
+    w.record(0x0018, Bytes()
+                         .u16(0)
+                         .u8(0)
+                         .u8(4)
+                         .u16(static_cast<std::uint32_t>(rate.size()))
+                         .u16(0)
+                         .u16(0)
+                         .u32(0)
+                         .u8(0)
+                         .chars("Rate")
+                         .chars(std::string(rate.data.begin(), rate.data.end())));
+    const Bytes area = Bytes().u8(0x3B).u16(0).u16(0).u16(9).u16(0).u16(1);
+    w.record(0x0018, Bytes()
+                         .u16(0x0020)
+                         .u8(0)
+                         .u8(1)
+                         .u16(static_cast<std::uint32_t>(area.size()))
+                         .u16(0)
+                         .u16(1)
+                         .u32(0)
+                         .u8(0)
+                         .u8(0x06)
+                         .chars(std::string(area.data.begin(), area.data.end())));
+    w.eof();
+
+    w.patch32(positions[0], static_cast<std::uint32_t>(w.position()));
+    w.bof(0x0010);
+    w.record(0x005E, Bytes().u16(0)); // saved without computing
+    // A1 = Other!A1*2
+    w.record(0x0006,
+             formulaRecord(0, 0, 0,
+                           Bytes().u8(0x3A).u16(0).u16(0).u16(0xC000).u8(0x1E).u16(2).u8(0x05)));
+    // B1:B3 share =A1*10, counted from each cell.
+    w.record(0x0006, formulaRecord(0, 1, 0, pointer(0, 1)));
+    w.record(0x04BC, Bytes()
+                         .u16(0)
+                         .u16(2)
+                         .u8(1)
+                         .u8(1)
+                         .u8(0)
+                         .u8(3)
+                         .u16(9)
+                         .u8(0x2C)
+                         .u16(0)
+                         .u16(0xC0FF)
+                         .u8(0x1E)
+                         .u16(10)
+                         .u8(0x05));
+    w.record(0x0006, formulaRecord(1, 1, 0, pointer(0, 1)));
+    w.record(0x0006, formulaRecord(2, 1, 0, pointer(0, 1)));
+    // C1:C2 hold the array formula =$A$1:$A$2+1.
+    w.record(0x0006, formulaRecord(0, 2, 0, pointer(0, 2)));
+    w.record(0x0221, Bytes()
+                         .u16(0)
+                         .u16(1)
+                         .u8(2)
+                         .u8(2)
+                         .u16(0)
+                         .u32(0)
+                         .u16(13)
+                         .u8(0x65)
+                         .u16(0)
+                         .u16(1)
+                         .u16(0)
+                         .u16(0)
+                         .u8(0x1E)
+                         .u16(1)
+                         .u8(0x03));
+    w.record(0x0006, formulaRecord(1, 2, 0, pointer(0, 2)));
+    // D1 = Rate; E1 = IFERROR(1/0,5) through the add-in name.
+    w.record(0x0006, formulaRecord(0, 3, 0, Bytes().u8(0x43).u32(1)));
+    w.record(0x0006, formulaRecord(0, 4, 0,
+                                   Bytes()
+                                       .u8(0x39)
+                                       .u16(1)
+                                       .u32(1)
+                                       .u8(0x1E)
+                                       .u16(1)
+                                       .u8(0x1E)
+                                       .u16(0)
+                                       .u8(0x06)
+                                       .u8(0x1E)
+                                       .u16(5)
+                                       .u8(0x42)
+                                       .u8(3)
+                                       .u16(0xFF)));
+    w.eof();
+
+    w.patch32(positions[1], static_cast<std::uint32_t>(w.position()));
+    w.bof(0x0010);
+    w.record(0x0203, Bytes().u16(0).u16(0).u16(0).f64(21));
+    w.eof();
+    return w.bytes;
+}
+
+TEST(BinaryFormulaReaders, BiffFormulasSharedArrayAndNames) {
+    Workbook book = xls::readWorkbookStream(biffWorkbook(), false);
+    ASSERT_EQ(book.sheets.size(), 2u);
+    const Sheet& data = book.sheets[0];
+    ASSERT_TRUE(formulaAt(data, 0, 0));
+    EXPECT_EQ(formulaAt(data, 0, 0)->text, "Other!A1*2");
+    ASSERT_TRUE(formulaAt(data, 2, 1));
+    EXPECT_EQ(formulaAt(data, 0, 1)->text, "A1*10");
+    EXPECT_EQ(formulaAt(data, 2, 1)->text, "A3*10");
+    const CellFormula* array = formulaAt(data, 0, 2);
+    ASSERT_TRUE(array);
+    EXPECT_TRUE(array->array);
+    EXPECT_EQ(array->text, "$A$1:$A$2+1");
+    EXPECT_EQ(array->arrayRange, (Range{0, 1, 2, 2}));
+    EXPECT_FALSE(formulaAt(data, 1, 2)) << "only the anchor holds an array formula";
+    EXPECT_EQ(formulaAt(data, 0, 3)->text, "Rate");
+    EXPECT_EQ(formulaAt(data, 0, 4)->text, "_xlfn.IFERROR(1/0,5)");
+
+    ASSERT_EQ(book.definedNames.size(), 2u);
+    EXPECT_EQ(book.definedNames[0].name, "Rate");
+    EXPECT_EQ(book.definedNames[0].formula, "Other!$A$1");
+    EXPECT_EQ(book.definedNames[0].sheet, DefinedName::noSheet);
+    EXPECT_EQ(book.definedNames[1].name, "_xlnm.Print_Area");
+    EXPECT_EQ(book.definedNames[1].formula, "Other!$A$1:$B$10");
+    EXPECT_EQ(book.definedNames[1].sheet, 0u);
+    EXPECT_TRUE(book.fullCalcOnLoad);
+
+    // The stale zeros give way to what the formulas compute.
+    formula::computeFormulas(book);
+    EXPECT_EQ(numberAt(data, 0, 0), 42);
+    EXPECT_EQ(numberAt(data, 0, 1), 420);
+    EXPECT_EQ(numberAt(data, 1, 1), 0);
+    EXPECT_EQ(numberAt(data, 0, 2), 43);
+    EXPECT_EQ(numberAt(data, 1, 2), 1);
+    EXPECT_EQ(numberAt(data, 0, 3), 21);
+    EXPECT_EQ(numberAt(data, 0, 4), 5);
+}
+
+} // namespace
