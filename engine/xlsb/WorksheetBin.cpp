@@ -1,11 +1,13 @@
 #include "engine/xlsb/WorksheetBin.h"
 
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/SheetSpans.h"
 #include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/FormulaLinksBin.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
 #include "engine/xlsx/DrawingCharts.h"
@@ -47,7 +49,8 @@ double widthFromBase(double baseCharacters) {
 class WorksheetReader {
 public:
     WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
-        : context_(context), sheet_(sheet), relationships_(relationships) {}
+        : context_(context), sheet_(sheet), relationships_(relationships),
+          formulas_(context.links, formula::tokens::Dialect::Biff12) {}
 
     const std::string& drawingId() const { return drawingId_; }
 
@@ -55,7 +58,9 @@ public:
         util::ByteCursor cursor = record.cursor();
         if (inSheetData_) {
             if (record.type <= rec::FmlaError || record.type == rec::CellRString)
-                readCell(record.type, cursor);
+                readCell(record.type, cursor, record.body);
+            else if (record.type == rec::ArrFmla || record.type == rec::ShrFmla)
+                readFormulaGroup(record);
             else if (record.type == rec::EndSheetData)
                 inSheetData_ = false;
             return;
@@ -91,7 +96,10 @@ public:
         }
     }
 
-    void finish() { normaliseSpans(sheet_); }
+    void finish() {
+        normaliseSpans(sheet_);
+        formulas_.finish(sheet_);
+    }
 
 private:
     [[noreturn]] static void fail(const std::string& what) {
@@ -193,7 +201,24 @@ private:
         return static_cast<std::uint32_t>(strings.size() - 1);
     }
 
-    void readCell(std::uint16_t type, util::ByteCursor& cursor) {
+    // A shared formula (RfX, formula) or an array formula (RfX, flags, formula).
+    void readFormulaGroup(const Record& record) {
+        if (record.body.size() < 16)
+            return;
+        const std::uint8_t* p = record.body.data();
+        const std::uint32_t rows[2] = {util::loadU32(p), util::loadU32(p + 4)};
+        const std::uint32_t cols[2] = {util::loadU32(p + 8), util::loadU32(p + 12)};
+        if (rows[1] >= limits::maxRows || cols[1] >= limits::maxColumns)
+            return;
+        const bool isArray = record.type == rec::ArrFmla;
+        const ParsedFormula parsed = parsedFormula(record.body, isArray ? 17 : 16);
+        formulas_.group(Range{rows[0], rows[1], static_cast<std::uint16_t>(cols[0]),
+                              static_cast<std::uint16_t>(cols[1])},
+                        isArray, parsed.tokens, parsed.extra);
+    }
+
+    void readCell(std::uint16_t type, util::ByteCursor& cursor,
+                  std::span<const std::uint8_t> body) {
         if (type == rec::RowHdr) {
             readRow(cursor);
             return;
@@ -254,6 +279,11 @@ private:
         cell.row = row_;
         cell.col = static_cast<std::uint16_t>(header.col);
         sheet_.cells.push_back(cell);
+        if (cell.isFormula) {
+            // After the result: flags, then the formula.
+            const ParsedFormula parsed = parsedFormula(body, cursor.position() + 2);
+            formulas_.cell(cell.row, cell.col, parsed.tokens, parsed.extra);
+        }
     }
 
     SheetContext& context_;
@@ -263,6 +293,7 @@ private:
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
     std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
+    formula::tokens::FormulaCells formulas_;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The formula records of hand-built binary workbooks, read and computed.
 
 #include "engine/formula/Calculator.h"
+#include "engine/read/ReadWorkbook.h"
 #include "engine/xls/WorkbookStream.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "tests/engine/xls/BiffBuilder.h"
@@ -11,6 +12,8 @@
 using namespace engine;
 using testing_support::BiffWriter;
 using testing_support::Bytes;
+using testing_support::Fields;
+using testing_support::RecordWriter;
 
 namespace {
 
@@ -188,6 +191,80 @@ TEST(BinaryFormulaReaders, BiffFormulasSharedArrayAndNames) {
     EXPECT_EQ(numberAt(data, 1, 2), 1);
     EXPECT_EQ(numberAt(data, 0, 3), 21);
     EXPECT_EQ(numberAt(data, 0, 4), 5);
+}
+
+// A cell formula of the newer format: the result, flags, then the sized tokens and extra data.
+Fields fmlaNum(std::uint32_t col, double result, const Fields& tokens, const Fields& extra = {}) {
+    return Fields()
+        .cell(col)
+        .f64(result)
+        .u16(0)
+        .u32(static_cast<std::uint32_t>(tokens.bytes.size()))
+        .raw(tokens.bytes)
+        .u32(static_cast<std::uint32_t>(extra.bytes.size()))
+        .raw(extra.bytes);
+}
+
+TEST(BinaryFormulaReaders, XlsbFormulasSharedNamesAndFullCalculation) {
+    const Fields sharedPointer = Fields().u8(0x01).u32(0);
+    RecordWriter data;
+    data.add(145).raw(testing_support::rowHeader(0));
+    // A1 = Other!A1*2; B1:B2 share =A1*10; C1 = Rate.
+    data.add(9,
+             fmlaNum(0, 0, Fields().u8(0x3A).u16(0).u32(0).u16(0xC000).u8(0x1E).u16(2).u8(0x05)));
+    data.add(9, fmlaNum(1, 0, sharedPointer, Fields().u32(1)));
+    data.add(427, Fields()
+                      .u32(0)
+                      .u32(1)
+                      .u32(1)
+                      .u32(1)
+                      .u32(11)
+                      .u8(0x2C)
+                      .u32(0)
+                      .u16(0xFFFF)
+                      .u8(0x1E)
+                      .u16(10)
+                      .u8(0x05)
+                      .u32(0));
+    data.add(9, fmlaNum(2, 0, Fields().u8(0x23).u32(1)));
+    data.raw(testing_support::rowHeader(1));
+    data.add(9, fmlaNum(1, 0, sharedPointer, Fields().u32(1)));
+    data.add(146);
+    RecordWriter other;
+    other.add(145).raw(testing_support::rowHeader(0)).add(5, Fields().cell(0).f64(21)).add(146);
+
+    const Fields rate = Fields().u8(0x3A).u16(0).u32(0).u16(0);
+    RecordWriter book;
+    book.add(357).add(362, Fields().u32(1).u32(0).u32(1).u32(1));
+    book.add(39, Fields()
+                     .u32(0)
+                     .u8(0)
+                     .u32(0xFFFFFFFFu)
+                     .wide(u"Rate")
+                     .u32(static_cast<std::uint32_t>(rate.bytes.size()))
+                     .raw(rate.bytes)
+                     .u32(0));
+    book.add(157, Fields().u32(0).u32(1).u32(100).f64(0.001).u32(1).u16(0x0001));
+
+    testing_support::BinarySheet first, second;
+    first.name = "Data";
+    first.records = data.bytes;
+    second.name = "Other";
+    second.records = other.bytes;
+    const Workbook wb = readWorkbookBytes(
+        testing_support::binaryWorkbook({first, second}, {}, {}, false, book.bytes).bytes());
+    EXPECT_TRUE(wb.fullCalcOnLoad);
+    ASSERT_EQ(wb.definedNames.size(), 1u);
+    EXPECT_EQ(wb.definedNames[0].formula, "Other!$A$1");
+    const Sheet& sheet = wb.sheets.at(0);
+    ASSERT_TRUE(formulaAt(sheet, 1, 1));
+    EXPECT_EQ(formulaAt(sheet, 0, 0)->text, "Other!A1*2");
+    EXPECT_EQ(formulaAt(sheet, 1, 1)->text, "A2*10");
+    EXPECT_EQ(formulaAt(sheet, 0, 2)->text, "Rate");
+    // The whole workbook was computed on reading, the stale zeros replaced.
+    EXPECT_EQ(numberAt(sheet, 0, 0), 42);
+    EXPECT_EQ(numberAt(sheet, 0, 1), 420);
+    EXPECT_EQ(numberAt(sheet, 0, 2), 21);
 }
 
 } // namespace
