@@ -21,14 +21,16 @@ split(std::span<const std::uint8_t> parsed) {
 
 } // namespace
 
-void SheetFormulas::cell(std::uint32_t row, std::uint16_t col,
-                         std::span<const std::uint8_t> parsed) {
+void SheetFormulas::cell(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> parsed,
+                         bool alwaysCalc) {
+    if (!cells_)
+        return;
     const auto [tokens, extra] = split(parsed);
-    cells_.cell(row, col, tokens, extra);
+    cells_->cell(row, col, tokens, extra, alwaysCalc);
 }
 
 void SheetFormulas::group(const Record& record, std::size_t header, bool isArray) {
-    if (record.body.size() < header)
+    if (!cells_ || record.body.size() < header)
         return;
     Range range;
     range.firstRow = util::loadU16(record.body.data());
@@ -36,7 +38,7 @@ void SheetFormulas::group(const Record& record, std::size_t header, bool isArray
     range.firstCol = record.body[4];
     range.lastCol = record.body[5];
     const auto [tokens, extra] = split(record.body.subspan(header));
-    cells_.group(range, isArray, tokens, extra);
+    cells_->group(range, isArray, tokens, extra);
 }
 
 void SheetFormulas::shared(const Record& record) {

@@ -12,18 +12,18 @@ namespace engine::xls {
 
 class SheetFormulas {
 public:
-    explicit SheetFormulas(const formula::tokens::Links* links)
-        : cells_(links, formula::tokens::Dialect::Biff8) {}
+    // Nothing is kept without `cells` (the formulas of BIFF2-5 are not read).
+    explicit SheetFormulas(formula::tokens::FormulaCells* cells) : cells_(cells) {}
 
     // `parsed` is the CellParsedFormula of a FORMULA record: its size, tokens and extra data.
-    void cell(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> parsed);
+    void cell(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> parsed,
+              bool alwaysCalc);
     void shared(const Record& record); // SHRFMLA
     void array(const Record& record);  // ARRAY
-    void finish(Sheet& sheet) { cells_.finish(sheet); }
 
 private:
     void group(const Record& record, std::size_t header, bool isArray);
-    formula::tokens::FormulaCells cells_;
+    formula::tokens::FormulaCells* cells_;
 };
 
 } // namespace engine::xls

@@ -60,7 +60,7 @@ class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
         : c_(context), sheet_(sheet), pictures_(pictures), notes_(context.version, context.decoder),
-          conditional_(context.workbook, context.styles.colors()), formulas_(context.links) {}
+          conditional_(context.workbook, context.styles.colors()), formulas_(context.formulas) {}
 
     void read(RecordReader& reader);
 
@@ -143,9 +143,10 @@ void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const Cel
     Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
     cell.isFormula = true;
     pendingString_ = -1;
-    if (c_.version == 8 && in.remaining() >= 6) {
-        in.skip(6); // flags (recomputing is decided from the formula itself) and a cache id
-        formulas_.cell(h.row, h.col, in.bytes(in.remaining()));
+    if (in.remaining() >= 6) {
+        const bool alwaysCalc = (in.u16() & 0x0001) != 0;
+        in.skip(4); // a cache id
+        formulas_.cell(h.row, h.col, in.bytes(in.remaining()), alwaysCalc);
     }
     if (result[6] != 0xFF || result[7] != 0xFF) {
         cell.type = CellType::Number;
@@ -457,12 +458,10 @@ void SheetBuilder::read(RecordReader& reader) {
             cellRecord(record, reader);
             break;
         case rec::ShrFmla:
-            if (c_.version == 8)
-                formulas_.shared(record);
+            formulas_.shared(record);
             break;
         case rec::ArrayFormula:
-            if (c_.version == 8)
-                formulas_.array(record);
+            formulas_.array(record);
             break;
         case rec::Uncalced:
             // The sheet was saved without computing: its results may be stale.
@@ -648,10 +647,8 @@ void SheetBuilder::finish() {
     shapes_.finish(shapes, c_.workbook, c_.styles.colors(), sheet_);
     notes_.finish(sheet_);
     images_.finish(sheet_);
-    formulas_.finish(sheet_);
     if (sheet_.kind == SheetKind::Dialog) {
         sheet_.cells.clear();
-        sheet_.formulas.clear();
         sheet_.merges.clear();
         sheet_.columns.clear();
         sheet_.rows.clear();

@@ -91,7 +91,7 @@ int biffVersion(const Record& bof, bool isBookStream) {
 // `decryptedAt` is the offset of the FILEPASS record whose stream has been decrypted, npos when
 // there was none.
 Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
-                    std::size_t decryptedAt) {
+                    std::size_t decryptedAt, formula::tokens::FormulaText text) {
     RecordReader reader(stream);
     Record record;
     if (!reader.next(record) || record.id != rec::BOF)
@@ -206,8 +206,7 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     BiffContext context{
         version, workbook, decoder, styles, static_cast<std::uint32_t>(workbook.strings.size()),
         0,       {}};
-    if (version == 8)
-        context.links = &links;
+    formula::tokens::WorkbookFormulas formulas(&links, formula::tokens::Dialect::Biff8);
     std::size_t ordinal = 0;
     std::set<std::size_t> used;
     std::vector<std::size_t> sheetOfBound; // workbook.sheets index of each BOUNDSHEET entry
@@ -242,8 +241,11 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
                 sheet.kind = SheetKind::Chart;
             else if (record.body.size() >= 4 && util::loadU16(record.body.data() + 2) == 0x0040)
                 sheet.kind = SheetKind::Macro;
-            else
+            else {
+                context.formulas = version == 8 ? &formulas.sheet(workbook.sheets.size()) : nullptr;
                 readSheet(reader, context, sheet, pictures);
+                context.formulas = nullptr;
+            }
         } else if (sheet.kind == SheetKind::Chart && version == 8 && position < stream.size()) {
             reader.seek(position);
             reader.next(record); // the substream's BOF
@@ -253,6 +255,7 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     }
     if (version == 8)
         workbook.definedNames = links.definedNames(sheetOfBound);
+    formulas.finish(workbook, text);
     workbook.finish();
     // Charts last: their series may show cells of any sheet.
     const auto sheetOf = [&](std::uint16_t externSheet) -> const Sheet* {
@@ -284,15 +287,17 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
 
 } // namespace
 
-Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream) {
+Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream,
+                            formula::tokens::FormulaText text) {
     if (findFilePass(stream) == std::string_view::npos)
-        return readStream(stream, isBookStream, std::string_view::npos);
+        return readStream(stream, isBookStream, std::string_view::npos, text);
     std::vector<std::uint8_t> copy(stream.begin(), stream.end());
-    return readWorkbookStreamInPlace(copy, isBookStream);
+    return readWorkbookStreamInPlace(copy, isBookStream, defaultPassword, text);
 }
 
 Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBookStream,
-                                   std::u16string_view password) {
+                                   std::u16string_view password,
+                                   formula::tokens::FormulaText text) {
     const std::size_t filePass = findFilePass(stream);
     if (filePass != std::string_view::npos) {
         RecordReader reader(stream);
@@ -300,7 +305,7 @@ Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBoo
         reader.next(bof);
         decryptStream(stream, filePass, biffVersion(bof, isBookStream), password);
     }
-    return readStream(stream, isBookStream, filePass);
+    return readStream(stream, isBookStream, filePass, text);
 }
 
 } // namespace engine::xls

@@ -50,7 +50,7 @@ class WorksheetReader {
 public:
     WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
         : context_(context), sheet_(sheet), relationships_(relationships),
-          formulas_(context.links, formula::tokens::Dialect::Biff12) {}
+          formulas_(context.formulas) {}
 
     const std::string& drawingId() const { return drawingId_; }
 
@@ -96,10 +96,7 @@ public:
         }
     }
 
-    void finish() {
-        normaliseSpans(sheet_);
-        formulas_.finish(sheet_);
-    }
+    void finish() { normaliseSpans(sheet_); }
 
 private:
     [[noreturn]] static void fail(const std::string& what) {
@@ -203,7 +200,7 @@ private:
 
     // A shared formula (RfX, formula) or an array formula (RfX, flags, formula).
     void readFormulaGroup(const Record& record) {
-        if (record.body.size() < 16)
+        if (!formulas_ || record.body.size() < 16)
             return;
         const std::uint8_t* p = record.body.data();
         const std::uint32_t rows[2] = {util::loadU32(p), util::loadU32(p + 4)};
@@ -212,9 +209,9 @@ private:
             return;
         const bool isArray = record.type == rec::ArrFmla;
         const ParsedFormula parsed = parsedFormula(record.body, isArray ? 17 : 16);
-        formulas_.group(Range{rows[0], rows[1], static_cast<std::uint16_t>(cols[0]),
-                              static_cast<std::uint16_t>(cols[1])},
-                        isArray, parsed.tokens, parsed.extra);
+        formulas_->group(Range{rows[0], rows[1], static_cast<std::uint16_t>(cols[0]),
+                               static_cast<std::uint16_t>(cols[1])},
+                         isArray, parsed.tokens, parsed.extra);
     }
 
     void readCell(std::uint16_t type, util::ByteCursor& cursor,
@@ -279,10 +276,11 @@ private:
         cell.row = row_;
         cell.col = static_cast<std::uint16_t>(header.col);
         sheet_.cells.push_back(cell);
-        if (cell.isFormula) {
+        if (cell.isFormula && formulas_ && cursor.remaining() >= 2) {
             // After the result: flags, then the formula.
-            const ParsedFormula parsed = parsedFormula(body, cursor.position() + 2);
-            formulas_.cell(cell.row, cell.col, parsed.tokens, parsed.extra);
+            const bool alwaysCalc = (cursor.u16() & 0x0001) != 0;
+            const ParsedFormula parsed = parsedFormula(body, cursor.position());
+            formulas_->cell(cell.row, cell.col, parsed.tokens, parsed.extra, alwaysCalc);
         }
     }
 
@@ -293,7 +291,7 @@ private:
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
     std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
-    formula::tokens::FormulaCells formulas_;
+    formula::tokens::FormulaCells* formulas_; // none: the formulas are not read
 };
 
 } // namespace

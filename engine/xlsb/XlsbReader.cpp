@@ -71,7 +71,7 @@ bool isBinaryPackage(std::span<const std::uint8_t> bytes) {
     }
 }
 
-Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
+Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens::FormulaText text) {
     const zip::ZipArchive archive(bytes);
     const std::string workbookPart = findWorkbookPart(archive);
     if (workbookPart.empty())
@@ -117,7 +117,7 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
     }
 
     SheetContext context{archive, workbook, colors};
-    context.links = &links;
+    formula::tokens::WorkbookFormulas formulas(&links, formula::tokens::Dialect::Biff12);
     workbook.sheets.reserve(info.sheets.size());
     for (const xlsx::SheetEntry& entry : info.sheets) {
         const xlsx::Relationship* target = relationships.byId(entry.relationshipId);
@@ -135,9 +135,11 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
             continue;
         if (!archive.contains(target->target))
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
+        context.formulas = &formulas.sheet(workbook.sheets.size() - 1);
         readWorksheetBin(context, target->target, sheet);
         readSheetComments(archive, target->target, persons, sheet);
     }
+    formulas.finish(workbook, text);
     workbook.finish();
     return workbook;
 }

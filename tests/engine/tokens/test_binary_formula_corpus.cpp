@@ -83,7 +83,8 @@ TEST(BinaryFormulaCorpus, ComputedValuesAgreeWithStoredResults) {
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
         Workbook stored;
         try {
-            stored = xls ? xls::readCompoundFile(bytes) : xlsb::readBinaryPackage(bytes);
+            const auto all = formula::tokens::FormulaText::Always;
+            stored = xls ? xls::readCompoundFile(bytes, all) : xlsb::readBinaryPackage(bytes, all);
         } catch (const ReadError& e) {
             ADD_FAILURE() << file << ": " << e.what();
             continue;

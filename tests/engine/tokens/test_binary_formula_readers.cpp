@@ -46,7 +46,7 @@ Bytes pointer(std::uint16_t row, std::uint16_t col) {
 
 // Two sheets, "Data" with formulas of every record kind and "Other" with one number; the
 // results stored in "Data" are stale, as a writer that never computes leaves them.
-std::vector<std::uint8_t> biffWorkbook() {
+std::vector<std::uint8_t> biffWorkbook(bool uncalced = true, bool withToday = false) {
     BiffWriter w;
     w.bof(0x0005);
     std::vector<std::size_t> positions;
@@ -87,7 +87,11 @@ std::vector<std::uint8_t> biffWorkbook() {
 
     w.patch32(positions[0], static_cast<std::uint32_t>(w.position()));
     w.bof(0x0010);
-    w.record(0x005E, Bytes().u16(0)); // saved without computing
+    if (uncalced)
+        w.record(0x005E, Bytes().u16(0)); // saved without computing
+    if (withToday) // F1 = TODAY(), marked volatile as the application marks it
+        w.record(0x0006,
+                 formulaRecord(0, 5, 0, Bytes().u8(0x19).u8(0x01).u16(0).u8(0x41).u16(221)));
     // A1 = Other!A1*2
     w.record(0x0006,
              formulaRecord(0, 0, 0,
@@ -191,6 +195,21 @@ TEST(BinaryFormulaReaders, BiffFormulasSharedArrayAndNames) {
     EXPECT_EQ(numberAt(data, 1, 2), 1);
     EXPECT_EQ(numberAt(data, 0, 3), 21);
     EXPECT_EQ(numberAt(data, 0, 4), 5);
+}
+
+TEST(BinaryFormulaReaders, FormulaTextIsBuiltOnlyWhenSomethingIsComputed) {
+    // Every result stored and nothing volatile: the formulas would never be looked at.
+    const Workbook stored = xls::readWorkbookStream(biffWorkbook(false), false);
+    EXPECT_FALSE(stored.fullCalcOnLoad);
+    EXPECT_TRUE(stored.sheets[0].formulas.empty());
+    const Workbook asked =
+        xls::readWorkbookStream(biffWorkbook(false), false, formula::tokens::FormulaText::Always);
+    EXPECT_EQ(asked.sheets[0].formulas.size(), 7u);
+    // A volatile formula needs the rest too: any of them may read it.
+    const Workbook today = xls::readWorkbookStream(biffWorkbook(false, true), false);
+    EXPECT_EQ(today.sheets[0].formulas.size(), 8u);
+    ASSERT_TRUE(formulaAt(today.sheets[0], 0, 5));
+    EXPECT_EQ(formulaAt(today.sheets[0], 0, 5)->text, "TODAY()");
 }
 
 // A cell formula of the newer format: the result, flags, then the sized tokens and extra data.
