@@ -101,12 +101,9 @@ std::optional<std::string> FormulaLinks::sheets(std::uint32_t ixti) const {
     if (ixti >= entries_.size())
         return std::nullopt;
     const auto& [book, first, last] = entries_[ixti];
-    if (book >= supBookKinds_.size() || supBookKinds_[book] != ownBook ||
-        first >= sheetNames_.size() || last >= sheetNames_.size() || last < first)
+    if (book >= supBookKinds_.size() || supBookKinds_[book] != ownBook)
         return std::nullopt;
-    if (first == last)
-        return sheetNames_[first];
-    return sheetNames_[first] + ':' + sheetNames_[last];
+    return formula::tokens::sheetSpan(sheetNames_, first, last);
 }
 
 std::optional<std::string> FormulaLinks::name(std::uint32_t index) const {

@@ -87,12 +87,9 @@ std::optional<std::string> BinaryLinks::sheets(std::uint32_t ixti) const {
     if (ixti >= entries_.size())
         return std::nullopt;
     const auto& [book, first, last] = entries_[ixti];
-    if (book < 0 || static_cast<std::size_t>(book) >= books_.size() || books_[book] != Book::Self ||
-        first < 0 || last < first || static_cast<std::size_t>(last) >= sheetNames_.size())
+    if (book < 0 || static_cast<std::size_t>(book) >= books_.size() || books_[book] != Book::Self)
         return std::nullopt;
-    if (first == last)
-        return sheetNames_[first];
-    return sheetNames_[first] + ':' + sheetNames_[last];
+    return formula::tokens::sheetSpan(sheetNames_, first, last);
 }
 
 std::optional<std::string> BinaryLinks::name(std::uint32_t index) const {

@@ -651,6 +651,15 @@ Decoded Decoder::run() {
 
 } // namespace
 
+std::optional<std::string> sheetSpan(std::span<const std::string> names, std::int64_t first,
+                                     std::int64_t last) {
+    if (first < 0 || last < first || static_cast<std::uint64_t>(last) >= names.size())
+        return std::nullopt;
+    if (first == last)
+        return names[static_cast<std::size_t>(first)];
+    return names[static_cast<std::size_t>(first)] + ':' + names[static_cast<std::size_t>(last)];
+}
+
 Decoded decodeTokens(std::span<const std::uint8_t> tokens, std::span<const std::uint8_t> extra,
                      const DecodeContext& context) {
     Decoder decoder(tokens, extra, context);

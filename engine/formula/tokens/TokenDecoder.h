@@ -30,6 +30,11 @@ public:
                                                     std::uint32_t index) const = 0;
 };
 
+// The sheet part of a 3-D reference from sheets `first` to `last` of `names`: "Sheet1" or
+// "Sheet1:Sheet3"; nullopt when either is not a sheet or they are in the wrong order.
+std::optional<std::string> sheetSpan(std::span<const std::string> names, std::int64_t first,
+                                     std::int64_t last);
+
 struct DecodeContext {
     Dialect dialect = Dialect::Biff8;
     std::uint32_t row = 0, col = 0; // the cell the relative (N) forms are counted from

@@ -212,6 +212,33 @@ TEST(BinaryFormulaReaders, FormulaTextIsBuiltOnlyWhenSomethingIsComputed) {
     EXPECT_EQ(formulaAt(today.sheets[0], 0, 5)->text, "TODAY()");
 }
 
+TEST(BinaryFormulaReaders, BrokenFormulaRecordsKeepTheirStoredResults) {
+    BiffWriter w;
+    w.bof(0x0005);
+    const std::size_t position = w.position() + 4;
+    w.record(0x0085, Bytes().u32(0).u8(0).u8(0).str8("Data"));
+    w.record(0x0018, Bytes().u16(0).u8(0).u8(200).u16(50)); // a name cut short
+    w.eof();
+    w.patch32(position, static_cast<std::uint32_t>(w.position()));
+    w.bof(0x0010);
+    w.record(0x005E, Bytes().u16(0));
+    Bytes past = formulaRecord(0, 0, 7, Bytes().u8(0x1E).u16(1));
+    past.data[20] = 0xFF; // the token count runs past the record
+    w.record(0x0006, past);
+    w.record(0x0006, formulaRecord(1, 0, 8, pointer(9, 9))); // a group that never comes
+    w.record(0x0006, formulaRecord(2, 0, 9, pointer(2, 0)));
+    w.record(0x04BC, Bytes().u16(2).u16(2).u8(0).u8(0).u8(0).u8(1).u16(40).u8(0x1E));
+    w.record(0x0006, formulaRecord(3, 0, 10, pointer(3, 0)));
+    w.record(0x0221, Bytes().u16(3).u16(3)); // an array record cut short
+    w.eof();
+    Workbook book = xls::readWorkbookStream(w.bytes, false);
+    EXPECT_TRUE(book.sheets[0].formulas.empty());
+    EXPECT_TRUE(book.definedNames.empty());
+    formula::computeFormulas(book);
+    for (std::uint16_t row = 0; row < 4; ++row)
+        EXPECT_EQ(numberAt(book.sheets[0], row, 0), 7 + row);
+}
+
 // A cell formula of the newer format: the result, flags, then the sized tokens and extra data.
 Fields fmlaNum(std::uint32_t col, double result, const Fields& tokens, const Fields& extra = {}) {
     return Fields()
