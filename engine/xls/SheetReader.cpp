@@ -9,6 +9,7 @@
 #include "engine/xls/Notes.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/ShapeObjects.h"
+#include "engine/xls/SheetFormulas.h"
 #include "engine/xls/SheetImages.h"
 #include "engine/xls/Strings.h"
 
@@ -59,7 +60,7 @@ class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
         : c_(context), sheet_(sheet), pictures_(pictures), notes_(context.version, context.decoder),
-          conditional_(context.workbook, context.styles.colors()) {}
+          conditional_(context.workbook, context.styles.colors()), formulas_(context.formulas) {}
 
     void read(RecordReader& reader);
 
@@ -87,6 +88,7 @@ private:
     NoteCollector notes_;
     ShapeCollector shapes_; // lines, rectangles, ovals and text boxes of BIFF8
     ConditionalFormatCollector conditional_;
+    SheetFormulas formulas_;
     SheetImages images_;                // pictures of BIFF3-5 and the background
     std::uint16_t biff2Xf_ = 0;         // the last IXFE record (BIFF2)
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
@@ -141,6 +143,11 @@ void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const Cel
     Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
     cell.isFormula = true;
     pendingString_ = -1;
+    if (in.remaining() >= 6) {
+        const bool alwaysCalc = (in.u16() & 0x0001) != 0;
+        in.skip(4); // a cache id
+        formulas_.cell(h.row, h.col, in.bytes(in.remaining()), alwaysCalc);
+    }
     if (result[6] != 0xFF || result[7] != 0xFF) {
         cell.type = CellType::Number;
         cell.number = util::loadF64(result.data());
@@ -449,6 +456,16 @@ void SheetBuilder::read(RecordReader& reader) {
         case rec::String:
         case rec::String2:
             cellRecord(record, reader);
+            break;
+        case rec::ShrFmla:
+            formulas_.shared(record);
+            break;
+        case rec::ArrayFormula:
+            formulas_.array(record);
+            break;
+        case rec::Uncalced:
+            // The sheet was saved without computing: its results may be stale.
+            c_.workbook.fullCalcOnLoad = true;
             break;
         case rec::Ixfe2:
             if (record.body.size() >= 2)

@@ -1,6 +1,7 @@
 #pragma once
 // The records of one worksheet substream (BIFF2-8) turned into a Sheet of the model.
 
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/model/Workbook.h"
 #include "engine/util/Text.h"
 #include "engine/xls/ChartStream.h"
@@ -21,6 +22,7 @@ struct BiffContext {
     std::uint32_t sstCount = 0;  // strings 0..sstCount-1 of the workbook are the shared strings
     std::uint64_t cellCount = 0; // over the whole workbook, checked against the limit
     std::vector<PendingChart> charts; // embedded charts and chart sheets, placed at the end
+    formula::tokens::FormulaCells* formulas = nullptr; // of the sheet being read (BIFF8)
 };
 
 // Reads from the record after the substream's BOF up to its EOF (or the end of the stream)

@@ -7,6 +7,7 @@
 #include "engine/xls/ChartStream.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Drawing.h"
+#include "engine/xls/FormulaLinks.h"
 #include "engine/xls/RecordReader.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/SheetReader.h"
@@ -76,36 +77,6 @@ void readSst(const Record& record, RecordReader& reader, Workbook& workbook) {
     }
 }
 
-// The sheets EXTERNSHEET entries (MS-XLS 2.5.xti) point at, where they are sheets of this
-// workbook (its own SUPBOOK, the one marked 0x0401) and name one sheet.
-struct ExternSheets {
-    std::vector<std::uint16_t> supBookKinds;           // the cch field of each SUPBOOK, in order
-    std::vector<std::array<std::uint16_t, 3>> entries; // iSupBook, itabFirst, itabLast
-
-    void readSupBook(const Record& record) {
-        if (record.body.size() >= 4 && supBookKinds.size() < 65536)
-            supBookKinds.push_back(util::loadU16(record.body.data() + 2));
-    }
-    void readExternSheet(const Record& record) {
-        if (record.body.size() < 2 || !entries.empty())
-            return;
-        const std::size_t count = util::loadU16(record.body.data());
-        for (std::size_t i = 0; i < count && 2 + i * 6 + 6 <= record.body.size(); ++i) {
-            const std::uint8_t* p = record.body.data() + 2 + i * 6;
-            entries.push_back({util::loadU16(p), util::loadU16(p + 2), util::loadU16(p + 4)});
-        }
-    }
-    // The BOUNDSHEET position of entry `index`, or -1 when it is no single sheet of this book.
-    int sheetOf(std::uint16_t index) const {
-        if (index >= entries.size())
-            return -1;
-        const auto& [book, first, last] = entries[index];
-        if (book >= supBookKinds.size() || supBookKinds[book] != 0x0401 || first != last)
-            return -1;
-        return first;
-    }
-};
-
 int biffVersion(const Record& bof, bool isBookStream) {
     if (bof.body.size() >= 2) {
         const std::uint16_t version = util::loadU16(bof.body.data());
@@ -120,7 +91,7 @@ int biffVersion(const Record& bof, bool isBookStream) {
 // `decryptedAt` is the offset of the FILEPASS record whose stream has been decrypted, npos when
 // there was none.
 Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
-                    std::size_t decryptedAt) {
+                    std::size_t decryptedAt, formula::tokens::FormulaText text) {
     RecordReader reader(stream);
     Record record;
     if (!reader.next(record) || record.id != rec::BOF)
@@ -134,7 +105,7 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     Styles styles(version, decoder);
     std::vector<BoundSheet> bound;
     std::vector<std::uint8_t> drawingGroup;
-    ExternSheets externSheets;
+    FormulaLinks links;
     bool sawEof = false;
     while (!sawEof && reader.next(record)) {
         switch (record.id) {
@@ -177,11 +148,19 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
             styles.palette(record);
             break;
         case rec::SupBook:
-            externSheets.readSupBook(record);
+            links.readSupBook(record);
             break;
         case rec::ExternSheet:
             if (version == 8)
-                externSheets.readExternSheet(record);
+                links.readExternSheet(record);
+            break;
+        case rec::ExternName:
+            if (version == 8)
+                links.readExternName(record);
+            break;
+        case rec::Name:
+            if (version == 8)
+                links.readName(record);
             break;
         case rec::MsoDrawingGroup: {
             ContinuedRecord group(record, reader, "MSODRAWINGGROUP record");
@@ -220,9 +199,14 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
         }
     }
 
+    std::vector<std::string> sheetNames;
+    for (const BoundSheet& b : bound)
+        sheetNames.push_back(b.name);
+    links.setSheetNames(std::move(sheetNames));
     BiffContext context{
         version, workbook, decoder, styles, static_cast<std::uint32_t>(workbook.strings.size()),
         0,       {}};
+    formula::tokens::WorkbookFormulas formulas(&links, formula::tokens::Dialect::Biff8);
     std::size_t ordinal = 0;
     std::set<std::size_t> used;
     std::vector<std::size_t> sheetOfBound; // workbook.sheets index of each BOUNDSHEET entry
@@ -257,8 +241,11 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
                 sheet.kind = SheetKind::Chart;
             else if (record.body.size() >= 4 && util::loadU16(record.body.data() + 2) == 0x0040)
                 sheet.kind = SheetKind::Macro;
-            else
+            else {
+                context.formulas = version == 8 ? &formulas.sheet(workbook.sheets.size()) : nullptr;
                 readSheet(reader, context, sheet, pictures);
+                context.formulas = nullptr;
+            }
         } else if (sheet.kind == SheetKind::Chart && version == 8 && position < stream.size()) {
             reader.seek(position);
             reader.next(record); // the substream's BOF
@@ -266,10 +253,13 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
         }
         workbook.sheets.push_back(std::move(sheet));
     }
+    if (version == 8)
+        workbook.definedNames = links.definedNames(sheetOfBound);
+    formulas.finish(workbook, text);
     workbook.finish();
     // Charts last: their series may show cells of any sheet.
     const auto sheetOf = [&](std::uint16_t externSheet) -> const Sheet* {
-        const int itab = externSheets.sheetOf(externSheet);
+        const int itab = links.sheetOf(externSheet);
         if (itab < 0 || static_cast<std::size_t>(itab) >= sheetOfBound.size() ||
             sheetOfBound[itab] >= workbook.sheets.size())
             return nullptr;
@@ -297,15 +287,17 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
 
 } // namespace
 
-Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream) {
+Workbook readWorkbookStream(std::span<const std::uint8_t> stream, bool isBookStream,
+                            formula::tokens::FormulaText text) {
     if (findFilePass(stream) == std::string_view::npos)
-        return readStream(stream, isBookStream, std::string_view::npos);
+        return readStream(stream, isBookStream, std::string_view::npos, text);
     std::vector<std::uint8_t> copy(stream.begin(), stream.end());
-    return readWorkbookStreamInPlace(copy, isBookStream);
+    return readWorkbookStreamInPlace(copy, isBookStream, defaultPassword, text);
 }
 
 Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBookStream,
-                                   std::u16string_view password) {
+                                   std::u16string_view password,
+                                   formula::tokens::FormulaText text) {
     const std::size_t filePass = findFilePass(stream);
     if (filePass != std::string_view::npos) {
         RecordReader reader(stream);
@@ -313,7 +305,7 @@ Workbook readWorkbookStreamInPlace(std::vector<std::uint8_t>& stream, bool isBoo
         reader.next(bof);
         decryptStream(stream, filePass, biffVersion(bof, isBookStream), password);
     }
-    return readStream(stream, isBookStream, filePass);
+    return readStream(stream, isBookStream, filePass, text);
 }
 
 } // namespace engine::xls

@@ -35,7 +35,7 @@ int rawVersion(std::uint16_t id) {
 
 } // namespace
 
-Workbook readCompoundFile(std::span<const std::uint8_t> bytes) {
+Workbook readCompoundFile(std::span<const std::uint8_t> bytes, formula::tokens::FormulaText text) {
     const cfb::CompoundFile file(bytes);
     if (file.findStream("EncryptionInfo") || file.findStream("EncryptedPackage"))
         throw ReadError(ReadError::Kind::Encrypted, "an encrypted OOXML package");
@@ -49,7 +49,7 @@ Workbook readCompoundFile(std::span<const std::uint8_t> bytes) {
         throw ReadError(ReadError::Kind::NotWorkbook,
                         "a compound file without a Workbook or Book stream");
     std::vector<std::uint8_t> stream = file.read(*entry);
-    return readWorkbookStreamInPlace(stream, isBook);
+    return readWorkbookStreamInPlace(stream, isBook, defaultPassword, text);
 }
 
 bool looksLikeRawBiff(std::span<const std::uint8_t> bytes) {

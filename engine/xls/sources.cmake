@@ -3,6 +3,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ChartStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ContinuedRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Drawing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FormulaLinks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OfficeArt.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FilePass.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Hyperlinks.cpp
@@ -11,6 +12,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Palette.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ShapeObjects.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SheetFormulas.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetImages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Strings.cpp

@@ -21,6 +21,8 @@ inline constexpr std::uint16_t FmlaNum = 9;      // BrtFmlaNum, MS-XLSB 2.4.679
 inline constexpr std::uint16_t FmlaBool = 10;    // BrtFmlaBool, MS-XLSB 2.4.677
 inline constexpr std::uint16_t FmlaError = 11;   // BrtFmlaError, MS-XLSB 2.4.678
 inline constexpr std::uint16_t CellRString = 62; // BrtCellRString, MS-XLSB 2.4.325
+inline constexpr std::uint16_t ArrFmla = 426;    // BrtArrFmla
+inline constexpr std::uint16_t ShrFmla = 427;    // BrtShrFmla
 
 // Shared strings part.
 inline constexpr std::uint16_t SstItem = 19;   // BrtSSTItem, MS-XLSB 2.4.798
@@ -54,6 +56,13 @@ inline constexpr std::uint16_t BeginBundleShs = 143; // BrtBeginBundleShs
 inline constexpr std::uint16_t EndBundleShs = 144;   // BrtEndBundleShs
 inline constexpr std::uint16_t WbProp = 153;         // BrtWbProp
 inline constexpr std::uint16_t BundleSh = 156;       // BrtBundleSh, MS-XLSB 2.4.313
+inline constexpr std::uint16_t Name = 39;            // BrtName
+inline constexpr std::uint16_t CalcProp = 157;       // BrtCalcProp
+inline constexpr std::uint16_t SupBookSrc = 355;     // BrtSupBookSrc
+inline constexpr std::uint16_t SupSelf = 357;        // BrtSupSelf
+inline constexpr std::uint16_t SupSame = 358;        // BrtSupSame
+inline constexpr std::uint16_t ExternSheet = 362;    // BrtExternSheet
+inline constexpr std::uint16_t SupAddin = 667;       // BrtSupAddin
 
 // Worksheet part outside the sheet data.
 inline constexpr std::uint16_t BeginSheet = 129;      // BrtBeginSheet

@@ -8,7 +8,8 @@
 
 namespace engine::xlsb {
 
-xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part) {
+xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
+                                   BinaryLinks& links) {
     xlsx::WorkbookInfo info;
     bool first = true;
     readRecords(archive, part, limits::maxSmallPartBytes, [&](const Record& record) {
@@ -18,7 +19,12 @@ xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::st
                                                           " where BrtBeginBook was expected");
         first = false;
         util::ByteCursor cursor = record.cursor();
-        if (record.type == rec::WbProp) {
+        links.record(record);
+        if (record.type == rec::CalcProp) {
+            // Past the calculation id, mode, count, delta and thread count: fFullCalcOnLoad.
+            if (record.body.size() >= 26)
+                info.fullCalcOnLoad = (record.body[24] & 0x01) != 0;
+        } else if (record.type == rec::WbProp) {
             if (cursor.u32() & 0x01u)
                 info.dateSystem = DateSystem::Date1904;
         } else if (record.type == rec::BundleSh) {
@@ -39,6 +45,11 @@ xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::st
     });
     if (first)
         throw ReadError(ReadError::Kind::Damaged, "the part '" + part + "' holds no records");
+    std::vector<std::string> names;
+    for (const xlsx::SheetEntry& sheet : info.sheets)
+        names.push_back(sheet.name);
+    links.setSheetNames(std::move(names));
+    info.definedNames = links.definedNames();
     return info;
 }
 

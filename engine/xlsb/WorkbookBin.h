@@ -1,7 +1,9 @@
 #pragma once
-// The binary workbook part: the sheet list and the date system.
+// The binary workbook part: the sheet list, the date system, the defined names and what the
+// formulas' 3-D references point through.
 
 #include "engine/package/WorkbookInfo.h"
+#include "engine/xlsb/FormulaLinksBin.h"
 
 #include <string>
 
@@ -14,6 +16,8 @@ namespace engine::xlsb {
 // Reads binary workbook part `part` into the same description as the XML workbook part gives.
 // Throws ReadError(Damaged) naming the part when it does not start with BrtBeginBook, a record
 // is malformed, or it lists more than limits::maxSheets sheets.
-xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part);
+// Its defined names and the sheet table of its formulas go to `links`.
+xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
+                                   BinaryLinks& links);
 
 } // namespace engine::xlsb

@@ -1,11 +1,13 @@
 #include "engine/xlsb/WorksheetBin.h"
 
 #include "engine/drawingml/DrawingObjects.h"
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/SheetSpans.h"
 #include "engine/xlsb/BinaryValues.h"
+#include "engine/xlsb/FormulaLinksBin.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
 #include "engine/zip/ZipArchive.h"
@@ -45,7 +47,8 @@ double widthFromBase(double baseCharacters) {
 class WorksheetReader {
 public:
     WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
-        : context_(context), sheet_(sheet), relationships_(relationships) {}
+        : context_(context), sheet_(sheet), relationships_(relationships),
+          formulas_(context.formulas) {}
 
     const std::string& drawingId() const { return drawingId_; }
 
@@ -53,7 +56,9 @@ public:
         util::ByteCursor cursor = record.cursor();
         if (inSheetData_) {
             if (record.type <= rec::FmlaError || record.type == rec::CellRString)
-                readCell(record.type, cursor);
+                readCell(record.type, cursor, record.body);
+            else if (record.type == rec::ArrFmla || record.type == rec::ShrFmla)
+                readFormulaGroup(record);
             else if (record.type == rec::EndSheetData)
                 inSheetData_ = false;
             return;
@@ -191,7 +196,24 @@ private:
         return static_cast<std::uint32_t>(strings.size() - 1);
     }
 
-    void readCell(std::uint16_t type, util::ByteCursor& cursor) {
+    // A shared formula (RfX, formula) or an array formula (RfX, flags, formula).
+    void readFormulaGroup(const Record& record) {
+        if (!formulas_ || record.body.size() < 16)
+            return;
+        const std::uint8_t* p = record.body.data();
+        const std::uint32_t rows[2] = {util::loadU32(p), util::loadU32(p + 4)};
+        const std::uint32_t cols[2] = {util::loadU32(p + 8), util::loadU32(p + 12)};
+        if (rows[1] >= limits::maxRows || cols[1] >= limits::maxColumns)
+            return;
+        const bool isArray = record.type == rec::ArrFmla;
+        const ParsedFormula parsed = parsedFormula(record.body, isArray ? 17 : 16);
+        formulas_->group(Range{rows[0], rows[1], static_cast<std::uint16_t>(cols[0]),
+                               static_cast<std::uint16_t>(cols[1])},
+                         isArray, parsed.tokens, parsed.extra);
+    }
+
+    void readCell(std::uint16_t type, util::ByteCursor& cursor,
+                  std::span<const std::uint8_t> body) {
         if (type == rec::RowHdr) {
             readRow(cursor);
             return;
@@ -252,6 +274,12 @@ private:
         cell.row = row_;
         cell.col = static_cast<std::uint16_t>(header.col);
         sheet_.cells.push_back(cell);
+        if (cell.isFormula && formulas_ && cursor.remaining() >= 2) {
+            // After the result: flags, then the formula.
+            const bool alwaysCalc = (cursor.u16() & 0x0001) != 0;
+            const ParsedFormula parsed = parsedFormula(body, cursor.position());
+            formulas_->cell(cell.row, cell.col, parsed.tokens, parsed.extra, alwaysCalc);
+        }
     }
 
     SheetContext& context_;
@@ -261,6 +289,7 @@ private:
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
     std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
+    formula::tokens::FormulaCells* formulas_; // none: the formulas are not read
 };
 
 } // namespace

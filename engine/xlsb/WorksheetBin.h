@@ -2,6 +2,7 @@
 // A binary worksheet part, streamed: cells, sizes, merges, hyperlinks, view settings and
 // its drawing's pictures, charts and shapes.
 
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/model/Workbook.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct SheetContext {
     const xlsx::Colors& colors;     // of the theme, for the drawings' charts and shapes
     std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
     std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
+    formula::tokens::FormulaCells* formulas = nullptr; // of the sheet being read
 };
 
 // Reads binary worksheet part `part` into `sheet`, following its relationships to hyperlink

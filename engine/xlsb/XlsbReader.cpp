@@ -71,7 +71,7 @@ bool isBinaryPackage(std::span<const std::uint8_t> bytes) {
     }
 }
 
-Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
+Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens::FormulaText text) {
     const zip::ZipArchive archive(bytes);
     const std::string workbookPart = findWorkbookPart(archive);
     if (workbookPart.empty())
@@ -79,7 +79,8 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
     if (!archive.contains(workbookPart))
         damaged("the workbook part '" + workbookPart + "' is missing");
 
-    const xlsx::WorkbookInfo info = readWorkbookBin(archive, workbookPart);
+    BinaryLinks links;
+    const xlsx::WorkbookInfo info = readWorkbookBin(archive, workbookPart, links);
     const xlsx::Relationships relationships = xlsx::Relationships::read(archive, workbookPart);
     if (!relationships.exists())
         damaged("the workbook's relationships part '" + xlsx::relationshipsPartOf(workbookPart) +
@@ -89,6 +90,8 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
 
     Workbook workbook;
     workbook.dateSystem = info.dateSystem;
+    workbook.definedNames = info.definedNames;
+    workbook.fullCalcOnLoad = info.fullCalcOnLoad;
     xlsx::Colors colors;
     const auto internalPart = [&](std::string_view kind) -> const xlsx::Relationship* {
         const xlsx::Relationship* found = relationships.firstOfKind(kind);
@@ -114,6 +117,7 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
     }
 
     SheetContext context{archive, workbook, colors};
+    formula::tokens::WorkbookFormulas formulas(&links, formula::tokens::Dialect::Biff12);
     workbook.sheets.reserve(info.sheets.size());
     for (const xlsx::SheetEntry& entry : info.sheets) {
         const xlsx::Relationship* target = relationships.byId(entry.relationshipId);
@@ -131,9 +135,11 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes) {
             continue;
         if (!archive.contains(target->target))
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
+        context.formulas = &formulas.sheet(workbook.sheets.size() - 1);
         readWorksheetBin(context, target->target, sheet);
         readSheetComments(archive, target->target, persons, sheet);
     }
+    formulas.finish(workbook, text);
     workbook.finish();
     return workbook;
 }

@@ -2,6 +2,7 @@
 // Reading a binary workbook package (.xlsb): OOXML parts whose workbook, sheets, styles and
 // strings are records rather than XML.
 
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/model/Workbook.h"
 
 #include <cstdint>
@@ -17,6 +18,9 @@ bool isBinaryPackage(std::span<const std::uint8_t> bytes);
 // Reads the binary workbook package in `bytes`. Throws ReadError: NotWorkbook for a package
 // without a binary workbook part, Encrypted for encrypted entries, Damaged for anything broken
 // or over a limit.
-Workbook readBinaryPackage(std::span<const std::uint8_t> bytes);
+// `text` says whether formulas are decoded when nothing will be computed.
+Workbook
+readBinaryPackage(std::span<const std::uint8_t> bytes,
+                  formula::tokens::FormulaText text = formula::tokens::FormulaText::WhenComputed);
 
 } // namespace engine::xlsb

@@ -92,10 +92,11 @@ inline std::string sheetRecords(const std::string& inside) {
 }
 
 // A binary workbook with `sheets`, optional shared strings and styles parts (their records
-// whole), and the 1904 date system when asked.
+// whole), the 1904 date system when asked, and `bookRecords` after the sheet list.
 inline PackageWriter binaryWorkbook(const std::vector<BinarySheet>& sheets,
                                     const std::string& sharedStrings = {},
-                                    const std::string& styles = {}, bool date1904 = false) {
+                                    const std::string& styles = {}, bool date1904 = false,
+                                    const std::string& bookRecords = {}) {
     PackageWriter package;
     package.add("_rels/.rels", relationshipsXml({{"rId1", "officeDocument", "xl/workbook.bin"}}));
     RecordWriter book;
@@ -115,7 +116,7 @@ inline PackageWriter binaryWorkbook(const std::vector<BinarySheet>& sheets,
             package.add("xl/" + folder + "/_rels/sheet" + n + ".bin.rels",
                         relationshipsXml(sheets[i].relationships));
     }
-    book.add(144).add(132);
+    book.add(144).raw(bookRecords).add(132);
     if (!sharedStrings.empty()) {
         rels.emplace_back("rIdS", "sharedStrings", "sharedStrings.bin");
         package.add("xl/sharedStrings.bin", sharedStrings);

@@ -1,0 +1,669 @@
+#include "engine/formula/tokens/TokenDecoder.h"
+
+#include "engine/formula/tokens/FunctionTable.h"
+#include "engine/util/Text.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace engine::formula::tokens {
+namespace {
+
+// Bounds of what one formula may build: the application allows 8,192 characters of text and
+// 1,024 levels of operands, so anything past these is not a formula it wrote.
+constexpr std::size_t maxStack = 1024;
+constexpr std::size_t maxText = 64 * 1024;
+constexpr std::uint32_t maxArrayCells = 64 * 1024;
+
+// Binding strength of what an operand's text ends with, weakest first; an operand weaker
+// than its operator is put in parentheses.
+enum Strength : std::uint8_t {
+    Comparison = 1,
+    Concat,
+    Additive,
+    Multiplicative,
+    Power,
+    Percent,
+    Unary,
+    Atom,
+};
+
+struct Operand {
+    std::string text;
+    std::uint8_t strength = Atom;
+};
+
+class Bytes {
+public:
+    explicit Bytes(std::span<const std::uint8_t> data) : data_(data) {}
+    bool has(std::size_t n) const { return !bad_ && data_.size() - pos_ >= n; }
+    bool atEnd() const { return pos_ >= data_.size(); }
+    bool bad() const { return bad_; }
+    std::uint8_t u8() { return has(1) ? data_[pos_++] : fail<std::uint8_t>(); }
+    std::uint16_t u16() {
+        if (!has(2))
+            return fail<std::uint16_t>();
+        const auto v = static_cast<std::uint16_t>(data_[pos_] | data_[pos_ + 1] << 8);
+        pos_ += 2;
+        return v;
+    }
+    std::uint32_t u32() {
+        const std::uint32_t low = u16();
+        return low | static_cast<std::uint32_t>(u16()) << 16;
+    }
+    double f64() {
+        if (!has(8))
+            return fail<double>();
+        double v;
+        std::memcpy(&v, data_.data() + pos_, 8); // little-endian hosts only, as the engine
+        pos_ += 8;
+        return v;
+    }
+    std::span<const std::uint8_t> take(std::size_t n) {
+        if (!has(n))
+            return fail<std::span<const std::uint8_t>>();
+        const auto part = data_.subspan(pos_, n);
+        pos_ += n;
+        return part;
+    }
+    void skip(std::size_t n) { take(n); }
+
+private:
+    template <typename T> T fail() {
+        bad_ = true;
+        return T{};
+    }
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+    bool bad_ = false;
+};
+
+std::string_view errorText(std::uint8_t code) {
+    switch (code) {
+    case 0x00:
+        return "#NULL!";
+    case 0x07:
+        return "#DIV/0!";
+    case 0x0F:
+        return "#VALUE!";
+    case 0x17:
+        return "#REF!";
+    case 0x1D:
+        return "#NAME?";
+    case 0x24:
+        return "#NUM!";
+    case 0x2A:
+        return "#N/A";
+    case 0x2B:
+        return "#GETTING_DATA";
+    default:
+        return {};
+    }
+}
+
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + '"';
+}
+
+// Text the parser reads back as the same double; nullopt for infinities and NaNs.
+std::optional<std::string> numberText(double value) {
+    if (!std::isfinite(value))
+        return std::nullopt;
+    std::array<char, 32> buffer{};
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    if (ec != std::errc())
+        return std::nullopt;
+    return std::string(buffer.data(), end);
+}
+
+std::string columnLetters(std::uint32_t col) {
+    std::string letters;
+    ++col;
+    while (col > 0) {
+        letters.insert(letters.begin(), static_cast<char>('A' + (col - 1) % 26));
+        col = (col - 1) / 26;
+    }
+    return letters;
+}
+
+bool simpleSheetName(std::string_view name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+        return false;
+    bool letters = true, sawDigit = false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!(std::isalnum(u) || c == '_' || c == '.' || u >= 0x80))
+            return false;
+        if (std::isdigit(u))
+            sawDigit = true;
+        else if (sawDigit)
+            letters = false;
+    }
+    // "AB12" or "R1C1" would read as a cell.
+    return !(letters && sawDigit);
+}
+
+std::string sheetPrefix(const std::string& sheets) {
+    const std::size_t colon = sheets.find(':');
+    const bool simple = colon == std::string::npos
+                            ? simpleSheetName(sheets)
+                            : simpleSheetName(std::string_view(sheets).substr(0, colon)) &&
+                                  simpleSheetName(std::string_view(sheets).substr(colon + 1));
+    if (simple)
+        return sheets + '!';
+    std::string out = "'";
+    for (char c : sheets) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'!";
+}
+
+class Decoder {
+public:
+    Decoder(std::span<const std::uint8_t> tokens, std::span<const std::uint8_t> extra,
+            const DecodeContext& context)
+        : in_(tokens), extra_(extra), c_(context), biff8_(context.dialect == Dialect::Biff8),
+          maxRow_(biff8_ ? 0xFFFFu : 0xFFFFFu), maxCol_(biff8_ ? 0xFFu : 0x3FFFu),
+          workLeft_(64 * tokens.size() + maxText) {}
+
+    Decoded run();
+
+private:
+    struct Location {
+        std::uint32_t row = 0, col = 0;
+        bool rowRelative = false, colRelative = false;
+    };
+
+    bool push(std::string text, std::uint8_t strength = Atom) {
+        workLeft_ -= std::min(workLeft_, text.size());
+        if (stack_.size() >= maxStack || text.size() > maxText || workLeft_ == 0)
+            return false;
+        stack_.push_back({std::move(text), strength});
+        return true;
+    }
+    bool pop(Operand& out) {
+        if (stack_.empty())
+            return false;
+        out = std::move(stack_.back());
+        stack_.pop_back();
+        return true;
+    }
+
+    std::uint32_t readRow() { return biff8_ ? in_.u16() : in_.u32(); }
+    Location locate(std::uint32_t row, std::uint16_t col, bool relativeForm) const;
+    std::optional<std::string> reference(bool area, bool relativeForm);
+    std::string cellText(const Location& at) const;
+    std::string areaText(const Location& first, const Location& last) const;
+    std::optional<std::string> sheetsOf(std::uint16_t ixti) const;
+    std::optional<std::string> string();
+    std::optional<std::string> arrayConstant();
+    bool binary(std::string_view op, std::uint8_t strength);
+    bool call(std::string_view name, std::size_t arguments);
+    bool step(std::uint8_t ptg, Decoded& result);
+
+    Bytes in_;
+    Bytes extra_;
+    const DecodeContext& c_;
+    const bool biff8_;
+    const std::uint32_t maxRow_, maxCol_;
+    std::vector<Operand> stack_;
+    // Each operator copies its operands' text: tokens that wrap one operand again and again
+    // would cost the square of their length, so the copying is held to a multiple of it.
+    std::size_t workLeft_;
+};
+
+Decoder::Location Decoder::locate(std::uint32_t row, std::uint16_t col, bool relativeForm) const {
+    Location at;
+    at.rowRelative = (col & 0x8000) != 0;
+    at.colRelative = (col & 0x4000) != 0;
+    at.row = row & maxRow_;
+    at.col = col & 0x3FFF;
+    if (relativeForm) {
+        // Offsets from the cell, wrapping around the grid as the application counts them.
+        if (at.rowRelative)
+            at.row = (c_.row + row) & maxRow_;
+        if (at.colRelative)
+            at.col = (c_.col + at.col) & maxCol_;
+    }
+    at.col = std::min(at.col, maxCol_);
+    return at;
+}
+
+std::optional<std::string> Decoder::reference(bool area, bool relativeForm) {
+    if (!area) {
+        const std::uint32_t row = readRow();
+        const std::uint16_t col = in_.u16();
+        if (in_.bad())
+            return std::nullopt;
+        return cellText(locate(row, col, relativeForm));
+    }
+    const std::uint32_t row1 = readRow();
+    const std::uint32_t row2 = readRow();
+    const std::uint16_t col1 = in_.u16(), col2 = in_.u16();
+    if (in_.bad())
+        return std::nullopt;
+    return areaText(locate(row1, col1, relativeForm), locate(row2, col2, relativeForm));
+}
+
+std::string Decoder::cellText(const Location& at) const {
+    std::string text;
+    if (!at.colRelative)
+        text += '$';
+    text += columnLetters(at.col);
+    if (!at.rowRelative)
+        text += '$';
+    text += std::to_string(at.row + 1);
+    return text;
+}
+
+std::string Decoder::areaText(const Location& first, const Location& last) const {
+    const auto colPart = [](const Location& at) {
+        return (at.colRelative ? "" : "$") + columnLetters(at.col);
+    };
+    const auto rowPart = [](const Location& at) {
+        return (at.rowRelative ? "" : "$") + std::to_string(at.row + 1);
+    };
+    if (first.row == 0 && last.row == maxRow_ && first.rowRelative == last.rowRelative &&
+        !(first.col == 0 && last.col == maxCol_))
+        return colPart(first) + ':' + colPart(last);
+    if (first.col == 0 && last.col == maxCol_)
+        return rowPart(first) + ':' + rowPart(last);
+    return cellText(first) + ':' + cellText(last);
+}
+
+std::optional<std::string> Decoder::sheetsOf(std::uint16_t ixti) const {
+    if (!c_.links)
+        return std::nullopt;
+    auto sheets = c_.links->sheets(ixti);
+    if (!sheets || sheets->empty())
+        return std::nullopt;
+    return sheetPrefix(*sheets);
+}
+
+std::optional<std::string> Decoder::string() {
+    std::string text;
+    if (biff8_) {
+        const std::uint8_t count = in_.u8();
+        const bool wide = (in_.u8() & 0x01) != 0;
+        const auto bytes = in_.take(wide ? count * 2u : count);
+        if (in_.bad())
+            return std::nullopt;
+        wide ? util::appendUtf16le(text, bytes) : util::appendLatin1(text, bytes);
+    } else {
+        const std::uint16_t count = in_.u16();
+        const auto bytes = in_.take(count * 2u);
+        if (in_.bad())
+            return std::nullopt;
+        util::appendUtf16le(text, bytes);
+    }
+    return text;
+}
+
+// The values of a PtgArray, from the extra data: {1,2;3,4}.
+std::optional<std::string> Decoder::arrayConstant() {
+    std::uint32_t cols, rows;
+    if (biff8_) {
+        cols = extra_.u8() + 1u;
+        rows = extra_.u16() + 1u;
+    } else {
+        rows = extra_.u32();
+        cols = extra_.u32();
+    }
+    if (extra_.bad() || rows == 0 || cols == 0 || rows > maxArrayCells ||
+        cols > maxArrayCells / rows)
+        return std::nullopt;
+    std::string text = "{";
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        for (std::uint32_t col = 0; col < cols; ++col) {
+            if (col > 0)
+                text += ',';
+            const std::uint8_t type = extra_.u8();
+            if (biff8_) {
+                switch (type) {
+                case 0x00: // empty
+                    extra_.skip(8);
+                    break;
+                case 0x01: {
+                    const auto number = numberText(extra_.f64());
+                    if (!number)
+                        return std::nullopt;
+                    text += *number;
+                    break;
+                }
+                case 0x02: {
+                    const std::uint16_t count = extra_.u16();
+                    const bool wide = (extra_.u8() & 0x01) != 0;
+                    const auto bytes = extra_.take(wide ? count * 2u : count);
+                    std::string value;
+                    wide ? util::appendUtf16le(value, bytes) : util::appendLatin1(value, bytes);
+                    text += quoted(value);
+                    break;
+                }
+                case 0x04:
+                    text += extra_.u8() ? "TRUE" : "FALSE";
+                    extra_.skip(7);
+                    break;
+                case 0x10: {
+                    const auto error = errorText(extra_.u8());
+                    extra_.skip(7);
+                    if (error.empty())
+                        return std::nullopt;
+                    text += error;
+                    break;
+                }
+                default:
+                    return std::nullopt;
+                }
+            } else {
+                switch (type) {
+                case 0x00: {
+                    const auto number = numberText(extra_.f64());
+                    if (!number)
+                        return std::nullopt;
+                    text += *number;
+                    break;
+                }
+                case 0x01: {
+                    const std::uint16_t count = extra_.u16();
+                    std::string value;
+                    util::appendUtf16le(value, extra_.take(count * 2u));
+                    text += quoted(value);
+                    break;
+                }
+                case 0x02:
+                    text += extra_.u8() ? "TRUE" : "FALSE";
+                    break;
+                case 0x04: {
+                    const auto error = errorText(extra_.u8());
+                    if (error.empty())
+                        return std::nullopt;
+                    text += error;
+                    break;
+                }
+                default:
+                    return std::nullopt;
+                }
+            }
+            if (extra_.bad() || text.size() > maxText)
+                return std::nullopt;
+        }
+        if (r + 1 < rows)
+            text += ';';
+    }
+    return text + '}';
+}
+
+bool Decoder::binary(std::string_view op, std::uint8_t strength) {
+    Operand right, left;
+    if (!pop(right) || !pop(left))
+        return false;
+    // Every operator of the grammar associates to the left.
+    if (left.strength < strength)
+        left.text = '(' + left.text + ')';
+    if (right.strength <= strength)
+        right.text = '(' + right.text + ')';
+    return push(left.text + std::string(op) + right.text, strength);
+}
+
+bool Decoder::call(std::string_view name, std::size_t arguments) {
+    if (arguments > stack_.size())
+        return false;
+    std::string text(name);
+    text += '(';
+    for (std::size_t i = stack_.size() - arguments; i < stack_.size(); ++i) {
+        if (i > stack_.size() - arguments)
+            text += ',';
+        text += stack_[i].text;
+        if (text.size() > maxText)
+            return false;
+    }
+    text += ')';
+    stack_.resize(stack_.size() - arguments);
+    return push(std::move(text));
+}
+
+bool Decoder::step(std::uint8_t ptg, Decoded& result) {
+    // Operand tokens carry their class (reference, value, array) in bits 5-6; only the kind
+    // matters for the text.
+    const std::uint8_t kind = ptg >= 0x20 ? static_cast<std::uint8_t>((ptg & 0x1F) | 0x20) : ptg;
+    switch (kind) {
+    case 0x01: // PtgExp
+        result.kind = Decoded::Kind::Shared;
+        result.expRow = biff8_ ? in_.u16() : in_.u32();
+        result.expCol = biff8_ ? in_.u16() : extra_.u32();
+        return !in_.bad() && !extra_.bad();
+    case 0x02: // PtgTbl
+        result.kind = Decoded::Kind::Table;
+        return true;
+    case 0x03:
+        return binary("+", Additive);
+    case 0x04:
+        return binary("-", Additive);
+    case 0x05:
+        return binary("*", Multiplicative);
+    case 0x06:
+        return binary("/", Multiplicative);
+    case 0x07:
+        return binary("^", Power);
+    case 0x08:
+        return binary("&", Concat);
+    case 0x09:
+        return binary("<", Comparison);
+    case 0x0A:
+        return binary("<=", Comparison);
+    case 0x0B:
+        return binary("=", Comparison);
+    case 0x0C:
+        return binary(">=", Comparison);
+    case 0x0D:
+        return binary(">", Comparison);
+    case 0x0E:
+        return binary("<>", Comparison);
+    case 0x0F:
+    case 0x10:
+    case 0x11: {
+        // Reference operators bind tightest; a union is bracketed so that it stays one
+        // argument inside a call.
+        Operand right, left;
+        if (!pop(right) || !pop(left))
+            return false;
+        const char* op = kind == 0x0F ? " " : kind == 0x10 ? "," : ":";
+        std::string text = left.text + op + right.text;
+        return push(kind == 0x10 ? '(' + text + ')' : text);
+    }
+    case 0x12:
+    case 0x13: {
+        Operand operand;
+        if (!pop(operand))
+            return false;
+        if (operand.strength < Unary)
+            operand.text = '(' + operand.text + ')';
+        return push((kind == 0x12 ? "+" : "-") + operand.text, Unary);
+    }
+    case 0x14: {
+        Operand operand;
+        if (!pop(operand))
+            return false;
+        if (operand.strength < Percent)
+            operand.text = '(' + operand.text + ')';
+        return push(operand.text + '%', Percent);
+    }
+    case 0x15: {
+        Operand operand;
+        if (!pop(operand))
+            return false;
+        return push('(' + operand.text + ')');
+    }
+    case 0x16:
+        return push(std::string());
+    case 0x17: {
+        auto text = string();
+        return text && push(quoted(*text));
+    }
+    case 0x19: { // PtgAttr
+        const std::uint8_t type = in_.u8();
+        const std::uint16_t data = in_.u16();
+        if (type & 0x01)
+            result.isVolatile = true;
+        if (type & 0x04) // tAttrChoose: its jump table follows
+            in_.skip((data + 1u) * 2u);
+        if (type & 0x10) // tAttrSum: SUM of the one operand
+            return call("SUM", 1);
+        return !in_.bad();
+    }
+    case 0x1C: {
+        const auto error = errorText(in_.u8());
+        return !error.empty() && push(std::string(error));
+    }
+    case 0x1D:
+        return push(in_.u8() ? "TRUE" : "FALSE");
+    case 0x1E:
+        return push(std::to_string(in_.u16()));
+    case 0x1F: {
+        const double value = in_.f64();
+        const auto text = numberText(value);
+        return text && push(*text, value < 0 ? Unary : Atom);
+    }
+    case 0x20: { // PtgArray: the values are in the extra data
+        in_.skip(biff8_ ? 7 : 14);
+        auto text = arrayConstant();
+        return text && push(std::move(*text));
+    }
+    case 0x21: { // PtgFunc
+        const BuiltinFunction f = builtinFunction(in_.u16());
+        return !f.name.empty() && f.fixedArguments >= 0 &&
+               call(f.name, static_cast<std::size_t>(f.fixedArguments));
+    }
+    case 0x22: { // PtgFuncVar
+        const std::size_t arguments = in_.u8();
+        const std::uint16_t tab = in_.u16();
+        if (in_.bad() || (tab & 0x8000)) // a macro command
+            return false;
+        if (tab == 0xFF) {
+            // A function named by its first operand: an add-in's or a newer one.
+            if (arguments == 0 || arguments > stack_.size())
+                return false;
+            const std::string name = stack_[stack_.size() - arguments].text;
+            stack_.erase(stack_.end() - static_cast<std::ptrdiff_t>(arguments));
+            if (name.empty() || name.front() == '#')
+                return false;
+            return call(name, arguments - 1);
+        }
+        const BuiltinFunction f = builtinFunction(tab);
+        return !f.name.empty() && call(f.name, arguments);
+    }
+    case 0x23: { // PtgName
+        const std::uint32_t index = in_.u32();
+        if (in_.bad())
+            return false;
+        auto name = c_.links ? c_.links->name(index) : std::nullopt;
+        return push(name ? *name : std::string("#NAME?"));
+    }
+    case 0x24:
+    case 0x2C:
+    case 0x25:
+    case 0x2D: {
+        auto text = reference(kind == 0x25 || kind == 0x2D, kind >= 0x2C);
+        return text && push(std::move(*text));
+    }
+    case 0x26: // PtgMemArea: its areas are in the extra data; what it wraps follows
+        in_.skip(6);
+        if (biff8_) {
+            const std::uint16_t count = extra_.u16();
+            extra_.skip(count * 8u);
+        } else {
+            const std::uint32_t count = extra_.u32();
+            if (count > 0x10000)
+                return false;
+            extra_.skip(count * 16u);
+        }
+        return !in_.bad() && !extra_.bad();
+    case 0x27: // PtgMemErr, PtgMemNoMem: wrappers only
+    case 0x28:
+        in_.skip(6);
+        return !in_.bad();
+    case 0x29: // PtgMemFunc, PtgMemAreaN, PtgMemNoMemN: only the size of what they wrap
+    case 0x2E:
+    case 0x2F:
+        in_.skip(2);
+        return !in_.bad();
+    case 0x2A:
+        in_.skip(biff8_ ? 4 : 6);
+        return !in_.bad() && push("#REF!");
+    case 0x2B:
+        in_.skip(biff8_ ? 8 : 12);
+        return !in_.bad() && push("#REF!");
+    case 0x39: { // PtgNameX
+        const std::uint16_t ixti = in_.u16();
+        const std::uint32_t index = in_.u32();
+        if (in_.bad())
+            return false;
+        auto name = c_.links ? c_.links->externalName(ixti, index) : std::nullopt;
+        return push(name ? *name : std::string("#REF!"));
+    }
+    case 0x3A:
+    case 0x3B: {
+        const auto sheets = sheetsOf(in_.u16());
+        auto text = reference(kind == 0x3B, c_.nameFormula);
+        if (!text)
+            return false;
+        // Another workbook's cells are never read.
+        return push(sheets ? *sheets + *text : std::string("#REF!"));
+    }
+    case 0x3C:
+    case 0x3D:
+        in_.skip(2 + (kind == 0x3C ? (biff8_ ? 4 : 6) : (biff8_ ? 8 : 12)));
+        return !in_.bad() && push("#REF!");
+    default: // PtgSxName, PtgList, the PtgElf family and unknown tokens
+        return false;
+    }
+}
+
+Decoded Decoder::run() {
+    Decoded result;
+    result.kind = Decoded::Kind::Formula;
+    while (!in_.atEnd()) {
+        const std::uint8_t ptg = in_.u8();
+        if (!step(ptg, result) || in_.bad())
+            return Decoded{};
+        if (result.kind != Decoded::Kind::Formula) {
+            result.text.clear();
+            return result;
+        }
+    }
+    if (stack_.size() != 1)
+        return Decoded{};
+    result.text = std::move(stack_.back().text);
+    return result;
+}
+
+} // namespace
+
+std::optional<std::string> sheetSpan(std::span<const std::string> names, std::int64_t first,
+                                     std::int64_t last) {
+    if (first < 0 || last < first || static_cast<std::uint64_t>(last) >= names.size())
+        return std::nullopt;
+    if (first == last)
+        return names[static_cast<std::size_t>(first)];
+    return names[static_cast<std::size_t>(first)] + ':' + names[static_cast<std::size_t>(last)];
+}
+
+Decoded decodeTokens(std::span<const std::uint8_t> tokens, std::span<const std::uint8_t> extra,
+                     const DecodeContext& context) {
+    Decoder decoder(tokens, extra, context);
+    return decoder.run();
+}
+
+} // namespace engine::formula::tokens

@@ -1,0 +1,4 @@
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/FormulaCells.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FunctionTable.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TokenDecoder.cpp)
