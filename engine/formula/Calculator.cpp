@@ -1,6 +1,8 @@
 #include "engine/formula/Calculator.h"
 
+#include "engine/formula/ArrayParameters.h"
 #include "engine/formula/Parser.h"
+#include "engine/formula/R1C1Reference.h"
 #include "engine/formula/functions/LookupIndex.h"
 #include "engine/numfmt/NumberFormat.h"
 
@@ -27,6 +29,24 @@ struct Matrix {
     std::uint32_t rows = 0, cols = 0;
     std::vector<Value> values;
     const Value& at(std::uint32_t r, std::uint32_t c) const { return values[r * cols + c]; }
+};
+
+// The block element-wise work fills: as large as its largest input, a single row or column
+// repeated to that size, #N/A where an input does not reach.
+struct Shape {
+    std::uint32_t rows = 1, cols = 1;
+    void include(const Matrix& m) {
+        rows = std::max(rows, m.rows);
+        cols = std::max(cols, m.cols);
+    }
+    static const Value* pick(const Matrix& m, std::uint32_t r, std::uint32_t c) {
+        const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
+        return mr < m.rows && mc < m.cols ? &m.at(mr, mc) : nullptr;
+    }
+    static Value valueAt(const Matrix& m, std::uint32_t r, std::uint32_t c) {
+        const Value* v = pick(m, r, c);
+        return v ? *v : Value::fail(CellError::NA);
+    }
 };
 
 struct Operand {
@@ -89,9 +109,9 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 }
 
 bool isSpecialForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {"IF",     "IFS",    "IFERROR",  "IFNA",  "SWITCH",
-                                                 "CHOOSE", "OFFSET", "INDIRECT", "INDEX", "ROW",
-                                                 "ROWS",   "COLUMN", "COLUMNS",  "TODAY", "NOW"};
+    static constexpr std::string_view forms[] = {
+        "IF",    "IFS", "IFERROR", "IFNA",   "SWITCH",  "CHOOSE", "OFFSET", "INDIRECT",
+        "INDEX", "ROW", "ROWS",    "COLUMN", "COLUMNS", "TODAY",  "NOW",    "ISFORMULA"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
@@ -214,6 +234,12 @@ private:
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
     Operand library(const Node& node, const Frame& frame);
+    Operand liftedCall(const FunctionInfo& info, std::vector<Arg> args,
+                       const std::vector<std::pair<std::size_t, Operand>>& lifted,
+                       const Frame& frame);
+    bool isBlock(const Operand& operand, const Frame& frame) const;
+    Operand elementwiseIf(const Node& node, const Operand& condition, const Frame& frame);
+    Operand elementwiseIfError(const Node& node, const Operand& first, const Frame& frame);
     Value applyScalar(Op op, const Value& a, const Value& b) const;
 
     Workbook& wb_;
@@ -1031,40 +1057,39 @@ Operand Calculator::binary(const Node& node, const Frame& frame) {
     const Operand b = eval(*node.children[1], frame);
     if (node.op == Op::Range || node.op == Op::Intersect || node.op == Op::Union)
         return referenceOp(node.op, a, b);
-    const auto isMulti = [&](const Operand& o) {
-        return o.kind == Operand::Kind::Array ||
-               (frame.arrayMode && o.kind == Operand::Kind::Refs &&
-                !(o.refs.size() == 1 && o.refs[0].isCell()));
-    };
-    if (!isMulti(a) && !isMulti(b))
+    if (!isBlock(a, frame) && !isBlock(b, frame))
         return Operand::of(applyScalar(node.op, scalar(a, frame), scalar(b, frame)));
     const auto x = matrix(a, frame);
     const auto y = matrix(b, frame);
-    // A single row or column is repeated to the other's size; past both sizes is #N/A.
-    const std::uint32_t rows = std::max(x->rows, y->rows), cols = std::max(x->cols, y->cols);
-    if (std::uint64_t{rows} * cols > maxMatrixCells)
+    Shape shape;
+    shape.include(*x);
+    shape.include(*y);
+    if (std::uint64_t{shape.rows} * shape.cols > maxMatrixCells)
         return Operand::of(Value::fail(CellError::Value));
-    if (!charge(std::uint64_t{rows} * cols))
+    if (!charge(std::uint64_t{shape.rows} * shape.cols))
         throw BudgetSpent{};
     auto out = std::make_shared<Matrix>();
-    out->rows = rows;
-    out->cols = cols;
-    out->values.reserve(std::size_t{rows} * cols);
-    const auto pick = [](const Matrix& m, std::uint32_t r, std::uint32_t c) -> const Value* {
-        const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
-        return mr < m.rows && mc < m.cols ? &m.at(mr, mc) : nullptr;
-    };
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    out->values.reserve(std::size_t{shape.rows} * shape.cols);
     static const Value na = Value::fail(CellError::NA);
-    for (std::uint32_t r = 0; r < rows; ++r)
-        for (std::uint32_t c = 0; c < cols; ++c) {
-            const Value* p = pick(*x, r, c);
-            const Value* q = pick(*y, r, c);
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c) {
+            const Value* p = Shape::pick(*x, r, c);
+            const Value* q = Shape::pick(*y, r, c);
             out->values.push_back(p && q ? applyScalar(node.op, *p, *q) : na);
         }
     Operand o;
     o.kind = Operand::Kind::Array;
     o.array = std::move(out);
     return o;
+}
+
+// An array, or in an array formula a reference to more than one cell: what operators and
+// single-value parameters work through element by element.
+bool Calculator::isBlock(const Operand& o, const Frame& frame) const {
+    return o.kind == Operand::Kind::Array || (frame.arrayMode && o.kind == Operand::Kind::Refs &&
+                                              !(o.refs.size() == 1 && o.refs[0].isCell()));
 }
 
 Operand Calculator::call(const Node& node, const Frame& frame) {
@@ -1082,19 +1107,25 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
     Frame inner = frame;
     if (takesArrays(node.text))
         inner.arrayMode = true;
-    std::vector<Operand> operands;
-    operands.reserve(node.children.size());
     std::vector<std::unique_ptr<Area>> areas;
     std::vector<Arg> args;
     args.reserve(node.children.size());
-    for (const NodePtr& child : node.children) {
+    // Blocks given to single-value parameters, by their place in `args`.
+    std::vector<std::pair<std::size_t, Operand>> lifted;
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        const Node& child = *node.children[i];
         Arg arg;
-        if (child->kind == Node::Kind::Missing) {
+        if (child.kind == Node::Kind::Missing) {
             arg.kind = Arg::Kind::Missing;
             args.push_back(arg);
             continue;
         }
-        Operand operand = eval(*child, inner);
+        Operand operand = eval(child, inner);
+        if (isBlock(operand, inner) && !takesBlockAt(node.text, i)) {
+            lifted.emplace_back(args.size(), std::move(operand));
+            args.push_back(arg);
+            continue;
+        }
         switch (operand.kind) {
         case Operand::Kind::Scalar:
             arg.value = std::move(operand.value);
@@ -1122,11 +1153,122 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
             break;
         }
     }
+    if (!lifted.empty())
+        return liftedCall(info, std::move(args), lifted, inner);
     Context context(*this, frame);
     Value result = info.body(args, context);
     if (spent_)
         throw BudgetSpent{};
     return Operand::of(std::move(result));
+}
+
+// The call once per element of the blocks given to single-value parameters.
+Operand Calculator::liftedCall(const FunctionInfo& info, std::vector<Arg> args,
+                               const std::vector<std::pair<std::size_t, Operand>>& lifted,
+                               const Frame& frame) {
+    std::vector<std::shared_ptr<const Matrix>> blocks;
+    Shape shape;
+    for (const auto& [place, operand] : lifted) {
+        blocks.push_back(matrix(operand, frame));
+        shape.include(*blocks.back());
+    }
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (!charge(count))
+        throw BudgetSpent{};
+    auto out = std::make_shared<Matrix>();
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    out->values.reserve(static_cast<std::size_t>(count));
+    Context context(*this, frame);
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c) {
+            for (std::size_t k = 0; k < lifted.size(); ++k) {
+                Arg& arg = args[lifted[k].first];
+                arg.kind = Arg::Kind::Scalar;
+                arg.value = Shape::valueAt(*blocks[k], r, c);
+            }
+            out->values.push_back(info.body(args, context));
+            if (spent_)
+                throw BudgetSpent{};
+        }
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
+}
+
+// IF over a block of conditions: both branches are computed once and picked from element by
+// element; a left-out branch is 0, an absent one FALSE.
+Operand Calculator::elementwiseIf(const Node& node, const Operand& condition, const Frame& frame) {
+    const auto branch = [&](std::size_t i) {
+        auto m = std::make_shared<Matrix>();
+        m->rows = m->cols = 1;
+        if (i >= node.children.size())
+            m->values.push_back(Value::of(false));
+        else if (node.children[i]->kind == Node::Kind::Missing)
+            m->values.push_back(Value::of(0.0));
+        else
+            return matrix(eval(*node.children[i], frame), frame);
+        return std::shared_ptr<const Matrix>(std::move(m));
+    };
+    const auto test = matrix(condition, frame);
+    const auto yes = branch(1);
+    const auto no = branch(2);
+    Shape shape;
+    for (const auto& m : {test, yes, no})
+        shape.include(*m);
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (!charge(count))
+        throw BudgetSpent{};
+    auto out = std::make_shared<Matrix>();
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c) {
+            const Value b = toBoolean(Shape::valueAt(*test, r, c));
+            out->values.push_back(b.isError() ? b
+                                              : Shape::valueAt(b.number != 0 ? *yes : *no, r, c));
+        }
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
+}
+
+// IFERROR and IFNA over a block: each error is replaced by the fallback's element.
+Operand Calculator::elementwiseIfError(const Node& node, const Operand& first, const Frame& frame) {
+    const bool onlyNA = node.text == "IFNA";
+    const auto values = matrix(first, frame);
+    std::shared_ptr<const Matrix> fallback;
+    Shape shape;
+    shape.include(*values);
+    if (node.children[1]->kind != Node::Kind::Missing) {
+        fallback = matrix(eval(*node.children[1], frame), frame);
+        shape.include(*fallback);
+    }
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (!charge(count))
+        throw BudgetSpent{};
+    auto out = std::make_shared<Matrix>();
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c) {
+            Value v = Shape::valueAt(*values, r, c);
+            if (v.isError() && (!onlyNA || v.error == CellError::NA))
+                v = fallback ? Shape::valueAt(*fallback, r, c) : Value::of(0.0);
+            out->values.push_back(std::move(v));
+        }
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
 }
 
 Operand Calculator::special(const Node& node, const Frame& frame) {
@@ -1154,7 +1296,10 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
     if (f == "IF") {
         if (n < 1 || n > 3)
             return bad();
-        const Value c = toBoolean(value(0));
+        const Operand condition = eval(*args[0], frame);
+        if (isBlock(condition, frame))
+            return elementwiseIf(node, condition, frame);
+        const Value c = toBoolean(scalar(condition, frame));
         if (c.isError())
             return Operand::of(c);
         const std::size_t branch = c.number != 0 ? 1 : 2;
@@ -1180,7 +1325,9 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
         if (n != 2)
             return bad();
         Operand first = eval(*args[0], frame);
-        const Value v = first.kind == Operand::Kind::Array ? Value::blank() : scalar(first, frame);
+        if (isBlock(first, frame))
+            return elementwiseIfError(node, first, frame);
+        const Value v = scalar(first, frame);
         const bool replace = v.isError() && (f == "IFERROR" || v.error == CellError::NA);
         if (!replace)
             return first.kind == Operand::Kind::Scalar ? Operand::of(v) : first;
@@ -1292,8 +1439,11 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
             const Value a1 = toBoolean(value(1));
             if (a1.isError())
                 return Operand::of(a1);
-            if (a1.number == 0)
-                return bad(CellError::Ref); // R1C1 text is not read
+            if (a1.number == 0) {
+                const auto r =
+                    parseR1C1(text.text, parseContext(frame.sheet, frame.row, frame.col));
+                return r ? Operand::ofRef(*r) : bad(CellError::Ref);
+            }
         }
         const ParseResult parsed =
             parseFormula(text.text, parseContext(frame.sheet, frame.row, frame.col));
@@ -1313,6 +1463,18 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
                 return o;
         }
         return bad(CellError::Ref);
+    }
+    if (f == "ISFORMULA") {
+        if (n != 1)
+            return bad();
+        const Operand o = eval(*args[0], frame);
+        if (o.kind != Operand::Kind::Refs)
+            return o.kind == Operand::Kind::Scalar && o.value.isError() ? o : bad();
+        const Reference& r = o.refs.front();
+        const bool formula = r.firstSheet < wb_.sheets.size() &&
+                             (formulaAt(r.firstSheet, r.firstRow, r.firstCol) ||
+                              arrayAnchorOf(r.firstSheet, r.firstRow, r.firstCol));
+        return Operand::of(Value::of(formula));
     }
     if (f == "INDEX") {
         if (n < 2 || n > 4)

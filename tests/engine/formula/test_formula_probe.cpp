@@ -132,13 +132,11 @@ protected:
     }
 };
 
-// Disabled until element-wise IF/IFERROR in array formulas, INDIRECT with R1C1 text, ISFORMULA
-// and CUMIPMT are in: run with --gtest_also_run_disabled_tests to see what is left.
-TEST_F(FormulaProbe, DISABLED_TunedFormulasAllAgree) {
+TEST_F(FormulaProbe, TunedFormulasAllAgree) {
     EXPECT_EQ(agreement(false), 100.0);
 }
 
-TEST_F(FormulaProbe, DISABLED_HeldOutFormulasAgreeAtLeast995PerMille) {
+TEST_F(FormulaProbe, HeldOutFormulasAgreeAtLeast995PerMille) {
     EXPECT_GE(agreement(true), 99.5);
 }
 
