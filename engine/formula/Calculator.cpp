@@ -238,6 +238,8 @@ private:
                        const std::vector<std::pair<std::size_t, Operand>>& lifted,
                        const Frame& frame);
     bool isBlock(const Operand& operand, const Frame& frame) const;
+    std::optional<Operand> lookupSlice(std::span<const Arg> args, const Reference& returned,
+                                       const Frame& frame);
     Operand elementwiseIf(const Node& node, const Operand& condition, const Frame& frame);
     Operand elementwiseIfError(const Node& node, const Operand& first, const Frame& frame);
     Value applyScalar(Op op, const Value& a, const Value& b) const;
@@ -1112,6 +1114,7 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
     args.reserve(node.children.size());
     // Blocks given to single-value parameters, by their place in `args`.
     std::vector<std::pair<std::size_t, Operand>> lifted;
+    std::optional<Reference> returned; // XLOOKUP's results, when on one sheet
     for (std::size_t i = 0; i < node.children.size(); ++i) {
         const Node& child = *node.children[i];
         Arg arg;
@@ -1121,6 +1124,9 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
             continue;
         }
         Operand operand = eval(child, inner);
+        if (i == 2 && node.text == "XLOOKUP" && operand.kind == Operand::Kind::Refs &&
+            operand.refs.size() == 1 && operand.refs[0].firstSheet == operand.refs[0].lastSheet)
+            returned = operand.refs[0];
         if (isBlock(operand, inner) && !takesBlockAt(node.text, i)) {
             lifted.emplace_back(args.size(), std::move(operand));
             args.push_back(arg);
@@ -1155,11 +1161,56 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
     }
     if (!lifted.empty())
         return liftedCall(info, std::move(args), lifted, inner);
+    if (returned && args.size() == node.children.size())
+        if (auto slice = lookupSlice(args, *returned, frame))
+            return std::move(*slice);
     Context context(*this, frame);
     Value result = info.body(args, context);
     if (spent_)
         throw BudgetSpent{};
     return Operand::of(std::move(result));
+}
+
+// XLOOKUP whose results are several columns of a vertical table (or rows of a horizontal one)
+// answers with the whole row (column) found, as a reference: SUM(XLOOKUP(k,A:A,B:D)) adds the
+// row, and a single cell shows it through implicit intersection. Nullopt leaves the call to
+// the library, which also answers every case where nothing is found.
+std::optional<Operand> Calculator::lookupSlice(std::span<const Arg> args, const Reference& returned,
+                                               const Frame& frame) {
+    const Arg& keys = args[1];
+    const Arg& results = args[2];
+    if (keys.kind != Arg::Kind::Area || results.kind != Arg::Kind::Area ||
+        !results.area->isReference())
+        return std::nullopt;
+    const bool vertical = keys.area->cols() == 1 && keys.area->rows() > 1;
+    const bool horizontal = keys.area->rows() == 1 && keys.area->cols() > 1;
+    const std::uint32_t across = vertical ? results.area->cols() : results.area->rows();
+    const bool aligned = vertical ? results.area->rows() == keys.area->rows()
+                                  : results.area->cols() == keys.area->cols();
+    if ((!vertical && !horizontal) || across < 2 || !aligned)
+        return std::nullopt;
+    static const FunctionInfo* const match = findFunction("XMATCH");
+    std::vector<Arg> matchArgs{args[0], args[1]};
+    for (std::size_t i = 4; i < args.size(); ++i)
+        matchArgs.push_back(args[i]);
+    Context context(*this, frame);
+    const Value position = match->body(matchArgs, context);
+    if (spent_)
+        throw BudgetSpent{};
+    if (position.kind != ValueKind::Number || position.number < 1)
+        return std::nullopt;
+    const auto offset = static_cast<std::uint32_t>(position.number) - 1;
+    Reference r = returned;
+    if (vertical) {
+        if (offset >= r.rows())
+            return std::nullopt;
+        r.firstRow = r.lastRow = r.firstRow + offset;
+    } else {
+        if (offset >= r.cols())
+            return std::nullopt;
+        r.firstCol = r.lastCol = r.firstCol + offset;
+    }
+    return Operand::ofRef(r);
 }
 
 // The call once per element of the blocks given to single-value parameters.

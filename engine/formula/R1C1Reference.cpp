@@ -95,12 +95,13 @@ std::optional<Reference> parseR1C1(std::string_view text, const ParseContext& co
     Corner first, last;
     if (!readCorner(text, at, context, first))
         return std::nullopt;
-    last = first;
     if (at < text.size() && text[at] == ':') {
         ++at;
         if (!readCorner(text, at, context, last) || last.row.present != first.row.present ||
             last.col.present != first.col.present)
             return std::nullopt;
+    } else {
+        last = first;
     }
     if (at != text.size())
         return std::nullopt;
