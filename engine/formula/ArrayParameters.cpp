@@ -95,6 +95,7 @@ constexpr std::array patterns = {
     Pattern{"VARA", "b"},
     Pattern{"VARP", "b"},
     Pattern{"VARPA", "b"},
+    Pattern{"VLOOKUP", "sbss", 4},
     Pattern{"WORKDAY", "ssb", 3},
     Pattern{"WORKDAY.INTL", "sssb", 4},
     Pattern{"XIRR", "bbs", 3},

@@ -241,6 +241,7 @@ private:
     std::optional<Operand> lookupSlice(std::span<const Arg> args, const Reference& returned,
                                        const Frame& frame);
     Operand elementwiseIf(const Node& node, const Operand& condition, const Frame& frame);
+    Operand elementwiseChoose(const Node& node, const Operand& index, const Frame& frame);
     Operand elementwiseIfError(const Node& node, const Operand& first, const Frame& frame);
     Value applyScalar(Op op, const Value& a, const Value& b) const;
 
@@ -1290,6 +1291,49 @@ Operand Calculator::elementwiseIf(const Node& node, const Operand& condition, co
     return o;
 }
 
+// CHOOSE over a block of indexes: CHOOSE({1,2},B1:B3,A1:A3) puts two columns side by side.
+Operand Calculator::elementwiseChoose(const Node& node, const Operand& index, const Frame& frame) {
+    const auto indexes = matrix(index, frame);
+    std::vector<std::shared_ptr<const Matrix>> choices(node.children.size());
+    Shape shape;
+    shape.include(*indexes);
+    for (std::size_t i = 1; i < node.children.size(); ++i) {
+        if (node.children[i]->kind == Node::Kind::Missing) {
+            auto zero = std::make_shared<Matrix>();
+            zero->rows = zero->cols = 1;
+            zero->values.push_back(Value::of(0.0));
+            choices[i] = std::move(zero);
+        } else {
+            choices[i] = matrix(eval(*node.children[i], frame), frame);
+        }
+        shape.include(*choices[i]);
+    }
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (!charge(count))
+        throw BudgetSpent{};
+    auto out = std::make_shared<Matrix>();
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c) {
+            const Value v = toNumber(Shape::valueAt(*indexes, r, c), wb_.dateSystem);
+            if (v.isError()) {
+                out->values.push_back(v);
+                continue;
+            }
+            const double i = std::trunc(v.number);
+            out->values.push_back(i >= 1 && i < static_cast<double>(choices.size())
+                                      ? Shape::valueAt(*choices[static_cast<std::size_t>(i)], r, c)
+                                      : Value::fail(CellError::Value));
+        }
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
+}
+
 // IFERROR and IFNA over a block: each error is replaced by the fallback's element.
 Operand Calculator::elementwiseIfError(const Node& node, const Operand& first, const Frame& frame) {
     const bool onlyNA = node.text == "IFNA";
@@ -1408,9 +1452,13 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
     if (f == "CHOOSE") {
         if (n < 2)
             return bad();
-        double index = 0;
-        if (const auto error = integer(0, index))
-            return Operand::of(*error);
+        const Operand which = eval(*args[0], frame);
+        if (isBlock(which, frame))
+            return elementwiseChoose(node, which, frame);
+        const Value number = toNumber(scalar(which, frame), wb_.dateSystem);
+        if (number.isError())
+            return Operand::of(number);
+        const double index = std::trunc(number.number);
         if (index < 1 || index >= static_cast<double>(n))
             return bad();
         const auto& chosen = *args[static_cast<std::size_t>(index)];

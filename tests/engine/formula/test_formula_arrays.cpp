@@ -70,6 +70,9 @@ TEST(ArrayFormulas, ArraysLiftEverywhereReferencesOnlyInArrayContext) {
         {"=SUMPRODUCT(LEN(A1:A3))", "7"},
         {"=SUM(LEN(A1:A3))", "#VALUE!"}, // an ordinary formula intersects, and Z9 is outside
         {"=SUM(IFERROR(1/{0,1,2},0))", "1.5"},
+        {"=VLOOKUP(\"y\",CHOOSE({1,2},C1:C3,B1:B3),2,FALSE)", "2"}, // a lookup to the left
+        {"=SUM(CHOOSE({1,2,3},B1,B2,))", "3"},
+        {"=SUM(CHOOSE({1,4},B1,B2))", "#VALUE!"},
     };
     for (const auto& [formula, expected] : cases) {
         SmallBook book = table();
