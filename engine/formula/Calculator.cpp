@@ -49,6 +49,13 @@ struct Shape {
     }
 };
 
+std::shared_ptr<const Matrix> single(Value v) {
+    auto m = std::make_shared<Matrix>();
+    m->rows = m->cols = 1;
+    m->values.push_back(std::move(v));
+    return m;
+}
+
 struct Operand {
     enum class Kind : std::uint8_t { Scalar, Refs, Array };
     Kind kind = Kind::Scalar;
@@ -238,6 +245,8 @@ private:
                        const std::vector<std::pair<std::size_t, Operand>>& lifted,
                        const Frame& frame);
     bool isBlock(const Operand& operand, const Frame& frame) const;
+    Operand fill(const Shape& shape,
+                 const std::function<Value(std::uint32_t row, std::uint32_t col)>& element);
     std::optional<Operand> lookupSlice(std::span<const Arg> args, const Reference& returned,
                                        const Frame& frame);
     Operand elementwiseIf(const Node& node, const Operand& condition, const Frame& frame);
@@ -1067,25 +1076,11 @@ Operand Calculator::binary(const Node& node, const Frame& frame) {
     Shape shape;
     shape.include(*x);
     shape.include(*y);
-    if (std::uint64_t{shape.rows} * shape.cols > maxMatrixCells)
-        return Operand::of(Value::fail(CellError::Value));
-    if (!charge(std::uint64_t{shape.rows} * shape.cols))
-        throw BudgetSpent{};
-    auto out = std::make_shared<Matrix>();
-    out->rows = shape.rows;
-    out->cols = shape.cols;
-    out->values.reserve(std::size_t{shape.rows} * shape.cols);
-    static const Value na = Value::fail(CellError::NA);
-    for (std::uint32_t r = 0; r < shape.rows; ++r)
-        for (std::uint32_t c = 0; c < shape.cols; ++c) {
-            const Value* p = Shape::pick(*x, r, c);
-            const Value* q = Shape::pick(*y, r, c);
-            out->values.push_back(p && q ? applyScalar(node.op, *p, *q) : na);
-        }
-    Operand o;
-    o.kind = Operand::Kind::Array;
-    o.array = std::move(out);
-    return o;
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value* p = Shape::pick(*x, r, c);
+        const Value* q = Shape::pick(*y, r, c);
+        return p && q ? applyScalar(node.op, *p, *q) : Value::fail(CellError::NA);
+    });
 }
 
 // An array, or in an array formula a reference to more than one cell: what operators and
@@ -1093,6 +1088,28 @@ Operand Calculator::binary(const Node& node, const Frame& frame) {
 bool Calculator::isBlock(const Operand& o, const Frame& frame) const {
     return o.kind == Operand::Kind::Array || (frame.arrayMode && o.kind == Operand::Kind::Refs &&
                                               !(o.refs.size() == 1 && o.refs[0].isCell()));
+}
+
+// A block of `shape` whose elements `element` computes, within the bounds every operator and
+// element-wise call keeps.
+Operand Calculator::fill(const Shape& shape,
+                         const std::function<Value(std::uint32_t, std::uint32_t)>& element) {
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (!charge(count))
+        throw BudgetSpent{};
+    auto out = std::make_shared<Matrix>();
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    out->values.reserve(static_cast<std::size_t>(count));
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c)
+            out->values.push_back(element(r, c));
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
 }
 
 Operand Calculator::call(const Node& node, const Frame& frame) {
@@ -1224,46 +1241,29 @@ Operand Calculator::liftedCall(const FunctionInfo& info, std::vector<Arg> args,
         blocks.push_back(matrix(operand, frame));
         shape.include(*blocks.back());
     }
-    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
-    if (count > maxMatrixCells)
-        return Operand::of(Value::fail(CellError::Value));
-    if (!charge(count))
-        throw BudgetSpent{};
-    auto out = std::make_shared<Matrix>();
-    out->rows = shape.rows;
-    out->cols = shape.cols;
-    out->values.reserve(static_cast<std::size_t>(count));
     Context context(*this, frame);
-    for (std::uint32_t r = 0; r < shape.rows; ++r)
-        for (std::uint32_t c = 0; c < shape.cols; ++c) {
-            for (std::size_t k = 0; k < lifted.size(); ++k) {
-                Arg& arg = args[lifted[k].first];
-                arg.kind = Arg::Kind::Scalar;
-                arg.value = Shape::valueAt(*blocks[k], r, c);
-            }
-            out->values.push_back(info.body(args, context));
-            if (spent_)
-                throw BudgetSpent{};
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        for (std::size_t k = 0; k < lifted.size(); ++k) {
+            Arg& arg = args[lifted[k].first];
+            arg.kind = Arg::Kind::Scalar;
+            arg.value = Shape::valueAt(*blocks[k], r, c);
         }
-    Operand o;
-    o.kind = Operand::Kind::Array;
-    o.array = std::move(out);
-    return o;
+        Value result = info.body(args, context);
+        if (spent_)
+            throw BudgetSpent{};
+        return result;
+    });
 }
 
 // IF over a block of conditions: both branches are computed once and picked from element by
 // element; a left-out branch is 0, an absent one FALSE.
 Operand Calculator::elementwiseIf(const Node& node, const Operand& condition, const Frame& frame) {
     const auto branch = [&](std::size_t i) {
-        auto m = std::make_shared<Matrix>();
-        m->rows = m->cols = 1;
         if (i >= node.children.size())
-            m->values.push_back(Value::of(false));
-        else if (node.children[i]->kind == Node::Kind::Missing)
-            m->values.push_back(Value::of(0.0));
-        else
-            return matrix(eval(*node.children[i], frame), frame);
-        return std::shared_ptr<const Matrix>(std::move(m));
+            return single(Value::of(false));
+        if (node.children[i]->kind == Node::Kind::Missing)
+            return single(Value::of(0.0));
+        return matrix(eval(*node.children[i], frame), frame);
     };
     const auto test = matrix(condition, frame);
     const auto yes = branch(1);
@@ -1271,24 +1271,10 @@ Operand Calculator::elementwiseIf(const Node& node, const Operand& condition, co
     Shape shape;
     for (const auto& m : {test, yes, no})
         shape.include(*m);
-    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
-    if (count > maxMatrixCells)
-        return Operand::of(Value::fail(CellError::Value));
-    if (!charge(count))
-        throw BudgetSpent{};
-    auto out = std::make_shared<Matrix>();
-    out->rows = shape.rows;
-    out->cols = shape.cols;
-    for (std::uint32_t r = 0; r < shape.rows; ++r)
-        for (std::uint32_t c = 0; c < shape.cols; ++c) {
-            const Value b = toBoolean(Shape::valueAt(*test, r, c));
-            out->values.push_back(b.isError() ? b
-                                              : Shape::valueAt(b.number != 0 ? *yes : *no, r, c));
-        }
-    Operand o;
-    o.kind = Operand::Kind::Array;
-    o.array = std::move(out);
-    return o;
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value b = toBoolean(Shape::valueAt(*test, r, c));
+        return b.isError() ? b : Shape::valueAt(b.number != 0 ? *yes : *no, r, c);
+    });
 }
 
 // CHOOSE over a block of indexes: CHOOSE({1,2},B1:B3,A1:A3) puts two columns side by side.
@@ -1298,40 +1284,20 @@ Operand Calculator::elementwiseChoose(const Node& node, const Operand& index, co
     Shape shape;
     shape.include(*indexes);
     for (std::size_t i = 1; i < node.children.size(); ++i) {
-        if (node.children[i]->kind == Node::Kind::Missing) {
-            auto zero = std::make_shared<Matrix>();
-            zero->rows = zero->cols = 1;
-            zero->values.push_back(Value::of(0.0));
-            choices[i] = std::move(zero);
-        } else {
-            choices[i] = matrix(eval(*node.children[i], frame), frame);
-        }
+        choices[i] = node.children[i]->kind == Node::Kind::Missing
+                         ? single(Value::of(0.0))
+                         : matrix(eval(*node.children[i], frame), frame);
         shape.include(*choices[i]);
     }
-    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
-    if (count > maxMatrixCells)
-        return Operand::of(Value::fail(CellError::Value));
-    if (!charge(count))
-        throw BudgetSpent{};
-    auto out = std::make_shared<Matrix>();
-    out->rows = shape.rows;
-    out->cols = shape.cols;
-    for (std::uint32_t r = 0; r < shape.rows; ++r)
-        for (std::uint32_t c = 0; c < shape.cols; ++c) {
-            const Value v = toNumber(Shape::valueAt(*indexes, r, c), wb_.dateSystem);
-            if (v.isError()) {
-                out->values.push_back(v);
-                continue;
-            }
-            const double i = std::trunc(v.number);
-            out->values.push_back(i >= 1 && i < static_cast<double>(choices.size())
-                                      ? Shape::valueAt(*choices[static_cast<std::size_t>(i)], r, c)
-                                      : Value::fail(CellError::Value));
-        }
-    Operand o;
-    o.kind = Operand::Kind::Array;
-    o.array = std::move(out);
-    return o;
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value v = toNumber(Shape::valueAt(*indexes, r, c), wb_.dateSystem);
+        if (v.isError())
+            return v;
+        const double i = std::trunc(v.number);
+        return i >= 1 && i < static_cast<double>(choices.size())
+                   ? Shape::valueAt(*choices[static_cast<std::size_t>(i)], r, c)
+                   : Value::fail(CellError::Value);
+    });
 }
 
 // IFERROR and IFNA over a block: each error is replaced by the fallback's element.
@@ -1345,25 +1311,12 @@ Operand Calculator::elementwiseIfError(const Node& node, const Operand& first, c
         fallback = matrix(eval(*node.children[1], frame), frame);
         shape.include(*fallback);
     }
-    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
-    if (count > maxMatrixCells)
-        return Operand::of(Value::fail(CellError::Value));
-    if (!charge(count))
-        throw BudgetSpent{};
-    auto out = std::make_shared<Matrix>();
-    out->rows = shape.rows;
-    out->cols = shape.cols;
-    for (std::uint32_t r = 0; r < shape.rows; ++r)
-        for (std::uint32_t c = 0; c < shape.cols; ++c) {
-            Value v = Shape::valueAt(*values, r, c);
-            if (v.isError() && (!onlyNA || v.error == CellError::NA))
-                v = fallback ? Shape::valueAt(*fallback, r, c) : Value::of(0.0);
-            out->values.push_back(std::move(v));
-        }
-    Operand o;
-    o.kind = Operand::Kind::Array;
-    o.array = std::move(out);
-    return o;
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        Value v = Shape::valueAt(*values, r, c);
+        if (v.isError() && (!onlyNA || v.error == CellError::NA))
+            v = fallback ? Shape::valueAt(*fallback, r, c) : Value::of(0.0);
+        return v;
+    });
 }
 
 Operand Calculator::special(const Node& node, const Frame& frame) {

@@ -67,19 +67,8 @@ std::optional<std::uint32_t> readSheet(std::string_view& text, const ParseContex
     const std::size_t bang = text.rfind('!');
     if (bang == std::string_view::npos)
         return context.sheet;
-    std::string_view prefix = text.substr(0, bang);
+    const std::string name = sheetNameOf(text.substr(0, bang));
     text.remove_prefix(bang + 1);
-    std::string name;
-    if (prefix.size() >= 2 && prefix.front() == '\'' && prefix.back() == '\'') {
-        prefix = prefix.substr(1, prefix.size() - 2);
-        for (std::size_t i = 0; i < prefix.size(); ++i) {
-            name += prefix[i];
-            if (prefix[i] == '\'' && i + 1 < prefix.size() && prefix[i + 1] == '\'')
-                ++i;
-        }
-    } else {
-        name = prefix;
-    }
     if (name.empty() || !context.findSheet)
         return std::nullopt;
     return context.findSheet(name);
