@@ -317,13 +317,17 @@ SUM((Sales!B2:B13="East")*(Sales!D2:D13>4))
 FIRST = 1001  # the number of the first fresh formula; Fresh!A1 holds it
 
 
+def write_columns(sheet, columns):
+    """Values by column letter from row 1 down; None leaves a cell empty."""
+    for col, values in columns.items():
+        for i, v in enumerate(values, start=1):
+            if v is not None:
+                sheet[f"{col}{i}"] = v
+
+
 def add_sheets(wb, prefixed):
     for title, columns in SHEETS.items():
-        sheet = wb.create_sheet(title)
-        for col, values in columns.items():
-            for i, v in enumerate(values, start=1):
-                if v is not None:
-                    sheet[f"{col}{i}"] = v
+        write_columns(wb.create_sheet(title), columns)
     fresh = wb.create_sheet("Fresh")
     for i, (f, array) in enumerate(all_formulas(), start=1):
         fresh[f"A{i}"] = "=" + prefixed(f)

@@ -342,10 +342,7 @@ def main(path: str) -> None:
     probe = wb.active
     probe.title = "Probe"
     data = wb.create_sheet("Data")
-    for col, values in DATA.items():
-        for i, v in enumerate(values, start=1):
-            if v is not None:
-                data[f"{col}{i}"] = v
+    fresh_probe.write_columns(data, DATA)
     for i, f in enumerate(FORMULAS, start=1):
         probe[f"A{i}"] = "=" + prefixed(f)
     start = len(FORMULAS) + 1

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace engine::formula {
 namespace {
@@ -14,87 +15,52 @@ struct Pattern {
     std::size_t repeatFrom = 0;
 };
 
-// Sorted by name. Functions not listed take single values only.
+// Functions every parameter of which takes a block (SUM, AND, CORREL ...), sorted.
+constexpr std::array<std::string_view, 47> everyBlock = {
+    "AND",     "AVEDEV",     "AVERAGE",   "AVERAGEA",     "CONCAT",       "CORREL",  "COUNT",
+    "COUNTA",  "COUNTBLANK", "COVAR",     "COVARIANCE.P", "COVARIANCE.S", "DEVSQ",   "GCD",
+    "GEOMEAN", "HARMEAN",    "INTERCEPT", "ISREF",        "LCM",          "MAX",     "MAXA",
+    "MEDIAN",  "MIN",        "MINA",      "MODE",         "MODE.SNGL",    "PEARSON", "PRODUCT",
+    "RSQ",     "SLOPE",      "STDEV",     "STDEV.P",      "STDEV.S",      "STDEVA",  "STDEVP",
+    "STDEVPA", "STEYX",      "SUM",       "SUMPRODUCT",   "SUMSQ",        "TYPE",    "VAR",
+    "VAR.P",   "VAR.S",      "VARA",      "VARP",         "VARPA",
+};
+
+// The others that take a block somewhere, sorted. Functions listed in neither take single
+// values only.
 constexpr std::array patterns = {
-    Pattern{"AND", "b"},
-    Pattern{"AVEDEV", "b"},
-    Pattern{"AVERAGE", "b"},
-    Pattern{"AVERAGEA", "b"},
     Pattern{"AVERAGEIF", "bsb", 3},
     Pattern{"AVERAGEIFS", "bbs", 1},
-    Pattern{"CONCAT", "b"},
-    Pattern{"CORREL", "b"},
-    Pattern{"COUNT", "b"},
-    Pattern{"COUNTA", "b"},
-    Pattern{"COUNTBLANK", "b"},
-    Pattern{"COUNTIF", "bs"},
-    Pattern{"COUNTIFS", "bs"},
-    Pattern{"COVAR", "b"},
-    Pattern{"COVARIANCE.P", "b"},
-    Pattern{"COVARIANCE.S", "b"},
-    Pattern{"DEVSQ", "b"},
+    Pattern{"COUNTIF", "bs", 0},
+    Pattern{"COUNTIFS", "bs", 0},
     Pattern{"FORECAST", "sbb", 3},
     Pattern{"FORECAST.LINEAR", "sbb", 3},
-    Pattern{"GCD", "b"},
-    Pattern{"GEOMEAN", "b"},
-    Pattern{"HARMEAN", "b"},
     Pattern{"HLOOKUP", "sbss", 4},
-    Pattern{"INTERCEPT", "b"},
     Pattern{"IRR", "bs", 2},
-    Pattern{"ISREF", "b"},
     Pattern{"LARGE", "bs", 2},
-    Pattern{"LCM", "b"},
     Pattern{"LOOKUP", "sbb", 3},
     Pattern{"MATCH", "sbs", 3},
-    Pattern{"MAX", "b"},
-    Pattern{"MAXA", "b"},
     Pattern{"MAXIFS", "bbs", 1},
-    Pattern{"MEDIAN", "b"},
-    Pattern{"MIN", "b"},
-    Pattern{"MINA", "b"},
     Pattern{"MINIFS", "bbs", 1},
-    Pattern{"MODE", "b"},
-    Pattern{"MODE.SNGL", "b"},
     Pattern{"NETWORKDAYS", "ssb", 3},
     Pattern{"NETWORKDAYS.INTL", "sssb", 4},
     Pattern{"NPV", "sb", 1},
-    Pattern{"PEARSON", "b"},
     Pattern{"PERCENTILE", "bs", 2},
     Pattern{"PERCENTILE.EXC", "bs", 2},
     Pattern{"PERCENTILE.INC", "bs", 2},
     Pattern{"PERCENTRANK", "bss", 3},
     Pattern{"PERCENTRANK.INC", "bss", 3},
-    Pattern{"PRODUCT", "b"},
     Pattern{"QUARTILE", "bs", 2},
     Pattern{"QUARTILE.EXC", "bs", 2},
     Pattern{"QUARTILE.INC", "bs", 2},
     Pattern{"RANK", "sbs", 3},
     Pattern{"RANK.AVG", "sbs", 3},
     Pattern{"RANK.EQ", "sbs", 3},
-    Pattern{"RSQ", "b"},
-    Pattern{"SLOPE", "b"},
     Pattern{"SMALL", "bs", 2},
-    Pattern{"STDEV", "b"},
-    Pattern{"STDEV.P", "b"},
-    Pattern{"STDEV.S", "b"},
-    Pattern{"STDEVA", "b"},
-    Pattern{"STDEVP", "b"},
-    Pattern{"STDEVPA", "b"},
-    Pattern{"STEYX", "b"},
     Pattern{"SUBTOTAL", "sb", 1},
-    Pattern{"SUM", "b"},
     Pattern{"SUMIF", "bsb", 3},
     Pattern{"SUMIFS", "bbs", 1},
-    Pattern{"SUMPRODUCT", "b"},
-    Pattern{"SUMSQ", "b"},
     Pattern{"TEXTJOIN", "ssb", 2},
-    Pattern{"TYPE", "b"},
-    Pattern{"VAR", "b"},
-    Pattern{"VAR.P", "b"},
-    Pattern{"VAR.S", "b"},
-    Pattern{"VARA", "b"},
-    Pattern{"VARP", "b"},
-    Pattern{"VARPA", "b"},
     Pattern{"VLOOKUP", "sbss", 4},
     Pattern{"WORKDAY", "ssb", 3},
     Pattern{"WORKDAY.INTL", "sssb", 4},
@@ -104,12 +70,15 @@ constexpr std::array patterns = {
     Pattern{"XNPV", "sbb", 3},
 };
 
+static_assert(std::is_sorted(everyBlock.begin(), everyBlock.end()));
 static_assert(std::is_sorted(patterns.begin(), patterns.end(),
                              [](const Pattern& a, const Pattern& b) { return a.name < b.name; }));
 
 } // namespace
 
 bool takesBlockAt(std::string_view upperName, std::size_t index) {
+    if (std::binary_search(everyBlock.begin(), everyBlock.end(), upperName))
+        return true;
     const auto it =
         std::lower_bound(patterns.begin(), patterns.end(), upperName,
                          [](const Pattern& p, std::string_view name) { return p.name < name; });

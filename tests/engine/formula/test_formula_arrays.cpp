@@ -31,25 +31,33 @@ void setArray(SmallBook& book, const std::string& range, const std::string& form
                     static_cast<std::uint16_t>(lastCol)};
 }
 
+using Cases = std::initializer_list<std::pair<const char*, const char*>>;
+
+// Each formula computed by `run` gives its expected text.
+template <typename Run> void expectEach(Cases cases, Run run) {
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(run(formula), expected) << formula;
+}
+
 TEST(ArrayFormulas, SingleValueFunctionsAndIfWorkElementByElement) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"=SUM(LEN(A1:A3))", "7"},
-        {"=SUM(IF(B1:B3>1,B1:B3))", "5"},
-        {"=SUM(IF(C1:C3=\"x\",B1:B3,0))", "4"},
-        {"=MAX(IF(C1:C3=\"y\",B1:B3))", "2"},
-        {"=SUM(IFERROR(6/(B1:B3-2),100))", "100"},
-        {"=SUM(IFNA(MATCH(C1:C3,{\"x\"},0),0))", "2"},
-        {"=LARGE(IF(B1:B3>1,B1:B3),2)", "2"}, // the block parameter takes the array whole
-        {"=COUNTIF(C1:C3,\"x\")", "2"},
-        {"=SUM(IF({1,0,1},{1,2}))", "#N/A"}, // past the shorter array
-        {"=SUM(ROUND(B1:B3/3,1))", "2"},
-    };
-    for (const auto& [formula, expected] : cases) {
-        SmallBook book = table();
-        setArray(book, "Z9", formula);
-        book.compute();
-        EXPECT_EQ(book.text("Z9"), expected) << formula;
-    }
+    expectEach(
+        {
+            {"=SUM(LEN(A1:A3))", "7"},
+            {"=SUM(IF(B1:B3>1,B1:B3))", "5"},
+            {"=SUM(IF(C1:C3=\"x\",B1:B3,0))", "4"},
+            {"=MAX(IF(C1:C3=\"y\",B1:B3))", "2"},
+            {"=SUM(IFERROR(6/(B1:B3-2),100))", "100"},
+            {"=SUM(IFNA(MATCH(C1:C3,{\"x\"},0),0))", "2"},
+            {"=LARGE(IF(B1:B3>1,B1:B3),2)", "2"}, // the block parameter takes the array whole
+            {"=COUNTIF(C1:C3,\"x\")", "2"},
+            {"=SUM(IF({1,0,1},{1,2}))", "#N/A"}, // past the shorter array
+            {"=SUM(ROUND(B1:B3/3,1))", "2"},
+        },
+        [](const std::string& formula) {
+            SmallBook book = table();
+            setArray(book, "Z9", formula);
+            return book.compute().text("Z9");
+        });
 }
 
 TEST(ArrayFormulas, ElementResultsFillTheFormulasCells) {
@@ -64,45 +72,42 @@ TEST(ArrayFormulas, ElementResultsFillTheFormulasCells) {
 }
 
 TEST(ArrayFormulas, ArraysLiftEverywhereReferencesOnlyInArrayContext) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"=SUM(LEN({\"ab\",\"c\"}))", "3"},
-        {"=SUM(COUNTIF(C1:C3,{\"x\",\"y\"}))", "3"},
-        {"=SUMPRODUCT(LEN(A1:A3))", "7"},
-        {"=SUM(LEN(A1:A3))", "#VALUE!"}, // an ordinary formula intersects, and Z9 is outside
-        {"=SUM(IFERROR(1/{0,1,2},0))", "1.5"},
-        {"=VLOOKUP(\"y\",CHOOSE({1,2},C1:C3,B1:B3),2,FALSE)", "2"}, // a lookup to the left
-        {"=SUM(CHOOSE({1,2,3},B1,B2,))", "3"},
-        {"=SUM(CHOOSE({1,4},B1,B2))", "#VALUE!"},
-    };
-    for (const auto& [formula, expected] : cases) {
-        SmallBook book = table();
-        book.set("Z9", formula).compute();
-        EXPECT_EQ(book.text("Z9"), expected) << formula;
-    }
+    expectEach(
+        {
+            {"=SUM(LEN({\"ab\",\"c\"}))", "3"},
+            {"=SUM(COUNTIF(C1:C3,{\"x\",\"y\"}))", "3"},
+            {"=SUMPRODUCT(LEN(A1:A3))", "7"},
+            {"=SUM(LEN(A1:A3))", "#VALUE!"}, // an ordinary formula intersects, and Z9 is outside
+            {"=SUM(IFERROR(1/{0,1,2},0))", "1.5"},
+            {"=VLOOKUP(\"y\",CHOOSE({1,2},C1:C3,B1:B3),2,FALSE)", "2"}, // a lookup to the left
+            {"=SUM(CHOOSE({1,2,3},B1,B2,))", "3"},
+            {"=SUM(CHOOSE({1,4},B1,B2))", "#VALUE!"},
+        },
+        [](const std::string& formula) { return table().set("Z9", formula).compute().text("Z9"); });
 }
 
 TEST(Indirect, ReadsR1C1TextRelativeToTheCallingCell) {
     // evaluate() puts the formula in Z9: row 9, column 26.
-    const std::pair<const char*, const char*> cases[] = {
-        {"=INDIRECT(\"R2C1\",FALSE)", "2"},
-        {"=INDIRECT(\"r3c1\",FALSE)", "3"},
-        {"=INDIRECT(\"R[-8]C[-25]\",FALSE)", "1"},
-        {"=SUM(INDIRECT(\"R1C1:R3C1\",FALSE))", "6"},
-        {"=SUM(INDIRECT(\"C1\",FALSE))", "6"},
-        {"=SUM(INDIRECT(\"R2\",FALSE))", "2"},
-        {"=INDIRECT(\"'Sheet1'!R3C1\",FALSE)", "3"},
-        {"=ROW(INDIRECT(\"RC\",FALSE))", "9"},
-        {"=INDIRECT(\"A1\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R0C1\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R[-9]C\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R1C1:R2\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R1C1x\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R1C[\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"Nowhere!R1C1\",FALSE)", "#REF!"},
-        {"=INDIRECT(\"R1C16385\",FALSE)", "#REF!"},
-    };
-    for (const auto& [formula, expected] : cases)
-        EXPECT_EQ(evaluate(formula), expected) << formula;
+    expectEach(
+        {
+            {"=INDIRECT(\"R2C1\",FALSE)", "2"},
+            {"=INDIRECT(\"r3c1\",FALSE)", "3"},
+            {"=INDIRECT(\"R[-8]C[-25]\",FALSE)", "1"},
+            {"=SUM(INDIRECT(\"R1C1:R3C1\",FALSE))", "6"},
+            {"=SUM(INDIRECT(\"C1\",FALSE))", "6"},
+            {"=SUM(INDIRECT(\"R2\",FALSE))", "2"},
+            {"=INDIRECT(\"'Sheet1'!R3C1\",FALSE)", "3"},
+            {"=ROW(INDIRECT(\"RC\",FALSE))", "9"},
+            {"=INDIRECT(\"A1\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R0C1\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R[-9]C\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R1C1:R2\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R1C1x\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R1C[\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"Nowhere!R1C1\",FALSE)", "#REF!"},
+            {"=INDIRECT(\"R1C16385\",FALSE)", "#REF!"},
+        },
+        evaluate);
 }
 
 TEST(IsFormula, TellsFormulaCellsFromValues) {
@@ -120,23 +125,24 @@ TEST(IsFormula, TellsFormulaCellsFromValues) {
 }
 
 TEST(CumulativeLoanFunctions, SumPeriodsAndRejectWhatTheApplicationRejects) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"=ROUND(CUMIPMT(0.06/12,36,10000,1,12,0),6)", "-514.693543"},
-        {"=ROUND(CUMPRINC(0.06/12,36,10000,13,24,0),6)", "-3329.356803"},
-        {"=ROUND(CUMPRINC(0.01,12,1000,1,12,1),9)", "-1000"},
-        {"=ROUND(CUMIPMT(0.01,12,1000,1,12,1)+CUMPRINC(0.01,12,1000,1,12,1)-12*PMT(0.01,12,1000,"
-         "0,1),9)",
-         "0"},
-        {"=CUMIPMT(0.01,12.9,1000,12.5,12.7,0)<0", "TRUE"}, // periods are truncated
-        {"=CUMIPMT(0,12,1000,1,12,0)", "#NUM!"},
-        {"=CUMIPMT(0.01,12,-1000,1,12,0)", "#NUM!"},
-        {"=CUMIPMT(0.01,12,1000,5,4,0)", "#NUM!"},
-        {"=CUMIPMT(0.01,12,1000,1,13,0)", "#NUM!"},
-        {"=CUMPRINC(0.01,12,1000,1,12,2)", "#NUM!"},
-        {"=CUMPRINC(\"x\",12,1000,1,12,0)", "#VALUE!"},
-    };
-    for (const auto& [formula, expected] : cases)
-        EXPECT_EQ(evaluate(formula), expected) << formula;
+    expectEach(
+        {
+            {"=ROUND(CUMIPMT(0.06/12,36,10000,1,12,0),6)", "-514.693543"},
+            {"=ROUND(CUMPRINC(0.06/12,36,10000,13,24,0),6)", "-3329.356803"},
+            {"=ROUND(CUMPRINC(0.01,12,1000,1,12,1),9)", "-1000"},
+            {"=ROUND(CUMIPMT(0.01,12,1000,1,12,1)+CUMPRINC(0.01,12,1000,1,12,1)-12*PMT(0.01,12,"
+             "1000,"
+             "0,1),9)",
+             "0"},
+            {"=CUMIPMT(0.01,12.9,1000,12.5,12.7,0)<0", "TRUE"}, // periods are truncated
+            {"=CUMIPMT(0,12,1000,1,12,0)", "#NUM!"},
+            {"=CUMIPMT(0.01,12,-1000,1,12,0)", "#NUM!"},
+            {"=CUMIPMT(0.01,12,1000,5,4,0)", "#NUM!"},
+            {"=CUMIPMT(0.01,12,1000,1,13,0)", "#NUM!"},
+            {"=CUMPRINC(0.01,12,1000,1,12,2)", "#NUM!"},
+            {"=CUMPRINC(\"x\",12,1000,1,12,0)", "#VALUE!"},
+        },
+        evaluate);
 }
 
 TEST(Xlookup, AnswersWithTheRowFoundWhenResultsSpanColumns) {
