@@ -8,13 +8,15 @@ import sys
 
 from openpyxl import Workbook
 
+import fresh_probe
+
 # Functions the file format wants written with the _xlfn. prefix.
 NEWER = """STDEV.S STDEV.P VAR.S VAR.P MODE.SNGL RANK.EQ PERCENTILE.INC PERCENTILE.EXC QUARTILE.INC
 CEILING.MATH FLOOR.MATH IFS SWITCH XOR IFNA CONCAT TEXTJOIN XLOOKUP XMATCH TEXTBEFORE TEXTAFTER
 MAXIFS MINIFS DAYS ISOWEEKNUM NUMBERVALUE UNICHAR UNICODE NORM.DIST NORM.S.DIST NORM.INV
 NORM.S.INV T.DIST T.DIST.2T T.DIST.RT T.INV T.INV.2T BINOM.DIST POISSON.DIST EXPON.DIST
 CHISQ.DIST CHISQ.DIST.RT CONFIDENCE.NORM BASE DECIMAL GAMMALN.PRECISE FORECAST.LINEAR
-AGGREGATE ISFORMULA ARABIC""".split()
+AGGREGATE ISFORMULA ARABIC PERCENTRANK.INC""".split()
 
 DATA = {
     "A": [3, 7, 1.5, 10, -2, 8, 4, 7, 0, 12],
@@ -340,16 +342,14 @@ def main(path: str) -> None:
     probe = wb.active
     probe.title = "Probe"
     data = wb.create_sheet("Data")
-    for col, values in DATA.items():
-        for i, v in enumerate(values, start=1):
-            if v is not None:
-                data[f"{col}{i}"] = v
+    fresh_probe.write_columns(data, DATA)
     for i, f in enumerate(FORMULAS, start=1):
         probe[f"A{i}"] = "=" + prefixed(f)
     start = len(FORMULAS) + 1
     for i, f in enumerate(ARRAY_FORMULAS, start=start):
         probe[f"A{i}"] = "=" + prefixed(f)
         probe.formula_attributes[f"A{i}"] = {"t": "array", "ref": f"A{i}"}
+    fresh_probe.add_sheets(wb, prefixed)
     wb.save(path)
 
 

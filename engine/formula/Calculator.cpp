@@ -1,6 +1,8 @@
 #include "engine/formula/Calculator.h"
 
+#include "engine/formula/ArrayParameters.h"
 #include "engine/formula/Parser.h"
+#include "engine/formula/R1C1Reference.h"
 #include "engine/formula/functions/LookupIndex.h"
 #include "engine/numfmt/NumberFormat.h"
 
@@ -28,6 +30,31 @@ struct Matrix {
     std::vector<Value> values;
     const Value& at(std::uint32_t r, std::uint32_t c) const { return values[r * cols + c]; }
 };
+
+// The block element-wise work fills: as large as its largest input, a single row or column
+// repeated to that size, #N/A where an input does not reach.
+struct Shape {
+    std::uint32_t rows = 1, cols = 1;
+    void include(const Matrix& m) {
+        rows = std::max(rows, m.rows);
+        cols = std::max(cols, m.cols);
+    }
+    static const Value* pick(const Matrix& m, std::uint32_t r, std::uint32_t c) {
+        const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
+        return mr < m.rows && mc < m.cols ? &m.at(mr, mc) : nullptr;
+    }
+    static Value valueAt(const Matrix& m, std::uint32_t r, std::uint32_t c) {
+        const Value* v = pick(m, r, c);
+        return v ? *v : Value::fail(CellError::NA);
+    }
+};
+
+std::shared_ptr<const Matrix> single(Value v) {
+    auto m = std::make_shared<Matrix>();
+    m->rows = m->cols = 1;
+    m->values.push_back(std::move(v));
+    return m;
+}
 
 struct Operand {
     enum class Kind : std::uint8_t { Scalar, Refs, Array };
@@ -89,9 +116,9 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 }
 
 bool isSpecialForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {"IF",     "IFS",    "IFERROR",  "IFNA",  "SWITCH",
-                                                 "CHOOSE", "OFFSET", "INDIRECT", "INDEX", "ROW",
-                                                 "ROWS",   "COLUMN", "COLUMNS",  "TODAY", "NOW"};
+    static constexpr std::string_view forms[] = {
+        "IF",    "IFS", "IFERROR", "IFNA",   "SWITCH",  "CHOOSE", "OFFSET", "INDIRECT",
+        "INDEX", "ROW", "ROWS",    "COLUMN", "COLUMNS", "TODAY",  "NOW",    "ISFORMULA"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
@@ -214,6 +241,17 @@ private:
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
     Operand library(const Node& node, const Frame& frame);
+    Operand liftedCall(const FunctionInfo& info, std::vector<Arg> args,
+                       const std::vector<std::pair<std::size_t, Operand>>& lifted,
+                       const Frame& frame);
+    bool isBlock(const Operand& operand, const Frame& frame) const;
+    Operand fill(const Shape& shape,
+                 const std::function<Value(std::uint32_t row, std::uint32_t col)>& element);
+    std::optional<Operand> lookupSlice(std::span<const Arg> args, const Reference& returned,
+                                       const Frame& frame);
+    Operand elementwiseIf(const Node& node, const Operand& condition, const Frame& frame);
+    Operand elementwiseChoose(const Node& node, const Operand& index, const Frame& frame);
+    Operand elementwiseIfError(const Node& node, const Operand& first, const Frame& frame);
     Value applyScalar(Op op, const Value& a, const Value& b) const;
 
     Workbook& wb_;
@@ -1031,36 +1069,43 @@ Operand Calculator::binary(const Node& node, const Frame& frame) {
     const Operand b = eval(*node.children[1], frame);
     if (node.op == Op::Range || node.op == Op::Intersect || node.op == Op::Union)
         return referenceOp(node.op, a, b);
-    const auto isMulti = [&](const Operand& o) {
-        return o.kind == Operand::Kind::Array ||
-               (frame.arrayMode && o.kind == Operand::Kind::Refs &&
-                !(o.refs.size() == 1 && o.refs[0].isCell()));
-    };
-    if (!isMulti(a) && !isMulti(b))
+    if (!isBlock(a, frame) && !isBlock(b, frame))
         return Operand::of(applyScalar(node.op, scalar(a, frame), scalar(b, frame)));
     const auto x = matrix(a, frame);
     const auto y = matrix(b, frame);
-    // A single row or column is repeated to the other's size; past both sizes is #N/A.
-    const std::uint32_t rows = std::max(x->rows, y->rows), cols = std::max(x->cols, y->cols);
-    if (std::uint64_t{rows} * cols > maxMatrixCells)
+    Shape shape;
+    shape.include(*x);
+    shape.include(*y);
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value* p = Shape::pick(*x, r, c);
+        const Value* q = Shape::pick(*y, r, c);
+        return p && q ? applyScalar(node.op, *p, *q) : Value::fail(CellError::NA);
+    });
+}
+
+// An array, or in an array formula a reference to more than one cell: what operators and
+// single-value parameters work through element by element.
+bool Calculator::isBlock(const Operand& o, const Frame& frame) const {
+    return o.kind == Operand::Kind::Array || (frame.arrayMode && o.kind == Operand::Kind::Refs &&
+                                              !(o.refs.size() == 1 && o.refs[0].isCell()));
+}
+
+// A block of `shape` whose elements `element` computes, within the bounds every operator and
+// element-wise call keeps.
+Operand Calculator::fill(const Shape& shape,
+                         const std::function<Value(std::uint32_t, std::uint32_t)>& element) {
+    const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
+    if (count > maxMatrixCells)
         return Operand::of(Value::fail(CellError::Value));
-    if (!charge(std::uint64_t{rows} * cols))
+    if (!charge(count))
         throw BudgetSpent{};
     auto out = std::make_shared<Matrix>();
-    out->rows = rows;
-    out->cols = cols;
-    out->values.reserve(std::size_t{rows} * cols);
-    const auto pick = [](const Matrix& m, std::uint32_t r, std::uint32_t c) -> const Value* {
-        const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
-        return mr < m.rows && mc < m.cols ? &m.at(mr, mc) : nullptr;
-    };
-    static const Value na = Value::fail(CellError::NA);
-    for (std::uint32_t r = 0; r < rows; ++r)
-        for (std::uint32_t c = 0; c < cols; ++c) {
-            const Value* p = pick(*x, r, c);
-            const Value* q = pick(*y, r, c);
-            out->values.push_back(p && q ? applyScalar(node.op, *p, *q) : na);
-        }
+    out->rows = shape.rows;
+    out->cols = shape.cols;
+    out->values.reserve(static_cast<std::size_t>(count));
+    for (std::uint32_t r = 0; r < shape.rows; ++r)
+        for (std::uint32_t c = 0; c < shape.cols; ++c)
+            out->values.push_back(element(r, c));
     Operand o;
     o.kind = Operand::Kind::Array;
     o.array = std::move(out);
@@ -1082,19 +1127,29 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
     Frame inner = frame;
     if (takesArrays(node.text))
         inner.arrayMode = true;
-    std::vector<Operand> operands;
-    operands.reserve(node.children.size());
     std::vector<std::unique_ptr<Area>> areas;
     std::vector<Arg> args;
     args.reserve(node.children.size());
-    for (const NodePtr& child : node.children) {
+    // Blocks given to single-value parameters, by their place in `args`.
+    std::vector<std::pair<std::size_t, Operand>> lifted;
+    std::optional<Reference> returned; // XLOOKUP's results, when on one sheet
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        const Node& child = *node.children[i];
         Arg arg;
-        if (child->kind == Node::Kind::Missing) {
+        if (child.kind == Node::Kind::Missing) {
             arg.kind = Arg::Kind::Missing;
             args.push_back(arg);
             continue;
         }
-        Operand operand = eval(*child, inner);
+        Operand operand = eval(child, inner);
+        if (i == 2 && node.text == "XLOOKUP" && operand.kind == Operand::Kind::Refs &&
+            operand.refs.size() == 1 && operand.refs[0].firstSheet == operand.refs[0].lastSheet)
+            returned = operand.refs[0];
+        if (isBlock(operand, inner) && !takesBlockAt(node.text, i)) {
+            lifted.emplace_back(args.size(), std::move(operand));
+            args.push_back(arg);
+            continue;
+        }
         switch (operand.kind) {
         case Operand::Kind::Scalar:
             arg.value = std::move(operand.value);
@@ -1122,11 +1177,146 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
             break;
         }
     }
+    if (!lifted.empty())
+        return liftedCall(info, std::move(args), lifted, inner);
+    if (returned && args.size() == node.children.size())
+        if (auto slice = lookupSlice(args, *returned, frame))
+            return std::move(*slice);
     Context context(*this, frame);
     Value result = info.body(args, context);
     if (spent_)
         throw BudgetSpent{};
     return Operand::of(std::move(result));
+}
+
+// XLOOKUP whose results are several columns of a vertical table (or rows of a horizontal one)
+// answers with the whole row (column) found, as a reference: SUM(XLOOKUP(k,A:A,B:D)) adds the
+// row, and a single cell shows it through implicit intersection. Nullopt leaves the call to
+// the library, which also answers every case where nothing is found.
+std::optional<Operand> Calculator::lookupSlice(std::span<const Arg> args, const Reference& returned,
+                                               const Frame& frame) {
+    const Arg& keys = args[1];
+    const Arg& results = args[2];
+    if (keys.kind != Arg::Kind::Area || results.kind != Arg::Kind::Area ||
+        !results.area->isReference())
+        return std::nullopt;
+    const bool vertical = keys.area->cols() == 1 && keys.area->rows() > 1;
+    const bool horizontal = keys.area->rows() == 1 && keys.area->cols() > 1;
+    const std::uint32_t across = vertical ? results.area->cols() : results.area->rows();
+    const bool aligned = vertical ? results.area->rows() == keys.area->rows()
+                                  : results.area->cols() == keys.area->cols();
+    if ((!vertical && !horizontal) || across < 2 || !aligned)
+        return std::nullopt;
+    static const FunctionInfo* const match = findFunction("XMATCH");
+    std::vector<Arg> matchArgs{args[0], args[1]};
+    for (std::size_t i = 4; i < args.size(); ++i)
+        matchArgs.push_back(args[i]);
+    Context context(*this, frame);
+    const Value position = match->body(matchArgs, context);
+    if (spent_)
+        throw BudgetSpent{};
+    if (position.kind != ValueKind::Number || position.number < 1)
+        return std::nullopt;
+    const auto offset = static_cast<std::uint32_t>(position.number) - 1;
+    Reference r = returned;
+    if (vertical) {
+        if (offset >= r.rows())
+            return std::nullopt;
+        r.firstRow = r.lastRow = r.firstRow + offset;
+    } else {
+        if (offset >= r.cols())
+            return std::nullopt;
+        r.firstCol = r.lastCol = r.firstCol + offset;
+    }
+    return Operand::ofRef(r);
+}
+
+// The call once per element of the blocks given to single-value parameters.
+Operand Calculator::liftedCall(const FunctionInfo& info, std::vector<Arg> args,
+                               const std::vector<std::pair<std::size_t, Operand>>& lifted,
+                               const Frame& frame) {
+    std::vector<std::shared_ptr<const Matrix>> blocks;
+    Shape shape;
+    for (const auto& [place, operand] : lifted) {
+        blocks.push_back(matrix(operand, frame));
+        shape.include(*blocks.back());
+    }
+    Context context(*this, frame);
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        for (std::size_t k = 0; k < lifted.size(); ++k) {
+            Arg& arg = args[lifted[k].first];
+            arg.kind = Arg::Kind::Scalar;
+            arg.value = Shape::valueAt(*blocks[k], r, c);
+        }
+        Value result = info.body(args, context);
+        if (spent_)
+            throw BudgetSpent{};
+        return result;
+    });
+}
+
+// IF over a block of conditions: both branches are computed once and picked from element by
+// element; a left-out branch is 0, an absent one FALSE.
+Operand Calculator::elementwiseIf(const Node& node, const Operand& condition, const Frame& frame) {
+    const auto branch = [&](std::size_t i) {
+        if (i >= node.children.size())
+            return single(Value::of(false));
+        if (node.children[i]->kind == Node::Kind::Missing)
+            return single(Value::of(0.0));
+        return matrix(eval(*node.children[i], frame), frame);
+    };
+    const auto test = matrix(condition, frame);
+    const auto yes = branch(1);
+    const auto no = branch(2);
+    Shape shape;
+    for (const auto& m : {test, yes, no})
+        shape.include(*m);
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value b = toBoolean(Shape::valueAt(*test, r, c));
+        return b.isError() ? b : Shape::valueAt(b.number != 0 ? *yes : *no, r, c);
+    });
+}
+
+// CHOOSE over a block of indexes: CHOOSE({1,2},B1:B3,A1:A3) puts two columns side by side.
+Operand Calculator::elementwiseChoose(const Node& node, const Operand& index, const Frame& frame) {
+    const auto indexes = matrix(index, frame);
+    std::vector<std::shared_ptr<const Matrix>> choices(node.children.size());
+    Shape shape;
+    shape.include(*indexes);
+    for (std::size_t i = 1; i < node.children.size(); ++i) {
+        choices[i] = node.children[i]->kind == Node::Kind::Missing
+                         ? single(Value::of(0.0))
+                         : matrix(eval(*node.children[i], frame), frame);
+        shape.include(*choices[i]);
+    }
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        const Value v = toNumber(Shape::valueAt(*indexes, r, c), wb_.dateSystem);
+        if (v.isError())
+            return v;
+        const double i = std::trunc(v.number);
+        return i >= 1 && i < static_cast<double>(choices.size())
+                   ? Shape::valueAt(*choices[static_cast<std::size_t>(i)], r, c)
+                   : Value::fail(CellError::Value);
+    });
+}
+
+// IFERROR and IFNA over a block: each error is replaced by the fallback's element.
+Operand Calculator::elementwiseIfError(const Node& node, const Operand& first, const Frame& frame) {
+    const bool onlyNA = node.text == "IFNA";
+    const auto values = matrix(first, frame);
+    std::shared_ptr<const Matrix> fallback;
+    Shape shape;
+    shape.include(*values);
+    if (node.children[1]->kind != Node::Kind::Missing) {
+        fallback = matrix(eval(*node.children[1], frame), frame);
+        shape.include(*fallback);
+    }
+    return fill(shape, [&](std::uint32_t r, std::uint32_t c) {
+        Value v = Shape::valueAt(*values, r, c);
+        if (v.isError() && (!onlyNA || v.error == CellError::NA))
+            v = fallback ? Shape::valueAt(*fallback, r, c) : Value::of(0.0);
+        return v;
+    });
 }
 
 Operand Calculator::special(const Node& node, const Frame& frame) {
@@ -1154,7 +1344,10 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
     if (f == "IF") {
         if (n < 1 || n > 3)
             return bad();
-        const Value c = toBoolean(value(0));
+        const Operand condition = eval(*args[0], frame);
+        if (isBlock(condition, frame))
+            return elementwiseIf(node, condition, frame);
+        const Value c = toBoolean(scalar(condition, frame));
         if (c.isError())
             return Operand::of(c);
         const std::size_t branch = c.number != 0 ? 1 : 2;
@@ -1180,7 +1373,9 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
         if (n != 2)
             return bad();
         Operand first = eval(*args[0], frame);
-        const Value v = first.kind == Operand::Kind::Array ? Value::blank() : scalar(first, frame);
+        if (isBlock(first, frame))
+            return elementwiseIfError(node, first, frame);
+        const Value v = scalar(first, frame);
         const bool replace = v.isError() && (f == "IFERROR" || v.error == CellError::NA);
         if (!replace)
             return first.kind == Operand::Kind::Scalar ? Operand::of(v) : first;
@@ -1210,9 +1405,13 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
     if (f == "CHOOSE") {
         if (n < 2)
             return bad();
-        double index = 0;
-        if (const auto error = integer(0, index))
-            return Operand::of(*error);
+        const Operand which = eval(*args[0], frame);
+        if (isBlock(which, frame))
+            return elementwiseChoose(node, which, frame);
+        const Value number = toNumber(scalar(which, frame), wb_.dateSystem);
+        if (number.isError())
+            return Operand::of(number);
+        const double index = std::trunc(number.number);
         if (index < 1 || index >= static_cast<double>(n))
             return bad();
         const auto& chosen = *args[static_cast<std::size_t>(index)];
@@ -1292,8 +1491,11 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
             const Value a1 = toBoolean(value(1));
             if (a1.isError())
                 return Operand::of(a1);
-            if (a1.number == 0)
-                return bad(CellError::Ref); // R1C1 text is not read
+            if (a1.number == 0) {
+                const auto r =
+                    parseR1C1(text.text, parseContext(frame.sheet, frame.row, frame.col));
+                return r ? Operand::ofRef(*r) : bad(CellError::Ref);
+            }
         }
         const ParseResult parsed =
             parseFormula(text.text, parseContext(frame.sheet, frame.row, frame.col));
@@ -1313,6 +1515,18 @@ Operand Calculator::special(const Node& node, const Frame& frame) {
                 return o;
         }
         return bad(CellError::Ref);
+    }
+    if (f == "ISFORMULA") {
+        if (n != 1)
+            return bad();
+        const Operand o = eval(*args[0], frame);
+        if (o.kind != Operand::Kind::Refs)
+            return o.kind == Operand::Kind::Scalar && o.value.isError() ? o : bad();
+        const Reference& r = o.refs.front();
+        const bool formula = r.firstSheet < wb_.sheets.size() &&
+                             (formulaAt(r.firstSheet, r.firstRow, r.firstCol) ||
+                              arrayAnchorOf(r.firstSheet, r.firstRow, r.firstCol));
+        return Operand::of(Value::of(formula));
     }
     if (f == "INDEX") {
         if (n < 2 || n > 4)

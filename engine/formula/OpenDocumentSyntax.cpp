@@ -35,17 +35,7 @@ void splitPart(std::string_view part, std::string& sheet, std::string& cell) {
         cell = std::string(part);
         return;
     }
-    std::string_view name = part.substr(0, dot);
-    if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') {
-        name = name.substr(1, name.size() - 2);
-        for (std::size_t i = 0; i < name.size(); ++i) {
-            sheet += name[i];
-            if (name[i] == '\'' && i + 1 < name.size() && name[i + 1] == '\'')
-                ++i;
-        }
-    } else {
-        sheet = std::string(name);
-    }
+    sheet = sheetNameOf(part.substr(0, dot));
     cell = std::string(part.substr(dot + 1));
 }
 

@@ -688,4 +688,17 @@ ParseResult parseFormula(std::string_view text, const ParseContext& context) {
     return result;
 }
 
+std::string sheetNameOf(std::string_view written) {
+    if (written.size() < 2 || written.front() != '\'' || written.back() != '\'')
+        return std::string(written);
+    written = written.substr(1, written.size() - 2);
+    std::string name;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        name += written[i];
+        if (written[i] == '\'' && i + 1 < written.size() && written[i + 1] == '\'')
+            ++i;
+    }
+    return name;
+}
+
 } // namespace engine::formula

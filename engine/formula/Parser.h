@@ -34,6 +34,9 @@ ParseResult parseFormula(std::string_view text, const ParseContext& context);
 // reads; nullopt for a namespace other than OpenFormula's.
 std::optional<std::string> translateOpenDocument(std::string_view text);
 
+// A sheet name as written before its reference: "'It''s'" is It's, unquoted text stands as is.
+std::string sheetNameOf(std::string_view written);
+
 // A 0-based column from its letters ("A" 0, "XFD" 16383); nullopt past the grid.
 std::optional<std::uint32_t> columnFromLetters(std::string_view letters);
 

@@ -1,5 +1,6 @@
 #include "engine/web/PageWriter.h"
 
+#include "engine/formula/PageNote.h"
 #include "engine/numfmt/CellText.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
@@ -44,6 +45,8 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
            "div.sheet{position:relative}\n";
     styles.write(out);
     out += "</style>\n</head>\n<body>\n";
+    // The counts are the workbook's: a page of many sheets says them once.
+    out += formula::formulaNote(workbook);
     if (content.heading) {
         out += "<h1>";
         appendEscaped(out, utf8Prefix(content.title, maxTitleBytes));

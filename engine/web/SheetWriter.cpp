@@ -1,7 +1,6 @@
 #include "engine/web/SheetWriter.h"
 
 #include "engine/drawing/AnchorBox.h"
-#include "engine/formula/PageNote.h"
 #include "engine/numfmt/TextWidth.h"
 #include "engine/read/Limits.h"
 #include "engine/web/ChartPlacement.h"
@@ -98,7 +97,6 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
                      [](const Drawn* a, const Drawn* b) { return a->row < b->row; });
     rowDrawn_ = rowDrawnEnd_ = inRows_.begin();
     const std::string background = backgroundStyle(sheetIndex, sheet);
-    out_ += formula::formulaNote(workbook_);
     out_ += "<div class=\"sheet\" id=\"" + id + "\"";
     if ((right > 0 && bottom > 0) || !background.empty()) {
         out_ += " style=\"";

@@ -120,6 +120,33 @@ template <bool Principal> Value paymentPart(Args args, CallContext& c) {
     return numberOrNum(pmtOf(rate, n, pv, fv, atStart) - interest);
 }
 
+// The interest or principal paid from period `start` to `end` of a loan without a final
+// balance. The application takes only positive rates, terms and loans, and whole periods.
+template <bool Principal> Value cumulative(Args args, CallContext& c) {
+    Reader r(args, c);
+    double rate = r.number(0), n = std::trunc(r.number(1)), pv = r.number(2);
+    double start = std::trunc(r.number(3)), end = std::trunc(r.number(4)), type = r.number(5);
+    if (r.failed()) {
+        return r.error();
+    }
+    if (rate <= 0 || n <= 0 || pv <= 0 || start < 1 || end < start || end > n ||
+        (type != 0 && type != 1)) {
+        return Value::fail(CellError::Num);
+    }
+    const bool atStart = type == 1;
+    const double payment = pmtOf(rate, n, pv, 0, atStart);
+    Budget budget(c);
+    double total = 0;
+    for (double per = start; per <= end; ++per) {
+        if (!budget.take()) {
+            return Value::fail(CellError::Value);
+        }
+        const double interest = ipmtOf(rate, per, n, pv, 0, atStart);
+        total += Principal ? payment - interest : interest;
+    }
+    return numberOrNum(total);
+}
+
 // Newton's method on `f` with derivative `df` from `guess`.
 template <typename F, typename D> bool newton(F f, D df, double guess, double& root) {
     double x = guess;
@@ -416,6 +443,8 @@ Value nominal(Args args, CallContext& c) {
 }
 
 constexpr std::array table = {
+    FunctionInfo{"CUMIPMT", 6, 6, cumulative<false>},
+    FunctionInfo{"CUMPRINC", 6, 6, cumulative<true>},
     FunctionInfo{"DB", 4, 5, db},
     FunctionInfo{"DDB", 4, 5, ddb},
     FunctionInfo{"EFFECT", 2, 2, effect},

@@ -167,9 +167,6 @@ template <bool Vertical> Value tableLookup(Args args, CallContext& c) {
     }
     Grid table(args[1], c);
     std::uint32_t span = Vertical ? table.cols() : table.rows();
-    if (index < 1) {
-        return Value::fail(CellError::Value);
-    }
     if (index > span) {
         return Value::fail(CellError::Ref);
     }
@@ -178,8 +175,13 @@ template <bool Vertical> Value tableLookup(Args args, CallContext& c) {
     if (!found) {
         return Value::fail(CellError::Value);
     }
+    // The application looks before it checks the column: a key not found is #N/A even with a
+    // column number below 1.
     if (*found == notFound) {
         return Value::fail(CellError::NA);
+    }
+    if (index < 1) {
+        return Value::fail(CellError::Value);
     }
     auto k = static_cast<std::uint32_t>(index - 1);
     return Vertical ? table.at(*found, k) : table.at(k, *found);

@@ -22,6 +22,7 @@ TEST(LookupFunctions, VerticalAndHorizontalTables) {
         {("VLOOKUP(\"kiwi\", " + t + ", 2, FALSE)").c_str(), "#N/A"},
         {("VLOOKUP(\"apple\", " + t + ", 3, FALSE)").c_str(), "#REF!"},
         {("VLOOKUP(\"apple\", " + t + ", 0, FALSE)").c_str(), "#VALUE!"},
+        {("VLOOKUP(\"kiwi\", " + t + ", 0, FALSE)").c_str(), "#N/A"}, // looked up first
         {("VLOOKUP(\"apple\", " + t + ", 2,)").c_str(), "1.5"},
         {"VLOOKUP(25, [0,\"F\";50,\"C\";70,\"B\"], 2)", "F"},
         {"VLOOKUP(70, [0,\"F\";50,\"C\";70,\"B\"], 2, TRUE)", "B"},
