@@ -1,12 +1,12 @@
 #include "engine/formula/tokens/TokenDecoder.h"
 
 #include "engine/formula/tokens/FunctionTable.h"
+#include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -47,7 +47,7 @@ public:
     std::uint16_t u16() {
         if (!has(2))
             return fail<std::uint16_t>();
-        const auto v = static_cast<std::uint16_t>(data_[pos_] | data_[pos_ + 1] << 8);
+        const auto v = util::loadU16(data_.data() + pos_);
         pos_ += 2;
         return v;
     }
@@ -58,8 +58,7 @@ public:
     double f64() {
         if (!has(8))
             return fail<double>();
-        double v;
-        std::memcpy(&v, data_.data() + pos_, 8); // little-endian hosts only, as the engine
+        const double v = util::loadF64(data_.data() + pos_);
         pos_ += 8;
         return v;
     }
@@ -311,6 +310,40 @@ std::optional<std::string> Decoder::string() {
     return text;
 }
 
+enum class ArrayItem { Empty, Number, Text, Logical, Error, Unknown };
+
+ArrayItem biff8ArrayItem(std::uint8_t type) {
+    switch (type) {
+    case 0x00:
+        return ArrayItem::Empty;
+    case 0x01:
+        return ArrayItem::Number;
+    case 0x02:
+        return ArrayItem::Text;
+    case 0x04:
+        return ArrayItem::Logical;
+    case 0x10:
+        return ArrayItem::Error;
+    default:
+        return ArrayItem::Unknown;
+    }
+}
+
+ArrayItem binaryArrayItem(std::uint8_t type) {
+    switch (type) {
+    case 0x00:
+        return ArrayItem::Number;
+    case 0x01:
+        return ArrayItem::Text;
+    case 0x02:
+        return ArrayItem::Logical;
+    case 0x04:
+        return ArrayItem::Error;
+    default:
+        return ArrayItem::Unknown;
+    }
+}
+
 // The values of a PtgArray, from the extra data: {1,2;3,4}.
 std::optional<std::string> Decoder::arrayConstant() {
     std::uint32_t cols, rows;
@@ -329,72 +362,45 @@ std::optional<std::string> Decoder::arrayConstant() {
         for (std::uint32_t col = 0; col < cols; ++col) {
             if (col > 0)
                 text += ',';
+            // The two formats number the kinds differently and pad the short ones only in BIFF8,
+            // where every value takes nine bytes.
             const std::uint8_t type = extra_.u8();
-            if (biff8_) {
-                switch (type) {
-                case 0x00: // empty
-                    extra_.skip(8);
-                    break;
-                case 0x01: {
-                    const auto number = numberText(extra_.f64());
-                    if (!number)
-                        return std::nullopt;
-                    text += *number;
-                    break;
-                }
-                case 0x02: {
-                    const std::uint16_t count = extra_.u16();
-                    const bool wide = (extra_.u8() & 0x01) != 0;
-                    const auto bytes = extra_.take(wide ? count * 2u : count);
-                    std::string value;
-                    wide ? util::appendUtf16le(value, bytes) : util::appendLatin1(value, bytes);
-                    text += quoted(value);
-                    break;
-                }
-                case 0x04:
-                    text += extra_.u8() ? "TRUE" : "FALSE";
-                    extra_.skip(7);
-                    break;
-                case 0x10: {
-                    const auto error = errorText(extra_.u8());
-                    extra_.skip(7);
-                    if (error.empty())
-                        return std::nullopt;
-                    text += error;
-                    break;
-                }
-                default:
+            const ArrayItem kind = biff8_ ? biff8ArrayItem(type) : binaryArrayItem(type);
+            const std::size_t padding = biff8_ ? 7 : 0;
+            switch (kind) {
+            case ArrayItem::Empty:
+                extra_.skip(8);
+                break;
+            case ArrayItem::Number: {
+                const auto number = numberText(extra_.f64());
+                if (!number)
                     return std::nullopt;
-                }
-            } else {
-                switch (type) {
-                case 0x00: {
-                    const auto number = numberText(extra_.f64());
-                    if (!number)
-                        return std::nullopt;
-                    text += *number;
-                    break;
-                }
-                case 0x01: {
-                    const std::uint16_t count = extra_.u16();
-                    std::string value;
-                    util::appendUtf16le(value, extra_.take(count * 2u));
-                    text += quoted(value);
-                    break;
-                }
-                case 0x02:
-                    text += extra_.u8() ? "TRUE" : "FALSE";
-                    break;
-                case 0x04: {
-                    const auto error = errorText(extra_.u8());
-                    if (error.empty())
-                        return std::nullopt;
-                    text += error;
-                    break;
-                }
-                default:
+                text += *number;
+                break;
+            }
+            case ArrayItem::Text: {
+                const std::uint16_t count = extra_.u16();
+                const bool wide = !biff8_ || (extra_.u8() & 0x01) != 0;
+                const auto bytes = extra_.take(wide ? count * 2u : count);
+                std::string value;
+                wide ? util::appendUtf16le(value, bytes) : util::appendLatin1(value, bytes);
+                text += quoted(value);
+                break;
+            }
+            case ArrayItem::Logical:
+                text += extra_.u8() ? "TRUE" : "FALSE";
+                extra_.skip(padding);
+                break;
+            case ArrayItem::Error: {
+                const auto error = errorText(extra_.u8());
+                extra_.skip(padding);
+                if (error.empty())
                     return std::nullopt;
-                }
+                text += error;
+                break;
+            }
+            case ArrayItem::Unknown:
+                return std::nullopt;
             }
             if (extra_.bad() || text.size() > maxText)
                 return std::nullopt;
