@@ -16,14 +16,14 @@ struct Pattern {
 };
 
 // Functions every parameter of which takes a block (SUM, AND, CORREL ...), sorted.
-constexpr std::array<std::string_view, 47> everyBlock = {
+constexpr std::array<std::string_view, 49> everyBlock = {
     "AND",     "AVEDEV",     "AVERAGE",   "AVERAGEA",     "CONCAT",       "CORREL",  "COUNT",
     "COUNTA",  "COUNTBLANK", "COVAR",     "COVARIANCE.P", "COVARIANCE.S", "DEVSQ",   "GCD",
     "GEOMEAN", "HARMEAN",    "INTERCEPT", "ISREF",        "LCM",          "MAX",     "MAXA",
-    "MEDIAN",  "MIN",        "MINA",      "MODE",         "MODE.SNGL",    "PEARSON", "PRODUCT",
-    "RSQ",     "SLOPE",      "STDEV",     "STDEV.P",      "STDEV.S",      "STDEVA",  "STDEVP",
-    "STDEVPA", "STEYX",      "SUM",       "SUMPRODUCT",   "SUMSQ",        "TYPE",    "VAR",
-    "VAR.P",   "VAR.S",      "VARA",      "VARP",         "VARPA",
+    "MEDIAN",  "MIN",        "MINA",      "MODE",         "MODE.SNGL",    "OR",      "PEARSON",
+    "PRODUCT", "RSQ",        "SLOPE",     "STDEV",        "STDEV.P",      "STDEV.S", "STDEVA",
+    "STDEVP",  "STDEVPA",    "STEYX",     "SUM",          "SUMPRODUCT",   "SUMSQ",   "TYPE",
+    "VAR",     "VAR.P",      "VAR.S",     "VARA",         "VARP",         "VARPA",   "XOR",
 };
 
 // The others that take a block somewhere, sorted. Functions listed in neither take single

@@ -52,6 +52,11 @@ TEST(ArrayFormulas, SingleValueFunctionsAndIfWorkElementByElement) {
             {"=COUNTIF(C1:C3,\"x\")", "2"},
             {"=SUM(IF({1,0,1},{1,2}))", "#N/A"}, // past the shorter array
             {"=SUM(ROUND(B1:B3/3,1))", "2"},
+            // The logical folds take a block whole, OR and XOR as much as AND.
+            {"=AND(B1:B3>0)", "TRUE"},
+            {"=OR(B1:B3>2)", "TRUE"},
+            {"=OR({FALSE,TRUE})", "TRUE"},
+            {"=XOR(B1:B3>1)", "FALSE"},
         },
         [](const std::string& formula) {
             SmallBook book = table();
