@@ -100,11 +100,16 @@ double regularizedBeta(double a, double b, double x) {
     return 1 - front * betaFraction(b, a, 1 - x) / b;
 }
 
-// The regularized lower incomplete gamma function P(a, x): a series below a + 1, a continued
-// fraction above.
-double regularizedGamma(double a, double x) {
+struct GammaTails {
+    double lower, upper;
+};
+
+// The regularized incomplete gamma functions P(a, x) and Q(a, x) = 1 - P: a series for P below
+// a + 1, a continued fraction for Q above. Each tail is taken from its own side so that a far
+// tail keeps its digits instead of vanishing in 1 - (1 - Q).
+GammaTails gammaTails(double a, double x) {
     if (x <= 0) {
-        return 0;
+        return {0, 1};
     }
     const double front = std::exp(a * std::log(x) - x - std::lgamma(a));
     if (x < a + 1) {
@@ -113,7 +118,8 @@ double regularizedGamma(double a, double x) {
             term *= x / (a + n);
             sum += term;
         }
-        return sum * front;
+        const double lower = sum * front;
+        return {lower, 1 - lower};
     }
     constexpr double tiny = 1e-300;
     double b = x + 1 - a, c = 1 / tiny, d = 1 / b, h = d;
@@ -131,13 +137,24 @@ double regularizedGamma(double a, double x) {
             break;
         }
     }
-    return 1 - front * h;
+    const double upper = front * h;
+    return {1 - upper, upper};
+}
+
+double regularizedGamma(double a, double x) {
+    return gammaTails(a, x).lower;
 }
 
 // Student's t with `df` degrees of freedom: the probability below t.
 double studentCdf(double t, double df) {
     const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
     return t > 0 ? 1 - tail : tail;
+}
+
+// The probability above t, from the same tail as studentCdf's so that it keeps its digits.
+double studentUpper(double t, double df) {
+    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    return t > 0 ? tail : 1 - tail;
 }
 
 double studentPdf(double t, double df) {
@@ -261,9 +278,9 @@ template <Tail T> Value tDist(Args args, CallContext& c) {
     case Tail::Left:
         return numberOrNum(n.cumulative ? studentCdf(x, df) : studentPdf(x, df));
     case Tail::Right:
-        return numberOrNum(1 - studentCdf(x, df));
+        return numberOrNum(studentUpper(x, df));
     case Tail::Two:
-        return numberOrNum(2 * (1 - studentCdf(x, df)));
+        return numberOrNum(2 * studentUpper(x, df));
     }
     return num();
 }
@@ -278,7 +295,7 @@ Value tDistLegacy(Args args, CallContext& c) {
     if (n.v[0] < 0 || df < 1 || (tails != 1 && tails != 2)) {
         return num();
     }
-    return numberOrNum(tails * (1 - studentCdf(n.v[0], df)));
+    return numberOrNum(tails * studentUpper(n.v[0], df));
 }
 
 template <Tail T> Value tInv(Args args, CallContext& c) {
@@ -340,7 +357,7 @@ Value poissonDist(Args args, CallContext& c) {
         return Value::of(n.cumulative || k == 0 ? 1.0 : 0.0);
     }
     if (n.cumulative) {
-        return numberOrNum(1 - regularizedGamma(k + 1, mean));
+        return numberOrNum(gammaTails(k + 1, mean).upper);
     }
     return numberOrNum(std::exp(k * std::log(mean) - mean - std::lgamma(k + 1)));
 }
@@ -369,7 +386,7 @@ template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
         return num();
     }
     if (Right) {
-        return numberOrNum(1 - chiSquaredCdf(x, df));
+        return numberOrNum(gammaTails(df / 2, x / 2).upper);
     }
     if (n.cumulative) {
         return numberOrNum(chiSquaredCdf(x, df));

@@ -180,6 +180,16 @@ TEST(FormulaFunctions, UnknownOnesGiveNameAndAreCounted) {
     EXPECT_EQ(book.book.unknownFunctionCells, 2u); // a kept result is not examined
 }
 
+// Right tails come from their own side, not as 1 - (1 - tail), which leaves nothing far out.
+TEST(FormulaFunctions, FarTailsOfDistributionsKeepTheirDigits) {
+    EXPECT_EQ(evaluate("=ROUND(CHISQ.DIST.RT(100,3)/1.554159431389605E-21,9)"), "1");
+    EXPECT_EQ(evaluate("=ROUND(CHIDIST(100,3)/1.554159431389605E-21,9)"), "1");
+    EXPECT_EQ(evaluate("=ROUND(POISSON.DIST(2,50,TRUE)/(1301*EXP(-50)),9)"), "1");
+    EXPECT_EQ(evaluate("=ROUND(T.DIST.RT(1E9,1)/(ATAN(1E-9)/PI()),9)"), "1");
+    EXPECT_EQ(evaluate("=ROUND(T.DIST.2T(1E9,1)/(2*ATAN(1E-9)/PI()),9)"), "1");
+    EXPECT_EQ(evaluate("=ROUND(TDIST(1E9,1,1)/(ATAN(1E-9)/PI()),9)"), "1");
+}
+
 TEST(FormulaParser, RejectsMalformedTextWithoutThrowing) {
     engine::formula::ParseContext context;
     for (const char* text :
