@@ -69,7 +69,7 @@ bool drawable(std::uint16_t objectType) {
 }
 
 // A colour of the drawing: an RGB value, or an index into the workbook's palette with the
-// system colours Excel adds after it.
+// system colours the application adds after it.
 std::uint32_t artColor(std::uint32_t value, const Palette& palette, std::uint32_t fallback) {
     const std::uint8_t kind = value >> 24;
     if (kind & 0x08) {

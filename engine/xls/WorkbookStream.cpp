@@ -178,8 +178,8 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
     drawingGroup.clear();
     drawingGroup.shrink_to_fit();
 
-    // Where each substream starts: BOUNDSHEET positions are right in files Excel wrote, but some
-    // writers leave them wrong, so fall back to the order of the substreams.
+    // Where each substream starts: BOUNDSHEET positions are right in files the application wrote,
+    // but some writers leave them wrong, so fall back to the order of the substreams.
     std::vector<std::size_t> substreams;
     {
         int depth = 0;
