@@ -187,6 +187,18 @@ public:
 
     void run();
 
+    std::uint32_t lastColumn(std::uint32_t sheet) {
+        if (lastColumns_.size() <= sheet)
+            lastColumns_.resize(wb_.sheets.size());
+        std::optional<std::uint32_t>& last = lastColumns_[sheet];
+        if (!last) {
+            last = 0;
+            for (const Cell& cell : wb_.sheets[sheet].cells)
+                *last = std::max<std::uint32_t>(*last, cell.col);
+        }
+        return *last;
+    }
+
     // --- used by areas and call contexts ---
     // `hint`, when given, is the index of a cell near this one in the sheet's cells, and is
     // moved to the cell found.
@@ -265,6 +277,9 @@ private:
     std::vector<std::uint32_t> chain_;   // formulas being computed, outermost first
     std::vector<std::uint32_t> waiting_; // formulas waiting for a deeper one
     std::unordered_map<std::string, std::size_t> sheetByName_;
+    // Per sheet, the last column holding a cell, found once: cells do not move until the
+    // results are written back.
+    std::vector<std::optional<std::uint32_t>> lastColumns_;
     LookupIndexes lookups_;
     std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t>,
              std::uint64_t>
@@ -817,17 +832,10 @@ Value Calculator::scalar(const Operand& operand, const Frame& frame) {
 std::shared_ptr<const Matrix> Calculator::matrix(const Operand& operand, const Frame& frame) {
     if (operand.kind == Operand::Kind::Array)
         return operand.array;
-    auto m = std::make_shared<Matrix>();
-    if (operand.kind == Operand::Kind::Scalar) {
-        m->rows = m->cols = 1;
-        m->values.push_back(operand.value);
-        return m;
-    }
-    if (operand.refs.size() != 1 || operand.refs[0].firstSheet != operand.refs[0].lastSheet) {
-        m->rows = m->cols = 1;
-        m->values.push_back(Value::fail(CellError::Value));
-        return m;
-    }
+    if (operand.kind == Operand::Kind::Scalar)
+        return single(operand.value);
+    if (operand.refs.size() != 1 || operand.refs[0].firstSheet != operand.refs[0].lastSheet)
+        return single(Value::fail(CellError::Value));
     // Past the sheet's last stored row and column every value is blank: a whole column
     // becomes a block no taller than the sheet's content.
     Reference r = operand.refs[0];
@@ -835,12 +843,8 @@ std::shared_ptr<const Matrix> Calculator::matrix(const Operand& operand, const F
     if (!sheet.cells.empty()) {
         const std::uint32_t lastRow = sheet.cells.back().row;
         r.lastRow = std::max(r.firstRow, std::min(r.lastRow, lastRow));
-        std::uint32_t lastCol = 0;
         if (r.cols() > 1)
-            for (const Cell& cell : sheet.cells)
-                lastCol = std::max<std::uint32_t>(lastCol, cell.col);
-        if (r.cols() > 1)
-            r.lastCol = std::max(r.firstCol, std::min(r.lastCol, lastCol));
+            r.lastCol = std::max(r.firstCol, std::min(r.lastCol, lastColumn(r.firstSheet)));
     } else {
         r.lastRow = r.firstRow;
         r.lastCol = r.firstCol;
@@ -849,10 +853,9 @@ std::shared_ptr<const Matrix> Calculator::matrix(const Operand& operand, const F
     if (count > maxMatrixCells || !charge(count)) {
         if (spent_)
             throw BudgetSpent{};
-        m->rows = m->cols = 1;
-        m->values.push_back(Value::fail(CellError::Value));
-        return m;
+        return single(Value::fail(CellError::Value));
     }
+    auto m = std::make_shared<Matrix>();
     m->rows = r.rows();
     m->cols = r.cols();
     m->values.resize(static_cast<std::size_t>(count));
