@@ -799,6 +799,18 @@ void SheetWriter::placeSparklines(std::size_t sheetIndex, const Sheet& sheet,
         return;
     std::size_t budget = sparklinePointBudget;
     std::vector<std::vector<std::optional<double>>> values;
+    // Merged areas by their anchor cell, so that finding a sparkline's area is a search, not a
+    // walk over every merge for every sparkline.
+    const auto anchorKey = [](const Range& r) { return std::pair(r.firstRow, r.firstCol); };
+    std::vector<const Range*> mergesByAnchor;
+    if (!sheet.sparklines.empty()) {
+        mergesByAnchor.reserve(sheet.merges.size());
+        for (const Range& merge : sheet.merges)
+            mergesByAnchor.push_back(&merge);
+        std::stable_sort(
+            mergesByAnchor.begin(), mergesByAnchor.end(),
+            [&](const Range* a, const Range* b) { return anchorKey(*a) < anchorKey(*b); });
+    }
     for (const SparklineGroup& group : sheet.sparklines) {
         values.clear();
         std::optional<SparklineScaleRange> groupRange;
@@ -820,11 +832,11 @@ void SheetWriter::placeSparklines(std::size_t sheetIndex, const Sheet& sheet,
                 continue;
             // A sparkline in a merged area fills the whole area, as its cell's content would.
             Range area{sparkline.row, sparkline.row, sparkline.col, sparkline.col};
-            for (const Range& merge : sheet.merges)
-                if (merge.firstRow == sparkline.row && merge.firstCol == sparkline.col) {
-                    area = merge;
-                    break;
-                }
+            const auto merge = std::lower_bound(
+                mergesByAnchor.begin(), mergesByAnchor.end(), anchorKey(area),
+                [&](const Range* m, const auto& key) { return anchorKey(*m) < key; });
+            if (merge != mergesByAnchor.end() && anchorKey(**merge) == anchorKey(area))
+                area = **merge;
             Drawn one;
             one.row = sparkline.row;
             one.col = sparkline.col;
