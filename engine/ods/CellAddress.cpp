@@ -1,6 +1,6 @@
 #include "engine/ods/CellAddress.h"
 
-#include "engine/read/Limits.h"
+#include "engine/package/XmlValues.h"
 
 namespace engine::ods {
 
@@ -16,31 +16,10 @@ std::optional<std::pair<std::uint32_t, std::uint16_t>> addressedCell(std::string
     }
     if (dot != std::string_view::npos)
         address.remove_prefix(dot + 1);
-    std::size_t i = 0;
-    if (i < address.size() && address[i] == '$')
-        ++i;
-    std::uint64_t col = 0, row = 0;
-    const std::size_t letters = i;
-    for (; i < address.size() && col <= limits::maxColumns; ++i) {
-        const char c = address[i];
-        if (c >= 'A' && c <= 'Z')
-            col = col * 26 + static_cast<std::uint64_t>(c - 'A' + 1);
-        else if (c >= 'a' && c <= 'z')
-            col = col * 26 + static_cast<std::uint64_t>(c - 'a' + 1);
-        else
-            break;
-    }
-    if (i == letters || col == 0 || col > limits::maxColumns)
+    xlsx::CellPosition position;
+    if (xlsx::parseCellRef(address, position) != xlsx::RefStatus::Ok)
         return std::nullopt;
-    if (i < address.size() && address[i] == '$')
-        ++i;
-    const std::size_t digits = i;
-    for (; i < address.size() && address[i] >= '0' && address[i] <= '9' && row <= limits::maxRows;
-         ++i)
-        row = row * 10 + static_cast<std::uint64_t>(address[i] - '0');
-    if (i == digits || i != address.size() || row == 0 || row > limits::maxRows)
-        return std::nullopt;
-    return std::pair{static_cast<std::uint32_t>(row - 1), static_cast<std::uint16_t>(col - 1)};
+    return std::pair{position.row, position.col};
 }
 
 } // namespace engine::ods

@@ -38,24 +38,6 @@ struct ChartStyle {
     bool noFill = false;
 };
 
-std::optional<std::uint32_t> hexColor(std::string_view text) {
-    if (text.size() != 7 || text[0] != '#')
-        return std::nullopt;
-    std::uint32_t rgb = 0;
-    for (char c : text.substr(1)) {
-        rgb <<= 4;
-        if (c >= '0' && c <= '9')
-            rgb |= static_cast<std::uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            rgb |= static_cast<std::uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            rgb |= static_cast<std::uint32_t>(c - 'A' + 10);
-        else
-            return std::nullopt;
-    }
-    return rgb;
-}
-
 std::optional<bool> flag(const xml::Attributes& attributes, std::string_view name) {
     const char* value = attributes.get(name);
     if (!value)
@@ -314,9 +296,9 @@ private:
         } else if (local == "graphic-properties") {
             if (attributes.value("fill") == "none")
                 style.noFill = true;
-            if (auto rgb = hexColor(attributes.value("fill-color")))
+            if (auto rgb = parseColor(attributes.value("fill-color")))
                 style.fill = rgb;
-            if (auto rgb = hexColor(attributes.value("stroke-color")))
+            if (auto rgb = parseColor(attributes.value("stroke-color")))
                 style.stroke = rgb;
         }
     }

@@ -392,7 +392,7 @@ std::uint32_t StyleTable::addFormat(const Properties& p) {
     return index;
 }
 
-std::uint32_t StyleTable::cellFormat(const std::string& name) {
+std::uint32_t StyleTable::cellFormat(std::string_view name) {
     if (!defaultMade_) {
         defaultMade_ = true;
         // Index 0 is the default format and its font the default font of the workbook.
@@ -403,14 +403,15 @@ std::uint32_t StyleTable::cellFormat(const std::string& name) {
         cellFormats_[std::string(defaultCellStyle)] =
             addFormat(resolved(std::string(cellFamily), std::string(defaultCellStyle)));
     }
-    const std::string& key = name.empty() ? std::string(defaultCellStyle) : name;
+    const std::string_view key = name.empty() ? defaultCellStyle : name;
     if (const auto found = cellFormats_.find(key); found != cellFormats_.end())
         return found->second;
-    const auto familyStyles = styles_.find(std::string(cellFamily));
-    if (familyStyles == styles_.end() || !familyStyles->second.count(key))
+    std::string owned(key);
+    const auto familyStyles = styles_.find(cellFamily);
+    if (familyStyles == styles_.end() || !familyStyles->second.count(owned))
         return 0;
-    const std::uint32_t index = addFormat(resolved(std::string(cellFamily), key));
-    cellFormats_[key] = index;
+    const std::uint32_t index = addFormat(resolved(std::string(cellFamily), owned));
+    cellFormats_.emplace(std::move(owned), index);
     return index;
 }
 

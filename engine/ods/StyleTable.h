@@ -38,7 +38,7 @@ public:
 
     // The index in Workbook::cellFormats of the cell style `name` ("" for the default cell
     // style); a style the document does not define is the default one.
-    std::uint32_t cellFormat(const std::string& name);
+    std::uint32_t cellFormat(std::string_view name);
     // Whether a blank cell of that format shows something (a fill or a border).
     bool visibleBlank(std::uint32_t format) const;
     // Whether the format's code shows numbers as the suite does (see NumberStyles::isExact).
@@ -92,11 +92,11 @@ private:
     Workbook& workbook_;
     NumberStyles numberStyles_;
     std::map<std::string, std::string> fontFaces_;
-    std::map<std::string, std::map<std::string, Entry>> styles_; // family -> name -> style
-    std::map<std::string, Properties> defaults_;                 // family -> default style
-    std::map<std::string, std::uint32_t> cellFormats_;           // style name -> format
-    std::map<std::string, std::uint32_t> numberFormatIds_;       // format code -> id
-    std::map<std::uint32_t, bool> inexactFormats_;               // format index -> text shown
+    std::map<std::string, std::map<std::string, Entry>, std::less<>> styles_; // family -> name
+    std::map<std::string, Properties> defaults_;                    // family -> default style
+    std::map<std::string, std::uint32_t, std::less<>> cellFormats_; // style name -> format
+    std::map<std::string, std::uint32_t> numberFormatIds_;          // format code -> id
+    std::map<std::uint32_t, bool> inexactFormats_;                  // format index -> text shown
     std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> spanFonts_;
     // Rows and columns name their styles again and again.
     std::map<std::string, RowStyle> rowStyles_;

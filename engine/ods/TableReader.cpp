@@ -209,7 +209,7 @@ void TableReader::startColumn(const xml::Attributes& attributes) {
 std::uint32_t TableReader::cellStyleFormat(std::string_view name) {
     // Neighbouring cells mostly share their style: spare them the lookup by name.
     if (!lastCellStyle_ || name != lastCellStyle_->first)
-        lastCellStyle_.emplace(std::string(name), context_.styles.cellFormat(std::string(name)));
+        lastCellStyle_.emplace(std::string(name), context_.styles.cellFormat(name));
     return lastCellStyle_->second;
 }
 

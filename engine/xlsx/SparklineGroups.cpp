@@ -1,5 +1,6 @@
 #include "engine/xlsx/SparklineGroups.h"
 
+#include "engine/package/AttributeValues.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
@@ -28,13 +29,6 @@ constexpr std::pair<std::string_view, SparklineEmpty> empties[] = {{"gap", Spark
                                                                    {"span", SparklineEmpty::Span}};
 constexpr std::pair<std::string_view, SparklineScale> scales[] = {
     {"group", SparklineScale::Group}, {"custom", SparklineScale::Custom}};
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 } // namespace
 
@@ -107,13 +101,13 @@ void SparklineGroupReader::endSparkline() {
     inSparkline_ = false;
     if (count_ >= limits::maxSparklines)
         return;
-    const auto range = parseRange(trimmed(cell_));
+    const auto range = parseRange(trimBlanks(cell_));
     if (!range)
         return;
     Sparkline one;
     one.row = range->firstRow;
     one.col = range->firstCol;
-    const std::string_view data = trimmed(data_);
+    const std::string_view data = trimBlanks(data_);
     if (data.size() <= maxReferenceBytes)
         one.data = data;
     sheet_.sparklines.back().sparklines.push_back(std::move(one));
