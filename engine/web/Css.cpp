@@ -1,6 +1,7 @@
 #include "engine/web/Css.h"
 
 #include "engine/numfmt/DigitWidth.h"
+#include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -121,11 +122,7 @@ void appendNumber(std::string& out, double value) {
 } // namespace
 
 std::string cssColor(std::uint32_t rgb) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out = "#";
-    for (int shift = 20; shift >= 0; shift -= 4)
-        out += hex[(rgb >> shift) & 0xF];
-    return out;
+    return svg::colorText(rgb);
 }
 
 std::string cssFontFamily(std::string_view name) {

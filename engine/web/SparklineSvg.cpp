@@ -1,7 +1,6 @@
 #include "engine/web/SparklineSvg.h"
 
 #include "engine/svg/SvgWriter.h"
-#include "engine/web/Css.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,30 +16,6 @@ constexpr std::uint32_t defaultAxis = 0x000000;
 // Room around the drawing so that the line and its markers stay inside the cell.
 constexpr double sideMargin = 3;
 constexpr double edgeMargin = 2;
-
-// One SVG element: its name, then attributes of numbers and of colours, then "/>".
-class Element {
-public:
-    Element(std::string& out, std::string_view name) : writer_(out, 2) { writer_.open(name); }
-    ~Element() { writer_.close(); }
-    Element(const Element&) = delete;
-    Element& operator=(const Element&) = delete;
-    Element& operator()(std::string_view name, double value) {
-        writer_.number(name, value);
-        return *this;
-    }
-    Element& color(std::string_view name, std::uint32_t rgb) {
-        writer_.raw(name, cssColor(rgb));
-        return *this;
-    }
-    Element& text(std::string_view name, std::string_view value) {
-        writer_.raw(name, value);
-        return *this;
-    }
-
-private:
-    svg::Writer writer_;
-};
 
 std::uint32_t rgbOr(const Color& color, std::uint32_t fallback) {
     return color.automatic ? fallback : color.rgb;
@@ -113,6 +88,7 @@ std::string sparklineShapes(const SparklineGroup& group,
                             const std::vector<std::optional<double>>& values,
                             SparklineScaleRange scale, int width, int height) {
     std::string out;
+    svg::Writer svg(out, 2);
     const std::size_t count = values.size();
     if (count == 0 || width <= 2 * sideMargin || height <= 2 * edgeMargin)
         return out;
@@ -142,8 +118,14 @@ std::string sparklineShapes(const SparklineGroup& group,
     const std::uint32_t series = rgbOr(group.series, defaultSeries);
     const std::uint32_t axisColor = rgbOr(group.axis, defaultAxis);
     auto axisAt = [&](double y) {
-        Element(out, "line")("x1", 0)("x2", width)("y1", y)("y2", y).color("stroke", axisColor)(
-            "stroke-width", 1);
+        svg.open("line")
+            .number("x1", 0)
+            .number("x2", width)
+            .number("y1", y)
+            .number("y2", y)
+            .color("stroke", axisColor)
+            .number("stroke-width", 1)
+            .close();
     };
 
     if (group.type == SparklineType::Line) {
@@ -159,11 +141,13 @@ std::string sparklineShapes(const SparklineGroup& group,
         std::size_t inLine = 0;
         auto flush = [&] {
             if (inLine > 1) {
-                Element(out, "polyline")
-                    .text("fill", "none")
-                    .color("stroke", series)("stroke-width", strokePx)
-                    .text("stroke-linejoin", "round")
-                    .text("points", points);
+                svg.open("polyline")
+                    .raw("fill", "none")
+                    .color("stroke", series)
+                    .number("stroke-width", strokePx)
+                    .raw("stroke-linejoin", "round")
+                    .raw("points", points)
+                    .close();
             }
             points.clear();
             inLine = 0;
@@ -186,8 +170,12 @@ std::string sparklineShapes(const SparklineGroup& group,
             const auto color = marks.at(i, true);
             if (!color)
                 continue;
-            Element(out, "circle")("cx", xOf(i))("cy", yOf(*values[i]))("r", radius)
-                .color("fill", *color);
+            svg.open("circle")
+                .number("cx", xOf(i))
+                .number("cy", yOf(*values[i]))
+                .number("r", radius)
+                .color("fill", *color)
+                .close();
         }
         return out;
     }
@@ -216,10 +204,13 @@ std::string sparklineShapes(const SparklineGroup& group,
                 to = from - (v < 0 ? -1 : 1);
         }
         const std::uint32_t color = marks.at(i, false).value_or(series);
-        Element(out, "rect")("x",
-                             left + static_cast<double>(slot(i)) * pitch + (pitch - barWidth) / 2)(
-            "y", std::min(from, to))("width", barWidth)("height", std::abs(to - from))
-            .color("fill", color);
+        svg.open("rect")
+            .number("x", left + static_cast<double>(slot(i)) * pitch + (pitch - barWidth) / 2)
+            .number("y", std::min(from, to))
+            .number("width", barWidth)
+            .number("height", std::abs(to - from))
+            .color("fill", color)
+            .close();
     }
     return out;
 }
