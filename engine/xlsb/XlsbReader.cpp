@@ -80,7 +80,7 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
         damaged("the workbook part '" + workbookPart + "' is missing");
 
     BinaryLinks links;
-    const xlsx::WorkbookInfo info = readWorkbookBin(archive, workbookPart, links);
+    xlsx::WorkbookInfo info = readWorkbookBin(archive, workbookPart, links);
     const xlsx::Relationships relationships = xlsx::Relationships::read(archive, workbookPart);
     if (!relationships.exists())
         damaged("the workbook's relationships part '" + xlsx::relationshipsPartOf(workbookPart) +
@@ -90,7 +90,7 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
 
     Workbook workbook;
     workbook.dateSystem = info.dateSystem;
-    workbook.definedNames = info.definedNames;
+    workbook.definedNames = std::move(info.definedNames);
     workbook.fullCalcOnLoad = info.fullCalcOnLoad;
     xlsx::Colors colors;
     const auto internalPart = [&](std::string_view kind) -> const xlsx::Relationship* {

@@ -214,10 +214,6 @@ Numbers read(Args args, CallContext& c, std::size_t count, bool withFlag) {
     return out;
 }
 
-Value num() {
-    return Value::fail(CellError::Num);
-}
-
 // NORM.DIST(x, mean, sd, cumulative); NORMDIST too.
 Value normDist(Args args, CallContext& c) {
     const Numbers n = read(args, c, 3, true);
@@ -225,7 +221,7 @@ Value normDist(Args args, CallContext& c) {
         return n.error;
     }
     if (n.v[2] <= 0) {
-        return num();
+        return numError();
     }
     const double z = (n.v[0] - n.v[1]) / n.v[2];
     return numberOrNum(n.cumulative ? normalCdf(z) : normalPdf(z) / n.v[2]);
@@ -246,7 +242,7 @@ Value normInv(Args args, CallContext& c) {
         return n.error;
     }
     if (n.v[0] <= 0 || n.v[0] >= 1 || n.v[2] <= 0) {
-        return num();
+        return numError();
     }
     return numberOrNum(n.v[1] + n.v[2] * normalQuantile(n.v[0]));
 }
@@ -257,7 +253,7 @@ Value normStandardInv(Args args, CallContext& c) {
         return n.error;
     }
     if (n.v[0] <= 0 || n.v[0] >= 1) {
-        return num();
+        return numError();
     }
     return numberOrNum(normalQuantile(n.v[0]));
 }
@@ -272,7 +268,7 @@ template <Tail T> Value tDist(Args args, CallContext& c) {
     }
     const double x = n.v[0], df = std::trunc(n.v[1]);
     if (df < 1 || (T == Tail::Two && x < 0)) {
-        return num();
+        return numError();
     }
     switch (T) {
     case Tail::Left:
@@ -282,7 +278,7 @@ template <Tail T> Value tDist(Args args, CallContext& c) {
     case Tail::Two:
         return numberOrNum(2 * studentUpper(x, df));
     }
-    return num();
+    return numError();
 }
 
 // TDIST(x, df, tails): the legacy form, x at least 0, one or two tails.
@@ -293,7 +289,7 @@ Value tDistLegacy(Args args, CallContext& c) {
     }
     const double df = std::trunc(n.v[1]), tails = std::trunc(n.v[2]);
     if (n.v[0] < 0 || df < 1 || (tails != 1 && tails != 2)) {
-        return num();
+        return numError();
     }
     return numberOrNum(tails * studentUpper(n.v[0], df));
 }
@@ -305,7 +301,7 @@ template <Tail T> Value tInv(Args args, CallContext& c) {
     }
     const double p = n.v[0], df = std::trunc(n.v[1]);
     if (p <= 0 || p > 1 || df < 1 || (T == Tail::Left && p == 1)) {
-        return num();
+        return numError();
     }
     if (T == Tail::Two) {
         return numberOrNum(std::fabs(studentQuantile(p / 2, df)));
@@ -321,7 +317,7 @@ Value binomDist(Args args, CallContext& c) {
     }
     const double k = std::trunc(n.v[0]), trials = std::trunc(n.v[1]), p = n.v[2];
     if (k < 0 || k > trials || p < 0 || p > 1 || trials > 1e9) {
-        return num();
+        return numError();
     }
     const auto mass = [&](double i) {
         if (p == 0) {
@@ -351,7 +347,7 @@ Value poissonDist(Args args, CallContext& c) {
     }
     const double k = std::trunc(n.v[0]), mean = n.v[1];
     if (k < 0 || mean < 0) {
-        return num();
+        return numError();
     }
     if (mean == 0) {
         return Value::of(n.cumulative || k == 0 ? 1.0 : 0.0);
@@ -370,7 +366,7 @@ Value exponDist(Args args, CallContext& c) {
     }
     const double x = n.v[0], lambda = n.v[1];
     if (x < 0 || lambda <= 0) {
-        return num();
+        return numError();
     }
     return numberOrNum(n.cumulative ? -std::expm1(-lambda * x) : lambda * std::exp(-lambda * x));
 }
@@ -383,7 +379,7 @@ template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
     }
     const double x = n.v[0], df = std::trunc(n.v[1]);
     if (x < 0 || df < 1 || df > 1e10) {
-        return num();
+        return numError();
     }
     if (Right) {
         return numberOrNum(gammaTails(df / 2, x / 2).upper);
@@ -392,7 +388,7 @@ template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
         return numberOrNum(chiSquaredCdf(x, df));
     }
     if (x == 0) {
-        return df == 1 ? num() : Value::of(df == 2 ? 0.5 : 0.0);
+        return df == 1 ? numError() : Value::of(df == 2 ? 0.5 : 0.0);
     }
     const double k = df / 2;
     return numberOrNum(
@@ -405,7 +401,7 @@ Value gammaLn(Args args, CallContext& c) {
         return n.error;
     }
     if (n.v[0] <= 0) {
-        return num();
+        return numError();
     }
     return numberOrNum(std::lgamma(n.v[0]));
 }
@@ -419,7 +415,7 @@ template <bool student> Value confidence(Args args, CallContext& c) {
     }
     const double alpha = n.v[0], sd = n.v[1], size = std::trunc(n.v[2]);
     if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
-        return num();
+        return numError();
     }
     if constexpr (student) {
         if (size == 1) {

@@ -7,6 +7,11 @@
 
 namespace engine::formula::fn {
 
+// #NUM!: an argument outside the function's domain, or a result no number can hold.
+inline Value numError() {
+    return Value::fail(CellError::Num);
+}
+
 // A finite result as a number, anything else as #NUM!.
 inline Value numberOrNum(double v) {
     return std::isfinite(v) ? Value::of(v) : Value::fail(CellError::Num);

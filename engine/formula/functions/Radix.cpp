@@ -13,10 +13,6 @@ namespace {
 
 constexpr char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-Value num() {
-    return Value::fail(CellError::Num);
-}
-
 std::string inRadix(std::uint64_t n, unsigned radix) {
     std::string out;
     do {
@@ -58,7 +54,7 @@ Value base(Args args, CallContext& c) {
         return r.error();
     }
     if (n < 0 || n >= 9007199254740992.0 || radix < 2 || radix > 36 || width < 0 || width > 255) {
-        return num();
+        return numError();
     }
     std::string out = inRadix(static_cast<std::uint64_t>(n), static_cast<unsigned>(radix));
     if (out.size() < width) {
@@ -76,10 +72,10 @@ Value decimal(Args args, CallContext& c) {
         return r.error();
     }
     if (radix < 2 || radix > 36 || text.size() > 255) {
-        return num();
+        return numError();
     }
     const double v = fromRadix(text, static_cast<unsigned>(radix));
-    return v < 0 ? num() : numberOrNum(v);
+    return v < 0 ? numError() : numberOrNum(v);
 }
 
 // The engineering conversions write ten digits at most, negative numbers as their ten-digit
@@ -109,7 +105,7 @@ bool readEngineering(std::string_view text, const Radix& from, double& out) {
 
 Value writeEngineering(double n, const Radix& to, Reader& r, std::size_t placesArg) {
     if (n < -to.span / 2 || n >= to.span / 2) {
-        return num();
+        return numError();
     }
     if (n < 0) {
         return Value::of(inRadix(static_cast<std::uint64_t>(n + to.span), to.base));
@@ -121,7 +117,7 @@ Value writeEngineering(double n, const Radix& to, Reader& r, std::size_t placesA
             return r.error();
         }
         if (places < 1 || places > 10 || out.size() > places) {
-            return num();
+            return numError();
         }
         out.insert(0, static_cast<std::size_t>(places) - out.size(), '0');
     }
@@ -148,7 +144,7 @@ template <const Radix& From, const Radix* To> Value convert(Args args, CallConte
     std::string text;
     if (given.kind == ValueKind::Number) {
         if (given.number < 0 || given.number != std::trunc(given.number)) {
-            return num();
+            return numError();
         }
         text = inRadix(static_cast<std::uint64_t>(std::fmin(given.number, 1e15)), 10);
     } else if (given.kind == ValueKind::Boolean) {
@@ -158,7 +154,7 @@ template <const Radix& From, const Radix* To> Value convert(Args args, CallConte
     }
     double n = 0;
     if (!readEngineering(text, From, n)) {
-        return num();
+        return numError();
     }
     if constexpr (To == nullptr) {
         return Value::of(n);
