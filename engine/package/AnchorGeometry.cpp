@@ -53,15 +53,19 @@ Anchor DrawingAnchor::toAnchor(const drawing::CellSizes& sizes, double shapeWidt
         anchor.colOffsetPt = from.colOffsetEmu / emuPerPoint;
         anchor.rowOffsetPt = from.rowOffsetEmu / emuPerPoint;
     }
-    if (kind == Kind::TwoCell && resizesWithCells && to.col >= from.col && to.row >= from.row) {
-        anchor.twoCell = true;
-        anchor.toCol =
+    // The far corner, measured over the cells between.
+    const auto spanTo = [&](Anchor& spanned) {
+        spanned.twoCell = true;
+        spanned.toCol =
             static_cast<std::uint16_t>(std::min<std::uint64_t>(to.col, limits::maxColumns - 1));
-        anchor.toRow =
+        spanned.toRow =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(to.row, limits::maxRows - 1));
-        anchor.toColOffsetPt = to.colOffsetEmu / emuPerPoint;
-        anchor.toRowOffsetPt = to.rowOffsetEmu / emuPerPoint;
-        drawing::measureAnchor(anchor, sizes);
+        spanned.toColOffsetPt = to.colOffsetEmu / emuPerPoint;
+        spanned.toRowOffsetPt = to.rowOffsetEmu / emuPerPoint;
+        drawing::measureAnchor(spanned, sizes);
+    };
+    if (kind == Kind::TwoCell && resizesWithCells && to.col >= from.col && to.row >= from.row) {
+        spanTo(anchor);
         return anchor;
     }
     if (shapeWidthEmu > 0 && shapeHeightEmu > 0) {
@@ -73,14 +77,7 @@ Anchor DrawingAnchor::toAnchor(const drawing::CellSizes& sizes, double shapeWidt
     } else if (to.col >= from.col && to.row >= from.row) {
         // Kept at its size, yet without a size of its own: the cells it covers now give it.
         Anchor spanned = anchor;
-        spanned.twoCell = true;
-        spanned.toCol =
-            static_cast<std::uint16_t>(std::min<std::uint64_t>(to.col, limits::maxColumns - 1));
-        spanned.toRow =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(to.row, limits::maxRows - 1));
-        spanned.toColOffsetPt = to.colOffsetEmu / emuPerPoint;
-        spanned.toRowOffsetPt = to.rowOffsetEmu / emuPerPoint;
-        drawing::measureAnchor(spanned, sizes);
+        spanTo(spanned);
         anchor.widthPt = spanned.widthPt;
         anchor.heightPt = spanned.heightPt;
     }
