@@ -7,12 +7,15 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 
 # Warnings fail the build here; a compiler cache, where there is one, makes a second run cheap.
+# Debug information is kept to line tables: backtraces and sanitizer reports still name the file
+# and line, and the two builds take about a quarter less time than with full debug information.
 common=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_WERROR=ON)
 if command -v ccache >/dev/null; then
     common+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
-cmake -S . -B build-test "${common[@]}"
+cmake -S . -B build-test "${common[@]}" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
 cmake --build build-test -j "$jobs"
 
 runtime=$(mktemp -d)
@@ -51,9 +54,11 @@ else
 fi
 
 # The engine once more under the address and undefined-behaviour sanitizers, with its fuzz
-# targets run for a minute each (two at a time).
+# targets run for half a minute each (two at a time).
+lines=-gline-tables-only
 CC=clang CXX=clang++ cmake -S . -B build-sanitize "${common[@]}" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 $lines -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 $lines -DNDEBUG" \
     -DQM_BUILD_GUI=OFF -DQM_BUILD_FUZZ=ON -DQM_SANITIZE=address,undefined
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
-bash scripts/fuzz.sh build-sanitize 60
+bash scripts/fuzz.sh build-sanitize 30
