@@ -14,9 +14,6 @@
 namespace engine::xlsx {
 namespace {
 
-constexpr std::size_t maxRules = limits::maxConditionalRules;
-constexpr std::size_t maxFormulaBytes = 8192; // the application's own limit on a formula
-
 constexpr std::array<std::pair<std::string_view, ConditionalKind>, 17> ruleKinds = {{
     {"cellIs", ConditionalKind::CellIs},
     {"expression", ConditionalKind::Expression},
@@ -71,7 +68,7 @@ public:
         if (!inDxfs_)
             return;
         if (local == "dxf") {
-            if (book_.differentialStyles.size() < maxRules)
+            if (book_.differentialStyles.size() < limits::maxConditionalRules)
                 book_.differentialStyles.emplace_back();
             part_.clear();
             return;
@@ -303,7 +300,7 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
 
 void ConditionalFormatReader::startRule(const xml::Attributes& attributes) {
     ConditionalFormat& format = sheet_.conditionalFormats.back();
-    if (rules_ >= maxRules)
+    if (rules_ >= limits::maxConditionalRules)
         return;
     ++rules_;
     ConditionalRule& rule = format.rules.emplace_back();
@@ -357,7 +354,7 @@ void ConditionalFormatReader::endElement(std::string_view local) {
 }
 
 void ConditionalFormatReader::characters(std::string_view text) {
-    if (inFormula_ && formula_.size() + text.size() <= maxFormulaBytes)
+    if (inFormula_ && formula_.size() + text.size() <= limits::maxFormulaTextBytes)
         formula_.append(text);
 }
 

@@ -14,9 +14,6 @@
 namespace engine::xlsx {
 namespace {
 
-// More of any one table than the application allows (64,000 cell formats) means a broken part.
-constexpr std::size_t maxStyleEntries = 1u << 20;
-
 constexpr std::array<std::pair<std::string_view, FillPattern>, 19> patterns = {{
     {"none", FillPattern::None},
     {"solid", FillPattern::Solid},
@@ -107,7 +104,7 @@ public:
         }
         if (section_ == "numFmts" && local == "numFmt") {
             const auto id = parseUnsigned(attributes.value("numFmtId"), 0xFFFFFFFFu);
-            if (id && book_.numberFormats.size() < maxStyleEntries)
+            if (id && book_.numberFormats.size() < limits::maxStyleEntries)
                 book_.numberFormats[static_cast<std::uint32_t>(*id)] =
                     std::string(attributes.value("formatCode"));
         } else if (section_ == "fonts") {
@@ -137,7 +134,7 @@ public:
 
 private:
     template <class T> void add(std::vector<T>& table) {
-        if (table.size() >= maxStyleEntries)
+        if (table.size() >= limits::maxStyleEntries)
             throw ReadError(ReadError::Kind::Damaged,
                             "the styles part holds more entries than a workbook can have");
         table.emplace_back();
