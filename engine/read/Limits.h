@@ -153,5 +153,13 @@ inline constexpr std::size_t maxPageTitleBytes = 4096;       // a page title or 
 inline constexpr std::size_t maxNoteMarkerBytes = 32u << 10; // a note's tooltip or box
 // No chart is drawn larger than this; a bigger anchor is taken as damage.
 inline constexpr int maxChartSidePixels = 4000;
+// Hyperlinks over large areas are spread over at most this many cells in all; beyond it only
+// the top-left cell of an area carries the link.
+inline constexpr std::size_t maxHyperlinkCellsPerSheet = 1u << 20;
+// Values drawn by all the sparklines of one sheet; sparklines past it are left out.
+inline constexpr std::size_t maxSparklinePointsPerSheet = 4u << 20;
+// Cells looked at over all conditional rules of a sheet; rules past it are left out (and
+// counted), so that a sheet of whole-column rules over a million cells stays quick.
+inline constexpr std::uint64_t maxConditionalVisitsPerSheet = 20'000'000;
 
 } // namespace engine::limits

@@ -4,6 +4,7 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/xlsx/Fills.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
 
@@ -57,7 +58,8 @@ std::string_view trimmed(std::string_view text) {
 // <border><left style=""><color/></left>…</border></dxf></dxfs>
 class DxfHandler : public xml::Handler {
 public:
-    DxfHandler(const Colors& colors, Workbook& workbook) : colors_(colors), book_(workbook) {}
+    DxfHandler(const Colors& colors, Workbook& workbook)
+        : colors_(colors), book_(workbook), fills_(colors, FillPattern::Solid) {}
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -78,6 +80,10 @@ public:
         DifferentialStyle& style = book_.differentialStyles.back();
         if (local == "font" || local == "fill" || local == "border") {
             part_ = local;
+            if (local == "fill") {
+                fill_ = Fill{};
+                fills_.begin();
+            }
         } else if (part_ == "font") {
             // Read as a cell font reads it; only the properties given override the cell's.
             Font font;
@@ -93,18 +99,7 @@ public:
             else if (local == "color")
                 style.fontColor = font.color;
         } else if (part_ == "fill") {
-            if (local == "patternFill") {
-                const std::string_view type = attributes.value("patternType", "solid");
-                noFill_ = type == "none";
-                if (noFill_)
-                    style.fill = Color{};
-            } else if (!noFill_ && (local == "bgColor" || (local == "fgColor" && !style.fill))) {
-                // The colour of a differential solid fill is its background colour; some
-                // writers give the foreground alone.
-                const Color color = colors_.resolve(attributes);
-                if (!color.automatic)
-                    style.fill = color;
-            }
+            fills_.startElement(fill_, local, attributes);
         } else if (part_ == "border") {
             if (const auto side = borderEdge(style, local)) {
                 BorderSide value;
@@ -120,19 +115,28 @@ public:
     }
 
     void endElement(std::string_view, std::string_view local) override {
-        if (local == "dxfs")
+        if (local == "dxfs") {
             inDxfs_ = false;
-        else if (local == "font" || local == "fill" || local == "border")
-            part_.clear(), side_ = nullptr, noFill_ = false;
-        else if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
-                 local == "start" || local == "end")
+        } else if (part_ == "fill" && local == "fill") {
+            if (const auto color = differentialFillColor(fill_); color && fills_.given())
+                book_.differentialStyles.back().fill = *color;
+            part_.clear();
+        } else if (part_ == "fill") {
+            fills_.endElement(local);
+        } else if (local == "font" || local == "border") {
+            part_.clear(), side_ = nullptr;
+        } else if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
+                   local == "start" || local == "end") {
             side_ = nullptr;
+        }
     }
 
 private:
     const Colors& colors_;
     Workbook& book_;
-    bool inDxfs_ = false, noFill_ = false;
+    FillReader fills_;
+    Fill fill_; // the dxf's fill being read
+    bool inDxfs_ = false;
     std::string part_;
     std::optional<BorderSide>* side_ = nullptr;
 };
