@@ -1,6 +1,6 @@
 #pragma once
 // Every bound on a size, count or depth the engine takes from a file, or on the work it does
-// for one. Each name ends in its unit: Bytes, Depth, Pixels, Ratio, Units (UTF-16 code units),
+// for one. Each name says its unit: Bytes, Depth, Pixels, Ratio, Units (UTF-16 code units),
 // or the plural of what it counts. Past a bound a reader either fails with ReadError or cuts
 // what it keeps, as its own header says; the values sit far above anything the application
 // writes, so only damaged or hostile files reach them.
