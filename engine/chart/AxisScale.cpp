@@ -1,5 +1,7 @@
 #include "engine/chart/AxisScale.h"
 
+#include "engine/read/Limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -37,7 +39,7 @@ int AxisScale::steps() const {
     const double count = std::round(max / step - min / step);
     if (!(count >= 1))
         return 0;
-    return static_cast<int>(std::min<double>(count, maxAxisLabels - 1));
+    return static_cast<int>(std::min<double>(count, limits::maxAxisLabels - 1));
 }
 
 double AxisScale::share(double value) const {
@@ -87,7 +89,7 @@ AxisScale niceScale(double low, double high, int maxSteps) {
             scale.max = scale.min + scale.step;
         // A step below the precision of the bounds would name one value many times.
         if (scale.max > scale.min &&
-            scale.max / scale.step - scale.min / scale.step < maxAxisLabels)
+            scale.max / scale.step - scale.min / scale.step < limits::maxAxisLabels)
             return scale;
     }
     AxisScale bare;

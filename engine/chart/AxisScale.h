@@ -3,16 +3,13 @@
 
 namespace engine::chart {
 
-// No axis is labelled more often than this; past it the labels are left out.
-inline constexpr int maxAxisLabels = 1000;
-
 struct AxisScale {
     double min = 0, max = 1, step = 0.2; // max > min, all finite
     // False when the bounds are not whole steps apart (values near the largest doubles): the
     // axis is then drawn without labels or gridlines.
     bool labelled = true;
 
-    // The number of steps from min to max, at most maxAxisLabels - 1; 0 when not labelled.
+    // The number of steps from min to max, at most limits::maxAxisLabels - 1; 0 when not labelled.
     int steps() const;
     // The value at step `i` from min.
     double at(int i) const { return min + i * step; }

@@ -13,8 +13,6 @@ namespace engine::chart {
 namespace {
 
 constexpr double blank = std::numeric_limits<double>::quiet_NaN();
-constexpr std::uint64_t maxCellsPerReference = 1'000'000;
-constexpr std::size_t maxAreas = 64;
 
 struct CellRef {
     std::uint32_t row = 0;
@@ -150,7 +148,7 @@ public:
         for (const CellArea& area : *areas)
             count += std::uint64_t{area.range.lastRow - area.range.firstRow + 1u} *
                      std::uint64_t{area.range.lastCol - area.range.firstCol + 1u};
-        if (count > maxCellsPerReference || count > budget_)
+        if (count > limits::maxChartSeriesPoints || count > budget_)
             return false;
         budget_ -= static_cast<std::size_t>(count);
         for (const CellArea& area : *areas) {
@@ -255,7 +253,7 @@ parseSeriesReference(std::string_view text, const Workbook& workbook, std::size_
                 break;
         }
         const auto area = parseArea(trim(text.substr(0, end)), workbook, ownSheet);
-        if (!area || areas.size() >= maxAreas)
+        if (!area || areas.size() >= limits::maxReferenceAreas)
             return std::nullopt;
         areas.push_back(*area);
         text = end < text.size() ? text.substr(end + 1) : std::string_view();

@@ -2,6 +2,7 @@
 
 #include "engine/chart/ChartParts.h"
 #include "engine/chart/Palette.h"
+#include "engine/read/Limits.h"
 #include "engine/web/HtmlText.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@ namespace {
 constexpr double titleSizePx = 18.7; // 14 points
 constexpr double defaultLegendPx = 12;
 constexpr double padding = 8;
-constexpr std::size_t maxLegendEntries = 64;
 
 struct LegendEntry {
     std::string text;
@@ -41,14 +41,15 @@ std::vector<LegendEntry> legendEntries(const Chart& chart,
                              (isPieKind(plot.kind) || plot.series.size() == 1);
         if (byPoint) {
             const ChartSeries& series = plot.series.front();
-            for (std::size_t i = 0; i < series.values.size() && entries.size() < maxLegendEntries;
-                 ++i)
+            for (std::size_t i = 0;
+                 i < series.values.size() && entries.size() < limits::maxLegendEntries; ++i)
                 entries.push_back(
                     {categoryLabel(series, i), pointColor(series, i, chart.accents), false});
             continue;
         }
         const bool lined = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
-        for (std::size_t s = 0; s < plot.series.size() && entries.size() < maxLegendEntries; ++s)
+        for (std::size_t s = 0; s < plot.series.size() && entries.size() < limits::maxLegendEntries;
+             ++s)
             entries.push_back({seriesName(plot.series[s], firstPalette[p] + s),
                                seriesColor(plot.series[s], firstPalette[p] + s, chart.accents),
                                lined && plot.series[s].line});

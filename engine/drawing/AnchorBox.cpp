@@ -1,13 +1,12 @@
 #include "engine/drawing/AnchorBox.h"
 
+#include "engine/read/Limits.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace engine::drawing {
 namespace {
-
-// No drawing is placed further than this from its cell; a larger value is taken as damage.
-constexpr long long maxPixels = 1LL << 24;
 
 double share(double value) {
     return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) : 0.0;
@@ -16,7 +15,8 @@ double share(double value) {
 int clampPixels(double pixels) {
     if (!std::isfinite(pixels))
         return 0;
-    return static_cast<int>(std::lround(std::clamp<double>(pixels, -maxPixels, maxPixels)));
+    return static_cast<int>(std::lround(
+        std::clamp<double>(pixels, -limits::maxAnchorOffsetPixels, limits::maxAnchorOffsetPixels)));
 }
 
 } // namespace

@@ -18,12 +18,6 @@ namespace {
 
 // Element names of the chart vocabulary (ECMA-376-1 §21.2, DrawingML - Charts) and of the
 // DrawingML colours (§20.1.2.3).
-// No chart shows more points than this per series, nor this many series; past them a
-// series (or a chart) is cut.
-constexpr std::uint64_t maxPoints = 1'000'000;
-constexpr std::size_t maxSeries = 4096;
-constexpr std::size_t maxPlots = 64;
-
 struct KindName {
     std::string_view element;
     ChartKind kind;
@@ -443,7 +437,7 @@ private:
 
     void startPlotAreaChild(std::string_view local) {
         const KindName* kind = plotKind(local);
-        if (!kind || chart_.plots.size() >= maxPlots)
+        if (!kind || chart_.plots.size() >= limits::maxChartPlots)
             return;
         ChartPlot& plot = chart_.plots.emplace_back();
         plot.kind = kind->kind;
@@ -472,7 +466,7 @@ private:
             plot.holePercent = static_cast<int>(parseUnsigned(value, 90).value_or(50));
         } else if (local == "scatterStyle") {
             scatterLines_ = value != "marker" && value != "none";
-        } else if (local == "ser" && !series_ && plot.series.size() < maxSeries) {
+        } else if (local == "ser" && !series_ && plot.series.size() < limits::maxChartSeries) {
             ChartSeries& series = plot.series.emplace_back();
             series.line = plot.kind != ChartKind::Scatter || scatterLines_;
             series.markers = true;
@@ -522,9 +516,9 @@ private:
             if (attributes.value("val") == "none")
                 series.markers = false;
         } else if (local == "idx" && parent == "dPt") {
-            point_ = parseUnsigned(attributes.value("val"), maxPoints - 1);
+            point_ = parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints - 1);
         } else if (local == "explosion" && parent == "dPt") {
-            if (point_ && *point_ < maxPoints) {
+            if (point_ && *point_ < limits::maxChartSeriesPoints) {
                 if (series.explosion.size() <= *point_)
                     series.explosion.resize(*point_ + 1, 0.0);
                 series.explosion[*point_] = explosion(attributes);
@@ -604,7 +598,7 @@ private:
                 series.color = color;
             break;
         case ColorTarget::Point:
-            if (point_ && *point_ < maxPoints) {
+            if (point_ && *point_ < limits::maxChartSeriesPoints) {
                 if (series.pointColors.size() <= *point_)
                     series.pointColors.resize(*point_ + 1);
                 series.pointColors[*point_] = color;
@@ -622,9 +616,10 @@ private:
         } else if (local == "lvl") {
             ++levels_;
         } else if (local == "ptCount") {
-            pointCount_ = parseUnsigned(attributes.value("val"), maxPoints).value_or(maxPoints);
+            pointCount_ = parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints)
+                              .value_or(limits::maxChartSeriesPoints);
         } else if (local == "pt") {
-            point_ = parseUnsigned(attributes.value("idx"), maxPoints - 1);
+            point_ = parseUnsigned(attributes.value("idx"), limits::maxChartSeriesPoints - 1);
             if (point_ && pointCount_ > 0 && *point_ >= pointCount_)
                 point_.reset();
         }

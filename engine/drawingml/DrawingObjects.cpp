@@ -17,9 +17,6 @@
 namespace engine::xlsx {
 namespace {
 
-// More charts than any sheet shows; past them a drawing's charts are left out.
-constexpr std::size_t maxCharts = 10000;
-
 // An anchor (spreadsheetDrawing, ECMA-376-1 §20.5) that holds a chart.
 struct ChartAnchor {
     DrawingAnchor place;
@@ -65,7 +62,7 @@ public:
                 shapes_->end(local, depth);
             return;
         }
-        if (!chartId_.empty() && charts_.size() < maxCharts)
+        if (!chartId_.empty() && charts_.size() < limits::maxChartsPerSheet)
             charts_.push_back({reader_.current(), std::move(chartId_)});
         if (shapes_)
             shapes_->anchorEnded(reader_.current());

@@ -15,10 +15,6 @@ namespace engine::xlsx {
 namespace {
 
 constexpr double emuPerPoint = 12700.0;
-// More shapes than any sheet shows, and more text than any shape; past them they are cut.
-constexpr std::size_t maxShapes = 10000;
-constexpr std::size_t maxShapeText = 4096;
-constexpr std::size_t maxLines = 200;
 
 struct Run {
     std::string text;
@@ -85,7 +81,7 @@ void ShapeCollector::anchorStarted(std::size_t depth) {
 
 void ShapeCollector::anchorEnded(const DrawingAnchor& place) {
     State& s = *state_;
-    if (s.shape && s.shape->seen && s.shapes.size() < maxShapes) {
+    if (s.shape && s.shape->seen && s.shapes.size() < limits::maxShapesPerSheet) {
         s.shape->place = place;
         s.shapes.push_back(std::move(*s.shape));
     }
@@ -110,8 +106,8 @@ void ShapeCollector::end(std::string_view local, std::size_t depth) {
 
 void ShapeCollector::characters(std::string_view text) {
     State& s = *state_;
-    if (s.text.size() < maxShapeText)
-        s.text.append(text.substr(0, maxShapeText - s.text.size()));
+    if (s.text.size() < limits::maxShapeTextBytes)
+        s.text.append(text.substr(0, limits::maxShapeTextBytes - s.text.size()));
 }
 
 void ShapeCollector::State::start(std::string_view local, const xml::Attributes& attributes,
@@ -174,14 +170,16 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
     } else if (local == "bodyPr") {
         const std::string_view anchor = attributes.value("anchor", "t");
         s.verticalAnchor = anchor == "ctr" ? 'c' : anchor == "b" ? 'b' : 't';
-    } else if (local == "p" && parent == "txBody" && s.paragraphs.size() < maxLines) {
+    } else if (local == "p" && parent == "txBody" &&
+               s.paragraphs.size() < limits::maxShapeTextLines) {
         s.paragraphs.emplace_back();
     } else if (local == "pPr" && !s.paragraphs.empty()) {
         const std::string_view align = attributes.value("algn", "l");
         s.paragraphs.back().align = align == "ctr" ? 'c' : align == "r" ? 'r' : 'l';
     } else if ((local == "r" || local == "fld") && !s.paragraphs.empty()) {
         s.paragraphs.back().runs.emplace_back();
-    } else if (local == "br" && !s.paragraphs.empty() && s.paragraphs.size() < maxLines) {
+    } else if (local == "br" && !s.paragraphs.empty() &&
+               s.paragraphs.size() < limits::maxShapeTextLines) {
         // A line break inside a paragraph starts a new line with the same alignment.
         const char align = s.paragraphs.back().align;
         s.paragraphs.emplace_back().align = align;
@@ -205,8 +203,8 @@ void ShapeCollector::State::end(std::string_view local, std::size_t depth) {
         return;
     Shape& s = *shape;
     if (local == "t" && spDepth && !s.paragraphs.empty() && !s.paragraphs.back().runs.empty() &&
-        textBytes < maxShapeText) {
-        std::string piece = text.substr(0, maxShapeText - textBytes);
+        textBytes < limits::maxShapeTextBytes) {
+        std::string piece = text.substr(0, limits::maxShapeTextBytes - textBytes);
         decodeEscapes(piece);
         textBytes += piece.size();
         s.paragraphs.back().runs.back().text += piece;
@@ -294,7 +292,7 @@ std::vector<Line> layout(const Shape& shape, double width) {
             const double px = run.sizePt * 4 / 3;
             line.size = std::max(line.size, px);
             std::size_t at = 0;
-            while (at < run.text.size() && lines.size() < maxLines) {
+            while (at < run.text.size() && lines.size() < limits::maxShapeTextLines) {
                 std::size_t end = run.text.find(' ', at);
                 end = end == std::string::npos ? run.text.size() : end + 1;
                 const std::string word = run.text.substr(at, end - at);
@@ -314,7 +312,7 @@ std::vector<Line> layout(const Shape& shape, double width) {
                 at = end;
             }
         }
-        if (lines.size() < maxLines)
+        if (lines.size() < limits::maxShapeTextLines)
             lines.push_back(line);
     }
     return lines;

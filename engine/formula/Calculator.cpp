@@ -5,6 +5,7 @@
 #include "engine/formula/R1C1Reference.h"
 #include "engine/formula/functions/LookupIndex.h"
 #include "engine/numfmt/NumberFormat.h"
+#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,13 +18,6 @@
 
 namespace engine::formula {
 namespace {
-
-// A chain of formulas each waiting for the next is followed this deep on the stack; deeper
-// ones are computed first from a queue of their own, so a long chain costs no stack.
-constexpr int maxCellDepth = 40;
-constexpr int maxNameDepth = 16;
-// The largest block an operator turns into values (A:A*B:B would be two million).
-constexpr std::uint64_t maxMatrixCells = 1u << 20;
 
 struct Matrix {
     std::uint32_t rows = 0, cols = 0;
@@ -664,7 +658,7 @@ const Value& Calculator::formulaValue(std::uint32_t id) {
     case Status::Pending:
         break;
     }
-    if (chain_.size() >= maxCellDepth)
+    if (chain_.size() >= limits::maxCalculationDepth)
         throw Defer{id};
     state.status = Status::Running;
     chain_.push_back(id);
@@ -850,7 +844,7 @@ std::shared_ptr<const Matrix> Calculator::matrix(const Operand& operand, const F
         r.lastCol = r.firstCol;
     }
     const std::uint64_t count = std::uint64_t{r.rows()} * r.cols();
-    if (count > maxMatrixCells || !charge(count)) {
+    if (count > limits::maxMatrixCells || !charge(count)) {
         if (spent_)
             throw BudgetSpent{};
         return single(Value::fail(CellError::Value));
@@ -917,7 +911,7 @@ Operand Calculator::name(const Node& node, const Frame& frame) {
         if (defined.sheet == DefinedName::noSheet && !qualified)
             found = &defined;
     }
-    if (!found || nameDepth_ >= maxNameDepth)
+    if (!found || nameDepth_ >= limits::maxNameNestingDepth)
         return Operand::of(Value::fail(CellError::Name));
     ParseContext context =
         parseContext(found->sheet == DefinedName::noSheet ? frame.sheet : found->sheet, 0, 0);
@@ -1098,7 +1092,7 @@ bool Calculator::isBlock(const Operand& o, const Frame& frame) const {
 Operand Calculator::fill(const Shape& shape,
                          const std::function<Value(std::uint32_t, std::uint32_t)>& element) {
     const std::uint64_t count = std::uint64_t{shape.rows} * shape.cols;
-    if (count > maxMatrixCells)
+    if (count > limits::maxMatrixCells)
         return Operand::of(Value::fail(CellError::Value));
     if (!charge(count))
         throw BudgetSpent{};

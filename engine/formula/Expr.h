@@ -2,6 +2,7 @@
 // The expression tree every formula syntax is read into, and the one the evaluator walks.
 
 #include "engine/formula/Function.h"
+#include "engine/read/Limits.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,8 +12,8 @@
 namespace engine::formula {
 
 // The grid's bounds: whole columns and rows reach these.
-constexpr std::uint32_t maxRow = 1048575;
-constexpr std::uint32_t maxCol = 16383;
+constexpr std::uint32_t maxRow = limits::maxRows - 1;
+constexpr std::uint32_t maxCol = limits::maxColumns - 1;
 
 // A rectangle of cells on one sheet or on a run of sheets (Sheet1:Sheet3!A1), 0-based and
 // already moved to the cell the formula belongs to.

@@ -1,5 +1,7 @@
 #include "engine/formula/Parser.h"
 
+#include "engine/read/Limits.h"
+
 #include <cctype>
 #include <charconv>
 #include <limits>
@@ -7,9 +9,6 @@
 
 namespace engine::formula {
 namespace {
-
-// Deep enough for any formula a person writes, shallow enough for the stack.
-constexpr int maxNesting = 256;
 
 struct ParseFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -99,7 +98,7 @@ private:
 
     struct Depth {
         explicit Depth(Parser& p) : parser(p) {
-            if (++parser.depth_ > maxNesting)
+            if (++parser.depth_ > limits::maxFormulaNestingDepth)
                 parser.fail("the formula nests too deeply");
         }
         ~Depth() { --parser.depth_; }

@@ -1,5 +1,6 @@
 #include "engine/metafile/Dib.h"
 
+#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 
 #include <cstdlib>
@@ -38,7 +39,8 @@ bool describe(std::span<const std::uint8_t> dib, Layout& layout) {
     width = std::llabs(width);
     height = std::llabs(height);
     if (width == 0 || height == 0 ||
-        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxBitmapPixels)
+        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
+            limits::maxBitmapPixels)
         return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;

@@ -9,9 +9,6 @@
 
 namespace engine::metafile {
 
-// Bitmaps larger than this many pixels are left out.
-inline constexpr std::uint64_t maxBitmapPixels = 1ull << 26;
-
 // A BMP file of a bitmap header (with its colour table) and its pixels given apart; empty when
 // the header is not one browsers draw or the pixels are fewer than the header promises.
 std::vector<std::uint8_t> bmpFromParts(std::span<const std::uint8_t> header,

@@ -2,6 +2,7 @@
 
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/Player.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
@@ -691,7 +692,7 @@ Rendered EmfPlayer::play(std::span<const std::uint8_t> bytes) {
         pixelsPerMmX_ = static_cast<double>(deviceX) / millimetresX;
         pixelsPerMmY_ = static_cast<double>(deviceY) / millimetresY;
     }
-    objects_.resize(std::clamp<std::size_t>(handles, 1, maxObjects));
+    objects_.resize(std::clamp<std::size_t>(handles, 1, limits::maxMetafileObjects));
     updateTransform();
 
     Rendered result;
@@ -713,8 +714,9 @@ Rendered EmfPlayer::play(std::span<const std::uint8_t> bytes) {
                                     std::to_string(bytes.size() - offset) + " remain");
             if (type == emrEof)
                 break;
-            if (++count > maxRecords) {
-                result.stoppedEarly = "more than " + std::to_string(maxRecords) + " records";
+            if (++count > limits::maxMetafileRecords) {
+                result.stoppedEarly =
+                    "more than " + std::to_string(limits::maxMetafileRecords) + " records";
                 break;
             }
             if (canvas_.full()) {

@@ -1,6 +1,7 @@
 #include "engine/metafile/PictBitmap.h"
 
 #include "engine/metafile/Dib.h"
+#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <array>
@@ -162,7 +163,7 @@ PictBitmap readPictBitmap(PictReader& in, std::uint16_t op, ColorRef fore, Color
     const bool drawable =
         width > 0 && height > 0 &&
         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <=
-            maxPictBitmapPixels &&
+            limits::maxBitmapPixels &&
         (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16 || depth == 32) &&
         (!planes || map.cmpCount == 3 || map.cmpCount == 4) &&
         across * storedBits <= static_cast<std::uint64_t>(rowSize) * 8;

@@ -11,9 +11,6 @@
 
 namespace engine::metafile {
 
-// Bitmaps of more pixels than this are skipped over, not decoded.
-inline constexpr std::uint64_t maxPictBitmapPixels = 1ull << 24;
-
 struct PictBitmap {
     std::vector<std::uint8_t> bmp; // empty when the bitmap is not drawn (too large, odd depth)
     std::int16_t top = 0, left = 0, bottom = 0, right = 0; // where it goes, in picture units

@@ -4,6 +4,7 @@
 #include "engine/metafile/PictReader.h"
 #include "engine/metafile/Player.h"
 #include "engine/metafile/SvgCanvas.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/Text.h"
 
@@ -22,8 +23,6 @@ constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, o
                         opRgbBk = 0x001B, opLine = 0x0020, opLineFrom = 0x0021,
                         opShortLine = 0x0022, opShortLineFrom = 0x0023, opLongText = 0x0028,
                         opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF;
-constexpr std::size_t maxOpcodes = 200000;
-constexpr std::size_t maxPolygonPoints = 16384;
 
 struct Rect {
     double top = 0, left = 0, bottom = 0, right = 0;
@@ -39,7 +38,7 @@ using Reader = PictReader;
 class PictPlayer {
 public:
     PictPlayer(std::span<const std::uint8_t> bytes, std::size_t start)
-        : in_(bytes, start), canvas_(maxSvgBytes), start_(start) {}
+        : in_(bytes, start), canvas_(limits::maxMetafileSvgBytes), start_(start) {}
 
     Rendered play() {
         in_.skip(2); // the picture's size, truncated to 16 bits: of no use
@@ -91,7 +90,8 @@ private:
     }
 
     void run(Rendered& out) {
-        for (std::size_t count = 0; count < maxOpcodes && !canvas_.full(); ++count) {
+        for (std::size_t count = 0; count < limits::maxMetafileRecords && !canvas_.full();
+             ++count) {
             in_.alignEven(start_);
             const std::uint16_t op = in_.u16();
             if (op == opEnd)
@@ -389,7 +389,7 @@ private:
         if (size < 10)
             throw ReadError(ReadError::Kind::Damaged, "PICT picture: a polygon too small");
         in_.skip(8); // its bounds
-        const std::size_t points = std::min<std::size_t>((size - 10) / 4, maxPolygonPoints);
+        const std::size_t points = std::min<std::size_t>((size - 10) / 4, limits::maxPolygonPoints);
         for (std::size_t i = 0; i < points; ++i) {
             const Point p = point();
             if (i == 0)

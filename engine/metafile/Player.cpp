@@ -1,5 +1,7 @@
 #include "engine/metafile/Player.h"
 
+#include "engine/read/Limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -21,7 +23,7 @@ Point Player::map(double x, double y) const {
 }
 
 void Player::saveContext() {
-    if (saved_.size() < maxSavedContexts)
+    if (saved_.size() < limits::maxSavedContextDepth)
         saved_.push_back(dc_);
 }
 

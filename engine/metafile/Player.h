@@ -4,6 +4,7 @@
 
 #include "engine/metafile/GdiState.h"
 #include "engine/metafile/SvgCanvas.h"
+#include "engine/read/Limits.h"
 
 #include <cstddef>
 #include <span>
@@ -13,15 +14,6 @@
 
 namespace engine::metafile {
 
-// Metafile records past this many are not played: no picture needs as many.
-inline constexpr std::size_t maxRecords = 4'000'000;
-// SaveDC nesting deeper than this is ignored, RestoreDC of it too.
-inline constexpr std::size_t maxSavedContexts = 1024;
-// Object table entries a metafile may use.
-inline constexpr std::size_t maxObjects = 65535;
-// The SVG of one picture stops growing here; what was drawn before stays.
-inline constexpr std::size_t maxSvgBytes = 48u << 20;
-
 class Player {
 public:
     virtual ~Player() = default;
@@ -30,7 +22,7 @@ protected:
     using Object = std::variant<std::monostate, Pen, Brush, Font>;
     enum class ArcKind { Arc, Chord, Pie, ArcTo };
 
-    Player() : canvas_(maxSvgBytes) {}
+    Player() : canvas_(limits::maxMetafileSvgBytes) {}
 
     // The transform from logical to device units of the current state.
     virtual Xform pageTransform() const = 0;

@@ -1,5 +1,6 @@
 #include "engine/metafile/SvgCanvas.h"
 
+#include "engine/read/Limits.h"
 #include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
@@ -8,11 +9,6 @@
 
 namespace engine::metafile {
 namespace {
-
-// Hatches in more colours than this are filled plainly: each costs a definition.
-constexpr std::size_t maxPatterns = 256;
-// Clip rectangles past this many are not applied: each costs a definition.
-constexpr std::size_t maxClips = 4096;
 
 void appendBase64(std::string& out, std::span<const std::uint8_t> bytes) {
     static constexpr char digits[] =
@@ -124,7 +120,7 @@ std::string SvgCanvas::hatchPattern(const Fill& fill) {
     const auto key = std::make_pair(fill.hatch, fill.color);
     if (auto found = patterns_.find(key); found != patterns_.end())
         return found->second;
-    if (patterns_.size() >= maxPatterns)
+    if (patterns_.size() >= limits::maxSvgPatterns)
         return {};
     std::string id = "h" + std::to_string(patterns_.size());
     static constexpr const char* lines[] = {"M0 4H8",   "M4 0V8",       "M0 0L8 8",
@@ -151,7 +147,7 @@ void SvgCanvas::clipTo(Point a, Point b) {
         clip_ = found->second;
         return;
     }
-    if (clips_.size() >= maxClips) {
+    if (clips_.size() >= limits::maxSvgClips) {
         clip_.clear();
         return;
     }

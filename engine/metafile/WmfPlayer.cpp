@@ -2,6 +2,7 @@
 
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/Player.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
@@ -525,7 +526,7 @@ Rendered WmfPlayer::play(std::span<const std::uint8_t> bytes,
                         "WMF header at offset " + util::hexOffset(start) +
                             ": expected type 1 or 2, a 9-word header and version 0x100 or "
                             "0x300");
-    objects_.resize(std::min<std::size_t>(objects, maxObjects));
+    objects_.resize(std::min<std::size_t>(objects, limits::maxMetafileObjects));
     codePages_.assign(objects_.size(), 0);
     for (std::size_t i = 0; i < objects_.size(); ++i)
         free_.insert(free_.end(), i);
@@ -554,8 +555,9 @@ Rendered WmfPlayer::play(std::span<const std::uint8_t> bytes,
                                 "WMF record at offset " + util::hexOffset(offset) + ": declares " +
                                     std::to_string(words) + " words, " +
                                     std::to_string((bytes.size() - offset) / 2) + " remain");
-            if (++count > maxRecords) {
-                result.stoppedEarly = "more than " + std::to_string(maxRecords) + " records";
+            if (++count > limits::maxMetafileRecords) {
+                result.stoppedEarly =
+                    "more than " + std::to_string(limits::maxMetafileRecords) + " records";
                 break;
             }
             if (canvas_.full()) {

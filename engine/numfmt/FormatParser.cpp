@@ -1,6 +1,7 @@
 #include "engine/numfmt/NativeDigits.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/numfmt/Palette.h"
+#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,11 +9,8 @@
 namespace engine::numfmt {
 namespace {
 
-// Format codes are at most 255 characters in the application; anything longer is cut here so
-// that a hostile code cannot make parsing or formatting expensive.
-constexpr std::size_t maxCodeBytes = 1024;
+// Positive, negative, zero and text: the application reads no more parts of a code.
 constexpr std::size_t maxSections = 4;
-constexpr int maxFractionDigits = 30;
 
 char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -518,7 +516,7 @@ private:
                 if (exponentSeen) {
                     token.part = DigitPart::Exponent;
                 } else if (pointSeen) {
-                    if (fractionDigits == maxFractionDigits) {
+                    if (fractionDigits == limits::maxFormatDigits) {
                         makeLiteral(token);
                         token.text.clear();
                         break;
@@ -587,8 +585,8 @@ private:
 
 NumberFormat NumberFormat::parse(std::string_view code) {
     NumberFormat format;
-    if (code.size() > maxCodeBytes)
-        code = code.substr(0, maxCodeBytes);
+    if (code.size() > limits::maxFormatCodeBytes)
+        code = code.substr(0, limits::maxFormatCodeBytes);
     if (code.empty() || (code.size() == 7 && startsWithIgnoringCase(code, 0, "general"))) {
         format.general_ = true;
         return format;

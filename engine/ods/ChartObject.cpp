@@ -16,18 +16,7 @@
 namespace engine::ods {
 namespace {
 
-// More than any chart plots; past these the chart is cut short.
-constexpr std::size_t maxSeries = 1'000;
-constexpr std::size_t maxPoints = 100'000;       // data points with styles of their own
-constexpr std::size_t maxLocalCells = 1'000'000; // of the chart's own table
-constexpr std::size_t maxLocalRows = 100'000;
-// Values taken from the chart's own table, over all its series.
-constexpr std::size_t maxTablePoints = 1'000'000;
-constexpr std::size_t maxStyles = 100'000;
-constexpr std::size_t maxTitleBytes = 64 * 1024;
 constexpr std::string_view localTable = "local-table";
-constexpr std::size_t maxChartsPerSheet = 10'000;
-constexpr std::size_t maxPicturesPerSheet = 10'000;
 
 struct ChartStyle {
     std::optional<bool> vertical, stacked, percentage;
@@ -87,12 +76,12 @@ struct LocalCell {
 class LocalTable {
 public:
     void startRow() {
-        rowOpen_ = rows_.size() < maxLocalRows;
+        rowOpen_ = rows_.size() < limits::maxChartTableRows;
         if (rowOpen_)
             rows_.emplace_back();
     }
     void startCell(const xml::Attributes& attributes) {
-        if (!rowOpen_ || cells_ >= maxLocalCells)
+        if (!rowOpen_ || cells_ >= limits::maxChartTableCells)
             return;
         const std::uint64_t repeat =
             parseCount(attributes.value("number-columns-repeated"), 1024).value_or(1);
@@ -100,14 +89,14 @@ public:
         if (attributes.value("value-type") == "float" ||
             attributes.value("value-type") == "percentage")
             cell.number = parseNumber(attributes.value("value"));
-        for (std::uint64_t i = 0; i < repeat && cells_ < maxLocalCells; ++i, ++cells_)
+        for (std::uint64_t i = 0; i < repeat && cells_ < limits::maxChartTableCells; ++i, ++cells_)
             rows_.back().push_back(cell);
         inCell_ = true;
     }
     void endCell() { inCell_ = false; }
     void text(std::string_view text) {
         if (inCell_ && !rows_.empty() && !rows_.back().empty() &&
-            rows_.back().back().text.size() + text.size() <= maxTitleBytes)
+            rows_.back().back().text.size() + text.size() <= limits::maxChartTextBytes)
             rows_.back().back().text.append(text);
     }
 
@@ -168,7 +157,7 @@ public:
             return;
         }
         if (ns == names::text && (local == "p" || local == "h") && title_) {
-            if (!title_->empty() && title_->size() < maxTitleBytes)
+            if (!title_->empty() && title_->size() < limits::maxChartTextBytes)
                 *title_ += '\n';
             return;
         }
@@ -209,10 +198,11 @@ public:
             series_.back().domain = attributes.value("cell-range-address");
         } else if (local == "data-point" && inSeries_) {
             const std::uint64_t repeat =
-                parseCount(attributes.value("repeated"), maxPoints).value_or(1);
+                parseCount(attributes.value("repeated"), limits::maxStyledChartPoints).value_or(1);
             auto& styles = series_.back().pointStyles;
             const std::string_view style = attributes.value("style-name");
-            for (std::uint64_t i = 0; i < repeat && points_ < maxPoints; ++i, ++points_)
+            for (std::uint64_t i = 0; i < repeat && points_ < limits::maxStyledChartPoints;
+                 ++i, ++points_)
                 styles.emplace_back(style);
         }
     }
@@ -245,7 +235,7 @@ public:
     void characters(std::string_view text) override {
         if (inLocal_ > 0)
             table_.text(text);
-        else if (title_ && title_->size() + text.size() <= maxTitleBytes)
+        else if (title_ && title_->size() + text.size() <= limits::maxChartTextBytes)
             title_->append(text);
     }
 
@@ -266,7 +256,7 @@ private:
         if (local == "style") {
             styleDepth_ = depth_;
             current_ = nullptr;
-            if (styles_.size() < maxStyles)
+            if (styles_.size() < limits::maxStylesPerDocument)
                 current_ = &styles_[std::string(attributes.value("name"))];
             return;
         }
@@ -338,7 +328,7 @@ private:
 
     void startSeries(const xml::Attributes& attributes) {
         inSeries_ = false;
-        if (series_.size() >= maxSeries)
+        if (series_.size() >= limits::maxChartSeries)
             return;
         PendingSeries& series = series_.emplace_back();
         series.kind =
@@ -469,7 +459,7 @@ private:
     std::size_t points_ = 0;
     std::size_t inLocal_ = 0; // depth of the chart's own table:table
     LocalTable table_;
-    std::size_t tableBudget_ = maxTablePoints;
+    std::size_t tableBudget_ = limits::maxChartTablePoints;
 };
 
 // "./Object 1", "Object 1/" → "Object 1"; empty for what names nothing inside the package.
@@ -555,7 +545,7 @@ std::string replacementImage(const zip::ZipArchive& archive, std::string_view hr
 bool placeObject(const zip::ZipArchive& archive, std::string_view href, const Anchor& anchor,
                  Sheet& sheet, const std::function<bool(std::string_view, Picture&)>& loadPicture) {
     if (std::optional<Chart> chart = readChartObject(archive, href)) {
-        if (sheet.charts.size() < maxChartsPerSheet) {
+        if (sheet.charts.size() < limits::maxChartsPerSheet) {
             chart->anchor = anchor;
             sheet.charts.push_back(std::move(*chart));
         }
@@ -563,7 +553,7 @@ bool placeObject(const zip::ZipArchive& archive, std::string_view href, const An
     }
     const std::string replacement = replacementImage(archive, href);
     Picture picture;
-    if (replacement.empty() || sheet.pictures.size() >= maxPicturesPerSheet ||
+    if (replacement.empty() || sheet.pictures.size() >= limits::maxPicturesPerSheet ||
         !loadPicture(replacement, picture))
         return false;
     picture.anchor = anchor;

@@ -2,17 +2,16 @@
 
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
+#include "engine/read/Limits.h"
 
 #include <algorithm>
 
 namespace engine::ods {
 namespace {
 
-constexpr std::size_t maxCodeBytes = 1024; // longer codes are cut: no real style comes close
-constexpr std::size_t maxDigits = 30;
-
 std::string repeat(char c, std::uint64_t count) {
-    return std::string(static_cast<std::size_t>(std::min<std::uint64_t>(count, maxDigits)), c);
+    return std::string(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, limits::maxFormatDigits)), c);
 }
 
 std::uint64_t countOf(const xml::Attributes& attributes, std::string_view name,
@@ -22,7 +21,7 @@ std::uint64_t countOf(const xml::Attributes& attributes, std::string_view name,
         return fallback;
     if (std::string_view(value) == "0")
         return 0;
-    return parseCount(value, maxDigits).value_or(fallback);
+    return parseCount(value, limits::maxFormatDigits).value_or(fallback);
 }
 
 bool isLong(const xml::Attributes& attributes) {
@@ -214,13 +213,13 @@ void NumberStyles::end(std::string_view ns, std::string_view local) {
 }
 
 void NumberStyles::characters(std::string_view text) {
-    if (inText_ && pending_.size() < maxCodeBytes)
-        pending_.append(text.substr(0, maxCodeBytes - pending_.size()));
+    if (inText_ && pending_.size() < limits::maxFormatCodeBytes)
+        pending_.append(text.substr(0, limits::maxFormatCodeBytes - pending_.size()));
 }
 
 void NumberStyles::finishStyle() {
-    if (current_.code.size() > maxCodeBytes)
-        current_.code.resize(maxCodeBytes);
+    if (current_.code.size() > limits::maxFormatCodeBytes)
+        current_.code.resize(limits::maxFormatCodeBytes);
     if (!currentName_.empty() && styles_.size() < 100'000)
         styles_[currentName_] = std::move(current_);
     current_ = Style{};

@@ -17,7 +17,6 @@ namespace {
 
 constexpr std::string_view openDocumentMimePrefix = "application/vnd.oasis.opendocument.";
 constexpr std::string_view ooxmlContentTypes = "[Content_Types].xml";
-constexpr std::uint64_t maxMimetypeBytes = 256;
 constexpr std::size_t flatSniffBytes = 64 * 1024;
 
 [[noreturn]] void notWorkbook(std::string detail) {
@@ -102,7 +101,7 @@ bool looksLikePackage(std::span<const std::uint8_t> bytes) {
         const zip::ZipArchive archive(bytes);
         if (archive.contains(names::mimetypeEntry)) {
             const std::string mimetype =
-                trimmed(archive.read(names::mimetypeEntry, maxMimetypeBytes));
+                trimmed(archive.read(names::mimetypeEntry, limits::maxMimetypeBytes));
             return mimetype.starts_with(openDocumentMimePrefix);
         }
         return archive.contains(names::contentEntry) && archive.contains(names::manifestEntry) &&
@@ -145,7 +144,8 @@ bool looksLikeFlatDocument(std::span<const std::uint8_t> bytes) {
 Workbook readPackage(std::span<const std::uint8_t> bytes) {
     const zip::ZipArchive archive(bytes);
     if (archive.contains(names::mimetypeEntry)) {
-        const std::string mimetype = trimmed(archive.read(names::mimetypeEntry, maxMimetypeBytes));
+        const std::string mimetype =
+            trimmed(archive.read(names::mimetypeEntry, limits::maxMimetypeBytes));
         if (mimetype != names::spreadsheetMime && mimetype != names::spreadsheetTemplateMime)
             notWorkbook("an OpenDocument package of type '" + mimetype + "', not a spreadsheet");
     }

@@ -1,6 +1,7 @@
 #include "engine/ods/StyleTable.h"
 
 #include "engine/ods/Values.h"
+#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +10,6 @@
 namespace engine::ods {
 namespace {
 
-constexpr std::size_t maxStyles = 200'000; // named and automatic styles of one document
-constexpr std::size_t maxParentDepth = 32; // a longer chain of parents is a loop or hostile
 constexpr std::uint32_t firstCustomFormatId = 164;
 constexpr std::string_view cellFamily = "table-cell";
 constexpr std::string_view defaultCellStyle = "Default";
@@ -87,7 +86,7 @@ StyleTable::StyleTable(Workbook& workbook) : workbook_(workbook) {}
 void StyleTable::addFontFace(const xml::Attributes& attributes) {
     const std::string name(attributes.value("name"));
     const std::string family = stripQuotes(attributes.value("font-family", name));
-    if (!name.empty() && fontFaces_.size() < maxStyles)
+    if (!name.empty() && fontFaces_.size() < limits::maxStylesPerDocument)
         fontFaces_[name] = family.empty() ? name : family;
 }
 
@@ -234,7 +233,8 @@ void StyleTable::endStyle() {
     if (currentIsDefault_) {
         if (!currentFamily_.empty())
             defaults_[currentFamily_] = current_.properties;
-    } else if (!currentName_.empty() && styles_[currentFamily_].size() < maxStyles) {
+    } else if (!currentName_.empty() &&
+               styles_[currentFamily_].size() < limits::maxStylesPerDocument) {
         styles_[currentFamily_][currentName_] = std::move(current_);
     }
     current_ = Entry{};
@@ -245,7 +245,8 @@ StyleTable::Properties StyleTable::resolved(const std::string& family,
     std::vector<const Properties*> chain;
     const auto familyStyles = styles_.find(family);
     std::string at = name;
-    while (familyStyles != styles_.end() && !at.empty() && chain.size() < maxParentDepth) {
+    while (familyStyles != styles_.end() && !at.empty() &&
+           chain.size() < limits::maxStyleParentDepth) {
         const auto found = familyStyles->second.find(at);
         if (found == familyStyles->second.end())
             break;
@@ -340,7 +341,7 @@ std::optional<std::uint32_t> StyleTable::spanFont(std::uint32_t baseFont, const 
     font.script = p.script.value_or(font.script);
     font.color = p.fontColor.value_or(font.color);
     const std::uint32_t index = internFont(font);
-    if (spanFonts_.size() < maxStyles)
+    if (spanFonts_.size() < limits::maxStylesPerDocument)
         spanFonts_[key] = index;
     return index;
 }
@@ -436,7 +437,7 @@ std::optional<double> StyleTable::columnWidth(const std::string& name) {
     if (const auto found = columnWidths_.find(name); found != columnWidths_.end())
         return found->second;
     const std::optional<double> width = resolved("table-column", name).columnWidth;
-    if (columnWidths_.size() < maxStyles)
+    if (columnWidths_.size() < limits::maxStylesPerDocument)
         columnWidths_[name] = width;
     return width;
 }
@@ -446,7 +447,7 @@ RowStyle StyleTable::rowStyle(const std::string& name) {
         return found->second;
     const Properties p = resolved("table-row", name);
     const RowStyle style{p.rowHeight, p.optimalHeight.value_or(true)};
-    if (rowStyles_.size() < maxStyles)
+    if (rowStyles_.size() < limits::maxStylesPerDocument)
         rowStyles_[name] = style;
     return style;
 }

@@ -17,15 +17,6 @@ namespace {
 // The suite's defaults for a new sheet: columns of 2.258 cm and rows fitted to a 10 pt font.
 constexpr double defaultColumnPoints = 64.0;
 constexpr double defaultRowPoints = 12.8;
-// A formatted but empty run larger than this is the file's way of styling rows or columns to
-// the end of the sheet; the page shows no more than its values' area, so it is not kept.
-constexpr std::uint64_t maxBlankRun = 16384;
-constexpr std::size_t maxPendingRows = 100'000;
-// Repeat counts are kept as written up to this, so errors can quote them; products of two
-// stay far below the 64-bit range.
-constexpr std::uint64_t maxRepeat = 1'000'000'000'000ull;
-constexpr std::size_t maxPicturesPerSheet = 10'000;
-constexpr std::size_t maxRunsPerCell = 10'000;
 
 double pointsToCharacters(double points) {
     return points * 96.0 / 72.0 / 7.0;
@@ -226,7 +217,8 @@ std::uint32_t TableReader::columnFormat(std::uint32_t col) const {
 void TableReader::startRow(const xml::Attributes& attributes) {
     inRow_ = true;
     col_ = 0;
-    rowRepeat_ = parseCount(attributes.value("number-rows-repeated"), maxRepeat).value_or(1);
+    rowRepeat_ =
+        parseCount(attributes.value("number-rows-repeated"), limits::maxRepeatCount).value_or(1);
     rowDefaultFormat_.reset();
     if (const char* style = attributes.get("default-cell-style-name"))
         rowDefaultFormat_ = context_.styles.cellFormat(style);
@@ -256,7 +248,7 @@ void TableReader::endRow() {
     }
     if (rowCells_.empty() && rowMerges_.empty() && rowLinks_.empty()) {
         // Row heights and hidden rows matter only above some content: keep them for later.
-        if (rowHasInfo_ && count > 0 && pendingRows_.size() < maxPendingRows)
+        if (rowHasInfo_ && count > 0 && pendingRows_.size() < limits::maxPendingRows)
             pendingRows_.push_back(
                 {static_cast<std::uint32_t>(row_), static_cast<std::uint32_t>(count), rowInfo_});
         row_ += count;
@@ -321,7 +313,8 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     lastWasSpace_ = false;
     cell_ = CellState{};
     cell_.covered = covered;
-    cell_.repeat = parseCount(attributes.value("number-columns-repeated"), maxRepeat).value_or(1);
+    cell_.repeat =
+        parseCount(attributes.value("number-columns-repeated"), limits::maxRepeatCount).value_or(1);
     cell_.spanColumns = static_cast<std::uint32_t>(
         parseCount(attributes.value("number-columns-spanned"), limits::maxColumns).value_or(1));
     cell_.spanRows = static_cast<std::uint32_t>(
@@ -437,7 +430,7 @@ void TableReader::addRun(std::uint32_t font) {
     const auto start = static_cast<std::uint32_t>(cell_.text.size());
     if (!runs.empty() && runs.back().start == start)
         runs.back().font = font;
-    else if (runs.size() < maxRunsPerCell && (!runs.empty() || font != 0))
+    else if (runs.size() < limits::maxTextRuns && (!runs.empty() || font != 0))
         runs.push_back({start, font});
 }
 
@@ -507,9 +500,9 @@ void TableReader::endCell() {
                  " times reaches past the last column, " + std::to_string(limits::maxColumns));
         count = col_ < limits::maxColumns ? limits::maxColumns - col_ : 0;
     }
-    const bool keep =
-        hasValue || cell_.formula ||
-        (context_.styles.visibleBlank(proto.format) && count * rowRepeat_ <= maxBlankRun);
+    const bool keep = hasValue || cell_.formula ||
+                      (context_.styles.visibleBlank(proto.format) &&
+                       count * rowRepeat_ <= limits::maxBlankRunCells);
     if (cell_.formula && count > 0) {
         CellFormula formula;
         formula.col = static_cast<std::uint16_t>(col_);
@@ -561,7 +554,7 @@ void TableReader::startFrame(const xml::Attributes& attributes, bool inCell) {
 }
 
 void TableReader::startImage(const xml::Attributes& attributes) {
-    if (frameObject_ || sheet_.pictures.size() >= maxPicturesPerSheet)
+    if (frameObject_ || sheet_.pictures.size() >= limits::maxPicturesPerSheet)
         return;
     Picture picture;
     const std::string_view href = attributes.value("href");
@@ -582,7 +575,7 @@ void TableReader::finishInlineImage() {
     text.swap(binary_);
     const bool overflow = binaryOverflow_;
     binaryOverflow_ = false;
-    if (overflow || sheet_.pictures.size() >= maxPicturesPerSheet)
+    if (overflow || sheet_.pictures.size() >= limits::maxPicturesPerSheet)
         return;
     auto bytes = decodeBase64(text);
     if (!bytes)

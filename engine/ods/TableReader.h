@@ -55,7 +55,7 @@ private:
         RowInfo info;
     };
     struct CellState {
-        std::uint64_t repeat = 1; // as written, up to maxRepeat
+        std::uint64_t repeat = 1; // as written, up to limits::maxRepeatCount
         std::uint32_t spanColumns = 1, spanRows = 1;
         bool covered = false;
         bool hasFormat = false;

@@ -48,7 +48,7 @@ public:
         std::string_view parent;
         if (path_.size() >= 2)
             parent = path_[path_.size() - 2];
-        if (local == "pic" && pictureCount_ < maxPictures) {
+        if (local == "pic" && pictureCount_ < limits::maxPicturesPerSheet) {
             pictures_.emplace_back();
             ++pictureCount_;
             inPicture_ = true;
@@ -70,7 +70,7 @@ public:
         if (local == "pic")
             inPicture_ = false;
         if (anchors_.reader.end(local, depth)) {
-            if (!pictures_.empty() && anchors_.list.size() < maxAnchors)
+            if (!pictures_.empty() && anchors_.list.size() < limits::maxDrawingAnchors)
                 anchors_.list.push_back({anchors_.reader.current(), std::move(pictures_)});
             pictures_.clear();
         }
@@ -79,10 +79,6 @@ public:
     void characters(std::string_view text) override { anchors_.reader.characters(text); }
 
 private:
-    // More pictures than any sheet shows; past them a drawing is not worth reading on.
-    static constexpr std::size_t maxAnchors = 100000;
-    static constexpr std::size_t maxPictures = 100000;
-
     struct Anchors {
         std::vector<PendingAnchor>& list;
         DrawingAnchorReader reader;

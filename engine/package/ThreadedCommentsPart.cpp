@@ -13,13 +13,6 @@
 namespace engine::xlsx {
 namespace {
 
-// No sheet holds more conversations, nor a conversation more replies, nor anyone a longer
-// name; past them comments are left out.
-constexpr std::size_t maxConversations = limits::maxHyperlinks;
-constexpr std::size_t maxReplies = 1000;
-constexpr std::size_t maxPersons = 100000;
-constexpr std::size_t maxNameBytes = 256;
-
 void appendLimited(std::string& out, std::string_view text, std::size_t limit) {
     if (out.size() >= limit)
         return;
@@ -40,10 +33,10 @@ public:
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
-        if (local != "person" || persons_.size() >= maxPersons)
+        if (local != "person" || persons_.size() >= limits::maxCommentAuthors)
             return;
         std::string name;
-        appendLimited(name, attributes.value("displayName"), maxNameBytes);
+        appendLimited(name, attributes.value("displayName"), limits::maxAuthorNameBytes);
         decodeEscapes(name);
         persons_.emplace(std::string(attributes.value("id")), std::move(name));
     }
@@ -70,7 +63,7 @@ public:
                       const xml::Attributes& attributes) override {
         if (local == "threadedComment") {
             open_ = false;
-            if (entries_.size() >= maxConversations * 4)
+            if (entries_.size() >= limits::maxCommentsPerSheet * 4)
                 return;
             CellPosition cell;
             if (parseCellRef(attributes.value("ref"), cell) != RefStatus::Ok) {
@@ -126,7 +119,7 @@ void mergeConversations(std::vector<Entry>& entries, Sheet& sheet) {
         const bool reply = !entry.parentId.empty() && topById.contains(entry.parentId);
         auto found = byCell.find(cell);
         if (!reply && found == byCell.end()) {
-            if (order.size() >= maxConversations)
+            if (order.size() >= limits::maxCommentsPerSheet)
                 continue;
             Comment comment;
             comment.row = entry.cell.row;
@@ -140,7 +133,7 @@ void mergeConversations(std::vector<Entry>& entries, Sheet& sheet) {
         }
         // A reply, or a second thread on a cell (which the application does not write),
         // continues the cell's conversation.
-        if (found == byCell.end() || replies[cell] >= maxReplies)
+        if (found == byCell.end() || replies[cell] >= limits::maxRepliesPerComment)
             continue;
         ++replies[cell];
         std::string& text = found->second.text;
@@ -163,7 +156,7 @@ void mergeConversations(std::vector<Entry>& entries, Sheet& sheet) {
     }
     for (std::uint64_t cell : order) {
         const auto found = byCell.find(cell);
-        if (found != byCell.end() && sheet.comments.size() < maxConversations)
+        if (found != byCell.end() && sheet.comments.size() < limits::maxCommentsPerSheet)
             sheet.comments.push_back(std::move(found->second));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawing/AnchorBox.h"
+#include "engine/read/Limits.h"
 #include "engine/web/HtmlText.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@ namespace engine::web {
 namespace {
 
 constexpr int defaultWidth = 480, defaultHeight = 288;
-// No chart is drawn larger than this; a bigger anchor is taken as damage.
-constexpr int maxPixels = 4000;
 
 void appendPixels(std::string& out, int value) {
     out += std::to_string(value);
@@ -35,7 +34,8 @@ void appendPosition(std::string& out, const PlacedChart& placed) {
 std::pair<int, int> chartPixelSize(int width, int height) {
     if (width <= 0 || height <= 0)
         return {defaultWidth, defaultHeight};
-    return {std::clamp(width, 16, maxPixels), std::clamp(height, 16, maxPixels)};
+    return {std::clamp(width, 16, limits::maxChartSidePixels),
+            std::clamp(height, 16, limits::maxChartSidePixels)};
 }
 
 std::pair<int, int> chartPixelSize(const Chart& chart) {

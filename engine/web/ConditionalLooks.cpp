@@ -1,5 +1,6 @@
 #include "engine/web/ConditionalLooks.h"
 
+#include "engine/read/Limits.h"
 #include "engine/web/Css.h"
 
 #include <algorithm>
@@ -10,10 +11,6 @@
 
 namespace engine::web {
 namespace {
-
-// Cells looked at over all rules of a sheet; rules past it are left out (and counted), so
-// that a sheet of whole-column rules over a million cells stays quick.
-constexpr std::uint64_t visitBudget = 20'000'000;
 
 std::uint64_t key(std::uint32_t row, std::uint16_t col) {
     return (static_cast<std::uint64_t>(row) << 16) | col;
@@ -241,14 +238,14 @@ std::vector<Entry> rulesByPriority(const Sheet& sheet) {
 bool cellsIn(const Sheet& sheet, const std::vector<Range>& ranges, std::uint64_t& visits,
              std::vector<const Cell*>& cells) {
     cells.clear();
-    if (visits > visitBudget)
+    if (visits > limits::maxConditionalVisitsPerSheet)
         return false;
     for (const Range& range : ranges) {
         auto it = std::lower_bound(
             sheet.cells.begin(), sheet.cells.end(), key(range.firstRow, range.firstCol),
             [](const Cell& c, std::uint64_t want) { return key(c.row, c.col) < want; });
         for (; it != sheet.cells.end() && it->row <= range.lastRow; ++it) {
-            if (++visits > visitBudget)
+            if (++visits > limits::maxConditionalVisitsPerSheet)
                 return false;
             if (range.contains(it->row, it->col))
                 cells.push_back(&*it);

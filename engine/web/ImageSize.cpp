@@ -1,5 +1,6 @@
 #include "engine/web/ImageSize.h"
 
+#include "engine/read/Limits.h"
 #include "engine/util/ImageType.h"
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 
 namespace engine::web {
 namespace {
-
-constexpr std::uint32_t maxSide = 1u << 16;
 
 std::uint32_t bigEndian(std::span<const std::uint8_t> b, std::size_t at, int bytes) {
     std::uint32_t value = 0;
@@ -25,7 +24,8 @@ std::uint32_t littleEndian(std::span<const std::uint8_t> b, std::size_t at, int 
 }
 
 std::optional<PixelSize> checked(std::uint32_t width, std::uint32_t height) {
-    if (width == 0 || height == 0 || width > maxSide || height > maxSide)
+    if (width == 0 || height == 0 || width > limits::maxImageSidePixels ||
+        height > limits::maxImageSidePixels)
         return std::nullopt;
     return PixelSize{static_cast<int>(width), static_cast<int>(height)};
 }
@@ -39,7 +39,8 @@ std::optional<PixelSize> svgSize(std::span<const std::uint8_t> b) {
         return std::nullopt;
     auto number = [&](std::size_t at) -> std::uint32_t {
         std::uint32_t value = 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && value <= maxSide)
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' &&
+               value <= limits::maxImageSidePixels)
             value = value * 10 + static_cast<std::uint32_t>(text[at++] - '0');
         // Sizes carry up to two decimals: rounded to whole pixels.
         if (at + 1 < text.size() && text[at] == '.' && text[at + 1] >= '5' && text[at + 1] <= '9')

@@ -1,14 +1,12 @@
 #include "engine/web/NoteMarker.h"
 
+#include "engine/read/Limits.h"
 #include "engine/web/HtmlText.h"
 
 #include <string_view>
 
 namespace engine::web {
 namespace {
-
-// A tooltip or box needs no more; the file may hold a megabyte.
-constexpr std::size_t maxNoteBytes = 32u << 10;
 
 // Escaped for an attribute with its line breaks kept, as a tooltip shows them.
 void appendLines(std::string& out, std::string_view text) {
@@ -29,7 +27,7 @@ void appendLines(std::string& out, std::string_view text) {
 
 void appendNoteMarker(std::string& out, const Comment& comment) {
     std::string_view author = utf8Prefix(comment.author, 1024);
-    const std::string_view text = utf8Prefix(comment.text, maxNoteBytes);
+    const std::string_view text = utf8Prefix(comment.text, limits::maxNoteMarkerBytes);
     // The application writes its notes with the author's name and a colon as the first line of
     // the text itself; the name is then not said twice.
     if (!author.empty() && text.size() > author.size() && text.starts_with(author) &&

@@ -2,6 +2,7 @@
 
 #include "engine/formula/PageNote.h"
 #include "engine/numfmt/CellText.h"
+#include "engine/read/Limits.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/SheetWriter.h"
@@ -9,9 +10,6 @@
 
 namespace engine::web {
 namespace {
-
-// Titles and names are cut to a sane length: a page title never needs more.
-constexpr std::size_t maxTitleBytes = 4096;
 
 std::string sectionId(std::size_t sheet) {
     return "sheet" + std::to_string(sheet);
@@ -33,7 +31,7 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     std::string out;
     out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"generator\" content=\"Quillmere\">\n<title>";
-    appendEscaped(out, utf8Prefix(content.title, maxTitleBytes));
+    appendEscaped(out, utf8Prefix(content.title, limits::maxPageTitleBytes));
     out += "</title>\n<style>\nbody{margin:8px;background:#FFFFFF;color:#000000;"
            "font-family:";
     out += cssFontFamily(workbook.fonts.front().name);
@@ -49,14 +47,14 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     out += formula::formulaNote(workbook);
     if (content.heading) {
         out += "<h1>";
-        appendEscaped(out, utf8Prefix(content.title, maxTitleBytes));
+        appendEscaped(out, utf8Prefix(content.title, limits::maxPageTitleBytes));
         out += "</h1>\n";
     }
     if (content.sheetTabs && !content.sheets.empty()) {
         out += "<nav class=\"tabs\">";
         for (std::size_t index : content.sheets) {
             out += "<a href=\"#" + sectionId(index) + "\">";
-            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, maxTitleBytes));
+            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, limits::maxPageTitleBytes));
             out += "</a>";
         }
         out += "</nav>\n";
@@ -67,7 +65,7 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     for (std::size_t index : content.sheets) {
         if (content.sheetTabs) {
             out = "<section id=\"" + sectionId(index) + "\">\n<h2>";
-            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, maxTitleBytes));
+            appendEscaped(out, utf8Prefix(workbook.sheets[index].name, limits::maxPageTitleBytes));
             out += "</h2>\n";
             sink.write(out);
             writer.write(sink, index, "grid" + std::to_string(index));

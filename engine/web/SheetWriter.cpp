@@ -22,11 +22,6 @@ namespace engine::web {
 namespace {
 
 constexpr std::size_t flushBytes = 1u << 16;
-// Hyperlinks over large areas are spread over at most this many cells in all; beyond it
-// only the top-left cell of an area carries the link.
-constexpr std::size_t hyperlinkCellBudget = 1u << 20;
-// Values drawn by all the sparklines of one sheet; sparklines past it are left out.
-constexpr std::size_t sparklinePointBudget = 4u << 20;
 
 std::uint64_t key(std::uint32_t row, std::uint16_t col) {
     return (static_cast<std::uint64_t>(row) << 16) | col;
@@ -147,7 +142,7 @@ std::string SheetWriter::backgroundStyle(std::size_t sheetIndex, const Sheet& sh
 void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& layout) {
     const Range& used = layout.used();
     hyperlinks_.clear();
-    std::size_t budget = hyperlinkCellBudget;
+    std::size_t budget = limits::maxHyperlinkCellsPerSheet;
     for (const Hyperlink& link : sheet.hyperlinks) {
         Range area = link.range;
         area.firstRow = std::max(area.firstRow, used.firstRow);
@@ -797,7 +792,7 @@ void SheetWriter::placeSparklines(std::size_t sheetIndex, const Sheet& sheet,
                                   const SheetLayout& layout, std::vector<Drawn>& placed) const {
     if (layout.empty())
         return;
-    std::size_t budget = sparklinePointBudget;
+    std::size_t budget = limits::maxSparklinePointsPerSheet;
     std::vector<std::vector<std::optional<double>>> values;
     // Merged areas by their anchor cell, so that finding a sparkline's area is a search, not a
     // walk over every merge for every sparkline.

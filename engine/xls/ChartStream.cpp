@@ -4,6 +4,7 @@
 #include "engine/model/DefaultPalette.h"
 #include "engine/numfmt/BuiltinFormats.h"
 #include "engine/numfmt/CellText.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
@@ -20,11 +21,6 @@ namespace engine::xls {
 namespace {
 
 constexpr double blank = std::numeric_limits<double>::quiet_NaN();
-// No chart shows more; past them points, series and groups are left out.
-constexpr std::size_t maxPoints = 1'000'000;
-constexpr std::size_t maxSeries = 4096;
-constexpr std::size_t maxGroups = 64;
-constexpr std::size_t maxDepth = 64;
 constexpr std::uint16_t clientAnchor = 0xF010; // MS-ODRAW 2.2.49
 // Values of BRAI id (MS-XLS 2.4.29) and of SIIndex numIndex (2.4.260).
 constexpr std::uint8_t linkName = 0, linkValues = 1, linkCategories = 2;
@@ -153,7 +149,7 @@ private:
             break;
         }
         case rec::Begin:
-            if (blocks_.size() < maxDepth)
+            if (blocks_.size() < limits::maxChartBlockDepth)
                 blocks_.push_back(previous);
             break;
         case rec::End:
@@ -191,7 +187,7 @@ private:
             heightPt_ = fixedPoint(in);
             break;
         case rec::Series:
-            if (series_.size() < maxSeries && !within(rec::Series)) {
+            if (series_.size() < limits::maxChartSeries && !within(rec::Series)) {
                 PendingSeries& s = series_.emplace_back();
                 in.skip(4);
                 s.categoryCount = in.u16();
@@ -372,7 +368,7 @@ private:
                 s->group = in.u16();
             break;
         case rec::ChartFormat:
-            if (groups_.size() < maxGroups) {
+            if (groups_.size() < limits::maxChartPlots) {
                 in.skip(16);
                 const bool varied = in.u16() & 0x0001;
                 Group& group = groups_.emplace_back();
@@ -616,7 +612,7 @@ private:
     double widthPt_ = 0, heightPt_ = 0;
     std::uint16_t cache_ = 0;
     bool cachedValues_ = false;
-    std::size_t pointColorBudget_ = maxPoints;
+    std::size_t pointColorBudget_ = limits::maxChartSeriesPoints;
     bool showValues_ = false, showPercent_ = false, showCategory_ = false;
 };
 
@@ -637,7 +633,7 @@ bool readDrawingHeader(util::ByteCursor& in, DrawingHeader& header) {
 
 void findAnchors(std::span<const std::uint8_t> bytes, std::size_t depth,
                  std::optional<std::array<std::uint16_t, 9>>& last) {
-    if (depth > 16)
+    if (depth > limits::maxArtContainerDepth)
         return;
     util::ByteCursor in(bytes, "drawing");
     DrawingHeader h;
@@ -659,7 +655,7 @@ template <class F> void forEachCell(const ChartCellLink& link, std::size_t& budg
     const Range& r = link.area;
     const std::uint64_t count =
         std::uint64_t{r.lastRow - r.firstRow + 1u} * std::uint64_t{r.lastCol - r.firstCol + 1u};
-    if (count > maxPoints || count > budget)
+    if (count > limits::maxChartSeriesPoints || count > budget)
         return;
     budget -= static_cast<std::size_t>(count);
     for (std::uint32_t row = r.firstRow; row <= r.lastRow; ++row)
@@ -715,7 +711,7 @@ void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sh
                          std::nullopt};
     if (!drawing.empty())
         pending.clientAnchor = lastClientAnchor(drawing);
-    if (context.charts.size() < maxCharts)
+    if (context.charts.size() < limits::maxChartsPerWorkbook)
         context.charts.push_back(std::move(pending));
 }
 

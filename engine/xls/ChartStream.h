@@ -53,9 +53,6 @@ struct PendingChart {
     std::optional<std::array<std::uint16_t, 9>> clientAnchor; // embedded charts only
 };
 
-// More charts than any workbook holds; past them charts are left out.
-inline constexpr std::size_t maxCharts = 10000;
-
 // Reads the chart whose BOF was just read into `context.charts`, for sheet `sheet`; `drawing`
 // is the last MSODRAWING record before it (empty on a chart sheet), which anchors it.
 void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sheet,
@@ -75,8 +72,5 @@ Anchor anchorFromClient(const std::array<std::uint16_t, 9>& client, const Sheet&
 void resolveChartLinks(ChartRead& read, const Workbook& workbook,
                        const std::function<const Sheet*(std::uint16_t)>& sheetOf,
                        std::size_t& pointBudget);
-
-// Cells all charts of a workbook may show from its sheets together.
-inline constexpr std::size_t maxLinkedPointsPerWorkbook = 20'000'000;
 
 } // namespace engine::xls

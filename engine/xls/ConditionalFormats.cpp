@@ -10,9 +10,6 @@
 namespace engine::xls {
 namespace {
 
-constexpr std::size_t maxRules = limits::maxConditionalRules;
-constexpr std::size_t maxRanges = limits::maxConditionalRanges;
-
 // Parsed-expression tokens a constant operand is made of (MS-XLS 2.5.198).
 constexpr std::uint8_t ptgUMinus = 0x13, ptgStr = 0x17, ptgBool = 0x1D, ptgInt = 0x1E,
                        ptgNum = 0x1F;
@@ -162,7 +159,7 @@ void ConditionalFormatCollector::format(const Record& record, Sheet& sheet) {
         in.skip(2 + 2 + 8); // rule count, flags and the bounding range
         const std::uint16_t count = in.u16();
         ConditionalFormat format;
-        for (std::uint16_t i = 0; i < count && i < maxRanges; ++i) {
+        for (std::uint16_t i = 0; i < count && i < limits::maxConditionalRanges; ++i) {
             Range range;
             range.firstRow = in.u16();
             range.lastRow = in.u16();
@@ -182,7 +179,7 @@ void ConditionalFormatCollector::format(const Record& record, Sheet& sheet) {
 }
 
 void ConditionalFormatCollector::rule(const Record& record, Sheet& sheet) {
-    if (!open_ || sheet.conditionalFormats.empty() || rules_ >= maxRules)
+    if (!open_ || sheet.conditionalFormats.empty() || rules_ >= limits::maxConditionalRules)
         return;
     ConditionalRule rule;
     rule.priority = static_cast<int>(rules_);
@@ -216,7 +213,7 @@ void ConditionalFormatCollector::rule(const Record& record, Sheet& sheet) {
             }
         }
         if (rule.kind != ConditionalKind::Unsupported &&
-            workbook_.differentialStyles.size() < maxRules) {
+            workbook_.differentialStyles.size() < limits::maxConditionalRules) {
             rule.style = static_cast<std::uint32_t>(workbook_.differentialStyles.size());
             workbook_.differentialStyles.push_back(look);
         }

@@ -23,9 +23,6 @@ constexpr std::uint16_t blipPng = 0xF01E;
 constexpr std::uint16_t blipDib = 0xF01F;
 constexpr std::uint16_t blipTiff = 0xF029;
 constexpr std::uint16_t blipJpegCmyk = 0xF02A;
-// Far more pictures than any real workbook shows; tiny images repeated by a hostile drawing
-// would otherwise cost a model entry each.
-constexpr std::size_t maxPicturesPerWorkbook = 65536;
 
 std::vector<std::uint8_t> bmpFromDib(std::span<const std::uint8_t> dib) {
     if (dib.size() < 40)
@@ -162,7 +159,7 @@ void PictureStore::addPictures(std::span<const ArtShape> shapes, Sheet& sheet) c
         if (!shape.anchor || shape.blip == 0 || shape.blip > images_.size())
             continue;
         const Image& image = images_[shape.blip - 1];
-        if (image.mimeType.empty() || picturesHandedOut_ >= maxPicturesPerWorkbook ||
+        if (image.mimeType.empty() || picturesHandedOut_ >= limits::maxPicturesPerWorkbook ||
             handedOut_ + image.data.size() > limits::maxPictureBytesPerWorkbook)
             continue;
         handedOut_ += image.data.size();

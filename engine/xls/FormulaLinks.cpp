@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::uint16_t ownBook = 0x0401; // the SUPBOOK of this workbook's own sheets
 constexpr std::uint16_t addIns = 0x3A01;  // the SUPBOOK of add-in functions
-constexpr std::size_t maxNames = limits::maxSheets * 64;
 
 // The names a built-in NAME stands for by its one-character code, as the newer format spells
 // them.
@@ -56,7 +55,8 @@ void FormulaLinks::readExternSheet(const Record& record) {
 void FormulaLinks::readExternName(const Record& record) {
     // Flags, then four bytes that are either reserved or name another book's sheet, then the
     // name; it belongs to the SUPBOOK before it.
-    if (externNames_.empty() || record.body.size() < 8 || externNames_.back().size() >= maxNames)
+    if (externNames_.empty() || record.body.size() < 8 ||
+        externNames_.back().size() >= limits::maxDefinedNames)
         return;
     std::size_t pos = 7;
     const std::size_t count = record.body[6];
@@ -65,7 +65,7 @@ void FormulaLinks::readExternName(const Record& record) {
 
 void FormulaLinks::readName(const Record& record) {
     const auto body = record.body;
-    if (body.size() < 15 || names_.size() >= maxNames)
+    if (body.size() < 15 || names_.size() >= limits::maxDefinedNames)
         return;
     const std::uint16_t flags = util::loadU16(body.data());
     const std::size_t count = body[3];

@@ -14,9 +14,6 @@
 namespace engine::xls {
 namespace {
 
-// All notes of one sheet together; far more than any sheet has.
-constexpr std::size_t maxNoteBytes = 64u << 20;
-constexpr std::size_t maxNotes = limits::maxHyperlinks;
 // Continuation NOTE records of BIFF2-7 have this row.
 constexpr std::uint16_t continuationRow = 0xFFFF;
 
@@ -33,7 +30,7 @@ void NoteCollector::object(const Record& record) {
 void NoteCollector::textObject(const std::optional<TextObject>& text) {
     const int objectId = noteObject_;
     noteObject_ = -1;
-    if (objectId < 0 || !text || textBytes_ >= maxNoteBytes)
+    if (objectId < 0 || !text || textBytes_ >= limits::maxNoteBytesPerSheet)
         return;
     textBytes_ += text->text.size();
     texts_[static_cast<std::uint16_t>(objectId)] = text->text;
@@ -55,13 +52,13 @@ void NoteCollector::note(const Record& record) {
                 ContinuedRecord author(std::move(rest), record.offset, "NOTE record");
                 note.author = readUnicodeString(author, 2).text;
             }
-            if (notes_.size() < maxNotes)
+            if (notes_.size() < limits::maxCommentsPerSheet)
                 notes_.push_back(std::move(note));
             return;
         }
         const std::uint16_t length = in.u16();
         const auto bytes = in.bytes(std::min<std::size_t>(length, in.remaining()));
-        if (textBytes_ + bytes.size() > maxNoteBytes)
+        if (textBytes_ + bytes.size() > limits::maxNoteBytesPerSheet)
             return;
         textBytes_ += bytes.size();
         if (row == continuationRow) {
@@ -69,7 +66,7 @@ void NoteCollector::note(const Record& record) {
                 decoder_.append(notes_.back().text, bytes);
             return;
         }
-        if (notes_.size() >= maxNotes)
+        if (notes_.size() >= limits::maxCommentsPerSheet)
             return;
         Pending note;
         note.row = row;

@@ -1,5 +1,6 @@
 #include "engine/xls/OfficeArt.h"
 
+#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 
@@ -16,8 +17,6 @@ constexpr std::uint16_t clientAnchor = 0xF010;
 constexpr std::uint16_t clientData = 0xF011;
 constexpr std::uint16_t propertyBlip = 0x0104;        // pib
 constexpr std::uint16_t propertyDescription = 0x0381; // wzDescription
-constexpr std::size_t maxDepth = 16;
-constexpr std::size_t maxProperties = 512;
 
 void readProperties(const ArtRecord& part, ArtShape& shape) {
     util::ByteCursor props(part.body, "shape properties");
@@ -29,7 +28,7 @@ void readProperties(const ArtRecord& part, ArtShape& shape) {
             complex.emplace_back(id & 0x3FFF, value);
         else if ((id & 0x3FFF) == propertyBlip && (id & 0x4000))
             shape.blip = value;
-        else if (shape.properties.size() < maxProperties)
+        else if (shape.properties.size() < limits::maxArtProperties)
             shape.properties.emplace_back(id & 0x3FFF, value);
     }
     for (const auto& [id, length] : complex) {
@@ -70,11 +69,11 @@ ArtShape readShape(std::span<const std::uint8_t> body) {
 }
 
 void walk(std::span<const std::uint8_t> bytes, std::size_t depth, std::vector<ArtShape>& out) {
-    if (depth > maxDepth)
+    if (depth > limits::maxArtContainerDepth)
         return;
     util::ByteCursor in(bytes, "drawing");
     ArtRecord h;
-    while (readArtRecord(in, h) && out.size() < maxArtShapesPerSheet) {
+    while (readArtRecord(in, h) && out.size() < limits::maxShapesPerSheet) {
         if (h.type == spContainer)
             out.push_back(readShape(h.body));
         else if (h.version == 0x0F)

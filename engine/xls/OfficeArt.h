@@ -40,10 +40,8 @@ struct ArtShape {
     bool flippedVertically() const { return flags & 0x80; }
 };
 
-// Every shape container of `drawing`, at most `maxShapes`; a damaged drawing gives the shapes
-// before the damage.
+// Every shape container of `drawing`, at most limits::maxShapesPerSheet; a damaged drawing gives
+// the shapes before the damage.
 std::vector<ArtShape> readArtShapes(std::span<const std::uint8_t> drawing);
-
-inline constexpr std::size_t maxArtShapesPerSheet = 65536;
 
 } // namespace engine::xls

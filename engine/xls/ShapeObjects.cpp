@@ -2,6 +2,7 @@
 
 #include "engine/chart/SvgCanvas.h"
 #include "engine/drawing/AnchorBox.h"
+#include "engine/read/Limits.h"
 #include "engine/xls/ObjectRecord.h"
 #include "engine/xls/Strings.h"
 
@@ -23,10 +24,6 @@ constexpr std::uint32_t deletedShape = 0x08;
 constexpr std::uint16_t rectangleShape = 1, roundRectangleShape = 2, ellipseShape = 3,
                         arcShape = 19, lineShape = 20, textBoxShape = 202;
 constexpr double emuPerPixel = 9525;
-// Text of every shape of a sheet together, and lines of one shape: far more than shown.
-constexpr std::size_t maxTextBytes = 16u << 20;
-constexpr std::size_t maxLines = 200;
-constexpr std::size_t maxShapeText = 8192;
 
 enum class Geometry { None, Rectangle, RoundRectangle, Ellipse, Arc, Line };
 
@@ -132,11 +129,11 @@ std::vector<Line> layout(const TextObject& text, const Workbook& workbook, const
     };
     std::vector<Line> lines(1);
     const auto newLine = [&] {
-        if (lines.size() < maxLines)
+        if (lines.size() < limits::maxShapeTextLines)
             lines.emplace_back();
-        return lines.size() < maxLines;
+        return lines.size() < limits::maxShapeTextLines;
     };
-    const std::string_view all = std::string_view(text.text).substr(0, maxShapeText);
+    const std::string_view all = std::string_view(text.text).substr(0, limits::maxShapeTextBytes);
     for (std::size_t r = 0; r < text.runs.size(); ++r) {
         const std::size_t begin = std::min(text.runs[r].start, all.size());
         const std::size_t end =
@@ -249,13 +246,14 @@ void ellipsePath(chart::SvgCanvas& canvas, double x, double y, double w, double 
 } // namespace
 
 void ShapeCollector::object(const Record& record) {
-    if (const auto kind = readObjectKind(record); kind && objects_.size() < maxArtShapesPerSheet)
+    if (const auto kind = readObjectKind(record);
+        kind && objects_.size() < limits::maxShapesPerSheet)
         objects_.push_back({kind->type, std::nullopt});
 }
 
 void ShapeCollector::textObject(const std::optional<TextObject>& text) {
     if (objects_.empty() || !text || !drawable(objects_.back().type) ||
-        textBytes_ + text->text.size() > maxTextBytes)
+        textBytes_ + text->text.size() > limits::maxShapeTextBytesPerSheet)
         return;
     textBytes_ += text->text.size();
     objects_.back().text = text;

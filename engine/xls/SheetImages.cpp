@@ -16,8 +16,6 @@ namespace {
 constexpr std::uint16_t formatMetafile = 0x02, formatBitmap = 0x09, formatNative = 0x0E;
 constexpr std::uint16_t environmentWindows = 1;
 constexpr std::uint16_t objectPicture = 8;
-// Far more than a sheet of an old workbook holds.
-constexpr std::size_t maxPicturesPerSheet = 4096;
 
 } // namespace
 
@@ -35,7 +33,7 @@ void SheetImages::object(std::span<const std::uint8_t> body) {
 void SheetImages::imageData(std::span<const std::uint8_t> data) {
     const auto anchor = anchor_;
     anchor_.reset();
-    if (!anchor || data.size() < 8 || pending_.size() >= maxPicturesPerSheet)
+    if (!anchor || data.size() < 8 || pending_.size() >= limits::maxPicturesPerSheet)
         return;
     Pending picture;
     picture.corners = *anchor;

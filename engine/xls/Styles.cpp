@@ -15,8 +15,6 @@ namespace {
 
 // Custom format codes of BIFF2-4 get ids above the built-in range, in record order.
 constexpr std::uint32_t firstOrdinalFormatId = 164;
-// More than this many XF or FONT records is no workbook an application wrote.
-constexpr std::size_t maxStyleRecords = 1u << 16;
 
 BorderStyle borderStyle(unsigned value) {
     return value <= static_cast<unsigned>(BorderStyle::SlantDashDot)
@@ -90,7 +88,7 @@ void borders34(std::uint32_t value, auto& top, auto& left, auto& bottom, auto& r
 } // namespace
 
 void Styles::font(const Record& record) {
-    if (fonts_.size() >= maxStyleRecords)
+    if (fonts_.size() >= limits::maxXlsStyleRecords)
         return;
     util::ByteCursor in(record.body, "FONT record", record.offset + 4);
     RawFont raw;
@@ -146,7 +144,7 @@ void Styles::format(const Record& record, Workbook& workbook) {
         if (version_ == 4)
             in.skip(2);
         code = readByteString(in, decoder_, 1);
-        if (formatByOrder_.size() >= maxStyleRecords)
+        if (formatByOrder_.size() >= limits::maxXlsStyleRecords)
             return;
         id = code == "General"
                  ? 0
@@ -159,7 +157,7 @@ void Styles::format(const Record& record, Workbook& workbook) {
 }
 
 void Styles::xf(const Record& record) {
-    if (xfs_.size() >= maxStyleRecords)
+    if (xfs_.size() >= limits::maxXlsStyleRecords)
         return;
     util::ByteCursor in(record.body, "XF record", record.offset + 4);
     RawXf x;

@@ -1,16 +1,12 @@
 #include "engine/xls/TextObject.h"
 
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
 
 namespace engine::xls {
-namespace {
-
-// Far more than any box shows; a longer count would be the file's damage.
-constexpr std::size_t maxRuns = 4096;
-
-} // namespace
+namespace {} // namespace
 
 std::optional<TextObject> readTextObject(const Record& txo,
                                          std::vector<std::span<const std::uint8_t>> continues) {
@@ -35,7 +31,7 @@ std::optional<TextObject> readTextObject(const Record& txo,
     }
     try {
         // Eight bytes a run, the last one only marking the end of the text.
-        const std::size_t runs = std::min<std::size_t>(runBytes / 8, maxRuns);
+        const std::size_t runs = std::min<std::size_t>(runBytes / 8, limits::maxTextRuns);
         for (std::size_t i = 0; i + 1 < runs; ++i) {
             const std::uint16_t at = in.u16();
             const std::uint16_t font = in.u16();

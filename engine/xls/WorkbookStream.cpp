@@ -265,7 +265,7 @@ Workbook readStream(std::span<const std::uint8_t> stream, bool isBookStream,
             return nullptr;
         return &workbook.sheets[sheetOfBound[itab]];
     };
-    std::size_t pointBudget = maxLinkedPointsPerWorkbook;
+    std::size_t pointBudget = limits::maxLinkedPointsPerWorkbook;
     for (PendingChart& pending : context.charts) {
         if (pending.sheet >= workbook.sheets.size())
             continue;

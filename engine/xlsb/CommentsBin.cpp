@@ -14,10 +14,6 @@
 namespace engine::xlsb {
 namespace {
 
-// As many notes as hyperlinks: a sheet with more is not one anybody wrote by hand.
-constexpr std::size_t maxComments = limits::maxHyperlinks;
-constexpr std::size_t maxAuthors = 1'000'000;
-
 // Line breaks as "\n", and no longer than a cell's text may be, cut between characters.
 std::string noteText(std::string text) {
     std::string out;
@@ -53,7 +49,7 @@ public:
         util::ByteCursor cursor = record.cursor();
         switch (record.type) {
         case rec::CommentAuthor:
-            if (authors_.size() < maxAuthors)
+            if (authors_.size() < limits::maxCommentAuthors)
                 authors_.push_back(noteText(wideString(cursor)));
             break;
         case rec::BeginComment:
@@ -96,9 +92,10 @@ private:
         if (!open_)
             return;
         open_ = false;
-        if (sheet_.comments.size() >= maxComments)
+        if (sheet_.comments.size() >= limits::maxCommentsPerSheet)
             throw ReadError(ReadError::Kind::Damaged,
-                            "more than " + std::to_string(maxComments) + " comments");
+                            "more than " + std::to_string(limits::maxCommentsPerSheet) +
+                                " comments");
         sheet_.comments.push_back(std::move(current_));
     }
 

@@ -8,12 +8,7 @@
 #include <string_view>
 
 namespace engine::xlsb {
-namespace {
-
-constexpr std::size_t maxNames = limits::maxSheets * 64;
-constexpr std::size_t maxEntries = 65536;
-
-} // namespace
+namespace {} // namespace
 
 ParsedFormula parsedFormula(std::span<const std::uint8_t> body, std::size_t at) {
     if (at > body.size() || body.size() - at < 8)
@@ -31,13 +26,13 @@ ParsedFormula parsedFormula(std::span<const std::uint8_t> body, std::size_t at) 
 void BinaryLinks::record(const Record& record) {
     switch (record.type) {
     case rec::SupSelf:
-        if (books_.size() < maxEntries)
+        if (books_.size() < limits::maxLinkTableEntries)
             books_.push_back(Book::Self);
         break;
     case rec::SupSame:
     case rec::SupAddin:
     case rec::SupBookSrc:
-        if (books_.size() < maxEntries)
+        if (books_.size() < limits::maxLinkTableEntries)
             books_.push_back(Book::Other);
         break;
     case rec::ExternSheet: {
@@ -45,7 +40,8 @@ void BinaryLinks::record(const Record& record) {
             break;
         const std::size_t count = util::loadU32(record.body.data());
         for (std::size_t i = 0;
-             i < count && i < maxEntries && 4 + i * 12 + 12 <= record.body.size(); ++i) {
+             i < count && i < limits::maxLinkTableEntries && 4 + i * 12 + 12 <= record.body.size();
+             ++i) {
             const std::uint8_t* p = record.body.data() + 4 + i * 12;
             entries_.push_back({static_cast<std::int32_t>(util::loadU32(p)),
                                 static_cast<std::int32_t>(util::loadU32(p + 4)),
@@ -63,7 +59,7 @@ void BinaryLinks::record(const Record& record) {
 
 void BinaryLinks::readName(std::span<const std::uint8_t> body) {
     // Flags, a shortcut key, the sheet (all ones: the workbook), the name, then the formula.
-    if (body.size() < 13 || names_.size() >= maxNames)
+    if (body.size() < 13 || names_.size() >= limits::maxDefinedNames)
         return;
     const std::uint32_t flags = util::loadU32(body.data());
     const std::uint32_t itab = util::loadU32(body.data() + 5);

@@ -1,5 +1,6 @@
 #include "engine/xlsb/RecordStream.h"
 
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/Records.h"
 #include "engine/zip/ZipArchive.h"
@@ -51,10 +52,10 @@ void RecordStream::feed(std::span<const std::uint8_t> data) {
         }
         if (!complete)
             break;
-        if (length > maxRecordBytes)
-            damaged(consumed_ + pos, "a record of " + std::to_string(length) +
-                                         " bytes, more than the " + std::to_string(maxRecordBytes) +
-                                         " a record may have");
+        if (length > limits::maxBinaryRecordBytes)
+            damaged(consumed_ + pos,
+                    "a record of " + std::to_string(length) + " bytes, more than the " +
+                        std::to_string(limits::maxBinaryRecordBytes) + " a record may have");
         if (size - at < length)
             break;
         Record record;

@@ -17,9 +17,6 @@ class ZipArchive;
 
 namespace engine::xlsb {
 
-// No record a workbook writer produces comes near this; a larger size is a damaged header.
-inline constexpr std::uint32_t maxRecordBytes = 16u << 20;
-
 struct Record {
     std::uint16_t type = 0;
     std::span<const std::uint8_t> body; // valid only during the callback
@@ -35,7 +32,7 @@ public:
         : onRecord_(std::move(onRecord)) {}
 
     // Hands every record completed by `data` to the callback. Throws ReadError(Damaged) for a
-    // header over two type bytes or four size bytes, or a size over maxRecordBytes.
+    // header over two type bytes or four size bytes, or a size over limits::maxBinaryRecordBytes.
     void feed(std::span<const std::uint8_t> data);
     // Throws ReadError(Damaged) when the part ends inside a record.
     void finish() const;

@@ -10,14 +10,12 @@
 namespace engine::xlsb {
 namespace {
 
-// More of any one table than the application allows (64,000 cell formats) means a broken part.
-constexpr std::size_t maxStyleEntries = 1u << 20;
 constexpr std::uint32_t gradientFill = 0x28;
 constexpr std::uint32_t lastPattern = static_cast<std::uint32_t>(FillPattern::Gray0625);
 constexpr std::uint8_t lastBorderStyle = static_cast<std::uint8_t>(BorderStyle::SlantDashDot);
 
 template <class T> T& add(std::vector<T>& table) {
-    if (table.size() >= maxStyleEntries)
+    if (table.size() >= limits::maxStyleEntries)
         throw ReadError(ReadError::Kind::Damaged,
                         "the styles part holds more entries than a workbook can have");
     return table.emplace_back();
@@ -179,7 +177,7 @@ void readStylesBin(const zip::ZipArchive& archive, const std::string& part, xlsx
         } else if (record.type == rec::Fmt && section == rec::BeginFmts) {
             const std::uint16_t id = cursor.u16();
             std::string code = wideString(cursor);
-            if (workbook.numberFormats.size() < maxStyleEntries)
+            if (workbook.numberFormats.size() < limits::maxStyleEntries)
                 workbook.numberFormats[id] = std::move(code);
         }
     });

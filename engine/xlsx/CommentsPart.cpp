@@ -11,9 +11,6 @@
 namespace engine::xlsx {
 namespace {
 
-// As many notes as hyperlinks: a sheet with more is not one anybody wrote by hand.
-constexpr std::size_t maxComments = limits::maxHyperlinks;
-
 // <comments><authors><author>…</author></authors><commentList><comment ref="A1" authorId="0">
 // <text><r><t>…</t></r>…<rPh><t>…</t></rPh></text></comment></commentList></comments>
 class CommentsHandler : public xml::Handler {
@@ -87,10 +84,10 @@ private:
         }
         if (!seen_.insert(key(position.row, position.col)).second)
             return;
-        if (sheet_.comments.size() >= maxComments)
-            throw ReadError(ReadError::Kind::Damaged, "the part '" + part_ + "': more than " +
-                                                          std::to_string(maxComments) +
-                                                          " comments");
+        if (sheet_.comments.size() >= limits::maxCommentsPerSheet)
+            throw ReadError(ReadError::Kind::Damaged,
+                            "the part '" + part_ + "': more than " +
+                                std::to_string(limits::maxCommentsPerSheet) + " comments");
         current_.row = position.row;
         current_.col = position.col;
         keep_ = true;

@@ -4,6 +4,7 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/xlsx/Fills.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
 
@@ -13,9 +14,6 @@
 
 namespace engine::xlsx {
 namespace {
-
-constexpr std::size_t maxRules = limits::maxConditionalRules;
-constexpr std::size_t maxFormulaBytes = 8192; // the application's own limit on a formula
 
 constexpr std::array<std::pair<std::string_view, ConditionalKind>, 17> ruleKinds = {{
     {"cellIs", ConditionalKind::CellIs},
@@ -60,7 +58,8 @@ std::string_view trimmed(std::string_view text) {
 // <border><left style=""><color/></left>…</border></dxf></dxfs>
 class DxfHandler : public xml::Handler {
 public:
-    DxfHandler(const Colors& colors, Workbook& workbook) : colors_(colors), book_(workbook) {}
+    DxfHandler(const Colors& colors, Workbook& workbook)
+        : colors_(colors), book_(workbook), fills_(colors, FillPattern::Solid) {}
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -71,7 +70,7 @@ public:
         if (!inDxfs_)
             return;
         if (local == "dxf") {
-            if (book_.differentialStyles.size() < maxRules)
+            if (book_.differentialStyles.size() < limits::maxConditionalRules)
                 book_.differentialStyles.emplace_back();
             part_.clear();
             return;
@@ -81,6 +80,10 @@ public:
         DifferentialStyle& style = book_.differentialStyles.back();
         if (local == "font" || local == "fill" || local == "border") {
             part_ = local;
+            if (local == "fill") {
+                fill_ = Fill{};
+                fills_.begin();
+            }
         } else if (part_ == "font") {
             // Read as a cell font reads it; only the properties given override the cell's.
             Font font;
@@ -96,18 +99,7 @@ public:
             else if (local == "color")
                 style.fontColor = font.color;
         } else if (part_ == "fill") {
-            if (local == "patternFill") {
-                const std::string_view type = attributes.value("patternType", "solid");
-                noFill_ = type == "none";
-                if (noFill_)
-                    style.fill = Color{};
-            } else if (!noFill_ && (local == "bgColor" || (local == "fgColor" && !style.fill))) {
-                // The colour of a differential solid fill is its background colour; some
-                // writers give the foreground alone.
-                const Color color = colors_.resolve(attributes);
-                if (!color.automatic)
-                    style.fill = color;
-            }
+            fills_.startElement(fill_, local, attributes);
         } else if (part_ == "border") {
             if (const auto side = borderEdge(style, local)) {
                 BorderSide value;
@@ -123,19 +115,28 @@ public:
     }
 
     void endElement(std::string_view, std::string_view local) override {
-        if (local == "dxfs")
+        if (local == "dxfs") {
             inDxfs_ = false;
-        else if (local == "font" || local == "fill" || local == "border")
-            part_.clear(), side_ = nullptr, noFill_ = false;
-        else if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
-                 local == "start" || local == "end")
+        } else if (part_ == "fill" && local == "fill") {
+            if (const auto color = differentialFillColor(fill_); color && fills_.given())
+                book_.differentialStyles.back().fill = *color;
+            part_.clear();
+        } else if (part_ == "fill") {
+            fills_.endElement(local);
+        } else if (local == "font" || local == "border") {
+            part_.clear(), side_ = nullptr;
+        } else if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
+                   local == "start" || local == "end") {
             side_ = nullptr;
+        }
     }
 
 private:
     const Colors& colors_;
     Workbook& book_;
-    bool inDxfs_ = false, noFill_ = false;
+    FillReader fills_;
+    Fill fill_; // the dxf's fill being read
+    bool inDxfs_ = false;
     std::string part_;
     std::optional<BorderSide>* side_ = nullptr;
 };
@@ -303,7 +304,7 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
 
 void ConditionalFormatReader::startRule(const xml::Attributes& attributes) {
     ConditionalFormat& format = sheet_.conditionalFormats.back();
-    if (rules_ >= maxRules)
+    if (rules_ >= limits::maxConditionalRules)
         return;
     ++rules_;
     ConditionalRule& rule = format.rules.emplace_back();
@@ -357,7 +358,7 @@ void ConditionalFormatReader::endElement(std::string_view local) {
 }
 
 void ConditionalFormatReader::characters(std::string_view text) {
-    if (inFormula_ && formula_.size() + text.size() <= maxFormulaBytes)
+    if (inFormula_ && formula_.size() + text.size() <= limits::maxFormulaTextBytes)
         formula_.append(text);
 }
 

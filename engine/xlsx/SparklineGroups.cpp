@@ -10,9 +10,6 @@
 namespace engine::xlsx {
 namespace {
 
-// A reference longer than this is no plain range of one sheet: it is not drawn.
-constexpr std::size_t maxReferenceBytes = 1024;
-
 // The value `text` names in `names`; `fallback`, the format's default, for any other text.
 template <typename Value, std::size_t N>
 Value valueOf(std::string_view text, const std::pair<std::string_view, Value> (&names)[N],
@@ -108,7 +105,7 @@ void SparklineGroupReader::endSparkline() {
     one.row = range->firstRow;
     one.col = range->firstCol;
     const std::string_view data = trimBlanks(data_);
-    if (data.size() <= maxReferenceBytes)
+    if (data.size() <= limits::maxSparklineReferenceBytes)
         one.data = data;
     sheet_.sparklines.back().sparklines.push_back(std::move(one));
     ++count_;
@@ -137,8 +134,8 @@ void SparklineGroupReader::endElement(std::string_view local) {
 void SparklineGroupReader::characters(std::string_view text) {
     std::string* target = text_ == Text::Data ? &data_ : text_ == Text::Cell ? &cell_ : nullptr;
     // One byte past the bound is enough to know the text is too long.
-    if (target && target->size() <= maxReferenceBytes)
-        target->append(text.substr(0, maxReferenceBytes + 1 - target->size()));
+    if (target && target->size() <= limits::maxSparklineReferenceBytes)
+        target->append(text.substr(0, limits::maxSparklineReferenceBytes + 1 - target->size()));
 }
 
 } // namespace engine::xlsx

@@ -5,6 +5,7 @@
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/Fills.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
 
@@ -13,31 +14,6 @@
 
 namespace engine::xlsx {
 namespace {
-
-// More of any one table than the application allows (64,000 cell formats) means a broken part.
-constexpr std::size_t maxStyleEntries = 1u << 20;
-
-constexpr std::array<std::pair<std::string_view, FillPattern>, 19> patterns = {{
-    {"none", FillPattern::None},
-    {"solid", FillPattern::Solid},
-    {"mediumGray", FillPattern::MediumGray},
-    {"darkGray", FillPattern::DarkGray},
-    {"lightGray", FillPattern::LightGray},
-    {"darkHorizontal", FillPattern::DarkHorizontal},
-    {"darkVertical", FillPattern::DarkVertical},
-    {"darkDown", FillPattern::DarkDown},
-    {"darkUp", FillPattern::DarkUp},
-    {"darkGrid", FillPattern::DarkGrid},
-    {"darkTrellis", FillPattern::DarkTrellis},
-    {"lightHorizontal", FillPattern::LightHorizontal},
-    {"lightVertical", FillPattern::LightVertical},
-    {"lightDown", FillPattern::LightDown},
-    {"lightUp", FillPattern::LightUp},
-    {"lightGrid", FillPattern::LightGrid},
-    {"lightTrellis", FillPattern::LightTrellis},
-    {"gray125", FillPattern::Gray125},
-    {"gray0625", FillPattern::Gray0625},
-}};
 
 constexpr std::array<std::pair<std::string_view, HAlign>, 8> horizontals = {{
     {"general", HAlign::General},
@@ -94,7 +70,8 @@ private:
 
 class StylesHandler : public xml::Handler {
 public:
-    StylesHandler(const Colors& colors, Workbook& workbook) : colors_(colors), book_(workbook) {}
+    StylesHandler(const Colors& colors, Workbook& workbook)
+        : colors_(colors), book_(workbook), fills_(colors, FillPattern::None) {}
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -107,7 +84,7 @@ public:
         }
         if (section_ == "numFmts" && local == "numFmt") {
             const auto id = parseUnsigned(attributes.value("numFmtId"), 0xFFFFFFFFu);
-            if (id && book_.numberFormats.size() < maxStyleEntries)
+            if (id && book_.numberFormats.size() < limits::maxStyleEntries)
                 book_.numberFormats[static_cast<std::uint32_t>(*id)] =
                     std::string(attributes.value("formatCode"));
         } else if (section_ == "fonts") {
@@ -127,8 +104,7 @@ public:
     void endElement(std::string_view, std::string_view local) override {
         if (!section_.empty() && local == section_)
             section_.clear();
-        if (local == "stop")
-            inStop_ = false;
+        fills_.endElement(local);
         if (local == "left" || local == "right" || local == "top" || local == "bottom" ||
             local == "start" || local == "end" || local == "diagonal" || local == "vertical" ||
             local == "horizontal")
@@ -137,7 +113,7 @@ public:
 
 private:
     template <class T> void add(std::vector<T>& table) {
-        if (table.size() >= maxStyleEntries)
+        if (table.size() >= limits::maxStyleEntries)
             throw ReadError(ReadError::Kind::Damaged,
                             "the styles part holds more entries than a workbook can have");
         table.emplace_back();
@@ -146,26 +122,9 @@ private:
     void startFill(std::string_view local, const xml::Attributes& attributes) {
         if (local == "fill") {
             add(book_.fills);
-            firstStop_ = true;
-            return;
-        }
-        if (book_.fills.empty())
-            return;
-        Fill& fill = book_.fills.back();
-        if (local == "patternFill") {
-            fill.pattern = lookUp(patterns, attributes.value("patternType", "none"))
-                               .value_or(FillPattern::None);
-        } else if (local == "fgColor") {
-            fill.foreground = colors_.resolve(attributes);
-        } else if (local == "bgColor") {
-            fill.background = colors_.resolve(attributes);
-        } else if (local == "stop") {
-            inStop_ = true;
-        } else if (local == "color" && inStop_ && firstStop_) {
-            // A gradient is shown as the solid colour of its first stop.
-            fill.pattern = FillPattern::Solid;
-            fill.foreground = colors_.resolve(attributes);
-            firstStop_ = false;
+            fills_.begin();
+        } else if (!book_.fills.empty()) {
+            fills_.startElement(book_.fills.back(), local, attributes);
         }
     }
 
@@ -220,9 +179,8 @@ private:
     const Colors& colors_;
     Workbook& book_;
     std::string section_;
+    FillReader fills_;
     BorderSide* side_ = nullptr;
-    bool inStop_ = false;
-    bool firstStop_ = false;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommentsPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Fills.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextCollector.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SharedStrings.cpp

@@ -14,9 +14,6 @@ namespace {
 
 constexpr std::string_view xmlPrefix = "xml";
 constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
-// Declarations in scope at once: a lookup that misses the cache walks them all, so their
-// number bounds the work per element. Real parts declare a few dozen, on the root.
-constexpr std::size_t maxNamespacesInScope = 1024;
 
 // "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
 bool declaresNamespace(const char* name) {
@@ -124,8 +121,8 @@ void Parser::bind(std::string_view prefix, std::string_view uri, const char* dec
         fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
     if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
         fail("the reserved prefix or namespace of '" + std::string(declaration) + "' is misused");
-    if (bindings_.size() > maxNamespacesInScope)
-        fail("more than " + std::to_string(maxNamespacesInScope) +
+    if (bindings_.size() > limits::maxXmlNamespacesInScope)
+        fail("more than " + std::to_string(limits::maxXmlNamespacesInScope) +
              " namespace declarations are in scope");
     bindings_.push_back({std::string(prefix), std::string(uri), depth_});
     std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);

@@ -97,7 +97,7 @@ void ZipArchive::stream(std::string_view name, std::uint64_t maxBytes,
     const std::uint64_t compressed =
         (info.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(info.comp_size, 1) : 1;
     auto checkRatio = [&](std::uint64_t inflated) {
-        if (inflated > limits::compressionRatioFloor &&
+        if (inflated > limits::compressionRatioFloorBytes &&
             inflated / compressed > limits::maxCompressionRatio)
             damaged("the ZIP entry " + quoted(name) + " inflates more than " +
                     std::to_string(limits::maxCompressionRatio) + " times its compressed size");

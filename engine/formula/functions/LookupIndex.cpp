@@ -1,12 +1,10 @@
 #include "engine/formula/functions/LookupIndex.h"
 
 #include "engine/formula/functions/TextUnits.h"
+#include "engine/read/Limits.h"
 
 namespace engine::formula {
 namespace {
-
-// More entries than this across all indexes, and lookups go back to scanning.
-constexpr std::uint64_t maxEntries = 4'000'000;
 
 std::string foldedKey(const std::string& text) {
     return fn::toUtf8(fn::lower(fn::toUtf16(text)));
@@ -54,7 +52,7 @@ const LookupIndexes::Index* LookupIndexes::lineIndex(const Area& area, bool vert
     if (auto it = indexes_.find(key); it != indexes_.end()) {
         return it->second.get();
     }
-    if (entries_ >= maxEntries) {
+    if (entries_ >= limits::maxLookupIndexEntries) {
         return nullptr;
     }
     auto index = std::make_unique<Index>();

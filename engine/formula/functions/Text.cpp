@@ -7,6 +7,7 @@
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
+#include "engine/read/Limits.h"
 
 #include <array>
 #include <cmath>
@@ -16,11 +17,8 @@
 namespace engine::formula::fn {
 namespace {
 
-// The longest text a cell holds; longer results are #VALUE!.
-constexpr std::size_t maxTextUnits = 32767;
-
 Value textResult(const std::u16string& t) {
-    if (t.size() > maxTextUnits) {
+    if (t.size() > limits::maxTextResultUnits) {
         return Value::fail(CellError::Value);
     }
     return Value::of(toUtf8(t));
@@ -141,7 +139,7 @@ Value substitute(Args args, CallContext& c) {
         out.append(t, pos, at - pos);
         out += (!one || static_cast<double>(seen) == instance) ? to : from;
         pos = at + from.size();
-        if (out.size() > maxTextUnits) {
+        if (out.size() > limits::maxTextResultUnits) {
             return Value::fail(CellError::Value);
         }
     }
@@ -172,7 +170,7 @@ Value rept(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (n < 0 || static_cast<double>(t.size()) * n > maxTextUnits) {
+    if (n < 0 || static_cast<double>(t.size()) * n > limits::maxTextResultUnits) {
         return Value::fail(CellError::Value);
     }
     if (t.empty()) {
@@ -258,7 +256,8 @@ Value concatenate(Args args, CallContext& c) {
             return r.error();
         }
     }
-    return out.size() > maxTextUnits * 3 ? Value::fail(CellError::Value) : Value::of(out);
+    return out.size() > limits::maxTextResultUnits * 3 ? Value::fail(CellError::Value)
+                                                       : Value::of(out);
 }
 
 // The texts of arguments [from, end), blocks value by value; false at an error or spent budget.
@@ -320,7 +319,7 @@ Value concat(Args args, CallContext& c) {
     std::string out;
     for (const std::string& p : parts) {
         out += p;
-        if (out.size() > maxTextUnits * 3) {
+        if (out.size() > limits::maxTextResultUnits * 3) {
             return Value::fail(CellError::Value);
         }
     }
@@ -352,7 +351,7 @@ Value textJoin(Args args, CallContext& c) {
         }
         out += p;
         ++joined;
-        if (out.size() > maxTextUnits * 3) {
+        if (out.size() > limits::maxTextResultUnits * 3) {
             return Value::fail(CellError::Value);
         }
     }

@@ -1,13 +1,12 @@
 #include "engine/formula/tokens/FormulaCells.h"
 
+#include "engine/read/Limits.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace engine::formula::tokens {
 namespace {
-
-// One group per cell at most; a sheet has no more anchors than cells.
-constexpr std::size_t maxGroups = 1u << 22;
 
 // The application starts the tokens of a volatile formula with a PtgAttrSemi.
 bool startsVolatile(std::span<const std::uint8_t> tokens) {
@@ -42,7 +41,7 @@ void FormulaCells::cell(std::uint32_t row, std::uint16_t col, std::span<const st
 void FormulaCells::group(const Range& range, bool isArray, std::span<const std::uint8_t> tokens,
                          std::span<const std::uint8_t> extra) {
     if (tokens.empty() || range.lastRow < range.firstRow || range.lastCol < range.firstCol ||
-        groups_.size() >= maxGroups)
+        groups_.size() >= limits::maxFormulaGroups)
         return;
     volatile_ = volatile_ || startsVolatile(tokens);
     Group g;

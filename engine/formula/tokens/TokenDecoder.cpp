@@ -1,6 +1,7 @@
 #include "engine/formula/tokens/TokenDecoder.h"
 
 #include "engine/formula/tokens/FunctionTable.h"
+#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 
@@ -12,12 +13,6 @@
 
 namespace engine::formula::tokens {
 namespace {
-
-// Bounds of what one formula may build: the application allows 8,192 characters of text and
-// 1,024 levels of operands, so anything past these is not a formula it wrote.
-constexpr std::size_t maxStack = 1024;
-constexpr std::size_t maxText = 64 * 1024;
-constexpr std::uint32_t maxArrayCells = 64 * 1024;
 
 // Binding strength of what an operand's text ends with, weakest first; an operand weaker
 // than its operator is put in parentheses.
@@ -175,7 +170,7 @@ public:
             const DecodeContext& context)
         : in_(tokens), extra_(extra), c_(context), biff8_(context.dialect == Dialect::Biff8),
           maxRow_(biff8_ ? 0xFFFFu : 0xFFFFFu), maxCol_(biff8_ ? 0xFFu : 0x3FFFu),
-          workLeft_(64 * tokens.size() + maxText) {}
+          workLeft_(64 * tokens.size() + limits::maxFormulaTextBytes) {}
 
     Decoded run();
 
@@ -187,7 +182,8 @@ private:
 
     bool push(std::string text, std::uint8_t strength = Atom) {
         workLeft_ -= std::min(workLeft_, text.size());
-        if (stack_.size() >= maxStack || text.size() > maxText || workLeft_ == 0)
+        if (stack_.size() >= limits::maxTokenStackDepth ||
+            text.size() > limits::maxFormulaTextBytes || workLeft_ == 0)
             return false;
         stack_.push_back({std::move(text), strength});
         return true;
@@ -354,8 +350,8 @@ std::optional<std::string> Decoder::arrayConstant() {
         rows = extra_.u32();
         cols = extra_.u32();
     }
-    if (extra_.bad() || rows == 0 || cols == 0 || rows > maxArrayCells ||
-        cols > maxArrayCells / rows)
+    if (extra_.bad() || rows == 0 || cols == 0 || rows > limits::maxArrayConstantCells ||
+        cols > limits::maxArrayConstantCells / rows)
         return std::nullopt;
     std::string text = "{";
     for (std::uint32_t r = 0; r < rows; ++r) {
@@ -402,7 +398,7 @@ std::optional<std::string> Decoder::arrayConstant() {
             case ArrayItem::Unknown:
                 return std::nullopt;
             }
-            if (extra_.bad() || text.size() > maxText)
+            if (extra_.bad() || text.size() > limits::maxFormulaTextBytes)
                 return std::nullopt;
         }
         if (r + 1 < rows)
@@ -432,7 +428,7 @@ bool Decoder::call(std::string_view name, std::size_t arguments) {
         if (i > stack_.size() - arguments)
             text += ',';
         text += stack_[i].text;
-        if (text.size() > maxText)
+        if (text.size() > limits::maxFormulaTextBytes)
             return false;
     }
     text += ')';

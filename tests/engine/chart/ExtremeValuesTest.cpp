@@ -5,6 +5,7 @@
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
+#include "engine/read/Limits.h"
 #include "engine/xls/ChartStream.h"
 #include "tests/engine/chart/ChartSamples.h"
 
@@ -36,7 +37,7 @@ void expectBounded(const std::string& svg, const std::string& what) {
     EXPECT_EQ(svg.rfind("<svg ", 0), 0u) << what;
     EXPECT_TRUE(svg.ends_with("</svg>")) << what;
     EXPECT_LT(svg.size(), 100000u) << what;
-    EXPECT_LE(countOf(svg, "<text"), 2u * chart::maxAxisLabels) << what;
+    EXPECT_LE(countOf(svg, "<text"), 2u * limits::maxAxisLabels) << what;
     EXPECT_EQ(svg.find("nan"), std::string::npos) << what;
     EXPECT_EQ(svg.find("inf"), std::string::npos) << what;
 }
@@ -103,7 +104,7 @@ TEST(AxisScale, StaysFiniteNearTheLargestDoubles) {
         ASSERT_TRUE(std::isfinite(scale.min) && std::isfinite(scale.max)) << what;
         ASSERT_TRUE(std::isfinite(scale.step) && scale.step > 0) << what;
         EXPECT_LT(scale.min, scale.max) << what;
-        EXPECT_LT(scale.steps(), chart::maxAxisLabels) << what;
+        EXPECT_LT(scale.steps(), limits::maxAxisLabels) << what;
         // The values themselves are on the axis.
         EXPECT_LE(scale.min, row.low) << what;
         EXPECT_GE(scale.max, row.high) << what;

@@ -162,3 +162,35 @@ TEST(XlsxConditional, DifferentialStylesSetOnlyWhatTheyName) {
     EXPECT_FALSE(style.right); // an edge without a style draws nothing
     EXPECT_FALSE(style.top);
 }
+
+TEST(XlsxConditional, DifferentialSolidFillsShowTheirBackgroundColour) {
+    // One fill read into the cells' table and into a dxf: a cell's solid fill shows fgColor,
+    // a differential one bgColor.
+    const std::string both = "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"FF00FF00\"/>"
+                             "<bgColor rgb=\"FFFF0000\"/></patternFill></fill>";
+    const std::string dxfs =
+        "<dxf>" + both + "</dxf>" +
+        // some writers give the foreground alone
+        "<dxf><fill><patternFill><fgColor rgb=\"FF0000FF\"/></patternFill>"
+        "</fill></dxf>"
+        // no fill hides the cell's own
+        "<dxf><fill><patternFill patternType=\"none\"/></fill></dxf>"
+        // nothing named leaves the cell's fill alone
+        "<dxf><fill/></dxf>"
+        "<dxf><fill><gradientFill><stop position=\"0\"><color rgb=\"FF123456\"/>"
+        "</stop><stop position=\"1\"><color rgb=\"FF654321\"/></stop>"
+        "</gradientFill></fill></dxf>";
+    const Workbook book = xlsx::readPackage(
+        minimalWorkbook({"<sheetData/>"}, {},
+                        "<fills count=\"1\">" + both + "</fills><dxfs>" + dxfs + "</dxfs>")
+            .bytes());
+    ASSERT_EQ(book.fills.size(), 1u);
+    EXPECT_EQ(book.fills[0].pattern, FillPattern::Solid);
+    EXPECT_EQ(book.fills[0].foreground, Color::fromRgb(0x00FF00));
+    ASSERT_EQ(book.differentialStyles.size(), 5u);
+    EXPECT_EQ(book.differentialStyles[0].fill, Color::fromRgb(0xFF0000));
+    EXPECT_EQ(book.differentialStyles[1].fill, Color::fromRgb(0x0000FF));
+    EXPECT_EQ(book.differentialStyles[2].fill, Color{});
+    EXPECT_FALSE(book.differentialStyles[3].fill);
+    EXPECT_EQ(book.differentialStyles[4].fill, Color::fromRgb(0x123456));
+}
