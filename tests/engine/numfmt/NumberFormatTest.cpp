@@ -55,6 +55,11 @@ const Row generalRows[] = {
     {"huge", 1e100, "General", "1E+100"},
     {"float_noise", 0.1 + 0.2, "General", "0.3"},
     {"half", 0.5, "General", "0.5"},
+    // Rounding that carries into a new leading digit, in both fixed ranges.
+    {"nines_carry_to_ten", 9.99999999999, "General", "10"},
+    {"small_nines_carry", 0.00099999999999, "General", "0.001"},
+    // Seventeen significant digits in the double: rounded from fifteen, as before.
+    {"seventeen_digit_double", 2.0000000000000004, "General", "2"},
     {"general_code_lower_case", 3.25, "general", "3.25"},
     {"empty_code_is_general", 2.5, "", "2.5"},
 };
