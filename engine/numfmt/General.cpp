@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 namespace engine::numfmt {
 namespace {
@@ -18,13 +19,38 @@ struct Digits {
     int exponent;
 };
 
+// Most decimals in workbooks have a few places (prices, quarters, percentages): when the value
+// times 10^places, rounded to a whole number below 10^15, divides back to exactly the value,
+// that number is a text of at most fifteen digits that reads back as the value.
+bool fewPlaces(double value, Digits& digits) {
+    static constexpr double powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    for (int places = 1; places < static_cast<int>(std::size(powers)); ++places) {
+        const double scaled = std::round(value * powers[places]);
+        if (!(scaled < 1e15))
+            return false;
+        if (scaled / powers[places] != value)
+            continue;
+        char buffer[24];
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint64_t>(scaled)).ptr;
+        const auto count = static_cast<std::size_t>(end - buffer);
+        std::copy(buffer, end, digits.digit);
+        std::fill(digits.digit + count, std::end(digits.digit), '0');
+        digits.exponent = static_cast<int>(count) - 1 - places;
+        return true;
+    }
+    return false;
+}
+
 Digits significantDigits(double value) {
     Digits digits{};
+    if (fewPlaces(value, digits))
+        return digits;
     char buffer[64];
-    // The shortest text that reads back as the value, when it has at most fifteen digits, is
-    // the fifteen-digit rounding itself: a double's half unit in the last place is under a
-    // tenth of the fifteen-digit step, so no other fifteen-digit number lies as near. It is
-    // also much cheaper to find than a rounding to a given precision.
+    // Any text of at most fifteen digits that reads back as the value is its fifteen-digit
+    // rounding: a double's half unit in the last place is under a ninth of the fifteen-digit
+    // step, so no other fifteen-digit number lies as near. The shortest such text is much
+    // cheaper to find than a rounding to a given precision.
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     std::size_t count = 0;
