@@ -115,22 +115,28 @@ void appendFixed(std::string& out, const Digits& significant, int decimals) {
     // Positions past the digits held are zeros.
     auto at = [&](int position) { return position < count ? digits[position] : '0'; };
     const int integerLength = exponent + 1;
+    const int fractionStart = std::max(integerLength, 0);
+    // The fraction's places run from integerLength to keep, those before the first digit
+    // zeros; its trailing zeros are dropped.
+    int last = keep - 1;
+    while (last >= fractionStart && at(last) == '0')
+        --last;
+    const std::size_t start = out.size();
+    out.resize(start +
+               static_cast<std::size_t>(std::max(integerLength, 1) + 1 + keep - integerLength));
+    char* write = out.data() + start;
     if (integerLength > 0) {
         for (int i = 0; i < integerLength; ++i)
-            out += at(i);
+            *write++ = at(i);
     } else {
-        out += '0';
+        *write++ = '0';
     }
-    // The fraction's places run from integerLength to keep; leading ones before the first
-    // digit are zeros.
-    int last = keep - 1;
-    while (last >= std::max(integerLength, 0) && at(last) == '0')
-        --last;
-    if (last < std::max(integerLength, 0))
-        return;
-    out += '.';
-    for (int position = integerLength; position <= last; ++position)
-        out += position < 0 ? '0' : at(position);
+    if (last >= fractionStart) {
+        *write++ = '.';
+        for (int position = integerLength; position <= last; ++position)
+            *write++ = position < 0 ? '0' : at(position);
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
 }
 
 // value > 0; six significant digits at most, exponent of at least two digits.
