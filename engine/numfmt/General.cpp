@@ -1,89 +1,21 @@
 #include "engine/numfmt/General.h"
 
+#include "engine/numfmt/DecimalDigits.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
 
 namespace engine::numfmt {
 namespace {
 
 constexpr std::size_t maxWidth = 11;
 
-// The first fifteen significant decimal digits of a value > 0, correctly rounded, and the
-// power of ten of the first. A page shows a number for nearly every cell: this is built
-// in place, without the strings of the general digit splitter.
-struct Digits {
-    char digit[15];
-    int exponent;
-};
-
-// Most decimals in workbooks have a few places (prices, quarters, percentages): when the value
-// times 10^places, rounded to a whole number below 10^15, divides back to exactly the value,
-// that number is a text of at most fifteen digits that reads back as the value.
-bool fewPlaces(double value, Digits& digits) {
-    static constexpr double powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    for (int places = 1; places < static_cast<int>(std::size(powers)); ++places) {
-        const double scaled = std::round(value * powers[places]);
-        if (!(scaled < 1e15))
-            return false;
-        if (scaled / powers[places] != value)
-            continue;
-        char buffer[24];
-        const auto end =
-            std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint64_t>(scaled)).ptr;
-        const auto count = static_cast<std::size_t>(end - buffer);
-        std::copy(buffer, end, digits.digit);
-        std::fill(digits.digit + count, std::end(digits.digit), '0');
-        digits.exponent = static_cast<int>(count) - 1 - places;
-        return true;
-    }
-    return false;
-}
-
-Digits significantDigits(double value) {
-    Digits digits{};
-    if (fewPlaces(value, digits))
-        return digits;
-    char buffer[64];
-    // Any text of at most fifteen digits that reads back as the value is its fifteen-digit
-    // rounding: a double's half unit in the last place is under a ninth of the fifteen-digit
-    // step, so no other fifteen-digit number lies as near. The shortest such text is much
-    // cheaper to find than a rounding to a given precision.
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    std::size_t count = 0;
-    const char* p = buffer;
-    for (; p < result.ptr && *p != 'e'; ++p)
-        if (*p != '.')
-            ++count;
-    if (count > sizeof digits.digit) {
-        result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-        p = buffer;
-        while (p < result.ptr && *p != 'e')
-            ++p;
-    }
-    std::size_t n = 0;
-    for (const char* q = buffer; q < p; ++q)
-        if (*q != '.')
-            digits.digit[n++] = *q;
-    for (; n < sizeof digits.digit; ++n)
-        digits.digit[n] = '0';
-    // "e+XX" or "e-XXX".
-    const bool negative = p + 1 < result.ptr && p[1] == '-';
-    int exponent = 0;
-    for (const char* q = p + 2; q < result.ptr; ++q)
-        exponent = exponent * 10 + (*q - '0');
-    digits.exponent = negative ? -exponent : exponent;
-    return digits;
-}
-
 // Appends a value > 0 rounded half away from zero (like every other format, not to the
 // nearest even) to `decimals` places, without trailing zeros of its fraction or a bare point.
 // The callers ask for at most 18 places of numbers below 10^11.
-void appendFixed(std::string& out, const Digits& significant, int decimals) {
+void appendFixed(std::string& out, const DecimalDigits& significant, int decimals) {
     char digits[sizeof significant.digit + 1];
     int count = static_cast<int>(sizeof significant.digit);
     std::copy(significant.digit, significant.digit + count, digits);
@@ -172,7 +104,7 @@ void appendScientific(std::string& out, double value) {
 void appendPositiveGeneral(std::string& out, double value) {
     const int magnitude = static_cast<int>(std::floor(std::log10(value)));
     const std::size_t start = out.size();
-    auto fixedFits = [&](const Digits& digits, int decimals, std::size_t width) {
+    auto fixedFits = [&](const DecimalDigits& digits, int decimals, std::size_t width) {
         appendFixed(out, digits, decimals);
         if (out.size() - start <= width)
             return true;
@@ -186,7 +118,7 @@ void appendPositiveGeneral(std::string& out, double value) {
             return;
         out.resize(start);
     } else if (magnitude >= -9 && magnitude <= 9) {
-        const Digits digits = significantDigits(value);
+        const DecimalDigits digits = significantDigits(value);
         if (fixedFits(digits, 12, maxWidth))
             return;
         const int decimals = 9 - magnitude;

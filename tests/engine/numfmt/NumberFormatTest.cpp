@@ -75,6 +75,9 @@ const Row numberRows[] = {
     {"rounds_up_into_new_digit", 9.996, "0.00", "10.00"},
     {"tiny_rounds_up", 0.0006, "0.000", "0.001"},
     {"tiny_rounds_down", 0.0004, "0.000", "0.000"},
+    // Fifteen significant digits, then zeros, however many places are asked for.
+    {"places_past_fifteen_digits", 0.1 + 0.2, "0.000000000000000000", "0.300000000000000000"},
+    {"fifteen_digits_rounded_first", 123456789.123456789, "0.000000", "123456789.123457"},
     {"thousands", 1234567.891, "#,##0", "1,234,568"},
     {"thousands_decimals", 1234567.891, "#,##0.00", "1,234,567.89"},
     {"thousands_small", 12, "#,##0", "12"},
