@@ -11,7 +11,9 @@ namespace {
 
 // Most decimals in workbooks have a few places (prices, quarters, percentages): when the value
 // times 10^places, rounded to a whole number below 10^15, divides back to exactly the value,
-// that number is a text of at most fifteen digits that reads back as the value.
+// that number is a text of at most fifteen digits that reads back as the value. Any such text
+// is the value's fifteen-digit rounding: a double's half unit in the last place is under a
+// ninth of the fifteen-digit step, so no other fifteen-digit number lies as near.
 bool fewPlaces(double value, DecimalDigits& digits) {
     static constexpr double powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
     for (int places = 1; places < static_cast<int>(std::size(powers)); ++places) {
@@ -38,25 +40,14 @@ DecimalDigits significantDigits(double value) {
     DecimalDigits digits{};
     if (fewPlaces(value, digits))
         return digits;
+    // A computed value needs all its digits: printing it to fifteen of them is cheaper than
+    // finding its shortest text first.
     char buffer[64];
-    // Any text of at most fifteen digits that reads back as the value is its fifteen-digit
-    // rounding: a double's half unit in the last place is under a ninth of the fifteen-digit
-    // step, so no other fifteen-digit number lies as near. The shortest such text is much
-    // cheaper to find than a rounding to a given precision.
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    std::size_t count = 0;
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     const char* p = buffer;
-    for (; p < result.ptr && *p != 'e'; ++p)
-        if (*p != '.')
-            ++count;
-    if (count > sizeof digits.digit) {
-        result =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-        p = buffer;
-        while (p < result.ptr && *p != 'e')
-            ++p;
-    }
+    while (p < result.ptr && *p != 'e')
+        ++p;
     std::size_t n = 0;
     for (const char* q = buffer; q < p; ++q)
         if (*q != '.')
