@@ -1,7 +1,8 @@
 #include "engine/numfmt/General.h"
 
-#include "engine/numfmt/NumberFormat.h"
+#include "engine/numfmt/DecimalDigits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,76 +12,123 @@ namespace {
 
 constexpr std::size_t maxWidth = 11;
 
-// Drops trailing zeros of a decimal fraction, and the point when nothing follows it.
-void stripFraction(std::string& text) {
-    if (text.find('.') == std::string::npos)
+// Appends a value > 0 rounded half away from zero (like every other format, not to the
+// nearest even) to `decimals` places, without trailing zeros of its fraction or a bare point.
+// The callers ask for at most 18 places of numbers below 10^11.
+void appendFixed(std::string& out, const DecimalDigits& significant, int decimals) {
+    char digits[sizeof significant.digit + 1];
+    int count = static_cast<int>(sizeof significant.digit);
+    std::copy(significant.digit, significant.digit + count, digits);
+    int exponent = significant.exponent;
+    // The digits down to 10^-decimals, digits[0] standing for 10^exponent.
+    int keep = exponent + 1 + decimals;
+    if (keep < 0) {
+        out += '0';
         return;
-    while (!text.empty() && text.back() == '0')
-        text.pop_back();
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-}
-
-// value > 0; rounded half away from zero like every other format, not to the nearest even.
-std::string fixed(double value, int decimals) {
-    std::string integer, fraction;
-    splitDigits(value, decimals, integer, fraction);
-    std::string text = integer.empty() ? "0" : integer;
-    if (decimals > 0)
-        text += "." + fraction;
-    stripFraction(text);
-    return text;
+    }
+    if (keep < count) {
+        const bool up = digits[keep] >= '5';
+        count = keep;
+        if (up) {
+            int i = keep - 1;
+            while (i >= 0 && digits[i] == '9')
+                digits[i--] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                std::copy_backward(digits, digits + count, digits + count + 1);
+                digits[0] = '1';
+                ++count;
+                ++exponent;
+                ++keep;
+            }
+        }
+    }
+    // Positions past the digits held are zeros.
+    auto at = [&](int position) { return position < count ? digits[position] : '0'; };
+    const int integerLength = exponent + 1;
+    const int fractionStart = std::max(integerLength, 0);
+    // The fraction's places run from integerLength to keep, those before the first digit
+    // zeros; its trailing zeros are dropped.
+    int last = keep - 1;
+    while (last >= fractionStart && at(last) == '0')
+        --last;
+    const std::size_t start = out.size();
+    out.resize(start +
+               static_cast<std::size_t>(std::max(integerLength, 1) + 1 + keep - integerLength));
+    char* write = out.data() + start;
+    if (integerLength > 0) {
+        for (int i = 0; i < integerLength; ++i)
+            *write++ = at(i);
+    } else {
+        *write++ = '0';
+    }
+    if (last >= fractionStart) {
+        *write++ = '.';
+        for (int position = integerLength; position <= last; ++position)
+            *write++ = position < 0 ? '0' : at(position);
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
 }
 
 // value > 0; six significant digits at most, exponent of at least two digits.
-std::string scientific(double value) {
+void appendScientific(std::string& out, double value) {
     char buffer[64];
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 5);
-    std::string text(buffer, result.ptr);
-    auto e = text.find('e');
-    std::string mantissa = text.substr(0, e);
-    stripFraction(mantissa);
-    std::string exponent = text.substr(e + 1);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const auto e = text.find('e');
+    std::string_view mantissa = text.substr(0, e);
+    if (mantissa.find('.') != std::string_view::npos) {
+        while (!mantissa.empty() && mantissa.back() == '0')
+            mantissa.remove_suffix(1);
+        if (!mantissa.empty() && mantissa.back() == '.')
+            mantissa.remove_suffix(1);
+    }
+    std::string_view exponent = text.substr(e + 1);
     char sign = '+';
     if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
         sign = exponent[0];
-        exponent.erase(0, 1);
+        exponent.remove_prefix(1);
     }
     while (exponent.size() > 2 && exponent[0] == '0')
-        exponent.erase(0, 1);
+        exponent.remove_prefix(1);
+    out += mantissa;
+    out += 'E';
+    out += sign;
     if (exponent.size() < 2)
-        exponent.insert(0, 2 - exponent.size(), '0');
-    return mantissa + "E" + sign + exponent;
+        out.append(2 - exponent.size(), '0');
+    out += exponent;
 }
 
-std::string positiveGeneral(double value) {
-    int magnitude = static_cast<int>(std::floor(std::log10(value)));
+void appendPositiveGeneral(std::string& out, double value) {
+    const int magnitude = static_cast<int>(std::floor(std::log10(value)));
+    const std::size_t start = out.size();
+    auto fixedFits = [&](const DecimalDigits& digits, int decimals, std::size_t width) {
+        appendFixed(out, digits, decimals);
+        if (out.size() - start <= width)
+            return true;
+        out.resize(start);
+        return false;
+    };
     if (magnitude >= -4 && magnitude <= -1) {
         // Nine decimals keep "0." plus the digits within eleven characters.
-        std::string text = fixed(value, 9);
-        if (text != "0")
-            return text;
-        return scientific(value);
+        appendFixed(out, significantDigits(value), 9);
+        if (out.size() - start != 1 || out.back() != '0')
+            return;
+        out.resize(start);
+    } else if (magnitude >= -9 && magnitude <= 9) {
+        const DecimalDigits digits = significantDigits(value);
+        if (fixedFits(digits, 12, maxWidth))
+            return;
+        const int decimals = 9 - magnitude;
+        if (decimals >= 0 && fixedFits(digits, decimals, maxWidth))
+            return;
+    } else if (magnitude == 10) {
+        if (fixedFits(significantDigits(value), 0, maxWidth))
+            return;
     }
-    if (magnitude >= -9 && magnitude <= 9) {
-        std::string text = fixed(value, 12);
-        if (text.size() <= maxWidth)
-            return text;
-        int decimals = 9 - magnitude;
-        if (decimals >= 0) {
-            text = fixed(value, decimals);
-            if (text.size() <= maxWidth)
-                return text;
-        }
-        return scientific(value);
-    }
-    if (magnitude == 10) {
-        std::string text = fixed(value, 0);
-        if (text.size() <= maxWidth)
-            return text;
-    }
-    return scientific(value);
+    appendScientific(out, value);
 }
 
 } // namespace
@@ -104,7 +152,7 @@ void appendGeneral(std::string& out, double value) {
     }
     if (value < 0)
         out += '-';
-    out += positiveGeneral(std::fabs(value));
+    appendPositiveGeneral(out, std::fabs(value));
 }
 
 } // namespace engine::numfmt

@@ -1,7 +1,9 @@
+#include "engine/numfmt/DecimalDigits.h"
 #include "engine/numfmt/General.h"
 #include "engine/numfmt/NativeDigits.h"
 #include "engine/numfmt/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -323,53 +325,47 @@ bool impliesNegative(const Section& section) {
 void splitDigits(double value, int decimals, std::string& integer, std::string& fraction) {
     integer.clear();
     fraction.assign(static_cast<std::size_t>(decimals), '0');
-    if (!(value > 0))
+    if (!(value > 0) || !std::isfinite(value))
         return;
-    char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    auto e = text.find('e');
-    std::string digits;
-    for (char c : text.substr(0, e))
-        if (c != '.')
-            digits += c;
-    int exponent = 0;
-    std::string_view exponentText = text.substr(e + 1);
-    if (!exponentText.empty() && exponentText.front() == '+')
-        exponentText.remove_prefix(1);
-    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+    const DecimalDigits significant = significantDigits(value);
+    char digits[sizeof significant.digit + 1];
+    int count = static_cast<int>(sizeof significant.digit);
+    std::copy(significant.digit, significant.digit + count, digits);
+    int exponent = significant.exponent;
     // digits[0] stands for 10^exponent; keep the digits down to 10^-decimals.
     int keep = exponent + 1 + decimals;
     if (keep < 0)
         return;
-    if (keep < static_cast<int>(digits.size())) {
-        bool up = digits[static_cast<std::size_t>(keep)] >= '5';
-        digits.resize(static_cast<std::size_t>(keep));
+    if (keep < count) {
+        const bool up = digits[keep] >= '5';
+        count = keep;
         if (up) {
             int i = keep - 1;
-            while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
-                digits[static_cast<std::size_t>(i--)] = '0';
+            while (i >= 0 && digits[i] == '9')
+                digits[i--] = '0';
             if (i >= 0) {
-                ++digits[static_cast<std::size_t>(i)];
+                ++digits[i];
             } else {
-                digits.insert(0, 1, '1');
+                std::copy_backward(digits, digits + count, digits + count + 1);
+                digits[0] = '1';
+                ++count;
                 ++exponent;
                 ++keep;
             }
         }
-    } else {
-        digits.append(static_cast<std::size_t>(keep) - digits.size(), '0');
     }
-    int integerLength = exponent + 1;
+    // Positions past the digits held are zeros, as are the fraction's places before them.
+    auto at = [&](int position) {
+        return position >= 0 && position < count ? digits[position] : '0';
+    };
+    const int integerLength = exponent + 1;
     if (integerLength > 0) {
-        integer = digits.substr(0, static_cast<std::size_t>(integerLength));
-        fraction = digits.substr(static_cast<std::size_t>(integerLength));
-    } else {
-        fraction.assign(static_cast<std::size_t>(-integerLength), '0');
-        fraction += digits;
+        integer.resize(static_cast<std::size_t>(integerLength));
+        for (int i = 0; i < integerLength; ++i)
+            integer[static_cast<std::size_t>(i)] = at(i);
     }
-    fraction.resize(static_cast<std::size_t>(decimals), '0');
+    for (int i = 0; i < decimals; ++i)
+        fraction[static_cast<std::size_t>(i)] = at(integerLength + i);
     if (integer.find_first_not_of('0') == std::string::npos)
         integer.clear();
 }

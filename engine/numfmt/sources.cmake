@@ -3,6 +3,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CellText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateRender.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateSerial.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DecimalDigits.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigitWidth.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormatParser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/General.cpp

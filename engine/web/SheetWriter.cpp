@@ -283,12 +283,16 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
 
 void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::uint32_t row,
                            std::vector<Block>& blocks) {
-    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
+    const auto before = [](const Block& a, const Block& b) {
         if (a.firstCol != b.firstCol)
             return a.firstCol < b.firstCol;
         return (a.kind == Block::Cover || a.kind == Block::Merge) &&
                !(b.kind == Block::Cover || b.kind == Block::Merge);
-    });
+    };
+    // A row without merged areas comes in column order already; sorting it would cost a
+    // buffer of its own for every row.
+    if (!std::is_sorted(blocks.begin(), blocks.end(), before))
+        std::stable_sort(blocks.begin(), blocks.end(), before);
     // Cells inside a merged area are not shown.
     std::size_t kept = 0;
     int coveredUntil = -1;
@@ -316,7 +320,10 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
     std::uint32_t col = used.firstCol;
     // Text runs on into empty neighbours, as far as the next cell that shows something: to the
     // right when aligned left, to the left when aligned right, both ways when centred.
-    std::vector<std::uint32_t> stops(blocks.size()), starts(blocks.size());
+    std::vector<std::uint32_t>& stops = stops_;
+    std::vector<std::uint32_t>& starts = starts_;
+    stops.resize(blocks.size());
+    starts.resize(blocks.size());
     std::uint32_t nextContent = used.lastCol + 1u;
     for (std::size_t i = blocks.size(); i-- > 0;) {
         stops[i] = nextContent;

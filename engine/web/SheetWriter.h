@@ -111,6 +111,8 @@ private:
     std::size_t sheetIndex_ = 0;
     const SheetLayout* layout_ = nullptr;
     bool rightToLeft_ = false;
+    // Where each block of the row being written may run on to, kept between rows.
+    std::vector<std::uint32_t> stops_, starts_;
     std::vector<const Drawn*> inRows_;
     std::vector<const Drawn*> floating_; // over the grid, placed from the section's corner
     std::vector<const Drawn*>::const_iterator rowDrawn_, rowDrawnEnd_;

@@ -21,9 +21,28 @@ bool declaresNamespace(const char* name) {
            (name[5] == '\0' || name[5] == ':');
 }
 
+// The prefix (empty when none) and local name of a qualified name, in one pass: element and
+// attribute names are a few characters, and calls out to find the colon and then the end
+// cost more than the names themselves.
+void splitName(const char* name, std::string_view& prefix, std::string_view& local) {
+    const char* colon = nullptr;
+    const char* end = name;
+    for (; *end; ++end)
+        if (*end == ':' && !colon)
+            colon = end;
+    if (colon) {
+        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
+        local = std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1));
+    } else {
+        prefix = {};
+        local = std::string_view(name, static_cast<std::size_t>(end - name));
+    }
+}
+
 std::string_view localName(const char* name) {
-    const char* colon = std::strchr(name, ':');
-    return std::string_view(colon ? colon + 1 : name);
+    std::string_view prefix, local;
+    splitName(name, prefix, local);
+    return local;
 }
 
 } // namespace
@@ -86,9 +105,10 @@ void Parser::onStart(void* self, const char* name, const char** attributes) {
             parser->fail("elements are nested deeper than " + std::to_string(limits::maxXmlDepth) +
                          " levels");
         parser->takeAttributes(attributes);
-        std::string_view ns, local;
-        parser->resolve(name, ns, local);
-        parser->handler_.startElement(ns, local,
+        std::string_view local;
+        const std::size_t binding = parser->resolve(name, local);
+        parser->open_.push_back({name, local, binding});
+        parser->handler_.startElement(parser->uriOf(binding), local,
                                       Attributes(parser->split_.data(), parser->split_.size()));
     });
 }
@@ -96,9 +116,19 @@ void Parser::onStart(void* self, const char* name, const char** attributes) {
 void Parser::onEnd(void* self, const char* name) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        std::string_view ns, local;
-        parser->resolve(name, ns, local);
-        parser->handler_.endElement(ns, local);
+        // expat hands the end tag the name it gave the start tag unless it has moved the
+        // name since: then it is resolved again.
+        std::string_view local;
+        std::size_t binding;
+        const Open& open = parser->open_.back();
+        if (open.name == name) {
+            local = open.local;
+            binding = open.binding;
+        } else {
+            binding = parser->resolve(name, local);
+        }
+        parser->handler_.endElement(parser->uriOf(binding), local);
+        parser->open_.pop_back();
         parser->unbindNamespaces();
         --parser->depth_;
     });
@@ -136,15 +166,9 @@ void Parser::unbindNamespaces() {
     std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
 }
 
-void Parser::resolve(const char* name, std::string_view& ns, std::string_view& local) {
-    const char* colon = std::strchr(name, ':');
+std::size_t Parser::resolve(const char* name, std::string_view& local) {
     std::string_view prefix;
-    if (colon) {
-        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
-        local = std::string_view(colon + 1);
-    } else {
-        local = std::string_view(name);
-    }
+    splitName(name, prefix, local);
     const std::size_t slot =
         (prefix.size() + (prefix.empty() ? 0u : static_cast<unsigned char>(prefix.back()))) %
         cacheSlots;
@@ -156,12 +180,15 @@ void Parser::resolve(const char* name, std::string_view& ns, std::string_view& l
         if (found == SIZE_MAX) {
             if (!prefix.empty())
                 fail("unbound prefix '" + std::string(prefix) + "'");
-            ns = {};
-            return;
+            return SIZE_MAX;
         }
         cache_[slot] = found;
     }
-    ns = bindings_[found].uri;
+    return found;
+}
+
+std::string_view Parser::uriOf(std::size_t binding) const {
+    return binding == SIZE_MAX ? std::string_view() : std::string_view(bindings_[binding].uri);
 }
 
 void Parser::onText(void* self, const char* text, int length) {

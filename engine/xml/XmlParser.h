@@ -89,7 +89,9 @@ private:
     void takeAttributes(const char** attributes);
     void bind(std::string_view prefix, std::string_view uri, const char* declaration);
     void unbindNamespaces();
-    void resolve(const char* name, std::string_view& ns, std::string_view& local);
+    // The index in bindings_ of the name's namespace (SIZE_MAX for none); sets its local name.
+    std::size_t resolve(const char* name, std::string_view& local);
+    std::string_view uriOf(std::size_t binding) const;
 
     XML_ParserStruct* parser_;
     Handler& handler_;
@@ -97,6 +99,14 @@ private:
     std::size_t depth_ = 0;
     std::exception_ptr pending_;
     std::vector<Binding> bindings_;
+    // The open elements' names as resolved at their start; a binding is kept by its index, as
+    // bindings_ may move its strings.
+    struct Open {
+        const char* name;
+        std::string_view local;
+        std::size_t binding;
+    };
+    std::vector<Open> open_;
     // The current element's attributes, split once so that handlers' lookups compare views.
     std::vector<Attribute> split_;
     // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared

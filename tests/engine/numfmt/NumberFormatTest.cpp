@@ -55,6 +55,11 @@ const Row generalRows[] = {
     {"huge", 1e100, "General", "1E+100"},
     {"float_noise", 0.1 + 0.2, "General", "0.3"},
     {"half", 0.5, "General", "0.5"},
+    // Rounding that carries into a new leading digit, in both fixed ranges.
+    {"nines_carry_to_ten", 9.99999999999, "General", "10"},
+    {"small_nines_carry", 0.00099999999999, "General", "0.001"},
+    // Seventeen significant digits in the double: rounded from fifteen, as before.
+    {"seventeen_digit_double", 2.0000000000000004, "General", "2"},
     {"general_code_lower_case", 3.25, "general", "3.25"},
     {"empty_code_is_general", 2.5, "", "2.5"},
 };
@@ -70,6 +75,9 @@ const Row numberRows[] = {
     {"rounds_up_into_new_digit", 9.996, "0.00", "10.00"},
     {"tiny_rounds_up", 0.0006, "0.000", "0.001"},
     {"tiny_rounds_down", 0.0004, "0.000", "0.000"},
+    // Fifteen significant digits, then zeros, however many places are asked for.
+    {"places_past_fifteen_digits", 0.1 + 0.2, "0.000000000000000000", "0.300000000000000000"},
+    {"fifteen_digits_rounded_first", 123456789.123456789, "0.000000", "123456789.123457"},
     {"thousands", 1234567.891, "#,##0", "1,234,568"},
     {"thousands_decimals", 1234567.891, "#,##0.00", "1,234,567.89"},
     {"thousands_small", 12, "#,##0", "12"},
