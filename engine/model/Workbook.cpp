@@ -26,6 +26,21 @@ const char* errorText(CellError error) {
     return "#N/A";
 }
 
+std::optional<CellError> cellErrorFromCode(std::uint8_t code) {
+    switch (static_cast<CellError>(code)) {
+    case CellError::Null:
+    case CellError::Div0:
+    case CellError::Value:
+    case CellError::Ref:
+    case CellError::Name:
+    case CellError::Num:
+    case CellError::NA:
+    case CellError::GettingData:
+        return static_cast<CellError>(code);
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 bool before(const Cell& a, const Cell& b) {

@@ -40,22 +40,6 @@ double widthFromCharacters(unsigned characters) {
     return pixels / 7.0;
 }
 
-bool isErrorCode(std::uint8_t code) {
-    switch (code) {
-    case 0x00:
-    case 0x07:
-    case 0x0F:
-    case 0x17:
-    case 0x1D:
-    case 0x24:
-    case 0x2A:
-    case 0x2B:
-        return true;
-    default:
-        return false;
-    }
-}
-
 class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
@@ -164,7 +148,7 @@ void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const Cel
         break;
     case 2:
         cell.type = CellType::Error;
-        cell.error = isErrorCode(result[2]) ? static_cast<CellError>(result[2]) : CellError::NA;
+        cell.error = cellErrorFromCode(result[2]).value_or(CellError::NA);
         break;
     case 3: {
         const std::uint32_t text = addString(RichText{});
@@ -313,7 +297,7 @@ void SheetBuilder::cellRecord(const Record& record, RecordReader& reader) {
         Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
         if (isError) {
             cell.type = CellType::Error;
-            cell.error = isErrorCode(value) ? static_cast<CellError>(value) : CellError::NA;
+            cell.error = cellErrorFromCode(value).value_or(CellError::NA);
         } else {
             cell.type = CellType::Boolean;
             cell.boolean = value != 0;

@@ -20,22 +20,6 @@ namespace {
 
 constexpr std::uint32_t noDefaultWidth = 0xFFFFFFFFu;
 
-CellError errorCode(std::uint8_t code) {
-    switch (code) {
-    case 0x00:
-    case 0x07:
-    case 0x0F:
-    case 0x17:
-    case 0x1D:
-    case 0x24:
-    case 0x2A:
-    case 0x2B:
-        return static_cast<CellError>(code);
-    default:
-        return CellError::NA;
-    }
-}
-
 // The sheet's default column width in characters, padding included, for a base width in
 // characters: the application adds 5 pixels of padding to the digits (7 pixels each in the
 // default font) and rounds up to a multiple of 8 pixels.
@@ -242,7 +226,7 @@ private:
         case rec::CellError:
         case rec::FmlaError:
             cell.type = CellType::Error;
-            cell.error = errorCode(cursor.u8());
+            cell.error = cellErrorFromCode(cursor.u8()).value_or(CellError::NA);
             break;
         case rec::CellIsst:
             cell.type = CellType::Text;
