@@ -6,6 +6,7 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/util/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -210,8 +211,8 @@ public:
     }
 
     void characters(std::string_view text) override {
-        if (!skip_.skipping() && text_.size() < limits::maxChartTextBytes)
-            text_.append(text.substr(0, limits::maxChartTextBytes - text_.size()));
+        if (!skip_.skipping())
+            util::appendUtf8Bounded(text_, text, limits::maxChartTextBytes);
     }
 
     Chart finish() {
@@ -246,8 +247,7 @@ private:
             out += ' ';
             pendingTitleBreak_ = false;
         }
-        out.append(text.substr(0, limits::maxChartTextBytes -
-                                      std::min(limits::maxChartTextBytes, out.size())));
+        util::appendUtf8Bounded(out, text, limits::maxChartTextBytes);
     }
 
     static double explosion(const xml::Attributes& attributes) {
