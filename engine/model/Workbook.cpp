@@ -1,5 +1,7 @@
 #include "engine/model/Workbook.h"
 
+#include "engine/read/ReadError.h"
+
 #include <algorithm>
 
 namespace engine {
@@ -39,6 +41,11 @@ std::optional<CellError> cellErrorFromCode(std::uint8_t code) {
         return static_cast<CellError>(code);
     }
     return std::nullopt;
+}
+
+void Workbook::tooManyStrings() {
+    throw ReadError(ReadError::Kind::Damaged,
+                    "more than " + std::to_string(limits::maxStrings) + " strings in the workbook");
 }
 
 namespace {

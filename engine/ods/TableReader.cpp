@@ -481,11 +481,8 @@ bool TableReader::makeValue(Cell& cell) {
         return false;
     if (text.empty() && !cell_.textSeen && !cell_.stringValue)
         return false;
-    if (context_.workbook.strings.size() >= limits::maxStrings)
-        fail("more than " + std::to_string(limits::maxStrings) + " texts in the workbook");
-    context_.workbook.strings.push_back(RichText{std::move(text), std::move(runs)});
+    cell.text = context_.workbook.addString(RichText{std::move(text), std::move(runs)});
     cell.type = CellType::Text;
-    cell.text = static_cast<std::uint32_t>(context_.workbook.strings.size() - 1);
     return true;
 }
 

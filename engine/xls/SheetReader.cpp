@@ -50,7 +50,6 @@ public:
 
 private:
     Cell& addCell(std::uint32_t row, std::uint32_t col, std::uint32_t xf, std::size_t offset);
-    std::uint32_t addString(RichText text);
     // Reads row, column and XF of a cell record and returns a cursor after them.
     struct CellHeader {
         std::uint32_t row, col, xf;
@@ -114,14 +113,6 @@ Cell& SheetBuilder::addCell(std::uint32_t row, std::uint32_t col, std::uint32_t 
     return cell;
 }
 
-std::uint32_t SheetBuilder::addString(RichText text) {
-    if (c_.workbook.strings.size() >= limits::maxStrings)
-        throw ReadError(ReadError::Kind::Damaged,
-                        "more than " + std::to_string(limits::maxStrings) + " strings");
-    c_.workbook.strings.push_back(std::move(text));
-    return static_cast<std::uint32_t>(c_.workbook.strings.size() - 1);
-}
-
 void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const CellHeader& h) {
     const auto result = in.bytes(8);
     Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
@@ -151,7 +142,7 @@ void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const Cel
         cell.error = cellErrorFromCode(result[2]).value_or(CellError::NA);
         break;
     case 3: {
-        const std::uint32_t text = addString(RichText{});
+        const std::uint32_t text = c_.workbook.addString(RichText{});
         Cell& again = sheet_.cells.back();
         again.type = CellType::Text;
         again.text = text;
@@ -173,7 +164,7 @@ void SheetBuilder::string(const Record& record, RecordReader& reader) {
     }
     if (pendingString_ < 0)
         return;
-    const std::uint32_t index = addString(std::move(text));
+    const std::uint32_t index = c_.workbook.addString(std::move(text));
     Cell& cell = sheet_.cells[static_cast<std::size_t>(pendingString_)];
     cell.type = CellType::Text;
     cell.text = index;
@@ -283,7 +274,7 @@ void SheetBuilder::cellRecord(const Record& record, RecordReader& reader) {
                 }
             }
         }
-        const std::uint32_t index = addString(std::move(text));
+        const std::uint32_t index = c_.workbook.addString(std::move(text));
         Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
         cell.type = CellType::Text;
         cell.text = index;

@@ -172,14 +172,6 @@ private:
             sheet_.rows.push_back(row);
     }
 
-    std::uint32_t addString(RichText text) {
-        auto& strings = context_.workbook.strings;
-        if (strings.size() >= limits::maxStrings)
-            fail("more than " + std::to_string(limits::maxStrings) + " strings");
-        strings.push_back(std::move(text));
-        return static_cast<std::uint32_t>(strings.size() - 1);
-    }
-
     // A shared formula (RfX, formula) or an array formula (RfX, flags, formula).
     void readFormulaGroup(const Record& record) {
         if (!formulas_ || record.body.size() < 16)
@@ -237,13 +229,13 @@ private:
             if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
                 return;
             cell.type = CellType::Text;
-            cell.text = addString(RichText{wideString(cursor), {}});
+            cell.text = context_.workbook.addString(RichText{wideString(cursor), {}});
             break;
         case rec::CellRString:
             if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
                 return;
             cell.type = CellType::Text;
-            cell.text = addString(richString(cursor));
+            cell.text = context_.workbook.addString(richString(cursor));
             break;
         default:
             return;

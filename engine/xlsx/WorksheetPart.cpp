@@ -328,14 +328,6 @@ private:
         }
     }
 
-    std::uint32_t addString(RichText text) {
-        auto& strings = context_.workbook.strings;
-        if (strings.size() >= limits::maxStrings)
-            fail("more than " + std::to_string(limits::maxStrings) + " strings");
-        strings.push_back(std::move(text));
-        return static_cast<std::uint32_t>(strings.size() - 1);
-    }
-
     std::string cellName() const {
         std::string name;
         for (std::uint32_t col = cellCol_ + 1u; col > 0; col = (col - 1) / 26)
@@ -378,11 +370,11 @@ private:
         case ValueType::Inline:
             if (hasInline_) {
                 cell.type = CellType::Text;
-                cell.text = addString(std::move(inlineText_));
+                cell.text = context_.workbook.addString(std::move(inlineText_));
             } else if (hasValue) {
                 decodeEscapes(value_);
                 cell.type = CellType::Text;
-                cell.text = addString(RichText{value_, {}});
+                cell.text = context_.workbook.addString(RichText{value_, {}});
             }
             break;
         case ValueType::Boolean:
@@ -405,7 +397,7 @@ private:
                 } else {
                     // A date the serial numbers cannot hold is shown as written.
                     cell.type = CellType::Text;
-                    cell.text = addString(RichText{value_, {}});
+                    cell.text = context_.workbook.addString(RichText{value_, {}});
                 }
             }
             break;
