@@ -523,22 +523,14 @@ private:
         std::string first, last;
         bool hasSheet = false, external = false;
         if (peek() == '\'') {
-            std::string name;
+            // The quoted name ends at the first quote that is not doubled.
             ++p;
-            for (;;) {
-                if (p >= s_.size())
-                    return nullptr;
-                if (s_[p] == '\'') {
-                    if (p + 1 < s_.size() && s_[p + 1] == '\'') {
-                        name += '\'';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                name += s_[p++];
-            }
+            while (p < s_.size() && !(s_[p] == '\'' && (p + 1 >= s_.size() || s_[p + 1] != '\'')))
+                p += s_[p] == '\'' ? 2 : 1;
+            if (p >= s_.size())
+                return nullptr;
+            ++p;
+            const std::string name = sheetNameOf(s_.substr(pos_, p - pos_));
             if (p >= s_.size() || s_[p] != '!')
                 return nullptr;
             ++p;
