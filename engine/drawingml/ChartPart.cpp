@@ -1,5 +1,6 @@
 #include "engine/drawingml/ChartPart.h"
 
+#include "engine/drawingml/DrawingColor.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/Colors.h"
@@ -57,39 +58,17 @@ const KindName* plotKind(std::string_view local) {
     return nullptr;
 }
 
-// A DrawingML percentage ("75000" = 75 %) as a fraction.
-std::optional<double> percentage(const xml::Attributes& attributes) {
-    const auto value = parseNumber(attributes.value("val"));
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return std::clamp(*value / 100000.0, -10.0, 10.0);
-}
-
 // Where the colour being read goes.
 enum class ColorTarget : std::uint8_t { None, SeriesFill, SeriesLine, Point };
 
-// A colour element and the modifiers met inside it.
+// A colour element being read, with the transforms met inside it so far.
 struct PendingColor {
-    std::optional<std::uint32_t> rgb;
-    double lumMod = 1, lumOff = 0, tint = 1, shade = 1;
+    DrawingColor color;
     ColorTarget target = ColorTarget::None;
     std::function<void(std::uint32_t)> sink; // for colours outside series: where it goes
     std::size_t depth = 0;
 
-    std::uint32_t finish() const {
-        std::uint32_t value = *rgb;
-        // Luminance modulation and offset as the tint of the workbook's own colours:
-        // an offset lightens towards white, a modulation alone darkens.
-        if (lumOff > 0)
-            value = applyTint(value, std::min(lumOff, 1.0));
-        else if (lumMod < 1)
-            value = applyTint(value, std::max(lumMod - 1, -1.0));
-        if (tint < 1)
-            value = applyTint(value, std::clamp(1 - tint, 0.0, 1.0));
-        if (shade < 1)
-            value = applyTint(value, -std::clamp(1 - shade, 0.0, 1.0));
-        return value;
-    }
+    std::uint32_t finish() const { return color.rgb(); }
 };
 
 // Which list of a series' data is being read.
@@ -552,36 +531,12 @@ private:
     }
 
     void startColor(std::string_view local, const xml::Attributes& attributes) {
-        PendingColor pending;
-        pending.target = colorTarget_;
-        pending.depth = path_.size();
-        if (local == "srgbClr") {
-            pending.rgb = parseHexColor(attributes.value("val"));
-        } else if (local == "schemeClr") {
-            if (const auto index = schemeColorIndex(attributes.value("val")))
-                pending.rgb = colors_.themeColor(*index);
-        } else if (local == "sysClr") {
-            pending.rgb = parseHexColor(attributes.value("lastClr"));
-        } else if (local == "prstClr") {
-            const std::string_view name = attributes.value("val");
-            pending.rgb = name == "white" ? 0xFFFFFF : name == "red" ? 0xFF0000 : 0x000000;
-        }
-        if (pending.rgb)
-            color_ = pending;
+        if (auto color = DrawingColor::start(local, attributes, colors_))
+            color_ = PendingColor{*color, colorTarget_, {}, path_.size()};
     }
 
     void modifyColor(std::string_view local, const xml::Attributes& attributes) {
-        const auto value = percentage(attributes);
-        if (!value)
-            return;
-        if (local == "lumMod")
-            color_->lumMod = *value;
-        else if (local == "lumOff")
-            color_->lumOff = *value;
-        else if (local == "tint")
-            color_->tint = *value;
-        else if (local == "shade")
-            color_->shade = *value;
+        color_->color.transform(local, attributes);
     }
 
     void commitColor() {
