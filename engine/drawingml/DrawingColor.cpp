@@ -2,6 +2,7 @@
 
 #include "engine/package/AttributeValues.h"
 #include "engine/util/AsciiCase.h"
+#include "engine/util/ColorTint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -184,35 +185,6 @@ double fromLinear(double c) {
     return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
 }
 
-struct Hsl {
-    double hue, saturation, luminance; // hue in turns, all 0..1
-};
-
-Hsl toHsl(double r, double g, double b) {
-    const double high = std::max({r, g, b}), low = std::min({r, g, b});
-    Hsl out{0, 0, (high + low) / 2};
-    const double range = high - low;
-    if (range <= 0)
-        return out;
-    out.saturation = range / (1 - std::abs(2 * out.luminance - 1));
-    double hue = high == r   ? (g - b) / range
-                 : high == g ? (b - r) / range + 2
-                             : (r - g) / range + 4;
-    out.hue = std::fmod(hue / 6 + 1, 1.0);
-    return out;
-}
-
-double hueChannel(double p, double q, double t) {
-    t = std::fmod(t + 1, 1.0);
-    if (t < 1.0 / 6)
-        return p + (q - p) * 6 * t;
-    if (t < 0.5)
-        return q;
-    if (t < 2.0 / 3)
-        return p + (q - p) * (2.0 / 3 - t) * 6;
-    return p;
-}
-
 } // namespace
 
 std::optional<std::uint32_t> presetColor(std::string_view name) {
@@ -283,19 +255,9 @@ void DrawingColor::transform(std::string_view local, const xml::Attributes& attr
         }
         return;
     }
-    Hsl hsl = toHsl(red_, green_, blue_);
-    hsl.luminance = std::clamp(lumMod ? hsl.luminance * *value : hsl.luminance + *value, 0.0, 1.0);
-    if (hsl.saturation <= 0) {
-        red_ = green_ = blue_ = hsl.luminance;
-        return;
-    }
-    const double q = hsl.luminance < 0.5
-                         ? hsl.luminance * (1 + hsl.saturation)
-                         : hsl.luminance + hsl.saturation - hsl.luminance * hsl.saturation;
-    const double p = 2 * hsl.luminance - q;
-    red_ = hueChannel(p, q, hsl.hue + 1.0 / 3);
-    green_ = hueChannel(p, q, hsl.hue);
-    blue_ = hueChannel(p, q, hsl.hue - 1.0 / 3);
+    util::Hls hls = util::toHls(red_, green_, blue_);
+    hls.l = std::clamp(lumMod ? hls.l * *value : hls.l + *value, 0.0, 1.0);
+    util::fromHls(hls, red_, green_, blue_);
 }
 
 std::uint32_t DrawingColor::rgb() const {

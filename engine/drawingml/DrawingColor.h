@@ -19,7 +19,7 @@ public:
     start(std::string_view local, const xml::Attributes& attributes, const Colors& colors);
 
     // Applies the transform child `local`: tint and shade mix with white and black in linear
-    // RGB, lumMod and lumOff scale and shift the HSL luminance. Others (alpha ...) change
+    // RGB, lumMod and lumOff scale and shift the HLS lightness. Others (alpha ...) change
     // nothing drawn here and are ignored, as is a transform without a readable value.
     void transform(std::string_view local, const xml::Attributes& attributes);
 
