@@ -1,5 +1,7 @@
 #include "engine/formula/Parser.h"
 
+#include "engine/model/ErrorNames.h"
+
 #include <cctype>
 #include <charconv>
 #include <limits>
@@ -39,15 +41,11 @@ NodePtr constant(Value value) {
 }
 
 std::optional<CellError> errorLiteral(std::string_view text, std::size_t& length) {
-    static constexpr std::pair<std::string_view, CellError> errors[] = {
-        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
-        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
-        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
-    for (const auto& [name, code] : errors) {
+    for (const CellError error : cellErrors) {
+        const std::string_view name = errorText(error);
         if (text.size() >= name.size() && upper(text.substr(0, name.size())) == name) {
             length = name.size();
-            return code;
+            return error;
         }
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "engine/xlsx/WorksheetPart.h"
 
 #include "engine/drawingml/DrawingObjects.h"
+#include "engine/model/ErrorNames.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
@@ -38,18 +39,6 @@ ValueType valueType(std::string_view t) {
     if (t == "d")
         return ValueType::Date;
     return ValueType::Number;
-}
-
-CellError errorCode(std::string_view text) {
-    static constexpr std::pair<std::string_view, CellError> codes[] = {
-        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
-        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
-        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
-    for (const auto& [name, code] : codes)
-        if (name == text)
-            return code;
-    return CellError::NA;
 }
 
 // The sheet's default column width in characters, padding included, for a base width in
@@ -386,7 +375,7 @@ private:
         case ValueType::Error:
             if (hasValue) {
                 cell.type = CellType::Error;
-                cell.error = errorCode(value_);
+                cell.error = cellErrorFromText(value_).value_or(CellError::NA);
             }
             break;
         case ValueType::Date:
