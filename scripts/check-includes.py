@@ -5,10 +5,9 @@ usage: check-includes.py [SOURCE_DIR]
 
 The matrix below is the dependency graph the engine must keep: acyclic, readers never reaching
 into one another, the page writer above every reader's model. A few single files stand for a
-layer of their own until they get a folder of it (the read errors and limits under everything,
-the HTML text escaping that charts and pages share). Edges under PENDING break the matrix and wait
-for their files to move; they are reported but do not fail the check, and any other edge that
-breaks the matrix does. Package pieces every OOXML-family reader shares (relationships, theme
+layer of their own until they get a folder of it (the read errors and limits under everything).
+Edges under PENDING break the matrix and wait for their files to move; they are reported but do
+not fail the check, and any other edge that breaks the matrix does. Package pieces every OOXML-family reader shares (relationships, theme
 and colours, the drawing part's pictures, attribute values, threaded comments) live in package/,
 and the DrawingML readers the XML and binary readers share (charts, shapes) in drawingml/, not in
 a reader.
@@ -23,15 +22,12 @@ FILE_LAYERS = {
     "read/Limits.h": "base",
     "read/ReadError.h": "base",
     "read/ReadError.cpp": "base",
-    "web/HtmlText.h": "text",
-    "web/HtmlText.cpp": "text",
 }
 
 READER_BASE = {"base", "model", "util", "numfmt", "formula", "metafile", "drawing"}
 
 ALLOWED = {
     "base": set(),
-    "text": set(),
     "model": {"base"},
     "util": {"base", "model"},
     "xml": {"base"},
@@ -41,9 +37,9 @@ ALLOWED = {
     "numfmt": {"base", "model", "util"},
     "formula": {"base", "model", "util", "numfmt"},
     "drawing": {"base", "model", "util", "numfmt"},
-    "svg": {"base", "text"},
-    "metafile": {"base", "model", "util", "text", "svg"},
-    "chart": {"base", "model", "util", "numfmt", "text", "svg"},
+    "svg": {"base", "util"},
+    "metafile": {"base", "model", "util", "svg"},
+    "chart": {"base", "model", "util", "numfmt", "svg"},
     "package": {"base", "model", "util", "xml", "zip", "drawing", "metafile"},
     "drawingml": {"base", "model", "util", "numfmt", "drawing", "xml", "zip", "package", "svg"},
     "xls": READER_BASE | {"cfb", "crypto", "chart"},
@@ -51,8 +47,7 @@ ALLOWED = {
     "xlsb": READER_BASE | {"xml", "zip", "package", "drawingml"},
     "ods": READER_BASE | {"xml", "zip", "package"},
     "read": {"base", "model", "formula", "chart", "xls", "xlsx", "xlsb", "ods"},
-    "web": {"base", "model", "util", "numfmt", "formula", "drawing", "chart", "metafile", "text",
-            "svg"},
+    "web": {"base", "model", "util", "numfmt", "formula", "drawing", "chart", "metafile", "svg"},
 }
 
 # (from layer, included file): breaks the matrix until the file moves to a shared folder.

@@ -3,7 +3,8 @@
 #include "engine/chart/ChartParts.h"
 #include "engine/chart/Palette.h"
 #include "engine/read/Limits.h"
-#include "engine/web/HtmlText.h"
+#include "engine/util/MarkupText.h"
+#include "engine/util/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -196,11 +197,11 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
     svg.number(h);
     out += "\" font-family=\"Calibri, Carlito, 'Liberation Sans', sans-serif\" role=\"img\" "
            "aria-label=\"";
-    web::appendEscaped(out, web::utf8Prefix(chart.title.empty() ? "Chart" : chart.title, 512));
+    util::appendEscaped(out, util::utf8Prefix(chart.title.empty() ? "Chart" : chart.title, 512));
     out += "\">";
     if (!chart.title.empty()) {
         out += "<title>";
-        web::appendEscaped(out, web::utf8Prefix(chart.title, 512));
+        util::appendEscaped(out, util::utf8Prefix(chart.title, 512));
         out += "</title>";
     }
 

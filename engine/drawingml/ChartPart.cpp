@@ -1,11 +1,13 @@
 #include "engine/drawingml/ChartPart.h"
 
+#include "engine/drawingml/DrawingColor.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/util/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,39 +52,17 @@ const KindName* plotKind(std::string_view local) {
     return nullptr;
 }
 
-// A DrawingML percentage ("75000" = 75 %) as a fraction.
-std::optional<double> percentage(const xml::Attributes& attributes) {
-    const auto value = parseNumber(attributes.value("val"));
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return std::clamp(*value / 100000.0, -10.0, 10.0);
-}
-
 // Where the colour being read goes.
 enum class ColorTarget : std::uint8_t { None, SeriesFill, SeriesLine, Point };
 
-// A colour element and the modifiers met inside it.
+// A colour element being read, with the transforms met inside it so far.
 struct PendingColor {
-    std::optional<std::uint32_t> rgb;
-    double lumMod = 1, lumOff = 0, tint = 1, shade = 1;
+    DrawingColor color;
     ColorTarget target = ColorTarget::None;
     std::function<void(std::uint32_t)> sink; // for colours outside series: where it goes
     std::size_t depth = 0;
 
-    std::uint32_t finish() const {
-        std::uint32_t value = *rgb;
-        // Luminance modulation and offset as the tint of the workbook's own colours:
-        // an offset lightens towards white, a modulation alone darkens.
-        if (lumOff > 0)
-            value = applyTint(value, std::min(lumOff, 1.0));
-        else if (lumMod < 1)
-            value = applyTint(value, std::max(lumMod - 1, -1.0));
-        if (tint < 1)
-            value = applyTint(value, std::clamp(1 - tint, 0.0, 1.0));
-        if (shade < 1)
-            value = applyTint(value, -std::clamp(1 - shade, 0.0, 1.0));
-        return value;
-    }
+    std::uint32_t finish() const { return color.rgb(); }
 };
 
 // Which list of a series' data is being read.
@@ -204,8 +184,8 @@ public:
     }
 
     void characters(std::string_view text) override {
-        if (!skip_.skipping() && text_.size() < limits::maxChartTextBytes)
-            text_.append(text.substr(0, limits::maxChartTextBytes - text_.size()));
+        if (!skip_.skipping())
+            util::appendUtf8Bounded(text_, text, limits::maxChartTextBytes);
     }
 
     Chart finish() {
@@ -240,8 +220,7 @@ private:
             out += ' ';
             pendingTitleBreak_ = false;
         }
-        out.append(text.substr(0, limits::maxChartTextBytes -
-                                      std::min(limits::maxChartTextBytes, out.size())));
+        util::appendUtf8Bounded(out, text, limits::maxChartTextBytes);
     }
 
     static double explosion(const xml::Attributes& attributes) {
@@ -546,36 +525,12 @@ private:
     }
 
     void startColor(std::string_view local, const xml::Attributes& attributes) {
-        PendingColor pending;
-        pending.target = colorTarget_;
-        pending.depth = path_.size();
-        if (local == "srgbClr") {
-            pending.rgb = parseHexColor(attributes.value("val"));
-        } else if (local == "schemeClr") {
-            if (const auto index = schemeColorIndex(attributes.value("val")))
-                pending.rgb = colors_.themeColor(*index);
-        } else if (local == "sysClr") {
-            pending.rgb = parseHexColor(attributes.value("lastClr"));
-        } else if (local == "prstClr") {
-            const std::string_view name = attributes.value("val");
-            pending.rgb = name == "white" ? 0xFFFFFF : name == "red" ? 0xFF0000 : 0x000000;
-        }
-        if (pending.rgb)
-            color_ = pending;
+        if (auto color = DrawingColor::start(local, attributes, colors_))
+            color_ = PendingColor{*color, colorTarget_, {}, path_.size()};
     }
 
     void modifyColor(std::string_view local, const xml::Attributes& attributes) {
-        const auto value = percentage(attributes);
-        if (!value)
-            return;
-        if (local == "lumMod")
-            color_->lumMod = *value;
-        else if (local == "lumOff")
-            color_->lumOff = *value;
-        else if (local == "tint")
-            color_->tint = *value;
-        else if (local == "shade")
-            color_->shade = *value;
+        color_->color.transform(local, attributes);
     }
 
     void commitColor() {

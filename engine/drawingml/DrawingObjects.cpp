@@ -23,12 +23,13 @@ struct ChartAnchor {
     std::string chartId; // r:id of <c:chart>
 };
 
-// One walk of a drawing part for its charts and, when asked, its shapes: the anchors' places
-// are read once for both.
+// One walk of a drawing part for its charts and, when asked, its shapes and pictures: the
+// anchors' places are read once for all.
 class DrawingObjectsHandler : public xml::Handler {
 public:
-    DrawingObjectsHandler(std::vector<ChartAnchor>& charts, ShapeCollector* shapes)
-        : charts_(charts), shapes_(shapes) {}
+    DrawingObjectsHandler(std::vector<ChartAnchor>& charts, ShapeCollector* shapes,
+                          DrawingPictures* pictures)
+        : charts_(charts), shapes_(shapes), pictures_(pictures) {}
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -40,6 +41,8 @@ public:
                 chartId_.clear();
                 if (shapes_)
                     shapes_->anchorStarted(depth_);
+                if (pictures_)
+                    pictures_->anchorStarted();
             }
             return;
         }
@@ -50,6 +53,8 @@ public:
             chartId_ = attributes.value("id");
         if (shapes_)
             shapes_->start(local, attributes, depth_);
+        if (pictures_)
+            pictures_->start(local, attributes, depth_);
     }
 
     void endElement(std::string_view, std::string_view local) override {
@@ -60,12 +65,16 @@ public:
         if (!reader_.end(local, depth)) {
             if (inAnchor && shapes_)
                 shapes_->end(local, depth);
+            if (inAnchor && pictures_)
+                pictures_->end(local);
             return;
         }
         if (!chartId_.empty() && charts_.size() < limits::maxChartsPerSheet)
             charts_.push_back({reader_.current(), std::move(chartId_)});
         if (shapes_)
             shapes_->anchorEnded(reader_.current());
+        if (pictures_)
+            pictures_->anchorEnded(reader_.current());
     }
 
     void characters(std::string_view text) override {
@@ -79,6 +88,7 @@ public:
 private:
     std::vector<ChartAnchor>& charts_;
     ShapeCollector* shapes_;
+    DrawingPictures* pictures_;
     std::size_t depth_ = 0;
     FallbackSkip skip_;
     DrawingAnchorReader reader_;
@@ -114,11 +124,12 @@ void addCharts(const zip::ZipArchive& archive, const std::string& part,
 
 void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
                       DateSystem dates, Sheet& sheet, std::uint64_t& pictureBytes) {
-    readDrawing(archive, part, sheet, pictureBytes);
     std::vector<ChartAnchor> charts;
     ShapeCollector shapes(colors);
-    DrawingObjectsHandler handler(charts, &shapes);
+    DrawingPictures pictures;
+    DrawingObjectsHandler handler(charts, &shapes, &pictures);
     parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    pictures.addTo(archive, part, sheet, pictureBytes);
     addCharts(archive, part, charts, colors, dates, sheet);
     shapes.addTo(sheet);
 }
@@ -133,7 +144,7 @@ void readChartSheet(const zip::ZipArchive& archive, const std::string& part, con
     if (!drawing || drawing->external || !archive.contains(drawing->target))
         return;
     std::vector<ChartAnchor> charts;
-    DrawingObjectsHandler handler(charts, nullptr);
+    DrawingObjectsHandler handler(charts, nullptr, nullptr);
     parsePart(archive, drawing->target, handler, limits::maxSmallPartBytes);
     addCharts(archive, drawing->target, charts, colors, dates, sheet);
     if (sheet.charts.size() > 1)
@@ -144,7 +155,7 @@ void parseDrawingShapesXml(std::string_view xml, const std::string& partName, co
                            Sheet& sheet) {
     std::vector<ChartAnchor> charts;
     ShapeCollector shapes(colors);
-    DrawingObjectsHandler handler(charts, &shapes);
+    DrawingObjectsHandler handler(charts, &shapes, nullptr);
     xml::parse(xml, handler, partName);
     shapes.addTo(sheet);
 }

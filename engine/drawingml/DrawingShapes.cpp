@@ -1,6 +1,7 @@
 #include "engine/drawingml/DrawingShapes.h"
 
 #include "engine/drawing/CellSizes.h"
+#include "engine/drawingml/DrawingColor.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
@@ -62,8 +63,7 @@ struct ShapeCollector::State {
     std::optional<Shape> shape;
     std::string text;
     Slot slot = Slot::None;
-    std::optional<std::uint32_t> color;
-    double lumMod = 1, lumOff = 0;
+    std::optional<DrawingColor> color;
 };
 
 ShapeCollector::ShapeCollector(const Colors& colors) : state_(std::make_unique<State>(colors)) {}
@@ -156,17 +156,7 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
     } else if (parent == "solidFill") {
         startColor(local, attributes, depth);
     } else if (color && depth == colorDepth + 1) {
-        const auto value = parseNumber(attributes.value("val"));
-        if (value && std::isfinite(*value)) {
-            if (local == "lumMod")
-                lumMod = *value / 100000;
-            else if (local == "lumOff")
-                lumOff = *value / 100000;
-            else if (local == "shade")
-                lumMod = *value / 100000;
-            else if (local == "tint")
-                lumOff = 1 - *value / 100000;
-        }
+        color->transform(local, attributes);
     } else if (local == "bodyPr") {
         const std::string_view anchor = attributes.value("anchor", "t");
         s.verticalAnchor = anchor == "ctr" ? 'c' : anchor == "b" ? 'b' : 't';
@@ -215,31 +205,15 @@ void ShapeCollector::State::end(std::string_view local, std::size_t depth) {
 
 void ShapeCollector::State::startColor(std::string_view local, const xml::Attributes& attributes,
                                        std::size_t depth) {
-    std::optional<std::uint32_t> rgb;
-    if (local == "srgbClr")
-        rgb = parseHexColor(attributes.value("val"));
-    else if (local == "schemeClr") {
-        if (const auto slot = schemeColorIndex(attributes.value("val")))
-            rgb = colors.themeColor(*slot);
-    } else if (local == "sysClr")
-        rgb = parseHexColor(attributes.value("lastClr"));
-    else if (local == "prstClr")
-        rgb = attributes.value("val") == "white" ? 0xFFFFFF : 0x000000;
-    if (!rgb)
-        return;
-    color = rgb;
-    colorDepth = depth;
-    lumMod = 1;
-    lumOff = 0;
+    if (auto started = DrawingColor::start(local, attributes, colors)) {
+        color = started;
+        colorDepth = depth;
+    }
 }
 
 void ShapeCollector::State::commitColor() {
-    std::uint32_t rgb = *color;
+    const std::uint32_t rgb = color->rgb();
     color.reset();
-    if (lumOff > 0)
-        rgb = applyTint(rgb, std::min(lumOff, 1.0));
-    else if (lumMod < 1)
-        rgb = applyTint(rgb, std::max(lumMod - 1, -1.0));
     if (!shape)
         return;
     Shape& s = *shape;

@@ -9,21 +9,23 @@ namespace {
 
 // One letter a parameter: 'b' takes a block, 's' a single value. Parameters past the pattern
 // repeat it from `repeatFrom` on (SUMIFS: a sum range, then range and criterion pairs).
+// `arrays`: the arguments are computed as arrays in any formula, not only in an array one.
 struct Pattern {
     std::string_view name;
     std::string_view params;
     std::size_t repeatFrom = 0;
+    bool arrays = false;
 };
 
 // Functions every parameter of which takes a block (SUM, AND, CORREL ...), sorted.
-constexpr std::array<std::string_view, 49> everyBlock = {
+constexpr std::array<std::string_view, 48> everyBlock = {
     "AND",     "AVEDEV",     "AVERAGE",   "AVERAGEA",     "CONCAT",       "CORREL",  "COUNT",
     "COUNTA",  "COUNTBLANK", "COVAR",     "COVARIANCE.P", "COVARIANCE.S", "DEVSQ",   "GCD",
     "GEOMEAN", "HARMEAN",    "INTERCEPT", "ISREF",        "LCM",          "MAX",     "MAXA",
     "MEDIAN",  "MIN",        "MINA",      "MODE",         "MODE.SNGL",    "OR",      "PEARSON",
     "PRODUCT", "RSQ",        "SLOPE",     "STDEV",        "STDEV.P",      "STDEV.S", "STDEVA",
-    "STDEVP",  "STDEVPA",    "STEYX",     "SUM",          "SUMPRODUCT",   "SUMSQ",   "TYPE",
-    "VAR",     "VAR.P",      "VAR.S",     "VARA",         "VARP",         "VARPA",   "XOR",
+    "STDEVP",  "STDEVPA",    "STEYX",     "SUM",          "SUMSQ",        "TYPE",    "VAR",
+    "VAR.P",   "VAR.S",      "VARA",      "VARP",         "VARPA",        "XOR",
 };
 
 // The others that take a block somewhere, sorted. Functions listed in neither take single
@@ -35,13 +37,15 @@ constexpr std::array patterns = {
     Pattern{"COUNTIFS", "bs", 0},
     Pattern{"FORECAST", "sbb", 3},
     Pattern{"FORECAST.LINEAR", "sbb", 3},
+    Pattern{"FREQUENCY", "bb", 2, true},
     Pattern{"HLOOKUP", "sbss", 4},
     Pattern{"IRR", "bs", 2},
     Pattern{"LARGE", "bs", 2},
-    Pattern{"LOOKUP", "sbb", 3},
+    Pattern{"LOOKUP", "sbb", 3, true},
     Pattern{"MATCH", "sbs", 3},
     Pattern{"MAXIFS", "bbs", 1},
     Pattern{"MINIFS", "bbs", 1},
+    Pattern{"MMULT", "bb", 2, true},
     Pattern{"NETWORKDAYS", "ssb", 3},
     Pattern{"NETWORKDAYS.INTL", "sssb", 4},
     Pattern{"NPV", "sb", 1},
@@ -60,7 +64,9 @@ constexpr std::array patterns = {
     Pattern{"SUBTOTAL", "sb", 1},
     Pattern{"SUMIF", "bsb", 3},
     Pattern{"SUMIFS", "bbs", 1},
+    Pattern{"SUMPRODUCT", "b", 0, true},
     Pattern{"TEXTJOIN", "ssb", 2},
+    Pattern{"TRANSPOSE", "b", 1, true},
     Pattern{"VLOOKUP", "sbss", 4},
     Pattern{"WORKDAY", "ssb", 3},
     Pattern{"WORKDAY.INTL", "sssb", 4},
@@ -74,15 +80,20 @@ static_assert(std::is_sorted(everyBlock.begin(), everyBlock.end()));
 static_assert(std::is_sorted(patterns.begin(), patterns.end(),
                              [](const Pattern& a, const Pattern& b) { return a.name < b.name; }));
 
+const Pattern* patternOf(std::string_view upperName) {
+    const auto it =
+        std::lower_bound(patterns.begin(), patterns.end(), upperName,
+                         [](const Pattern& p, std::string_view name) { return p.name < name; });
+    return it == patterns.end() || it->name != upperName ? nullptr : &*it;
+}
+
 } // namespace
 
 bool takesBlockAt(std::string_view upperName, std::size_t index) {
     if (std::binary_search(everyBlock.begin(), everyBlock.end(), upperName))
         return true;
-    const auto it =
-        std::lower_bound(patterns.begin(), patterns.end(), upperName,
-                         [](const Pattern& p, std::string_view name) { return p.name < name; });
-    if (it == patterns.end() || it->name != upperName)
+    const Pattern* it = patternOf(upperName);
+    if (!it)
         return false;
     const std::string_view params = it->params;
     if (index >= params.size()) {
@@ -93,6 +104,11 @@ bool takesBlockAt(std::string_view upperName, std::size_t index) {
         index = it->repeatFrom + (index - it->repeatFrom) % (params.size() - it->repeatFrom);
     }
     return params[index] == 'b';
+}
+
+bool takesArrays(std::string_view upperName) {
+    const Pattern* pattern = patternOf(upperName);
+    return pattern && pattern->arrays;
 }
 
 } // namespace engine::formula

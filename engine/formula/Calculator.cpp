@@ -125,12 +125,6 @@ bool containsUnknown(const Node& node) {
     return false;
 }
 
-// Functions whose arguments take whole arrays even in a formula that is not an array one.
-bool takesArrays(std::string_view name) {
-    return name == "SUMPRODUCT" || name == "MMULT" || name == "TRANSPOSE" || name == "FREQUENCY" ||
-           name == "LOOKUP";
-}
-
 class Calculator;
 
 class SheetArea final : public Area {

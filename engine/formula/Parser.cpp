@@ -1,5 +1,6 @@
 #include "engine/formula/Parser.h"
 
+#include "engine/model/ErrorNames.h"
 #include "engine/read/Limits.h"
 
 #include <cctype>
@@ -38,15 +39,11 @@ NodePtr constant(Value value) {
 }
 
 std::optional<CellError> errorLiteral(std::string_view text, std::size_t& length) {
-    static constexpr std::pair<std::string_view, CellError> errors[] = {
-        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
-        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
-        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
-    for (const auto& [name, code] : errors) {
+    for (const CellError error : cellErrors) {
+        const std::string_view name = errorText(error);
         if (text.size() >= name.size() && upper(text.substr(0, name.size())) == name) {
             length = name.size();
-            return code;
+            return error;
         }
     }
     return std::nullopt;
@@ -522,22 +519,14 @@ private:
         std::string first, last;
         bool hasSheet = false, external = false;
         if (peek() == '\'') {
-            std::string name;
+            // The quoted name ends at the first quote that is not doubled.
             ++p;
-            for (;;) {
-                if (p >= s_.size())
-                    return nullptr;
-                if (s_[p] == '\'') {
-                    if (p + 1 < s_.size() && s_[p + 1] == '\'') {
-                        name += '\'';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                name += s_[p++];
-            }
+            while (p < s_.size() && !(s_[p] == '\'' && (p + 1 >= s_.size() || s_[p + 1] != '\'')))
+                p += s_[p] == '\'' ? 2 : 1;
+            if (p >= s_.size())
+                return nullptr;
+            ++p;
+            const std::string name = sheetNameOf(s_.substr(pos_, p - pos_));
             if (p >= s_.size() || s_[p] != '!')
                 return nullptr;
             ++p;

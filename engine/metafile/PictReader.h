@@ -2,6 +2,7 @@
 // A big-endian reader over a PICT picture that reports truncation as damage.
 
 #include "engine/read/ReadError.h"
+#include "engine/util/ByteCursor.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,8 +20,9 @@ public:
     std::size_t remaining() const { return bytes_.size() - at_; }
     void need(std::size_t count) const {
         if (count > remaining())
-            throw ReadError(ReadError::Kind::Damaged,
-                            "PICT picture at offset 0x" + hex(at_) + ": ends inside a record");
+            throw ReadError(ReadError::Kind::Damaged, "PICT picture at offset " +
+                                                          util::hexOffset(at_) +
+                                                          ": ends inside a record");
     }
     std::uint8_t u8() {
         need(1);
@@ -53,16 +55,6 @@ public:
     }
 
 private:
-    static std::string hex(std::size_t value) {
-        static constexpr char digits[] = "0123456789ABCDEF";
-        std::string out;
-        do {
-            out.insert(out.begin(), digits[value % 16]);
-            value /= 16;
-        } while (value > 0);
-        return out;
-    }
-
     std::span<const std::uint8_t> bytes_;
     std::size_t at_;
 };

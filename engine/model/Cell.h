@@ -2,6 +2,7 @@
 // One non-empty cell of a worksheet, kept small: a million cells must fit in a few tens of MB.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ enum class CellError : std::uint8_t {
 
 // The text an error value shows ("#DIV/0!" ...); "#N/A" for a code the table does not know.
 const char* errorText(CellError error);
+
+// The error value a binary file's error byte stands for; nullopt for a byte no error has.
+std::optional<CellError> cellErrorFromCode(std::uint8_t code);
 
 struct Cell {
     std::uint32_t row = 0;           // 0-based

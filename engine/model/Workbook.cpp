@@ -1,5 +1,7 @@
 #include "engine/model/Workbook.h"
 
+#include "engine/read/ReadError.h"
+
 #include <algorithm>
 
 namespace engine {
@@ -24,6 +26,26 @@ const char* errorText(CellError error) {
         return "#GETTING_DATA";
     }
     return "#N/A";
+}
+
+std::optional<CellError> cellErrorFromCode(std::uint8_t code) {
+    switch (static_cast<CellError>(code)) {
+    case CellError::Null:
+    case CellError::Div0:
+    case CellError::Value:
+    case CellError::Ref:
+    case CellError::Name:
+    case CellError::Num:
+    case CellError::NA:
+    case CellError::GettingData:
+        return static_cast<CellError>(code);
+    }
+    return std::nullopt;
+}
+
+void Workbook::tooManyStrings() {
+    throw ReadError(ReadError::Kind::Damaged,
+                    "more than " + std::to_string(limits::maxStrings) + " strings in the workbook");
 }
 
 namespace {

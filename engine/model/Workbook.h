@@ -4,6 +4,7 @@
 #include "engine/model/Cell.h"
 #include "engine/model/Sheet.h"
 #include "engine/model/Style.h"
+#include "engine/read/Limits.h"
 
 #include <cstdint>
 #include <map>
@@ -47,6 +48,18 @@ struct Workbook {
     // range (falling back to 0; a text cell with a bad string index becomes blank), and each
     // sheet's cells are sorted by row and column with the last of two at one position kept.
     void finish();
+
+    // Appends `text` to `strings` and gives its index; throws ReadError(Damaged) once the table
+    // holds limits::maxStrings. Inline: readers call it for every text cell.
+    std::uint32_t addString(RichText text) {
+        if (strings.size() >= limits::maxStrings) [[unlikely]]
+            tooManyStrings();
+        strings.push_back(std::move(text));
+        return static_cast<std::uint32_t>(strings.size() - 1);
+    }
+
+private:
+    [[noreturn]] static void tooManyStrings();
 };
 
 } // namespace engine

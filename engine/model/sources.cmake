@@ -1,1 +1,2 @@
-target_sources(engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Workbook.cpp)
+target_sources(engine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ErrorNames.cpp
+                              ${CMAKE_CURRENT_LIST_DIR}/Workbook.cpp)

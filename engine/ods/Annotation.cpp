@@ -3,25 +3,9 @@
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
 #include "engine/read/Limits.h"
+#include "engine/util/Utf8.h"
 
 namespace engine::ods {
-namespace {
-
-// Appends `text` up to limits::maxTextBytes, cut between characters.
-void appendBounded(std::string& out, std::string_view text) {
-    if (out.size() >= limits::maxTextBytes)
-        return;
-    std::size_t room = limits::maxTextBytes - out.size();
-    if (text.size() > room) {
-        while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80)
-            --room;
-        text = text.substr(0, room);
-    }
-    out.append(text);
-}
-
-} // namespace
-
 void AnnotationReader::begin(const xml::Attributes& attributes) {
     note_ = Comment{};
     done_.reset(); // one annotation to a cell: the last one written stands
@@ -45,7 +29,7 @@ void AnnotationReader::startElement(std::string_view ns, std::string_view local,
     if (local == "p" || local == "h") {
         if (paragraphDepth_++ == 0) {
             if (paragraphs_++ > 0)
-                appendBounded(note_.text, "\n");
+                util::appendUtf8Bounded(note_.text, "\n", limits::maxTextBytes);
             lastWasSpace_ = false;
         }
         return;
@@ -56,7 +40,7 @@ void AnnotationReader::startElement(std::string_view ns, std::string_view local,
         appendSpaces(note_.text, attributes.value("c"));
         lastWasSpace_ = false;
     } else if (local == "tab" || local == "line-break") {
-        appendBounded(note_.text, local == "tab" ? "\t" : "\n");
+        util::appendUtf8Bounded(note_.text, local == "tab" ? "\t" : "\n", limits::maxTextBytes);
         lastWasSpace_ = false;
     }
 }
@@ -70,7 +54,7 @@ void AnnotationReader::endElement(std::string_view ns, std::string_view local) {
 
 void AnnotationReader::characters(std::string_view text) {
     if (inCreator_) {
-        appendBounded(note_.author, text);
+        util::appendUtf8Bounded(note_.author, text, limits::maxTextBytes);
         return;
     }
     if (paragraphDepth_ > 0)
@@ -91,7 +75,7 @@ void AnnotationReader::append(std::string_view text) {
             lastWasSpace_ = false;
         }
     }
-    appendBounded(note_.text, collapsed);
+    util::appendUtf8Bounded(note_.text, collapsed, limits::maxTextBytes);
 }
 
 void AnnotationReader::end() {

@@ -1,5 +1,6 @@
 #include "engine/ods/TableReader.h"
 
+#include "engine/model/ErrorNames.h"
 #include "engine/ods/FrameAnchor.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
@@ -27,15 +28,10 @@ bool hiddenBy(std::string_view visibility) {
 }
 
 std::optional<CellError> errorCalled(std::string_view text) {
-    static constexpr std::pair<std::string_view, CellError> codes[] = {
-        {"#NULL!", CellError::Null},  {"#DIV/0!", CellError::Div0},  {"#VALUE!", CellError::Value},
-        {"#REF!", CellError::Ref},    {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},      {"Err:502", CellError::Value}, {"Err:504", CellError::Value},
-        {"Err:522", CellError::Value}};
-    for (const auto& [name, code] : codes)
-        if (name == text)
-            return code;
-    return std::nullopt;
+    // The producer's own "Err:5xx" codes for errors the other formats show as #VALUE!.
+    if (text == "Err:502" || text == "Err:504" || text == "Err:522")
+        return CellError::Value;
+    return cellErrorFromText(text);
 }
 
 // "#Sheet2.A1" or "#Sheet2!A1" inside the document as "Sheet2!A1".
@@ -474,11 +470,8 @@ bool TableReader::makeValue(Cell& cell) {
         return false;
     if (text.empty() && !cell_.textSeen && !cell_.stringValue)
         return false;
-    if (context_.workbook.strings.size() >= limits::maxStrings)
-        fail("more than " + std::to_string(limits::maxStrings) + " texts in the workbook");
-    context_.workbook.strings.push_back(RichText{std::move(text), std::move(runs)});
+    cell.text = context_.workbook.addString(RichText{std::move(text), std::move(runs)});
     cell.type = CellType::Text;
-    cell.text = static_cast<std::uint32_t>(context_.workbook.strings.size() - 1);
     return true;
 }
 

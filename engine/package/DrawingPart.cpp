@@ -16,80 +16,6 @@
 namespace engine::xlsx {
 namespace {
 
-struct PendingPicture {
-    std::string embedId;
-    std::string description;
-    double widthEmu = 0, heightEmu = 0;
-};
-
-struct PendingAnchor {
-    DrawingAnchor place;
-    std::vector<PendingPicture> pictures;
-};
-
-class DrawingHandler : public xml::Handler {
-public:
-    explicit DrawingHandler(std::vector<PendingAnchor>& anchors) : anchors_{anchors, {}} {}
-
-    void startElement(std::string_view ns, std::string_view local,
-                      const xml::Attributes& attributes) override {
-        path_.emplace_back(local);
-        if (skip_.start(ns, local))
-            return;
-        if (anchors_.reader.start(local, attributes, path_.size())) {
-            if (local.ends_with("Anchor")) {
-                pictures_.clear();
-                inPicture_ = false;
-            }
-            return;
-        }
-        if (!anchors_.reader.inAnchor())
-            return;
-        std::string_view parent;
-        if (path_.size() >= 2)
-            parent = path_[path_.size() - 2];
-        if (local == "pic" && pictureCount_ < limits::maxPicturesPerSheet) {
-            pictures_.emplace_back();
-            ++pictureCount_;
-            inPicture_ = true;
-        } else if (inPicture_ && local == "cNvPr") {
-            pictures_.back().description = attributes.value("descr");
-        } else if (inPicture_ && local == "blip") {
-            pictures_.back().embedId = attributes.value("embed");
-        } else if (inPicture_ && local == "ext" && parent == "xfrm") {
-            pictures_.back().widthEmu = emu(attributes, "cx");
-            pictures_.back().heightEmu = emu(attributes, "cy");
-        }
-    }
-
-    void endElement(std::string_view, std::string_view local) override {
-        const std::size_t depth = path_.size();
-        path_.pop_back();
-        if (skip_.end())
-            return;
-        if (local == "pic")
-            inPicture_ = false;
-        if (anchors_.reader.end(local, depth)) {
-            if (!pictures_.empty() && anchors_.list.size() < limits::maxDrawingAnchors)
-                anchors_.list.push_back({anchors_.reader.current(), std::move(pictures_)});
-            pictures_.clear();
-        }
-    }
-
-    void characters(std::string_view text) override { anchors_.reader.characters(text); }
-
-private:
-    struct Anchors {
-        std::vector<PendingAnchor>& list;
-        DrawingAnchorReader reader;
-    } anchors_;
-    FallbackSkip skip_;
-    std::vector<std::string> path_;
-    std::vector<PendingPicture> pictures_;
-    std::size_t pictureCount_ = 0;
-    bool inPicture_ = false;
-};
-
 // Fills `picture` with `bytes` as a page shows them: as they are, or a metafile played into
 // SVG, whose size also counts towards the workbook's picture bytes.
 bool showable(std::string_view bytes, Picture& picture, std::uint64_t& pictureBytes) {
@@ -129,19 +55,55 @@ void readBackground(const zip::ZipArchive& archive, const std::string& part, She
         sheet.background = std::move(background);
 }
 
-void readDrawing(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
-                 std::uint64_t& pictureBytes) {
-    std::vector<PendingAnchor> anchors;
-    DrawingHandler handler(anchors);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
-    if (anchors.empty())
+void DrawingPictures::anchorStarted() {
+    pictures_.clear();
+    picDepth_ = xfrmDepth_ = 0;
+}
+
+void DrawingPictures::start(std::string_view local, const xml::Attributes& attributes,
+                            std::size_t depth) {
+    if (local == "pic" && pictureCount_ < limits::maxPicturesPerSheet) {
+        pictures_.emplace_back();
+        ++pictureCount_;
+        picDepth_ = depth;
+    } else if (picDepth_ == 0) {
+        return;
+    } else if (local == "cNvPr") {
+        pictures_.back().description = attributes.value("descr");
+    } else if (local == "blip") {
+        pictures_.back().embedId = attributes.value("embed");
+    } else if (local == "xfrm") {
+        xfrmDepth_ = depth;
+    } else if (local == "ext" && xfrmDepth_ != 0 && depth == xfrmDepth_ + 1) {
+        pictures_.back().widthEmu = emu(attributes, "cx");
+        pictures_.back().heightEmu = emu(attributes, "cy");
+    }
+}
+
+void DrawingPictures::end(std::string_view local) {
+    if (local == "pic")
+        picDepth_ = xfrmDepth_ = 0;
+    else if (local == "xfrm")
+        xfrmDepth_ = 0;
+}
+
+void DrawingPictures::anchorEnded(const DrawingAnchor& place) {
+    if (!pictures_.empty() && anchors_.size() < limits::maxDrawingAnchors)
+        anchors_.push_back({place, std::move(pictures_)});
+    pictures_.clear();
+    picDepth_ = xfrmDepth_ = 0;
+}
+
+void DrawingPictures::addTo(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
+                            std::uint64_t& pictureBytes) const {
+    if (anchors_.empty())
         return;
 
     const Relationships relationships = Relationships::read(archive, part);
     // Sizes for the metafile player and for readers of the model; a page measures its
     // drawings again on its own grid.
     const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
-    for (const auto& pending : anchors) {
+    for (const auto& pending : anchors_) {
         for (const auto& picture : pending.pictures) {
             const Relationship* image = relationships.byId(picture.embedId);
             // Linked images are never fetched.

@@ -4,6 +4,7 @@
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/util/Utf8.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
@@ -12,19 +13,6 @@
 
 namespace engine::xlsx {
 namespace {
-
-void appendLimited(std::string& out, std::string_view text, std::size_t limit) {
-    if (out.size() >= limit)
-        return;
-    std::size_t room = limit - out.size();
-    if (text.size() > room) {
-        // Cut before a continuation byte, so the text stays whole characters.
-        while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80)
-            --room;
-        text = text.substr(0, room);
-    }
-    out.append(text);
-}
 
 // <personList><person displayName="…" id="{…}" …/></personList>
 class PersonsHandler : public xml::Handler {
@@ -36,7 +24,7 @@ public:
         if (local != "person" || persons_.size() >= limits::maxCommentAuthors)
             return;
         std::string name;
-        appendLimited(name, attributes.value("displayName"), limits::maxAuthorNameBytes);
+        util::appendUtf8Bounded(name, attributes.value("displayName"), limits::maxAuthorNameBytes);
         decodeEscapes(name);
         persons_.emplace(std::string(attributes.value("id")), std::move(name));
     }
@@ -94,7 +82,7 @@ public:
 
     void characters(std::string_view text) override {
         if (inText_ && open_)
-            appendLimited(entries_.back().text, text, limits::maxTextBytes);
+            util::appendUtf8Bounded(entries_.back().text, text, limits::maxTextBytes);
     }
 
 private:
@@ -137,12 +125,12 @@ void mergeConversations(std::vector<Entry>& entries, Sheet& sheet) {
             continue;
         ++replies[cell];
         std::string& text = found->second.text;
-        appendLimited(text, "\n\n", limits::maxTextBytes);
+        util::appendUtf8Bounded(text, "\n\n", limits::maxTextBytes);
         if (!entry.author.empty()) {
-            appendLimited(text, entry.author, limits::maxTextBytes);
-            appendLimited(text, ": ", limits::maxTextBytes);
+            util::appendUtf8Bounded(text, entry.author, limits::maxTextBytes);
+            util::appendUtf8Bounded(text, ": ", limits::maxTextBytes);
         }
-        appendLimited(text, entry.text, limits::maxTextBytes);
+        util::appendUtf8Bounded(text, entry.text, limits::maxTextBytes);
     }
     // The placeholder notes on those cells give way; whether a note is shown stays theirs.
     for (Comment& existing : sheet.comments) {

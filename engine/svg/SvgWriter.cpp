@@ -1,6 +1,7 @@
 #include "engine/svg/SvgWriter.h"
 
-#include "engine/web/HtmlText.h"
+#include "engine/util/MarkupText.h"
+#include "engine/util/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -45,7 +46,7 @@ std::string colorText(std::uint32_t rgb) {
 }
 
 void appendText(std::string& out, std::string_view text, std::size_t maxBytes) {
-    web::appendEscaped(out, web::utf8Prefix(text, maxBytes));
+    util::appendEscaped(out, util::utf8Prefix(text, maxBytes));
 }
 
 Writer& Writer::open(std::string_view name) {

@@ -6,14 +6,23 @@
 namespace engine::util {
 namespace {
 
-// Hue, lightness and saturation, each 0..1 (hue in sixths of the circle / 6).
-struct Hls {
-    double h, l, s;
-};
+double hueToChannel(double p, double q, double t) {
+    if (t < 0)
+        t += 1;
+    if (t > 1)
+        t -= 1;
+    if (t < 1.0 / 6)
+        return p + (q - p) * 6 * t;
+    if (t < 0.5)
+        return q;
+    if (t < 2.0 / 3)
+        return p + (q - p) * (2.0 / 3 - t) * 6;
+    return p;
+}
 
-Hls toHls(std::uint32_t rgb) {
-    const double r = ((rgb >> 16) & 0xFF) / 255.0, g = ((rgb >> 8) & 0xFF) / 255.0,
-                 b = (rgb & 0xFF) / 255.0;
+} // namespace
+
+Hls toHls(double r, double g, double b) {
     const double cMax = std::max({r, g, b}), cMin = std::min({r, g, b});
     Hls hls{0, (cMax + cMin) / 2, 0};
     const double range = cMax - cMin;
@@ -32,22 +41,8 @@ Hls toHls(std::uint32_t rgb) {
     return hls;
 }
 
-double hueToChannel(double p, double q, double t) {
-    if (t < 0)
-        t += 1;
-    if (t > 1)
-        t -= 1;
-    if (t < 1.0 / 6)
-        return p + (q - p) * 6 * t;
-    if (t < 0.5)
-        return q;
-    if (t < 2.0 / 3)
-        return p + (q - p) * (2.0 / 3 - t) * 6;
-    return p;
-}
-
-std::uint32_t fromHls(const Hls& hls) {
-    double r = hls.l, g = hls.l, b = hls.l;
+void fromHls(const Hls& hls, double& r, double& g, double& b) {
+    r = g = b = hls.l;
     if (hls.s > 0) {
         const double q = hls.l < 0.5 ? hls.l * (1 + hls.s) : hls.l + hls.s - hls.l * hls.s;
         const double p = 2 * hls.l - q;
@@ -55,21 +50,21 @@ std::uint32_t fromHls(const Hls& hls) {
         g = hueToChannel(p, q, hls.h);
         b = hueToChannel(p, q, hls.h - 1.0 / 3);
     }
-    const auto byte = [](double v) {
-        return static_cast<std::uint32_t>(std::clamp(std::lround(v * 255), 0L, 255L));
-    };
-    return byte(r) << 16 | byte(g) << 8 | byte(b);
 }
-
-} // namespace
 
 std::uint32_t applyTint(std::uint32_t rgb, double tint) {
     if (!(tint != 0))
         return rgb;
     tint = std::clamp(tint, -1.0, 1.0);
-    Hls hls = toHls(rgb);
+    Hls hls =
+        toHls(((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
     hls.l = tint < 0 ? hls.l * (1.0 + tint) : hls.l * (1.0 - tint) + tint;
-    return fromHls(hls);
+    double r, g, b;
+    fromHls(hls, r, g, b);
+    const auto byte = [](double v) {
+        return static_cast<std::uint32_t>(std::clamp(std::lround(v * 255), 0L, 255L));
+    };
+    return byte(r) << 16 | byte(g) << 8 | byte(b);
 }
 
 } // namespace engine::util

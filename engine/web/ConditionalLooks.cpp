@@ -1,6 +1,7 @@
 #include "engine/web/ConditionalLooks.h"
 
 #include "engine/read/Limits.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/web/Css.h"
 
 #include <algorithm>
@@ -14,14 +15,6 @@ namespace {
 
 std::uint64_t key(std::uint32_t row, std::uint16_t col) {
     return (static_cast<std::uint64_t>(row) << 16) | col;
-}
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 // A value as the rules compare it: numbers (booleans as 1 and 0) before texts, blank as 0 or "".
@@ -95,7 +88,7 @@ public:
         case CellType::Text:
             value.kind = Value::Text;
             if (cell->text < workbook_.strings.size())
-                value.text = lowered(workbook_.strings[cell->text].text);
+                value.text = util::asciiLowered(workbook_.strings[cell->text].text);
             break;
         case CellType::Error:
             value.kind = Value::Error;
@@ -124,7 +117,7 @@ public:
             value.kind = Value::Number, value.number = op.number;
             return value;
         case ConditionalOperand::Kind::Text:
-            value.kind = Value::Text, value.text = lowered(op.text);
+            value.kind = Value::Text, value.text = util::asciiLowered(op.text);
             return value;
         case ConditionalOperand::Kind::Cell: {
             const std::int64_t row =
@@ -140,10 +133,11 @@ public:
     // The text a text rule looks into: the text itself, or a number as it is shown.
     std::string textOf(const Cell& cell) {
         if (cell.type == CellType::Text)
-            return cell.text < workbook_.strings.size() ? lowered(workbook_.strings[cell.text].text)
-                                                        : std::string();
+            return cell.text < workbook_.strings.size()
+                       ? util::asciiLowered(workbook_.strings[cell.text].text)
+                       : std::string();
         formatter_.format(cell, shown_);
-        return lowered(shown_.text);
+        return util::asciiLowered(shown_.text);
     }
 
     const Workbook& workbook_;
@@ -365,7 +359,7 @@ bool holdsFor(const ConditionalRule& rule, const Cell& cell, const Value& value,
         if (cell.type == CellType::Error)
             return false;
         const std::string text = eval.textOf(cell);
-        const std::string wanted = lowered(rule.text);
+        const std::string wanted = util::asciiLowered(rule.text);
         if (rule.kind == ConditionalKind::ContainsText)
             return text.find(wanted) != std::string::npos;
         if (rule.kind == ConditionalKind::NotContainsText)

@@ -2,6 +2,7 @@
 
 #include "engine/numfmt/DigitWidth.h"
 #include "engine/svg/SvgWriter.h"
+#include "engine/util/AsciiCase.h"
 
 #include <algorithm>
 #include <array>
@@ -31,14 +32,6 @@ constexpr std::array<Fallback, 8> fallbacks = {{
     {"arial narrow", "'Liberation Sans Narrow',sans-serif"},
     {"ms sans serif", "'Liberation Sans',sans-serif"},
 }};
-
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 std::uint32_t mix(std::uint32_t a, std::uint32_t b, double share) {
     std::uint32_t result = 0;
@@ -143,7 +136,7 @@ std::string cssFontFamily(std::string_view name) {
         clean.pop_back();
     if (clean.empty())
         return "sans-serif";
-    std::string key = lowered(clean);
+    std::string key = util::asciiLowered(clean);
     for (const auto& fallback : fallbacks)
         if (key == fallback.family)
             return "'" + clean + "'," + std::string(fallback.alternatives);

@@ -3,6 +3,7 @@
 #include "engine/formula/PageNote.h"
 #include "engine/numfmt/CellText.h"
 #include "engine/read/Limits.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/SheetWriter.h"
@@ -25,7 +26,7 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     links.chartSource = content.chartSource;
     for (std::size_t index : content.sheets) {
         styles.addSheet(workbook.sheets[index]);
-        links.sheetIds.emplace(lowerSheetName(workbook.sheets[index].name), sectionId(index));
+        links.sheetIds.emplace(util::asciiLowered(workbook.sheets[index].name), sectionId(index));
     }
 
     std::string out;

@@ -3,6 +3,7 @@
 #include "engine/drawing/AnchorBox.h"
 #include "engine/numfmt/TextWidth.h"
 #include "engine/read/Limits.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/web/ChartPlacement.h"
 #include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
@@ -41,14 +42,6 @@ const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
 }
 
 } // namespace
-
-std::string lowerSheetName(std::string_view name) {
-    std::string out(name);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
 
 struct SheetWriter::Block {
     enum Kind { Cover, Merge, Content, Blank } kind;
@@ -743,7 +736,7 @@ std::string SheetWriter::linkHref(const Hyperlink& link) const {
     std::string sheetName = locationSheet(link.location);
     if (sheetName.empty())
         return {};
-    auto found = links_.sheetIds.find(lowerSheetName(sheetName));
+    auto found = links_.sheetIds.find(util::asciiLowered(sheetName));
     return found == links_.sheetIds.end() ? std::string() : "#" + found->second;
 }
 

@@ -18,7 +18,8 @@ namespace engine::web {
 
 // How a page addresses what lies outside one sheet's table.
 struct PageLinks {
-    // Sheets that are part of the page, by name in lower case, to the id of their section.
+    // Sheets that are part of the page, by name with ASCII letters in lower case (as
+    // the application compares sheet names), to the id of their section.
     std::map<std::string, std::string> sheetIds;
     // The URL of picture `picture` of sheet `sheet`; an empty URL leaves the picture out.
     std::function<std::string(std::size_t sheet, std::size_t picture)> pictureSource;
@@ -28,9 +29,6 @@ struct PageLinks {
 
 // The picture number that `PageLinks::pictureSource` is asked for a sheet's background with.
 inline constexpr std::size_t sheetBackground = static_cast<std::size_t>(-1);
-
-// ASCII letters in lower case, as sheet names are compared.
-std::string lowerSheetName(std::string_view name);
 
 class SheetWriter {
 public:

@@ -70,8 +70,8 @@ void FormulaLinks::readName(const Record& record) {
     const std::uint16_t flags = util::loadU16(body.data());
     const std::size_t count = body[3];
     const std::size_t cce = util::loadU16(body.data() + 4);
-    Name name;
-    name.sheet = util::loadU16(body.data() + 8);
+    StoredName name;
+    name.sheet = util::loadU16(body.data() + 8); // 1-based BOUNDSHEET position; 0: the workbook
     std::size_t pos = 14;
     name.name = characters(body, pos, count);
     if ((flags & 0x0020) && !name.name.empty()) {
@@ -106,12 +106,6 @@ std::optional<std::string> FormulaLinks::sheets(std::uint32_t ixti) const {
     return formula::tokens::sheetSpan(sheetNames_, first, last);
 }
 
-std::optional<std::string> FormulaLinks::name(std::uint32_t index) const {
-    if (index == 0 || index > names_.size() || names_[index - 1].name.empty())
-        return std::nullopt;
-    return names_[index - 1].name;
-}
-
 std::optional<std::string> FormulaLinks::externalName(std::uint32_t ixti,
                                                       std::uint32_t index) const {
     if (ixti >= entries_.size())
@@ -130,23 +124,11 @@ std::optional<std::string> FormulaLinks::externalName(std::uint32_t ixti,
 
 std::vector<DefinedName>
 FormulaLinks::definedNames(const std::vector<std::size_t>& sheetOfBound) const {
-    std::vector<DefinedName> out;
-    for (const Name& n : names_) {
-        if (n.name.empty() || n.tokens.empty())
-            continue;
-        formula::tokens::DecodeContext context;
-        context.links = this;
-        context.nameFormula = true;
-        const auto decoded = formula::tokens::decodeTokens(n.tokens, n.extra, context);
-        if (decoded.kind != formula::tokens::Decoded::Kind::Formula)
-            continue;
-        DefinedName& name = out.emplace_back();
-        name.name = n.name;
-        name.formula = decoded.text;
-        if (n.sheet > 0 && n.sheet <= sheetOfBound.size())
-            name.sheet = static_cast<std::uint32_t>(sheetOfBound[n.sheet - 1]);
-    }
-    return out;
+    return decodeNames(formula::tokens::Dialect::Biff8, [&](std::uint32_t sheet) {
+        return sheet > 0 && sheet <= sheetOfBound.size()
+                   ? static_cast<std::uint32_t>(sheetOfBound[sheet - 1])
+                   : DefinedName::noSheet;
+    });
 }
 
 } // namespace engine::xls

@@ -3,7 +3,7 @@
 // (SUPBOOK, EXTERNSHEET), the names of add-ins (EXTERNNAME) and the workbook's own names
 // (NAME), read from the globals substream.
 
-#include "engine/formula/tokens/TokenDecoder.h"
+#include "engine/formula/tokens/NameLinks.h"
 #include "engine/model/Workbook.h"
 #include "engine/xls/RecordReader.h"
 
@@ -14,7 +14,7 @@
 
 namespace engine::xls {
 
-class FormulaLinks : public formula::tokens::Links {
+class FormulaLinks : public formula::tokens::NameLinks {
 public:
     void readSupBook(const Record& record);
     void readExternSheet(const Record& record);
@@ -31,19 +31,12 @@ public:
     std::vector<DefinedName> definedNames(const std::vector<std::size_t>& sheetOfBound) const;
 
     std::optional<std::string> sheets(std::uint32_t ixti) const override;
-    std::optional<std::string> name(std::uint32_t index) const override;
     std::optional<std::string> externalName(std::uint32_t ixti, std::uint32_t index) const override;
 
 private:
-    struct Name {
-        std::string name;
-        std::uint16_t sheet = 0; // 1-based BOUNDSHEET position; 0 for the whole workbook
-        std::vector<std::uint8_t> tokens, extra;
-    };
     std::vector<std::uint16_t> supBookKinds_;           // the cch field of each SUPBOOK
     std::vector<std::vector<std::string>> externNames_; // per SUPBOOK
     std::vector<std::array<std::uint16_t, 3>> entries_; // iSupBook, itabFirst, itabLast
-    std::vector<Name> names_;
     std::vector<std::string> sheetNames_;
 };
 

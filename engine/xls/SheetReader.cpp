@@ -40,22 +40,6 @@ double widthFromCharacters(unsigned characters) {
     return pixels / 7.0;
 }
 
-bool isErrorCode(std::uint8_t code) {
-    switch (code) {
-    case 0x00:
-    case 0x07:
-    case 0x0F:
-    case 0x17:
-    case 0x1D:
-    case 0x24:
-    case 0x2A:
-    case 0x2B:
-        return true;
-    default:
-        return false;
-    }
-}
-
 class SheetBuilder {
 public:
     SheetBuilder(BiffContext& context, Sheet& sheet, const PictureStore& pictures)
@@ -66,7 +50,6 @@ public:
 
 private:
     Cell& addCell(std::uint32_t row, std::uint32_t col, std::uint32_t xf, std::size_t offset);
-    std::uint32_t addString(RichText text);
     // Reads row, column and XF of a cell record and returns a cursor after them.
     struct CellHeader {
         std::uint32_t row, col, xf;
@@ -130,14 +113,6 @@ Cell& SheetBuilder::addCell(std::uint32_t row, std::uint32_t col, std::uint32_t 
     return cell;
 }
 
-std::uint32_t SheetBuilder::addString(RichText text) {
-    if (c_.workbook.strings.size() >= limits::maxStrings)
-        throw ReadError(ReadError::Kind::Damaged,
-                        "more than " + std::to_string(limits::maxStrings) + " strings");
-    c_.workbook.strings.push_back(std::move(text));
-    return static_cast<std::uint32_t>(c_.workbook.strings.size() - 1);
-}
-
 void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const CellHeader& h) {
     const auto result = in.bytes(8);
     Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
@@ -164,10 +139,10 @@ void SheetBuilder::formula(const Record& record, util::ByteCursor& in, const Cel
         break;
     case 2:
         cell.type = CellType::Error;
-        cell.error = isErrorCode(result[2]) ? static_cast<CellError>(result[2]) : CellError::NA;
+        cell.error = cellErrorFromCode(result[2]).value_or(CellError::NA);
         break;
     case 3: {
-        const std::uint32_t text = addString(RichText{});
+        const std::uint32_t text = c_.workbook.addString(RichText{});
         Cell& again = sheet_.cells.back();
         again.type = CellType::Text;
         again.text = text;
@@ -189,7 +164,7 @@ void SheetBuilder::string(const Record& record, RecordReader& reader) {
     }
     if (pendingString_ < 0)
         return;
-    const std::uint32_t index = addString(std::move(text));
+    const std::uint32_t index = c_.workbook.addString(std::move(text));
     Cell& cell = sheet_.cells[static_cast<std::size_t>(pendingString_)];
     cell.type = CellType::Text;
     cell.text = index;
@@ -299,7 +274,7 @@ void SheetBuilder::cellRecord(const Record& record, RecordReader& reader) {
                 }
             }
         }
-        const std::uint32_t index = addString(std::move(text));
+        const std::uint32_t index = c_.workbook.addString(std::move(text));
         Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
         cell.type = CellType::Text;
         cell.text = index;
@@ -313,7 +288,7 @@ void SheetBuilder::cellRecord(const Record& record, RecordReader& reader) {
         Cell& cell = addCell(h.row, h.col, h.xf, record.offset);
         if (isError) {
             cell.type = CellType::Error;
-            cell.error = isErrorCode(value) ? static_cast<CellError>(value) : CellError::NA;
+            cell.error = cellErrorFromCode(value).value_or(CellError::NA);
         } else {
             cell.type = CellType::Boolean;
             cell.boolean = value != 0;

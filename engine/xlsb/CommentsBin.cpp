@@ -3,6 +3,7 @@
 #include "engine/package/Relationships.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/Utf8.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
@@ -27,12 +28,7 @@ std::string noteText(std::string text) {
             out += text[i];
         }
     }
-    if (out.size() > limits::maxTextBytes) {
-        std::size_t cut = limits::maxTextBytes;
-        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
-            --cut;
-        out.resize(cut);
-    }
+    out.resize(util::utf8Prefix(out, limits::maxTextBytes).size());
     return out;
 }
 

@@ -66,12 +66,11 @@ void BinaryLinks::readName(std::span<const std::uint8_t> body) {
     const std::size_t count = util::loadU32(body.data() + 9);
     if (count > (body.size() - 13) / 2)
         return;
-    Name name;
+    StoredName name;
     util::appendUtf16le(name.name, body.subspan(13, count * 2));
     if ((flags & 0x20) && !name.name.starts_with("_xlnm."))
         name.name = "_xlnm." + name.name;
-    if (itab != 0xFFFFFFFFu)
-        name.sheet = itab;
+    name.sheet = itab; // all ones: the workbook
     const ParsedFormula formula = parsedFormula(body, 13 + count * 2);
     name.tokens.assign(formula.tokens.begin(), formula.tokens.end());
     name.extra.assign(formula.extra.begin(), formula.extra.end());
@@ -88,12 +87,6 @@ std::optional<std::string> BinaryLinks::sheets(std::uint32_t ixti) const {
     return formula::tokens::sheetSpan(sheetNames_, first, last);
 }
 
-std::optional<std::string> BinaryLinks::name(std::uint32_t index) const {
-    if (index == 0 || index > names_.size() || names_[index - 1].name.empty())
-        return std::nullopt;
-    return names_[index - 1].name;
-}
-
 std::optional<std::string> BinaryLinks::externalName(std::uint32_t ixti,
                                                      std::uint32_t index) const {
     // Only names of this workbook: another book's, or an add-in's, are not followed.
@@ -106,24 +99,9 @@ std::optional<std::string> BinaryLinks::externalName(std::uint32_t ixti,
 }
 
 std::vector<DefinedName> BinaryLinks::definedNames() const {
-    std::vector<DefinedName> out;
-    for (const Name& n : names_) {
-        if (n.name.empty() || n.tokens.empty())
-            continue;
-        formula::tokens::DecodeContext context;
-        context.dialect = formula::tokens::Dialect::Biff12;
-        context.links = this;
-        context.nameFormula = true;
-        const auto decoded = formula::tokens::decodeTokens(n.tokens, n.extra, context);
-        if (decoded.kind != formula::tokens::Decoded::Kind::Formula)
-            continue;
-        DefinedName& name = out.emplace_back();
-        name.name = n.name;
-        name.formula = decoded.text;
-        if (n.sheet < sheetNames_.size())
-            name.sheet = n.sheet;
-    }
-    return out;
+    return decodeNames(formula::tokens::Dialect::Biff12, [&](std::uint32_t sheet) {
+        return sheet < sheetNames_.size() ? sheet : DefinedName::noSheet;
+    });
 }
 
 } // namespace engine::xlsb

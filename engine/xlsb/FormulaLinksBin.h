@@ -3,7 +3,7 @@
 // their tokens point at outside their cells (the extern-sheet table and the defined names of
 // the workbook part).
 
-#include "engine/formula/tokens/TokenDecoder.h"
+#include "engine/formula/tokens/NameLinks.h"
 #include "engine/model/Workbook.h"
 #include "engine/xlsb/RecordStream.h"
 
@@ -23,7 +23,7 @@ struct ParsedFormula {
 // the extra data.
 ParsedFormula parsedFormula(std::span<const std::uint8_t> body, std::size_t at);
 
-class BinaryLinks : public formula::tokens::Links {
+class BinaryLinks : public formula::tokens::NameLinks {
 public:
     // Takes the workbook part's supporting-link, extern-sheet and name records; ignores others.
     void record(const Record& record);
@@ -32,21 +32,14 @@ public:
     std::vector<DefinedName> definedNames() const;
 
     std::optional<std::string> sheets(std::uint32_t ixti) const override;
-    std::optional<std::string> name(std::uint32_t index) const override;
     std::optional<std::string> externalName(std::uint32_t ixti, std::uint32_t index) const override;
 
 private:
     enum class Book : std::uint8_t { Self, Other };
-    struct Name {
-        std::string name;
-        std::uint32_t sheet = DefinedName::noSheet;
-        std::vector<std::uint8_t> tokens, extra;
-    };
     void readName(std::span<const std::uint8_t> body);
 
     std::vector<Book> books_;
     std::vector<std::array<std::int32_t, 3>> entries_; // book, first sheet, last sheet
-    std::vector<Name> names_;
     std::vector<std::string> sheetNames_;
 };
 

@@ -13,11 +13,8 @@ void readSharedStringsBin(const zip::ZipArchive& archive, const std::string& par
     readRecords(archive, part, limits::maxPartBytes, [&](const Record& record) {
         if (record.type != rec::SstItem)
             return;
-        if (workbook.strings.size() >= limits::maxStrings)
-            throw ReadError(ReadError::Kind::Damaged,
-                            "more than " + std::to_string(limits::maxStrings) + " strings");
         util::ByteCursor cursor = record.cursor();
-        workbook.strings.push_back(richString(cursor));
+        workbook.addString(richString(cursor));
     });
 }
 

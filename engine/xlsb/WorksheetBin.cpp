@@ -20,22 +20,6 @@ namespace {
 
 constexpr std::uint32_t noDefaultWidth = 0xFFFFFFFFu;
 
-CellError errorCode(std::uint8_t code) {
-    switch (code) {
-    case 0x00:
-    case 0x07:
-    case 0x0F:
-    case 0x17:
-    case 0x1D:
-    case 0x24:
-    case 0x2A:
-    case 0x2B:
-        return static_cast<CellError>(code);
-    default:
-        return CellError::NA;
-    }
-}
-
 // The sheet's default column width in characters, padding included, for a base width in
 // characters: the application adds 5 pixels of padding to the digits (7 pixels each in the
 // default font) and rounds up to a multiple of 8 pixels.
@@ -188,14 +172,6 @@ private:
             sheet_.rows.push_back(row);
     }
 
-    std::uint32_t addString(RichText text) {
-        auto& strings = context_.workbook.strings;
-        if (strings.size() >= limits::maxStrings)
-            fail("more than " + std::to_string(limits::maxStrings) + " strings");
-        strings.push_back(std::move(text));
-        return static_cast<std::uint32_t>(strings.size() - 1);
-    }
-
     // A shared formula (RfX, formula) or an array formula (RfX, flags, formula).
     void readFormulaGroup(const Record& record) {
         if (!formulas_ || record.body.size() < 16)
@@ -242,7 +218,7 @@ private:
         case rec::CellError:
         case rec::FmlaError:
             cell.type = CellType::Error;
-            cell.error = errorCode(cursor.u8());
+            cell.error = cellErrorFromCode(cursor.u8()).value_or(CellError::NA);
             break;
         case rec::CellIsst:
             cell.type = CellType::Text;
@@ -253,13 +229,13 @@ private:
             if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
                 return;
             cell.type = CellType::Text;
-            cell.text = addString(RichText{wideString(cursor), {}});
+            cell.text = context_.workbook.addString(RichText{wideString(cursor), {}});
             break;
         case rec::CellRString:
             if (row_ >= limits::maxRows || header.col >= limits::maxColumns)
                 return;
             cell.type = CellType::Text;
-            cell.text = addString(richString(cursor));
+            cell.text = context_.workbook.addString(richString(cursor));
             break;
         default:
             return;

@@ -3,6 +3,7 @@
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/SheetKinds.h"
 #include "engine/package/ThemePart.h"
 #include "engine/read/ReadError.h"
 #include "engine/xlsb/CommentsBin.h"
@@ -44,20 +45,6 @@ std::string findWorkbookPart(const zip::ZipArchive& archive) {
     if (!package.exists() && archive.contains(conventionalWorkbook))
         return std::string(conventionalWorkbook);
     return {};
-}
-
-SheetKind sheetKind(std::string_view relationshipType, const std::string& sheetName) {
-    const std::string_view kind = xlsx::relationshipKind(relationshipType);
-    if (kind == "worksheet")
-        return SheetKind::Worksheet;
-    if (kind == "chartsheet")
-        return SheetKind::Chart;
-    if (kind == "dialogsheet")
-        return SheetKind::Dialog;
-    if (kind == "xlMacrosheet" || kind == "xlIntlMacrosheet")
-        return SheetKind::Macro;
-    damaged("sheet '" + sheetName + "' refers to a part of unknown type '" +
-            std::string(relationshipType) + "'");
 }
 
 } // namespace
@@ -127,7 +114,7 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
         Sheet& sheet = workbook.sheets.emplace_back();
         sheet.name = entry.name;
         sheet.visibility = entry.visibility;
-        sheet.kind = sheetKind(target->type, entry.name);
+        sheet.kind = xlsx::sheetKindOf(target->type, entry.name);
         // A binary chart sheet leads to the same drawing and chart parts as an XML one.
         if (sheet.kind == SheetKind::Chart)
             xlsx::readChartSheet(archive, target->target, colors, workbook.dateSystem, sheet);

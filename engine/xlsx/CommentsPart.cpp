@@ -4,6 +4,7 @@
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/Utf8.h"
 
 #include <set>
 #include <vector>
@@ -52,16 +53,8 @@ public:
             target = &current_.text;
         else if (inAuthor_ && !authors_.empty())
             target = &authors_.back();
-        if (!target || target->size() >= limits::maxTextBytes)
-            return;
-        std::size_t room = limits::maxTextBytes - target->size();
-        if (text.size() > room) {
-            // Cut before a continuation byte, so the text stays whole characters.
-            while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80)
-                --room;
-            text = text.substr(0, room);
-        }
-        target->append(text);
+        if (target)
+            util::appendUtf8Bounded(*target, text, limits::maxTextBytes);
     }
 
 private:

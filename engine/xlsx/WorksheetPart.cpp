@@ -1,6 +1,7 @@
 #include "engine/xlsx/WorksheetPart.h"
 
 #include "engine/drawingml/DrawingObjects.h"
+#include "engine/model/ErrorNames.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
@@ -38,18 +39,6 @@ ValueType valueType(std::string_view t) {
     if (t == "d")
         return ValueType::Date;
     return ValueType::Number;
-}
-
-CellError errorCode(std::string_view text) {
-    static constexpr std::pair<std::string_view, CellError> codes[] = {
-        {"#NULL!", CellError::Null},   {"#DIV/0!", CellError::Div0},
-        {"#VALUE!", CellError::Value}, {"#REF!", CellError::Ref},
-        {"#NAME?", CellError::Name},   {"#NUM!", CellError::Num},
-        {"#N/A", CellError::NA},       {"#GETTING_DATA", CellError::GettingData}};
-    for (const auto& [name, code] : codes)
-        if (name == text)
-            return code;
-    return CellError::NA;
 }
 
 // The sheet's default column width in characters, padding included, for a base width in
@@ -328,14 +317,6 @@ private:
         }
     }
 
-    std::uint32_t addString(RichText text) {
-        auto& strings = context_.workbook.strings;
-        if (strings.size() >= limits::maxStrings)
-            fail("more than " + std::to_string(limits::maxStrings) + " strings");
-        strings.push_back(std::move(text));
-        return static_cast<std::uint32_t>(strings.size() - 1);
-    }
-
     std::string cellName() const {
         std::string name;
         for (std::uint32_t col = cellCol_ + 1u; col > 0; col = (col - 1) / 26)
@@ -378,11 +359,11 @@ private:
         case ValueType::Inline:
             if (hasInline_) {
                 cell.type = CellType::Text;
-                cell.text = addString(std::move(inlineText_));
+                cell.text = context_.workbook.addString(std::move(inlineText_));
             } else if (hasValue) {
                 decodeEscapes(value_);
                 cell.type = CellType::Text;
-                cell.text = addString(RichText{value_, {}});
+                cell.text = context_.workbook.addString(RichText{value_, {}});
             }
             break;
         case ValueType::Boolean:
@@ -394,7 +375,7 @@ private:
         case ValueType::Error:
             if (hasValue) {
                 cell.type = CellType::Error;
-                cell.error = errorCode(value_);
+                cell.error = cellErrorFromText(value_).value_or(CellError::NA);
             }
             break;
         case ValueType::Date:
@@ -405,7 +386,7 @@ private:
                 } else {
                     // A date the serial numbers cannot hold is shown as written.
                     cell.type = CellType::Text;
-                    cell.text = addString(RichText{value_, {}});
+                    cell.text = context_.workbook.addString(RichText{value_, {}});
                 }
             }
             break;

@@ -3,6 +3,7 @@
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
+#include "engine/package/SheetKinds.h"
 #include "engine/package/ThemePart.h"
 #include "engine/package/ThreadedCommentsPart.h"
 #include "engine/read/ReadError.h"
@@ -47,20 +48,6 @@ std::string findWorkbookPart(const zip::ZipArchive& archive) {
 
 bool endsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-SheetKind sheetKind(std::string_view relationshipType, const std::string& sheetName) {
-    const std::string_view kind = relationshipKind(relationshipType);
-    if (kind == "worksheet")
-        return SheetKind::Worksheet;
-    if (kind == "chartsheet")
-        return SheetKind::Chart;
-    if (kind == "dialogsheet")
-        return SheetKind::Dialog;
-    if (kind == "xlMacrosheet" || kind == "xlIntlMacrosheet")
-        return SheetKind::Macro;
-    damaged("sheet '" + sheetName + "' refers to a part of unknown type '" +
-            std::string(relationshipType) + "'");
 }
 
 } // namespace
@@ -117,7 +104,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         Sheet& sheet = workbook.sheets.emplace_back();
         sheet.name = entry.name;
         sheet.visibility = entry.visibility;
-        sheet.kind = sheetKind(target->type, entry.name);
+        sheet.kind = sheetKindOf(target->type, entry.name);
         if (sheet.kind == SheetKind::Chart)
             readChartSheet(archive, target->target, colors, workbook.dateSystem, sheet);
         if (sheet.kind != SheetKind::Worksheet)

@@ -192,87 +192,73 @@ double chiSquaredCdf(double x, double df) {
     return regularizedGamma(df / 2, x / 2);
 }
 
-// Reads the listed number arguments; the last optional boolean is the "cumulative" flag.
-struct Numbers {
-    double v[4] = {};
-    bool cumulative = true;
-    bool failed = false;
-    Value error;
-};
-
-Numbers read(Args args, CallContext& c, std::size_t count, bool withFlag) {
-    Reader r(args, c);
-    Numbers out;
-    for (std::size_t i = 0; i < count; ++i) {
-        out.v[i] = r.number(i);
-    }
-    if (withFlag) {
-        out.cumulative = r.boolean(count, true);
-    }
-    out.failed = r.failed();
-    out.error = r.error();
-    return out;
-}
-
 // NORM.DIST(x, mean, sd, cumulative); NORMDIST too.
 Value normDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, true);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1), r.number(2)};
+    const bool cumulative = r.boolean(3, true);
+    if (r.failed()) {
+        return r.error();
     }
-    if (n.v[2] <= 0) {
+    if (v[2] <= 0) {
         return numError();
     }
-    const double z = (n.v[0] - n.v[1]) / n.v[2];
-    return numberOrNum(n.cumulative ? normalCdf(z) : normalPdf(z) / n.v[2]);
+    const double z = (v[0] - v[1]) / v[2];
+    return numberOrNum(cumulative ? normalCdf(z) : normalPdf(z) / v[2]);
 }
 
 // NORM.S.DIST(z, cumulative); NORMSDIST(z) is always cumulative.
 Value normStandardDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 1, args.size() > 1);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0)};
+    const bool cumulative = args.size() > 1 ? r.boolean(1, true) : true;
+    if (r.failed()) {
+        return r.error();
     }
-    return numberOrNum(n.cumulative ? normalCdf(n.v[0]) : normalPdf(n.v[0]));
+    return numberOrNum(cumulative ? normalCdf(v[0]) : normalPdf(v[0]));
 }
 
 Value normInv(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1), r.number(2)};
+    if (r.failed()) {
+        return r.error();
     }
-    if (n.v[0] <= 0 || n.v[0] >= 1 || n.v[2] <= 0) {
+    if (v[0] <= 0 || v[0] >= 1 || v[2] <= 0) {
         return numError();
     }
-    return numberOrNum(n.v[1] + n.v[2] * normalQuantile(n.v[0]));
+    return numberOrNum(v[1] + v[2] * normalQuantile(v[0]));
 }
 
 Value normStandardInv(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 1, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0)};
+    if (r.failed()) {
+        return r.error();
     }
-    if (n.v[0] <= 0 || n.v[0] >= 1) {
+    if (v[0] <= 0 || v[0] >= 1) {
         return numError();
     }
-    return numberOrNum(normalQuantile(n.v[0]));
+    return numberOrNum(normalQuantile(v[0]));
 }
 
 // The t family: which tail a function answers for.
 enum class Tail { Left, Right, Two };
 
 template <Tail T> Value tDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 2, T == Tail::Left);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1)};
+    const bool cumulative = T == Tail::Left ? r.boolean(2, true) : true;
+    if (r.failed()) {
+        return r.error();
     }
-    const double x = n.v[0], df = std::trunc(n.v[1]);
+    const double x = v[0], df = std::trunc(v[1]);
     if (df < 1 || (T == Tail::Two && x < 0)) {
         return numError();
     }
     switch (T) {
     case Tail::Left:
-        return numberOrNum(n.cumulative ? studentCdf(x, df) : studentPdf(x, df));
+        return numberOrNum(cumulative ? studentCdf(x, df) : studentPdf(x, df));
     case Tail::Right:
         return numberOrNum(studentUpper(x, df));
     case Tail::Two:
@@ -283,23 +269,25 @@ template <Tail T> Value tDist(Args args, CallContext& c) {
 
 // TDIST(x, df, tails): the legacy form, x at least 0, one or two tails.
 Value tDistLegacy(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1), r.number(2)};
+    if (r.failed()) {
+        return r.error();
     }
-    const double df = std::trunc(n.v[1]), tails = std::trunc(n.v[2]);
-    if (n.v[0] < 0 || df < 1 || (tails != 1 && tails != 2)) {
+    const double df = std::trunc(v[1]), tails = std::trunc(v[2]);
+    if (v[0] < 0 || df < 1 || (tails != 1 && tails != 2)) {
         return numError();
     }
-    return numberOrNum(tails * studentUpper(n.v[0], df));
+    return numberOrNum(tails * studentUpper(v[0], df));
 }
 
 template <Tail T> Value tInv(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 2, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1)};
+    if (r.failed()) {
+        return r.error();
     }
-    const double p = n.v[0], df = std::trunc(n.v[1]);
+    const double p = v[0], df = std::trunc(v[1]);
     if (p <= 0 || p > 1 || df < 1 || (T == Tail::Left && p == 1)) {
         return numError();
     }
@@ -311,11 +299,13 @@ template <Tail T> Value tInv(Args args, CallContext& c) {
 
 // BINOM.DIST(successes, trials, probability, cumulative); BINOMDIST too.
 Value binomDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, true);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1), r.number(2)};
+    const bool cumulative = r.boolean(3, true);
+    if (r.failed()) {
+        return r.error();
     }
-    const double k = std::trunc(n.v[0]), trials = std::trunc(n.v[1]), p = n.v[2];
+    const double k = std::trunc(v[0]), trials = std::trunc(v[1]), p = v[2];
     if (k < 0 || k > trials || p < 0 || p > 1 || trials > 1e9) {
         return numError();
     }
@@ -329,7 +319,7 @@ Value binomDist(Args args, CallContext& c) {
         return std::exp(std::lgamma(trials + 1) - std::lgamma(i + 1) - std::lgamma(trials - i + 1) +
                         i * std::log(p) + (trials - i) * std::log1p(-p));
     };
-    if (!n.cumulative) {
+    if (!cumulative) {
         return numberOrNum(mass(k));
     }
     if (k >= trials) {
@@ -341,18 +331,20 @@ Value binomDist(Args args, CallContext& c) {
 
 // POISSON.DIST(x, mean, cumulative); POISSON too.
 Value poissonDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 2, true);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1)};
+    const bool cumulative = r.boolean(2, true);
+    if (r.failed()) {
+        return r.error();
     }
-    const double k = std::trunc(n.v[0]), mean = n.v[1];
+    const double k = std::trunc(v[0]), mean = v[1];
     if (k < 0 || mean < 0) {
         return numError();
     }
     if (mean == 0) {
-        return Value::of(n.cumulative || k == 0 ? 1.0 : 0.0);
+        return Value::of(cumulative || k == 0 ? 1.0 : 0.0);
     }
-    if (n.cumulative) {
+    if (cumulative) {
         return numberOrNum(gammaTails(k + 1, mean).upper);
     }
     return numberOrNum(std::exp(k * std::log(mean) - mean - std::lgamma(k + 1)));
@@ -360,31 +352,35 @@ Value poissonDist(Args args, CallContext& c) {
 
 // EXPON.DIST(x, lambda, cumulative); EXPONDIST too.
 Value exponDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 2, true);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1)};
+    const bool cumulative = r.boolean(2, true);
+    if (r.failed()) {
+        return r.error();
     }
-    const double x = n.v[0], lambda = n.v[1];
+    const double x = v[0], lambda = v[1];
     if (x < 0 || lambda <= 0) {
         return numError();
     }
-    return numberOrNum(n.cumulative ? -std::expm1(-lambda * x) : lambda * std::exp(-lambda * x));
+    return numberOrNum(cumulative ? -std::expm1(-lambda * x) : lambda * std::exp(-lambda * x));
 }
 
 // CHISQ.DIST(x, df, cumulative) is the left tail; CHISQ.DIST.RT and CHIDIST the right one.
 template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 2, !Right);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1)};
+    const bool cumulative = !Right ? r.boolean(2, true) : true;
+    if (r.failed()) {
+        return r.error();
     }
-    const double x = n.v[0], df = std::trunc(n.v[1]);
+    const double x = v[0], df = std::trunc(v[1]);
     if (x < 0 || df < 1 || df > 1e10) {
         return numError();
     }
     if (Right) {
         return numberOrNum(gammaTails(df / 2, x / 2).upper);
     }
-    if (n.cumulative) {
+    if (cumulative) {
         return numberOrNum(chiSquaredCdf(x, df));
     }
     if (x == 0) {
@@ -396,24 +392,26 @@ template <bool Right> Value chiSquaredDist(Args args, CallContext& c) {
 }
 
 Value gammaLn(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 1, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0)};
+    if (r.failed()) {
+        return r.error();
     }
-    if (n.v[0] <= 0) {
+    if (v[0] <= 0) {
         return numError();
     }
-    return numberOrNum(std::lgamma(n.v[0]));
+    return numberOrNum(std::lgamma(v[0]));
 }
 
 // CONFIDENCE(alpha, sd, size): half the width of the confidence interval of a mean, from the
 // normal distribution or (CONFIDENCE.T) from Student's t with size - 1 degrees of freedom.
 template <bool student> Value confidence(Args args, CallContext& c) {
-    const Numbers n = read(args, c, 3, false);
-    if (n.failed) {
-        return n.error;
+    Reader r(args, c);
+    const double v[] = {r.number(0), r.number(1), r.number(2)};
+    if (r.failed()) {
+        return r.error();
     }
-    const double alpha = n.v[0], sd = n.v[1], size = std::trunc(n.v[2]);
+    const double alpha = v[0], sd = v[1], size = std::trunc(v[2]);
     if (alpha <= 0 || alpha >= 1 || sd <= 0 || size < 1) {
         return numError();
     }

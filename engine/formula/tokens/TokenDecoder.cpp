@@ -1,6 +1,7 @@
 #include "engine/formula/tokens/TokenDecoder.h"
 
 #include "engine/formula/tokens/FunctionTable.h"
+#include "engine/model/Cell.h"
 #include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
@@ -75,29 +76,6 @@ private:
     std::size_t pos_ = 0;
     bool bad_ = false;
 };
-
-std::string_view errorText(std::uint8_t code) {
-    switch (code) {
-    case 0x00:
-        return "#NULL!";
-    case 0x07:
-        return "#DIV/0!";
-    case 0x0F:
-        return "#VALUE!";
-    case 0x17:
-        return "#REF!";
-    case 0x1D:
-        return "#NAME?";
-    case 0x24:
-        return "#NUM!";
-    case 0x2A:
-        return "#N/A";
-    case 0x2B:
-        return "#GETTING_DATA";
-    default:
-        return {};
-    }
-}
 
 std::string quoted(std::string_view text) {
     std::string out = "\"";
@@ -388,11 +366,11 @@ std::optional<std::string> Decoder::arrayConstant() {
                 extra_.skip(padding);
                 break;
             case ArrayItem::Error: {
-                const auto error = errorText(extra_.u8());
+                const auto error = cellErrorFromCode(extra_.u8());
                 extra_.skip(padding);
-                if (error.empty())
+                if (!error)
                     return std::nullopt;
-                text += error;
+                text += errorText(*error);
                 break;
             }
             case ArrayItem::Unknown:
@@ -526,8 +504,8 @@ bool Decoder::step(std::uint8_t ptg, Decoded& result) {
         return !in_.bad();
     }
     case 0x1C: {
-        const auto error = errorText(in_.u8());
-        return !error.empty() && push(std::string(error));
+        const auto error = cellErrorFromCode(in_.u8());
+        return error && push(errorText(*error));
     }
     case 0x1D:
         return push(in_.u8() ? "TRUE" : "FALSE");

@@ -3,6 +3,7 @@
 
 #include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/engine/xlsx/PackageWriter.h"
@@ -189,6 +190,13 @@ TEST(ChartPart, HostilePartsAreBounded) {
     ASSERT_EQ(nested.plots.size(), 1u);
     ASSERT_EQ(nested.plots[0].series.size(), 1u);
     EXPECT_EQ(nested.plots[0].series[0].values, std::vector<double>{4});
+
+    // A title past the bound is cut between characters, not inside the two bytes of an "ü".
+    const Chart longTitle = parse("<c:title><c:tx><c:rich><a:p><a:r><a:t>" +
+                                  std::string(limits::maxChartTextBytes - 1, 'a') +
+                                  "\xC3\xBC</a:t></a:r></a:p></c:rich>"
+                                  "</c:tx></c:title>");
+    EXPECT_EQ(longTitle.title, std::string(limits::maxChartTextBytes - 1, 'a'));
 
     const xlsx::Colors colors;
     EXPECT_THROW(xlsx::parseChartXml("<c:chartSpace><c:chart>", "xl/charts/chart9.xml", colors,
