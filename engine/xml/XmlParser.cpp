@@ -4,19 +4,33 @@
 #include "engine/read/ReadError.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <expat.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+#include <mutex>
 #include <new>
 
 namespace engine::xml {
 namespace {
 
-constexpr std::string_view xmlPrefix = "xml";
-constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
-// Declarations in scope at once: a lookup that misses the cache walks them all, so their
-// number bounds the work per element. Real parts declare a few dozen, on the root.
+// Declarations in scope at once, and attributes of one element: the library checks each new
+// one against the others of its element, so their number bounds its work per element. Real
+// parts declare a few dozen namespaces, on the root, and give an element a few dozen
+// attributes at most.
 constexpr std::size_t maxNamespacesInScope = 1024;
+constexpr std::size_t maxAttributes = 256;
+// The library reads a start tag whole before checking its attributes against each other in
+// quadratic time: a tag this long costs it about a second at worst; real ones are far shorter
+// (a long formula or drawing path is tens of kilobytes).
+constexpr std::size_t maxMarkupBytes = 512 * 1024;
+constexpr std::size_t pieceBytes = 64 * 1024;
+
+#if LIBXML_VERSION >= 21200
+using ErrorArgument = const xmlError*;
+#else
+using ErrorArgument = xmlError*;
+#endif
 
 // "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
 bool declaresNamespace(const char* name) {
@@ -27,6 +41,21 @@ bool declaresNamespace(const char* name) {
 std::string_view localName(const char* name) {
     const char* colon = std::strchr(name, ':');
     return std::string_view(colon ? colon + 1 : name);
+}
+
+std::string_view text(const xmlChar* value) {
+    return value ? std::string_view(reinterpret_cast<const char*>(value)) : std::string_view();
+}
+
+// The library's messages end in a newline, some after a second line of raw bytes.
+std::string firstLine(const char* message) {
+    if (!message)
+        return "malformed XML";
+    std::string_view line(message);
+    line = line.substr(0, line.find('\n'));
+    while (!line.empty() && line.back() == ' ')
+        line.remove_suffix(1);
+    return std::string(line);
 }
 
 } // namespace
@@ -47,21 +76,31 @@ std::string_view Attributes::value(std::string_view local, std::string_view fall
 }
 
 Parser::Parser(Handler& handler, std::string partName)
-    : parser_(XML_ParserCreate(nullptr)), handler_(handler), partName_(std::move(partName)) {
-    if (!parser_)
+    : handler_(handler), partName_(std::move(partName)) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { xmlInitParser(); });
+
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &Parser::onStart;
+    sax.endElementNs = &Parser::onEnd;
+    sax.characters = &Parser::onText;
+    sax.cdataBlock = &Parser::onText;
+    // The same function for both keeps whitespace-only text as text.
+    sax.ignorableWhitespace = &Parser::onText;
+    sax.internalSubset = &Parser::onDoctype;
+    sax.entityDecl = &Parser::onEntity;
+    sax.serror = [](void* self, ErrorArgument error) { Parser::onError(self, error); };
+    context_ = xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr);
+    if (!context_)
         throw std::bad_alloc();
-    bindings_.push_back({std::string(xmlPrefix), std::string(xmlNamespace), 0});
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, &Parser::onStart, &Parser::onEnd);
-    XML_SetCharacterDataHandler(parser_, &Parser::onText);
-    XML_SetStartDoctypeDeclHandler(parser_, &Parser::onDoctype);
-    XML_SetEntityDeclHandler(parser_, &Parser::onEntity);
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    // Nothing from outside the part, ever: no network, no DTD loading, no entity substitution.
+    xmlCtxtUseOptions(context_, XML_PARSE_NONET);
 }
 
 Parser::~Parser() {
-    XML_ParserFree(parser_);
+    xmlFreeParserCtxt(context_);
 }
 
 template <class F> void Parser::guarded(F&& body) {
@@ -71,131 +110,151 @@ template <class F> void Parser::guarded(F&& body) {
         body();
     } catch (...) {
         pending_ = std::current_exception();
-        XML_StopParser(parser_, XML_FALSE);
     }
 }
 
-void Parser::fail(const std::string& what) {
-    throw ReadError(ReadError::Kind::Damaged,
-                    "the part '" + partName_ + "' at line " +
-                        std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
-                        std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " + what);
+void Parser::fail(const std::string& what, int line, int column) {
+    throw ReadError(ReadError::Kind::Damaged, "the part '" + partName_ + "' at line " +
+                                                  std::to_string(line) + ", column " +
+                                                  std::to_string(column) + ": " + what);
 }
 
-void Parser::onStart(void* self, const char* name, const char** attributes) {
+void Parser::fail(const std::string& what) {
+    fail(what, xmlSAX2GetLineNumber(context_), xmlSAX2GetColumnNumber(context_));
+}
+
+void Parser::onStart(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri,
+                     int namespaceCount, const xmlChar**, int attributeCount, int,
+                     const xmlChar** attributes) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
+        parser->sawRoot_ = true;
         if (++parser->depth_ > limits::maxXmlDepth)
             parser->fail("elements are nested deeper than " + std::to_string(limits::maxXmlDepth) +
                          " levels");
-        parser->takeAttributes(attributes);
-        std::string_view ns, local;
-        parser->resolve(name, ns, local);
-        parser->handler_.startElement(ns, local,
+        if (namespaceCount > 0)
+            parser->declareNamespaces(static_cast<std::size_t>(namespaceCount));
+        parser->takeAttributes(attributeCount, attributes);
+        parser->handler_.startElement(text(uri), text(local),
                                       Attributes(parser->split_.data(), parser->split_.size()));
     });
 }
 
-void Parser::onEnd(void* self, const char* name) {
+void Parser::onEnd(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        std::string_view ns, local;
-        parser->resolve(name, ns, local);
-        parser->handler_.endElement(ns, local);
-        parser->unbindNamespaces();
+        parser->handler_.endElement(text(uri), text(local));
+        parser->undeclareNamespaces();
         --parser->depth_;
     });
 }
 
-void Parser::takeAttributes(const char** attributes) {
+void Parser::takeAttributes(int count, const xmlChar** attributes) {
     split_.clear();
-    for (const char** pair = attributes; pair[0]; pair += 2) {
-        const char* name = pair[0];
-        if (declaresNamespace(name)) {
-            bind(name[5] == ':' ? name + 6 : "", pair[1], name);
-            continue;
-        }
-        split_.push_back({localName(name), pair[1]});
+    if (count <= 0)
+        return;
+    if (static_cast<std::size_t>(count) > maxAttributes)
+        fail("an element has more than " + std::to_string(maxAttributes) + " attributes");
+    // Each attribute is five pointers: local name, prefix, namespace, value and value's end.
+    const xmlChar** const end = attributes + 5 * count;
+    std::size_t bytes = 0;
+    for (const xmlChar** at = attributes; at != end; at += 5)
+        bytes += static_cast<std::size_t>(at[4] - at[3]) + 1;
+    if (values_.size() < bytes)
+        values_.resize(bytes);
+    char* out = values_.data();
+    for (const xmlChar** at = attributes; at != end; at += 5) {
+        const auto length = static_cast<std::size_t>(at[4] - at[3]);
+        std::memcpy(out, at[3], length);
+        out[length] = '\0';
+        split_.push_back({text(at[0]), out});
+        out += length + 1;
     }
 }
 
-void Parser::bind(std::string_view prefix, std::string_view uri, const char* declaration) {
-    if (!prefix.empty() && uri.empty())
-        fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
-    if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
-        fail("the reserved prefix or namespace of '" + std::string(declaration) + "' is misused");
-    if (bindings_.size() > maxNamespacesInScope)
+void Parser::declareNamespaces(std::size_t count) {
+    namespacesInScope_ += count;
+    if (namespacesInScope_ > maxNamespacesInScope)
         fail("more than " + std::to_string(maxNamespacesInScope) +
              " namespace declarations are in scope");
-    bindings_.push_back({std::string(prefix), std::string(uri), depth_});
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+    declared_.push_back({depth_, count});
 }
 
-void Parser::unbindNamespaces() {
-    if (bindings_.back().depth != depth_)
+void Parser::undeclareNamespaces() {
+    if (declared_.empty() || declared_.back().depth != depth_)
         return;
-    while (bindings_.back().depth == depth_)
-        bindings_.pop_back();
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+    namespacesInScope_ -= declared_.back().count;
+    declared_.pop_back();
 }
 
-void Parser::resolve(const char* name, std::string_view& ns, std::string_view& local) {
-    const char* colon = std::strchr(name, ':');
-    std::string_view prefix;
-    if (colon) {
-        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
-        local = std::string_view(colon + 1);
-    } else {
-        local = std::string_view(name);
-    }
-    const std::size_t slot =
-        (prefix.size() + (prefix.empty() ? 0u : static_cast<unsigned char>(prefix.back()))) %
-        cacheSlots;
-    std::size_t found = cache_[slot];
-    if (found >= bindings_.size() || bindings_[found].prefix != prefix) {
-        found = bindings_.size();
-        while (found-- > 0 && bindings_[found].prefix != prefix) {
-        }
-        if (found == SIZE_MAX) {
-            if (!prefix.empty())
-                fail("unbound prefix '" + std::string(prefix) + "'");
-            ns = {};
-            return;
-        }
-        cache_[slot] = found;
-    }
-    ns = bindings_[found].uri;
-}
-
-void Parser::onText(void* self, const char* text, int length) {
+void Parser::onText(void* self, const xmlChar* text, int length) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        parser->handler_.characters(std::string_view(text, static_cast<std::size_t>(length)));
+        parser->handler_.characters(std::string_view(reinterpret_cast<const char*>(text),
+                                                     static_cast<std::size_t>(length)));
     });
 }
 
-void Parser::onDoctype(void* self, const char*, const char*, const char*, int) {
+void Parser::onDoctype(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
     auto* parser = static_cast<Parser*>(self);
-    // Package parts never need a DTD; refusing it rules out entity expansion and external
-    // references alike.
+    // Package parts never need a DTD; refusing it, before its internal subset is read, rules
+    // out entity expansion and external references alike.
     parser->guarded([&] { parser->fail("a DOCTYPE declaration is not allowed"); });
 }
 
-void Parser::onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
-                      const char*, const char*) {
+void Parser::onEntity(void* self, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] { parser->fail("an entity declaration is not allowed"); });
 }
 
+void Parser::onError(void* self, const xmlError* error) {
+    auto* parser = static_cast<Parser*>(self);
+    if (error->level == XML_ERR_WARNING)
+        return;
+    // The library reports namespace faults as errors but reads on; remembering the first one
+    // silences every later callback, and parse() throws it.
+    parser->guarded([&] {
+        const std::string_view first = error->str1 ? error->str1 : "";
+        std::string what;
+        switch (error->code) {
+        case XML_NS_ERR_UNDEFINED_NAMESPACE:
+            what = "unbound prefix '" + std::string(first) + "'";
+            break;
+        case XML_NS_ERR_XML_NAMESPACE:
+            // Only the empty binding names its prefix.
+            what = first.empty()
+                       ? "a reserved namespace prefix or name is misused"
+                       : "the namespace prefix '" + std::string(first) + "' is undeclared";
+            break;
+        case XML_ERR_DOCUMENT_END:
+        case XML_ERR_DOCUMENT_EMPTY:
+            // The library says "extra content" for a document cut short as well.
+            if (!parser->sawRoot_)
+                what = "the document has no root element";
+            else if (parser->depth_ > 0)
+                what = "the document ends inside an element";
+            else
+                what = firstLine(error->message);
+            break;
+        default:
+            what = firstLine(error->message);
+        }
+        parser->fail(what, error->line, error->int2);
+    });
+}
+
 void Parser::parse(const char* data, std::size_t size, bool final) {
     do {
-        const std::size_t piece = std::min<std::size_t>(size, INT_MAX / 2);
-        const XML_Status status =
-            XML_Parse(parser_, data, static_cast<int>(piece), final && piece == size);
+        // Small pieces keep the library's copy of the input small, and let a single piece of
+        // markup that never ends be caught before the library works through all of it.
+        const std::size_t piece = std::min(size, pieceBytes);
+        xmlParseChunk(context_, data, static_cast<int>(piece), final && piece == size);
         if (pending_)
             std::rethrow_exception(pending_);
-        if (status != XML_STATUS_OK)
-            fail(std::string(XML_ErrorString(XML_GetErrorCode(parser_))));
+        const xmlParserInput* input = context_->input;
+        if (input && input->end - input->cur > static_cast<std::ptrdiff_t>(maxMarkupBytes))
+            fail("a tag, comment or other markup runs on for more than " +
+                 std::to_string(maxMarkupBytes) + " bytes");
         data += piece;
         size -= piece;
     } while (size > 0);
@@ -208,6 +267,8 @@ void Parser::feed(const char* data, std::size_t size) {
 
 void Parser::finish() {
     parse(nullptr, 0, true);
+    if (!context_->wellFormed)
+        fail("the document is not well-formed");
 }
 
 void parse(std::string_view document, Handler& handler, const std::string& partName) {

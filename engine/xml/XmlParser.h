@@ -1,5 +1,5 @@
 #pragma once
-// A streaming XML parser over expat for package parts: elements by local name, no DTDs.
+// A streaming XML parser for package parts: elements by local name, no DTDs.
 
 #include <cstddef>
 #include <exception>
@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-struct XML_ParserStruct;
+struct _xmlParserCtxt;
+struct _xmlError;
 
 namespace engine::xml {
 
@@ -20,7 +21,7 @@ struct Attribute {
 // The attributes of one element as the parser saw them.
 class Attributes {
 public:
-    // expat's null-terminated name/value pairs, names possibly prefixed.
+    // Null-terminated name/value pairs, names possibly prefixed.
     explicit Attributes(const char** raw) : raw_(raw) {}
     // Attributes already split into local names, declarations left out.
     Attributes(const Attribute* split, std::size_t count) : split_(split), count_(count) {}
@@ -61,48 +62,53 @@ public:
 
     // Parses the next piece of the document. Throws ReadError(Damaged) naming the part, the
     // line and column and the fault: malformed XML, a DOCTYPE or entity declaration (never
-    // expanded), nesting deeper than limits::maxXmlDepth.
+    // expanded), nesting deeper than limits::maxXmlDepth, an element with too many attributes
+    // or namespace declarations, one piece of markup too long to be a real one.
     void feed(const char* data, std::size_t size);
     // Ends the document; throws like feed() when it is incomplete (or empty).
     void finish();
 
 private:
-    static void onStart(void* self, const char* name, const char** attributes);
-    static void onEnd(void* self, const char* name);
-    static void onText(void* self, const char* text, int length);
-    static void onDoctype(void* self, const char*, const char*, const char*, int);
-    static void onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
-                         const char*, const char*);
+    static void onStart(void* self, const unsigned char* local, const unsigned char* prefix,
+                        const unsigned char* uri, int namespaceCount,
+                        const unsigned char** namespaces, int attributeCount, int defaulted,
+                        const unsigned char** attributes);
+    static void onEnd(void* self, const unsigned char* local, const unsigned char* prefix,
+                      const unsigned char* uri);
+    static void onText(void* self, const unsigned char* text, int length);
+    static void onDoctype(void* self, const unsigned char*, const unsigned char*,
+                          const unsigned char*);
+    static void onEntity(void* self, const unsigned char*, int, const unsigned char*,
+                         const unsigned char*, unsigned char*);
+    static void onError(void* self, const _xmlError* error);
 
     void parse(const char* data, std::size_t size, bool final);
-    void fail(const std::string& what);
+    [[noreturn]] void fail(const std::string& what, int line, int column);
+    [[noreturn]] void fail(const std::string& what);
     template <class F> void guarded(F&& body);
 
-    // Prefixes are resolved here rather than by expat: its namespace mode costs a third of the
-    // parse of a large part, and packages declare their few prefixes once, on the root.
-    struct Binding {
-        std::string prefix; // empty for the default namespace
-        std::string uri;
-        std::size_t depth; // of the element that declared it
-    };
-    // Binds the element's declarations and splits its other attributes into split_.
-    void takeAttributes(const char** attributes);
-    void bind(std::string_view prefix, std::string_view uri, const char* declaration);
-    void unbindNamespaces();
-    void resolve(const char* name, std::string_view& ns, std::string_view& local);
+    // Copies the element's attribute values, which the library does not terminate, into
+    // values_ and points split_ at them.
+    void takeAttributes(int count, const unsigned char** attributes);
+    void declareNamespaces(std::size_t count);
+    void undeclareNamespaces();
 
-    XML_ParserStruct* parser_;
+    _xmlParserCtxt* context_ = nullptr;
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;
+    bool sawRoot_ = false;
     std::exception_ptr pending_;
-    std::vector<Binding> bindings_;
+    // Namespace declarations in scope, and how many each declaring element added.
+    std::size_t namespacesInScope_ = 0;
+    struct Declared {
+        std::size_t depth;
+        std::size_t count;
+    };
+    std::vector<Declared> declared_;
     // The current element's attributes, split once so that handlers' lookups compare views.
     std::vector<Attribute> split_;
-    // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared
-    // whenever a binding comes or goes.
-    static constexpr std::size_t cacheSlots = 16;
-    std::size_t cache_[cacheSlots];
+    std::string values_;
 };
 
 // Parses a whole document held in memory.
