@@ -32,17 +32,6 @@ using ErrorArgument = const xmlError*;
 using ErrorArgument = xmlError*;
 #endif
 
-// "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
-bool declaresNamespace(const char* name) {
-    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 &&
-           (name[5] == '\0' || name[5] == ':');
-}
-
-std::string_view localName(const char* name) {
-    const char* colon = std::strchr(name, ':');
-    return std::string_view(colon ? colon + 1 : name);
-}
-
 std::string_view text(const xmlChar* value) {
     return value ? std::string_view(reinterpret_cast<const char*>(value)) : std::string_view();
 }
@@ -60,10 +49,26 @@ std::string firstLine(const char* message) {
 
 } // namespace
 
-const char* Attributes::get(std::string_view local) const {
+bool Attributes::declaresNamespace(const char* name) {
+    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 &&
+           (name[5] == '\0' || name[5] == ':');
+}
+
+std::string_view Attributes::localName(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return std::string_view(colon ? colon + 1 : name);
+}
+
+const Attribute* Attributes::find(std::string_view local) const {
     for (std::size_t i = 0; i < count_; ++i)
         if (split_[i].local == local)
-            return split_[i].value;
+            return &split_[i];
+    return nullptr;
+}
+
+const char* Attributes::get(std::string_view local) const {
+    if (const Attribute* found = find(local))
+        return found->value;
     for (const char** pair = raw_; pair && pair[0]; pair += 2)
         if (localName(pair[0]) == local && !declaresNamespace(pair[0]))
             return pair[1];
@@ -71,6 +76,11 @@ const char* Attributes::get(std::string_view local) const {
 }
 
 std::string_view Attributes::value(std::string_view local, std::string_view fallback) const {
+    // The split form knows the value's length: no need to measure it again.
+    if (split_) {
+        const Attribute* found = find(local);
+        return found ? std::string_view(found->value, found->size) : fallback;
+    }
     const char* found = get(local);
     return found ? std::string_view(found) : fallback;
 }
@@ -167,7 +177,7 @@ void Parser::takeAttributes(int count, const xmlChar** attributes) {
         const auto length = static_cast<std::size_t>(at[4] - at[3]);
         std::memcpy(out, at[3], length);
         out[length] = '\0';
-        split_.push_back({text(at[0]), out});
+        split_.push_back({text(at[0]), out, length});
         out += length + 1;
     }
 }

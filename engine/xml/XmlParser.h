@@ -12,10 +12,11 @@ struct _xmlError;
 
 namespace engine::xml {
 
-// One attribute of an element: its local name and its value.
+// One attribute of an element: its local name and its null-terminated value.
 struct Attribute {
     std::string_view local;
     const char* value;
+    std::size_t size; // of value, without the terminator
 };
 
 // The attributes of one element as the parser saw them.
@@ -33,7 +34,25 @@ public:
     // The value as a view; `fallback` when the attribute is absent.
     std::string_view value(std::string_view local, std::string_view fallback = {}) const;
 
+    // Calls visit(local, value) for each attribute in document order, declarations left out:
+    // one pass for a reader that wants many of an element's attributes. Of attributes sharing
+    // a local name, get() finds the first.
+    template <class Visit> void forEach(Visit&& visit) const {
+        for (std::size_t i = 0; i < count_; ++i)
+            visit(split_[i].local, std::string_view(split_[i].value, split_[i].size));
+        for (const char** pair = raw_; pair && pair[0]; pair += 2)
+            if (!declaresNamespace(pair[0]))
+                visit(localName(pair[0]), std::string_view(pair[1]));
+    }
+
+    // "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
+    static bool declaresNamespace(const char* name);
+    // The name without its prefix.
+    static std::string_view localName(const char* name);
+
 private:
+    const Attribute* find(std::string_view local) const;
+
     const char** raw_ = nullptr;
     const Attribute* split_ = nullptr;
     std::size_t count_ = 0;
