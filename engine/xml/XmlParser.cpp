@@ -24,7 +24,8 @@ constexpr std::size_t maxAttributes = 256;
 // quadratic time: a tag this long costs it about a second at worst; real ones are far shorter
 // (a long formula or drawing path is tens of kilobytes).
 constexpr std::size_t maxMarkupBytes = 512 * 1024;
-constexpr std::size_t pieceBytes = 64 * 1024;
+constexpr std::size_t pieceBytes = 4096;
+constexpr std::size_t maxPieceBytes = 64 * 1024;
 
 #if LIBXML_VERSION >= 21200
 using ErrorArgument = const xmlError*;
@@ -256,18 +257,38 @@ void Parser::onError(void* self, const xmlError* error) {
 void Parser::parse(const char* data, std::size_t size, bool final) {
     do {
         // Small pieces keep the library's copy of the input small, and let a single piece of
-        // markup that never ends be caught before the library works through all of it.
-        const std::size_t piece = std::min(size, pieceBytes);
+        // markup that never ends be caught before the library works through all of it. While
+        // it waits for the end of a long tag it searches all it holds after every piece, so
+        // the pieces grow with what it holds, up to a bound.
+        const std::size_t held = unread();
+        const std::size_t step = context_->instate == XML_PARSER_CDATA_SECTION
+                                     ? pieceBytes
+                                     : std::clamp(held, pieceBytes, maxPieceBytes);
+        const std::size_t piece = std::min(size, step);
         xmlParseChunk(context_, data, static_cast<int>(piece), final && piece == size);
+        // The library can leave input it could read: in a CDATA section whose end it has not
+        // seen it passes on a few hundred bytes a call, each time searching all it holds for
+        // the end. Letting it catch up keeps what it holds, and so each search, short.
+        for (std::size_t held = unread(); !pending_ && held > pieceBytes;) {
+            xmlParseChunk(context_, nullptr, 0, 0);
+            const std::size_t now = unread();
+            if (now >= held)
+                break;
+            held = now;
+        }
         if (pending_)
             std::rethrow_exception(pending_);
-        const xmlParserInput* input = context_->input;
-        if (input && input->end - input->cur > static_cast<std::ptrdiff_t>(maxMarkupBytes))
+        if (unread() > maxMarkupBytes)
             fail("a tag, comment or other markup runs on for more than " +
                  std::to_string(maxMarkupBytes) + " bytes");
         data += piece;
         size -= piece;
     } while (size > 0);
+}
+
+std::size_t Parser::unread() const {
+    const xmlParserInput* input = context_->input;
+    return input && input->end > input->cur ? static_cast<std::size_t>(input->end - input->cur) : 0;
 }
 
 void Parser::feed(const char* data, std::size_t size) {

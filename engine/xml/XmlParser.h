@@ -102,6 +102,8 @@ private:
     static void onError(void* self, const _xmlError* error);
 
     void parse(const char* data, std::size_t size, bool final);
+    // Input the library holds but has not parsed yet.
+    std::size_t unread() const;
     [[noreturn]] void fail(const std::string& what, int line, int column);
     [[noreturn]] void fail(const std::string& what);
     template <class F> void guarded(F&& body);

@@ -84,6 +84,14 @@ std::string declaring(std::size_t count) {
     return document + "/>";
 }
 
+// An element with `count` attributes.
+std::string attributed(std::size_t count) {
+    std::string document = "<a";
+    for (std::size_t i = 0; i < count; ++i)
+        document += " v" + std::to_string(i) + "=''";
+    return document + "/>";
+}
+
 TEST(XmlNamespaces, RefusesBrokenAndHostileDocuments) {
     const std::string laughs = "<!DOCTYPE r [<!ENTITY a 'lol'><!ENTITY b '&a;&a;&a;&a;&a;&a;'>"
                                "<!ENTITY c '&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;'>]>"
@@ -100,6 +108,10 @@ TEST(XmlNamespaces, RefusesBrokenAndHostileDocuments) {
          "<a xmlns:p='http://www.w3.org/XML/1998/namespace'/>", "reserved"},
         {"declarations without end", declaring(5000), "namespace declarations"},
         {"a name that is not well-formed", "<a><b></a>", "line 1"},
+        {"a document cut short", "<a><b>", "ends inside an element"},
+        {"no root element at all", "", "no root element"},
+        {"an element with attributes without end", attributed(257), "more than 256 attributes"},
+        {"a tag that never ends", "<a v='" + std::string(1 << 20, 'x'), "runs on for more than"},
     };
     for (const Refusal& row : refusals) {
         try {
@@ -127,6 +139,27 @@ TEST(XmlNamespaces, AttributesAreFoundByLocalNameAndDeclarationsAreHidden) {
     } lookup;
     engine::xml::parse("<a xmlns='d' xmlns:p='u' plain='1' p:tagged='2'/>", lookup, "part");
     EXPECT_EQ(lookup.log, "plain=1 tagged=2 xmlns=- p=- absent=- ");
+}
+
+// Long text, in a CDATA section or not, arrives whole however the part is cut into pieces:
+// the parser must neither refuse it as overlong markup nor lose any of it.
+TEST(XmlNamespaces, LongTextArrivesWholeAcrossPieces) {
+    struct Counter : engine::xml::Handler {
+        std::size_t bytes = 0;
+        void startElement(std::string_view, std::string_view,
+                          const engine::xml::Attributes&) override {}
+        void endElement(std::string_view, std::string_view) override {}
+        void characters(std::string_view text) override { bytes += text.size(); }
+    } counter;
+    const std::size_t length = 3u << 20;
+    const std::string document = "<a><![CDATA[" + std::string(length, 'c') + "]]>" +
+                                 std::string(length, 't') + "<b v='" + std::string(100000, 'v') +
+                                 "'/></a>";
+    engine::xml::Parser parser(counter, "part");
+    for (std::size_t at = 0; at < document.size(); at += 65536)
+        parser.feed(document.data() + at, std::min<std::size_t>(65536, document.size() - at));
+    parser.finish();
+    EXPECT_EQ(counter.bytes, 2 * length);
 }
 
 } // namespace
