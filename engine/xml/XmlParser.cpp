@@ -89,7 +89,14 @@ std::string_view Attributes::value(std::string_view local, std::string_view fall
 Parser::Parser(Handler& handler, std::string partName)
     : handler_(handler), partName_(std::move(partName)) {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { xmlInitParser(); });
+    std::call_once(initialised, [] {
+        xmlInitParser();
+        // Nothing reaches an external entity (no DTD is read, no entity is ever declared);
+        // should anything try, it finds nothing.
+        xmlSetExternalEntityLoader([](const char*, const char*, xmlParserCtxtPtr) {
+            return static_cast<xmlParserInputPtr>(nullptr);
+        });
+    });
 
     xmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
@@ -106,8 +113,10 @@ Parser::Parser(Handler& handler, std::string partName)
     context_ = xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr);
     if (!context_)
         throw std::bad_alloc();
-    // Nothing from outside the part, ever: no network, no DTD loading, no entity substitution.
-    xmlCtxtUseOptions(context_, XML_PARSE_NONET);
+    // No network and no DTD loading. Without "substitution" the library writes a character
+    // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
+    // substitutes only the predefined ones and character references.
+    xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
 }
 
 Parser::~Parser() {

@@ -139,6 +139,17 @@ TEST(XmlNamespaces, AttributesAreFoundByLocalNameAndDeclarationsAreHidden) {
     } lookup;
     engine::xml::parse("<a xmlns='d' xmlns:p='u' plain='1' p:tagged='2'/>", lookup, "part");
     EXPECT_EQ(lookup.log, "plain=1 tagged=2 xmlns=- p=- absent=- ");
+
+    struct Value : engine::xml::Handler {
+        std::string value;
+        void startElement(std::string_view, std::string_view,
+                          const engine::xml::Attributes& attributes) override {
+            value = attributes.value("v");
+        }
+        void endElement(std::string_view, std::string_view) override {}
+    } escaped;
+    engine::xml::parse("<a v='Bo &amp; Co &#38; &lt;x&gt; &#x41;'/>", escaped, "part");
+    EXPECT_EQ(escaped.value, "Bo & Co & <x> A");
 }
 
 // Long text, in a CDATA section or not, arrives whole however the part is cut into pieces:
