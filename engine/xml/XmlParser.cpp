@@ -7,6 +7,7 @@
 #include <cstring>
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <mutex>
 #include <new>
@@ -120,6 +121,10 @@ Parser::Parser(Handler& handler, std::string partName)
 }
 
 Parser::~Parser() {
+    // The library makes itself a document to hold entity declarations it meets, even for a
+    // SAX reader, and leaves it to the reader to free.
+    if (context_->myDoc)
+        xmlFreeDoc(context_->myDoc);
     xmlFreeParserCtxt(context_);
 }
 
