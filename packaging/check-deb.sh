@@ -33,7 +33,7 @@ for path in "${expected[@]}"; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libzip4 libexpat1 fonts-liberation; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libzip4 libxml2 fonts-liberation; do
     grep -q "\b$package\b" <<<"$depends" || fail "the package does not depend on $package"
 done
 

@@ -23,6 +23,10 @@ double pointsToCharacters(double points) {
     return points * 96.0 / 72.0 / 7.0;
 }
 
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
 bool hiddenBy(std::string_view visibility) {
     return visibility == "collapse" || visibility == "filter";
 }
@@ -154,17 +158,22 @@ void TableReader::characters(std::string_view text) {
 
 void TableReader::appendText(std::string_view text) {
     std::string& out = cell_.text;
-    for (char c : text) {
-        if (out.size() >= limits::maxTextBytes)
-            return;
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            if (!lastWasSpace_)
-                out += ' ';
-            lastWasSpace_ = true;
-        } else {
-            out += c;
+    while (!text.empty() && out.size() < limits::maxTextBytes) {
+        // Runs without white space go in whole; white space collapses to one space.
+        std::size_t plain = 0;
+        while (plain < text.size() && !isSpace(text[plain]))
+            ++plain;
+        if (plain > 0) {
+            const std::size_t take = std::min(plain, limits::maxTextBytes - out.size());
+            out.append(text.substr(0, take));
+            text.remove_prefix(take);
             lastWasSpace_ = false;
+            continue;
         }
+        if (!lastWasSpace_)
+            out += ' ';
+        lastWasSpace_ = true;
+        text.remove_prefix(1);
     }
 }
 
@@ -302,20 +311,70 @@ void TableReader::endRow() {
     row_ += count;
 }
 
+void TableReader::resetCell(bool covered) {
+    // Cleared in place rather than rebuilt: the strings keep their buffers from cell to cell.
+    cell_.repeat = 1;
+    cell_.spanColumns = cell_.spanRows = 1;
+    cell_.covered = covered;
+    cell_.hasFormat = false;
+    cell_.format = 0;
+    cell_.valueType.clear();
+    cell_.number.reset();
+    cell_.boolean.reset();
+    cell_.stringValue.reset();
+    cell_.formula = false;
+    cell_.formulaText.clear();
+    cell_.text.clear();
+    cell_.runs.clear();
+    cell_.textSeen = false;
+    cell_.href.clear();
+    cell_.paragraphs = 0;
+}
+
 void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
     inCell_ = true;
     skipDepth_ = 0;
     textDepth_ = 0;
     lastWasSpace_ = false;
-    cell_ = CellState{};
-    cell_.covered = covered;
-    cell_.repeat =
-        parseCount(attributes.value("number-columns-repeated"), limits::maxRepeatCount).value_or(1);
-    cell_.spanColumns = static_cast<std::uint32_t>(
-        parseCount(attributes.value("number-columns-spanned"), limits::maxColumns).value_or(1));
-    cell_.spanRows = static_cast<std::uint32_t>(
-        parseCount(attributes.value("number-rows-spanned"), limits::maxRows).value_or(1));
-    if (const char* style = attributes.get("style-name")) {
+    resetCell(covered);
+    // One pass over the attributes; as with a lookup by name, the first of a local name
+    // counts (office:value-type before calcext:value-type).
+    std::string_view repeated, spannedColumns, spannedRows, style, type, value, dateValue,
+        timeValue, booleanValue, stringValue, formula;
+    attributes.forEach([&](std::string_view name, std::string_view text) {
+        std::string_view* slot = nullptr;
+        if (name == "style-name")
+            slot = &style;
+        else if (name == "value-type")
+            slot = &type;
+        else if (name == "value")
+            slot = &value;
+        else if (name == "date-value")
+            slot = &dateValue;
+        else if (name == "time-value")
+            slot = &timeValue;
+        else if (name == "boolean-value")
+            slot = &booleanValue;
+        else if (name == "string-value")
+            slot = &stringValue;
+        else if (name == "formula")
+            slot = &formula;
+        else if (name == "number-columns-repeated")
+            slot = &repeated;
+        else if (name == "number-columns-spanned")
+            slot = &spannedColumns;
+        else if (name == "number-rows-spanned")
+            slot = &spannedRows;
+        // An absent attribute stays a null view; a present one, even empty, points at its text.
+        if (slot && !slot->data())
+            *slot = text;
+    });
+    cell_.repeat = parseCount(repeated, limits::maxRepeatCount).value_or(1);
+    cell_.spanColumns =
+        static_cast<std::uint32_t>(parseCount(spannedColumns, limits::maxColumns).value_or(1));
+    cell_.spanRows =
+        static_cast<std::uint32_t>(parseCount(spannedRows, limits::maxRows).value_or(1));
+    if (style.data()) {
         cell_.hasFormat = true;
         cell_.format = cellStyleFormat(style);
     } else if (rowDefaultFormat_) {
@@ -324,29 +383,25 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
         cell_.format = columnFormat(static_cast<std::uint32_t>(col_));
     }
     spanFonts_.clear();
-    cell_.valueType = attributes.value("value-type");
-    const char* formula = attributes.get("formula");
-    cell_.formula = formula != nullptr;
-    if (formula)
-        cell_.formulaText = std::string(std::string_view(formula).substr(0, limits::maxTextBytes));
-    const std::string_view type = cell_.valueType;
+    cell_.valueType = type;
+    cell_.formula = formula.data() != nullptr;
+    if (cell_.formula)
+        cell_.formulaText = formula.substr(0, limits::maxTextBytes);
     if (type == "float" || type == "percentage" || type == "currency") {
-        cell_.number = parseNumber(attributes.value("value"));
+        cell_.number = parseNumber(value);
     } else if (type == "date") {
-        if (const auto serial =
-                isoDateSerial(attributes.value("date-value"), context_.workbook.dateSystem))
+        if (const auto serial = isoDateSerial(dateValue, context_.workbook.dateSystem))
             cell_.number = *serial;
     } else if (type == "time") {
-        cell_.number = durationDays(attributes.value("time-value"));
+        cell_.number = durationDays(timeValue);
     } else if (type == "boolean") {
-        const std::string_view value = attributes.value("boolean-value");
-        if (value == "true" || value == "1")
+        if (booleanValue == "true" || booleanValue == "1")
             cell_.boolean = true;
-        else if (value == "false" || value == "0")
+        else if (booleanValue == "false" || booleanValue == "0")
             cell_.boolean = false;
     } else if (type == "string") {
-        if (const char* value = attributes.get("string-value"))
-            cell_.stringValue = std::string(value).substr(0, limits::maxTextBytes);
+        if (stringValue.data())
+            cell_.stringValue = std::string(stringValue.substr(0, limits::maxTextBytes));
     }
 }
 
@@ -460,7 +515,8 @@ bool TableReader::makeValue(Cell& cell) {
     if (type == "string" && cell_.stringValue && !shownAsWritten) {
         text = *cell_.stringValue;
     } else if (cell_.textSeen) {
-        text = cell_.text;
+        // The cell ends here: its text can be taken rather than copied.
+        text = std::move(cell_.text);
         const bool styled = std::any_of(cell_.runs.begin(), cell_.runs.end(),
                                         [](const TextRun& run) { return run.font != 0; });
         if (styled)

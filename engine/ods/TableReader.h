@@ -78,6 +78,7 @@ private:
     void startColumn(const xml::Attributes& attributes);
     void startRow(const xml::Attributes& attributes);
     void endRow();
+    void resetCell(bool covered);
     void startCell(const xml::Attributes& attributes, bool covered);
     void endCell();
     void startInCell(std::string_view ns, std::string_view local,

@@ -21,9 +21,16 @@ inline constexpr std::uint64_t compressionRatioFloorBytes =
 inline constexpr std::uint64_t maxSmallPartBytes = 256ull << 20;
 inline constexpr std::uint64_t maxMimetypeBytes = 256; // the mimetype entry of an .ods package
 inline constexpr std::size_t maxXmlDepth = 256;
-// Namespace declarations in scope at once: a lookup that misses the cache walks them all, so
-// their number bounds the work per element. Real parts declare a few dozen, on the root.
+// Namespace declarations in scope at once, and attributes of one element: the XML library
+// checks each new one against the others of its element, so their number bounds its work per
+// element. Real parts declare a few dozen namespaces, on the root, and give an element a few
+// dozen attributes at most.
 inline constexpr std::size_t maxXmlNamespacesInScope = 1024;
+inline constexpr std::size_t maxXmlAttributes = 256;
+// The library reads a start tag whole before checking its attributes against each other in
+// quadratic time: a tag this long costs it about a second at worst; real ones are far shorter
+// (a long formula or drawing path is tens of kilobytes).
+inline constexpr std::size_t maxXmlMarkupBytes = 512 * 1024;
 // One record of a binary part: no writer comes near it, a larger size is a damaged header.
 inline constexpr std::uint32_t maxBinaryRecordBytes = 16u << 20;
 

@@ -4,53 +4,65 @@
 #include "engine/read/ReadError.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <expat.h>
+#include <libxml/SAX2.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <mutex>
 #include <new>
 
 namespace engine::xml {
 namespace {
 
-constexpr std::string_view xmlPrefix = "xml";
-constexpr std::string_view xmlNamespace = "http://www.w3.org/XML/1998/namespace";
+// The parser is fed small pieces, which keep its searches for the end of a token short, and
+// larger ones while it waits on a long tag.
+constexpr std::size_t pieceBytes = 4096;
+constexpr std::size_t longTagPieceBytes = 64 * 1024;
 
-// "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
-bool declaresNamespace(const char* name) {
-    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 &&
-           (name[5] == '\0' || name[5] == ':');
+#if LIBXML_VERSION >= 21200
+using ErrorArgument = const xmlError*;
+#else
+using ErrorArgument = xmlError*;
+#endif
+
+std::string_view text(const xmlChar* value) {
+    return value ? std::string_view(reinterpret_cast<const char*>(value)) : std::string_view();
 }
 
-// The prefix (empty when none) and local name of a qualified name, in one pass: element and
-// attribute names are a few characters, and calls out to find the colon and then the end
-// cost more than the names themselves.
-void splitName(const char* name, std::string_view& prefix, std::string_view& local) {
-    const char* colon = nullptr;
-    const char* end = name;
-    for (; *end; ++end)
-        if (*end == ':' && !colon)
-            colon = end;
-    if (colon) {
-        prefix = std::string_view(name, static_cast<std::size_t>(colon - name));
-        local = std::string_view(colon + 1, static_cast<std::size_t>(end - colon - 1));
-    } else {
-        prefix = {};
-        local = std::string_view(name, static_cast<std::size_t>(end - name));
-    }
-}
-
-std::string_view localName(const char* name) {
-    std::string_view prefix, local;
-    splitName(name, prefix, local);
-    return local;
+// The library's messages end in a newline, some after a second line of raw bytes.
+std::string firstLine(const char* message) {
+    if (!message)
+        return "malformed XML";
+    std::string_view line(message);
+    line = line.substr(0, line.find('\n'));
+    while (!line.empty() && line.back() == ' ')
+        line.remove_suffix(1);
+    return std::string(line);
 }
 
 } // namespace
 
-const char* Attributes::get(std::string_view local) const {
+bool Attributes::declaresNamespace(const char* name) {
+    return name[0] == 'x' && std::strncmp(name, "xmlns", 5) == 0 &&
+           (name[5] == '\0' || name[5] == ':');
+}
+
+std::string_view Attributes::localName(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return std::string_view(colon ? colon + 1 : name);
+}
+
+const Attribute* Attributes::find(std::string_view local) const {
     for (std::size_t i = 0; i < count_; ++i)
         if (split_[i].local == local)
-            return split_[i].value;
+            return &split_[i];
+    return nullptr;
+}
+
+const char* Attributes::get(std::string_view local) const {
+    if (const Attribute* found = find(local))
+        return found->value;
     for (const char** pair = raw_; pair && pair[0]; pair += 2)
         if (localName(pair[0]) == local && !declaresNamespace(pair[0]))
             return pair[1];
@@ -58,26 +70,54 @@ const char* Attributes::get(std::string_view local) const {
 }
 
 std::string_view Attributes::value(std::string_view local, std::string_view fallback) const {
+    // The split form knows the value's length: no need to measure it again.
+    if (split_) {
+        const Attribute* found = find(local);
+        return found ? std::string_view(found->value, found->size) : fallback;
+    }
     const char* found = get(local);
     return found ? std::string_view(found) : fallback;
 }
 
 Parser::Parser(Handler& handler, std::string partName)
-    : parser_(XML_ParserCreate(nullptr)), handler_(handler), partName_(std::move(partName)) {
-    if (!parser_)
+    : handler_(handler), partName_(std::move(partName)) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] {
+        xmlInitParser();
+        // Nothing reaches an external entity (no DTD is read, no entity is ever declared);
+        // should anything try, it finds nothing.
+        xmlSetExternalEntityLoader([](const char*, const char*, xmlParserCtxtPtr) {
+            return static_cast<xmlParserInputPtr>(nullptr);
+        });
+    });
+
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &Parser::onStart;
+    sax.endElementNs = &Parser::onEnd;
+    sax.characters = &Parser::onText;
+    sax.cdataBlock = &Parser::onText;
+    // The same function for both keeps whitespace-only text as text.
+    sax.ignorableWhitespace = &Parser::onText;
+    sax.internalSubset = &Parser::onDoctype;
+    sax.entityDecl = &Parser::onEntity;
+    sax.serror = [](void* self, ErrorArgument error) { Parser::onError(self, error); };
+    context_ = xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr);
+    if (!context_)
         throw std::bad_alloc();
-    bindings_.push_back({std::string(xmlPrefix), std::string(xmlNamespace), 0});
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, &Parser::onStart, &Parser::onEnd);
-    XML_SetCharacterDataHandler(parser_, &Parser::onText);
-    XML_SetStartDoctypeDeclHandler(parser_, &Parser::onDoctype);
-    XML_SetEntityDeclHandler(parser_, &Parser::onEntity);
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    // No network and no DTD loading. Without "substitution" the library writes a character
+    // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
+    // substitutes only the predefined ones and character references.
+    xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
 }
 
 Parser::~Parser() {
-    XML_ParserFree(parser_);
+    // The library makes itself a document to hold entity declarations it meets, even for a
+    // SAX reader, and leaves it to the reader to free.
+    if (context_->myDoc)
+        xmlFreeDoc(context_->myDoc);
+    xmlFreeParserCtxt(context_);
 }
 
 template <class F> void Parser::guarded(F&& body) {
@@ -87,142 +127,175 @@ template <class F> void Parser::guarded(F&& body) {
         body();
     } catch (...) {
         pending_ = std::current_exception();
-        XML_StopParser(parser_, XML_FALSE);
     }
 }
 
-void Parser::fail(const std::string& what) {
-    throw ReadError(ReadError::Kind::Damaged,
-                    "the part '" + partName_ + "' at line " +
-                        std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
-                        std::to_string(XML_GetCurrentColumnNumber(parser_) + 1) + ": " + what);
+void Parser::fail(const std::string& what, int line, int column) {
+    throw ReadError(ReadError::Kind::Damaged, "the part '" + partName_ + "' at line " +
+                                                  std::to_string(line) + ", column " +
+                                                  std::to_string(column) + ": " + what);
 }
 
-void Parser::onStart(void* self, const char* name, const char** attributes) {
+void Parser::fail(const std::string& what) {
+    fail(what, xmlSAX2GetLineNumber(context_), xmlSAX2GetColumnNumber(context_));
+}
+
+void Parser::onStart(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri,
+                     int namespaceCount, const xmlChar**, int attributeCount, int,
+                     const xmlChar** attributes) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
+        parser->sawRoot_ = true;
         if (++parser->depth_ > limits::maxXmlDepth)
             parser->fail("elements are nested deeper than " + std::to_string(limits::maxXmlDepth) +
                          " levels");
-        parser->takeAttributes(attributes);
-        std::string_view local;
-        const std::size_t binding = parser->resolve(name, local);
-        parser->open_.push_back({name, local, binding});
-        parser->handler_.startElement(parser->uriOf(binding), local,
+        if (namespaceCount > 0)
+            parser->declareNamespaces(static_cast<std::size_t>(namespaceCount));
+        parser->takeAttributes(attributeCount, attributes);
+        parser->handler_.startElement(text(uri), text(local),
                                       Attributes(parser->split_.data(), parser->split_.size()));
     });
 }
 
-void Parser::onEnd(void* self, const char* name) {
+void Parser::onEnd(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        // expat hands the end tag the name it gave the start tag unless it has moved the
-        // name since: then it is resolved again.
-        std::string_view local;
-        std::size_t binding;
-        const Open& open = parser->open_.back();
-        if (open.name == name) {
-            local = open.local;
-            binding = open.binding;
-        } else {
-            binding = parser->resolve(name, local);
-        }
-        parser->handler_.endElement(parser->uriOf(binding), local);
-        parser->open_.pop_back();
-        parser->unbindNamespaces();
+        parser->handler_.endElement(text(uri), text(local));
+        parser->undeclareNamespaces();
         --parser->depth_;
     });
 }
 
-void Parser::takeAttributes(const char** attributes) {
+void Parser::takeAttributes(int count, const xmlChar** attributes) {
     split_.clear();
-    for (const char** pair = attributes; pair[0]; pair += 2) {
-        const char* name = pair[0];
-        if (declaresNamespace(name)) {
-            bind(name[5] == ':' ? name + 6 : "", pair[1], name);
-            continue;
-        }
-        split_.push_back({localName(name), pair[1]});
+    if (count <= 0)
+        return;
+    if (static_cast<std::size_t>(count) > limits::maxXmlAttributes)
+        fail("an element has more than " + std::to_string(limits::maxXmlAttributes) +
+             " attributes");
+    // Each attribute is five pointers: local name, prefix, namespace, value and value's end.
+    const xmlChar** const end = attributes + 5 * count;
+    std::size_t bytes = 0;
+    for (const xmlChar** at = attributes; at != end; at += 5)
+        bytes += static_cast<std::size_t>(at[4] - at[3]) + 1;
+    if (values_.size() < bytes)
+        values_.resize(bytes);
+    char* out = values_.data();
+    for (const xmlChar** at = attributes; at != end; at += 5) {
+        const auto length = static_cast<std::size_t>(at[4] - at[3]);
+        std::memcpy(out, at[3], length);
+        out[length] = '\0';
+        split_.push_back({text(at[0]), out, length});
+        out += length + 1;
     }
 }
 
-void Parser::bind(std::string_view prefix, std::string_view uri, const char* declaration) {
-    if (!prefix.empty() && uri.empty())
-        fail("the namespace prefix '" + std::string(prefix) + "' is undeclared");
-    if (prefix == "xmlns" || (prefix == xmlPrefix) != (uri == xmlNamespace))
-        fail("the reserved prefix or namespace of '" + std::string(declaration) + "' is misused");
-    if (bindings_.size() > limits::maxXmlNamespacesInScope)
+void Parser::declareNamespaces(std::size_t count) {
+    namespacesInScope_ += count;
+    if (namespacesInScope_ > limits::maxXmlNamespacesInScope)
         fail("more than " + std::to_string(limits::maxXmlNamespacesInScope) +
              " namespace declarations are in scope");
-    bindings_.push_back({std::string(prefix), std::string(uri), depth_});
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+    declared_.push_back({depth_, count});
 }
 
-void Parser::unbindNamespaces() {
-    if (bindings_.back().depth != depth_)
+void Parser::undeclareNamespaces() {
+    if (declared_.empty() || declared_.back().depth != depth_)
         return;
-    while (bindings_.back().depth == depth_)
-        bindings_.pop_back();
-    std::fill(std::begin(cache_), std::end(cache_), SIZE_MAX);
+    namespacesInScope_ -= declared_.back().count;
+    declared_.pop_back();
 }
 
-std::size_t Parser::resolve(const char* name, std::string_view& local) {
-    std::string_view prefix;
-    splitName(name, prefix, local);
-    const std::size_t slot =
-        (prefix.size() + (prefix.empty() ? 0u : static_cast<unsigned char>(prefix.back()))) %
-        cacheSlots;
-    std::size_t found = cache_[slot];
-    if (found >= bindings_.size() || bindings_[found].prefix != prefix) {
-        found = bindings_.size();
-        while (found-- > 0 && bindings_[found].prefix != prefix) {
-        }
-        if (found == SIZE_MAX) {
-            if (!prefix.empty())
-                fail("unbound prefix '" + std::string(prefix) + "'");
-            return SIZE_MAX;
-        }
-        cache_[slot] = found;
-    }
-    return found;
-}
-
-std::string_view Parser::uriOf(std::size_t binding) const {
-    return binding == SIZE_MAX ? std::string_view() : std::string_view(bindings_[binding].uri);
-}
-
-void Parser::onText(void* self, const char* text, int length) {
+void Parser::onText(void* self, const xmlChar* text, int length) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] {
-        parser->handler_.characters(std::string_view(text, static_cast<std::size_t>(length)));
+        parser->handler_.characters(std::string_view(reinterpret_cast<const char*>(text),
+                                                     static_cast<std::size_t>(length)));
     });
 }
 
-void Parser::onDoctype(void* self, const char*, const char*, const char*, int) {
+void Parser::onDoctype(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
     auto* parser = static_cast<Parser*>(self);
-    // Package parts never need a DTD; refusing it rules out entity expansion and external
-    // references alike.
+    // Package parts never need a DTD; refusing it, before its internal subset is read, rules
+    // out entity expansion and external references alike.
     parser->guarded([&] { parser->fail("a DOCTYPE declaration is not allowed"); });
 }
 
-void Parser::onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
-                      const char*, const char*) {
+void Parser::onEntity(void* self, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
     auto* parser = static_cast<Parser*>(self);
     parser->guarded([&] { parser->fail("an entity declaration is not allowed"); });
 }
 
+void Parser::onError(void* self, const xmlError* error) {
+    auto* parser = static_cast<Parser*>(self);
+    if (error->level == XML_ERR_WARNING)
+        return;
+    // The library reports namespace faults as errors but reads on; remembering the first one
+    // silences every later callback, and parse() throws it.
+    parser->guarded([&] {
+        const std::string_view first = error->str1 ? error->str1 : "";
+        std::string what;
+        switch (error->code) {
+        case XML_NS_ERR_UNDEFINED_NAMESPACE:
+            what = "unbound prefix '" + std::string(first) + "'";
+            break;
+        case XML_NS_ERR_XML_NAMESPACE:
+            // Only the empty binding names its prefix.
+            what = first.empty()
+                       ? "a reserved namespace prefix or name is misused"
+                       : "the namespace prefix '" + std::string(first) + "' is undeclared";
+            break;
+        case XML_ERR_DOCUMENT_END:
+        case XML_ERR_DOCUMENT_EMPTY:
+            // The library says "extra content" for a document cut short as well.
+            if (!parser->sawRoot_)
+                what = "the document has no root element";
+            else if (parser->depth_ > 0)
+                what = "the document ends inside an element";
+            else
+                what = firstLine(error->message);
+            break;
+        default:
+            what = firstLine(error->message);
+        }
+        parser->fail(what, error->line, error->int2);
+    });
+}
+
 void Parser::parse(const char* data, std::size_t size, bool final) {
     do {
-        const std::size_t piece = std::min<std::size_t>(size, INT_MAX / 2);
-        const XML_Status status =
-            XML_Parse(parser_, data, static_cast<int>(piece), final && piece == size);
+        // Small pieces keep the library's copy of the input small, and let a single piece of
+        // markup that never ends be caught before the library works through all of it. While
+        // it waits for the end of a long tag it searches all it holds after every piece, so
+        // the pieces grow with what it holds, up to a bound.
+        const std::size_t held = unread();
+        const std::size_t step = context_->instate == XML_PARSER_CDATA_SECTION
+                                     ? pieceBytes
+                                     : std::clamp(held, pieceBytes, longTagPieceBytes);
+        const std::size_t piece = std::min(size, step);
+        xmlParseChunk(context_, data, static_cast<int>(piece), final && piece == size);
+        // The library can leave input it could read: in a CDATA section whose end it has not
+        // seen it passes on a few hundred bytes a call, each time searching all it holds for
+        // the end. Letting it catch up keeps what it holds, and so each search, short.
+        for (std::size_t held = unread(); !pending_ && held > pieceBytes;) {
+            xmlParseChunk(context_, nullptr, 0, 0);
+            const std::size_t now = unread();
+            if (now >= held)
+                break;
+            held = now;
+        }
         if (pending_)
             std::rethrow_exception(pending_);
-        if (status != XML_STATUS_OK)
-            fail(std::string(XML_ErrorString(XML_GetErrorCode(parser_))));
+        if (unread() > limits::maxXmlMarkupBytes)
+            fail("a tag, comment or other markup runs on for more than " +
+                 std::to_string(limits::maxXmlMarkupBytes) + " bytes");
         data += piece;
         size -= piece;
     } while (size > 0);
+}
+
+std::size_t Parser::unread() const {
+    const xmlParserInput* input = context_->input;
+    return input && input->end > input->cur ? static_cast<std::size_t>(input->end - input->cur) : 0;
 }
 
 void Parser::feed(const char* data, std::size_t size) {
@@ -232,6 +305,8 @@ void Parser::feed(const char* data, std::size_t size) {
 
 void Parser::finish() {
     parse(nullptr, 0, true);
+    if (!context_->wellFormed)
+        fail("the document is not well-formed");
 }
 
 void parse(std::string_view document, Handler& handler, const std::string& partName) {

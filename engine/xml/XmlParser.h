@@ -1,5 +1,5 @@
 #pragma once
-// A streaming XML parser over expat for package parts: elements by local name, no DTDs.
+// A streaming XML parser for package parts: elements by local name, no DTDs.
 
 #include <cstddef>
 #include <exception>
@@ -7,20 +7,22 @@
 #include <string_view>
 #include <vector>
 
-struct XML_ParserStruct;
+struct _xmlParserCtxt;
+struct _xmlError;
 
 namespace engine::xml {
 
-// One attribute of an element: its local name and its value.
+// One attribute of an element: its local name and its null-terminated value.
 struct Attribute {
     std::string_view local;
     const char* value;
+    std::size_t size; // of value, without the terminator
 };
 
 // The attributes of one element as the parser saw them.
 class Attributes {
 public:
-    // expat's null-terminated name/value pairs, names possibly prefixed.
+    // Null-terminated name/value pairs, names possibly prefixed.
     explicit Attributes(const char** raw) : raw_(raw) {}
     // Attributes already split into local names, declarations left out.
     Attributes(const Attribute* split, std::size_t count) : split_(split), count_(count) {}
@@ -32,7 +34,25 @@ public:
     // The value as a view; `fallback` when the attribute is absent.
     std::string_view value(std::string_view local, std::string_view fallback = {}) const;
 
+    // Calls visit(local, value) for each attribute in document order, declarations left out:
+    // one pass for a reader that wants many of an element's attributes. Of attributes sharing
+    // a local name, get() finds the first.
+    template <class Visit> void forEach(Visit&& visit) const {
+        for (std::size_t i = 0; i < count_; ++i)
+            visit(split_[i].local, std::string_view(split_[i].value, split_[i].size));
+        for (const char** pair = raw_; pair && pair[0]; pair += 2)
+            if (!declaresNamespace(pair[0]))
+                visit(localName(pair[0]), std::string_view(pair[1]));
+    }
+
+    // "xmlns" or "xmlns:p": a namespace declaration rather than an attribute.
+    static bool declaresNamespace(const char* name);
+    // The name without its prefix.
+    static std::string_view localName(const char* name);
+
 private:
+    const Attribute* find(std::string_view local) const;
+
     const char** raw_ = nullptr;
     const Attribute* split_ = nullptr;
     std::size_t count_ = 0;
@@ -61,58 +81,55 @@ public:
 
     // Parses the next piece of the document. Throws ReadError(Damaged) naming the part, the
     // line and column and the fault: malformed XML, a DOCTYPE or entity declaration (never
-    // expanded), nesting deeper than limits::maxXmlDepth.
+    // expanded), nesting deeper than limits::maxXmlDepth, an element with too many attributes
+    // or namespace declarations, one piece of markup too long to be a real one.
     void feed(const char* data, std::size_t size);
     // Ends the document; throws like feed() when it is incomplete (or empty).
     void finish();
 
 private:
-    static void onStart(void* self, const char* name, const char** attributes);
-    static void onEnd(void* self, const char* name);
-    static void onText(void* self, const char* text, int length);
-    static void onDoctype(void* self, const char*, const char*, const char*, int);
-    static void onEntity(void* self, const char*, int, const char*, int, const char*, const char*,
-                         const char*, const char*);
+    static void onStart(void* self, const unsigned char* local, const unsigned char* prefix,
+                        const unsigned char* uri, int namespaceCount,
+                        const unsigned char** namespaces, int attributeCount, int defaulted,
+                        const unsigned char** attributes);
+    static void onEnd(void* self, const unsigned char* local, const unsigned char* prefix,
+                      const unsigned char* uri);
+    static void onText(void* self, const unsigned char* text, int length);
+    static void onDoctype(void* self, const unsigned char*, const unsigned char*,
+                          const unsigned char*);
+    static void onEntity(void* self, const unsigned char*, int, const unsigned char*,
+                         const unsigned char*, unsigned char*);
+    static void onError(void* self, const _xmlError* error);
 
     void parse(const char* data, std::size_t size, bool final);
-    void fail(const std::string& what);
+    // Input the library holds but has not parsed yet.
+    std::size_t unread() const;
+    [[noreturn]] void fail(const std::string& what, int line, int column);
+    [[noreturn]] void fail(const std::string& what);
     template <class F> void guarded(F&& body);
 
-    // Prefixes are resolved here rather than by expat: its namespace mode costs a third of the
-    // parse of a large part, and packages declare their few prefixes once, on the root.
-    struct Binding {
-        std::string prefix; // empty for the default namespace
-        std::string uri;
-        std::size_t depth; // of the element that declared it
-    };
-    // Binds the element's declarations and splits its other attributes into split_.
-    void takeAttributes(const char** attributes);
-    void bind(std::string_view prefix, std::string_view uri, const char* declaration);
-    void unbindNamespaces();
-    // The index in bindings_ of the name's namespace (SIZE_MAX for none); sets its local name.
-    std::size_t resolve(const char* name, std::string_view& local);
-    std::string_view uriOf(std::size_t binding) const;
+    // Copies the element's attribute values, which the library does not terminate, into
+    // values_ and points split_ at them.
+    void takeAttributes(int count, const unsigned char** attributes);
+    void declareNamespaces(std::size_t count);
+    void undeclareNamespaces();
 
-    XML_ParserStruct* parser_;
+    _xmlParserCtxt* context_ = nullptr;
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;
+    bool sawRoot_ = false;
     std::exception_ptr pending_;
-    std::vector<Binding> bindings_;
-    // The open elements' names as resolved at their start; a binding is kept by its index, as
-    // bindings_ may move its strings.
-    struct Open {
-        const char* name;
-        std::string_view local;
-        std::size_t binding;
+    // Namespace declarations in scope, and how many each declaring element added.
+    std::size_t namespacesInScope_ = 0;
+    struct Declared {
+        std::size_t depth;
+        std::size_t count;
     };
-    std::vector<Open> open_;
+    std::vector<Declared> declared_;
     // The current element's attributes, split once so that handlers' lookups compare views.
     std::vector<Attribute> split_;
-    // Recently resolved prefixes as indexes into bindings_, by a hash of the prefix; cleared
-    // whenever a binding comes or goes.
-    static constexpr std::size_t cacheSlots = 16;
-    std::size_t cache_[cacheSlots];
+    std::string values_;
 };
 
 // Parses a whole document held in memory.

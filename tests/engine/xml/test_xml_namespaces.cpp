@@ -61,7 +61,7 @@ TEST(XmlNamespaces, ResolvesElementNamesByScope) {
         EXPECT_EQ(resolved(row.document), row.expected) << row.what;
 }
 
-// Fed a byte at a time, expat moves the names of open elements between pieces: their ends
+// Fed a byte at a time, the parser may move the names of open elements between pieces: their ends
 // must still resolve as their starts did.
 TEST(XmlNamespaces, EndsResolveLikeStartsWhenFedInPieces) {
     for (const Resolution& row : resolutions) {
@@ -98,6 +98,14 @@ std::string declaring(std::size_t count) {
     return document + "/>";
 }
 
+// An element with `count` attributes.
+std::string attributed(std::size_t count) {
+    std::string document = "<a";
+    for (std::size_t i = 0; i < count; ++i)
+        document += " v" + std::to_string(i) + "=''";
+    return document + "/>";
+}
+
 TEST(XmlNamespaces, RefusesBrokenAndHostileDocuments) {
     const std::string laughs = "<!DOCTYPE r [<!ENTITY a 'lol'><!ENTITY b '&a;&a;&a;&a;&a;&a;'>"
                                "<!ENTITY c '&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;'>]>"
@@ -114,6 +122,10 @@ TEST(XmlNamespaces, RefusesBrokenAndHostileDocuments) {
          "<a xmlns:p='http://www.w3.org/XML/1998/namespace'/>", "reserved"},
         {"declarations without end", declaring(5000), "namespace declarations"},
         {"a name that is not well-formed", "<a><b></a>", "line 1"},
+        {"a document cut short", "<a><b>", "ends inside an element"},
+        {"no root element at all", "", "no root element"},
+        {"an element with attributes without end", attributed(257), "more than 256 attributes"},
+        {"a tag that never ends", "<a v='" + std::string(1 << 20, 'x'), "runs on for more than"},
     };
     for (const Refusal& row : refusals) {
         try {
@@ -141,6 +153,38 @@ TEST(XmlNamespaces, AttributesAreFoundByLocalNameAndDeclarationsAreHidden) {
     } lookup;
     engine::xml::parse("<a xmlns='d' xmlns:p='u' plain='1' p:tagged='2'/>", lookup, "part");
     EXPECT_EQ(lookup.log, "plain=1 tagged=2 xmlns=- p=- absent=- ");
+
+    struct Value : engine::xml::Handler {
+        std::string value;
+        void startElement(std::string_view, std::string_view,
+                          const engine::xml::Attributes& attributes) override {
+            value = attributes.value("v");
+        }
+        void endElement(std::string_view, std::string_view) override {}
+    } escaped;
+    engine::xml::parse("<a v='Bo &amp; Co &#38; &lt;x&gt; &#x41;'/>", escaped, "part");
+    EXPECT_EQ(escaped.value, "Bo & Co & <x> A");
+}
+
+// Long text, in a CDATA section or not, arrives whole however the part is cut into pieces:
+// the parser must neither refuse it as overlong markup nor lose any of it.
+TEST(XmlNamespaces, LongTextArrivesWholeAcrossPieces) {
+    struct Counter : engine::xml::Handler {
+        std::size_t bytes = 0;
+        void startElement(std::string_view, std::string_view,
+                          const engine::xml::Attributes&) override {}
+        void endElement(std::string_view, std::string_view) override {}
+        void characters(std::string_view text) override { bytes += text.size(); }
+    } counter;
+    const std::size_t length = 3u << 20;
+    const std::string document = "<a><![CDATA[" + std::string(length, 'c') + "]]>" +
+                                 std::string(length, 't') + "<b v='" + std::string(100000, 'v') +
+                                 "'/></a>";
+    engine::xml::Parser parser(counter, "part");
+    for (std::size_t at = 0; at < document.size(); at += 65536)
+        parser.feed(document.data() + at, std::min<std::size_t>(65536, document.size() - at));
+    parser.finish();
+    EXPECT_EQ(counter.bytes, 2 * length);
 }
 
 } // namespace
