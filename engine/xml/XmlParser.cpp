@@ -127,6 +127,9 @@ template <class F> void Parser::guarded(F&& body) {
         body();
     } catch (...) {
         pending_ = std::current_exception();
+        // Nothing after the first fault is read: a refused DOCTYPE's internal subset, say,
+        // is never parsed, so none of its entities is ever declared or expanded.
+        xmlStopParser(context_);
     }
 }
 
