@@ -63,4 +63,32 @@ DecimalDigits significantDigits(double value) {
     return digits;
 }
 
+RoundedDigits roundedDigits(const DecimalDigits& significant, int decimals) {
+    RoundedDigits rounded{};
+    rounded.count = static_cast<int>(sizeof significant.digit);
+    std::copy(significant.digit, significant.digit + rounded.count, rounded.digit);
+    rounded.exponent = significant.exponent;
+    rounded.keep = rounded.exponent + 1 + decimals;
+    if (rounded.keep < 0 || rounded.keep >= rounded.count)
+        return rounded;
+    char* digits = rounded.digit;
+    const bool up = digits[rounded.keep] >= '5';
+    rounded.count = rounded.keep;
+    if (!up)
+        return rounded;
+    int i = rounded.keep - 1;
+    while (i >= 0 && digits[i] == '9')
+        digits[i--] = '0';
+    if (i >= 0) {
+        ++digits[i];
+    } else {
+        std::copy_backward(digits, digits + rounded.count, digits + rounded.count + 1);
+        digits[0] = '1';
+        ++rounded.count;
+        ++rounded.exponent;
+        ++rounded.keep;
+    }
+    return rounded;
+}
+
 } // namespace engine::numfmt

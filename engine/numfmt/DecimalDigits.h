@@ -12,4 +12,18 @@ struct DecimalDigits {
 // show a number each, so this avoids printing the double where it can.
 DecimalDigits significantDigits(double value);
 
+// Those digits rounded half away from zero (like every format, not to the nearest even) to
+// `decimals` places. digit[0] stands for 10^exponent; positions before it and from `count` on
+// are zeros; the places run up to position `keep`, which is negative when none is left.
+struct RoundedDigits {
+    char digit[16];
+    int count;
+    int exponent;
+    int keep;
+    char at(int position) const {
+        return position >= 0 && position < count ? digit[position] : '0';
+    }
+};
+RoundedDigits roundedDigits(const DecimalDigits& significant, int decimals);
+
 } // namespace engine::numfmt

@@ -16,37 +16,14 @@ constexpr std::size_t maxWidth = 11;
 // nearest even) to `decimals` places, without trailing zeros of its fraction or a bare point.
 // The callers ask for at most 18 places of numbers below 10^11.
 void appendFixed(std::string& out, const DecimalDigits& significant, int decimals) {
-    char digits[sizeof significant.digit + 1];
-    int count = static_cast<int>(sizeof significant.digit);
-    std::copy(significant.digit, significant.digit + count, digits);
-    int exponent = significant.exponent;
-    // The digits down to 10^-decimals, digits[0] standing for 10^exponent.
-    int keep = exponent + 1 + decimals;
-    if (keep < 0) {
+    const RoundedDigits rounded = roundedDigits(significant, decimals);
+    if (rounded.keep < 0) {
         out += '0';
         return;
     }
-    if (keep < count) {
-        const bool up = digits[keep] >= '5';
-        count = keep;
-        if (up) {
-            int i = keep - 1;
-            while (i >= 0 && digits[i] == '9')
-                digits[i--] = '0';
-            if (i >= 0) {
-                ++digits[i];
-            } else {
-                std::copy_backward(digits, digits + count, digits + count + 1);
-                digits[0] = '1';
-                ++count;
-                ++exponent;
-                ++keep;
-            }
-        }
-    }
-    // Positions past the digits held are zeros.
-    auto at = [&](int position) { return position < count ? digits[position] : '0'; };
-    const int integerLength = exponent + 1;
+    const int keep = rounded.keep;
+    auto at = [&](int position) { return rounded.at(position); };
+    const int integerLength = rounded.exponent + 1;
     const int fractionStart = std::max(integerLength, 0);
     // The fraction's places run from integerLength to keep, those before the first digit
     // zeros; its trailing zeros are dropped.

@@ -328,37 +328,11 @@ void splitDigits(double value, int decimals, std::string& integer, std::string& 
     if (!(value > 0) || !std::isfinite(value))
         return;
     const DecimalDigits significant = significantDigits(value);
-    char digits[sizeof significant.digit + 1];
-    int count = static_cast<int>(sizeof significant.digit);
-    std::copy(significant.digit, significant.digit + count, digits);
-    int exponent = significant.exponent;
-    // digits[0] stands for 10^exponent; keep the digits down to 10^-decimals.
-    int keep = exponent + 1 + decimals;
-    if (keep < 0)
+    const RoundedDigits rounded = roundedDigits(significant, decimals);
+    if (rounded.keep < 0)
         return;
-    if (keep < count) {
-        const bool up = digits[keep] >= '5';
-        count = keep;
-        if (up) {
-            int i = keep - 1;
-            while (i >= 0 && digits[i] == '9')
-                digits[i--] = '0';
-            if (i >= 0) {
-                ++digits[i];
-            } else {
-                std::copy_backward(digits, digits + count, digits + count + 1);
-                digits[0] = '1';
-                ++count;
-                ++exponent;
-                ++keep;
-            }
-        }
-    }
-    // Positions past the digits held are zeros, as are the fraction's places before them.
-    auto at = [&](int position) {
-        return position >= 0 && position < count ? digits[position] : '0';
-    };
-    const int integerLength = exponent + 1;
+    auto at = [&](int position) { return rounded.at(position); };
+    const int integerLength = rounded.exponent + 1;
     if (integerLength > 0) {
         integer.resize(static_cast<std::size_t>(integerLength));
         for (int i = 0; i < integerLength; ++i)
