@@ -4,6 +4,7 @@
 #include "engine/metafile/Metafile.h"
 #include "engine/metafile/MetafileBlip.h"
 #include "engine/metafile/Player.h"
+#include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 namespace {
 
 void check(const std::string& svg) {
-    if (svg.size() > engine::metafile::maxSvgBytes + (1u << 20))
+    if (svg.size() > engine::limits::maxMetafileSvgBytes + (1u << 20))
         std::abort();
     // Text and names from the file are escaped, so no markup of its own can appear; a
     // picture's text may say "javascript:", but no attribute may start with it.
