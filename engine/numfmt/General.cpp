@@ -22,13 +22,12 @@ void appendFixed(std::string& out, const DecimalDigits& significant, int decimal
         return;
     }
     const int keep = rounded.keep;
-    auto at = [&](int position) { return rounded.at(position); };
     const int integerLength = rounded.exponent + 1;
     const int fractionStart = std::max(integerLength, 0);
     // The fraction's places run from integerLength to keep, those before the first digit
     // zeros; its trailing zeros are dropped.
     int last = keep - 1;
-    while (last >= fractionStart && at(last) == '0')
+    while (last >= fractionStart && rounded.at(last) == '0')
         --last;
     const std::size_t start = out.size();
     out.resize(start +
@@ -36,14 +35,14 @@ void appendFixed(std::string& out, const DecimalDigits& significant, int decimal
     char* write = out.data() + start;
     if (integerLength > 0) {
         for (int i = 0; i < integerLength; ++i)
-            *write++ = at(i);
+            *write++ = rounded.at(i);
     } else {
         *write++ = '0';
     }
     if (last >= fractionStart) {
         *write++ = '.';
         for (int position = integerLength; position <= last; ++position)
-            *write++ = position < 0 ? '0' : at(position);
+            *write++ = rounded.at(position);
     }
     out.resize(static_cast<std::size_t>(write - out.data()));
 }

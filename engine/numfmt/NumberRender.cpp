@@ -331,15 +331,14 @@ void splitDigits(double value, int decimals, std::string& integer, std::string& 
     const RoundedDigits rounded = roundedDigits(significant, decimals);
     if (rounded.keep < 0)
         return;
-    auto at = [&](int position) { return rounded.at(position); };
     const int integerLength = rounded.exponent + 1;
     if (integerLength > 0) {
         integer.resize(static_cast<std::size_t>(integerLength));
         for (int i = 0; i < integerLength; ++i)
-            integer[static_cast<std::size_t>(i)] = at(i);
+            integer[static_cast<std::size_t>(i)] = rounded.at(i);
     }
     for (int i = 0; i < decimals; ++i)
-        fraction[static_cast<std::size_t>(i)] = at(integerLength + i);
+        fraction[static_cast<std::size_t>(i)] = rounded.at(integerLength + i);
     if (integer.find_first_not_of('0') == std::string::npos)
         integer.clear();
 }

@@ -68,7 +68,7 @@ def check(path):
 def main(paths):
     # The parser is pure Python and takes most of a test run: the pages go to one process per
     # processor, the largest first so that no process is left with a big page at the end.
-    order = sorted(paths, key=lambda p: -os.path.getsize(p) if os.path.exists(p) else 0)
+    order = sorted(paths, key=os.path.getsize, reverse=True)
     workers = min(len(order), os.cpu_count() or 1)
     if workers > 1:
         with multiprocessing.Pool(workers) as pool:
