@@ -118,20 +118,27 @@ void parseCommentsBin(std::span<const std::uint8_t> records, const std::string& 
 
 void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetPart,
                        const xlsx::Persons& persons, Sheet& sheet) {
+    // Notes are an aside to the cells: a damaged part costs only what it holds after the damage,
+    // and the notes part and the threaded conversations are read apart, so that one damaged part
+    // keeps the other's notes.
+    const auto keepingTheCells = [](const auto& read) {
+        try {
+            read();
+        } catch (const ReadError& error) {
+            if (error.kind() != ReadError::Kind::Damaged)
+                throw;
+        }
+    };
     const xlsx::Relationships relationships = xlsx::Relationships::read(archive, sheetPart);
     const xlsx::Relationship* notes = relationships.firstOfKind("comments");
-    try {
-        if (notes && !notes->external && archive.contains(notes->target)) {
+    if (notes && !notes->external && archive.contains(notes->target)) {
+        keepingTheCells([&] {
             CommentRecords reader(sheet);
             readRecords(archive, notes->target, limits::maxSmallPartBytes,
                         [&](const Record& record) { reader.record(record); });
-        }
-        xlsx::readThreadedComments(archive, sheetPart, persons, sheet);
-    } catch (const ReadError& error) {
-        // Notes are an aside to the cells: a damaged part costs only the notes after the damage.
-        if (error.kind() != ReadError::Kind::Damaged)
-            throw;
+        });
     }
+    keepingTheCells([&] { xlsx::readThreadedComments(archive, sheetPart, persons, sheet); });
 }
 
 } // namespace engine::xlsb

@@ -159,6 +159,31 @@ TEST(XlsbComments, ThreadedConversationsReplaceTheirPlaceholderNotes) {
     EXPECT_EQ(noteAt(sheet, 4, 4)->text, "plain note");
 }
 
+TEST(XlsbComments, ADamagedNotesPartKeepsTheThreadedConversations) {
+    auto package =
+        binaryWorkbook({sheetWith({{"rN", "comments", "../comments1.bin"},
+                                   {"rT",
+                                    "http://schemas.microsoft.com/office/2017/10/relationships/"
+                                    "threadedComment",
+                                    "../threadedComments/threadedComment1.xml"}})});
+    // A text record whose string claims more units than it holds.
+    package.add("xl/comments1.bin",
+                authors({u"Ann"}) +
+                    RecordWriter()
+                        .add(beginComment,
+                             Fields().u32(0).u32(3).u32(3).u32(0).u32(0).raw(std::string(16, '\0')))
+                        .add(commentText, Fields().u8(0).u32(1000).u16('x'))
+                        .bytes);
+    package.add("xl/threadedComments/threadedComment1.xml",
+                "<ThreadedComments xmlns=\"http://schemas.microsoft.com/office/spreadsheetml/"
+                "2018/threadedcomments\"><threadedComment ref=\"B1\" id=\"{1}\"><text>Still "
+                "here</text></threadedComment></ThreadedComments>");
+    const auto book = engine::readWorkbookBytes(package.bytes());
+    const engine::Comment* b1 = noteAt(book.sheets.at(0), 0, 1);
+    ASSERT_NE(b1, nullptr);
+    EXPECT_NE(b1->text.find("Still here"), std::string::npos);
+}
+
 TEST(XlsbDrawings, ChartsAndShapesOfTheDrawingAreRead) {
     auto package = binaryWorkbook({sheetWith({{"rD", "drawing", "../drawings/drawing1.xml"}},
                                              RecordWriter().add(550, Fields().wide(u"rD")).bytes)});
