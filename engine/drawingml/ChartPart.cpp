@@ -368,7 +368,8 @@ private:
             else if (local == "majorGridlines")
                 axis.gridlines = true;
             else if (local == "numFmt" && !parseBool(attributes.value("sourceLinked"), false))
-                axis.format = std::string(attributes.value("formatCode")).substr(0, 255);
+                axis.format =
+                    util::utf8Prefix(attributes.value("formatCode"), limits::maxFormatCodeBytes);
             else if (local == "title")
                 axisTitle_ = true;
         } else if (parent == "scaling" && (local == "min" || local == "max")) {

@@ -65,6 +65,9 @@ inline constexpr std::size_t maxStyleParentDepth = 32;       // a longer chain i
 // hostile code cannot make parsing or formatting expensive.
 inline constexpr std::size_t maxFormatCodeBytes = 1024;
 inline constexpr int maxFormatDigits = 30; // digits one part of a format code asks for
+// A font size from 4096 points up (the application allows 409) is damage: the default is kept.
+inline constexpr double maxFontPoints = 4096;
+inline constexpr std::size_t maxFontNameBytes = 255; // longer names are cut
 // Conditional formats: the ranges one format applies to, and the rules of a sheet.
 inline constexpr std::size_t maxConditionalRanges = 4096;
 inline constexpr std::size_t maxConditionalRules = 1'000'000;

@@ -3,6 +3,7 @@
 #include "engine/package/Colors.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
+#include "engine/util/Utf8.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
@@ -57,7 +58,7 @@ Font readFont(util::ByteCursor& cursor, const xlsx::Colors& colors) {
     }
     std::string name = wideString(cursor);
     if (!name.empty())
-        font.name = name.substr(0, 255);
+        font.name = util::utf8Prefix(name, limits::maxFontNameBytes);
     return font;
 }
 

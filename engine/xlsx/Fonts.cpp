@@ -2,6 +2,8 @@
 
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
+#include "engine/read/Limits.h"
+#include "engine/util/Utf8.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,14 +39,14 @@ void applyFontProperty(Font& font, std::string_view local, const xml::Attributes
                                              : Script::Baseline;
     } else if (local == "sz") {
         if (const auto size = parseNumber(attributes.value("val"));
-            size && *size > 0 && *size < 4096)
+            size && *size > 0 && *size < limits::maxFontPoints)
             font.size = *size;
     } else if (local == "color") {
         font.color = colors.resolve(attributes);
     } else if (local == "name" || local == "rFont") {
         const std::string_view name = attributes.value("val");
         if (!name.empty())
-            font.name = std::string(name.substr(0, 255));
+            font.name = std::string(util::utf8Prefix(name, limits::maxFontNameBytes));
     }
 }
 

@@ -178,6 +178,21 @@ TEST(XlsxHostile, HugeClaimsAreNotTrusted) {
     EXPECT_EQ(sheet.merges.size(), 1u);
 }
 
+TEST(XlsxHostile, OverlongFontNamesAreCutBetweenCharactersAndHugeSizesIgnored) {
+    std::string name;
+    for (int i = 0; i < 200; ++i)
+        name += "\xC3\xA9"; // two bytes each, so the cut falls inside one unless it is careful
+    const auto book = engine::xlsx::readPackage(
+        minimalWorkbook({"<sheetData/>"}, {},
+                        "<fonts><font><sz val=\"11\"/><name val=\"Calibri\"/></font><font><sz "
+                        "val=\"1e9\"/><name val=\"" +
+                            name + "\"/></font></fonts>")
+            .bytes());
+    const engine::Font& font = book.fonts.at(1);
+    EXPECT_EQ(font.name, name.substr(0, engine::limits::maxFontNameBytes - 1));
+    EXPECT_LT(font.size, engine::limits::maxFontPoints);
+}
+
 TEST(XlsxHostile, OverlongStringIsRefused) {
     const std::string text(engine::limits::maxTextBytes + 10, 'a');
     expectDamaged(withSheet("<sheetData><row><c t=\"inlineStr\"><is><t>" + text +
