@@ -110,23 +110,6 @@ float f32(util::ByteCursor& in) {
     return std::isfinite(value) ? value : 0.0f;
 }
 
-Pen::Style penStyle(std::uint32_t style) {
-    switch (style & 0x0F) {
-    case 1:
-        return Pen::Style::Dash;
-    case 2:
-        return Pen::Style::Dot;
-    case 3:
-        return Pen::Style::DashDot;
-    case 4:
-        return Pen::Style::DashDotDot;
-    case 5:
-        return Pen::Style::Null;
-    default:
-        return Pen::Style::Solid;
-    }
-}
-
 void penShape(Pen& pen, std::uint32_t style) {
     const std::uint32_t cap = (style >> 8) & 0x0F, join = (style >> 12) & 0x0F;
     pen.cap = static_cast<std::uint8_t>(cap == 1 ? 1 : cap == 2 ? 2 : 0);
@@ -512,7 +495,7 @@ void EmfPlayer::record(std::uint32_t type, util::ByteCursor& in,
         pen.width = std::abs(in.i32());
         in.i32();
         pen.color = in.u32();
-        pen.style = penStyle(style);
+        pen.style = Pen::styleOf(style);
         penShape(pen, style);
         createObject(index, pen);
         break;
@@ -525,7 +508,7 @@ void EmfPlayer::record(std::uint32_t type, util::ByteCursor& in,
         pen.width = in.u32() & 0x7FFFFFFF;
         const std::uint32_t brushStyle = in.u32();
         pen.color = in.u32();
-        pen.style = brushStyle == 1 ? Pen::Style::Null : penStyle(style);
+        pen.style = brushStyle == 1 ? Pen::Style::Null : Pen::styleOf(style);
         penShape(pen, style);
         createObject(index, pen);
         break;

@@ -17,6 +17,24 @@ struct Pen {
     ColorRef color = 0;
     std::uint8_t cap = 0;  // 0 round, 1 square, 2 flat
     std::uint8_t join = 0; // 0 round, 1 bevel, 2 miter
+
+    // The line style in the low four bits of a pen's style, in both metafile formats.
+    static Style styleOf(std::uint32_t style) {
+        switch (style & 0x0F) {
+        case 1:
+            return Style::Dash;
+        case 2:
+            return Style::Dot;
+        case 3:
+            return Style::DashDot;
+        case 4:
+            return Style::DashDotDot;
+        case 5:
+            return Style::Null;
+        default:
+            return Style::Solid;
+        }
+    }
 };
 
 struct Brush {

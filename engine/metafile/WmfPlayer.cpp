@@ -103,23 +103,6 @@ std::int16_t s16(util::ByteCursor& in) {
     return static_cast<std::int16_t>(in.u16());
 }
 
-Pen::Style penStyle(std::uint16_t style) {
-    switch (style & 0x0F) {
-    case 1:
-        return Pen::Style::Dash;
-    case 2:
-        return Pen::Style::Dot;
-    case 3:
-        return Pen::Style::DashDot;
-    case 4:
-        return Pen::Style::DashDotDot;
-    case 5:
-        return Pen::Style::Null;
-    default:
-        return Pen::Style::Solid;
-    }
-}
-
 class WmfPlayer : public Player {
 public:
     Rendered play(std::span<const std::uint8_t> bytes,
@@ -368,7 +351,7 @@ void WmfPlayer::record(std::uint16_t function, util::ByteCursor& in, std::size_t
         pen.width = std::abs(s16(in));
         s16(in);
         pen.color = in.u32();
-        pen.style = penStyle(style);
+        pen.style = Pen::styleOf(style);
         const unsigned cap = (style >> 8) & 0x0F, join = (style >> 12) & 0x0F;
         pen.cap = static_cast<std::uint8_t>(cap == 1 ? 1 : cap == 2 ? 2 : 0);
         pen.join = static_cast<std::uint8_t>(join == 1 ? 1 : join == 2 ? 2 : 0);
