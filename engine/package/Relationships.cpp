@@ -3,6 +3,7 @@
 #include "engine/package/AttributeValues.h"
 #include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/zip/ZipArchive.h"
 
 namespace engine::xlsx {
@@ -124,6 +125,24 @@ const Relationship* Relationships::firstOfKind(std::string_view kind) const {
         if (relationshipKind(relationship.type) == kind)
             return &relationship;
     return nullptr;
+}
+
+bool isBinaryPartName(std::string_view name) {
+    return name.size() >= 4 && util::asciiLowered(name.substr(name.size() - 4)) == ".bin";
+}
+
+std::optional<Relationship> mainPart(const zip::ZipArchive& archive,
+                                     std::string_view conventional) {
+    const Relationships package = Relationships::read(archive, "");
+    if (const Relationship* main = package.firstOfKind("officeDocument"))
+        return *main;
+    // Without package relationships, a workbook in its usual place is still recognisable.
+    if (!package.exists() && archive.contains(conventional)) {
+        Relationship main;
+        main.target = conventional;
+        return main;
+    }
+    return std::nullopt;
 }
 
 } // namespace engine::xlsx

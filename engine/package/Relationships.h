@@ -1,6 +1,7 @@
 #pragma once
 // The relationships of a package part (its "_rels/NAME.rels" part) and part-name arithmetic.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,15 @@ private:
     bool exists_ = false;
     std::vector<Relationship> relationships_;
 };
+
+// Whether part `name` ends in ".bin" in any letter case: the binary workbook's parts.
+bool isBinaryPartName(std::string_view name);
+
+// The package's main part: the target of its officeDocument relationship, which may be
+// external or empty, or `conventional` when the package has no relationships of its own but a
+// part of that name. Nothing when the package names no main part. Throws ReadError(Damaged) for
+// malformed package relationships.
+std::optional<Relationship> mainPart(const zip::ZipArchive& archive, std::string_view conventional);
 
 // The last path segment of a relationship type ("…/relationships/worksheet" -> "worksheet").
 std::string_view relationshipKind(std::string_view type);

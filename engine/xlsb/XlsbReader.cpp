@@ -13,38 +13,22 @@
 #include "engine/xlsb/WorksheetBin.h"
 #include "engine/zip/ZipArchive.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace engine::xlsb {
 namespace {
 
 constexpr std::string_view conventionalWorkbook = "xl/workbook.bin";
-constexpr std::string_view officeDocumentKind = "officeDocument";
 
 [[noreturn]] void damaged(std::string detail) {
     throw ReadError(ReadError::Kind::Damaged, std::move(detail));
-}
-
-bool isBinaryPart(std::string_view name) {
-    if (name.size() < 4)
-        return false;
-    std::string suffix(name.substr(name.size() - 4));
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return suffix == ".bin";
 }
 
 // The binary workbook part of the package; empty when the package has none.
 std::string findWorkbookPart(const zip::ZipArchive& archive) {
     if (archive.entryCount() == 0)
         return {};
-    const xlsx::Relationships package = xlsx::Relationships::read(archive, "");
-    if (const xlsx::Relationship* main = package.firstOfKind(officeDocumentKind))
-        return !main->external && isBinaryPart(main->target) ? main->target : std::string();
-    if (!package.exists() && archive.contains(conventionalWorkbook))
-        return std::string(conventionalWorkbook);
-    return {};
+    const std::optional<xlsx::Relationship> main = xlsx::mainPart(archive, conventionalWorkbook);
+    return main && !main->external && xlsx::isBinaryPartName(main->target) ? main->target
+                                                                           : std::string();
 }
 
 } // namespace

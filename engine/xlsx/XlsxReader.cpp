@@ -21,7 +21,6 @@ namespace {
 // Part names and relationship kinds (ECMA-376-2 §9.3 package relationships, ECMA-376-1 §12.3
 // SpreadsheetML parts).
 constexpr std::string_view conventionalWorkbook = "xl/workbook.xml";
-constexpr std::string_view officeDocumentKind = "officeDocument";
 
 [[noreturn]] void notWorkbook(std::string detail) {
     throw ReadError(ReadError::Kind::NotWorkbook, std::move(detail));
@@ -34,20 +33,12 @@ constexpr std::string_view officeDocumentKind = "officeDocument";
 std::string findWorkbookPart(const zip::ZipArchive& archive) {
     if (archive.entryCount() == 0)
         notWorkbook("the ZIP archive is empty");
-    const Relationships package = Relationships::read(archive, "");
-    if (const Relationship* main = package.firstOfKind(officeDocumentKind)) {
-        if (main->external || main->target.empty())
-            damaged("the package's main part '" + main->target + "' is not inside the package");
-        return main->target;
-    }
-    // Without package relationships, a workbook in its usual place is still recognisable.
-    if (!package.exists() && archive.contains(conventionalWorkbook))
-        return std::string(conventionalWorkbook);
-    notWorkbook("the package holds no workbook part");
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+    const std::optional<Relationship> main = mainPart(archive, conventionalWorkbook);
+    if (!main)
+        notWorkbook("the package holds no workbook part");
+    if (main->external || main->target.empty())
+        damaged("the package's main part '" + main->target + "' is not inside the package");
+    return main->target;
 }
 
 } // namespace
@@ -56,7 +47,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     const zip::ZipArchive archive(bytes);
     const std::string workbookPart = findWorkbookPart(archive);
     // A binary workbook part (.xlsb) is a different format altogether.
-    if (endsWith(workbookPart, ".bin"))
+    if (isBinaryPartName(workbookPart))
         notWorkbook("binary workbooks are not supported");
     if (!archive.contains(workbookPart))
         damaged("the workbook part '" + workbookPart + "' is missing");
