@@ -171,6 +171,7 @@ class Calculator {
 public:
     Calculator(Workbook& workbook, const CalcOptions& options)
         : wb_(workbook), budget_(options.workBudget),
+          stringLimit_(std::min(options.stringLimit, limits::maxStrings)),
           now_(options.now ? *options.now : conversionMoment(workbook.dateSystem)) {}
 
     void run();
@@ -259,6 +260,7 @@ private:
 
     Workbook& wb_;
     std::uint64_t budget_;
+    std::size_t stringLimit_;
     bool spent_ = false;
     double now_;
     std::vector<FormulaState> states_;
@@ -730,6 +732,10 @@ void Calculator::writeBack() {
         Sheet& sheet = wb_.sheets[state.sheet];
         const CellFormula& f = sheet.formulas[state.index];
         const auto put = [&](std::uint32_t row, std::uint32_t col, const Value& value) {
+            // With the string table full a text has nowhere to go: the cell keeps what the
+            // file holds, and a cell the file does not have stays away.
+            if (value.kind == ValueKind::Text && wb_.strings.size() >= stringLimit_)
+                return;
             auto it = std::lower_bound(
                 sheet.cells.begin(), sheet.cells.end(), std::pair{row, col},
                 [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
