@@ -171,6 +171,7 @@ class Calculator {
 public:
     Calculator(Workbook& workbook, const CalcOptions& options)
         : wb_(workbook), budget_(options.workBudget),
+          stringLimit_(std::min(options.stringLimit, limits::maxStrings)),
           now_(options.now ? *options.now : conversionMoment(workbook.dateSystem)) {}
 
     void run();
@@ -222,6 +223,9 @@ private:
     void writeBack();
     ParseContext parseContext(std::uint32_t sheet, std::uint32_t row, std::uint32_t col) const;
     NodePtr parseStored(std::uint32_t sheet, const CellFormula& formula);
+    // The formula whose text `formula` is computed from: itself, or its shared group's anchor;
+    // nullptr for a follower whose anchor is missing.
+    const CellFormula* textSource(std::uint32_t sheet, const CellFormula& formula) const;
 
     const Value& formulaValue(std::uint32_t id);
     Value evaluateFormula(FormulaState& state);
@@ -256,12 +260,15 @@ private:
 
     Workbook& wb_;
     std::uint64_t budget_;
+    std::size_t stringLimit_;
     bool spent_ = false;
     double now_;
     std::vector<FormulaState> states_;
     // Per sheet: (row, col) → formula id, sorted; and the ids of array formulas.
     std::vector<std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>>> byCell_;
     std::vector<std::vector<std::uint32_t>> arrays_;
+    // Per sheet: a shared group's index → its anchor, the formula carrying the group's text.
+    std::vector<std::unordered_map<std::uint32_t, std::uint32_t>> sharedAnchors_;
     std::vector<std::uint32_t> chain_;   // formulas being computed, outermost first
     std::vector<std::uint32_t> waiting_; // formulas waiting for a deeper one
     std::unordered_map<std::string, std::size_t> sheetByName_;
@@ -357,22 +364,22 @@ ParseContext Calculator::parseContext(std::uint32_t sheet, std::uint32_t row,
     return context;
 }
 
+const CellFormula* Calculator::textSource(std::uint32_t sheet, const CellFormula& formula) const {
+    if (!formula.text.empty() || formula.sharedIndex == CellFormula::noShare)
+        return &formula;
+    const auto& anchors = sharedAnchors_[sheet];
+    const auto found = anchors.find(formula.sharedIndex);
+    return found == anchors.end() ? nullptr : &wb_.sheets[sheet].formulas[found->second];
+}
+
 NodePtr Calculator::parseStored(std::uint32_t sheetIndex, const CellFormula& formula) {
-    const Sheet& sheet = wb_.sheets[sheetIndex];
+    const CellFormula* source = textSource(sheetIndex, formula);
+    if (!source)
+        return nullptr;
     ParseContext context = parseContext(sheetIndex, formula.row, formula.col);
-    std::string_view text = formula.text;
-    if (text.empty() && formula.sharedIndex != CellFormula::noShare) {
-        // The anchor of a shared group is the formula that carries its text.
-        const auto anchor =
-            std::find_if(sheet.formulas.begin(), sheet.formulas.end(), [&](const CellFormula& f) {
-                return f.sharedIndex == formula.sharedIndex && !f.text.empty();
-            });
-        if (anchor == sheet.formulas.end())
-            return nullptr;
-        text = anchor->text;
-        context.originRow = anchor->row;
-        context.originCol = anchor->col;
-    }
+    context.originRow = source->row;
+    context.originCol = source->col;
+    std::string_view text = source->text;
     std::optional<std::string> translated;
     if (formula.openDocument) {
         translated = translateOpenDocument(text);
@@ -407,23 +414,21 @@ void Calculator::collect() {
         sheetByName_.emplace(upper(wb_.sheets[i].name), i);
     byCell_.resize(wb_.sheets.size());
     arrays_.resize(wb_.sheets.size());
-    // A shared group's anchor text, looked up by index once per sheet.
+    sharedAnchors_.resize(wb_.sheets.size());
     for (std::uint32_t s = 0; s < wb_.sheets.size(); ++s) {
         const Sheet& sheet = wb_.sheets[s];
-        std::unordered_map<std::uint32_t, const CellFormula*> anchors;
-        for (const CellFormula& f : sheet.formulas)
+        // A shared group's anchor, looked up by index once per sheet.
+        for (std::uint32_t i = 0; i < sheet.formulas.size(); ++i) {
+            const CellFormula& f = sheet.formulas[i];
             if (f.sharedIndex != CellFormula::noShare && !f.text.empty())
-                anchors.emplace(f.sharedIndex, &f);
+                sharedAnchors_[s].emplace(f.sharedIndex, i);
+        }
         for (std::uint32_t i = 0; i < sheet.formulas.size(); ++i) {
             const CellFormula& f = sheet.formulas[i];
             FormulaState state;
             state.sheet = s;
             state.index = i;
-            const CellFormula* source = &f;
-            if (f.text.empty() && f.sharedIndex != CellFormula::noShare) {
-                const auto found = anchors.find(f.sharedIndex);
-                source = found == anchors.end() ? nullptr : found->second;
-            }
+            const CellFormula* source = textSource(s, f);
             const std::string_view text = source ? std::string_view(source->text) : "";
             const bool mayBeVolatile = mentions(text, "TODAY") || mentions(text, "NOW");
             const bool mayBeRandom = mentions(text, "RAND");
@@ -727,6 +732,10 @@ void Calculator::writeBack() {
         Sheet& sheet = wb_.sheets[state.sheet];
         const CellFormula& f = sheet.formulas[state.index];
         const auto put = [&](std::uint32_t row, std::uint32_t col, const Value& value) {
+            // With the string table full a text has nowhere to go: the cell keeps what the
+            // file holds, and a cell the file does not have stays away.
+            if (value.kind == ValueKind::Text && wb_.strings.size() >= stringLimit_)
+                return;
             auto it = std::lower_bound(
                 sheet.cells.begin(), sheet.cells.end(), std::pair{row, col},
                 [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {

@@ -4,7 +4,9 @@
 // order, with cycles and hostile workbooks ending in bounded time and stack.
 
 #include "engine/model/Workbook.h"
+#include "engine/read/Limits.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -16,6 +18,9 @@ struct CalcOptions {
     std::optional<double> now;
     // About one unit per value visited or operator applied; the rest keep what the file holds.
     std::uint64_t workBudget = 400'000'000;
+    // The workbook's string table holds at most this many texts: a computed text that finds it
+    // full leaves its cell as the file had it, so a computation never fails the read.
+    std::size_t stringLimit = limits::maxStrings;
 };
 
 // Computes the formulas of `workbook` and writes the results into its cells; counts unknown

@@ -32,6 +32,9 @@ public:
     bool hasVolatile() const { return volatile_; }
 
     // Decodes every formula into `sheet.formulas`, in cell order, and lets go of the tokens.
+    // A shared formula is decoded once, at one of its cells (its anchor when the anchor uses
+    // it): that cell carries the text and the others only the group's `sharedIndex`. A group
+    // whose text would not name the same cells once moved is decoded at each of its cells.
     void finish(Sheet& sheet);
 
 private:
@@ -44,16 +47,26 @@ private:
         Range range;
         bool array = false;
         std::vector<std::uint8_t> tokens, extra;
+        // Found by finish: the pointer whose cell decodes the group, the cells that point at
+        // it, and whether it is decoded once or at each cell.
+        static constexpr std::size_t none = static_cast<std::size_t>(-1);
+        std::size_t source = none;
+        Range users;
+        enum class Form : std::uint8_t { Undecided, Shared, EachCell } form = Form::Undecided;
+        std::uint32_t index = 0;
     };
     struct Pointer {
         std::uint32_t row;
         std::uint16_t col;
         std::uint32_t anchorRow, anchorCol;
     };
-    // Decodes at (row, col) into formulas_; nullptr when the tokens give no formula.
-    CellFormula* add(std::vector<CellFormula>& formulas, std::uint32_t row, std::uint16_t col,
-                     std::span<const std::uint8_t> tokens,
-                     std::span<const std::uint8_t> extra) const;
+    Decoded decode(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> tokens,
+                   std::span<const std::uint8_t> extra) const;
+    // Adds the formula at (row, col); nullptr when the tokens gave none.
+    static CellFormula* add(std::vector<CellFormula>& formulas, std::uint32_t row,
+                            std::uint16_t col, Decoded decoded);
+    // Decodes `g` at its source pointer's cell, adds that cell's formula and settles the form.
+    void decide(Group& g, std::vector<CellFormula>& formulas, std::uint32_t& nextIndex) const;
 
     const Links* links_;
     Dialect dialect_;

@@ -175,10 +175,10 @@ private:
     }
 
     std::uint32_t readRow() { return biff8_ ? in_.u16() : in_.u32(); }
-    Location locate(std::uint32_t row, std::uint16_t col, bool relativeForm) const;
+    Location locate(std::uint32_t row, std::uint16_t col, bool relativeForm);
     std::optional<std::string> reference(bool area, bool relativeForm);
     std::string cellText(const Location& at) const;
-    std::string areaText(const Location& first, const Location& last) const;
+    std::string areaText(const Location& first, const Location& last);
     std::optional<std::string> sheetsOf(std::uint16_t ixti) const;
     std::optional<std::string> string();
     std::optional<std::string> arrayConstant();
@@ -195,9 +195,10 @@ private:
     // Each operator copies its operands' text: tokens that wrap one operand again and again
     // would cost the square of their length, so the copying is held to a multiple of it.
     std::size_t workLeft_;
+    Reach reach_;
 };
 
-Decoder::Location Decoder::locate(std::uint32_t row, std::uint16_t col, bool relativeForm) const {
+Decoder::Location Decoder::locate(std::uint32_t row, std::uint16_t col, bool relativeForm) {
     Location at;
     at.rowRelative = (col & 0x8000) != 0;
     at.colRelative = (col & 0x4000) != 0;
@@ -209,6 +210,16 @@ Decoder::Location Decoder::locate(std::uint32_t row, std::uint16_t col, bool rel
             at.row = (c_.row + row) & maxRow_;
         if (at.colRelative)
             at.col = (c_.col + at.col) & maxCol_;
+        if (at.rowRelative) {
+            reach_.rowLow = std::min(reach_.rowLow, at.row);
+            reach_.rowHigh = std::max(reach_.rowHigh, at.row);
+        }
+        if (at.colRelative) {
+            reach_.colLow = std::min(reach_.colLow, at.col);
+            reach_.colHigh = std::max(reach_.colHigh, at.col);
+        }
+    } else if (at.rowRelative || at.colRelative) {
+        reach_.pinned = true;
     }
     at.col = std::min(at.col, maxCol_);
     return at;
@@ -241,18 +252,24 @@ std::string Decoder::cellText(const Location& at) const {
     return text;
 }
 
-std::string Decoder::areaText(const Location& first, const Location& last) const {
+std::string Decoder::areaText(const Location& first, const Location& last) {
     const auto colPart = [](const Location& at) {
         return (at.colRelative ? "" : "$") + columnLetters(at.col);
     };
     const auto rowPart = [](const Location& at) {
         return (at.rowRelative ? "" : "$") + std::to_string(at.row + 1);
     };
+    // A whole column's text drops its rows, a whole row's its columns: moved elsewhere it
+    // stays whole even where the tokens would name part of it.
     if (first.row == 0 && last.row == maxRow_ && first.rowRelative == last.rowRelative &&
-        !(first.col == 0 && last.col == maxCol_))
+        !(first.col == 0 && last.col == maxCol_)) {
+        reach_.pinned = reach_.pinned || first.rowRelative;
         return colPart(first) + ':' + colPart(last);
-    if (first.col == 0 && last.col == maxCol_)
+    }
+    if (first.col == 0 && last.col == maxCol_) {
+        reach_.pinned = reach_.pinned || first.colRelative || last.colRelative;
         return rowPart(first) + ':' + rowPart(last);
+    }
     return cellText(first) + ':' + cellText(last);
 }
 
@@ -626,6 +643,7 @@ Decoded Decoder::run() {
     if (stack_.size() != 1)
         return Decoded{};
     result.text = std::move(stack_.back().text);
+    result.reach = reach_;
     return result;
 }
 

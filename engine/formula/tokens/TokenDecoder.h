@@ -43,6 +43,18 @@ struct DecodeContext {
     bool nameFormula = false;
 };
 
+// Where the references of a decoded text point, for moving the text to another cell by
+// shifting its relative parts (as the followers of a shared formula are computed).
+struct Reach {
+    // The least and greatest row and column that relative parts counted from the cell name
+    // here; low above high when there are none.
+    std::uint32_t rowLow = 0xFFFFFFFFu, rowHigh = 0, colLow = 0xFFFFFFFFu, colHigh = 0;
+    // A part the text marks relative that the tokens do not count from the cell (a plain or
+    // 3-D reference, or a whole row or column whose dropped part is relative): its text
+    // would move where the tokens stay.
+    bool pinned = false;
+};
+
 struct Decoded {
     enum class Kind : std::uint8_t {
         Formula,    // `text` holds it
@@ -54,6 +66,7 @@ struct Decoded {
     std::string text; // without the leading '='
     std::uint32_t expRow = 0, expCol = 0;
     bool isVolatile = false; // the tokens say the value changes at every computation
+    Reach reach;
 };
 
 // `tokens` is the rgce, `extra` the data that follows it (array constants, memory areas).

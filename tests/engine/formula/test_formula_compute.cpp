@@ -129,6 +129,22 @@ TEST(FormulaBounds, TheWorkBudgetEndsAHostileWorkbook) {
     EXPECT_EQ(book.text("A2000"), "");
 }
 
+TEST(FormulaBounds, AFullStringTableLeavesComputedTextsAsTheFileHasThem) {
+    for (const std::size_t room : {0, 1}) {
+        SmallBook book;
+        book.set("A1", "x").stored("A2", "=A1&\"y\"", 5).set("A3", "=LEN(A1)");
+        book.book.fullCalcOnLoad = true;
+        book.book.finish();
+        engine::formula::CalcOptions options;
+        options.now = 45000;
+        options.stringLimit = book.book.strings.size() + room;
+        engine::formula::computeFormulas(book.book, options);
+        EXPECT_EQ(book.text("A2"), room ? "xy" : "5");
+        EXPECT_EQ(book.text("A3"), "1") << "numbers are still computed";
+        EXPECT_EQ(book.book.strings.size(), 1 + room);
+    }
+}
+
 TEST(FormulaBounds, WholeColumnArraysStopAtTheLastStoredRow) {
     SmallBook book;
     book.set("A1", "1").set("A2", "2").set("A3", "3");

@@ -133,6 +133,7 @@ std::vector<std::uint8_t> biffWorkbook(bool uncalced = true, bool withToday = fa
                          .u16(1)
                          .u8(0x03));
     w.record(0x0006, formulaRecord(1, 2, 0, pointer(0, 2)));
+    w.record(0x0203, Bytes().u16(2).u16(0).u16(0).f64(4)); // A3, for B3's formula
     // D1 = Rate; E1 = IFERROR(1/0,5) through the add-in name.
     w.record(0x0006, formulaRecord(0, 3, 0, Bytes().u8(0x43).u32(1)));
     w.record(0x0006, formulaRecord(0, 4, 0,
@@ -165,9 +166,14 @@ TEST(BinaryFormulaReaders, BiffFormulasSharedArrayAndNames) {
     const Sheet& data = book.sheets[0];
     ASSERT_TRUE(formulaAt(data, 0, 0));
     EXPECT_EQ(formulaAt(data, 0, 0)->text, "Other!A1*2");
-    ASSERT_TRUE(formulaAt(data, 2, 1));
-    EXPECT_EQ(formulaAt(data, 0, 1)->text, "A1*10");
-    EXPECT_EQ(formulaAt(data, 2, 1)->text, "A3*10");
+    // The group is decoded once: B2:B3 follow B1, whose text moved to them gives theirs.
+    const CellFormula* b1 = formulaAt(data, 0, 1);
+    const CellFormula* b3 = formulaAt(data, 2, 1);
+    ASSERT_TRUE(b1 && b3);
+    EXPECT_EQ(b1->text, "A1*10");
+    EXPECT_NE(b1->sharedIndex, CellFormula::noShare);
+    EXPECT_EQ(b3->text, "");
+    EXPECT_EQ(b3->sharedIndex, b1->sharedIndex);
     const CellFormula* array = formulaAt(data, 0, 2);
     ASSERT_TRUE(array);
     EXPECT_TRUE(array->array);
@@ -191,6 +197,7 @@ TEST(BinaryFormulaReaders, BiffFormulasSharedArrayAndNames) {
     EXPECT_EQ(numberAt(data, 0, 0), 42);
     EXPECT_EQ(numberAt(data, 0, 1), 420);
     EXPECT_EQ(numberAt(data, 1, 1), 0);
+    EXPECT_EQ(numberAt(data, 2, 1), 40);
     EXPECT_EQ(numberAt(data, 0, 2), 43);
     EXPECT_EQ(numberAt(data, 1, 2), 1);
     EXPECT_EQ(numberAt(data, 0, 3), 21);
@@ -274,6 +281,7 @@ TEST(BinaryFormulaReaders, XlsbFormulasSharedNamesAndFullCalculation) {
                       .u32(0));
     data.add(9, fmlaNum(2, 0, Fields().u8(0x23).u32(1)));
     data.raw(testing_support::rowHeader(1));
+    data.add(5, Fields().cell(0).f64(3));
     data.add(9, fmlaNum(1, 0, sharedPointer, Fields().u32(1)));
     data.add(146);
     RecordWriter other;
@@ -305,12 +313,16 @@ TEST(BinaryFormulaReaders, XlsbFormulasSharedNamesAndFullCalculation) {
     const Sheet& sheet = wb.sheets.at(0);
     ASSERT_TRUE(formulaAt(sheet, 1, 1));
     EXPECT_EQ(formulaAt(sheet, 0, 0)->text, "Other!A1*2");
-    EXPECT_EQ(formulaAt(sheet, 1, 1)->text, "A2*10");
+    // B2 follows B1: B1's text, moved down a row, computes it.
+    EXPECT_EQ(formulaAt(sheet, 0, 1)->text, "A1*10");
+    EXPECT_EQ(formulaAt(sheet, 1, 1)->text, "");
+    EXPECT_EQ(formulaAt(sheet, 1, 1)->sharedIndex, formulaAt(sheet, 0, 1)->sharedIndex);
     EXPECT_EQ(formulaAt(sheet, 0, 2)->text, "Rate");
     // The whole workbook was computed on reading, the stale zeros replaced.
     EXPECT_EQ(numberAt(sheet, 0, 0), 42);
     EXPECT_EQ(numberAt(sheet, 0, 1), 420);
     EXPECT_EQ(numberAt(sheet, 0, 2), 21);
+    EXPECT_EQ(numberAt(sheet, 1, 1), 30);
 }
 
 } // namespace

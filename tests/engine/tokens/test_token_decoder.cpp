@@ -1,6 +1,7 @@
 // Parsed formula tokens of both binary formats, built by hand, read back as formula text.
 
 #include "engine/formula/Parser.h"
+#include "engine/formula/tokens/FormulaCells.h"
 #include "engine/formula/tokens/TokenDecoder.h"
 
 #include <cstring>
@@ -422,6 +423,141 @@ TEST_P(BothDialects, HostileStreamsGiveNoFormula) {
     for (int i = 0; i < 400; ++i)
         wide.op(0x15).attr(0x10);
     EXPECT_EQ(decode(wide, GetParam()).kind, Decoded::Kind::Unreadable);
+}
+
+// A tree as a string, to compare what two texts compute.
+std::string shape(const engine::formula::Node* node) {
+    if (!node)
+        return "none";
+    const engine::formula::Reference& r = node->ref;
+    std::string out = std::to_string(int(node->kind)) + ' ' + std::to_string(int(node->op)) + ' ' +
+                      node->text + ' ' + std::to_string(node->value.number) + node->value.text;
+    if (node->kind == engine::formula::Node::Kind::Ref)
+        for (std::uint32_t v :
+             {r.firstSheet, r.lastSheet, r.firstRow, r.lastRow, r.firstCol, r.lastCol})
+            out += ' ' + std::to_string(v);
+    for (const auto& child : node->children)
+        out += " (" + shape(child.get()) + ')';
+    return out;
+}
+
+// What `text` computes at (row, col), moved there from (originRow, originCol).
+std::string computed(const std::string& text, std::uint32_t row, std::uint32_t col,
+                     std::uint32_t originRow, std::uint32_t originCol) {
+    engine::formula::ParseContext context;
+    context.findSheet = [](std::string_view) { return std::optional<std::uint32_t>(0); };
+    context.row = row;
+    context.col = col;
+    context.originRow = originRow;
+    context.originCol = originCol;
+    return shape(engine::formula::parseFormula(text, context).root.get());
+}
+
+// A shared formula over `range` used by the cells of `users`: each cell must compute what its
+// own decoding of the tokens computes, and the group is decoded once exactly when `once`.
+void expectSharedAlike(Dialect d, const Rgce& tokens, const engine::Range& range,
+                       const engine::Range& users, bool once, const char* what) {
+    FormulaCells cells(&links, d);
+    for (std::uint32_t row = users.firstRow; row <= users.lastRow; ++row)
+        for (std::uint16_t col = users.firstCol; col <= users.lastCol; ++col) {
+            Rgce pointer(d);
+            pointer.u8(0x01).row(range.firstRow);
+            d == Dialect::Biff8 ? pointer.u16(range.firstCol) : pointer.x32(range.firstCol);
+            cells.cell(row, col, pointer.bytes, pointer.extra);
+            if (row == users.firstRow && col == users.firstCol)
+                cells.group(range, false, tokens.bytes, tokens.extra);
+        }
+    engine::Sheet sheet;
+    cells.finish(sheet);
+    const std::size_t count =
+        std::size_t(users.lastRow - users.firstRow + 1) * (users.lastCol - users.firstCol + 1);
+    ASSERT_EQ(sheet.formulas.size(), count) << what;
+    std::size_t followers = 0;
+    for (const engine::CellFormula& f : sheet.formulas) {
+        const engine::CellFormula* source = &f;
+        if (f.text.empty()) {
+            ++followers;
+            for (const engine::CellFormula& other : sheet.formulas)
+                if (other.sharedIndex == f.sharedIndex && !other.text.empty())
+                    source = &other;
+            ASSERT_NE(source, &f) << what << ": a follower without its group's text";
+        }
+        const Decoded own = decode(tokens, d, f.row, f.col);
+        ASSERT_EQ(own.kind, Decoded::Kind::Formula) << what;
+        EXPECT_EQ(computed(source->text, f.row, f.col, source->row, source->col),
+                  computed(own.text, f.row, f.col, f.row, f.col))
+            << what << " at R" << f.row + 1 << "C" << f.col + 1 << ": " << source->text
+            << " moved, against " << own.text;
+    }
+    EXPECT_EQ(followers, once ? count - 1 : 0) << what;
+}
+
+TEST_P(BothDialects, SharedFormulasDecodeOnceWhereTheirTextMovesAlike) {
+    const Dialect d = GetParam();
+    const bool b8 = d == Dialect::Biff8;
+    const std::uint32_t lastRow = b8 ? 0xFFFF : 0xFFFFF;
+    const std::uint16_t lastCol = b8 ? 0xFF : 0x3FFF;
+    using engine::Range;
+    struct SharedCase {
+        const char* what;
+        std::function<void(Rgce&)> build;
+        Range range, users;
+        bool once;
+    };
+    const auto left = [&](Rgce& r) { r.ref(0, lastCol, true, true, 0x2C).integer(2).op(0x05); };
+    const auto up = [&](Rgce& r) { r.ref(lastRow, 0, true, true, 0x2C); };
+    const auto down = [&](Rgce& r) { r.ref(1, 0, true, true, 0x2C); };
+    const std::vector<SharedCase> cases{
+        {"left neighbour", left, {10, 12, 2, 3}, {10, 12, 2, 3}, true},
+        {"running total from a fixed corner",
+         [&](Rgce& r) {
+             r.u8(0x2D).row(0).row(0).col(0, false, false).col(lastCol, true, true);
+             r.funcVar(1, 4);
+         },
+         {3, 6, 1, 1},
+         {3, 6, 1, 1},
+         true},
+        {"anchor not among its users", left, {10, 12, 2, 2}, {11, 12, 2, 2}, true},
+        {"row above from the second row", up, {1, 3, 0, 0}, {1, 3, 0, 0}, true},
+        {"row below down to the last row",
+         down,
+         {lastRow - 3, lastRow - 1, 0, 0},
+         {lastRow - 3, lastRow - 1, 0, 0},
+         true},
+        {"row above wraps at the first row", up, {0, 2, 0, 0}, {0, 2, 0, 0}, false},
+        {"row below wraps past the last row",
+         down,
+         {lastRow - 2, lastRow, 0, 0},
+         {lastRow - 2, lastRow, 0, 0},
+         false},
+        {"column to the left wraps at the first column", left, {4, 4, 0, 1}, {4, 4, 0, 1}, false},
+        {"plain reference marked relative",
+         [](Rgce& r) { r.ref(3, 1, true, true, 0x24); },
+         {4, 5, 2, 2},
+         {4, 5, 2, 2},
+         false},
+        {"sheet reference marked relative",
+         [](Rgce& r) { r.ref3d(0, 3, 1); },
+         {4, 5, 2, 2},
+         {4, 5, 2, 2},
+         false},
+        {"whole column only at the anchor",
+         [&](Rgce& r) { r.area(lastRow - 4, 0, lastRow - 5, 0, true, 0x2D); },
+         {5, 7, 1, 1},
+         {5, 7, 1, 1},
+         false},
+        // Whole at the anchor only, though no part leaves the grid: "$1:$1" never moves.
+        {"whole row from a relative start",
+         [&](Rgce& r) { r.u8(0x2D).row(0).row(0).col(0, false, true).col(lastCol, false, false); },
+         {2, 2, 0, 1},
+         {2, 2, 0, 1},
+         false},
+    };
+    for (const SharedCase& c : cases) {
+        Rgce r(d);
+        c.build(r);
+        expectSharedAlike(d, r, c.range, c.users, c.once, c.what);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tokens, BothDialects, testing::Values(Dialect::Biff8, Dialect::Biff12));
