@@ -521,10 +521,10 @@ std::optional<Chart> readChartObject(const zip::ZipArchive& archive, std::string
         return std::nullopt;
     try {
         ChartHandler handler;
+        zip::EntryReader entry = archive.open(part, limits::maxSmallPartBytes);
         xml::Parser parser(handler, part);
-        archive.stream(part, limits::maxSmallPartBytes,
-                       [&](const char* data, std::size_t size) { parser.feed(data, size); });
-        parser.finish();
+        parser.read(
+            [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
         return handler.finish();
     } catch (const ReadError& error) {
         // A damaged chart costs only the chart: its replacement image may stand in.

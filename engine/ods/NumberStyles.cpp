@@ -165,8 +165,9 @@ void NumberStyles::start(std::string_view ns, std::string_view local,
                    std::max<std::uint64_t>(countOf(attributes, "min-numerator-digits", 1), 1)) +
             "/";
         const char* fixed = attributes.get("denominator-value");
-        if (fixed && parseCount(fixed, 1'000'000))
-            current_.code += std::to_string(*parseCount(fixed, 1'000'000));
+        if (const auto denominator =
+                fixed ? parseCount(fixed, limits::maxFixedDenominatorParts) : std::nullopt)
+            current_.code += std::to_string(*denominator);
         else
             current_.code += repeat(
                 '?', std::max<std::uint64_t>(countOf(attributes, "min-denominator-digits", 1), 1));

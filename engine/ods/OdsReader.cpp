@@ -43,10 +43,11 @@ public:
 
 void parseEntry(const zip::ZipArchive& archive, std::string_view name, xml::Handler& handler,
                 std::uint64_t maxBytes) {
+    // Pulled rather than pushed: the parser reads each token straight through.
+    zip::EntryReader entry = archive.open(name, maxBytes);
     xml::Parser parser(handler, std::string(name));
-    archive.stream(name, maxBytes,
-                   [&](const char* data, std::size_t size) { parser.feed(data, size); });
-    parser.finish();
+    parser.read(
+        [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
 }
 
 // A picture's bytes from the package; references outside it are never followed.

@@ -144,7 +144,8 @@ void TableReader::endElement(std::string_view ns, std::string_view local) {
 void TableReader::characters(std::string_view text) {
     if (inBinary_) {
         // Base64 takes four characters for three bytes, and some white space besides.
-        if (binary_.size() + text.size() > limits::maxPictureBytes / 3 * 4 + (1u << 20))
+        if (binary_.size() + text.size() >
+            limits::maxPictureBytes / 3 * 4 + limits::maxBase64SlackBytes)
             binaryOverflow_ = true;
         else
             binary_.append(text);
@@ -273,10 +274,11 @@ void TableReader::endRow() {
         spend(count);
     for (std::uint64_t r = 0; r < count; ++r) {
         const auto row = static_cast<std::uint32_t>(first + r);
-        for (Cell cell : rowCells_) {
-            cell.row = row;
-            sheet_.cells.push_back(cell);
-        }
+        // Appended as a block, then given their row.
+        const auto at = static_cast<std::ptrdiff_t>(sheet_.cells.size());
+        sheet_.cells.insert(sheet_.cells.end(), rowCells_.begin(), rowCells_.end());
+        for (auto cell = sheet_.cells.begin() + at; cell != sheet_.cells.end(); ++cell)
+            cell->row = row;
         // Copies of a repeated formula move its relative references, as shared ones do.
         for (const auto& [formula, columns] : rowFormulas_)
             for (std::uint64_t i = 0; i < columns; ++i) {
@@ -369,11 +371,15 @@ void TableReader::startCell(const xml::Attributes& attributes, bool covered) {
         if (slot && !slot->data())
             *slot = text;
     });
-    cell_.repeat = parseCount(repeated, limits::maxRepeatCount).value_or(1);
-    cell_.spanColumns =
-        static_cast<std::uint32_t>(parseCount(spannedColumns, limits::maxColumns).value_or(1));
-    cell_.spanRows =
-        static_cast<std::uint32_t>(parseCount(spannedRows, limits::maxRows).value_or(1));
+    // Most cells have none of these: resetCell() left them at 1.
+    if (repeated.data())
+        cell_.repeat = parseCount(repeated, limits::maxRepeatCount).value_or(1);
+    if (spannedColumns.data())
+        cell_.spanColumns =
+            static_cast<std::uint32_t>(parseCount(spannedColumns, limits::maxColumns).value_or(1));
+    if (spannedRows.data())
+        cell_.spanRows =
+            static_cast<std::uint32_t>(parseCount(spannedRows, limits::maxRows).value_or(1));
     if (style.data()) {
         cell_.hasFormat = true;
         cell_.format = cellStyleFormat(style);

@@ -84,7 +84,15 @@ std::optional<double> lengthPoints(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<double> isoDateDays(std::string_view text) {
+namespace {
+
+struct IsoDate {
+    std::int64_t year;
+    unsigned month, day;
+    double dayFraction; // the time of day; 1 for 24:00
+};
+
+std::optional<IsoDate> parseIsoDate(std::string_view text) {
     const bool negative = consume(text, '-');
     std::uint64_t year = 0, month = 0, day = 0;
     std::size_t digits = 0;
@@ -94,9 +102,8 @@ std::optional<double> isoDateDays(std::string_view text) {
         return std::nullopt;
     if (month < 1 || month > 12 || day < 1 || day > 31)
         return std::nullopt;
-    double days = static_cast<double>(
-        daysFromCivil(negative ? -static_cast<std::int64_t>(year) : static_cast<std::int64_t>(year),
-                      static_cast<unsigned>(month), static_cast<unsigned>(day)));
+    IsoDate date{negative ? -static_cast<std::int64_t>(year) : static_cast<std::int64_t>(year),
+                 static_cast<unsigned>(month), static_cast<unsigned>(day), 0.0};
     if (consume(text, 'T')) {
         std::uint64_t hours = 0, minutes = 0;
         double seconds = 0;
@@ -105,22 +112,43 @@ std::optional<double> isoDateDays(std::string_view text) {
             return std::nullopt;
         if (consume(text, ':') && !readDecimal(text, seconds))
             return std::nullopt;
-        days += (static_cast<double>(hours) * 3600 + static_cast<double>(minutes) * 60 + seconds) /
-                86400.0;
+        date.dayFraction =
+            (static_cast<double>(hours) * 3600 + static_cast<double>(minutes) * 60 + seconds) /
+            86400.0;
     }
     // A zone ("Z", "+02:00") changes nothing that a cell shows.
     if (!text.empty() && text.front() != 'Z' && text.front() != '+' && text.front() != '-')
         return std::nullopt;
-    return days;
+    return date;
+}
+
+} // namespace
+
+std::optional<double> isoDateDays(std::string_view text) {
+    const auto date = parseIsoDate(text);
+    if (!date)
+        return std::nullopt;
+    return static_cast<double>(daysFromCivil(date->year, date->month, date->day)) +
+           date->dayFraction;
 }
 
 std::optional<double> isoDateSerial(std::string_view text, DateSystem dates) {
-    const auto days = isoDateDays(text);
-    if (!days)
+    const auto date = parseIsoDate(text);
+    if (!date)
         return std::nullopt;
-    const double whole = std::floor(*days);
-    const CivilDate date = civilFromDays(static_cast<std::int64_t>(whole));
-    return static_cast<double>(serialFromCivil(date, dates)) + (*days - whole);
+    // A plain date, as nearly every cell has, goes straight to its serial number; a time that
+    // reaches the next day goes by its day count, as the next day's date would.
+    if (date->dayFraction < 1.0) // the year has at most six digits: it fits CivilDate
+        return static_cast<double>(
+                   serialFromCivil({static_cast<int>(date->year), static_cast<int>(date->month),
+                                    static_cast<int>(date->day)},
+                                   dates)) +
+               date->dayFraction;
+    const double days =
+        static_cast<double>(daysFromCivil(date->year, date->month, date->day)) + date->dayFraction;
+    const double whole = std::floor(days);
+    const CivilDate civil = civilFromDays(static_cast<std::int64_t>(whole));
+    return static_cast<double>(serialFromCivil(civil, dates)) + (days - whole);
 }
 
 std::optional<double> durationDays(std::string_view text) {

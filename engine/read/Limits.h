@@ -60,7 +60,13 @@ inline constexpr std::size_t maxStyleEntries = 1u << 20;
 // XF, FONT and FORMAT records of a binary workbook: its indexes into them have 16 bits.
 inline constexpr std::size_t maxXlsStyleRecords = 1u << 16;
 inline constexpr std::size_t maxStylesPerDocument = 200'000; // named and automatic .ods styles
-inline constexpr std::size_t maxStyleParentDepth = 32;       // a longer chain is a loop or hostile
+// The fixed denominator of an .ods fraction style: the parts a whole is cut into, far more than
+// any shows.
+inline constexpr std::uint64_t maxFixedDenominatorParts = 1'000'000;
+// White space an .ods inline picture's base64 text may hold beyond its four characters for
+// every three bytes of maxPictureBytes.
+inline constexpr std::size_t maxBase64SlackBytes = 1u << 20;
+inline constexpr std::size_t maxStyleParentDepth = 32; // a longer chain is a loop or hostile
 // Format codes are at most 255 characters in the application; anything longer is cut so that a
 // hostile code cannot make parsing or formatting expensive.
 inline constexpr std::size_t maxFormatCodeBytes = 1024;

@@ -90,8 +90,9 @@ Parser::Parser(Handler& handler, std::string partName)
             return static_cast<xmlParserInputPtr>(nullptr);
         });
     });
+}
 
-    xmlSAXHandler sax;
+void Parser::setHandlers(xmlSAXHandler& sax) {
     std::memset(&sax, 0, sizeof sax);
     sax.initialized = XML_SAX2_MAGIC;
     sax.startElementNs = &Parser::onStart;
@@ -103,16 +104,30 @@ Parser::Parser(Handler& handler, std::string partName)
     sax.internalSubset = &Parser::onDoctype;
     sax.entityDecl = &Parser::onEntity;
     sax.serror = [](void* self, ErrorArgument error) { Parser::onError(self, error); };
-    context_ = xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr);
-    if (!context_)
+}
+
+void Parser::adopt(xmlParserCtxt* context) {
+    if (!context)
         throw std::bad_alloc();
+    context_ = context;
     // No network and no DTD loading. Without "substitution" the library writes a character
     // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
     // substitutes only the predefined ones and character references.
     xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
 }
 
+xmlParserCtxt* Parser::pushContext() {
+    if (!context_) {
+        xmlSAXHandler sax;
+        setHandlers(sax);
+        adopt(xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr));
+    }
+    return context_;
+}
+
 Parser::~Parser() {
+    if (!context_)
+        return;
     // The library makes itself a document to hold entity declarations it meets, even for a
     // SAX reader, and leaves it to the reader to free.
     if (context_->myDoc)
@@ -140,6 +155,8 @@ void Parser::fail(const std::string& what, int line, int column) {
 }
 
 void Parser::fail(const std::string& what) {
+    if (!context_)
+        fail(what, 1, 1);
     fail(what, xmlSAX2GetLineNumber(context_), xmlSAX2GetColumnNumber(context_));
 }
 
@@ -249,7 +266,9 @@ void Parser::onError(void* self, const xmlError* error) {
             break;
         case XML_ERR_DOCUMENT_END:
         case XML_ERR_DOCUMENT_EMPTY:
-            // The library says "extra content" for a document cut short as well.
+        case XML_ERR_TAG_NOT_FINISHED:
+            // The library says "extra content" for a document cut short as well, and, when it
+            // pulls its input, "premature end of data" in the innermost element.
             if (!parser->sawRoot_)
                 what = "the document has no root element";
             else if (parser->depth_ > 0)
@@ -265,6 +284,7 @@ void Parser::onError(void* self, const xmlError* error) {
 }
 
 void Parser::parse(const char* data, std::size_t size, bool final) {
+    pushContext();
     do {
         // Small pieces keep the library's copy of the input small, and let a single piece of
         // markup that never ends be caught before the library works through all of it. While
@@ -312,10 +332,51 @@ void Parser::finish() {
         fail("the document is not well-formed");
 }
 
+int Parser::onRead(void* self, char* buffer, int capacity) {
+    auto* parser = static_cast<Parser*>(self);
+    // Stopping the parser here would free the buffer the library is reading into: a fault
+    // ends the input instead, and read() throws it once the library has returned.
+    if (parser->pending_ || capacity <= 0)
+        return 0;
+    try {
+        // The library asks for more while it holds all of a token it has not finished, from a
+        // little before its start; a start tag it keeps whole, to check its attributes. Past
+        // the bound, a tag that never ends is refused before much more of it is read.
+        const xmlParserInput* input = parser->context_ ? parser->context_->input : nullptr;
+        if (input && input->cur > input->base &&
+            static_cast<std::size_t>(input->cur - input->base) > limits::maxXmlMarkupBytes)
+            parser->fail("a tag, comment or other markup runs on for more than " +
+                         std::to_string(limits::maxXmlMarkupBytes) + " bytes");
+        const std::size_t got = (*parser->source_)(buffer, static_cast<std::size_t>(capacity));
+        return static_cast<int>(std::min(got, static_cast<std::size_t>(capacity)));
+    } catch (...) {
+        parser->pending_ = std::current_exception();
+        return 0;
+    }
+}
+
+void Parser::read(const Source& source) {
+    source_ = &source;
+    xmlSAXHandler sax;
+    setHandlers(sax);
+    adopt(
+        xmlCreateIOParserCtxt(&sax, this, &Parser::onRead, nullptr, this, XML_CHAR_ENCODING_NONE));
+    xmlParseDocument(context_);
+    source_ = nullptr;
+    if (pending_)
+        std::rethrow_exception(pending_);
+    if (!context_->wellFormed)
+        fail("the document is not well-formed");
+}
+
 void parse(std::string_view document, Handler& handler, const std::string& partName) {
     Parser parser(handler, partName);
-    parser.feed(document.data(), document.size());
-    parser.finish();
+    parser.read([&document](char* buffer, std::size_t capacity) {
+        const std::size_t size = std::min(capacity, document.size());
+        std::memcpy(buffer, document.data(), size);
+        document.remove_prefix(size);
+        return size;
+    });
 }
 
 } // namespace engine::xml

@@ -3,12 +3,14 @@
 
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct _xmlParserCtxt;
 struct _xmlError;
+struct _xmlSAXHandler;
 
 namespace engine::xml {
 
@@ -71,6 +73,10 @@ public:
     virtual void characters(std::string_view) {}
 };
 
+// Hands the parser the next bytes of a document: fills up to `capacity` bytes of `buffer` and
+// returns how many, 0 at the end. What it throws passes through Parser::read().
+using Source = std::function<std::size_t(char* buffer, std::size_t capacity)>;
+
 class Parser {
 public:
     // `partName` names the part in error details.
@@ -87,6 +93,12 @@ public:
     // Ends the document; throws like feed() when it is incomplete (or empty).
     void finish();
 
+    // Parses the whole document, pulling it from `source` as far as the parser needs, in place
+    // of feed() and finish() (which it must not be mixed with); throws as they do. The library
+    // then reads each token straight through instead of first searching the input it holds for
+    // the token's end, a third fewer instructions on a large part.
+    void read(const Source& source);
+
 private:
     static void onStart(void* self, const unsigned char* local, const unsigned char* prefix,
                         const unsigned char* uri, int namespaceCount,
@@ -100,7 +112,13 @@ private:
     static void onEntity(void* self, const unsigned char*, int, const unsigned char*,
                          const unsigned char*, unsigned char*);
     static void onError(void* self, const _xmlError* error);
+    static int onRead(void* self, char* buffer, int capacity);
 
+    // The callbacks every context gets, and the options; adopt() takes a new context.
+    static void setHandlers(_xmlSAXHandler& sax);
+    void adopt(_xmlParserCtxt* context);
+    // The push context feed() and finish() use, made on first use.
+    _xmlParserCtxt* pushContext();
     void parse(const char* data, std::size_t size, bool final);
     // Input the library holds but has not parsed yet.
     std::size_t unread() const;
@@ -115,6 +133,7 @@ private:
     void undeclareNamespaces();
 
     _xmlParserCtxt* context_ = nullptr;
+    const Source* source_ = nullptr; // while read() runs
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;

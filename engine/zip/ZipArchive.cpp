@@ -4,7 +4,8 @@
 #include "engine/read/ReadError.h"
 
 #include <algorithm>
-#include <memory>
+#include <limits>
+#include <utility>
 #include <zip.h>
 
 namespace engine::zip {
@@ -23,9 +24,12 @@ std::string quoted(std::string_view name) {
     return text;
 }
 
-struct FileCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
+void checkRatio(std::string_view name, std::uint64_t inflated, std::uint64_t compressed) {
+    if (inflated > limits::compressionRatioFloorBytes &&
+        inflated / compressed > limits::maxCompressionRatio)
+        damaged("the ZIP entry " + quoted(name) + " inflates more than " +
+                std::to_string(limits::maxCompressionRatio) + " times its compressed size");
+}
 
 } // namespace
 
@@ -81,8 +85,43 @@ bool ZipArchive::contains(std::string_view name) const {
     return index_.count(key(name)) != 0;
 }
 
-void ZipArchive::stream(std::string_view name, std::uint64_t maxBytes,
-                        const std::function<void(const char*, std::size_t)>& sink) const {
+EntryReader::EntryReader(::zip_file* file, std::string name, std::uint64_t limit,
+                         std::uint64_t declaredSize, std::uint64_t compressedSize,
+                         std::uint64_t& totalInflated)
+    : file_(file), name_(std::move(name)), limit_(limit), declaredSize_(declaredSize),
+      compressedSize_(compressedSize), totalInflated_(totalInflated) {}
+
+EntryReader::EntryReader(EntryReader&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)), name_(std::move(other.name_)),
+      limit_(other.limit_), declaredSize_(other.declaredSize_),
+      compressedSize_(other.compressedSize_), inflated_(other.inflated_),
+      totalInflated_(other.totalInflated_) {}
+
+EntryReader::~EntryReader() {
+    if (file_)
+        zip_fclose(file_);
+}
+
+std::size_t EntryReader::read(char* buffer, std::size_t capacity) {
+    const zip_int64_t got = zip_fread(file_, buffer, capacity);
+    if (got < 0)
+        damaged("the ZIP entry " + quoted(name_) + " is corrupt (" + zip_file_strerror(file_) +
+                ")");
+    // The declared size is a claim of the file: count what really comes out.
+    inflated_ += static_cast<std::uint64_t>(got);
+    totalInflated_ += static_cast<std::uint64_t>(got);
+    if (inflated_ > limit_ || inflated_ > declaredSize_)
+        damaged("the ZIP entry " + quoted(name_) + " inflates to more than its " +
+                (inflated_ > limit_ ? "limit of " + std::to_string(limit_) + " bytes"
+                                    : "declared size"));
+    checkRatio(name_, inflated_, compressedSize_);
+    if (totalInflated_ > limits::maxTotalInflatedBytes)
+        damaged("the ZIP archive inflates to more than " +
+                std::to_string(limits::maxTotalInflatedBytes >> 20) + " MB");
+    return static_cast<std::size_t>(got);
+}
+
+EntryReader ZipArchive::open(std::string_view name, std::uint64_t maxBytes) const {
     const auto found = index_.find(key(name));
     if (found == index_.end())
         damaged("the part " + quoted(name) + " is missing");
@@ -96,19 +135,13 @@ void ZipArchive::stream(std::string_view name, std::uint64_t maxBytes,
     const bool knowsSize = (info.valid & ZIP_STAT_SIZE) != 0;
     const std::uint64_t compressed =
         (info.valid & ZIP_STAT_COMP_SIZE) ? std::max<std::uint64_t>(info.comp_size, 1) : 1;
-    auto checkRatio = [&](std::uint64_t inflated) {
-        if (inflated > limits::compressionRatioFloorBytes &&
-            inflated / compressed > limits::maxCompressionRatio)
-            damaged("the ZIP entry " + quoted(name) + " inflates more than " +
-                    std::to_string(limits::maxCompressionRatio) + " times its compressed size");
-    };
     if (knowsSize && info.size > limit)
         damaged("the ZIP entry " + quoted(name) + " is larger than " + std::to_string(limit) +
                 " bytes");
     if (knowsSize)
-        checkRatio(info.size);
+        checkRatio(name, info.size, compressed);
 
-    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive_, entry, 0));
+    zip_file_t* file = zip_fopen_index(archive_, entry, 0);
     if (!file) {
         const int code = zip_error_code_zip(zip_get_error(archive_));
         if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD)
@@ -117,29 +150,17 @@ void ZipArchive::stream(std::string_view name, std::uint64_t maxBytes,
         damaged("the ZIP entry " + quoted(name) + " cannot be opened (" + zip_strerror(archive_) +
                 ")");
     }
+    return EntryReader(file, std::string(name), limit,
+                       knowsSize ? info.size : std::numeric_limits<std::uint64_t>::max(),
+                       compressed, totalInflated_);
+}
 
-    // The declared size is a claim of the file: count what really comes out.
+void ZipArchive::stream(std::string_view name, std::uint64_t maxBytes,
+                        const std::function<void(const char*, std::size_t)>& sink) const {
+    EntryReader reader = open(name, maxBytes);
     std::vector<char> buffer(64 * 1024);
-    std::uint64_t inflated = 0;
-    for (;;) {
-        const zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
-        if (got < 0)
-            damaged("the ZIP entry " + quoted(name) + " is corrupt (" +
-                    zip_file_strerror(file.get()) + ")");
-        if (got == 0)
-            break;
-        inflated += static_cast<std::uint64_t>(got);
-        totalInflated_ += static_cast<std::uint64_t>(got);
-        if (inflated > limit || (knowsSize && inflated > info.size))
-            damaged("the ZIP entry " + quoted(name) + " inflates to more than its " +
-                    (inflated > limit ? "limit of " + std::to_string(limit) + " bytes"
-                                      : "declared size"));
-        checkRatio(inflated);
-        if (totalInflated_ > limits::maxTotalInflatedBytes)
-            damaged("the ZIP archive inflates to more than " +
-                    std::to_string(limits::maxTotalInflatedBytes >> 20) + " MB");
-        sink(buffer.data(), static_cast<std::size_t>(got));
-    }
+    while (const std::size_t got = reader.read(buffer.data(), buffer.size()))
+        sink(buffer.data(), got);
 }
 
 std::string ZipArchive::read(std::string_view name, std::uint64_t maxBytes) const {

@@ -4,6 +4,7 @@
 #include "engine/read/ReadError.h"
 #include "engine/xml/XmlParser.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -127,16 +128,54 @@ TEST(XmlNamespaces, RefusesBrokenAndHostileDocuments) {
         {"an element with attributes without end", attributed(257), "more than 256 attributes"},
         {"a tag that never ends", "<a v='" + std::string(1 << 20, 'x'), "runs on for more than"},
     };
+    // Pulled whole, and pushed in pieces as an archive's entry may arrive.
+    const auto pushed = [](const std::string& document) {
+        Recorder recorder;
+        engine::xml::Parser parser(recorder, "part");
+        for (std::size_t at = 0; at < document.size(); at += 4096)
+            parser.feed(document.data() + at, std::min<std::size_t>(4096, document.size() - at));
+        parser.finish();
+    };
     for (const Refusal& row : refusals) {
-        try {
-            resolved(row.document);
-            ADD_FAILURE() << row.what << ": accepted";
-        } catch (const engine::ReadError& error) {
-            EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
-                << row.what << ": " << error.what();
+        for (const bool push : {false, true}) {
+            try {
+                push ? pushed(row.document) : static_cast<void>(resolved(row.document));
+                ADD_FAILURE() << row.what << ": accepted";
+            } catch (const engine::ReadError& error) {
+                EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
+                    << row.what << (push ? " (pushed): " : ": ") << error.what();
+            }
         }
     }
     EXPECT_NO_THROW(resolved(nested(engine::limits::maxXmlDepth)));
+}
+
+// A fault of the input met in the middle of a document is the one reported, not the document
+// cut short that the library sees after it, and nothing more is asked of the input.
+TEST(XmlNamespaces, AnInputFaultMidwayPassesThrough) {
+    Recorder recorder;
+    engine::xml::Parser parser(recorder, "part");
+    std::string document = "<a>";
+    for (int i = 0; i < 10000; ++i)
+        document += "<b/>";
+    std::size_t at = 0, callsAfterFault = 0;
+    const auto source = [&](char* buffer, std::size_t capacity) -> std::size_t {
+        if (at >= document.size() / 2) {
+            ++callsAfterFault;
+            throw engine::ReadError(engine::ReadError::Kind::Damaged, "the entry is corrupt");
+        }
+        const std::size_t size = std::min(capacity, document.size() - at);
+        std::memcpy(buffer, document.data() + at, size);
+        at += size;
+        return size;
+    };
+    try {
+        parser.read(source);
+        ADD_FAILURE() << "accepted";
+    } catch (const engine::ReadError& error) {
+        EXPECT_STREQ(error.what(), "the entry is corrupt");
+    }
+    EXPECT_EQ(callsAfterFault, 1u);
 }
 
 // Attributes never take the default namespace and are found by local name whatever their
@@ -180,10 +219,15 @@ TEST(XmlNamespaces, LongTextArrivesWholeAcrossPieces) {
     const std::string document = "<a><![CDATA[" + std::string(length, 'c') + "]]>" +
                                  std::string(length, 't') + "<b v='" + std::string(100000, 'v') +
                                  "'/></a>";
-    engine::xml::Parser parser(counter, "part");
-    for (std::size_t at = 0; at < document.size(); at += 65536)
-        parser.feed(document.data() + at, std::min<std::size_t>(65536, document.size() - at));
-    parser.finish();
+    {
+        engine::xml::Parser parser(counter, "part");
+        for (std::size_t at = 0; at < document.size(); at += 65536)
+            parser.feed(document.data() + at, std::min<std::size_t>(65536, document.size() - at));
+        parser.finish();
+    }
+    EXPECT_EQ(counter.bytes, 2 * length);
+    counter.bytes = 0;
+    engine::xml::parse(document, counter, "part");
     EXPECT_EQ(counter.bytes, 2 * length);
 }
 
