@@ -4,6 +4,7 @@
 #include "engine/ods/CellAddress.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/xml/XmlParser.h"
@@ -521,10 +522,7 @@ std::optional<Chart> readChartObject(const zip::ZipArchive& archive, std::string
         return std::nullopt;
     try {
         ChartHandler handler;
-        zip::EntryReader entry = archive.open(part, limits::maxSmallPartBytes);
-        xml::Parser parser(handler, part);
-        parser.read(
-            [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
+        xlsx::parsePart(archive, part, handler, limits::maxSmallPartBytes);
         return handler.finish();
     } catch (const ReadError& error) {
         // A damaged chart costs only the chart: its replacement image may stand in.

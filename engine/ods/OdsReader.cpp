@@ -3,6 +3,7 @@
 #include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
+#include "engine/package/PartReader.h"
 #include "engine/read/Limits.h"
 #include "engine/read/ReadError.h"
 #include "engine/util/ImageType.h"
@@ -40,15 +41,6 @@ public:
     }
     void endElement(std::string_view, std::string_view) override {}
 };
-
-void parseEntry(const zip::ZipArchive& archive, std::string_view name, xml::Handler& handler,
-                std::uint64_t maxBytes) {
-    // Pulled rather than pushed: the parser reads each token straight through.
-    zip::EntryReader entry = archive.open(name, maxBytes);
-    xml::Parser parser(handler, std::string(name));
-    parser.read(
-        [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
-}
 
 // A picture's bytes from the package; references outside it are never followed.
 class PackagePictures {
@@ -152,7 +144,8 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     }
     if (archive.contains(names::manifestEntry)) {
         ManifestHandler manifest;
-        parseEntry(archive, names::manifestEntry, manifest, limits::maxSmallPartBytes);
+        xlsx::parsePart(archive, std::string(names::manifestEntry), manifest,
+                        limits::maxSmallPartBytes);
         if (manifest.encrypted)
             throw ReadError(ReadError::Kind::Encrypted,
                             "the package's parts are encrypted (META-INF/manifest.xml holds "
@@ -169,13 +162,14 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     };
     if (archive.contains(names::stylesEntry)) {
         DocumentHandler stylesHandler(workbook, styles, loader);
-        parseEntry(archive, names::stylesEntry, stylesHandler, limits::maxSmallPartBytes);
+        xlsx::parsePart(archive, std::string(names::stylesEntry), stylesHandler,
+                        limits::maxSmallPartBytes);
     }
     const ObjectLoader objects = [&](std::string_view href, const Anchor& anchor, Sheet& sheet) {
         return placeObject(archive, href, anchor, sheet, loader);
     };
     DocumentHandler content(workbook, styles, loader, &objects);
-    parseEntry(archive, names::contentEntry, content, limits::maxPartBytes);
+    xlsx::parsePart(archive, std::string(names::contentEntry), content, limits::maxPartBytes);
     finishWorkbook(workbook, styles, content, std::string(names::contentEntry));
     return workbook;
 }

@@ -6,10 +6,12 @@ namespace engine::xlsx {
 
 void parsePart(const zip::ZipArchive& archive, const std::string& name, xml::Handler& handler,
                std::uint64_t maxBytes) {
+    // Pulled rather than pushed: the parser reads each token straight through instead of first
+    // searching what it holds for the token's end.
+    zip::EntryReader entry = archive.open(name, maxBytes);
     xml::Parser parser(handler, name);
-    archive.stream(name, maxBytes,
-                   [&](const char* data, std::size_t size) { parser.feed(data, size); });
-    parser.finish();
+    parser.read(
+        [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
 }
 
 } // namespace engine::xlsx

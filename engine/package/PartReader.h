@@ -12,7 +12,7 @@ class ZipArchive;
 
 namespace engine::xlsx {
 
-// Streams part `name` of `archive` into `handler`, inflating it piece by piece so that a large
+// Parses part `name` of `archive` into `handler`, inflating it as the parser asks so that a large
 // part is never held whole. Throws ReadError(Damaged) naming the part when it is missing,
 // larger than `maxBytes`, or not well-formed XML.
 void parsePart(const zip::ZipArchive& archive, const std::string& name, xml::Handler& handler,

@@ -15,11 +15,6 @@
 namespace engine::xml {
 namespace {
 
-// The parser is fed small pieces, which keep its searches for the end of a token short, and
-// larger ones while it waits on a long tag.
-constexpr std::size_t pieceBytes = 4096;
-constexpr std::size_t longTagPieceBytes = 64 * 1024;
-
 #if LIBXML_VERSION >= 21200
 using ErrorArgument = const xmlError*;
 #else
@@ -114,15 +109,6 @@ void Parser::adopt(xmlParserCtxt* context) {
     // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
     // substitutes only the predefined ones and character references.
     xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
-}
-
-xmlParserCtxt* Parser::pushContext() {
-    if (!context_) {
-        xmlSAXHandler sax;
-        setHandlers(sax);
-        adopt(xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr));
-    }
-    return context_;
 }
 
 Parser::~Parser() {
@@ -283,55 +269,6 @@ void Parser::onError(void* self, const xmlError* error) {
     });
 }
 
-void Parser::parse(const char* data, std::size_t size, bool final) {
-    pushContext();
-    do {
-        // Small pieces keep the library's copy of the input small, and let a single piece of
-        // markup that never ends be caught before the library works through all of it. While
-        // it waits for the end of a long tag it searches all it holds after every piece, so
-        // the pieces grow with what it holds, up to a bound.
-        const std::size_t held = unread();
-        const std::size_t step = context_->instate == XML_PARSER_CDATA_SECTION
-                                     ? pieceBytes
-                                     : std::clamp(held, pieceBytes, longTagPieceBytes);
-        const std::size_t piece = std::min(size, step);
-        xmlParseChunk(context_, data, static_cast<int>(piece), final && piece == size);
-        // The library can leave input it could read: in a CDATA section whose end it has not
-        // seen it passes on a few hundred bytes a call, each time searching all it holds for
-        // the end. Letting it catch up keeps what it holds, and so each search, short.
-        for (std::size_t held = unread(); !pending_ && held > pieceBytes;) {
-            xmlParseChunk(context_, nullptr, 0, 0);
-            const std::size_t now = unread();
-            if (now >= held)
-                break;
-            held = now;
-        }
-        if (pending_)
-            std::rethrow_exception(pending_);
-        if (unread() > limits::maxXmlMarkupBytes)
-            fail("a tag, comment or other markup runs on for more than " +
-                 std::to_string(limits::maxXmlMarkupBytes) + " bytes");
-        data += piece;
-        size -= piece;
-    } while (size > 0);
-}
-
-std::size_t Parser::unread() const {
-    const xmlParserInput* input = context_->input;
-    return input && input->end > input->cur ? static_cast<std::size_t>(input->end - input->cur) : 0;
-}
-
-void Parser::feed(const char* data, std::size_t size) {
-    if (size > 0)
-        parse(data, size, false);
-}
-
-void Parser::finish() {
-    parse(nullptr, 0, true);
-    if (!context_->wellFormed)
-        fail("the document is not well-formed");
-}
-
 int Parser::onRead(void* self, char* buffer, int capacity) {
     auto* parser = static_cast<Parser*>(self);
     // Stopping the parser here would free the buffer the library is reading into: a fault
@@ -347,8 +284,17 @@ int Parser::onRead(void* self, char* buffer, int capacity) {
             static_cast<std::size_t>(input->cur - input->base) > limits::maxXmlMarkupBytes)
             parser->fail("a tag, comment or other markup runs on for more than " +
                          std::to_string(limits::maxXmlMarkupBytes) + " bytes");
-        const std::size_t got = (*parser->source_)(buffer, static_cast<std::size_t>(capacity));
-        return static_cast<int>(std::min(got, static_cast<std::size_t>(capacity)));
+        // The library takes a short read for all there is for now and may misparse a name or
+        // an attribute cut by it: the buffer is filled unless the input ends first.
+        const auto wanted = static_cast<std::size_t>(capacity);
+        std::size_t got = 0;
+        while (got < wanted) {
+            const std::size_t more = (*parser->source_)(buffer + got, wanted - got);
+            if (more == 0)
+                break;
+            got += std::min(more, wanted - got);
+        }
+        return static_cast<int>(got);
     } catch (...) {
         parser->pending_ = std::current_exception();
         return 0;

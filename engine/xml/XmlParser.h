@@ -61,7 +61,7 @@ private:
 };
 
 // Receives a part's content as it is parsed. Exceptions thrown here stop the parse and are
-// rethrown by Parser::feed()/finish().
+// rethrown by Parser::read().
 class Handler {
 public:
     virtual ~Handler() = default;
@@ -85,18 +85,13 @@ public:
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
-    // Parses the next piece of the document. Throws ReadError(Damaged) naming the part, the
-    // line and column and the fault: malformed XML, a DOCTYPE or entity declaration (never
-    // expanded), nesting deeper than limits::maxXmlDepth, an element with too many attributes
-    // or namespace declarations, one piece of markup too long to be a real one.
-    void feed(const char* data, std::size_t size);
-    // Ends the document; throws like feed() when it is incomplete (or empty).
-    void finish();
-
-    // Parses the whole document, pulling it from `source` as far as the parser needs, in place
-    // of feed() and finish() (which it must not be mixed with); throws as they do. The library
-    // then reads each token straight through instead of first searching the input it holds for
-    // the token's end, a third fewer instructions on a large part.
+    // Parses the whole document, pulling it from `source` as far as the parser needs. Throws
+    // ReadError(Damaged) naming the part, the line and column and the fault: malformed XML, a
+    // DOCTYPE or entity declaration (never expanded), nesting deeper than limits::maxXmlDepth,
+    // an element with too many attributes or namespace declarations, a tag too long to be a
+    // real one; what `source` throws passes through. Pulled rather than pushed, the library
+    // reads each token straight through instead of first searching what it holds for the
+    // token's end: a few per cent fewer instructions on a large part.
     void read(const Source& source);
 
 private:
@@ -117,11 +112,6 @@ private:
     // The callbacks every context gets, and the options; adopt() takes a new context.
     static void setHandlers(_xmlSAXHandler& sax);
     void adopt(_xmlParserCtxt* context);
-    // The push context feed() and finish() use, made on first use.
-    _xmlParserCtxt* pushContext();
-    void parse(const char* data, std::size_t size, bool final);
-    // Input the library holds but has not parsed yet.
-    std::size_t unread() const;
     [[noreturn]] void fail(const std::string& what, int line, int column);
     [[noreturn]] void fail(const std::string& what);
     template <class F> void guarded(F&& body);
