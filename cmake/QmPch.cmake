@@ -1,7 +1,9 @@
 # Precompiled headers for the targets whose compiles spend most of their time parsing the same
 # system headers: a Qt source parses Qt's headers for nine tenths of its compile, a test the test
 # framework's. Headers that change with the project stay out, so a precompiled header only
-# rebuilds when the system's headers do.
+# rebuilds when the system's headers do. So do standard headers the sources do not already get
+# through these: a header forced on a source can change what its calls resolve to (with
+# <filesystem> in, an unqualified quoted(text) finds std::quoted by argument lookup).
 
 # ccache only caches a compile that uses a precompiled header when told that the header's
 # definitions and time macros need not be checked against the source's.
@@ -26,9 +28,6 @@ function(qm_reuse_precompiled target from)
     qm_pch_launcher(${target})
 endfunction()
 
-set(qm_std_pch_headers <algorithm> <array> <cmath> <cstdint> <cstdio> <cstdlib> <cstring>
-    <filesystem> <fstream> <functional> <limits> <map> <memory> <optional> <set> <sstream>
-    <string> <string_view> <utility> <vector>)
 set(qm_qt_core_pch_headers <QCoreApplication> <QDir> <QFile> <QFileInfo> <QJsonArray>
     <QJsonDocument> <QJsonObject> <QProcess> <QSet> <QStandardPaths> <QString> <QStringList>)
 set(qm_qt_widgets_pch_headers <QAccessible> <QAccessibleWidget> <QApplication> <QComboBox>

@@ -6,7 +6,7 @@ include(GoogleTest)
 # engine tests' only under clang: gcc 12 reports false array-bounds overflows in the standard
 # string's inlined copies when the standard headers come precompiled, and string-building test
 # helpers set it off.
-set(qm_test_pch_headers <gtest/gtest.h> ${qm_std_pch_headers})
+set(qm_test_pch_headers <gtest/gtest.h>)
 # Not <QTest>: what it defines depends on the test's folder, which is part of its definitions.
 set(qm_gui_test_pch_headers ${qm_test_pch_headers} ${qm_qt_core_pch_headers}
     ${qm_qt_widgets_pch_headers} <QTimer>)
