@@ -56,14 +56,9 @@ function(qm_add_test name)
         # No Qt, so nothing for moc: its scan would only add two build steps per test.
         set_target_properties(${name} PROPERTIES AUTOMOC OFF)
     endif()
-    if(QM_PCH)
-        # Tests that link Qt but not the window's doubles build with other options: they parse
-        # their own headers.
-        if((T_GUI OR qm_gui_test_support IN_LIST T_LIBS) AND TARGET qm_gui_test_pch)
-            qm_reuse_precompiled(${name} qm_gui_test_pch)
-        elseif(engine_side AND TARGET qm_test_pch)
-            qm_reuse_precompiled(${name} qm_test_pch)
-        endif()
+    # Tests that link Qt build with other options: they parse their own headers.
+    if(QM_PCH AND engine_side AND NOT T_GUI AND TARGET qm_test_pch)
+        qm_reuse_precompiled(${name} qm_test_pch)
     endif()
     # Names without parameter values: a printed struct shows its bytes, pointers included, so
     # the names would change with every build and no one could pick a test by name.
