@@ -110,7 +110,8 @@ std::optional<IsoDate> parseIsoDate(std::string_view text) {
         if (!readUnsigned(text, hours, digits) || hours > 24 || !consume(text, ':') ||
             !readUnsigned(text, minutes, digits) || minutes > 59)
             return std::nullopt;
-        if (consume(text, ':') && !readDecimal(text, seconds))
+        // Up to a leap second: a longer run of digits is no time and would overflow the day.
+        if (consume(text, ':') && (!readDecimal(text, seconds) || seconds >= 61))
             return std::nullopt;
         date.dayFraction =
             (static_cast<double>(hours) * 3600 + static_cast<double>(minutes) * 60 + seconds) /
@@ -136,19 +137,11 @@ std::optional<double> isoDateSerial(std::string_view text, DateSystem dates) {
     const auto date = parseIsoDate(text);
     if (!date)
         return std::nullopt;
-    // A plain date, as nearly every cell has, goes straight to its serial number; a time that
-    // reaches the next day goes by its day count, as the next day's date would.
-    if (date->dayFraction < 1.0) // the year has at most six digits: it fits CivilDate
-        return static_cast<double>(
-                   serialFromCivil({static_cast<int>(date->year), static_cast<int>(date->month),
-                                    static_cast<int>(date->day)},
-                                   dates)) +
-               date->dayFraction;
-    const double days =
-        static_cast<double>(daysFromCivil(date->year, date->month, date->day)) + date->dayFraction;
-    const double whole = std::floor(days);
-    const CivilDate civil = civilFromDays(static_cast<std::int64_t>(whole));
-    return static_cast<double>(serialFromCivil(civil, dates)) + (days - whole);
+    // 24:00 is the start of the next day.
+    const double wholeDays = std::floor(date->dayFraction);
+    const std::int64_t days =
+        daysFromCivil(date->year, date->month, date->day) + static_cast<std::int64_t>(wholeDays);
+    return static_cast<double>(serialFromDays(days, dates)) + (date->dayFraction - wholeDays);
 }
 
 std::optional<double> durationDays(std::string_view text) {

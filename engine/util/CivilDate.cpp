@@ -36,8 +36,12 @@ CivilDate civilFromDays(std::int64_t z) {
 }
 
 std::int64_t serialFromCivil(const CivilDate& date, DateSystem dates) {
-    const std::int64_t days = daysFromCivil(date.year, static_cast<unsigned>(date.month),
-                                            static_cast<unsigned>(date.day));
+    return serialFromDays(daysFromCivil(date.year, static_cast<unsigned>(date.month),
+                                        static_cast<unsigned>(date.day)),
+                          dates);
+}
+
+std::int64_t serialFromDays(std::int64_t days, DateSystem dates) {
     if (dates == DateSystem::Date1904)
         return days - epoch1904;
     return days - epoch1900 + (days >= march1900 ? 1 : 0);

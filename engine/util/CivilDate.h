@@ -21,6 +21,8 @@ CivilDate civilFromDays(std::int64_t days);
 // never was: dates before 1 March 1900 are one less than their distance from 30 December
 // 1899. Dates before the system's day 0 give negative numbers, which no cell shows.
 std::int64_t serialFromCivil(const CivilDate& date, DateSystem dates);
+// The same for a date given as its days since 1970-01-01.
+std::int64_t serialFromDays(std::int64_t days, DateSystem dates);
 
 // The date of whole serial day `serial` in `dates`. The 1900 system's day 0 is "January 0,
 // 1900" (1900-01-00) and its day 60 is 29 February 1900.

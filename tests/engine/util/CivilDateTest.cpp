@@ -65,6 +65,10 @@ TEST(CivilDate, TheLostLeapDayAndTheWeekdaysAroundIt) {
     EXPECT_EQ(engine::weekdayOfSerial(61, DateSystem::Date1900), 4); // a Thursday
     EXPECT_EQ(engine::weekdayOfSerial(0, DateSystem::Date1904), 5);  // 1904-01-01, a Friday
     EXPECT_EQ(engine::ods::isoDateSerial("1900-03-01T12:00:00", DateSystem::Date1900), 61.5);
+    EXPECT_EQ(engine::ods::isoDateSerial("1900-03-01T24:00:00", DateSystem::Date1900), 62);
+    // Seconds beyond any day are no time, not a date beyond the calendar's range.
+    EXPECT_FALSE(engine::ods::isoDateSerial("1900-03-01T00:00:" + std::string(400, '9'),
+                                            DateSystem::Date1900));
 }
 
 } // namespace
