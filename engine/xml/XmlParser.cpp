@@ -87,30 +87,6 @@ Parser::Parser(Handler& handler, std::string partName)
     });
 }
 
-void Parser::setHandlers(xmlSAXHandler& sax) {
-    std::memset(&sax, 0, sizeof sax);
-    sax.initialized = XML_SAX2_MAGIC;
-    sax.startElementNs = &Parser::onStart;
-    sax.endElementNs = &Parser::onEnd;
-    sax.characters = &Parser::onText;
-    sax.cdataBlock = &Parser::onText;
-    // The same function for both keeps whitespace-only text as text.
-    sax.ignorableWhitespace = &Parser::onText;
-    sax.internalSubset = &Parser::onDoctype;
-    sax.entityDecl = &Parser::onEntity;
-    sax.serror = [](void* self, ErrorArgument error) { Parser::onError(self, error); };
-}
-
-void Parser::adopt(xmlParserCtxt* context) {
-    if (!context)
-        throw std::bad_alloc();
-    context_ = context;
-    // No network and no DTD loading. Without "substitution" the library writes a character
-    // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
-    // substitutes only the predefined ones and character references.
-    xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
-}
-
 Parser::~Parser() {
     if (!context_)
         return;
@@ -304,9 +280,25 @@ int Parser::onRead(void* self, char* buffer, int capacity) {
 void Parser::read(const Source& source) {
     source_ = &source;
     xmlSAXHandler sax;
-    setHandlers(sax);
-    adopt(
-        xmlCreateIOParserCtxt(&sax, this, &Parser::onRead, nullptr, this, XML_CHAR_ENCODING_NONE));
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &Parser::onStart;
+    sax.endElementNs = &Parser::onEnd;
+    sax.characters = &Parser::onText;
+    sax.cdataBlock = &Parser::onText;
+    // The same function for both keeps whitespace-only text as text.
+    sax.ignorableWhitespace = &Parser::onText;
+    sax.internalSubset = &Parser::onDoctype;
+    sax.entityDecl = &Parser::onEntity;
+    sax.serror = [](void* self, ErrorArgument error) { Parser::onError(self, error); };
+    context_ =
+        xmlCreateIOParserCtxt(&sax, this, &Parser::onRead, nullptr, this, XML_CHAR_ENCODING_NONE);
+    if (!context_)
+        throw std::bad_alloc();
+    // No network and no DTD loading. Without "substitution" the library writes a character
+    // reference to '&' in an attribute value back as "&#38;"; with no entity ever declared, it
+    // substitutes only the predefined ones and character references.
+    xmlCtxtUseOptions(context_, XML_PARSE_NONET | XML_PARSE_NOENT);
     xmlParseDocument(context_);
     source_ = nullptr;
     if (pending_)

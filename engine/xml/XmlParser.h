@@ -10,7 +10,6 @@
 
 struct _xmlParserCtxt;
 struct _xmlError;
-struct _xmlSAXHandler;
 
 namespace engine::xml {
 
@@ -91,7 +90,7 @@ public:
     // an element with too many attributes or namespace declarations, a tag too long to be a
     // real one; what `source` throws passes through. Pulled rather than pushed, the library
     // reads each token straight through instead of first searching what it holds for the
-    // token's end: a few per cent fewer instructions on a large part.
+    // token's end: a few per cent fewer instructions on a large part. Called once per parser.
     void read(const Source& source);
 
 private:
@@ -109,9 +108,6 @@ private:
     static void onError(void* self, const _xmlError* error);
     static int onRead(void* self, char* buffer, int capacity);
 
-    // The callbacks every context gets, and the options; adopt() takes a new context.
-    static void setHandlers(_xmlSAXHandler& sax);
-    void adopt(_xmlParserCtxt* context);
     [[noreturn]] void fail(const std::string& what, int line, int column);
     [[noreturn]] void fail(const std::string& what);
     template <class F> void guarded(F&& body);
@@ -122,8 +118,8 @@ private:
     void declareNamespaces(std::size_t count);
     void undeclareNamespaces();
 
-    _xmlParserCtxt* context_ = nullptr;
-    const Source* source_ = nullptr; // while read() runs
+    _xmlParserCtxt* context_ = nullptr; // made by read()
+    const Source* source_ = nullptr;    // while read() runs
     Handler& handler_;
     std::string partName_;
     std::size_t depth_ = 0;
