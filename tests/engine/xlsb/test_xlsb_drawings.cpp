@@ -83,6 +83,15 @@ const std::string boxShape =
     "</a:solidFill></xdr:spPr><xdr:txBody><a:bodyPr/><a:p><a:r><a:t>boxed</a:t></a:r></a:p>"
     "</xdr:txBody></xdr:sp></xdr:oneCellAnchor>";
 
+// A workbook whose sheet has a notes part and a threaded conversations part, both still to add.
+PackageWriter notesAndConversations() {
+    return binaryWorkbook({sheetWith({{"rN", "comments", "../comments1.bin"},
+                                      {"rT",
+                                       "http://schemas.microsoft.com/office/2017/10/relationships/"
+                                       "threadedComment",
+                                       "../threadedComments/threadedComment1.xml"}})});
+}
+
 } // namespace
 
 TEST(XlsbComments, NotesNameTheirAuthorsAndKeepOnePerCell) {
@@ -123,12 +132,7 @@ TEST(XlsbComments, ADamagedPartKeepsTheNotesBeforeItAndTheWorkbook) {
 }
 
 TEST(XlsbComments, ThreadedConversationsReplaceTheirPlaceholderNotes) {
-    auto package =
-        binaryWorkbook({sheetWith({{"rN", "comments", "../comments1.bin"},
-                                   {"rT",
-                                    "http://schemas.microsoft.com/office/2017/10/relationships/"
-                                    "threadedComment",
-                                    "../threadedComments/threadedComment1.xml"}})});
+    auto package = notesAndConversations();
     package.add("xl/comments1.bin", authors({u"tc={1}"}) + note(0, 0, 1, u"[Threaded comment]") +
                                         note(0, 4, 4, u"plain note"));
     package.add("xl/threadedComments/threadedComment1.xml",
@@ -160,12 +164,7 @@ TEST(XlsbComments, ThreadedConversationsReplaceTheirPlaceholderNotes) {
 }
 
 TEST(XlsbComments, ADamagedNotesPartKeepsTheThreadedConversations) {
-    auto package =
-        binaryWorkbook({sheetWith({{"rN", "comments", "../comments1.bin"},
-                                   {"rT",
-                                    "http://schemas.microsoft.com/office/2017/10/relationships/"
-                                    "threadedComment",
-                                    "../threadedComments/threadedComment1.xml"}})});
+    auto package = notesAndConversations();
     // A text record whose string claims more units than it holds.
     package.add("xl/comments1.bin",
                 authors({u"Ann"}) +
