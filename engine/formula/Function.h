@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::formula {
 
@@ -77,11 +78,48 @@ public:
 
 using FunctionBody = Value (*)(std::span<const Arg> args, CallContext& context);
 
+// What a function that may answer with a block (SORT, FILTER, MMULT ...) gives: `rows` x `cols`
+// values, row by row. A 1 x 1 block is a single value.
+struct ArrayValue {
+    std::uint32_t rows = 1, cols = 1;
+    std::vector<Value> values;
+};
+
+using ArrayFunctionBody = ArrayValue (*)(std::span<const Arg> args, CallContext& context);
+
+// What the evaluator must know of a function beyond its arguments.
+namespace flag {
+constexpr std::uint16_t Volatile = 1 << 0;         // computed at every calculation (NOW, OFFSET)
+constexpr std::uint16_t Random = 1 << 1;           // RAND, RANDARRAY: the stored result is kept
+constexpr std::uint16_t ReturnsReference = 1 << 2; // may answer with cells (INDEX, OFFSET, IF)
+constexpr std::uint16_t OutsideWorld = 1 << 3;     // cube, RTD, web service: the stored result is
+                                                   // kept and the page note counts the cell
+constexpr std::uint16_t SpecialForm = 1 << 4;      // the evaluator's own: lazy arguments or
+                                                   // references; `body` stays null
+constexpr std::uint16_t ArraysAlways = 1 << 5;     // computes its arguments as arrays in any
+                                                   // formula (SUMPRODUCT(A1:A3*B1:B3))
+} // namespace flag
+
+// One row per worksheet function: everything the parser, the binary token decoder, the planner
+// and the evaluator know of it.
 struct FunctionInfo {
     std::string_view name; // upper case, without the _xlfn./_xlws. prefix ("STDEV.S")
     std::uint8_t minArgs = 0;
     std::uint8_t maxArgs = 255;
     FunctionBody body = nullptr;
+    // One letter a parameter: 'b' takes a block as a whole, 's' a single value (a block given
+    // there makes the call run once per element). Parameters past the pattern repeat it from
+    // `repeatFrom` on; an empty pattern makes every parameter a single value.
+    std::string_view params = {};
+    std::uint8_t repeatFrom = 0;
+    std::uint16_t flags = 0;
+    // Instead of `body`, for a function that may answer with a block.
+    ArrayFunctionBody arrayBody = nullptr;
+    // The prefix .xlsx writes before the name ("_xlfn.", "_xlfn._xlws."), empty for none.
+    std::string_view prefix = {};
+    // The binary formats' built-in function number (PtgFunc, PtgFuncVar); -1 for a function
+    // they call by name.
+    std::int16_t binaryIndex = -1;
 };
 
 // The function named `upperName` (upper case, no prefix), or null when the engine does not know
