@@ -245,6 +245,7 @@ private:
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
     Operand library(const Node& node, const Frame& frame);
+    Operand fromBlock(ArrayValue block);
     Operand liftedCall(const FunctionInfo& info, std::vector<Arg> args,
                        const std::vector<std::pair<std::size_t, Operand>>& lifted,
                        const Frame& frame);
@@ -1183,10 +1184,34 @@ Operand Calculator::library(const Node& node, const Frame& frame) {
         if (auto slice = lookupSlice(args, *returned, frame))
             return std::move(*slice);
     Context context(*this, frame);
+    if (info.arrayBody) {
+        ArrayValue block = info.arrayBody(args, context);
+        if (spent_)
+            throw BudgetSpent{};
+        return fromBlock(std::move(block));
+    }
     Value result = info.body(args, context);
     if (spent_)
         throw BudgetSpent{};
     return Operand::of(std::move(result));
+}
+
+// A function's block as an operand: one value stays a value; a block whose size does not match
+// its values (a function's own fault) or exceeds the bound every block keeps is #VALUE!.
+Operand Calculator::fromBlock(ArrayValue block) {
+    const std::uint64_t count = std::uint64_t{block.rows} * block.cols;
+    if (count == 0 || count != block.values.size() || count > limits::maxMatrixCells)
+        return Operand::of(Value::fail(CellError::Value));
+    if (count == 1)
+        return Operand::of(std::move(block.values.front()));
+    auto out = std::make_shared<Matrix>();
+    out->rows = block.rows;
+    out->cols = block.cols;
+    out->values = std::move(block.values);
+    Operand o;
+    o.kind = Operand::Kind::Array;
+    o.array = std::move(out);
+    return o;
 }
 
 // XLOOKUP whose results are several columns of a vertical table (or rows of a horizontal one)
@@ -1248,7 +1273,12 @@ Operand Calculator::liftedCall(const FunctionInfo& info, std::vector<Arg> args,
             arg.kind = Arg::Kind::Scalar;
             arg.value = Shape::valueAt(*blocks[k], r, c);
         }
-        Value result = info.body(args, context);
+        // A function that answers with a block gives its first value for each element: one
+        // cell cannot hold a block of blocks.
+        Value result = info.body ? info.body(args, context) : [&] {
+            ArrayValue block = info.arrayBody(args, context);
+            return block.values.empty() ? Value::fail(CellError::Value) : block.values.front();
+        }();
         if (spent_)
             throw BudgetSpent{};
         return result;
