@@ -5,6 +5,7 @@
 #include "app/StateFiles.h"
 #include "app/form1.h"
 #include "automation/Factory.h"
+#include "convert/SpareHost.h"
 #include "dialogs/QtSystemDialogs.h"
 
 #include <QApplication>
@@ -22,7 +23,9 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
 
     const QString programFolder = QCoreApplication::applicationDirPath();
-    automation::HostFactory hosts(programFolder);
+    automation::HostFactory started(programFolder);
+    // Each operation's host starts while the one before it works or the user reads its result.
+    convert::SpareHost hosts(started);
     dialogs::QtSystemDialogs systemDialogs;
     app::DesktopShell shell;
     app::QtMessageBoxes messages;

@@ -30,6 +30,11 @@ public:
     // Drops the reference; the host process ends once no Object of it is left.
     void release() { dispatch_.reset(); }
 
+    // The conversation the object belongs to and its handle there, for a wrapper that passes
+    // calls on (null for a null reference).
+    const std::shared_ptr<Dispatch>& dispatch() const { return dispatch_; }
+    int handle() const { return handle_; }
+
 private:
     QVariant invoke(Op op, const QString& member, const QVariantList& args,
                     const QVariantMap& named) const;

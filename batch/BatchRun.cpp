@@ -9,6 +9,7 @@
 #include "batch/Reporter.h"
 #include "convert/Conversion.h"
 #include "convert/HostSession.h"
+#include "convert/KeptHost.h"
 #include "convert/OutputFolder.h"
 
 #include <QDir>
@@ -152,7 +153,6 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     const std::vector<PlannedWorkbook> plan =
         PlanWorkbooks(inputs.workbooks, OutputFolder, options.output);
     LockedRandom sharedRandom(random);
-    const Run run{options, automation, sharedRandom, reporter, OutputFolder};
     std::vector<JobResult> results(plan.size(), JobResult::Failed);
     // The largest workbooks first, so that no worker is left with a big one at the end while
     // the others idle; the names are settled already, so the order changes nothing else.
@@ -168,10 +168,14 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     auto work = [&] {
         // The sheet table is large; keep it off the stack, as the window does.
         auto state = std::make_unique<app::SharedState>();
+        // A host start costs more than a small workbook: each worker keeps its host for the
+        // next workbook while nothing fails in it, and ends it before the run's end.
+        convert::KeptHost hosts(automation);
+        const Run worker{options, hosts, sharedRandom, reporter, OutputFolder};
         for (std::size_t taken = next++; taken < plan.size(); taken = next++) {
             const std::size_t i = order[taken];
             try {
-                results[i] = convertOne(run, plan[i], i + 1, *state);
+                results[i] = convertOne(worker, plan[i], i + 1, *state);
             } catch (...) {
                 reporter.failed(plan[i].input.path, convert::CurrentFailureDescription());
             }

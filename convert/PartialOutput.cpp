@@ -1,25 +1,21 @@
 #include "convert/PartialOutput.h"
 
+#include "engine/web/TemporaryName.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace convert {
 namespace {
 
-// The host writes every file under a temporary name first and renames it when complete; a
-// host ended in the middle leaves these behind. A file it set aside to replace stays: it may
-// be the only copy of one that was there before.
-bool isHostTemporary(const QString& name) {
-    return name.startsWith(QStringLiteral(".qm-write-"));
-}
+// A file the host set aside to replace stays: it may be the only copy of one that was there
+// before.
 bool isSetAside(const QString& name) {
     return name.startsWith(QStringLiteral(".qm-keep-"));
 }
 
-QSet<QString> entriesOf(const QString& folder) {
-    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
-                                                     QDir::System | QDir::NoDotAndDotDot);
-    return QSet<QString>(names.begin(), names.end());
+bool isThere(const QFileInfo& info) {
+    return info.exists() || info.isSymLink();
 }
 
 void removeEntry(const QString& path) {
@@ -32,28 +28,43 @@ void removeEntry(const QString& path) {
 
 } // namespace
 
-PartialOutput::PartialOutput(const QString& pagePath) : page_(pagePath) {
+QStringList ListFolderEntries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+}
+
+PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
+    : list_(list), page_(pagePath) {
     const QFileInfo page(pagePath);
-    folder_ = page.absolutePath();
-    supporting_ = folder_ + u'/' + page.completeBaseName() + QStringLiteral("_files");
-    pageExisted_ = page.exists() || page.isSymLink();
+    const QString folder = page.absolutePath() + u'/';
+    supporting_ = folder + page.completeBaseName() + QStringLiteral("_files");
+    pageExisted_ = isThere(page);
+    // The host writes the page under one of these names and renames it when complete; one
+    // ended in the middle leaves it behind. Taken names belong to earlier writes and stay.
+    const std::string fileName = page.fileName().toStdString();
+    for (int attempt = 0; attempt < engine::web::temporaryNameTries; ++attempt) {
+        const QString temporary =
+            folder + QString::fromStdString(engine::web::TemporaryName(fileName, attempt));
+        if (!isThere(QFileInfo(temporary)))
+            newTemporaries_ << temporary;
+    }
     const QFileInfo supporting(supporting_);
-    supportingExisted_ = supporting.exists() || supporting.isSymLink();
-    inFolder_ = entriesOf(folder_);
-    if (supporting.isDir())
-        inSupporting_ = entriesOf(supporting_);
+    supportingExisted_ = isThere(supporting);
+    if (supporting.isDir()) {
+        const QStringList names = list_(supporting_);
+        inSupporting_ = QSet<QString>(names.begin(), names.end());
+    }
 }
 
 void PartialOutput::removeAdded() const {
     if (!pageExisted_)
         QFile::remove(page_);
-    for (const QString& name : entriesOf(folder_))
-        if (isHostTemporary(name) && !inFolder_.contains(name))
-            QFile::remove(folder_ + u'/' + name);
+    for (const QString& temporary : newTemporaries_)
+        QFile::remove(temporary);
     const QFileInfo supporting(supporting_);
     if (!supporting.isDir() || supporting.isSymLink())
         return;
-    for (const QString& name : entriesOf(supporting_))
+    for (const QString& name : list_(supporting_))
         if (!inSupporting_.contains(name) && !isSetAside(name))
             removeEntry(supporting_ + u'/' + name);
     if (!supportingExisted_)

@@ -2,28 +2,40 @@
 // What a page's place held before the host was asked to write the page, so that a write that
 // fails can take away what it left there: a stray page, supporting files and the host's
 // temporary files. What was there before stays.
+//
+// It looks only at the names the write can use, never at the rest of the page's folder: a run
+// that publishes thousands of sheets into one folder pays the same for its last page as for
+// its first.
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace convert {
 
+// The names in a folder, hidden ones included; a seam so that tests can count the listings.
+using FolderEntries = QStringList (*)(const QString& folder);
+QStringList ListFolderEntries(const QString& folder);
+
 class PartialOutput {
 public:
-    // Looks at `pagePath`, the folder "<page name>_files" beside it and the folder they are in.
-    explicit PartialOutput(const QString& pagePath);
+    // Looks at `pagePath`, the host's temporary names for it and the folder
+    // "<page name>_files" beside it (listed only when it exists, as it then holds another
+    // page's files).
+    explicit PartialOutput(const QString& pagePath, FolderEntries list = ListFolderEntries);
 
     // Removes what appeared at those places since; the supporting folder too when it is new
     // and left empty. Only to be called once the host has ended.
     void removeAdded() const;
 
 private:
+    FolderEntries list_;
     QString page_;
-    QString folder_;     // the page's folder
-    QString supporting_; // "<page name>_files" in it
+    QString supporting_; // "<page name>_files" beside the page
     bool pageExisted_ = false;
     bool supportingExisted_ = false;
-    QSet<QString> inFolder_, inSupporting_;
+    QStringList newTemporaries_; // the host's temporary names for the page that were free
+    QSet<QString> inSupporting_;
 };
 
 } // namespace convert

@@ -27,6 +27,10 @@ Result Application::member(const QString& name, const QVariantList& args,
     unknownMember(name);
 }
 
+bool Application::anyWorkbookOpen() const {
+    return workbooks_->anyOpen();
+}
+
 void Application::set(const QString& name, const QVariant& value) {
     if (name == u"displayalerts") {
         displayAlerts_ = value.toBool();

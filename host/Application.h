@@ -15,6 +15,8 @@ public:
 
     // True once Quit was called: the host answers and ends.
     bool quitRequested() const { return quit_; }
+    // True while a workbook is open.
+    bool anyWorkbookOpen() const;
 
     // The host writes static pages only, so it presents itself as a version that offers them alone.
     static constexpr const char* version = "16.0";

@@ -36,10 +36,13 @@ void PublishObjects::add(const QVariantList& args, const QVariantMap& named) {
     if (fileName.isEmpty())
         throw HostError{1004, QStringLiteral("A file name is needed to publish a sheet.")};
 
+    // The exact name first, compared as the engine keeps it: a workbook of thousands of sheets
+    // asks this for each of them, and converting every name to compare it made that quadratic.
     std::optional<std::size_t> found;
+    const std::string exactName = sheetName.toStdString();
     for (std::size_t i = 0; i < workbook_->sheets.size() && !found; ++i)
         if (workbook_->sheets[i].kind == engine::SheetKind::Worksheet &&
-            QString::fromStdString(workbook_->sheets[i].name) == sheetName)
+            workbook_->sheets[i].name == exactName)
             found = i;
     for (std::size_t i = 0; i < workbook_->sheets.size() && !found; ++i)
         if (workbook_->sheets[i].kind == engine::SheetKind::Worksheet &&

@@ -33,6 +33,11 @@ int Session::handleOf(const std::shared_ptr<HostObject>& object) {
     return handle;
 }
 
+void Session::forgetAllButTheApplication() {
+    std::erase_if(objects_, [](const auto& entry) { return entry.first != 1; });
+    std::erase_if(handles_, [](const auto& entry) { return entry.second != 1; });
+}
+
 QByteArray Session::handle(const QByteArray& requestLine) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(requestLine, &parseError);
@@ -69,6 +74,8 @@ QByteArray Session::handle(const QByteArray& requestLine) {
                 reply.insert("object", handleOf(result.object));
             else
                 reply.insert("value", automation::protocol::toJson(result.value));
+            if (member == u"close" && !application_->anyWorkbookOpen())
+                forgetAllButTheApplication();
         } else {
             return errorReply(id, 1004, QStringLiteral("Unknown operation \"%1\".").arg(op));
         }

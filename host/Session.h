@@ -22,6 +22,9 @@ public:
 
 private:
     int handleOf(const std::shared_ptr<HostObject>& object);
+    // Once the last workbook is closed, its sheets and collections are of no further use: a
+    // host kept for the next workbook must not hold every earlier one in memory through them.
+    void forgetAllButTheApplication();
 
     std::shared_ptr<Application> application_;
     std::map<int, std::shared_ptr<HostObject>> objects_;

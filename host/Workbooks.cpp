@@ -38,6 +38,11 @@ Result Workbooks::member(const QString& name, const QVariantList& args, const QV
     unknownMember(name);
 }
 
+bool Workbooks::anyOpen() const {
+    return std::any_of(open_.cbegin(), open_.cend(),
+                       [](const auto& workbook) { return !workbook->closed(); });
+}
+
 void Workbooks::closeAll() {
     for (auto& workbook : open_)
         workbook->close();

@@ -13,6 +13,8 @@ class Workbooks : public HostObject {
 public:
     Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
     void closeAll();
+    // True while a workbook is open (not yet closed).
+    bool anyOpen() const;
 
 private:
     std::shared_ptr<WorkbookObject> open(const QString& path);

@@ -1,6 +1,7 @@
 #include "engine/web/Sink.h"
 
 #include "engine/web/Publish.h"
+#include "engine/web/TemporaryName.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,10 +27,21 @@ FileSink::FileSink(std::string path) : path_(std::move(path)) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         throw WriteError("The folder \"" + folder + "\" does not exist.");
-    temporary_ = (std::filesystem::path(folder) / ".qm-write-XXXXXX").string();
-    fd_ = ::mkstemp(temporary_.data());
+    // A name the client can predict first, so that it can take away what a host ended in the
+    // middle of this write left; a random one only when those are all taken.
+    const std::string fileName = std::filesystem::path(path_).filename().string();
+    int error = EEXIST;
+    for (int attempt = 0; attempt < temporaryNameTries && fd_ < 0 && error == EEXIST; ++attempt) {
+        temporary_ = (std::filesystem::path(folder) / TemporaryName(fileName, attempt)).string();
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        error = fd_ < 0 ? errno : 0;
+    }
+    if (fd_ < 0 && error == EEXIST) {
+        temporary_ = (std::filesystem::path(folder) / ".qm-write-XXXXXX").string();
+        fd_ = ::mkstemp(temporary_.data());
+        error = errno;
+    }
     if (fd_ < 0) {
-        int error = errno;
         temporary_.clear();
         throw WriteError("Cannot write to the folder \"" + folder + "\": " + std::strerror(error) +
                          ".");

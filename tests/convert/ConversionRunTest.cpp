@@ -1,5 +1,6 @@
 // The Convert command against the fake host: the exact calls, names, folders and messages.
 
+#include "engine/web/TemporaryName.h"
 #include "sources/WorkbookList.h"
 #include "tests/gui_support/Window.h"
 #include "tests/support/QtPath.h"
@@ -603,7 +604,9 @@ TEST(ConvertRun, AFailedPageTakesBackWhatItsHostLeft) {
         if (whole)
             std::ofstream(page) << "page";
         else
-            std::ofstream(page.parent_path() / ".qm-write-a1b2c3") << "half a page";
+            std::ofstream(page.parent_path() /
+                          engine::web::TemporaryName(page.filename().string(), 0))
+                << "half a page";
     };
     int publishes = 0;
     run.test.host.onCall = [&](const QString& call) {

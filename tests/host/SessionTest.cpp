@@ -177,3 +177,28 @@ TEST(HostSession, AFailedPublishLeavesTheOutputFolderAsItWas) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Book.htm", "Page.htm"}));
 }
+
+// A host kept for the next workbook forgets the objects of one it closed, so that it does not
+// hold every earlier workbook in memory; the next workbook opens as in a fresh host.
+TEST(HostSession, ClosingTheLastWorkbookForgetsItsObjects) {
+    host::Session session;
+    const QString path =
+        QString::fromStdString(testing_support::corpusFile("xls/calamine-picture.xls").string());
+    for (int round = 0; round < 2; ++round) {
+        const int workbooks = request(session, 1, "get", "Workbooks").value("object").toInt();
+        const int book =
+            request(session, workbooks, "call", "Open", QStringLiteral("[\"%1\"]").arg(path))
+                .value("object")
+                .toInt();
+        ASSERT_GT(book, 1);
+        const int sheet =
+            request(session, book, "call", "Worksheets", "[1]").value("object").toInt();
+        ASSERT_FALSE(request(session, sheet, "get", "Name").contains("error"));
+        EXPECT_FALSE(request(session, book, "call", "Close").contains("error"));
+        const QJsonObject stale = request(session, sheet, "get", "Name");
+        EXPECT_EQ(stale.value("error").toObject().value("description").toString(),
+                  QStringLiteral("The request names an unknown object."));
+        EXPECT_TRUE(request(session, workbooks, "get", "Count").contains("error"));
+    }
+    EXPECT_FALSE(request(session, 1, "get", "Version").contains("error"));
+}
