@@ -102,6 +102,10 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, std::size_
     state.FileSequenceNumber = 0;
     JobOutcome result;
     result.stamp = StatFile(path);
+    // A listed path is only checked here, when its turn comes; nothing is made for it.
+    if (result.stamp.size < 0)
+        return failure(run, path, JobResult::Failed, QStringLiteral("no workbook file there"),
+                       result);
     if (run.options.mirror)
         QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
     if (!entire && !convert::CreateFolder(planned.folder))

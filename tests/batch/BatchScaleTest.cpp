@@ -281,6 +281,9 @@ TEST(BatchScale, FailuresInTheReportSayWhatKind) {
     batch.host.failOn("Open", "'broken.xls' is damaged: no BOF record", 1);
     batch.host.failOn("Open", "The workbook is encrypted and cannot be opened.", 3);
     batch.options.inputs = {q(batch.in.path()), q(batch.in / "gone.xls")};
+    // A listed path is only looked at when its turn comes.
+    std::ofstream(batch.work / "list") << q(batch.in / "listed-gone.xls").toStdString() << "\n";
+    batch.options.filesFrom = q(batch.work / "list");
     batch.options.reportFile = batch.report();
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
@@ -292,7 +295,7 @@ TEST(BatchScale, FailuresInTheReportSayWhatKind) {
         if (line.value("status").toString() != "started")
             byName[line.value("path").toString().section(u'/', -1)] = line;
     }
-    ASSERT_EQ(byName.size(), 4u);
+    ASSERT_EQ(byName.size(), 5u);
     EXPECT_EQ(byName["good.xls"].value("status").toString(), "converted");
     EXPECT_EQ(byName["good.xls"].value("pages").toArray().size(), 1);
     EXPECT_EQ(byName["good.xls"].value("size").toInteger(), 1);
@@ -302,6 +305,9 @@ TEST(BatchScale, FailuresInTheReportSayWhatKind) {
     EXPECT_EQ(byName["broken.xls"].value("error").toString(),
               "'broken.xls' is damaged: no BOF record");
     EXPECT_EQ(byName["gone.xls"].value("kind").toString(), "unreadable");
+    EXPECT_EQ(byName["listed-gone.xls"].value("kind").toString(), "unreadable");
+    EXPECT_EQ(byName["listed-gone.xls"].value("error").toString(), "no workbook file there");
+    EXPECT_FALSE(fs::exists(batch.out / "listed-gone"));
 }
 
 } // namespace
