@@ -10,12 +10,12 @@
 namespace batch {
 
 QString BaseFolder(const InputWorkbook& input, const QString& OutputFolder, bool mirror) {
-    const qsizetype slash = input.relative.lastIndexOf(u'/');
+    const qsizetype slash = input.relative().lastIndexOf(u'/');
     if (!mirror || slash <= 0)
         return OutputFolder;
     // The host writes pages by names that are text, so a folder whose name is not UTF-8 is
     // mirrored with U+FFFD for its stray bytes.
-    return OutputFolder + Printable(input.relative.left(slash)) + u'/';
+    return OutputFolder + Printable(input.relative().left(slash)) + u'/';
 }
 
 std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& workbooks,
@@ -46,11 +46,11 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
         PlannedWorkbook planned;
         planned.input = workbooks[i];
         planned.position = static_cast<int>(i % app::SheetTable::LastColumn) + 1;
-        planned.displayName = convert::DisplayName(planned.input.itemText);
+        const QString displayName = convert::DisplayName(planned.input.itemText());
         planned.folder = decided(i);
         if (planned.folder.isEmpty()) {
             planned.folder = convert::ChooseWorkbookFolder(
-                BaseFolder(planned.input, OutputFolder, rules.mirror), planned.displayName,
+                BaseFolder(planned.input, OutputFolder, rules.mirror), displayName,
                 [&](const QString& candidate) {
                     if (sources::PathKind(candidate) == sources::ExistingFolder)
                         return true;

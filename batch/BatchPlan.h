@@ -12,9 +12,8 @@ namespace batch {
 
 struct PlannedWorkbook {
     InputWorkbook input;
-    int position = 0;    // its column in a sheet table (1..500), as in the window's list
-    QString displayName; // as the window forms it from the file name
-    QString folder;      // WorkbookOutputFolder: the folder (per sheet) or output path (whole)
+    int position = 0; // its column in a sheet table (1..500), as in the window's list
+    QString folder;   // WorkbookOutputFolder: the folder (per sheet) or output path (whole)
 };
 
 struct PlanRules {

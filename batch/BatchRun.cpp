@@ -90,9 +90,11 @@ JobOutcome failure(const Run& run, const QString& path, JobResult result, const 
 }
 
 // One workbook, start to end, on a worker's own shared state.
-JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, std::size_t number,
-                      app::SharedState& state) {
-    run.reporter.starting(number, planned.input.itemText);
+// `reused`: the folder is the one an earlier run gave the workbook, emptied of its pages; what
+// else it holds stays, and the folder with it.
+JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reused,
+                      std::size_t number, app::SharedState& state) {
+    run.reporter.starting(number, planned.input.itemText());
     const QString& path = planned.input.path;
     const bool entire = run.options.output.entireWorkbook;
     state.OutputFolder = run.OutputFolder;
@@ -108,7 +110,8 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, std::size_
                        result);
     if (run.options.mirror)
         QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
-    if (!entire && !convert::CreateFolder(planned.folder))
+    if (!entire && !convert::CreateFolder(planned.folder) &&
+        !(reused && QFileInfo(planned.folder).isDir()))
         return failure(run, path, JobResult::Failed,
                        QStringLiteral("cannot create the folder %1").arg(planned.folder), result);
     // Only now that the place is this workbook's: a resumed run may empty what the line names.
@@ -133,7 +136,7 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, std::size_
 
     std::unique_ptr<HostAlias> alias;
     const QString hostPath = HostPathFor(path, alias);
-    const convert::WorkbookJob job{planned.position, planned.input.itemText,
+    const convert::WorkbookJob job{planned.position, planned.input.itemText(),
                                    IsWorkbookFile(hostPath) ? hostPath : QString()};
     const convert::ConversionOutcome outcome = entire
                                                    ? convert::ConvertWholeWorkbook(context, job)
@@ -238,7 +241,9 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
             const auto start = std::chrono::steady_clock::now();
             JobOutcome outcome;
             try {
-                outcome = convertOne(run, planned, k + 1, *state);
+                const bool reused = !selection.rules.decided.empty() &&
+                                    !selection.rules.decided[chosen[k]].isEmpty();
+                outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
                 outcome.error = convert::CurrentFailureDescription();
                 reporter.failed(planned.input.path, outcome.error);

@@ -8,15 +8,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace batch {
 namespace {
-
-QString fileName(const QString& path) {
-    return Printable(path.mid(path.lastIndexOf(u'/') + 1));
-}
 
 // A listed path below its root: what mirrors it under the output directory and what places it
 // in a shard. Never climbs out of its root, so no output lands outside the output directory.
@@ -44,11 +39,10 @@ void addFolder(CollectedInputs& collected, const QString& input, const QString& 
             collected.empty << QStringLiteral("%1: no workbooks in this folder or its "
                                               "subfolders")
                                    .arg(input);
-        for (const QByteArray& relative : tree) {
-            const QString relativeText = PathFromBytes(relative);
-            collected.workbooks.push_back(InputWorkbook{
-                fileName(relativeText), sources::JoinPath(path, relativeText), relativeText});
-        }
+        const QString folder = path.endsWith(u'/') ? path : path + u'/';
+        for (const QByteArray& relative : tree)
+            collected.workbooks.push_back(
+                InputWorkbook{folder + PathFromBytes(relative), folder.size(), QString()});
         return;
     }
     // One more than the window lists tells whether the folder had more.
@@ -66,8 +60,10 @@ void addFolder(CollectedInputs& collected, const QString& input, const QString& 
                                        : QStringLiteral("%1: no workbooks in this folder"))
                                .arg(input);
     }
-    for (const QString& name : names)
-        collected.workbooks.push_back(InputWorkbook{name, sources::JoinPath(path, name), name});
+    for (const QString& name : names) {
+        const QString file = sources::JoinPath(path, name);
+        collected.workbooks.push_back(InputWorkbook{file, file.size() - name.size(), QString()});
+    }
 }
 
 } // namespace
@@ -82,7 +78,7 @@ CollectedInputs CollectInputs(const QStringList& inputs, const InputRules& rules
         const bool exists = ::stat(QFile::encodeName(path).constData(), &info) == 0;
         if (exists && S_ISREG(info.st_mode))
             collected.workbooks.push_back(
-                InputWorkbook{QFileInfo(path).fileName(), path, QFileInfo(path).fileName()});
+                InputWorkbook{path, path.lastIndexOf(u'/') + 1, QString()});
         else if (exists && S_ISDIR(info.st_mode))
             addFolder(collected, input, path, rules.recursive);
         else
@@ -100,10 +96,24 @@ CollectedInputs CollectInputs(const QStringList& inputs, const InputRules& rules
         bytes = QByteArray(); // the list goes as the workbooks come
         const QString absolute =
             QDir::cleanPath(listed.startsWith(u'/') ? listed : sources::JoinPath(current, listed));
+        const QString relative = relativeOfListed(listed);
+        // Most listed paths end in their relative part, which is then not kept twice.
+        const bool suffix = absolute.endsWith(relative) &&
+                            (absolute.size() == relative.size() ||
+                             absolute.at(absolute.size() - relative.size() - 1) == u'/');
         collected.workbooks.push_back(
-            InputWorkbook{fileName(absolute), absolute, relativeOfListed(listed)});
+            suffix ? InputWorkbook{absolute, absolute.size() - relative.size(), QString()}
+                   : InputWorkbook{absolute, 0, relative});
     }
     return collected;
+}
+
+QString InputWorkbook::itemText() const {
+    return Printable(path.mid(path.lastIndexOf(u'/') + 1));
+}
+
+QString InputWorkbook::relative() const {
+    return relativeApart.isNull() ? path.mid(relativeAt) : relativeApart;
 }
 
 bool IsWorkbookFile(const QString& path) {

@@ -7,12 +7,18 @@
 
 namespace batch {
 
+// Kept small, since an archive's list may hold millions: its other names are parts of `path`.
 struct InputWorkbook {
-    QString itemText; // its file name, as the workbook list would show it
-    QString path;     // the workbook file, absolute; bytes of a name that is not UTF-8 kept
-                      // as PathBytes keeps them
-    QString relative; // its path below its root: below its folder INPUT, a file INPUT's name,
-                      // or a listed path as listed (without a leading "/", "./" or "../")
+    QString path; // the workbook file, absolute; bytes of a name that is not UTF-8 kept as
+                  // PathBytes keeps them
+    qsizetype relativeAt = 0; // where its path below its root begins in `path`
+    QString relativeApart;    // that path when it is no part of `path` (a listed "../x.xls")
+
+    // Its file name, as the workbook list would show it.
+    QString itemText() const;
+    // Its path below its root: below its folder INPUT, a file INPUT's name, or a listed path as
+    // listed (without a leading "/", "./" or "../").
+    QString relative() const;
 };
 
 // How the inputs beyond the window's are found.

@@ -27,7 +27,7 @@ RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workboo
     std::vector<bool> own(count, true);
     if (options_.shardCount > 1)
         for (std::size_t i = 0; i < count; ++i)
-            own[i] = ShardOf(PathToBytes(workbooks[i].relative), options_.shardCount) ==
+            own[i] = ShardOf(PathToBytes(workbooks[i].relative()), options_.shardCount) ==
                      options_.shardIndex;
     if (!options_.skipDone) {
         for (std::size_t i = 0; i < count; ++i)
@@ -98,10 +98,22 @@ QString RunLedger::folderOf(const QString& output) const {
 
 void RunLedger::removeOutput(const QString& folder) const {
     if (options_.output.entireWorkbook) {
-        QFile::remove(outputOf(PlannedWorkbook{{}, 0, {}, folder}));
+        QFile::remove(outputOf(PlannedWorkbook{{}, 0, folder}));
         QDir(folder + QStringLiteral("_files")).removeRecursively();
     } else {
-        QDir(folder).removeRecursively();
+        // A workbook's folder holds its pages and their supporting folders; anything else in it
+        // (another workbook's mirrored folder, after a change of options) is left alone.
+        QDir dir(folder);
+        for (const QFileInfo& entry : dir.entryInfoList(
+                 QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+            if (entry.isDir() && !entry.isSymLink()) {
+                if (entry.fileName().endsWith(QStringLiteral("_files")))
+                    QDir(entry.filePath()).removeRecursively();
+            } else {
+                QFile::remove(entry.filePath());
+            }
+        }
+        dir.rmdir(folder);
     }
 }
 
@@ -117,9 +129,8 @@ ReportRecord RunLedger::record(const PlannedWorkbook& planned, const QString& st
 }
 
 void RunLedger::write(const ReportRecord& line) {
-    if (!report_.isOpen() || report_.append(line) || reportFailed_)
+    if (!report_.isOpen() || report_.append(line) || reportFailed_.exchange(true))
         return;
-    reportFailed_ = true;
     reporter_.note(QStringLiteral("the report %1 could not be written to: the lines of this "
                                   "run from here on are missing")
                        .arg(options_.reportFile));

@@ -7,6 +7,7 @@
 #include "batch/RunReport.h"
 
 #include <QString>
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -61,7 +62,7 @@ private:
     QString OutputFolder_;
     Reporter& reporter_;
     ReportFile report_;
-    bool reportFailed_ = false;
+    std::atomic<bool> reportFailed_{false};
 };
 
 } // namespace batch

@@ -213,6 +213,9 @@ TEST(BatchScale, SkipDoneRedoesAChangedInputInItsOwnPlaceAndNothingElse) {
     ASSERT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
 
     std::ofstream(batch.in / "b.xls", std::ios::app) << "changed";
+    // Not a page's: another run's mirrored folder that landed there stays.
+    fs::create_directories(batch.out / "b" / "kept");
+    std::ofstream(batch.out / "b" / "kept" / "other.htm").put('x');
     batch.host.addWorkbook(b, {"Two"}); // its new content has one sheet left
     const qsizetype opened = batch.host.callsOf({"Open"}).size();
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
@@ -221,6 +224,7 @@ TEST(BatchScale, SkipDoneRedoesAChangedInputInItsOwnPlaceAndNothingElse) {
     // The same folder, holding the new pages only; the others untouched and not moved on.
     EXPECT_FALSE(fs::exists(batch.out / "b" / "One.htm"));
     EXPECT_TRUE(fs::exists(batch.out / "b" / "Two.htm"));
+    EXPECT_TRUE(fs::exists(batch.out / "b" / "kept" / "other.htm"));
     EXPECT_FALSE(fs::exists(batch.out / "b1"));
     EXPECT_FALSE(fs::exists(batch.out / "a1"));
     EXPECT_EQ(batch.lines()["skipped"], (QStringList{a, c}));
