@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/Shard.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QThread>
@@ -40,7 +42,7 @@ QString HelpText() {
         "Converts spreadsheet workbooks into web pages, as Quillmere's Convert does.\n"
         "\n"
         "  INPUT                 workbook files and folders (a folder lists its workbooks as "
-        "the window does, at most 500)\n"
+        "the window does, at most 500; with --recursive, all of them)\n"
         "  -o, --output DIR      the output directory (required); a missing last level is "
         "created, as for a typed path\n"
         "  --entire              whole-workbook mode (default: each worksheet to its own page)\n"
@@ -54,11 +56,25 @@ QString HelpText() {
         "ignored (per-sheet mode)\n"
         "  -j, --jobs N          convert N workbooks at once, each in a host of its own "
         "(default: the number of processors); names are the same as with -j 1\n"
+        "  --files-from FILE     also convert the workbooks listed in FILE, one path a line "
+        "(\"-\": standard input); relative paths are taken from the current folder\n"
+        "  --null                the --files-from paths end in NUL bytes, not line ends\n"
+        "  -r, --recursive       folders give the workbooks of every subfolder too, with no "
+        "limit on their number\n"
+        "  --mirror              each workbook's output goes under the folder it has below "
+        "its INPUT folder (or as listed), so that equal names in different folders stay as they "
+        "are\n"
+        "  --shard K/N           convert only the K-th of N parts of the workbooks (K from 1 "
+        "to N), chosen by a stable hash of each path below its root\n"
+        "  --report FILE         append one JSON line per workbook to FILE as it finishes\n"
+        "  --skip-done           skip workbooks that the --report FILE shows converted and "
+        "unchanged since (size and modification time); redo the rest\n"
         "  -q, --quiet           no progress\n"
         "  -h, --help            this text\n"
         "  --version             the program's version\n"
         "\n"
-        "Exit status: 0 when every workbook converted, 1 when any failed (each failure named on "
+        "Exit status: 0 when every workbook converted or was skipped, 1 when any failed or an "
+        "INPUT gave nothing to convert (each failure named on "
         "stderr with the host's description), 2 for a usage error (with a message). Progress on "
         "stderr when it is a terminal: workbook k of n and its name.\n");
 }
@@ -83,8 +99,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
                                   QStringLiteral("N"));
     const QCommandLineOption version(QStringLiteral("version"), QString());
-    parser.addOptions(
-        {help, output, entire, archive, longExtension, names, title, sheets, quiet, jobs, version});
+    const QCommandLineOption filesFrom(QStringLiteral("files-from"), QString(),
+                                       QStringLiteral("FILE"));
+    const QCommandLineOption null(QStringLiteral("null"), QString());
+    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
+                                       QString());
+    const QCommandLineOption mirror(QStringLiteral("mirror"), QString());
+    const QCommandLineOption shard(QStringLiteral("shard"), QString(), QStringLiteral("K/N"));
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption skipDone(QStringLiteral("skip-done"), QString());
+    parser.addOptions({help, output, entire, archive, longExtension, names, title, sheets, quiet,
+                       jobs, version, filesFrom, null, recursive, mirror, shard, report, skipDone});
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -105,6 +130,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QString naming = singleValue(parser, names, error);
     const QString rule = singleValue(parser, title, error);
     const QString jobCount = singleValue(parser, jobs, error);
+    options.filesFrom = singleValue(parser, filesFrom, error);
+    const QString shardText = singleValue(parser, shard, error);
+    options.reportFile = singleValue(parser, report, error);
     if (!error.isEmpty())
         return usageError(error);
     if (!parser.isSet(output))
@@ -150,9 +178,30 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                   .arg(maxJobs)
                                   .arg(jobCount));
     }
+    options.nulSeparated = parser.isSet(null);
+    options.recursive = parser.isSet(recursive);
+    options.mirror = parser.isSet(mirror);
+    options.skipDone = parser.isSet(skipDone);
+    if (parser.isSet(filesFrom) && options.filesFrom.isEmpty())
+        return usageError(QStringLiteral("--files-from names no file"));
+    if (options.nulSeparated && options.filesFrom.isEmpty())
+        return usageError(QStringLiteral("--null says how the --files-from list is separated; "
+                                         "give --files-from FILE too"));
+    if (parser.isSet(report) && options.reportFile.isEmpty())
+        return usageError(QStringLiteral("--report names no file"));
+    if (options.skipDone && options.reportFile.isEmpty())
+        return usageError(QStringLiteral("--skip-done reads what was done from the report; give "
+                                         "--report FILE too"));
+    if (parser.isSet(shard) && !ParseShard(shardText, options.shardIndex, options.shardCount))
+        return usageError(QStringLiteral("--shard wants K/N with whole numbers 1 <= K <= N <= "
+                                         "%1, not \"%2\"")
+                              .arg(MaxShards)
+                              .arg(shardText));
+
     options.inputs = parser.positionalArguments();
-    if (options.inputs.isEmpty())
-        return usageError(QStringLiteral("no INPUT: name workbook files or folders to convert"));
+    if (options.inputs.isEmpty() && options.filesFrom.isEmpty())
+        return usageError(QStringLiteral("no INPUT: name workbook files or folders to convert, "
+                                         "or give --files-from FILE"));
     for (const QString& input : options.inputs)
         if (input.isEmpty())
             return usageError(QStringLiteral("an INPUT is empty"));

@@ -15,6 +15,15 @@ struct BatchOptions {
     QStringList sheets; // per-sheet mode: only worksheets with these names, letter case ignored
     bool quiet = false; // no progress even on a terminal
     int jobs = 1;       // workbooks converted at once, each by a host of its own
+
+    QString filesFrom;         // a file listing workbooks ("-": standard input); empty: none
+    bool nulSeparated = false; // the list's paths end in NUL bytes, not line ends
+    bool recursive = false;    // folder inputs give the workbooks of all their subfolders too
+    bool mirror = false;       // outputs go under each input's folder relative to its root
+    int shardIndex = 1;        // convert only part `shardIndex` (1-based) ...
+    int shardCount = 1;        // ... of this many parts of the inputs
+    QString reportFile;        // a file to append one JSON line per workbook to; empty: none
+    bool skipDone = false;     // skip workbooks the report shows converted and unchanged since
 };
 
 struct ParsedCommandLine {

@@ -1,6 +1,7 @@
 #include "batch/BatchPlan.h"
 
 #include "app/SheetTable.h"
+#include "batch/PathBytes.h"
 #include "convert/OutputFolder.h"
 #include "sources/PathKind.h"
 
@@ -8,9 +9,19 @@
 
 namespace batch {
 
+QString BaseFolder(const InputWorkbook& input, const QString& OutputFolder, bool mirror) {
+    const qsizetype slash = input.relative().lastIndexOf(u'/');
+    if (!mirror || slash <= 0)
+        return OutputFolder;
+    // The host writes pages by names that are text, so a folder whose name is not UTF-8 is
+    // mirrored with U+FFFD for its stray bytes.
+    return OutputFolder + Printable(input.relative().left(slash)) + u'/';
+}
+
 std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& workbooks,
                                            const QString& OutputFolder,
-                                           const convert::OutputOptions& options) {
+                                           const convert::OutputOptions& options,
+                                           const PlanRules& rules) {
     std::vector<PlannedWorkbook> plan;
     plan.reserve(workbooks.size());
     const bool entire = options.entireWorkbook;
@@ -19,22 +30,35 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
     // the folders planned so far, which a serial run would have created by then.
     QSet<QString> outputs;
     QSet<QString> folders;
+    auto take = [&](const QString& folder) {
+        if (entire)
+            outputs.insert((folder + dotExtension).toCaseFolded());
+        else
+            folders.insert(folder);
+    };
+    auto decided = [&](std::size_t i) {
+        return i < rules.decided.size() ? rules.decided[i] : QString();
+    };
+    for (std::size_t i = 0; i < workbooks.size(); ++i)
+        if (!decided(i).isEmpty())
+            take(decided(i));
     for (std::size_t i = 0; i < workbooks.size(); ++i) {
         PlannedWorkbook planned;
         planned.input = workbooks[i];
         planned.position = static_cast<int>(i % app::SheetTable::LastColumn) + 1;
-        planned.displayName = convert::DisplayName(planned.input.itemText);
-        planned.folder = convert::ChooseWorkbookFolder(
-            OutputFolder, planned.displayName, [&](const QString& candidate) {
-                if (sources::PathKind(candidate) == sources::ExistingFolder)
-                    return true;
-                return entire ? outputs.contains((candidate + dotExtension).toCaseFolded())
-                              : folders.contains(candidate);
-            });
-        if (entire)
-            outputs.insert((planned.folder + dotExtension).toCaseFolded());
-        else
-            folders.insert(planned.folder);
+        const QString displayName = convert::DisplayName(planned.input.itemText());
+        planned.folder = decided(i);
+        if (planned.folder.isEmpty()) {
+            planned.folder = convert::ChooseWorkbookFolder(
+                BaseFolder(planned.input, OutputFolder, rules.mirror), displayName,
+                [&](const QString& candidate) {
+                    if (sources::PathKind(candidate) == sources::ExistingFolder)
+                        return true;
+                    return entire ? outputs.contains((candidate + dotExtension).toCaseFolded())
+                                  : folders.contains(candidate);
+                });
+            take(planned.folder);
+        }
         plan.push_back(std::move(planned));
     }
     return plan;

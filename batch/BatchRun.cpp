@@ -3,10 +3,14 @@
 #include "app/Services.h"
 #include "app/SharedState.h"
 #include "batch/BatchPlan.h"
+#include "batch/HostAlias.h"
+#include "batch/HostMeter.h"
 #include "batch/InputWorkbooks.h"
 #include "batch/OutputDirectory.h"
 #include "batch/PartialFiles.h"
 #include "batch/Reporter.h"
+#include "batch/RunLedger.h"
+#include "batch/RunReport.h"
 #include "convert/Conversion.h"
 #include "convert/HostSession.h"
 #include "convert/KeptHost.h"
@@ -16,6 +20,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -61,18 +66,36 @@ QString quotedList(const QStringList& names) {
 
 enum class JobResult { Converted, Failed, HostFailed };
 
+struct JobOutcome {
+    JobResult result = JobResult::Failed;
+    QString error;     // why it failed, as said on standard error
+    QStringList pages; // the files written
+    FileStamp stamp;   // the workbook file as it was when its conversion began
+};
+
 struct Run {
     const BatchOptions& options;
     automation::Factory& automation;
     app::Random& random;
     Reporter& reporter;
+    RunLedger& ledger;
     QString OutputFolder;
 };
 
+JobOutcome failure(const Run& run, const QString& path, JobResult result, const QString& reason,
+                   JobOutcome outcome = {}) {
+    run.reporter.failed(path, reason);
+    outcome.result = result;
+    outcome.error = reason;
+    return outcome;
+}
+
 // One workbook, start to end, on a worker's own shared state.
-JobResult convertOne(const Run& run, const PlannedWorkbook& planned, std::size_t number,
-                     app::SharedState& state) {
-    run.reporter.starting(number, planned.input.itemText);
+// `reused`: the folder is the one an earlier run gave the workbook, emptied of its pages; what
+// else it holds stays, and the folder with it.
+JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reused,
+                      std::size_t number, app::SharedState& state) {
+    run.reporter.starting(number, planned.input.itemText());
     const QString& path = planned.input.path;
     const bool entire = run.options.output.entireWorkbook;
     state.OutputFolder = run.OutputFolder;
@@ -80,11 +103,20 @@ JobResult convertOne(const Run& run, const PlannedWorkbook& planned, std::size_t
     // Each workbook numbers its pages from 1, whichever worker takes it and whatever became of
     // the workbook before it, so that the names do not depend on the order of the work.
     state.FileSequenceNumber = 0;
-    if (!entire && !convert::CreateFolder(planned.folder)) {
-        run.reporter.failed(path,
-                            QStringLiteral("cannot create the folder %1").arg(planned.folder));
-        return JobResult::Failed;
-    }
+    JobOutcome result;
+    result.stamp = StatFile(path);
+    // A listed path is only checked here, when its turn comes; nothing is made for it.
+    if (result.stamp.size < 0)
+        return failure(run, path, JobResult::Failed, QStringLiteral("no workbook file there"),
+                       result);
+    if (run.options.mirror)
+        QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
+    if (!entire && !convert::CreateFolder(planned.folder) &&
+        !(reused && QFileInfo(planned.folder).isDir()))
+        return failure(run, path, JobResult::Failed,
+                       QStringLiteral("cannot create the folder %1").arg(planned.folder), result);
+    // Only now that the place is this workbook's: a resumed run may empty what the line names.
+    run.ledger.started(planned, result.stamp);
 
     QuietObserver observer;
     convert::ConversionContext context{run.automation, run.random, state, observer,
@@ -103,33 +135,36 @@ JobResult convertOne(const Run& run, const PlannedWorkbook& planned, std::size_t
             return wanted;
         };
 
-    const convert::WorkbookJob job{planned.position, planned.input.itemText,
-                                   IsWorkbookFile(path) ? path : QString()};
+    std::unique_ptr<HostAlias> alias;
+    const QString hostPath = HostPathFor(path, alias);
+    const convert::WorkbookJob job{planned.position, planned.input.itemText(),
+                                   IsWorkbookFile(hostPath) ? hostPath : QString()};
     const convert::ConversionOutcome outcome = entire
                                                    ? convert::ConvertWholeWorkbook(context, job)
                                                    : convert::ConvertSheetsOfWorkbook(context, job);
+    result.pages = outcome.written;
     switch (outcome.result) {
     case convert::Converted:
         break;
     case convert::HostFailed:
-        run.reporter.failed(path, outcome.errorDescription);
-        return JobResult::HostFailed;
+        return failure(run, path, JobResult::HostFailed, outcome.errorDescription, result);
     default:
-        run.reporter.failed(path, QStringLiteral("the workbook file is gone"));
-        return JobResult::Failed;
+        return failure(run, path, JobResult::Failed, QStringLiteral("the workbook file is gone"),
+                       result);
     }
     if (!run.options.sheets.isEmpty() && !matched) {
         // Nothing was published: the folder made for it would only mislead.
         QDir().rmdir(planned.folder);
-        run.reporter.failed(
-            path, worksheets.isEmpty()
-                      ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
-                            .arg(quotedList(run.options.sheets))
-                      : QStringLiteral("no worksheet named %1; its worksheets are %2")
-                            .arg(quotedList(run.options.sheets), quotedList(worksheets)));
-        return JobResult::Failed;
+        return failure(run, path, JobResult::Failed,
+                       worksheets.isEmpty()
+                           ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
+                                 .arg(quotedList(run.options.sheets))
+                           : QStringLiteral("no worksheet named %1; its worksheets are %2")
+                                 .arg(quotedList(run.options.sheets), quotedList(worksheets)),
+                       result);
     }
-    return JobResult::Converted;
+    result.result = JobResult::Converted;
+    return result;
 }
 
 } // namespace
@@ -143,24 +178,55 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
         return SomeFailed;
     }
 
-    const CollectedInputs inputs = CollectInputs(options.inputs);
-    Reporter reporter(errors, progress, inputs.workbooks.size());
+    const CollectedInputs inputs = CollectInputs(
+        options.inputs, InputRules{options.recursive, options.filesFrom, options.nulSeparated});
+    Reporter reporter(errors, progress, 0);
+    RunLedger ledger(options, OutputFolder, reporter);
+    const QString reportProblem = ledger.open();
+    if (!reportProblem.isEmpty()) {
+        reporter.note(reportProblem);
+        return SomeFailed;
+    }
     for (const QString& note : inputs.notes)
         reporter.note(note);
-    for (const QString& missing : inputs.missing)
-        reporter.failed(missing, QStringLiteral("no workbook file or folder there"));
+    for (const QString& missing : inputs.missing) {
+        const QString reason = QStringLiteral("no workbook file or folder there");
+        reporter.failed(missing, reason);
+        ledger.inputFailed(missing, reason, QStringLiteral("unreadable"));
+    }
+    for (const QString& empty : inputs.empty)
+        reporter.note(empty);
+    if (!inputs.listError.isEmpty())
+        reporter.note(inputs.listError);
+    bool inputFailed =
+        !inputs.missing.isEmpty() || !inputs.empty.isEmpty() || !inputs.listError.isEmpty();
+    if (inputs.workbooks.empty() && !inputFailed && !options.filesFrom.isEmpty()) {
+        reporter.note(QStringLiteral("the list %1 names no workbook").arg(options.filesFrom));
+        inputFailed = true;
+    }
 
+    const RunLedger::Selection selection = ledger.select(inputs.workbooks);
     const std::vector<PlannedWorkbook> plan =
-        PlanWorkbooks(inputs.workbooks, OutputFolder, options.output);
+        PlanWorkbooks(inputs.workbooks, OutputFolder, options.output,
+                      PlanRules{options.mirror, selection.rules.decided});
+    for (const std::size_t i : selection.skip)
+        ledger.skipped(plan[i]);
+    if (!selection.skip.empty())
+        reporter.note(QStringLiteral("%1 workbook(s) converted before and unchanged since are "
+                                     "skipped")
+                          .arg(selection.skip.size()));
+
+    const std::vector<std::size_t>& chosen = selection.convert;
+    reporter.setTotal(chosen.size());
     LockedRandom sharedRandom(random);
-    std::vector<JobResult> results(plan.size(), JobResult::Failed);
+    std::vector<JobResult> results(chosen.size(), JobResult::Failed);
     // The largest workbooks first, so that no worker is left with a big one at the end while
     // the others idle; the names are settled already, so the order changes nothing else.
-    std::vector<std::size_t> order(plan.size());
-    std::vector<qint64> sizes(plan.size());
-    for (std::size_t i = 0; i < plan.size(); ++i) {
-        order[i] = i;
-        sizes[i] = options.jobs > 1 ? QFileInfo(plan[i].input.path).size() : 0;
+    std::vector<std::size_t> order(chosen.size());
+    std::vector<qint64> sizes(chosen.size());
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        order[k] = k;
+        sizes[k] = options.jobs > 1 ? QFileInfo(plan[chosen[k]].input.path).size() : 0;
     }
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
@@ -171,18 +237,29 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
         // A host start costs more than a small workbook: each worker keeps its host for the
         // next workbook while nothing fails in it, and ends it before the run's end.
         convert::KeptHost hosts(automation);
-        const Run worker{options, hosts, sharedRandom, reporter, OutputFolder};
-        for (std::size_t taken = next++; taken < plan.size(); taken = next++) {
-            const std::size_t i = order[taken];
+        const Run run{options, hosts, sharedRandom, reporter, ledger, OutputFolder};
+        for (std::size_t taken = next++; taken < chosen.size(); taken = next++) {
+            const std::size_t k = order[taken];
+            const PlannedWorkbook& planned = plan[chosen[k]];
+            TakeHostPeakMemory();
+            const auto start = std::chrono::steady_clock::now();
+            JobOutcome outcome;
             try {
-                results[i] = convertOne(worker, plan[i], i + 1, *state);
+                const bool reused = !selection.rules.decided.empty() &&
+                                    !selection.rules.decided[chosen[k]].isEmpty();
+                outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
-                reporter.failed(plan[i].input.path, convert::CurrentFailureDescription());
+                outcome.error = convert::CurrentFailureDescription();
+                reporter.failed(planned.input.path, outcome.error);
             }
+            const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+            results[k] = outcome.result;
+            ledger.finished(planned, outcome.stamp, outcome.result == JobResult::Converted,
+                            outcome.pages, outcome.error, seconds.count(), TakeHostPeakMemory());
         }
     };
     const std::size_t workers =
-        std::min<std::size_t>(static_cast<std::size_t>(std::max(1, options.jobs)), plan.size());
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(1, options.jobs)), chosen.size());
     if (workers <= 1) {
         work();
     } else {
@@ -194,13 +271,15 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     }
 
     // Every host has ended by now, so what they left half written is nobody's work in progress.
-    for (std::size_t i = 0; i < plan.size(); ++i)
-        if (results[i] == JobResult::HostFailed)
-            RemovePartialFiles(options.output.entireWorkbook ? OutputFolder : plan[i].folder);
+    for (std::size_t k = 0; k < chosen.size(); ++k)
+        if (results[k] == JobResult::HostFailed)
+            RemovePartialFiles(options.output.entireWorkbook
+                                   ? BaseFolder(plan[chosen[k]].input, OutputFolder, options.mirror)
+                                   : plan[chosen[k]].folder);
 
     const bool anyFailed = std::any_of(results.cbegin(), results.cend(),
                                        [](JobResult r) { return r != JobResult::Converted; });
-    return anyFailed || !inputs.missing.isEmpty() ? SomeFailed : AllConverted;
+    return anyFailed || inputFailed || ledger.reportFailed() ? SomeFailed : AllConverted;
 }
 
 } // namespace batch

@@ -13,6 +13,8 @@ public:
     // `progress`: name each workbook as it starts ("workbook k of n: name").
     Reporter(QTextStream& errors, bool progress, std::size_t total);
 
+    // How many workbooks the run converts, once it knows.
+    void setTotal(std::size_t total) { total_ = total; }
     // Workbook `number` (1-based, in input order) starts.
     void starting(std::size_t number, const QString& itemText);
     // A workbook or input that failed, by path, with the reason.

@@ -2,9 +2,9 @@
 // rules and with the same host.
 
 #include "app/ClockRandom.h"
-#include "automation/Factory.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRun.h"
+#include "batch/HostMeter.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
         break;
     }
 
-    automation::HostFactory hosts(QCoreApplication::applicationDirPath());
+    batch::MeteredHostFactory hosts(QCoreApplication::applicationDirPath());
     app::ClockRandom random;
     const bool progress = !command.options.quiet && ::isatty(STDERR_FILENO) == 1;
     return batch::RunBatch(command.options, hosts, random, errors, progress);

@@ -11,7 +11,7 @@ packages=(
     dpkg-dev desktop-file-utils appstream
     adwaita-icon-theme
     dbus-daemon dbus-session-bus-common at-spi2-core gir1.2-atspi-2.0 python3-gi
-    python3 python3-html5lib python3-xlrd python3-openpyxl
+    python3 python3-html5lib python3-xlrd python3-openpyxl python3-yaml
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -139,3 +139,40 @@ TEST(BatchCommandLine, UsageErrorsSayWhatIsWrong) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BatchCommandLine, ArchiveOptionsAndTheirMistakes) {
+    const ParsedCommandLine parsed =
+        parse({"--files-from", "-", "--null", "-r", "--mirror", "--shard", "3/8", "--report",
+               "r.jsonl", "--skip-done", "-o", "out"});
+    ASSERT_EQ(parsed.outcome, ParsedCommandLine::Run) << parsed.message.toStdString();
+    const batch::BatchOptions& o = parsed.options;
+    EXPECT_EQ(o.filesFrom, "-");
+    EXPECT_TRUE(o.nulSeparated && o.recursive && o.mirror && o.skipDone);
+    EXPECT_EQ(o.shardIndex, 3);
+    EXPECT_EQ(o.shardCount, 8);
+    EXPECT_EQ(o.reportFile, "r.jsonl");
+    EXPECT_TRUE(o.inputs.isEmpty()); // the list alone is enough
+
+    const struct Row {
+        QStringList arguments;
+        const char* said;
+    } mistakes[] = {
+        {{"--null", "in"}, "give --files-from FILE too"},
+        {{"--skip-done", "in"}, "give --report FILE too"},
+        {{"--shard", "0/4", "in"}, "1 <= K <= N"},
+        {{"--shard", "4", "in"}, "1 <= K <= N"},
+        {{"--files-from=", "in"}, "names no file"},
+        {{"--report", "a", "--report", "b", "in"}, "more than once"},
+        {{}, "--files-from"},
+    };
+    for (const Row& row : mistakes) {
+        const ParsedCommandLine wrong = parse(row.arguments + QStringList{"-o", "out"});
+        EXPECT_EQ(wrong.outcome, ParsedCommandLine::UsageError) << row.said;
+        EXPECT_TRUE(wrong.message.contains(row.said))
+            << row.said << ": " << wrong.message.toStdString();
+    }
+}
+
+} // namespace

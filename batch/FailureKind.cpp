@@ -1,0 +1,33 @@
+#include "batch/FailureKind.h"
+
+#include <QStringList>
+#include <utility>
+
+namespace batch {
+
+QString FailureKind(const QString& description) {
+    // The sentences the host's readers and the client raise (engine ReadError::describe,
+    // automation HostProcess), checked most specific first.
+    static const std::pair<const char*, const char*> kinds[] = {
+        {"is encrypted", "encrypted"},
+        {"is damaged", "damaged"},
+        {"did not answer", "timed out"},
+        {"is not a workbook this program can read", "unreadable"},
+        {"could not be read", "unreadable"},
+        {"could not be found", "unreadable"},
+        {"no workbook file", "unreadable"},
+        {"the workbook file is gone", "unreadable"},
+        {"stopped unexpectedly", "host stopped"},
+        {"could not be understood", "host stopped"},
+        {"no longer running", "host stopped"},
+        {"could not be reached", "host stopped"},
+        {"no worksheet named", "no sheet"},
+        {"cannot create the folder", "output"},
+    };
+    for (const auto& [phrase, kind] : kinds)
+        if (description.contains(QLatin1String(phrase), Qt::CaseInsensitive))
+            return QString::fromLatin1(kind);
+    return QStringLiteral("other");
+}
+
+} // namespace batch

@@ -1,0 +1,82 @@
+#include "batch/HostMeter.h"
+
+#include "automation/Error.h"
+#include "automation/HostProcess.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <memory>
+
+namespace batch {
+namespace {
+
+// Per thread, since each worker converts one workbook at a time with hosts of its own.
+thread_local std::optional<qint64> peakBytes;
+
+// VmHWM of /proc/<pid>/status: the most resident memory the process ever had.
+std::optional<qint64> residentPeak(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (pid <= 0 || !status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray text = status.read(8192);
+    const qsizetype at = text.indexOf("\nVmHWM:");
+    if (at < 0)
+        return std::nullopt;
+    const qsizetype end = text.indexOf('\n', at + 1);
+    QByteArray value = text.mid(at + 7, end < 0 ? -1 : end - at - 7).trimmed();
+    if (value.endsWith(" kB"))
+        value.chop(3);
+    bool number = false;
+    const qint64 kilobytes = value.trimmed().toLongLong(&number);
+    return number ? std::optional<qint64>(kilobytes * 1024) : std::nullopt;
+}
+
+class MeteredDispatch : public automation::Dispatch {
+public:
+    explicit MeteredDispatch(std::shared_ptr<automation::HostProcess> host)
+        : host_(std::move(host)) {}
+
+    QVariant invoke(int handle, automation::Op op, const QString& member, const QVariantList& args,
+                    const QVariantMap& named) override {
+        try {
+            QVariant value = host_->invoke(handle, op, member, args, named);
+            note();
+            return value;
+        } catch (const automation::Error&) {
+            note();
+            throw;
+        }
+    }
+
+private:
+    // Between calls the host is idle, so its peak so far is its peak for the work asked of it.
+    void note() {
+        const std::optional<qint64> peak = residentPeak(host_->processId());
+        if (peak && (!peakBytes || *peak > *peakBytes))
+            peakBytes = peak;
+    }
+
+    std::shared_ptr<automation::HostProcess> host_;
+};
+
+} // namespace
+
+MeteredHostFactory::MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts)
+    : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
+
+automation::Object MeteredHostFactory::CreateObject(const QString& progId) {
+    if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
+        throw automation::Error(
+            automation::Error::CannotCreateObject,
+            QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
+    auto host = std::make_shared<automation::HostProcess>(
+        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), timeouts_);
+    return automation::Object(std::make_shared<MeteredDispatch>(std::move(host)), 1);
+}
+
+std::optional<qint64> TakeHostPeakMemory() {
+    return std::exchange(peakBytes, std::nullopt);
+}
+
+} // namespace batch

@@ -1,0 +1,27 @@
+#pragma once
+// The hosts of a batch run, started as the window starts them, with their peak memory noted.
+
+#include "automation/Factory.h"
+
+#include <QString>
+#include <optional>
+
+namespace batch {
+
+// Starts quillmere-host from `programFolder` for "Excel.Application", as HostFactory does, and
+// notes after each reply the host's peak resident memory, for the thread that made the call.
+class MeteredHostFactory : public automation::Factory {
+public:
+    explicit MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts = {});
+    automation::Object CreateObject(const QString& progId) override;
+
+private:
+    QString programFolder_;
+    automation::CallTimeouts timeouts_;
+};
+
+// The highest peak resident memory, in bytes, of the hosts this thread called since the last
+// call; none when no measured host answered it. Starts afresh.
+std::optional<qint64> TakeHostPeakMemory();
+
+} // namespace batch

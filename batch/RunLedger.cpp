@@ -1,0 +1,169 @@
+#include "batch/RunLedger.h"
+
+#include "batch/DoneRecords.h"
+#include "batch/FailureKind.h"
+#include "batch/PathBytes.h"
+#include "batch/Reporter.h"
+#include "batch/Shard.h"
+#include "convert/OutputOptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace batch {
+
+RunLedger::RunLedger(const BatchOptions& options, QString OutputFolder, Reporter& reporter)
+    : options_(options), OutputFolder_(std::move(OutputFolder)), reporter_(reporter) {}
+
+QString RunLedger::open() {
+    return options_.reportFile.isEmpty() ? QString() : report_.open(options_.reportFile);
+}
+
+RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workbooks) {
+    Selection selection;
+    const std::size_t count = workbooks.size();
+    std::vector<bool> own(count, true);
+    if (options_.shardCount > 1)
+        for (std::size_t i = 0; i < count; ++i)
+            own[i] = ShardOf(PathToBytes(workbooks[i].relative()), options_.shardCount) ==
+                     options_.shardIndex;
+    if (!options_.skipDone) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (own[i])
+                selection.convert.push_back(i);
+        return selection;
+    }
+
+    // Every workbook of the list, not only this shard's: a report shared by several shards
+    // tells which names the others' outputs hold.
+    QHash<QString, std::size_t> indexOf;
+    indexOf.reserve(static_cast<qsizetype>(count));
+    for (std::size_t i = 0; i < count; ++i)
+        indexOf.insert(workbooks[i].path, i);
+    const RecordedRun recorded = ReadRecords(options_.reportFile, indexOf, count);
+    if (!recorded.error.isEmpty())
+        reporter_.note(recorded.error + QStringLiteral("; every workbook is converted"));
+    if (recorded.unreadableLines > 0)
+        reporter_.note(QStringLiteral("%1: %2 line(s) are no report line and were passed over")
+                           .arg(options_.reportFile)
+                           .arg(recorded.unreadableLines));
+
+    selection.rules.decided.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Recorded& last = recorded.records[i];
+        const QString folder = last.status.isEmpty() ? QString() : folderOf(last.output);
+        if (!own[i]) {
+            selection.rules.decided[i] = folder;
+            continue;
+        }
+        const FileStamp stamp = StatFile(workbooks[i].path);
+        const bool outputThere =
+            !folder.isEmpty() && (options_.output.entireWorkbook ? QFileInfo(last.output).isFile()
+                                                                 : QFileInfo(folder).isDir());
+        if (IsDone(last, stamp.size, stamp.modifiedNs) && outputThere) {
+            selection.skip.push_back(i);
+            selection.rules.decided[i] = folder;
+            continue;
+        }
+        // What an interrupted or failed attempt left, or the pages of an input that changed
+        // since, goes before the workbook is converted again into the same place.
+        if (!folder.isEmpty())
+            removeOutput(folder);
+        selection.rules.decided[i] = folder;
+        selection.convert.push_back(i);
+    }
+    return selection;
+}
+
+QString RunLedger::outputOf(const PlannedWorkbook& planned) const {
+    return options_.output.entireWorkbook
+               ? planned.folder + u'.' + convert::OutputExtension(options_.output)
+               : planned.folder;
+}
+
+QString RunLedger::folderOf(const QString& output) const {
+    // Only what this run could have made: inside its output directory, by a plain path.
+    if (output.size() <= OutputFolder_.size() || !output.startsWith(OutputFolder_) ||
+        QDir::cleanPath(output) != output || output.endsWith(u'/'))
+        return QString();
+    if (!options_.output.entireWorkbook)
+        return output;
+    const QString dotExtension = u'.' + convert::OutputExtension(options_.output);
+    if (!output.endsWith(dotExtension, Qt::CaseInsensitive))
+        return QString();
+    return output.chopped(dotExtension.size());
+}
+
+void RunLedger::removeOutput(const QString& folder) const {
+    if (options_.output.entireWorkbook) {
+        QFile::remove(outputOf(PlannedWorkbook{{}, 0, folder}));
+        QDir(folder + QStringLiteral("_files")).removeRecursively();
+    } else {
+        // A workbook's folder holds its pages and their supporting folders; anything else in it
+        // (another workbook's mirrored folder, after a change of options) is left alone.
+        QDir dir(folder);
+        for (const QFileInfo& entry : dir.entryInfoList(
+                 QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+            if (entry.isDir() && !entry.isSymLink()) {
+                if (entry.fileName().endsWith(QStringLiteral("_files")))
+                    QDir(entry.filePath()).removeRecursively();
+            } else {
+                QFile::remove(entry.filePath());
+            }
+        }
+        dir.rmdir(folder);
+    }
+}
+
+ReportRecord RunLedger::record(const PlannedWorkbook& planned, const QString& status,
+                               const FileStamp& stamp) const {
+    ReportRecord line;
+    line.path = planned.input.path;
+    line.status = status;
+    line.size = stamp.size;
+    line.modifiedNs = stamp.modifiedNs;
+    line.output = outputOf(planned);
+    return line;
+}
+
+void RunLedger::write(const ReportRecord& line) {
+    if (!report_.isOpen() || report_.append(line) || reportFailed_.exchange(true))
+        return;
+    reporter_.note(QStringLiteral("the report %1 could not be written to: the lines of this "
+                                  "run from here on are missing")
+                       .arg(options_.reportFile));
+}
+
+void RunLedger::started(const PlannedWorkbook& planned, const FileStamp& stamp) {
+    write(record(planned, QStringLiteral("started"), stamp));
+}
+
+void RunLedger::skipped(const PlannedWorkbook& planned) {
+    write(record(planned, QStringLiteral("skipped"), StatFile(planned.input.path)));
+}
+
+void RunLedger::finished(const PlannedWorkbook& planned, const FileStamp& stamp, bool converted,
+                         const QStringList& pages, const QString& error, double seconds,
+                         std::optional<qint64> hostPeakBytes) {
+    ReportRecord line =
+        record(planned, converted ? QStringLiteral("converted") : QStringLiteral("failed"), stamp);
+    line.pages = pages;
+    line.error = error;
+    line.kind = converted ? QString() : FailureKind(error);
+    line.seconds = seconds;
+    line.hostPeakBytes = hostPeakBytes;
+    write(line);
+}
+
+void RunLedger::inputFailed(const QString& input, const QString& error, const QString& kind) {
+    ReportRecord line;
+    line.path = QDir::current().absoluteFilePath(input);
+    line.status = QStringLiteral("failed");
+    line.error = error;
+    line.kind = kind;
+    write(line);
+}
+
+} // namespace batch
