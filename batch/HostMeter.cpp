@@ -7,12 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <memory>
+#include <utility>
 
 namespace batch {
 namespace {
 
 // Per thread, since each worker converts one workbook at a time with hosts of its own.
 thread_local std::optional<qint64> peakBytes;
+// Set when a new workbook starts: a host kept from the last workbook still carries that one's
+// peak, so the first call of the next resets it.
+thread_local bool resetPeak = false;
 
 // VmHWM of /proc/<pid>/status: the most resident memory the process ever had.
 std::optional<qint64> residentPeak(qint64 pid) {
@@ -32,6 +36,14 @@ std::optional<qint64> residentPeak(qint64 pid) {
     return number ? std::optional<qint64>(kilobytes * 1024) : std::nullopt;
 }
 
+// Writing 5 to clear_refs starts the peak over from what is resident now; where the kernel
+// refuses, the peak stays the host's since its start, an upper bound.
+void clearPeak(qint64 pid) {
+    QFile refs(QStringLiteral("/proc/%1/clear_refs").arg(pid));
+    if (pid > 0 && refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
 class MeteredDispatch : public automation::Dispatch {
 public:
     explicit MeteredDispatch(std::shared_ptr<automation::HostProcess> host)
@@ -39,6 +51,8 @@ public:
 
     QVariant invoke(int handle, automation::Op op, const QString& member, const QVariantList& args,
                     const QVariantMap& named) override {
+        if (std::exchange(resetPeak, false))
+            clearPeak(host_->processId());
         try {
             QVariant value = host_->invoke(handle, op, member, args, named);
             note();
@@ -76,6 +90,7 @@ automation::Object MeteredHostFactory::CreateObject(const QString& progId) {
 }
 
 std::optional<qint64> TakeHostPeakMemory() {
+    resetPeak = true;
     return std::exchange(peakBytes, std::nullopt);
 }
 
