@@ -1,6 +1,7 @@
 #include "engine/chart/SvgCanvas.h"
 
 #include "engine/read/Limits.h"
+#include "engine/svg/FontFamily.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,7 +84,7 @@ void SvgCanvas::text(double x, double y, std::string_view text, const TextLook& 
     if (look.italic)
         writer_.raw("font-style", "italic");
     if (!look.family.empty())
-        writer_.text("font-family", look.family, 64);
+        writer_.text("font-family", svg::fontFamilyList(look.family), 256);
     if (look.rotate != 0) {
         out_ += " transform=\"rotate(";
         number(look.rotate);
