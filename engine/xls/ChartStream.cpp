@@ -263,6 +263,11 @@ private:
             frame_ = previous == plotAreaRecord                                  ? &plotFill_
                      : blocks_.size() == 1 && blocks_.back() == rec::ChartRecord ? &chartFill_
                                                                                  : nullptr;
+            frameLine_ = previous == plotAreaRecord ? &plotBorder_ : nullptr;
+            if (!blocks_.empty() && blocks_.back() == rec::Legend) {
+                frame_ = &legendFill_;
+                frameLine_ = &legendBorder_;
+            }
             break;
         case pieFormat:
             if (PendingSeries* s = formattedSeries()) {
@@ -293,6 +298,19 @@ private:
                     axis->gridlines = false;
                 else if (!automatic)
                     axis->gridColor = color;
+                break;
+            }
+            if (frameLine_ && within(frameRecord) && !currentSeries()) {
+                // The outline of the plot area or the legend; an automatic one is left to the
+                // drawing's default.
+                const Color color = longRgb(in);
+                const std::uint16_t style = in.u16();
+                const std::int16_t weight = static_cast<std::int16_t>(in.u16());
+                if (!(in.u16() & 0x0001)) {
+                    frameLine_->kind = style == 5 ? ChartLine::Kind::None : ChartLine::Kind::Solid;
+                    frameLine_->rgb = color.rgb;
+                    frameLine_->widthPt = weight <= 0 ? 0.75 : weight == 1 ? 1.5 : 2.25;
+                }
                 break;
             }
             if (PendingSeries* s = formattedSeries()) {
@@ -539,6 +557,9 @@ private:
         out.chart.categoryAxis = categoryAxis_;
         out.chart.plotFill = plotFill_;
         out.chart.chartFill = chartFill_;
+        out.chart.legendFill = legendFill_;
+        out.chart.legendBorder = legendBorder_;
+        out.chart.plotBorder = plotBorder_;
         out.chart.anchor.widthPt = std::clamp(widthPt_, 0.0, 3000.0);
         out.chart.anchor.heightPt = std::clamp(heightPt_, 0.0, 3000.0);
         if (groups_.empty())
@@ -605,8 +626,10 @@ private:
         return axis;
     }();
     ChartAxis categoryAxis_;
-    ChartFill plotFill_, chartFill_;
-    ChartFill* frame_ = nullptr; // the fill the open frame describes
+    ChartFill plotFill_, chartFill_, legendFill_;
+    ChartLine plotBorder_, legendBorder_;
+    ChartLine* frameLine_ = nullptr; // the outline the open frame describes
+    ChartFill* frame_ = nullptr;     // the fill the open frame describes
     std::string text_, title_;
     LegendPosition legend_ = LegendPosition::None;
     double widthPt_ = 0, heightPt_ = 0;
