@@ -30,7 +30,7 @@ constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
 constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat = 0x1021,
                         frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
                         pieFormat = 0x100B, fontX = 0x1026, ifmtRecord = 0x104E;
-constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3;
+constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3, linkDataLabel = 4;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
 constexpr std::size_t firstFillColor = 24, firstLineColor = 32;
@@ -160,6 +160,7 @@ private:
                     ChartFont* font = textLink_ == linkTitle          ? &titleFont_
                                       : textLink_ == linkValueAxis    ? &valueAxis_.titleFont
                                       : textLink_ == linkCategoryAxis ? &categoryAxis_.titleFont
+                                      : textLink_ == linkDataLabel    ? &labelFont_
                                                                       : nullptr;
                     if (font) {
                         if (textFont_ && fontOf_)
@@ -568,6 +569,7 @@ private:
         for (Group& group : groups_) {
             byIcrt.emplace(group.icrt, out.chart.plots.size());
             group.plot.showValues = showValues_;
+            group.plot.labelFont = labelFont_;
             group.plot.showPercent = showPercent_;
             group.plot.showCategory = showCategory_;
             out.chart.plots.push_back(std::move(group.plot));
@@ -637,6 +639,7 @@ private:
     bool cachedValues_ = false;
     std::size_t pointColorBudget_ = limits::maxChartSeriesPoints;
     bool showValues_ = false, showPercent_ = false, showCategory_ = false;
+    ChartFont labelFont_; // of the data labels, which the page draws alike for every series
 };
 
 struct DrawingHeader {
