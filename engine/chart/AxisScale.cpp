@@ -35,8 +35,10 @@ double niceStep(double rough, int finer) {
 int AxisScale::steps() const {
     if (!labelled)
         return 0;
-    // Quotients stay small where the difference would overflow.
-    const double count = std::round(max / step - min / step);
+    // Quotients stay small where the difference would overflow. A fixed maximum need not be
+    // a whole step from the minimum: the last step is the one at or below it, never the next
+    // one past it (a tolerance keeps 0.1 steps that add up to 0.30000000000000004).
+    const double count = std::floor(max / step - min / step + 1e-9);
     if (!(count >= 1))
         return 0;
     return static_cast<int>(std::min<double>(count, limits::maxAxisLabels - 1));

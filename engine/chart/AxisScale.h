@@ -9,7 +9,8 @@ struct AxisScale {
     // axis is then drawn without labels or gridlines.
     bool labelled = true;
 
-    // The number of steps from min to max, at most limits::maxAxisLabels - 1; 0 when not labelled.
+    // The number of whole steps from min up to max, at most limits::maxAxisLabels - 1; 0 when
+    // not labelled.
     int steps() const;
     // The value at step `i` from min.
     double at(int i) const { return min + i * step; }

@@ -190,16 +190,27 @@ public:
         if (!valueAxis.deleted)
             for (int i = 0, steps = scale_.steps(); scale_.labelled && i <= steps; ++i)
                 labelWidth = std::max(labelWidth, textWidth(label(scale_.at(i)), valuePx));
+        if (!scatter_ && !categoryAxis.deleted)
+            groups_ = categoryGroups();
         if (horizontal_) {
             double categoryWidth = 0;
             if (!categoryAxis.deleted)
                 for (std::size_t i = 0; i < std::min<std::size_t>(categories_, 200); ++i)
                     categoryWidth = std::max(categoryWidth, textWidth(category(i), categoryPx));
+            groupOffsets_.clear();
+            for (const auto* names : groups_) {
+                groupOffsets_.push_back(categoryWidth + 10);
+                double widest = 0;
+                for (const std::string& name : *names)
+                    widest = std::max(widest, textWidth(name, categoryPx));
+                categoryWidth += widest + 10;
+            }
             plot_ = {area.x + std::min(categoryWidth, area.width / 3) + 6, area.y, 0,
                      area.height - valuePx - 6};
         } else {
+            const double groupRows = static_cast<double>(groups_.size()) * categoryPx * 1.4;
             plot_ = {area.x + std::min(labelWidth, area.width / 3) + 6, area.y + valuePx / 2, 0,
-                     area.height - categoryPx * 1.5 - 6};
+                     area.height - categoryPx * 1.5 - groupRows - 6};
         }
         plot_.width = area.x + area.width - plot_.x - labelWidth / 2;
         plot_.width = std::max(plot_.width, 1.0);
@@ -211,6 +222,7 @@ public:
             const std::string paint = svg.paint(chart_.plotFill, 0xFFFFFF);
             svg.rect(plot_.x, plot_.y, plot_.width, plot_.height, paint);
         }
+        svg.outline(plot_.x, plot_.y, plot_.width, plot_.height, chart_.plotBorder);
         drawAxisTitles(svg);
         drawValueAxis(svg);
         if (scatter_)
@@ -285,6 +297,20 @@ private:
         const double rounded =
             scale_.min + std::round((value - scale_.min) / scale_.step) * scale_.step;
         return formatValue(std::abs(rounded) < scale_.step * 1e-9 ? 0 : rounded, format_, dates_);
+    }
+
+    // The outer levels of multi-level category labels: those of the first series that has
+    // them, the next outer first.
+    std::vector<const std::vector<std::string>*> categoryGroups() const {
+        std::vector<const std::vector<std::string>*> levels;
+        for (std::size_t p : plots_)
+            for (const ChartSeries& series : chart_.plots[p].series)
+                if (!series.categoryGroups.empty()) {
+                    for (const auto& names : series.categoryGroups)
+                        levels.push_back(&names);
+                    return levels;
+                }
+        return levels;
     }
 
     std::string category(std::size_t point) const {
@@ -381,7 +407,40 @@ private:
                 svg.text(p, plot_.y + plot_.height + px + 3, category(i), categoryLook_,
                          TextAnchor::Middle);
         }
+        for (std::size_t level = 0; level < groups_.size(); ++level)
+            drawCategoryGroups(svg, *groups_[level], level);
         svg.endGroup();
+    }
+
+    // One outer level of multi-level categories: each group's name centred on the points it
+    // spans, groups parted by a line from the axis through the rows of labels.
+    void drawCategoryGroups(SvgCanvas& svg, const std::vector<std::string>& names,
+                            std::size_t level) const {
+        const double px = categoryLook_.sizePx;
+        const double half = edges_ ? 0 : slot() / 2;
+        const double rowsEnd = plot_.y + plot_.height + px * (1.5 + 1.4 * (level + 1.0));
+        const double sideEnd = horizontal_ ? plot_.x - 5 - groupOffsets_[level] : 0;
+        std::size_t start = 0;
+        for (std::size_t i = 1; i <= categories_; ++i) {
+            if (i < categories_ && (i >= names.size() || names[i].empty()))
+                continue;
+            // The group runs from `start` up to the point before `i`.
+            const double first = categoryPixel(start), last = categoryPixel(i - 1);
+            const double middle = (first + last) / 2;
+            const std::string& name = start < names.size() ? names[start] : std::string();
+            if (horizontal_) {
+                svg.text(sideEnd, middle + px * 0.35, name, categoryLook_, TextAnchor::End);
+                const double edge = last - half;
+                if (i < categories_)
+                    svg.line(sideEnd - 5, edge, plot_.x, edge, axisColor);
+            } else {
+                svg.text(middle, rowsEnd, name, categoryLook_, TextAnchor::Middle);
+                const double edge = last + half;
+                if (i < categories_)
+                    svg.line(edge, plot_.y + plot_.height, edge, rowsEnd + px * 0.3, axisColor);
+            }
+            start = i;
+        }
     }
 
     void drawXAxis(SvgCanvas& svg) const {
@@ -417,8 +476,11 @@ private:
             }
             text += (text.empty() ? "" : ", ") + formatValue(value, labelFormat_, dates_);
         }
-        if (!text.empty())
-            svg.text(x, y, text, labelSizePx, TextAnchor::Middle, 0x404040);
+        if (!text.empty()) {
+            TextLook look = lookOf(plot.labelFont, labelSizePx, 0x404040);
+            look.sizePx = std::clamp(look.sizePx, 4.0, 72.0);
+            svg.text(x, y, text, look, TextAnchor::Middle);
+        }
     }
 
     void drawBars(SvgCanvas& svg, const ChartPlot& plot, std::size_t palette) const {
@@ -612,6 +674,8 @@ private:
     DateSystem dates_;
     bool horizontal_ = false, scatter_ = false, edges_ = false, percent_ = false;
     std::size_t categories_ = 0;
+    std::vector<const std::vector<std::string>*> groups_; // outer category levels
+    std::vector<double> groupOffsets_; // bars: each outer level's distance left of the plot
     AxisScale scale_, xScale_;
     numfmt::NumberFormat format_;
     numfmt::NumberFormat xFormat_ = numfmt::NumberFormat::parse("General");

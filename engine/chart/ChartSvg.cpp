@@ -66,10 +66,21 @@ void drawLegendKey(SvgCanvas& svg, const LegendEntry& entry, double x, double mi
 }
 
 // Draws the legend on its side of `area` and takes its room from `area`.
-void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendPosition position,
-                const ChartFont& font, Box& area) {
+void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, const Chart& chart,
+                Box& area) {
+    const LegendPosition position = chart.legend;
+    const ChartFont& font = chart.legendFont;
     if (entries.empty() || position == LegendPosition::None)
         return;
+    // The legend's own fill and frame, drawn around its entries before them.
+    const auto box = [&](double x, double y, double width, double height) {
+        if (chart.legendFill.kind == ChartFill::Kind::Solid ||
+            chart.legendFill.kind == ChartFill::Kind::Gradient) {
+            const std::string paint = svg.paint(chart.legendFill, 0xFFFFFF);
+            svg.rect(x, y, width, height, paint);
+        }
+        svg.outline(x, y, width, height, chart.legendBorder);
+    };
     TextLook look = lookOf(font, defaultLegendPx, labelColor);
     look.sizePx = std::clamp(look.sizePx, 4.0, 96.0);
     const double legendSizePx = look.sizePx;
@@ -85,6 +96,7 @@ void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendP
             std::max<std::size_t>(1, static_cast<std::size_t>(area.height / rowHeight));
         const std::size_t shown = std::min(entries.size(), fit);
         double y = area.y + (area.height - static_cast<double>(shown) * rowHeight) / 2;
+        box(x - 2, y - 2, width + 2, static_cast<double>(shown) * rowHeight + 4);
         for (std::size_t i = 0; i < shown; ++i, y += rowHeight) {
             drawLegendKey(svg, entries[i], x, y + rowHeight / 2);
             svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, look,
@@ -108,6 +120,7 @@ void drawLegend(SvgCanvas& svg, const std::vector<LegendEntry>& entries, LegendP
     }
     const double y = position == LegendPosition::Top ? area.y : area.y + area.height - rowHeight;
     double x = area.x + std::max(0.0, (area.width - total) / 2);
+    box(x - 4, y, total - 8, rowHeight);
     for (std::size_t i = 0; i < shown; ++i) {
         drawLegendKey(svg, entries[i], x, y + rowHeight / 2);
         svg.text(x + 18, y + rowHeight / 2 + legendSizePx * 0.35, entries[i].text, look,
@@ -240,7 +253,7 @@ void appendChartSvg(std::string& out, const Chart& chart, int width, int height,
         firstPalette.push_back(seriesSoFar);
         seriesSoFar += plot.series.size();
     }
-    drawLegend(svg, legendEntries(chart, firstPalette), chart.legend, chart.legendFont, area);
+    drawLegend(svg, legendEntries(chart, firstPalette), chart, area);
     if (area.width < 8 || area.height < 8) {
         out += "</svg>";
         return;

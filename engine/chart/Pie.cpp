@@ -121,8 +121,10 @@ void drawPie(SvgCanvas& svg, const ChartPlot& plot, std::size_t firstPalette,
                 if (plot.showPercent)
                     text += (text.empty() ? "" : ", ") + formatValue(share, percent, dates);
                 const double at = doughnut ? (inner + outer) / 2 : radius * 0.65;
-                svg.text(slice.x(at, middle), slice.y(at, middle) + labelSizePx * 0.35, text,
-                         labelSizePx, TextAnchor::Middle, 0x262626);
+                TextLook look = lookOf(plot.labelFont, labelSizePx, 0x262626);
+                look.sizePx = std::clamp(look.sizePx, 4.0, 72.0);
+                svg.text(slice.x(at, middle), slice.y(at, middle) + look.sizePx * 0.35, text, look,
+                         TextAnchor::Middle);
             }
             angle = next;
         }

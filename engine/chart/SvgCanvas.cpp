@@ -1,6 +1,7 @@
 #include "engine/chart/SvgCanvas.h"
 
 #include "engine/read/Limits.h"
+#include "engine/svg/FontFamily.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,18 @@ void SvgCanvas::frame(double x, double y, double width, double height, std::uint
     writer_.close();
 }
 
+void SvgCanvas::outline(double x, double y, double width, double height, const ChartLine& line) {
+    if (line.kind != ChartLine::Kind::Solid)
+        return;
+    // Points at 96 pixels to the inch, and never thinner than a device pixel.
+    const double widthPx = std::clamp(line.widthPt * 4 / 3, 1.0, 20.0);
+    box(x, y, width, height)
+        .raw("fill", "none")
+        .color("stroke", line.rgb)
+        .number("stroke-width", widthPx);
+    writer_.close();
+}
+
 void SvgCanvas::line(double x1, double y1, double x2, double y2, std::uint32_t stroke,
                      double strokeWidth) {
     writer_.open("line").number("x1", x1).number("y1", y1).number("x2", x2).number("y2", y2).color(
@@ -83,7 +96,7 @@ void SvgCanvas::text(double x, double y, std::string_view text, const TextLook& 
     if (look.italic)
         writer_.raw("font-style", "italic");
     if (!look.family.empty())
-        writer_.text("font-family", look.family, 64);
+        writer_.text("font-family", svg::fontFamilyList(look.family), 256);
     if (look.rotate != 0) {
         out_ += " transform=\"rotate(";
         number(look.rotate);

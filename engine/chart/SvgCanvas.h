@@ -39,6 +39,8 @@ public:
     void rect(double x, double y, double width, double height, std::uint32_t fill);
     void frame(double x, double y, double width, double height, std::uint32_t stroke,
                bool dashed = false);
+    // The outline of an area as `line` says; nothing for an automatic or absent line.
+    void outline(double x, double y, double width, double height, const ChartLine& line);
     void line(double x1, double y1, double x2, double y2, std::uint32_t stroke,
               double strokeWidth = 1);
     // Text escaped and cut to a sane length; `sizePx` its font size; `y` its baseline.

@@ -81,11 +81,12 @@ struct PendingAxis {
 
 // Shape and text properties being read (spPr, rPr, defRPr) and what they describe.
 struct Looks {
-    std::size_t depth = 0;     // of the element that opened them
-    ChartFill* fill = nullptr; // an area's fill
-    Color* line = nullptr;     // a line's colour (gridlines)
-    ChartFont* font = nullptr; // a text's font
-    bool gradientOnly = false; // a series: its solid fills are read with its colour
+    std::size_t depth = 0;       // of the element that opened them
+    ChartFill* fill = nullptr;   // an area's fill
+    Color* line = nullptr;       // a line's colour (gridlines)
+    ChartLine* border = nullptr; // an area's outline
+    ChartFont* font = nullptr;   // a text's font
+    bool gradientOnly = false;   // a series: its solid fills are read with its colour
 };
 
 // "1800" hundredths of a point as points, bounded to sizes a chart shows.
@@ -251,16 +252,23 @@ private:
         if (local == "spPr") {
             if (parent == "chartSpace")
                 looks.fill = &chart_.chartFill;
-            else if (parent == "plotArea")
+            else if (parent == "plotArea") {
                 looks.fill = &chart_.plotFill;
-            else if (parent == "majorGridlines" && openAxis())
+                looks.border = &chart_.plotBorder;
+            } else if (parent == "legend" && !series_) {
+                looks.fill = &chart_.legendFill;
+                looks.border = &chart_.legendBorder;
+            } else if (parent == "majorGridlines" && openAxis())
                 looks.line = &openAxis()->gridColor;
             else if (parent == "ser" && series_ == path_.size() - 1) {
                 looks.fill = &chart_.plots.back().series.back().fill;
                 looks.gradientOnly = true;
             }
+        } else if (parentOfOpen("txPr") == "dLbls" && !chart_.plots.empty()) {
+            // Data labels of a series or of the whole plot: one look for the plot's labels.
+            looks.font = &chart_.plots.back().labelFont;
         } else if (!series_) {
-            // Fonts of titles, axis labels and the legend; data labels keep the default.
+            // Fonts of titles, axis labels and the legend.
             const std::string_view titleOf = parentOfOpen("title");
             const std::string_view textOf = parentOfOpen("txPr");
             if (titleOf == "chart")
@@ -272,7 +280,7 @@ private:
             else if (textOf == "legend")
                 looks.font = &chart_.legendFont;
         }
-        if (!looks.fill && !looks.line && !looks.font)
+        if (!looks.fill && !looks.line && !looks.font && !looks.border)
             return false;
         looks_ = looks;
         return true;
@@ -313,6 +321,13 @@ private:
             const auto angle = parseNumber(attributes.value("ang"));
             if (angle && std::isfinite(*angle))
                 looks.fill->angle = std::fmod(*angle / 60000, 360);
+        } else if (looks.border && local == "ln" && depth == 1) {
+            // Widths in EMU, 12700 to the point.
+            if (const auto width = parseNumber(attributes.value("w")); width && *width > 0)
+                looks.border->widthPt = std::min(*width / 12700, 20.0);
+        } else if (looks.border && parent == "ln" && depth == 2 &&
+                   (local == "noFill" || local == "solidFill")) {
+            looks.border->kind = local == "noFill" ? ChartLine::Kind::None : ChartLine::Kind::Solid;
         } else if (parent == "solidFill" || parent == "gs") {
             startLooksColor(local, parent, attributes);
         } else if (color_ && color_->depth == path_.size() - 1) {
@@ -332,6 +347,9 @@ private:
         } else if (looks.line && inLine) {
             Color* line = looks.line;
             sink = [line](std::uint32_t rgb) { *line = Color::fromRgb(rgb); };
+        } else if (looks.border && inLine && path_.size() - looks.depth == 3) {
+            ChartLine* border = looks.border;
+            sink = [border](std::uint32_t rgb) { border->rgb = rgb; };
         } else if (looks.fill && parent == "gs" && !looks.fill->stops.empty()) {
             ChartFill* fill = looks.fill;
             sink = [fill](std::uint32_t rgb) { fill->stops.back().rgb = rgb; };
@@ -607,9 +625,13 @@ private:
             if (data_ != DataTarget::None && reference.empty())
                 reference = text_;
         }
-        if (local != "v" || !point_ || levels_ > 1)
+        if (local != "v" || !point_)
             return;
         const std::size_t index = static_cast<std::size_t>(*point_);
+        if (levels_ > 1) {
+            outerCategory(series, index);
+            return;
+        }
         // An index far past the points actually given would make a small part hold a huge
         // list: a list grows to at most a few times the points it has.
         if (index >= pointsRead_ * 4 + 256) {
@@ -636,6 +658,22 @@ private:
                 categoryNumbers_.resize(index + 1, std::numeric_limits<double>::quiet_NaN());
             categoryNumbers_[index] =
                 parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+        }
+        point_.reset();
+    }
+
+    // A group name of an outer level of multi-level categories, kept where the innermost
+    // level has a point for it.
+    void outerCategory(ChartSeries& series, std::size_t index) {
+        const std::size_t level = levels_ - 2;
+        if (data_ == DataTarget::Categories && level < limits::maxChartCategoryLevels &&
+            index < series.categories.size()) {
+            if (series.categoryGroups.size() <= level)
+                series.categoryGroups.resize(level + 1);
+            auto& names = series.categoryGroups[level];
+            if (names.size() <= index)
+                names.resize(index + 1);
+            names[index] = text_;
         }
         point_.reset();
     }

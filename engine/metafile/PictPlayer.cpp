@@ -22,7 +22,8 @@ constexpr std::uint16_t opClip = 0x0001, opTxFace = 0x0004, opPnSize = 0x0007, o
                         opOrigin = 0x000C, opTxSize = 0x000D, opVersion = 0x0011, opRgbFg = 0x001A,
                         opRgbBk = 0x001B, opLine = 0x0020, opLineFrom = 0x0021,
                         opShortLine = 0x0022, opShortLineFrom = 0x0023, opLongText = 0x0028,
-                        opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF;
+                        opDhText = 0x0029, opDvText = 0x002A, opDhDvText = 0x002B, opEnd = 0x00FF,
+                        opHeader = 0x0C00;
 
 struct Rect {
     double top = 0, left = 0, bottom = 0, right = 0;
@@ -38,7 +39,7 @@ using Reader = PictReader;
 class PictPlayer {
 public:
     PictPlayer(std::span<const std::uint8_t> bytes, std::size_t start)
-        : in_(bytes, start), canvas_(limits::maxMetafileSvgBytes), start_(start) {}
+        : bytes_(bytes), in_(bytes, start), canvas_(limits::maxMetafileSvgBytes), start_(start) {}
 
     Rendered play() {
         in_.skip(2); // the picture's size, truncated to 16 bits: of no use
@@ -46,6 +47,11 @@ public:
         if (in_.u16() != opVersion || in_.u16() != 0x02FF)
             throw ReadError(ReadError::Kind::Damaged,
                             "PICT picture: expected the version 2 opcode after the frame");
+        header();
+        // Every coordinate is taken relative to the drawing space's corner, so the SVG's view
+        // box starts at 0,0 wherever the picture was drawn.
+        originH_ = space_.left;
+        originV_ = space_.top;
         Rendered out;
         try {
             run(out);
@@ -54,18 +60,42 @@ public:
         }
         const double width = std::max(frame_.right - frame_.left, 1.0);
         const double height = std::max(frame_.bottom - frame_.top, 1.0);
+        const double spaceWidth = std::max(space_.right - space_.left, 1.0);
+        const double spaceHeight = std::max(space_.bottom - space_.top, 1.0);
         if (canvas_.elements() == 0)
-            placeholder(width, height);
-        // Units are points at 72 per inch; the page shows them at 96.
+            placeholder(spaceWidth, spaceHeight, width, height);
+        // The frame is in points at 72 per inch; the page shows them at 96.
         out.widthPt = width;
         out.heightPt = height;
         out.elements = canvas_.elements();
-        out.svg =
-            canvas_.finish(frame_.left, frame_.top, width, height, width * 4 / 3, height * 4 / 3);
+        out.svg = canvas_.finish(0, 0, spaceWidth, spaceHeight, width * 4 / 3, height * 4 / 3);
         return out;
     }
 
 private:
+    // The header opcode of a version 2 picture. An extended header names the rectangle the
+    // opcodes draw in at the picture's own resolution, which may differ from the frame (a
+    // 300 dpi picture, or one drawn away from 0,0); without one they draw in the frame.
+    void header() {
+        space_ = frame_;
+        const std::size_t at = in_.position();
+        if (in_.remaining() < 2 + 24)
+            return;
+        if (in_.u16() != opHeader) {
+            in_ = Reader(bytes_, at); // an older picture: the opcodes start right here
+            return;
+        }
+        if (in_.i16() != -2) {
+            in_.skip(22);
+            return;
+        }
+        in_.skip(2 + 8); // reserved, then the resolutions the space's size already carries
+        const Rect source = rect();
+        in_.skip(4);
+        if (source.right > source.left && source.bottom > source.top)
+            space_ = source;
+    }
+
     Rect rect() {
         Rect r;
         r.top = in_.i16();
@@ -420,31 +450,34 @@ private:
         canvas_.text(run);
     }
 
-    void placeholder(double width, double height) {
+    // A dashed frame over the drawing space (`width` x `height` from 0,0) naming the picture's
+    // size in points.
+    void placeholder(double width, double height, double widthPt, double heightPt) {
         Stroke s;
         s.color = 0x808080;
         s.width = std::max(std::min(width, height) / 100, 0.5);
         s.style = Pen::Style::Dash;
-        canvas_.moveTo({frame_.left + s.width, frame_.top + s.width});
-        canvas_.lineTo({frame_.right - s.width, frame_.top + s.width});
-        canvas_.lineTo({frame_.right - s.width, frame_.bottom - s.width});
-        canvas_.lineTo({frame_.left + s.width, frame_.bottom - s.width});
+        canvas_.moveTo({s.width, s.width});
+        canvas_.lineTo({width - s.width, s.width});
+        canvas_.lineTo({width - s.width, height - s.width});
+        canvas_.lineTo({s.width, height - s.width});
         canvas_.closeFigure();
         canvas_.drawPath(&s, nullptr);
         TextRun run;
-        run.text = "Picture " + std::to_string(static_cast<long>(std::lround(width))) + " x " +
-                   std::to_string(static_cast<long>(std::lround(height))) + " pt";
+        run.text = "Picture " + std::to_string(static_cast<long>(std::lround(widthPt))) + " x " +
+                   std::to_string(static_cast<long>(std::lround(heightPt))) + " pt";
         run.size = std::clamp(std::min(width / 8, height / 3), 4.0, 24.0);
-        run.at = {frame_.left + width / 2, frame_.top + height / 2 + run.size / 3};
+        run.at = {width / 2, height / 2 + run.size / 3};
         run.color = 0x606060;
         run.align = 0x18 | 0x06; // centred on the baseline
         canvas_.text(run);
     }
 
+    std::span<const std::uint8_t> bytes_;
     Reader in_;
     SvgCanvas canvas_;
     std::size_t start_ = 0;
-    Rect frame_, lastRect_;
+    Rect frame_, space_, lastRect_;
     Point penAt_, textAt_;
     double originH_ = 0, originV_ = 0;
     double pen_ = 1, ovalH_ = 0, ovalV_ = 0, textSize_ = 12;

@@ -1,6 +1,7 @@
 #include "engine/metafile/SvgCanvas.h"
 
 #include "engine/read/Limits.h"
+#include "engine/svg/FontFamily.h"
 #include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
@@ -242,7 +243,7 @@ void SvgCanvas::text(const TextRun& run) {
     body_ += '"';
     if (run.font && !run.font->face.empty()) {
         body_ += " font-family=\"";
-        svg::appendText(body_, run.font->face);
+        svg::appendText(body_, svg::fontFamilyList(run.font->face));
         body_ += '"';
     }
     if (run.font && run.font->weight >= 600)

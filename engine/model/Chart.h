@@ -45,6 +45,14 @@ struct ChartFill {
     double angle = 0;                // Gradient: degrees clockwise from left-to-right
 };
 
+// The outline of an area (the plot area, the legend): automatic (the drawing's default, none
+// for both), none, or a line of one colour.
+struct ChartLine {
+    enum class Kind : std::uint8_t { Automatic, None, Solid } kind = Kind::Automatic;
+    std::uint32_t rgb = 0;
+    double widthPt = 0.75;
+};
+
 // The font of a title or of labels; unset parts are the drawing's defaults.
 struct ChartFont {
     double sizePt = 0; // 0: default
@@ -73,16 +81,19 @@ struct ChartSeriesSource {
 struct ChartSeries {
     std::string name;                    // empty: "Series N" is shown
     std::vector<std::string> categories; // one per point as shown; empty: 1, 2, 3 ...
-    std::vector<double> values;          // NaN for a point without a value
-    std::vector<double> xValues;         // scatter plots only; empty: 1, 2, 3 ...
-    std::string formatCode;              // of the values; empty means General
-    Color color;                         // fill (or line) colour; automatic: the palette's
-    std::vector<Color> pointColors;      // per point, automatic where the file names none
-    bool line = true;                    // line and scatter: points are joined
-    bool markers = true;                 // line and scatter: points are marked
-    ChartFill fill;                      // when the file gives one; overrides `color` as a fill
-    std::vector<double> explosion;       // pie: per point, share of the radius; empty: none
-    double seriesExplosion = 0;          // pie: every point's, share of the radius
+    // Outer levels of multi-level categories, the next outer first: a group's name stands at
+    // the first point it spans, and the points after it up to the next name belong to it.
+    std::vector<std::vector<std::string>> categoryGroups;
+    std::vector<double> values;     // NaN for a point without a value
+    std::vector<double> xValues;    // scatter plots only; empty: 1, 2, 3 ...
+    std::string formatCode;         // of the values; empty means General
+    Color color;                    // fill (or line) colour; automatic: the palette's
+    std::vector<Color> pointColors; // per point, automatic where the file names none
+    bool line = true;               // line and scatter: points are joined
+    bool markers = true;            // line and scatter: points are marked
+    ChartFill fill;                 // when the file gives one; overrides `color` as a fill
+    std::vector<double> explosion;  // pie: per point, share of the radius; empty: none
+    double seriesExplosion = 0;     // pie: every point's, share of the radius
     ChartSeriesSource source;
 };
 
@@ -94,6 +105,7 @@ struct ChartPlot {
     bool showValues = false;     // data labels with the values
     bool showPercent = false;    // pie and doughnut: data labels with the share
     bool showCategory = false;   // data labels with the category
+    ChartFont labelFont;         // of the data labels
     int holePercent = 50;        // doughnut: the hole's share of the diameter
     std::string unsupportedName; // Unsupported: what the file calls the kind ("radar" ...)
 };
@@ -109,6 +121,8 @@ struct Chart {
     std::vector<ChartPlot> plots;
     LegendPosition legend = LegendPosition::None;
     ChartFont legendFont;
+    ChartFill legendFill;               // automatic: none
+    ChartLine legendBorder, plotBorder; // automatic: none
     ChartAxis valueAxis = [] {
         ChartAxis axis;
         axis.gridlines = true; // the application's default for value axes

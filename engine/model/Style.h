@@ -90,6 +90,15 @@ struct BorderSide {
 
 struct Border {
     BorderSide left, right, top, bottom;
+    // One line style for both diagonals, as every format stores it; each is drawn only when
+    // its flag is set. Down runs from the top left corner, up from the bottom left.
+    BorderSide diagonal;
+    bool diagonalDown = false;
+    bool diagonalUp = false;
+
+    bool hasDiagonal() const {
+        return diagonal.style != BorderStyle::None && (diagonalDown || diagonalUp);
+    }
 
     bool operator==(const Border&) const = default;
 };

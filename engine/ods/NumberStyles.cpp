@@ -158,8 +158,12 @@ void NumberStyles::start(std::string_view ns, std::string_view local,
             "E+" +
             repeat('0', std::max<std::uint64_t>(countOf(attributes, "min-exponent-digits", 2), 1));
     } else if (local == "fraction") {
-        if (countOf(attributes, "min-integer-digits", 0) > 0)
-            current_.code += "# ";
+        // The attribute's presence, not its value, makes the fraction mixed: "# ?/?" is
+        // written with zero required digits, "?/?" without the attribute.
+        if (attributes.get("min-integer-digits")) {
+            const std::uint64_t digits = countOf(attributes, "min-integer-digits", 0);
+            current_.code += (digits == 0 ? "#" : repeat('0', digits)) + " ";
+        }
         current_.code +=
             repeat('?',
                    std::max<std::uint64_t>(countOf(attributes, "min-numerator-digits", 1), 1)) +

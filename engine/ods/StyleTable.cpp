@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace engine::ods {
@@ -25,6 +29,18 @@ std::string stripQuotes(std::string_view family) {
            (family.back() == '\'' || family.back() == '"' || family.back() == ' '))
         family.remove_suffix(1);
     return std::string(family);
+}
+
+// An angle as "270", "270deg", "4.71rad" or "300grad", in degrees.
+std::optional<double> angleDegrees(std::string_view text) {
+    static constexpr std::pair<std::string_view, double> units[] = {
+        {"deg", 1.0}, {"grad", 0.9}, {"rad", 180 / std::numbers::pi}};
+    for (const auto& [unit, factor] : units)
+        if (text.ends_with(unit)) {
+            const auto value = parseNumber(text.substr(0, text.size() - unit.size()));
+            return value ? std::optional<double>(*value * factor) : std::nullopt;
+        }
+    return parseNumber(text);
 }
 
 // "0.74pt solid #000000", "none", "0.06pt dashed #ff0000".
@@ -138,6 +154,10 @@ void StyleTable::tableCellProperties(const xml::Attributes& attributes) {
         p.top = borderSide(side);
     if (const char* side = attributes.get("border-bottom"))
         p.bottom = borderSide(side);
+    if (const char* line = attributes.get("diagonal-bl-tr"))
+        p.diagonalUp = borderSide(line);
+    if (const char* line = attributes.get("diagonal-tl-br"))
+        p.diagonalDown = borderSide(line);
     if (const char* align = attributes.get("vertical-align")) {
         const std::string_view v(align);
         p.vertical = v == "top" ? VAlign::Top : v == "middle" ? VAlign::Center : VAlign::Bottom;
@@ -149,13 +169,13 @@ void StyleTable::tableCellProperties(const xml::Attributes& attributes) {
     if (const char* source = attributes.get("text-align-source"))
         p.alignByValue = std::string_view(source) == "value-type";
     if (const char* angle = attributes.get("rotation-angle")) {
-        if (const auto degrees = parseNumber(angle)) {
+        if (const auto degrees = angleDegrees(angle)) {
             double a = std::fmod(*degrees, 360.0);
             if (a < 0)
                 a += 360.0;
             // The page turns text by at most a quarter either way; upside-down text is shown
             // at the angle it has when read the other way round.
-            if (a > 270)
+            if (a >= 270)
                 a -= 360;
             else if (a > 90)
                 a -= 180;
@@ -268,6 +288,8 @@ StyleTable::Properties StyleTable::resolved(const std::string& family,
         over(result.right, p.right);
         over(result.top, p.top);
         over(result.bottom, p.bottom);
+        over(result.diagonalUp, p.diagonalUp);
+        over(result.diagonalDown, p.diagonalDown);
         over(result.horizontal, p.horizontal);
         over(result.alignByValue, p.alignByValue);
         over(result.vertical, p.vertical);
@@ -361,8 +383,18 @@ std::uint32_t StyleTable::addFormat(const Properties& p) {
         fill.pattern = FillPattern::Solid;
         fill.foreground = *p.background;
     }
-    Border border{p.left.value_or(BorderSide{}), p.right.value_or(BorderSide{}),
-                  p.top.value_or(BorderSide{}), p.bottom.value_or(BorderSide{})};
+    Border border;
+    border.left = p.left.value_or(BorderSide{});
+    border.right = p.right.value_or(BorderSide{});
+    border.top = p.top.value_or(BorderSide{});
+    border.bottom = p.bottom.value_or(BorderSide{});
+    // The model keeps one line for both diagonals; where the two differ, the falling one's
+    // wins, as the one a sheet draws over the other.
+    const BorderSide up = p.diagonalUp.value_or(BorderSide{});
+    const BorderSide down = p.diagonalDown.value_or(BorderSide{});
+    border.diagonalUp = up.style != BorderStyle::None;
+    border.diagonalDown = down.style != BorderStyle::None;
+    border.diagonal = border.diagonalDown ? down : up;
     CellFormat format;
     format.alignment.horizontal =
         p.alignByValue.value_or(false) ? HAlign::General : p.horizontal.value_or(HAlign::General);

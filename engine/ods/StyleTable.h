@@ -65,6 +65,7 @@ private:
         std::optional<Color> fontColor;
         std::optional<Color> background; // automatic: transparent
         std::optional<BorderSide> left, right, top, bottom;
+        std::optional<BorderSide> diagonalUp, diagonalDown; // bottom left to top right, and back
         std::optional<HAlign> horizontal;
         std::optional<bool> alignByValue; // style:text-align-source="value-type"
         std::optional<VAlign> vertical;

@@ -122,7 +122,8 @@ inline constexpr std::size_t maxChartTablePoints = 1'000'000;
 // A chart's title, label, series name, or a cell of its own table.
 inline constexpr std::size_t maxChartTextBytes = 64u << 10;
 inline constexpr std::size_t maxLegendEntries = 64;
-inline constexpr int maxAxisLabels = 1000; // past it an axis's labels are left out
+inline constexpr std::size_t maxChartCategoryLevels = 4; // outer levels of category labels
+inline constexpr int maxAxisLabels = 1000;               // past it an axis's labels are left out
 
 // Metafiles and the bitmaps inside them.
 inline constexpr std::size_t maxMetafileRecords = 4'000'000; // records or opcodes played

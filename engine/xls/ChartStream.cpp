@@ -30,7 +30,7 @@ constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
 constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat = 0x1021,
                         frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
                         pieFormat = 0x100B, fontX = 0x1026, ifmtRecord = 0x104E;
-constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3;
+constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3, linkDataLabel = 4;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
 constexpr std::size_t firstFillColor = 24, firstLineColor = 32;
@@ -160,6 +160,7 @@ private:
                     ChartFont* font = textLink_ == linkTitle          ? &titleFont_
                                       : textLink_ == linkValueAxis    ? &valueAxis_.titleFont
                                       : textLink_ == linkCategoryAxis ? &categoryAxis_.titleFont
+                                      : textLink_ == linkDataLabel    ? &labelFont_
                                                                       : nullptr;
                     if (font) {
                         if (textFont_ && fontOf_)
@@ -263,6 +264,11 @@ private:
             frame_ = previous == plotAreaRecord                                  ? &plotFill_
                      : blocks_.size() == 1 && blocks_.back() == rec::ChartRecord ? &chartFill_
                                                                                  : nullptr;
+            frameLine_ = previous == plotAreaRecord ? &plotBorder_ : nullptr;
+            if (!blocks_.empty() && blocks_.back() == rec::Legend) {
+                frame_ = &legendFill_;
+                frameLine_ = &legendBorder_;
+            }
             break;
         case pieFormat:
             if (PendingSeries* s = formattedSeries()) {
@@ -293,6 +299,19 @@ private:
                     axis->gridlines = false;
                 else if (!automatic)
                     axis->gridColor = color;
+                break;
+            }
+            if (frameLine_ && within(frameRecord) && !currentSeries()) {
+                // The outline of the plot area or the legend; an automatic one is left to the
+                // drawing's default.
+                const Color color = longRgb(in);
+                const std::uint16_t style = in.u16();
+                const std::int16_t weight = static_cast<std::int16_t>(in.u16());
+                if (!(in.u16() & 0x0001)) {
+                    frameLine_->kind = style == 5 ? ChartLine::Kind::None : ChartLine::Kind::Solid;
+                    frameLine_->rgb = color.rgb;
+                    frameLine_->widthPt = weight <= 0 ? 0.75 : weight == 1 ? 1.5 : 2.25;
+                }
                 break;
             }
             if (PendingSeries* s = formattedSeries()) {
@@ -539,6 +558,9 @@ private:
         out.chart.categoryAxis = categoryAxis_;
         out.chart.plotFill = plotFill_;
         out.chart.chartFill = chartFill_;
+        out.chart.legendFill = legendFill_;
+        out.chart.legendBorder = legendBorder_;
+        out.chart.plotBorder = plotBorder_;
         out.chart.anchor.widthPt = std::clamp(widthPt_, 0.0, 3000.0);
         out.chart.anchor.heightPt = std::clamp(heightPt_, 0.0, 3000.0);
         if (groups_.empty())
@@ -547,6 +569,7 @@ private:
         for (Group& group : groups_) {
             byIcrt.emplace(group.icrt, out.chart.plots.size());
             group.plot.showValues = showValues_;
+            group.plot.labelFont = labelFont_;
             group.plot.showPercent = showPercent_;
             group.plot.showCategory = showCategory_;
             out.chart.plots.push_back(std::move(group.plot));
@@ -605,8 +628,10 @@ private:
         return axis;
     }();
     ChartAxis categoryAxis_;
-    ChartFill plotFill_, chartFill_;
-    ChartFill* frame_ = nullptr; // the fill the open frame describes
+    ChartFill plotFill_, chartFill_, legendFill_;
+    ChartLine plotBorder_, legendBorder_;
+    ChartLine* frameLine_ = nullptr; // the outline the open frame describes
+    ChartFill* frame_ = nullptr;     // the fill the open frame describes
     std::string text_, title_;
     LegendPosition legend_ = LegendPosition::None;
     double widthPt_ = 0, heightPt_ = 0;
@@ -614,6 +639,7 @@ private:
     bool cachedValues_ = false;
     std::size_t pointColorBudget_ = limits::maxChartSeriesPoints;
     bool showValues_ = false, showPercent_ = false, showCategory_ = false;
+    ChartFont labelFont_; // of the data labels, which the page draws alike for every series
 };
 
 struct DrawingHeader {

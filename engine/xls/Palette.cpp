@@ -2,9 +2,13 @@
 
 #include "engine/model/DefaultPalette.h"
 
+#include <algorithm>
+
 namespace engine::xls {
 
-Palette::Palette() : rgb_(defaultPalette) {}
+Palette::Palette(std::uint16_t firstSystemIndex)
+    : rgb_(defaultPalette),
+      firstSystemIndex_(std::min<std::uint16_t>(firstSystemIndex, defaultPalette.size())) {}
 
 void Palette::set(std::uint16_t index, std::uint32_t rgb) {
     if (index >= 8 && index < rgb_.size())
@@ -12,7 +16,7 @@ void Palette::set(std::uint16_t index, std::uint32_t rgb) {
 }
 
 Color Palette::resolve(std::uint16_t index) const {
-    if (index < rgb_.size())
+    if (index < firstSystemIndex_)
         return Color::fromRgb(rgb_[index]);
     return Color{};
 }

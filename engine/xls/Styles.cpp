@@ -185,6 +185,9 @@ void Styles::xf(const Record& record) {
         x.right = {borderStyle((b1 >> 4) & 0xF), static_cast<std::uint16_t>((b1 >> 23) & 0x7F)};
         x.top = {borderStyle((b1 >> 8) & 0xF), static_cast<std::uint16_t>(b2 & 0x7F)};
         x.bottom = {borderStyle((b1 >> 12) & 0xF), static_cast<std::uint16_t>((b2 >> 7) & 0x7F)};
+        x.diagonal = {borderStyle((b2 >> 21) & 0xF), static_cast<std::uint16_t>((b2 >> 14) & 0x7F)};
+        x.diagonalDown = (b1 >> 30) & 1;
+        x.diagonalUp = (b1 >> 31) & 1;
         x.pattern = fillPattern((b2 >> 26) & 0x3F);
         x.foreground = fillColors & 0x7F;
         x.background = (fillColors >> 7) & 0x7F;
@@ -306,8 +309,12 @@ void Styles::resolve(Workbook& workbook) const {
             workbook.fills.push_back(fill);
             fillIds.emplace(fillKey, format.fill);
         }
+        // Side keys take 20 bits (style and a 16-bit colour): three fit in each half.
+        const std::uint64_t diagonalKey =
+            sideKey(x.diagonal) << 2 | (x.diagonalDown ? 1u : 0u) | (x.diagonalUp ? 2u : 0u);
         const std::pair<std::uint64_t, std::uint64_t> borderKey{
-            (sideKey(x.left) << 32) | sideKey(x.right), (sideKey(x.top) << 32) | sideKey(x.bottom)};
+            (sideKey(x.left) << 40) | (sideKey(x.right) << 20) | sideKey(x.top),
+            (sideKey(x.bottom) << 22) | diagonalKey};
         const auto borderFound = borderIds.find(borderKey);
         if (borderFound != borderIds.end()) {
             format.border = borderFound->second;
@@ -324,6 +331,9 @@ void Styles::resolve(Workbook& workbook) const {
             border.right = side(x.right);
             border.top = side(x.top);
             border.bottom = side(x.bottom);
+            border.diagonal = side(x.diagonal);
+            border.diagonalDown = x.diagonalDown;
+            border.diagonalUp = x.diagonalUp;
             format.border = static_cast<std::uint32_t>(workbook.borders.size());
             workbook.borders.push_back(border);
             borderIds.emplace(borderKey, format.border);

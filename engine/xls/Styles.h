@@ -16,7 +16,8 @@ namespace engine::xls {
 class Styles {
 public:
     // `version` is 2, 3, 4, 5 or 8; `decoder` reads 8-bit names and format codes.
-    Styles(int version, util::CodePageDecoder& decoder) : version_(version), decoder_(decoder) {}
+    Styles(int version, util::CodePageDecoder& decoder)
+        : version_(version), decoder_(decoder), palette_(version <= 4 ? 24 : 64) {}
 
     void font(const Record& record);
     void fontColor(const Record& record); // BIFF2 FONTCOLOR: colour of the last font
@@ -45,7 +46,8 @@ private:
         std::uint16_t font = 0;
         std::uint32_t numFmt = 0;
         Alignment alignment;
-        RawSide left, right, top, bottom;
+        RawSide left, right, top, bottom, diagonal;
+        bool diagonalDown = false, diagonalUp = false;
         FillPattern pattern = FillPattern::None;
         std::uint16_t foreground = 0x40, background = 0x41;
     };

@@ -82,8 +82,14 @@ Fill readFill(util::ByteCursor& cursor, const xlsx::Colors& colors) {
 
 Border readBorder(util::ByteCursor& cursor, const xlsx::Colors& colors) {
     Border border;
-    cursor.u8(); // diagonal flags
-    for (BorderSide* side : {&border.top, &border.bottom, &border.left, &border.right}) {
+    const std::uint8_t diagonals = cursor.u8();
+    border.diagonalDown = diagonals & 0x01;
+    border.diagonalUp = diagonals & 0x02;
+    for (BorderSide* side :
+         {&border.top, &border.bottom, &border.left, &border.right, &border.diagonal}) {
+        // Some writers end the record before the diagonal's line.
+        if (side == &border.diagonal && cursor.remaining() < 10)
+            break;
         const std::uint8_t style = cursor.u8();
         cursor.u8();
         side->style =

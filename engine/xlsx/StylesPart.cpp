@@ -131,12 +131,18 @@ private:
     void startBorder(std::string_view local, const xml::Attributes& attributes) {
         if (local == "border") {
             add(book_.borders);
+            Border& border = book_.borders.back();
+            border.diagonalDown = parseBool(attributes.value("diagonalDown"), false);
+            border.diagonalUp = parseBool(attributes.value("diagonalUp"), false);
             return;
         }
         if (book_.borders.empty())
             return;
         Border& border = book_.borders.back();
-        if (const auto side = borderEdge(border, local)) {
+        auto side = borderEdge(border, local);
+        if (!side && local == "diagonal")
+            side = &border.diagonal;
+        if (side) {
             (*side)->style =
                 lookUp(borderStyleNames, attributes.value("style")).value_or(BorderStyle::None);
             side_ = *side;

@@ -5,6 +5,7 @@
 #include "engine/chart/AxisScale.h"
 #include "tests/engine/chart/ChartSamples.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -280,6 +281,16 @@ TEST(ChartLooks, FixedBoundsAndStepsLabelTheValueAxis) {
         EXPECT_NE(svg.find(label), std::string::npos) << label;
     EXPECT_EQ(svg.find(">40<"), std::string::npos);
     EXPECT_NE(svg.find("rotate(-90"), std::string::npos);
+
+    // A maximum between two steps: the top label is the last step below it, not the next.
+    chart.valueAxis.min = 0;
+    chart.valueAxis.max = 75;
+    chart.valueAxis.majorUnit = 10;
+    const std::vector<std::string> between =
+        textsOf(chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900));
+    EXPECT_NE(std::find(between.begin(), between.end(), "70"), between.end());
+    EXPECT_EQ(std::find(between.begin(), between.end(), "80"), between.end());
+    EXPECT_EQ(std::find(between.begin(), between.end(), "75"), between.end());
 
     // Bounds that contradict each other leave the automatic scale.
     chart.valueAxis.min = 50;

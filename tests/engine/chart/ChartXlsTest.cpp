@@ -57,15 +57,23 @@ void chartGroup(BiffWriter& w, std::uint16_t kindRecord, const Bytes& kind, bool
     w.record(0x1014, Bytes().u32(0).u32(0).u32(0).u32(0).u16(0).u16(0));
     w.record(begin, Bytes());
     w.record(kindRecord, kind);
-    if (legend)
+    if (legend) {
+        // A legend framed in a medium blue line.
         w.record(0x1015, Bytes().u32(0).u32(0).u32(0).u32(0).u8(0).u8(1).u16(0));
+        w.record(begin, Bytes());
+        w.record(0x1032, Bytes().u16(0).u16(3));
+        w.record(begin, Bytes());
+        w.record(0x1007, Bytes().u8(0).u8(0).u8(0xFF).u8(0).u16(0).u16(1).u16(0).u16(0));
+        w.record(end, Bytes());
+        w.record(end, Bytes());
+    }
     w.record(end, Bytes());
 }
 
-// A text block naming `target`; the value axis's title in dark red and the workbook's first
-// font.
+// A text block naming `target`; the value axis's title and the data labels in dark red and
+// the workbook's first font.
 void title(BiffWriter& w, const std::string& text, std::uint16_t target = 1) {
-    if (target == 2)
+    if (target == 2 || target == 4)
         w.record(
             0x1025,
             Bytes().u32(0).u8(0x80).u8(0).u8(0).u8(0).u32(0).u32(0).u32(0).u32(0).u16(0).u16(0).u32(
@@ -73,7 +81,7 @@ void title(BiffWriter& w, const std::string& text, std::uint16_t target = 1) {
     else
         w.record(0x1025, Bytes().u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0));
     w.record(begin, Bytes());
-    if (target == 2)
+    if (target == 2 || target == 4)
         w.record(0x1026, Bytes().u16(0));
     w.record(0x100D, Bytes().u16(0).str8(text));
     w.record(0x1027, Bytes().u16(target).u16(0).u16(0));
@@ -106,6 +114,8 @@ void axesAndPlotArea(BiffWriter& w) {
     w.record(0x1032, Bytes().u16(0).u16(3));
     w.record(begin, Bytes());
     w.record(0x100A, Bytes().u8(0xEE).u8(0xEE).u8(0xEE).u8(0).u32(0).u16(1).u16(0).u16(0).u16(0));
+    // An automatic outline: left to the drawing.
+    w.record(0x1007, Bytes().u8(0).u8(0).u8(0).u8(0).u16(0).u16(0).u16(1).u16(0));
     w.record(end, Bytes());
 }
 
@@ -147,6 +157,7 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.record(begin, Bytes());
     seriesReferringTo(w, 0, 0, 2, 1);
     title(w, "Quarterly <revenue>");
+    title(w, "", 4);
     axesAndPlotArea(w);
     chartGroup(w, 0x1017, Bytes().u16(0).u16(150).u16(0x0003), true); // horizontal, stacked
     w.record(end, Bytes());
@@ -312,4 +323,12 @@ TEST(XlsCharts, AxesTitlesAndPlotAreaComeFromTheirRecords) {
     // The automatic parts stay automatic: the chart area and the category axis's bounds.
     EXPECT_EQ(bars.chartFill.kind, ChartFill::Kind::Automatic);
     EXPECT_FALSE(bars.categoryAxis.min);
+    EXPECT_EQ(bars.plotBorder.kind, ChartLine::Kind::Automatic);
+    // The legend's frame and the data labels' font.
+    EXPECT_EQ(bars.legendBorder.kind, ChartLine::Kind::Solid);
+    EXPECT_EQ(bars.legendBorder.rgb, 0x0000FFu);
+    EXPECT_DOUBLE_EQ(bars.legendBorder.widthPt, 1.5);
+    ASSERT_FALSE(bars.plots.empty());
+    EXPECT_EQ(bars.plots[0].labelFont.family, "Georgia");
+    EXPECT_EQ(bars.plots[0].labelFont.color, Color::fromRgb(0x800000));
 }

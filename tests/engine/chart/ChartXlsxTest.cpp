@@ -1,6 +1,7 @@
 // Charts read from DrawingML chart parts: series and their cached values, colours, titles,
 // legends, anchors, chart sheets, and parts that try to make the reader work too hard.
 
+#include "engine/chart/ChartSvg.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
 #include "engine/read/Limits.h"
@@ -430,4 +431,82 @@ TEST(ChartPart, PieSlicesArePulledOutAndThemeAccentsColourSeries) {
     // The scheme's accents (its fifth to tenth colours), not the default theme's.
     EXPECT_EQ(chart.accents[0], 0x404040u);
     EXPECT_EQ(chart.accents[5], 0x909090u);
+}
+
+TEST(ChartPart, TwoLevelCategoriesKeepTheirGroupsAndShowThemUnderTheLabels) {
+    const std::string levels =
+        "<c:multiLvlStrRef><c:f>Sheet1!$A$2:$B$5</c:f><c:multiLvlStrCache><c:ptCount val=\"4\"/>"
+        "<c:lvl><c:pt idx=\"0\"><c:v>Jan</c:v></c:pt><c:pt idx=\"1\"><c:v>Feb</c:v></c:pt>"
+        "<c:pt idx=\"2\"><c:v>Jan</c:v></c:pt><c:pt idx=\"3\"><c:v>Feb</c:v></c:pt></c:lvl>"
+        "<c:lvl><c:pt idx=\"0\"><c:v>2023</c:v></c:pt><c:pt idx=\"2\"><c:v>2024</c:v></c:pt>"
+        "<c:pt idx=\"9\"><c:v>past the points</c:v></c:pt></c:lvl>"
+        "</c:multiLvlStrCache></c:multiLvlStrRef>";
+    for (const char* direction : {"col", "bar"}) {
+        SCOPED_TRACE(direction);
+        const Chart chart = parse(std::string("<c:plotArea><c:barChart><c:barDir val=\"") +
+                                  direction + "\"/><c:ser><c:idx val=\"0\"/><c:cat>" + levels +
+                                  "</c:cat><c:val>" + numCache("General", {"1", "2", "3", "4"}) +
+                                  "</c:val></c:ser></c:barChart></c:plotArea>");
+        const ChartSeries& series = chart.plots.at(0).series.at(0);
+        EXPECT_EQ(series.categories, (std::vector<std::string>{"Jan", "Feb", "Jan", "Feb"}));
+        ASSERT_EQ(series.categoryGroups.size(), 1u);
+        EXPECT_EQ(series.categoryGroups[0], (std::vector<std::string>{"2023", "", "2024"}));
+        const std::string svg = chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900);
+        EXPECT_NE(svg.find(">2023<"), std::string::npos);
+        EXPECT_NE(svg.find(">2024<"), std::string::npos);
+        EXPECT_EQ(svg.find("past the points"), std::string::npos);
+        if (std::string(direction) == "col") {
+            // A group's name stands midway between its first and last points' labels.
+            const auto x = [&](const std::string& text, std::size_t nth) {
+                std::size_t at = 0;
+                for (std::size_t i = 0; i <= nth; ++i)
+                    at = svg.find(">" + text + "<", at + 1);
+                const std::size_t open = svg.rfind("<text x=\"", at);
+                return std::stod(svg.substr(open + 9));
+            };
+            EXPECT_NEAR(x("2023", 0), (x("Jan", 0) + x("Feb", 0)) / 2, 0.2);
+            EXPECT_NEAR(x("2024", 0), (x("Jan", 1) + x("Feb", 1)) / 2, 0.2);
+        }
+    }
+}
+
+TEST(ChartPart, PlotAreaBordersLegendFramesAndDataLabelLooksAreDrawn) {
+    const Chart chart =
+        parse("<c:plotArea><c:barChart><c:barDir val=\"col\"/><c:ser><c:idx val=\"0\"/><c:val>" +
+              numCache("General", {"1", "2"}) +
+              "</c:val><c:dLbls><c:txPr><a:bodyPr/><a:p><a:pPr><a:defRPr sz=\"1400\" b=\"1\">"
+              "<a:solidFill><a:srgbClr val=\"C00000\"/></a:solidFill></a:defRPr></a:pPr></a:p>"
+              "</c:txPr><c:showVal val=\"1\"/></c:dLbls></c:ser></c:barChart>"
+              "<c:spPr><a:noFill/><a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"00B050\"/>"
+              "</a:solidFill></a:ln></c:spPr></c:plotArea>"
+              "<c:legend><c:legendPos val=\"r\"/><c:spPr><a:solidFill><a:srgbClr val=\"FFFF00\"/>"
+              "</a:solidFill><a:ln><a:solidFill><a:srgbClr val=\"0000FF\"/></a:solidFill></a:ln>"
+              "</c:spPr></c:legend>");
+    EXPECT_EQ(chart.plotBorder.kind, ChartLine::Kind::Solid);
+    EXPECT_EQ(chart.plotBorder.rgb, 0x00B050u);
+    EXPECT_DOUBLE_EQ(chart.plotBorder.widthPt, 2);
+    EXPECT_EQ(chart.plotFill.kind, ChartFill::Kind::None);
+    EXPECT_EQ(chart.legendBorder.kind, ChartLine::Kind::Solid);
+    EXPECT_EQ(chart.legendBorder.rgb, 0x0000FFu);
+    EXPECT_EQ(chart.legendFill.rgb, 0xFFFF00u);
+    const ChartFont& labels = chart.plots.at(0).labelFont;
+    EXPECT_DOUBLE_EQ(labels.sizePt, 14);
+    EXPECT_EQ(labels.bold, true);
+    EXPECT_EQ(labels.color, Color::fromRgb(0xC00000));
+
+    const std::string svg = chart::chartSvgDocument(chart, 400, 300, DateSystem::Date1900);
+    EXPECT_NE(svg.find("stroke=\"#00B050\" stroke-width=\"2.7\""), std::string::npos);
+    EXPECT_NE(svg.find("stroke=\"#0000FF\""), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#FFFF00\""), std::string::npos);
+    EXPECT_NE(svg.find("font-size=\"18.7\" fill=\"#C00000\" text-anchor=\"middle\" "
+                       "font-weight=\"bold\">2<"),
+              std::string::npos)
+        << svg;
+    // Without outlines in the file, none are drawn.
+    const Chart plain =
+        parse("<c:plotArea><c:barChart><c:ser><c:idx val=\"0\"/><c:val>" +
+              numCache("General", {"1"}) + "</c:val></c:ser></c:barChart></c:plotArea><c:legend/>");
+    EXPECT_EQ(plain.plotBorder.kind, ChartLine::Kind::Automatic);
+    EXPECT_EQ(chart::chartSvgDocument(plain, 400, 300, DateSystem::Date1900).find("stroke-width"),
+              std::string::npos);
 }

@@ -7,7 +7,10 @@
 #include "engine/read/ReadError.h"
 #include "tests/engine/metafile/SvgProbe.h"
 
+#include <array>
+#include <cctype>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace engine;
 using testing_support::svgElements;
@@ -148,6 +151,54 @@ TEST(Pict, UndrawnPicturesShowAFrameWithTheirSize) {
     withHeader.insert(withHeader.end(), b.bytes.begin(), b.bytes.end());
     EXPECT_EQ(metafile::kindOf(withHeader), metafile::Kind::Pict);
     EXPECT_EQ(metafile::toSvg(withHeader).widthPt, 320);
+}
+
+// The corners of every path's coordinates in `svg`: min x, min y, max x, max y.
+std::array<double, 4> pathBounds(const std::string& svg) {
+    std::array<double, 4> box{1e9, 1e9, -1e9, -1e9};
+    for (const auto& element : testing_support::svgElementsNamed(svg, "path")) {
+        std::istringstream in(element.attributes.at("d"));
+        std::string token;
+        std::vector<double> numbers;
+        while (in >> token)
+            if (std::isdigit(static_cast<unsigned char>(token.back())))
+                numbers.push_back(std::stod(token.substr(std::isalpha(token[0]) ? 1 : 0)));
+        for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
+            box[0] = std::min(box[0], numbers[i]);
+            box[1] = std::min(box[1], numbers[i + 1]);
+            box[2] = std::max(box[2], numbers[i]);
+            box[3] = std::max(box[3], numbers[i + 1]);
+        }
+    }
+    return box;
+}
+
+TEST(Pict, ShapesDrawnAwayFromTheCornerOrAtAFinerResolutionFillTheViewBox) {
+    // A frame at 100,200 in points and a source rectangle at 300 dpi offset to 400,800: the
+    // opcodes draw in the source rectangle's coordinates.
+    PictBuilder b;
+    b.u16(0).rect(100, 200, 172, 344).u16(0x0011).u16(0x02FF).u16(0x0C00);
+    b.u16(0xFFFE).u16(0).u32(300u << 16).u32(300u << 16).rect(400, 800, 700, 1400).u32(0);
+    b.u16(0x0031).rect(400, 800, 700, 1400); // paintRect over the whole source
+    b.u16(0x00FF);
+    const metafile::Rendered picture = metafile::toSvg(b.bytes);
+    EXPECT_EQ(picture.widthPt, 144);
+    EXPECT_EQ(picture.heightPt, 72);
+    const auto svg = testing_support::svgElementsNamed(picture.svg, "svg");
+    ASSERT_EQ(svg.size(), 1u);
+    EXPECT_EQ(svg[0].attributes.at("viewBox"), "0 0 600 300");
+    EXPECT_EQ(svg[0].attributes.at("width"), "192");
+    EXPECT_EQ((pathBounds(picture.svg)), (std::array<double, 4>{0, 0, 600, 300}));
+
+    // A frame away from 0,0 at 72 dpi: drawn in the frame, shown from its corner.
+    PictBuilder moved;
+    moved.u16(0).rect(-50, 30, 50, 230).u16(0x0011).u16(0x02FF).u16(0x0C00);
+    moved.u16(0xFFFF).u16(0xFFFF).u32(0).u32(0).u32(0).u32(0).u32(0);
+    moved.u16(0x0031).rect(-50, 30, 0, 130).u16(0x00FF);
+    const metafile::Rendered shifted = metafile::toSvg(moved.bytes);
+    EXPECT_EQ(testing_support::svgElementsNamed(shifted.svg, "svg")[0].attributes.at("viewBox"),
+              "0 0 200 100");
+    EXPECT_EQ((pathBounds(shifted.svg)), (std::array<double, 4>{0, 0, 100, 50}));
 }
 
 TEST(Pict, CutAndHostilePicturesEndWithWhatWasDrawn) {

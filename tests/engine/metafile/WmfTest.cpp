@@ -115,7 +115,7 @@ TEST(WmfTest, TextIsDecodedInTheCodePageOfItsFont) {
     const auto texts = svgElementsNamed(toSvg(wmf.finish()).svg, "text");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "Пр&lt;");
-    EXPECT_EQ(texts[0].attributes.at("font-family"), "Courier");
+    EXPECT_EQ(texts[0].attributes.at("font-family"), "&#39;Courier&#39;,monospace");
     EXPECT_EQ(texts[0].attributes.at("text-decoration"), "underline");
     EXPECT_EQ(texts[0].attributes.at("transform"), "rotate(-90 10 40)");
     EXPECT_EQ(texts[0].attributes.at("y"), "50.2"); // top aligned: moved down by the ascent

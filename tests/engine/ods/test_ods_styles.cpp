@@ -89,6 +89,35 @@ TEST(OdsStyles, FillsBordersAndAlignment) {
     EXPECT_EQ(format.alignment.rotation, 90);
 }
 
+TEST(OdsStyles, TextTurnedDownwardsAndDiagonalLines) {
+    // 270 degrees anticlockwise reads downwards, as -90 does; angles may carry a unit.
+    for (const char* angle : {"270", "270deg", "-90", "300grad", "4.712389rad"}) {
+        SCOPED_TRACE(angle);
+        const Workbook book = readStyled(std::string("<style:table-cell-properties "
+                                                     "style:rotation-angle=\"") +
+                                         angle + "\"/>");
+        EXPECT_EQ(formatOf(book).alignment.rotation, -90);
+    }
+    EXPECT_EQ(formatOf(readStyled("<style:table-cell-properties style:rotation-angle=\"180\"/>"))
+                  .alignment.rotation,
+              0);
+
+    const Workbook crossed =
+        readStyled("<style:table-cell-properties style:diagonal-bl-tr=\"0.74pt solid #ff0000\" "
+                   "style:diagonal-tl-br=\"none\"/>");
+    const Border& up = crossed.borders.at(formatOf(crossed).border);
+    EXPECT_TRUE(up.diagonalUp);
+    EXPECT_FALSE(up.diagonalDown);
+    EXPECT_EQ(up.diagonal.style, BorderStyle::Thin);
+    EXPECT_EQ(up.diagonal.color, Color::fromRgb(0xFF0000));
+    const Workbook both =
+        readStyled("<style:table-cell-properties style:diagonal-bl-tr=\"0.74pt solid #000000\" "
+                   "style:diagonal-tl-br=\"2.5pt solid #0000ff\"/>");
+    const Border& cross = both.borders.at(formatOf(both).border);
+    EXPECT_TRUE(cross.diagonalUp && cross.diagonalDown);
+    EXPECT_EQ(cross.diagonal.style, BorderStyle::Thick);
+}
+
 TEST(OdsStyles, AlignmentByValueTypeIsGeneral) {
     const Workbook book =
         readStyled("<style:table-cell-properties style:text-align-source=\"value-type\"/>"
@@ -213,7 +242,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "<number:number-style style:name=\"N\"><number:fraction "
                       "number:min-integer-digits=\"1\" number:min-numerator-digits=\"1\" "
                       "number:min-denominator-digits=\"1\"/></number:number-style>",
+                      "0 ?/?", 0.5, "0 1/2"},
+        DataStyleCase{"MixedFractionWithoutRequiredWholes",
+                      "<number:number-style style:name=\"N\"><number:fraction "
+                      "number:min-integer-digits=\"0\" number:min-numerator-digits=\"1\" "
+                      "number:min-denominator-digits=\"1\"/></number:number-style>",
                       "# ?/?", 1.5, "1 1/2"},
+        DataStyleCase{"ImproperFraction",
+                      "<number:number-style style:name=\"N\"><number:fraction "
+                      "number:min-numerator-digits=\"1\" number:min-denominator-digits=\"1\"/>"
+                      "</number:number-style>",
+                      "?/?", 1.5, "3/2"},
         DataStyleCase{"CurrencyWithRedNegatives",
                       "<number:currency-style style:name=\"NP0\"><number:currency-symbol>€"
                       "</number:currency-symbol><number:number number:decimal-places=\"2\" "

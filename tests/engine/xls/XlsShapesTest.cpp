@@ -161,7 +161,8 @@ TEST(XlsShapes, TextBoxesAndShapesPairWithTheirObjectsInOrderWhileNotesStayComme
     ASSERT_NE(body, nullptr);
     EXPECT_EQ(title->text, "Title");
     EXPECT_EQ(title->attributes.at("font-weight"), "bold");
-    EXPECT_EQ(title->attributes.at("font-family"), "Courier New");
+    EXPECT_EQ(title->attributes.at("font-family"),
+              "&#39;Courier New&#39;,&#39;Liberation Mono&#39;,Cousine,monospace");
     EXPECT_EQ(title->attributes.at("fill"), "#FF0000");
     EXPECT_EQ(title->attributes.at("text-anchor"), "middle");
     EXPECT_EQ(body->text, "body text");
