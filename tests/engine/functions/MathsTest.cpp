@@ -157,3 +157,22 @@ TEST(MathFunctions, HugeCountsAndCodesEndQuickly) {
         {"XMATCH(1, [1], 1e300)", "#VALUE!"},
     });
 }
+
+TEST(MathFunctions, RomanFormsShortenTheSubtractivePairs) {
+    expectAll({
+        {"ROMAN(499)", "CDXCIX"},
+        {"ROMAN(499, 1)", "LDVLIV"},
+        {"ROMAN(499, 2)", "XDIX"},
+        {"ROMAN(499, 3)", "VDIV"},
+        {"ROMAN(499, 4)", "ID"},
+        {"ROMAN(1999, 4)", "MIM"},
+        {"ROMAN(45, 1)", "VL"},
+        {"ROMAN(499, TRUE)", "CDXCIX"},
+        {"ROMAN(499, FALSE)", "ID"},
+        {"ROMAN(3999, \"2\")", "MMMXMIX"},
+        {"ROMAN(0)", ""},
+        {"ROMAN(499, 5)", "#VALUE!"},
+        {"ROMAN(4000)", "#VALUE!"},
+        {"ROMAN(499, \"hello\")", "#VALUE!"},
+    });
+}
