@@ -18,5 +18,6 @@ std::span<const FunctionInfo> financeFunctions();
 std::span<const FunctionInfo> distributionFunctions();
 std::span<const FunctionInfo> radixFunctions();
 std::span<const FunctionInfo> textSplitFunctions();
+std::span<const FunctionInfo> complexFunctions();
 
 } // namespace engine::formula::fn
