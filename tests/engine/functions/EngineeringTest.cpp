@@ -44,4 +44,43 @@ TEST(ComplexFunctions, ArithmeticKeepsTheSuffixAndRejectsMixedOnes) {
     });
 }
 
+TEST(EngineeringFunctions, BesselValuesCarryTheApplicationsApproximations) {
+    expectAll({
+        {"BESSELJ(1.9, 2)", "~0.329925829"},
+        {"BESSELJ(0, 0)", "1.00000000283141"}, // the rational form's own error at 0
+        {"BESSELJ(-1.9, 1)", "~-0.581157073"},
+        {"BESSELI(1.5, 1)", "~0.981666428"},
+        {"BESSELI(0.2, 0)", "1.01002502212056"},
+        {"BESSELK(1.5, 1)", "~0.277387804"},
+        {"BESSELY(2.5, 1)", "~0.145918138"},
+        {"BESSELY(0.2, 0)", "-1.0811053301048"},
+        {"BESSELK(0, 1)", "#NUM!"},
+        {"BESSELJ(1, -1)", "#NUM!"},
+        {"BESSELI(TRUE, 1)", "#VALUE!"},
+        {"BESSELI(\"1\", 1)", "~0.565159098"},
+    });
+}
+
+TEST(EngineeringFunctions, StepsErrorFunctionAndBitsRefuseBooleans) {
+    expectAll({
+        {"DELTA(5, 5)", "1"},
+        {"DELTA(\"2\", 2)", "1"},
+        {"DELTA(TRUE)", "#VALUE!"},
+        {"GESTEP(-1)", "0"},
+        {"GESTEP(5, 4)", "1"},
+        {"ERF(0.745)", "~0.70792892"},
+        {"ERF(0, 1)", "~0.842700793"},
+        {"ERFC(TRUE)", "#VALUE!"},
+        {"BITAND(13, 25)", "9"},
+        {"BITXOR(5, 3)", "6"},
+        {"BITOR(281474976710656, 1)", "#NUM!"},
+        {"BITAND(1.5, 1)", "#NUM!"},
+        {"BITLSHIFT(4, 2)", "16"},
+        {"BITLSHIFT(4, -2)", "1"},
+        {"BITRSHIFT(13, 2)", "3"},
+        {"BITLSHIFT(1, 48)", "#NUM!"},
+        {"BITLSHIFT(1, 54)", "#NUM!"},
+    });
+}
+
 } // namespace
