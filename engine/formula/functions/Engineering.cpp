@@ -11,24 +11,12 @@
 namespace engine::formula::fn {
 namespace {
 
-// The engineering functions read text that holds a number but refuse booleans.
-double engineeringNumber(Reader& r, std::size_t i, double fallback = 0) {
-    if (!r.has(i))
-        return fallback;
-    const Value v = r.value(i);
-    if (v.kind == ValueKind::Boolean) {
-        r.fail(CellError::Value);
-        return 0;
-    }
-    return r.number(i, fallback);
-}
-
 // The order of a Bessel function: truncated, never negative. Orders past a few hundred only
 // cost time, as the result is 0 or overflows long before.
 bool besselArgs(Args args, CallContext& c, double& x, int& n, Value& error) {
     Reader r(args, c);
-    x = engineeringNumber(r, 0);
-    const double order = std::trunc(engineeringNumber(r, 1));
+    x = r.numberNotBoolean(0);
+    const double order = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         error = r.error();
         return false;
@@ -338,9 +326,9 @@ Value besselK(Args args, CallContext& c) {
 // ERF(lower) integrates from 0 to lower; ERF(lower, upper) from lower to upper.
 Value erfBetween(Args args, CallContext& c) {
     Reader r(args, c);
-    const double lower = engineeringNumber(r, 0);
+    const double lower = r.numberNotBoolean(0);
     const bool hasUpper = r.given(1);
-    const double upper = engineeringNumber(r, 1);
+    const double upper = r.numberNotBoolean(1);
     if (r.failed())
         return r.error();
     return numberOrNum(hasUpper ? std::erf(upper) - std::erf(lower) : std::erf(lower));
@@ -348,7 +336,7 @@ Value erfBetween(Args args, CallContext& c) {
 
 template <double (*f)(double)> Value oneNumber(Args args, CallContext& c) {
     Reader r(args, c);
-    const double x = engineeringNumber(r, 0);
+    const double x = r.numberNotBoolean(0);
     if (r.failed())
         return r.error();
     return numberOrNum(f(x));
@@ -363,8 +351,8 @@ double erfcOf(double x) {
 
 bool twoNumbers(Args args, CallContext& c, double& a, double& b, Value& error) {
     Reader r(args, c);
-    a = engineeringNumber(r, 0);
-    b = engineeringNumber(r, 1);
+    a = r.numberNotBoolean(0);
+    b = r.numberNotBoolean(1);
     if (r.failed()) {
         error = r.error();
         return false;

@@ -61,3 +61,27 @@ TEST(FinanceFunctions, Depreciation) {
         {"DDB(2400, 300, 10, 11)", "#NUM!"},
     });
 }
+
+TEST(FinanceFunctions, InvestmentMeasuresFollowTheirDocumentedEdges) {
+    expectAll({
+        {"MIRR({-120000,39000,30000,21000,37000,46000}, 0.1, 0.12)", "~0.126094"},
+        {"MIRR({-5,4}, -1, 0.2)", "~-0.2"},     // the first flow is never discounted
+        {"MIRR({-6,-1,-2}, 0.1, 0.2)", "-1"},   // nothing gained
+        {"MIRR({6,1,2}, 0.1, 0.2)", "#DIV/0!"}, // nothing financed
+        {"ISPMT(0.1, 1, 3, 8000000)", "~-533333.333"},
+        {"ISPMT(0.1, 1, 0, 1)", "#DIV/0!"},
+        {"PDURATION(0.025, 2000, 2200)", "~3.86"},
+        {"PDURATION(0, 2000, 2200)", "#NUM!"},
+        {"RRI(96, 10000, 11000)", "~0.0009933"},
+        {"RRI(0, 1, 2)", "#NUM!"},
+        {"FVSCHEDULE(1, {0.09,0.11,0.1})", "~1.33089"},
+        {"FVSCHEDULE(1, [0.1,_])", "~1.1"},
+        {"DOLLARDE(1.02, 16)", "1.125"},
+        {"DOLLARFR(1.125, 16)", "1.02"},
+        {"DOLLARDE(1.1, 32)", "1.3125"},
+        {"DOLLARDE(-1.02, 16)", "-1.125"},
+        {"DOLLARDE(1.02, 0)", "#DIV/0!"},
+        {"DOLLARDE(1.02, -1)", "#NUM!"},
+        {"DOLLARDE(TRUE, 16)", "#VALUE!"},
+    });
+}
