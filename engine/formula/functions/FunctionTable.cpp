@@ -12,8 +12,8 @@ std::vector<const FunctionInfo*> buildTable() {
          {fn::mathFunctions, fn::conditionalFunctions, fn::statisticFunctions, fn::logicFunctions,
           fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions,
           fn::distributionFunctions, fn::radixFunctions, fn::textSplitFunctions,
-          fn::securitiesFunctions, fn::investmentFunctions, fn::databaseFunctions,
-          fn::engineeringFunctions, fn::complexFunctions}) {
+          fn::trigonometryFunctions, fn::securitiesFunctions, fn::investmentFunctions,
+          fn::databaseFunctions, fn::engineeringFunctions, fn::complexFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -71,10 +71,6 @@ double oddOf(double x) {
     double a = std::ceil((std::fabs(x) + 1) / 2) * 2 - 1;
     return x < 0 ? -a : a;
 }
-double cotOf(double x) {
-    return 1 / std::tan(x);
-}
-
 double lnOf(double x) {
     return std::log(x);
 }
@@ -552,7 +548,6 @@ constexpr std::array table = {
     FunctionInfo{"COMBINA", 2, 2, combinRepeat},
     FunctionInfo{"COS", 1, 1, unary<cosOf>},
     FunctionInfo{"COSH", 1, 1, unary<coshOf>},
-    FunctionInfo{"COT", 1, 1, unary<cotOf>},
     FunctionInfo{"DEGREES", 1, 1, unary<degreesOf>},
     FunctionInfo{"EVEN", 1, 1, unary<evenOf>},
     FunctionInfo{"EXP", 1, 1, unary<expOf>},

@@ -176,3 +176,20 @@ TEST(MathFunctions, RomanFormsShortenTheSubtractivePairs) {
         {"ROMAN(499, \"hello\")", "#VALUE!"},
     });
 }
+
+TEST(MathFunctions, ReciprocalTrigonometryDividesByZeroAndBoundsAngles) {
+    expectAll({
+        {"COT(0)", "#DIV/0!"},
+        {"CSC(0)", "#DIV/0!"},
+        {"SEC(0)", "1"},
+        {"COT(1)", "~0.642092616"},
+        {"CSC(1e-12)", "1000000000000"},
+        {"SEC(134217728)", "#NUM!"},
+        {"COTH(0)", "#DIV/0!"},
+        {"CSCH(1)", "~0.850918128"},
+        {"SECH(1)", "~0.648054274"},
+        {"ACOT(-1)", "~2.35619449"},
+        {"ACOTH(6)", "~0.168236118"},
+        {"ACOTH(1)", "#NUM!"},
+    });
+}
