@@ -124,3 +124,38 @@ TEST(ConditionalFunctions, WholeColumnCountsWithoutVisitingEmptyCells) {
               "1047576");
     EXPECT_LE(context.charged, 5000u);
 }
+
+TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
+    expectAll({
+        {"GAMMA(2.5)", "~1.329340388"},
+        {"GAMMA(-1)", "#NUM!"},
+        {"GAMMA(0)", "#NUM!"},
+        {"GAMMA.DIST(10.00001131, 9, 2, FALSE)", "~0.032639"},
+        {"GAMMA.DIST(10.00001131, 9, 2, TRUE)", "~0.068094"},
+        {"GAMMA.INV(0.068094, 9, 2)", "~10.0000112"},
+        {"GAMMA.INV(1, 9, 2)", "#NUM!"},
+        {"BETA.DIST(2, 8, 10, TRUE, 1, 3)", "~0.6854706"},
+        {"BETA.DIST(2, 8, 10, FALSE, 1, 3)", "~1.4837646"},
+        {"BETA.DIST(4, 8, 10, TRUE, 1, 3)", "#NUM!"},
+        {"BETA.INV(0.685470581, 8, 10, 1, 3)", "~2"},
+        {"LOGNORM.DIST(4, 3.5, 1.2, TRUE)", "~0.0390836"},
+        {"LOGNORM.DIST(4, 3.5, 1.2, FALSE)", "~0.0176176"},
+        {"LOGNORM.INV(0.039084, 3.5, 1.2)", "~4.0000252"},
+        {"LOGNORM.DIST(0, 3.5, 1.2, TRUE)", "#NUM!"},
+        {"F.DIST(15.2069, 6, 4, TRUE)", "~0.99"},
+        {"F.DIST.RT(15.2068649, 6, 4)", "~0.01"},
+        {"F.INV(0.01, 6, 4)", "~0.10930991"},
+        {"F.INV.RT(0.01, 6, 4)", "~15.20686"},
+        {"CHISQ.INV(0.93, 1)", "~3.283020287"},
+        {"CHISQ.INV.RT(0.050001, 10)", "~18.306973"},
+        {"WEIBULL.DIST(105, 20, 100, TRUE)", "~0.929581"},
+        {"WEIBULL.DIST(105, 20, 100, FALSE)", "~0.035589"},
+        {"FISHER(0.75)", "~0.9729551"},
+        {"FISHER(1)", "#NUM!"},
+        {"FISHERINV(0.972955)", "~0.75"},
+        {"GAUSS(2)", "~0.47724987"},
+        {"PHI(0.75)", "~0.301137432"},
+        {"STANDARDIZE(42, 40, 1.5)", "~1.33333333"},
+        {"STANDARDIZE(42, 40, 0)", "#NUM!"},
+    });
+}
