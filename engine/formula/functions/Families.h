@@ -18,6 +18,7 @@ std::span<const FunctionInfo> financeFunctions();
 std::span<const FunctionInfo> distributionFunctions();
 std::span<const FunctionInfo> radixFunctions();
 std::span<const FunctionInfo> textSplitFunctions();
+std::span<const FunctionInfo> matrixFunctions();
 std::span<const FunctionInfo> hyperlinkFunctions();
 std::span<const FunctionInfo> sampleStatisticFunctions();
 std::span<const FunctionInfo> shapeDistributionFunctions();
