@@ -112,10 +112,8 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 }
 
 bool isSpecialForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {
-        "IF",    "IFS", "IFERROR", "IFNA",   "SWITCH",  "CHOOSE", "OFFSET", "INDIRECT",
-        "INDEX", "ROW", "ROWS",    "COLUMN", "COLUMNS", "TODAY",  "NOW",    "ISFORMULA"};
-    return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
+    const FunctionInfo* info = findFunction(name);
+    return info && (info->flags & flag::SpecialForm) != 0;
 }
 
 bool containsUnknown(const Node& node) {

@@ -18,6 +18,8 @@ std::span<const FunctionInfo> financeFunctions();
 std::span<const FunctionInfo> distributionFunctions();
 std::span<const FunctionInfo> radixFunctions();
 std::span<const FunctionInfo> textSplitFunctions();
+std::span<const FunctionInfo> seriesFunctions();
+std::span<const FunctionInfo> specialForms();
 std::span<const FunctionInfo> matrixFunctions();
 std::span<const FunctionInfo> hyperlinkFunctions();
 std::span<const FunctionInfo> sampleStatisticFunctions();

@@ -564,6 +564,7 @@ constexpr std::array table = {
     FunctionInfo{"CONCAT", 1, 255, concat, "b", 0},
     FunctionInfo{"CONCATENATE", 1, 255, concatenate},
     FunctionInfo{"DOLLAR", 1, 2, dollar},
+    FunctionInfo{"USDOLLAR", 1, 2, dollar},
     FunctionInfo{"EXACT", 2, 2, exact},
     FunctionInfo{"FIND", 2, 3, find<false>},
     FunctionInfo{"FIXED", 1, 3, fixed},

@@ -11,6 +11,8 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SampleStatistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Hyperlink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Matrices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpecialForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Series.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Conditional.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Criteria.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
