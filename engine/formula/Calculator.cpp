@@ -84,6 +84,8 @@ struct FormulaState {
     NodePtr tree;
     Value result;
     std::shared_ptr<const Matrix> arrayResult;
+    bool hyperlink = false; // the formula is a HYPERLINK call: its cell becomes a link
+    std::string link;
 };
 
 struct Frame {
@@ -110,10 +112,8 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 }
 
 bool isSpecialForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {
-        "IF",    "IFS", "IFERROR", "IFNA",   "SWITCH",  "CHOOSE", "OFFSET", "INDIRECT",
-        "INDEX", "ROW", "ROWS",    "COLUMN", "COLUMNS", "TODAY",  "NOW",    "ISFORMULA"};
-    return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
+    const FunctionInfo* info = findFunction(name);
+    return info && (info->flags & flag::SpecialForm) != 0;
 }
 
 bool containsUnknown(const Node& node) {
@@ -220,6 +220,7 @@ private:
     void collect();
     void propagateVolatile();
     void computeAll();
+    void findLinks();
     void writeBack();
     ParseContext parseContext(std::uint32_t sheet, std::uint32_t row, std::uint32_t col) const;
     NodePtr parseStored(std::uint32_t sheet, const CellFormula& formula);
@@ -405,7 +406,7 @@ bool anythingToCompute(const Workbook& workbook) {
     for (const Sheet& sheet : workbook.sheets)
         for (const CellFormula& f : sheet.formulas)
             if (!f.hasResult || workbook.fullCalcOnLoad || mentions(f.text, "TODAY") ||
-                mentions(f.text, "NOW"))
+                mentions(f.text, "NOW") || mentions(f.text, "HYPERLINK"))
                 return true;
     return false;
 }
@@ -456,6 +457,12 @@ void Calculator::collect() {
                 } else if (f.hasResult) {
                     compute = false;
                 }
+            }
+            if (mentions(text, "HYPERLINK")) {
+                if (!state.tree && source)
+                    state.tree = parseStored(s, f);
+                state.hyperlink = state.tree && state.tree->kind == Node::Kind::Call &&
+                                  state.tree->text == "HYPERLINK" && !state.tree->children.empty();
             }
             if (state.unknown)
                 ++wb_.unknownFunctionCells;
@@ -797,7 +804,47 @@ void Calculator::run() {
         return;
     propagateVolatile();
     computeAll();
+    findLinks();
     writeBack();
+}
+
+// A HYPERLINK formula makes its cell a link to the address its first argument computes,
+// whether its shown value is computed or stored. The page writer then treats it as any cell
+// hyperlink, with the same checks on the address.
+void Calculator::findLinks() {
+    for (FormulaState& state : states_) {
+        if (!state.hyperlink || spent_)
+            continue;
+        const CellFormula& f = wb_.sheets[state.sheet].formulas[state.index];
+        const Frame frame{state.sheet, f.row, f.col, false};
+        try {
+            const Value address = scalar(eval(*state.tree->children[0], frame), frame);
+            if (address.kind == ValueKind::Text)
+                state.link = address.text;
+        } catch (const Defer&) {
+            chain_.clear();
+        } catch (const BudgetSpent&) {
+            chain_.clear();
+            spent_ = true;
+        }
+    }
+    for (const FormulaState& state : states_) {
+        if (state.link.empty())
+            continue;
+        Sheet& sheet = wb_.sheets[state.sheet];
+        const CellFormula& f = sheet.formulas[state.index];
+        // The file's own links come first, and the page takes the first link of a cell.
+        if (sheet.hyperlinks.size() >= limits::maxHyperlinks)
+            continue;
+        Hyperlink link;
+        link.range = Range{f.row, f.row, f.col, f.col};
+        // "#Sheet2!A1" is a place in the workbook, anything else an address outside it.
+        if (state.link.front() == '#')
+            link.location = state.link.substr(1);
+        else
+            link.target = state.link;
+        sheet.hyperlinks.push_back(std::move(link));
+    }
 }
 
 // --- evaluation ---

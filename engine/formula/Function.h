@@ -124,7 +124,8 @@ struct FunctionInfo {
 
 // The function named `upperName` (upper case, no prefix), or null when the engine does not know
 // it. Functions that need references or lazy arguments (IF, IFERROR, CHOOSE, OFFSET,
-// INDIRECT, INDEX, ROW ...) are the evaluator's own and are not in this table.
+// INDIRECT, INDEX, ROW ...) are the evaluator's own: their rows carry flag::SpecialForm and no
+// body.
 const FunctionInfo* findFunction(std::string_view upperName);
 
 } // namespace engine::formula

@@ -194,6 +194,10 @@ std::optional<double> parseNumberText(std::string_view text, DateSystem dates) {
     if (auto n = parsePlainNumber(s)) {
         return n;
     }
+    // Spaces around a number are forgiven, around a date or time they are not.
+    if (s.size() != text.size()) {
+        return std::nullopt;
+    }
     return fn::parseDateTimeText(s, dates);
 }
 

@@ -32,7 +32,8 @@ struct Value {
 // The application's implicit conversions of a single value (not of a range: functions that
 // take ranges skip text and blanks there themselves).
 //   number:  blank 0, TRUE 1, text read as a number, percentage, currency or date/time
-//            ("3" 3, " 1,000 " 1000, "50%" 0.5, "1/2/2020" a serial), else #VALUE!
+//            ("3" 3, " 1,000 " 1000, "50%" 0.5, "1/2/2020" a serial, but not " 1/2/2020"),
+//            else #VALUE!
 //   text:    numbers as the General format shows them with up to 15 significant digits,
 //            TRUE/FALSE, blank ""
 //   boolean: numbers non-zero, text "TRUE"/"FALSE" in any case, else #VALUE!

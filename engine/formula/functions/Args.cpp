@@ -63,6 +63,17 @@ double Reader::number(std::size_t i, double fallback) {
     return v.number;
 }
 
+double Reader::numberNotBoolean(std::size_t i, double fallback) {
+    if (!has(i)) {
+        return fallback;
+    }
+    if (scalarOf(args_[i], context_).kind == ValueKind::Boolean) {
+        fail(CellError::Value);
+        return 0;
+    }
+    return number(i, fallback);
+}
+
 std::string Reader::text(std::size_t i, const std::string& fallback) {
     if (!has(i)) {
         return fallback;

@@ -33,6 +33,9 @@ public:
     // The argument's single value; a left-out argument is Blank, an absent one `fallback`.
     Value value(std::size_t i, const Value& fallback = Value::blank());
     double number(std::size_t i, double fallback = 0);
+    // As number(), but a boolean is #VALUE!: the engineering and securities functions read
+    // text that holds a number yet refuse TRUE and FALSE.
+    double numberNotBoolean(std::size_t i, double fallback = 0);
     std::string text(std::size_t i, const std::string& fallback = {});
     bool boolean(std::size_t i, bool fallback = false);
 

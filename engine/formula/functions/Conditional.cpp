@@ -182,15 +182,15 @@ Value countBlank(Args args, CallContext& c) {
 }
 
 constexpr std::array table = {
-    FunctionInfo{"AVERAGEIF", 2, 3, singleCondition<Fold::Average>},
-    FunctionInfo{"AVERAGEIFS", 3, 255, multiCondition<Fold::Average>},
-    FunctionInfo{"COUNTBLANK", 1, 1, countBlank},
-    FunctionInfo{"COUNTIF", 2, 2, countIf},
-    FunctionInfo{"COUNTIFS", 2, 254, countIf},
-    FunctionInfo{"MAXIFS", 3, 255, multiCondition<Fold::Max>},
-    FunctionInfo{"MINIFS", 3, 255, multiCondition<Fold::Min>},
-    FunctionInfo{"SUMIF", 2, 3, singleCondition<Fold::Sum>},
-    FunctionInfo{"SUMIFS", 3, 255, multiCondition<Fold::Sum>},
+    FunctionInfo{"AVERAGEIF", 2, 3, singleCondition<Fold::Average>, "bsb", 3},
+    FunctionInfo{"AVERAGEIFS", 3, 255, multiCondition<Fold::Average>, "bbs", 1},
+    FunctionInfo{"COUNTBLANK", 1, 1, countBlank, "b", 0},
+    FunctionInfo{"COUNTIF", 2, 2, countIf, "bs", 0},
+    FunctionInfo{"COUNTIFS", 2, 254, countIf, "bs", 0},
+    FunctionInfo{"MAXIFS", 3, 255, multiCondition<Fold::Max>, "bbs", 1},
+    FunctionInfo{"MINIFS", 3, 255, multiCondition<Fold::Min>, "bbs", 1},
+    FunctionInfo{"SUMIF", 2, 3, singleCondition<Fold::Sum>, "bsb", 3},
+    FunctionInfo{"SUMIFS", 3, 255, multiCondition<Fold::Sum>, "bbs", 1},
 };
 
 } // namespace

@@ -3,12 +3,12 @@
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
+#include "engine/formula/functions/Probability.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace engine::formula::fn {
-namespace {
 
 double normalCdf(double z) {
     return 0.5 * std::erfc(-z / std::numbers::sqrt2);
@@ -54,6 +54,7 @@ double normalQuantile(double p) {
     return x;
 }
 
+namespace {
 // Continued fraction of the regularized incomplete beta function (modified Lentz).
 double betaFraction(double a, double b, double x) {
     constexpr double tiny = 1e-300;
@@ -84,6 +85,7 @@ double betaFraction(double a, double b, double x) {
     }
     return h;
 }
+} // namespace
 
 double regularizedBeta(double a, double b, double x) {
     if (x <= 0) {
@@ -99,10 +101,6 @@ double regularizedBeta(double a, double b, double x) {
     }
     return 1 - front * betaFraction(b, a, 1 - x) / b;
 }
-
-struct GammaTails {
-    double lower, upper;
-};
 
 // The regularized incomplete gamma functions P(a, x) and Q(a, x) = 1 - P: a series for P below
 // a + 1, a continued fraction for Q above. Each tail is taken from its own side so that a far
@@ -191,6 +189,8 @@ double studentQuantile(double p, double df) {
 double chiSquaredCdf(double x, double df) {
     return regularizedGamma(df / 2, x / 2);
 }
+
+namespace {
 
 // NORM.DIST(x, mean, sd, cumulative); NORMDIST too.
 Value normDist(Args args, CallContext& c) {

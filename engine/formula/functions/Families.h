@@ -18,5 +18,17 @@ std::span<const FunctionInfo> financeFunctions();
 std::span<const FunctionInfo> distributionFunctions();
 std::span<const FunctionInfo> radixFunctions();
 std::span<const FunctionInfo> textSplitFunctions();
+std::span<const FunctionInfo> seriesFunctions();
+std::span<const FunctionInfo> specialForms();
+std::span<const FunctionInfo> matrixFunctions();
+std::span<const FunctionInfo> hyperlinkFunctions();
+std::span<const FunctionInfo> sampleStatisticFunctions();
+std::span<const FunctionInfo> shapeDistributionFunctions();
+std::span<const FunctionInfo> trigonometryFunctions();
+std::span<const FunctionInfo> securitiesFunctions();
+std::span<const FunctionInfo> investmentFunctions();
+std::span<const FunctionInfo> databaseFunctions();
+std::span<const FunctionInfo> engineeringFunctions();
+std::span<const FunctionInfo> complexFunctions();
 
 } // namespace engine::formula::fn

@@ -450,18 +450,18 @@ constexpr std::array table = {
     FunctionInfo{"EFFECT", 2, 2, effect},
     FunctionInfo{"FV", 3, 5, fv},
     FunctionInfo{"IPMT", 4, 6, paymentPart<false>},
-    FunctionInfo{"IRR", 1, 2, irr},
+    FunctionInfo{"IRR", 1, 2, irr, "bs", 2},
     FunctionInfo{"NOMINAL", 2, 2, nominal},
     FunctionInfo{"NPER", 3, 5, nper},
-    FunctionInfo{"NPV", 2, 255, npv},
+    FunctionInfo{"NPV", 2, 255, npv, "sb", 1},
     FunctionInfo{"PMT", 3, 5, pmt},
     FunctionInfo{"PPMT", 4, 6, paymentPart<true>},
     FunctionInfo{"PV", 3, 5, pv},
     FunctionInfo{"RATE", 3, 6, rate},
     FunctionInfo{"SLN", 3, 3, sln},
     FunctionInfo{"SYD", 4, 4, syd},
-    FunctionInfo{"XIRR", 2, 3, xirr},
-    FunctionInfo{"XNPV", 3, 3, xnpv},
+    FunctionInfo{"XIRR", 2, 3, xirr, "bbs", 3},
+    FunctionInfo{"XNPV", 3, 3, xnpv, "sbb", 3},
 };
 
 } // namespace

@@ -8,10 +8,29 @@ namespace {
 
 std::vector<const FunctionInfo*> buildTable() {
     std::vector<const FunctionInfo*> all;
-    for (auto family :
-         {fn::mathFunctions, fn::conditionalFunctions, fn::statisticFunctions, fn::logicFunctions,
-          fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions,
-          fn::distributionFunctions, fn::radixFunctions, fn::textSplitFunctions}) {
+    for (auto family : {fn::mathFunctions,
+                        fn::conditionalFunctions,
+                        fn::statisticFunctions,
+                        fn::logicFunctions,
+                        fn::lookupFunctions,
+                        fn::textFunctions,
+                        fn::dateFunctions,
+                        fn::financeFunctions,
+                        fn::distributionFunctions,
+                        fn::radixFunctions,
+                        fn::textSplitFunctions,
+                        fn::seriesFunctions,
+                        fn::specialForms,
+                        fn::matrixFunctions,
+                        fn::hyperlinkFunctions,
+                        fn::sampleStatisticFunctions,
+                        fn::shapeDistributionFunctions,
+                        fn::trigonometryFunctions,
+                        fn::securitiesFunctions,
+                        fn::investmentFunctions,
+                        fn::databaseFunctions,
+                        fn::engineeringFunctions,
+                        fn::complexFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

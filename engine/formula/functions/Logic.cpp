@@ -202,7 +202,7 @@ Value errorType(Args args, CallContext& c) {
 }
 
 constexpr std::array table = {
-    FunctionInfo{"AND", 1, 255, junction<Junction::And>},
+    FunctionInfo{"AND", 1, 255, junction<Junction::And>, "b", 0},
     FunctionInfo{"ERROR.TYPE", 1, 1, errorType},
     FunctionInfo{"FALSE", 0, 0, falseOf},
     FunctionInfo{"ISBLANK", 1, 1, is<blankTest>},
@@ -214,16 +214,16 @@ constexpr std::array table = {
     FunctionInfo{"ISNONTEXT", 1, 1, is<nonTextTest>},
     FunctionInfo{"ISNUMBER", 1, 1, is<numberTest>},
     FunctionInfo{"ISODD", 1, 1, parity<false>},
-    FunctionInfo{"ISREF", 1, 1, isRef},
+    FunctionInfo{"ISREF", 1, 1, isRef, "b", 0},
     FunctionInfo{"ISTEXT", 1, 1, is<textTest>},
     FunctionInfo{"N", 1, 1, n},
     FunctionInfo{"NA", 0, 0, na},
     FunctionInfo{"NOT", 1, 1, notOf},
-    FunctionInfo{"OR", 1, 255, junction<Junction::Or>},
+    FunctionInfo{"OR", 1, 255, junction<Junction::Or>, "b", 0},
     FunctionInfo{"T", 1, 1, t},
     FunctionInfo{"TRUE", 0, 0, trueOf},
-    FunctionInfo{"TYPE", 1, 1, type},
-    FunctionInfo{"XOR", 1, 255, junction<Junction::Xor>},
+    FunctionInfo{"TYPE", 1, 1, type, "b", 0},
+    FunctionInfo{"XOR", 1, 255, junction<Junction::Xor>, "b", 0},
 };
 
 } // namespace

@@ -426,12 +426,12 @@ Value address(Args args, CallContext& c) {
 
 constexpr std::array table = {
     FunctionInfo{"ADDRESS", 2, 5, address},
-    FunctionInfo{"HLOOKUP", 3, 4, tableLookup<false>},
-    FunctionInfo{"LOOKUP", 2, 3, lookup},
-    FunctionInfo{"MATCH", 2, 3, match},
-    FunctionInfo{"VLOOKUP", 3, 4, tableLookup<true>},
-    FunctionInfo{"XLOOKUP", 3, 6, xlookup},
-    FunctionInfo{"XMATCH", 2, 4, xmatch},
+    FunctionInfo{"HLOOKUP", 3, 4, tableLookup<false>, "sbss", 4},
+    FunctionInfo{"LOOKUP", 2, 3, lookup, "sbb", 3, flag::ArraysAlways},
+    FunctionInfo{"MATCH", 2, 3, match, "sbs", 3},
+    FunctionInfo{"VLOOKUP", 3, 4, tableLookup<true>, "sbss", 4},
+    FunctionInfo{"XLOOKUP", 3, 6, xlookup, "sbbsss", 6},
+    FunctionInfo{"XMATCH", 2, 4, xmatch, "sbss", 4},
 };
 
 } // namespace

@@ -71,10 +71,6 @@ double oddOf(double x) {
     double a = std::ceil((std::fabs(x) + 1) / 2) * 2 - 1;
     return x < 0 ? -a : a;
 }
-double cotOf(double x) {
-    return 1 / std::tan(x);
-}
-
 double lnOf(double x) {
     return std::log(x);
 }
@@ -552,7 +548,6 @@ constexpr std::array table = {
     FunctionInfo{"COMBINA", 2, 2, combinRepeat},
     FunctionInfo{"COS", 1, 1, unary<cosOf>},
     FunctionInfo{"COSH", 1, 1, unary<coshOf>},
-    FunctionInfo{"COT", 1, 1, unary<cotOf>},
     FunctionInfo{"DEGREES", 1, 1, unary<degreesOf>},
     FunctionInfo{"EVEN", 1, 1, unary<evenOf>},
     FunctionInfo{"EXP", 1, 1, unary<expOf>},
@@ -561,10 +556,10 @@ constexpr std::array table = {
     FunctionInfo{"FLOOR", 2, 2, floorOld},
     FunctionInfo{"FLOOR.MATH", 1, 3, mathRounding<false>},
     FunctionInfo{"FLOOR.PRECISE", 1, 2, preciseRounding<false>},
-    FunctionInfo{"GCD", 1, 255, gcdLcm<false>},
+    FunctionInfo{"GCD", 1, 255, gcdLcm<false>, "b", 0},
     FunctionInfo{"INT", 1, 1, unary<intOf>},
     FunctionInfo{"ISO.CEILING", 1, 2, preciseRounding<true>},
-    FunctionInfo{"LCM", 1, 255, gcdLcm<true>},
+    FunctionInfo{"LCM", 1, 255, gcdLcm<true>, "b", 0},
     FunctionInfo{"LN", 1, 1, unary<lnOf, positive>},
     FunctionInfo{"LOG", 1, 2, logarithm},
     FunctionInfo{"LOG10", 1, 1, unary<log10Of, positive>},
@@ -574,7 +569,7 @@ constexpr std::array table = {
     FunctionInfo{"PERMUT", 2, 2, permut},
     FunctionInfo{"PI", 0, 0, pi},
     FunctionInfo{"POWER", 2, 2, power},
-    FunctionInfo{"PRODUCT", 1, 255, product},
+    FunctionInfo{"PRODUCT", 1, 255, product, "b", 0},
     FunctionInfo{"QUOTIENT", 2, 2, quotient},
     FunctionInfo{"RADIANS", 1, 1, unary<radiansOf>},
     FunctionInfo{"ROUND", 2, 2, roundTo<roundHalfAway>},
@@ -585,10 +580,10 @@ constexpr std::array table = {
     FunctionInfo{"SINH", 1, 1, unary<sinhOf>},
     FunctionInfo{"SQRT", 1, 1, unary<sqrtOf, nonNegative>},
     FunctionInfo{"SQRTPI", 1, 1, unary<sqrtPi, nonNegative>},
-    FunctionInfo{"SUBTOTAL", 2, 255, subtotal},
-    FunctionInfo{"SUM", 1, 255, sum},
-    FunctionInfo{"SUMPRODUCT", 1, 255, sumProduct},
-    FunctionInfo{"SUMSQ", 1, 255, sumSquares},
+    FunctionInfo{"SUBTOTAL", 2, 255, subtotal, "sb", 1},
+    FunctionInfo{"SUM", 1, 255, sum, "b", 0},
+    FunctionInfo{"SUMPRODUCT", 1, 255, sumProduct, "b", 0, flag::ArraysAlways},
+    FunctionInfo{"SUMSQ", 1, 255, sumSquares, "b", 0},
     FunctionInfo{"TAN", 1, 1, unary<tanOf>},
     FunctionInfo{"TANH", 1, 1, unary<tanhOf>},
     FunctionInfo{"TRUNC", 1, 2, roundTrunc},

@@ -164,36 +164,54 @@ template <const Radix& From, const Radix* To> Value convert(Args args, CallConte
 }
 
 // ROMAN(number, [form]) in the classic form; ARABIC reads any well-formed numeral back.
+// ROMAN's forms 0 (classic) to 4 (simplest) allow ever longer subtractive pairs: where a digit
+// would be a 4 or a 9, each step of the form may take the numeral on the left one place further
+// down (499 is CDXCIX in form 0, LDVLIV in 1, XDIX in 2, VDIV in 3, ID in 4) as long as the pair
+// still fits in what is left.
+std::string romanNumeral(int value, int form) {
+    static constexpr char letters[] = {'M', 'D', 'C', 'L', 'X', 'V', 'I'};
+    static constexpr int values[] = {1000, 500, 100, 50, 10, 5, 1};
+    constexpr int last = 6;
+    std::string out;
+    for (int tens = 0; tens <= last; tens += 2) {
+        const int digit = value / values[tens];
+        if (digit % 5 == 4) {
+            const int big = digit == 4 ? tens - 1 : tens - 2;
+            int small = tens;
+            for (int step = 0; step < form && small < last; ++step) {
+                if (values[big] - values[small + 1] > value)
+                    break;
+                ++small;
+            }
+            out += letters[small];
+            out += letters[big];
+            value += values[small] - values[big];
+        } else {
+            if (digit > 4)
+                out += letters[tens - 1];
+            out.append(static_cast<std::size_t>(digit % 5), letters[tens]);
+            value %= values[tens];
+        }
+    }
+    return out;
+}
+
 Value roman(Args args, CallContext& c) {
     Reader r(args, c);
     const double n = std::trunc(r.number(0));
-    const Value form = r.given(1) ? r.value(1) : Value::of(0.0);
+    // TRUE is the classic form, FALSE the simplest.
+    double form = 0;
+    if (r.given(1)) {
+        const Value v = r.value(1);
+        form = v.kind == ValueKind::Boolean ? (v.number != 0 ? 0 : 4) : std::trunc(r.number(1));
+    }
     if (r.failed()) {
         return r.error();
     }
-    if (n < 0 || n > 3999) {
+    if (n < 0 || n > 3999 || form < 0 || form > 4) {
         return Value::fail(CellError::Value);
     }
-    // The shortened forms 1 to 4 are not written; they are asked for rarely.
-    if (!(form.kind == ValueKind::Boolean ? form.number != 0
-                                          : toNumber(form, c.dateSystem()).number == 0)) {
-        return Value::fail(CellError::Value);
-    }
-    static constexpr struct {
-        int value;
-        const char* text;
-    } steps[] = {{1000, "M"}, {900, "CM"}, {500, "D"}, {400, "CD"}, {100, "C"},
-                 {90, "XC"},  {50, "L"},   {40, "XL"}, {10, "X"},   {9, "IX"},
-                 {5, "V"},    {4, "IV"},   {1, "I"}};
-    int left = static_cast<int>(n);
-    std::string out;
-    for (const auto& step : steps) {
-        while (left >= step.value) {
-            out += step.text;
-            left -= step.value;
-        }
-    }
-    return Value::of(out);
+    return Value::of(romanNumeral(static_cast<int>(n), static_cast<int>(form)));
 }
 
 int romanDigit(char ch) {

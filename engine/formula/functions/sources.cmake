@@ -1,6 +1,18 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/../Value.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Args.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Complex.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Engineering.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Database.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Investment.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Securities.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Trigonometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ShapeDistributions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SampleStatistics.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Hyperlink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Matrices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpecialForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Series.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Conditional.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Criteria.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp

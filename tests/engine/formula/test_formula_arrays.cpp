@@ -169,3 +169,36 @@ TEST(Xlookup, AnswersWithTheRowFoundWhenResultsSpanColumns) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FormulaMatrices, MatrixFunctionsFillTheirArrayRange) {
+    SmallBook book;
+    book.set("A1", "1").set("B1", "2").set("A2", "3").set("B2", "4");
+    setArray(book, "D1:E2", "=MMULT(A1:B2,A1:B2)");
+    setArray(book, "D4:E5", "=MINVERSE(A1:B2)");
+    setArray(book, "D7:E8", "=MUNIT(2)");
+    setArray(book, "G1:H2", "=TRANSPOSE(A1:B2)");
+    setArray(book, "J1:J3", "=FREQUENCY({1,2,3,4,5,6},{4,2})");
+    book.set("L1", "=MDETERM(A1:B2)");
+    book.set("L2", "=MMULT(A1:B2,{1,2,3})");
+    book.set("L3", "=MDETERM({1,2;2,4})");
+    book.set("L4", "=INDEX(MINVERSE({1,2;2,4}),1,1)");
+    book.compute();
+    EXPECT_EQ(book.text("D1") + " " + book.text("E1") + " " + book.text("D2") + " " +
+                  book.text("E2"),
+              "7 10 15 22");
+    EXPECT_EQ(book.text("D4") + " " + book.text("E4") + " " + book.text("D5") + " " +
+                  book.text("E5"),
+              "-2 1 1.5 -0.5");
+    EXPECT_EQ(book.text("D7") + book.text("E7") + book.text("D8") + book.text("E8"), "1001");
+    EXPECT_EQ(book.text("H1"), "3");
+    EXPECT_EQ(book.text("G2"), "2");
+    EXPECT_EQ(book.text("J1") + " " + book.text("J2") + " " + book.text("J3"), "2 2 2");
+    EXPECT_EQ(book.text("L1"), "-2");
+    EXPECT_EQ(book.text("L2"), "#VALUE!"); // 2 columns against 1 row of 3
+    EXPECT_EQ(book.text("L3"), "0");
+    EXPECT_EQ(book.text("L4"), "#NUM!");
+}
+
+} // namespace

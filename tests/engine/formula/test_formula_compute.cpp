@@ -158,3 +158,42 @@ TEST(FormulaBounds, WholeColumnArraysStopAtTheLastStoredRow) {
 }
 
 } // namespace
+
+// The way report generators write: placeholder results and a request to compute on load.
+TEST(FormulaLinks, HyperlinkShowsItsNameAndMakesTheCellALink) {
+    SmallBook book;
+    book.set("A1", "Region").set("B1", "Amount").set("A2", "East").set("B2", "1200");
+    book.set("A3", "West").set("B3", "300");
+    book.stored("C1", "=HYPERLINK(\"https://example.com/report\",\"Full report\")", 0);
+    book.stored("C2", "=DSUM(A1:B3,\"Amount\",A1:A2)", 0);
+    book.stored("C3", "=HYPERLINK(\"#Sheet1!A1\")", 0);
+    book.set("C4", "=HYPERLINK(\"https://example.com/\"&A2, B2)");
+    book.book.fullCalcOnLoad = true;
+    book.compute();
+    EXPECT_EQ(book.text("C1"), "Full report");
+    EXPECT_EQ(book.text("C2"), "1200");
+    EXPECT_EQ(book.text("C3"), "#Sheet1!A1");
+    EXPECT_EQ(book.text("C4"), "1200");
+    const auto& links = book.book.sheets[0].hyperlinks;
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0].target, "https://example.com/report");
+    EXPECT_EQ(links[0].range, (engine::Range{0, 0, 2, 2}));
+    EXPECT_EQ(links[1].location, "Sheet1!A1");
+    EXPECT_EQ(links[1].target, "");
+    EXPECT_EQ(links[2].target, "https://example.com/East");
+}
+
+TEST(FormulaLinks, StoredHyperlinkResultsStillMakeLinksAndKeepExistingOnes) {
+    SmallBook book;
+    book.stored("A1", "=HYPERLINK(\"https://example.com/a\",\"a\")", 0);
+    book.stored("A2", "=HYPERLINK(\"https://example.com/b\",\"b\")", 0);
+    engine::Hyperlink own;
+    own.range = engine::Range{1, 1, 0, 0};
+    own.target = "https://example.com/own";
+    book.book.sheets[0].hyperlinks.push_back(own);
+    book.compute();
+    const auto& links = book.book.sheets[0].hyperlinks;
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0].target, "https://example.com/own"); // first, so the page keeps it
+    EXPECT_EQ(links[1].target, "https://example.com/a");
+}

@@ -120,9 +120,9 @@ TEST(MathFunctions, TableKnowsNamesWithoutPrefixOnly) {
     EXPECT_NE(engine::formula::findFunction("CEILING.MATH"), nullptr);
     EXPECT_EQ(engine::formula::findFunction("_XLFN.CEILING.MATH"), nullptr);
     EXPECT_EQ(engine::formula::findFunction("sum"), nullptr);
-    // The evaluator's own functions are not in the table.
-    EXPECT_EQ(engine::formula::findFunction("IF"), nullptr);
-    EXPECT_EQ(engine::formula::findFunction("INDEX"), nullptr);
+    // The evaluator's own functions have rows without a body.
+    EXPECT_EQ(engine::formula::findFunction("IF")->body, nullptr);
+    EXPECT_EQ(engine::formula::findFunction("INDEX")->body, nullptr);
 }
 
 TEST(MathFunctions, WholeColumnSumCostsOnlyHeldCells) {
@@ -155,5 +155,55 @@ TEST(MathFunctions, HugeCountsAndCodesEndQuickly) {
         {"WEEKDAY(1, 1e300)", "#NUM!"},
         {"WORKDAY(1, 1e300)", "#NUM!"},
         {"XMATCH(1, [1], 1e300)", "#VALUE!"},
+    });
+}
+
+TEST(MathFunctions, RomanFormsShortenTheSubtractivePairs) {
+    expectAll({
+        {"ROMAN(499)", "CDXCIX"},
+        {"ROMAN(499, 1)", "LDVLIV"},
+        {"ROMAN(499, 2)", "XDIX"},
+        {"ROMAN(499, 3)", "VDIV"},
+        {"ROMAN(499, 4)", "ID"},
+        {"ROMAN(1999, 4)", "MIM"},
+        {"ROMAN(45, 1)", "VL"},
+        {"ROMAN(499, TRUE)", "CDXCIX"},
+        {"ROMAN(499, FALSE)", "ID"},
+        {"ROMAN(3999, \"2\")", "MMMXMIX"},
+        {"ROMAN(0)", ""},
+        {"ROMAN(499, 5)", "#VALUE!"},
+        {"ROMAN(4000)", "#VALUE!"},
+        {"ROMAN(499, \"hello\")", "#VALUE!"},
+    });
+}
+
+TEST(MathFunctions, ReciprocalTrigonometryDividesByZeroAndBoundsAngles) {
+    expectAll({
+        {"COT(0)", "#DIV/0!"},
+        {"CSC(0)", "#DIV/0!"},
+        {"SEC(0)", "1"},
+        {"COT(1)", "~0.642092616"},
+        {"CSC(1e-12)", "1000000000000"},
+        {"SEC(134217728)", "#NUM!"},
+        {"COTH(0)", "#DIV/0!"},
+        {"CSCH(1)", "~0.850918128"},
+        {"SECH(1)", "~0.648054274"},
+        {"ACOT(-1)", "~2.35619449"},
+        {"ACOTH(6)", "~0.168236118"},
+        {"ACOTH(1)", "#NUM!"},
+    });
+}
+
+TEST(MathFunctions, PairedSumsSeriesAndMultinomial) {
+    expectAll({
+        {"SUMX2MY2({2,3,9,1,8,7,5}, {6,5,11,7,5,4,4})", "-55"},
+        {"SUMX2PY2({2,3,9,1,8,7,5}, {6,5,11,7,5,4,4})", "521"},
+        {"SUMXMY2({2,3,9,1,8,7,5}, {6,5,11,7,5,4,4})", "79"},
+        {"SUMXMY2([1,\"a\"], [2,3])", "1"}, // a pair with text is left out
+        {"SUMXMY2({1,2}, {1,2,3})", "#N/A"},
+        {"SERIESSUM(0.785398163, 0, 2, {1,-0.5,0.041666667,-0.001388889})", "~0.707103"},
+        {"SERIESSUM(2, 1, 1, {1,\"a\"})", "#VALUE!"},
+        {"MULTINOMIAL(2, 3, 4)", "1260"},
+        {"MULTINOMIAL(-1, 2)", "#NUM!"},
     });
 }

@@ -124,3 +124,69 @@ TEST(ConditionalFunctions, WholeColumnCountsWithoutVisitingEmptyCells) {
               "1047576");
     EXPECT_LE(context.charged, 5000u);
 }
+
+TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
+    expectAll({
+        {"GAMMA(2.5)", "~1.329340388"},
+        {"GAMMA(-1)", "#NUM!"},
+        {"GAMMA(0)", "#NUM!"},
+        {"GAMMA.DIST(10.00001131, 9, 2, FALSE)", "~0.032639"},
+        {"GAMMA.DIST(10.00001131, 9, 2, TRUE)", "~0.068094"},
+        {"GAMMA.INV(0.068094, 9, 2)", "~10.0000112"},
+        {"GAMMA.INV(1, 9, 2)", "#NUM!"},
+        {"BETA.DIST(2, 8, 10, TRUE, 1, 3)", "~0.6854706"},
+        {"BETA.DIST(2, 8, 10, FALSE, 1, 3)", "~1.4837646"},
+        {"BETA.DIST(4, 8, 10, TRUE, 1, 3)", "#NUM!"},
+        {"BETA.INV(0.685470581, 8, 10, 1, 3)", "~2"},
+        {"LOGNORM.DIST(4, 3.5, 1.2, TRUE)", "~0.0390836"},
+        {"LOGNORM.DIST(4, 3.5, 1.2, FALSE)", "~0.0176176"},
+        {"LOGNORM.INV(0.039084, 3.5, 1.2)", "~4.0000252"},
+        {"LOGNORM.DIST(0, 3.5, 1.2, TRUE)", "#NUM!"},
+        {"F.DIST(15.2069, 6, 4, TRUE)", "~0.99"},
+        {"F.DIST.RT(15.2068649, 6, 4)", "~0.01"},
+        {"F.INV(0.01, 6, 4)", "~0.10930991"},
+        {"F.INV.RT(0.01, 6, 4)", "~15.20686"},
+        {"CHISQ.INV(0.93, 1)", "~3.283020287"},
+        {"CHISQ.INV.RT(0.050001, 10)", "~18.306973"},
+        {"WEIBULL.DIST(105, 20, 100, TRUE)", "~0.929581"},
+        {"WEIBULL.DIST(105, 20, 100, FALSE)", "~0.035589"},
+        {"FISHER(0.75)", "~0.9729551"},
+        {"FISHER(1)", "#NUM!"},
+        {"FISHERINV(0.972955)", "~0.75"},
+        {"GAUSS(2)", "~0.47724987"},
+        {"PHI(0.75)", "~0.301137432"},
+        {"STANDARDIZE(42, 40, 1.5)", "~1.33333333"},
+        {"STANDARDIZE(42, 40, 0)", "#NUM!"},
+    });
+}
+
+TEST(StatisticFunctions, CountingDistributionsAndSampleTests) {
+    expectAll({
+        {"NEGBINOM.DIST(10, 5, 0.25, FALSE)", "~0.0550487"},
+        {"NEGBINOM.DIST(10, 5, 0.25, TRUE)", "~0.3135141"},
+        {"NEGBINOM.DIST(10, 0, 0.25, TRUE)", "#NUM!"},
+        {"BINOM.DIST.RANGE(60, 0.75, 48)", "~0.08397497"},
+        {"BINOM.DIST.RANGE(60, 0.75, 45, 50)", "~0.5236"},
+        {"BINOM.DIST.RANGE(60, 0.75, 50, 45)", "#NUM!"},
+        {"BINOM.INV(6, 0.5, 0.75)", "4"},
+        {"BINOM.INV(6, 1.5, 0.75)", "#NUM!"},
+        {"HYPGEOM.DIST(1, 4, 8, 20, TRUE)", "~0.4654"},
+        {"HYPGEOM.DIST(1, 4, 8, 20, FALSE)", "~0.3633"},
+        {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.4}, 2)", "~0.1"},
+        {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.4}, 1, 3)", "~0.8"},
+        {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.3}, 1, 3)", "#NUM!"},
+        {"PROB({0,1,2}, {0.2,0.8}, 1)", "#N/A"},
+        {"PERMUTATIONA(3, 2)", "9"},
+        {"PERMUTATIONA(-1, 2)", "#NUM!"},
+        {"TRIMMEAN({4,5,6,7,2,3,4,5,1,2,3}, 0.2)", "~3.777777778"},
+        {"TRIMMEAN({1,2}, 1)", "#NUM!"},
+        {"KURT({3,4,5,2,3,4,5,6,4,7})", "~-0.151799637"},
+        {"KURT({1,2,3})", "#DIV/0!"},
+        {"SKEW({3,4,5,2,3,4,5,6,4,7})", "~0.359543"},
+        {"SKEW.P({3,4,5,2,3,4,5,6,4,7})", "~0.303193"},
+        {"T.TEST({3,4,5,8,9,1,2,4,5}, {6,19,3,2,14,4,5,17,1}, 2, 1)", "~0.196016"},
+        {"T.TEST({3,4,5}, {6,19,3}, 3, 1)", "#NUM!"},
+        {"F.TEST({6,7,9,15,21}, {20,28,31,38,40})", "~0.64831785"},
+        {"Z.TEST({3,6,7,8,6,5,4,2,1,9}, 4)", "~0.090574"},
+    });
+}

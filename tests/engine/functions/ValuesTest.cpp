@@ -28,6 +28,7 @@ TEST(ValueConversion, TextReadAsNumberLikeACellEntry) {
         {"1e3", "1000"},
         {"2020-01-31", "43861"},
         {"1/31/2020", "43861"},
+        {" 2024-01-10 ", "none"}, // spaces are forgiven around numbers only
         {"31-Jan-2020", "43861"},
         {"January 31, 2020", "43861"},
         {"13:30", "0.5625"},

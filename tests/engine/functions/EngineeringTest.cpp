@@ -1,0 +1,86 @@
+#include "tests/engine/functions/FunctionCalls.h"
+
+#include <gtest/gtest.h>
+
+using qmtest::expectAll;
+
+namespace {
+
+TEST(ComplexFunctions, TextIsReadAndWrittenAsTheApplicationDoes) {
+    expectAll({
+        {"COMPLEX(3, 4)", "3+4i"},
+        {"COMPLEX(3, -1, \"j\")", "3-j"},
+        {"COMPLEX(0, 1)", "i"},
+        {"COMPLEX(0, 0)", "0"},
+        {"COMPLEX(1e-16, 0)", "0.0000000000000001"},
+        {"COMPLEX(1e-20, 0)", "1E-20"},
+        {"COMPLEX(1, 1, \"k\")", "#VALUE!"},
+        {"COMPLEX(TRUE, 1)", "#VALUE!"},
+        {"IMREAL(\"-2.5e1+3i\")", "-25"},
+        {"IMAGINARY(\"-j\")", "-1"},
+        {"IMAGINARY(\"4\")", "0"},
+        {"IMREAL(\"3 + 4i\")", "#NUM!"},
+        {"IMREAL(\"i3\")", "#NUM!"},
+        {"IMABS(\"3+4i\")", "5"},
+        {"IMARGUMENT(0)", "#DIV/0!"},
+    });
+}
+
+TEST(ComplexFunctions, ArithmeticKeepsTheSuffixAndRejectsMixedOnes) {
+    expectAll({
+        {"IMSUM(\"1+2j\", \"3-j\")", "4+j"},
+        {"IMSUM(\"1+2j\", \"3-i\")", "#VALUE!"},
+        {"IMPRODUCT({\"1+i\", \"1-i\"})", "2"},
+        {"IMPRODUCT([\"1+i\", _])", "0"},
+        {"IMSUB(\"1+i\", \"1+i\")", "0"},
+        {"IMDIV(\"1+i\", 0)", "#NUM!"},
+        {"IMDIV(\"-238+240i\", \"10+24i\")", "5+12i"},
+        {"IMPOWER(\"2+3i\", 2)", "-5+12i"},
+        {"IMSQRT(\"-4\")", "2i"},
+        {"IMLN(0)", "#NUM!"},
+        {"IMCSC(0)", "#NUM!"},
+        {"IMCONJUGATE(\"3+4i\")", "3-4i"},
+        {"IMEXP(\"0\")", "1"},
+    });
+}
+
+TEST(EngineeringFunctions, BesselValuesCarryTheApplicationsApproximations) {
+    expectAll({
+        {"BESSELJ(1.9, 2)", "~0.329925829"},
+        {"BESSELJ(0, 0)", "1.00000000283141"}, // the rational form's own error at 0
+        {"BESSELJ(-1.9, 1)", "~-0.581157073"},
+        {"BESSELI(1.5, 1)", "~0.981666428"},
+        {"BESSELI(0.2, 0)", "1.01002502212056"},
+        {"BESSELK(1.5, 1)", "~0.277387804"},
+        {"BESSELY(2.5, 1)", "~0.145918138"},
+        {"BESSELY(0.2, 0)", "-1.0811053301048"},
+        {"BESSELK(0, 1)", "#NUM!"},
+        {"BESSELJ(1, -1)", "#NUM!"},
+        {"BESSELI(TRUE, 1)", "#VALUE!"},
+        {"BESSELI(\"1\", 1)", "~0.565159098"},
+    });
+}
+
+TEST(EngineeringFunctions, StepsErrorFunctionAndBitsRefuseBooleans) {
+    expectAll({
+        {"DELTA(5, 5)", "1"},
+        {"DELTA(\"2\", 2)", "1"},
+        {"DELTA(TRUE)", "#VALUE!"},
+        {"GESTEP(-1)", "0"},
+        {"GESTEP(5, 4)", "1"},
+        {"ERF(0.745)", "~0.70792892"},
+        {"ERF(0, 1)", "~0.842700793"},
+        {"ERFC(TRUE)", "#VALUE!"},
+        {"BITAND(13, 25)", "9"},
+        {"BITXOR(5, 3)", "6"},
+        {"BITOR(281474976710656, 1)", "#NUM!"},
+        {"BITAND(1.5, 1)", "#NUM!"},
+        {"BITLSHIFT(4, 2)", "16"},
+        {"BITLSHIFT(4, -2)", "1"},
+        {"BITRSHIFT(13, 2)", "3"},
+        {"BITLSHIFT(1, 48)", "#NUM!"},
+        {"BITLSHIFT(1, 54)", "#NUM!"},
+    });
+}
+
+} // namespace
