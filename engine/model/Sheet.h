@@ -14,6 +14,11 @@
 
 namespace engine {
 
+// One number for a cell's position that orders cells as a sheet keeps them: by row, then column.
+inline std::uint64_t cellKey(std::uint32_t row, std::uint16_t col) {
+    return (static_cast<std::uint64_t>(row) << 16) | col;
+}
+
 enum class SheetKind : std::uint8_t { Worksheet, Chart, Macro, Dialog };
 enum class Visibility : std::uint8_t { Visible, Hidden, VeryHidden };
 
@@ -91,6 +96,11 @@ struct Sheet {
     std::vector<ConditionalFormat> conditionalFormats; // in the file's order
     std::vector<CellFormula> formulas;                 // in reading order; computed after reading
     std::vector<SparklineGroup> sparklines;            // in the file's order
+
+    // The cell at `row`, `col`; null when the sheet holds none there.
+    const Cell* cellAt(std::uint32_t row, std::uint16_t col) const;
+    // The first cell at or after `row`, `col` in the cells' order; cells.end() when none.
+    std::vector<Cell>::const_iterator firstCellFrom(std::uint32_t row, std::uint16_t col) const;
 };
 
 } // namespace engine

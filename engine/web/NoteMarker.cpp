@@ -1,6 +1,7 @@
 #include "engine/web/NoteMarker.h"
 
 #include "engine/read/Limits.h"
+#include "engine/web/ClassNames.h"
 #include "engine/web/HtmlText.h"
 
 #include <string_view>
@@ -33,7 +34,9 @@ void appendNoteMarker(std::string& out, const Comment& comment) {
     if (!author.empty() && text.size() > author.size() && text.starts_with(author) &&
         text[author.size()] == ':')
         author = {};
-    out += "<span class=\"cm\" tabindex=\"0\" role=\"note\" title=\"";
+    out += "<span class=\"";
+    out += classes::note;
+    out += "\" tabindex=\"0\" role=\"note\" title=\"";
     if (!author.empty()) {
         appendLines(out, author);
         out += ":&#10;";

@@ -1,4 +1,6 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CellMarkup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CellPlan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalLooks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChartPlacement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Css.cpp
