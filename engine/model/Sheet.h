@@ -93,6 +93,9 @@ struct Sheet {
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
+    // Rows and columns frozen at the top and left: the sheet's headers, which stay in view.
+    std::uint32_t frozenRows = 0;
+    std::uint16_t frozenColumns = 0;
     std::vector<ConditionalFormat> conditionalFormats; // in the file's order
     std::vector<CellFormula> formulas;                 // in reading order; computed after reading
     std::vector<SparklineGroup> sparklines;            // in the file's order
