@@ -100,7 +100,17 @@ void appendContent(std::string& out, const CellPlan& plan, const Workbook& workb
 } // namespace
 
 void appendCellStart(std::string& out, const CellPlan& plan) {
-    out += "<td";
+    switch (plan.header) {
+    case CellFacts::Header::None:
+        out += "<td";
+        break;
+    case CellFacts::Header::Column:
+        out += "<th scope=\"col\"";
+        break;
+    case CellFacts::Header::Row:
+        out += "<th scope=\"row\"";
+        break;
+    }
     if (plan.colSpan > 1) {
         out += " colspan=\"";
         appendInt(out, plan.colSpan);
@@ -113,6 +123,11 @@ void appendCellStart(std::string& out, const CellPlan& plan) {
     }
     if (!plan.classes.empty())
         appendClassAttribute(out, plan.classes);
+    if (!plan.direction.empty()) {
+        out += " dir=\"";
+        out += plan.direction;
+        out += '"';
+    }
     if (!plan.narrowed.empty()) {
         out += " data-h=\"";
         appendEscaped(out, plan.narrowed);
@@ -132,13 +147,15 @@ void appendCellEnd(std::string& out, const CellPlan& plan, const Workbook& workb
         appendLookIcon(out, *plan.look);
     if (plan.overflow.runs) {
         out += "<div";
-        if (plan.overflow.cutAtStart)
-            appendClassAttribute(out, classes::runsToStart);
+        if (plan.overflow.keep == CellPlan::Overflow::Keep::End)
+            appendClassAttribute(out, classes::runsToEnd);
+        else if (plan.overflow.keep == CellPlan::Overflow::Keep::Centre)
+            appendClassAttribute(out, classes::runsBothWays);
         out += " style=\"width:";
         appendInt(out, plan.overflow.width);
         out += "px";
         if (plan.overflow.shift > 0) {
-            out += ";margin-left:-";
+            out += plan.overflow.shiftRight ? ";margin-right:-" : ";margin-left:-";
             appendInt(out, plan.overflow.shift);
             out += "px";
         }
@@ -179,7 +196,7 @@ void appendCellEnd(std::string& out, const CellPlan& plan, const Workbook& workb
         out += "</div>";
     if (plan.note)
         appendNoteMarker(out, *plan.note);
-    out += "</td>";
+    out += plan.header == CellFacts::Header::None ? "</td>" : "</th>";
 }
 
 } // namespace engine::web

@@ -5,6 +5,7 @@
 #include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/SheetLayout.h"
+#include "engine/web/TextDirection.h"
 
 #include <algorithm>
 #include <charconv>
@@ -37,45 +38,76 @@ const Font& fontOf(const Workbook& workbook, const CellFormat& format) {
                                                : workbook.fonts.front();
 }
 
-// How far text that does not fit runs into its empty neighbours, as the application lets it:
-// to the right when aligned left, to the left when aligned right, both ways when centred.
+// Which way text that does not fit runs into its empty neighbours, as the application lets
+// it: from the cell's left edge to the right when aligned left, from its right edge to the
+// left when aligned right, both ways when centred. General alignment aligns a text to the side
+// it starts reading from. Text too long even so is cut where the application cuts it: at the
+// end away from its alignment, on both sides when centred.
 CellPlan::Overflow planOverflow(const Workbook& workbook, const CellFormat& format,
-                                const CellRoom& room, const std::string& text) {
-    int spill = 0, shift = 0;
-    // Text aligned right keeps its end in view when it does not fit: its start is cut off.
-    bool cutAtStart = false;
+                                const CellRoom& room, const std::string& text, bool tableRtl,
+                                bool textRtl) {
+    enum class Side { Left, Right, Centre } side;
     switch (format.alignment.horizontal) {
     case HAlign::General:
+        side = textRtl ? Side::Right : Side::Left;
+        break;
     case HAlign::Left:
-        spill = room.right;
-        if (room.openRight) {
-            // Past the last used column the grid goes on empty: give the text the room it
-            // needs, estimated generously, since other fonts run wider than the default.
-            const Font& font = fontOf(workbook, format);
-            double needed = numfmt::estimateTextPixels(text, font) * 1.25 + 8;
-            if (font.bold)
-                needed *= 1.1;
-            spill = std::max(spill, static_cast<int>(std::min(needed, 1e5)) - room.own);
-        }
+        side = Side::Left;
         break;
     case HAlign::Right:
-        spill = shift = room.left;
-        cutAtStart = true;
+        side = Side::Right;
         break;
     case HAlign::Center:
     case HAlign::CenterAcrossSelection:
-        shift = std::min(room.left, room.right);
-        spill = 2 * shift;
+        side = Side::Centre;
         break;
     default:
+        return {};
+    }
+    // The room in the page's terms: a right-to-left sheet's next columns lie to the left.
+    const int left = tableRtl ? room.right : room.left;
+    const int right = tableRtl ? room.left : room.right;
+    const bool openLeft = tableRtl && room.openRight, openRight = !tableRtl && room.openRight;
+    const Font& font = fontOf(workbook, format);
+    const double textWidth = numfmt::estimateTextPixels(text, font);
+    // Past the last used column the grid goes on empty: give the text the room it needs,
+    // estimated generously, since other fonts run wider than the default.
+    const auto needed = [&] {
+        double pixels = textWidth * 1.25 + 8;
+        if (font.bold)
+            pixels *= 1.1;
+        return static_cast<int>(std::min(pixels, 1e5)) - room.own;
+    };
+    CellPlan::Overflow box;
+    int spill = 0;
+    switch (side) {
+    case Side::Left:
+        spill = openRight ? std::max(right, needed()) : right;
+        // The box starts at the cell's left edge; a right-to-left text keeps its left end in
+        // view by packing it to its box's end.
+        box.shift = textRtl ? spill : 0;
+        box.keep = textRtl ? CellPlan::Overflow::Keep::End : CellPlan::Overflow::Keep::Start;
+        break;
+    case Side::Right:
+        spill = openLeft ? std::max(left, needed()) : left;
+        box.shift = textRtl ? 0 : spill;
+        box.keep = textRtl ? CellPlan::Overflow::Keep::Start : CellPlan::Overflow::Keep::End;
+        break;
+    case Side::Centre:
+        box.shift = std::min(left, right);
+        spill = 2 * box.shift;
+        box.keep = CellPlan::Overflow::Keep::Centre;
         break;
     }
-    if (cutAtStart && spill == 0 && room.own > 0 &&
-        numfmt::estimateTextPixels(text, fontOf(workbook, format)) > room.own - 4)
-        spill = 1; // no room beside it, yet the cut must fall at the start
-    if (spill <= 0)
+    box.shiftRight = textRtl;
+    // Without room beside it a text that does not fit still needs its box when the cut must
+    // fall elsewhere than at its end.
+    if (spill <= 0 &&
+        (box.keep == CellPlan::Overflow::Keep::Start || room.own <= 0 || textWidth <= room.own - 4))
         return {};
-    return {true, room.own + (cutAtStart && shift == 0 ? 0 : spill) - 4, shift, cutAtStart};
+    box.runs = true;
+    box.width = room.own + std::max(spill, 0) - 4;
+    return box;
 }
 
 // Shrink to fit: the application makes the font smaller until the text fits the cell.
@@ -145,10 +177,31 @@ void planCell(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
     }
     plan.wrap = wrapsText(cellFormat.alignment);
     plan.fillWidth = room.own;
+    // A text reads in the direction of its first letter, whichever way the sheet reads.
+    plan.direction = {};
+    bool textRtl = facts.tableRightToLeft;
+    if (cell && cell->type == CellType::Text) {
+        switch (firstStrongDirection(shown.text)) {
+        case TextDirection::RightToLeft:
+            textRtl = true;
+            plan.direction = facts.tableRightToLeft ? "" : "rtl";
+            break;
+        case TextDirection::LeftToRight:
+            textRtl = false;
+            plan.direction = facts.tableRightToLeft ? "ltr" : "";
+            break;
+        case TextDirection::Neutral:
+            break;
+        }
+    }
     plan.overflow = {};
     if (!facts.merge && cell && cell->type == CellType::Text && !plan.wrap && !shown.text.empty() &&
         !cellFormat.alignment.shrinkToFit && shown.fill.empty())
-        plan.overflow = planOverflow(workbook, cellFormat, room, shown.text);
+        plan.overflow =
+            planOverflow(workbook, cellFormat, room, shown.text, facts.tableRightToLeft, textRtl);
+    plan.header = shown.text.empty() || (facts.look && facts.look->hideValue)
+                      ? CellFacts::Header::None
+                      : facts.header;
     if (plan.overflow.runs)
         addClass(classes, classes::overflows);
     if (!plan.narrowed.empty())

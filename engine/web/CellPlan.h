@@ -33,7 +33,11 @@ struct CellFacts {
     const CellLook* look = nullptr;
     std::string_view href, tooltip;
     const Comment* note = nullptr;
-    bool drawings = false; // the row's drawings are written into this cell
+    bool drawings = false;         // the row's drawings are written into this cell
+    bool tableRightToLeft = false; // the sheet reads from the right: its next column is left
+    // The cell heads its column (a row frozen at the top) or its row (a column frozen at the
+    // left); only a cell that shows something is written as a header.
+    enum class Header { None, Column, Row } header = Header::None;
 };
 
 struct CellPlan {
@@ -43,13 +47,19 @@ struct CellPlan {
     // the formatted text; empty when the text fits.
     std::string narrowed;
     std::string style; // inline declarations, without a closing ';'; empty for none
-    // Text running past the cell: a box this wide, moved this far to the start, its text cut
-    // at its start (kept to its end) when `cutAtStart`.
+    // Text running past the cell: a box this wide, reaching `shift` pixels past the cell's
+    // left edge (its right edge when `shiftRight`). Of a text too long for it, the box keeps
+    // in view its start (in the text's direction), its end, or its middle.
     struct Overflow {
         bool runs = false; // false: the text stays in its cell, and the rest is unused
         int width = 0, shift = 0;
-        bool cutAtStart = false;
+        bool shiftRight = false;
+        enum class Keep { Start, End, Centre } keep = Keep::Start;
     } overflow;
+    // The cell's own direction where its text reads otherwise than the sheet: "rtl", "ltr";
+    // empty when it reads as the sheet does.
+    std::string_view direction;
+    CellFacts::Header header = CellFacts::Header::None;
     bool wrap = false;
     bool turned = false; // the text in an element that the cell's style turns
     int clip = 0;        // the height wrapped text is cut at; 0 for none

@@ -7,18 +7,19 @@
 namespace engine::web::classes {
 
 // Elements.
-inline constexpr std::string_view sheet = "sheet";    // the <div> of one worksheet
-inline constexpr std::string_view grid = "grid";      // the <table> of its cells
-inline constexpr std::string_view chart = "chart";    // a chart, inline or as an image
-inline constexpr std::string_view sparkline = "spk";  // a sparkline's <svg> in its cell
-inline constexpr std::string_view tabs = "tabs";      // the sheet tabs of a workbook page
-inline constexpr std::string_view hidden = "vh";      // read out, never shown
-inline constexpr std::string_view lookIcon = "ci";    // a conditional format's icon
-inline constexpr std::string_view note = "cm";        // a cell with a note, and its marker
-inline constexpr std::string_view turned = "r";       // the turned text of a cell
-inline constexpr std::string_view fillLine = "fl";    // a repeated fill character's line
-inline constexpr std::string_view fillRepeat = "fc";  // and its repeated part
-inline constexpr std::string_view runsToStart = "re"; // overflowing text cut at its start
+inline constexpr std::string_view sheet = "sheet";     // the <div> of one worksheet
+inline constexpr std::string_view grid = "grid";       // the <table> of its cells
+inline constexpr std::string_view chart = "chart";     // a chart, inline or as an image
+inline constexpr std::string_view sparkline = "spk";   // a sparkline's <svg> in its cell
+inline constexpr std::string_view tabs = "tabs";       // the sheet tabs of a workbook page
+inline constexpr std::string_view hidden = "vh";       // read out, never shown
+inline constexpr std::string_view lookIcon = "ci";     // a conditional format's icon
+inline constexpr std::string_view note = "cm";         // a cell with a note, and its marker
+inline constexpr std::string_view turned = "r";        // the turned text of a cell
+inline constexpr std::string_view fillLine = "fl";     // a repeated fill character's line
+inline constexpr std::string_view fillRepeat = "fc";   // and its repeated part
+inline constexpr std::string_view runsToEnd = "re";    // overflowing text kept to its box's end
+inline constexpr std::string_view runsBothWays = "ce"; // overflowing text kept to its middle
 
 // Cells.
 inline constexpr std::string_view generalRight = "gr";  // a General number, aligned right

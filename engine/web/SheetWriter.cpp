@@ -60,6 +60,7 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     SheetLayout layout(workbook_, sheet);
     out_.clear();
     sheetIndex_ = sheetIndex;
+    sheet_ = &sheet;
     layout_ = &layout;
     rightToLeft_ = sheet.rightToLeft;
     // Drawings float over the grid; the section is made tall and wide enough to hold them,
@@ -455,6 +456,13 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Cell
     facts.shown = &shown_;
     facts.note = note;
     facts.drawings = rowHasDrawings();
+    facts.tableRightToLeft = rightToLeft_;
+    // Rows frozen at the top head the columns below them; columns frozen at the left head
+    // their rows.
+    if (cell && cell->row < sheet_->frozenRows)
+        facts.header = CellFacts::Header::Column;
+    else if (cell && cellCol_ < sheet_->frozenColumns)
+        facts.header = CellFacts::Header::Row;
     if (looks_) {
         if (cell)
             facts.look = looks_->at(cell->row, cell->col);

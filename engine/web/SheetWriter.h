@@ -101,6 +101,7 @@ private:
     std::string out_;
     // The sheet being written, and its drawings that sit in rows, by row.
     std::size_t sheetIndex_ = 0;
+    const Sheet* sheet_ = nullptr;
     const SheetLayout* layout_ = nullptr;
     bool rightToLeft_ = false;
     // Where each block of the row being written may run on to, kept between rows.

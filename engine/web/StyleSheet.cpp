@@ -63,21 +63,26 @@ void StyleSheet::write(std::string& out) const {
     // Every rule is scoped to the grid, so that nothing of the sheet's looks reaches the rest
     // of the page.
     const std::string table = "table." + std::string(grid);
-    const std::string cell = table + " td.";
+    // Header cells (th) look as the other cells do: the workbook's format alone decides.
+    const std::string cell = table + " :is(td,th).";
     out += table + "{border-collapse:collapse;table-layout:fixed;";
     appendFontCss(out, workbook_.fonts.front(), false);
     out += "}\n" + table +
-           " td{padding:0 2px;overflow:hidden;white-space:pre;vertical-align:bottom}\n";
+           " :is(td,th){padding:0 2px;overflow:hidden;white-space:pre;vertical-align:bottom}\n";
+    out += table + " th{font-weight:inherit;text-align:inherit}\n";
     out += table + " tr{height:var(--rh,20px)}\n";
     out += cell + std::string(generalRight) + "{text-align:right}\n";
     out += cell + std::string(generalCenter) + "{text-align:center}\n";
-    out += cell + std::string(hashes) + ">span," + table + " td." + std::string(hashes) +
+    out += cell + std::string(hashes) + ">span," + cell + std::string(hashes) +
            " a>span{display:none}\n";
     out += cell + std::string(hashes) + "::after{content:attr(data-h)}\n";
     out += cell + std::string(overflows) + "{overflow:visible}\n";
     out += cell + std::string(overflows) + ">div{overflow:hidden}\n";
-    out += cell + std::string(overflows) + ">div." + std::string(runsToStart) +
+    out += cell + std::string(overflows) + ">div." + std::string(runsToEnd) +
            "{display:flex;justify-content:flex-end}\n";
+    // A centred text too long for its room is cut on both sides, as the application cuts it.
+    out += cell + std::string(overflows) + ">div." + std::string(runsBothWays) +
+           "{display:flex;justify-content:center}\n";
     // A drawing sits in its anchor row's first cell, over the cells that follow.
     out += cell + std::string(holdsDrawings) + "{position:relative;overflow:visible}\n";
     out += cell + std::string(holdsDrawings) + ">img," + cell + std::string(holdsDrawings) +
