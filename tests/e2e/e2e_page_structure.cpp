@@ -96,7 +96,7 @@ TEST(PageStructure, CorpusPagesServeEveryReader) {
                     quoted(sheet.name) + " " + quoted(path));
             ASSERT_EQ(one.status, 0) << file << ": " << one.output;
             for (const auto& entry : fs::recursive_directory_iterator(out))
-                if (entry.is_regular_file())
+                if (entry.is_regular_file() && entry.path().extension() == ".htm")
                     headerPages.push_back(entry.path().string());
         }
     }
