@@ -14,6 +14,11 @@
 
 namespace engine {
 
+// One number for a cell's position that orders cells as a sheet keeps them: by row, then column.
+inline std::uint64_t cellKey(std::uint32_t row, std::uint16_t col) {
+    return (static_cast<std::uint64_t>(row) << 16) | col;
+}
+
 enum class SheetKind : std::uint8_t { Worksheet, Chart, Macro, Dialog };
 enum class Visibility : std::uint8_t { Visible, Hidden, VeryHidden };
 
@@ -88,9 +93,17 @@ struct Sheet {
     bool showGridLines = true;
     std::vector<Comment> comments; // at most one per cell, in no particular order
     bool rightToLeft = false;      // column A on the right, as in sheets of right-to-left scripts
+    // Rows and columns frozen at the top and left: the sheet's headers, which stay in view.
+    std::uint32_t frozenRows = 0;
+    std::uint16_t frozenColumns = 0;
     std::vector<ConditionalFormat> conditionalFormats; // in the file's order
     std::vector<CellFormula> formulas;                 // in reading order; computed after reading
     std::vector<SparklineGroup> sparklines;            // in the file's order
+
+    // The cell at `row`, `col`; null when the sheet holds none there.
+    const Cell* cellAt(std::uint32_t row, std::uint16_t col) const;
+    // The first cell at or after `row`, `col` in the cells' order; cells.end() when none.
+    std::vector<Cell>::const_iterator firstCellFrom(std::uint32_t row, std::uint16_t col) const;
 };
 
 } // namespace engine

@@ -38,6 +38,8 @@ struct Workbook {
     std::vector<DifferentialStyle> differentialStyles;  // the looks conditional formats give
     std::vector<DefinedName> definedNames;
     bool fullCalcOnLoad = false; // the file asks that every formula be computed on opening
+    // The language the file says its text is in, as it writes it ("en-US"); empty when unknown.
+    std::string language;
     // After computing: formula cells whose functions the engine does not know, and cells in a
     // circular reference (computed as 0).
     std::uint32_t unknownFunctionCells = 0;

@@ -168,6 +168,7 @@ inline constexpr std::size_t maxAuthorNameBytes = 256;
 // Page writing: what one page takes from the model.
 inline constexpr std::size_t maxPageTitleBytes = 4096;       // a page title or sheet name
 inline constexpr std::size_t maxNoteMarkerBytes = 32u << 10; // a note's tooltip or box
+inline constexpr std::size_t maxChartWordsBytes = 16u << 10; // a chart's values read out
 // No chart is drawn larger than this; a bigger anchor is taken as damage.
 inline constexpr int maxChartSidePixels = 4000;
 // Hyperlinks over large areas are spread over at most this many cells in all; beyond it only

@@ -3,6 +3,8 @@
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/read/Limits.h"
+#include "engine/web/ChartText.h"
+#include "engine/web/ClassNames.h"
 #include "engine/web/HtmlText.h"
 
 #include <algorithm>
@@ -29,6 +31,15 @@ void appendPosition(std::string& out, const PlacedChart& placed) {
     appendPixels(out, placed.height);
 }
 
+// The chart's values in words, out of sight, for the chart's aria-describedby.
+void appendDescription(std::string& out, const Chart& chart, const std::string& id) {
+    out += "<div class=\"";
+    out += classes::hidden;
+    out += "\" id=\"" + id + "\">";
+    appendEscaped(out, chartDescription(chart));
+    out += "</div>";
+}
+
 } // namespace
 
 std::pair<int, int> chartPixelSize(int width, int height) {
@@ -50,20 +61,33 @@ void writeCharts(std::string& out, const Workbook& workbook, std::size_t sheetIn
     for (const PlacedChart& placed : charts) {
         const Chart& chart = sheet.charts[placed.index];
         const std::string url = source ? source(sheetIndex, placed.index) : std::string();
+        // A chart is an image to assistive tools: named by its title or its series, and
+        // described by its values.
+        const std::string id =
+            "chart" + std::to_string(sheetIndex) + "_" + std::to_string(placed.index);
         if (!url.empty()) {
-            out += "<img class=\"chart\" src=\"";
+            out += "<img class=\"";
+            out += classes::chart;
+            out += "\" src=\"";
             appendEscaped(out, url);
             out += "\" alt=\"";
-            appendEscaped(out, utf8Prefix(chart.title.empty() ? "Chart" : chart.title, 1024));
-            out += "\" style=\"";
+            appendEscaped(out, chartName(chart));
+            out += "\" aria-describedby=\"" + id + "\" style=\"";
             appendPosition(out, placed);
-            out += "\">\n";
+            out += "\">";
+            appendDescription(out, chart, id);
+            out += '\n';
             continue;
         }
-        out += "<div class=\"chart\" style=\"";
+        out += "<div class=\"";
+        out += classes::chart;
+        out += "\" role=\"img\" aria-label=\"";
+        appendEscaped(out, chartName(chart));
+        out += "\" aria-describedby=\"" + id + "\" style=\"";
         appendPosition(out, placed);
         out += "\">";
         chart::appendChartSvg(out, chart, placed.width, placed.height, workbook.dateSystem);
+        appendDescription(out, chart, id);
         out += "</div>\n";
     }
 }

@@ -13,10 +13,6 @@
 namespace engine::web {
 namespace {
 
-std::uint64_t key(std::uint32_t row, std::uint16_t col) {
-    return (static_cast<std::uint64_t>(row) << 16) | col;
-}
-
 // A value as the rules compare it: numbers (booleans as 1 and 0) before texts, blank as 0 or "".
 struct Value {
     enum Kind { Blank, Number, Text, Error } kind = Blank;
@@ -102,12 +98,7 @@ public:
     const Cell* find(std::int64_t row, std::int64_t col) const {
         if (row < 0 || col < 0 || row > 0xFFFFFFFF || col > 0xFFFF)
             return nullptr;
-        const std::uint64_t k =
-            key(static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(col));
-        auto it = std::lower_bound(
-            sheet_.cells.begin(), sheet_.cells.end(), k,
-            [](const Cell& c, std::uint64_t want) { return key(c.row, c.col) < want; });
-        return it != sheet_.cells.end() && key(it->row, it->col) == k ? &*it : nullptr;
+        return sheet_.cellAt(static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(col));
     }
 
     Value operand(const ConditionalOperand& op, const Cell& cell) const {
@@ -235,9 +226,7 @@ bool cellsIn(const Sheet& sheet, const std::vector<Range>& ranges, std::uint64_t
     if (visits > limits::maxConditionalVisitsPerSheet)
         return false;
     for (const Range& range : ranges) {
-        auto it = std::lower_bound(
-            sheet.cells.begin(), sheet.cells.end(), key(range.firstRow, range.firstCol),
-            [](const Cell& c, std::uint64_t want) { return key(c.row, c.col) < want; });
+        auto it = sheet.firstCellFrom(range.firstRow, range.firstCol);
         for (; it != sheet.cells.end() && it->row <= range.lastRow; ++it) {
             if (++visits > limits::maxConditionalVisitsPerSheet)
                 return false;
@@ -470,7 +459,7 @@ ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
                 ? &workbook.differentialStyles[*rule.style]
                 : nullptr;
         for (const Cell* cell : cells) {
-            const std::uint64_t at = key(cell->row, cell->col);
+            const std::uint64_t at = cellKey(cell->row, cell->col);
             if (stopped.count(at))
                 continue;
             if (painting) {
@@ -494,7 +483,7 @@ ConditionalLooks::ConditionalLooks(const Workbook& workbook, const Sheet& sheet,
 const CellLook* ConditionalLooks::at(std::uint32_t row, std::uint16_t col) const {
     if (looks_.empty())
         return nullptr;
-    auto it = looks_.find(key(row, col));
+    auto it = looks_.find(cellKey(row, col));
     return it == looks_.end() ? nullptr : &it->second;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/web/NoteMarker.h"
 
 #include "engine/read/Limits.h"
+#include "engine/web/ClassNames.h"
 #include "engine/web/HtmlText.h"
 
 #include <string_view>
@@ -33,7 +34,9 @@ void appendNoteMarker(std::string& out, const Comment& comment) {
     if (!author.empty() && text.size() > author.size() && text.starts_with(author) &&
         text[author.size()] == ':')
         author = {};
-    out += "<span class=\"cm\" tabindex=\"0\" role=\"note\" title=\"";
+    out += "<span class=\"";
+    out += classes::note;
+    out += "\" tabindex=\"0\" role=\"note\" title=\"";
     if (!author.empty()) {
         appendLines(out, author);
         out += ":&#10;";
@@ -50,8 +53,8 @@ void appendNoteMarker(std::string& out, const Comment& comment) {
 }
 
 void appendNoteCss(std::string& out) {
-    out += "table.grid td.cm{position:relative}\n"
-           "table.grid td.cm:focus-within{overflow:visible}\n"
+    out += "table.grid :is(td,th).cm{position:relative}\n"
+           "table.grid :is(td,th).cm:focus-within{overflow:visible}\n"
            "table.grid span.cm{position:absolute;top:0;right:0;width:0;height:0;"
            "border-style:solid;border-width:0 6px 6px 0;"
            "border-color:transparent #FF0000 transparent transparent}\n"

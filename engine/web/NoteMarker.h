@@ -9,9 +9,6 @@
 
 namespace engine::web {
 
-// The class a cell with a comment carries, so that its marker can sit in its corner.
-inline constexpr const char* noteCellClass = "cm";
-
 // Appends the marker element, every text escaped.
 void appendNoteMarker(std::string& out, const Comment& comment);
 

@@ -4,16 +4,24 @@
 #include "engine/numfmt/CellText.h"
 #include "engine/read/Limits.h"
 #include "engine/util/AsciiCase.h"
+#include "engine/web/ClassNames.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
+#include "engine/web/PageLanguage.h"
 #include "engine/web/SheetWriter.h"
 #include "engine/web/StyleSheet.h"
+
+#include <algorithm>
 
 namespace engine::web {
 namespace {
 
 std::string sectionId(std::size_t sheet) {
     return "sheet" + std::to_string(sheet);
+}
+
+bool rightToLeft(const Workbook& workbook, std::size_t sheet) {
+    return workbook.sheets[sheet].rightToLeft;
 }
 
 } // namespace
@@ -29,8 +37,20 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
         links.sheetIds.emplace(util::asciiLowered(workbook.sheets[index].name), sectionId(index));
     }
 
+    // A page of right-to-left sheets reads from the right as a whole; on a page that mixes
+    // them, each such sheet's section says so.
+    const bool allRightToLeft =
+        !content.sheets.empty() &&
+        std::all_of(content.sheets.begin(), content.sheets.end(),
+                    [&](std::size_t sheet) { return rightToLeft(workbook, sheet); });
     std::string out;
-    out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+    out += "<!DOCTYPE html>\n<html lang=\"";
+    appendEscaped(out, pageLanguage(workbook));
+    out += allRightToLeft ? "\" dir=\"rtl\">\n" : "\">\n";
+    // The viewport is the device's: a phone opens the page at 100 % and scrolls the grid
+    // sideways, which keeps its geometry.
+    out += "<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<meta name=\"generator\" content=\"Quillmere\">\n<title>";
     appendEscaped(out, utf8Prefix(content.title, limits::maxPageTitleBytes));
     out += "</title>\n<style>\nbody{margin:8px;background:#FFFFFF;color:#000000;"
@@ -42,17 +62,23 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
            "border:1px solid #A0A0A0;border-bottom:none;background:#F2F2F2;color:#000000;"
            "text-decoration:none}\n"
            "div.sheet{position:relative}\n";
+    // Read out, never shown: the heading of a page without a visible one, a chart's values.
+    out += '.';
+    out += classes::hidden;
+    out += "{position:absolute;width:1px;height:1px;margin:0;padding:0;overflow:hidden;"
+           "clip-path:inset(50%);white-space:nowrap}\n";
     styles.write(out);
     out += "</style>\n</head>\n<body>\n";
     // The counts are the workbook's: a page of many sheets says them once.
     out += formula::formulaNote(workbook);
-    if (content.heading) {
-        out += "<h1>";
-        appendEscaped(out, utf8Prefix(content.title, limits::maxPageTitleBytes));
-        out += "</h1>\n";
-    }
+    // Every page has its heading, for those who find their way by headings; a page whose
+    // title is not shown above the sheet keeps it out of sight, so that it looks as before.
+    out += "<main>\n";
+    out += content.heading ? "<h1>" : "<h1 class=\"" + std::string(classes::hidden) + "\">";
+    appendEscaped(out, utf8Prefix(content.title, limits::maxPageTitleBytes));
+    out += "</h1>\n";
     if (content.sheetTabs && !content.sheets.empty()) {
-        out += "<nav class=\"tabs\">";
+        out += "<nav class=\"tabs\" aria-label=\"Sheets\">";
         for (std::size_t index : content.sheets) {
             out += "<a href=\"#" + sectionId(index) + "\">";
             appendEscaped(out, utf8Prefix(workbook.sheets[index].name, limits::maxPageTitleBytes));
@@ -65,7 +91,10 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
     SheetWriter writer(workbook, formatter, styles, links);
     for (std::size_t index : content.sheets) {
         if (content.sheetTabs) {
-            out = "<section id=\"" + sectionId(index) + "\">\n<h2>";
+            out = "<section id=\"" + sectionId(index) + "\"";
+            if (!allRightToLeft && rightToLeft(workbook, index))
+                out += " dir=\"rtl\"";
+            out += ">\n<h2>";
             appendEscaped(out, utf8Prefix(workbook.sheets[index].name, limits::maxPageTitleBytes));
             out += "</h2>\n";
             sink.write(out);
@@ -75,7 +104,7 @@ void writePage(Sink& sink, const Workbook& workbook, const PageContent& content)
             writer.write(sink, index, sectionId(index));
         }
     }
-    sink.write("</body>\n</html>\n");
+    sink.write("</main>\n</body>\n</html>\n");
 }
 
 } // namespace engine::web

@@ -4,7 +4,10 @@
 #include "engine/numfmt/TextWidth.h"
 #include "engine/read/Limits.h"
 #include "engine/util/AsciiCase.h"
+#include "engine/web/CellMarkup.h"
+#include "engine/web/CellPlan.h"
 #include "engine/web/ChartPlacement.h"
+#include "engine/web/ClassNames.h"
 #include "engine/web/ConditionalLooks.h"
 #include "engine/web/Css.h"
 #include "engine/web/HtmlText.h"
@@ -24,21 +27,10 @@ namespace {
 
 constexpr std::size_t flushBytes = 1u << 16;
 
-std::uint64_t key(std::uint32_t row, std::uint16_t col) {
-    return (static_cast<std::uint64_t>(row) << 16) | col;
-}
-
 void appendInt(std::string& out, long long value) {
     char buffer[24];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
-}
-
-const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
-    auto it = std::lower_bound(
-        sheet.cells.begin(), sheet.cells.end(), key(row, col),
-        [](const Cell& cell, std::uint64_t k) { return key(cell.row, cell.col) < k; });
-    return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
 }
 
 } // namespace
@@ -68,6 +60,7 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
     SheetLayout layout(workbook_, sheet);
     out_.clear();
     sheetIndex_ = sheetIndex;
+    sheet_ = &sheet;
     layout_ = &layout;
     rightToLeft_ = sheet.rightToLeft;
     // Drawings float over the grid; the section is made tall and wide enough to hold them,
@@ -85,7 +78,9 @@ void SheetWriter::write(Sink& sink, std::size_t sheetIndex, const std::string& i
                      [](const Drawn* a, const Drawn* b) { return a->row < b->row; });
     rowDrawn_ = rowDrawnEnd_ = inRows_.begin();
     const std::string background = backgroundStyle(sheetIndex, sheet);
-    out_ += "<div class=\"sheet\" id=\"" + id + "\"";
+    out_ += "<div class=\"";
+    out_ += classes::sheet;
+    out_ += "\" id=\"" + id + "\"";
     if ((right > 0 && bottom > 0) || !background.empty()) {
         out_ += " style=\"";
         if (right > 0 && bottom > 0) {
@@ -147,13 +142,13 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
         std::uint64_t cells = static_cast<std::uint64_t>(area.lastRow - area.firstRow + 1) *
                               static_cast<std::uint64_t>(area.lastCol - area.firstCol + 1);
         if (cells > budget) {
-            hyperlinks_.emplace(key(link.range.firstRow, link.range.firstCol), &link);
+            hyperlinks_.emplace(cellKey(link.range.firstRow, link.range.firstCol), &link);
             continue;
         }
         budget -= cells;
         for (std::uint32_t r = area.firstRow; r <= area.lastRow; ++r)
             for (std::uint32_t c = area.firstCol; c <= area.lastCol; ++c)
-                hyperlinks_.emplace(key(r, static_cast<std::uint16_t>(c)), &link);
+                hyperlinks_.emplace(cellKey(r, static_cast<std::uint16_t>(c)), &link);
     }
 
     looks_.reset();
@@ -163,12 +158,14 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
     for (const Comment& note : sheet.comments)
         if (used.contains(note.row, note.col) && layout.rowVisible(note.row) &&
             layout.columnVisible(note.col))
-            notes_.emplace(key(note.row, note.col), &note);
+            notes_.emplace(cellKey(note.row, note.col), &note);
     auto nextNote = notes_.begin();
 
     // A right-to-left sheet starts at the page's right edge, as its first column does.
-    out_ += sheet.rightToLeft ? "<table class=\"grid\" dir=\"rtl\" style=\"margin-left:auto;width:"
-                              : "<table class=\"grid\" style=\"width:";
+    out_ += "<table class=\"";
+    out_ += classes::grid;
+    out_ +=
+        sheet.rightToLeft ? "\" dir=\"rtl\" style=\"margin-left:auto;width:" : "\" style=\"width:";
     appendInt(out_, layout.tableWidth());
     out_ += "px;--rh:";
     appendInt(out_, layout.defaultRowHeight());
@@ -338,15 +335,15 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             continue;
         if (block.kind == Block::Merge) {
             const MergeSpan& merge = *block.merge;
-            Overflow own;
+            CellRoom own;
             own.own = layout.widthOf(merge.area.firstCol, merge.area.lastCol);
             own.clip = merge.rowSpan == 1 ? fixedHeight : 0;
             cellCol_ = merge.area.firstCol;
-            writeCell(findCell(sheet, merge.sourceRow, merge.sourceCol), &merge, own,
+            writeCell(sheet.cellAt(merge.sourceRow, merge.sourceCol), &merge, own,
                       noteAt(merge.sourceRow, merge.sourceCol));
             continue;
         }
-        Overflow overflow;
+        CellRoom overflow;
         if (block.kind == Block::Content) {
             const auto here = block.firstCol;
             overflow.left = starts[i] < here ? layout.widthOf(static_cast<std::uint16_t>(starts[i]),
@@ -392,11 +389,14 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
         if (fill >= 0 || drawings) {
             out_ += " class=\"";
             if (fill >= 0) {
-                out_ += 'p';
+                out_ += classes::blankFill;
                 appendInt(out_, fill);
             }
-            if (drawings)
-                out_ += fill >= 0 ? " da" : "da";
+            if (drawings) {
+                if (fill >= 0)
+                    out_ += ' ';
+                out_ += classes::holdsDrawings;
+            }
             out_ += '"';
         }
         out_ += '>';
@@ -439,295 +439,49 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
 const Comment* SheetWriter::noteAt(std::uint32_t row, std::uint16_t col) const {
     if (notes_.empty())
         return nullptr;
-    auto found = notes_.find(key(row, col));
+    auto found = notes_.find(cellKey(row, col));
     return found == notes_.end() ? nullptr : found->second;
 }
 
-void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Overflow& room,
+void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const CellRoom& room,
                             const Comment* note) {
-    std::uint32_t format = cell ? cell->format : 0;
-    const CellFormat& cellFormat = workbook_.cellFormats[format];
     if (cell)
         formatter_.format(*cell, shown_);
     else
         shown_.text.clear(), shown_.color = Color{}, shown_.fill.clear();
-    // A formatted number too wide for its cell shows as '#' signs, never cut off or spilled;
-    // "General" numbers are first rounded to fit. The number as the format gives it stays in
-    // the page's text for search, copying and assistive tools.
-    std::string narrowed;
-    if (cell && cell->type == CellType::Number && room.own > 0 &&
-        !cellFormat.alignment.shrinkToFit) {
-        const Font& font = cellFormat.font < workbook_.fonts.size()
-                               ? workbook_.fonts[cellFormat.font]
-                               : workbook_.fonts.front();
-        std::string fitted =
-            formatter_.numberFormatOf(format).isGeneral()
-                ? numfmt::fitGeneralNumber(cell->number, shown_.text, room.own, font)
-                : numfmt::fitNumberText(shown_.text, room.own, font);
-        if (fitted != shown_.text)
-            narrowed = std::move(fitted);
-    }
-
-    std::string classes;
-    if (!styles_.implicit(format)) {
-        classes += 'x';
-        appendInt(classes, format);
-    }
-    auto addClass = [&](std::string_view name) {
-        if (!classes.empty())
-            classes += ' ';
-        classes += name;
-    };
-    if (cell && cellFormat.alignment.horizontal == HAlign::General) {
-        if (cell->type == CellType::Number)
-            addClass("gr");
-        else if (cell->type == CellType::Boolean || cell->type == CellType::Error)
-            addClass("gc");
-    }
-    if (!shown_.color.automatic) {
-        int index = styles_.colorClass(shown_.color.rgb);
-        if (index >= 0) {
-            std::string name(1, 'k');
-            appendInt(name, index);
-            addClass(name);
-        }
-    }
-    bool wrap = wrapsText(cellFormat.alignment);
-    fillWidth_ = room.own;
-    // How far the text may run past its cell, and how far of that lies to the left.
-    int spill = 0, shift = 0;
-    // Text aligned right keeps its end in view when it does not fit: its start is cut off.
-    bool cutAtStart = false;
-    if (!merge && cell && cell->type == CellType::Text && !wrap && !shown_.text.empty() &&
-        !cellFormat.alignment.shrinkToFit && shown_.fill.empty()) {
-        switch (cellFormat.alignment.horizontal) {
-        case HAlign::General:
-        case HAlign::Left:
-            spill = room.right;
-            if (room.openRight) {
-                // Past the last used column the grid goes on empty: give the text the room it
-                // needs, estimated generously, since other fonts run wider than the default.
-                const Font& font = cellFormat.font < workbook_.fonts.size()
-                                       ? workbook_.fonts[cellFormat.font]
-                                       : workbook_.fonts.front();
-                double needed = numfmt::estimateTextPixels(shown_.text, font) * 1.25 + 8;
-                if (font.bold)
-                    needed *= 1.1;
-                spill = std::max(spill, static_cast<int>(std::min(needed, 1e5)) - room.own);
-            }
-            break;
-        case HAlign::Right:
-            spill = shift = room.left;
-            cutAtStart = true;
-            break;
-        case HAlign::Center:
-        case HAlign::CenterAcrossSelection:
-            shift = std::min(room.left, room.right);
-            spill = 2 * shift;
-            break;
-        default:
-            break;
-        }
-    }
-    if (cutAtStart && spill == 0 && room.own > 0) {
-        const Font& font = cellFormat.font < workbook_.fonts.size()
-                               ? workbook_.fonts[cellFormat.font]
-                               : workbook_.fonts.front();
-        if (numfmt::estimateTextPixels(shown_.text, font) > room.own - 4)
-            spill = 1; // no room beside it, yet the cut must fall at the start
-    }
-    const bool overflows = spill > 0;
-    if (overflows)
-        addClass("o");
-    if (!narrowed.empty())
-        addClass("h");
-    if (note)
-        addClass(noteCellClass);
-    const bool drawings = rowHasDrawings();
-    if (drawings)
-        addClass("da");
-
-    out_ += "<td";
-    if (merge) {
-        if (merge->colSpan > 1) {
-            out_ += " colspan=\"";
-            appendInt(out_, merge->colSpan);
-            out_ += '"';
-        }
-        if (merge->rowSpan > 1) {
-            out_ += " rowspan=\"";
-            appendInt(out_, merge->rowSpan);
-            out_ += '"';
-        }
-    }
-    if (!classes.empty()) {
-        out_ += " class=\"";
-        out_ += classes;
-        out_ += '"';
-    }
-    if (!narrowed.empty()) {
-        out_ += " data-h=\"";
-        appendEscaped(out_, narrowed);
-        out_ += '"';
-    }
-    std::string inlineStyle;
-    const CellLook* look = nullptr;
+    CellFacts facts;
+    facts.cell = cell;
+    facts.merge = merge;
+    facts.room = room;
+    facts.shown = &shown_;
+    facts.note = note;
+    facts.drawings = rowHasDrawings();
+    facts.tableRightToLeft = rightToLeft_;
+    // Rows frozen at the top head the columns below them; columns frozen at the left head
+    // their rows.
+    if (cell && cell->row < sheet_->frozenRows)
+        facts.header = CellFacts::Header::Column;
+    else if (cell && cellCol_ < sheet_->frozenColumns)
+        facts.header = CellFacts::Header::Row;
     if (looks_) {
         if (cell)
-            look = looks_->at(cell->row, cell->col);
+            facts.look = looks_->at(cell->row, cell->col);
         else if (merge)
-            look = looks_->at(merge->sourceRow, merge->sourceCol);
+            facts.look = looks_->at(merge->sourceRow, merge->sourceCol);
     }
-    if (look)
-        appendLookCss(inlineStyle, *look);
-    // Shrink to fit: the application makes the font smaller until the text fits the cell.
-    if (cell && cellFormat.alignment.shrinkToFit && !wrap && room.own > 0 && !shown_.text.empty()) {
-        const double size = cellFormat.font < workbook_.fonts.size()
-                                ? workbook_.fonts[cellFormat.font].size
-                                : Font{}.size;
-        const double width = numfmt::estimateTextPixels(shown_.text, size);
-        const double fits = std::max(room.own - 5, 1);
-        if (width > fits && std::isfinite(size) && size > 0) {
-            char buffer[32];
-            auto printed = std::to_chars(buffer, buffer + sizeof buffer,
-                                         std::clamp(size * fits / width * 0.95, 1.0, 409.0),
-                                         std::chars_format::fixed, 1);
-            inlineStyle += "font-size:";
-            inlineStyle.append(buffer, printed.ptr);
-            inlineStyle += "pt";
+    if (cell && !hyperlinks_.empty() && !shown_.text.empty()) {
+        auto found = hyperlinks_.find(cellKey(cell->row, cell->col));
+        if (found != hyperlinks_.end()) {
+            href_ = linkHref(*found->second);
+            facts.href = href_;
+            facts.tooltip = found->second->tooltip;
         }
     }
-    if (!inlineStyle.empty()) {
-        if (inlineStyle.back() == ';')
-            inlineStyle.pop_back();
-        out_ += " style=\"";
-        out_ += inlineStyle;
-        out_ += '"';
-    }
-    out_ += '>';
-    if (drawings)
+    planCell(workbook_, formatter_, styles_, facts, plan_);
+    appendCellStart(out_, plan_);
+    if (plan_.drawings)
         writeRowDrawings(cellCol_);
-    if (look)
-        appendLookIcon(out_, *look);
-    if (overflows) {
-        out_ += cutAtStart ? "<div class=\"re\" style=\"width:" : "<div style=\"width:";
-        appendInt(out_, room.own + (cutAtStart && shift == 0 ? 0 : spill) - 4);
-        out_ += "px";
-        if (shift > 0) {
-            out_ += ";margin-left:-";
-            appendInt(out_, shift);
-            out_ += "px";
-        }
-        out_ += "\">";
-    }
-    const Hyperlink* link = nullptr;
-    if (cell && !hyperlinks_.empty()) {
-        auto found = hyperlinks_.find(key(cell->row, cell->col));
-        if (found != hyperlinks_.end())
-            link = found->second;
-    }
-    std::string href = link && !shown_.text.empty() ? linkHref(*link) : std::string();
-    if (!href.empty()) {
-        out_ += "<a href=\"";
-        appendEscaped(out_, href);
-        out_ += '"';
-        if (!link->tooltip.empty()) {
-            out_ += " title=\"";
-            appendEscaped(out_, utf8Prefix(link->tooltip, 1024));
-            out_ += '"';
-        }
-        out_ += '>';
-    }
-    const bool turned = narrowed.empty() && cell && !shown_.text.empty() &&
-                        !styles_.implicit(format) && isTurned(cellFormat.alignment);
-    // A browser grows a row to fit its text; the application keeps a height the user fixed.
-    const bool clipped = room.clip > 0 && wrap && !shown_.text.empty();
-    if (clipped) {
-        out_ += "<div style=\"max-height:";
-        appendInt(out_, room.clip);
-        out_ += "px;overflow:hidden\">";
-    }
-    if (!narrowed.empty())
-        out_ += "<span>";
-    else if (turned)
-        out_ += "<span class=\"r\">";
-    if (cell && !(look && look->hideValue))
-        writeContent(*cell, wrap);
-    if (!narrowed.empty() || turned)
-        out_ += "</span>";
-    if (clipped)
-        out_ += "</div>";
-    if (!href.empty())
-        out_ += "</a>";
-    if (overflows)
-        out_ += "</div>";
-    if (note)
-        appendNoteMarker(out_, *note);
-    out_ += "</td>";
-}
-
-void SheetWriter::writeContent(const Cell& cell, bool wrap) {
-    const LineBreaks breaks = wrap ? LineBreaks::Br : LineBreaks::Space;
-    if (cell.type == CellType::Text && cell.text < workbook_.strings.size()) {
-        const RichText& rich = workbook_.strings[cell.text];
-        const auto& sections = formatter_.numberFormatOf(cell.format).sections();
-        bool plainText = sections.size() < 4 && (sections.empty() || !sections[0].hasText);
-        if (!rich.runs.empty() && plainText) {
-            const std::string& text = rich.text;
-            std::size_t position = 0;
-            bool open = false;
-            for (const TextRun& run : rich.runs) {
-                std::size_t start = std::min<std::size_t>(run.start, text.size());
-                while (start < text.size() &&
-                       (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
-                    ++start;
-                if (start < position)
-                    continue;
-                appendEscaped(out_, std::string_view(text).substr(position, start - position),
-                              breaks);
-                if (open)
-                    out_ += "</span>";
-                // A run of the first font is a run without properties of its own (the OOXML
-                // reader gives those font 0): it shows in the cell's font, as the application
-                // shows it.
-                open = run.font != 0;
-                if (open) {
-                    out_ += "<span class=\"f";
-                    appendInt(out_, run.font);
-                    out_ += "\">";
-                }
-                position = start;
-            }
-            appendEscaped(out_, std::string_view(text).substr(position), breaks);
-            if (open)
-                out_ += "</span>";
-            return;
-        }
-    }
-    if (!shown_.fill.empty() && shown_.fillAt <= shown_.text.size()) {
-        writeFilled(breaks);
-        return;
-    }
-    appendEscaped(out_, shown_.text, breaks);
-}
-
-void SheetWriter::writeFilled(LineBreaks breaks) {
-    // What comes before the repeated character keeps to the cell's left edge and what follows
-    // to its right edge; the repetition fills the room between, cut off where it ends.
-    const std::string_view text = shown_.text;
-    out_ += "<span class=\"fl\"><span>";
-    appendEscaped(out_, text.substr(0, shown_.fillAt), breaks);
-    out_ += "</span><span class=\"fc\">";
-    if (shown_.fill != " ") {
-        const int count = std::clamp(fillWidth_ / 3 + 1, 1, 600);
-        std::string one;
-        appendEscaped(one, shown_.fill);
-        for (int i = 0; i < count; ++i)
-            out_ += one;
-    }
-    out_ += "</span><span>";
-    appendEscaped(out_, text.substr(shown_.fillAt), breaks);
-    out_ += "</span></span>";
+    appendCellEnd(out_, plan_, workbook_, formatter_);
 }
 
 std::string SheetWriter::linkHref(const Hyperlink& link) const {
@@ -857,7 +611,9 @@ void SheetWriter::appendPlace(int left, int top) {
 
 void SheetWriter::writeDrawing(const Drawn& drawn, int left, int top) {
     if (!drawn.sparkline.empty()) {
-        out_ += "<svg class=\"spk\" width=\"";
+        out_ += "<svg class=\"";
+        out_ += classes::sparkline;
+        out_ += "\" width=\"";
         appendInt(out_, drawn.width);
         out_ += "\" height=\"";
         appendInt(out_, drawn.height);
@@ -911,7 +667,7 @@ std::uint32_t SheetWriter::nextBusyRow(const Sheet& sheet, const SheetLayout& la
     const auto& merges = layout.merges();
     if (nextMerge < merges.size())
         busy = std::min(busy, merges[nextMerge].anchorRow);
-    auto note = notes_.lower_bound(key(row, 0));
+    auto note = notes_.lower_bound(cellKey(row, 0));
     if (note != notes_.end())
         busy = std::min(busy, note->second->row);
     for (auto it = rowDrawn_; it != inRows_.end(); ++it)

@@ -3,6 +3,7 @@
 
 #include "engine/model/Workbook.h"
 #include "engine/numfmt/CellText.h"
+#include "engine/web/CellPlan.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/Sink.h"
 #include "engine/web/StyleSheet.h"
@@ -47,18 +48,10 @@ private:
                   std::vector<Block>& blocks);
     void writeGap(const Sheet& sheet, const SheetLayout& layout, const RowInfo* info,
                   std::uint32_t from, std::uint32_t to);
-    // Pixels of empty neighbours a cell's text may run into, and the cell's own width;
-    // `openRight` when nothing follows the cell in its row, so its text may run past the table.
-    struct Overflow {
-        int left = 0, right = 0, own = 0;
-        bool openRight = false;
-        int clip = 0; // the row's height when the user fixed it: taller wrapped text is cut off
-    };
-    void writeCell(const Cell* cell, const struct MergeSpan* merge, const Overflow& room,
+    // Plans the cell (CellPlan.h) and writes it, with the row's drawings when it is the first.
+    void writeCell(const Cell* cell, const struct MergeSpan* merge, const CellRoom& room,
                    const Comment* note = nullptr);
     const Comment* noteAt(std::uint32_t row, std::uint16_t col) const;
-    void writeContent(const Cell& cell, bool wrap);
-    void writeFilled(LineBreaks breaks);
     // A picture with its URL, or a chart, and its place in pixels from the top-left corner of
     // its anchor cell (size 0 when unknown). One whose row is in the table is written inside
     // the row, so that rows growing in the browser carry it along.
@@ -103,10 +96,12 @@ private:
     std::map<std::uint64_t, const Comment*> notes_;
     std::unique_ptr<class ConditionalLooks> looks_; // null for a sheet without any
     numfmt::Shown shown_;
+    CellPlan plan_;    // of the cell being written, its buffers kept from cell to cell
+    std::string href_; // the link of the cell being written
     std::string out_;
-    int fillWidth_ = 0; // pixels the current cell's repeated fill character has to fill
     // The sheet being written, and its drawings that sit in rows, by row.
     std::size_t sheetIndex_ = 0;
+    const Sheet* sheet_ = nullptr;
     const SheetLayout* layout_ = nullptr;
     bool rightToLeft_ = false;
     // Where each block of the row being written may run on to, kept between rows.

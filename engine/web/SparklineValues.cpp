@@ -39,11 +39,7 @@ std::vector<std::optional<double>> sparklineValues(const Workbook& workbook, std
         if (!group.includeHidden && rowHidden(source, row))
             continue;
         // Cells are sorted by row, then column: one search finds the row's first cell.
-        auto cell =
-            std::lower_bound(cells.begin(), cells.end(), std::pair{row, range.firstCol},
-                             [](const Cell& c, std::pair<std::uint32_t, std::uint16_t> at) {
-                                 return c.row != at.first ? c.row < at.first : c.col < at.second;
-                             });
+        auto cell = source.firstCellFrom(row, range.firstCol);
         for (std::uint32_t col = range.firstCol; col <= range.lastCol; ++col) {
             if (values.size() >= limits::maxSparklinePoints)
                 return values;

@@ -1,5 +1,6 @@
 #include "engine/web/StyleSheet.h"
 
+#include "engine/web/ClassNames.h"
 #include "engine/web/Css.h"
 #include "engine/web/NoteMarker.h"
 
@@ -58,34 +59,51 @@ int StyleSheet::colorClass(std::uint32_t rgb) const {
 }
 
 void StyleSheet::write(std::string& out) const {
-    out += "table.grid{border-collapse:collapse;table-layout:fixed;";
+    using namespace classes;
+    // Every rule is scoped to the grid, so that nothing of the sheet's looks reaches the rest
+    // of the page.
+    const std::string table = "table." + std::string(grid);
+    // Header cells (th) look as the other cells do: the workbook's format alone decides.
+    const std::string cell = table + " :is(td,th).";
+    out += table + "{border-collapse:collapse;table-layout:fixed;";
     appendFontCss(out, workbook_.fonts.front(), false);
-    out += "}\ntable.grid td{padding:0 2px;overflow:hidden;white-space:pre;"
-           "vertical-align:bottom}\n"
-           "table.grid tr{height:var(--rh,20px)}\n"
-           "table.grid td.gr{text-align:right}\ntable.grid td.gc{text-align:center}\n"
-           "table.grid td.h>span,table.grid td.h a>span{display:none}\n"
-           "table.grid td.h::after{content:attr(data-h)}\n"
-           "table.grid td.o{overflow:visible}\ntable.grid td.o>div{overflow:hidden}\n"
-           "table.grid td.o>div.re{display:flex;justify-content:flex-end}\n"
-           // A drawing sits in its anchor row's first cell, over the cells that follow.
-           "table.grid td.da{position:relative;overflow:visible}\n"
-           "table.grid td.da>img,table.grid td.da>div.chart{z-index:1}\n"
-           "table.grid a{color:inherit;text-decoration:inherit}\n"
-           "table.grid span.fl{display:flex}\n"
-           "table.grid span.fc{flex:1 1 0;min-width:0;overflow:hidden}\n";
+    out += "}\n" + table +
+           " :is(td,th){padding:0 2px;overflow:hidden;white-space:pre;vertical-align:bottom}\n";
+    out += table + " th{font-weight:inherit;text-align:inherit}\n";
+    out += table + " tr{height:var(--rh,20px)}\n";
+    out += cell + std::string(generalRight) + "{text-align:right}\n";
+    out += cell + std::string(generalCenter) + "{text-align:center}\n";
+    out += cell + std::string(hashes) + ">span," + cell + std::string(hashes) +
+           " a>span{display:none}\n";
+    out += cell + std::string(hashes) + "::after{content:attr(data-h)}\n";
+    out += cell + std::string(overflows) + "{overflow:visible}\n";
+    out += cell + std::string(overflows) + ">div{overflow:hidden}\n";
+    out += cell + std::string(overflows) + ">div." + std::string(runsToEnd) +
+           "{display:flex;justify-content:flex-end}\n";
+    // A centred text too long for its room is cut on both sides, as the application cuts it.
+    out += cell + std::string(overflows) + ">div." + std::string(runsBothWays) +
+           "{display:flex;justify-content:center}\n";
+    // A drawing sits in its anchor row's first cell, over the cells that follow.
+    out += cell + std::string(holdsDrawings) + "{position:relative;overflow:visible}\n";
+    out += cell + std::string(holdsDrawings) + ">img," + cell + std::string(holdsDrawings) +
+           ">div." + std::string(chart) + "{z-index:1}\n";
+    out += table + " a{color:inherit;text-decoration:inherit}\n";
+    out += table + " span." + std::string(fillLine) + "{display:flex}\n";
+    out +=
+        table + " span." + std::string(fillRepeat) + "{flex:1 1 0;min-width:0;overflow:hidden}\n";
     for (std::size_t i = 0; i < formats_.size(); ++i) {
         if (!formats_[i] || implicit(static_cast<std::uint32_t>(i)))
             continue;
         const CellFormat& format = workbook_.cellFormats[i];
-        out += "table.grid td.x" + std::to_string(i) + "{";
+        const std::string selector = cell + classes::cellFormat + std::to_string(i);
+        out += selector + "{";
         appendFontCss(out, workbook_.fonts[format.font], false);
         appendFillCss(out, workbook_.fills[format.fill]);
         appendBorderCss(out, workbook_.borders[format.border]);
         appendAlignmentCss(out, format.alignment);
         out += "}\n";
         if (isTurned(format.alignment)) {
-            out += "table.grid td.x" + std::to_string(i) + " span.r{";
+            out += selector + " span." + std::string(turned) + "{";
             appendTurnCss(out, format.alignment);
             out += "}\n";
         }
@@ -93,24 +111,26 @@ void StyleSheet::write(std::string& out) const {
     for (std::size_t i = 0; i < fills_.size(); ++i) {
         if (!fills_[i])
             continue;
-        out += "table.grid td.p" + std::to_string(i) + "{";
+        out += cell + classes::blankFill + std::to_string(i) + "{";
         appendFillCss(out, workbook_.fills[i]);
         out += "}\n";
     }
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         if (!fonts_[i])
             continue;
-        out += ".f" + std::to_string(i) + '{';
+        out += '.';
+        out += classes::runFont + std::to_string(i) + '{';
         appendFontCss(out, workbook_.fonts[i], true);
         out += "}\n";
     }
     if (notes_)
         appendNoteCss(out);
     if (conditional_)
-        out += "table.grid span.ci{float:left;margin-right:3px}\n";
+        out += table + " span." + std::string(lookIcon) + "{float:left;margin-right:3px}\n";
     // Last, so that a number format's colour wins over the font's.
     for (const auto& [rgb, index] : colors_)
-        out += "table.grid td.k" + std::to_string(index) + "{color:" + cssColor(rgb) + "}\n";
+        out +=
+            cell + classes::formatColor + std::to_string(index) + "{color:" + cssColor(rgb) + "}\n";
 }
 
 } // namespace engine::web

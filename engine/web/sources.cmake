@@ -1,12 +1,16 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CellMarkup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CellPlan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalLooks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChartPlacement.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Css.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HtmlText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImageSize.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Mime.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NoteMarker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OutputFiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageLanguage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Publish.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PublishedFiles.cpp
@@ -16,4 +20,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Sink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SparklineSvg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SparklineValues.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/StyleSheet.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/StyleSheet.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextDirection.cpp)

@@ -75,6 +75,7 @@ inline constexpr std::uint16_t HLink = 0x01B8;             // HLink, MS-XLS 2.4.
 inline constexpr std::uint16_t HLinkTooltip = 0x0800;      // HLinkTooltip, MS-XLS 2.4.141
 inline constexpr std::uint16_t Window2 = 0x023E;           // Window2, MS-XLS 2.4.346
 inline constexpr std::uint16_t Window2_2 = 0x003E;         // BIFF2 WINDOW2
+inline constexpr std::uint16_t Pane = 0x0041;              // Pane, MS-XLS 2.4.189 (also BIFF2-5)
 inline constexpr std::uint16_t WsBool = 0x0081;            // WsBool, MS-XLS 2.4.351
 inline constexpr std::uint16_t MsoDrawingGroup = 0x00EB;   // MsoDrawingGroup, MS-XLS 2.4.171
 inline constexpr std::uint16_t MsoDrawing = 0x00EC;        // MsoDrawing, MS-XLS 2.4.170

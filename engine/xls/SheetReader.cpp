@@ -77,6 +77,7 @@ private:
     std::ptrdiff_t pendingString_ = -1; // the formula cell waiting for its STRING record
     std::vector<RowInfo> rows_;
     bool standardWidth_ = false;
+    bool frozen_ = false; // the sheet's window freezes its panes
     // The latest MSODRAWING record: it anchors a chart whose substream follows it.
     std::span<const std::uint8_t> lastDrawing_;
 };
@@ -537,11 +538,23 @@ void SheetBuilder::read(RecordReader& reader) {
             if (record.body.size() >= 2) {
                 sheet_.showGridLines = util::loadU16(record.body.data()) & 0x02;
                 sheet_.rightToLeft = util::loadU16(record.body.data()) & 0x40;
+                frozen_ = util::loadU16(record.body.data()) & 0x08;
             }
             break;
         case rec::Window2_2:
-            if (record.body.size() >= 2)
+            if (record.body.size() >= 2) {
                 sheet_.showGridLines = record.body[1] != 0;
+                frozen_ = record.body.size() >= 4 && record.body[3] != 0;
+            }
+            break;
+        case rec::Pane:
+            // A frozen pane's splits count the columns and rows that stay in view; an unfrozen
+            // split's are distances.
+            if (frozen_ && record.body.size() >= 4) {
+                sheet_.frozenColumns = static_cast<std::uint16_t>(
+                    std::min<std::uint32_t>(util::loadU16(record.body.data()), limits::maxColumns));
+                sheet_.frozenRows = util::loadU16(record.body.data() + 2);
+            }
             break;
         case rec::WsBool:
             if (c_.version >= 5 && record.body.size() >= 1 && (record.body[0] & 0x10))

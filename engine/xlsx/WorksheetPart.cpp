@@ -96,6 +96,9 @@ public:
             seenView_ = true;
             sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
             sheet_.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
+        } else if (local == "pane" && seenView_ && !seenPane_) {
+            seenPane_ = true;
+            readPane(attributes);
         } else if (local == "drawing" && drawingId_.empty())
             drawingId_ = attributes.value("id");
         else if (local == "picture" && backgroundId_.empty())
@@ -204,6 +207,20 @@ private:
         if (sheet_.merges.size() >= limits::maxMerges)
             fail("more than " + std::to_string(limits::maxMerges) + " merged ranges");
         sheet_.merges.push_back(*range);
+    }
+
+    // A frozen pane's splits count the rows and columns that stay in view (a split pane's are
+    // distances, and say nothing of headers).
+    void readPane(const xml::Attributes& attributes) {
+        const std::string_view state = attributes.value("state");
+        if (state != "frozen" && state != "frozenSplit")
+            return;
+        const auto count = [&](std::string_view name, double max) {
+            const auto value = parseNumber(attributes.value(name));
+            return value && *value >= 1 && *value <= max ? static_cast<std::uint32_t>(*value) : 0u;
+        };
+        sheet_.frozenRows = count("ySplit", limits::maxRows);
+        sheet_.frozenColumns = static_cast<std::uint16_t>(count("xSplit", limits::maxColumns));
     }
 
     void readHyperlink(const xml::Attributes& attributes) {
@@ -415,7 +432,7 @@ private:
     std::string drawingId_;
     std::string backgroundId_; // the sheet's background picture
     double defaultRowHeight_ = 15.0;
-    bool inSheetData_ = false, seenView_ = false;
+    bool inSheetData_ = false, seenView_ = false, seenPane_ = false;
 
     std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
     bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;

@@ -2,6 +2,7 @@
 
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
+#include "engine/package/CoreProperties.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/SheetKinds.h"
 #include "engine/package/ThemePart.h"
@@ -64,6 +65,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     workbook.dateSystem = info.dateSystem;
     workbook.fullCalcOnLoad = info.fullCalcOnLoad;
     workbook.definedNames = info.definedNames;
+    workbook.language = readDocumentLanguage(archive);
     Colors colors;
     const auto internalPart = [&](std::string_view kind) -> const Relationship* {
         const Relationship* found = relationships.firstOfKind(kind);

@@ -80,8 +80,8 @@ TEST(ChartPages, ChartsSitAtTheirAnchorAndWidenTheSheet) {
     chart.anchor.rowOffsetPt = 0;
     const std::string page = pageOf(workbook, 0);
     // Column A is 64 px wide and each row 20 px tall by default; the chart sits in its row.
-    EXPECT_NE(page.find("class=\"da\"><div class=\"chart\" style=\"position:absolute;"
-                        "left:68px;top:0px;"
+    EXPECT_NE(page.find("class=\"da\"><div class=\"chart\" role=\"img\""), std::string::npos);
+    EXPECT_NE(page.find("aria-describedby=\"chart0_0\" style=\"position:absolute;left:68px;top:0px;"
                         "width:480px;height:288px\"><svg "),
               std::string::npos);
     EXPECT_NE(page.find("min-width:548px;min-height:328px"), std::string::npos);

@@ -107,8 +107,9 @@ TEST(PageWriter, OnlySafeLinksBecomeLinks) {
 TEST(PageWriter, WorkbookPageHasTabsAndSections) {
     Workbook workbook = web_samples::styledWorkbook();
     std::string html = page(workbook, {0, 3}, "Book", true, true);
-    EXPECT_TRUE(contains(html, "<nav class=\"tabs\"><a href=\"#sheet0\">Summary</a><a "
-                               "href=\"#sheet3\">Q&amp;A &lt;2&gt;</a></nav>"));
+    EXPECT_TRUE(contains(
+        html, "<nav class=\"tabs\" aria-label=\"Sheets\"><a href=\"#sheet0\">Summary</a><a "
+              "href=\"#sheet3\">Q&amp;A &lt;2&gt;</a></nav>"));
     EXPECT_TRUE(contains(html, "<section id=\"sheet3\">\n<h2>Q&amp;A &lt;2&gt;</h2>"));
     EXPECT_TRUE(contains(html, "<h1>Book</h1>"));
 }
@@ -139,8 +140,9 @@ TEST(PageWriter, TextRunsIntoEmptyNeighboursByItsAlignment) {
     workbook.sheets.push_back(std::move(sheet));
     workbook.finish();
     std::string html = page(workbook, {0}, "S", false);
-    EXPECT_TRUE(
-        contains(html, "<td class=\"x1 o\"><div style=\"width:188px;margin-left:-64px\">centred"));
+    EXPECT_TRUE(contains(
+        html,
+        "<td class=\"x1 o\"><div class=\"ce\" style=\"width:188px;margin-left:-64px\">centred"));
     EXPECT_TRUE(contains(
         html,
         "<td class=\"x2 o\"><div class=\"re\" style=\"width:124px;margin-left:-64px\">right"));
@@ -255,7 +257,7 @@ TEST(PageWriter, FormattedNumbersTooWideShowHashesButTextAndGeneralDoNot) {
     std::string html = page(workbook, {0}, "Money", false);
     // The signs are what shows; the number stays in the text, hidden.
     EXPECT_EQ(count(html, "data-h=\"########\"><span>1,234,567.89</span>"), 1u);
-    EXPECT_TRUE(contains(html, "td.h::after{content:attr(data-h)}"));
+    EXPECT_TRUE(contains(html, "th).h::after{content:attr(data-h)}"));
     EXPECT_TRUE(contains(html, ">12.50<"));
     EXPECT_TRUE(contains(html, ">123456789.8<"));
     // Shrunk to fit, and across the merge: as it stands.
@@ -275,12 +277,12 @@ TEST(PageWriter, VerticalTextIsTurnedOrStacked) {
         sheet.cells.push_back(web_samples::textCell(workbook, 2, i, "up", i + 1u));
     workbook.finish();
     std::string html = page(workbook, {0}, "Data", false);
-    EXPECT_TRUE(contains(html, "td.x1{") &&
+    EXPECT_TRUE(contains(html, "th).x1{") &&
                 contains(html, "writing-mode:vertical-rl;transform:rotate(180deg);"));
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;}"));
     EXPECT_TRUE(contains(html, "writing-mode:vertical-rl;text-orientation:upright;"));
     // Other angles turn the text inside its cell.
-    EXPECT_TRUE(contains(html, "td.x4 span.r{display:inline-block;transform:rotate(-45deg);}"));
+    EXPECT_TRUE(contains(html, "th).x4 span.r{display:inline-block;transform:rotate(-45deg);}"));
     EXPECT_EQ(count(html, "<span class=\"r\">up</span>"), 1u);
 }
 

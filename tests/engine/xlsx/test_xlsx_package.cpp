@@ -411,3 +411,45 @@ TEST(XlsxPictures, TwoCellAnchorsKeepTheirCornersUnlessSizedAlone) {
     EXPECT_DOUBLE_EQ(kept.widthPt, 20);
     EXPECT_DOUBLE_EQ(kept.heightPt, 10);
 }
+
+namespace {
+
+PackageWriter withCoreProperties(PackageWriter package, const std::string& core) {
+    package.add("_rels/.rels",
+                relationshipsXml({{"rId1", "officeDocument", "xl/workbook.xml"},
+                                  {"rId2",
+                                   "http://schemas.openxmlformats.org/package/2006/relationships/"
+                                   "metadata/core-properties",
+                                   "docProps/core.xml"}}));
+    package.add("docProps/core.xml", core);
+    return package;
+}
+
+TEST(XlsxHeaders, FrozenPanesCountHeaderRowsAndColumnsSplitPanesDoNot) {
+    const Workbook book = read(minimalWorkbook(
+        {"<sheetViews><sheetView><pane xSplit=\"1\" ySplit=\"2\" topLeftCell=\"B3\" "
+         "state=\"frozen\"/></sheetView></sheetViews>",
+         "<sheetViews><sheetView><pane xSplit=\"2400\" ySplit=\"1800\" state=\"split\"/>"
+         "</sheetView></sheetViews>",
+         "<sheetViews><sheetView><pane ySplit=\"1e9\" state=\"frozen\"/></sheetView>"
+         "</sheetViews>"}));
+    EXPECT_EQ(book.sheets[0].frozenRows, 2u);
+    EXPECT_EQ(book.sheets[0].frozenColumns, 1u);
+    EXPECT_EQ(book.sheets[1].frozenRows, 0u);
+    EXPECT_EQ(book.sheets[1].frozenColumns, 0u);
+    EXPECT_EQ(book.sheets[2].frozenRows, 0u); // beyond the grid: damage, not headers
+}
+
+TEST(XlsxHeaders, TheCorePropertiesNameTheLanguage) {
+    const std::string core = "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/"
+                             "package/2006/metadata/core-properties\" "
+                             "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                             "<dc:title>T</dc:title><dc:language> he-IL </dc:language>"
+                             "</cp:coreProperties>";
+    EXPECT_EQ(read(withCoreProperties(minimalWorkbook({""}), core)).language, "he-IL");
+    EXPECT_EQ(read(minimalWorkbook({""})).language, "");
+    // A damaged core part costs the language, never the workbook.
+    EXPECT_EQ(read(withCoreProperties(minimalWorkbook({""}), "<cp:coreProperties")).language, "");
+}
+
+} // namespace
