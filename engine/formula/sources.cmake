@@ -1,6 +1,7 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ArrayParameters.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Calculator.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Clock.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenDocumentSyntax.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageNote.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Parser.cpp
