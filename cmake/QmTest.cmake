@@ -10,7 +10,8 @@ set(qm_test_pch_headers <gtest/gtest.h>)
 # test's own folder, and gcc refuses a header built with another value.
 
 # Libraries free of Qt: their tests compile with the options of the engine tests' header.
-set(qm_test_pch_engine_libs engine web_samples chart_samples function_test_support)
+set(qm_test_pch_engine_libs engine web_samples chart_samples function_test_support
+    formula_conformance_lib)
 
 # The definitions every test executable gets.
 function(qm_test_definitions name)
