@@ -29,6 +29,9 @@ struct FormulaState {
     NodePtr tree;
     Value result;
     std::shared_ptr<const Matrix> arrayResult;
+    // Where an array formula's values go: the file's range, or once computed the cells a
+    // dynamic array formula spilled over.
+    Range range;
 };
 
 class Calculation {
@@ -98,6 +101,11 @@ private:
     std::optional<std::uint32_t> arrayAnchorOf(std::uint32_t sheet, std::uint32_t row,
                                                std::uint32_t col) const;
     void markCycle(std::uint32_t id);
+    // A dynamic array formula's block spilled from its anchor: the value the anchor shows.
+    Value spill(FormulaState& state, std::shared_ptr<const Matrix> block);
+    // Whether a cell of `target` other than the anchor and the formula's own earlier spill
+    // `own` holds something.
+    bool spillBlocked(std::uint32_t sheet, const Range& target, const Range& own);
 
     Operand eval(const Node& node, const Frame& frame);
     Value scalar(const Operand& operand, const Frame& frame);
@@ -108,6 +116,16 @@ private:
     Operand name(const Node& node, const Frame& frame);
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
+    // LET, LAMBDA and the functions that call a LAMBDA (MAP, REDUCE ...).
+    Operand lambdaForm(const Node& node, const Frame& frame);
+    Operand let(const Node& node, const Frame& frame);
+    Operand makeLambda(const Node& node, const Frame& frame);
+    Operand invoke(const Node& node, const Frame& frame);
+    Operand callByName(const Node& node, const Frame& frame);
+    Operand apply(const Lambda& lambda, std::vector<Operand> args, const Frame& frame);
+    Operand applyEach(const Node& node, const Frame& frame);
+    // The value LET or LAMBDA bound to the unqualified name `node`, or null.
+    const Operand* bound(const Node& node, const Frame& frame) const;
     Operand library(const Node& node, const Frame& frame);
     Operand fromBlock(ArrayValue block);
     Operand liftedCall(const FunctionInfo& info, std::vector<Arg> args,
@@ -145,6 +163,9 @@ private:
              std::uint64_t>
         areaIds_;
     int nameDepth_ = 0;
+    int lambdaDepth_ = 0;
+    // The tree of the defined name being computed, for the LAMBDAs it makes.
+    std::shared_ptr<const Node> nameTree_;
 };
 
 // The call's view of the evaluation: the caller's position is fixed when the call starts.

@@ -6,6 +6,23 @@
 
 namespace engine::formula::calc {
 
+namespace {
+
+// A row's own pattern where it has one, else the shared table's.
+bool takesBlock(const FunctionInfo& info, std::size_t index) {
+    const std::string_view params = info.params;
+    if (params.empty())
+        return takesBlockAt(info.name, index);
+    if (index >= params.size()) {
+        if (info.repeatFrom >= params.size())
+            return false;
+        index = info.repeatFrom + (index - info.repeatFrom) % (params.size() - info.repeatFrom);
+    }
+    return params[index] == 'b';
+}
+
+} // namespace
+
 std::string Calculation::Context::formatNumber(double value, std::string_view code) {
     numfmt::Shown shown;
     numfmt::NumberFormat::parse(code).formatNumber(value, calc_.dates(), shown);
@@ -17,8 +34,10 @@ std::string Calculation::Context::formatNumber(double value, std::string_view co
 Operand Calculation::call(const Node& node, const Frame& frame) {
     if (isSpecialForm(node.text))
         return special(node, frame);
+    if (isLambdaForm(node.text))
+        return lambdaForm(node, frame);
     if (!node.function)
-        return Operand::of(Value::fail(CellError::Name));
+        return callByName(node, frame);
     return library(node, frame);
 }
 
@@ -27,7 +46,7 @@ Operand Calculation::library(const Node& node, const Frame& frame) {
     if (node.children.size() < info.minArgs || node.children.size() > info.maxArgs)
         return Operand::of(Value::fail(CellError::Value));
     Frame inner = frame;
-    if (takesArrays(node.text))
+    if ((info.flags & flag::ArraysAlways) || takesArrays(node.text))
         inner.arrayMode = true;
     std::vector<std::unique_ptr<Area>> areas;
     std::vector<Arg> args;
@@ -47,7 +66,7 @@ Operand Calculation::library(const Node& node, const Frame& frame) {
         if (i == 2 && node.text == "XLOOKUP" && operand.kind == Operand::Kind::Refs &&
             operand.refs.size() == 1 && operand.refs[0].firstSheet == operand.refs[0].lastSheet)
             returned = operand.refs[0];
-        if (isBlock(operand, inner) && !takesBlockAt(node.text, i)) {
+        if (isBlock(operand, inner) && !takesBlock(info, i)) {
             lifted.emplace_back(args.size(), std::move(operand));
             args.push_back(arg);
             continue;

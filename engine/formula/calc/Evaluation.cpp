@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace engine::formula::calc {
 
@@ -90,6 +91,8 @@ Operand Calculation::eval(const Node& node, const Frame& frame) {
         return binary(node, frame);
     case Node::Kind::Call:
         return call(node, frame);
+    case Node::Kind::Invoke:
+        return invoke(node, frame);
     case Node::Kind::Array: {
         auto m = std::make_shared<Matrix>();
         m->rows = node.rows;
@@ -108,6 +111,9 @@ Operand Calculation::eval(const Node& node, const Frame& frame) {
 Operand Calculation::name(const Node& node, const Frame& frame) {
     const std::string wanted = upper(node.text);
     const bool qualified = node.ref.firstSheet != std::numeric_limits<std::uint32_t>::max();
+    if (!qualified)
+        if (const Operand* value = bound(node, frame))
+            return *value;
     const std::uint32_t scope = qualified ? node.ref.firstSheet : frame.sheet;
     const DefinedName* found = nullptr;
     for (const DefinedName& defined : wb_.definedNames) {
@@ -122,21 +128,36 @@ Operand Calculation::name(const Node& node, const Frame& frame) {
     }
     if (!found || nameDepth_ >= limits::maxNameNestingDepth)
         return Operand::of(Value::fail(CellError::Name));
+    // A name's relative references are written for A1 and move with the cell that uses it.
+    const std::uint32_t sheet = found->sheet == DefinedName::noSheet ? frame.sheet : found->sheet;
     ParseContext context =
-        parseContext(found->sheet == DefinedName::noSheet ? frame.sheet : found->sheet, 0, 0);
+        found->openDocument ? parseContext(sheet, 0, 0) : parseContext(sheet, frame.row, frame.col);
+    context.originRow = context.originCol = 0;
+    context.wrap = !found->openDocument;
     std::string_view text = found->formula;
     std::optional<std::string> translated;
     if (found->openDocument && (translated = translateOpenDocument(text)))
         text = *translated;
-    const ParseResult parsed = parseFormula(text, context);
+    ParseResult parsed = parseFormula(text, context);
     if (!parsed.root)
         return Operand::of(Value::fail(CellError::Name));
     ++nameDepth_;
+    // A LAMBDA the name holds keeps its text's tree alive past this call.
+    std::shared_ptr<const Node> tree(std::move(parsed.root));
+    std::shared_ptr<const Node> outerTree = std::exchange(nameTree_, tree);
     struct Leave {
         int& depth;
-        ~Leave() { --depth; }
-    } leave{nameDepth_};
-    return eval(*parsed.root, frame);
+        std::shared_ptr<const Node>& current;
+        std::shared_ptr<const Node> outer;
+        ~Leave() {
+            --depth;
+            current = std::move(outer);
+        }
+    } leave{nameDepth_, nameTree_, std::move(outerTree)};
+    // The name's formula sees none of the LET names around its use.
+    Frame inner = frame;
+    inner.scope = nullptr;
+    return eval(*tree, inner);
 }
 
 } // namespace engine::formula::calc

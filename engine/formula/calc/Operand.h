@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace engine::formula::calc {
@@ -43,12 +44,18 @@ inline std::shared_ptr<const Matrix> single(Value v) {
     return m;
 }
 
+struct Lambda;
+
 struct Operand {
     enum class Kind : std::uint8_t { Scalar, Refs, Array };
     Kind kind = Kind::Scalar;
     Value value;
     std::vector<Reference> refs;
     std::shared_ptr<const Matrix> array;
+    // A function made by LAMBDA: a Scalar whose value, wherever a value is wanted, is #CALC!.
+    std::shared_ptr<const Lambda> lambda;
+    // A parameter a call left out, for ISOMITTED; its value is blank.
+    bool omitted = false;
 
     static Operand of(Value v) {
         Operand o;
@@ -68,9 +75,25 @@ struct Defer {
 };
 struct BudgetSpent {};
 
+// The names LET and LAMBDA bind, innermost first.
+struct Scope {
+    std::string name; // upper case, without the _xlpm. prefix
+    Operand value;
+    std::shared_ptr<const Scope> outer;
+};
+
+// A LAMBDA's parameters and body (the LAMBDA call's own node) with the names it saw where it
+// was made. `tree` keeps a defined name's parsed text alive for as long as the function is.
+struct Lambda {
+    const Node* node = nullptr;
+    std::shared_ptr<const Scope> captured;
+    std::shared_ptr<const Node> tree;
+};
+
 struct Frame {
     std::uint32_t sheet = 0, row = 0, col = 0;
     bool arrayMode = false;
+    std::shared_ptr<const Scope> scope;
 };
 
 } // namespace engine::formula::calc

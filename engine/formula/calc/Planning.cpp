@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace engine::formula::calc {
 
@@ -27,18 +28,60 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 
 bool isSpecialForm(std::string_view name) {
     static constexpr std::string_view forms[] = {
-        "IF",    "IFS", "IFERROR", "IFNA",   "SWITCH",  "CHOOSE", "OFFSET", "INDIRECT",
-        "INDEX", "ROW", "ROWS",    "COLUMN", "COLUMNS", "TODAY",  "NOW",    "ISFORMULA"};
+        "IF",      "IFS",      "IFERROR", "IFNA",      "SWITCH", "CHOOSE",
+        "OFFSET",  "INDIRECT", "INDEX",   "ROW",       "ROWS",   "COLUMN",
+        "COLUMNS", "TODAY",    "NOW",     "ISFORMULA", "SINGLE", "ANCHORARRAY"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
-bool containsUnknown(const Node& node) {
-    if (node.kind == Node::Kind::Call && !node.function && !isSpecialForm(node.text))
-        return true;
+bool isLambdaForm(std::string_view name) {
+    static constexpr std::string_view forms[] = {"BYCOL",     "BYROW", "ISOMITTED", "LAMBDA", "LET",
+                                                 "MAKEARRAY", "MAP",   "REDUCE",    "SCAN"};
+    return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
+}
+
+std::string parameterName(std::string_view text) {
+    std::string name = upper(text);
+    if (name.starts_with("_XLPM."))
+        name.erase(0, 6);
+    return name;
+}
+
+namespace {
+
+void collectBound(const Node& node, std::vector<std::string>& names) {
+    if (node.kind == Node::Kind::Call && (node.text == "LET" || node.text == "LAMBDA"))
+        for (const NodePtr& child : node.children)
+            if (child->kind == Node::Kind::Name)
+                names.push_back(parameterName(child->text));
     for (const NodePtr& child : node.children)
-        if (containsUnknown(*child))
+        collectBound(*child, names);
+}
+
+bool unknownCall(const Node& node, const std::vector<std::string>& bound,
+                 const Workbook& workbook) {
+    if (node.kind == Node::Kind::Call && !node.function && !isSpecialForm(node.text) &&
+        !isLambdaForm(node.text)) {
+        const std::string name = parameterName(node.text);
+        const bool known =
+            std::find(bound.begin(), bound.end(), name) != bound.end() ||
+            std::any_of(workbook.definedNames.begin(), workbook.definedNames.end(),
+                        [&](const DefinedName& defined) { return upper(defined.name) == name; });
+        if (!known)
+            return true;
+    }
+    for (const NodePtr& child : node.children)
+        if (unknownCall(*child, bound, workbook))
             return true;
     return false;
+}
+
+} // namespace
+
+bool containsUnknown(const Node& node, const Workbook& workbook) {
+    std::vector<std::string> bound;
+    collectBound(node, bound);
+    return unknownCall(node, bound, workbook);
 }
 
 bool mentions(std::string_view text, std::string_view word) {
@@ -64,6 +107,19 @@ ParseContext Calculation::parseContext(std::uint32_t sheet, std::uint32_t row,
         if (found == sheetByName_.end())
             return std::nullopt;
         return static_cast<std::uint32_t>(found->second);
+    };
+    context.findTable = [this](std::string_view name) -> const Table* {
+        for (const Table& table : wb_.tables)
+            if (upper(table.name) == upper(name))
+                return &table;
+        return nullptr;
+    };
+    context.tableAt = [this](std::uint32_t sheet, std::uint32_t row,
+                             std::uint32_t col) -> const Table* {
+        for (const Table& table : wb_.tables)
+            if (table.sheet == sheet && table.range.contains(row, static_cast<std::uint16_t>(col)))
+                return &table;
+        return nullptr;
     };
     context.sheet = sheet;
     context.row = context.originRow = row;
@@ -134,7 +190,7 @@ void Calculation::collect() {
                     state.tree = parseFormula(written, context).root;
                 }
                 if (state.tree) {
-                    state.unknown = containsUnknown(*state.tree);
+                    state.unknown = containsUnknown(*state.tree, wb_);
                     if (containsCall(*state.tree, {"TODAY", "NOW"}))
                         compute = true;
                     if (f.hasResult &&
@@ -148,6 +204,7 @@ void Calculation::collect() {
             if (state.unknown)
                 ++wb_.unknownFunctionCells;
             state.status = compute ? Status::Pending : Status::Keep;
+            state.range = f.arrayRange;
             const auto id = static_cast<std::uint32_t>(states_.size());
             byCell_[s].emplace_back(f.row, f.col, id);
             if (f.array)
@@ -211,7 +268,7 @@ void Calculation::propagateVolatile() {
                 state.tree = parseStored(state.sheet, f);
             if (!state.tree || !touches(*state.tree))
                 continue;
-            state.unknown = containsUnknown(*state.tree);
+            state.unknown = containsUnknown(*state.tree, wb_);
             if (state.unknown)
                 continue;
             state.status = Status::Pending;

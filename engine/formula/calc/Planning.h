@@ -18,8 +18,15 @@ bool containsCall(const Node& node, std::initializer_list<std::string_view> name
 // Functions the evaluator computes itself, lazily or on references.
 bool isSpecialForm(std::string_view name);
 
-// Whether the tree calls a function neither the library nor the evaluator knows.
-bool containsUnknown(const Node& node);
+// LET, LAMBDA and the functions that take a LAMBDA, which the evaluator computes.
+bool isLambdaForm(std::string_view name);
+
+// The name LET or LAMBDA binds: upper case, without the _xlpm. prefix files write.
+std::string parameterName(std::string_view text);
+
+// Whether the tree calls a function neither the library, the evaluator, the workbook's names
+// nor the tree's own LET and LAMBDA names know.
+bool containsUnknown(const Node& node, const Workbook& workbook);
 
 // Whether `text` holds `word` in any letter case.
 bool mentions(std::string_view text, std::string_view word);

@@ -18,8 +18,7 @@ std::optional<std::uint32_t> Calculation::formulaAt(std::uint32_t sheet, std::ui
 std::optional<std::uint32_t> Calculation::arrayAnchorOf(std::uint32_t sheet, std::uint32_t row,
                                                         std::uint32_t col) const {
     for (std::uint32_t id : arrays_[sheet]) {
-        const CellFormula& f = wb_.sheets[sheet].formulas[states_[id].index];
-        if (f.arrayRange.contains(row, static_cast<std::uint16_t>(col)))
+        if (states_[id].range.contains(row, static_cast<std::uint16_t>(col)))
             return id;
     }
     return std::nullopt;
@@ -37,7 +36,7 @@ Value Calculation::cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32
             const CellFormula& f = wb_.sheets[sheet].formulas[state.index];
             if (!state.arrayResult)
                 return row == f.row && col == f.col ? top : Value::fail(CellError::NA);
-            const std::uint32_t r = row - f.arrayRange.firstRow, c = col - f.arrayRange.firstCol;
+            const std::uint32_t r = row - state.range.firstRow, c = col - state.range.firstCol;
             const Matrix& m = *state.arrayResult;
             const std::uint32_t mr = m.rows == 1 ? 0 : r, mc = m.cols == 1 ? 0 : c;
             return mr < m.rows && mc < m.cols ? m.at(mr, mc) : Value::fail(CellError::NA);
@@ -142,8 +141,17 @@ Value Calculation::evaluateFormula(FormulaState& state) {
     const CellFormula& f = wb_.sheets[state.sheet].formulas[state.index];
     if (!state.tree)
         return Value::fail(CellError::Name);
-    Frame frame{state.sheet, f.row, f.col, f.array};
+    Frame frame{state.sheet, f.row, f.col, f.array, nullptr};
     const Operand result = eval(*state.tree, frame);
+    if (f.dynamic) {
+        const bool block = result.kind == Operand::Kind::Array ||
+                           (result.kind == Operand::Kind::Refs &&
+                            !(result.refs.size() == 1 && result.refs[0].isCell()));
+        if (block)
+            return spill(state, matrix(result, frame));
+        state.range = Range{f.row, f.row, f.col, f.col};
+        return scalar(result, frame);
+    }
     if (f.array && result.kind != Operand::Kind::Scalar) {
         auto m = matrix(result, frame);
         if (m && m->rows > 0 && m->cols > 0) {
@@ -155,7 +163,18 @@ Value Calculation::evaluateFormula(FormulaState& state) {
 }
 
 void Calculation::computeAll() {
-    for (std::uint32_t start = 0; start < states_.size() && !spent_; ++start) {
+    // Dynamic array formulas first: until one has spilled, nothing knows which cells it covers.
+    std::vector<std::uint32_t> order;
+    order.reserve(states_.size());
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::uint32_t id = 0; id < states_.size(); ++id) {
+            const FormulaState& state = states_[id];
+            if (wb_.sheets[state.sheet].formulas[state.index].dynamic == (pass == 0))
+                order.push_back(id);
+        }
+    for (std::uint32_t start : order) {
+        if (spent_)
+            break;
         if (states_[start].status != Status::Pending)
             continue;
         waiting_.assign(1, start);

@@ -87,6 +87,41 @@ Operand Calculation::special(const Node& node, const Frame& frame) {
         return std::nullopt;
     };
 
+    if (f == "SINGLE") {
+        // The @ of a formula: one value, by implicit intersection for a range.
+        if (n != 1)
+            return bad();
+        const Operand o = eval(*args[0], frame);
+        if (o.kind == Operand::Kind::Refs && o.refs.size() == 1 && o.refs[0].isCell())
+            return o;
+        Frame plain = frame;
+        plain.arrayMode = false;
+        return Operand::of(scalar(o, plain));
+    }
+    if (f == "ANCHORARRAY") {
+        // A1#: the cells the array formula anchored at A1 covers once computed.
+        if (n != 1)
+            return bad();
+        const Operand o = eval(*args[0], frame);
+        if (o.kind != Operand::Kind::Refs || o.refs.size() != 1 || !o.refs[0].isCell())
+            return o.kind == Operand::Kind::Scalar && o.value.isError() ? o : bad(CellError::Ref);
+        const Reference& r = o.refs[0];
+        if (r.firstSheet >= wb_.sheets.size())
+            return bad(CellError::Ref);
+        const auto id = formulaAt(r.firstSheet, r.firstRow, r.firstCol);
+        if (!id || !wb_.sheets[r.firstSheet].formulas[states_[*id].index].array)
+            return bad(CellError::Ref);
+        const Value top = formulaValue(*id);
+        if (top.isError() && top.error == CellError::Spill)
+            return bad(CellError::Ref);
+        const Range& range = states_[*id].range;
+        Reference out = r;
+        out.firstRow = range.firstRow;
+        out.lastRow = range.lastRow;
+        out.firstCol = range.firstCol;
+        out.lastCol = range.lastCol;
+        return Operand::ofRef(out);
+    }
     if (f == "TODAY" || f == "NOW") {
         if (n != 0)
             return bad();

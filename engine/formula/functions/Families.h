@@ -18,5 +18,7 @@ std::span<const FunctionInfo> financeFunctions();
 std::span<const FunctionInfo> distributionFunctions();
 std::span<const FunctionInfo> radixFunctions();
 std::span<const FunctionInfo> textSplitFunctions();
+std::span<const FunctionInfo> dynamicArrayFunctions();
+std::span<const FunctionInfo> reshapeFunctions();
 
 } // namespace engine::formula::fn

@@ -11,7 +11,8 @@ std::vector<const FunctionInfo*> buildTable() {
     for (auto family :
          {fn::mathFunctions, fn::conditionalFunctions, fn::statisticFunctions, fn::logicFunctions,
           fn::lookupFunctions, fn::textFunctions, fn::dateFunctions, fn::financeFunctions,
-          fn::distributionFunctions, fn::radixFunctions, fn::textSplitFunctions}) {
+          fn::distributionFunctions, fn::radixFunctions, fn::textSplitFunctions,
+          fn::dynamicArrayFunctions, fn::reshapeFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }
