@@ -42,7 +42,7 @@ bool Calculation::spillBlocked(std::uint32_t sheet, const Range& target, const R
              it != cells.end() && it->row == row && it->col <= target.lastCol; ++it) {
             if (row == target.firstRow && it->col == target.firstCol)
                 continue; // the anchor
-            if (own.contains(row, it->col) && !it->isFormula)
+            if (own.contains(row, it->col) && !formulaAt(sheet, row, it->col))
                 continue; // the file's copy of an earlier spill
             if (it->type != CellType::Empty || it->isFormula)
                 return true;
