@@ -41,17 +41,23 @@ std::shared_ptr<const Matrix> Calculation::matrix(const Operand& operand, const 
     if (operand.refs.size() != 1 || operand.refs[0].firstSheet != operand.refs[0].lastSheet)
         return single(Value::fail(CellError::Value));
     // Past the sheet's last stored row and column every value is blank: a whole column
-    // becomes a block no taller than the sheet's content.
+    // becomes a block no taller than the sheet's content. A range of its own size keeps it, so
+    // that blocks computed from it line up with it (FILTER(A2:A12,A2:A12>10)).
     Reference r = operand.refs[0];
     const Sheet& sheet = wb_.sheets[r.firstSheet];
+    const bool wholeColumns = r.firstRow == 0 && r.lastRow == maxRow;
+    const bool wholeRows = r.firstCol == 0 && r.lastCol == maxCol;
     if (!sheet.cells.empty()) {
         const std::uint32_t lastRow = sheet.cells.back().row;
-        r.lastRow = std::max(r.firstRow, std::min(r.lastRow, lastRow));
-        if (r.cols() > 1)
+        if (wholeColumns)
+            r.lastRow = std::max(r.firstRow, std::min(r.lastRow, lastRow));
+        if (wholeRows && r.cols() > 1)
             r.lastCol = std::max(r.firstCol, std::min(r.lastCol, lastColumn(r.firstSheet)));
     } else {
-        r.lastRow = r.firstRow;
-        r.lastCol = r.firstCol;
+        if (wholeColumns)
+            r.lastRow = r.firstRow;
+        if (wholeRows)
+            r.lastCol = r.firstCol;
     }
     const std::uint64_t count = std::uint64_t{r.rows()} * r.cols();
     if (count > limits::maxMatrixCells || !charge(count)) {

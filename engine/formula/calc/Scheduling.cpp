@@ -152,7 +152,8 @@ Value Calculation::evaluateFormula(FormulaState& state) {
         state.range = Range{f.row, f.row, f.col, f.col};
         return scalar(result, frame);
     }
-    if (f.array && result.kind != Operand::Kind::Scalar) {
+    // A legacy array formula shows even a single value in every cell of its range.
+    if (f.array) {
         auto m = matrix(result, frame);
         if (m && m->rows > 0 && m->cols > 0) {
             states_[static_cast<std::size_t>(&state - states_.data())].arrayResult = m;

@@ -40,10 +40,9 @@ ArrayValue sequence(Args args, CallContext& c) {
     if (!step)
         return single(error);
     const double r = std::trunc(*rows), k = std::trunc(*cols);
-    if (r < 0 || k < 0)
+    // The application answers an empty sequence with #VALUE!, as it does an empty TAKE.
+    if (r < 1 || k < 1)
         return failed(CellError::Value);
-    if (r == 0 || k == 0)
-        return failed(CellError::Calc);
     if (r * k > static_cast<double>(limits::maxMatrixCells) ||
         !c.chargeWork(static_cast<std::uint64_t>(r * k)))
         return failed(CellError::Value);
@@ -54,14 +53,14 @@ ArrayValue sequence(Args args, CallContext& c) {
     return out;
 }
 
-// Sorting keys compare as the application sorts: numbers, text, booleans, then errors and
-// blanks last whatever the order.
+// Sorting keys compare as the application sorts: numbers, text, booleans, then errors by
+// their kind (#DIV/0! before #NAME? before #N/A); a descending sort turns all of that round.
 int sortOrder(const Value& a, const Value& b) {
-    const auto rank = [](const Value& v) {
-        return v.kind == ValueKind::Blank ? 2 : v.isError() ? 1 : 0;
-    };
-    if (rank(a) || rank(b))
-        return rank(a) - rank(b);
+    if (a.isError() || b.isError()) {
+        if (!a.isError() || !b.isError())
+            return a.isError() ? 1 : -1;
+        return static_cast<int>(a.error) - static_cast<int>(b.error);
+    }
     return compareValues(a, b);
 }
 
@@ -81,11 +80,10 @@ ArrayValue sortedLines(Block& block, const std::vector<SortKey>& keys, bool byCo
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
         for (const SortKey& key : keys) {
             const Value &a = key.values[x], &b = key.values[y];
-            int d = sortOrder(a, b);
-            // Errors and blanks stay last in either order.
-            const bool plain = !a.isError() && !b.isError() && a.kind != ValueKind::Blank &&
-                               b.kind != ValueKind::Blank;
-            if (key.descending && plain)
+            // Blanks stay last in either order.
+            const bool blankA = a.kind == ValueKind::Blank, blankB = b.kind == ValueKind::Blank;
+            int d = blankA || blankB ? int(blankA) - int(blankB) : sortOrder(a, b);
+            if (key.descending && !blankA && !blankB)
                 d = -d;
             if (d != 0)
                 return d < 0;
@@ -190,8 +188,10 @@ ArrayValue filter(Args args, CallContext& c) {
     auto include = readBlock(args[1], c, error);
     if (!include)
         return single(error);
-    // A column of tests keeps rows, a row of tests keeps columns.
-    const bool rows = include->cols == 1 && include->rows == block->rows;
+    // A column of tests keeps rows, a row of tests keeps columns. Tests computed from a whole
+    // column stop at the sheet's content; the rows past it are blank and fail them.
+    const bool whole = block->rows == limits::maxRows && include->rows < block->rows;
+    const bool rows = include->cols == 1 && (include->rows == block->rows || whole);
     const bool cols = !rows && include->rows == 1 && include->cols == block->cols;
     if (!rows && !cols)
         return failed(CellError::Value);
@@ -211,7 +211,7 @@ ArrayValue filter(Args args, CallContext& c) {
             auto fallback = readBlock(args[2], c, error);
             return fallback ? std::move(*fallback).answer() : single(error);
         }
-        return failed(CellError::Calc);
+        return failed(CellError::Value);
     }
     ArrayValue out{rows ? static_cast<std::uint32_t>(kept.size()) : block->rows,
                    rows ? block->cols : static_cast<std::uint32_t>(kept.size()),
@@ -278,7 +278,7 @@ ArrayValue unique(Args args, CallContext& c) {
         if (!exactlyOnce || counts[keys[line]] == 1)
             kept.push_back(line);
     if (kept.empty())
-        return failed(CellError::Calc);
+        return failed(CellError::Value);
     const auto n = static_cast<std::uint32_t>(kept.size());
     ArrayValue out{byCol ? block->rows : n, byCol ? n : block->cols, {}};
     for (std::uint32_t r = 0; r < out.rows; ++r)
