@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -252,12 +253,14 @@ ArrayValue unique(Args args, CallContext& c) {
                     text += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
             } else if (v.isError()) {
                 text += std::to_string(static_cast<int>(v.error));
-            } else if (v.kind != ValueKind::Blank) {
-                text += std::to_string(roundTo15Digits(v.number));
             } else {
-                text[text.size() - 1] =
-                    static_cast<char>('0' + static_cast<int>(ValueKind::Number));
-                text += std::to_string(0.0);
+                // A blank keys as the number 0; numbers by their 15 significant digits.
+                if (v.kind == ValueKind::Blank)
+                    text.back() = static_cast<char>('0' + static_cast<int>(ValueKind::Number));
+                const double n = v.kind == ValueKind::Blank ? 0.0 : roundTo15Digits(v.number);
+                char digits[32];
+                const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+                text.append(digits, end);
             }
             text += '\x1f';
         }
@@ -266,6 +269,7 @@ ArrayValue unique(Args args, CallContext& c) {
     if (!c.chargeWork(std::uint64_t{lines} * width))
         return failed(CellError::Value);
     std::unordered_map<std::string, std::uint32_t> counts;
+    counts.reserve(lines);
     std::vector<std::uint32_t> firsts;
     std::vector<std::string> keys(lines);
     for (std::uint32_t line = 0; line < lines; ++line) {
