@@ -694,6 +694,15 @@ private:
         auto node = std::make_unique<Node>();
         node->kind = Node::Kind::Ref;
         node->ref = ref;
+        // A1#: the block the dynamic array formula anchored there spilled over.
+        if (peek() == '#' && ref.isCell() && !isNameChar(peekAt(pos_ + 1))) {
+            ++pos_;
+            auto spilled = std::make_unique<Node>();
+            spilled->kind = Node::Kind::Call;
+            spilled->text = "ANCHORARRAY";
+            spilled->children.push_back(std::move(node));
+            return spilled;
+        }
         return node;
     }
 

@@ -22,6 +22,20 @@ void SheetArea::forEachValue(
                 return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
             });
     };
+    // Cells a dynamic array spilled over that the sheet does not hold yet, in their order.
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spilled =
+        calc_.spilledCellsIn(sheet_, ref_);
+    auto next = spilled.begin();
+    const auto visitSpilled = [&](std::pair<std::uint32_t, std::uint32_t> before) {
+        for (; next != spilled.end() && *next < before; ++next) {
+            if (!calc_.charge(1))
+                return false;
+            const Value value = calc_.cellValue(sheet_, next->first, next->second);
+            if (value.kind != ValueKind::Blank)
+                visit(next->first - ref_.firstRow, next->second - ref_.firstCol, value);
+        }
+        return true;
+    };
     auto it = seek(ref_.firstRow, ref_.firstCol);
     while (it != cells.end() && it->row <= ref_.lastRow) {
         if (it->col < ref_.firstCol) {
@@ -36,7 +50,7 @@ void SheetArea::forEachValue(
         }
         const std::uint32_t row = it->row, col = it->col;
         const std::size_t position = static_cast<std::size_t>(it - cells.begin());
-        if (!calc_.charge(1))
+        if (!visitSpilled({row, col}) || !calc_.charge(1))
             return;
         std::size_t hint = position;
         const Value value = calc_.cellValue(sheet_, row, col, &hint);
@@ -44,6 +58,7 @@ void SheetArea::forEachValue(
             visit(row - ref_.firstRow, col - ref_.firstCol, value);
         it = cells.begin() + static_cast<std::ptrdiff_t>(position) + 1;
     }
+    visitSpilled({ref_.lastRow + 1, 0});
 }
 
 std::uint64_t SheetArea::identity() const {

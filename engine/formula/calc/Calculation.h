@@ -60,6 +60,10 @@ public:
     // moved to the cell found.
     Value cellValue(std::uint32_t sheet, std::uint32_t row, std::uint32_t col,
                     std::size_t* hint = nullptr);
+    // The cells of `ref` that array formulas computed here cover but the sheet does not hold
+    // yet, sorted by row and column.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spilledCellsIn(std::uint32_t sheet,
+                                                                        const Reference& ref);
     bool charge(std::uint64_t units) {
         if (units > budget_) {
             budget_ = 0;

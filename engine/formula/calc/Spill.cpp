@@ -61,4 +61,38 @@ bool Calculation::spillBlocked(std::uint32_t sheet, const Range& target, const R
     return false;
 }
 
+std::vector<std::pair<std::uint32_t, std::uint32_t>>
+Calculation::spilledCellsIn(std::uint32_t sheet, const Reference& ref) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+    if (sheet >= arrays_.size())
+        return out;
+    const std::vector<Cell>& cells = wb_.sheets[sheet].cells;
+    for (std::uint32_t id : arrays_[sheet]) {
+        const FormulaState& state = states_[id];
+        if (state.status == Status::Keep)
+            continue;
+        const Range& r = state.range;
+        const std::uint32_t top = std::max(r.firstRow, ref.firstRow);
+        const std::uint32_t bottom = std::min(r.lastRow, ref.lastRow);
+        const std::uint32_t left = std::max<std::uint32_t>(r.firstCol, ref.firstCol);
+        const std::uint32_t right = std::min<std::uint32_t>(r.lastCol, ref.lastCol);
+        for (std::uint32_t row = top; row <= bottom && left <= right; ++row) {
+            if (!charge(right - left + 1))
+                throw BudgetSpent{};
+            for (std::uint32_t col = left; col <= right; ++col) {
+                const auto it = std::lower_bound(
+                    cells.begin(), cells.end(), std::pair{row, col},
+                    [](const Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& p) {
+                        return cell.row < p.first || (cell.row == p.first && cell.col < p.second);
+                    });
+                if (it == cells.end() || it->row != row || it->col != col)
+                    out.emplace_back(row, col);
+            }
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
 } // namespace engine::formula::calc

@@ -91,6 +91,23 @@ TEST(DynamicArrayFunctions, BlocksCutJoinedAndFolded) {
         EXPECT_EQ(single(formula), expected) << formula;
 }
 
+TEST(DynamicArrayFunctions, SpilledBlocksAreReferredToByTheirAnchor) {
+    SmallBook book = numbers();
+    book.set("G1", "=SEQUENCE(3)");
+    engine::CellFormula& f = book.book.sheets[0].formulas.back();
+    f.array = f.dynamic = true;
+    f.arrayRange = {0, 0, 6, 6}; // saved before it spilled
+    book.set("H1", "=SUM(G1#)").set("H2", "=SUM(_xlfn.ANCHORARRAY(G1))");
+    book.set("H3", "=_xlfn.SINGLE(A1:A4)").set("H4", "=ROWS(G1#)").set("H5", "=SUM(A1#)");
+    book.compute();
+    EXPECT_EQ(book.text("G3"), "3");
+    EXPECT_EQ(book.text("H1"), "6");
+    EXPECT_EQ(book.text("H2"), "6");
+    EXPECT_EQ(book.text("H3"), "40"); // the range's cell in the formula's row
+    EXPECT_EQ(book.text("H4"), "3");
+    EXPECT_EQ(book.text("H5"), "#REF!"); // no array formula anchored there
+}
+
 TEST(LetAndLambda, NamesFunctionsAndTheirCalls) {
     const Cases cases = {
         {"=LET(x,A1,x*2)", "60"},
