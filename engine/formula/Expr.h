@@ -62,6 +62,7 @@ struct Node {
         Binary,   // `op` of children[0], children[1]
         Call,     // function `text` (upper case, no prefix) of `children`
         Array,    // `rows` x `cols` constants in `children`, row by row
+        Invoke,   // the function children[0] computes, called with children[1..]
     };
     Kind kind = Kind::Constant;
     Op op = Op::Add;

@@ -1,5 +1,6 @@
 #include "engine/formula/Parser.h"
 
+#include "engine/formula/StructuredReference.h"
 #include "engine/model/ErrorNames.h"
 #include "engine/read/Limits.h"
 
@@ -262,6 +263,9 @@ private:
             }
             return constant(Value::fail(*error));
         }
+        if (c == '[')
+            if (NodePtr inside = structured(nullptr))
+                return inside;
         if (NodePtr ref = reference())
             return ref;
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '.')
@@ -375,11 +379,15 @@ private:
         while (isNameChar(peek()))
             ++pos_;
         std::string name(s_.substr(start, pos_ - start));
+        if (peek() == '[' && ctx_.findTable)
+            if (const Table* table = ctx_.findTable(name))
+                if (NodePtr ref = structured(table))
+                    return ref;
         const std::size_t save = pos_;
         skipSpaces();
         if (peek() == '(') {
             ++pos_;
-            return call(std::move(name));
+            return invocations(call(std::move(name)));
         }
         pos_ = save;
         const std::string up = upper(name);
@@ -390,6 +398,19 @@ private:
         node->text = std::move(name);
         node->ref.firstSheet = std::numeric_limits<std::uint32_t>::max();
         return node;
+    }
+
+    // LAMBDA(x,x+1)(2): a call of the function a call answers with.
+    NodePtr invocations(NodePtr callee) {
+        while (peek() == '(') {
+            ++pos_;
+            auto node = std::make_unique<Node>();
+            node->kind = Node::Kind::Invoke;
+            node->children.push_back(std::move(callee));
+            arguments(*node);
+            callee = std::move(node);
+        }
+        return callee;
     }
 
     NodePtr call(std::string name) {
@@ -408,26 +429,32 @@ private:
         }
         node->text = upper(bare);
         node->function = findFunction(node->text);
+        arguments(*node);
+        return node;
+    }
+
+    // The arguments after '(' up to the closing ')'.
+    void arguments(Node& node) {
         skipSpaces();
         if (peek() == ')') {
             ++pos_;
-            return node;
+            return;
         }
         for (;;) {
             skipSpaces();
             if (peek() == ',' || peek() == ')') {
                 auto missing = std::make_unique<Node>();
                 missing->kind = Node::Kind::Missing;
-                node->children.push_back(std::move(missing));
+                node.children.push_back(std::move(missing));
             } else {
-                node->children.push_back(expression());
+                node.children.push_back(expression());
             }
-            if (node->children.size() > 255)
+            if (node.children.size() > 255)
                 fail("too many arguments");
             if (accept(","))
                 continue;
             if (accept(")"))
-                return node;
+                return;
             fail("',' or ')' expected");
         }
     }
@@ -481,11 +508,39 @@ private:
         return part.hasCol || part.hasRow;
     }
 
+    // Table[Column], or [Column] in a formula inside the table: the cells the table's
+    // definition gives, or the error they come to. Null leaves the text to the other readings.
+    NodePtr structured(const Table* table) {
+        const auto length = specifierLength(s_.substr(pos_));
+        if (!length)
+            return nullptr;
+        // "[Book]Sheet!A1" names another workbook.
+        const char after = peekAt(pos_ + *length);
+        if (!table && (isNameChar(after) || after == '\'' || after == '!'))
+            return nullptr;
+        if (!table && ctx_.tableAt)
+            table = ctx_.tableAt(ctx_.sheet, ctx_.row, ctx_.col);
+        if (!table)
+            return nullptr;
+        const auto resolved = resolveStructured(*table, s_.substr(pos_, *length),
+                                                StructuredCaller{ctx_.sheet, ctx_.row});
+        pos_ += *length;
+        if (const CellError* error = std::get_if<CellError>(&resolved)) {
+            if (*error == CellError::Ref)
+                return badRef(pos_);
+            return constant(Value::fail(*error));
+        }
+        auto node = std::make_unique<Node>();
+        node->kind = Node::Kind::Ref;
+        node->ref = std::get<Reference>(resolved);
+        return node;
+    }
+
     bool endsToken(std::size_t p) const {
         if (p >= s_.size())
             return true;
         const char c = s_[p];
-        if (isNameChar(c) || c == '(' || c == '!')
+        if (isNameChar(c) || c == '(' || c == '!' || c == '[')
             return false;
         return true;
     }
@@ -495,8 +550,12 @@ private:
               std::uint32_t limit) const {
         if (absolute)
             return true;
-        const std::int64_t moved =
+        std::int64_t moved =
             static_cast<std::int64_t>(value) + static_cast<std::int64_t>(to) - from;
+        if (ctx_.wrap) {
+            const std::int64_t size = std::int64_t{limit} + 1;
+            moved = ((moved % size) + size) % size;
+        }
         if (moved < 0 || moved > limit)
             return false;
         value = static_cast<std::uint32_t>(moved);
@@ -635,6 +694,15 @@ private:
         auto node = std::make_unique<Node>();
         node->kind = Node::Kind::Ref;
         node->ref = ref;
+        // A1#: the block the dynamic array formula anchored there spilled over.
+        if (peek() == '#' && ref.isCell() && !isNameChar(peekAt(pos_ + 1))) {
+            ++pos_;
+            auto spilled = std::make_unique<Node>();
+            spilled->kind = Node::Kind::Call;
+            spilled->text = "ANCHORARRAY";
+            spilled->children.push_back(std::move(node));
+            return spilled;
+        }
         return node;
     }
 

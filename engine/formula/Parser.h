@@ -10,6 +10,10 @@
 #include <string>
 #include <string_view>
 
+namespace engine {
+struct Table;
+}
+
 namespace engine::formula {
 
 struct ParseContext {
@@ -20,6 +24,13 @@ struct ParseContext {
     // For a shared formula: the cell its text was written for. Relative references move by
     // the distance from there to (row, col).
     std::uint32_t originRow = 0, originCol = 0;
+    // A defined name's references move around the grid's edges: its text is written for A1,
+    // so the row above A1 is the grid's last.
+    bool wrap = false;
+    // The table named (any letter case), and the table holding a cell, for structured
+    // references; null when there is none or the caller keeps no tables.
+    std::function<const Table*(std::string_view)> findTable;
+    std::function<const Table*(std::uint32_t sheet, std::uint32_t row, std::uint32_t col)> tableAt;
 };
 
 struct ParseResult {

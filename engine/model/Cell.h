@@ -12,14 +12,17 @@ enum class CellType : std::uint8_t { Empty, Number, Text, Boolean, Error };
 
 // Error values, with the codes the binary format uses for them.
 enum class CellError : std::uint8_t {
-    Null = 0x00,       // #NULL!
-    Div0 = 0x07,       // #DIV/0!
-    Value = 0x0F,      // #VALUE!
-    Ref = 0x17,        // #REF!
-    Name = 0x1D,       // #NAME?
-    Num = 0x24,        // #NUM!
-    NA = 0x2A,         // #N/A
-    GettingData = 0x2B // #GETTING_DATA
+    Null = 0x00,        // #NULL!
+    Div0 = 0x07,        // #DIV/0!
+    Value = 0x0F,       // #VALUE!
+    Ref = 0x17,         // #REF!
+    Name = 0x1D,        // #NAME?
+    Num = 0x24,         // #NUM!
+    NA = 0x2A,          // #N/A
+    GettingData = 0x2B, // #GETTING_DATA
+    // Dynamic arrays' own errors. Their codes are ours, never read from a binary file.
+    Spill = 0xF0, // #SPILL!
+    Calc = 0xF1   // #CALC!
 };
 
 // The text an error value shows ("#DIV/0!" ...); "#N/A" for a code the table does not know.

@@ -58,6 +58,9 @@ struct CellFormula {
     bool hasResult = false;    // the file holds a result for the cell
     bool openDocument = false; // `text` is in the OpenDocument syntax
     bool array = false;        // an array formula over `arrayRange`, anchored here
+    // A dynamic array formula: its result spills from here over as many cells as it needs,
+    // and `arrayRange` is where it spilled when the file was saved.
+    bool dynamic = false;
     std::uint32_t sharedIndex = noShare;
     Range arrayRange;
     std::string text;

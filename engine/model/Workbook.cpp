@@ -24,6 +24,10 @@ const char* errorText(CellError error) {
         return "#N/A";
     case CellError::GettingData:
         return "#GETTING_DATA";
+    case CellError::Spill:
+        return "#SPILL!";
+    case CellError::Calc:
+        return "#CALC!";
     }
     return "#N/A";
 }
@@ -39,6 +43,9 @@ std::optional<CellError> cellErrorFromCode(std::uint8_t code) {
     case CellError::NA:
     case CellError::GettingData:
         return static_cast<CellError>(code);
+    case CellError::Spill:
+    case CellError::Calc:
+        break;
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "engine/model/Cell.h"
 #include "engine/model/Sheet.h"
 #include "engine/model/Style.h"
+#include "engine/model/Table.h"
 #include "engine/read/Limits.h"
 
 #include <cstdint>
@@ -37,6 +38,7 @@ struct Workbook {
     std::map<std::uint32_t, std::string> numberFormats; // custom format codes by id
     std::vector<DifferentialStyle> differentialStyles;  // the looks conditional formats give
     std::vector<DefinedName> definedNames;
+    std::vector<Table> tables;   // of every sheet
     bool fullCalcOnLoad = false; // the file asks that every formula be computed on opening
     // The language the file says its text is in, as it writes it ("en-US"); empty when unknown.
     std::string language;

@@ -151,12 +151,18 @@ inline constexpr std::size_t maxLinkTableEntries = 65536; // linked books and th
 // ones are computed first from a queue of their own, so a long chain costs no stack.
 inline constexpr int maxCalculationDepth = 40;
 inline constexpr int maxNameNestingDepth = 16; // names defined by names
+// A LAMBDA calling itself, through a name or LET, is followed this deep on the stack.
+inline constexpr int maxLambdaDepth = 100;
 // The largest block an operator turns into values (A:A*B:B would be two million).
 inline constexpr std::uint64_t maxMatrixCells = 1u << 20;
 // More entries than this across all lookup indexes, and lookups go back to scanning.
 inline constexpr std::uint64_t maxLookupIndexEntries = 4'000'000;
 // The longest text a cell holds; longer text results are #VALUE!.
 inline constexpr std::size_t maxTextResultUnits = 32767;
+
+// Tables: how many a workbook holds, and the columns one names.
+inline constexpr std::size_t maxTables = 65535;
+inline constexpr std::size_t maxTableColumnNameBytes = 1024;
 
 // Comments: notes and threaded comments of a sheet, and the people who wrote them.
 inline constexpr std::size_t maxCommentsPerSheet = 1'000'000;

@@ -280,6 +280,8 @@ private:
         formula_ = CellFormula{};
         value_.clear();
         type_ = valueType(attributes.value("t"));
+        // Cell metadata on a formula cell is the mark of a dynamic array formula.
+        dynamic_ = !attributes.value("cm").empty();
         format_ = static_cast<std::uint32_t>(
             parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
 
@@ -325,6 +327,7 @@ private:
             if (kind == "array") {
                 if (const auto range = parseRange(attributes.value("ref"))) {
                     formula_.array = true;
+                    formula_.dynamic = dynamic_;
                     formula_.arrayRange = *range;
                 }
             }
@@ -436,6 +439,7 @@ private:
 
     std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
     bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;
+    bool dynamic_ = false;
     bool isFormula_ = false, inFormula_ = false, cellInGrid_ = false;
     CellFormula formula_;
     int inlineDepth_ = 0;

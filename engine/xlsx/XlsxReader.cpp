@@ -12,6 +12,7 @@
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/SharedStrings.h"
 #include "engine/xlsx/StylesPart.h"
+#include "engine/xlsx/TableParts.h"
 #include "engine/xlsx/WorkbookPart.h"
 #include "engine/xlsx/WorksheetPart.h"
 #include "engine/zip/ZipArchive.h"
@@ -106,6 +107,8 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
         readWorksheet(context, target->target, sheet);
         readThreadedComments(archive, target->target, persons, sheet);
+        readTables(archive, target->target, static_cast<std::uint32_t>(workbook.sheets.size() - 1),
+                   workbook);
     }
     workbook.finish();
     return workbook;

@@ -7,6 +7,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SharedStrings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SparklineGroups.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StylesPart.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableParts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WorkbookPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WorksheetPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XlsxReader.cpp)

@@ -30,5 +30,7 @@ std::span<const FunctionInfo> investmentFunctions();
 std::span<const FunctionInfo> databaseFunctions();
 std::span<const FunctionInfo> engineeringFunctions();
 std::span<const FunctionInfo> complexFunctions();
+std::span<const FunctionInfo> dynamicArrayFunctions();
+std::span<const FunctionInfo> reshapeFunctions();
 
 } // namespace engine::formula::fn

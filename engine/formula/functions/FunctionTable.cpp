@@ -30,7 +30,9 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::investmentFunctions,
                         fn::databaseFunctions,
                         fn::engineeringFunctions,
-                        fn::complexFunctions}) {
+                        fn::complexFunctions,
+                        fn::dynamicArrayFunctions,
+                        fn::reshapeFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -197,6 +197,10 @@ Value errorType(Args args, CallContext& c) {
         return Value::of(7.0);
     case CellError::GettingData:
         return Value::of(8.0);
+    case CellError::Spill:
+        return Value::of(9.0);
+    case CellError::Calc:
+        return Value::of(14.0);
     }
     return Value::fail(CellError::NA);
 }

@@ -11,6 +11,7 @@ constexpr std::uint16_t picks = flag::SpecialForm | flag::ReturnsReference;
 constexpr std::uint16_t moving = flag::SpecialForm | flag::ReturnsReference | flag::Volatile;
 
 constexpr FunctionInfo table[] = {
+    FunctionInfo{"ANCHORARRAY", 1, 1, nullptr, {}, 0, picks, nullptr, "_xlfn."},
     FunctionInfo{"CHOOSE", 2, 255, nullptr, {}, 0, picks, nullptr, {}, 100},
     FunctionInfo{"COLUMN", 0, 1, nullptr, {}, 0, lazy, nullptr, {}, 9},
     FunctionInfo{"COLUMNS", 1, 1, nullptr, {}, 0, lazy, nullptr, {}, 77},
@@ -25,6 +26,7 @@ constexpr FunctionInfo table[] = {
     FunctionInfo{"OFFSET", 3, 5, nullptr, {}, 0, moving, nullptr, {}, 78},
     FunctionInfo{"ROW", 0, 1, nullptr, {}, 0, lazy, nullptr, {}, 8},
     FunctionInfo{"ROWS", 1, 1, nullptr, {}, 0, lazy, nullptr, {}, 76},
+    FunctionInfo{"SINGLE", 1, 1, nullptr, {}, 0, picks, nullptr, "_xlfn."},
     FunctionInfo{"SWITCH", 3, 254, nullptr, {}, 0, picks, nullptr, "_xlfn."},
     FunctionInfo{"TODAY", 0, 0, nullptr, {}, 0, lazy | flag::Volatile, nullptr, {}, 221},
 };

@@ -13,11 +13,13 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Matrices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpecialForms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Series.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Blocks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Conditional.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Criteria.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dates.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Distributions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DynamicArrays.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Finance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FunctionTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Logic.cpp
@@ -26,6 +28,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Maths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Numeric.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextSplit.cpp

@@ -1,0 +1,116 @@
+// Tables and dynamic arrays: a 10,000-row table with three calculated columns and a total row
+// computed from its structured references, and SORT and UNIQUE spilling 100,000 values.
+
+#include "engine/formula/Calculator.h"
+#include "engine/model/Workbook.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
+
+namespace {
+
+struct Builder {
+    engine::Workbook book;
+    engine::Sheet* sheet;
+
+    Builder() : sheet(&book.sheets.emplace_back()) { sheet->name = "Data"; }
+
+    void number(std::uint32_t row, std::uint16_t col, double value) {
+        engine::Cell cell;
+        cell.row = row;
+        cell.col = col;
+        cell.type = engine::CellType::Number;
+        cell.number = value;
+        sheet->cells.push_back(cell);
+    }
+    engine::CellFormula& formula(std::uint32_t row, std::uint16_t col, std::string text) {
+        engine::Cell cell;
+        cell.row = row;
+        cell.col = col;
+        cell.isFormula = true;
+        sheet->cells.push_back(cell);
+        engine::CellFormula& f = sheet->formulas.emplace_back();
+        f.row = row;
+        f.col = col;
+        f.text = std::move(text);
+        return f;
+    }
+};
+
+constexpr std::uint32_t tableRows = 10'000;
+
+// Sales over A1:E10002: Amount and Rate given, Commission, Net and Share calculated, a total row.
+engine::Workbook tableBook() {
+    Builder b;
+    b.book.strings.push_back({"h", {}});
+    for (std::uint32_t r = 1; r <= tableRows; ++r) {
+        b.number(r, 0, (r * 37) % 1000);
+        b.number(r, 1, 0.01 * (r % 7));
+        b.formula(r, 2, "Sales[[#This Row],[Amount]]*Sales[[#This Row],[Rate]]");
+        b.formula(r, 3, "[@Amount]-[@Commission]");
+        b.formula(r, 4, "[@Net]/Sales[[#Totals],[Commission]]");
+    }
+    b.formula(tableRows + 1, 2, "SUBTOTAL(109,[Commission])");
+    engine::Table table;
+    table.name = "Sales";
+    table.range = {0, tableRows + 1, 0, 4};
+    table.totalsRows = 1;
+    table.columns = {"Amount", "Rate", "Commission", "Net", "Share"};
+    b.book.tables.push_back(table);
+    b.book.finish();
+    return b.book;
+}
+
+void BM_TableWithCalculatedColumns(benchmark::State& state) {
+    const engine::Workbook original = tableBook();
+    for (auto _ : state) {
+        state.PauseTiming();
+        engine::Workbook book = original;
+        state.ResumeTiming();
+        engine::formula::computeFormulas(book);
+        benchmark::DoNotOptimize(book.sheets[0].cells.data());
+    }
+}
+BENCHMARK(BM_TableWithCalculatedColumns)->Unit(benchmark::kMillisecond);
+
+constexpr std::uint32_t values = 100'000;
+
+// 100,000 numbers in A, and one dynamic array formula in C1 spilling over them.
+engine::Workbook spillBook(const std::string& formula) {
+    Builder b;
+    for (std::uint32_t r = 0; r < values; ++r) {
+        b.number(r, 0, (r * 7919) % 50'000);
+        if (r == 0)
+            b.formula(0, 2, formula);
+    }
+    engine::CellFormula& f = b.sheet->formulas.back();
+    f.array = f.dynamic = true;
+    f.arrayRange = {0, 0, 2, 2};
+    b.book.finish();
+    return b.book;
+}
+
+void spill(benchmark::State& state, const std::string& formula) {
+    const engine::Workbook original = spillBook(formula);
+    for (auto _ : state) {
+        state.PauseTiming();
+        engine::Workbook book = original;
+        state.ResumeTiming();
+        engine::formula::computeFormulas(book);
+        benchmark::DoNotOptimize(book.sheets[0].cells.data());
+    }
+}
+
+void BM_SortSpill(benchmark::State& state) {
+    spill(state, "SORT(A1:A100000)");
+}
+BENCHMARK(BM_SortSpill)->Unit(benchmark::kMillisecond);
+
+void BM_UniqueSpill(benchmark::State& state) {
+    spill(state, "UNIQUE(A1:A100000)");
+}
+BENCHMARK(BM_UniqueSpill)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,289 @@
+#include "engine/formula/calc/Planning.h"
+
+#include "engine/formula/calc/Calculation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace engine::formula::calc {
+
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+bool containsCall(const Node& node, std::initializer_list<std::string_view> names) {
+    if (node.kind == Node::Kind::Call)
+        for (std::string_view name : names)
+            if (node.text == name)
+                return true;
+    for (const NodePtr& child : node.children)
+        if (containsCall(*child, names))
+            return true;
+    return false;
+}
+
+bool isSpecialForm(std::string_view name) {
+    const FunctionInfo* info = findFunction(name);
+    return info && (info->flags & flag::SpecialForm) != 0;
+}
+
+bool isLambdaForm(std::string_view name) {
+    static constexpr std::string_view forms[] = {"BYCOL",     "BYROW", "ISOMITTED", "LAMBDA", "LET",
+                                                 "MAKEARRAY", "MAP",   "REDUCE",    "SCAN"};
+    return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
+}
+
+std::string parameterName(std::string_view text) {
+    std::string name = upper(text);
+    if (name.starts_with("_XLPM."))
+        name.erase(0, 6);
+    return name;
+}
+
+namespace {
+
+void collectBound(const Node& node, std::vector<std::string>& names) {
+    if (node.kind == Node::Kind::Call && (node.text == "LET" || node.text == "LAMBDA"))
+        for (const NodePtr& child : node.children)
+            if (child->kind == Node::Kind::Name)
+                names.push_back(parameterName(child->text));
+    for (const NodePtr& child : node.children)
+        collectBound(*child, names);
+}
+
+bool unknownCall(const Node& node, const std::vector<std::string>& bound,
+                 const Workbook& workbook) {
+    if (node.kind == Node::Kind::Call && !node.function && !isSpecialForm(node.text) &&
+        !isLambdaForm(node.text)) {
+        const std::string name = parameterName(node.text);
+        const bool known =
+            std::find(bound.begin(), bound.end(), name) != bound.end() ||
+            std::any_of(workbook.definedNames.begin(), workbook.definedNames.end(),
+                        [&](const DefinedName& defined) { return upper(defined.name) == name; });
+        if (!known)
+            return true;
+    }
+    for (const NodePtr& child : node.children)
+        if (unknownCall(*child, bound, workbook))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool containsUnknown(const Node& node, const Workbook& workbook) {
+    std::vector<std::string> bound;
+    collectBound(node, bound);
+    return unknownCall(node, bound, workbook);
+}
+
+bool mentions(std::string_view text, std::string_view word) {
+    return std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           }) != text.end();
+}
+
+bool anythingToCompute(const Workbook& workbook) {
+    for (const Sheet& sheet : workbook.sheets)
+        for (const CellFormula& f : sheet.formulas)
+            if (!f.hasResult || workbook.fullCalcOnLoad || mentions(f.text, "TODAY") ||
+                mentions(f.text, "NOW") || mentions(f.text, "HYPERLINK"))
+                return true;
+    return false;
+}
+
+ParseContext Calculation::parseContext(std::uint32_t sheet, std::uint32_t row,
+                                       std::uint32_t col) const {
+    ParseContext context;
+    context.findSheet = [this](std::string_view name) -> std::optional<std::uint32_t> {
+        const auto found = sheetByName_.find(upper(name));
+        if (found == sheetByName_.end())
+            return std::nullopt;
+        return static_cast<std::uint32_t>(found->second);
+    };
+    context.findTable = [this](std::string_view name) -> const Table* {
+        for (const Table& table : wb_.tables)
+            if (upper(table.name) == upper(name))
+                return &table;
+        return nullptr;
+    };
+    context.tableAt = [this](std::uint32_t sheet, std::uint32_t row,
+                             std::uint32_t col) -> const Table* {
+        for (const Table& table : wb_.tables)
+            if (table.sheet == sheet && table.range.contains(row, static_cast<std::uint16_t>(col)))
+                return &table;
+        return nullptr;
+    };
+    context.sheet = sheet;
+    context.row = context.originRow = row;
+    context.col = context.originCol = col;
+    return context;
+}
+
+const CellFormula* Calculation::textSource(std::uint32_t sheet, const CellFormula& formula) const {
+    if (!formula.text.empty() || formula.sharedIndex == CellFormula::noShare)
+        return &formula;
+    const auto& anchors = sharedAnchors_[sheet];
+    const auto found = anchors.find(formula.sharedIndex);
+    return found == anchors.end() ? nullptr : &wb_.sheets[sheet].formulas[found->second];
+}
+
+NodePtr Calculation::parseStored(std::uint32_t sheetIndex, const CellFormula& formula) {
+    const CellFormula* source = textSource(sheetIndex, formula);
+    if (!source)
+        return nullptr;
+    ParseContext context = parseContext(sheetIndex, formula.row, formula.col);
+    context.originRow = source->row;
+    context.originCol = source->col;
+    std::string_view text = source->text;
+    std::optional<std::string> translated;
+    if (formula.openDocument) {
+        translated = translateOpenDocument(text);
+        if (!translated)
+            return nullptr;
+        text = *translated;
+    }
+    ParseResult parsed = parseFormula(text, context);
+    return std::move(parsed.root);
+}
+
+void Calculation::collect() {
+    for (std::size_t i = 0; i < wb_.sheets.size(); ++i)
+        sheetByName_.emplace(upper(wb_.sheets[i].name), i);
+    byCell_.resize(wb_.sheets.size());
+    arrays_.resize(wb_.sheets.size());
+    sharedAnchors_.resize(wb_.sheets.size());
+    for (std::uint32_t s = 0; s < wb_.sheets.size(); ++s) {
+        const Sheet& sheet = wb_.sheets[s];
+        // A shared group's anchor, looked up by index once per sheet.
+        for (std::uint32_t i = 0; i < sheet.formulas.size(); ++i) {
+            const CellFormula& f = sheet.formulas[i];
+            if (f.sharedIndex != CellFormula::noShare && !f.text.empty())
+                sharedAnchors_[s].emplace(f.sharedIndex, i);
+        }
+        for (std::uint32_t i = 0; i < sheet.formulas.size(); ++i) {
+            const CellFormula& f = sheet.formulas[i];
+            FormulaState state;
+            state.sheet = s;
+            state.index = i;
+            const CellFormula* source = textSource(s, f);
+            const std::string_view text = source ? std::string_view(source->text) : "";
+            const bool mayBeVolatile = mentions(text, "TODAY") || mentions(text, "NOW");
+            const bool mayBeRandom = mentions(text, "RAND");
+            bool compute = !f.hasResult || wb_.fullCalcOnLoad;
+            if (compute || mayBeVolatile) {
+                if (source) {
+                    ParseContext context = parseContext(s, f.row, f.col);
+                    context.originRow = source->row;
+                    context.originCol = source->col;
+                    std::optional<std::string> translated;
+                    std::string_view written = text;
+                    if (f.openDocument && (translated = translateOpenDocument(written)))
+                        written = *translated;
+                    state.tree = parseFormula(written, context).root;
+                }
+                if (state.tree) {
+                    state.unknown = containsUnknown(*state.tree, wb_);
+                    if (containsCall(*state.tree, {"TODAY", "NOW"}))
+                        compute = true;
+                    if (f.hasResult &&
+                        (state.unknown ||
+                         (mayBeRandom && containsCall(*state.tree, {"RAND", "RANDBETWEEN"}))))
+                        compute = false;
+                } else if (f.hasResult) {
+                    compute = false;
+                }
+            }
+            if (mentions(text, "HYPERLINK")) {
+                if (!state.tree && source)
+                    state.tree = parseStored(s, f);
+                state.hyperlink = state.tree && state.tree->kind == Node::Kind::Call &&
+                                  state.tree->text == "HYPERLINK" && !state.tree->children.empty();
+            }
+            if (state.unknown)
+                ++wb_.unknownFunctionCells;
+            state.status = compute ? Status::Pending : Status::Keep;
+            state.range = f.arrayRange;
+            const auto id = static_cast<std::uint32_t>(states_.size());
+            byCell_[s].emplace_back(f.row, f.col, id);
+            if (f.array)
+                arrays_[s].push_back(id);
+            states_.push_back(std::move(state));
+        }
+        std::sort(byCell_[s].begin(), byCell_[s].end());
+    }
+}
+
+// Cells that keep their results but read a volatile one are computed too. Their references
+// are found in their trees, a few passes deep.
+void Calculation::propagateVolatile() {
+    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> dirty(wb_.sheets.size());
+    bool any = false;
+    for (const FormulaState& state : states_) {
+        if (state.status != Status::Pending)
+            continue;
+        const CellFormula& f = wb_.sheets[state.sheet].formulas[state.index];
+        dirty[state.sheet].emplace_back(f.row, f.col);
+        any = true;
+    }
+    if (!any || wb_.fullCalcOnLoad)
+        return;
+    for (auto& list : dirty)
+        std::sort(list.begin(), list.end());
+    const auto touches = [&](const Node& root) {
+        std::vector<const Node*> stack{&root};
+        while (!stack.empty()) {
+            const Node* node = stack.back();
+            stack.pop_back();
+            if (node->kind == Node::Kind::Ref) {
+                const Reference& r = node->ref;
+                for (std::uint32_t s = r.firstSheet; s <= r.lastSheet && s < dirty.size(); ++s) {
+                    const auto& list = dirty[s];
+                    for (auto it =
+                             std::lower_bound(list.begin(), list.end(), std::pair{r.firstRow, 0u});
+                         it != list.end() && it->first <= r.lastRow; ++it) {
+                        charge(1);
+                        if (it->second >= r.firstCol && it->second <= r.lastCol)
+                            return true;
+                    }
+                }
+            } else if (node->kind == Node::Kind::Name || node->kind == Node::Kind::Call) {
+                if (node->kind == Node::Kind::Name || node->text == "INDIRECT" ||
+                    node->text == "OFFSET")
+                    return true; // cannot tell statically: compute it
+            }
+            for (const NodePtr& child : node->children)
+                stack.push_back(child.get());
+        }
+        return false;
+    };
+    for (int pass = 0; pass < 8 && !spent_; ++pass) {
+        bool changed = false;
+        for (FormulaState& state : states_) {
+            if (state.status != Status::Keep)
+                continue;
+            const CellFormula& f = wb_.sheets[state.sheet].formulas[state.index];
+            if (!state.tree)
+                state.tree = parseStored(state.sheet, f);
+            if (!state.tree || !touches(*state.tree))
+                continue;
+            state.unknown = containsUnknown(*state.tree, wb_);
+            if (state.unknown)
+                continue;
+            state.status = Status::Pending;
+            auto& list = dirty[state.sheet];
+            list.insert(
+                std::lower_bound(list.begin(), list.end(), std::pair{f.row, std::uint32_t{f.col}}),
+                {f.row, f.col});
+            changed = true;
+        }
+        if (!changed)
+            break;
+    }
+}
+
+} // namespace engine::formula::calc
