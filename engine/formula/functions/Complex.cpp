@@ -198,8 +198,10 @@ Value unary(Args args, CallContext& c) {
     const auto z = complexArg(r, 0);
     if (!z)
         return r.error();
-    if (domain && !domain(z->z))
-        return numError();
+    if constexpr (domain != nullptr) {
+        if (!domain(z->z))
+            return numError();
+    }
     return complexText(f(z->z), z->suffix);
 }
 
