@@ -1,5 +1,7 @@
 #include "app/StateFiles.h"
 
+#include "app/KeptBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,88 +35,6 @@ QString stateFolder(const QString& programFolder) {
     QDir().mkpath(config);
     return config;
 }
-
-namespace {
-
-// Decodes UTF-8, turning each byte that is not part of a valid sequence into the lone low
-// surrogate U+DC00 + byte. Valid UTF-8 never yields a lone surrogate, so the bytes can be
-// written back exactly as they were, and a line from a file in an ANSI code page survives
-// being loaded and saved.
-QString decodeKeepingBytes(const char* data, qsizetype size) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    QString text;
-    text.reserve(size);
-    qsizetype at = 0;
-    while (at < size) {
-        const unsigned char lead = bytes[at];
-        if (lead < 0x80) {
-            text.append(QChar(lead));
-            ++at;
-            continue;
-        }
-        int length = 0;
-        char32_t code = 0;
-        char32_t lowest = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-            lowest = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-            lowest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-            lowest = 0x10000;
-        }
-        bool valid = length > 0 && at + length <= size;
-        for (int i = 1; valid && i < length; ++i) {
-            const unsigned char next = bytes[at + i];
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, encoded surrogates and code points past U+10FFFF are not UTF-8.
-        valid = valid && code >= lowest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            text.append(QChar(char16_t(0xDC00 + lead)));
-            ++at;
-            continue;
-        }
-        // Appended by hand: the library's decoders drop a leading byte-order mark.
-        if (QChar::requiresSurrogates(code)) {
-            text.append(QChar(QChar::highSurrogate(code)));
-            text.append(QChar(QChar::lowSurrogate(code)));
-        } else {
-            text.append(QChar(char16_t(code)));
-        }
-        at += length;
-    }
-    return text;
-}
-
-// The reverse of decodeKeepingBytes: a lone U+DC80..U+DCFF is the byte it stands for.
-QByteArray encodeKeepingBytes(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
-        bytes += QStringView(text).mid(runStart, end - runStart).toUtf8();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text.at(i).unicode();
-        const bool paired = i > 0 && QChar::isHighSurrogate(text.at(i - 1).unicode());
-        if (unit >= 0xDC80 && unit <= 0xDCFF && !paired) {
-            flush(i);
-            bytes.append(char(unit - 0xDC00));
-            runStart = i + 1;
-        }
-    }
-    flush(text.size());
-    return bytes;
-}
-
-} // namespace
 
 QString StateTextForDisplay(const QString& text) {
     QString shown = text;
@@ -157,7 +77,7 @@ QStringList readStateLines(const QString& path) {
         if (length > 0 && bytes.at(start + length - 1) == '\r')
             --length;
         // A byte-order mark stays content, so "1" after a mark is not the setting "1".
-        lines.append(decodeKeepingBytes(bytes.constData() + start, length));
+        lines.append(DecodeKeepingBytes(QByteArrayView(bytes.constData() + start, length)));
         start = end + 1;
     }
     return lines;
@@ -171,7 +91,7 @@ bool writeStateLines(const QString& path, const QStringList& lines, QString* err
         return false;
     }
     for (const QString& line : lines) {
-        file.write(encodeKeepingBytes(line));
+        file.write(EncodeKeepingBytes(line));
         file.write("\r\n", 2);
     }
     if (!file.commit()) {
