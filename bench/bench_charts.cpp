@@ -2,7 +2,7 @@
 // an archive, and the whole corpus saved as web pages with its charts and without them, so
 // that what charts add to publishing can be read off.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/web/Publish.h"
 

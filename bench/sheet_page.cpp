@@ -2,7 +2,7 @@
 // with other renderings without building the window and its host.
 //   qm-sheet-page WORKBOOK SHEET-NAME PAGE.htm
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/web/Publish.h"
 

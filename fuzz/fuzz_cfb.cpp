@@ -1,7 +1,7 @@
 // The compound file container alone: parse, then read every stream.
 
+#include "engine/base/ReadError.h"
 #include "engine/cfb/CompoundFile.h"
-#include "engine/read/ReadError.h"
 
 #include <cstddef>
 #include <cstdint>

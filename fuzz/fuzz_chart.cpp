@@ -3,11 +3,11 @@
 // else a DrawingML chart part); whatever is read is drawn, and the drawing must hold no script
 // of the file's.
 
+#include "engine/base/ReadError.h"
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/ods/ChartObject.h"
 #include "engine/package/Colors.h"
-#include "engine/read/ReadError.h"
 #include "engine/xls/ChartStream.h"
 #include "fuzz/WritePages.h"
 
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "Object 1/content.xml")
                         .value_or(engine::Chart{});
         } else {
-            const engine::xlsx::Colors colors;
-            chart = engine::xlsx::parseChartXml(
+            const engine::package::Colors colors;
+            chart = engine::drawingml::parseChartXml(
                 std::string_view(reinterpret_cast<const char*>(data + 1), size - 1), "chart",
                 colors, engine::DateSystem::Date1900);
         }

@@ -1,11 +1,11 @@
 // Plays arbitrary bytes as an EMF or WMF picture, and unpacks them as a workbook's metafile
 // blip: whatever the input, the SVG stays bounded and carries nothing but our own markup.
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/metafile/MetafileBlip.h"
 #include "engine/metafile/Player.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 
 #include <cstdint>
 #include <cstdlib>

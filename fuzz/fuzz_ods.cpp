@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes through the OpenDocument readers (packages, and flat documents
 // for anything else) end in a workbook or a ReadError, and a workbook is written as pages.
 
+#include "engine/base/ReadError.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/ReadError.h"
 #include "fuzz/WritePages.h"
 
 #include <cstddef>

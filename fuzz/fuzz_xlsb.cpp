@@ -4,7 +4,7 @@
 // shared strings or workbook part, or 'n' the sheet's notes) put into an otherwise sound
 // package, so that mutations reach the record readers instead of the archive's checksums.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "fuzz/WritePages.h"
 #include "tests/engine/xlsb/RecordWriter.h"

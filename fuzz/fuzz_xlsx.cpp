@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes through the OOXML package reader end in a workbook or a ReadError,
 // and a workbook is written as pages.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "fuzz/WritePages.h"
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Fails when an engine file outside read/Limits.h declares a constexpr whose name starts "max".
+"""Fails when an engine file outside base/Limits.h declares a constexpr whose name starts "max".
 
 usage: check-limits.py [SOURCE_DIR]
 
 Every bound the engine puts on a size, count or depth taken from a file, or on the work done for
-one, lives in engine/read/Limits.h, so that one name means one size. A declaration is a line whose
+one, lives in engine/base/Limits.h, so that one name means one size. A declaration is a line whose
 code (comments left out) holds the word constexpr and then a name max<Capital> followed by = or {.
 The few that are facts of a format or of an algorithm, not bounds on input, are listed below; a
 listed one that no longer exists fails too, so the list stays true.
@@ -14,7 +14,7 @@ import os
 import re
 import sys
 
-LIMITS = "read/Limits.h"
+LIMITS = "base/Limits.h"
 
 # (file, name): why it is no bound on file input.
 EXCEPTIONS = {

@@ -1,6 +1,7 @@
 #include "engine/cfb/CompoundFile.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 
@@ -32,13 +33,6 @@ constexpr std::uint8_t typeRoot = 5;
 
 std::string sectorText(std::uint32_t sector) {
     return util::hexOffset(sector);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
 }
 
 } // namespace
@@ -319,7 +313,7 @@ std::vector<std::uint8_t> CompoundFile::readChain(const std::vector<std::uint32_
 
 const Entry* CompoundFile::findStream(std::string_view name) const {
     for (const Entry& entry : entries_)
-        if (entry.isStream && equalsIgnoringCase(entry.name, name))
+        if (entry.isStream && util::asciiEqualIgnoringCase(entry.name, name))
             return &entry;
     return nullptr;
 }

@@ -1,6 +1,6 @@
 #include "engine/chart/AxisScale.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 
 #include <algorithm>
 #include <cmath>

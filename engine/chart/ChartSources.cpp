@@ -1,8 +1,8 @@
 #include "engine/chart/ChartSources.h"
 
+#include "engine/base/Limits.h"
 #include "engine/numfmt/BuiltinFormats.h"
 #include "engine/numfmt/CellText.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <cctype>
@@ -123,15 +123,6 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
-    const auto it = std::lower_bound(
-        sheet.cells.begin(), sheet.cells.end(), std::make_pair(row, col),
-        [](const Cell& cell, const std::pair<std::uint32_t, std::uint16_t>& key) {
-            return cell.row < key.first || (cell.row == key.first && cell.col < key.second);
-        });
-    return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
-}
-
 class SourceReader {
 public:
     SourceReader(const Workbook& workbook, std::size_t budget)
@@ -155,7 +146,7 @@ public:
             const Sheet& sheet = workbook_.sheets[area.sheet];
             for (std::uint32_t row = area.range.firstRow; row <= area.range.lastRow; ++row)
                 for (std::uint32_t col = area.range.firstCol; col <= area.range.lastCol; ++col)
-                    visit(findCell(sheet, row, static_cast<std::uint16_t>(col)));
+                    visit(sheet.cellAt(row, static_cast<std::uint16_t>(col)));
         }
         return true;
     }

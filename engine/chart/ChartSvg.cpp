@@ -1,8 +1,8 @@
 #include "engine/chart/ChartSvg.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/ChartParts.h"
 #include "engine/chart/Palette.h"
-#include "engine/read/Limits.h"
 #include "engine/util/MarkupText.h"
 #include "engine/util/Utf8.h"
 

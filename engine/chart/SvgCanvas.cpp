@@ -1,6 +1,6 @@
 #include "engine/chart/SvgCanvas.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/svg/FontFamily.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "engine/drawing/CellSizes.h"
 
+#include "engine/base/Limits.h"
 #include "engine/numfmt/DigitWidth.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,12 +1,12 @@
 #include "engine/drawingml/ChartPart.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawingml/DrawingColor.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/util/Utf8.h"
 
 #include <algorithm>
@@ -15,7 +15,7 @@
 #include <limits>
 #include <optional>
 
-namespace engine::xlsx {
+namespace engine::drawingml {
 namespace {
 
 // Element names of the chart vocabulary (ECMA-376-1 §21.2, DrawingML - Charts) and of the
@@ -91,7 +91,7 @@ struct Looks {
 
 // "1800" hundredths of a point as points, bounded to sizes a chart shows.
 std::optional<double> fontSize(std::string_view text) {
-    const auto value = parseNumber(text);
+    const auto value = package::parseNumber(text);
     if (!value || !std::isfinite(*value) || *value < 100 || *value > 40000)
         return std::nullopt;
     return *value / 100;
@@ -99,7 +99,8 @@ std::optional<double> fontSize(std::string_view text) {
 
 class ChartHandler : public xml::Handler {
 public:
-    ChartHandler(const Colors& colors, DateSystem dates) : colors_(colors), dates_(dates) {}
+    ChartHandler(const package::Colors& colors, DateSystem dates)
+        : colors_(colors), dates_(dates) {}
 
     void startElement(std::string_view ns, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -124,7 +125,7 @@ public:
             inTitle_ = true;
             titleDepth_ = path_.size();
         } else if (local == "autoTitleDeleted" && parent == "chart") {
-            autoTitleDeleted_ = parseBool(attributes.value("val"), true);
+            autoTitleDeleted_ = package::parseBool(attributes.value("val"), true);
         } else if (local == "legend" && parent == "chart") {
             chart_.legend = LegendPosition::Right;
         } else if (local == "legendPos" && parent == "legend") {
@@ -226,7 +227,9 @@ private:
 
     static double explosion(const xml::Attributes& attributes) {
         // A percentage of the radius; the application offers up to 400 %.
-        return static_cast<double>(parseUnsigned(attributes.value("val"), 400).value_or(0)) / 100;
+        return static_cast<double>(
+                   package::parseUnsigned(attributes.value("val"), 400).value_or(0)) /
+               100;
     }
 
     // The element `back` places above the current one (1 = the parent).
@@ -297,9 +300,9 @@ private:
             if (const auto size = fontSize(attributes.value("sz")))
                 looks.font->sizePt = *size;
             if (attributes.get("b"))
-                looks.font->bold = parseBool(attributes.value("b"), false);
+                looks.font->bold = package::parseBool(attributes.value("b"), false);
             if (attributes.get("i"))
-                looks.font->italic = parseBool(attributes.value("i"), false);
+                looks.font->italic = package::parseBool(attributes.value("i"), false);
         } else if (looks.font && local == "latin" && depth == 1) {
             const std::string_view face = attributes.value("typeface");
             if (!face.empty() && face.front() != '+' && face.size() < 64)
@@ -312,18 +315,18 @@ private:
             looks.fill->stops.clear();
         } else if (local == "gs" && parent == "gsLst" && looks.fill &&
                    looks.fill->stops.size() < 16) {
-            const auto position = parseNumber(attributes.value("pos"));
+            const auto position = package::parseNumber(attributes.value("pos"));
             looks.fill->stops.push_back({position && std::isfinite(*position)
                                              ? std::clamp(*position / 100000, 0.0, 1.0)
                                              : 0.0,
                                          0});
         } else if (local == "lin" && parent == "gradFill" && looks.fill) {
-            const auto angle = parseNumber(attributes.value("ang"));
+            const auto angle = package::parseNumber(attributes.value("ang"));
             if (angle && std::isfinite(*angle))
                 looks.fill->angle = std::fmod(*angle / 60000, 360);
         } else if (looks.border && local == "ln" && depth == 1) {
             // Widths in EMU, 12700 to the point.
-            if (const auto width = parseNumber(attributes.value("w")); width && *width > 0)
+            if (const auto width = package::parseNumber(attributes.value("w")); width && *width > 0)
                 looks.border->widthPt = std::min(*width / 12700, 20.0);
         } else if (looks.border && parent == "ln" && depth == 2 &&
                    (local == "noFill" || local == "solidFill")) {
@@ -373,19 +376,20 @@ private:
         ChartAxis& axis = pending.axis;
         const std::string_view value = attributes.value("val");
         const auto number = [&]() -> std::optional<double> {
-            const auto parsed = parseNumber(value);
+            const auto parsed = package::parseNumber(value);
             return parsed && std::isfinite(*parsed) ? parsed : std::nullopt;
         };
         if (path_.size() == axis_ + 1) {
             if (local == "delete")
-                axis.deleted = parseBool(value, true);
+                axis.deleted = package::parseBool(value, true);
             else if (local == "axPos")
                 pending.position = value;
             else if (local == "majorUnit")
                 axis.majorUnit = number();
             else if (local == "majorGridlines")
                 axis.gridlines = true;
-            else if (local == "numFmt" && !parseBool(attributes.value("sourceLinked"), false))
+            else if (local == "numFmt" &&
+                     !package::parseBool(attributes.value("sourceLinked"), false))
                 axis.format =
                     util::utf8Prefix(attributes.value("formatCode"), limits::maxFormatCodeBytes);
             else if (local == "title")
@@ -459,9 +463,9 @@ private:
                             : value == "clustered"      ? ChartGrouping::Clustered
                                                         : ChartGrouping::Standard;
         } else if (local == "varyColors") {
-            plot.varyColors = parseBool(value, true);
+            plot.varyColors = package::parseBool(value, true);
         } else if (local == "holeSize") {
-            plot.holePercent = static_cast<int>(parseUnsigned(value, 90).value_or(50));
+            plot.holePercent = static_cast<int>(package::parseUnsigned(value, 90).value_or(50));
         } else if (local == "scatterStyle") {
             scatterLines_ = value != "marker" && value != "none";
         } else if (local == "ser" && !series_ && plot.series.size() < limits::maxChartSeries) {
@@ -497,7 +501,7 @@ private:
                      const xml::Attributes& attributes) {
         ChartPlot& plot = chart_.plots.back();
         if (parent == "dLbls") {
-            const bool on = parseBool(attributes.value("val"), true);
+            const bool on = package::parseBool(attributes.value("val"), true);
             if (local == "showVal")
                 plot.showValues = plot.showValues || on;
             else if (local == "showPercent")
@@ -514,7 +518,8 @@ private:
             if (attributes.value("val") == "none")
                 series.markers = false;
         } else if (local == "idx" && parent == "dPt") {
-            point_ = parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints - 1);
+            point_ =
+                package::parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints - 1);
         } else if (local == "explosion" && parent == "dPt") {
             if (point_ && *point_ < limits::maxChartSeriesPoints) {
                 if (series.explosion.size() <= *point_)
@@ -590,10 +595,12 @@ private:
         } else if (local == "lvl") {
             ++levels_;
         } else if (local == "ptCount") {
-            pointCount_ = parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints)
-                              .value_or(limits::maxChartSeriesPoints);
+            pointCount_ =
+                package::parseUnsigned(attributes.value("val"), limits::maxChartSeriesPoints)
+                    .value_or(limits::maxChartSeriesPoints);
         } else if (local == "pt") {
-            point_ = parseUnsigned(attributes.value("idx"), limits::maxChartSeriesPoints - 1);
+            point_ =
+                package::parseUnsigned(attributes.value("idx"), limits::maxChartSeriesPoints - 1);
             if (point_ && pointCount_ > 0 && *point_ >= pointCount_)
                 point_.reset();
         }
@@ -641,7 +648,7 @@ private:
         ++pointsRead_;
         if (data_ == DataTarget::Values) {
             const double parsed =
-                parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+                package::parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
             // A value that is not a finite number is a point without one.
             const double value =
                 std::isfinite(parsed) ? parsed : std::numeric_limits<double>::quiet_NaN();
@@ -657,7 +664,7 @@ private:
             if (categoryNumbers_.size() <= index)
                 categoryNumbers_.resize(index + 1, std::numeric_limits<double>::quiet_NaN());
             categoryNumbers_[index] =
-                parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
+                package::parseNumber(text_).value_or(std::numeric_limits<double>::quiet_NaN());
         }
         point_.reset();
     }
@@ -713,11 +720,11 @@ private:
             series.color = Color::fromRgb(series.fill.stops.front().rgb);
     }
 
-    const Colors& colors_;
+    const package::Colors& colors_;
     DateSystem dates_;
     Chart chart_;
     std::vector<std::string> path_;
-    FallbackSkip skip_;
+    package::FallbackSkip skip_;
     std::string text_;
     std::string title_;
     bool titleSeen_ = false, inTitle_ = false, autoTitleDeleted_ = false;
@@ -745,18 +752,18 @@ private:
 
 } // namespace
 
-Chart readChartPart(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
-                    DateSystem dates) {
+Chart readChartPart(const zip::ZipArchive& archive, const std::string& part,
+                    const package::Colors& colors, DateSystem dates) {
     ChartHandler handler(colors, dates);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
     return handler.finish();
 }
 
-Chart parseChartXml(std::string_view xml, const std::string& partName, const Colors& colors,
-                    DateSystem dates) {
+Chart parseChartXml(std::string_view xml, const std::string& partName,
+                    const package::Colors& colors, DateSystem dates) {
     ChartHandler handler(colors, dates);
     xml::parse(xml, handler, partName);
     return handler.finish();
 }
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-namespace engine::xlsx {
+namespace engine::drawingml {
 namespace {
 
 // The preset colours, sorted by name in lower case; the DrawingML list spells the dark, light
@@ -170,7 +170,7 @@ static_assert(std::is_sorted(std::begin(presets), std::end(presets),
 
 // A DrawingML percentage ("75000" = 75 %) as a fraction, within what any transform can use.
 std::optional<double> percentage(std::string_view text) {
-    const auto value = parseNumber(text);
+    const auto value = package::parseNumber(text);
     if (!value || !std::isfinite(*value))
         return std::nullopt;
     return std::clamp(*value / 100000.0, -10.0, 10.0);
@@ -212,15 +212,15 @@ DrawingColor::DrawingColor(std::uint32_t rgb)
 
 std::optional<DrawingColor> DrawingColor::start(std::string_view local,
                                                 const xml::Attributes& attributes,
-                                                const Colors& colors) {
+                                                const package::Colors& colors) {
     std::optional<std::uint32_t> rgb;
     if (local == "srgbClr") {
-        rgb = parseHexColor(attributes.value("val"));
+        rgb = package::parseHexColor(attributes.value("val"));
     } else if (local == "schemeClr") {
-        if (const auto slot = schemeColorIndex(attributes.value("val")))
+        if (const auto slot = package::schemeColorIndex(attributes.value("val")))
             rgb = colors.themeColor(*slot);
     } else if (local == "sysClr") {
-        rgb = parseHexColor(attributes.value("lastClr"));
+        rgb = package::parseHexColor(attributes.value("lastClr"));
     } else if (local == "prstClr") {
         rgb = presetColor(attributes.value("val"));
     } else if (local == "scrgbClr") {
@@ -267,4 +267,4 @@ std::uint32_t DrawingColor::rgb() const {
     return channel(red_) << 16 | channel(green_) << 8 | channel(blue_);
 }
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

@@ -9,14 +9,14 @@
 #include <optional>
 #include <string_view>
 
-namespace engine::xlsx {
+namespace engine::drawingml {
 
 class DrawingColor {
 public:
     // The colour element `local` stands for; nullopt for another element or a colour it does
     // not name (a bad value, phClr).
     static std::optional<DrawingColor>
-    start(std::string_view local, const xml::Attributes& attributes, const Colors& colors);
+    start(std::string_view local, const xml::Attributes& attributes, const package::Colors& colors);
 
     // Applies the transform child `local`: tint and shade mix with white and black in linear
     // RGB, lumMod and lumOff scale and shift the HLS lightness. Others (alpha ...) change
@@ -36,4 +36,4 @@ private:
 // nullopt for a name the list lacks.
 std::optional<std::uint32_t> presetColor(std::string_view name);
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

@@ -1,5 +1,6 @@
 #include "engine/drawingml/DrawingObjects.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/drawingml/DrawingShapes.h"
 #include "engine/package/AnchorGeometry.h"
@@ -7,19 +8,18 @@
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/zip/ZipArchive.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
-namespace engine::xlsx {
+namespace engine::drawingml {
 namespace {
 
 // An anchor (spreadsheetDrawing, ECMA-376-1 §20.5) that holds a chart.
 struct ChartAnchor {
-    DrawingAnchor place;
+    package::DrawingAnchor place;
     std::string chartId; // r:id of <c:chart>
 };
 
@@ -28,7 +28,7 @@ struct ChartAnchor {
 class DrawingObjectsHandler : public xml::Handler {
 public:
     DrawingObjectsHandler(std::vector<ChartAnchor>& charts, ShapeCollector* shapes,
-                          DrawingPictures* pictures)
+                          package::DrawingPictures* pictures)
         : charts_(charts), shapes_(shapes), pictures_(pictures) {}
 
     void startElement(std::string_view ns, std::string_view local,
@@ -88,29 +88,29 @@ public:
 private:
     std::vector<ChartAnchor>& charts_;
     ShapeCollector* shapes_;
-    DrawingPictures* pictures_;
+    package::DrawingPictures* pictures_;
     std::size_t depth_ = 0;
-    FallbackSkip skip_;
-    DrawingAnchorReader reader_;
+    package::FallbackSkip skip_;
+    package::DrawingAnchorReader reader_;
     std::string chartId_;
 };
 
 void addCharts(const zip::ZipArchive& archive, const std::string& part,
-               const std::vector<ChartAnchor>& anchors, const Colors& colors, DateSystem dates,
-               Sheet& sheet) {
+               const std::vector<ChartAnchor>& anchors, const package::Colors& colors,
+               DateSystem dates, Sheet& sheet) {
     if (anchors.empty())
         return;
-    const Relationships relationships = Relationships::read(archive, part);
+    const package::Relationships relationships = package::Relationships::read(archive, part);
     // A page measures its charts again on its own grid; this size is for readers of the model.
     const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
     for (const ChartAnchor& pending : anchors) {
-        const Relationship* target = relationships.byId(pending.chartId);
+        const package::Relationship* target = relationships.byId(pending.chartId);
         if (!target || target->external || !archive.contains(target->target))
             continue;
         Chart chart = readChartPart(archive, target->target, colors, dates);
         // The newer chart kinds (waterfall, treemap, funnel ...) live in parts of their own
         // vocabulary: only their title is read, and they are shown as placeholders.
-        if (relationshipKind(target->type) == "chartEx") {
+        if (package::relationshipKind(target->type) == "chartEx") {
             chart.plots.assign(1, ChartPlot{});
             chart.plots[0].kind = ChartKind::Unsupported;
             chart.plots[0].unsupportedName = "Extended";
@@ -122,37 +122,38 @@ void addCharts(const zip::ZipArchive& archive, const std::string& part,
 
 } // namespace
 
-void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
-                      DateSystem dates, Sheet& sheet, std::uint64_t& pictureBytes) {
+void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part,
+                      const package::Colors& colors, DateSystem dates, Sheet& sheet,
+                      std::uint64_t& pictureBytes) {
     std::vector<ChartAnchor> charts;
     ShapeCollector shapes(colors);
-    DrawingPictures pictures;
+    package::DrawingPictures pictures;
     DrawingObjectsHandler handler(charts, &shapes, &pictures);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
     pictures.addTo(archive, part, sheet, pictureBytes);
     addCharts(archive, part, charts, colors, dates, sheet);
     shapes.addTo(sheet);
 }
 
-void readChartSheet(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
-                    DateSystem dates, Sheet& sheet) {
+void readChartSheet(const zip::ZipArchive& archive, const std::string& part,
+                    const package::Colors& colors, DateSystem dates, Sheet& sheet) {
     if (!archive.contains(part))
         return;
     // A chart sheet holds nothing but its drawing; the relationship is enough to find it.
-    const Relationships relationships = Relationships::read(archive, part);
-    const Relationship* drawing = relationships.firstOfKind("drawing");
+    const package::Relationships relationships = package::Relationships::read(archive, part);
+    const package::Relationship* drawing = relationships.firstOfKind("drawing");
     if (!drawing || drawing->external || !archive.contains(drawing->target))
         return;
     std::vector<ChartAnchor> charts;
     DrawingObjectsHandler handler(charts, nullptr, nullptr);
-    parsePart(archive, drawing->target, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, drawing->target, handler, limits::maxSmallPartBytes);
     addCharts(archive, drawing->target, charts, colors, dates, sheet);
     if (sheet.charts.size() > 1)
         sheet.charts.resize(1);
 }
 
-void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
-                           Sheet& sheet) {
+void parseDrawingShapesXml(std::string_view xml, const std::string& partName,
+                           const package::Colors& colors, Sheet& sheet) {
     std::vector<ChartAnchor> charts;
     ShapeCollector shapes(colors);
     DrawingObjectsHandler handler(charts, &shapes, nullptr);
@@ -160,4 +161,4 @@ void parseDrawingShapesXml(std::string_view xml, const std::string& partName, co
     shapes.addTo(sheet);
 }
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

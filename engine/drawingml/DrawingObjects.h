@@ -13,25 +13,28 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::drawingml {
 
 // Appends to `sheet` the pictures (see DrawingPictures::addTo), the charts (through the part's
 // relationships to the chart parts; a chart part that is missing or external is left out) and
 // the shapes (as SVG pictures) of the worksheet's drawing part `part`. `sheet`'s sizes must be
 // read already; `pictureBytes` counts the workbook's image bytes as for the pictures. Throws
 // ReadError(Damaged) for a malformed part.
-void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
-                      DateSystem dates, Sheet& sheet, std::uint64_t& pictureBytes);
+void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part,
+                      const package::Colors& colors, DateSystem dates, Sheet& sheet,
+                      std::uint64_t& pictureBytes);
 
 // Reads the chart of chart sheet part `part` into `sheet.charts` (through the part's drawing);
 // a chart sheet without one keeps no chart. Throws ReadError(Damaged) for a malformed part.
-void readChartSheet(const zip::ZipArchive& archive, const std::string& part, const Colors& colors,
-                    DateSystem dates, Sheet& sheet);
+void readChartSheet(const zip::ZipArchive& archive, const std::string& part,
+                    const package::Colors& colors, DateSystem dates, Sheet& sheet);
 
 // The shapes of a drawing part already in memory (for tests and fuzzing).
-void parseDrawingShapesXml(std::string_view xml, const std::string& partName, const Colors& colors,
-                           Sheet& sheet);
+void parseDrawingShapesXml(std::string_view xml, const std::string& partName,
+                           const package::Colors& colors, Sheet& sheet);
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

@@ -1,10 +1,10 @@
 #include "engine/drawingml/DrawingShapes.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/CellSizes.h"
 #include "engine/drawingml/DrawingColor.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace engine::xlsx {
+namespace engine::drawingml {
 namespace {
 
 constexpr double emuPerPoint = 12700.0;
@@ -30,7 +30,7 @@ struct Paragraph {
 };
 
 struct Shape {
-    DrawingAnchor place;
+    package::DrawingAnchor place;
     std::string geometry = "rect";
     std::optional<std::uint32_t> fill, line, styleFill, styleLine, styleText;
     bool noFill = false, noLine = false;
@@ -48,14 +48,14 @@ enum class Slot { None, Fill, Line, StyleFill, StyleLine, StyleText, RunColor };
 } // namespace
 
 struct ShapeCollector::State {
-    explicit State(const Colors& colors) : colors(colors) {}
+    explicit State(const package::Colors& colors) : colors(colors) {}
 
     void start(std::string_view local, const xml::Attributes& attributes, std::size_t depth);
     void end(std::string_view local, std::size_t depth);
     void startColor(std::string_view local, const xml::Attributes& attributes, std::size_t depth);
     void commitColor();
 
-    const Colors& colors;
+    const package::Colors& colors;
     std::vector<Shape> shapes;
     // The elements of the anchor's content being read, innermost last, with their depths.
     std::vector<std::pair<std::string, std::size_t>> path;
@@ -66,7 +66,8 @@ struct ShapeCollector::State {
     std::optional<DrawingColor> color;
 };
 
-ShapeCollector::ShapeCollector(const Colors& colors) : state_(std::make_unique<State>(colors)) {}
+ShapeCollector::ShapeCollector(const package::Colors& colors)
+    : state_(std::make_unique<State>(colors)) {}
 
 ShapeCollector::~ShapeCollector() = default;
 
@@ -79,7 +80,7 @@ void ShapeCollector::anchorStarted(std::size_t depth) {
     state_->textBytes = 0;
 }
 
-void ShapeCollector::anchorEnded(const DrawingAnchor& place) {
+void ShapeCollector::anchorEnded(const package::DrawingAnchor& place) {
     State& s = *state_;
     if (s.shape && s.shape->seen && s.shapes.size() < limits::maxShapesPerSheet) {
         s.shape->place = place;
@@ -132,8 +133,8 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
         if (s.description.size() > 1024)
             s.description.resize(1024);
     } else if (local == "xfrm" && parent == "spPr") {
-        s.flipH = parseBool(attributes.value("flipH"), false);
-        s.flipV = parseBool(attributes.value("flipV"), false);
+        s.flipH = package::parseBool(attributes.value("flipH"), false);
+        s.flipV = package::parseBool(attributes.value("flipV"), false);
     } else if (local == "prstGeom" && parent == "spPr") {
         s.geometry = attributes.value("prst", "rect");
     } else if (local == "noFill" && parent == "spPr") {
@@ -141,7 +142,7 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
     } else if (local == "noFill" && parent == "ln" && level == 3) {
         s.noLine = true;
     } else if (local == "ln" && parent == "spPr") {
-        if (const auto width = parseNumber(attributes.value("w")); width && *width >= 0)
+        if (const auto width = package::parseNumber(attributes.value("w")); width && *width >= 0)
             s.lineWidthPt = std::min(*width / emuPerPoint, 50.0);
     } else if (local == "solidFill") {
         slot = parent == "spPr" && level == 2                                    ? Slot::Fill
@@ -176,11 +177,11 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
     } else if (local == "rPr" && parent != "endParaRPr" && !s.paragraphs.empty() &&
                !s.paragraphs.back().runs.empty()) {
         Run& run = s.paragraphs.back().runs.back();
-        if (const auto size = parseNumber(attributes.value("sz"));
+        if (const auto size = package::parseNumber(attributes.value("sz"));
             size && *size >= 100 && *size <= 40000)
             run.sizePt = *size / 100;
-        run.bold = parseBool(attributes.value("b"), false);
-        run.italic = parseBool(attributes.value("i"), false);
+        run.bold = package::parseBool(attributes.value("b"), false);
+        run.italic = package::parseBool(attributes.value("i"), false);
     } else if (local == "t") {
         text.clear();
     }
@@ -195,7 +196,7 @@ void ShapeCollector::State::end(std::string_view local, std::size_t depth) {
     if (local == "t" && spDepth && !s.paragraphs.empty() && !s.paragraphs.back().runs.empty() &&
         textBytes < limits::maxShapeTextBytes) {
         std::string piece = text.substr(0, limits::maxShapeTextBytes - textBytes);
-        decodeEscapes(piece);
+        package::decodeEscapes(piece);
         textBytes += piece.size();
         s.paragraphs.back().runs.back().text += piece;
     }
@@ -428,4 +429,4 @@ void ShapeCollector::addTo(Sheet& sheet) const {
     addShapes(state_->shapes, sheet);
 }
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

@@ -9,15 +9,17 @@
 #include <memory>
 #include <string_view>
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::drawingml {
 
 // Collects the shapes of a drawing part while the part is walked once for all its objects: the
 // walk reads each anchor's place (DrawingAnchorReader) and hands the anchor's content here.
 class ShapeCollector {
 public:
-    explicit ShapeCollector(const Colors& colors);
+    explicit ShapeCollector(const package::Colors& colors);
     ~ShapeCollector();
     ShapeCollector(const ShapeCollector&) = delete;
     ShapeCollector& operator=(const ShapeCollector&) = delete;
@@ -30,7 +32,7 @@ public:
     void end(std::string_view local, std::size_t depth);
     void characters(std::string_view text);
     // The anchor closed at `place`: its first shape, if any, is kept.
-    void anchorEnded(const DrawingAnchor& place);
+    void anchorEnded(const package::DrawingAnchor& place);
 
     // Appends to `sheet.pictures` an SVG picture for every shape kept that shows something (a
     // fill, an outline or text). `sheet`'s sizes must be read already.
@@ -41,4 +43,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-} // namespace engine::xlsx
+} // namespace engine::drawingml

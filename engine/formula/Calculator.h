@@ -3,8 +3,8 @@
 // full calculation asked for, volatile functions and what depends on them), in dependency
 // order, with cycles and hostile workbooks ending in bounded time and stack.
 
+#include "engine/base/Limits.h"
 #include "engine/model/Workbook.h"
-#include "engine/read/Limits.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 // The expression tree every formula syntax is read into, and the one the evaluator walks.
 
+#include "engine/base/Limits.h"
 #include "engine/formula/Function.h"
-#include "engine/read/Limits.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "engine/formula/Parser.h"
 
+#include "engine/base/Limits.h"
 #include "engine/formula/StructuredReference.h"
 #include "engine/model/ErrorNames.h"
-#include "engine/read/Limits.h"
 
 #include <cctype>
 #include <charconv>

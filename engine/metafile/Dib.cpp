@@ -1,6 +1,6 @@
 #include "engine/metafile/Dib.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/ByteCursor.h"
 
 #include <cstdlib>

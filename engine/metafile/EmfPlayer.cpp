@@ -1,9 +1,9 @@
 #include "engine/metafile/EmfPlayer.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/Player.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 

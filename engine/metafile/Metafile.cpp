@@ -1,9 +1,9 @@
 #include "engine/metafile/Metafile.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/metafile/EmfPlayer.h"
 #include "engine/metafile/PictPlayer.h"
 #include "engine/metafile/WmfPlayer.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 
 namespace engine::metafile {

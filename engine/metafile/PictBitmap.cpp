@@ -1,7 +1,7 @@
 #include "engine/metafile/PictBitmap.h"
 
+#include "engine/base/Limits.h"
 #include "engine/metafile/Dib.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <array>

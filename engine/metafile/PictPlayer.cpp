@@ -1,11 +1,11 @@
 #include "engine/metafile/PictPlayer.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/metafile/PictBitmap.h"
 #include "engine/metafile/PictReader.h"
 #include "engine/metafile/Player.h"
 #include "engine/metafile/SvgCanvas.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/Text.h"
 
 #include <algorithm>

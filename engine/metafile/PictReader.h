@@ -1,7 +1,7 @@
 #pragma once
 // A big-endian reader over a PICT picture that reports truncation as damage.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 
 #include <cstddef>

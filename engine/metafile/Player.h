@@ -2,9 +2,9 @@
 // What the two metafile formats share when they are played: the device context and its saved
 // copies, the object table, and figures turned into paths of the SVG canvas.
 
+#include "engine/base/Limits.h"
 #include "engine/metafile/GdiState.h"
 #include "engine/metafile/SvgCanvas.h"
-#include "engine/read/Limits.h"
 
 #include <cstddef>
 #include <span>

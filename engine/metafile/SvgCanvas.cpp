@@ -1,8 +1,9 @@
 #include "engine/metafile/SvgCanvas.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/svg/FontFamily.h"
 #include "engine/svg/SvgWriter.h"
+#include "engine/util/Base64.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,27 +11,6 @@
 
 namespace engine::metafile {
 namespace {
-
-void appendBase64(std::string& out, std::span<const std::uint8_t> bytes) {
-    static constexpr char digits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const std::uint32_t v = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        out += digits[v >> 18];
-        out += digits[(v >> 12) & 63];
-        out += digits[(v >> 6) & 63];
-        out += digits[v & 63];
-    }
-    if (i < bytes.size()) {
-        const bool two = i + 1 < bytes.size();
-        const std::uint32_t v = (bytes[i] << 16) | (two ? bytes[i + 1] << 8 : 0);
-        out += digits[v >> 18];
-        out += digits[(v >> 12) & 63];
-        out += two ? digits[(v >> 6) & 63] : '=';
-        out += '=';
-    }
-}
 
 // Metafile colours keep red in the low byte.
 std::string colorText(ColorRef color) {
@@ -312,7 +292,7 @@ void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
         body_ += ")\"";
     }
     body_ += " href=\"data:image/bmp;base64,";
-    appendBase64(body_, bmp);
+    util::appendBase64(body_, bmp);
     body_ += grouped ? "\"/></g>\n" : "\"/>\n";
     ++elements_;
 }

@@ -1,6 +1,6 @@
 #include "engine/model/Workbook.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 
 #include <algorithm>
 

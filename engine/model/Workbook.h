@@ -1,11 +1,12 @@
 #pragma once
 // A whole workbook as the readers produce it and the page writers consume it.
 
+#include "engine/base/Limits.h"
 #include "engine/model/Cell.h"
 #include "engine/model/Sheet.h"
 #include "engine/model/Style.h"
 #include "engine/model/Table.h"
-#include "engine/read/Limits.h"
+#include "engine/util/CivilDate.h"
 
 #include <cstdint>
 #include <map>
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace engine {
-
-enum class DateSystem : std::uint8_t { Date1900, Date1904 };
 
 // A name defined in the workbook: `formula` as the file writes it (without '='), for the whole
 // workbook or, when `sheet` is not noSheet, for that sheet only.

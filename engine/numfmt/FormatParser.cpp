@@ -1,7 +1,7 @@
+#include "engine/base/Limits.h"
 #include "engine/numfmt/NativeDigits.h"
 #include "engine/numfmt/NumberFormat.h"
 #include "engine/numfmt/Palette.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <charconv>

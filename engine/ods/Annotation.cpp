@@ -1,8 +1,8 @@
 #include "engine/ods/Annotation.h"
 
+#include "engine/base/Limits.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
-#include "engine/read/Limits.h"
 #include "engine/util/Utf8.h"
 
 namespace engine::ods {

@@ -16,8 +16,8 @@ std::optional<std::pair<std::uint32_t, std::uint16_t>> addressedCell(std::string
     }
     if (dot != std::string_view::npos)
         address.remove_prefix(dot + 1);
-    xlsx::CellPosition position;
-    if (xlsx::parseCellRef(address, position) != xlsx::RefStatus::Ok)
+    package::CellPosition position;
+    if (package::parseCellRef(address, position) != package::RefStatus::Ok)
         return std::nullopt;
     return std::pair{position.row, position.col};
 }

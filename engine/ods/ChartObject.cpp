@@ -1,12 +1,12 @@
 #include "engine/ods/ChartObject.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/formula/Parser.h"
 #include "engine/ods/CellAddress.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
 #include "engine/package/PartReader.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -522,7 +522,7 @@ std::optional<Chart> readChartObject(const zip::ZipArchive& archive, std::string
         return std::nullopt;
     try {
         ChartHandler handler;
-        xlsx::parsePart(archive, part, handler, limits::maxSmallPartBytes);
+        package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
         return handler.finish();
     } catch (const ReadError& error) {
         // A damaged chart costs only the chart: its replacement image may stand in.

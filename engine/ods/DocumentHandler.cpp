@@ -1,9 +1,9 @@
 #include "engine/ods/DocumentHandler.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 
 namespace engine::ods {
 

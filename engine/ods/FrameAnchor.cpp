@@ -1,9 +1,9 @@
 #include "engine/ods/FrameAnchor.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/CellSizes.h"
 #include "engine/ods/CellAddress.h"
 #include "engine/ods/Values.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "engine/ods/NumberStyles.h"
 
+#include "engine/base/Limits.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/Values.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 

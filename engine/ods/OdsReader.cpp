@@ -1,11 +1,11 @@
 #include "engine/ods/OdsReader.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
 #include "engine/package/PartReader.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ImageType.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
@@ -144,8 +144,8 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     }
     if (archive.contains(names::manifestEntry)) {
         ManifestHandler manifest;
-        xlsx::parsePart(archive, std::string(names::manifestEntry), manifest,
-                        limits::maxSmallPartBytes);
+        package::parsePart(archive, std::string(names::manifestEntry), manifest,
+                           limits::maxSmallPartBytes);
         if (manifest.encrypted)
             throw ReadError(ReadError::Kind::Encrypted,
                             "the package's parts are encrypted (META-INF/manifest.xml holds "
@@ -162,14 +162,14 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     };
     if (archive.contains(names::stylesEntry)) {
         DocumentHandler stylesHandler(workbook, styles, loader);
-        xlsx::parsePart(archive, std::string(names::stylesEntry), stylesHandler,
-                        limits::maxSmallPartBytes);
+        package::parsePart(archive, std::string(names::stylesEntry), stylesHandler,
+                           limits::maxSmallPartBytes);
     }
     const ObjectLoader objects = [&](std::string_view href, const Anchor& anchor, Sheet& sheet) {
         return placeObject(archive, href, anchor, sheet, loader);
     };
     DocumentHandler content(workbook, styles, loader, &objects);
-    xlsx::parsePart(archive, std::string(names::contentEntry), content, limits::maxPartBytes);
+    package::parsePart(archive, std::string(names::contentEntry), content, limits::maxPartBytes);
     finishWorkbook(workbook, styles, content, std::string(names::contentEntry));
     return workbook;
 }

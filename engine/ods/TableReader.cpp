@@ -1,12 +1,13 @@
 #include "engine/ods/TableReader.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/model/ErrorNames.h"
 #include "engine/ods/FrameAnchor.h"
 #include "engine/ods/Names.h"
 #include "engine/ods/TextSpaces.h"
 #include "engine/ods/Values.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/util/Base64.h"
 #include "engine/util/ImageType.h"
 
 #include <algorithm>
@@ -632,7 +633,7 @@ void TableReader::finishInlineImage() {
     binaryOverflow_ = false;
     if (overflow || sheet_.pictures.size() >= limits::maxPicturesPerSheet)
         return;
-    auto bytes = decodeBase64(text);
+    auto bytes = util::decodeBase64(text);
     if (!bytes)
         return;
     Picture picture;

@@ -1,7 +1,7 @@
 #include "engine/ods/TextSpaces.h"
 
+#include "engine/base/Limits.h"
 #include "engine/ods/Values.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 

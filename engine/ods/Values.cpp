@@ -181,54 +181,6 @@ std::optional<double> durationDays(std::string_view text) {
     return negative ? -total : total;
 }
 
-std::optional<std::vector<std::uint8_t>> decodeBase64(std::string_view text) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    std::uint32_t bits = 0;
-    int count = 0;
-    bool ended = false;
-    for (char c : text) {
-        int value = -1;
-        if (c >= 'A' && c <= 'Z')
-            value = c - 'A';
-        else if (c >= 'a' && c <= 'z')
-            value = c - 'a' + 26;
-        else if (c >= '0' && c <= '9')
-            value = c - '0' + 52;
-        else if (c == '+')
-            value = 62;
-        else if (c == '/')
-            value = 63;
-        else if (c == '=')
-            ended = true;
-        else if (c == ' ' || c == '\n' || c == '\r' || c == '\t')
-            continue;
-        else
-            return std::nullopt;
-        if (value < 0)
-            continue;
-        if (ended)
-            return std::nullopt;
-        bits = (bits << 6) | static_cast<std::uint32_t>(value);
-        if (++count == 4) {
-            bytes.push_back(static_cast<std::uint8_t>(bits >> 16));
-            bytes.push_back(static_cast<std::uint8_t>(bits >> 8));
-            bytes.push_back(static_cast<std::uint8_t>(bits));
-            bits = 0;
-            count = 0;
-        }
-    }
-    if (count == 2) {
-        bytes.push_back(static_cast<std::uint8_t>(bits >> 4));
-    } else if (count == 3) {
-        bytes.push_back(static_cast<std::uint8_t>(bits >> 10));
-        bytes.push_back(static_cast<std::uint8_t>(bits >> 2));
-    } else if (count == 1) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 std::optional<std::uint32_t> parseColor(std::string_view text) {
     if (text.size() != 7 || text.front() != '#')
         return std::nullopt;

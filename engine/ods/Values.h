@@ -31,9 +31,6 @@ std::optional<double> isoDateSerial(std::string_view text, DateSystem dates);
 // "PT10H10M10.5S", "-P1DT2H" as days; nullopt when it is not a duration.
 std::optional<double> durationDays(std::string_view text);
 
-// Base64 text (white space ignored) as bytes; nullopt when it holds anything else.
-std::optional<std::vector<std::uint8_t>> decodeBase64(std::string_view text);
-
 // "#rrggbb" as 0xRRGGBB; nullopt for "transparent" and anything else.
 std::optional<std::uint32_t> parseColor(std::string_view text);
 

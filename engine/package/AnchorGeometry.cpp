@@ -1,12 +1,12 @@
 #include "engine/package/AnchorGeometry.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/package/AttributeValues.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 constexpr double emuPerPoint = 12700.0;
@@ -156,4 +156,4 @@ void DrawingAnchorReader::characters(std::string_view text) {
         text_.append(text);
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace engine::xlsx {
+namespace engine::package {
 
 // An EMU attribute's value; 0 when it is missing, negative or absurdly large.
 double emu(const xml::Attributes& attributes, std::string_view name);
@@ -70,4 +70,4 @@ private:
     std::string text_;
 };
 
-} // namespace engine::xlsx
+} // namespace engine::package

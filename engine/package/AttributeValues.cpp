@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace engine::xlsx {
+namespace engine::package {
 
 std::string_view trimBlanks(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -67,4 +67,4 @@ std::optional<std::uint32_t> parseHexColor(std::string_view text) {
     return value & 0xFFFFFF;
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace engine::xlsx {
+namespace engine::package {
 
 // `text` without its leading and trailing blanks (space, tab, CR, LF).
 std::string_view trimBlanks(std::string_view text);
@@ -26,4 +26,4 @@ std::optional<double> parseNumber(std::string_view text);
 // A non-negative integer not above `max`; nullopt when malformed or larger.
 std::optional<std::uint64_t> parseUnsigned(std::string_view text, std::uint64_t max);
 
-} // namespace engine::xlsx
+} // namespace engine::package

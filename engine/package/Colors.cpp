@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // The default office theme, in scheme order (dk1 lt1 dk2 lt2 accent1-6 hlink folHlink).
@@ -35,26 +35,52 @@ void Colors::setScheme(const std::array<std::uint32_t, 12>& scheme) {
     theme_ = themeOrder(scheme);
 }
 
-Color Colors::resolve(const xml::Attributes& attributes) const {
+ColorReference colorReferenceOf(const xml::Attributes& attributes) {
+    ColorReference reference;
     if (parseBool(attributes.value("auto"), false))
-        return Color{};
-    std::optional<std::uint32_t> rgb;
-    if (const char* value = attributes.get("rgb")) {
-        rgb = parseHexColor(value);
-    } else if (const char* value = attributes.get("theme")) {
-        if (const auto index = parseUnsigned(value, theme_.size() - 1))
-            rgb = theme_[*index];
-    } else if (const char* value = attributes.get("indexed")) {
-        // 64 and above are the system's window colours: the application's defaults.
-        if (const auto index = parseUnsigned(value, palette_.size() - 1))
-            rgb = palette_[*index];
+        return reference;
+    std::optional<std::uint32_t> value;
+    if (const char* rgb = attributes.get("rgb")) {
+        value = parseHexColor(rgb);
+        reference.kind = ColorReference::Kind::Rgb;
+    } else if (const char* theme = attributes.get("theme")) {
+        value = parseUnsigned(theme, 0xFFFF);
+        reference.kind = ColorReference::Kind::Theme;
+    } else if (const char* indexed = attributes.get("indexed")) {
+        value = parseUnsigned(indexed, 0xFFFF);
+        reference.kind = ColorReference::Kind::Indexed;
     }
-    if (!rgb)
-        return Color{};
+    if (!value)
+        return ColorReference{};
+    reference.value = *value;
     if (const char* tint = attributes.get("tint"))
-        if (const auto value = parseNumber(tint))
-            rgb = applyTint(*rgb, *value);
-    return Color::fromRgb(*rgb);
+        reference.tint = parseNumber(tint).value_or(0);
+    return reference;
+}
+
+Color Colors::resolve(const ColorReference& reference) const {
+    std::uint32_t rgb = 0;
+    switch (reference.kind) {
+    case ColorReference::Kind::Automatic:
+        return Color{};
+    case ColorReference::Kind::Rgb:
+        rgb = reference.value & 0xFFFFFF;
+        break;
+    case ColorReference::Kind::Theme:
+        if (reference.value >= theme_.size())
+            return Color{};
+        rgb = theme_[reference.value];
+        break;
+    case ColorReference::Kind::Indexed:
+        // 64 and above are the system's window colours: the application's defaults.
+        if (reference.value >= palette_.size())
+            return Color{};
+        rgb = palette_[reference.value];
+        break;
+    }
+    if (reference.tint != 0)
+        rgb = applyTint(rgb, reference.tint);
+    return Color::fromRgb(rgb);
 }
 
 std::optional<std::size_t> schemeColorIndex(std::string_view name) {
@@ -75,4 +101,4 @@ std::optional<std::size_t> schemeColorIndex(std::string_view name) {
     return std::nullopt;
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -11,7 +11,21 @@
 #include <optional>
 #include <string_view>
 
-namespace engine::xlsx {
+namespace engine::package {
+
+// A colour as a workbook part refers to it, before the palette and the theme resolve it; the
+// XML attributes and the binary colour record both come to this.
+struct ColorReference {
+    enum class Kind : std::uint8_t { Automatic, Rgb, Indexed, Theme };
+    Kind kind = Kind::Automatic;
+    std::uint32_t value = 0; // the RGB value, or the palette or theme index
+    double tint = 0;         // -1 (black) .. 1 (white)
+};
+
+// The reference of an element such as <color>, <fgColor> or <bgColor> through its rgb,
+// indexed, theme, tint and auto attributes; automatic when it names none of them or names one
+// that cannot be read.
+ColorReference colorReferenceOf(const xml::Attributes& attributes);
 
 class Colors {
 public:
@@ -25,10 +39,12 @@ public:
     // dk2 lt2 accent1..accent6 hlink folHlink.
     void setScheme(const std::array<std::uint32_t, 12>& scheme);
 
-    // The colour an element such as <color>, <fgColor> or <bgColor> describes through its
-    // rgb, indexed, theme, tint and auto attributes; automatic when it names none of them or
-    // the system colours (palette 64 and above).
-    Color resolve(const xml::Attributes& attributes) const;
+    // The colour `reference` names; automatic for an automatic reference, a theme slot past
+    // the theme's and the system colours (palette 64 and above).
+    Color resolve(const ColorReference& reference) const;
+    Color resolve(const xml::Attributes& attributes) const {
+        return resolve(colorReferenceOf(attributes));
+    }
 
     // Theme colour `index` in the order of the theme="" attribute (lt1 dk1 lt2 dk2 accent1..6
     // hlink folHlink); black for an index past them.
@@ -47,4 +63,4 @@ std::optional<std::size_t> schemeColorIndex(std::string_view name);
 
 using util::applyTint;
 
-} // namespace engine::xlsx
+} // namespace engine::package

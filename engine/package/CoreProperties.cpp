@@ -1,13 +1,13 @@
 #include "engine/package/CoreProperties.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/AttributeValues.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/zip/ZipArchive.h"
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // A language tag is short: longer text in the element is no tag.
@@ -53,4 +53,4 @@ std::string readDocumentLanguage(const zip::ZipArchive& archive) {
     return std::string(trimBlanks(language));
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

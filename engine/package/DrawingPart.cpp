@@ -1,11 +1,11 @@
 #include "engine/package/DrawingPart.h"
 
+#include "engine/base/Limits.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/package/AnchorGeometry.h"
 #include "engine/package/AttributeValues.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
-#include "engine/read/Limits.h"
 #include "engine/util/ImageType.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <optional>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // Fills `picture` with `bytes` as a page shows them: as they are, or a metafile played into
@@ -123,4 +123,4 @@ void DrawingPictures::addTo(const zip::ZipArchive& archive, const std::string& p
     }
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -14,7 +14,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 
 // The pictures of a worksheet's drawing part, gathered during the one walk of the part that
 // also reads its charts and shapes, then read from the package.
@@ -61,4 +61,4 @@ private:
 void readBackground(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet,
                     std::uint64_t& pictureBytes);
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -2,7 +2,7 @@
 
 #include "engine/zip/ZipArchive.h"
 
-namespace engine::xlsx {
+namespace engine::package {
 
 void parsePart(const zip::ZipArchive& archive, const std::string& name, xml::Handler& handler,
                std::uint64_t maxBytes) {
@@ -14,4 +14,4 @@ void parsePart(const zip::ZipArchive& archive, const std::string& name, xml::Han
         [&entry](char* buffer, std::size_t capacity) { return entry.read(buffer, capacity); });
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

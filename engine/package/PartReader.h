@@ -10,7 +10,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 
 // Parses part `name` of `archive` into `handler`, inflating it as the parser asks so that a large
 // part is never held whole. Throws ReadError(Damaged) naming the part when it is missing,
@@ -18,4 +18,4 @@ namespace engine::xlsx {
 void parsePart(const zip::ZipArchive& archive, const std::string& name, xml::Handler& handler,
                std::uint64_t maxBytes);
 
-} // namespace engine::xlsx
+} // namespace engine::package

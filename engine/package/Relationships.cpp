@@ -1,12 +1,12 @@
 #include "engine/package/Relationships.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/AttributeValues.h"
 #include "engine/package/PartReader.h"
-#include "engine/read/Limits.h"
 #include "engine/util/AsciiCase.h"
 #include "engine/zip/ZipArchive.h"
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 std::string percentDecode(std::string_view text) {
@@ -145,4 +145,4 @@ std::optional<Relationship> mainPart(const zip::ZipArchive& archive,
     return std::nullopt;
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -10,7 +10,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 
 struct Relationship {
     std::string id;
@@ -63,4 +63,4 @@ std::optional<Relationship> mainPart(const zip::ZipArchive& archive, std::string
 // The last path segment of a relationship type ("…/relationships/worksheet" -> "worksheet").
 std::string_view relationshipKind(std::string_view type);
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -1,9 +1,9 @@
 #include "engine/package/SheetKinds.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/package/Relationships.h"
-#include "engine/read/ReadError.h"
 
-namespace engine::xlsx {
+namespace engine::package {
 
 SheetKind sheetKindOf(std::string_view relationshipType, const std::string& sheetName) {
     const std::string_view kind = relationshipKind(relationshipType);
@@ -20,4 +20,4 @@ SheetKind sheetKindOf(std::string_view relationshipType, const std::string& shee
                                                   std::string(relationshipType) + "'");
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -1,14 +1,14 @@
 #include "engine/package/ThemePart.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/AttributeValues.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
-#include "engine/read/Limits.h"
 
 #include <array>
 #include <optional>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // The scheme's slots in file order, the order Colors::setScheme() takes.
@@ -73,4 +73,4 @@ void readTheme(const zip::ZipArchive& archive, const std::string& part, Colors& 
         colors.setScheme(handler.scheme());
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

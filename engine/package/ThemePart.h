@@ -7,7 +7,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 
 class Colors;
 
@@ -15,4 +15,4 @@ class Colors;
 // default. Throws ReadError(Damaged) for a malformed part.
 void readTheme(const zip::ZipArchive& archive, const std::string& part, Colors& colors);
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -1,9 +1,9 @@
 #include "engine/package/ThreadedCommentsPart.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/util/Utf8.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // <personList><person displayName="…" id="{…}" …/></personList>
@@ -92,7 +92,7 @@ private:
 };
 
 std::uint64_t key(CellPosition cell) {
-    return (static_cast<std::uint64_t>(cell.row) << 16) | cell.col;
+    return cellKey(cell.row, cell.col);
 }
 
 // Conversations in the file's order, each with its replies in theirs.
@@ -185,4 +185,4 @@ void parseThreadedCommentsXml(std::string_view xml, const std::string& partName,
     mergeConversations(entries, sheet);
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -12,7 +12,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 
 // Display names by person id.
 using Persons = std::map<std::string, std::string, std::less<>>;
@@ -30,4 +30,4 @@ void readThreadedComments(const zip::ZipArchive& archive, const std::string& she
 void parseThreadedCommentsXml(std::string_view xml, const std::string& partName,
                               const Persons& persons, Sheet& sheet);
 
-} // namespace engine::xlsx
+} // namespace engine::package

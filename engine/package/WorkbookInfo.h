@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::xlsx {
+namespace engine::package {
 
 struct SheetEntry {
     std::string name;
@@ -22,4 +22,4 @@ struct WorkbookInfo {
     bool fullCalcOnLoad = false;
 };
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -1,13 +1,13 @@
 #include "engine/package/XmlValues.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/CivilDate.h"
 #include "engine/util/Text.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace engine::xlsx {
+namespace engine::package {
 namespace {
 
 // The code unit of an escape "_xHHHH_" at `pos`, or -1 when there is none.
@@ -196,4 +196,4 @@ std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) 
     return days;
 }
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace engine::xlsx {
+namespace engine::package {
 
 struct CellPosition {
     std::uint32_t row = 0; // 0-based
@@ -34,4 +34,4 @@ void decodeEscapes(std::string& text);
 // serial number of `system`; nullopt when malformed or before the system's epoch.
 std::optional<double> isoDateToSerial(std::string_view text, DateSystem system);
 
-} // namespace engine::xlsx
+} // namespace engine::package

@@ -9,4 +9,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SheetKinds.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ThemePart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ThreadedCommentsPart.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WorkbookPackage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlValues.cpp)

@@ -1,9 +1,9 @@
 #include "engine/read/ReadWorkbook.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/ChartSources.h"
 #include "engine/formula/Calculator.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/Limits.h"
 #include "engine/xls/XlsReader.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "engine/xlsx/XlsxReader.h"

@@ -1,8 +1,8 @@
 #pragma once
 // Reading a workbook file of any supported format into the model.
 
+#include "engine/base/ReadError.h"
 #include "engine/model/Workbook.h"
-#include "engine/read/ReadError.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
 #include "engine/util/ByteCursor.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 
 #include <bit>
 #include <cstring>

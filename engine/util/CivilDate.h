@@ -1,11 +1,13 @@
 #pragma once
 // Calendar dates as day counts, and the serial day numbers of the two date systems.
 
-#include "engine/model/Workbook.h"
-
 #include <cstdint>
 
 namespace engine {
+
+// Which day a workbook counts its serial dates from: 1899-12-30 (with the 1900 leap-day
+// fault) or 1904-01-01.
+enum class DateSystem : std::uint8_t { Date1900, Date1904 };
 
 struct CivilDate {
     int year = 1970, month = 1, day = 1;

@@ -1,6 +1,6 @@
 #include "engine/util/Text.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/CodePages.h"
 
 #include <iconv.h>

@@ -1,8 +1,8 @@
 #include "engine/web/ChartPlacement.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawing/AnchorBox.h"
-#include "engine/read/Limits.h"
 #include "engine/web/ChartText.h"
 #include "engine/web/ClassNames.h"
 #include "engine/web/HtmlText.h"

@@ -1,7 +1,7 @@
 #include "engine/web/ChartText.h"
 
+#include "engine/base/Limits.h"
 #include "engine/numfmt/General.h"
-#include "engine/read/Limits.h"
 #include "engine/web/HtmlText.h"
 
 #include <cmath>

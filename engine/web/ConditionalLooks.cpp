@@ -1,6 +1,6 @@
 #include "engine/web/ConditionalLooks.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/AsciiCase.h"
 #include "engine/web/Css.h"
 

@@ -1,6 +1,6 @@
 #include "engine/web/ImageSize.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/ImageType.h"
 
 #include <algorithm>

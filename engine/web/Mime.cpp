@@ -1,5 +1,9 @@
 #include "engine/web/Mime.h"
 
+#include "engine/util/Base64.h"
+
+#include <algorithm>
+
 namespace engine::web {
 namespace {
 
@@ -61,43 +65,16 @@ void QuotedPrintableSink::finish() {
 }
 
 void writeBase64(Sink& target, std::span<const std::uint8_t> bytes) {
-    static constexpr char alphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    // Whole lines per piece, so that the pieces join into the same lines as one call would.
+    constexpr std::size_t lineBytes = maxLine / 4 * 3;
+    constexpr std::size_t pieceBytes = lineBytes * (flushBytes / maxLine + 1);
     std::string out;
-    std::size_t column = 0;
-    auto emit = [&](char c) {
-        out += c;
-        if (++column == maxLine) {
-            out += "\r\n";
-            column = 0;
-        }
-    };
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        std::uint32_t triple = (static_cast<std::uint32_t>(bytes[i]) << 16) |
-                               (static_cast<std::uint32_t>(bytes[i + 1]) << 8) | bytes[i + 2];
-        emit(alphabet[(triple >> 18) & 63]);
-        emit(alphabet[(triple >> 12) & 63]);
-        emit(alphabet[(triple >> 6) & 63]);
-        emit(alphabet[triple & 63]);
-        if (out.size() >= flushBytes) {
-            target.write(out);
-            out.clear();
-        }
+    for (std::size_t at = 0; at < bytes.size(); at += pieceBytes) {
+        out.clear();
+        util::appendBase64(out, bytes.subspan(at, std::min(pieceBytes, bytes.size() - at)),
+                           maxLine);
+        target.write(out);
     }
-    std::size_t rest = bytes.size() - i;
-    if (rest > 0) {
-        std::uint32_t triple = static_cast<std::uint32_t>(bytes[i]) << 16;
-        if (rest == 2)
-            triple |= static_cast<std::uint32_t>(bytes[i + 1]) << 8;
-        emit(alphabet[(triple >> 18) & 63]);
-        emit(alphabet[(triple >> 12) & 63]);
-        emit(rest == 2 ? alphabet[(triple >> 6) & 63] : '=');
-        emit('=');
-    }
-    if (column > 0)
-        out += "\r\n";
-    target.write(out);
 }
 
 } // namespace engine::web

@@ -1,6 +1,6 @@
 #include "engine/web/NoteMarker.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/web/ClassNames.h"
 #include "engine/web/HtmlText.h"
 

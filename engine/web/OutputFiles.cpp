@@ -1,7 +1,8 @@
 #include "engine/web/OutputFiles.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/ChartSvg.h"
-#include "engine/read/Limits.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/web/ChartPlacement.h"
 #include "engine/web/HtmlText.h"
 #include "engine/web/Mime.h"
@@ -94,10 +95,8 @@ std::string chartContentId(std::size_t number) {
 } // namespace
 
 bool isArchivePath(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string extension =
+        util::asciiLowered(std::filesystem::path(path).extension().string());
     return extension == ".mht" || extension == ".mhtml";
 }
 

@@ -1,5 +1,7 @@
 #include "engine/web/PageLanguage.h"
 
+#include "engine/util/AsciiCase.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -12,14 +14,6 @@ bool isLetter(char c) {
 
 bool isAlphanumeric(char c) {
     return isLetter(c) || (c >= '0' && c <= '9');
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 } // namespace
@@ -46,11 +40,11 @@ std::optional<std::string> languageTag(std::string_view text) {
         // a script ("Latn") with one capital.
         for (std::size_t i = 0; i < piece.size(); ++i) {
             if (part > 0 && piece.size() == 2)
-                tag += upper(piece[i]);
+                tag += util::asciiUpper(piece[i]);
             else if (part > 0 && piece.size() == 4 && isLetter(piece[0]) && i == 0)
-                tag += upper(piece[i]);
+                tag += util::asciiUpper(piece[i]);
             else
-                tag += lower(piece[i]);
+                tag += util::asciiLower(piece[i]);
         }
         if (++part > 8 || end == std::string_view::npos)
             break;

@@ -1,8 +1,8 @@
 #include "engine/web/PageWriter.h"
 
+#include "engine/base/Limits.h"
 #include "engine/formula/PageNote.h"
 #include "engine/numfmt/CellText.h"
-#include "engine/read/Limits.h"
 #include "engine/util/AsciiCase.h"
 #include "engine/web/ClassNames.h"
 #include "engine/web/Css.h"

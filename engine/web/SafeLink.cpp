@@ -1,5 +1,8 @@
 #include "engine/web/SafeLink.h"
 
+#include "engine/util/AsciiCase.h"
+
+#include <algorithm>
 #include <array>
 
 namespace engine::web {
@@ -9,20 +12,9 @@ constexpr std::array<std::string_view, 4> allowedPrefixes = {"http://", "https:/
                                                              "mailto:", "ftp://"};
 
 bool hasAllowedScheme(std::string_view address) {
-    for (std::string_view prefix : allowedPrefixes) {
-        if (address.size() < prefix.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < prefix.size() && same; ++i) {
-            char c = address[i];
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            same = c == prefix[i];
-        }
-        if (same)
-            return true;
-    }
-    return false;
+    return std::any_of(
+        allowedPrefixes.begin(), allowedPrefixes.end(),
+        [&](std::string_view prefix) { return util::asciiStartsIgnoringCase(address, prefix); });
 }
 
 std::string_view trim(std::string_view text) {

@@ -1,7 +1,7 @@
 #include "engine/web/SheetLayout.h"
 
+#include "engine/base/Limits.h"
 #include "engine/numfmt/DigitWidth.h"
-#include "engine/read/Limits.h"
 #include "engine/web/Css.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "engine/web/SheetWriter.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/numfmt/TextWidth.h"
-#include "engine/read/Limits.h"
 #include "engine/util/AsciiCase.h"
 #include "engine/web/CellMarkup.h"
 #include "engine/web/CellPlan.h"

@@ -1,7 +1,7 @@
 #include "engine/web/SparklineValues.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/ChartSources.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 

@@ -1,13 +1,14 @@
 #include "engine/xls/ChartStream.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/model/DefaultPalette.h"
 #include "engine/numfmt/BuiltinFormats.h"
 #include "engine/numfmt/CellText.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
+#include "engine/xls/OfficeArt.h"
 #include "engine/xls/Records.h"
 #include "engine/xls/SheetReader.h"
 #include "engine/xls/Strings.h"
@@ -21,7 +22,6 @@ namespace engine::xls {
 namespace {
 
 constexpr double blank = std::numeric_limits<double>::quiet_NaN();
-constexpr std::uint16_t clientAnchor = 0xF010; // MS-ODRAW 2.2.49
 // Values of BRAI id (MS-XLS 2.4.29) and of SIIndex numIndex (2.4.260).
 constexpr std::uint8_t linkName = 0, linkValues = 1, linkCategories = 2;
 constexpr std::uint16_t cacheValues = 1, cacheCategories = 2;
@@ -642,40 +642,6 @@ private:
     ChartFont labelFont_; // of the data labels, which the page draws alike for every series
 };
 
-struct DrawingHeader {
-    std::uint16_t version = 0, type = 0;
-    std::span<const std::uint8_t> body;
-};
-
-bool readDrawingHeader(util::ByteCursor& in, DrawingHeader& header) {
-    if (in.remaining() < 8)
-        return false;
-    header.version = in.u16() & 0x0F;
-    header.type = in.u16();
-    const std::uint32_t length = in.u32();
-    header.body = in.bytes(std::min<std::size_t>(length, in.remaining()));
-    return true;
-}
-
-void findAnchors(std::span<const std::uint8_t> bytes, std::size_t depth,
-                 std::optional<std::array<std::uint16_t, 9>>& last) {
-    if (depth > limits::maxArtContainerDepth)
-        return;
-    util::ByteCursor in(bytes, "drawing");
-    DrawingHeader h;
-    while (readDrawingHeader(in, h)) {
-        if (h.type == clientAnchor && h.body.size() >= 18) {
-            util::ByteCursor anchor(h.body, "anchor");
-            std::array<std::uint16_t, 9> values{};
-            for (auto& v : values)
-                v = anchor.u16();
-            last = values;
-        } else if (h.version == 0x0F) {
-            findAnchors(h.body, depth + 1, last);
-        }
-    }
-}
-
 // The cells of a link in reading order along the range's longer side.
 template <class F> void forEachCell(const ChartCellLink& link, std::size_t& budget, F&& visit) {
     const Range& r = link.area;
@@ -687,16 +653,6 @@ template <class F> void forEachCell(const ChartCellLink& link, std::size_t& budg
     for (std::uint32_t row = r.firstRow; row <= r.lastRow; ++row)
         for (std::uint32_t col = r.firstCol; col <= r.lastCol; ++col)
             visit(row, static_cast<std::uint16_t>(col));
-}
-
-const Cell* findCell(const Sheet& sheet, std::uint32_t row, std::uint16_t col) {
-    const auto key = [](std::uint32_t r, std::uint16_t c) {
-        return (static_cast<std::uint64_t>(r) << 16) | c;
-    };
-    const auto it = std::lower_bound(
-        sheet.cells.begin(), sheet.cells.end(), key(row, col),
-        [&](const Cell& cell, std::uint64_t k) { return key(cell.row, cell.col) < k; });
-    return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
 }
 
 } // namespace
@@ -744,11 +700,9 @@ void readPendingChart(RecordReader& reader, BiffContext& context, std::size_t sh
 std::optional<std::array<std::uint16_t, 9>>
 lastClientAnchor(std::span<const std::uint8_t> drawing) {
     std::optional<std::array<std::uint16_t, 9>> last;
-    try {
-        findAnchors(drawing, 0, last);
-    } catch (const std::exception&) {
-        // What was found before the damage stands.
-    }
+    for (const ArtShape& shape : readArtShapes(drawing))
+        if (shape.anchor)
+            last = shape.anchor;
     return last;
 }
 
@@ -776,13 +730,13 @@ void resolveChartLinks(ChartRead& read, const Workbook& workbook,
             if (links.name && series.name.empty())
                 if (const Sheet* sheet = sheetOf(links.name->externSheet))
                     if (const Cell* cell =
-                            findCell(*sheet, links.name->area.firstRow, links.name->area.firstCol))
+                            sheet->cellAt(links.name->area.firstRow, links.name->area.firstCol))
                         series.name = textOf(*cell);
             if (links.values && series.values.empty()) {
                 if (const Sheet* sheet = sheetOf(links.values->externSheet)) {
                     forEachCell(*links.values, pointBudget,
                                 [&](std::uint32_t row, std::uint16_t col) {
-                                    const Cell* cell = findCell(*sheet, row, col);
+                                    const Cell* cell = sheet->cellAt(row, col);
                                     // Text in a value cell is plotted as zero, an empty cell as a
                                     // gap.
                                     if (!cell || cell->type == CellType::Empty ||
@@ -808,7 +762,7 @@ void resolveChartLinks(ChartRead& read, const Workbook& workbook,
                     const bool scatter = plot.kind == ChartKind::Scatter;
                     forEachCell(
                         *links.categories, pointBudget, [&](std::uint32_t row, std::uint16_t col) {
-                            const Cell* cell = findCell(*sheet, row, col);
+                            const Cell* cell = sheet->cellAt(row, col);
                             if (scatter)
                                 series.xValues.push_back(
                                     cell && cell->type == CellType::Number ? cell->number : blank);

@@ -1,7 +1,7 @@
 #include "engine/xls/ConditionalFormats.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 

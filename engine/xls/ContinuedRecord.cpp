@@ -1,6 +1,6 @@
 #include "engine/xls/ContinuedRecord.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 #include "engine/xls/Records.h"

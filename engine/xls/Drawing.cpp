@@ -1,9 +1,9 @@
 #include "engine/xls/Drawing.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/metafile/MetafileBlip.h"
-#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/OfficeArt.h"
 

@@ -1,8 +1,8 @@
 #include "engine/xls/FilePass.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/crypto/BlockRc4.h"
 #include "engine/crypto/XorObfuscation.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/RecordReader.h"
 #include "engine/xls/Records.h"

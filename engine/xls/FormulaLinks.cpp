@@ -1,6 +1,6 @@
 #include "engine/xls/FormulaLinks.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 

@@ -1,7 +1,7 @@
 #include "engine/xls/Notes.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/ObjectRecord.h"
@@ -81,10 +81,9 @@ void NoteCollector::note(const Record& record) {
 void NoteCollector::finish(Sheet& sheet) {
     std::set<std::uint64_t> seen;
     for (const Comment& comment : sheet.comments)
-        seen.insert((static_cast<std::uint64_t>(comment.row) << 16) | comment.col);
+        seen.insert(cellKey(comment.row, comment.col));
     for (Pending& note : notes_) {
-        if (note.col >= limits::maxColumns ||
-            !seen.insert((static_cast<std::uint64_t>(note.row) << 16) | note.col).second)
+        if (note.col >= limits::maxColumns || !seen.insert(cellKey(note.row, note.col)).second)
             continue;
         Comment comment;
         comment.row = note.row;

@@ -1,6 +1,6 @@
 #include "engine/xls/RecordReader.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 
 namespace engine::xls {

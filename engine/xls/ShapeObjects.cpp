@@ -1,8 +1,8 @@
 #include "engine/xls/ShapeObjects.h"
 
+#include "engine/base/Limits.h"
 #include "engine/chart/SvgCanvas.h"
 #include "engine/drawing/AnchorBox.h"
-#include "engine/read/Limits.h"
 #include "engine/xls/ObjectRecord.h"
 #include "engine/xls/Strings.h"
 

@@ -1,9 +1,9 @@
 #include "engine/xls/SheetImages.h"
 
+#include "engine/base/Limits.h"
 #include "engine/drawing/AnchorBox.h"
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/Metafile.h"
-#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/ImageType.h"
 

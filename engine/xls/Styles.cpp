@@ -1,6 +1,6 @@
 #include "engine/xls/Styles.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Records.h"

@@ -1,7 +1,7 @@
 #include "engine/xls/TextObject.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
 

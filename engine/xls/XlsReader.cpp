@@ -1,7 +1,7 @@
 #include "engine/xls/XlsReader.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/cfb/CompoundFile.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 #include "engine/xls/Drawing.h"

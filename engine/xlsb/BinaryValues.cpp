@@ -1,12 +1,11 @@
 #include "engine/xlsb/BinaryValues.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/Colors.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/Text.h"
 
 #include <bit>
-#include <cstdio>
 
 namespace engine::xlsb {
 namespace {
@@ -109,39 +108,31 @@ std::optional<Range> rfx(util::ByteCursor& cursor) {
                  static_cast<std::uint16_t>(lastCol)};
 }
 
-Color color(util::ByteCursor& cursor, const xlsx::Colors& colors) {
+Color color(util::ByteCursor& cursor, const package::Colors& colors) {
     const std::uint8_t kind = cursor.u8() >> 1;
     const std::uint8_t index = cursor.u8();
     const auto tint = static_cast<std::int16_t>(cursor.u16());
     const std::uint8_t red = cursor.u8(), green = cursor.u8(), blue = cursor.u8();
     cursor.u8(); // alpha, which the application ignores
-    // The colour table of the package's XML parts resolves palette and theme references alike,
-    // so the record is put in the words of their colour attributes.
-    char value[32];
-    const char* name = nullptr;
+    package::ColorReference reference;
     switch (kind) {
     case 1:
-        name = "indexed";
-        std::snprintf(value, sizeof value, "%u", static_cast<unsigned>(index));
+        reference.kind = package::ColorReference::Kind::Indexed;
+        reference.value = index;
         break;
     case 2:
-        name = "rgb";
-        std::snprintf(value, sizeof value, "%02X%02X%02X", static_cast<unsigned>(red),
-                      static_cast<unsigned>(green), static_cast<unsigned>(blue));
+        reference.kind = package::ColorReference::Kind::Rgb;
+        reference.value = std::uint32_t{red} << 16 | std::uint32_t{green} << 8 | blue;
         break;
     case 3:
-        name = "theme";
-        std::snprintf(value, sizeof value, "%u", static_cast<unsigned>(index));
+        reference.kind = package::ColorReference::Kind::Theme;
+        reference.value = index;
         break;
     default:
         return Color{};
     }
-    char tintValue[32];
-    std::snprintf(tintValue, sizeof tintValue, "%.17g", tint / 32767.0);
-    const char* raw[] = {name, value, "tint", tintValue, nullptr};
-    if (tint == 0)
-        raw[2] = nullptr;
-    return colors.resolve(xml::Attributes(raw));
+    reference.tint = tint / 32767.0;
+    return colors.resolve(reference);
 }
 
 } // namespace engine::xlsb

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace engine::xlsx {
+namespace engine::package {
 class Colors;
 }
 
@@ -44,6 +44,6 @@ std::optional<Range> rfx(util::ByteCursor& cursor);
 
 // A BrtColor structure (8 bytes) as a model colour: automatic, palette, RGB or theme slot with
 // its tint.
-Color color(util::ByteCursor& cursor, const xlsx::Colors& colors);
+Color color(util::ByteCursor& cursor, const package::Colors& colors);
 
 } // namespace engine::xlsb

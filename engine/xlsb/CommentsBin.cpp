@@ -1,8 +1,8 @@
 #include "engine/xlsb/CommentsBin.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/Relationships.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/Utf8.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
@@ -38,7 +38,7 @@ class CommentRecords {
 public:
     explicit CommentRecords(Sheet& sheet) : sheet_(sheet) {
         for (const Comment& comment : sheet.comments)
-            seen_.insert(key(comment.row, comment.col));
+            seen_.insert(cellKey(comment.row, comment.col));
     }
 
     void record(const Record& record) {
@@ -66,10 +66,6 @@ public:
     }
 
 private:
-    static std::uint64_t key(std::uint32_t row, std::uint16_t col) {
-        return (static_cast<std::uint64_t>(row) << 16) | col;
-    }
-
     void begin(util::ByteCursor& cursor) {
         open_ = false;
         const std::int32_t author = cursor.i32();
@@ -81,7 +77,7 @@ private:
         current_.col = cell->firstCol;
         if (author >= 0 && static_cast<std::size_t>(author) < authors_.size())
             current_.author = authors_[static_cast<std::size_t>(author)];
-        open_ = seen_.insert(key(current_.row, current_.col)).second;
+        open_ = seen_.insert(cellKey(current_.row, current_.col)).second;
     }
 
     void end() {
@@ -117,7 +113,7 @@ void parseCommentsBin(std::span<const std::uint8_t> records, const std::string& 
 }
 
 void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetPart,
-                       const xlsx::Persons& persons, Sheet& sheet) {
+                       const package::Persons& persons, Sheet& sheet) {
     // Notes are an aside to the cells: a damaged part costs only what it holds after the damage,
     // and the notes part and the threaded conversations are read apart, so that one damaged part
     // keeps the other's notes.
@@ -129,8 +125,8 @@ void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetP
                 throw;
         }
     };
-    const xlsx::Relationships relationships = xlsx::Relationships::read(archive, sheetPart);
-    const xlsx::Relationship* notes = relationships.firstOfKind("comments");
+    const package::Relationships relationships = package::Relationships::read(archive, sheetPart);
+    const package::Relationship* notes = relationships.firstOfKind("comments");
     if (notes && !notes->external && archive.contains(notes->target)) {
         keepingTheCells([&] {
             CommentRecords reader(sheet);
@@ -138,7 +134,7 @@ void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetP
                         [&](const Record& record) { reader.record(record); });
         });
     }
-    keepingTheCells([&] { xlsx::readThreadedComments(archive, sheetPart, persons, sheet); });
+    keepingTheCells([&] { package::readThreadedComments(archive, sheetPart, persons, sheet); });
 }
 
 } // namespace engine::xlsb

@@ -25,6 +25,6 @@ void parseCommentsBin(std::span<const std::uint8_t> records, const std::string& 
 // part, then the threaded conversations over them (their authors named by `persons`). A
 // damaged part keeps the notes read before the damage instead of failing the workbook.
 void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetPart,
-                       const xlsx::Persons& persons, Sheet& sheet);
+                       const package::Persons& persons, Sheet& sheet);
 
 } // namespace engine::xlsb

@@ -1,6 +1,6 @@
 #include "engine/xlsb/FormulaLinksBin.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 #include "engine/xlsb/Records.h"

@@ -1,7 +1,7 @@
 #include "engine/xlsb/SharedStringsBin.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"

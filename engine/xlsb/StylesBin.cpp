@@ -1,8 +1,8 @@
 #include "engine/xlsb/StylesBin.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/Colors.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/Utf8.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
@@ -22,7 +22,7 @@ template <class T> T& add(std::vector<T>& table) {
     return table.emplace_back();
 }
 
-Font readFont(util::ByteCursor& cursor, const xlsx::Colors& colors) {
+Font readFont(util::ByteCursor& cursor, const package::Colors& colors) {
     Font font;
     const std::uint16_t height = cursor.u16(); // twips
     const std::uint16_t flags = cursor.u16();
@@ -62,7 +62,7 @@ Font readFont(util::ByteCursor& cursor, const xlsx::Colors& colors) {
     return font;
 }
 
-Fill readFill(util::ByteCursor& cursor, const xlsx::Colors& colors) {
+Fill readFill(util::ByteCursor& cursor, const package::Colors& colors) {
     Fill fill;
     const std::uint32_t pattern = cursor.u32();
     fill.foreground = color(cursor, colors);
@@ -80,7 +80,7 @@ Fill readFill(util::ByteCursor& cursor, const xlsx::Colors& colors) {
     return fill;
 }
 
-Border readBorder(util::ByteCursor& cursor, const xlsx::Colors& colors) {
+Border readBorder(util::ByteCursor& cursor, const package::Colors& colors) {
     Border border;
     const std::uint8_t diagonals = cursor.u8();
     border.diagonalDown = diagonals & 0x01;
@@ -132,7 +132,7 @@ CellFormat readXf(util::ByteCursor& cursor) {
 
 } // namespace
 
-void readStylesBin(const zip::ZipArchive& archive, const std::string& part, xlsx::Colors& colors,
+void readStylesBin(const zip::ZipArchive& archive, const std::string& part, package::Colors& colors,
                    Workbook& workbook) {
     // The palette override sits at the end of the part, after everything that refers to it.
     bool inPalette = false;

@@ -9,7 +9,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 class Colors;
 }
 
@@ -18,7 +18,7 @@ namespace engine::xlsb {
 // Reads binary styles part `part` into `workbook` (numberFormats, fonts, fills, borders,
 // cellFormats), first taking its palette override into `colors`. Throws ReadError(Damaged)
 // naming the part for a malformed record or more entries than a workbook can have.
-void readStylesBin(const zip::ZipArchive& archive, const std::string& part, xlsx::Colors& colors,
+void readStylesBin(const zip::ZipArchive& archive, const std::string& part, package::Colors& colors,
                    Workbook& workbook);
 
 } // namespace engine::xlsb

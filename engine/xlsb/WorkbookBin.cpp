@@ -1,16 +1,16 @@
 #include "engine/xlsb/WorkbookBin.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
 
 namespace engine::xlsb {
 
-xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
-                                   BinaryLinks& links) {
-    xlsx::WorkbookInfo info;
+package::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
+                                      BinaryLinks& links) {
+    package::WorkbookInfo info;
     bool first = true;
     readRecords(archive, part, limits::maxSmallPartBytes, [&](const Record& record) {
         if (first && record.type != rec::BeginBook)
@@ -32,7 +32,7 @@ xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::st
                 throw ReadError(ReadError::Kind::Damaged, "the workbook lists more than " +
                                                               std::to_string(limits::maxSheets) +
                                                               " sheets");
-            xlsx::SheetEntry entry;
+            package::SheetEntry entry;
             const std::uint32_t state = cursor.u32();
             cursor.u32(); // iTabID
             entry.relationshipId = nullableWideString(cursor).value_or(std::string());
@@ -46,7 +46,7 @@ xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::st
     if (first)
         throw ReadError(ReadError::Kind::Damaged, "the part '" + part + "' holds no records");
     std::vector<std::string> names;
-    for (const xlsx::SheetEntry& sheet : info.sheets)
+    for (const package::SheetEntry& sheet : info.sheets)
         names.push_back(sheet.name);
     links.setSheetNames(std::move(names));
     info.definedNames = links.definedNames();

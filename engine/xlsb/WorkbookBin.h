@@ -17,7 +17,7 @@ namespace engine::xlsb {
 // Throws ReadError(Damaged) naming the part when it does not start with BrtBeginBook, a record
 // is malformed, or it lists more than limits::maxSheets sheets.
 // Its defined names and the sheet table of its formulas go to `links`.
-xlsx::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
-                                   BinaryLinks& links);
+package::WorkbookInfo readWorkbookBin(const zip::ZipArchive& archive, const std::string& part,
+                                      BinaryLinks& links);
 
 } // namespace engine::xlsb

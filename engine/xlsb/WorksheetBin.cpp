@@ -1,11 +1,11 @@
 #include "engine/xlsb/WorksheetBin.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/formula/tokens/FormulaCells.h"
+#include "engine/model/SheetSpans.h"
 #include "engine/package/Relationships.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
-#include "engine/util/SheetSpans.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/FormulaLinksBin.h"
 #include "engine/xlsb/RecordStream.h"
@@ -30,7 +30,8 @@ double widthFromBase(double baseCharacters) {
 
 class WorksheetReader {
 public:
-    WorksheetReader(SheetContext& context, Sheet& sheet, const xlsx::Relationships& relationships)
+    WorksheetReader(SheetContext& context, Sheet& sheet,
+                    const package::Relationships& relationships)
         : context_(context), sheet_(sheet), relationships_(relationships),
           formulas_(context.formulas) {}
 
@@ -139,7 +140,7 @@ private:
             fail("more than " + std::to_string(limits::maxHyperlinks) + " hyperlinks");
         link.range = *range;
         if (id && !id->empty())
-            if (const xlsx::Relationship* target = relationships_.byId(*id);
+            if (const package::Relationship* target = relationships_.byId(*id);
                 target && target->external)
                 link.target = target->target;
         if (link.target.empty() && link.location.empty())
@@ -260,7 +261,7 @@ private:
 
     SheetContext& context_;
     Sheet& sheet_;
-    const xlsx::Relationships& relationships_;
+    const package::Relationships& relationships_;
     std::string drawingId_;
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
@@ -271,7 +272,8 @@ private:
 } // namespace
 
 void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& sheet) {
-    const xlsx::Relationships relationships = xlsx::Relationships::read(context.archive, part);
+    const package::Relationships relationships =
+        package::Relationships::read(context.archive, part);
     // Without a default width of its own a sheet has the application's base of 8 characters.
     sheet.baseColumnWidth = 8;
     WorksheetReader reader(context, sheet, relationships);
@@ -279,12 +281,12 @@ void readWorksheetBin(SheetContext& context, const std::string& part, Sheet& she
                 [&](const Record& record) { reader.record(record); });
     reader.finish();
 
-    const xlsx::Relationship* drawing =
+    const package::Relationship* drawing =
         reader.drawingId().empty() ? nullptr : relationships.byId(reader.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
         // The drawing part is the same XML as in the XML packages.
-        xlsx::readSheetDrawing(context.archive, drawing->target, context.colors,
-                               context.workbook.dateSystem, sheet, context.pictureBytes);
+        drawingml::readSheetDrawing(context.archive, drawing->target, context.colors,
+                                    context.workbook.dateSystem, sheet, context.pictureBytes);
     }
 }
 

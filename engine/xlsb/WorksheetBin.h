@@ -12,7 +12,7 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
+namespace engine::package {
 class Colors;
 }
 
@@ -21,7 +21,7 @@ namespace engine::xlsb {
 struct SheetContext {
     const zip::ZipArchive& archive;
     Workbook& workbook;             // its strings grow by the sheet's own strings
-    const xlsx::Colors& colors;     // of the theme, for the drawings' charts and shapes
+    const package::Colors& colors;  // of the theme, for the drawings' charts and shapes
     std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
     std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
     formula::tokens::FormulaCells* formulas = nullptr; // of the sheet being read

@@ -1,9 +1,9 @@
 #include "engine/xlsx/CommentsPart.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/util/Utf8.h"
 
 #include <set>
@@ -18,7 +18,7 @@ class CommentsHandler : public xml::Handler {
 public:
     CommentsHandler(Sheet& sheet, const std::string& part) : sheet_(sheet), part_(part) {
         for (const Comment& comment : sheet.comments)
-            seen_.insert(key(comment.row, comment.col));
+            seen_.insert(cellKey(comment.row, comment.col));
     }
 
     void startElement(std::string_view, std::string_view local,
@@ -58,24 +58,20 @@ public:
     }
 
 private:
-    static std::uint64_t key(std::uint32_t row, std::uint16_t col) {
-        return (static_cast<std::uint64_t>(row) << 16) | col;
-    }
-
     void startComment(const xml::Attributes& attributes) {
         inComment_ = true;
         keep_ = false;
         current_ = Comment{};
-        authorId_ = parseUnsigned(attributes.value("authorId"), 0xFFFFFFFFu);
-        CellPosition position;
-        if (parseCellRef(attributes.value("ref"), position) != RefStatus::Ok) {
+        authorId_ = package::parseUnsigned(attributes.value("authorId"), 0xFFFFFFFFu);
+        package::CellPosition position;
+        if (package::parseCellRef(attributes.value("ref"), position) != package::RefStatus::Ok) {
             // A range names its top-left cell; anything else leaves the note out.
-            std::optional<Range> range = parseRange(attributes.value("ref"));
+            std::optional<Range> range = package::parseRange(attributes.value("ref"));
             if (!range)
                 return;
-            position = CellPosition{range->firstRow, range->firstCol};
+            position = package::CellPosition{range->firstRow, range->firstCol};
         }
-        if (!seen_.insert(key(position.row, position.col)).second)
+        if (!seen_.insert(cellKey(position.row, position.col)).second)
             return;
         if (sheet_.comments.size() >= limits::maxCommentsPerSheet)
             throw ReadError(ReadError::Kind::Damaged,
@@ -93,10 +89,10 @@ private:
         if (!keep_)
             return;
         keep_ = false;
-        decodeEscapes(current_.text);
+        package::decodeEscapes(current_.text);
         if (authorId_ && *authorId_ < authors_.size()) {
             current_.author = authors_[*authorId_];
-            decodeEscapes(current_.author);
+            package::decodeEscapes(current_.author);
         }
         sheet_.comments.push_back(std::move(current_));
     }
@@ -115,7 +111,7 @@ private:
 
 void readComments(const zip::ZipArchive& archive, const std::string& part, Sheet& sheet) {
     CommentsHandler handler(sheet, part);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
 }
 
 } // namespace engine::xlsx

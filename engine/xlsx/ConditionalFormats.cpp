@@ -1,9 +1,9 @@
 #include "engine/xlsx/ConditionalFormats.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/xlsx/Fills.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
@@ -58,7 +58,7 @@ std::string_view trimmed(std::string_view text) {
 // <border><left style=""><color/></left>…</border></dxf></dxfs>
 class DxfHandler : public xml::Handler {
 public:
-    DxfHandler(const Colors& colors, Workbook& workbook)
+    DxfHandler(const package::Colors& colors, Workbook& workbook)
         : colors_(colors), book_(workbook), fills_(colors, FillPattern::Solid) {}
 
     void startElement(std::string_view, std::string_view local,
@@ -132,7 +132,7 @@ public:
     }
 
 private:
-    const Colors& colors_;
+    const package::Colors& colors_;
     Workbook& book_;
     FillReader fills_;
     Fill fill_; // the dxf's fill being read
@@ -211,7 +211,7 @@ std::optional<ConditionalOperand> parseOperand(std::string_view formula, std::ui
         }
         return operand;
     }
-    if (auto number = parseNumber(formula)) {
+    if (auto number = package::parseNumber(formula)) {
         operand.number = *number;
         return operand;
     }
@@ -219,8 +219,8 @@ std::optional<ConditionalOperand> parseOperand(std::string_view formula, std::ui
         operand.number = formula == "TRUE" ? 1 : 0;
         return operand;
     }
-    CellPosition position;
-    if (parseCellRef(formula, position) != RefStatus::Ok)
+    package::CellPosition position;
+    if (package::parseCellRef(formula, position) != package::RefStatus::Ok)
         return std::nullopt;
     operand.kind = ConditionalOperand::Kind::Cell;
     // "$B$7": the letters and the digits each say whether they move with the cell.
@@ -238,9 +238,9 @@ std::optional<ConditionalOperand> parseOperand(std::string_view formula, std::ui
 }
 
 void readDifferentialStyles(const zip::ZipArchive& archive, const std::string& part,
-                            const Colors& colors, Workbook& workbook) {
+                            const package::Colors& colors, Workbook& workbook) {
     DxfHandler handler(colors, workbook);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
 }
 
 void ConditionalFormatReader::startElement(std::string_view ns, std::string_view local,
@@ -254,7 +254,7 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
         std::string_view list = attributes.value("sqref");
         while (!list.empty() && format.ranges.size() < limits::maxConditionalRanges) {
             const std::size_t space = list.find(' ');
-            if (auto range = parseRange(list.substr(0, space)))
+            if (auto range = package::parseRange(list.substr(0, space)))
                 format.ranges.push_back(*range);
             list = space == std::string_view::npos ? std::string_view() : list.substr(space + 1);
         }
@@ -280,14 +280,14 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
     } else if (local == "cfvo") {
         ConditionalValue value;
         value.kind = valueKind(attributes.value("type"));
-        value.value = parseNumber(attributes.value("val")).value_or(0);
+        value.value = package::parseNumber(attributes.value("val")).value_or(0);
         if (value.kind == ConditionalValue::Kind::Formula) {
-            if (auto number = parseNumber(trimmed(attributes.value("val"))))
+            if (auto number = package::parseNumber(trimmed(attributes.value("val"))))
                 value.kind = ConditionalValue::Kind::Number, value.value = *number;
             else
                 rule.kind = ConditionalKind::Unsupported;
         }
-        value.greaterOrEqual = parseBool(attributes.value("gte"), true);
+        value.greaterOrEqual = package::parseBool(attributes.value("gte"), true);
         if (rule.thresholds.size() < 5)
             rule.thresholds.push_back(value);
     } else if (local == "color") {
@@ -295,10 +295,10 @@ void ConditionalFormatReader::startElement(std::string_view ns, std::string_view
             rule.colors.push_back(colors_.resolve(attributes));
     } else if (local == "iconSet") {
         rule.iconSet = attributes.value("iconSet", "3TrafficLights1");
-        rule.reverseIcons = parseBool(attributes.value("reverse"), false);
-        rule.showValue = parseBool(attributes.value("showValue"), true);
+        rule.reverseIcons = package::parseBool(attributes.value("reverse"), false);
+        rule.showValue = package::parseBool(attributes.value("showValue"), true);
     } else if (local == "dataBar") {
-        rule.showValue = parseBool(attributes.value("showValue"), true);
+        rule.showValue = package::parseBool(attributes.value("showValue"), true);
     }
 }
 
@@ -310,20 +310,20 @@ void ConditionalFormatReader::startRule(const xml::Attributes& attributes) {
     ConditionalRule& rule = format.rules.emplace_back();
     rule.kind = lookUp(ruleKinds, attributes.value("type")).value_or(ConditionalKind::Unsupported);
     rule.priority = static_cast<int>(
-        parseUnsigned(attributes.value("priority"), 0x7FFFFFFF).value_or(0x7FFFFFFF));
-    rule.stopIfTrue = parseBool(attributes.value("stopIfTrue"), false);
-    if (auto style = parseUnsigned(attributes.value("dxfId"), 0xFFFFFFFFu))
+        package::parseUnsigned(attributes.value("priority"), 0x7FFFFFFF).value_or(0x7FFFFFFF));
+    rule.stopIfTrue = package::parseBool(attributes.value("stopIfTrue"), false);
+    if (auto style = package::parseUnsigned(attributes.value("dxfId"), 0xFFFFFFFFu))
         rule.style = static_cast<std::uint32_t>(*style);
     rule.op = lookUp(operators, attributes.value("operator")).value_or(ConditionalOperator::Equal);
     rule.text = attributes.value("text");
     rule.rank = static_cast<std::uint32_t>(
-        parseUnsigned(attributes.value("rank"), 0xFFFFFFFFu).value_or(10));
-    rule.percent = parseBool(attributes.value("percent"), false);
-    rule.bottom = parseBool(attributes.value("bottom"), false);
-    rule.above = parseBool(attributes.value("aboveAverage"), true);
-    rule.equalAverage = parseBool(attributes.value("equalAverage"), false);
+        package::parseUnsigned(attributes.value("rank"), 0xFFFFFFFFu).value_or(10));
+    rule.percent = package::parseBool(attributes.value("percent"), false);
+    rule.bottom = package::parseBool(attributes.value("bottom"), false);
+    rule.above = package::parseBool(attributes.value("aboveAverage"), true);
+    rule.equalAverage = package::parseBool(attributes.value("equalAverage"), false);
     rule.standardDeviations =
-        static_cast<int>(parseUnsigned(attributes.value("stdDev"), 3).value_or(0));
+        static_cast<int>(package::parseUnsigned(attributes.value("stdDev"), 3).value_or(0));
 }
 
 void ConditionalFormatReader::endFormula() {

@@ -13,14 +13,16 @@ namespace engine::zip {
 class ZipArchive;
 }
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::xlsx {
 
 // Reads the <dxfs> of styles part `part` into `workbook.differentialStyles`. Throws
 // ReadError(Damaged) naming the part for malformed XML.
 void readDifferentialStyles(const zip::ZipArchive& archive, const std::string& part,
-                            const Colors& colors, Workbook& workbook);
+                            const package::Colors& colors, Workbook& workbook);
 
 // Takes the elements of one worksheet's <conditionalFormatting> blocks as the worksheet
 // reader meets them, into `sheet.conditionalFormats`. A rule that needs more than the
@@ -28,7 +30,8 @@ void readDifferentialStyles(const zip::ZipArchive& archive, const std::string& p
 // that the writer can count it. At most limits::maxHyperlinks rules per sheet; more are dropped.
 class ConditionalFormatReader {
 public:
-    ConditionalFormatReader(const Colors& colors, Sheet& sheet) : colors_(colors), sheet_(sheet) {}
+    ConditionalFormatReader(const package::Colors& colors, Sheet& sheet)
+        : colors_(colors), sheet_(sheet) {}
 
     // True while inside a <conditionalFormatting> element; the worksheet reader then hands every
     // event here.
@@ -42,7 +45,7 @@ private:
     void startRule(const xml::Attributes& attributes);
     void endFormula();
 
-    const Colors& colors_;
+    const package::Colors& colors_;
     Sheet& sheet_;
     int depth_ = 0;
     bool inFormula_ = false;

@@ -8,9 +8,11 @@
 #include <optional>
 #include <string_view>
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::xlsx {
 
 // Reads the children of one <fill> element (patternFill, fgColor, bgColor, gradientFill and
 // its stops) into a Fill; other elements are ignored.
@@ -19,7 +21,7 @@ public:
     // `unnamedPattern` is what a patternFill without a patternType, or with one of no known
     // name, stands for: None in the cells' fills, Solid in a differential style, where the
     // application leaves the type out.
-    FillReader(const Colors& colors, FillPattern unnamedPattern)
+    FillReader(const package::Colors& colors, FillPattern unnamedPattern)
         : colors_(colors), unnamed_(unnamedPattern) {}
 
     // Starts a new <fill>.
@@ -30,7 +32,7 @@ public:
     bool given() const { return given_; }
 
 private:
-    const Colors& colors_;
+    const package::Colors& colors_;
     FillPattern unnamed_;
     bool given_ = false, inStop_ = false, firstStop_ = false;
 };

@@ -1,8 +1,8 @@
 #include "engine/xlsx/Fonts.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/util/Utf8.h"
 
 #include <algorithm>
@@ -11,9 +11,9 @@
 namespace engine::xlsx {
 
 void applyFontProperty(Font& font, std::string_view local, const xml::Attributes& attributes,
-                       const Colors& colors) {
+                       const package::Colors& colors) {
     // A flag element without val is on: <b/> means bold.
-    const auto flag = [&] { return parseBool(attributes.value("val"), true); };
+    const auto flag = [&] { return package::parseBool(attributes.value("val"), true); };
     if (local == "b") {
         font.bold = flag();
     } else if (local == "i") {
@@ -38,7 +38,7 @@ void applyFontProperty(Font& font, std::string_view local, const xml::Attributes
                       : value == "subscript" ? Script::Subscript
                                              : Script::Baseline;
     } else if (local == "sz") {
-        if (const auto size = parseNumber(attributes.value("val"));
+        if (const auto size = package::parseNumber(attributes.value("val"));
             size && *size > 0 && *size < limits::maxFontPoints)
             font.size = *size;
     } else if (local == "color") {

@@ -10,14 +10,16 @@
 #include <unordered_map>
 #include <vector>
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::xlsx {
 
 // Applies one child element of <font> or <rPr> (b, i, strike, u, vertAlign, sz, color, name,
 // rFont) to `font`; other elements are ignored.
 void applyFontProperty(Font& font, std::string_view local, const xml::Attributes& attributes,
-                       const Colors& colors);
+                       const package::Colors& colors);
 
 // The workbook's font table, growing by the distinct fonts of rich-text runs.
 class FontTable {

@@ -1,9 +1,9 @@
 #include "engine/xlsx/RichTextCollector.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/xlsx/Fonts.h"
 
 namespace engine::xlsx {
@@ -40,7 +40,7 @@ void RichTextCollector::endElement(std::string_view local) {
     }
     if (local == "t" && inText_) {
         inText_ = false;
-        decodeEscapes(piece_);
+        package::decodeEscapes(piece_);
         result_.text += piece_;
         piece_.clear();
     } else if (local == "rPr" && inRunProperties_) {

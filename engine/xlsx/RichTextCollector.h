@@ -9,14 +9,18 @@
 #include <string>
 #include <string_view>
 
+namespace engine::package {
+class Colors;
+}
+
 namespace engine::xlsx {
 
-class Colors;
 class FontTable;
 
 class RichTextCollector {
 public:
-    RichTextCollector(const Colors& colors, FontTable& fonts) : colors_(colors), fonts_(fonts) {}
+    RichTextCollector(const package::Colors& colors, FontTable& fonts)
+        : colors_(colors), fonts_(fonts) {}
 
     // Starts a new item.
     void begin();
@@ -29,7 +33,7 @@ public:
     RichText take();
 
 private:
-    const Colors& colors_;
+    const package::Colors& colors_;
     FontTable& fonts_;
     RichText result_;
     std::string piece_; // the text of the <t> being read

@@ -1,8 +1,8 @@
 #include "engine/xlsx/SharedStrings.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/PartReader.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/xlsx/RichTextCollector.h"
 
 namespace engine::xlsx {
@@ -10,7 +10,8 @@ namespace {
 
 class SharedStringsHandler : public xml::Handler {
 public:
-    SharedStringsHandler(const Colors& colors, FontTable& fonts, std::vector<RichText>& strings)
+    SharedStringsHandler(const package::Colors& colors, FontTable& fonts,
+                         std::vector<RichText>& strings)
         : collector_(colors, fonts), strings_(strings) {}
 
     void startElement(std::string_view, std::string_view local,
@@ -58,9 +59,9 @@ private:
 } // namespace
 
 void readSharedStrings(const zip::ZipArchive& archive, const std::string& part,
-                       const Colors& colors, FontTable& fonts, Workbook& workbook) {
+                       const package::Colors& colors, FontTable& fonts, Workbook& workbook) {
     SharedStringsHandler handler(colors, fonts, workbook.strings);
-    parsePart(archive, part, handler, limits::maxPartBytes);
+    package::parsePart(archive, part, handler, limits::maxPartBytes);
 }
 
 } // namespace engine::xlsx

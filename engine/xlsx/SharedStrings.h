@@ -9,9 +9,12 @@ namespace engine::zip {
 class ZipArchive;
 }
 
+namespace engine::package {
+class Colors;
+}
+
 namespace engine::xlsx {
 
-class Colors;
 class FontTable;
 
 // Appends the strings of shared strings part `part` to `workbook.strings`, in order, so that
@@ -19,6 +22,6 @@ class FontTable;
 // Rich runs' fonts go into `fonts`. Throws ReadError(Damaged) for a malformed part or more
 // than limits::maxStrings strings.
 void readSharedStrings(const zip::ZipArchive& archive, const std::string& part,
-                       const Colors& colors, FontTable& fonts, Workbook& workbook);
+                       const package::Colors& colors, FontTable& fonts, Workbook& workbook);
 
 } // namespace engine::xlsx

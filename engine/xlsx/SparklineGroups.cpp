@@ -1,9 +1,9 @@
 #include "engine/xlsx/SparklineGroups.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/AttributeValues.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 
 #include <utility>
 
@@ -71,26 +71,26 @@ void SparklineGroupReader::startGroup(const xml::Attributes& attributes) {
     inGroup_ = true;
     SparklineGroup group;
     group.type = valueOf(attributes.value("type"), types, SparklineType::Line);
-    if (const auto weight = parseNumber(attributes.value("lineWeight"));
+    if (const auto weight = package::parseNumber(attributes.value("lineWeight"));
         weight && *weight >= 0 && *weight <= 1584)
         group.lineWeightPt = *weight;
-    group.showMarkers = parseBool(attributes.value("markers"), false);
-    group.showFirst = parseBool(attributes.value("first"), false);
-    group.showLast = parseBool(attributes.value("last"), false);
-    group.showHigh = parseBool(attributes.value("high"), false);
-    group.showLow = parseBool(attributes.value("low"), false);
-    group.showNegative = parseBool(attributes.value("negative"), false);
-    group.showAxis = parseBool(attributes.value("displayXAxis"), false);
-    group.includeHidden = parseBool(attributes.value("displayHidden"), false);
-    group.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
+    group.showMarkers = package::parseBool(attributes.value("markers"), false);
+    group.showFirst = package::parseBool(attributes.value("first"), false);
+    group.showLast = package::parseBool(attributes.value("last"), false);
+    group.showHigh = package::parseBool(attributes.value("high"), false);
+    group.showLow = package::parseBool(attributes.value("low"), false);
+    group.showNegative = package::parseBool(attributes.value("negative"), false);
+    group.showAxis = package::parseBool(attributes.value("displayXAxis"), false);
+    group.includeHidden = package::parseBool(attributes.value("displayHidden"), false);
+    group.rightToLeft = package::parseBool(attributes.value("rightToLeft"), false);
     group.empty = valueOf(attributes.value("displayEmptyCellsAs"), empties, SparklineEmpty::Zero);
     group.minScale = valueOf(attributes.value("minAxisType"), scales, SparklineScale::Individual);
     group.maxScale = valueOf(attributes.value("maxAxisType"), scales, SparklineScale::Individual);
     auto finite = [](std::optional<double> value) {
         return value && *value > -1e307 && *value < 1e307 ? value : std::nullopt;
     };
-    group.manualMin = finite(parseNumber(attributes.value("manualMin")));
-    group.manualMax = finite(parseNumber(attributes.value("manualMax")));
+    group.manualMin = finite(package::parseNumber(attributes.value("manualMin")));
+    group.manualMax = finite(package::parseNumber(attributes.value("manualMax")));
     sheet_.sparklines.push_back(std::move(group));
 }
 
@@ -98,13 +98,13 @@ void SparklineGroupReader::endSparkline() {
     inSparkline_ = false;
     if (count_ >= limits::maxSparklines)
         return;
-    const auto range = parseRange(trimBlanks(cell_));
+    const auto range = package::parseRange(package::trimBlanks(cell_));
     if (!range)
         return;
     Sparkline one;
     one.row = range->firstRow;
     one.col = range->firstCol;
-    const std::string_view data = trimBlanks(data_);
+    const std::string_view data = package::trimBlanks(data_);
     if (data.size() <= limits::maxSparklineReferenceBytes)
         one.data = data;
     sheet_.sparklines.back().sparklines.push_back(std::move(one));

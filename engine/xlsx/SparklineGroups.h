@@ -8,16 +8,19 @@
 #include <string>
 #include <string_view>
 
-namespace engine::xlsx {
-
+namespace engine::package {
 class Colors;
+}
+
+namespace engine::xlsx {
 
 // Takes the events of a worksheet's <sparklineGroups> as the worksheet reader meets them,
 // into `sheet.sparklines`. At most limits::maxSparklines sparklines per sheet; more, and
 // sparklines without a cell, are dropped. Groups left without a sparkline are dropped too.
 class SparklineGroupReader {
 public:
-    SparklineGroupReader(const Colors& colors, Sheet& sheet) : colors_(colors), sheet_(sheet) {}
+    SparklineGroupReader(const package::Colors& colors, Sheet& sheet)
+        : colors_(colors), sheet_(sheet) {}
 
     // True while inside a <sparklineGroups> element; the worksheet reader then hands every
     // event here.
@@ -30,7 +33,7 @@ private:
     void startGroup(const xml::Attributes& attributes);
     void endSparkline();
 
-    const Colors& colors_;
+    const package::Colors& colors_;
     Sheet& sheet_;
     int depth_ = 0;
     bool inGroup_ = false, inSparkline_ = false;

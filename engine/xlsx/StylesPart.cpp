@@ -1,10 +1,10 @@
 #include "engine/xlsx/StylesPart.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/Colors.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/xlsx/Fills.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/StyleNames.h"
@@ -36,13 +36,13 @@ constexpr std::array<std::pair<std::string_view, VAlign>, 5> verticals = {{
 
 std::uint32_t index(const xml::Attributes& attributes, std::string_view name) {
     return static_cast<std::uint32_t>(
-        parseUnsigned(attributes.value(name), 0xFFFFFFFFu).value_or(0));
+        package::parseUnsigned(attributes.value(name), 0xFFFFFFFFu).value_or(0));
 }
 
 // The palette override sits at the end of the part, after everything that refers to it.
 class PaletteHandler : public xml::Handler {
 public:
-    explicit PaletteHandler(Colors& colors) : colors_(colors) {}
+    explicit PaletteHandler(package::Colors& colors) : colors_(colors) {}
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -50,7 +50,7 @@ public:
             inPalette_ = true;
             next_ = 0;
         } else if (inPalette_ && local == "rgbColor") {
-            Colors plain;
+            package::Colors plain;
             const Color color = plain.resolve(attributes);
             if (!color.automatic)
                 colors_.setIndexed(next_, color.rgb);
@@ -63,14 +63,14 @@ public:
     }
 
 private:
-    Colors& colors_;
+    package::Colors& colors_;
     bool inPalette_ = false;
     std::size_t next_ = 0;
 };
 
 class StylesHandler : public xml::Handler {
 public:
-    StylesHandler(const Colors& colors, Workbook& workbook)
+    StylesHandler(const package::Colors& colors, Workbook& workbook)
         : colors_(colors), book_(workbook), fills_(colors, FillPattern::None) {}
 
     void startElement(std::string_view, std::string_view local,
@@ -83,7 +83,7 @@ public:
             return;
         }
         if (section_ == "numFmts" && local == "numFmt") {
-            const auto id = parseUnsigned(attributes.value("numFmtId"), 0xFFFFFFFFu);
+            const auto id = package::parseUnsigned(attributes.value("numFmtId"), 0xFFFFFFFFu);
             if (id && book_.numberFormats.size() < limits::maxStyleEntries)
                 book_.numberFormats[static_cast<std::uint32_t>(*id)] =
                     std::string(attributes.value("formatCode"));
@@ -132,8 +132,8 @@ private:
         if (local == "border") {
             add(book_.borders);
             Border& border = book_.borders.back();
-            border.diagonalDown = parseBool(attributes.value("diagonalDown"), false);
-            border.diagonalUp = parseBool(attributes.value("diagonalUp"), false);
+            border.diagonalDown = package::parseBool(attributes.value("diagonalDown"), false);
+            border.diagonalUp = package::parseBool(attributes.value("diagonalUp"), false);
             return;
         }
         if (book_.borders.empty())
@@ -168,12 +168,13 @@ private:
                                    .value_or(HAlign::General);
         alignment.vertical =
             lookUp(verticals, attributes.value("vertical", "bottom")).value_or(VAlign::Bottom);
-        alignment.wrap = parseBool(attributes.value("wrapText"), false);
-        alignment.shrinkToFit = parseBool(attributes.value("shrinkToFit"), false);
-        alignment.indent =
-            static_cast<std::uint8_t>(parseUnsigned(attributes.value("indent"), 250).value_or(0));
+        alignment.wrap = package::parseBool(attributes.value("wrapText"), false);
+        alignment.shrinkToFit = package::parseBool(attributes.value("shrinkToFit"), false);
+        alignment.indent = static_cast<std::uint8_t>(
+            package::parseUnsigned(attributes.value("indent"), 250).value_or(0));
         // 0..90 turn the text up, 91..180 down by (value - 90) degrees, 255 stacks it.
-        const auto rotation = parseUnsigned(attributes.value("textRotation"), 255).value_or(0);
+        const auto rotation =
+            package::parseUnsigned(attributes.value("textRotation"), 255).value_or(0);
         if (rotation <= 90)
             alignment.rotation = static_cast<std::int16_t>(rotation);
         else if (rotation <= 180)
@@ -182,7 +183,7 @@ private:
             alignment.rotation = 255;
     }
 
-    const Colors& colors_;
+    const package::Colors& colors_;
     Workbook& book_;
     std::string section_;
     FillReader fills_;
@@ -191,12 +192,12 @@ private:
 
 } // namespace
 
-void readStyles(const zip::ZipArchive& archive, const std::string& part, Colors& colors,
+void readStyles(const zip::ZipArchive& archive, const std::string& part, package::Colors& colors,
                 Workbook& workbook) {
     PaletteHandler palette(colors);
-    parsePart(archive, part, palette, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, palette, limits::maxSmallPartBytes);
     StylesHandler styles(colors, workbook);
-    parsePart(archive, part, styles, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, styles, limits::maxSmallPartBytes);
 }
 
 } // namespace engine::xlsx

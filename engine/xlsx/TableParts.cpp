@@ -1,9 +1,9 @@
 #include "engine/xlsx/TableParts.h"
 
+#include "engine/base/Limits.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
 #include "engine/util/Utf8.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -31,7 +31,7 @@ public:
             if (name.empty())
                 name = attributes.value("name");
             util::appendUtf8Bounded(table_.name, name, limits::maxTableColumnNameBytes);
-            if (const auto range = parseRange(attributes.value("ref")))
+            if (const auto range = package::parseRange(attributes.value("ref")))
                 table_.range = *range, hasRange_ = true;
             table_.headerRows = count(attributes.value("headerRowCount"), 1) ? 1 : 0;
             table_.totalsRows = count(attributes.value("totalsRowCount"), 0) ? 1 : 0;
@@ -41,7 +41,7 @@ public:
             std::string& column = table_.columns.emplace_back();
             util::appendUtf8Bounded(column, attributes.value("name"),
                                     limits::maxTableColumnNameBytes);
-            decodeEscapes(column);
+            package::decodeEscapes(column);
         }
     }
     void endElement(std::string_view, std::string_view) override {}
@@ -77,8 +77,8 @@ bool parseTableXml(std::string_view xml, const std::string& partName, Table& tab
 
 void readTables(const zip::ZipArchive& archive, const std::string& sheetPart,
                 std::uint32_t sheetIndex, Workbook& workbook) {
-    const Relationships relationships = Relationships::read(archive, sheetPart);
-    for (const Relationship& relationship : relationships.all()) {
+    const package::Relationships relationships = package::Relationships::read(archive, sheetPart);
+    for (const package::Relationship& relationship : relationships.all()) {
         const std::string_view type = relationship.type;
         if (relationship.external || !type.ends_with("/table") ||
             !archive.contains(relationship.target) || workbook.tables.size() >= limits::maxTables)
@@ -86,7 +86,7 @@ void readTables(const zip::ZipArchive& archive, const std::string& sheetPart,
         Table table;
         table.sheet = sheetIndex;
         TableHandler handler(table);
-        parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
+        package::parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
         completeColumns(table);
         if (handler.usable())
             workbook.tables.push_back(std::move(table));

@@ -1,16 +1,16 @@
 #include "engine/xlsx/WorkbookPart.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 
 namespace engine::xlsx {
 namespace {
 
 class WorkbookHandler : public xml::Handler {
 public:
-    explicit WorkbookHandler(WorkbookInfo& info) : info_(info) {}
+    explicit WorkbookHandler(package::WorkbookInfo& info) : info_(info) {}
 
     void startElement(std::string_view, std::string_view local,
                       const xml::Attributes& attributes) override {
@@ -22,17 +22,17 @@ public:
             return;
         }
         if (local == "workbookPr") {
-            if (parseBool(attributes.value("date1904"), false))
+            if (package::parseBool(attributes.value("date1904"), false))
                 info_.dateSystem = DateSystem::Date1904;
         } else if (local == "calcPr") {
-            info_.fullCalcOnLoad = parseBool(attributes.value("fullCalcOnLoad"), false);
+            info_.fullCalcOnLoad = package::parseBool(attributes.value("fullCalcOnLoad"), false);
         } else if (local == "definedName") {
             inName_ = info_.definedNames.size() < limits::maxSheets * 64;
             if (inName_) {
                 DefinedName& name = info_.definedNames.emplace_back();
                 name.name = attributes.value("name");
                 if (const auto sheet =
-                        parseUnsigned(attributes.value("localSheetId"), limits::maxSheets))
+                        package::parseUnsigned(attributes.value("localSheetId"), limits::maxSheets))
                     name.sheet = static_cast<std::uint32_t>(*sheet);
             }
         } else if (local == "sheets") {
@@ -42,7 +42,7 @@ public:
                 throw ReadError(ReadError::Kind::Damaged, "the workbook lists more than " +
                                                               std::to_string(limits::maxSheets) +
                                                               " sheets");
-            SheetEntry entry;
+            package::SheetEntry entry;
             entry.name = attributes.value("name");
             entry.relationshipId = attributes.value("id");
             const std::string_view state = attributes.value("state");
@@ -68,17 +68,17 @@ public:
     }
 
 private:
-    WorkbookInfo& info_;
+    package::WorkbookInfo& info_;
     std::size_t depth_ = 0;
     bool inSheets_ = false, inName_ = false;
 };
 
 } // namespace
 
-WorkbookInfo readWorkbookPart(const zip::ZipArchive& archive, const std::string& part) {
-    WorkbookInfo info;
+package::WorkbookInfo readWorkbookPart(const zip::ZipArchive& archive, const std::string& part) {
+    package::WorkbookInfo info;
     WorkbookHandler handler(info);
-    parsePart(archive, part, handler, limits::maxSmallPartBytes);
+    package::parsePart(archive, part, handler, limits::maxSmallPartBytes);
     return info;
 }
 

@@ -14,6 +14,6 @@ namespace engine::xlsx {
 // Reads workbook part `part`. Throws ReadError: NotWorkbook when its root is not <workbook>
 // (the main part of another kind of document), Damaged for a malformed part or more than
 // limits::maxSheets sheets.
-WorkbookInfo readWorkbookPart(const zip::ZipArchive& archive, const std::string& part);
+package::WorkbookInfo readWorkbookPart(const zip::ZipArchive& archive, const std::string& part);
 
 } // namespace engine::xlsx

@@ -1,14 +1,14 @@
 #include "engine/xlsx/WorksheetPart.h"
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/model/ErrorNames.h"
+#include "engine/model/SheetSpans.h"
 #include "engine/package/DrawingPart.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
-#include "engine/util/SheetSpans.h"
 #include "engine/xlsx/CommentsPart.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/RichTextCollector.h"
@@ -51,8 +51,8 @@ double widthFromBase(double baseCharacters) {
 
 class WorksheetHandler : public xml::Handler {
 public:
-    WorksheetHandler(SheetContext& context, Sheet& sheet, const Relationships& relationships,
-                     const std::string& part)
+    WorksheetHandler(SheetContext& context, Sheet& sheet,
+                     const package::Relationships& relationships, const std::string& part)
         : context_(context), sheet_(sheet), relationships_(relationships), part_(part),
           collector_(context.colors, context.fonts), conditional_(context.colors, sheet),
           sparklines_(context.colors, sheet) {}
@@ -94,8 +94,8 @@ public:
             readHyperlink(attributes);
         else if (local == "sheetView" && !seenView_) {
             seenView_ = true;
-            sheet_.showGridLines = parseBool(attributes.value("showGridLines"), true);
-            sheet_.rightToLeft = parseBool(attributes.value("rightToLeft"), false);
+            sheet_.showGridLines = package::parseBool(attributes.value("showGridLines"), true);
+            sheet_.rightToLeft = package::parseBool(attributes.value("rightToLeft"), false);
         } else if (local == "pane" && seenView_ && !seenPane_) {
             seenPane_ = true;
             readPane(attributes);
@@ -167,11 +167,11 @@ private:
     }
 
     void readFormat(const xml::Attributes& attributes) {
-        if (const auto height = parseNumber(attributes.value("defaultRowHeight"));
+        if (const auto height = package::parseNumber(attributes.value("defaultRowHeight"));
             height && *height >= 0 && *height <= 409.5)
             defaultRowHeight_ = sheet_.defaultRowHeight = *height;
-        const auto width = parseNumber(attributes.value("defaultColWidth"));
-        const auto base = parseNumber(attributes.value("baseColWidth"));
+        const auto width = package::parseNumber(attributes.value("defaultColWidth"));
+        const auto base = package::parseNumber(attributes.value("baseColWidth"));
         if (width && *width >= 0 && *width <= 255) {
             sheet_.defaultColumnWidth = *width;
             sheet_.baseColumnWidth = 0;
@@ -182,8 +182,8 @@ private:
     }
 
     void readColumn(const xml::Attributes& attributes) {
-        const auto first = parseUnsigned(attributes.value("min"), limits::maxColumns);
-        const auto last = parseUnsigned(attributes.value("max"), 0xFFFFFFFFu);
+        const auto first = package::parseUnsigned(attributes.value("min"), limits::maxColumns);
+        const auto last = package::parseUnsigned(attributes.value("max"), 0xFFFFFFFFu);
         if (!first || !last || *first == 0 || *last < *first ||
             sheet_.columns.size() >= limits::maxColumns)
             return;
@@ -191,17 +191,17 @@ private:
         column.firstCol = static_cast<std::uint16_t>(*first - 1);
         column.lastCol =
             static_cast<std::uint16_t>(std::min<std::uint64_t>(*last, limits::maxColumns) - 1);
-        const auto width = parseNumber(attributes.value("width"));
+        const auto width = package::parseNumber(attributes.value("width"));
         column.width = width && *width >= 0 && *width <= 65535 ? *width : sheet_.defaultColumnWidth;
-        column.hidden = parseBool(attributes.value("hidden"), false);
-        column.customWidth = parseBool(attributes.value("customWidth"), false);
+        column.hidden = package::parseBool(attributes.value("hidden"), false);
+        column.customWidth = package::parseBool(attributes.value("customWidth"), false);
         column.format = static_cast<std::uint32_t>(
-            parseUnsigned(attributes.value("style"), 0xFFFFFFFFu).value_or(0));
+            package::parseUnsigned(attributes.value("style"), 0xFFFFFFFFu).value_or(0));
         sheet_.columns.push_back(column);
     }
 
     void readMerge(const xml::Attributes& attributes) {
-        const auto range = parseRange(attributes.value("ref"));
+        const auto range = package::parseRange(attributes.value("ref"));
         if (!range)
             return;
         if (sheet_.merges.size() >= limits::maxMerges)
@@ -216,7 +216,7 @@ private:
         if (state != "frozen" && state != "frozenSplit")
             return;
         const auto count = [&](std::string_view name, double max) {
-            const auto value = parseNumber(attributes.value(name));
+            const auto value = package::parseNumber(attributes.value(name));
             return value && *value >= 1 && *value <= max ? static_cast<std::uint32_t>(*value) : 0u;
         };
         sheet_.frozenRows = count("ySplit", limits::maxRows);
@@ -224,7 +224,7 @@ private:
     }
 
     void readHyperlink(const xml::Attributes& attributes) {
-        const auto range = parseRange(attributes.value("ref"));
+        const auto range = package::parseRange(attributes.value("ref"));
         if (!range)
             return;
         if (sheet_.hyperlinks.size() >= limits::maxHyperlinks)
@@ -232,7 +232,8 @@ private:
         Hyperlink link;
         link.range = *range;
         if (const char* id = attributes.get("id"))
-            if (const Relationship* target = relationships_.byId(id); target && target->external)
+            if (const package::Relationship* target = relationships_.byId(id);
+                target && target->external)
                 link.target = target->target;
         link.location = attributes.value("location");
         link.tooltip = attributes.value("tooltip");
@@ -243,7 +244,7 @@ private:
 
     void startRow(const xml::Attributes& attributes) {
         if (const char* r = attributes.get("r")) {
-            const auto number = parseUnsigned(r, 0xFFFFFFFFu);
+            const auto number = package::parseUnsigned(r, 0xFFFFFFFFu);
             if (!number || *number == 0)
                 fail("row number '" + std::string(r) + "' is malformed");
             rowNumber_ = *number - 1;
@@ -257,15 +258,15 @@ private:
 
         RowInfo row;
         row.row = static_cast<std::uint32_t>(rowNumber_);
-        row.hidden = parseBool(attributes.value("hidden"), false);
-        row.customHeight = parseBool(attributes.value("customHeight"), false);
-        if (const auto height = parseNumber(attributes.value("ht"));
+        row.hidden = package::parseBool(attributes.value("hidden"), false);
+        row.customHeight = package::parseBool(attributes.value("customHeight"), false);
+        if (const auto height = package::parseNumber(attributes.value("ht"));
             height && *height >= 0 && *height <= 409.5)
             row.height = *height;
-        row.hasFormat = parseBool(attributes.value("customFormat"), false);
+        row.hasFormat = package::parseBool(attributes.value("customFormat"), false);
         if (row.hasFormat)
             row.format = static_cast<std::uint32_t>(
-                parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
+                package::parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
         if (!row.customHeight && row.height == defaultRowHeight_)
             row.height = 0;
         // Writers give every row its height; only a difference from the default is news.
@@ -283,18 +284,18 @@ private:
         // Cell metadata on a formula cell is the mark of a dynamic array formula.
         dynamic_ = !attributes.value("cm").empty();
         format_ = static_cast<std::uint32_t>(
-            parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
+            package::parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
 
         std::uint64_t row = rowNumber_, col = nextCol_;
         if (const char* r = attributes.get("r")) {
-            CellPosition position;
-            switch (parseCellRef(r, position)) {
-            case RefStatus::Malformed:
+            package::CellPosition position;
+            switch (package::parseCellRef(r, position)) {
+            case package::RefStatus::Malformed:
                 fail("cell reference '" + std::string(r).substr(0, 32) + "' is malformed");
-            case RefStatus::OutsideGrid:
+            case package::RefStatus::OutsideGrid:
                 cellInGrid_ = false;
                 return;
-            case RefStatus::Ok:
+            case package::RefStatus::Ok:
                 row = position.row;
                 col = position.col;
                 break;
@@ -322,10 +323,10 @@ private:
             const std::string_view kind = attributes.value("t");
             if (kind == "shared")
                 formula_.sharedIndex = static_cast<std::uint32_t>(
-                    parseUnsigned(attributes.value("si"), CellFormula::noShare - 1)
+                    package::parseUnsigned(attributes.value("si"), CellFormula::noShare - 1)
                         .value_or(CellFormula::noShare));
             if (kind == "array") {
-                if (const auto range = parseRange(attributes.value("ref"))) {
+                if (const auto range = package::parseRange(attributes.value("ref"))) {
                     formula_.array = true;
                     formula_.dynamic = dynamic_;
                     formula_.arrayRange = *range;
@@ -357,7 +358,7 @@ private:
         case ValueType::Number:
             // Some writers leave blanks in an empty value.
             if (hasValue && value_.find_first_not_of(" \t\r\n") != std::string::npos) {
-                const auto number = parseNumber(value_);
+                const auto number = package::parseNumber(value_);
                 if (!number)
                     fail("cell " + cellName() + " holds '" + value_.substr(0, 32) +
                          "' where a number was expected");
@@ -367,7 +368,7 @@ private:
             break;
         case ValueType::Shared:
             if (hasValue) {
-                const auto index = parseUnsigned(value_, 0xFFFFFFFFu);
+                const auto index = package::parseUnsigned(value_, 0xFFFFFFFFu);
                 if (!index)
                     fail("cell " + cellName() + " holds '" + value_.substr(0, 32) +
                          "' where a string index was expected");
@@ -381,7 +382,7 @@ private:
                 cell.type = CellType::Text;
                 cell.text = context_.workbook.addString(std::move(inlineText_));
             } else if (hasValue) {
-                decodeEscapes(value_);
+                package::decodeEscapes(value_);
                 cell.type = CellType::Text;
                 cell.text = context_.workbook.addString(RichText{value_, {}});
             }
@@ -389,7 +390,7 @@ private:
         case ValueType::Boolean:
             if (hasValue) {
                 cell.type = CellType::Boolean;
-                cell.boolean = parseBool(value_, false);
+                cell.boolean = package::parseBool(value_, false);
             }
             break;
         case ValueType::Error:
@@ -400,7 +401,8 @@ private:
             break;
         case ValueType::Date:
             if (hasValue) {
-                if (const auto serial = isoDateToSerial(value_, context_.workbook.dateSystem)) {
+                if (const auto serial =
+                        package::isoDateToSerial(value_, context_.workbook.dateSystem)) {
                     cell.type = CellType::Number;
                     cell.number = *serial;
                 } else {
@@ -429,7 +431,7 @@ private:
 
     SheetContext& context_;
     Sheet& sheet_;
-    const Relationships& relationships_;
+    const package::Relationships& relationships_;
     const std::string& part_;
     RichTextCollector collector_;
     std::string drawingId_;
@@ -455,26 +457,27 @@ private:
 } // namespace
 
 void readWorksheet(SheetContext& context, const std::string& part, Sheet& sheet) {
-    const Relationships relationships = Relationships::read(context.archive, part);
+    const package::Relationships relationships =
+        package::Relationships::read(context.archive, part);
     // Without a default width of its own a sheet has the application's base of 8 characters.
     sheet.baseColumnWidth = 8;
     WorksheetHandler handler(context, sheet, relationships, part);
-    parsePart(context.archive, part, handler, limits::maxPartBytes);
+    package::parsePart(context.archive, part, handler, limits::maxPartBytes);
     handler.finish();
 
-    const Relationship* drawing =
+    const package::Relationship* drawing =
         handler.drawingId().empty() ? nullptr : relationships.byId(handler.drawingId());
     if (drawing && !drawing->external && context.archive.contains(drawing->target)) {
-        readSheetDrawing(context.archive, drawing->target, context.colors,
-                         context.workbook.dateSystem, sheet, context.pictureBytes);
+        drawingml::readSheetDrawing(context.archive, drawing->target, context.colors,
+                                    context.workbook.dateSystem, sheet, context.pictureBytes);
     }
-    if (const Relationship* comments = relationships.firstOfKind("comments");
+    if (const package::Relationship* comments = relationships.firstOfKind("comments");
         comments && !comments->external && context.archive.contains(comments->target))
         readComments(context.archive, comments->target, sheet);
-    const Relationship* background =
+    const package::Relationship* background =
         handler.backgroundId().empty() ? nullptr : relationships.byId(handler.backgroundId());
     if (background && !background->external && context.archive.contains(background->target))
-        readBackground(context.archive, background->target, sheet, context.pictureBytes);
+        package::readBackground(context.archive, background->target, sheet, context.pictureBytes);
 }
 
 } // namespace engine::xlsx

@@ -10,14 +10,17 @@ namespace engine::zip {
 class ZipArchive;
 }
 
+namespace engine::package {
+class Colors;
+}
+
 namespace engine::xlsx {
 
-class Colors;
 class FontTable;
 
 struct SheetContext {
     const zip::ZipArchive& archive;
-    const Colors& colors;
+    const package::Colors& colors;
     FontTable& fonts;
     Workbook& workbook;             // its strings grow by the sheet's own strings
     std::uint64_t cellCount = 0;    // cells read so far in the whole workbook

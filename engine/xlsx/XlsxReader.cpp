@@ -1,13 +1,12 @@
 #include "engine/xlsx/XlsxReader.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
 #include "engine/package/CoreProperties.h"
 #include "engine/package/Relationships.h"
-#include "engine/package/SheetKinds.h"
-#include "engine/package/ThemePart.h"
 #include "engine/package/ThreadedCommentsPart.h"
-#include "engine/read/ReadError.h"
+#include "engine/package/WorkbookPackage.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/SharedStrings.h"
@@ -35,7 +34,8 @@ constexpr std::string_view conventionalWorkbook = "xl/workbook.xml";
 std::string findWorkbookPart(const zip::ZipArchive& archive) {
     if (archive.entryCount() == 0)
         notWorkbook("the ZIP archive is empty");
-    const std::optional<Relationship> main = mainPart(archive, conventionalWorkbook);
+    const std::optional<package::Relationship> main =
+        package::mainPart(archive, conventionalWorkbook);
     if (!main)
         notWorkbook("the package holds no workbook part");
     if (main->external || main->target.empty())
@@ -49,67 +49,40 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     const zip::ZipArchive archive(bytes);
     const std::string workbookPart = findWorkbookPart(archive);
     // A binary workbook part (.xlsb) is a different format altogether.
-    if (isBinaryPartName(workbookPart))
+    if (package::isBinaryPartName(workbookPart))
         notWorkbook("binary workbooks are not supported");
-    if (!archive.contains(workbookPart))
-        damaged("the workbook part '" + workbookPart + "' is missing");
+    package::requireWorkbookPart(archive, workbookPart);
 
-    const WorkbookInfo info = readWorkbookPart(archive, workbookPart);
-    const Relationships relationships = Relationships::read(archive, workbookPart);
-    if (!relationships.exists())
-        damaged("the workbook's relationships part '" + relationshipsPartOf(workbookPart) +
-                "' is missing");
-    if (info.sheets.empty())
-        damaged("the workbook part '" + workbookPart + "' lists no sheets");
+    const package::WorkbookInfo info = readWorkbookPart(archive, workbookPart);
+    const package::WorkbookPackage parts(archive, workbookPart);
 
     Workbook workbook;
     workbook.dateSystem = info.dateSystem;
     workbook.fullCalcOnLoad = info.fullCalcOnLoad;
     workbook.definedNames = info.definedNames;
-    workbook.language = readDocumentLanguage(archive);
-    Colors colors;
-    const auto internalPart = [&](std::string_view kind) -> const Relationship* {
-        const Relationship* found = relationships.firstOfKind(kind);
-        return found && !found->external && archive.contains(found->target) ? found : nullptr;
-    };
-    if (const Relationship* theme = internalPart("theme"))
-        readTheme(archive, theme->target, colors);
-    if (const Relationship* styles = internalPart("styles")) {
+    workbook.language = package::readDocumentLanguage(archive);
+    package::Colors colors = parts.themeColors();
+    if (const package::Relationship* styles = parts.internalPart("styles")) {
         readStyles(archive, styles->target, colors, workbook);
         readDifferentialStyles(archive, styles->target, colors, workbook);
     }
     if (workbook.fonts.empty())
         workbook.fonts.emplace_back();
     FontTable fonts(workbook.fonts);
-    if (const Relationship* strings = internalPart("sharedStrings"))
+    if (const package::Relationship* strings = parts.internalPart("sharedStrings"))
         readSharedStrings(archive, strings->target, colors, fonts, workbook);
-
-    Persons persons;
-    if (const Relationship* people = internalPart("person"))
-        persons = readPersons(archive, people->target);
+    const package::Persons persons = parts.persons();
 
     SheetContext context{archive, colors, fonts, workbook};
-    workbook.sheets.reserve(info.sheets.size());
-    for (const SheetEntry& entry : info.sheets) {
-        const Relationship* target = relationships.byId(entry.relationshipId);
-        if (!target || target->external)
-            damaged("sheet '" + entry.name + "' refers to relationship '" + entry.relationshipId +
-                    "', which the workbook does not have");
-        Sheet& sheet = workbook.sheets.emplace_back();
-        sheet.name = entry.name;
-        sheet.visibility = entry.visibility;
-        sheet.kind = sheetKindOf(target->type, entry.name);
+    parts.readSheets(info, workbook, [&](Sheet& sheet, const std::string& part) {
         if (sheet.kind == SheetKind::Chart)
-            readChartSheet(archive, target->target, colors, workbook.dateSystem, sheet);
+            drawingml::readChartSheet(archive, part, colors, workbook.dateSystem, sheet);
         if (sheet.kind != SheetKind::Worksheet)
-            continue;
-        if (!archive.contains(target->target))
-            damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
-        readWorksheet(context, target->target, sheet);
-        readThreadedComments(archive, target->target, persons, sheet);
-        readTables(archive, target->target, static_cast<std::uint32_t>(workbook.sheets.size() - 1),
-                   workbook);
-    }
+            return;
+        readWorksheet(context, part, sheet);
+        package::readThreadedComments(archive, part, persons, sheet);
+        readTables(archive, part, static_cast<std::uint32_t>(workbook.sheets.size() - 1), workbook);
+    });
     workbook.finish();
     return workbook;
 }

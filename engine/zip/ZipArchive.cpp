@@ -1,7 +1,7 @@
 #include "engine/zip/ZipArchive.h"
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 
 #include <algorithm>
 #include <limits>

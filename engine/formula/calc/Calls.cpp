@@ -1,8 +1,8 @@
+#include "engine/base/Limits.h"
 #include "engine/formula/ArrayParameters.h"
 #include "engine/formula/calc/Calculation.h"
 #include "engine/formula/calc/Planning.h"
 #include "engine/numfmt/NumberFormat.h"
-#include "engine/read/Limits.h"
 
 namespace engine::formula::calc {
 

@@ -1,6 +1,6 @@
+#include "engine/base/Limits.h"
 #include "engine/formula/calc/Calculation.h"
 #include "engine/formula/calc/Planning.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
 // LET, LAMBDA and the functions that call a LAMBDA over blocks: MAP, REDUCE, SCAN, BYROW,
 // BYCOL and MAKEARRAY, with ISOMITTED for the parameters a call leaves out.
+#include "engine/base/Limits.h"
 #include "engine/formula/calc/Calculation.h"
 #include "engine/formula/calc/Planning.h"
-#include "engine/read/Limits.h"
 
 #include <cmath>
 #include <limits>

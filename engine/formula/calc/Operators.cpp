@@ -1,5 +1,5 @@
+#include "engine/base/Limits.h"
 #include "engine/formula/calc/Calculation.h"
-#include "engine/read/Limits.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "engine/formula/functions/Blocks.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 
 namespace engine::formula::fn {
 

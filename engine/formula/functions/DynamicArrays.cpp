@@ -1,8 +1,8 @@
 // SEQUENCE, SORT, SORTBY, FILTER and UNIQUE: the functions that compute a block of their own
 // size from blocks, for a formula to spill.
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
-#include "engine/read/Limits.h"
 
 #include <algorithm>
 #include <cctype>

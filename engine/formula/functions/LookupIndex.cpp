@@ -1,7 +1,7 @@
 #include "engine/formula/functions/LookupIndex.h"
 
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/read/Limits.h"
 
 namespace engine::formula {
 namespace {

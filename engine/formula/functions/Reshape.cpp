@@ -1,8 +1,8 @@
 // TAKE, DROP, CHOOSEROWS, CHOOSECOLS, VSTACK, HSTACK, TOCOL, TOROW, WRAPROWS, WRAPCOLS and
 // EXPAND: blocks cut, joined, flattened and folded.
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
-#include "engine/read/Limits.h"
 
 #include <cmath>
 

@@ -2,12 +2,12 @@
 // a character outside the Basic Multilingual Plane counts as two.
 #include "engine/util/Text.h"
 
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Criteria.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/read/Limits.h"
 
 #include <array>
 #include <cmath>

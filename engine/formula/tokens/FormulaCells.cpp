@@ -1,6 +1,6 @@
 #include "engine/formula/tokens/FormulaCells.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 
 #include <algorithm>
 #include <limits>

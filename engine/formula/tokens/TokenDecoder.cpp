@@ -1,8 +1,8 @@
 #include "engine/formula/tokens/TokenDecoder.h"
 
+#include "engine/base/Limits.h"
 #include "engine/formula/tokens/FunctionTable.h"
 #include "engine/model/Cell.h"
-#include "engine/read/Limits.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/util/Text.h"
 

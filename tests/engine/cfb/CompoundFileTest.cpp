@@ -1,6 +1,6 @@
 #include "engine/cfb/CompoundFile.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "tests/engine/cfb/CompoundFileBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // Charts read from DrawingML chart parts: series and their cached values, colours, titles,
 // legends, anchors, chart sheets, and parts that try to make the reader work too hard.
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 #include "tests/support/TestPaths.h"
@@ -27,9 +27,9 @@ const std::string chartOpen =
 const std::string chartClose = "</c:chart></c:chartSpace>";
 
 Chart parse(const std::string& inner) {
-    const xlsx::Colors colors;
-    return xlsx::parseChartXml(chartOpen + inner + chartClose, "xl/charts/chart1.xml", colors,
-                               DateSystem::Date1900);
+    const package::Colors colors;
+    return drawingml::parseChartXml(chartOpen + inner + chartClose, "xl/charts/chart1.xml", colors,
+                                    DateSystem::Date1900);
 }
 
 std::string numCache(const std::string& format, const std::vector<std::string>& values) {
@@ -132,11 +132,12 @@ TEST(ChartPart, ColoursComeFromTheSeriesFillLineAndPoints) {
     EXPECT_EQ(slices.color, Color::fromRgb(0x123456));
     ASSERT_EQ(slices.pointColors.size(), 2u);
     EXPECT_TRUE(slices.pointColors[0].automatic);
-    const xlsx::Colors theme;
-    EXPECT_EQ(slices.pointColors[1], Color::fromRgb(xlsx::applyTint(theme.themeColor(5), -0.25)));
+    const package::Colors theme;
+    EXPECT_EQ(slices.pointColors[1],
+              Color::fromRgb(package::applyTint(theme.themeColor(5), -0.25)));
     EXPECT_TRUE(chart.plots[0].showPercent);
     const ChartSeries& line = chart.plots[1].series[0];
-    EXPECT_EQ(line.color, Color::fromRgb(xlsx::applyTint(theme.themeColor(4), 0.4)));
+    EXPECT_EQ(line.color, Color::fromRgb(package::applyTint(theme.themeColor(4), 0.4)));
     EXPECT_FALSE(line.markers);
     EXPECT_TRUE(line.line);
 }
@@ -199,13 +200,13 @@ TEST(ChartPart, HostilePartsAreBounded) {
                                   "</c:tx></c:title>");
     EXPECT_EQ(longTitle.title, std::string(limits::maxChartTextBytes - 1, 'a'));
 
-    const xlsx::Colors colors;
-    EXPECT_THROW(xlsx::parseChartXml("<c:chartSpace><c:chart>", "xl/charts/chart9.xml", colors,
-                                     DateSystem::Date1900),
+    const package::Colors colors;
+    EXPECT_THROW(drawingml::parseChartXml("<c:chartSpace><c:chart>", "xl/charts/chart9.xml", colors,
+                                          DateSystem::Date1900),
                  ReadError);
     try {
-        xlsx::parseChartXml("<!DOCTYPE x [<!ENTITY a 'b'>]><x>&a;</x>", "xl/charts/chart9.xml",
-                            colors, DateSystem::Date1900);
+        drawingml::parseChartXml("<!DOCTYPE x [<!ENTITY a 'b'>]><x>&a;</x>", "xl/charts/chart9.xml",
+                                 colors, DateSystem::Date1900);
         FAIL();
     } catch (const ReadError& error) {
         EXPECT_NE(error.detail().find("xl/charts/chart9.xml"), std::string::npos);
@@ -393,7 +394,7 @@ TEST(ChartPart, AxesTitlesBoundsFontsAndFillsAreRead) {
     const ChartSeries& series = chart.plots.at(0).series.at(0);
     ASSERT_EQ(series.fill.kind, ChartFill::Kind::Gradient);
     ASSERT_EQ(series.fill.stops.size(), 2u);
-    EXPECT_EQ(series.fill.stops[1].rgb, xlsx::Colors().themeColor(4));
+    EXPECT_EQ(series.fill.stops[1].rgb, package::Colors().themeColor(4));
     EXPECT_EQ(series.fill.stops[1].position, 1);
     EXPECT_EQ(series.fill.angle, 90);
     // The legend shows a gradient's first colour.
@@ -413,12 +414,12 @@ TEST(ChartPart, ScatterAxesAreToldApartByTheirPlace) {
 }
 
 TEST(ChartPart, PieSlicesArePulledOutAndThemeAccentsColourSeries) {
-    xlsx::Colors colors;
+    package::Colors colors;
     std::array<std::uint32_t, 12> scheme{};
     for (std::size_t i = 0; i < scheme.size(); ++i)
         scheme[i] = 0x101010 * static_cast<std::uint32_t>(i);
     colors.setScheme(scheme);
-    const Chart chart = xlsx::parseChartXml(
+    const Chart chart = drawingml::parseChartXml(
         chartOpen +
             "<c:plotArea><c:pieChart><c:ser><c:explosion val=\"10\"/><c:dPt><c:idx val=\"2\"/>"
             "<c:explosion val=\"30\"/></c:dPt><c:val>" +

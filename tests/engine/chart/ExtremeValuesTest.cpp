@@ -1,11 +1,11 @@
 // Values at the edges of what a double holds: every chart kind still draws a bounded SVG with
 // finite coordinates, and values that are not numbers are points without a value.
 
+#include "engine/base/Limits.h"
 #include "engine/chart/AxisScale.h"
 #include "engine/chart/ChartSvg.h"
 #include "engine/drawingml/ChartPart.h"
 #include "engine/package/Colors.h"
-#include "engine/read/Limits.h"
 #include "engine/xls/ChartStream.h"
 #include "tests/engine/chart/ChartSamples.h"
 
@@ -167,8 +167,8 @@ TEST(ChartReaders, AValueNearTheLowestDoubleDrawsAChart) {
     EXPECT_EQ(binary.plots[0].series[0].values, std::vector<double>{-1.538e308});
     expectBounded(svgOf(binary), "chart substream");
 
-    const xlsx::Colors colors;
-    const Chart drawing = xlsx::parseChartXml(
+    const package::Colors colors;
+    const Chart drawing = drawingml::parseChartXml(
         "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
         "<c:chart><c:plotArea><c:barChart><c:barDir val=\"col\"/><c:ser><c:val><c:numRef>"
         "<c:numCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>-1.538e308</c:v></c:pt>"
@@ -207,8 +207,8 @@ TEST(ChartReaders, CachedValuesThatAreNotFiniteAreGaps) {
     EXPECT_EQ(values[1], 2.0);
     EXPECT_TRUE(std::isnan(values[2]));
 
-    const xlsx::Colors colors;
-    const Chart drawing = xlsx::parseChartXml(
+    const package::Colors colors;
+    const Chart drawing = drawingml::parseChartXml(
         "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
         "<c:chart><c:plotArea><c:lineChart><c:ser><c:val><c:numRef><c:numCache>"
         "<c:pt idx=\"0\"><c:v>1e999</c:v></c:pt><c:pt idx=\"1\"><c:v>2</c:v></c:pt>"

@@ -5,10 +5,10 @@
 
 #include "MetafileBuilder.h"
 #include "SvgProbe.h"
+#include "engine/base/ReadError.h"
 #include "engine/metafile/Dib.h"
 #include "engine/metafile/MetafileBlip.h"
 #include "engine/metafile/SvgCanvas.h"
-#include "engine/read/ReadError.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Macintosh PICT pictures played into SVG: shapes, lines, texts and colours of small built
 // pictures, a placeholder for what is not drawn, and pictures cut or lying about their sizes.
 
+#include "engine/base/ReadError.h"
 #include "engine/metafile/Metafile.h"
 #include "engine/metafile/PictBitmap.h"
 #include "engine/metafile/PictPlayer.h"
-#include "engine/read/ReadError.h"
 #include "tests/engine/metafile/SvgProbe.h"
 
 #include <array>

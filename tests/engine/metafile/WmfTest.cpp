@@ -3,8 +3,8 @@
 
 #include "MetafileBuilder.h"
 #include "SvgProbe.h"
+#include "engine/base/ReadError.h"
 #include "engine/metafile/Metafile.h"
-#include "engine/read/ReadError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Every OpenDocument workbook of the shared corpus opens with the facts its source projects
 // assert, and the encrypted and hostile ones fail as the manifest says.
 
+#include "engine/base/ReadError.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/support/CorpusTables.h"
 #include "tests/support/TestPaths.h"

@@ -1,9 +1,9 @@
 // Hostile and broken OpenDocument files: each gets a clear error, or is read with bounded
 // work, never a crash, a hang or unbounded memory.
 
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/engine/ods/OdsBuilder.h"
 

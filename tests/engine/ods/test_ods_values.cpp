@@ -1,8 +1,8 @@
 // Cells, repeats, merges, rows, columns, links and pictures of small spreadsheets built here,
 // one quirk of the format per case.
 
+#include "engine/base/ReadError.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/engine/ods/OdsBuilder.h"
 

@@ -1,8 +1,8 @@
 // Every formula of the corpus's binary workbooks, decoded from its tokens and computed from
 // scratch, against the result the application stored.
 
+#include "engine/base/ReadError.h"
 #include "engine/formula/Calculator.h"
-#include "engine/read/ReadError.h"
 #include "engine/xls/XlsReader.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "tests/support/CorpusTables.h"

@@ -43,7 +43,7 @@ TEST(CivilDate, EveryReaderAndTheFormatterKeepTheOneRule) {
                                 std::stoi(iso.substr(8, 2))};
         EXPECT_EQ(engine::serialFromCivil(written, row.system), row.serial);
         EXPECT_EQ(engine::ods::isoDateSerial(row.iso, row.system), double(row.serial));
-        const auto fromXlsx = engine::xlsx::isoDateToSerial(row.iso, row.system);
+        const auto fromXlsx = engine::package::isoDateToSerial(row.iso, row.system);
         engine::numfmt::DateTime split;
         if (row.serial < 0) {
             // Before day 0 no cell shows a date.

@@ -4,7 +4,7 @@
 
 #include "engine/util/CodePages.h"
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/Text.h"
 #include "engine/xls/WorkbookStream.h"
 #include "tests/engine/xls/BiffBuilder.h"

@@ -2,11 +2,11 @@
 // each method open as if plain, files that need a password of their own stay encrypted, and the
 // corpus's encrypted workbooks decrypt to their known contents with their own password.
 
+#include "engine/base/ReadError.h"
 #include "engine/cfb/CompoundFile.h"
 #include "engine/crypto/BlockRc4.h"
 #include "engine/crypto/Digest.h"
 #include "engine/crypto/XorObfuscation.h"
-#include "engine/read/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/xls/WorkbookStream.h"
 #include "engine/xls/XlsReader.h"

@@ -1,7 +1,7 @@
 // BIFF reading with bytes built in the test: the cursor, CONTINUE joining, and a small workbook
 // stream that exercises every cell record kind.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/util/ByteCursor.h"
 #include "engine/xls/ContinuedRecord.h"
 #include "engine/xls/Hyperlinks.h"

@@ -1,7 +1,7 @@
 // The binary workbooks of the shared corpus open with the facts their source projects assert,
 // and hold what the XML twin written from the same workbook holds.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/support/CorpusTables.h"
 #include "tests/support/TestPaths.h"

@@ -1,7 +1,7 @@
 // Binary workbooks' notes (binary comments parts and threaded conversations), and the charts
 // and shapes of their drawings, which are the same XML as in the XML packages.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/xlsb/CommentsBin.h"
 #include "tests/engine/xlsb/RecordWriter.h"

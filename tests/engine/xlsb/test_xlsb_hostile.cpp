@@ -1,7 +1,7 @@
 // Broken and hostile binary workbooks end in a ReadError that says what is wrong, never in a
 // crash, a hang or unbounded memory.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "tests/engine/xlsb/RecordWriter.h"

@@ -1,7 +1,9 @@
 // Record headers, and the shared structures inside records, decoded from bytes made for each
 // case: every length is bounded, and data past the end is an error naming where it happened.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
+#include "engine/package/Colors.h"
+#include "engine/util/ByteCursor.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"
 #include "tests/engine/xlsb/RecordWriter.h"
@@ -145,3 +147,32 @@ TEST(XlsbRecords, RichRunsOutsideTheTextOrInsideAPairStayInside) {
 }
 
 } // namespace
+
+TEST(XlsbColor, ResolvesLikeTheSameReferenceInXml) {
+    // The binary colour record and the XML attributes name the same references; both readers
+    // must come to the same colour through the one table.
+    engine::package::Colors colors;
+    colors.setScheme({0x111111, 0xEEEEEE, 0x222222, 0xDDDDDD, 1, 2, 3, 4, 5, 6, 7, 8});
+    const auto binary = [&](std::uint8_t kind, std::uint8_t index, std::int16_t tint,
+                            std::uint32_t rgb) {
+        const std::uint8_t bytes[8] = {
+            static_cast<std::uint8_t>(kind << 1 | 1), index,
+            static_cast<std::uint8_t>(tint & 0xFF),   static_cast<std::uint8_t>((tint >> 8) & 0xFF),
+            static_cast<std::uint8_t>(rgb >> 16),     static_cast<std::uint8_t>(rgb >> 8),
+            static_cast<std::uint8_t>(rgb),           0xFF};
+        engine::util::ByteCursor cursor(bytes, "color");
+        return engine::xlsb::color(cursor, colors);
+    };
+    const auto xml = [&](std::vector<const char*> raw) {
+        raw.push_back(nullptr);
+        return colors.resolve(engine::xml::Attributes(raw.data()));
+    };
+    EXPECT_EQ(binary(3, 0, 0, 0), xml({"theme", "0"}));
+    EXPECT_EQ(binary(3, 4, -8191, 0), xml({"theme", "4", "tint", "-0.249977111117893"}));
+    EXPECT_EQ(binary(1, 10, 0, 0), xml({"indexed", "10"}));
+    EXPECT_TRUE(binary(1, 64, 0, 0).automatic);
+    EXPECT_EQ(binary(2, 0, 0, 0x00B050), xml({"rgb", "FF00B050"}));
+    EXPECT_EQ(binary(2, 0, 13106, 0x4F81BD), xml({"rgb", "4F81BD", "tint", "0.39997558519241921"}));
+    EXPECT_TRUE(binary(3, 12, 0, 0).automatic);
+    EXPECT_TRUE(binary(0, 0, 0, 0).automatic);
+}

@@ -2,7 +2,7 @@
 // every feature the model holds: sheets, cell values, strings, styles, sizes, merges, links and
 // pictures.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "tests/engine/xlsb/RecordWriter.h"
 

@@ -1,6 +1,6 @@
 // Comments and the sheet's reading direction as the OOXML reader takes them from a package.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 

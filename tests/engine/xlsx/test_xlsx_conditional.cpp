@@ -1,6 +1,6 @@
 // Conditional formats and their differential styles as the OOXML reader takes them.
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 #include "engine/web/ConditionalLooks.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/XlsxReader.h"

@@ -1,7 +1,7 @@
 // Every ZIP workbook of the shared corpus opens with the facts its source projects assert, and
 // every broken or foreign ZIP fails with the right kind of error.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/read/ReadWorkbook.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/support/CorpusTables.h"

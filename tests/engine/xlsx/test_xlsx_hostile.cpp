@@ -1,8 +1,8 @@
 // Broken and hostile packages end in a ReadError that says what is wrong, never in a crash, a
 // hang or unbounded memory.
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 

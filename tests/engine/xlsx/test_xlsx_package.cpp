@@ -1,7 +1,7 @@
 // What the OOXML reader takes from a package: cells, strings, styles, sheet layout, pictures,
 // and how it tells a workbook from other ZIP files.
 
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 

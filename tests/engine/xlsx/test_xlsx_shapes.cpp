@@ -50,8 +50,8 @@ const std::string styledShape =
 
 TEST(XlsxShapes, ShapesAreDrawnWithTheirStyleGeometryAndText) {
     Sheet sheet;
-    const xlsx::Colors colors;
-    xlsx::parseDrawingShapesXml(
+    const package::Colors colors;
+    drawingml::parseDrawingShapesXml(
         drawing(oneCell(1, 2, styledShape) +
                 // A text box with its own fill and outline, and a shape showing nothing.
                 oneCell(4, 0,
@@ -117,14 +117,14 @@ TEST(XlsxShapes, SheetsShowTheShapesOfTheirDrawing) {
 
 TEST(XlsxShapes, LinesRunCornerToCornerEvenWithoutHeight) {
     Sheet sheet;
-    xlsx::parseDrawingShapesXml(
+    drawingml::parseDrawingShapesXml(
         drawing("<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:colOff>0</xdr:colOff>"
                 "<xdr:row>0</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from><xdr:to><xdr:col>2"
                 "</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>0</xdr:row><xdr:rowOff>0"
                 "</xdr:rowOff></xdr:to><xdr:sp><xdr:spPr><a:xfrm flipH=\"1\"/><a:prstGeom "
                 "prst=\"line\"/><a:noFill/><a:ln w=\"12700\"><a:solidFill><a:srgbClr "
                 "val=\"000000\"/></a:solidFill></a:ln></xdr:spPr></xdr:sp></xdr:twoCellAnchor>"),
-        "d.xml", xlsx::Colors(), sheet);
+        "d.xml", package::Colors(), sheet);
     ASSERT_EQ(sheet.pictures.size(), 1u);
     EXPECT_DOUBLE_EQ(sheet.pictures[0].anchor.heightPt, 1);
     const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
@@ -145,11 +145,11 @@ TEST(XlsxShapes, AlternateContentIsReadOnceAndAnchorsKeepTheirEditMode) {
                                 "</xdr:rowOff></xdr:to>" +
                                 shape + "<xdr:clientData/></xdr:twoCellAnchor>";
     Sheet sheet;
-    xlsx::parseDrawingShapesXml(drawing("<mc:AlternateContent xmlns:mc=\"" + mc +
-                                        "\"><mc:Choice Requires=\"a14\">" + twoCell +
-                                        "</mc:Choice><mc:Fallback>" + oneCell(7, 7, shape) +
-                                        "</mc:Fallback></mc:AlternateContent>"),
-                                "d.xml", xlsx::Colors(), sheet);
+    drawingml::parseDrawingShapesXml(drawing("<mc:AlternateContent xmlns:mc=\"" + mc +
+                                             "\"><mc:Choice Requires=\"a14\">" + twoCell +
+                                             "</mc:Choice><mc:Fallback>" + oneCell(7, 7, shape) +
+                                             "</mc:Fallback></mc:AlternateContent>"),
+                                     "d.xml", package::Colors(), sheet);
     ASSERT_EQ(sheet.pictures.size(), 1u);
     const Anchor& anchor = sheet.pictures[0].anchor;
     EXPECT_EQ(anchor.col, 1);
@@ -213,9 +213,9 @@ TEST(DrawingColor, FollowsTheDrawingMLRules) {
          {},
          0xFF8000},
     };
-    const xlsx::Colors colors;
+    const package::Colors colors;
     for (const auto& row : rows) {
-        auto color = xlsx::DrawingColor::start(
+        auto color = drawingml::DrawingColor::start(
             row.local, xml::Attributes(const_cast<const char**>(row.attributes.data())), colors);
         ASSERT_EQ(color.has_value(), row.rgb.has_value()) << row.name;
         if (!color)
@@ -234,8 +234,8 @@ TEST(XlsxShapes, ShapesAndChartsReadAColourAlike) {
     const std::string line =
         "<a:solidFill><a:srgbClr val=\"00FF00\"><a:tint val=\"50000\"/></a:srgbClr></a:solidFill>";
     Sheet sheet;
-    const xlsx::Colors colors;
-    xlsx::parseDrawingShapesXml(
+    const package::Colors colors;
+    drawingml::parseDrawingShapesXml(
         drawing(oneCell(
             0, 0, "<xdr:sp><xdr:spPr>" + fill + "<a:ln>" + line + "</a:ln></xdr:spPr></xdr:sp>")),
         "xl/drawings/drawing1.xml", colors, sheet);
@@ -244,7 +244,7 @@ TEST(XlsxShapes, ShapesAndChartsReadAColourAlike) {
     EXPECT_NE(svg.find("fill=\"#FF0000\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("stroke=\"#BCFFBC\""), std::string::npos) << svg;
 
-    const Chart chart = xlsx::parseChartXml(
+    const Chart chart = drawingml::parseChartXml(
         "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
         "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart><c:plotArea>"
         "<c:barChart><c:ser><c:spPr>" +

@@ -62,8 +62,8 @@ TEST(XlsxSparklines, GroupLooksAndSparklinesAreRead) {
     ASSERT_TRUE(group.manualMin);
     EXPECT_DOUBLE_EQ(*group.manualMin, -5);
     EXPECT_FALSE(group.manualMax);
-    const xlsx::Colors colors;
-    EXPECT_EQ(group.series, Color::fromRgb(xlsx::applyTint(colors.themeColor(4), -0.5)));
+    const package::Colors colors;
+    EXPECT_EQ(group.series, Color::fromRgb(package::applyTint(colors.themeColor(4), -0.5)));
     EXPECT_EQ(group.negative, Color::fromRgb(0xFF0000));
     EXPECT_EQ(group.markers, Color::fromRgb(0x00FF00));
     EXPECT_EQ(group.first, Color::fromRgb(0x010203));

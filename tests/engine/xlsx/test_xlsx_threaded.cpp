@@ -1,8 +1,8 @@
 // Threaded comments: conversations with their replies and the names of the people in them
 // replace the placeholder notes files keep for older readers.
 
+#include "engine/base/ReadError.h"
 #include "engine/package/ThreadedCommentsPart.h"
-#include "engine/read/ReadError.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
@@ -84,7 +84,7 @@ TEST(XlsxThreadedComments, ConversationsReplaceThePlaceholderNotes) {
 
 TEST(XlsxThreadedComments, MalformedPartsSayWhereAndRepliesWithoutThreadsAreDropped) {
     Sheet sheet;
-    xlsx::parseThreadedCommentsXml(
+    package::parseThreadedCommentsXml(
         threaded(comment("A1", "{r}", "{A}", "orphan reply", "{missing}") +
                  comment("bogus", "{x}", "{A}", "bad cell")),
         "t.xml", {}, sheet);
@@ -92,9 +92,25 @@ TEST(XlsxThreadedComments, MalformedPartsSayWhereAndRepliesWithoutThreadsAreDrop
     ASSERT_EQ(sheet.comments.size(), 1u);
     EXPECT_EQ(sheet.comments[0].text, "orphan reply");
     try {
-        xlsx::parsePersonsXml("<personList><person", "xl/persons/person.xml");
+        package::parsePersonsXml("<personList><person", "xl/persons/person.xml");
         FAIL();
     } catch (const ReadError& error) {
         EXPECT_NE(error.detail().find("xl/persons/person.xml"), std::string::npos);
     }
+}
+
+TEST(XlsxThreadedComments, DamagedPeoplePartLeavesTheConversationsUnnamed) {
+    // The people part is optional: the XML and binary readers both pass over a damaged one.
+    PackageWriter package = minimalWorkbook({"<sheetData/>"});
+    package.add("xl/_rels/workbook.xml.rels",
+                relationshipsXml({{"rId1", "worksheet", "worksheets/sheet1.xml"},
+                                  {"rIdP", personKind, "persons/person.xml"}}));
+    package.add("xl/persons/person.xml", "<personList><person displayName=");
+    package.add("xl/worksheets/_rels/sheet1.xml.rels",
+                relationshipsXml({{"rT", threadedKind, "../threadedComments/t1.xml"}}));
+    package.add("xl/threadedComments/t1.xml", threaded(comment("C3", "{1}", "{A}", "Still here")));
+    const Workbook book = xlsx::readPackage(package.bytes());
+    ASSERT_EQ(book.sheets[0].comments.size(), 1u);
+    EXPECT_EQ(book.sheets[0].comments[0].author, "");
+    EXPECT_EQ(book.sheets[0].comments[0].text, "Still here");
 }

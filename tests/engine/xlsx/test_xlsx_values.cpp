@@ -7,36 +7,37 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-using namespace engine::xlsx;
+using namespace engine;
+using engine::util::applyTint;
 
 namespace {
 
 TEST(XlsxCellRef, ParsesReferencesAndRejectsGarbage) {
     struct Row {
         const char* text;
-        RefStatus status;
+        package::RefStatus status;
         std::uint32_t row;
         std::uint16_t col;
     };
     const Row rows[] = {
-        {"A1", RefStatus::Ok, 0, 0},
-        {"$B$7", RefStatus::Ok, 6, 1},
-        {"xfd1048576", RefStatus::Ok, 1048575, 16383},
-        {"XFE1", RefStatus::OutsideGrid, 0, 0},
-        {"A1048577", RefStatus::OutsideGrid, 0, 0},
-        {"ZZZZZZZZ1", RefStatus::OutsideGrid, 0, 0},
-        {"A0", RefStatus::Malformed, 0, 0},
-        {"1A", RefStatus::Malformed, 0, 0},
-        {"A", RefStatus::Malformed, 0, 0},
-        {"A1B", RefStatus::Malformed, 0, 0},
-        {"", RefStatus::Malformed, 0, 0},
-        {"A99999999999999999999", RefStatus::Malformed, 0, 0},
+        {"A1", package::RefStatus::Ok, 0, 0},
+        {"$B$7", package::RefStatus::Ok, 6, 1},
+        {"xfd1048576", package::RefStatus::Ok, 1048575, 16383},
+        {"XFE1", package::RefStatus::OutsideGrid, 0, 0},
+        {"A1048577", package::RefStatus::OutsideGrid, 0, 0},
+        {"ZZZZZZZZ1", package::RefStatus::OutsideGrid, 0, 0},
+        {"A0", package::RefStatus::Malformed, 0, 0},
+        {"1A", package::RefStatus::Malformed, 0, 0},
+        {"A", package::RefStatus::Malformed, 0, 0},
+        {"A1B", package::RefStatus::Malformed, 0, 0},
+        {"", package::RefStatus::Malformed, 0, 0},
+        {"A99999999999999999999", package::RefStatus::Malformed, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        CellPosition position;
-        ASSERT_EQ(parseCellRef(row.text, position), row.status);
-        if (row.status == RefStatus::Ok) {
+        package::CellPosition position;
+        ASSERT_EQ(package::parseCellRef(row.text, position), row.status);
+        if (row.status == package::RefStatus::Ok) {
             EXPECT_EQ(position.row, row.row);
             EXPECT_EQ(position.col, row.col);
         }
@@ -44,12 +45,12 @@ TEST(XlsxCellRef, ParsesReferencesAndRejectsGarbage) {
 }
 
 TEST(XlsxCellRef, RangesAreNormalised) {
-    const auto range = parseRange("C5:A1");
+    const auto range = package::parseRange("C5:A1");
     ASSERT_TRUE(range);
     EXPECT_EQ(*range, (engine::Range{0, 4, 0, 2}));
-    EXPECT_EQ(*parseRange("B2"), (engine::Range{1, 1, 1, 1}));
-    EXPECT_FALSE(parseRange("A1:"));
-    EXPECT_FALSE(parseRange("A1:XFE3"));
+    EXPECT_EQ(*package::parseRange("B2"), (engine::Range{1, 1, 1, 1}));
+    EXPECT_FALSE(package::parseRange("A1:"));
+    EXPECT_FALSE(package::parseRange("A1:XFE3"));
 }
 
 TEST(XlsxEscapes, DecodeLikeTheApplication) {
@@ -69,44 +70,44 @@ TEST(XlsxEscapes, DecodeLikeTheApplication) {
     };
     for (const Row& row : rows) {
         std::string text = row.in;
-        decodeEscapes(text);
+        package::decodeEscapes(text);
         EXPECT_EQ(text, row.out) << row.in;
     }
 }
 
 TEST(XlsxIsoDates, BecomeSerialsOfEitherDateSystem) {
     using engine::DateSystem;
-    EXPECT_DOUBLE_EQ(*isoDateToSerial("2021-01-01", DateSystem::Date1900), 44197);
-    EXPECT_DOUBLE_EQ(*isoDateToSerial("2021-01-01", DateSystem::Date1904), 44197 - 1462);
-    EXPECT_NEAR(*isoDateToSerial("2021-01-01T10:10:10", DateSystem::Date1900),
+    EXPECT_DOUBLE_EQ(*package::isoDateToSerial("2021-01-01", DateSystem::Date1900), 44197);
+    EXPECT_DOUBLE_EQ(*package::isoDateToSerial("2021-01-01", DateSystem::Date1904), 44197 - 1462);
+    EXPECT_NEAR(*package::isoDateToSerial("2021-01-01T10:10:10", DateSystem::Date1900),
                 44197 + (10 * 3600 + 10 * 60 + 10) / 86400.0, 1e-9);
-    EXPECT_NEAR(*isoDateToSerial("10:10:10", DateSystem::Date1900), 36610 / 86400.0, 1e-9);
-    EXPECT_NEAR(*isoDateToSerial("2021-01-01T12:00:00.5Z", DateSystem::Date1900),
+    EXPECT_NEAR(*package::isoDateToSerial("10:10:10", DateSystem::Date1900), 36610 / 86400.0, 1e-9);
+    EXPECT_NEAR(*package::isoDateToSerial("2021-01-01T12:00:00.5Z", DateSystem::Date1900),
                 44197.5 + 0.5 / 86400, 1e-9);
     // The 1900 system's phantom 29 February shifts everything from March 1900 on.
-    EXPECT_DOUBLE_EQ(*isoDateToSerial("1900-01-01", DateSystem::Date1900), 1);
-    EXPECT_DOUBLE_EQ(*isoDateToSerial("1900-02-28", DateSystem::Date1900), 59);
-    EXPECT_DOUBLE_EQ(*isoDateToSerial("1900-03-01", DateSystem::Date1900), 61);
-    EXPECT_FALSE(isoDateToSerial("1903-12-31", DateSystem::Date1904));
-    EXPECT_FALSE(isoDateToSerial("2021-02-29", DateSystem::Date1900));
-    EXPECT_FALSE(isoDateToSerial("2021-13-01", DateSystem::Date1900));
-    EXPECT_FALSE(isoDateToSerial("yesterday", DateSystem::Date1900));
-    EXPECT_FALSE(isoDateToSerial("2021-01-01T25:00", DateSystem::Date1900));
+    EXPECT_DOUBLE_EQ(*package::isoDateToSerial("1900-01-01", DateSystem::Date1900), 1);
+    EXPECT_DOUBLE_EQ(*package::isoDateToSerial("1900-02-28", DateSystem::Date1900), 59);
+    EXPECT_DOUBLE_EQ(*package::isoDateToSerial("1900-03-01", DateSystem::Date1900), 61);
+    EXPECT_FALSE(package::isoDateToSerial("1903-12-31", DateSystem::Date1904));
+    EXPECT_FALSE(package::isoDateToSerial("2021-02-29", DateSystem::Date1900));
+    EXPECT_FALSE(package::isoDateToSerial("2021-13-01", DateSystem::Date1900));
+    EXPECT_FALSE(package::isoDateToSerial("yesterday", DateSystem::Date1900));
+    EXPECT_FALSE(package::isoDateToSerial("2021-01-01T25:00", DateSystem::Date1900));
 }
 
 TEST(XlsxNumbers, StrictParsing) {
-    EXPECT_DOUBLE_EQ(*parseNumber(" 1.5E+300 "), 1.5e300);
-    EXPECT_DOUBLE_EQ(*parseNumber("-0.25"), -0.25);
-    EXPECT_FALSE(parseNumber(""));
-    EXPECT_FALSE(parseNumber("1,5"));
-    EXPECT_FALSE(parseNumber("nan"));
-    EXPECT_FALSE(parseNumber("1e999"));
-    EXPECT_EQ(*parseUnsigned("42", 100), 42u);
-    EXPECT_FALSE(parseUnsigned("101", 100));
-    EXPECT_FALSE(parseUnsigned("-1", 100));
-    EXPECT_TRUE(parseBool("true", false));
-    EXPECT_FALSE(parseBool("0", true));
-    EXPECT_TRUE(parseBool("maybe", true));
+    EXPECT_DOUBLE_EQ(*package::parseNumber(" 1.5E+300 "), 1.5e300);
+    EXPECT_DOUBLE_EQ(*package::parseNumber("-0.25"), -0.25);
+    EXPECT_FALSE(package::parseNumber(""));
+    EXPECT_FALSE(package::parseNumber("1,5"));
+    EXPECT_FALSE(package::parseNumber("nan"));
+    EXPECT_FALSE(package::parseNumber("1e999"));
+    EXPECT_EQ(*package::parseUnsigned("42", 100), 42u);
+    EXPECT_FALSE(package::parseUnsigned("101", 100));
+    EXPECT_FALSE(package::parseUnsigned("-1", 100));
+    EXPECT_TRUE(package::parseBool("true", false));
+    EXPECT_FALSE(package::parseBool("0", true));
+    EXPECT_TRUE(package::parseBool("maybe", true));
 }
 
 TEST(XlsxColors, TintsMatchTheApplicationsSwatches) {
@@ -123,7 +124,7 @@ TEST(XlsxColors, TintsMatchTheApplicationsSwatches) {
 }
 
 TEST(XlsxColors, ThemeIndexesCountLightBeforeDark) {
-    Colors colors;
+    package::Colors colors;
     colors.setScheme({0x111111, 0xEEEEEE, 0x222222, 0xDDDDDD, 1, 2, 3, 4, 5, 6, 7, 8});
     const auto resolve = [&](std::vector<const char*> raw) {
         raw.push_back(nullptr);
@@ -161,9 +162,9 @@ TEST(XlsxPartNames, TargetsResolveAgainstTheirPart) {
         {"xl/workbook.xml", "../../../etc/passwd", ""},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(resolveTarget(row.source, row.target), row.part) << row.target;
-    EXPECT_EQ(relationshipsPartOf("xl/workbook.xml"), "xl/_rels/workbook.xml.rels");
-    EXPECT_EQ(relationshipsPartOf(""), "_rels/.rels");
+        EXPECT_EQ(package::resolveTarget(row.source, row.target), row.part) << row.target;
+    EXPECT_EQ(package::relationshipsPartOf("xl/workbook.xml"), "xl/_rels/workbook.xml.rels");
+    EXPECT_EQ(package::relationshipsPartOf(""), "_rels/.rels");
 }
 
 } // namespace

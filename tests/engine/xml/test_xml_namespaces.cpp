@@ -1,7 +1,7 @@
 // How element names resolve to namespaces, and which documents the parser refuses.
 
-#include "engine/read/Limits.h"
-#include "engine/read/ReadError.h"
+#include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/xml/XmlParser.h"
 
 #include <algorithm>

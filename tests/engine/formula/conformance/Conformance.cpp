@@ -1,9 +1,9 @@
 #include "Conformance.h"
 
+#include "engine/base/ReadError.h"
 #include "engine/formula/Calculator.h"
 #include "engine/model/Workbook.h"
 #include "engine/ods/OdsReader.h"
-#include "engine/read/ReadError.h"
 #include "engine/xlsb/XlsbReader.h"
 #include "engine/xlsx/XlsxReader.h"
 

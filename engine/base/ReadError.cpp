@@ -1,4 +1,4 @@
-#include "engine/read/ReadError.h"
+#include "engine/base/ReadError.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "engine/util/SheetSpans.h"
+#include "engine/model/SheetSpans.h"
 
 #include <algorithm>
 

@@ -1,0 +1,2 @@
+target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ReadError.cpp)
