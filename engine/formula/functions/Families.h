@@ -32,5 +32,6 @@ std::span<const FunctionInfo> engineeringFunctions();
 std::span<const FunctionInfo> complexFunctions();
 std::span<const FunctionInfo> dynamicArrayFunctions();
 std::span<const FunctionInfo> reshapeFunctions();
+std::span<const FunctionInfo> unitFunctions();
 
 } // namespace engine::formula::fn

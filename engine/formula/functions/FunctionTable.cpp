@@ -32,7 +32,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::engineeringFunctions,
                         fn::complexFunctions,
                         fn::dynamicArrayFunctions,
-                        fn::reshapeFunctions}) {
+                        fn::reshapeFunctions,
+                        fn::unitFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

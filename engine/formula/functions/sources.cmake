@@ -32,4 +32,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextSplit.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TextUnits.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/TextUnits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Units.cpp)
