@@ -498,18 +498,74 @@ Value permut(Args args, CallContext& c) {
     return numberOrNum(p);
 }
 
+// GCD and LCM read every value they are given, in cells too: text that reads as a number counts,
+// other text and booleans are #VALUE!, a left-out argument #N/A; only empty cells are passed
+// over, and with nothing left to combine the answer is #VALUE!.
+bool gcdLcmNumber(const Value& v, CallContext& c, std::vector<double>& out, Value& error) {
+    switch (v.kind) {
+    case ValueKind::Blank:
+        return true;
+    case ValueKind::Number:
+        out.push_back(v.number);
+        return true;
+    case ValueKind::Text:
+        if (auto n = parseNumberText(v.text, c.dateSystem())) {
+            out.push_back(*n);
+            return true;
+        }
+        error = Value::fail(CellError::Value);
+        return false;
+    case ValueKind::Boolean:
+        error = Value::fail(CellError::Value);
+        return false;
+    case ValueKind::Error:
+        break;
+    }
+    error = v;
+    return false;
+}
+
+bool gcdLcmNumbers(Args args, CallContext& c, std::vector<double>& out, Value& error) {
+    Budget budget(c);
+    for (const Arg& arg : args) {
+        if (arg.kind == Arg::Kind::Missing) {
+            error = Value::fail(CellError::NA);
+            return false;
+        }
+        bool ok = true;
+        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            if (ok) {
+                ok = gcdLcmNumber(v, c, out, error);
+            }
+        });
+        if (budget.spent()) {
+            error = Value::fail(CellError::Value);
+            return false;
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    if (out.empty()) {
+        error = Value::fail(CellError::Value);
+        return false;
+    }
+    return true;
+}
+
 template <bool Lcm> Value gcdLcm(Args args, CallContext& c) {
     std::vector<double> values;
     Value error;
-    if (!collectNumbers(args, 0, args.size(), c, {}, values, error)) {
+    if (!gcdLcmNumbers(args, c, values, error)) {
         return error;
     }
     double acc = Lcm ? 1 : 0;
     for (double v : values) {
-        v = std::trunc(v);
+        // A negative fraction is refused before it truncates to 0.
         if (v < 0 || v >= 9007199254740992.0) {
             return Value::fail(CellError::Num);
         }
+        v = std::trunc(v);
         auto a = static_cast<std::uint64_t>(acc), b = static_cast<std::uint64_t>(v);
         if (Lcm) {
             if (b == 0 || a == 0) {

@@ -207,3 +207,22 @@ TEST(MathFunctions, PairedSumsSeriesAndMultinomial) {
         {"MULTINOMIAL(-1, 2)", "#NUM!"},
     });
 }
+
+TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
+    expectAll({
+        {"LCM(24, 36)", "72"},
+        {"LCM(7.9, 4.1)", "28"}, // fractions truncate
+        {"GCD([\"8\", 12])", "4"}, // text in cells reads as a number
+        {"LCM({4, \"8\", 12})", "24"},
+        {"GCD([\"eight\", 12])", "#VALUE!"},
+        {"GCD([TRUE, 12])", "#VALUE!"},
+        {"LCM({4, TRUE})", "#VALUE!"},
+        {"GCD([_, 12])", "12"},     // empty cells are passed over ...
+        {"GCD([_, _])", "#VALUE!"}, // ... but something must remain
+        {"GCD(, 5)", "#N/A"},
+        {"GCD(-0.5, 1)", "#NUM!"}, // negative even when it truncates to 0
+        {"LCM(1E+100, 2)", "#NUM!"},
+        {"LCM(2147483647, 1073741823)", "#NUM!"}, // the result passes 2^53
+        {"GCD([#DIV/0!, 5])", "#DIV/0!"},
+    });
+}
