@@ -360,9 +360,8 @@ template <bool yieldOf> Value atMaturity(Args args, CallContext& c) {
     return numberOrNum(((1 + dim * rate) - paid) / paid / dsm);
 }
 
-// ACCRINT: the interest accrued from issue (or, asked so, from the first interest date) to
-// settlement, period by period of the schedule the first interest date sets; each period adds
-// its accrued days over its normal length.
+// ACCRINT: the interest accrued from issue (or, asked so, leaving out the coupons already paid)
+// to settlement, measured on the coupon schedule the first interest date sets.
 Value accruedInterest(Args args, CallContext& c) {
     Reader r(args, c);
     std::int64_t issue = 0, firstInterest = 0;
@@ -391,44 +390,66 @@ Value accruedInterest(Args args, CallContext& c) {
             ++k;
         return k;
     };
-    // Asked not to count from issue, interest runs from the coupon date before settlement,
-    // or from issue when that date comes earlier. When it is issue itself the application
-    // counts from the next coupon date instead, a negative amount before it; kept, as stored
-    // workbooks hold it.
-    std::int64_t start = issue, end = dates.settlement;
-    double sign = 1;
-    if (!fromIssue) {
-        const int k = periodOf(dates.settlement);
-        const std::int64_t previous = shiftMonths(dates, firstInterest, k * step);
-        if (previous > issue)
-            start = previous;
-        else if (previous == issue)
-            start = shiftMonths(dates, firstInterest, (k + 1) * step);
-        if (end < start) {
-            std::swap(start, end);
-            sign = -1;
-        }
-    }
+    const auto coupon = [&](int k) { return shiftMonths(dates, firstInterest, k * step); };
+    // A period's normal length: actual days for basis 1, else the basis's year over frequency.
+    const auto normal = [&](std::int64_t from, std::int64_t to) {
+        return dates.basis == 1   ? static_cast<double>(to - from)
+               : dates.basis == 3 ? 365.0 / frequency
+                                  : 360.0 / frequency;
+    };
+    const std::int64_t end = dates.settlement;
     Budget budget(c);
-    double sum = 0;
-    int k = periodOf(start);
-    for (std::int64_t from = shiftMonths(dates, firstInterest, k * step); from < end; ++k) {
-        const std::int64_t to = shiftMonths(dates, firstInterest, (k + 1) * step);
-        if (!budget.take())
+    // Whole periods from `from` (a coupon date, the k-th) up to settlement: each finished one is
+    // a coupon, the one settlement ends or falls in its days over `length`.
+    const auto periodsUntilSettlement = [&](int k, std::int64_t start, double length) {
+        double sum = 0;
+        for (std::int64_t from = coupon(k); from < end; ++k) {
+            const std::int64_t to = coupon(k + 1);
+            if (!budget.take())
+                return -1.0;
+            const std::int64_t accrualStart = std::max(from, start);
+            if (accrualStart == from && to < end)
+                sum += 1;
+            else
+                sum += dates.days(accrualStart, std::min(to, end)) /
+                       (length > 0 ? length : normal(from, to));
+            from = to;
+        }
+        return sum;
+    };
+    // The schedule runs back from the first interest date; `dates` of it lie from issue on.
+    const int issuePeriod = periodOf(issue);
+    const bool issueOnDate = coupon(issuePeriod) == issue;
+    const int couponDates = issueOnDate ? -issuePeriod : -issuePeriod - 1;
+    if (couponDates <= 0) {
+        // Issued in the last period before the first interest date.
+        const double sum = periodsUntilSettlement(issuePeriod, issue, 0);
+        if (sum < 0)
             return Value::fail(CellError::Value);
-        const double normal = dates.basis == 1   ? static_cast<double>(to - from)
-                              : dates.basis == 3 ? 365.0 / frequency
-                                                 : 360.0 / frequency;
-        const std::int64_t accrualStart = std::max(from, start);
-        const std::int64_t accrualEnd = std::min(to, end);
-        // A whole period is one coupon, whatever its day count says.
-        if (accrualStart == from && accrualEnd == to)
-            sum += 1;
-        else if (accrualEnd > accrualStart)
-            sum += dates.days(accrualStart, accrualEnd) / normal;
-        from = to;
+        return numberOrNum(par * rate / frequency * sum);
     }
-    sum *= sign;
+    // The application counts from the start of the period that ends on the first interest
+    // date, in that period's length: settlement before it gives a negative stretch. Issue's
+    // broken period before the schedule adds its own share, and counted from issue, every
+    // period between them adds one coupon. Asked not to count from issue, the coupons of those
+    // periods are left out, and the stretch runs on to settlement in one piece.
+    const std::int64_t lastStart = coupon(-1);
+    const double length = normal(lastStart, firstInterest);
+    double sum = 0;
+    if (!issueOnDate) {
+        const std::int64_t firstDate = coupon(-couponDates);
+        sum += dates.days(issue, firstDate) / normal(coupon(-couponDates - 1), firstDate);
+    }
+    if (!fromIssue || end <= firstInterest) {
+        sum += dates.days(lastStart, end) / length;
+        if (fromIssue)
+            sum += couponDates - 1;
+    } else {
+        const double after = periodsUntilSettlement(0, firstInterest, length);
+        if (after < 0)
+            return Value::fail(CellError::Value);
+        sum += couponDates + after;
+    }
     return numberOrNum(par * rate / frequency * sum);
 }
 

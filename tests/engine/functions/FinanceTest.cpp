@@ -119,3 +119,22 @@ TEST(FinanceFunctions, SecuritiesAgreeWithTheReferenceExamples) {
         {"PRICE(39493, 43054, TRUE, 0.065, 100, 2, 0)", "#VALUE!"},
     });
 }
+
+TEST(FinanceFunctions, AccruedInterestCountsOnTheFirstInterestSchedule) {
+    expectAll({
+        // Issued on a schedule date before the last period: counting from issue adds whole
+        // coupons; leaving them out runs from that last period's start, negative before it.
+        {"ACCRINT(44166, 44531, 44256, 0.1, 1000, 2, 0, TRUE)", "25"},
+        {"ACCRINT(44166, 44531, 44256, 0.1, 1000, 2, 0, FALSE)", "-25"},
+        {"ACCRINT(44166, 44531, 44440, 0.1, 1000, 2, 0, FALSE)", "25"},
+        // Actual/360 measures the stretch to the last period's start in one piece.
+        {"ACCRINT(44166, 44531, 44531, 0.1, 1000, 2, 2, TRUE)", "~100.833333333"},
+        // Actual/actual takes the last period's own length for every stretch after it.
+        {"ACCRINT(44348, 44531, 44621, 0.1, 1000, 2, 1, TRUE)", "~74.590163934"},
+        // A broken first period keeps its share whichever way is asked.
+        {"ACCRINT(39512, 39691, 39569, 0.1, 1000, 2, 0, FALSE)", "~15.555555556"},
+        {"ACCRINT(39543, 39691, 39569, 0.1, 1000, 2, 0, TRUE)", "~7.222222222"},
+        {"ACCRINT(39508, 39691, 39569, 0.1, 1000, 3, 0)", "#NUM!"},
+        {"ACCRINT(39508, 39691, 39569, 0.1, 1000, 2, 5)", "#NUM!"},
+    });
+}
