@@ -33,5 +33,6 @@ std::span<const FunctionInfo> complexFunctions();
 std::span<const FunctionInfo> dynamicArrayFunctions();
 std::span<const FunctionInfo> reshapeFunctions();
 std::span<const FunctionInfo> unitFunctions();
+std::span<const FunctionInfo> oddCouponFunctions();
 
 } // namespace engine::formula::fn

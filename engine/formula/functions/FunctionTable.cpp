@@ -33,7 +33,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::complexFunctions,
                         fn::dynamicArrayFunctions,
                         fn::reshapeFunctions,
-                        fn::unitFunctions}) {
+                        fn::unitFunctions,
+                        fn::oddCouponFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -28,6 +28,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/LookupIndex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Maths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Numeric.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OddCoupons.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp

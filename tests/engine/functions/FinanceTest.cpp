@@ -138,3 +138,45 @@ TEST(FinanceFunctions, AccruedInterestCountsOnTheFirstInterestSchedule) {
         {"ACCRINT(39508, 39691, 39569, 0.1, 1000, 2, 5)", "#NUM!"},
     });
 }
+
+TEST(FinanceFunctions, OddCouponPeriodsAgreeWithTheReferenceExamples) {
+    expectAll({
+        {"ODDFPRICE(39763, 44256, 39736, 39873, 0.0785, 0.0625, 100, 2, 1)", "~113.5977"},
+        {"ODDFYIELD(39763, 44256, 39736, 39873, 0.0575, 84.5, 100, 2, 0)", "~0.0772"},
+        {"ODDLPRICE(39485, 39614, 39370, 0.0375, 0.0405, 100, 2, 0)", "~99.8783"},
+        {"ODDLYIELD(39558, 39614, 39440, 0.0375, 99.875, 100, 2, 0)", "~0.045192"},
+    });
+}
+
+TEST(FinanceFunctions, OddCouponPeriodsRoundTripAndCheckTheirDates) {
+    // The yield of the price at a yield is that yield, in every basis.
+    for (int basis = 0; basis <= 4; ++basis) {
+        const std::string b = std::to_string(basis);
+        qmtest::TestContext context;
+        const qmtest::Value price = qmtest::evaluate(
+            "ODDFPRICE(43891, 47543, 43845, 44256, 0.075, 0.05, 120, 2, " + b + ")", context);
+        ASSERT_EQ(price.kind, engine::formula::ValueKind::Number) << basis;
+        expectAll({{("ODDFYIELD(43891, 47543, 43845, 44256, 0.075, " + qmtest::show(price) +
+                     ", 120, 2, " + b + ")")
+                        .c_str(),
+                    "~0.0500000"}});
+        const qmtest::Value last = qmtest::evaluate(
+            "ODDLPRICE(43891, 47543, 43845, 0.075, 0.06, 120, 2, " + b + ")", context);
+        expectAll({{("ODDLYIELD(43891, 47543, 43845, 0.075, " + qmtest::show(last) + ", 120, 2, " +
+                     b + ")")
+                        .c_str(),
+                    "~0.0600000"}});
+    }
+    expectAll({
+        // maturity > first coupon > settlement > issue, and settlement after the last interest
+        {"ODDFPRICE(39763, 44256, 39763, 39873, 0.0785, 0.0625, 100, 2, 1)", "#NUM!"},
+        {"ODDFPRICE(39873, 44256, 39736, 39873, 0.0785, 0.0625, 100, 2, 1)", "#NUM!"},
+        {"ODDFPRICE(39763, 39873, 39736, 39873, 0.0785, 0.0625, 100, 2, 1)", "#NUM!"},
+        {"ODDLPRICE(39370, 39614, 39370, 0.0375, 0.0405, 100, 2, 0)", "#NUM!"},
+        {"ODDLPRICE(39485, 39614, 39370, -0.01, 0.0405, 100, 2, 0)", "#NUM!"},
+        {"ODDLYIELD(39558, 39614, 39440, 0.0375, 0, 100, 2, 0)", "#NUM!"},
+        {"ODDFPRICE(39763, 44256, 39736, 39873, 0.0785, 0.0625, 100, 3, 1)", "#NUM!"},
+        {"ODDFPRICE(39763, 44256, 39736, 39873, 0.0785, 0.0625, 100, 2, 5)", "#NUM!"},
+        {"ODDLPRICE(39485, 39614, 39370, 0.0375, 0.0405, TRUE, 2, 0)", "#VALUE!"},
+    });
+}
