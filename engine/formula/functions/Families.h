@@ -34,5 +34,6 @@ std::span<const FunctionInfo> dynamicArrayFunctions();
 std::span<const FunctionInfo> reshapeFunctions();
 std::span<const FunctionInfo> unitFunctions();
 std::span<const FunctionInfo> oddCouponFunctions();
+std::span<const FunctionInfo> regressionFunctions();
 
 } // namespace engine::formula::fn

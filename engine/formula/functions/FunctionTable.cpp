@@ -34,7 +34,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::dynamicArrayFunctions,
                         fn::reshapeFunctions,
                         fn::unitFunctions,
-                        fn::oddCouponFunctions}) {
+                        fn::oddCouponFunctions,
+                        fn::regressionFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -30,6 +30,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Numeric.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OddCoupons.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Regression.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp

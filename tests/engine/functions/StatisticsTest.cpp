@@ -1,3 +1,4 @@
+#include "tests/engine/formula/SmallBook.h"
 #include "tests/engine/functions/FunctionCalls.h"
 
 #include <gtest/gtest.h>
@@ -189,4 +190,53 @@ TEST(StatisticFunctions, CountingDistributionsAndSampleTests) {
         {"F.TEST({6,7,9,15,21}, {20,28,31,38,40})", "~0.64831785"},
         {"Z.TEST({3,6,7,8,6,5,4,2,1,9}, 4)", "~0.090574"},
     });
+}
+
+// The regression functions answer with blocks: each case reads one element through INDEX.
+TEST(RegressionFunctions, LinestCoefficientsAndStatistics) {
+    using testing_support::evaluate;
+    const std::string fit = "LINEST({1;3;2;5},{1;2;3;4},TRUE,TRUE)";
+    const std::pair<std::string, std::string> cases[] = {
+        {"=INDEX(LINEST({1,9,5,7},{0,4,2,3}),1,1)", "2"},
+        {"=INDEX(LINEST({1,9,5,7},{0,4,2,3}),1,2)", "1"},
+        {"=ROUND(INDEX(" + fit + ",1,1),12)", "1.1"},
+        {"=ROUND(INDEX(" + fit + ",2,1),9)", "0.519615242"},
+        {"=ROUND(INDEX(" + fit + ",2,2),9)", "1.423024947"},
+        {"=ROUND(INDEX(" + fit + ",3,1),9)", "0.691428571"},
+        {"=ROUND(INDEX(" + fit + ",3,2),9)", "1.161895004"},
+        {"=ROUND(INDEX(" + fit + ",4,1),9)", "4.481481481"},
+        {"=INDEX(" + fit + ",4,2)", "2"},
+        {"=ROUND(INDEX(" + fit + ",5,1),9)", "6.05"},
+        {"=ROUND(INDEX(" + fit + ",5,2),9)", "2.7"},
+        // Two variables, last one first; the unused corners are #N/A.
+        {"=ROUND(INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),1,1),9)", "3"},
+        {"=ROUND(INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),1,3),9)", "1"},
+        {"=INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),3,3)", "#N/A"},
+        // Without a constant the line runs through the origin; LOGEST's constant is then 1.
+        {"=INDEX(LINEST({2;4;6},{1;2;3},FALSE),1,2)", "0"},
+        {"=INDEX(LOGEST({2;4;8},{1;2;3},FALSE),1,2)", "1"},
+        {"=ROUND(INDEX(LOGEST({3;6;12;24}),1,1),12)", "2"},
+        {"=ROUND(INDEX(LOGEST({3;6;12;24}),1,2),12)", "1.5"},
+        {"=INDEX(LINEST({1;2;3},{1;2}),1,1)", "#REF!"},
+        {"=INDEX(LINEST({1;\"a\";3}),1,1)", "#VALUE!"},
+        {"=INDEX(LOGEST({1;0;3}),1,1)", "#NUM!"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(evaluate(formula), expected) << formula;
+}
+
+TEST(RegressionFunctions, TrendAndGrowthFollowTheNewPoints) {
+    using testing_support::evaluate;
+    const std::pair<std::string, std::string> cases[] = {
+        {"=INDEX(TREND({1;9;5;7},{0;4;2;3},{5;6}),2,1)", "13"},
+        {"=INDEX(TREND({1,9,5,7},{0,4,2,3},{5,6}),1,2)", "13"},
+        {"=ROUND(INDEX(TREND({1;3;2;5}),4,1),12)", "4.4"},
+        {"=INDEX(TREND({2;4;6},{1;2;3},{10},FALSE),1,1)", "20"},
+        {"=ROUND(INDEX(GROWTH({3;6;12;24},,{5;6}),2,1),9)", "96"},
+        {"=ROUND(INDEX(TREND({6;11;10;18},{1,1;2,2;3,1;4,3},{5,5}),1,1),9)", "26"},
+        {"=INDEX(TREND({6;11;10;18},{1,1;2,2;3,1;4,3},{5,5,5}),1,1)", "#REF!"},
+        {"=INDEX(GROWTH({1;-2;3}),1,1)", "#NUM!"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(evaluate(formula), expected) << formula;
 }
