@@ -35,5 +35,6 @@ std::span<const FunctionInfo> reshapeFunctions();
 std::span<const FunctionInfo> unitFunctions();
 std::span<const FunctionInfo> oddCouponFunctions();
 std::span<const FunctionInfo> regressionFunctions();
+std::span<const FunctionInfo> depreciationFunctions();
 
 } // namespace engine::formula::fn

@@ -35,7 +35,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::reshapeFunctions,
                         fn::unitFunctions,
                         fn::oddCouponFunctions,
-                        fn::regressionFunctions}) {
+                        fn::regressionFunctions,
+                        fn::depreciationFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

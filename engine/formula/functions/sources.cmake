@@ -19,6 +19,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dates.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DayCounts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Depreciation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Distributions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DynamicArrays.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Finance.cpp

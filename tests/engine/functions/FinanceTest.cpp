@@ -180,3 +180,40 @@ TEST(FinanceFunctions, OddCouponPeriodsRoundTripAndCheckTheirDates) {
         {"ODDLPRICE(39485, 39614, 39370, 0.0375, 0.0405, TRUE, 2, 0)", "#VALUE!"},
     });
 }
+
+TEST(FinanceFunctions, VariableDecliningBalanceOverAnyStretch) {
+    expectAll({
+        {"VDB(2400, 300, 3650, 0, 1)", "~1.32"},
+        {"VDB(2400, 300, 120, 0, 1)", "40"},
+        {"VDB(2400, 300, 10, 0, 1)", "480"},
+        {"VDB(2400, 300, 120, 6, 18)", "~396.31"},
+        {"VDB(2400, 300, 120, 6, 18, 1.5)", "~311.81"},
+        {"VDB(2400, 300, 10, 0, 0.875, 1.5)", "315"},
+        // The whole life depreciates to salvage, switching to straight line or not.
+        {"VDB(2400, 300, 10, 0, 10)", "2100"},
+        {"VDB(2400, 300, 10, 0, 10, 2, TRUE)", "2100"},
+        {"VDB(1000, 0, 5, 0, 5, 1, TRUE)", "~672.32"}, // never switches, never reaches 0
+        {"VDB(2400, 300, 10, 2, 1)", "#NUM!"},
+        {"VDB(2400, 300, 10, 0, 11)", "#NUM!"},
+        {"VDB(2400, 300, 10, 0, 1, 0)", "#NUM!"},
+        {"VDB(-1, 0, 10, 0, 1)", "#NUM!"},
+    });
+}
+
+TEST(FinanceFunctions, FrenchDepreciationSchedules) {
+    expectAll({
+        {"AMORLINC(2400, 39679, 39813, 300, 1, 0.15, 1)", "360"},
+        {"AMORDEGRC(2400, 39679, 39813, 300, 1, 0.15, 1)", "776"},
+        // The first, pro rata period, and the schedule's end.
+        {"AMORLINC(2400, 39679, 39813, 300, 0, 0.15, 1)", "~131.803279"},
+        {"AMORLINC(2400, 39679, 39813, 300, 5, 0.15, 1)", "360"},
+        {"AMORLINC(2400, 39679, 39813, 300, 6, 0.15, 1)", "~168.196721"},
+        {"AMORLINC(2400, 39679, 39813, 300, 7, 0.15, 1)", "0"},
+        {"AMORDEGRC(2400, 39679, 39813, 300, 0, 0.15, 1)", "330"},
+        {"AMORDEGRC(2400, 39679, 39813, 300, 2, 0.15, 1)", "485"},
+        {"AMORDEGRC(2400, 39679, 39813, 300, 20, 0.15, 1)", "0"},
+        {"AMORLINC(2400, 39679, 39813, 300, 1, 0.15, 2)", "#NUM!"},
+        {"AMORDEGRC(2400, 39813, 39679, 300, 1, 0.15, 1)", "#NUM!"},
+        {"AMORDEGRC(2400, 39679, 39813, 300, 1, 0, 1)", "#NUM!"},
+    });
+}
