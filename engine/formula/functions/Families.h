@@ -36,5 +36,7 @@ std::span<const FunctionInfo> unitFunctions();
 std::span<const FunctionInfo> oddCouponFunctions();
 std::span<const FunctionInfo> regressionFunctions();
 std::span<const FunctionInfo> depreciationFunctions();
+std::span<const FunctionInfo> rankFunctions();
+std::span<const FunctionInfo> aggregateFunctions();
 
 } // namespace engine::formula::fn

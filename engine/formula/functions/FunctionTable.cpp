@@ -36,7 +36,9 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::unitFunctions,
                         fn::oddCouponFunctions,
                         fn::regressionFunctions,
-                        fn::depreciationFunctions}) {
+                        fn::depreciationFunctions,
+                        fn::rankFunctions,
+                        fn::aggregateFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

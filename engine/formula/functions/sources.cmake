@@ -1,5 +1,6 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/../Value.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Aggregate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Args.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Complex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Engineering.cpp
@@ -32,6 +33,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OddCoupons.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Regression.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Ranks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp

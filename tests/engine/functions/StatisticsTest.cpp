@@ -240,3 +240,37 @@ TEST(RegressionFunctions, TrendAndGrowthFollowTheNewPoints) {
     for (const auto& [formula, expected] : cases)
         EXPECT_EQ(evaluate(formula), expected) << formula;
 }
+
+TEST(StatisticFunctions, AggregatePassesOverErrorsWhenAsked) {
+    expectAll({
+        {"AGGREGATE(9, 6, [1, #DIV/0!; 3, 4])", "8"},
+        {"AGGREGATE(9, 4, [1, #DIV/0!; 3, 4])", "#DIV/0!"},
+        {"AGGREGATE(4, 6, [1, #N/A], [7])", "7"},
+        {"AGGREGATE(3, 7, [1, #N/A, \"a\", _])", "2"},
+        {"AGGREGATE(14, 6, [10, #NUM!, 30, 20], 2)", "20"},
+        {"AGGREGATE(15, 6, [10, #NUM!, 30, 20], 1)", "10"},
+        {"AGGREGATE(16, 6, [1, 2, #VALUE!, 3, 4], 0.5)", "2.5"},
+        {"AGGREGATE(19, 6, [1, 2, #VALUE!, 3, 4, 5, 6, 7], 1)", "2"},
+        {"AGGREGATE(12, 0, [5, 1, 3])", "3"},
+        {"AGGREGATE(13, 6, [2, #N/A, 2, 5])", "2"},
+        {"AGGREGATE(14, 6, [10, 20])", "#VALUE!"}, // k is needed from 14 on
+        {"AGGREGATE(20, 0, [1])", "#VALUE!"},
+        {"AGGREGATE(1, 8, [1])", "#VALUE!"},
+        {"AGGREGATE(9, 6, #N/A, [2])", "2"},
+    });
+}
+
+TEST(StatisticFunctions, ExclusivePercentRankAndEveryMode) {
+    expectAll({
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 7)", "0.7"},
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 5.43)", "0.381"},
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 5.43, 1)", "0.3"},
+        {"PERCENTRANK.EXC({1,2,3}, 4)", "#N/A"},
+        {"PERCENTRANK.EXC({1,2,3}, 2, 0)", "#NUM!"},
+    });
+    using testing_support::evaluate;
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3,4,3,2,1,2,3}),1,1)"), "2");
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3,4,3,2,1,2,3}),2,1)"), "3");
+    EXPECT_EQ(evaluate("=ROWS(MODE.MULT({1,2,3,4,3,2,1,2,3}))"), "2");
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3}),1,1)"), "#N/A");
+}
