@@ -121,11 +121,15 @@ template <bool Principal> Value paymentPart(Args args, CallContext& c) {
 }
 
 // The interest or principal paid from period `start` to `end` of a loan without a final
-// balance. The application takes only positive rates, terms and loans, and whole periods.
+// balance. The application takes only positive rates, terms and loans; the stretch starts at
+// the first whole period on or after `start` and ends at the last on or before `end`, and
+// booleans are refused.
 template <bool Principal> Value cumulative(Args args, CallContext& c) {
     Reader r(args, c);
-    double rate = r.number(0), n = std::trunc(r.number(1)), pv = r.number(2);
-    double start = std::trunc(r.number(3)), end = std::trunc(r.number(4)), type = r.number(5);
+    const double rate = r.numberNotBoolean(0), n = r.numberNotBoolean(1),
+                 pv = r.numberNotBoolean(2);
+    const double start = std::ceil(r.numberNotBoolean(3)), end = std::trunc(r.numberNotBoolean(4));
+    const double type = r.numberNotBoolean(5);
     if (r.failed()) {
         return r.error();
     }
@@ -141,8 +145,12 @@ template <bool Principal> Value cumulative(Args args, CallContext& c) {
         if (!budget.take()) {
             return Value::fail(CellError::Value);
         }
-        const double interest = ipmtOf(rate, per, n, pv, 0, atStart);
-        total += Principal ? payment - interest : interest;
+        // Each payment's principal is the payment discounted from the loan's end, which
+        // keeps its precision where the interest takes nearly all of the payment; a payment
+        // at the very start is all principal.
+        const double principal =
+            atStart && per == 1 ? payment : payment / std::pow(1 + rate, n - per + 1);
+        total += Principal ? principal : payment - principal;
     }
     return numberOrNum(total);
 }
