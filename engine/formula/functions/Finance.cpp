@@ -275,23 +275,53 @@ Value irr(Args args, CallContext& c) {
 
 // The paired values and dates of XNPV and XIRR; false with #NUM! for mismatched lengths or a
 // date before the first.
+// The cash flows and their dates, cell by cell of two blocks of one size; `t` in years from
+// the first date. A value that is no number is #NUM! for XNPV; XIRR counts an empty cell as 0
+// and refuses text and booleans with #VALUE!. Dates must be numbers from 0 on, none before the
+// first.
 bool datedFlows(Args args, std::size_t valuesAt, CallContext& c, std::vector<double>& v,
-                std::vector<double>& t, Value& error) {
-    std::vector<double> dates;
-    if (!flows(args, valuesAt, valuesAt + 1, c, v, error) ||
-        !flows(args, valuesAt + 1, valuesAt + 2, c, dates, error)) {
-        return false;
-    }
-    if (v.size() != dates.size() || v.empty()) {
+                std::vector<double>& t, Value& error, bool forRate) {
+    const Grid values(args[valuesAt], c), dates(args[valuesAt + 1], c);
+    if (values.size() != dates.size() || values.size() == 0 || !c.chargeWork(values.size() * 2)) {
         error = Value::fail(CellError::Num);
         return false;
     }
-    for (double d : dates) {
-        if (std::floor(d) < std::floor(dates[0])) {
+    std::vector<double> days;
+    for (std::uint32_t r = 0; r < values.rows(); ++r)
+        for (std::uint32_t col = 0; col < values.cols(); ++col) {
+            const Value x = values.area() ? values.at(r, col) : scalarOf(args[valuesAt], c);
+            if (x.isError()) {
+                error = x;
+                return false;
+            }
+            if (x.kind == ValueKind::Number) {
+                v.push_back(x.number);
+            } else if (forRate && x.kind == ValueKind::Blank) {
+                v.push_back(0);
+            } else {
+                error = Value::fail(forRate ? CellError::Value : CellError::Num);
+                return false;
+            }
+        }
+    for (std::uint32_t r = 0; r < dates.rows(); ++r)
+        for (std::uint32_t col = 0; col < dates.cols(); ++col) {
+            const Value d = dates.area() ? dates.at(r, col) : scalarOf(args[valuesAt + 1], c);
+            if (d.isError()) {
+                error = d;
+                return false;
+            }
+            if (d.kind != ValueKind::Number || d.number < 0) {
+                error = Value::fail(CellError::Num);
+                return false;
+            }
+            days.push_back(std::floor(d.number));
+        }
+    for (double d : days) {
+        if (d < days[0]) {
             error = Value::fail(CellError::Num);
             return false;
         }
-        t.push_back((std::floor(d) - std::floor(dates[0])) / 365);
+        t.push_back((d - days[0]) / 365);
     }
     return true;
 }
@@ -312,10 +342,11 @@ Value xnpv(Args args, CallContext& c) {
     }
     std::vector<double> v, t;
     Value error;
-    if (!datedFlows(args, 1, c, v, t, error)) {
+    if (!datedFlows(args, 1, c, v, t, error, false)) {
         return error;
     }
-    if (rate <= -1) {
+    // The application discounts at no negative rate.
+    if (rate < 0) {
         return Value::fail(CellError::Num);
     }
     return numberOrNum(xnpvAt(v, t, rate));
@@ -324,7 +355,7 @@ Value xnpv(Args args, CallContext& c) {
 Value xirr(Args args, CallContext& c) {
     std::vector<double> v, t;
     Value error;
-    if (!datedFlows(args, 0, c, v, t, error)) {
+    if (!datedFlows(args, 0, c, v, t, error, true)) {
         return error;
     }
     Reader r(args, c);
