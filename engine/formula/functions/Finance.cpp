@@ -409,8 +409,10 @@ Value syd(Args args, CallContext& c) {
 // period are pro rata by the months of the first year.
 Value db(Args args, CallContext& c) {
     Reader r(args, c);
-    double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
-    double month = r.number(4, 12);
+    // Periods and months count whole: the application drops their fractions.
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2),
+           period = std::trunc(r.number(3));
+    double month = std::trunc(r.number(4, 12));
     if (r.failed()) {
         return r.error();
     }
@@ -437,6 +439,8 @@ Value db(Args args, CallContext& c) {
     return numberOrNum(dep);
 }
 
+// Double-declining balance, in closed form so that a fractional period reads off the same
+// curve; the value never falls below salvage.
 Value ddb(Args args, CallContext& c) {
     Reader r(args, c);
     double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
@@ -444,22 +448,23 @@ Value ddb(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || period > life || factor <= 0 ||
-        life > 100000) {
+    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || period > life || factor <= 0) {
         return Value::fail(CellError::Num);
     }
-    double total = 0, dep = 0;
-    auto last = static_cast<int>(std::ceil(period));
-    for (int p = 1; p <= last; ++p) {
-        dep = std::min((cost - total) * factor / life, std::max(0.0, cost - salvage - total));
-        total += dep;
+    double rate = factor / life, before;
+    if (rate >= 1) {
+        rate = 1;
+        before = period == 1 ? cost : 0;
+    } else {
+        before = cost * std::pow(1 - rate, period - 1);
     }
-    return numberOrNum(dep);
+    const double after = cost * std::pow(1 - rate, period);
+    return numberOrNum(std::max(0.0, after < salvage ? before - salvage : before - after));
 }
 
 Value effect(Args args, CallContext& c) {
     Reader r(args, c);
-    double nominal = r.number(0), n = std::trunc(r.number(1));
+    double nominal = r.numberNotBoolean(0), n = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }
@@ -471,7 +476,7 @@ Value effect(Args args, CallContext& c) {
 
 Value nominal(Args args, CallContext& c) {
     Reader r(args, c);
-    double eff = r.number(0), n = std::trunc(r.number(1));
+    double eff = r.numberNotBoolean(0), n = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }

@@ -231,3 +231,17 @@ TEST(FinanceFunctions, DatedCashFlowsReadCellByCell) {
         {"XIRR([-100, #DIV/0!, 110], {39448,39508,39813})", "#DIV/0!"},
     });
 }
+
+TEST(FinanceFunctions, DecliningBalanceWithFractionsAndBooleans) {
+    expectAll({
+        // DB drops the fractions of its period and month; DDB reads a fractional period off
+        // the declining curve and stops at salvage.
+        {"DB(1000000, 100000, 6, 2.9, 7.8)", "~259639.42"},
+        {"DDB(2400, 300, 10, 1.5)", "~429.325"},
+        {"DDB(1000, 900, 4, 2)", "0"},
+        {"DDB(1000, 100, 4, 2, 5)", "0"}, // a rate past 100 % spends it all at once
+        {"DDB(1000, 100, 4, 1, 5)", "900"},
+        {"EFFECT(TRUE, 4)", "#VALUE!"},
+        {"NOMINAL(0.05, TRUE)", "#VALUE!"},
+    });
+}
