@@ -42,7 +42,8 @@ Value pmt(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (n == 0) {
+    // A rate of -100 % or less leaves no balance to pay off.
+    if (n == 0 || rate <= -1) {
         return Value::fail(CellError::Num);
     }
     return numberOrNum(pmtOf(rate, n, pv, fv, atStart));
@@ -54,6 +55,9 @@ Value fv(Args args, CallContext& c) {
     bool atStart = r.number(4, 0) != 0;
     if (r.failed()) {
         return r.error();
+    }
+    if (rate == -1 && n < 0) {
+        return Value::fail(CellError::Div0); // 0 raised to a negative power
     }
     return numberOrNum(fvOf(rate, n, p, pv, atStart));
 }
@@ -110,7 +114,8 @@ template <bool Principal> Value paymentPart(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (per < 1 || per > n || n == 0) {
+    // A fractional period past the last whole one still falls within the term.
+    if (per < 1 || std::trunc(per) > n || n == 0) {
         return Value::fail(CellError::Num);
     }
     double interest = ipmtOf(rate, per, n, pv, fv, atStart);
@@ -254,6 +259,9 @@ Value irr(Args args, CallContext& c) {
     double guess = r.number(1, 0.1);
     if (r.failed()) {
         return r.error();
+    }
+    if (guess <= -1) {
+        return Value::fail(CellError::Value); // no rate at or below -100 % can start the search
     }
     if (!hasBothSigns(v)) {
         return Value::fail(CellError::Num);

@@ -245,3 +245,16 @@ TEST(FinanceFunctions, DecliningBalanceWithFractionsAndBooleans) {
         {"NOMINAL(0.05, TRUE)", "#VALUE!"},
     });
 }
+
+TEST(FinanceFunctions, AnnuityEdgesTheApplicationRefuses) {
+    expectAll({
+        {"PMT(-3, 5, 100, 300, 1)", "#NUM!"},
+        {"PMT(-1, 1, -100, 300, 1)", "#NUM!"},
+        {"PV(-3, 5, 100, 12, 1)", "-68.375"},
+        {"FV(-1, -2, 1)", "#DIV/0!"},
+        {"IPMT(0.1, 3.9, 3, 8000)", "~-30.514857562"},
+        {"IPMT(0.1, 4, 3, 8000)", "#NUM!"},
+        {"IRR({-1000, 230, 200, 125, 200, 10}, -1)", "#VALUE!"},
+        {"IRR({-55, 10, 5, 5, 5, 5}, -0.9)", "~-0.188456444"},
+    });
+}
