@@ -134,3 +134,16 @@ TEST(UnitConversion, UnitNamesAreExactAndArgumentsChecked) {
         {"CONVERT(1e300, \"Ym\", \"ym\")", "#NUM!"},
     });
 }
+
+TEST(NumberBases, PlacesAreCheckedEvenWhereANegativeNumberIgnoresThem) {
+    expectAll({
+        {"BIN2HEX(\"1100011011\", 1)", "FFFFFFFF1B"},
+        {"BIN2HEX(\"1100011011\", 0)", "#NUM!"},
+        {"BIN2OCT(\"1100011011\", 11)", "#NUM!"},
+        {"BIN2HEX(\"1100011011\", TRUE)", "#VALUE!"},
+        {"DEC2BIN(-100, 4)", "1110011100"},
+        {"DEC2BIN(TRUE)", "#VALUE!"},
+        {"DEC2HEX(255, 2.9)", "FF"},
+        {"DEC2HEX(255, 1)", "#NUM!"},
+    });
+}
