@@ -243,9 +243,14 @@ double multiple(double x, double step, double (*round)(double)) {
     return round(roundTo15Digits(x / step)) * step;
 }
 
+// MROUND, from the analysis functions, refuses booleans and takes a left-out argument as
+// #N/A, as GCD and LCM do.
 Value mround(Args args, CallContext& c) {
     Reader r(args, c);
-    double x = r.number(0), m = r.number(1);
+    if (!r.given(0) || !r.given(1)) {
+        return Value::fail(CellError::NA);
+    }
+    double x = r.numberNotBoolean(0), m = r.numberNotBoolean(1);
     if (r.failed()) {
         return r.error();
     }

@@ -44,7 +44,8 @@ template <bool withCumulative> Value negativeBinomial(Args args, CallContext& c)
     const bool cumulative = withCumulative ? r.boolean(3) : false;
     if (r.failed())
         return r.error();
-    if (f < 0 || s < 1 || p < 0 || p > 1)
+    // A certain or impossible success has no negative binomial distribution.
+    if (f < 0 || s < 1 || p <= 0 || p >= 1)
         return numError();
     if (cumulative)
         return numberOrNum(regularizedBeta(s, f + 1, p));
@@ -74,7 +75,8 @@ Value binomialInv(Args args, CallContext& c) {
     const double n = std::trunc(r.number(0)), p = r.number(1), alpha = r.number(2);
     if (r.failed())
         return r.error();
-    if (n < 0 || p < 0 || p > 1 || alpha < 0 || alpha > 1)
+    // The application takes alpha only strictly inside (0, 1), and no certain success.
+    if (n < 0 || p < 0 || p >= 1 || alpha <= 0 || alpha >= 1)
         return numError();
     double low = 0, high = n;
     while (low < high) {

@@ -211,7 +211,7 @@ TEST(MathFunctions, PairedSumsSeriesAndMultinomial) {
 TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
     expectAll({
         {"LCM(24, 36)", "72"},
-        {"LCM(7.9, 4.1)", "28"}, // fractions truncate
+        {"LCM(7.9, 4.1)", "28"},   // fractions truncate
         {"GCD([\"8\", 12])", "4"}, // text in cells reads as a number
         {"LCM({4, \"8\", 12})", "24"},
         {"GCD([\"eight\", 12])", "#VALUE!"},
@@ -224,5 +224,17 @@ TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
         {"LCM(1E+100, 2)", "#NUM!"},
         {"LCM(2147483647, 1073741823)", "#NUM!"}, // the result passes 2^53
         {"GCD([#DIV/0!, 5])", "#DIV/0!"},
+    });
+}
+
+TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
+    expectAll({
+        {"MROUND(10, 3)", "9"},
+        {"MROUND(-10, -3)", "-9"},
+        {"MROUND(5, -2)", "#NUM!"},
+        {"MROUND(TRUE, 2)", "#VALUE!"},
+        {"MROUND(2, FALSE)", "#VALUE!"},
+        {"MROUND(, 2)", "#N/A"},
+        {"MROUND(2, )", "#N/A"},
     });
 }

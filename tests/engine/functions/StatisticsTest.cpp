@@ -274,3 +274,15 @@ TEST(StatisticFunctions, ExclusivePercentRankAndEveryMode) {
     EXPECT_EQ(evaluate("=ROWS(MODE.MULT({1,2,3,4,3,2,1,2,3}))"), "2");
     EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3}),1,1)"), "#N/A");
 }
+
+TEST(StatisticFunctions, CountingDistributionsRefuseCertainOutcomes) {
+    expectAll({
+        {"BINOM.INV(10, 0.7, 0)", "#NUM!"},
+        {"BINOM.INV(10, 0.7, 1)", "#NUM!"},
+        {"BINOM.INV(10, 1, 0.8)", "#NUM!"},
+        {"BINOM.INV(6, 0.5, 0.75)", "4"},
+        {"NEGBINOM.DIST(2, 10, 0, TRUE)", "#NUM!"},
+        {"NEGBINOM.DIST(2, 10, 1, FALSE)", "#NUM!"},
+        {"NEGBINOM.DIST(10, 5, 0.25, TRUE)", "~0.3135141"},
+    });
+}
