@@ -481,6 +481,9 @@ Value combinRepeat(Args args, CallContext& c) {
     if (n == 0 && k == 0) {
         return Value::of(1.0);
     }
+    if (n == 0) {
+        return Value::fail(CellError::Num); // nothing to choose from
+    }
     return numberOrNum(choose(n + k - 1, k));
 }
 

@@ -49,9 +49,12 @@ template <Pair kind> Value pairedSum(Args args, CallContext& c) {
 // SERIESSUM(x, n, m, coefficients): the sum of a_i * x^(n + i*m).
 Value seriesSum(Args args, CallContext& c) {
     Reader r(args, c);
-    const double x = r.number(0), n = r.number(1), m = r.number(2);
+    const double x = r.numberNotBoolean(0), n = r.numberNotBoolean(1), m = r.numberNotBoolean(2);
     if (r.failed())
         return r.error();
+    // The application refuses a series at 0, whatever its powers.
+    if (x == 0)
+        return numError();
     const Grid coefficients(args[3], c);
     if (!c.chargeWork(coefficients.size()))
         return Value::fail(CellError::Value);
@@ -70,7 +73,17 @@ Value seriesSum(Args args, CallContext& c) {
 }
 
 // MULTINOMIAL: (a + b + ...)! / (a! b! ...) for whole numbers from 0 on.
+// A boolean anywhere, given directly or in a block, is #VALUE!.
 Value multinomial(Args args, CallContext& c) {
+    Budget budget(c);
+    for (const Arg& arg : args) {
+        bool boolean = false;
+        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            boolean = boolean || v.kind == ValueKind::Boolean;
+        });
+        if (boolean)
+            return Value::fail(CellError::Value);
+    }
     std::vector<double> numbers;
     Value error;
     if (!collectNumbers(args, 0, args.size(), c, {}, numbers, error))

@@ -238,3 +238,18 @@ TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
         {"MROUND(2, )", "#N/A"},
     });
 }
+
+TEST(MathFunctions, SeriesAndMultinomialRefuseBooleans) {
+    expectAll({
+        {"MULTINOMIAL(2, 3, 4)", "1260"},
+        {"MULTINOMIAL(TRUE, 1, 2)", "#VALUE!"},
+        {"MULTINOMIAL({TRUE, 1, 2})", "#VALUE!"},
+        {"MULTINOMIAL([TRUE; 2])", "#VALUE!"},
+        {"SERIESSUM(2, 0, 1, {1, 1})", "3"},
+        {"SERIESSUM(TRUE, 0, 1, {1, 1})", "#VALUE!"},
+        {"SERIESSUM(0, 0, 2, {1, 2, 3})", "#NUM!"},
+        {"COMBINA(4, 3)", "20"},
+        {"COMBINA(0, 5)", "#NUM!"},
+        {"COMBINA(3, 0)", "1"},
+    });
+}
