@@ -13,36 +13,41 @@ namespace {
 
 enum class Pair { SquaresDifference, SquaresSum, DifferenceSquared };
 
-// Pairs whose two members are both numbers count; blocks of different sizes are #N/A.
+// Pairs whose two members are both numbers count. The blocks are paired cell by cell in
+// reading order, so a column pairs with a row of as many cells; blocks of different sizes are
+// #N/A.
 template <Pair kind> Value pairedSum(Args args, CallContext& c) {
     const Grid x(args[0], c), y(args[1], c);
-    if (x.rows() != y.rows() || x.cols() != y.cols())
+    if (x.size() != y.size())
         return Value::fail(CellError::NA);
     if (!c.chargeWork(x.size()))
         return Value::fail(CellError::Value);
     double sum = 0;
-    for (std::uint32_t r = 0; r < x.rows(); ++r)
-        for (std::uint32_t col = 0; col < x.cols(); ++col) {
-            const Value a = x.area() ? x.at(r, col) : scalarOf(args[0], c);
-            const Value b = y.area() ? y.at(r, col) : scalarOf(args[1], c);
-            if (a.isError())
-                return a;
-            if (b.isError())
-                return b;
-            if (a.kind != ValueKind::Number || b.kind != ValueKind::Number)
-                continue;
-            switch (kind) {
-            case Pair::SquaresDifference:
-                sum += a.number * a.number - b.number * b.number;
-                break;
-            case Pair::SquaresSum:
-                sum += a.number * a.number + b.number * b.number;
-                break;
-            case Pair::DifferenceSquared:
-                sum += (a.number - b.number) * (a.number - b.number);
-                break;
-            }
+    for (std::uint64_t i = 0; i < x.size(); ++i) {
+        const auto xr = static_cast<std::uint32_t>(i / x.cols()),
+                   xc = static_cast<std::uint32_t>(i % x.cols());
+        const auto yr = static_cast<std::uint32_t>(i / y.cols()),
+                   yc = static_cast<std::uint32_t>(i % y.cols());
+        const Value a = x.area() ? x.at(xr, xc) : scalarOf(args[0], c);
+        const Value b = y.area() ? y.at(yr, yc) : scalarOf(args[1], c);
+        if (a.isError())
+            return a;
+        if (b.isError())
+            return b;
+        if (a.kind != ValueKind::Number || b.kind != ValueKind::Number)
+            continue;
+        switch (kind) {
+        case Pair::SquaresDifference:
+            sum += a.number * a.number - b.number * b.number;
+            break;
+        case Pair::SquaresSum:
+            sum += a.number * a.number + b.number * b.number;
+            break;
+        case Pair::DifferenceSquared:
+            sum += (a.number - b.number) * (a.number - b.number);
+            break;
         }
+    }
     return numberOrNum(sum);
 }
 

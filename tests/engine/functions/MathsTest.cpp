@@ -253,3 +253,11 @@ TEST(MathFunctions, SeriesAndMultinomialRefuseBooleans) {
         {"COMBINA(3, 0)", "1"},
     });
 }
+
+TEST(MathFunctions, PairedSumsPairInReadingOrder) {
+    expectAll({
+        {"SUMX2MY2([1; 2; 3], {1, 2, 3})", "0"},
+        {"SUMXMY2([1; 2; 3], {2, 2, 2})", "2"},
+        {"SUMX2PY2([1; 2], {1, 2, 3})", "#N/A"},
+    });
+}

@@ -286,3 +286,12 @@ TEST(StatisticFunctions, CountingDistributionsRefuseCertainOutcomes) {
         {"NEGBINOM.DIST(10, 5, 0.25, TRUE)", "~0.3135141"},
     });
 }
+
+TEST(MatrixFunctions, ProductCellsCarryTheErrorsTheyMeet) {
+    using testing_support::evaluate;
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,2;3,4},{5,6;7,8}),2,2)"), "50");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,#DIV/0!;3,4},{5,6;7,8}),1,1)"), "#DIV/0!");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,#DIV/0!;3,4},{5,6;7,8}),2,1)"), "43");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({#N/A,1;3,4},{#NUM!,6;7,8}),1,1)"), "#N/A");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,TRUE;3,4},{5,6;7,8}),2,2)"), "#VALUE!");
+}
