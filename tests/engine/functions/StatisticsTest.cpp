@@ -295,3 +295,15 @@ TEST(MatrixFunctions, ProductCellsCarryTheErrorsTheyMeet) {
     EXPECT_EQ(evaluate("=INDEX(MMULT({#N/A,1;3,4},{#NUM!,6;7,8}),1,1)"), "#N/A");
     EXPECT_EQ(evaluate("=INDEX(MMULT({1,TRUE;3,4},{5,6;7,8}),2,2)"), "#VALUE!");
 }
+
+TEST(StatisticFunctions, ChiSquaredTestOfObservedAgainstExpected) {
+    expectAll({
+        {"CHISQ.TEST([58, 35; 11, 25; 10, 23], [45.35, 47.65; 17.56, 18.44; 16.09, 16.91])",
+         "~0.0003082"},
+        {"CHITEST([10; 20; 30], [20; 20; 20])", "~0.006737947"},
+        {"CHISQ.TEST([1; 2], [1; 2; 3])", "#N/A"},
+        {"CHISQ.TEST([1; 2], [1; 0])", "#DIV/0!"},
+        {"CHISQ.TEST([1; 2], [1; -1])", "#NUM!"},
+        {"CHISQ.TEST([1], [1])", "#N/A"},
+    });
+}
