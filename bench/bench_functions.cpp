@@ -4,6 +4,7 @@
 #include "engine/formula/functions/LookupIndex.h"
 
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,47 @@ void BM_MixedCalls(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MixedCalls)->Unit(benchmark::kMillisecond);
+
+// 100,000 CONVERT calls over plain, prefixed, squared and temperature units.
+void BM_Convert(benchmark::State& state) {
+    const auto* convert = engine::formula::findFunction("CONVERT");
+    const std::pair<const char*, const char*> pairs[] = {
+        {"mi", "km"}, {"lbm", "kg"}, {"F", "C"}, {"km2", "ft2"}, {"Mibyte", "kbit"}, {"cal", "eV"}};
+    Context context;
+    for (auto _ : state) {
+        double total = 0;
+        for (int i = 0; i < 100000; ++i) {
+            const auto& [from, to] = pairs[i % 6];
+            Arg args[3] = {{Arg::Kind::Scalar, Value::of(i * 0.25), nullptr},
+                           {Arg::Kind::Scalar, Value::of(std::string(from)), nullptr},
+                           {Arg::Kind::Scalar, Value::of(std::string(to)), nullptr}};
+            total += convert->body(std::span<const Arg>(args), context).number;
+        }
+        benchmark::DoNotOptimize(total);
+    }
+}
+BENCHMARK(BM_Convert)->Unit(benchmark::kMillisecond);
+
+// LINEST with statistics over 10,000 points of three variables.
+void BM_Linest(benchmark::State& state) {
+    std::vector<std::vector<Value>> ys, xs;
+    for (int i = 0; i < 10000; ++i) {
+        const double a = i % 97, b = (i * 7) % 89, c = std::sqrt(static_cast<double>(i));
+        xs.push_back({Value::of(a), Value::of(b), Value::of(c)});
+        ys.push_back({Value::of(3 + 2 * a - b + 0.5 * c + (i % 5) * 0.01)});
+    }
+    Block y(std::move(ys), 3), x(std::move(xs), 4);
+    const auto* linest = engine::formula::findFunction("LINEST");
+    Context context;
+    for (auto _ : state) {
+        Arg args[4] = {{Arg::Kind::Area, {}, &y},
+                       {Arg::Kind::Area, {}, &x},
+                       {Arg::Kind::Scalar, Value::of(true), nullptr},
+                       {Arg::Kind::Scalar, Value::of(true), nullptr}};
+        benchmark::DoNotOptimize(linest->arrayBody(std::span<const Arg>(args), context));
+    }
+}
+BENCHMARK(BM_Linest)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -32,5 +32,11 @@ std::span<const FunctionInfo> engineeringFunctions();
 std::span<const FunctionInfo> complexFunctions();
 std::span<const FunctionInfo> dynamicArrayFunctions();
 std::span<const FunctionInfo> reshapeFunctions();
+std::span<const FunctionInfo> unitFunctions();
+std::span<const FunctionInfo> oddCouponFunctions();
+std::span<const FunctionInfo> regressionFunctions();
+std::span<const FunctionInfo> depreciationFunctions();
+std::span<const FunctionInfo> rankFunctions();
+std::span<const FunctionInfo> aggregateFunctions();
 
 } // namespace engine::formula::fn

@@ -42,7 +42,8 @@ Value pmt(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (n == 0) {
+    // A rate of -100 % or less leaves no balance to pay off.
+    if (n == 0 || rate <= -1) {
         return Value::fail(CellError::Num);
     }
     return numberOrNum(pmtOf(rate, n, pv, fv, atStart));
@@ -54,6 +55,9 @@ Value fv(Args args, CallContext& c) {
     bool atStart = r.number(4, 0) != 0;
     if (r.failed()) {
         return r.error();
+    }
+    if (rate == -1 && n < 0) {
+        return Value::fail(CellError::Div0); // 0 raised to a negative power
     }
     return numberOrNum(fvOf(rate, n, p, pv, atStart));
 }
@@ -110,7 +114,8 @@ template <bool Principal> Value paymentPart(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (per < 1 || per > n || n == 0) {
+    // A fractional period past the last whole one still falls within the term.
+    if (per < 1 || std::trunc(per) > n || n == 0) {
         return Value::fail(CellError::Num);
     }
     double interest = ipmtOf(rate, per, n, pv, fv, atStart);
@@ -121,11 +126,15 @@ template <bool Principal> Value paymentPart(Args args, CallContext& c) {
 }
 
 // The interest or principal paid from period `start` to `end` of a loan without a final
-// balance. The application takes only positive rates, terms and loans, and whole periods.
+// balance. The application takes only positive rates, terms and loans; the stretch starts at
+// the first whole period on or after `start` and ends at the last on or before `end`, and
+// booleans are refused.
 template <bool Principal> Value cumulative(Args args, CallContext& c) {
     Reader r(args, c);
-    double rate = r.number(0), n = std::trunc(r.number(1)), pv = r.number(2);
-    double start = std::trunc(r.number(3)), end = std::trunc(r.number(4)), type = r.number(5);
+    const double rate = r.numberNotBoolean(0), n = r.numberNotBoolean(1),
+                 pv = r.numberNotBoolean(2);
+    const double start = std::ceil(r.numberNotBoolean(3)), end = std::trunc(r.numberNotBoolean(4));
+    const double type = r.numberNotBoolean(5);
     if (r.failed()) {
         return r.error();
     }
@@ -141,8 +150,12 @@ template <bool Principal> Value cumulative(Args args, CallContext& c) {
         if (!budget.take()) {
             return Value::fail(CellError::Value);
         }
-        const double interest = ipmtOf(rate, per, n, pv, 0, atStart);
-        total += Principal ? payment - interest : interest;
+        // Each payment's principal is the payment discounted from the loan's end, which
+        // keeps its precision where the interest takes nearly all of the payment; a payment
+        // at the very start is all principal.
+        const double principal =
+            atStart && per == 1 ? payment : payment / std::pow(1 + rate, n - per + 1);
+        total += Principal ? principal : payment - principal;
     }
     return numberOrNum(total);
 }
@@ -247,6 +260,9 @@ Value irr(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
+    if (guess <= -1) {
+        return Value::fail(CellError::Value); // no rate at or below -100 % can start the search
+    }
     if (!hasBothSigns(v)) {
         return Value::fail(CellError::Num);
     }
@@ -267,23 +283,53 @@ Value irr(Args args, CallContext& c) {
 
 // The paired values and dates of XNPV and XIRR; false with #NUM! for mismatched lengths or a
 // date before the first.
+// The cash flows and their dates, cell by cell of two blocks of one size; `t` in years from
+// the first date. A value that is no number is #NUM! for XNPV; XIRR counts an empty cell as 0
+// and refuses text and booleans with #VALUE!. Dates must be numbers from 0 on, none before the
+// first.
 bool datedFlows(Args args, std::size_t valuesAt, CallContext& c, std::vector<double>& v,
-                std::vector<double>& t, Value& error) {
-    std::vector<double> dates;
-    if (!flows(args, valuesAt, valuesAt + 1, c, v, error) ||
-        !flows(args, valuesAt + 1, valuesAt + 2, c, dates, error)) {
-        return false;
-    }
-    if (v.size() != dates.size() || v.empty()) {
+                std::vector<double>& t, Value& error, bool forRate) {
+    const Grid values(args[valuesAt], c), dates(args[valuesAt + 1], c);
+    if (values.size() != dates.size() || values.size() == 0 || !c.chargeWork(values.size() * 2)) {
         error = Value::fail(CellError::Num);
         return false;
     }
-    for (double d : dates) {
-        if (std::floor(d) < std::floor(dates[0])) {
+    std::vector<double> days;
+    for (std::uint32_t r = 0; r < values.rows(); ++r)
+        for (std::uint32_t col = 0; col < values.cols(); ++col) {
+            const Value x = values.area() ? values.at(r, col) : scalarOf(args[valuesAt], c);
+            if (x.isError()) {
+                error = x;
+                return false;
+            }
+            if (x.kind == ValueKind::Number) {
+                v.push_back(x.number);
+            } else if (forRate && x.kind == ValueKind::Blank) {
+                v.push_back(0);
+            } else {
+                error = Value::fail(forRate ? CellError::Value : CellError::Num);
+                return false;
+            }
+        }
+    for (std::uint32_t r = 0; r < dates.rows(); ++r)
+        for (std::uint32_t col = 0; col < dates.cols(); ++col) {
+            const Value d = dates.area() ? dates.at(r, col) : scalarOf(args[valuesAt + 1], c);
+            if (d.isError()) {
+                error = d;
+                return false;
+            }
+            if (d.kind != ValueKind::Number || d.number < 0) {
+                error = Value::fail(CellError::Num);
+                return false;
+            }
+            days.push_back(std::floor(d.number));
+        }
+    for (double d : days) {
+        if (d < days[0]) {
             error = Value::fail(CellError::Num);
             return false;
         }
-        t.push_back((std::floor(d) - std::floor(dates[0])) / 365);
+        t.push_back((d - days[0]) / 365);
     }
     return true;
 }
@@ -304,10 +350,11 @@ Value xnpv(Args args, CallContext& c) {
     }
     std::vector<double> v, t;
     Value error;
-    if (!datedFlows(args, 1, c, v, t, error)) {
+    if (!datedFlows(args, 1, c, v, t, error, false)) {
         return error;
     }
-    if (rate <= -1) {
+    // The application discounts at no negative rate.
+    if (rate < 0) {
         return Value::fail(CellError::Num);
     }
     return numberOrNum(xnpvAt(v, t, rate));
@@ -316,7 +363,7 @@ Value xnpv(Args args, CallContext& c) {
 Value xirr(Args args, CallContext& c) {
     std::vector<double> v, t;
     Value error;
-    if (!datedFlows(args, 0, c, v, t, error)) {
+    if (!datedFlows(args, 0, c, v, t, error, true)) {
         return error;
     }
     Reader r(args, c);
@@ -370,8 +417,10 @@ Value syd(Args args, CallContext& c) {
 // period are pro rata by the months of the first year.
 Value db(Args args, CallContext& c) {
     Reader r(args, c);
-    double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
-    double month = r.number(4, 12);
+    // Periods and months count whole: the application drops their fractions.
+    double cost = r.number(0), salvage = r.number(1), life = r.number(2),
+           period = std::trunc(r.number(3));
+    double month = std::trunc(r.number(4, 12));
     if (r.failed()) {
         return r.error();
     }
@@ -398,6 +447,8 @@ Value db(Args args, CallContext& c) {
     return numberOrNum(dep);
 }
 
+// Double-declining balance, in closed form so that a fractional period reads off the same
+// curve; the value never falls below salvage.
 Value ddb(Args args, CallContext& c) {
     Reader r(args, c);
     double cost = r.number(0), salvage = r.number(1), life = r.number(2), period = r.number(3);
@@ -405,22 +456,23 @@ Value ddb(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
-    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || period > life || factor <= 0 ||
-        life > 100000) {
+    if (cost < 0 || salvage < 0 || life <= 0 || period <= 0 || period > life || factor <= 0) {
         return Value::fail(CellError::Num);
     }
-    double total = 0, dep = 0;
-    auto last = static_cast<int>(std::ceil(period));
-    for (int p = 1; p <= last; ++p) {
-        dep = std::min((cost - total) * factor / life, std::max(0.0, cost - salvage - total));
-        total += dep;
+    double rate = factor / life, before;
+    if (rate >= 1) {
+        rate = 1;
+        before = period == 1 ? cost : 0;
+    } else {
+        before = cost * std::pow(1 - rate, period - 1);
     }
-    return numberOrNum(dep);
+    const double after = cost * std::pow(1 - rate, period);
+    return numberOrNum(std::max(0.0, after < salvage ? before - salvage : before - after));
 }
 
 Value effect(Args args, CallContext& c) {
     Reader r(args, c);
-    double nominal = r.number(0), n = std::trunc(r.number(1));
+    double nominal = r.numberNotBoolean(0), n = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }
@@ -432,7 +484,7 @@ Value effect(Args args, CallContext& c) {
 
 Value nominal(Args args, CallContext& c) {
     Reader r(args, c);
-    double eff = r.number(0), n = std::trunc(r.number(1));
+    double eff = r.numberNotBoolean(0), n = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }

@@ -32,7 +32,13 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::engineeringFunctions,
                         fn::complexFunctions,
                         fn::dynamicArrayFunctions,
-                        fn::reshapeFunctions}) {
+                        fn::reshapeFunctions,
+                        fn::unitFunctions,
+                        fn::oddCouponFunctions,
+                        fn::regressionFunctions,
+                        fn::depreciationFunctions,
+                        fn::rankFunctions,
+                        fn::aggregateFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

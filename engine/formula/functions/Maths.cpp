@@ -243,9 +243,14 @@ double multiple(double x, double step, double (*round)(double)) {
     return round(roundTo15Digits(x / step)) * step;
 }
 
+// MROUND, from the analysis functions, refuses booleans and takes a left-out argument as
+// #N/A, as GCD and LCM do.
 Value mround(Args args, CallContext& c) {
     Reader r(args, c);
-    double x = r.number(0), m = r.number(1);
+    if (!r.given(0) || !r.given(1)) {
+        return Value::fail(CellError::NA);
+    }
+    double x = r.numberNotBoolean(0), m = r.numberNotBoolean(1);
     if (r.failed()) {
         return r.error();
     }
@@ -476,6 +481,9 @@ Value combinRepeat(Args args, CallContext& c) {
     if (n == 0 && k == 0) {
         return Value::of(1.0);
     }
+    if (n == 0) {
+        return Value::fail(CellError::Num); // nothing to choose from
+    }
     return numberOrNum(choose(n + k - 1, k));
 }
 
@@ -498,18 +506,74 @@ Value permut(Args args, CallContext& c) {
     return numberOrNum(p);
 }
 
+// GCD and LCM read every value they are given, in cells too: text that reads as a number counts,
+// other text and booleans are #VALUE!, a left-out argument #N/A; only empty cells are passed
+// over, and with nothing left to combine the answer is #VALUE!.
+bool gcdLcmNumber(const Value& v, CallContext& c, std::vector<double>& out, Value& error) {
+    switch (v.kind) {
+    case ValueKind::Blank:
+        return true;
+    case ValueKind::Number:
+        out.push_back(v.number);
+        return true;
+    case ValueKind::Text:
+        if (auto n = parseNumberText(v.text, c.dateSystem())) {
+            out.push_back(*n);
+            return true;
+        }
+        error = Value::fail(CellError::Value);
+        return false;
+    case ValueKind::Boolean:
+        error = Value::fail(CellError::Value);
+        return false;
+    case ValueKind::Error:
+        break;
+    }
+    error = v;
+    return false;
+}
+
+bool gcdLcmNumbers(Args args, CallContext& c, std::vector<double>& out, Value& error) {
+    Budget budget(c);
+    for (const Arg& arg : args) {
+        if (arg.kind == Arg::Kind::Missing) {
+            error = Value::fail(CellError::NA);
+            return false;
+        }
+        bool ok = true;
+        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            if (ok) {
+                ok = gcdLcmNumber(v, c, out, error);
+            }
+        });
+        if (budget.spent()) {
+            error = Value::fail(CellError::Value);
+            return false;
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    if (out.empty()) {
+        error = Value::fail(CellError::Value);
+        return false;
+    }
+    return true;
+}
+
 template <bool Lcm> Value gcdLcm(Args args, CallContext& c) {
     std::vector<double> values;
     Value error;
-    if (!collectNumbers(args, 0, args.size(), c, {}, values, error)) {
+    if (!gcdLcmNumbers(args, c, values, error)) {
         return error;
     }
     double acc = Lcm ? 1 : 0;
     for (double v : values) {
-        v = std::trunc(v);
+        // A negative fraction is refused before it truncates to 0.
         if (v < 0 || v >= 9007199254740992.0) {
             return Value::fail(CellError::Num);
         }
+        v = std::trunc(v);
         auto a = static_cast<std::uint64_t>(acc), b = static_cast<std::uint64_t>(v);
         if (Lcm) {
             if (b == 0 || a == 0) {

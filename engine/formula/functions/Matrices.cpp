@@ -53,21 +53,57 @@ ArrayValue toBlock(const Matrix& m) {
     return out;
 }
 
-ArrayValue multiply(Args args, CallContext& c) {
-    Matrix a, b;
-    if (!numericMatrix(args[0], c, a) || !numericMatrix(args[1], c, b) || a.cols != b.rows)
-        return single(Value::fail(CellError::Value));
-    if (!c.chargeWork(std::uint64_t{a.rows} * b.cols * a.cols))
-        return single(Value::fail(CellError::Value));
-    Matrix product{a.rows, b.cols, std::vector<double>(std::size_t{a.rows} * b.cols)};
-    for (std::uint32_t i = 0; i < a.rows; ++i)
-        for (std::uint32_t j = 0; j < b.cols; ++j) {
-            double sum = 0;
-            for (std::uint32_t k = 0; k < a.cols; ++k)
-                sum += a.at(i, k) * b.at(k, j);
-            product.at(i, j) = sum;
+// A block as values, row by row, when every cell holds a number or an error; false for text,
+// blanks or booleans, which make MMULT #VALUE! as a whole.
+bool numbersOrErrors(const Arg& arg, CallContext& c, std::uint32_t& rows, std::uint32_t& cols,
+                     std::vector<Value>& out) {
+    const Grid grid(arg, c);
+    rows = grid.rows();
+    cols = grid.cols();
+    if (rows == 0 || cols == 0 || !c.chargeWork(grid.size()))
+        return false;
+    out.reserve(grid.size());
+    for (std::uint32_t r = 0; r < rows; ++r)
+        for (std::uint32_t col = 0; col < cols; ++col) {
+            Value v = grid.area() ? grid.at(r, col) : scalarOf(arg, c);
+            if (v.kind != ValueKind::Number && !v.isError())
+                return false;
+            out.push_back(std::move(v));
         }
-    return toBlock(product);
+    return true;
+}
+
+// Each product cell is its row times its column; an error met on the way is that cell's
+// answer, the other cells are computed as usual.
+ArrayValue multiply(Args args, CallContext& c) {
+    std::uint32_t aRows, aCols, bRows, bCols;
+    std::vector<Value> a, b;
+    if (!numbersOrErrors(args[0], c, aRows, aCols, a) ||
+        !numbersOrErrors(args[1], c, bRows, bCols, b) || aCols != bRows)
+        return single(Value::fail(CellError::Value));
+    if (!c.chargeWork(std::uint64_t{aRows} * bCols * aCols))
+        return single(Value::fail(CellError::Value));
+    ArrayValue out;
+    out.rows = aRows;
+    out.cols = bCols;
+    out.values.reserve(std::size_t{aRows} * bCols);
+    for (std::uint32_t i = 0; i < aRows; ++i)
+        for (std::uint32_t j = 0; j < bCols; ++j) {
+            double sum = 0;
+            Value error;
+            for (std::uint32_t k = 0; k < aCols && !error.isError(); ++k) {
+                const Value& x = a[std::size_t{i} * aCols + k];
+                const Value& y = b[std::size_t{k} * bCols + j];
+                if (x.isError())
+                    error = x;
+                else if (y.isError())
+                    error = y;
+                else
+                    sum += x.number * y.number;
+            }
+            out.values.push_back(error.isError() ? error : numberOrNum(sum));
+        }
+    return out;
 }
 
 // Gaussian elimination with partial pivoting on `m` (square), applied alongside to `other`

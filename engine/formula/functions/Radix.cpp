@@ -103,7 +103,19 @@ bool readEngineering(std::string_view text, const Radix& from, double& out) {
     return true;
 }
 
+// `places` pads a positive result with zeros; it must be 1 to 10 (and no boolean) even for a
+// negative number, whose ten digits it leaves as they are.
 Value writeEngineering(double n, const Radix& to, Reader& r, std::size_t placesArg) {
+    double places = 0;
+    if (r.given(placesArg)) {
+        places = std::trunc(r.numberNotBoolean(placesArg));
+        if (r.failed()) {
+            return r.error();
+        }
+        if (places < 1 || places > 10) {
+            return numError();
+        }
+    }
     if (n < -to.span / 2 || n >= to.span / 2) {
         return numError();
     }
@@ -111,12 +123,8 @@ Value writeEngineering(double n, const Radix& to, Reader& r, std::size_t placesA
         return Value::of(inRadix(static_cast<std::uint64_t>(n + to.span), to.base));
     }
     std::string out = inRadix(static_cast<std::uint64_t>(n), to.base);
-    if (r.given(placesArg)) {
-        const double places = std::trunc(r.number(placesArg));
-        if (r.failed()) {
-            return r.error();
-        }
-        if (places < 1 || places > 10 || out.size() > places) {
+    if (places > 0) {
+        if (out.size() > places) {
             return numError();
         }
         out.insert(0, static_cast<std::size_t>(places) - out.size(), '0');
@@ -127,7 +135,7 @@ Value writeEngineering(double n, const Radix& to, Reader& r, std::size_t placesA
 // DEC2BIN, DEC2OCT, DEC2HEX (number, [places])
 template <const Radix& To> Value fromDecimal(Args args, CallContext& c) {
     Reader r(args, c);
-    const double n = std::trunc(r.number(0));
+    const double n = std::trunc(r.numberNotBoolean(0));
     if (r.failed()) {
         return r.error();
     }

@@ -44,7 +44,8 @@ template <bool withCumulative> Value negativeBinomial(Args args, CallContext& c)
     const bool cumulative = withCumulative ? r.boolean(3) : false;
     if (r.failed())
         return r.error();
-    if (f < 0 || s < 1 || p < 0 || p > 1)
+    // A certain or impossible success has no negative binomial distribution.
+    if (f < 0 || s < 1 || p <= 0 || p >= 1)
         return numError();
     if (cumulative)
         return numberOrNum(regularizedBeta(s, f + 1, p));
@@ -74,7 +75,8 @@ Value binomialInv(Args args, CallContext& c) {
     const double n = std::trunc(r.number(0)), p = r.number(1), alpha = r.number(2);
     if (r.failed())
         return r.error();
-    if (n < 0 || p < 0 || p > 1 || alpha < 0 || alpha > 1)
+    // The application takes alpha only strictly inside (0, 1), and no certain success.
+    if (n < 0 || p < 0 || p >= 1 || alpha <= 0 || alpha >= 1)
         return numError();
     double low = 0, high = n;
     while (low < high) {
@@ -313,6 +315,39 @@ Value tTest(Args args, CallContext& c) {
     return numberOrNum(tails * oneTail);
 }
 
+// CHISQ.TEST and CHITEST: the chance of a chi-squared statistic this large between observed and
+// expected counts of one shape. A table has (rows - 1)(columns - 1) degrees of freedom, a single
+// row or column one fewer than its cells.
+Value chiSquaredTest(Args args, CallContext& c) {
+    const Grid actual(args[0], c), expected(args[1], c);
+    if (actual.rows() != expected.rows() || actual.cols() != expected.cols())
+        return Value::fail(CellError::NA);
+    if (!c.chargeWork(actual.size()))
+        return Value::fail(CellError::Value);
+    double statistic = 0;
+    for (std::uint32_t r = 0; r < actual.rows(); ++r)
+        for (std::uint32_t col = 0; col < actual.cols(); ++col) {
+            const Value a = actual.area() ? actual.at(r, col) : scalarOf(args[0], c);
+            const Value e = expected.area() ? expected.at(r, col) : scalarOf(args[1], c);
+            if (a.isError())
+                return a;
+            if (e.isError())
+                return e;
+            if (a.kind != ValueKind::Number || e.kind != ValueKind::Number)
+                continue;
+            if (e.number < 0)
+                return numError();
+            if (e.number == 0)
+                return Value::fail(CellError::Div0);
+            statistic += (a.number - e.number) * (a.number - e.number) / e.number;
+        }
+    const double rows = actual.rows(), cols = actual.cols();
+    const double df = rows == 1 || cols == 1 ? rows * cols - 1 : (rows - 1) * (cols - 1);
+    if (df < 1)
+        return Value::fail(CellError::NA);
+    return numberOrNum(gammaTails(df / 2, statistic / 2).upper);
+}
+
 Value fTest(Args args, CallContext& c) {
     std::vector<double> a, b;
     Value error;
@@ -359,6 +394,8 @@ constexpr FunctionInfo table[] = {
     FunctionInfo{"BINOM.DIST.RANGE", 3, 4, binomialRange, {}, 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"BINOM.INV", 3, 3, binomialInv, {}, 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"CRITBINOM", 3, 3, binomialInv},
+    FunctionInfo{"CHISQ.TEST", 2, 2, chiSquaredTest, "bb", 2, 0, nullptr, "_xlfn."},
+    FunctionInfo{"CHITEST", 2, 2, chiSquaredTest, "bb", 2},
     FunctionInfo{"F.TEST", 2, 2, fTest, "bb", 2, 0, nullptr, "_xlfn."},
     FunctionInfo{"FTEST", 2, 2, fTest, "bb", 2},
     FunctionInfo{"HYPGEOM.DIST", 5, 5, hypergeometric<true>, {}, 0, 0, nullptr, "_xlfn."},

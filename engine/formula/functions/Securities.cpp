@@ -2,6 +2,7 @@
 // duration, discounted and at-maturity securities, Treasury bills and accrued interest.
 
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/DayCounts.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/util/CivilDate.h"
@@ -13,125 +14,7 @@
 namespace engine::formula::fn {
 namespace {
 
-bool isLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int monthLength(int y, int m) {
-    static constexpr std::array<int, 12> days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isLeap(y) ? 29 : days[static_cast<std::size_t>(m - 1)];
-}
-
-// The day count of basis 0 (US 30/360) and 4 (European 30/360) from `a` to `b`.
-double days360(CivilDate a, CivilDate b, bool european) {
-    int d1 = a.day, d2 = b.day;
-    if (european) {
-        d1 = std::min(d1, 30);
-        d2 = std::min(d2, 30);
-    } else {
-        const bool aLastFeb = a.month == 2 && d1 == monthLength(a.year, 2);
-        const bool bLastFeb = b.month == 2 && d2 == monthLength(b.year, 2);
-        if (aLastFeb && bLastFeb)
-            d2 = 30;
-        if (aLastFeb || d1 == 31)
-            d1 = 30;
-        if (d2 == 31 && d1 >= 30)
-            d2 = 30;
-    }
-    return 360.0 * (b.year - a.year) + 30.0 * (b.month - a.month) + (d2 - d1);
-}
-
-// The arguments every securities function shares: whole-day dates, a basis from 0 to 4.
-struct Dates {
-    std::int64_t settlement = 0, maturity = 0;
-    int basis = 0;
-    DateSystem system = DateSystem::Date1900;
-
-    CivilDate civil(std::int64_t serial) const { return civilFromSerial(serial, system); }
-    std::int64_t serial(CivilDate date) const { return serialFromCivil(date, system); }
-
-    // Days from `a` to `b` as the basis counts them.
-    double days(std::int64_t a, std::int64_t b) const {
-        if (basis == 0 || basis == 4)
-            return days360(civil(a), civil(b), basis == 4);
-        return static_cast<double>(b - a);
-    }
-    // The length of a year as the basis counts it, for the period from `a` to `b`.
-    double year(std::int64_t a, std::int64_t b) const {
-        switch (basis) {
-        case 1: {
-            const CivilDate x = civil(a), y = civil(b);
-            const bool withinYear =
-                x.year == y.year || (y.year == x.year + 1 &&
-                                     (x.month > y.month || (x.month == y.month && x.day >= y.day)));
-            if (withinYear) {
-                bool leap = x.year == y.year && isLeap(x.year);
-                for (int yy = x.year; !leap && yy <= y.year; ++yy)
-                    if (isLeap(yy)) {
-                        const std::int64_t feb29 = serial({yy, 2, 29});
-                        leap = feb29 >= a && feb29 <= b && x.year != y.year;
-                    }
-                return leap ? 366 : 365;
-            }
-            const double total =
-                static_cast<double>(serial({y.year + 1, 1, 1}) - serial({x.year, 1, 1}));
-            return total / (y.year - x.year + 1);
-        }
-        case 3:
-            return 365;
-        default:
-            return 360;
-        }
-    }
-};
-
-// Reads a date argument as a whole day; false with #NUM! for a negative one.
-bool dayArg(Reader& r, std::size_t i, std::int64_t& day) {
-    const double v = r.numberNotBoolean(i);
-    if (r.failed())
-        return false;
-    if (v < 0 || v > 2958465) {
-        r.fail(CellError::Num);
-        return false;
-    }
-    day = static_cast<std::int64_t>(std::floor(v));
-    return true;
-}
-
-bool basisArg(Reader& r, std::size_t i, int& basis) {
-    const double v = std::trunc(r.numberNotBoolean(i, 0));
-    if (r.failed())
-        return false;
-    if (v < 0 || v > 4) {
-        r.fail(CellError::Num);
-        return false;
-    }
-    basis = static_cast<int>(v);
-    return true;
-}
-
-bool frequencyArg(Reader& r, std::size_t i, int& frequency) {
-    const double v = std::trunc(r.numberNotBoolean(i));
-    if (r.failed())
-        return false;
-    if (v != 1 && v != 2 && v != 4) {
-        r.fail(CellError::Num);
-        return false;
-    }
-    frequency = static_cast<int>(v);
-    return true;
-}
-
-// `base` moved by `months`: the same day of the month, or the month's last day when `base` is on
-// one, so that a schedule keeps to month ends.
-std::int64_t shiftMonths(const Dates& dates, std::int64_t base, int months) {
-    const CivilDate b = dates.civil(base);
-    const bool lastDay = b.day == monthLength(b.year, b.month);
-    const int total = b.year * 12 + (b.month - 1) + months;
-    const int year = total / 12, month = total % 12 + 1;
-    const int length = monthLength(year, month);
-    return dates.serial({year, month, lastDay ? length : std::min(b.day, length)});
-}
+using namespace daycount;
 
 // The coupon schedule of a bond, counted back from its maturity.
 struct Coupons {
@@ -360,9 +243,8 @@ template <bool yieldOf> Value atMaturity(Args args, CallContext& c) {
     return numberOrNum(((1 + dim * rate) - paid) / paid / dsm);
 }
 
-// ACCRINT: the interest accrued from issue (or, asked so, from the first interest date) to
-// settlement, period by period of the schedule the first interest date sets; each period adds
-// its accrued days over its normal length.
+// ACCRINT: the interest accrued from issue (or, asked so, leaving out the coupons already paid)
+// to settlement, measured on the coupon schedule the first interest date sets.
 Value accruedInterest(Args args, CallContext& c) {
     Reader r(args, c);
     std::int64_t issue = 0, firstInterest = 0;
@@ -391,44 +273,66 @@ Value accruedInterest(Args args, CallContext& c) {
             ++k;
         return k;
     };
-    // Asked not to count from issue, interest runs from the coupon date before settlement,
-    // or from issue when that date comes earlier. When it is issue itself the application
-    // counts from the next coupon date instead, a negative amount before it; kept, as stored
-    // workbooks hold it.
-    std::int64_t start = issue, end = dates.settlement;
-    double sign = 1;
-    if (!fromIssue) {
-        const int k = periodOf(dates.settlement);
-        const std::int64_t previous = shiftMonths(dates, firstInterest, k * step);
-        if (previous > issue)
-            start = previous;
-        else if (previous == issue)
-            start = shiftMonths(dates, firstInterest, (k + 1) * step);
-        if (end < start) {
-            std::swap(start, end);
-            sign = -1;
-        }
-    }
+    const auto coupon = [&](int k) { return shiftMonths(dates, firstInterest, k * step); };
+    // A period's normal length: actual days for basis 1, else the basis's year over frequency.
+    const auto normal = [&](std::int64_t from, std::int64_t to) {
+        return dates.basis == 1   ? static_cast<double>(to - from)
+               : dates.basis == 3 ? 365.0 / frequency
+                                  : 360.0 / frequency;
+    };
+    const std::int64_t end = dates.settlement;
     Budget budget(c);
-    double sum = 0;
-    int k = periodOf(start);
-    for (std::int64_t from = shiftMonths(dates, firstInterest, k * step); from < end; ++k) {
-        const std::int64_t to = shiftMonths(dates, firstInterest, (k + 1) * step);
-        if (!budget.take())
+    // Whole periods from `from` (a coupon date, the k-th) up to settlement: each finished one is
+    // a coupon, the one settlement ends or falls in its days over `length`.
+    const auto periodsUntilSettlement = [&](int k, std::int64_t start, double length) {
+        double sum = 0;
+        for (std::int64_t from = coupon(k); from < end; ++k) {
+            const std::int64_t to = coupon(k + 1);
+            if (!budget.take())
+                return -1.0;
+            const std::int64_t accrualStart = std::max(from, start);
+            if (accrualStart == from && to < end)
+                sum += 1;
+            else
+                sum += dates.days(accrualStart, std::min(to, end)) /
+                       (length > 0 ? length : normal(from, to));
+            from = to;
+        }
+        return sum;
+    };
+    // The schedule runs back from the first interest date; `dates` of it lie from issue on.
+    const int issuePeriod = periodOf(issue);
+    const bool issueOnDate = coupon(issuePeriod) == issue;
+    const int couponDates = issueOnDate ? -issuePeriod : -issuePeriod - 1;
+    if (couponDates <= 0) {
+        // Issued in the last period before the first interest date.
+        const double sum = periodsUntilSettlement(issuePeriod, issue, 0);
+        if (sum < 0)
             return Value::fail(CellError::Value);
-        const double normal = dates.basis == 1   ? static_cast<double>(to - from)
-                              : dates.basis == 3 ? 365.0 / frequency
-                                                 : 360.0 / frequency;
-        const std::int64_t accrualStart = std::max(from, start);
-        const std::int64_t accrualEnd = std::min(to, end);
-        // A whole period is one coupon, whatever its day count says.
-        if (accrualStart == from && accrualEnd == to)
-            sum += 1;
-        else if (accrualEnd > accrualStart)
-            sum += dates.days(accrualStart, accrualEnd) / normal;
-        from = to;
+        return numberOrNum(par * rate / frequency * sum);
     }
-    sum *= sign;
+    // The application counts from the start of the period that ends on the first interest
+    // date, in that period's length: settlement before it gives a negative stretch. Issue's
+    // broken period before the schedule adds its own share, and counted from issue, every
+    // period between them adds one coupon. Asked not to count from issue, the coupons of those
+    // periods are left out, and the stretch runs on to settlement in one piece.
+    const std::int64_t lastStart = coupon(-1);
+    const double length = normal(lastStart, firstInterest);
+    double sum = 0;
+    if (!issueOnDate) {
+        const std::int64_t firstDate = coupon(-couponDates);
+        sum += dates.days(issue, firstDate) / normal(coupon(-couponDates - 1), firstDate);
+    }
+    if (!fromIssue || end <= firstInterest) {
+        sum += dates.days(lastStart, end) / length;
+        if (fromIssue)
+            sum += couponDates - 1;
+    } else {
+        const double after = periodsUntilSettlement(0, firstInterest, length);
+        if (after < 0)
+            return Value::fail(CellError::Value);
+        sum += couponDates + after;
+    }
     return numberOrNum(par * rate / frequency * sum);
 }
 

@@ -13,45 +13,53 @@ namespace {
 
 enum class Pair { SquaresDifference, SquaresSum, DifferenceSquared };
 
-// Pairs whose two members are both numbers count; blocks of different sizes are #N/A.
+// Pairs whose two members are both numbers count. The blocks are paired cell by cell in
+// reading order, so a column pairs with a row of as many cells; blocks of different sizes are
+// #N/A.
 template <Pair kind> Value pairedSum(Args args, CallContext& c) {
     const Grid x(args[0], c), y(args[1], c);
-    if (x.rows() != y.rows() || x.cols() != y.cols())
+    if (x.size() != y.size())
         return Value::fail(CellError::NA);
     if (!c.chargeWork(x.size()))
         return Value::fail(CellError::Value);
     double sum = 0;
-    for (std::uint32_t r = 0; r < x.rows(); ++r)
-        for (std::uint32_t col = 0; col < x.cols(); ++col) {
-            const Value a = x.area() ? x.at(r, col) : scalarOf(args[0], c);
-            const Value b = y.area() ? y.at(r, col) : scalarOf(args[1], c);
-            if (a.isError())
-                return a;
-            if (b.isError())
-                return b;
-            if (a.kind != ValueKind::Number || b.kind != ValueKind::Number)
-                continue;
-            switch (kind) {
-            case Pair::SquaresDifference:
-                sum += a.number * a.number - b.number * b.number;
-                break;
-            case Pair::SquaresSum:
-                sum += a.number * a.number + b.number * b.number;
-                break;
-            case Pair::DifferenceSquared:
-                sum += (a.number - b.number) * (a.number - b.number);
-                break;
-            }
+    for (std::uint64_t i = 0; i < x.size(); ++i) {
+        const auto xr = static_cast<std::uint32_t>(i / x.cols()),
+                   xc = static_cast<std::uint32_t>(i % x.cols());
+        const auto yr = static_cast<std::uint32_t>(i / y.cols()),
+                   yc = static_cast<std::uint32_t>(i % y.cols());
+        const Value a = x.area() ? x.at(xr, xc) : scalarOf(args[0], c);
+        const Value b = y.area() ? y.at(yr, yc) : scalarOf(args[1], c);
+        if (a.isError())
+            return a;
+        if (b.isError())
+            return b;
+        if (a.kind != ValueKind::Number || b.kind != ValueKind::Number)
+            continue;
+        switch (kind) {
+        case Pair::SquaresDifference:
+            sum += a.number * a.number - b.number * b.number;
+            break;
+        case Pair::SquaresSum:
+            sum += a.number * a.number + b.number * b.number;
+            break;
+        case Pair::DifferenceSquared:
+            sum += (a.number - b.number) * (a.number - b.number);
+            break;
         }
+    }
     return numberOrNum(sum);
 }
 
 // SERIESSUM(x, n, m, coefficients): the sum of a_i * x^(n + i*m).
 Value seriesSum(Args args, CallContext& c) {
     Reader r(args, c);
-    const double x = r.number(0), n = r.number(1), m = r.number(2);
+    const double x = r.numberNotBoolean(0), n = r.numberNotBoolean(1), m = r.numberNotBoolean(2);
     if (r.failed())
         return r.error();
+    // The application refuses a series at 0, whatever its powers.
+    if (x == 0)
+        return numError();
     const Grid coefficients(args[3], c);
     if (!c.chargeWork(coefficients.size()))
         return Value::fail(CellError::Value);
@@ -70,7 +78,17 @@ Value seriesSum(Args args, CallContext& c) {
 }
 
 // MULTINOMIAL: (a + b + ...)! / (a! b! ...) for whole numbers from 0 on.
+// A boolean anywhere, given directly or in a block, is #VALUE!.
 Value multinomial(Args args, CallContext& c) {
+    Budget budget(c);
+    for (const Arg& arg : args) {
+        bool boolean = false;
+        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            boolean = boolean || v.kind == ValueKind::Boolean;
+        });
+        if (boolean)
+            return Value::fail(CellError::Value);
+    }
     std::vector<double> numbers;
     Value error;
     if (!collectNumbers(args, 0, args.size(), c, {}, numbers, error))

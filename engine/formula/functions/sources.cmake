@@ -1,5 +1,6 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/../Value.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Aggregate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Args.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Complex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Engineering.cpp
@@ -18,6 +19,8 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Criteria.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Dates.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DayCounts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Depreciation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Distributions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DynamicArrays.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Finance.cpp
@@ -27,9 +30,13 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/LookupIndex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Maths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Numeric.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OddCoupons.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Regression.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Ranks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextSplit.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TextUnits.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/TextUnits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Units.cpp)

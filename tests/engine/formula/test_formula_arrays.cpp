@@ -139,7 +139,10 @@ TEST(CumulativeLoanFunctions, SumPeriodsAndRejectWhatTheApplicationRejects) {
              "1000,"
              "0,1),9)",
              "0"},
-            {"=CUMIPMT(0.01,12.9,1000,12.5,12.7,0)<0", "TRUE"}, // periods are truncated
+            // The stretch starts at the first whole period on or after its start.
+            {"=CUMIPMT(0.01,12.9,1000,12.5,12.7,0)", "#NUM!"},
+            {"=ROUND(CUMPRINC(0.01,36,8000,1.2,8.53,1),6)", "-1339.65793"},
+            {"=CUMPRINC(0.01,36,8000,TRUE,8,1)", "#VALUE!"},
             {"=CUMIPMT(0,12,1000,1,12,0)", "#NUM!"},
             {"=CUMIPMT(0.01,12,-1000,1,12,0)", "#NUM!"},
             {"=CUMIPMT(0.01,12,1000,5,4,0)", "#NUM!"},

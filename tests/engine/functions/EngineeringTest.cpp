@@ -84,3 +84,66 @@ TEST(EngineeringFunctions, StepsErrorFunctionAndBitsRefuseBooleans) {
 }
 
 } // namespace
+
+TEST(UnitConversion, ReferenceExamplesAndKindsThatDoNotMix) {
+    expectAll({
+        {"CONVERT(1, \"lbm\", \"kg\")", "0.45359237"},
+        {"CONVERT(68, \"F\", \"C\")", "20"},
+        {"CONVERT(2.5, \"ft\", \"sec\")", "#N/A"},
+        {"CONVERT(9.290304, \"m2\", \"ft2\")", "~100"},
+        {"CONVERT(0, \"C\", \"K\")", "273.15"},
+        {"CONVERT(100, \"Reau\", \"F\")", "257"},
+        {"CONVERT(491.67, \"Rank\", \"C\")", "~0"},
+        {"CONVERT(1, \"atm\", \"mmHg\")", "~760.0021"},
+        {"CONVERT(1, \"atm\", \"Torr\")", "760"},
+        {"CONVERT(1, \"HP\", \"W\")", "~745.69987158"},
+        {"CONVERT(1, \"gal\", \"l\")", "3.785411784"},
+        {"CONVERT(1, \"uk_gal\", \"uk_pt\")", "8"},
+        {"CONVERT(1, \"kn\", \"m/hr\")", "1852"},
+        {"CONVERT(1, \"yr\", \"day\")", "365.25"},
+    });
+}
+
+TEST(UnitConversion, PrefixesScaleOnlyTheUnitsThatTakeThem) {
+    expectAll({
+        {"CONVERT(1, \"km\", \"m\")", "1000"},
+        {"CONVERT(1, \"km2\", \"m2\")", "1000000"}, // the prefix scales each length
+        {"CONVERT(1, \"cm^3\", \"ml\")", "1"},
+        {"CONVERT(1, \"kibyte\", \"bit\")", "8192"}, // binary prefixes for information only
+        {"CONVERT(1, \"kim\", \"m\")", "#N/A"},
+        {"CONVERT(1, \"dam\", \"m\")", "10"},
+        {"CONVERT(1, \"kft\", \"m\")", "#N/A"}, // imperial units take no prefix
+        {"CONVERT(1, \"ms\", \"s\")", "#N/A"},
+        {"CONVERT(1, \"mK\", \"K\")", "0.001"},
+        {"CONVERT(1, \"kC\", \"C\")", "#N/A"},
+        {"CONVERT(1, \"min\", \"s\")", "60"}, // a unit of its own, not milli-inch
+        {"CONVERT(1, \"Pa\", \"p\")", "1"},   // nor peta-annum
+    });
+}
+
+TEST(UnitConversion, UnitNamesAreExactAndArgumentsChecked) {
+    expectAll({
+        {"CONVERT(1, \"LBM\", \"kg\")", "#N/A"},
+        {"CONVERT(1, \"m \", \"m\")", "#N/A"},
+        {"CONVERT(1, \"\", \"m\")", "#N/A"},
+        {"CONVERT(1, 5, \"m\")", "#N/A"},
+        {"CONVERT(TRUE, \"m\", \"m\")", "#VALUE!"},
+        {"CONVERT(\"2\", \"m\", \"cm\")", "200"},
+        {"CONVERT(\"x\", \"m\", \"cm\")", "#VALUE!"},
+        {"CONVERT(1, #DIV/0!, \"m\")", "#DIV/0!"},
+        {"CONVERT(1e300, \"Ym\", \"ym\")", "#NUM!"},
+    });
+}
+
+TEST(NumberBases, PlacesAreCheckedEvenWhereANegativeNumberIgnoresThem) {
+    expectAll({
+        {"BIN2HEX(\"1100011011\", 1)", "FFFFFFFF1B"},
+        {"BIN2HEX(\"1100011011\", 0)", "#NUM!"},
+        {"BIN2OCT(\"1100011011\", 11)", "#NUM!"},
+        {"BIN2HEX(\"1100011011\", TRUE)", "#VALUE!"},
+        {"DEC2BIN(-100, 4)", "1110011100"},
+        {"DEC2BIN(TRUE)", "#VALUE!"},
+        {"DEC2HEX(255, 2.9)", "FF"},
+        {"DEC2HEX(255, 1)", "#NUM!"},
+    });
+}

@@ -207,3 +207,57 @@ TEST(MathFunctions, PairedSumsSeriesAndMultinomial) {
         {"MULTINOMIAL(-1, 2)", "#NUM!"},
     });
 }
+
+TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
+    expectAll({
+        {"LCM(24, 36)", "72"},
+        {"LCM(7.9, 4.1)", "28"},   // fractions truncate
+        {"GCD([\"8\", 12])", "4"}, // text in cells reads as a number
+        {"LCM({4, \"8\", 12})", "24"},
+        {"GCD([\"eight\", 12])", "#VALUE!"},
+        {"GCD([TRUE, 12])", "#VALUE!"},
+        {"LCM({4, TRUE})", "#VALUE!"},
+        {"GCD([_, 12])", "12"},     // empty cells are passed over ...
+        {"GCD([_, _])", "#VALUE!"}, // ... but something must remain
+        {"GCD(, 5)", "#N/A"},
+        {"GCD(-0.5, 1)", "#NUM!"}, // negative even when it truncates to 0
+        {"LCM(1E+100, 2)", "#NUM!"},
+        {"LCM(2147483647, 1073741823)", "#NUM!"}, // the result passes 2^53
+        {"GCD([#DIV/0!, 5])", "#DIV/0!"},
+    });
+}
+
+TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
+    expectAll({
+        {"MROUND(10, 3)", "9"},
+        {"MROUND(-10, -3)", "-9"},
+        {"MROUND(5, -2)", "#NUM!"},
+        {"MROUND(TRUE, 2)", "#VALUE!"},
+        {"MROUND(2, FALSE)", "#VALUE!"},
+        {"MROUND(, 2)", "#N/A"},
+        {"MROUND(2, )", "#N/A"},
+    });
+}
+
+TEST(MathFunctions, SeriesAndMultinomialRefuseBooleans) {
+    expectAll({
+        {"MULTINOMIAL(2, 3, 4)", "1260"},
+        {"MULTINOMIAL(TRUE, 1, 2)", "#VALUE!"},
+        {"MULTINOMIAL({TRUE, 1, 2})", "#VALUE!"},
+        {"MULTINOMIAL([TRUE; 2])", "#VALUE!"},
+        {"SERIESSUM(2, 0, 1, {1, 1})", "3"},
+        {"SERIESSUM(TRUE, 0, 1, {1, 1})", "#VALUE!"},
+        {"SERIESSUM(0, 0, 2, {1, 2, 3})", "#NUM!"},
+        {"COMBINA(4, 3)", "20"},
+        {"COMBINA(0, 5)", "#NUM!"},
+        {"COMBINA(3, 0)", "1"},
+    });
+}
+
+TEST(MathFunctions, PairedSumsPairInReadingOrder) {
+    expectAll({
+        {"SUMX2MY2([1; 2; 3], {1, 2, 3})", "0"},
+        {"SUMXMY2([1; 2; 3], {2, 2, 2})", "2"},
+        {"SUMX2PY2([1; 2], {1, 2, 3})", "#N/A"},
+    });
+}

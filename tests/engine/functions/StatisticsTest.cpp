@@ -1,3 +1,4 @@
+#include "tests/engine/formula/SmallBook.h"
 #include "tests/engine/functions/FunctionCalls.h"
 
 #include <gtest/gtest.h>
@@ -188,5 +189,121 @@ TEST(StatisticFunctions, CountingDistributionsAndSampleTests) {
         {"T.TEST({3,4,5}, {6,19,3}, 3, 1)", "#NUM!"},
         {"F.TEST({6,7,9,15,21}, {20,28,31,38,40})", "~0.64831785"},
         {"Z.TEST({3,6,7,8,6,5,4,2,1,9}, 4)", "~0.090574"},
+    });
+}
+
+// The regression functions answer with blocks: each case reads one element through INDEX.
+TEST(RegressionFunctions, LinestCoefficientsAndStatistics) {
+    using testing_support::evaluate;
+    const std::string fit = "LINEST({1;3;2;5},{1;2;3;4},TRUE,TRUE)";
+    const std::pair<std::string, std::string> cases[] = {
+        {"=INDEX(LINEST({1,9,5,7},{0,4,2,3}),1,1)", "2"},
+        {"=INDEX(LINEST({1,9,5,7},{0,4,2,3}),1,2)", "1"},
+        {"=ROUND(INDEX(" + fit + ",1,1),12)", "1.1"},
+        {"=ROUND(INDEX(" + fit + ",2,1),9)", "0.519615242"},
+        {"=ROUND(INDEX(" + fit + ",2,2),9)", "1.423024947"},
+        {"=ROUND(INDEX(" + fit + ",3,1),9)", "0.691428571"},
+        {"=ROUND(INDEX(" + fit + ",3,2),9)", "1.161895004"},
+        {"=ROUND(INDEX(" + fit + ",4,1),9)", "4.481481481"},
+        {"=INDEX(" + fit + ",4,2)", "2"},
+        {"=ROUND(INDEX(" + fit + ",5,1),9)", "6.05"},
+        {"=ROUND(INDEX(" + fit + ",5,2),9)", "2.7"},
+        // Two variables, last one first; the unused corners are #N/A.
+        {"=ROUND(INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),1,1),9)", "3"},
+        {"=ROUND(INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),1,3),9)", "1"},
+        {"=INDEX(LINEST({6;11;10;18},{1,1;2,2;3,1;4,3},TRUE,TRUE),3,3)", "#N/A"},
+        // Without a constant the line runs through the origin; LOGEST's constant is then 1.
+        {"=INDEX(LINEST({2;4;6},{1;2;3},FALSE),1,2)", "0"},
+        {"=INDEX(LOGEST({2;4;8},{1;2;3},FALSE),1,2)", "1"},
+        {"=ROUND(INDEX(LOGEST({3;6;12;24}),1,1),12)", "2"},
+        {"=ROUND(INDEX(LOGEST({3;6;12;24}),1,2),12)", "1.5"},
+        {"=INDEX(LINEST({1;2;3},{1;2}),1,1)", "#REF!"},
+        {"=INDEX(LINEST({1;\"a\";3}),1,1)", "#VALUE!"},
+        {"=INDEX(LOGEST({1;0;3}),1,1)", "#NUM!"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(evaluate(formula), expected) << formula;
+}
+
+TEST(RegressionFunctions, TrendAndGrowthFollowTheNewPoints) {
+    using testing_support::evaluate;
+    const std::pair<std::string, std::string> cases[] = {
+        {"=INDEX(TREND({1;9;5;7},{0;4;2;3},{5;6}),2,1)", "13"},
+        {"=INDEX(TREND({1,9,5,7},{0,4,2,3},{5,6}),1,2)", "13"},
+        {"=ROUND(INDEX(TREND({1;3;2;5}),4,1),12)", "4.4"},
+        {"=INDEX(TREND({2;4;6},{1;2;3},{10},FALSE),1,1)", "20"},
+        {"=ROUND(INDEX(GROWTH({3;6;12;24},,{5;6}),2,1),9)", "96"},
+        {"=ROUND(INDEX(TREND({6;11;10;18},{1,1;2,2;3,1;4,3},{5,5}),1,1),9)", "26"},
+        {"=INDEX(TREND({6;11;10;18},{1,1;2,2;3,1;4,3},{5,5,5}),1,1)", "#REF!"},
+        {"=INDEX(GROWTH({1;-2;3}),1,1)", "#NUM!"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(evaluate(formula), expected) << formula;
+}
+
+TEST(StatisticFunctions, AggregatePassesOverErrorsWhenAsked) {
+    expectAll({
+        {"AGGREGATE(9, 6, [1, #DIV/0!; 3, 4])", "8"},
+        {"AGGREGATE(9, 4, [1, #DIV/0!; 3, 4])", "#DIV/0!"},
+        {"AGGREGATE(4, 6, [1, #N/A], [7])", "7"},
+        {"AGGREGATE(3, 7, [1, #N/A, \"a\", _])", "2"},
+        {"AGGREGATE(14, 6, [10, #NUM!, 30, 20], 2)", "20"},
+        {"AGGREGATE(15, 6, [10, #NUM!, 30, 20], 1)", "10"},
+        {"AGGREGATE(16, 6, [1, 2, #VALUE!, 3, 4], 0.5)", "2.5"},
+        {"AGGREGATE(19, 6, [1, 2, #VALUE!, 3, 4, 5, 6, 7], 1)", "2"},
+        {"AGGREGATE(12, 0, [5, 1, 3])", "3"},
+        {"AGGREGATE(13, 6, [2, #N/A, 2, 5])", "2"},
+        {"AGGREGATE(14, 6, [10, 20])", "#VALUE!"}, // k is needed from 14 on
+        {"AGGREGATE(20, 0, [1])", "#VALUE!"},
+        {"AGGREGATE(1, 8, [1])", "#VALUE!"},
+        {"AGGREGATE(9, 6, #N/A, [2])", "2"},
+    });
+}
+
+TEST(StatisticFunctions, ExclusivePercentRankAndEveryMode) {
+    expectAll({
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 7)", "0.7"},
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 5.43)", "0.381"},
+        {"PERCENTRANK.EXC({1,2,3,6,6,6,7,8,9}, 5.43, 1)", "0.3"},
+        {"PERCENTRANK.EXC({1,2,3}, 4)", "#N/A"},
+        {"PERCENTRANK.EXC({1,2,3}, 2, 0)", "#NUM!"},
+    });
+    using testing_support::evaluate;
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3,4,3,2,1,2,3}),1,1)"), "2");
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3,4,3,2,1,2,3}),2,1)"), "3");
+    EXPECT_EQ(evaluate("=ROWS(MODE.MULT({1,2,3,4,3,2,1,2,3}))"), "2");
+    EXPECT_EQ(evaluate("=INDEX(MODE.MULT({1,2,3}),1,1)"), "#N/A");
+}
+
+TEST(StatisticFunctions, CountingDistributionsRefuseCertainOutcomes) {
+    expectAll({
+        {"BINOM.INV(10, 0.7, 0)", "#NUM!"},
+        {"BINOM.INV(10, 0.7, 1)", "#NUM!"},
+        {"BINOM.INV(10, 1, 0.8)", "#NUM!"},
+        {"BINOM.INV(6, 0.5, 0.75)", "4"},
+        {"NEGBINOM.DIST(2, 10, 0, TRUE)", "#NUM!"},
+        {"NEGBINOM.DIST(2, 10, 1, FALSE)", "#NUM!"},
+        {"NEGBINOM.DIST(10, 5, 0.25, TRUE)", "~0.3135141"},
+    });
+}
+
+TEST(MatrixFunctions, ProductCellsCarryTheErrorsTheyMeet) {
+    using testing_support::evaluate;
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,2;3,4},{5,6;7,8}),2,2)"), "50");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,#DIV/0!;3,4},{5,6;7,8}),1,1)"), "#DIV/0!");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,#DIV/0!;3,4},{5,6;7,8}),2,1)"), "43");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({#N/A,1;3,4},{#NUM!,6;7,8}),1,1)"), "#N/A");
+    EXPECT_EQ(evaluate("=INDEX(MMULT({1,TRUE;3,4},{5,6;7,8}),2,2)"), "#VALUE!");
+}
+
+TEST(StatisticFunctions, ChiSquaredTestOfObservedAgainstExpected) {
+    expectAll({
+        {"CHISQ.TEST([58, 35; 11, 25; 10, 23], [45.35, 47.65; 17.56, 18.44; 16.09, 16.91])",
+         "~0.0003082"},
+        {"CHITEST([10; 20; 30], [20; 20; 20])", "~0.006737947"},
+        {"CHISQ.TEST([1; 2], [1; 2; 3])", "#N/A"},
+        {"CHISQ.TEST([1; 2], [1; 0])", "#DIV/0!"},
+        {"CHISQ.TEST([1; 2], [1; -1])", "#NUM!"},
+        {"CHISQ.TEST([1], [1])", "#N/A"},
     });
 }
