@@ -32,5 +32,8 @@ std::span<const FunctionInfo> engineeringFunctions();
 std::span<const FunctionInfo> complexFunctions();
 std::span<const FunctionInfo> dynamicArrayFunctions();
 std::span<const FunctionInfo> reshapeFunctions();
+std::span<const FunctionInfo> textFormFunctions();
+std::span<const FunctionInfo> bahtTextFunctions();
+std::span<const FunctionInfo> regexFunctions();
 
 } // namespace engine::formula::fn

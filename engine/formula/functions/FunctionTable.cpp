@@ -32,7 +32,10 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::engineeringFunctions,
                         fn::complexFunctions,
                         fn::dynamicArrayFunctions,
-                        fn::reshapeFunctions}) {
+                        fn::reshapeFunctions,
+                        fn::textFormFunctions,
+                        fn::bahtTextFunctions,
+                        fn::regexFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }
