@@ -381,7 +381,7 @@ Operand Calculation::special(const Node& node, const Frame& frame) {
         o.array = std::move(part);
         return o;
     }
-    return bad(CellError::Name);
+    return information(node, frame);
 }
 
 } // namespace engine::formula::calc

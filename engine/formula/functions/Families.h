@@ -35,5 +35,6 @@ std::span<const FunctionInfo> reshapeFunctions();
 std::span<const FunctionInfo> textFormFunctions();
 std::span<const FunctionInfo> bahtTextFunctions();
 std::span<const FunctionInfo> regexFunctions();
+std::span<const FunctionInfo> informationForms();
 
 } // namespace engine::formula::fn

@@ -35,7 +35,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::reshapeFunctions,
                         fn::textFormFunctions,
                         fn::bahtTextFunctions,
-                        fn::regexFunctions}) {
+                        fn::regexFunctions,
+                        fn::informationForms}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -36,4 +36,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/TextForms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BahtText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Regex.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/RegexFunctions.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/RegexFunctions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp)
