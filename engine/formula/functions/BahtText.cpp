@@ -69,8 +69,9 @@ Value bahtText(Args args, CallContext& c) {
     if (!std::isfinite(amount) || std::fabs(amount) >= 1e15) {
         return Value::fail(CellError::Num);
     }
-    // Whole satang, rounded half away from zero as money is.
-    const double satangTotal = std::round(std::fabs(amount) * 100);
+    // Whole satang, rounded half away from zero as money is, of the amount as shown (1.005
+    // is 1 baht 1 satang though its nearest double lies below).
+    const double satangTotal = std::round(roundTo15Digits(std::fabs(amount) * 100));
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.0f", std::floor(satangTotal / 100));
     const std::string baht = buffer;
