@@ -20,9 +20,12 @@ struct Piece {
 std::vector<Piece> compile(std::u16string_view p) {
     std::vector<Piece> out;
     for (std::size_t i = 0; i < p.size(); ++i) {
-        if (p[i] == u'~' && i + 1 < p.size() &&
-            (p[i + 1] == u'*' || p[i + 1] == u'?' || p[i + 1] == u'~')) {
-            out.push_back({p[++i], false, false});
+        if (p[i] == u'~') {
+            // A tilde makes the next character literal, whatever it is; a last tilde stands
+            // for nothing.
+            if (i + 1 < p.size()) {
+                out.push_back({p[++i], false, false});
+            }
         } else if (p[i] == u'*') {
             if (out.empty() || !out.back().any) {
                 out.push_back({0, true, false});
