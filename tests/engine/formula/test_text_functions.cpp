@@ -84,6 +84,19 @@ TEST(TextForms, ArrayToTextJoinsRowByRow) {
     });
 }
 
+TEST(TextForms, ValueReadsCurrencyOnEitherSide) {
+    expectAll({
+        {"=VALUE(\"23€\")", "23"},
+        {"=VALUE(\"12 €\")", "12"},
+        {"=VALUE(\"-€5.5\")", "-5.5"},
+        {"=VALUE(\"£1,000\")", "1000"},
+        {"=VALUE(\"$40%\")", "0.4"},
+        {"=VALUE(\"€5€\")", "#VALUE!"}, // one sign at most
+        {"=VALUE(\"€\")", "#VALUE!"},
+        {"=\"12€\"+1", "13"},
+    });
+}
+
 TEST(RegexFunctions, TestExtractAndReplace) {
     expectAll({
         {"=REGEXTEST(\"alpha-42\",\"[0-9]+\")", "TRUE"},
