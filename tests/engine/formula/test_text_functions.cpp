@@ -97,6 +97,21 @@ TEST(TextForms, ValueReadsCurrencyOnEitherSide) {
     });
 }
 
+TEST(TextForms, TextShowsNoNegativeZeroAndRefusesWhatACellWouldHash) {
+    expectAll({
+        {"=TEXT(-1/3,\"0\")", "0"},
+        {"=TEXT(-0.00004,\"0.00%\")", "0.00%"},
+        {"=TEXT(-1/3,\"00-00\")", "00-00"},
+        {"=TEXT(-2/3,\"0\")", "-1"},
+        {"=TEXT(-1/3,\"0;(0)\")", "(0)"}, // a negative section of its own is kept
+        {"=TEXT(-1,\"d/m/yyyy\")", "#VALUE!"},
+        {"=TEXT(2958466,\"d/m/yyyy\")", "#VALUE!"},
+        {"=TEXT(45000,\"mm###\")", "#VALUE!"},
+        {"=TEXT(45000,\"mm\"\"#\"\"\")", "03#"},
+        {"=TEXT(45000,\"yyyy-mm-dd\")", "2023-03-15"},
+    });
+}
+
 TEST(RegexFunctions, TestExtractAndReplace) {
     expectAll({
         {"=REGEXTEST(\"alpha-42\",\"[0-9]+\")", "TRUE"},
