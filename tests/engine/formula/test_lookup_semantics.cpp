@@ -87,6 +87,38 @@ TEST(LookupSemantics, TableLookupsTakeBlocksAndSingleValuesButNoText) {
     });
 }
 
+// H1:H8: 23, "23", TRUE, 0, #N/A, "", blank, "#N/A"; I1:I8 the numbers 1 to 8 with I5 #DIV/0!.
+std::string counted(const std::string& formula) {
+    SmallBook book;
+    const char* h[] = {"23", "=\"23\"", "TRUE", "0", "=NA()", "=\"\""};
+    for (int i = 0; i < 6; ++i)
+        book.set("H" + std::to_string(i + 1), h[i]);
+    book.set("H8", "#N/A"); // a text that only looks like the error
+    for (int i = 1; i <= 8; ++i)
+        book.set("I" + std::to_string(i), i == 5 ? "=1/0" : std::to_string(i));
+    book.set("Z99", formula).compute();
+    return book.text("Z99");
+}
+
+TEST(Criteria, OperatorsErrorsAndEmptyCriteria) {
+    const Case cases[] = {
+        {"=COUNTIF(H1:H8,23)", "2"},       // the number and the text that reads as it
+        {"=COUNTIF(H1:H8,\"<>23\")", "7"}, // but only the number is excluded
+        {"=COUNTIF(H1:H8,\"<>\")", "7"},   // every cell holding something, "" included
+        {"=COUNTIF(H1:H8,\"\")", "2"},     // the empty text and the blank cell
+        {"=COUNTIF(H1:H8,Q1)", "1"},       // an empty cell as criterion asks for zeros
+        {"=COUNTIF(H1:H8,NA())", "1"},     // an error asks for that error, not its name
+        {"=COUNTIF(H1:H8,\"#N/A\")", "1"},
+        {"=COUNTIFS(H1:H8,\"<>\"&1/0)", "0"},
+        {"=SUMIF(H1:H8,\"<>0\",I1:I8)", "#DIV/0!"}, // a selected error is the answer
+        {"=SUMIF(H1:H8,23,I1:I8)", "3"},            // an unselected one is not
+        {"=AVERAGEIF(H1:H8,\"<>\",I1:I8)", "#DIV/0!"},
+        {"=MAXIFS(I1:I8,H1:H8,\"\")", "7"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(counted(c.formula), c.expected) << c.formula;
+}
+
 TEST(LogicAndSearch, EmptyTextAndTildes) {
     const Case cases[] = {
         {"=AND(\"\",TRUE)", "TRUE"},
