@@ -112,6 +112,19 @@ TEST(TextForms, TextShowsNoNegativeZeroAndRefusesWhatACellWouldHash) {
     });
 }
 
+TEST(TextForms, TextBeforeAndAfterArguments) {
+    expectAll({
+        {"=TEXTAFTER(\"1 the 2 the 3\",\"the\",-1.2)", " 2 the 3"}, // rounded down
+        {"=TEXTBEFORE(\"1 the 2 the 3\",\"the\",1.9)", "1 "},
+        {"=TEXTAFTER(\"del\",\"deli\")", "#N/A"},
+        {"=TEXTAFTER(\"del\",\"deli\",1)", "#VALUE!"}, // no room for the instance asked
+        {"=TEXTAFTER(\"a-b\",\"-\",1,2)", "#VALUE!"},
+        {"=TEXTAFTER(\"a-b\",\"-\",1,0,-1)", "#VALUE!"},
+        {"=TEXTAFTER(\"a-b\",\"+\",1,0,0,B3)", ""}, // an empty fallback is empty text
+        {"=TEXTAFTER(\"a-b\",\"+\",1,0,0,\"none\")", "none"},
+    });
+}
+
 TEST(RegexFunctions, TestExtractAndReplace) {
     expectAll({
         {"=REGEXTEST(\"alpha-42\",\"[0-9]+\")", "TRUE"},
