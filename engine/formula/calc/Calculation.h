@@ -123,7 +123,7 @@ private:
     Operand name(const Node& node, const Frame& frame);
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
-    // CELL, INFO, SHEET, SHEETS and FORMULATEXT.
+    // AREAS, CELL, INFO, SHEET, SHEETS and FORMULATEXT.
     Operand information(const Node& node, const Frame& frame);
     // The formula of a cell as FORMULATEXT shows it; nullopt for a cell without one.
     std::optional<std::string> formulaTextAt(std::uint32_t sheet, std::uint32_t row,

@@ -1,5 +1,5 @@
-// The functions that tell about the workbook rather than compute: CELL, INFO, SHEET, SHEETS
-// and FORMULATEXT. They answer what a converter can know from the file alone, the same on
+// The functions that tell about the workbook rather than compute: AREAS, CELL, INFO, SHEET,
+// SHEETS and FORMULATEXT. They answer what a converter can know from the file alone, the same on
 // every machine: nothing of the machine, its folders or its memory.
 #include "engine/formula/FormulaText.h"
 #include "engine/formula/calc/Calculation.h"
@@ -98,6 +98,21 @@ Operand Calculation::information(const Node& node, const Frame& frame) {
         return std::nullopt;
     };
 
+    if (f == "AREAS") {
+        if (n != 1) {
+            return fail();
+        }
+        const Operand o = eval(*args[0], frame);
+        if (o.kind != Operand::Kind::Refs) {
+            return o.kind == Operand::Kind::Scalar && o.value.isError() ? o : fail();
+        }
+        // A reference through several sheets is an area on each.
+        double areas = 0;
+        for (const Reference& r : o.refs) {
+            areas += r.lastSheet - r.firstSheet + 1;
+        }
+        return Operand::of(Value::of(areas));
+    }
     if (f == "SHEETS") {
         if (n > 1) {
             return fail();

@@ -9,6 +9,7 @@ namespace {
 constexpr std::uint16_t form = flag::SpecialForm;
 
 constexpr FunctionInfo table[] = {
+    FunctionInfo{"AREAS", 1, 1, nullptr, {}, 0, form, nullptr, {}, 75},
     FunctionInfo{"CELL", 1, 2, nullptr, {}, 0, form, nullptr, {}, 125},
     FunctionInfo{"FORMULATEXT", 1, 1, nullptr, {}, 0, form, nullptr, "_xlfn."},
     FunctionInfo{"INFO", 1, 1, nullptr, {}, 0, form, nullptr, {}, 244},

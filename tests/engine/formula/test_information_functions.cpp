@@ -31,7 +31,7 @@ void expectOnSheetTwo(std::initializer_list<Case> cases) {
     }
 }
 
-TEST(InformationFunctions, SheetAndSheetsCountWorkbookOrder) {
+TEST(InformationFunctions, SheetSheetsAndAreasCount) {
     expectOnSheetTwo({
         {"=SHEET()", "2"},
         {"=SHEET(Data!B2)", "1"},
@@ -43,6 +43,9 @@ TEST(InformationFunctions, SheetAndSheetsCountWorkbookOrder) {
         {"=SHEETS(Data!A1:B2)", "1"},
         {"=SHEETS('Data:Other sheet'!A1)", "2"},
         {"=SHEETS(5)", "#VALUE!"},
+        {"=AREAS((A1:B2,C3,D4))", "3"},
+        {"=AREAS('Data:Other sheet'!A1:B2)", "2"},
+        {"=AREAS(5)", "#VALUE!"},
     });
 }
 

@@ -84,6 +84,8 @@ TEST(LookupSemantics, TableLookupsTakeBlocksAndSingleValuesButNoText) {
         {"=HLOOKUP(\"x\",\"Nothing\",1)", "#VALUE!"},
         {"=VLOOKUP(\"x\",3,1)", "#N/A"},
         {"=VLOOKUP(3,3,1)", "3"},
+        {"=INDEX({1,2,3},1,0,2)", "#REF!"}, // an array is one area only
+        {"=INDEX((A1:A7,B1:B7),2,1,2)", "two-a"},
     });
 }
 
