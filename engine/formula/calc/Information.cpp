@@ -1,9 +1,11 @@
 // The functions that tell about the workbook rather than compute: AREAS, CELL, INFO, SHEET,
 // SHEETS and FORMULATEXT. They answer what a converter can know from the file alone, the same on
 // every machine: nothing of the machine, its folders or its memory.
+#include "engine/formula/CellFormatCode.h"
 #include "engine/formula/FormulaText.h"
 #include "engine/formula/calc/Calculation.h"
 #include "engine/formula/calc/Planning.h"
+#include "engine/numfmt/BuiltinFormats.h"
 
 #include <cmath>
 
@@ -273,6 +275,15 @@ Operand Calculation::information(const Node& node, const Frame& frame) {
             }
             // The width counts characters without the cell's padding.
             return Operand::of(Value::of(std::round(std::max(0.0, width - 0.71))));
+        }
+        if (t == "FORMAT" || t == "COLOR" || t == "PARENTHESES") {
+            const FormatFacts facts =
+                formatFacts(numfmt::formatCodeFor(wb_, format ? format->numFmtId : 0));
+            if (t == "FORMAT") {
+                return Operand::of(Value::of(facts.code));
+            }
+            return Operand::of(
+                Value::of((t == "COLOR" ? facts.negativeColor : facts.parentheses) ? 1.0 : 0.0));
         }
         if (t == "PROTECT") {
             return Operand::of(Value::of(1.0)); // cells are locked unless a format says not

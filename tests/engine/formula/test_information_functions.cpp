@@ -1,10 +1,12 @@
 // CELL, INFO, SHEET, SHEETS and FORMULATEXT: what the workbook tells about itself, the same on
 // every converting machine.
 #include "SmallBook.h"
+#include "engine/formula/CellFormatCode.h"
 #include "engine/formula/FormulaText.h"
 
 #include <gtest/gtest.h>
 
+using engine::formula::formatFacts;
 using engine::formula::shownFormula;
 using testing_support::SmallBook;
 
@@ -67,6 +69,51 @@ TEST(InformationFunctions, CellDescribesTheFirstCellOfItsReference) {
         {"=CELL(TRUE,A1)", "#VALUE!"},
         {"=CELL(\"address\",5)", "#VALUE!"},
     });
+}
+
+TEST(InformationFunctions, CellNamesNumberFormatsByTheirShortCodes) {
+    const struct {
+        const char* format;
+        const char* code;
+    } cases[] = {
+        {"General", "G"},
+        {"0", "F0"},
+        {"#,##0", ",0"},
+        {"0.00", "F2"},
+        {"#,##0.00", ",2"},
+        {"$#,##0_);($#,##0)", "C0"},
+        {"$#,##0.00_);[Red]($#,##0.00)", "C2-"},
+        {"0%", "P0"},
+        {"0.00E+00", "S2"},
+        {"# ?/?", "G"},
+        {"m/d/yy", "D4"},
+        {"d-mmm-yy", "D1"},
+        {"d-mmm", "D2"},
+        {"mmm-yy", "D3"},
+        {"mm/dd", "D5"},
+        {"h:mm:ss AM/PM", "D6"},
+        {"h:mm AM/PM", "D7"},
+        {"h:mm:ss", "D8"},
+        {"h:mm", "D9"},
+        {"(0.0)", "F1()"},
+        {"@", "@"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(formatFacts(c.format).code, c.code) << c.format;
+    EXPECT_TRUE(formatFacts("0;[Red]-0").negativeColor);
+    EXPECT_FALSE(formatFacts("[Red]0").negativeColor);
+    EXPECT_TRUE(formatFacts("(0);-0").parentheses);
+
+    // Through a cell: its format's code, and General where it has none.
+    SmallBook book = twoSheets();
+    book.book.cellFormats.resize(2);
+    book.book.cellFormats[1].numFmtId = 10; // the built-in 0.00%
+    book.book.sheets[0].cells.front().format = 1;
+    book.set("B1", "=CELL(\"format\",Data!A1)", 0).set("B2", "=CELL(\"format\",Data!A2)", 0);
+    book.set("B3", "=CELL(\"color\",Data!A1)", 0).compute();
+    EXPECT_EQ(book.text("B1"), "P2");
+    EXPECT_EQ(book.text("B2"), "G");
+    EXPECT_EQ(book.text("B3"), "0");
 }
 
 TEST(InformationFunctions, InfoTellsNothingOfTheMachine) {
