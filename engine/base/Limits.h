@@ -159,6 +159,13 @@ inline constexpr std::uint64_t maxMatrixCells = 1u << 20;
 inline constexpr std::uint64_t maxLookupIndexEntries = 4'000'000;
 // The longest text a cell holds; longer text results are #VALUE!.
 inline constexpr std::size_t maxTextResultUnits = 32767;
+// A regular expression given in a formula may take this many backtracking steps for one
+// search and this much memory (KiB) for its backtracking, so a hostile pattern cannot hang the
+// calculation; one that needs more answers an error.
+inline constexpr std::uint32_t maxRegexMatchSteps = 1'000'000;
+inline constexpr std::uint32_t maxRegexHeapKib = 16 * 1024;
+// The longest pattern a formula may give.
+inline constexpr std::size_t maxRegexPatternBytes = 8192;
 
 // Tables: how many a workbook holds, and the columns one names.
 inline constexpr std::size_t maxTables = 65535;

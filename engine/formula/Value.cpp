@@ -25,6 +25,8 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr std::string_view currencySigns[] = {"$", "\u20AC", "\u00A3", "\u00A5"}; // $ € £ ¥
+
 // A plain number with optional sign, currency sign, parentheses, thousands separators,
 // exponent and trailing percent signs.
 std::optional<double> parsePlainNumber(std::string_view s) {
@@ -49,10 +51,23 @@ std::optional<double> parsePlainNumber(std::string_view s) {
         return false;
     };
     bool signed1 = takeSign();
-    if (!s.empty() && s.front() == '$') {
-        s = trimmed(s.substr(1));
-        if (!signed1) {
-            takeSign();
+    // One currency sign, before the number ("$5", "-€5", "€-5") or after it ("12€", "12 €"),
+    // as the locales that write it there do.
+    bool currency = false;
+    for (std::string_view sign : currencySigns) {
+        if (s.starts_with(sign)) {
+            s = trimmed(s.substr(sign.size()));
+            currency = true;
+            if (!signed1) {
+                takeSign();
+            }
+            break;
+        }
+    }
+    for (std::string_view sign : currencySigns) {
+        if (!currency && s.size() > sign.size() && s.ends_with(sign)) {
+            s = trimmed(s.substr(0, s.size() - sign.size()));
+            break;
         }
     }
     std::string digits;

@@ -123,6 +123,11 @@ private:
     Operand name(const Node& node, const Frame& frame);
     Operand call(const Node& node, const Frame& frame);
     Operand special(const Node& node, const Frame& frame);
+    // AREAS, CELL, INFO, SHEET, SHEETS and FORMULATEXT.
+    Operand information(const Node& node, const Frame& frame);
+    // The formula of a cell as FORMULATEXT shows it; nullopt for a cell without one.
+    std::optional<std::string> formulaTextAt(std::uint32_t sheet, std::uint32_t row,
+                                             std::uint32_t col) const;
     // LET, LAMBDA and the functions that call a LAMBDA (MAP, REDUCE ...).
     Operand lambdaForm(const Node& node, const Frame& frame);
     Operand let(const Node& node, const Frame& frame);

@@ -340,6 +340,8 @@ Operand Calculation::special(const Node& node, const Frame& frame) {
             r = source.refs[static_cast<std::size_t>(areaNumber) - 1];
             rows = r.rows();
             cols = r.cols();
+        } else if (areaNumber != 1) {
+            return bad(CellError::Ref); // an array or value is one area only
         } else if (source.kind == Operand::Kind::Array) {
             rows = source.array->rows;
             cols = source.array->cols;
@@ -381,7 +383,7 @@ Operand Calculation::special(const Node& node, const Frame& frame) {
         o.array = std::move(part);
         return o;
     }
-    return bad(CellError::Name);
+    return information(node, frame);
 }
 
 } // namespace engine::formula::calc

@@ -8,4 +8,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Scheduling.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpecialForms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Spill.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/WriteBack.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/WriteBack.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Information.cpp)

@@ -26,11 +26,8 @@ bool readConditions(Args args, std::size_t from, CallContext& c, std::vector<Con
         return false;
     }
     for (std::size_t i = from; i + 1 < args.size(); i += 2) {
+        // An error as the criterion is no failure: it counts the cells holding that error.
         Value crit = scalarOf(args[i + 1], c);
-        if (crit.isError()) {
-            error = crit;
-            return false;
-        }
         out.push_back({Grid(args[i], c), Criterion::parse(crit, c.dateSystem())});
         if (out.back().range.rows() != out.front().range.rows() ||
             out.back().range.cols() != out.front().range.cols()) {
@@ -51,14 +48,19 @@ bool allMatch(const std::vector<Condition>& conditions, std::uint32_t r, std::ui
 }
 
 // Visits the numbers of `values` whose positions meet every condition. Only non-blank value
-// cells can give a number, so the scan costs what `values` holds, not its size.
+// cells can give a number, so the scan costs what `values` holds, not its size. An error among
+// the selected values is the answer: `error` receives the first one met.
 bool selectedNumbers(const Grid& values, const std::vector<Condition>& conditions, CallContext& c,
-                     const std::function<void(double)>& visit) {
+                     const std::function<void(double)>& visit, Value& error) {
     Budget budget(c);
     return values.forEach(budget, [&](std::uint32_t r, std::uint32_t col, const Value& v) {
-        if (v.kind == ValueKind::Number && budget.take(conditions.size()) &&
-            allMatch(conditions, r, col)) {
-            visit(v.number);
+        if ((v.kind == ValueKind::Number || (v.isError() && !error.isError())) &&
+            budget.take(conditions.size()) && allMatch(conditions, r, col)) {
+            if (v.isError()) {
+                error = v;
+            } else {
+                visit(v.number);
+            }
         }
     });
 }
@@ -69,15 +71,22 @@ Value foldSelected(const Grid& values, const std::vector<Condition>& conditions,
                    Fold fold) {
     double total = 0, best = 0;
     std::uint64_t count = 0;
-    bool ok = selectedNumbers(values, conditions, c, [&](double v) {
-        if (count == 0 || (fold == Fold::Min ? v < best : v > best)) {
-            best = v;
-        }
-        total += v;
-        ++count;
-    });
+    Value error;
+    bool ok = selectedNumbers(
+        values, conditions, c,
+        [&](double v) {
+            if (count == 0 || (fold == Fold::Min ? v < best : v > best)) {
+                best = v;
+            }
+            total += v;
+            ++count;
+        },
+        error);
     if (!ok) {
         return Value::fail(CellError::Value);
+    }
+    if (error.isError()) {
+        return error;
     }
     switch (fold) {
     case Fold::Sum:

@@ -20,9 +20,12 @@ struct Piece {
 std::vector<Piece> compile(std::u16string_view p) {
     std::vector<Piece> out;
     for (std::size_t i = 0; i < p.size(); ++i) {
-        if (p[i] == u'~' && i + 1 < p.size() &&
-            (p[i + 1] == u'*' || p[i + 1] == u'?' || p[i + 1] == u'~')) {
-            out.push_back({p[++i], false, false});
+        if (p[i] == u'~') {
+            // A tilde makes the next character literal, whatever it is; a last tilde stands
+            // for nothing.
+            if (i + 1 < p.size()) {
+                out.push_back({p[++i], false, false});
+            }
         } else if (p[i] == u'*') {
             if (out.empty() || !out.back().any) {
                 out.push_back({0, true, false});
@@ -96,8 +99,9 @@ bool hasWildcards(std::string_view pattern) {
 Criterion Criterion::parse(const Value& criterion, DateSystem dates) {
     Criterion c;
     if (criterion.kind != ValueKind::Text) {
-        c.operand_ = criterion.kind == ValueKind::Blank ? Value::of(std::string()) : criterion;
-        c.emptyOperand_ = criterion.kind == ValueKind::Blank;
+        // An empty cell given as the criterion asks for zeros, not for empty cells; an error
+        // asks for cells holding that error.
+        c.operand_ = criterion.kind == ValueKind::Blank ? Value::of(0.0) : criterion;
         return c;
     }
     std::string_view s = criterion.text;
@@ -173,6 +177,14 @@ bool Criterion::matches(const Value& cell) const {
     case Op::Eq:
         return equals(cell);
     case Op::Ne:
+        // "<>" alone asks for every cell holding something, an empty text included; "<>5"
+        // excludes only the number 5, not a text that reads as 5.
+        if (emptyOperand_) {
+            return cell.kind != ValueKind::Blank;
+        }
+        if (operand_.kind == ValueKind::Number) {
+            return cell.kind != ValueKind::Number || compareValues(cell, operand_) != 0;
+        }
         return !equals(cell);
     default:
         break;

@@ -21,9 +21,10 @@ bool hasWildcards(std::string_view pattern);
 
 class Criterion {
 public:
-    // A criterion as written: a number, boolean or error matches equal values; text may start
-    // with = <> < <= > >=, and what follows is a number, a date, TRUE/FALSE or text (with
-    // wildcards for = and <>). Empty text matches blank cells and empty text.
+    // A criterion as written: a number, boolean or error matches equal values, a blank one
+    // zeros; text may start with = <> < <= > >=, and what follows is a number, a date,
+    // TRUE/FALSE, an error's name or text (with wildcards for = and <>). Empty text matches
+    // blank cells and empty text; "<>" every cell that is not blank.
     static Criterion parse(const Value& criterion, DateSystem dates);
 
     bool matches(const Value& cell) const;

@@ -38,5 +38,9 @@ std::span<const FunctionInfo> regressionFunctions();
 std::span<const FunctionInfo> depreciationFunctions();
 std::span<const FunctionInfo> rankFunctions();
 std::span<const FunctionInfo> aggregateFunctions();
+std::span<const FunctionInfo> textFormFunctions();
+std::span<const FunctionInfo> bahtTextFunctions();
+std::span<const FunctionInfo> regexFunctions();
+std::span<const FunctionInfo> informationForms();
 
 } // namespace engine::formula::fn

@@ -38,7 +38,11 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::regressionFunctions,
                         fn::depreciationFunctions,
                         fn::rankFunctions,
-                        fn::aggregateFunctions}) {
+                        fn::aggregateFunctions,
+                        fn::textFormFunctions,
+                        fn::bahtTextFunctions,
+                        fn::regexFunctions,
+                        fn::informationForms}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

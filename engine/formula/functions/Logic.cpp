@@ -9,7 +9,7 @@ namespace engine::formula::fn {
 namespace {
 
 // AND, OR, XOR: booleans and numbers count, text in blocks is skipped, direct text must say
-// TRUE or FALSE; nothing to count at all is #VALUE!.
+// TRUE or FALSE or be empty; nothing to count at all is #VALUE!.
 enum class Junction { And, Or, Xor };
 
 template <Junction J> Value junction(Args args, CallContext& c) {
@@ -25,7 +25,9 @@ template <Junction J> Value junction(Args args, CallContext& c) {
         if (a.kind == Arg::Kind::Missing) {
             take(false);
         } else if (a.kind == Arg::Kind::Scalar) {
-            if (a.value.kind == ValueKind::Blank) {
+            // An empty text given directly counts as nothing, as an empty cell does.
+            if (a.value.kind == ValueKind::Blank ||
+                (a.value.kind == ValueKind::Text && a.value.text.empty())) {
                 continue;
             }
             Value b = toBoolean(a.value);

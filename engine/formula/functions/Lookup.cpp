@@ -4,6 +4,7 @@
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/LookupIndex.h"
 #include "engine/formula/functions/Numeric.h"
+#include "engine/formula/functions/Regex.h"
 #include "engine/formula/functions/TextUnits.h"
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace engine::formula::fn {
 namespace {
@@ -165,6 +167,10 @@ template <bool Vertical> Value tableLookup(Args args, CallContext& c) {
     if (r.failed()) {
         return r.error();
     }
+    // A text is no table to look in; a single number or boolean is a table of one cell.
+    if (args[1].kind == Arg::Kind::Scalar && args[1].value.kind == ValueKind::Text) {
+        return Value::fail(CellError::Value);
+    }
     Grid table(args[1], c);
     std::uint32_t span = Vertical ? table.cols() : table.rows();
     if (index > span) {
@@ -218,39 +224,109 @@ Value match(Args args, CallContext& c) {
     return *found == notFound ? Value::fail(CellError::NA) : Value::of(*found + 1.0);
 }
 
+// A blank lookup value finds an empty cell, not a zero: the first (or last) one of the line.
+std::optional<std::uint32_t> blankSearch(const Line& line, bool reverse, Budget& budget) {
+    const std::uint32_t n = line.size();
+    for (std::uint32_t k = 0; k < n; ++k) {
+        if (!budget.take()) {
+            return std::nullopt;
+        }
+        const std::uint32_t i = reverse ? n - 1 - k : k;
+        if (line.at(i).kind == ValueKind::Blank) {
+            return i;
+        }
+    }
+    return notFound;
+}
+
+// The bisection of search_mode 2 (ascending) and -2 (descending). Descending data is searched
+// from its end as ascending data is from its start: among equal values an ascending search
+// finds the first, a descending one the last. It finds the first position not before `lookup`,
+// then the asked neighbour when that is not equal; on unsorted data it lands where halving
+// lands, as the application's does.
+std::optional<std::uint32_t> bisect(const Line& line, const Value& lookup, int matchMode,
+                                    bool descending, Budget& budget) {
+    const std::uint32_t n = line.size();
+    const auto at = [&](std::uint32_t k) { return line.at(descending ? n - 1 - k : k); };
+    const auto position = [&](std::uint32_t k) { return descending ? n - 1 - k : k; };
+    std::uint32_t lo = 0, hi = n;
+    while (lo < hi) {
+        if (!budget.take()) {
+            return std::nullopt;
+        }
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        const Value v = at(mid);
+        // Blanks and errors lie past the data whichever way it is sorted.
+        const bool value = v.kind != ValueKind::Blank && !v.isError();
+        if (value && compareValues(v, lookup) < 0) {
+            lo = mid + 1;
+        } else if (!value && descending) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    const Value found = lo < n ? at(lo) : Value::blank();
+    const bool value = found.kind != ValueKind::Blank && !found.isError();
+    if (value && compareValues(found, lookup) == 0) {
+        return position(lo);
+    }
+    if (matchMode == 1 && value) {
+        return position(lo);
+    }
+    if (matchMode == -1 && lo > 0) {
+        const Value before = at(lo - 1);
+        if (before.kind != ValueKind::Blank && !before.isError()) {
+            return position(lo - 1);
+        }
+    }
+    return notFound;
+}
+
 // XMATCH's search: match_mode 0 exact, -1 exact or next smaller, 1 exact or next larger,
-// 2 wildcards; search_mode 1 forwards, -1 backwards, 2 / -2 binary over ascending /
-// descending data.
+// 2 wildcards, 3 a regular expression; search_mode 1 forwards, -1 backwards, 2 / -2 binary
+// over ascending / descending data. `lookup` is the value as given: a blank one looks for an
+// empty cell.
 std::optional<std::uint32_t> xsearch(const Line& line, const Value& lookup, int matchMode,
                                      int searchMode, CallContext& c) {
     Budget budget(c);
+    const bool reverse = searchMode == -1;
+    if (lookup.kind == ValueKind::Blank) {
+        return blankSearch(line, reverse, budget);
+    }
     if (searchMode == 2 || searchMode == -2) {
-        bool descending = searchMode == -2;
-        auto at = binarySearch(line, lookup, descending, budget);
-        if (!at) {
-            return at;
+        return bisect(line, lookup, matchMode, searchMode == -2, budget);
+    }
+    if (matchMode == 3) {
+        const Value pattern = toText(lookup);
+        const Regex regex(pattern.text, false);
+        if (!regex.valid()) {
+            return std::nullopt;
         }
-        if (*at != notFound && compareValues(line.at(*at), lookup) == 0) {
-            return at;
-        }
-        // Not equal: the neighbour on the asked side.
-        if (matchMode == -1) {
-            return descending ? (*at + 1 < line.size() ? *at + 1 : notFound) : *at;
-        }
-        if (matchMode == 1) {
-            std::uint32_t next = *at == notFound ? 0 : *at + 1;
-            if (descending) {
-                return *at;
+        std::vector<Regex::Span> groups;
+        const std::uint32_t n = line.size();
+        for (std::uint32_t k = 0; k < n; ++k) {
+            const std::uint32_t i = reverse ? n - 1 - k : k;
+            const Value v = line.at(i);
+            if (v.kind == ValueKind::Blank || v.isError()) {
+                continue;
             }
-            return next < line.size() && sameKind(line.at(next), lookup) ? next : notFound;
+            const Regex::Outcome outcome = regex.find(toText(v).text, 0, groups);
+            if (!budget.take(regex.lastCost() + 1) || outcome == Regex::Outcome::Exhausted) {
+                return std::nullopt;
+            }
+            if (outcome == Regex::Outcome::Match) {
+                return i;
+            }
         }
         return notFound;
     }
-    bool reverse = searchMode == -1;
     Matcher m(lookup, matchMode == 2);
     if (matchMode == 0 || matchMode == 2) {
         return exactSearch(line, m, reverse, budget, c);
     }
+    // The nearest value on the asked side, of any kind: past the largest number come texts,
+    // then FALSE and TRUE.
     std::uint32_t n = line.size(), best = notFound;
     Value bestValue;
     for (std::uint32_t k = 0; k < n; ++k) {
@@ -259,7 +335,7 @@ std::optional<std::uint32_t> xsearch(const Line& line, const Value& lookup, int 
         }
         std::uint32_t i = reverse ? n - 1 - k : k;
         Value v = line.at(i);
-        if (v.kind != lookup.kind) {
+        if (v.kind == ValueKind::Blank || v.isError()) {
             continue;
         }
         int cmp = compareValues(v, lookup);
@@ -276,14 +352,16 @@ std::optional<std::uint32_t> xsearch(const Line& line, const Value& lookup, int 
     return best;
 }
 
+// The modes XMATCH and XLOOKUP take: wildcards and patterns only in a linear search.
 bool validModes(int matchMode, int searchMode) {
-    return matchMode >= -1 && matchMode <= 2 &&
-           (searchMode == 1 || searchMode == -1 || searchMode == 2 || searchMode == -2);
+    const bool linear = searchMode == 1 || searchMode == -1;
+    return matchMode >= -1 && matchMode <= 3 && (linear || searchMode == 2 || searchMode == -2) &&
+           (matchMode < 2 || linear);
 }
 
 Value xmatch(Args args, CallContext& c) {
     Reader r(args, c);
-    Value lookup = lookupValue(r);
+    Value lookup = r.value(0); // a left-out or empty one stays blank: it finds an empty cell
     auto matchMode = toInt(r.number(2, 0));
     auto searchMode = toInt(r.number(3, 1));
     if (r.failed()) {
@@ -308,7 +386,7 @@ Value xmatch(Args args, CallContext& c) {
 // value of the row (or column) found.
 Value xlookup(Args args, CallContext& c) {
     Reader r(args, c);
-    Value lookup = lookupValue(r);
+    Value lookup = r.value(0); // a left-out or empty one stays blank: it finds an empty cell
     auto matchMode = toInt(r.number(4, 0));
     auto searchMode = toInt(r.number(5, 1));
     if (r.failed()) {

@@ -8,6 +8,7 @@
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
+#include "engine/numfmt/NumberFormat.h"
 
 #include <array>
 #include <cmath>
@@ -16,6 +17,9 @@
 
 namespace engine::formula::fn {
 namespace {
+
+// The last day a date format shows, 31 December 9999, as a serial number of the 1900 system.
+constexpr double lastSerialDay = 2958465;
 
 Value textResult(const std::u16string& t) {
     if (t.size() > limits::maxTextResultUnits) {
@@ -358,6 +362,22 @@ Value textJoin(Args args, CallContext& c) {
     return textResult(toUtf16(out));
 }
 
+// Whether format `code` holds a '#' outside quotes, brackets and escapes.
+bool hasBareHash(std::string_view code) {
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        if (code[i] == '\\') {
+            ++i;
+        } else if (code[i] == '"') {
+            i = std::min(code.find('"', i + 1), code.size());
+        } else if (code[i] == '[') {
+            i = std::min(code.find(']', i + 1), code.size());
+        } else if (code[i] == '#') {
+            return true;
+        }
+    }
+    return false;
+}
+
 Value text(Args args, CallContext& c) {
     Reader r(args, c);
     Value v = r.value(0);
@@ -371,6 +391,28 @@ Value text(Args args, CallContext& c) {
     Value n = toNumber(v, c.dateSystem());
     if (n.isError()) {
         return v; // text that is no number comes back as it stands
+    }
+    const numfmt::NumberFormat format = numfmt::NumberFormat::parse(code);
+    bool dates = false;
+    for (const numfmt::Section& section : format.sections()) {
+        dates = dates || section.kind == numfmt::SectionKind::Date;
+    }
+    // A code mixing date parts with digit placeholders ("mm###") is no format at all.
+    if (dates && hasBareHash(code)) {
+        return Value::fail(CellError::Value);
+    }
+    // A cell shows ##### for a date before the first day or after the last; TEXT has no
+    // width to fill and says #VALUE!.
+    if (dates && (n.number < 0 || n.number >= lastSerialDay + 1)) {
+        return Value::fail(CellError::Value);
+    }
+    // Where one section serves every sign, a negative number that shows only zeros shows no
+    // minus sign either: TEXT(-0.2, "0") is "0", never "-0".
+    if (n.number < 0 && format.sections().size() == 1 && !dates) {
+        std::string positive = c.formatNumber(-n.number, code);
+        if (positive.find_first_of("123456789") == std::string::npos) {
+            return Value::of(positive);
+        }
     }
     return Value::of(c.formatNumber(n.number, code));
 }
@@ -567,17 +609,26 @@ constexpr std::array table = {
     FunctionInfo{"USDOLLAR", 1, 2, dollar},
     FunctionInfo{"EXACT", 2, 2, exact},
     FunctionInfo{"FIND", 2, 3, find<false>},
+    // The byte forms count as their plain forms do where the default language is not a
+    // double-byte one, as the application documents.
+    FunctionInfo{"FINDB", 2, 3, find<false>},
     FunctionInfo{"FIXED", 1, 3, fixed},
     FunctionInfo{"LEFT", 1, 2, left},
+    FunctionInfo{"LEFTB", 1, 2, left},
     FunctionInfo{"LEN", 1, 1, len},
+    FunctionInfo{"LENB", 1, 1, len},
     FunctionInfo{"LOWER", 1, 1, caseOf<lower>},
     FunctionInfo{"MID", 3, 3, mid},
+    FunctionInfo{"MIDB", 3, 3, mid},
     FunctionInfo{"NUMBERVALUE", 1, 3, numberValue},
     FunctionInfo{"PROPER", 1, 1, proper},
     FunctionInfo{"REPLACE", 4, 4, replace},
+    FunctionInfo{"REPLACEB", 4, 4, replace},
     FunctionInfo{"REPT", 2, 2, rept},
     FunctionInfo{"RIGHT", 1, 2, right},
+    FunctionInfo{"RIGHTB", 1, 2, right},
     FunctionInfo{"SEARCH", 2, 3, find<true>},
+    FunctionInfo{"SEARCHB", 2, 3, find<true>},
     FunctionInfo{"SUBSTITUTE", 3, 4, substitute},
     FunctionInfo{"TEXT", 2, 2, text},
     FunctionInfo{"TEXTJOIN", 3, 255, textJoin, "ssb", 2},

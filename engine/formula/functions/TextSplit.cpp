@@ -16,13 +16,20 @@ template <bool After> Value textAround(Args args, CallContext& c) {
     Reader r(args, c);
     const std::u16string text = toUtf16(r.text(0));
     const std::u16string delimiter = toUtf16(r.text(1));
-    const double instance = r.given(2) ? std::trunc(r.number(2)) : 1;
-    const bool folded = r.given(3) && r.number(3) != 0;
-    const bool endCounts = r.given(4) && r.number(4) != 0;
+    // The instance is rounded down, so -1.2 counts two from the end.
+    const double instance = r.given(2) ? std::floor(r.number(2)) : 1;
+    const double matchMode = r.given(3) ? std::trunc(r.number(3)) : 0;
+    const double matchEnd = r.given(4) ? std::trunc(r.number(4)) : 0;
     if (r.failed()) {
         return r.error();
     }
-    if (instance == 0 || std::fabs(instance) > static_cast<double>(text.size()) + 1) {
+    const bool folded = matchMode == 1, endCounts = matchEnd == 1;
+    // An instance given that the text has no room for, even delimiters overlapping, is
+    // #VALUE!; one left out merely finds nothing.
+    const double room =
+        static_cast<double>(text.size()) - static_cast<double>(delimiter.size()) + 1;
+    if (instance == 0 || (r.given(2) && std::fabs(instance) > room) ||
+        (matchMode != 0 && matchMode != 1) || (matchEnd != 0 && matchEnd != 1)) {
         return Value::fail(CellError::Value);
     }
     const std::u16string hay = folded ? lower(text) : text;
@@ -63,7 +70,8 @@ template <bool After> Value textAround(Args args, CallContext& c) {
         start = instance > 0 ? text.size() : 0;
         width = 0;
     } else if (r.given(5)) {
-        return r.value(5);
+        const Value fallback = r.value(5);
+        return fallback.kind == ValueKind::Blank ? Value::of(std::string()) : fallback;
     } else {
         return Value::fail(CellError::NA);
     }

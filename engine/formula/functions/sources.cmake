@@ -39,4 +39,9 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextSplit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextUnits.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Units.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/Units.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BahtText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Regex.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegexFunctions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp)

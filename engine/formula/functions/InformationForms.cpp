@@ -1,0 +1,26 @@
+// The functions that tell about the workbook itself: the evaluator answers them, since they
+// take references as references (calc/Information.cpp).
+
+#include "engine/formula/functions/Families.h"
+
+namespace engine::formula::fn {
+namespace {
+
+constexpr std::uint16_t form = flag::SpecialForm;
+
+constexpr FunctionInfo table[] = {
+    FunctionInfo{"AREAS", 1, 1, nullptr, {}, 0, form, nullptr, {}, 75},
+    FunctionInfo{"CELL", 1, 2, nullptr, {}, 0, form, nullptr, {}, 125},
+    FunctionInfo{"FORMULATEXT", 1, 1, nullptr, {}, 0, form, nullptr, "_xlfn."},
+    FunctionInfo{"INFO", 1, 1, nullptr, {}, 0, form, nullptr, {}, 244},
+    FunctionInfo{"SHEET", 0, 1, nullptr, {}, 0, form, nullptr, "_xlfn."},
+    FunctionInfo{"SHEETS", 0, 1, nullptr, {}, 0, form, nullptr, "_xlfn."},
+};
+
+} // namespace
+
+std::span<const FunctionInfo> informationForms() {
+    return table;
+}
+
+} // namespace engine::formula::fn
