@@ -9,6 +9,7 @@
 #include "engine/xlsb/CommentsBin.h"
 #include "engine/xlsb/SharedStringsBin.h"
 #include "engine/xlsb/StylesBin.h"
+#include "engine/xlsb/TablesBin.h"
 #include "engine/xlsb/WorkbookBin.h"
 #include "engine/xlsb/WorksheetBin.h"
 #include "engine/zip/ZipArchive.h"
@@ -108,6 +109,8 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
             damaged("the part '" + target->target + "' of sheet '" + entry.name + "' is missing");
         context.formulas = &formulas.sheet(workbook.sheets.size() - 1);
         readWorksheetBin(context, target->target, sheet);
+        readTablesBin(archive, target->target,
+                      static_cast<std::uint32_t>(workbook.sheets.size() - 1), workbook, links);
         readSheetComments(archive, target->target, persons, sheet);
     }
     formulas.finish(workbook, text);
