@@ -8,6 +8,7 @@
 #include "engine/package/ThemePart.h"
 #include "engine/package/ThreadedCommentsPart.h"
 #include "engine/read/ReadError.h"
+#include "engine/xlsx/CellMetadata.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/SharedStrings.h"
@@ -88,7 +89,9 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     if (const Relationship* people = internalPart("person"))
         persons = readPersons(archive, people->target);
 
-    SheetContext context{archive, colors, fonts, workbook};
+    SheetContext context{archive, colors, fonts, workbook, 0, 0, {}};
+    if (const Relationship* metadata = internalPart("sheetMetadata"))
+        context.dynamicArrays = readCellMetadata(archive, metadata->target);
     workbook.sheets.reserve(info.sheets.size());
     for (const SheetEntry& entry : info.sheets) {
         const Relationship* target = relationships.byId(entry.relationshipId);
