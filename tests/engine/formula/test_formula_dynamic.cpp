@@ -149,6 +149,54 @@ TEST(LetAndLambda, NamedFunctionsRecurseWithinABound) {
     EXPECT_EQ(book.book.unknownFunctionCells, 1u);
 }
 
+TEST(DefinedNames, NamesThatReachThemselvesAreCircularReferences) {
+    SmallBook book = numbers();
+    book.book.definedNames.push_back({"PING", "PONG+1", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"PONG", "PING*2", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"SELF", "SELF", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"TWICE", "PONG+PONG", 0xFFFFFFFFu});
+    book.set("Z1", "=PING").set("Z2", "=SELF+1").set("Z3", "=TWICE").set("Z4", "=Z1+5");
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "0");
+    EXPECT_EQ(book.text("Z2"), "0");
+    EXPECT_EQ(book.text("Z3"), "0");
+    EXPECT_EQ(book.text("Z4"), "5"); // a cell using a circular one sees its 0
+    EXPECT_EQ(book.book.circularCells, 3u);
+}
+
+// A formula the file does not mark as a dynamic array is a legacy one, even when the workbook
+// asks for a full calculation: the application narrows its result to one value, as it shows
+// "=@SORT(...)", and spills nothing over the cells below.
+TEST(DynamicArrayFunctions, UnmarkedFormulasNarrowOnAFullCalculation) {
+    SmallBook book = numbers();
+    book.book.fullCalcOnLoad = true;
+    book.set("G1", "=SORT(A1:A4,1,-1)").set("H2", "=A1:A4*2").set("I1", "=SEQUENCE(3)");
+    book.set("I2", "7");
+    book.compute();
+    EXPECT_EQ(book.text("G1"), "40");
+    EXPECT_EQ(book.text("G2"), "");
+    EXPECT_EQ(book.text("H2"), "20"); // the range's cell in the formula's row
+    EXPECT_EQ(book.text("I1"), "1");  // no #SPILL! over the value below
+    EXPECT_EQ(book.text("I2"), "7");
+}
+
+TEST(DynamicArrayFunctions, MergedCellsInTheWayStopASpill) {
+    for (const engine::Range& merge : {engine::Range{1, 2, 6, 7}, engine::Range{0, 1, 6, 6}}) {
+        SmallBook book = numbers();
+        book.set("G1", "=SEQUENCE(3)").set("I1", "=SEQUENCE(3)");
+        for (std::size_t i = 0; i < 2; ++i) {
+            engine::CellFormula& f = book.book.sheets[0].formulas[i];
+            f.array = f.dynamic = true;
+            f.arrayRange = {0, 0, f.col, f.col};
+        }
+        book.book.sheets[0].merges.push_back(merge);
+        book.compute();
+        EXPECT_EQ(book.text("G1"), "#SPILL!");
+        EXPECT_EQ(book.text("G2"), "");
+        EXPECT_EQ(book.text("I3"), "3"); // a merge beside the block is no matter
+    }
+}
+
 TEST(DefinedNames, RelativeReferencesMoveWithTheCellUsingThem) {
     SmallBook book;
     for (int row = 1; row <= 3; ++row)
