@@ -288,4 +288,53 @@ TEST(StructuredReferences, TotalsCalculatedColumnsAndUsesOutsideTheTable) {
     EXPECT_EQ(book.text("F5"), "#REF!");
 }
 
+// Workbooks built to exhaust the calculator: each ends with an error in bounded time and memory,
+// never a crash or a hang.
+TEST(HostileNesting, AMillionLambdaCallsEndAtTheBounds) {
+    SmallBook book = numbers();
+    book.book.definedNames.push_back({"DOWN", "LAMBDA(n,IF(n=0,0,1+DOWN(n-1)))", 0xFFFFFFFFu});
+    book.set("Z1", "=DOWN(1000000)");
+    book.set("Z2", "=LET(f,LAMBDA(g,n,IF(n=0,0,1+g(g,n-1))),f(f,1000000))");
+    book.set("Z3", "=REDUCE(0,SEQUENCE(1000000),LAMBDA(a,x,a+x))");
+    book.set("Z4", "=DOWN(50)");
+    book.compute(45000.5, 3'000'000);
+    EXPECT_EQ(book.text("Z1"), "#NUM!"); // the depth bound, not the stack
+    EXPECT_EQ(book.text("Z2"), "#NUM!");
+    const std::string reduced = book.text("Z3");
+    EXPECT_TRUE(reduced.empty() || reduced[0] == '#') << reduced; // the work budget
+    EXPECT_NE(reduced, "500000500000");
+}
+
+TEST(HostileNesting, WholeColumnSpillsStopAtTheGridAndTheBlockBound) {
+    SmallBook book = numbers();
+    book.set("G2", "=SEQUENCE(1048576)").set("H1", "=SEQUENCE(1048576,2)");
+    book.set("J1", "=SEQUENCE(1,16385)");
+    for (engine::CellFormula& f : book.book.sheets[0].formulas) {
+        f.array = f.dynamic = true;
+        f.arrayRange = {f.row, f.row, f.col, f.col};
+    }
+    book.compute();
+    EXPECT_EQ(book.text("G2"), "#SPILL!"); // a row short of the grid
+    EXPECT_EQ(book.text("H1")[0], '#');    // two million values: past the block bound
+    EXPECT_EQ(book.text("J1"), "#SPILL!"); // past the last column
+    EXPECT_EQ(book.text("G3"), "");
+    EXPECT_LT(book.book.sheets[0].cells.size(), 100u);
+}
+
+TEST(HostileNesting, DeepLetNestingIsAnErrorPastTheParserBound) {
+    const auto nested = [](int depth) {
+        std::string text = "=";
+        for (int i = 0; i < depth; ++i)
+            text += "LET(n_" + std::to_string(i) + "," + (i ? "n_" + std::to_string(i - 1) : "0") +
+                    "+1,";
+        text += "n_" + std::to_string(depth - 1);
+        return text + std::string(static_cast<std::size_t>(depth), ')');
+    };
+    SmallBook book = numbers();
+    book.set("Z1", nested(60)).set("Z2", nested(5000));
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "60");
+    EXPECT_EQ(book.text("Z2")[0], '#');
+}
+
 } // namespace
