@@ -91,6 +91,59 @@ TEST(DynamicArrayFunctions, BlocksCutJoinedAndFolded) {
         EXPECT_EQ(single(formula), expected) << formula;
 }
 
+TEST(DynamicArrayFunctions, RandomBlocksKeepTheirStoredResults) {
+    SmallBook book = numbers();
+    book.set("Z1", "=MIN(RANDARRAY(20,5))>=0").set("Z2", "=MAX(RANDARRAY(20,5))<1");
+    book.set("Z3", "=SUM((RANDARRAY(50,1,3,5,TRUE)>=3)*(RANDARRAY(50,1,3,5,TRUE)<=5))");
+    book.set("Z4", "=SUMPRODUCT(--(RANDARRAY(50,1,3,5,TRUE)=INT(RANDARRAY(50,1,3,5,TRUE))))");
+    book.set("Z5", "=ROWS(RANDARRAY(3,2))*10+COLUMNS(RANDARRAY(3,2))");
+    book.set("Z6", "=RANDARRAY(2,2,5,1)").set("Z7", "=RANDARRAY(0)");
+    book.set("Z8", "=RANDARRAY(1,1,2.5,2.7,TRUE)").set("Z9", "=RANDARRAY(1,1,7,7,TRUE)");
+    // A result the file holds stays, as for RAND, even on a full calculation.
+    book.stored("Y1", "=RANDARRAY()", 0.25);
+    book.book.fullCalcOnLoad = true;
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "TRUE");
+    EXPECT_EQ(book.text("Z2"), "TRUE");
+    EXPECT_EQ(book.text("Z3"), "50");
+    EXPECT_EQ(book.text("Z4"), "50");
+    EXPECT_EQ(book.text("Z5"), "32");
+    EXPECT_EQ(book.text("Z6"), "#VALUE!"); // the least above the greatest
+    EXPECT_EQ(book.text("Z7"), "#VALUE!");
+    EXPECT_EQ(book.text("Z8"), "#VALUE!"); // no whole number between them
+    EXPECT_EQ(book.text("Z9"), "7");
+    EXPECT_EQ(book.text("Y1"), "0.25");
+}
+
+TEST(DynamicArrayFunctions, TrimRangeDropsBlankOuterRowsAndColumns) {
+    // D1:G6 holds values at E3 and F4 only.
+    SmallBook book = numbers();
+    book.set("E3", "5").set("F4", "6");
+    book.set("Z1", "=ROWS(TRIMRANGE(D1:G6))*10+COLUMNS(TRIMRANGE(D1:G6))");
+    book.set("Z2", "=INDEX(TRIMRANGE(D1:G6),1,1)").set("Z3", "=INDEX(TRIMRANGE(D1:G6),2,2)");
+    book.set("Z4", "=ROWS(TRIMRANGE(D1:G6,1,0))*10+COLUMNS(TRIMRANGE(D1:G6,1,0))");
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "22");
+    EXPECT_EQ(book.text("Z2"), "5");
+    EXPECT_EQ(book.text("Z3"), "6");
+    EXPECT_EQ(book.text("Z4"), "44"); // leading rows only: rows 3 to 6, every column
+    const Cases cases = {
+        {"=ROWS(TRIMRANGE(A:A))", "4"},
+        {"=ROWS(TRIMRANGE(A:C))*10+COLUMNS(TRIMRANGE(A:C))", "43"},
+        {"=ROWS(TRIMRANGE(C1:C10,2))", "2"},
+        {"=ROWS(TRIMRANGE(C1:C10,1))", "10"},
+        {"=ROWS(TRIMRANGE(C1:C10,0))", "10"},
+        {"=COLUMNS(TRIMRANGE(A1:J1,3,0))", "10"},
+        {"=COLUMNS(TRIMRANGE(A1:J1,3,2))", "3"},
+        {"=SUM(TRIMRANGE(A:A))", "100"},
+        {"=TRIMRANGE(H:H)", "#REF!"},
+        {"=TRIMRANGE(A1:A4,4)", "#VALUE!"},
+        {"=TRIMRANGE(7)", "7"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(single(formula), expected) << formula;
+}
+
 TEST(DynamicArrayFunctions, SpilledBlocksAreReferredToByTheirAnchor) {
     SmallBook book = numbers();
     book.set("G1", "=SEQUENCE(3)");
