@@ -91,6 +91,27 @@ TEST(DynamicArrayFunctions, BlocksCutJoinedAndFolded) {
         EXPECT_EQ(single(formula), expected) << formula;
 }
 
+TEST(DynamicArrayFunctions, TextSplitCutsRowsThenColumns) {
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c,d\",\",\",\";\")", 2, 2), "a,b;c,d");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c\",\",\",\";\")", 2, 2), "a,b;c,#N/A");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c\",\",\",\";\",,,\"-\")", 2, 2), "a,b;c,-");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,,b\",\",\")", 1, 3), "a,,b");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,,b\",\",\",,TRUE)", 1, 2), "a,b");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a-b_c--d\",{\"-\",\"_\",\"--\"})", 1, 4), "a,b,c,d");
+    EXPECT_EQ(block("=TEXTSPLIT(\"aXbxc\",\"x\",,,1)", 1, 3), "a,b,c");
+    EXPECT_EQ(block("=TEXTSPLIT(\"aXbxc\",\"x\")", 1, 2), "aXb,c");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a;b\",,\";\")", 2, 1), "a;b");
+    EXPECT_EQ(block("=TEXTSPLIT(A1,\"0\")", 1, 2), "3,");
+    const Cases cases = {
+        {"=TEXTSPLIT(\"abc\",\"\")", "#VALUE!"},
+        {"=TEXTSPLIT(\",,\",\",\",,TRUE)", "#VALUE!"},
+        {"=TEXTSPLIT(\"a\",#N/A)", "#N/A"},
+        {"=COLUMNS(TEXTSPLIT(REPT(\"x,\",999),\",\"))", "1000"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(single(formula), expected) << formula;
+}
+
 TEST(DynamicArrayFunctions, RandomBlocksKeepTheirStoredResults) {
     SmallBook book = numbers();
     book.set("Z1", "=MIN(RANDARRAY(20,5))>=0").set("Z2", "=MAX(RANDARRAY(20,5))<1");
