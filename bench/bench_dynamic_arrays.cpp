@@ -1,5 +1,6 @@
 // Tables and dynamic arrays: a 10,000-row table with three calculated columns and a total row
-// computed from its structured references, and SORT and UNIQUE spilling 100,000 values.
+// computed from its structured references, and SORT, UNIQUE, TRIMRANGE and RANDARRAY spilling
+// 100,000 values.
 
 #include "engine/formula/Calculator.h"
 #include "engine/model/Workbook.h"
@@ -110,6 +111,17 @@ void BM_UniqueSpill(benchmark::State& state) {
     spill(state, "UNIQUE(A1:A100000)");
 }
 BENCHMARK(BM_UniqueSpill)->Unit(benchmark::kMillisecond);
+
+// A whole column trimmed to the 100,000 values it holds: its edges cost what the sheet holds.
+void BM_TrimRangeWholeColumn(benchmark::State& state) {
+    spill(state, "TRIMRANGE(A:A)");
+}
+BENCHMARK(BM_TrimRangeWholeColumn)->Unit(benchmark::kMillisecond);
+
+void BM_RandArraySpill(benchmark::State& state) {
+    spill(state, "RANDARRAY(100000,1,1,9,TRUE)");
+}
+BENCHMARK(BM_RandArraySpill)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -170,6 +170,8 @@ inline constexpr std::size_t maxRegexPatternBytes = 8192;
 // Tables: how many a workbook holds, and the columns one names.
 inline constexpr std::size_t maxTables = 65535;
 inline constexpr std::size_t maxTableColumnNameBytes = 1024;
+// Cell metadata: the blocks of the metadata part, and the records they hold together.
+inline constexpr std::size_t maxMetadataRecords = 1'000'000;
 
 // Comments: notes and threaded comments of a sheet, and the people who wrote them.
 inline constexpr std::size_t maxCommentsPerSheet = 1'000'000;

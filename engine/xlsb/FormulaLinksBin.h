@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,9 +31,17 @@ public:
     // The sheet names, in the order of the workbook's sheets.
     void setSheetNames(std::vector<std::string> names) { sheetNames_ = std::move(names); }
     std::vector<DefinedName> definedNames() const;
+    // Table `id` of the table parts, for the list tokens; the first of two with one number stays.
+    void addTable(std::uint32_t id, formula::tokens::TableLink table) {
+        tables_.try_emplace(id, std::move(table));
+    }
 
     std::optional<std::string> sheets(std::uint32_t ixti) const override;
     std::optional<std::string> externalName(std::uint32_t ixti, std::uint32_t index) const override;
+    const formula::tokens::TableLink* table(std::uint32_t id) const override {
+        const auto found = tables_.find(id);
+        return found == tables_.end() ? nullptr : &found->second;
+    }
 
 private:
     enum class Book : std::uint8_t { Self, Other };
@@ -41,6 +50,7 @@ private:
     std::vector<Book> books_;
     std::vector<std::array<std::int32_t, 3>> entries_; // book, first sheet, last sheet
     std::vector<std::string> sheetNames_;
+    std::map<std::uint32_t, formula::tokens::TableLink> tables_;
 };
 
 } // namespace engine::xlsb

@@ -66,6 +66,10 @@ const char* name(std::uint16_t type) {
         return "BrtCommentText record";
     case Drawing:
         return "BrtDrawing record";
+    case BeginList:
+        return "BrtBeginList record";
+    case BeginListCol:
+        return "BrtBeginListCol record";
     default:
         return "record";
     }

@@ -21,6 +21,7 @@ inline constexpr std::uint16_t FmlaNum = 9;      // BrtFmlaNum, MS-XLSB 2.4.679
 inline constexpr std::uint16_t FmlaBool = 10;    // BrtFmlaBool, MS-XLSB 2.4.677
 inline constexpr std::uint16_t FmlaError = 11;   // BrtFmlaError, MS-XLSB 2.4.678
 inline constexpr std::uint16_t CellRString = 62; // BrtCellRString, MS-XLSB 2.4.325
+inline constexpr std::uint16_t CellMeta = 49;    // BrtCellMeta, MS-XLSB 2.4.322
 inline constexpr std::uint16_t ArrFmla = 426;    // BrtArrFmla
 inline constexpr std::uint16_t ShrFmla = 427;    // BrtShrFmla
 
@@ -75,6 +76,10 @@ inline constexpr std::uint16_t ColInfo = 60;          // BrtColInfo, MS-XLSB 2.4
 inline constexpr std::uint16_t WsFmtInfo = 485;       // BrtWsFmtInfo, MS-XLSB 2.4.859
 inline constexpr std::uint16_t HLink = 494;           // BrtHLink
 inline constexpr std::uint16_t Drawing = 550;         // BrtDrawing
+
+// Table parts.
+inline constexpr std::uint16_t BeginList = 343;    // BrtBeginList, MS-XLSB 2.4.100
+inline constexpr std::uint16_t BeginListCol = 347; // BrtBeginListCol, MS-XLSB 2.4.101
 
 // Comments part.
 inline constexpr std::uint16_t CommentAuthor = 632; // BrtCommentAuthor, MS-XLSB 2.4.337

@@ -40,9 +40,12 @@ public:
     void record(const Record& record) {
         util::ByteCursor cursor = record.cursor();
         if (inSheetData_) {
-            if (record.type <= rec::FmlaError || record.type == rec::CellRString)
+            if (record.type <= rec::FmlaError || record.type == rec::CellRString) {
                 readCell(record.type, cursor, record.body);
-            else if (record.type == rec::ArrFmla || record.type == rec::ShrFmla)
+                cellMeta_ = false;
+            } else if (record.type == rec::CellMeta) {
+                cellMeta_ = true;
+            } else if (record.type == rec::ArrFmla || record.type == rec::ShrFmla)
                 readFormulaGroup(record);
             else if (record.type == rec::EndSheetData)
                 inSheetData_ = false;
@@ -255,7 +258,8 @@ private:
             // After the result: flags, then the formula.
             const bool alwaysCalc = (cursor.u16() & 0x0001) != 0;
             const ParsedFormula parsed = parsedFormula(body, cursor.position());
-            formulas_->cell(cell.row, cell.col, parsed.tokens, parsed.extra, alwaysCalc);
+            // The application gives cell metadata only to the anchors of dynamic arrays.
+            formulas_->cell(cell.row, cell.col, parsed.tokens, parsed.extra, alwaysCalc, cellMeta_);
         }
     }
 
@@ -265,6 +269,7 @@ private:
     std::string drawingId_;
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
+    bool cellMeta_ = false; // the next cell record has cell metadata
     std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
     formula::tokens::FormulaCells* formulas_; // none: the formulas are not read
 };

@@ -8,6 +8,7 @@
 #include "engine/xlsb/CommentsBin.h"
 #include "engine/xlsb/SharedStringsBin.h"
 #include "engine/xlsb/StylesBin.h"
+#include "engine/xlsb/TablesBin.h"
 #include "engine/xlsb/WorkbookBin.h"
 #include "engine/xlsb/WorksheetBin.h"
 #include "engine/zip/ZipArchive.h"
@@ -71,6 +72,8 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
             return;
         context.formulas = &formulas.sheet(workbook.sheets.size() - 1);
         readWorksheetBin(context, part, sheet);
+        readTablesBin(archive, part, static_cast<std::uint32_t>(workbook.sheets.size() - 1),
+                      workbook, links);
         readSheetComments(archive, part, persons, sheet);
     });
     formulas.finish(workbook, text);

@@ -281,8 +281,7 @@ private:
         formula_ = CellFormula{};
         value_.clear();
         type_ = valueType(attributes.value("t"));
-        // Cell metadata on a formula cell is the mark of a dynamic array formula.
-        dynamic_ = !attributes.value("cm").empty();
+        dynamic_ = context_.dynamicArrays.dynamic(attributes.value("cm"));
         format_ = static_cast<std::uint32_t>(
             package::parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
 

@@ -2,6 +2,7 @@
 // A worksheet part, streamed: cells, sizes, merges, hyperlinks, view settings and pictures.
 
 #include "engine/model/Workbook.h"
+#include "engine/xlsx/CellMetadata.h"
 
 #include <cstdint>
 #include <string>
@@ -22,9 +23,10 @@ struct SheetContext {
     const zip::ZipArchive& archive;
     const package::Colors& colors;
     FontTable& fonts;
-    Workbook& workbook;             // its strings grow by the sheet's own strings
-    std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
-    std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
+    Workbook& workbook;              // its strings grow by the sheet's own strings
+    std::uint64_t cellCount = 0;     // cells read so far in the whole workbook
+    std::uint64_t pictureBytes = 0;  // image bytes kept so far in the whole workbook
+    DynamicArrayMarks dynamicArrays; // of the workbook's metadata part
 };
 
 // Reads worksheet part `part` into `sheet`, following its relationships to hyperlink targets

@@ -7,6 +7,7 @@
 #include "engine/package/Relationships.h"
 #include "engine/package/ThreadedCommentsPart.h"
 #include "engine/package/WorkbookPackage.h"
+#include "engine/xlsx/CellMetadata.h"
 #include "engine/xlsx/ConditionalFormats.h"
 #include "engine/xlsx/Fonts.h"
 #include "engine/xlsx/SharedStrings.h"
@@ -73,7 +74,9 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         readSharedStrings(archive, strings->target, colors, fonts, workbook);
     const package::Persons persons = parts.persons();
 
-    SheetContext context{archive, colors, fonts, workbook};
+    SheetContext context{archive, colors, fonts, workbook, 0, 0, {}};
+    if (const package::Relationship* metadata = parts.internalPart("sheetMetadata"))
+        context.dynamicArrays = readCellMetadata(archive, metadata->target);
     parts.readSheets(info, workbook, [&](Sheet& sheet, const std::string& part) {
         if (sheet.kind == SheetKind::Chart)
             drawingml::readChartSheet(archive, part, colors, workbook.dateSystem, sheet);

@@ -1,4 +1,5 @@
 target_sources(engine PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CellMetadata.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommentsPart.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConditionalFormats.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fills.cpp

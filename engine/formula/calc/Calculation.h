@@ -176,6 +176,7 @@ private:
         areaIds_;
     int nameDepth_ = 0;
     int lambdaDepth_ = 0;
+    std::vector<const DefinedName*> namesInUse_; // the names being computed, outermost first
     // The tree of the defined name being computed, for the LAMBDAs it makes.
     std::shared_ptr<const Node> nameTree_;
 };

@@ -134,6 +134,15 @@ Operand Calculation::name(const Node& node, const Frame& frame) {
     }
     if (!found || nameDepth_ >= limits::maxNameNestingDepth)
         return Operand::of(Value::fail(CellError::Name));
+    if (std::find(namesInUse_.begin(), namesInUse_.end(), found) != namesInUse_.end()) {
+        // A name whose definition reaches itself is a circular reference of the formula
+        // using it, which the application computes as 0.
+        if (!chain_.empty() && !states_[chain_.back()].circular) {
+            ++wb_.circularCells;
+            states_[chain_.back()].circular = true;
+        }
+        return Operand::of(Value::of(0.0));
+    }
     // A name's relative references are written for A1 and move with the cell that uses it.
     const std::uint32_t sheet = found->sheet == DefinedName::noSheet ? frame.sheet : found->sheet;
     ParseContext context =
@@ -148,18 +157,21 @@ Operand Calculation::name(const Node& node, const Frame& frame) {
     if (!parsed.root)
         return Operand::of(Value::fail(CellError::Name));
     ++nameDepth_;
+    namesInUse_.push_back(found);
     // A LAMBDA the name holds keeps its text's tree alive past this call.
     std::shared_ptr<const Node> tree(std::move(parsed.root));
     std::shared_ptr<const Node> outerTree = std::exchange(nameTree_, tree);
     struct Leave {
         int& depth;
+        std::vector<const DefinedName*>& inUse;
         std::shared_ptr<const Node>& current;
         std::shared_ptr<const Node> outer;
         ~Leave() {
             --depth;
+            inUse.pop_back();
             current = std::move(outer);
         }
-    } leave{nameDepth_, nameTree_, std::move(outerTree)};
+    } leave{nameDepth_, namesInUse_, nameTree_, std::move(outerTree)};
     // The name's formula sees none of the LET names around its use.
     Frame inner = frame;
     inner.scope = nullptr;

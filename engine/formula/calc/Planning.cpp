@@ -192,7 +192,8 @@ void Calculation::collect() {
                         compute = true;
                     if (f.hasResult &&
                         (state.unknown ||
-                         (mayBeRandom && containsCall(*state.tree, {"RAND", "RANDBETWEEN"}))))
+                         (mayBeRandom &&
+                          containsCall(*state.tree, {"RAND", "RANDBETWEEN", "RANDARRAY"}))))
                         compute = false;
                 } else if (f.hasResult) {
                     compute = false;

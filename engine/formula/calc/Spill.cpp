@@ -1,5 +1,5 @@
 // Dynamic array formulas: a block spills from its anchor over the cells it needs, unless
-// something already stands there.
+// something already stands there or a merged cell lies in the way.
 #include "engine/formula/calc/Calculation.h"
 
 #include <algorithm>
@@ -27,6 +27,14 @@ Value Calculation::spill(FormulaState& state, std::shared_ptr<const Matrix> bloc
 }
 
 bool Calculation::spillBlocked(std::uint32_t sheet, const Range& target, const Range& own) {
+    // A merged cell anywhere in the block, the anchor's own merge included, stops it.
+    const std::vector<Range>& merges = wb_.sheets[sheet].merges;
+    if (!charge(merges.size()))
+        throw BudgetSpent{};
+    for (const Range& merge : merges)
+        if (merge.firstRow <= target.lastRow && merge.lastRow >= target.firstRow &&
+            merge.firstCol <= target.lastCol && merge.lastCol >= target.firstCol)
+            return true;
     const std::vector<Cell>& cells = wb_.sheets[sheet].cells;
     const auto seek = [&](std::uint32_t row, std::uint32_t col) {
         return std::lower_bound(

@@ -1,5 +1,5 @@
-// SEQUENCE, SORT, SORTBY, FILTER and UNIQUE: the functions that compute a block of their own
-// size from blocks, for a formula to spill.
+// SEQUENCE, RANDARRAY, SORT, SORTBY, FILTER, UNIQUE and TRIMRANGE: the functions that compute a
+// block of their own size from blocks, for a formula to spill.
 #include "engine/base/Limits.h"
 #include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
@@ -8,6 +8,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <string>
 #include <unordered_map>
@@ -51,6 +52,112 @@ ArrayValue sequence(Args args, CallContext& c) {
     out.values.reserve(std::size_t{out.rows} * out.cols);
     for (std::uint32_t i = 0; i < out.rows * out.cols; ++i)
         out.values.push_back(Value::of(*start + *step * i));
+    return out;
+}
+
+// The numbers of one RANDARRAY call: the same for the same moment and cell, so that a page
+// converted twice at one moment is the same page.
+class RandomNumbers {
+public:
+    explicit RandomNumbers(std::uint64_t seed) : state_(seed) {}
+    // Uniform in [0, 1).
+    double next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+// RANDARRAY(rows, columns, min, max, whole numbers): only computed for a cell the file holds
+// no result for, as RAND.
+ArrayValue randArray(Args args, CallContext& c) {
+    Value error;
+    const auto rows = numberArg(args, 0, c, 1, error);
+    const auto cols = rows ? numberArg(args, 1, c, 1, error) : std::nullopt;
+    const auto low = cols ? numberArg(args, 2, c, 0, error) : std::nullopt;
+    const auto high = low ? numberArg(args, 3, c, 1, error) : std::nullopt;
+    const auto whole = high ? numberArg(args, 4, c, 0, error) : std::nullopt;
+    if (!whole)
+        return single(error);
+    const double r = std::trunc(*rows), k = std::trunc(*cols);
+    if (r < 1 || k < 1 || *low > *high)
+        return failed(CellError::Value);
+    const bool integers = *whole != 0;
+    const double first = integers ? std::ceil(*low) : *low;
+    const double last = integers ? std::floor(*high) : *high;
+    if (first > last)
+        return failed(CellError::Value);
+    if (r * k > static_cast<double>(limits::maxMatrixCells) ||
+        !c.chargeWork(static_cast<std::uint64_t>(r * k)))
+        return failed(CellError::Value);
+    std::uint64_t seed = 0;
+    const double now = c.now();
+    std::memcpy(&seed, &now, sizeof seed);
+    RandomNumbers random(seed ^ (std::uint64_t{c.callerRow()} << 20) ^ c.callerCol());
+    ArrayValue out{static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(k), {}};
+    out.values.reserve(std::size_t{out.rows} * out.cols);
+    for (std::uint32_t i = 0; i < out.rows * out.cols; ++i) {
+        const double u = random.next();
+        out.values.push_back(Value::of(integers ? first + std::floor(u * (last - first + 1))
+                                                : first + u * (last - first)));
+    }
+    return out;
+}
+
+// TRIMRANGE(range, rows, columns): the block without its blank outer rows and columns, the
+// leading ones (1), the trailing ones (2) or both (3, the default). Finding the edges costs the
+// values the block holds, so a whole column costs what its sheet holds.
+ArrayValue trimRange(Args args, CallContext& c) {
+    Value error;
+    const auto rowMode = numberArg(args, 1, c, 3, error);
+    const auto colMode = rowMode ? numberArg(args, 2, c, 3, error) : std::nullopt;
+    if (!colMode)
+        return single(error);
+    const double rm = std::trunc(*rowMode), cm = std::trunc(*colMode);
+    if (rm < 0 || rm > 3 || cm < 0 || cm > 3)
+        return failed(CellError::Value);
+    const Grid grid(args[0], c);
+    if (!grid.area())
+        return single(grid.at(0, 0));
+    std::uint32_t top = grid.rows(), bottom = 0, left = grid.cols(), right = 0;
+    bool any = false;
+    {
+        Budget budget(c);
+        if (!grid.forEach(budget, [&](std::uint32_t row, std::uint32_t col, const Value&) {
+                any = true;
+                top = std::min(top, row);
+                bottom = std::max(bottom, row);
+                left = std::min(left, col);
+                right = std::max(right, col);
+            }))
+            return failed(CellError::Value);
+    }
+    // A block with nothing in it names no cells.
+    if (!any)
+        return failed(CellError::Ref);
+    const auto keep = [](double mode, std::uint32_t& first, std::uint32_t& last,
+                         std::uint32_t count) {
+        if (mode != 1 && mode != 3)
+            first = 0;
+        if (mode != 2 && mode != 3)
+            last = count - 1;
+    };
+    keep(rm, top, bottom, grid.rows());
+    keep(cm, left, right, grid.cols());
+    const std::uint64_t count =
+        (std::uint64_t{bottom} - top + 1) * (std::uint64_t{right} - left + 1);
+    if (count > limits::maxMatrixCells || !c.chargeWork(count))
+        return failed(CellError::Value);
+    ArrayValue out{bottom - top + 1, right - left + 1, {}};
+    out.values.reserve(static_cast<std::size_t>(count));
+    for (std::uint32_t row = top; row <= bottom; ++row)
+        for (std::uint32_t col = left; col <= right; ++col)
+            out.values.push_back(grid.at(row, col));
     return out;
 }
 
@@ -293,9 +400,12 @@ ArrayValue unique(Args args, CallContext& c) {
 
 constexpr FunctionInfo table[] = {
     FunctionInfo{"FILTER", 2, 3, nullptr, "bbb", 0, flag::ArraysAlways, filter, "_xlfn._xlws."},
+    FunctionInfo{"RANDARRAY", 0, 5, nullptr, "sssss", 0, flag::ArraysAlways | flag::Random,
+                 randArray, "_xlfn."},
     FunctionInfo{"SEQUENCE", 1, 4, nullptr, "ssss", 0, flag::ArraysAlways, sequence, "_xlfn."},
     FunctionInfo{"SORT", 1, 4, nullptr, "bbbs", 0, flag::ArraysAlways, sort, "_xlfn._xlws."},
     FunctionInfo{"SORTBY", 2, 253, nullptr, "bbs", 1, flag::ArraysAlways, sortBy, "_xlfn."},
+    FunctionInfo{"TRIMRANGE", 1, 3, nullptr, "bss", 0, flag::ArraysAlways, trimRange, "_xlfn."},
     FunctionInfo{"UNIQUE", 1, 3, nullptr, "bss", 0, flag::ArraysAlways, unique, "_xlfn."},
 };
 

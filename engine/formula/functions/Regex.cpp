@@ -1,6 +1,6 @@
 #include "engine/formula/functions/Regex.h"
 
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -3,7 +3,7 @@
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/read/Limits.h"
+#include "engine/base/Limits.h"
 
 #include <array>
 #include <cmath>

@@ -16,7 +16,7 @@ bool startsVolatile(std::span<const std::uint8_t> tokens) {
 } // namespace
 
 void FormulaCells::cell(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> tokens,
-                        std::span<const std::uint8_t> extra, bool alwaysCalc) {
+                        std::span<const std::uint8_t> extra, bool alwaysCalc, bool dynamic) {
     if (tokens.empty())
         return;
     if (tokens[0] == 0x01) { // PtgExp: only a pointer at the group's anchor
@@ -24,7 +24,7 @@ void FormulaCells::cell(std::uint32_t row, std::uint16_t col, std::span<const st
         context.dialect = dialect_;
         const Decoded decoded = decodeTokens(tokens, extra, context);
         if (decoded.kind == Decoded::Kind::Shared)
-            pointers_.push_back({row, col, decoded.expRow, decoded.expCol});
+            pointers_.push_back({row, col, decoded.expRow, decoded.expCol, dynamic});
         volatile_ = volatile_ || alwaysCalc;
         return;
     }
@@ -155,6 +155,7 @@ void FormulaCells::finish(Sheet& sheet) {
                 if (CellFormula* f =
                         add(formulas, p.row, p.col, decode(p.row, p.col, g.tokens, g.extra))) {
                     f->array = true;
+                    f->dynamic = p.dynamic;
                     f->arrayRange = g.range;
                 }
             continue;

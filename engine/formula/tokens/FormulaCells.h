@@ -20,9 +20,10 @@ public:
     FormulaCells(const Links* links, Dialect dialect) : links_(links), dialect_(dialect) {}
 
     // A formula cell's tokens and the extra data after them; `alwaysCalc` when its record
-    // says the value must be computed at every calculation.
+    // says the value must be computed at every calculation, `dynamic` when the file marks the
+    // array formula anchored there as a dynamic array.
     void cell(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> tokens,
-              std::span<const std::uint8_t> extra, bool alwaysCalc = false);
+              std::span<const std::uint8_t> extra, bool alwaysCalc = false, bool dynamic = false);
     // A shared formula, or an array formula, over `range`, anchored at its first cell: the
     // cells that use it hold only a pointer at that cell, and its record follows the first.
     void group(const Range& range, bool isArray, std::span<const std::uint8_t> tokens,
@@ -59,6 +60,7 @@ private:
         std::uint32_t row;
         std::uint16_t col;
         std::uint32_t anchorRow, anchorCol;
+        bool dynamic;
     };
     Decoded decode(std::uint32_t row, std::uint16_t col, std::span<const std::uint8_t> tokens,
                    std::span<const std::uint8_t> extra) const;

@@ -182,6 +182,7 @@ private:
     std::optional<std::string> sheetsOf(std::uint16_t ixti) const;
     std::optional<std::string> string();
     std::optional<std::string> arrayConstant();
+    std::optional<std::string> tableReference();
     bool binary(std::string_view op, std::uint8_t strength);
     bool call(std::string_view name, std::size_t arguments);
     bool step(std::uint8_t ptg, Decoded& result);
@@ -402,6 +403,99 @@ std::optional<std::string> Decoder::arrayConstant() {
     return text + '}';
 }
 
+// A table's column name inside a structured reference's brackets: ' keeps the characters that
+// would end or open the brackets, or start a keyword, plain.
+std::string escapedColumn(std::string_view name) {
+    std::string out = "[";
+    for (char c : name) {
+        if (c == '[' || c == ']' || c == '#' || c == '\'')
+            out += '\'';
+        out += c;
+    }
+    return out + ']';
+}
+
+// The rows a PtgRowType names, as the keywords of a structured reference; nullopt for a value
+// the format does not define.
+std::optional<std::string_view> rowKeywords(std::uint32_t rowType) {
+    switch (rowType) {
+    case 0x00:
+        return std::string_view();
+    case 0x01:
+        return "[#All]";
+    case 0x02:
+        return "[#Headers]";
+    case 0x04:
+        return "[#Data]";
+    case 0x06:
+        return "[#Headers],[#Data]";
+    case 0x08:
+        return "[#Totals]";
+    case 0x0C:
+        return "[#Data],[#Totals]";
+    case 0x10:
+        return "[#This Row]";
+    default:
+        return std::nullopt;
+    }
+}
+
+// A PtgList (MS-XLSB 2.5.98.52) after its eptg: a table's rows and columns as the structured
+// reference the formula text writes ("Sales[[#Totals],[Amount]]"). A reference the file marks
+// invalid is a #REF!; one to a table the links do not know, or to another workbook's table
+// (its name kept in the extra data), is not followed.
+std::optional<std::string> Decoder::tableReference() {
+    in_.u16(); // ixti: where the table is, which its number already says
+    const std::uint16_t flags = in_.u16();
+    const std::uint32_t id = in_.u32();
+    const std::uint16_t colFirst = in_.u16(), colLast = in_.u16();
+    if (in_.bad() || (flags & 0x2000) != 0) // nonresident
+        return std::nullopt;
+    if ((flags & 0x1000) != 0)
+        return std::string("#REF!");
+    // A table whose part could not be read leaves the formula to its stored result.
+    const TableLink* table = c_.links ? c_.links->table(id) : nullptr;
+    if (!table || table->name.empty())
+        return std::nullopt;
+    const auto rows = rowKeywords((flags >> 2) & 0x1F);
+    if (!rows)
+        return std::nullopt;
+    std::string columns;
+    switch (flags & 0x03) {
+    case 0x00:
+        break;
+    case 0x01:
+        if (colFirst >= table->columns.size())
+            return std::string("#REF!");
+        columns = escapedColumn(table->columns[colFirst]);
+        break;
+    case 0x02:
+        if (colFirst > colLast || colLast >= table->columns.size())
+            return std::string("#REF!");
+        columns =
+            escapedColumn(table->columns[colFirst]) + ':' + escapedColumn(table->columns[colLast]);
+        break;
+    default:
+        return std::nullopt;
+    }
+    std::vector<std::string> parts;
+    for (std::string_view keywords = *rows; !keywords.empty();) {
+        const std::size_t end = keywords.find(']') + 1;
+        parts.emplace_back(keywords.substr(0, end));
+        keywords.remove_prefix(std::min(keywords.size(), end + 1));
+    }
+    if (!columns.empty())
+        parts.push_back(std::move(columns));
+    // One keyword or column stands as the specifier itself; a list or a span of columns goes
+    // inside outer brackets.
+    if (parts.size() == 1 && parts[0].find("]:[") == std::string::npos)
+        return table->name + parts[0];
+    std::string text = table->name + '[';
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        text += (i ? "," : "") + parts[i];
+    return text + ']';
+}
+
 bool Decoder::binary(std::string_view op, std::uint8_t strength) {
     Operand right, left;
     if (!pop(right) || !pop(left))
@@ -508,6 +602,12 @@ bool Decoder::step(std::uint8_t ptg, Decoded& result) {
     case 0x17: {
         auto text = string();
         return text && push(quoted(*text));
+    }
+    case 0x18: { // the extended tokens: only PtgList is followed
+        if (in_.u8() != 0x19)
+            return false;
+        auto text = tableReference();
+        return text && push(std::move(*text));
     }
     case 0x19: { // PtgAttr
         const std::uint8_t type = in_.u8();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace engine::formula::tokens {
 
@@ -15,10 +16,23 @@ enum class Dialect : std::uint8_t {
     Biff12, // the newer binary format: 1,048,576 rows, 16,384 columns, UTF-16 strings
 };
 
+// A table as the list tokens of formulas need it: the name its references are written with and
+// its column names, left to right.
+struct TableLink {
+    std::string name;
+    std::vector<std::string> columns;
+};
+
 // What the tokens point at outside themselves, resolved by the reader that knows the workbook.
 class Links {
 public:
     virtual ~Links() = default;
+    // A table of this workbook by the number its own records give it; null when none has it
+    // (the older binary format has no tables).
+    virtual const TableLink* table(std::uint32_t id) const {
+        (void)id;
+        return nullptr;
+    }
     // The sheet part of a 3-D reference through the workbook's sheet table ("Sheet1" or
     // "Sheet1:Sheet3", unquoted); nullopt for another workbook or a bad entry (a #REF!).
     virtual std::optional<std::string> sheets(std::uint32_t ixti) const = 0;

@@ -91,6 +91,80 @@ TEST(DynamicArrayFunctions, BlocksCutJoinedAndFolded) {
         EXPECT_EQ(single(formula), expected) << formula;
 }
 
+TEST(DynamicArrayFunctions, TextSplitCutsRowsThenColumns) {
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c,d\",\",\",\";\")", 2, 2), "a,b;c,d");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c\",\",\",\";\")", 2, 2), "a,b;c,#N/A");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,b;c\",\",\",\";\",,,\"-\")", 2, 2), "a,b;c,-");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,,b\",\",\")", 1, 3), "a,,b");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a,,b\",\",\",,TRUE)", 1, 2), "a,b");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a-b_c--d\",{\"-\",\"_\",\"--\"})", 1, 4), "a,b,c,d");
+    EXPECT_EQ(block("=TEXTSPLIT(\"aXbxc\",\"x\",,,1)", 1, 3), "a,b,c");
+    EXPECT_EQ(block("=TEXTSPLIT(\"aXbxc\",\"x\")", 1, 2), "aXb,c");
+    EXPECT_EQ(block("=TEXTSPLIT(\"a;b\",,\";\")", 2, 1), "a;b");
+    EXPECT_EQ(block("=TEXTSPLIT(A1,\"0\")", 1, 2), "3,");
+    const Cases cases = {
+        {"=TEXTSPLIT(\"abc\",\"\")", "#VALUE!"},
+        {"=TEXTSPLIT(\",,\",\",\",,TRUE)", "#VALUE!"},
+        {"=TEXTSPLIT(\"a\",#N/A)", "#N/A"},
+        {"=COLUMNS(TEXTSPLIT(REPT(\"x,\",999),\",\"))", "1000"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(single(formula), expected) << formula;
+}
+
+TEST(DynamicArrayFunctions, RandomBlocksKeepTheirStoredResults) {
+    SmallBook book = numbers();
+    book.set("Z1", "=MIN(RANDARRAY(20,5))>=0").set("Z2", "=MAX(RANDARRAY(20,5))<1");
+    book.set("Z3", "=SUM((RANDARRAY(50,1,3,5,TRUE)>=3)*(RANDARRAY(50,1,3,5,TRUE)<=5))");
+    book.set("Z4", "=SUMPRODUCT(--(RANDARRAY(50,1,3,5,TRUE)=INT(RANDARRAY(50,1,3,5,TRUE))))");
+    book.set("Z5", "=ROWS(RANDARRAY(3,2))*10+COLUMNS(RANDARRAY(3,2))");
+    book.set("Z6", "=RANDARRAY(2,2,5,1)").set("Z7", "=RANDARRAY(0)");
+    book.set("Z8", "=RANDARRAY(1,1,2.5,2.7,TRUE)").set("Z9", "=RANDARRAY(1,1,7,7,TRUE)");
+    // A result the file holds stays, as for RAND, even on a full calculation.
+    book.stored("Y1", "=RANDARRAY()", 0.25);
+    book.book.fullCalcOnLoad = true;
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "TRUE");
+    EXPECT_EQ(book.text("Z2"), "TRUE");
+    EXPECT_EQ(book.text("Z3"), "50");
+    EXPECT_EQ(book.text("Z4"), "50");
+    EXPECT_EQ(book.text("Z5"), "32");
+    EXPECT_EQ(book.text("Z6"), "#VALUE!"); // the least above the greatest
+    EXPECT_EQ(book.text("Z7"), "#VALUE!");
+    EXPECT_EQ(book.text("Z8"), "#VALUE!"); // no whole number between them
+    EXPECT_EQ(book.text("Z9"), "7");
+    EXPECT_EQ(book.text("Y1"), "0.25");
+}
+
+TEST(DynamicArrayFunctions, TrimRangeDropsBlankOuterRowsAndColumns) {
+    // D1:G6 holds values at E3 and F4 only.
+    SmallBook book = numbers();
+    book.set("E3", "5").set("F4", "6");
+    book.set("Z1", "=ROWS(TRIMRANGE(D1:G6))*10+COLUMNS(TRIMRANGE(D1:G6))");
+    book.set("Z2", "=INDEX(TRIMRANGE(D1:G6),1,1)").set("Z3", "=INDEX(TRIMRANGE(D1:G6),2,2)");
+    book.set("Z4", "=ROWS(TRIMRANGE(D1:G6,1,0))*10+COLUMNS(TRIMRANGE(D1:G6,1,0))");
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "22");
+    EXPECT_EQ(book.text("Z2"), "5");
+    EXPECT_EQ(book.text("Z3"), "6");
+    EXPECT_EQ(book.text("Z4"), "44"); // leading rows only: rows 3 to 6, every column
+    const Cases cases = {
+        {"=ROWS(TRIMRANGE(A:A))", "4"},
+        {"=ROWS(TRIMRANGE(A:C))*10+COLUMNS(TRIMRANGE(A:C))", "43"},
+        {"=ROWS(TRIMRANGE(C1:C10,2))", "2"},
+        {"=ROWS(TRIMRANGE(C1:C10,1))", "10"},
+        {"=ROWS(TRIMRANGE(C1:C10,0))", "10"},
+        {"=COLUMNS(TRIMRANGE(A1:J1,3,0))", "10"},
+        {"=COLUMNS(TRIMRANGE(A1:J1,3,2))", "3"},
+        {"=SUM(TRIMRANGE(A:A))", "100"},
+        {"=TRIMRANGE(H:H)", "#REF!"},
+        {"=TRIMRANGE(A1:A4,4)", "#VALUE!"},
+        {"=TRIMRANGE(7)", "7"},
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(single(formula), expected) << formula;
+}
+
 TEST(DynamicArrayFunctions, SpilledBlocksAreReferredToByTheirAnchor) {
     SmallBook book = numbers();
     book.set("G1", "=SEQUENCE(3)");
@@ -147,6 +221,54 @@ TEST(LetAndLambda, NamedFunctionsRecurseWithinABound) {
     EXPECT_EQ(book.text("Z2"), "#NUM!"); // ends at the depth bound, not the stack
     EXPECT_EQ(book.text("Z3"), "#NAME?");
     EXPECT_EQ(book.book.unknownFunctionCells, 1u);
+}
+
+TEST(DefinedNames, NamesThatReachThemselvesAreCircularReferences) {
+    SmallBook book = numbers();
+    book.book.definedNames.push_back({"PING", "PONG+1", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"PONG", "PING*2", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"SELF", "SELF", 0xFFFFFFFFu});
+    book.book.definedNames.push_back({"TWICE", "PONG+PONG", 0xFFFFFFFFu});
+    book.set("Z1", "=PING").set("Z2", "=SELF+1").set("Z3", "=TWICE").set("Z4", "=Z1+5");
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "0");
+    EXPECT_EQ(book.text("Z2"), "0");
+    EXPECT_EQ(book.text("Z3"), "0");
+    EXPECT_EQ(book.text("Z4"), "5"); // a cell using a circular one sees its 0
+    EXPECT_EQ(book.book.circularCells, 3u);
+}
+
+// A formula the file does not mark as a dynamic array is a legacy one, even when the workbook
+// asks for a full calculation: the application narrows its result to one value, as it shows
+// "=@SORT(...)", and spills nothing over the cells below.
+TEST(DynamicArrayFunctions, UnmarkedFormulasNarrowOnAFullCalculation) {
+    SmallBook book = numbers();
+    book.book.fullCalcOnLoad = true;
+    book.set("G1", "=SORT(A1:A4,1,-1)").set("H2", "=A1:A4*2").set("I1", "=SEQUENCE(3)");
+    book.set("I2", "7");
+    book.compute();
+    EXPECT_EQ(book.text("G1"), "40");
+    EXPECT_EQ(book.text("G2"), "");
+    EXPECT_EQ(book.text("H2"), "20"); // the range's cell in the formula's row
+    EXPECT_EQ(book.text("I1"), "1");  // no #SPILL! over the value below
+    EXPECT_EQ(book.text("I2"), "7");
+}
+
+TEST(DynamicArrayFunctions, MergedCellsInTheWayStopASpill) {
+    for (const engine::Range& merge : {engine::Range{1, 2, 6, 7}, engine::Range{0, 1, 6, 6}}) {
+        SmallBook book = numbers();
+        book.set("G1", "=SEQUENCE(3)").set("I1", "=SEQUENCE(3)");
+        for (std::size_t i = 0; i < 2; ++i) {
+            engine::CellFormula& f = book.book.sheets[0].formulas[i];
+            f.array = f.dynamic = true;
+            f.arrayRange = {0, 0, f.col, f.col};
+        }
+        book.book.sheets[0].merges.push_back(merge);
+        book.compute();
+        EXPECT_EQ(book.text("G1"), "#SPILL!");
+        EXPECT_EQ(book.text("G2"), "");
+        EXPECT_EQ(book.text("I3"), "3"); // a merge beside the block is no matter
+    }
 }
 
 TEST(DefinedNames, RelativeReferencesMoveWithTheCellUsingThem) {
@@ -238,6 +360,55 @@ TEST(StructuredReferences, TotalsCalculatedColumnsAndUsesOutsideTheTable) {
     EXPECT_EQ(book.text("F3"), "5");
     EXPECT_EQ(book.text("F4"), "400");
     EXPECT_EQ(book.text("F5"), "#REF!");
+}
+
+// Workbooks built to exhaust the calculator: each ends with an error in bounded time and memory,
+// never a crash or a hang.
+TEST(HostileNesting, AMillionLambdaCallsEndAtTheBounds) {
+    SmallBook book = numbers();
+    book.book.definedNames.push_back({"DOWN", "LAMBDA(n,IF(n=0,0,1+DOWN(n-1)))", 0xFFFFFFFFu});
+    book.set("Z1", "=DOWN(1000000)");
+    book.set("Z2", "=LET(f,LAMBDA(g,n,IF(n=0,0,1+g(g,n-1))),f(f,1000000))");
+    book.set("Z3", "=REDUCE(0,SEQUENCE(1000000),LAMBDA(a,x,a+x))");
+    book.set("Z4", "=DOWN(50)");
+    book.compute(45000.5, 3'000'000);
+    EXPECT_EQ(book.text("Z1"), "#NUM!"); // the depth bound, not the stack
+    EXPECT_EQ(book.text("Z2"), "#NUM!");
+    const std::string reduced = book.text("Z3");
+    EXPECT_TRUE(reduced.empty() || reduced[0] == '#') << reduced; // the work budget
+    EXPECT_NE(reduced, "500000500000");
+}
+
+TEST(HostileNesting, WholeColumnSpillsStopAtTheGridAndTheBlockBound) {
+    SmallBook book = numbers();
+    book.set("G2", "=SEQUENCE(1048576)").set("H1", "=SEQUENCE(1048576,2)");
+    book.set("J1", "=SEQUENCE(1,16385)");
+    for (engine::CellFormula& f : book.book.sheets[0].formulas) {
+        f.array = f.dynamic = true;
+        f.arrayRange = {f.row, f.row, f.col, f.col};
+    }
+    book.compute();
+    EXPECT_EQ(book.text("G2"), "#SPILL!"); // a row short of the grid
+    EXPECT_EQ(book.text("H1")[0], '#');    // two million values: past the block bound
+    EXPECT_EQ(book.text("J1"), "#SPILL!"); // past the last column
+    EXPECT_EQ(book.text("G3"), "");
+    EXPECT_LT(book.book.sheets[0].cells.size(), 100u);
+}
+
+TEST(HostileNesting, DeepLetNestingIsAnErrorPastTheParserBound) {
+    const auto nested = [](int depth) {
+        std::string text = "=";
+        for (int i = 0; i < depth; ++i)
+            text += "LET(n_" + std::to_string(i) + "," + (i ? "n_" + std::to_string(i - 1) : "0") +
+                    "+1,";
+        text += "n_" + std::to_string(depth - 1);
+        return text + std::string(static_cast<std::size_t>(depth), ')');
+    };
+    SmallBook book = numbers();
+    book.set("Z1", nested(60)).set("Z2", nested(5000));
+    book.compute();
+    EXPECT_EQ(book.text("Z1"), "60");
+    EXPECT_EQ(book.text("Z2")[0], '#');
 }
 
 } // namespace

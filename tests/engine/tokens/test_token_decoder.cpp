@@ -105,6 +105,10 @@ public:
             return "_xlfn.XLOOKUP";
         return std::nullopt;
     }
+    const TableLink* table(std::uint32_t id) const override {
+        static const TableLink sales{"Sales", {"Region", "Amount", "Unit [EUR]", "#Rate's"}};
+        return id == 5 ? &sales : nullptr;
+    }
 };
 
 const FakeLinks links;
@@ -581,6 +585,73 @@ TEST(TokenDecoder, WithoutLinksSheetsAreUnreadable) {
     DecodeContext context;
     context.dialect = Dialect::Biff12;
     EXPECT_EQ(decodeTokens(r.bytes, r.extra, context).text, "#REF!");
+}
+
+// A PtgList: the rows (a PtgRowType) and columns (0 all, 1 one, 2 a span) of table `id`.
+void list(Rgce& r, std::uint32_t id, std::uint32_t rowType, std::uint32_t columns,
+          std::uint16_t first = 0, std::uint16_t last = 0, std::uint16_t more = 0) {
+    r.u8(0x18).u8(0x19).u16(0);
+    r.u16(static_cast<std::uint16_t>(columns | rowType << 2 | more)).u32(id).u16(first).u16(last);
+}
+
+TEST(TokenDecoder, ListTokensReadAsStructuredReferences) {
+    const std::vector<Case> cases{
+        {"data of every column", [](Rgce& r) { list(r, 5, 0x00, 0); }, "Sales[]"},
+        {"one column", [](Rgce& r) { list(r, 5, 0x00, 1, 1); }, "Sales[Amount]"},
+        {"a span of columns", [](Rgce& r) { list(r, 5, 0x00, 2, 0, 1); },
+         "Sales[[Region]:[Amount]]"},
+        {"the whole table", [](Rgce& r) { list(r, 5, 0x01, 0); }, "Sales[#All]"},
+        {"headers of a column", [](Rgce& r) { list(r, 5, 0x02, 1, 0); },
+         "Sales[[#Headers],[Region]]"},
+        {"headers and data", [](Rgce& r) { list(r, 5, 0x06, 0); }, "Sales[[#Headers],[#Data]]"},
+        {"data and totals of a span", [](Rgce& r) { list(r, 5, 0x0C, 2, 1, 2); },
+         "Sales[[#Data],[#Totals],[Amount]:[Unit '[EUR']]]"},
+        {"totals", [](Rgce& r) { list(r, 5, 0x08, 1, 1); }, "Sales[[#Totals],[Amount]]"},
+        {"this row, escaped name", [](Rgce& r) { list(r, 5, 0x10, 1, 3); },
+         "Sales[[#This Row],['#Rate''s]]"},
+        {"in an expression",
+         [](Rgce& r) {
+             list(r, 5, 0x00, 1, 1);
+             r.funcVar(1, 4).integer(2).op(0x05);
+         },
+         "SUM(Sales[Amount])*2"},
+        {"a column past the table", [](Rgce& r) { list(r, 5, 0x00, 1, 4); }, "#REF!"},
+        {"a reversed span", [](Rgce& r) { list(r, 5, 0x00, 2, 2, 1); }, "#REF!"},
+        {"marked invalid", [](Rgce& r) { list(r, 5, 0x00, 1, 1, 1, 0x1000); }, "#REF!"},
+    };
+    engine::Table sales;
+    sales.name = "Sales";
+    sales.range = engine::Range{0, 9, 0, 3};
+    sales.totalsRows = 1;
+    sales.columns = {"Region", "Amount", "Unit [EUR]", "#Rate's"};
+    engine::formula::ParseContext parse;
+    parse.row = 4;
+    parse.findTable = [&](std::string_view) { return &sales; };
+    for (const Case& c : cases) {
+        Rgce r(Dialect::Biff12);
+        c.build(r);
+        const Decoded out = decode(r, Dialect::Biff12, 4, 2);
+        ASSERT_EQ(out.kind, Decoded::Kind::Formula) << c.what;
+        EXPECT_EQ(out.text, c.expected) << c.what;
+        const auto parsed = engine::formula::parseFormula(out.text, parse);
+        EXPECT_TRUE(parsed.root) << c.what << ": " << out.text << ": " << parsed.error;
+    }
+}
+
+TEST(TokenDecoder, ListTokensWithoutTheirTableKeepTheStoredResult) {
+    const std::vector<Case> cases{
+        {"another workbook's table", [](Rgce& r) { list(r, 5, 0x00, 1, 1, 1, 0x2000); }, ""},
+        {"a table never read", [](Rgce& r) { list(r, 9, 0x00, 1, 1); }, ""},
+        {"an undefined row kind", [](Rgce& r) { list(r, 5, 0x03, 0); }, ""},
+        {"an undefined column kind", [](Rgce& r) { list(r, 5, 0x00, 3); }, ""},
+        {"another extended token", [](Rgce& r) { r.u8(0x18).u8(0x1D).u16(0); }, ""},
+        {"cut short", [](Rgce& r) { r.u8(0x18).u8(0x19).u16(0).u16(1); }, ""},
+    };
+    for (const Case& c : cases) {
+        Rgce r(Dialect::Biff12);
+        c.build(r);
+        EXPECT_EQ(decode(r, Dialect::Biff12).kind, Decoded::Kind::Unreadable) << c.what;
+    }
 }
 
 } // namespace

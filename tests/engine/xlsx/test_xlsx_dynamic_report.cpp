@@ -31,8 +31,9 @@ std::string formula(const std::string& ref, const std::string& f, const std::str
     return cell(ref, "<f" + extra + ">" + f + "</f><v>0</v>");
 }
 
-// With `blocked`, a value stands in F8, where the SORT would spill.
-std::vector<std::uint8_t> report(bool blocked = false) {
+// With `blocked`, a value stands in F8, where the SORT would spill; with `collapsed`, the cell
+// metadata of the SORT says it is no dynamic array.
+std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false) {
     const std::string row = "</row><row>";
     std::string data = "<sheetData><row>" + text("A1", "Region") + text("B1", "Amount") +
                        text("C1", "Rate") + text("D1", "Commission") + number("H1", 1150);
@@ -90,7 +91,9 @@ std::vector<std::uint8_t> report(bool blocked = false) {
                     "minSupportedVersion=\"120000\"/></metadataTypes><futureMetadata "
                     "name=\"XLDAPR\" count=\"1\"><bk><extLst><ext "
                     "uri=\"{bdbb8cdc-fa1e-496e-a857-3c3f30c029c3}\"><xda:dynamicArrayProperties "
-                    "fDynamic=\"1\" fCollapsed=\"0\"/></ext></extLst></bk></futureMetadata>"
+                    "fDynamic=\"" +
+                    std::string(collapsed ? "0" : "1") +
+                    "\" fCollapsed=\"0\"/></ext></extLst></bk></futureMetadata>"
                     "<cellMetadata count=\"1\"><bk><rc t=\"1\" v=\"0\"/></bk></cellMetadata>"
                     "</metadata>");
     return package.bytes();
@@ -137,6 +140,15 @@ TEST(DynamicArrayReport, ASpillBlockedByAValueIsSpillError) {
     EXPECT_EQ(at(5)->error, CellError::Spill);
     EXPECT_DOUBLE_EQ(at(7)->number, 7); // the value that blocks it stays
     EXPECT_EQ(at(6), sheet.cells.end());
+}
+
+TEST(DynamicArrayReport, CellMetadataThatIsNoDynamicArrayDoesNotSpill) {
+    const std::vector<std::uint8_t> bytes = report(false, true);
+    const Workbook book = readWorkbookBytes(bytes);
+    const Sheet& sheet = book.sheets.at(0);
+    // A legacy array formula over F6 alone shows the first of the sorted values there.
+    EXPECT_DOUBLE_EQ(valueAt(sheet, 5, 5), 1330);
+    EXPECT_DOUBLE_EQ(valueAt(sheet, 6, 5), -2);
 }
 
 } // namespace
