@@ -356,6 +356,10 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             overflow.own = layout.columnWidth(here);
             overflow.openRight = stops[i] > used.lastCol;
             overflow.clip = fixedHeight;
+            const std::uint32_t selected = selectionEnd(sheet, layout, *block.cell, stops[i]);
+            if (selected > here)
+                overflow.across = layout.widthOf(static_cast<std::uint16_t>(here + 1),
+                                                 static_cast<std::uint16_t>(selected));
         }
         cellCol_ = block.firstCol;
         writeCell(block.cell, nullptr, overflow, noteAt(row, block.firstCol));
@@ -434,6 +438,37 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
     }
     if (runFill != -2)
         emit(runStart, to, runFill);
+}
+
+std::uint32_t SheetWriter::selectionEnd(const Sheet& sheet, const SheetLayout& layout,
+                                        const Cell& cell, std::uint32_t stop) const {
+    const auto across = [&](std::uint32_t format) {
+        return format < workbook_.cellFormats.size() &&
+               workbook_.cellFormats[format].alignment.horizontal == HAlign::CenterAcrossSelection;
+    };
+    if (!across(cell.format))
+        return cell.col;
+    // A cell the file does not store has its row's format, else its column's.
+    const RowInfo* info = layout.rowInfo(cell.row);
+    const auto unstored = [&](std::uint32_t col) {
+        return across(info && info->hasFormat
+                          ? info->format
+                          : layout.columnFormat(static_cast<std::uint16_t>(col)));
+    };
+    // The sheet's cells lie in row and column order, so the row's next ones follow this one.
+    const Cell* next = &cell + 1;
+    const Cell* end = sheet.cells.data() + sheet.cells.size();
+    std::uint32_t last = cell.col;
+    while (last + 1u < stop) {
+        const std::uint32_t col = last + 1u;
+        while (next != end && next->row == cell.row && next->col < col)
+            ++next;
+        const bool stored = next != end && next->row == cell.row && next->col == col;
+        if (stored ? next->type != CellType::Empty || !across(next->format) : !unstored(col))
+            break;
+        last = col;
+    }
+    return last;
 }
 
 const Comment* SheetWriter::noteAt(std::uint32_t row, std::uint16_t col) const {
