@@ -151,6 +151,28 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
                 hyperlinks_.emplace(cellKey(r, static_cast<std::uint16_t>(c)), &link);
     }
 
+    // The header rows of the sheet's tables, one range per row, sorted, overlaps joined.
+    tableHeads_.clear();
+    for (const Table& table : workbook_.tables)
+        if (table.sheet == sheetIndex_ && table.headerRows > 0)
+            tableHeads_.push_back(Range{table.range.firstRow, table.range.firstRow,
+                                        table.range.firstCol, table.range.lastCol});
+    std::sort(tableHeads_.begin(), tableHeads_.end(), [](const Range& a, const Range& b) {
+        return cellKey(a.firstRow, a.firstCol) < cellKey(b.firstRow, b.firstCol);
+    });
+    std::size_t joined = 0;
+    for (const Range& head : tableHeads_) {
+        if (joined > 0) {
+            Range& last = tableHeads_[joined - 1];
+            if (last.firstRow == head.firstRow && head.firstCol <= last.lastCol + 1u) {
+                last.lastCol = std::max(last.lastCol, head.lastCol);
+                continue;
+            }
+        }
+        tableHeads_[joined++] = head;
+    }
+    tableHeads_.resize(joined);
+
     looks_.reset();
     if (!sheet.conditionalFormats.empty())
         looks_ = std::make_unique<ConditionalLooks>(workbook_, sheet, formatter_);
@@ -471,6 +493,19 @@ std::uint32_t SheetWriter::selectionEnd(const Sheet& sheet, const SheetLayout& l
     return last;
 }
 
+bool SheetWriter::headsTable(std::uint32_t row, std::uint16_t col) const {
+    if (tableHeads_.empty())
+        return false;
+    // The last head starting at or before the cell is the only one that can hold it.
+    const auto after = std::upper_bound(
+        tableHeads_.begin(), tableHeads_.end(), cellKey(row, col),
+        [](std::uint64_t key, const Range& r) { return key < cellKey(r.firstRow, r.firstCol); });
+    if (after == tableHeads_.begin())
+        return false;
+    const Range& head = *std::prev(after);
+    return head.firstRow == row && col <= head.lastCol;
+}
+
 const Comment* SheetWriter::noteAt(std::uint32_t row, std::uint16_t col) const {
     if (notes_.empty())
         return nullptr;
@@ -492,9 +527,9 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Cell
     facts.note = note;
     facts.drawings = rowHasDrawings();
     facts.tableRightToLeft = rightToLeft_;
-    // Rows frozen at the top head the columns below them; columns frozen at the left head
-    // their rows.
-    if (cell && cell->row < sheet_->frozenRows)
+    // Rows frozen at the top and tables' header rows head the columns below them; columns
+    // frozen at the left head their rows.
+    if (cell && (cell->row < sheet_->frozenRows || headsTable(cell->row, cellCol_)))
         facts.header = CellFacts::Header::Column;
     else if (cell && cellCol_ < sheet_->frozenColumns)
         facts.header = CellFacts::Header::Row;
