@@ -19,7 +19,8 @@ inline constexpr std::uint64_t compressionRatioFloorBytes =
     1u << 20; // entries below this skip the ratio test
 // XML parts other than worksheets and shared strings (styles, relationships, drawings ...)
 inline constexpr std::uint64_t maxSmallPartBytes = 256ull << 20;
-inline constexpr std::uint64_t maxMimetypeBytes = 256; // the mimetype entry of an .ods package
+inline constexpr std::uint64_t maxMimetypeBytes = 256;  // the mimetype entry of an .ods package
+inline constexpr std::size_t maxSettingValueBytes = 32; // a number among an .ods view's settings
 inline constexpr std::size_t maxXmlDepth = 256;
 // Namespace declarations in scope at once, and attributes of one element: the XML library
 // checks each new one against the others of its element, so their number bounds its work per

@@ -21,6 +21,7 @@ inline constexpr std::string_view mimetypeEntry = "mimetype";
 inline constexpr std::string_view manifestEntry = "META-INF/manifest.xml";
 inline constexpr std::string_view contentEntry = "content.xml";
 inline constexpr std::string_view stylesEntry = "styles.xml";
+inline constexpr std::string_view settingsEntry = "settings.xml"; // schema §3.10, optional
 inline constexpr std::string_view spreadsheetMime =
     "application/vnd.oasis.opendocument.spreadsheet";
 // Templates are spreadsheets too; other OpenDocument kinds (text, drawings) are not.

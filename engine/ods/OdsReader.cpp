@@ -5,6 +5,7 @@
 #include "engine/ods/ChartObject.h"
 #include "engine/ods/DocumentHandler.h"
 #include "engine/ods/Names.h"
+#include "engine/ods/ViewSettings.h"
 #include "engine/package/PartReader.h"
 #include "engine/util/ImageType.h"
 #include "engine/xml/XmlParser.h"
@@ -73,6 +74,29 @@ public:
 private:
     const zip::ZipArchive& archive_;
     std::uint64_t used_ = 0;
+};
+
+// Hands a flat document's events to its reader and to the view settings it carries.
+class BothHandlers : public xml::Handler {
+public:
+    BothHandlers(xml::Handler& first, xml::Handler& second) : first_(first), second_(second) {}
+    void startElement(std::string_view ns, std::string_view local,
+                      const xml::Attributes& attributes) override {
+        first_.startElement(ns, local, attributes);
+        second_.startElement(ns, local, attributes);
+    }
+    void endElement(std::string_view ns, std::string_view local) override {
+        first_.endElement(ns, local);
+        second_.endElement(ns, local);
+    }
+    void characters(std::string_view text) override {
+        first_.characters(text);
+        second_.characters(text);
+    }
+
+private:
+    xml::Handler& first_;
+    xml::Handler& second_;
 };
 
 void finishWorkbook(Workbook& workbook, StyleTable& styles, const DocumentHandler& handler,
@@ -170,6 +194,16 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
     };
     DocumentHandler content(workbook, styles, loader, &objects);
     package::parsePart(archive, std::string(names::contentEntry), content, limits::maxPartBytes);
+    if (archive.contains(names::settingsEntry)) {
+        ViewSettingsHandler settings;
+        try {
+            package::parsePart(archive, std::string(names::settingsEntry), settings,
+                            limits::maxSmallPartBytes);
+            settings.apply(workbook);
+        } catch (const ReadError&) {
+            // Damaged view settings cost the frozen panes only.
+        }
+    }
     finishWorkbook(workbook, styles, content, std::string(names::contentEntry));
     return workbook;
 }
@@ -180,8 +214,11 @@ Workbook readFlatDocument(std::span<const std::uint8_t> bytes) {
     // A flat document holds its pictures inline; a reference names nothing we may open.
     const PictureLoader loader = [](std::string_view, Picture&) { return false; };
     DocumentHandler handler(workbook, styles, loader);
-    xml::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), handler,
+    ViewSettingsHandler settings;
+    BothHandlers both(handler, settings);
+    xml::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), both,
                "the document");
+    settings.apply(workbook);
     finishWorkbook(workbook, styles, handler, "the document");
     return workbook;
 }

@@ -208,6 +208,17 @@ void StyleTable::paragraphProperties(const xml::Attributes& attributes) {
 
 void StyleTable::textProperties(const xml::Attributes& attributes) {
     Properties& p = current_.properties;
+    // The cells' default language is the workbook's, as a package's core properties state it
+    // for the other formats; "zxx" and "none" name no language.
+    if (currentIsDefault_ && currentFamily_ == "table-cell" && workbook_.language.empty()) {
+        const std::string_view language = attributes.value("language");
+        const std::string_view country = attributes.value("country");
+        if (!language.empty() && language != "zxx" && language != "none" && language.size() <= 8) {
+            workbook_.language = language;
+            if (!country.empty() && country != "none" && country.size() <= 8)
+                workbook_.language.append("-").append(country);
+        }
+    }
     if (const char* face = attributes.get("font-name")) {
         const auto found = fontFaces_.find(face);
         p.fontName = found != fontFaces_.end() ? found->second : std::string(face);

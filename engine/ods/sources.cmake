@@ -9,4 +9,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/StyleTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextSpaces.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Values.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/Values.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewSettings.cpp)

@@ -93,11 +93,17 @@ CellPlan::Overflow planOverflow(const Workbook& workbook, const CellFormat& form
         box.shift = textRtl ? 0 : spill;
         box.keep = textRtl ? CellPlan::Overflow::Keep::Start : CellPlan::Overflow::Keep::End;
         break;
-    case Side::Centre:
-        box.shift = std::min(left, right);
-        spill = 2 * box.shift;
+    case Side::Centre: {
+        // Centred across a selection, the box's middle is the selection's: it reaches past
+        // the cell by the selection's width on the side of the next columns, and by as much
+        // as both sides have beyond that.
+        const int acrossLeft = tableRtl ? room.across : 0, acrossRight = tableRtl ? 0 : room.across;
+        const int both = std::max(0, std::min(left - acrossLeft, right - acrossRight));
+        box.shift = (textRtl ? acrossRight : acrossLeft) + both;
+        spill = room.across + 2 * both;
         box.keep = CellPlan::Overflow::Keep::Centre;
         break;
+    }
     }
     box.shiftRight = textRtl;
     // Without room beside it a text that does not fit still needs its box when the cut must
@@ -152,10 +158,11 @@ void planCell(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
     if (cell && cell->type == CellType::Number && room.own > 0 &&
         !cellFormat.alignment.shrinkToFit) {
         const Font& font = fontOf(workbook, cellFormat);
-        std::string fitted =
-            formatter.numberFormatOf(format).isGeneral()
-                ? numfmt::fitGeneralNumber(cell->number, shown.text, room.own, font)
-                : numfmt::fitNumberText(shown.text, room.own, font);
+        // Centred across a selection, a number has the selection's width.
+        const int width = room.own + room.across;
+        std::string fitted = formatter.numberFormatOf(format).isGeneral()
+                                 ? numfmt::fitGeneralNumber(cell->number, shown.text, width, font)
+                                 : numfmt::fitNumberText(shown.text, width, font);
         if (fitted != shown.text)
             plan.narrowed = std::move(fitted);
     }
@@ -195,7 +202,10 @@ void planCell(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
         }
     }
     plan.overflow = {};
-    if (!facts.merge && cell && cell->type == CellType::Text && !plan.wrap && !shown.text.empty() &&
+    // Text runs into its empty neighbours; any value centred across a selection runs over it.
+    const bool runs =
+        cell && (cell->type == CellType::Text || (room.across > 0 && plan.narrowed.empty()));
+    if (!facts.merge && runs && !plan.wrap && !shown.text.empty() &&
         !cellFormat.alignment.shrinkToFit && shown.fill.empty())
         plan.overflow =
             planOverflow(workbook, cellFormat, room, shown.text, facts.tableRightToLeft, textRtl);

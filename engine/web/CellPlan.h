@@ -21,6 +21,9 @@ struct CellRoom {
     int left = 0, right = 0, own = 0;
     bool openRight = false; // nothing follows the cell in its row: its text may run past the table
     int clip = 0; // the row's height when the user fixed it: taller wrapped text is cut off
+    // Centred across a selection: the pixels of the empty cells after it that carry the same
+    // alignment, across whose middle its value is centred; `right` includes them.
+    int across = 0;
 };
 
 // What is known of a cell before it is planned. `shown` is its displayed text (empty for no

@@ -8,6 +8,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <span>
 
 namespace engine::web {
 namespace {
@@ -102,6 +103,87 @@ const char* borderCss(BorderStyle style) {
         return "2px dashed";
     }
     return nullptr;
+}
+
+// A diagonal's stroke width in pixels and its dash pattern, after the side styles above.
+struct DiagonalStroke {
+    int width;
+    const char* dashes; // an SVG stroke-dasharray; null for a solid line
+};
+
+DiagonalStroke diagonalStroke(BorderStyle style) {
+    switch (style) {
+    case BorderStyle::Medium:
+        return {2, nullptr};
+    case BorderStyle::Thick:
+        return {3, nullptr};
+    case BorderStyle::Hair:
+        return {1, "1 1"};
+    case BorderStyle::Dotted:
+        return {1, "2 2"};
+    case BorderStyle::Dashed:
+        return {1, "4 2"};
+    case BorderStyle::DashDot:
+        return {1, "6 2 2 2"};
+    case BorderStyle::DashDotDot:
+        return {1, "6 2 2 2 2 2"};
+    case BorderStyle::MediumDashed:
+        return {2, "6 3"};
+    case BorderStyle::MediumDashDot:
+        return {2, "6 3 2 3"};
+    case BorderStyle::MediumDashDotDot:
+        return {2, "6 3 2 3 2 3"};
+    case BorderStyle::SlantDashDot:
+        return {2, "8 2 3 2"};
+    default:
+        return {1, nullptr};
+    }
+}
+
+// The diagonals as an SVG picture of the cell's size behind its text: a table cell has no
+// border of its own for them, and a picture in the cell's own coordinates runs corner to
+// corner whatever size the browser gives the cell, merged areas included. The picture sits
+// in a CSS string inside the page's <style>: '#' and the angle brackets are escaped.
+void appendDiagonalCss(std::string& out, const Border& border) {
+    if (!border.hasDiagonal())
+        return;
+    const DiagonalStroke stroke = diagonalStroke(border.diagonal.style);
+    std::string line = " stroke='%23";
+    line += cssColor(border.diagonal.color.automatic ? black : border.diagonal.color.rgb).substr(1);
+    line += "' stroke-width='";
+    line += std::to_string(stroke.width);
+    line += '\'';
+    if (stroke.dashes) {
+        line += " stroke-dasharray='";
+        line += stroke.dashes;
+        line += '\'';
+    }
+    // A double line is two thin ones a pixel apart.
+    static constexpr std::array<const char*, 1> single = {nullptr};
+    static constexpr std::array<const char*, 2> pair = {"-1", "1"};
+    const std::span<const char* const> offsets = border.diagonal.style == BorderStyle::Double
+                                                     ? std::span<const char* const>(pair)
+                                                     : std::span<const char* const>(single);
+    auto appendLine = [&](const char* ends) {
+        for (const char* offset : offsets) {
+            out += "%3Cline ";
+            out += ends;
+            out += line;
+            if (offset) {
+                out += " transform='translate(0 ";
+                out += offset;
+                out += ")'";
+            }
+            out += "/%3E";
+        }
+    };
+    out += "background-image:url(\"data:image/svg+xml,%3Csvg "
+           "xmlns='http://www.w3.org/2000/svg' width='100%25' height='100%25'%3E";
+    if (border.diagonalDown)
+        appendLine("x1='0' y1='0' x2='100%25' y2='100%25'");
+    if (border.diagonalUp)
+        appendLine("x1='0' y1='100%25' x2='100%25' y2='0'");
+    out += "%3C/svg%3E\");background-repeat:no-repeat;background-size:100% 100%;";
 }
 
 void appendNumber(std::string& out, double value) {
@@ -205,6 +287,7 @@ void appendBorderCss(std::string& out, const Border& border) {
     side("right", border.right);
     side("top", border.top);
     side("bottom", border.bottom);
+    appendDiagonalCss(out, border);
 }
 
 void appendAlignmentCss(std::string& out, const Alignment& alignment) {
@@ -287,7 +370,8 @@ bool isVisibleBlank(const Workbook& workbook, const CellFormat& format) {
     if (format.border < workbook.borders.size()) {
         const Border& border = workbook.borders[format.border];
         return border.left.style != BorderStyle::None || border.right.style != BorderStyle::None ||
-               border.top.style != BorderStyle::None || border.bottom.style != BorderStyle::None;
+               border.top.style != BorderStyle::None || border.bottom.style != BorderStyle::None ||
+               border.hasDiagonal();
     }
     return false;
 }

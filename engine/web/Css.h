@@ -25,6 +25,7 @@ void appendFontCss(std::string& out, const Font& font, bool withScript);
 // The fill's colour: solid fills as they are, patterns as the mix of their two colours.
 void appendFillCss(std::string& out, const Fill& fill);
 
+// The four sides, and the diagonals as a background picture over the fill.
 void appendBorderCss(std::string& out, const Border& border);
 
 // Horizontal alignment (nothing for General: the writer decides by value), vertical
@@ -40,7 +41,7 @@ bool wrapsText(const Alignment& alignment);
 bool isTurned(const Alignment& alignment);
 void appendTurnCss(std::string& out, const Alignment& alignment);
 
-// True when a blank cell with this format is visible: a fill or a border.
+// True when a blank cell with this format is visible: a fill, a border or a diagonal.
 bool isVisibleBlank(const Workbook& workbook, const CellFormat& format);
 
 // A column width in characters of the default font's digit, padding included, in pixels

@@ -151,6 +151,28 @@ void SheetWriter::writeTable(Sink& sink, const Sheet& sheet, const SheetLayout& 
                 hyperlinks_.emplace(cellKey(r, static_cast<std::uint16_t>(c)), &link);
     }
 
+    // The header rows of the sheet's tables, one range per row, sorted, overlaps joined.
+    tableHeads_.clear();
+    for (const Table& table : workbook_.tables)
+        if (table.sheet == sheetIndex_ && table.headerRows > 0)
+            tableHeads_.push_back(Range{table.range.firstRow, table.range.firstRow,
+                                        table.range.firstCol, table.range.lastCol});
+    std::sort(tableHeads_.begin(), tableHeads_.end(), [](const Range& a, const Range& b) {
+        return cellKey(a.firstRow, a.firstCol) < cellKey(b.firstRow, b.firstCol);
+    });
+    std::size_t joined = 0;
+    for (const Range& head : tableHeads_) {
+        if (joined > 0) {
+            Range& last = tableHeads_[joined - 1];
+            if (last.firstRow == head.firstRow && head.firstCol <= last.lastCol + 1u) {
+                last.lastCol = std::max(last.lastCol, head.lastCol);
+                continue;
+            }
+        }
+        tableHeads_[joined++] = head;
+    }
+    tableHeads_.resize(joined);
+
     looks_.reset();
     if (!sheet.conditionalFormats.empty())
         looks_ = std::make_unique<ConditionalLooks>(workbook_, sheet, formatter_);
@@ -356,6 +378,10 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             overflow.own = layout.columnWidth(here);
             overflow.openRight = stops[i] > used.lastCol;
             overflow.clip = fixedHeight;
+            const std::uint32_t selected = selectionEnd(sheet, layout, *block.cell, stops[i]);
+            if (selected > here)
+                overflow.across = layout.widthOf(static_cast<std::uint16_t>(here + 1),
+                                                 static_cast<std::uint16_t>(selected));
         }
         cellCol_ = block.firstCol;
         writeCell(block.cell, nullptr, overflow, noteAt(row, block.firstCol));
@@ -436,6 +462,50 @@ void SheetWriter::writeGap(const Sheet& sheet, const SheetLayout& layout, const 
         emit(runStart, to, runFill);
 }
 
+std::uint32_t SheetWriter::selectionEnd(const Sheet& sheet, const SheetLayout& layout,
+                                        const Cell& cell, std::uint32_t stop) const {
+    const auto across = [&](std::uint32_t format) {
+        return format < workbook_.cellFormats.size() &&
+               workbook_.cellFormats[format].alignment.horizontal == HAlign::CenterAcrossSelection;
+    };
+    if (!across(cell.format))
+        return cell.col;
+    // A cell the file does not store has its row's format, else its column's.
+    const RowInfo* info = layout.rowInfo(cell.row);
+    const auto unstored = [&](std::uint32_t col) {
+        return across(info && info->hasFormat
+                          ? info->format
+                          : layout.columnFormat(static_cast<std::uint16_t>(col)));
+    };
+    // The sheet's cells lie in row and column order, so the row's next ones follow this one.
+    const Cell* next = &cell + 1;
+    const Cell* end = sheet.cells.data() + sheet.cells.size();
+    std::uint32_t last = cell.col;
+    while (last + 1u < stop) {
+        const std::uint32_t col = last + 1u;
+        while (next != end && next->row == cell.row && next->col < col)
+            ++next;
+        const bool stored = next != end && next->row == cell.row && next->col == col;
+        if (stored ? next->type != CellType::Empty || !across(next->format) : !unstored(col))
+            break;
+        last = col;
+    }
+    return last;
+}
+
+bool SheetWriter::headsTable(std::uint32_t row, std::uint16_t col) const {
+    if (tableHeads_.empty())
+        return false;
+    // The last head starting at or before the cell is the only one that can hold it.
+    const auto after = std::upper_bound(
+        tableHeads_.begin(), tableHeads_.end(), cellKey(row, col),
+        [](std::uint64_t key, const Range& r) { return key < cellKey(r.firstRow, r.firstCol); });
+    if (after == tableHeads_.begin())
+        return false;
+    const Range& head = *std::prev(after);
+    return head.firstRow == row && col <= head.lastCol;
+}
+
 const Comment* SheetWriter::noteAt(std::uint32_t row, std::uint16_t col) const {
     if (notes_.empty())
         return nullptr;
@@ -457,9 +527,9 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Cell
     facts.note = note;
     facts.drawings = rowHasDrawings();
     facts.tableRightToLeft = rightToLeft_;
-    // Rows frozen at the top head the columns below them; columns frozen at the left head
-    // their rows.
-    if (cell && cell->row < sheet_->frozenRows)
+    // Rows frozen at the top and tables' header rows head the columns below them; columns
+    // frozen at the left head their rows.
+    if (cell && (cell->row < sheet_->frozenRows || headsTable(cell->row, cellCol_)))
         facts.header = CellFacts::Header::Column;
     else if (cell && cellCol_ < sheet_->frozenColumns)
         facts.header = CellFacts::Header::Row;

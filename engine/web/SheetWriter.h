@@ -52,6 +52,13 @@ private:
     void writeCell(const Cell* cell, const struct MergeSpan* merge, const CellRoom& room,
                    const Comment* note = nullptr);
     const Comment* noteAt(std::uint32_t row, std::uint16_t col) const;
+    // True when the cell lies in the shown header row of one of the sheet's tables.
+    bool headsTable(std::uint32_t row, std::uint16_t col) const;
+    // The last column of the selection a cell is centred across: itself and the empty cells
+    // after it, before column `stop`, that carry the same alignment. The cell's own column
+    // when it is not centred across a selection.
+    std::uint32_t selectionEnd(const Sheet& sheet, const SheetLayout& layout, const Cell& cell,
+                               std::uint32_t stop) const;
     // A picture with its URL, or a chart, and its place in pixels from the top-left corner of
     // its anchor cell (size 0 when unknown). One whose row is in the table is written inside
     // the row, so that rows growing in the browser carry it along.
@@ -94,6 +101,7 @@ private:
     const PageLinks& links_;
     std::map<std::uint64_t, const Hyperlink*> hyperlinks_;
     std::map<std::uint64_t, const Comment*> notes_;
+    std::vector<Range> tableHeads_;                 // of the sheet being written: see writeTable
     std::unique_ptr<class ConditionalLooks> looks_; // null for a sheet without any
     numfmt::Shown shown_;
     CellPlan plan_;    // of the cell being written, its buffers kept from cell to cell

@@ -31,6 +31,11 @@ constexpr std::uint16_t axisRecord = 0x101D, valueRange = 0x101F, axisLineFormat
                         frameRecord = 0x1032, plotAreaRecord = 0x1035, axisParent = 0x1041,
                         pieFormat = 0x100B, fontX = 0x1026, ifmtRecord = 0x104E;
 constexpr std::uint16_t linkTitle = 1, linkValueAxis = 2, linkCategoryAxis = 3, linkDataLabel = 4;
+// GelFrame (MS-XLS 2.4.128): a fill as drawing properties (MS-ODRAW 2.2.9 OfficeArtFOPT), of
+// which the fill's type, colour and flags (2.3.7.1, 2.3.7.2, 2.3.7.43) are read.
+constexpr std::uint16_t gelFrame = 0x1066, artFopt = 0xF00B;
+constexpr std::uint16_t fillTypeProperty = 0x0180, fillColorProperty = 0x0181,
+                        fillFlagsProperty = 0x01BF;
 // The application's automatic series colours in files of this format: fills from palette
 // entry 24 on, lines and markers from entry 32 on.
 constexpr std::size_t firstFillColor = 24, firstLineColor = 32;
@@ -42,6 +47,7 @@ struct PendingSeries {
     std::uint16_t categoryCount = 0, valueCount = 0; // as the Series record declares them
     Color lineColor;
     bool lineColorSet = false, fillColorSet = false;
+    std::optional<Color> frameFill; // the series' fill as its GelFrame states it
 };
 
 struct Group {
@@ -53,6 +59,59 @@ Color longRgb(util::ByteCursor& in) {
     const std::uint32_t r = in.u8(), g = in.u8(), b = in.u8();
     in.u8();
     return Color::fromRgb(r << 16 | g << 8 | b);
+}
+
+// The solid colour of a GelFrame's fill; none for a fill turned off or a colour given as an
+// index into a table (the scheme's, the system's, the palette's) rather than as RGB.
+//
+// Writers since the XML formats store the series' colours of the chart's current look here,
+// theme colours resolved; the AreaFormat and LineFormat records beside it carry only the
+// nearest colours of the legacy palette, for older readers, so that two series or slices
+// of different colours may share one there.
+std::optional<Color> gelFrameFill(util::ByteCursor& in) {
+    const std::uint16_t versionAndCount = in.u16();
+    if (in.u16() != artFopt)
+        return std::nullopt;
+    in.skip(4);
+    std::optional<std::uint32_t> type, color, flags;
+    for (std::uint16_t i = 0; i < versionAndCount >> 4 && in.remaining() >= 6; ++i) {
+        const std::uint16_t id = in.u16() & 0x3FFF;
+        const std::uint32_t value = in.u32();
+        if (id == fillTypeProperty)
+            type = value;
+        else if (id == fillColorProperty)
+            color = value;
+        else if (id == fillFlagsProperty)
+            flags = value;
+    }
+    // fFilled (0x10) counts only where fUseFilled (0x100000) says it is set.
+    const bool filled = !flags || !(*flags & 0x100000u) || (*flags & 0x10u);
+    // Solid (0) or the first colour of a pattern, shade or gradient (1..7); not a picture.
+    const bool coloured = !type || *type <= 7;
+    // fPaletteIndex, fSchemeIndex and fSysIndex make the first byte an index.
+    if (!color || !filled || !coloured || (*color >> 24) & (0x01u | 0x08u | 0x10u))
+        return std::nullopt;
+    const std::uint32_t rgb = *color & 0xFFFFFFu;
+    return Color::fromRgb((rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16);
+}
+
+// The colour of the legacy palette nearest to `rgb`, as writers pick the stand-in colours
+// they store for older readers.
+std::uint32_t nearestPaletteColor(std::uint32_t rgb) {
+    const auto distance = [&](std::uint32_t other) {
+        long total = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const long d = static_cast<long>((rgb >> shift) & 0xFF) -
+                           static_cast<long>((other >> shift) & 0xFF);
+            total += d * d;
+        }
+        return total;
+    };
+    std::uint32_t best = defaultPalette[8];
+    for (std::size_t i = 8; i < defaultPalette.size(); ++i)
+        if (distance(defaultPalette[i]) < distance(best))
+            best = defaultPalette[i];
+    return best;
 }
 
 // A 3-D reference or area to this workbook's cells, the whole formula of a BRAI.
@@ -348,20 +407,24 @@ private:
                 if (automatic)
                     break;
                 if (point_) {
-                    // Colours of single points cost a list entry up to the point each: bounded
-                    // by the series' points and by a budget for the whole chart.
-                    if (*point_ < s->valueCount && *point_ < pointColorBudget_) {
-                        pointColorBudget_ -= std::min<std::size_t>(
-                            pointColorBudget_,
-                            *point_ + 1 -
-                                std::min<std::size_t>(*point_ + 1, s->series.pointColors.size()));
-                        if (s->series.pointColors.size() <= *point_)
-                            s->series.pointColors.resize(*point_ + 1);
-                        s->series.pointColors[*point_] = color;
-                    }
+                    setPointColor(*s, color);
                 } else {
                     s->series.color = color;
                     s->fillColorSet = true;
+                }
+            }
+            break;
+        case gelFrame:
+            if (PendingSeries* s = formattedSeries()) {
+                const std::optional<Color> fill = gelFrameFill(in);
+                if (!fill)
+                    break;
+                if (!point_) {
+                    s->series.color = *fill;
+                    s->fillColorSet = true;
+                    s->frameFill = fill;
+                } else {
+                    setPointColor(*s, *fill);
                 }
             }
             break;
@@ -462,6 +525,19 @@ private:
     }
 
     // The series a format record inside a DataFormat block applies to.
+    // Colours of single points cost a list entry up to the point each: bounded by the
+    // series' points and by a budget for the whole chart.
+    void setPointColor(PendingSeries& s, Color color) {
+        if (*point_ >= s.valueCount || *point_ >= pointColorBudget_)
+            return;
+        pointColorBudget_ -= std::min<std::size_t>(
+            pointColorBudget_,
+            *point_ + 1 - std::min<std::size_t>(*point_ + 1, s.series.pointColors.size()));
+        if (s.series.pointColors.size() <= *point_)
+            s.series.pointColors.resize(*point_ + 1);
+        s.series.pointColors[*point_] = color;
+    }
+
     PendingSeries* formattedSeries() { return within(rec::DataFormat) ? currentSeries() : nullptr; }
 
     void plotKind(std::uint16_t id, util::ByteCursor& in, ChartPlot& plot) {
@@ -582,8 +658,12 @@ private:
             ChartPlot& plot = out.chart.plots[p];
             ChartSeries& series = pending.series;
             const bool lined = plot.kind == ChartKind::Line || plot.kind == ChartKind::Scatter;
+            // A line whose legacy colour stands in for the fill's is drawn in the fill's.
             if (lined && pending.lineColorSet)
-                series.color = pending.lineColor;
+                series.color = pending.frameFill && nearestPaletteColor(pending.frameFill->rgb) ==
+                                                        pending.lineColor.rgb
+                                   ? *pending.frameFill
+                                   : pending.lineColor;
             else if (series.color.automatic)
                 series.color = Color::fromRgb(
                     defaultPalette[(lined ? firstLineColor : firstFillColor) + index % 8]);

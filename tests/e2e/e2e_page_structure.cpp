@@ -60,11 +60,18 @@ std::vector<std::string> readableWorkbooks() {
     return files;
 }
 
-// True when the frozen rows or columns of `sheet` hold a cell with something in it.
-bool hasHeaderCells(const engine::Sheet& sheet) {
+// True when the frozen rows or columns of sheet `index`, or the shown header rows of its
+// tables, hold a cell with something in it.
+bool hasHeaderCells(const engine::Workbook& workbook, std::size_t index) {
+    const engine::Sheet& sheet = workbook.sheets[index];
     return std::any_of(sheet.cells.begin(), sheet.cells.end(), [&](const engine::Cell& cell) {
+        const auto heads = [&](const engine::Table& table) {
+            return table.sheet == index && table.headerRows > 0 &&
+                   cell.row == table.range.firstRow && table.range.contains(cell.row, cell.col);
+        };
         return cell.type != engine::CellType::Empty &&
-               (cell.row < sheet.frozenRows || cell.col < sheet.frozenColumns);
+               (cell.row < sheet.frozenRows || cell.col < sheet.frozenColumns ||
+                std::any_of(workbook.tables.begin(), workbook.tables.end(), heads));
     });
 }
 
@@ -84,9 +91,10 @@ TEST(PageStructure, CorpusPagesServeEveryReader) {
         }
         // Each sheet with header rows gets a page of its own, to be found without knowing
         // the batch's naming rules.
-        for (const engine::Sheet& sheet : workbook.sheets) {
+        for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
+            const engine::Sheet& sheet = workbook.sheets[i];
             if (sheet.kind != engine::SheetKind::Worksheet ||
-                sheet.visibility != engine::Visibility::Visible || !hasHeaderCells(sheet) ||
+                sheet.visibility != engine::Visibility::Visible || !hasHeaderCells(workbook, i) ||
                 sheet.name.find(',') != std::string::npos)
                 continue;
             const fs::path out = dir / ("headers" + std::to_string(index++));

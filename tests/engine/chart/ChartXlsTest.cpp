@@ -332,3 +332,127 @@ TEST(XlsCharts, AxesTitlesAndPlotAreaComeFromTheirRecords) {
     EXPECT_EQ(bars.plots[0].labelFont.family, "Georgia");
     EXPECT_EQ(bars.plots[0].labelFont.color, Color::fromRgb(0x800000));
 }
+
+namespace {
+
+// A GelFrame whose fill colour is `rgb`, with `flags` in the colour's last byte.
+Bytes gelFrame(std::uint32_t rgb, std::uint8_t flags = 0x02) {
+    const std::uint32_t colorRef = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16 |
+                                   static_cast<std::uint32_t>(flags) << 24;
+    return Bytes().u16(2 << 4 | 3).u16(0xF00B).u32(12).u16(0x0180).u32(0).u16(0x0181).u32(colorRef);
+}
+
+// One series of two cached values in the first chart group, whose DataFormat blocks
+// `formats` writes.
+template <typename F> void formattedSeries(BiffWriter& w, F&& formats) {
+    w.record(0x1003, Bytes().u16(1).u16(1).u16(2).u16(2).u16(1).u16(0));
+    w.record(begin, Bytes());
+    formats();
+    w.record(0x1045, Bytes().u16(0));
+    w.record(end, Bytes());
+}
+
+// A DataFormat block for `point` (0xFFFF: the whole series) with a legacy format record
+// (`id`: LineFormat or AreaFormat) and a GelFrame.
+void dataFormat(BiffWriter& w, std::uint16_t point, std::uint16_t id, const Bytes& legacy,
+                const Bytes& frame) {
+    w.record(0x1006, Bytes().u16(point).u16(0).u16(0).u16(0));
+    w.record(begin, Bytes());
+    w.record(id, legacy);
+    w.record(0x1066, frame);
+    w.record(end, Bytes());
+}
+
+// Two chart sheets as the current writers leave them: a pie and a line chart whose legacy
+// colours are the palette's stand-ins for the colours their GelFrames carry.
+std::vector<std::uint8_t> currentLookWorkbook() {
+    BiffWriter w;
+    w.bof(0x0005);
+    const std::size_t pieField = w.position() + 4;
+    w.record(0x0085, Bytes().u32(0).u8(0).u8(2).str8("Pie"));
+    const std::size_t lineField = w.position() + 4;
+    w.record(0x0085, Bytes().u32(0).u8(0).u8(2).str8("Lines"));
+    w.eof();
+    const auto area = [](std::uint32_t rgb, bool automatic) {
+        return Bytes()
+            .u8(rgb >> 16)
+            .u8(rgb >> 8)
+            .u8(rgb)
+            .u8(0)
+            .u32(0)
+            .u16(1)
+            .u16(automatic)
+            .u16(0x4D)
+            .u16(0x4D);
+    };
+    const auto line = [](std::uint32_t rgb) {
+        return Bytes().u8(rgb >> 16).u8(rgb >> 8).u8(rgb).u8(0).u16(0).u16(2).u16(0).u16(0x15);
+    };
+    const auto values = [&] {
+        w.record(0x1065, Bytes().u16(1));
+        w.record(0x0203, Bytes().u16(0).u16(0).u16(15).f64(3));
+        w.record(0x0203, Bytes().u16(1).u16(0).u16(15).f64(1));
+    };
+
+    w.patch32(pieField, static_cast<std::uint32_t>(w.position()));
+    w.bof(0x0020);
+    w.record(0x1002, Bytes().u32(0).u32(0).u32(500u << 16).u32(300u << 16));
+    w.record(begin, Bytes());
+    formattedSeries(w, [&] {
+        // The series' own colour given by the scheme's index: left to the legacy records.
+        dataFormat(w, 0xFFFF, 0x100A, area(0x123456, false), gelFrame(0x000004, 0x08));
+        // The first slice automatic in the legacy records, the second in their stand-in.
+        dataFormat(w, 0, 0x100A, area(0, true), gelFrame(0xED7D31));
+        dataFormat(w, 1, 0x100A, area(0x33CCCC, false), gelFrame(0x5B9BD5));
+    });
+    chartGroup(w, 0x1019, Bytes().u16(0).u16(0).u16(0), false);
+    w.record(end, Bytes());
+    values();
+    w.eof();
+
+    w.patch32(lineField, static_cast<std::uint32_t>(w.position()));
+    w.bof(0x0020);
+    w.record(0x1002, Bytes().u32(0).u32(0).u32(500u << 16).u32(300u << 16));
+    w.record(begin, Bytes());
+    for (const auto& [legacy, fill] : {std::pair(0x008080u, 0x156082u), {0x0000FFu, 0xE97132u}})
+        formattedSeries(w, [&] { dataFormat(w, 0xFFFF, 0x1007, line(legacy), gelFrame(fill)); });
+    chartGroup(w, 0x1018, Bytes().u16(0), false);
+    w.record(end, Bytes());
+    values();
+    w.eof();
+    return w.bytes;
+}
+
+} // namespace
+
+TEST(XlsCharts, ColoursOfTheCurrentLookFromGelFramesOverTheLegacyStandIns) {
+    const Workbook book = xls::readWorkbookStream(currentLookWorkbook(), false);
+    ASSERT_EQ(book.sheets.size(), 2u);
+    const ChartSeries& pie = book.sheets[0].charts.at(0).plots.at(0).series.at(0);
+    EXPECT_EQ(pie.color, Color::fromRgb(0x123456));
+    ASSERT_EQ(pie.pointColors.size(), 2u);
+    EXPECT_EQ(pie.pointColors[0], Color::fromRgb(0xED7D31));
+    EXPECT_EQ(pie.pointColors[1], Color::fromRgb(0x5B9BD5));
+
+    const auto& lines = book.sheets[1].charts.at(0).plots.at(0).series;
+    ASSERT_EQ(lines.size(), 2u);
+    // Teal is the palette's nearest to the fill: the line takes the fill's colour. Blue is a
+    // line colour of its own, kept.
+    EXPECT_EQ(lines[0].color, Color::fromRgb(0x156082));
+    EXPECT_EQ(lines[1].color, Color::fromRgb(0x0000FF));
+}
+
+TEST(XlsCharts, CorpusChartsOfTheCurrentLookKeepItsColours) {
+    const Workbook anySheets =
+        readWorkbook(testing_support::corpusFile("xls/calamine-any_sheets.xls").string());
+    const auto& columns = anySheets.sheets.back().charts.at(0).plots.at(0).series;
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_EQ(columns[0].color, Color::fromRgb(0x5B9BD5));
+    EXPECT_EQ(columns[1].color, Color::fromRgb(0xED7D31));
+    const Workbook cross = readWorkbook(
+        testing_support::corpusFile("xls/calamine-xls_cross_sheet_chart.xls").string());
+    const auto& scatter = cross.sheets[0].charts.at(0).plots.at(0).series;
+    ASSERT_EQ(scatter.size(), 2u);
+    EXPECT_EQ(scatter[0].color, Color::fromRgb(0x156082));
+    EXPECT_EQ(scatter[1].color, Color::fromRgb(0xE97132));
+}

@@ -118,6 +118,26 @@ TEST(OdsStyles, TextTurnedDownwardsAndDiagonalLines) {
     EXPECT_EQ(cross.diagonal.style, BorderStyle::Thick);
 }
 
+TEST(OdsStyles, TheDefaultCellStylesLanguageIsTheWorkbooks) {
+    const auto languageOf = [](const std::string& properties) {
+        return readStyled("", {},
+                          "<style:default-style style:family=\"table-cell\">"
+                          "<style:text-properties " +
+                              properties + "/></style:default-style>")
+            .language;
+    };
+    EXPECT_EQ(languageOf("fo:language=\"de\" fo:country=\"AT\""), "de-AT");
+    EXPECT_EQ(languageOf("fo:language=\"fi\" fo:country=\"none\""), "fi");
+    EXPECT_EQ(languageOf("fo:language=\"zxx\" fo:country=\"none\""), "");
+    EXPECT_EQ(languageOf("fo:font-size=\"10pt\""), "");
+    // A paragraph style's language is its text's, not the workbook's.
+    EXPECT_EQ(readStyled("", {},
+                         "<style:default-style style:family=\"paragraph\"><style:text-properties "
+                         "fo:language=\"fr\" fo:country=\"FR\"/></style:default-style>")
+                  .language,
+              "");
+}
+
 TEST(OdsStyles, AlignmentByValueTypeIsGeneral) {
     const Workbook book =
         readStyled("<style:table-cell-properties style:text-align-source=\"value-type\"/>"

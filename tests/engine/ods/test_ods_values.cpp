@@ -307,4 +307,65 @@ TEST(OdsRecognition, ByContentNotByName) {
     EXPECT_FALSE(ods::looksLikeFlatDocument(std::vector<std::uint8_t>(xml.begin(), xml.end())));
 }
 
+// office:settings with two views of two tables: "Frozen" keeps a row and two columns, "Split"
+// is split without freezing; a second view's freezing is another window's and counts not.
+std::string viewSettings() {
+    const auto item = [](const char* name, int value) {
+        return std::string("<config:config-item config:name=\"") + name +
+               "\" config:type=\"int\">" + std::to_string(value) + "</config:config-item>";
+    };
+    const auto table = [&](const char* name, int columnsMode, int columns, int rowsMode, int rows) {
+        return std::string("<config:config-item-map-entry config:name=\"") + name + "\">" +
+               item("HorizontalSplitMode", columnsMode) + item("VerticalSplitMode", rowsMode) +
+               item("HorizontalSplitPosition", columns) + item("VerticalSplitPosition", rows) +
+               "</config:config-item-map-entry>";
+    };
+    const auto view = [](const std::string& tables) {
+        return "<config:config-item-map-entry><config:config-item config:name=\"ViewId\" "
+               "config:type=\"string\">view</config:config-item>"
+               "<config:config-item-map-named config:name=\"Tables\">" +
+               tables + "</config:config-item-map-named></config:config-item-map-entry>";
+    };
+    return "<office:settings><config:config-item-set config:name=\"ooo:view-settings\">"
+           "<config:config-item-map-indexed config:name=\"Views\">" +
+           view(table("Frozen", 2, 2, 2, 1) + table("Split", 1, 3, 1, 4)) +
+           view(table("Split", 2, 3, 2, 4)) +
+           "</config:config-item-map-indexed></config:config-item-set></office:settings>";
+}
+
+constexpr const char* configNamespace =
+    " xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\"";
+
+void expectFrozenPanes(const Workbook& book) {
+    ASSERT_EQ(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheets[0].frozenRows, 1u);
+    EXPECT_EQ(book.sheets[0].frozenColumns, 2u);
+    EXPECT_EQ(book.sheets[1].frozenRows, 0u);
+    EXPECT_EQ(book.sheets[1].frozenColumns, 0u);
+}
+
+TEST(OdsSettings, FrozenPanesOfThePackagesAndFlatDocumentsFirstView) {
+    const std::string tables =
+        odsTable(row(cell("office:value-type=\"float\" office:value=\"1\"")), "Frozen") +
+        odsTable(row(cell("")), "Split");
+    auto package = odsPackage(odsContent(tables));
+    package.add("settings.xml", std::string("<?xml version=\"1.0\"?><office:document-settings ") +
+                                    testing_support::odsNamespaces + configNamespace + ">" +
+                                    viewSettings() + "</office:document-settings>");
+    expectFrozenPanes(readWorkbookBytes(package.bytes()));
+
+    const std::string flat = std::string("<?xml version=\"1.0\"?><office:document ") +
+                             testing_support::odsNamespaces + configNamespace + ">" +
+                             viewSettings() + "<office:body><office:spreadsheet>" + tables +
+                             "</office:spreadsheet></office:body></office:document>";
+    expectFrozenPanes(readWorkbookBytes(std::vector<std::uint8_t>(flat.begin(), flat.end())));
+
+    // Damaged settings cost the frozen panes, not the workbook.
+    auto damaged = odsPackage(odsContent(tables));
+    damaged.add("settings.xml", "<office:document-settings><unclosed>");
+    const Workbook book = readWorkbookBytes(damaged.bytes());
+    ASSERT_EQ(book.sheets.size(), 2u);
+    EXPECT_EQ(book.sheets[0].frozenRows, 0u);
+}
+
 } // namespace

@@ -15,7 +15,17 @@ using namespace engine::web;
 
 namespace {
 
-enum Format : std::uint32_t { Plain, Right, Centre, Wrapped, TwoDecimals, Shrunk, Left, Count };
+enum Format : std::uint32_t {
+    Plain,
+    Right,
+    Centre,
+    Wrapped,
+    TwoDecimals,
+    Shrunk,
+    Left,
+    Across,
+    Count
+};
 
 Workbook formats() {
     Workbook workbook;
@@ -26,6 +36,7 @@ Workbook formats() {
     workbook.cellFormats[TwoDecimals].numFmtId = 2; // 0.00
     workbook.cellFormats[Shrunk].alignment.shrinkToFit = true;
     workbook.cellFormats[Left].alignment.horizontal = HAlign::Left;
+    workbook.cellFormats[Across].alignment.horizontal = HAlign::CenterAcrossSelection;
     workbook.sheets.emplace_back().name = "Plan";
     workbook.finish();
     return workbook;
@@ -253,6 +264,52 @@ const Row rows[] = {
      true,
      "x2 o",
      {true, 120, 30, true, Keep::Centre},
+     false,
+     ""},
+    // Centred across a selection, the box reaches over the selection (80 pixels after the
+    // cell, included in its room) and as far again both ways as both sides allow (30).
+    {"CentredAcrossTextReachesOverItsSelection",
+     Across,
+     "Title",
+     0,
+     {40, 110, 64, false, 0, 80},
+     false,
+     false,
+     "x7 o",
+     {true, 200, 30, false, Keep::Centre},
+     false,
+     ""},
+    {"CentredAcrossOnARightToLeftSheetReachesLeft",
+     Across,
+     hebrew,
+     0,
+     {40, 110, 64, false, 0, 80},
+     false,
+     true,
+     "x7 o",
+     {true, 200, 30, true, Keep::Centre},
+     false,
+     ""},
+    {"LatinCentredAcrossOnARightToLeftSheetShiftsFromItsLeftEdge",
+     Across,
+     "Title",
+     0,
+     {40, 110, 64, false, 0, 80},
+     false,
+     true,
+     "x7 o",
+     {true, 200, 110, false, Keep::Centre},
+     false,
+     "ltr"},
+    {"NumberCentredAcrossFitsItsSelection",
+     Across,
+     nullptr,
+     123456789.125,
+     {0, 80, 64, false, 0, 80},
+     false,
+     false,
+     "x7 o",
+     {true, 140, 0, false, Keep::Centre},
      false,
      ""},
     {"NumbersTakeNoDirectionOfTheirOwn",

@@ -173,6 +173,37 @@ TEST(PageStructure, FrozenRowsAndColumnsAreHeaderCells) {
     EXPECT_TRUE(contains(html, "table.grid th{font-weight:inherit;text-align:inherit}"));
 }
 
+TEST(PageStructure, ShownTableHeaderRowsAreColumnHeaders) {
+    Workbook workbook;
+    for (const char* name : {"Tables", "Other"}) {
+        Sheet sheet;
+        sheet.name = name;
+        for (std::uint32_t row = 0; row < 3; ++row)
+            for (std::uint16_t col = 0; col < 6; ++col)
+                sheet.cells.push_back(textCell(workbook, row, col,
+                                               std::string(1, static_cast<char>('A' + col)) +
+                                                   std::to_string(row + 1)));
+        workbook.sheets.push_back(std::move(sheet));
+    }
+    // A1:B3 and C1:C3 with their headers shown (side by side: one run of headers), E1:F3
+    // without; the second sheet's table heads nothing on the first.
+    const auto table = [](std::uint32_t sheet, std::uint16_t first, std::uint16_t last,
+                          std::uint32_t headers) {
+        Table t;
+        t.sheet = sheet;
+        t.range = Range{0, 2, first, last};
+        t.headerRows = headers;
+        return t;
+    };
+    workbook.tables = {table(0, 2, 2, 1), table(0, 0, 1, 1), table(0, 4, 5, 0), table(1, 3, 3, 1)};
+    workbook.finish();
+    const std::string html = page(workbook, {0}, "Tables", false);
+    for (const char* head : {"A1", "B1", "C1"})
+        EXPECT_TRUE(contains(html, std::string("<th scope=\"col\">") + head + "</th>")) << head;
+    EXPECT_EQ(count(html, "<th "), 3u) << html;
+    EXPECT_TRUE(contains(html, "<td>D1</td><td>E1</td>"));
+}
+
 Chart chartOf(std::string title, std::vector<ChartSeries> series) {
     Chart chart;
     chart.title = std::move(title);

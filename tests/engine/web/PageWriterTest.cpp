@@ -151,6 +151,50 @@ TEST(PageWriter, TextRunsIntoEmptyNeighboursByItsAlignment) {
     EXPECT_TRUE(contains(html, "<td class=\"gr\">5</td>"));
 }
 
+TEST(PageWriter, CentredAcrossASelectionOfEmptyCellsWithTheSameAlignment) {
+    Workbook workbook;
+    workbook.cellFormats.resize(3);
+    workbook.cellFormats[1].alignment.horizontal = HAlign::CenterAcrossSelection;
+    workbook.fills = {Fill{}, Fill{FillPattern::Solid, Color::fromRgb(0xFFFF00), Color{}}};
+    workbook.cellFormats[2].alignment.horizontal = HAlign::CenterAcrossSelection;
+    workbook.cellFormats[2].fill = 1;
+    const auto blank = [](std::uint32_t row, std::uint16_t col, std::uint32_t format) {
+        Cell cell;
+        cell.row = row;
+        cell.col = col;
+        cell.format = format;
+        return cell;
+    };
+    Sheet sheet;
+    sheet.name = "S";
+    // Row 1: A1 over B1 (stored, filled) and C1 (not stored: its column's format), up to the
+    // text in E1; D1 is stored without the alignment and ends the selection.
+    sheet.cells.push_back(textCell(workbook, 0, 0, "Heading", 1));
+    sheet.cells.push_back(blank(0, 1, 2));
+    sheet.cells.push_back(blank(0, 3, 0));
+    sheet.cells.push_back(textCell(workbook, 0, 4, "next"));
+    // Row 2: a number across B2, which the text in C2 ends.
+    sheet.cells.push_back(numberCell(1, 0, 123456789.5, 1));
+    sheet.cells.push_back(blank(1, 1, 1));
+    sheet.cells.push_back(textCell(workbook, 1, 2, "stop"));
+    ColumnInfo third;
+    third.firstCol = third.lastCol = 2;
+    third.width = 8.43;
+    third.format = 1;
+    sheet.columns.push_back(third);
+    workbook.sheets.push_back(std::move(sheet));
+    workbook.finish();
+    const std::string html = page(workbook, {0}, "S", false);
+    // Over A1:C1 (64, 64 and 59 pixels), whose middle is its box's: D1 leaves no room beyond.
+    EXPECT_TRUE(contains(html, "<td class=\"x1 o\"><div class=\"ce\" style=\"width:183px\">"
+                               "Heading</div></td><td class=\"x2\"></td>"))
+        << html;
+    // Too wide for its own column, the number has the selection's width instead of hashes.
+    EXPECT_TRUE(contains(html, "<td class=\"x1 o\"><div class=\"ce\" style=\"width:124px\">"
+                               "123456789.5</div></td><td></td><td class=\"o\">"))
+        << html;
+}
+
 TEST(PageWriter, PicturesArePlacedByTheirAnchor) {
     Workbook workbook = web_samples::styledWorkbook();
     std::string html = page(workbook, {0}, "x", false);
