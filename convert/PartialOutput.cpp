@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace convert {
 namespace {
@@ -16,6 +17,16 @@ bool isSetAside(const QString& name) {
 
 bool isThere(const QFileInfo& info) {
     return info.exists() || info.isSymLink();
+}
+
+// The device and inode of what stands at `path`, a link itself rather than what it names.
+bool identity(const QString& path, unsigned long long& device, unsigned long long& inode) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    device = status.st_dev;
+    inode = status.st_ino;
+    return true;
 }
 
 void removeEntry(const QString& path) {
@@ -38,7 +49,7 @@ PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
     const QFileInfo page(pagePath);
     const QString folder = page.absolutePath() + u'/';
     supporting_ = folder + page.completeBaseName() + QStringLiteral("_files");
-    pageExisted_ = isThere(page);
+    pageExisted_ = identity(pagePath, pageDevice_, pageInode_);
     // The host writes the page under one of these names and renames it when complete; one
     // ended in the middle leaves it behind. Taken names belong to earlier writes and stay.
     const std::string fileName = page.fileName().toStdString();
@@ -54,6 +65,14 @@ PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
         const QStringList names = list_(supporting_);
         inSupporting_ = QSet<QString>(names.begin(), names.end());
     }
+}
+
+bool PartialOutput::placed() const {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    if (!identity(page_, device, inode))
+        return false;
+    return !pageExisted_ || device != pageDevice_ || inode != pageInode_;
 }
 
 void PartialOutput::removeAdded() const {
