@@ -15,18 +15,15 @@ bool isSetAside(const QString& name) {
     return name.startsWith(QStringLiteral(".qm-keep-"));
 }
 
-bool isThere(const QFileInfo& info) {
-    return info.exists() || info.isSymLink();
+// What stands at `path`, a link itself rather than what it names; false when nothing does. One
+// system call per name: a guard is made for every page of a run.
+bool lookAt(const QString& path, struct stat& status) {
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
-// The device and inode of what stands at `path`, a link itself rather than what it names.
-bool identity(const QString& path, unsigned long long& device, unsigned long long& inode) {
+bool isThere(const QString& path) {
     struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return false;
-    device = status.st_dev;
-    inode = status.st_ino;
-    return true;
+    return lookAt(path, status);
 }
 
 void removeEntry(const QString& path) {
@@ -49,30 +46,34 @@ PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
     const QFileInfo page(pagePath);
     const QString folder = page.absolutePath() + u'/';
     supporting_ = folder + page.completeBaseName() + QStringLiteral("_files");
-    pageExisted_ = identity(pagePath, pageDevice_, pageInode_);
+    struct stat status {};
+    pageExisted_ = lookAt(pagePath, status);
+    if (pageExisted_) {
+        pageDevice_ = status.st_dev;
+        pageInode_ = status.st_ino;
+    }
     // The host writes the page under one of these names and renames it when complete; one
     // ended in the middle leaves it behind. Taken names belong to earlier writes and stay.
     const std::string fileName = page.fileName().toStdString();
     for (int attempt = 0; attempt < engine::web::temporaryNameTries; ++attempt) {
         const QString temporary =
             folder + QString::fromStdString(engine::web::TemporaryName(fileName, attempt));
-        if (!isThere(QFileInfo(temporary)))
+        if (!isThere(temporary))
             newTemporaries_ << temporary;
     }
-    const QFileInfo supporting(supporting_);
-    supportingExisted_ = isThere(supporting);
-    if (supporting.isDir()) {
+    // A link in its place is never entered, here or when taking back.
+    supportingExisted_ = lookAt(supporting_, status);
+    if (supportingExisted_ && S_ISDIR(status.st_mode)) {
         const QStringList names = list_(supporting_);
         inSupporting_ = QSet<QString>(names.begin(), names.end());
     }
 }
 
 bool PartialOutput::placed() const {
-    unsigned long long device = 0;
-    unsigned long long inode = 0;
-    if (!identity(page_, device, inode))
+    struct stat status {};
+    if (!lookAt(page_, status))
         return false;
-    return !pageExisted_ || device != pageDevice_ || inode != pageInode_;
+    return !pageExisted_ || status.st_dev != pageDevice_ || status.st_ino != pageInode_;
 }
 
 void PartialOutput::removeAdded() const {
