@@ -52,14 +52,17 @@ PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
         pageDevice_ = status.st_dev;
         pageInode_ = status.st_ino;
     }
-    // The host writes the page under one of these names and renames it when complete; one
-    // ended in the middle leaves it behind. Taken names belong to earlier writes and stay.
+    // The host writes the page under the first of these names that is free and renames it
+    // when complete; one ended in the middle leaves it behind. Taken names belong to earlier
+    // writes and stay; the names after the first free one are never used.
     const std::string fileName = page.fileName().toStdString();
     for (int attempt = 0; attempt < engine::web::temporaryNameTries; ++attempt) {
         const QString temporary =
             folder + QString::fromStdString(engine::web::TemporaryName(fileName, attempt));
-        if (!isThere(temporary))
+        if (!isThere(temporary)) {
             newTemporaries_ << temporary;
+            break;
+        }
     }
     // A link in its place is never entered, here or when taking back.
     supportingExisted_ = lookAt(supporting_, status);
