@@ -15,6 +15,13 @@ QJsonValue toJson(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<ObjectHandle>())
         return QJsonObject{{"object", value.value<ObjectHandle>().handle}};
     switch (value.metaType().id()) {
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+        QJsonArray array;
+        for (const QVariant& item : value.toList())
+            array.append(toJson(item));
+        return array;
+    }
     case QMetaType::Bool:
         return value.toBool();
     case QMetaType::Int:
@@ -45,6 +52,12 @@ QVariant fromJson(const QJsonValue& value) {
     }
     case QJsonValue::String:
         return value.toString();
+    case QJsonValue::Array: {
+        QVariantList list;
+        for (const QJsonValue& item : value.toArray())
+            list.append(fromJson(item));
+        return list;
+    }
     case QJsonValue::Object: {
         const QJsonObject object = value.toObject();
         if (object.value("omitted").toBool())

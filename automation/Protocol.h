@@ -9,10 +9,12 @@
 
 namespace automation::protocol {
 
-// A call argument as JSON: Omitted becomes {"omitted":true}, an ObjectHandle {"object":n}.
+// A call argument as JSON: Omitted becomes {"omitted":true}, an ObjectHandle {"object":n}, a
+// list (QVariantList, QStringList) an array of its items.
 QJsonValue toJson(const QVariant& value);
 
-// A JSON value back to an argument or result, the reverse of toJson.
+// A JSON value back to an argument or result, the reverse of toJson (an array becomes a
+// QVariantList).
 QVariant fromJson(const QJsonValue& value);
 
 } // namespace automation::protocol

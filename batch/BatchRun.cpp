@@ -121,6 +121,8 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     QuietObserver observer;
     convert::ConversionContext context{run.automation, run.random, state, observer,
                                        run.options.output};
+    // Nobody watches a batch workbook sheet by sheet: many pages to a host request.
+    context.publishInGroups = true;
     QStringList worksheets;
     bool matched = false;
     if (!run.options.sheets.isEmpty())

@@ -17,6 +17,8 @@ thread_local std::optional<qint64> peakBytes;
 // Set when a new workbook starts: a host kept from the last workbook still carries that one's
 // peak, so the first call of the next resets it.
 thread_local bool resetPeak = false;
+// The host this thread called last: its peak is read when the workbook's is taken.
+thread_local std::weak_ptr<automation::HostProcess> lastHost;
 
 // VmHWM of /proc/<pid>/status: the most resident memory the process ever had.
 std::optional<qint64> residentPeak(qint64 pid) {
@@ -44,6 +46,13 @@ void clearPeak(qint64 pid) {
         refs.write("5");
 }
 
+// Between calls the host is idle, so its peak so far is its peak for the work asked of it.
+void note(automation::HostProcess& host) {
+    const std::optional<qint64> peak = residentPeak(host.processId());
+    if (peak && (!peakBytes || *peak > *peakBytes))
+        peakBytes = peak;
+}
+
 class MeteredDispatch : public automation::Dispatch {
 public:
     explicit MeteredDispatch(std::shared_ptr<automation::HostProcess> host)
@@ -53,24 +62,21 @@ public:
                     const QVariantMap& named) override {
         if (std::exchange(resetPeak, false))
             clearPeak(host_->processId());
+        lastHost = host_;
+        // The peak only grows until it is cleared, so reading it once before the host ends
+        // (and when the workbook's figure is taken) sees all of it; reading it after every
+        // reply cost a file read per call.
+        if (handle == 1 && member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0)
+            note(*host_);
         try {
-            QVariant value = host_->invoke(handle, op, member, args, named);
-            note();
-            return value;
+            return host_->invoke(handle, op, member, args, named);
         } catch (const automation::Error&) {
-            note();
+            note(*host_);
             throw;
         }
     }
 
 private:
-    // Between calls the host is idle, so its peak so far is its peak for the work asked of it.
-    void note() {
-        const std::optional<qint64> peak = residentPeak(host_->processId());
-        if (peak && (!peakBytes || *peak > *peakBytes))
-            peakBytes = peak;
-    }
-
     std::shared_ptr<automation::HostProcess> host_;
 };
 
@@ -90,6 +96,8 @@ automation::Object MeteredHostFactory::CreateObject(const QString& progId) {
 }
 
 std::optional<qint64> TakeHostPeakMemory() {
+    if (const std::shared_ptr<automation::HostProcess> host = lastHost.lock())
+        note(*host);
     resetPeak = true;
     return std::exchange(peakBytes, std::nullopt);
 }

@@ -9,7 +9,8 @@
 namespace batch {
 
 // Starts quillmere-host from `programFolder` for "Excel.Application", as HostFactory does, and
-// notes after each reply the host's peak resident memory, for the thread that made the call.
+// notes the host's peak resident memory, for the thread that called it: before its Quit, after
+// a failed call and when the figure is taken.
 class MeteredHostFactory : public automation::Factory {
 public:
     explicit MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts = {});

@@ -2,6 +2,9 @@
 // host, the same reading and writing done by the engine in-process, and the run against an
 // in-process fake host. Run-with-host minus engine-only is what a run costs beyond the host's
 // own work (host start, calls, folder work); rss_growth_kb is what the window process keeps.
+// With QM_MANY_SHEETS naming a workbook (bench/make_many_sheets.py), the window's Convert of
+// that one workbook with the real host, for comparison with quillmere-batch
+// (bench/bench_window_sheets.sh).
 
 #include "app/SharedState.h"
 #include "app/form1.h"
@@ -23,6 +26,7 @@
 #include <memory>
 #include <sstream>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -185,9 +189,60 @@ void BM_RunWithFakeHost(benchmark::State& state) {
     state.counters["rss_growth_kb"] = static_cast<double>(growth);
 }
 
+// CPU seconds of this process and of the hosts it has ended and waited for.
+double cpuWithHosts() {
+    double seconds = 0;
+    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        ::getrusage(who, &usage);
+        seconds += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return seconds;
+}
+
+void BM_WindowManySheets(benchmark::State& state) {
+    const char* workbook = std::getenv("QM_MANY_SHEETS");
+    if (!workbook || !*workbook) {
+        state.SkipWithError("QM_MANY_SHEETS names no workbook");
+        return;
+    }
+    TempDir source;
+    fs::copy_file(workbook, source.path / fs::path(workbook).filename());
+    automation::HostFactory factory(QStringLiteral(QM_BIN_DIR), std::chrono::minutes(2));
+    double cpu = 0;
+    std::size_t pages = 0;
+    std::size_t failures = 0;
+    // Every run's pages stay until the end: ext4 passes over recently freed inodes one by one
+    // when it allocates, so deleting thousands of pages just before a run slows its writes.
+    std::vector<std::unique_ptr<TempDir>> outputs;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const TempDir& out = *outputs.emplace_back(std::make_unique<TempDir>());
+        Window window(factory, source.path, out.path);
+        const double before = cpuWithHosts();
+        state.ResumeTiming();
+        window.form->Command6_Click();
+        state.PauseTiming();
+        cpu += cpuWithHosts() - before;
+        failures += window.messages.messages.size();
+        pages = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(out.path))
+            pages += entry.is_regular_file() ? 1 : 0;
+        state.ResumeTiming();
+    }
+    if (failures > 0)
+        state.SkipWithError("the workbook failed");
+    state.counters["pages"] = static_cast<double>(pages);
+    state.counters["cpu_with_host_ms"] =
+        1000 * cpu /
+        static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+}
+
 BENCHMARK(BM_RunWithHost)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_EngineOnly)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_RunWithFakeHost)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_WindowManySheets)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 

@@ -66,6 +66,12 @@ struct ConversionContext {
     // Per-sheet mode: when set, a worksheet is published only when this accepts its name, on
     // top of the sheet table's choices; unset, the sheet table alone decides.
     std::function<bool(const QString& sheetName)> publishesSheet = {};
+    // Per-sheet mode: when set, the host is asked for all worksheet names at once and given
+    // many sheets to publish per request (AddSheets) rather than one call sequence per sheet,
+    // without selecting each sheet. The pages and their names are the same; a failure takes
+    // back only what the failed request had not finished. The window keeps the call sequence
+    // and progress of one sheet at a time; the batch program sets it.
+    bool publishInGroups = false;
 };
 
 // Saves the whole workbook as one page or archive at WorkbookOutputFolder plus the extension.

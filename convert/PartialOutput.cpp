@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 namespace convert {
 namespace {
@@ -14,8 +15,15 @@ bool isSetAside(const QString& name) {
     return name.startsWith(QStringLiteral(".qm-keep-"));
 }
 
-bool isThere(const QFileInfo& info) {
-    return info.exists() || info.isSymLink();
+// What stands at `path`, a link itself rather than what it names; false when nothing does. One
+// system call per name: a guard is made for every page of a run.
+bool lookAt(const QString& path, struct stat& status) {
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
+
+bool isThere(const QString& path) {
+    struct stat status {};
+    return lookAt(path, status);
 }
 
 void removeEntry(const QString& path) {
@@ -38,22 +46,37 @@ PartialOutput::PartialOutput(const QString& pagePath, FolderEntries list)
     const QFileInfo page(pagePath);
     const QString folder = page.absolutePath() + u'/';
     supporting_ = folder + page.completeBaseName() + QStringLiteral("_files");
-    pageExisted_ = isThere(page);
-    // The host writes the page under one of these names and renames it when complete; one
-    // ended in the middle leaves it behind. Taken names belong to earlier writes and stay.
+    struct stat status {};
+    pageExisted_ = lookAt(pagePath, status);
+    if (pageExisted_) {
+        pageDevice_ = status.st_dev;
+        pageInode_ = status.st_ino;
+    }
+    // The host writes the page under the first of these names that is free and renames it
+    // when complete; one ended in the middle leaves it behind. Taken names belong to earlier
+    // writes and stay; the names after the first free one are never used.
     const std::string fileName = page.fileName().toStdString();
     for (int attempt = 0; attempt < engine::web::temporaryNameTries; ++attempt) {
         const QString temporary =
             folder + QString::fromStdString(engine::web::TemporaryName(fileName, attempt));
-        if (!isThere(QFileInfo(temporary)))
+        if (!isThere(temporary)) {
             newTemporaries_ << temporary;
+            break;
+        }
     }
-    const QFileInfo supporting(supporting_);
-    supportingExisted_ = isThere(supporting);
-    if (supporting.isDir()) {
+    // A link in its place is never entered, here or when taking back.
+    supportingExisted_ = lookAt(supporting_, status);
+    if (supportingExisted_ && S_ISDIR(status.st_mode)) {
         const QStringList names = list_(supporting_);
         inSupporting_ = QSet<QString>(names.begin(), names.end());
     }
+}
+
+bool PartialOutput::placed() const {
+    struct stat status {};
+    if (!lookAt(page_, status))
+        return false;
+    return !pageExisted_ || status.st_dev != pageDevice_ || status.st_ino != pageInode_;
 }
 
 void PartialOutput::removeAdded() const {

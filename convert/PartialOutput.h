@@ -28,11 +28,18 @@ public:
     // and left empty. Only to be called once the host has ended.
     void removeAdded() const;
 
+    // True when a file other than the one there before now stands at the page's place: the
+    // host puts a page there only once it is complete, so the write finished.
+    bool placed() const;
+
 private:
     FolderEntries list_;
     QString page_;
     QString supporting_; // "<page name>_files" beside the page
     bool pageExisted_ = false;
+    // What stood at the page's place: device and inode, as a rename brings a new one.
+    unsigned long long pageDevice_ = 0;
+    unsigned long long pageInode_ = 0;
     bool supportingExisted_ = false;
     QStringList newTemporaries_; // the host's temporary names for the page that were free
     QSet<QString> inSupporting_;

@@ -6,7 +6,9 @@
 #include "convert/Names.h"
 #include "convert/PartialOutput.h"
 
+#include <chrono>
 #include <optional>
+#include <vector>
 
 namespace convert {
 namespace {
@@ -17,21 +19,148 @@ constexpr qint16 xlSourceSheet = 1;
 constexpr qint64 mostWorksheets = 32767;
 constexpr int overflowError = 6;
 
+// Sheets published per request at most, and how long a request may take before the next
+// one gets fewer: far below the host's shortest time limit for a call, so that one slow
+// sheet among many small ones cannot make a request overrun it.
+constexpr int largestGroup = 512;
+constexpr std::chrono::milliseconds growWhenUnder{250};
+constexpr std::chrono::milliseconds shrinkWhenOver{2000};
+
 // True when sheet `position` is to be published, with its name in `name`; false when the
-// stored choices or the context's filter leave it out.
+// stored choices or the context's filter leave it out. `nameAt` reads a name from the
+// workbook, only for sheets the stored choices do not name.
+template <typename NameAt>
 bool chooseSheet(const ConversionContext& context, std::int32_t column, int position,
-                 const automation::Object& workbook, QString& name) {
+                 NameAt&& nameAt, QString& name) {
     const app::SheetTable& table = context.state.SheetTable;
     if (!table.at(column, 1, 0).isEmpty() && position <= app::SheetTable::LastRow) {
         if (table.at(column, position, 1).isEmpty())
             return false;
         name = table.at(column, position, 0);
     } else {
-        name = workbook.getObject(QStringLiteral("Worksheets"), {position})
-                   .get(QStringLiteral("Name"))
-                   .toString();
+        name = nameAt(position);
     }
     return !context.publishesSheet || context.publishesSheet(name);
+}
+
+int worksheetCount(const automation::Object& worksheets) {
+    const qint64 count = worksheets.get(QStringLiteral("Count")).toLongLong();
+    if (count > mostWorksheets)
+        throw automation::Error(overflowError,
+                                QStringLiteral("Overflow: the workbook has more than %1 "
+                                               "worksheets.")
+                                    .arg(mostWorksheets));
+    return static_cast<int>(count);
+}
+
+// The pages of one request, guarded until the host has put them all in place.
+struct PageGroup {
+    QVariantList files;
+    QVariantList sheets;
+    QVariantList titles;
+    std::vector<PartialOutput> guards;
+
+    void clear() {
+        files.clear();
+        sheets.clear();
+        titles.clear();
+        guards.clear();
+    }
+};
+
+// Publishes the chosen sheets many to a request: the names of all worksheets in one call, then
+// for each group of pages AddSheets, Publish and Delete. The groups start at one page and
+// double while a request stays quick, so a workbook of small sheets costs a few requests and a
+// workbook of large ones still publishes about one sheet per request.
+ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob& job) {
+    ConversionOutcome outcome;
+    const QString prefix = context.state.WorkbookOutputFolder + u'/';
+    const OutputOptions& options = context.options;
+    ClaimedNames claimed;
+    std::optional<HostSession> session;
+    PageGroup group;
+    try {
+        session.emplace(context.automation, job.path);
+        const automation::Object& workbook = session->workbook();
+        const automation::Object worksheets = workbook.getObject(QStringLiteral("Worksheets"));
+        const int sheets = worksheetCount(worksheets);
+        if (sheets > 0)
+            context.observer.setProgressMaximum(sheets);
+        QStringList names;
+        const auto nameAt = [&](int position) {
+            if (names.isEmpty()) {
+                names = worksheets.get(QStringLiteral("Names")).toStringList();
+                if (names.size() != sheets)
+                    throw automation::Error(1004,
+                                            QStringLiteral("The host named %1 worksheets of %2.")
+                                                .arg(names.size())
+                                                .arg(sheets));
+            }
+            return names.at(position - 1);
+        };
+        const automation::Object publishObjects =
+            workbook.getObject(QStringLiteral("PublishObjects"));
+        const QString extension = OutputExtension(options);
+        int groupSize = 1;
+        int position = 1;
+        while (position <= sheets) {
+            group.clear();
+            for (; position <= sheets && group.files.size() < groupSize; ++position) {
+                QString name;
+                if (!chooseSheet(context, job.position, position, nameAt, name))
+                    continue;
+                const QString stem =
+                    OutputFileName(options.fileNaming, job.itemText, name,
+                                   context.state.FileSequenceNumber, context.random);
+                const QString title = PageTitle(options.pageTitle, job.itemText, name);
+                const QString page = prefix + claimed.claim(stem, extension) + u'.' + extension;
+                group.files << page;
+                group.sheets << name;
+                // An empty title goes as an empty text, never as a missing one.
+                group.titles << (title.isNull() ? QStringLiteral("") : title);
+            }
+            if (!group.files.isEmpty()) {
+                for (const QVariant& page : group.files)
+                    group.guards.emplace_back(page.toString());
+                const auto start = std::chrono::steady_clock::now();
+                publishObjects.call(QStringLiteral("AddSheets"),
+                                    {QVariant::fromValue<qint16>(xlSourceSheet), group.files,
+                                     group.sheets, automation::omitted(),
+                                     QVariant::fromValue<qint16>(options.htmlType),
+                                     automation::omitted(), group.titles});
+                publishObjects.call(QStringLiteral("Publish"));
+                for (const QVariant& page : group.files)
+                    outcome.written << page.toString();
+                group.clear();
+                publishObjects.call(QStringLiteral("Delete"));
+                const auto took = std::chrono::steady_clock::now() - start;
+                if (took < growWhenUnder && groupSize < largestGroup)
+                    groupSize *= 2;
+                else if (took > shrinkWhenOver && groupSize > 1)
+                    groupSize /= 2;
+            }
+            context.observer.setProgressValue(position - 1);
+        }
+        session->close();
+        context.observer.setProgressValue(0);
+        context.state.FileSequenceNumber = 0;
+    } catch (...) {
+        outcome.result = HostFailed;
+        outcome.errorDescription = CurrentFailureDescription();
+        // The host ends first: one still writing would add to what is taken away. The pages
+        // it put in place before it failed are complete and stay, as pages of earlier sheets
+        // do; from the first one missing on, what the request left is taken back.
+        session.reset();
+        bool finished = true;
+        for (std::size_t i = 0; i < group.guards.size(); ++i) {
+            finished = finished && group.guards[i].placed();
+            if (finished)
+                outcome.written << group.files.at(static_cast<qsizetype>(i)).toString();
+            else
+                group.guards[i].removeAdded();
+        }
+    }
+    return outcome;
 }
 
 } // namespace
@@ -42,6 +171,9 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
         outcome.result = NoWorkbookFile;
         return outcome;
     }
+    // Without a publish type nothing is added, and the one-by-one sequence is as cheap.
+    if (context.publishInGroups && context.options.htmlType >= 0 && context.options.htmlType <= 2)
+        return publishInGroups(context, job);
     const QString prefix = context.state.WorkbookOutputFolder + u'/';
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
@@ -50,20 +182,17 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
     try {
         session.emplace(context.automation, job.path);
         const automation::Object& workbook = session->workbook();
-        const qint64 count = workbook.getObject(QStringLiteral("Worksheets"))
-                                 .get(QStringLiteral("Count"))
-                                 .toLongLong();
-        if (count > mostWorksheets)
-            throw automation::Error(overflowError,
-                                    QStringLiteral("Overflow: the workbook has more than %1 "
-                                                   "worksheets.")
-                                        .arg(mostWorksheets));
-        const int sheets = static_cast<int>(count);
+        const int sheets = worksheetCount(workbook.getObject(QStringLiteral("Worksheets")));
+        const auto nameAt = [&workbook](int position) {
+            return workbook.getObject(QStringLiteral("Worksheets"), {position})
+                .get(QStringLiteral("Name"))
+                .toString();
+        };
         if (sheets > 0)
             context.observer.setProgressMaximum(sheets);
         for (int position = 1; position <= sheets; ++position) {
             QString name;
-            if (chooseSheet(context, job.position, position, workbook, name)) {
+            if (chooseSheet(context, job.position, position, nameAt, name)) {
                 const QString stem =
                     OutputFileName(options.fileNaming, job.itemText, name,
                                    context.state.FileSequenceNumber, context.random);

@@ -1,10 +1,15 @@
 #pragma once
 // The workbook's publish objects: Add records one sheet to publish, Publish writes them all in
-// order, Delete empties the collection.
+// order, Delete empties the collection. AddSheets records several sheets at once: its
+// arguments are Add's, with arrays of file names, sheet names and titles (one each per sheet,
+// the titles optional) in place of one of each.
 
 #include "engine/model/Workbook.h"
 #include "host/HostObject.h"
 
+#include <QStringList>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace host {
@@ -17,6 +22,8 @@ public:
     void detach() {
         workbook_.reset();
         entries_.clear();
+        exactNames_.clear();
+        foldedNames_.clear();
     }
 
 private:
@@ -26,10 +33,17 @@ private:
         QString title;
     };
     void add(const QVariantList& args, const QVariantMap& named);
+    void addSheets(const QVariantList& args, const QVariantMap& named);
+    // The worksheet a publish object names: by its exact name, else ignoring letter case.
+    // Throws HostError.
+    std::size_t worksheetNamed(const QString& sheetName);
     void publish();
 
     std::shared_ptr<const engine::Workbook> workbook_;
     std::vector<Entry> entries_;
+    // The worksheets by name, the first of each name, made on first use.
+    std::map<std::string, std::size_t> exactNames_;
+    std::map<QString, std::size_t> foldedNames_;
 };
 
 } // namespace host

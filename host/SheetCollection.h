@@ -1,6 +1,7 @@
 #pragma once
 // Worksheets (worksheets only) and Sheets (every sheet, charts included) of a workbook, and
-// the sheet objects they hand out.
+// the sheet objects they hand out. Besides Count and Item, a collection answers Names: the
+// names of its sheets in order, as one array.
 
 #include "engine/model/Workbook.h"
 #include "host/HostObject.h"

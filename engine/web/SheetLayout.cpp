@@ -37,8 +37,15 @@ SheetLayout::SheetLayout(const Workbook& workbook, const Sheet& sheet) : sheet_(
 }
 
 void SheetLayout::layOutColumns() {
-    const std::size_t count = limits::maxColumns;
-    columnWidths_.assign(count, drawing::defaultColumnPixels(sheet_, digitPixels_));
+    // Only the columns up to the last one the sheet describes are kept: the rest share the
+    // default width, and their sums follow from it. Laying out all 16,384 columns of every
+    // sheet was most of what a small sheet's page cost.
+    std::size_t described = 0;
+    for (const ColumnInfo& info : sheet_.columns)
+        described = std::max<std::size_t>(described, std::size_t{info.lastCol} + 1);
+    const std::size_t count = std::min<std::size_t>(described, limits::maxColumns);
+    defaultColumnWidth_ = drawing::defaultColumnPixels(sheet_, digitPixels_);
+    columnWidths_.assign(count, defaultColumnWidth_);
     for (const ColumnInfo& info : sheet_.columns) {
         for (std::size_t col = info.firstCol; col <= info.lastCol && col < count; ++col)
             columnWidths_[col] = info.hidden ? 0 : drawing::columnPixels(info.width, digitPixels_);
@@ -49,6 +56,23 @@ void SheetLayout::layOutColumns() {
         widthPrefix_[col + 1] = widthPrefix_[col] + columnWidths_[col];
         visiblePrefix_[col + 1] = visiblePrefix_[col] + (columnWidths_[col] > 0 ? 1 : 0);
     }
+}
+
+int SheetLayout::widthBefore(std::size_t col) const {
+    col = std::min<std::size_t>(col, limits::maxColumns);
+    const std::size_t kept = columnWidths_.size();
+    if (col <= kept)
+        return widthPrefix_[col];
+    return widthPrefix_[kept] + static_cast<int>(col - kept) * defaultColumnWidth_;
+}
+
+std::uint32_t SheetLayout::visibleBefore(std::size_t col) const {
+    col = std::min<std::size_t>(col, limits::maxColumns);
+    const std::size_t kept = columnWidths_.size();
+    if (col <= kept)
+        return visiblePrefix_[col];
+    return visiblePrefix_[kept] +
+           (defaultColumnWidth_ > 0 ? static_cast<std::uint32_t>(col - kept) : 0u);
 }
 
 void SheetLayout::findUsedRange(const Workbook& workbook) {
@@ -163,11 +187,13 @@ void SheetLayout::layOutMerges() {
 }
 
 bool SheetLayout::columnVisible(std::uint16_t col) const {
-    return col < columnWidths_.size() && columnWidths_[col] > 0;
+    return columnWidth(col) > 0;
 }
 
 int SheetLayout::columnWidth(std::uint16_t col) const {
-    return col < columnWidths_.size() ? columnWidths_[col] : 0;
+    if (col >= limits::maxColumns)
+        return 0;
+    return col < columnWidths_.size() ? columnWidths_[col] : defaultColumnWidth_;
 }
 
 std::uint32_t SheetLayout::columnFormat(std::uint16_t col) const {
@@ -181,15 +207,15 @@ std::uint32_t SheetLayout::columnFormat(std::uint16_t col) const {
 }
 
 std::uint32_t SheetLayout::visibleColumns(std::uint16_t first, std::uint16_t last) const {
-    if (last < first || last >= columnWidths_.size())
+    if (last < first || last >= limits::maxColumns)
         return 0;
-    return visiblePrefix_[last + 1u] - visiblePrefix_[first];
+    return visibleBefore(last + 1u) - visibleBefore(first);
 }
 
 int SheetLayout::widthOf(std::uint16_t first, std::uint16_t last) const {
-    if (last < first || last >= columnWidths_.size())
+    if (last < first || last >= limits::maxColumns)
         return 0;
-    return widthPrefix_[last + 1u] - widthPrefix_[first];
+    return widthBefore(last + 1u) - widthBefore(first);
 }
 
 const RowInfo* SheetLayout::rowInfo(std::uint32_t row) const {
@@ -241,9 +267,7 @@ long long SheetLayout::rowsBetween(std::uint32_t from, std::uint32_t to) const {
 }
 
 long long SheetLayout::columnsBetween(std::uint16_t from, std::uint16_t to) const {
-    const std::size_t last = columnWidths_.size();
-    return widthPrefix_[std::min<std::size_t>(to, last)] -
-           widthPrefix_[std::min<std::size_t>(from, last)];
+    return widthBefore(to) - widthBefore(from);
 }
 
 } // namespace engine::web

@@ -56,6 +56,9 @@ public:
 private:
     void findUsedRange(const Workbook& workbook);
     void layOutColumns();
+    // Sums over the columns before `col` (up to maxColumns), kept or not.
+    int widthBefore(std::size_t col) const;
+    std::uint32_t visibleBefore(std::size_t col) const;
     void layOutMerges();
     std::uint32_t visibleRows(std::uint32_t first, std::uint32_t last) const;
     long long rowStart(std::uint32_t row) const; // from the sheet's first row
@@ -63,8 +66,11 @@ private:
     const Sheet& sheet_;
     bool empty_ = true;
     Range used_;
-    std::vector<int> columnWidths_; // every column 0..maxColumns-1, 0 when hidden
-    std::vector<int> widthPrefix_;  // sum of widths of columns before i
+    // Columns 0 up to the last one the sheet describes, 0 when hidden; every later column has
+    // the default width.
+    std::vector<int> columnWidths_;
+    std::vector<int> widthPrefix_; // sum of widths of kept columns before i
+    int defaultColumnWidth_ = 0;
     std::vector<std::uint32_t> visiblePrefix_;
     std::vector<std::uint32_t> hiddenRows_; // sorted
     std::vector<std::uint32_t> heightRows_; // rows with a RowInfo, sorted

@@ -154,3 +154,27 @@ TEST(PartialOutput, FindsWhatADeadWriterLeft) {
 }
 
 } // namespace
+
+namespace {
+
+// Whether the write finished is told by what stands at the page's place, also where a page of
+// the same name was there before and the host renamed the new one over it.
+TEST(PartialOutput, APageIsPlacedOnceANewFileStandsAtItsPlace) {
+    ScratchDir dir;
+    std::ofstream(dir / "Old.htm") << "earlier";
+    const PartialOutput absent(q(dir / "New.htm"));
+    const PartialOutput untouched(q(dir / "Old.htm"));
+    EXPECT_FALSE(absent.placed());
+    EXPECT_FALSE(untouched.placed());
+
+    std::ofstream(dir / "New.htm") << "page";
+    std::ofstream(dir / "Old.htm") << "rewritten in place";
+    EXPECT_TRUE(absent.placed());
+    EXPECT_FALSE(untouched.placed());
+
+    std::ofstream(dir / "Next.tmp") << "page";
+    fs::rename(dir / "Next.tmp", dir / "Old.htm");
+    EXPECT_TRUE(untouched.placed());
+}
+
+} // namespace

@@ -16,6 +16,12 @@ QString argText(const QVariant& value) {
         return QStringLiteral("<omitted>");
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (value.metaType().id() == QMetaType::QVariantList) {
+        QStringList items;
+        for (const QVariant& item : value.toList())
+            items << argText(item);
+        return u'[' + items.join(u'|') + u']';
+    }
     return value.toString();
 }
 
@@ -125,6 +131,11 @@ private:
             }
             if (member == u"item")
                 return item(node, args);
+            if (member == u"names") {
+                const FakeHost::Book& book = host_.books[node.path];
+                return node.kind == Node::Worksheets || book.sheets.isEmpty() ? book.worksheets
+                                                                              : book.sheets;
+            }
             break;
         case Node::Sheet:
             if (member == u"name") {
@@ -139,6 +150,13 @@ private:
         case Node::PublishObjects:
             if (member == u"add") {
                 pending_.emplace_back(args.value(1).toString(), args.value(2).toString());
+                return QVariant();
+            }
+            if (member == u"addsheets") {
+                const QVariantList files = args.value(1).toList();
+                const QVariantList sheets = args.value(2).toList();
+                for (qsizetype i = 0; i < files.size(); ++i)
+                    pending_.emplace_back(files[i].toString(), sheets.value(i).toString());
                 return QVariant();
             }
             if (member == u"publish") {

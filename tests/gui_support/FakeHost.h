@@ -36,7 +36,8 @@ public:
 
     // Every call so far, e.g. "CreateObject(Excel.Application)", "Version", "Workbooks",
     // "Open(/d/a.xls)", "DisplayAlerts=false", "Worksheets", "Count", "Item(1)", "Name",
-    // "Select", "PublishObjects", "Add(1,/o/a.htm,S,<omitted>,0,<omitted>,T)", "Publish",
+    // "Select", "PublishObjects", "Add(1,/o/a.htm,S,<omitted>,0,<omitted>,T)",
+    // "AddSheets(1,[/o/a.htm|/o/b.htm],[S|T],<omitted>,0,<omitted>,[A|B])", "Publish",
     // "Delete", "SaveAs(/o/a.htm;FileFormat=44)", "Close", "Quit".
     QStringList calls;
     // Only the calls of these members, in order (letter case ignored).
@@ -57,8 +58,8 @@ public:
     std::function<void(const QString& call)> onCall;
 
     // When true, SaveAs and Publish write small files where a real host would write pages:
-    // SaveAs a file at its Filename, Publish one file per Add since the last Delete, holding
-    // the Sheet argument. A file that cannot be written fails the call with error 1004.
+    // SaveAs a file at its Filename, Publish one file per sheet added since the last Delete,
+    // holding the Sheet argument. A file that cannot be written fails the call with error 1004.
     bool writeFiles = false;
 
     // Instances created and not yet released by the program.

@@ -4,11 +4,13 @@
 
 #include "tests/support/TestPaths.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -201,4 +203,66 @@ TEST(HostSession, ClosingTheLastWorkbookForgetsItsObjects) {
         EXPECT_TRUE(request(session, workbooks, "get", "Count").contains("error"));
     }
     EXPECT_FALSE(request(session, 1, "get", "Version").contains("error"));
+}
+
+namespace {
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+// The requests that serve many sheets at once: every worksheet name in one reply, and several
+// publish objects added by one request, all of them or none.
+TEST(HostSession, NamesAndAddSheetsServeManySheetsInOneRequest) {
+    testing_support::ScratchDir dir;
+    host::Session session;
+    const int workbooks = request(session, 1, "get", "Workbooks").value("object").toInt();
+    const QString path = QString::fromStdString(
+        testing_support::corpusFile("xlsx/edr-TestMultiSheet.xlsx").string());
+    const int book =
+        request(session, workbooks, "call", "Open", QStringLiteral("[\"%1\"]").arg(path))
+            .value("object")
+            .toInt();
+    ASSERT_GT(book, 1);
+    const int worksheets = request(session, book, "get", "Worksheets").value("object").toInt();
+    const QJsonArray names = request(session, worksheets, "get", "Names").value("value").toArray();
+    ASSERT_EQ(names.size(), 3);
+    const int second = request(session, book, "call", "Worksheets", "[2]").value("object").toInt();
+    EXPECT_EQ(request(session, second, "get", "Name").value("value"), names[1]);
+
+    const int publish = request(session, book, "get", "PublishObjects").value("object").toInt();
+    const auto page = [&](const char* name) {
+        return QString::fromStdString((dir / name).string());
+    };
+    // The third sheet named in other letter case, as Add takes it too.
+    const QString args = QStringLiteral(R"([1,["%1","%2"],["%3","%4"],{"omitted":true},0,)"
+                                        R"({"omitted":true},["First page",""]])")
+                             .arg(page("one.htm"), page("three.htm"), names[0].toString(),
+                                  names[2].toString().toUpper());
+    EXPECT_FALSE(request(session, publish, "call", "AddSheets", args).contains("error"));
+    EXPECT_EQ(request(session, publish, "get", "Count").value("value").toInt(), 2);
+    EXPECT_FALSE(request(session, publish, "call", "Publish").contains("error"));
+    EXPECT_NE(readAll(dir / "one.htm").find("<title>First page</title>"), std::string::npos);
+    EXPECT_NE(readAll(dir / "three.htm").find("<title>" + names[2].toString().toStdString()),
+              std::string::npos);
+    EXPECT_FALSE(request(session, publish, "call", "Delete").contains("error"));
+
+    // One unknown sheet, or arrays of different lengths: nothing is added.
+    const QJsonObject unknown =
+        request(session, publish, "call", "AddSheets",
+                QStringLiteral(R"([1,["%1","%2"],["%3","No such sheet"]])")
+                    .arg(page("a.htm"), page("b.htm"), names[0].toString()));
+    EXPECT_EQ(unknown.value("error").toObject().value("number").toInt(), 1004);
+    const QJsonObject uneven = request(session, publish, "call", "AddSheets",
+                                       QStringLiteral(R"([1,["%1","%2"],["%3"]])")
+                                           .arg(page("a.htm"), page("b.htm"), names[0].toString()));
+    EXPECT_EQ(uneven.value("error").toObject().value("number").toInt(), 5);
+    const QJsonObject notArrays =
+        request(session, publish, "call", "AddSheets",
+                QStringLiteral(R"([1,"%1","%2"])").arg(page("a.htm"), names[0].toString()));
+    EXPECT_EQ(notArrays.value("error").toObject().value("number").toInt(), 13);
+    EXPECT_EQ(request(session, publish, "get", "Count").value("value").toInt(), 0);
 }
