@@ -38,5 +38,6 @@ std::span<const FunctionInfo> regressionFunctions();
 std::span<const FunctionInfo> depreciationFunctions();
 std::span<const FunctionInfo> rankFunctions();
 std::span<const FunctionInfo> aggregateFunctions();
+std::span<const FunctionInfo> randomFunctions();
 
 } // namespace engine::formula::fn

@@ -38,7 +38,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::regressionFunctions,
                         fn::depreciationFunctions,
                         fn::rankFunctions,
-                        fn::aggregateFunctions}) {
+                        fn::aggregateFunctions,
+                        fn::randomFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }
