@@ -307,3 +307,13 @@ TEST(StatisticFunctions, ChiSquaredTestOfObservedAgainstExpected) {
         {"CHISQ.TEST([1], [1])", "#N/A"},
     });
 }
+
+TEST(StatisticFunctions, PoissonAndProbEdges) {
+    expectAll({
+        {"POISSON.DIST(-0.000001, 5, TRUE)", "#NUM!"},
+        {"POISSON.DIST(0.999999, 5, TRUE)", "~0.006737947"},
+        {"POISSON.DIST(1000000, 1000000, TRUE)", "~0.50026596"}, // a far-reaching series
+        {"PROB([\"a\"; \"b\"], [\"x\"; \"y\"], 1)", "#DIV/0!"},
+        {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.4}, 2)", "0.1"},
+    });
+}
