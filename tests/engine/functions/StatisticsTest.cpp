@@ -315,5 +315,7 @@ TEST(StatisticFunctions, PoissonAndProbEdges) {
         {"POISSON.DIST(1000000, 1000000, TRUE)", "~0.50026596"}, // a far-reaching series
         {"PROB([\"a\"; \"b\"], [\"x\"; \"y\"], 1)", "#DIV/0!"},
         {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.4}, 2)", "0.1"},
+        {"BETA.INV(1, 1, 2, 0, 1)", "#NUM!"},
+        {"BETA.INV(0.685470581, 8, 10, 1, 3)", "~2"},
     });
 }
