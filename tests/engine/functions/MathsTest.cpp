@@ -228,7 +228,7 @@ TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
     });
 }
 
-TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
+TEST(MathFunctions, MroundAndQuotientRefuseBooleans) {
     expectAll({
         {"MROUND(10, 3)", "9"},
         {"MROUND(-10, -3)", "-9"},
@@ -237,6 +237,8 @@ TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
         {"MROUND(2, FALSE)", "#VALUE!"},
         {"MROUND(, 2)", "#N/A"},
         {"MROUND(2, )", "#N/A"},
+        {"QUOTIENT(TRUE, 1)", "#VALUE!"},
+        {"QUOTIENT(-7, 2)", "-3"},
     });
 }
 
