@@ -112,8 +112,9 @@ GammaTails gammaTails(double a, double x) {
     const double front = std::exp(a * std::log(x) - x - std::lgamma(a));
     if (x < a + 1) {
         double term = 1 / a, sum = term;
-        // Near a large `a` the terms shrink slowly: about 10 sqrt(a) of them are needed.
-        const int most = 1000 + static_cast<int>(std::fmin(1e6, 20 * std::sqrt(a)));
+        // Near a large `a` the terms shrink slowly: about 10 sqrt(a) of them are needed. The
+        // cap keeps a hostile shape from costing more than a fraction of a millisecond a call.
+        const int most = 1000 + static_cast<int>(std::fmin(2e5, 20 * std::sqrt(a)));
         for (int n = 1; n < most && std::fabs(term) > std::fabs(sum) * 1e-17; ++n) {
             term *= x / (a + n);
             sum += term;
@@ -123,7 +124,7 @@ GammaTails gammaTails(double a, double x) {
     }
     constexpr double tiny = 1e-300;
     double b = x + 1 - a, c = 1 / tiny, d = 1 / b, h = d;
-    const int most = 1000 + static_cast<int>(std::fmin(1e6, 20 * std::sqrt(a)));
+    const int most = 1000 + static_cast<int>(std::fmin(2e5, 20 * std::sqrt(a)));
     for (int i = 1; i < most; ++i) {
         const double an = -i * (i - a);
         b += 2;
