@@ -198,7 +198,7 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         ViewSettingsHandler settings;
         try {
             package::parsePart(archive, std::string(names::settingsEntry), settings,
-                            limits::maxSmallPartBytes);
+                               limits::maxSmallPartBytes);
             settings.apply(workbook);
         } catch (const ReadError&) {
             // Damaged view settings cost the frozen panes only.

@@ -1,8 +1,8 @@
 #include "engine/xlsb/TablesBin.h"
 
-#include "engine/package/Relationships.h"
 #include "engine/base/Limits.h"
 #include "engine/base/ReadError.h"
+#include "engine/package/Relationships.h"
 #include "engine/util/Utf8.h"
 #include "engine/xlsb/BinaryValues.h"
 #include "engine/xlsb/RecordStream.h"

@@ -1,9 +1,9 @@
 #include "engine/xlsx/CellMetadata.h"
 
-#include "engine/package/AttributeValues.h"
-#include "engine/package/PartReader.h"
 #include "engine/base/Limits.h"
 #include "engine/base/ReadError.h"
+#include "engine/package/AttributeValues.h"
+#include "engine/package/PartReader.h"
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 

@@ -273,7 +273,8 @@ void Calculation::propagateVolatile() {
             if (!state.tree || !touches(*state.tree))
                 continue;
             state.unknown = containsUnknown(*state.tree, wb_);
-            if (state.unknown)
+            // A random draw keeps what the file holds, whatever it reads.
+            if (state.unknown || containsCall(*state.tree, {"RAND", "RANDBETWEEN", "RANDARRAY"}))
                 continue;
             state.status = Status::Pending;
             auto& list = dirty[state.sheet];

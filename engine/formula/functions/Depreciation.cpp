@@ -172,6 +172,8 @@ Value decliningSchedule(Args args, CallContext& c) {
         if (!budget.take())
             return Value::fail(CellError::Value);
         amount = std::round(rate * value);
+        if (amount == 0)
+            return Value::of(0.0); // nothing is left to take, this year or any later one
         left -= amount;
         if (left < 0)
             // The year the value would fall below salvage takes half of what is left, and

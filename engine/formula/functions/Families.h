@@ -42,5 +42,6 @@ std::span<const FunctionInfo> textFormFunctions();
 std::span<const FunctionInfo> bahtTextFunctions();
 std::span<const FunctionInfo> regexFunctions();
 std::span<const FunctionInfo> informationForms();
+std::span<const FunctionInfo> randomFunctions();
 
 } // namespace engine::formula::fn

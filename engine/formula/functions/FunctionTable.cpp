@@ -42,7 +42,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         fn::textFormFunctions,
                         fn::bahtTextFunctions,
                         fn::regexFunctions,
-                        fn::informationForms}) {
+                        fn::informationForms,
+                        fn::randomFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

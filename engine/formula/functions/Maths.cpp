@@ -353,9 +353,10 @@ Value modulo(Args args, CallContext& c) {
     return numberOrNum(m);
 }
 
+// QUOTIENT, from the analysis functions, refuses booleans.
 Value quotient(Args args, CallContext& c) {
     Reader r(args, c);
-    double n = r.number(0), d = r.number(1);
+    double n = r.numberNotBoolean(0), d = r.numberNotBoolean(1);
     if (r.failed()) {
         return r.error();
     }

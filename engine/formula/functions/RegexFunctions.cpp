@@ -1,9 +1,9 @@
 // REGEXTEST, REGEXEXTRACT and REGEXREPLACE.
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Regex.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/base/Limits.h"
 
 #include <cmath>
 #include <optional>

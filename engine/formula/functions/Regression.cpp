@@ -227,6 +227,12 @@ std::optional<Fit> fit(const Observations& obs, bool constant) {
     return out;
 }
 
+// The work of a fit of n points on k variables, which the workbook's budget must allow.
+bool chargeFit(const Observations& obs, CallContext& c) {
+    const std::uint64_t n = obs.y.size(), k = obs.x.size();
+    return c.chargeWork(n * (k + 1) * (k + 1));
+}
+
 // The fit's arguments: y (logarithms for the exponential fits, which need y > 0), x or the
 // counting numbers, and whether to fit a constant.
 struct Problem {
@@ -272,6 +278,8 @@ template <bool exponential> ArrayValue estimate(Args args, CallContext& c) {
     Value error;
     if (!readProblem(args, c, exponential, 2, problem, error))
         return single(error);
+    if (!chargeFit(problem.obs, c))
+        return single(Value::fail(CellError::Value));
     bool stats = false;
     if (args.size() > 3 && args[3].kind != Arg::Kind::Missing) {
         Reader r(args, c);
@@ -332,6 +340,8 @@ template <bool exponential> ArrayValue project(Args args, CallContext& c) {
     } else {
         fresh = countingBlock(problem.y.rows, problem.y.cols);
     }
+    if (!chargeFit(problem.obs, c))
+        return single(Value::fail(CellError::Value));
     const std::optional<Fit> f = fit(problem.obs, problem.constant);
     if (!f)
         return single(numError());

@@ -147,6 +147,8 @@ Value probability(Args args, CallContext& c) {
             if (value.number >= lower && value.number <= upper)
                 inside += chance.number;
         }
+    if (total == 0)
+        return Value::fail(CellError::Div0); // no probabilities at all
     if (std::fabs(total - 1) > 1e-7)
         return numError();
     return numberOrNum(inside);

@@ -97,7 +97,8 @@ Value betaInv(Args args, CallContext& c) {
     const double low = r.given(3) ? r.number(3) : 0, high = r.given(4) ? r.number(4) : 1;
     if (r.failed())
         return r.error();
-    if (p <= 0 || p > 1 || alpha <= 0 || beta <= 0 || low >= high)
+    // The application takes the probability strictly below 1.
+    if (p <= 0 || p >= 1 || alpha <= 0 || beta <= 0 || low >= high)
         return numError();
     const double t = invert([&](double x) { return regularizedBeta(alpha, beta, x); }, p, 0, 1);
     return numberOrNum(low + t * (high - low));

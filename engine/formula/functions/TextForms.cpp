@@ -1,9 +1,9 @@
 // Text that changes form rather than content: full- and half-width characters (ASC, DBCS) and
 // any value or block written out as text (VALUETOTEXT, ARRAYTOTEXT).
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/base/Limits.h"
 
 #include <array>
 #include <cmath>

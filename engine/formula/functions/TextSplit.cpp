@@ -1,11 +1,11 @@
 // TEXTBEFORE and TEXTAFTER: the text on one side of the n-th delimiter; TEXTSPLIT: the text cut
 // at its delimiters into a block.
+#include "engine/base/Limits.h"
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
-#include "engine/base/Limits.h"
 
 #include <algorithm>
 #include <cmath>

@@ -301,43 +301,44 @@ std::optional<Measure> readUnit(std::string_view name) {
     return std::nullopt;
 }
 
-// A temperature in kelvin, and back; `scaled` is the reading with its prefix applied.
-double kelvinOf(std::string_view unit, double scaled) {
-    if (unit == "C" || unit == "cel") {
-        return scaled + 273.15;
-    }
-    if (unit == "F" || unit == "fah") {
-        return (scaled - 32) * 5 / 9 + 273.15;
-    }
-    if (unit == "Rank") {
-        return scaled * 5 / 9;
-    }
-    if (unit == "Reau") {
-        return scaled * 1.25 + 273.15;
-    }
+// A temperature in degrees Celsius, and back; `scaled` is the reading with its prefix applied.
+// Celsius rather than kelvin in between keeps the common conversions exact (68 F is 20 C).
+double celsiusOf(std::string_view unit, double scaled) {
+    if (unit == "F" || unit == "fah")
+        return (scaled - 32) * 5 / 9;
+    if (unit == "K" || unit == "kel")
+        return scaled - 273.15;
+    if (unit == "Rank")
+        return (scaled - 491.67) * 5 / 9;
+    if (unit == "Reau")
+        return scaled * 1.25;
     return scaled;
 }
 
-double fromKelvin(std::string_view unit, double kelvin) {
-    if (unit == "C" || unit == "cel") {
-        return kelvin - 273.15;
-    }
-    if (unit == "F" || unit == "fah") {
-        return (kelvin - 273.15) * 9 / 5 + 32;
-    }
-    if (unit == "Rank") {
-        return kelvin * 9 / 5;
-    }
-    if (unit == "Reau") {
-        return (kelvin - 273.15) / 1.25;
-    }
-    return kelvin;
+double fromCelsius(std::string_view unit, double celsius) {
+    if (unit == "F" || unit == "fah")
+        return celsius * 9 / 5 + 32;
+    if (unit == "K" || unit == "kel")
+        return celsius + 273.15;
+    if (unit == "Rank")
+        return celsius * 9 / 5 + 491.67;
+    if (unit == "Reau")
+        return celsius / 1.25;
+    return celsius;
+}
+
+// Kelvin and Rankine start at absolute zero: between the two no offset is needed at all.
+bool absolute(std::string_view unit) {
+    return unit == "K" || unit == "kel" || unit == "Rank";
 }
 
 // A prefix on a temperature (only kelvin takes one) scales the reading itself: 1 mK is 0.001 K.
 double convertTemperature(double value, const Measure& from, const Measure& to) {
-    const double kelvin = kelvinOf(from.unit->name, value * from.scale / from.unit->factor);
-    return fromKelvin(to.unit->name, kelvin) / (to.scale / to.unit->factor);
+    const double reading = value * from.scale / from.unit->factor;
+    const double toScale = to.scale / to.unit->factor;
+    if (absolute(from.unit->name) && absolute(to.unit->name))
+        return reading * from.unit->factor / to.unit->factor / toScale;
+    return fromCelsius(to.unit->name, celsiusOf(from.unit->name, reading)) / toScale;
 }
 
 Value convert(Args args, CallContext& c) {
@@ -360,6 +361,9 @@ Value convert(Args args, CallContext& c) {
     const std::optional<Measure> to = readUnit(toText.text);
     if (!from || !to || from->unit->kind != to->unit->kind) {
         return Value::fail(CellError::NA);
+    }
+    if (from->unit == to->unit && from->scale == to->scale) {
+        return Value::of(number); // the same unit: nothing to round
     }
     if (from->unit->kind == Kind::Temperature) {
         return numberOrNum(convertTemperature(number, *from, *to));

@@ -33,6 +33,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OddCoupons.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Radix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Regression.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Random.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Ranks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Reshape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp

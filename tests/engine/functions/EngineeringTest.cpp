@@ -147,3 +147,41 @@ TEST(NumberBases, PlacesAreCheckedEvenWhereANegativeNumberIgnoresThem) {
         {"DEC2HEX(255, 1)", "#NUM!"},
     });
 }
+
+TEST(UnitConversion, EveryDocumentedUnitIsKnown) {
+    const char* names[] = {
+        "g",       "sg",       "lbm",     "u",      "ozm",    "grain",    "cwt",       "shweight",
+        "uk_cwt",  "lcwt",     "hweight", "stone",  "ton",    "uk_ton",   "LTON",      "brton",
+        "m",       "mi",       "Nmi",     "in",     "ft",     "yd",       "ang",       "ell",
+        "ly",      "parsec",   "pc",      "Picapt", "Pica",   "pica",     "survey_mi", "yr",
+        "day",     "d",        "hr",      "mn",     "min",    "sec",      "s",         "Pa",
+        "p",       "atm",      "at",      "mmHg",   "psi",    "Torr",     "N",         "dyn",
+        "dy",      "lbf",      "pond",    "J",      "e",      "c",        "cal",       "eV",
+        "ev",      "HPh",      "hh",      "Wh",     "wh",     "flb",      "BTU",       "btu",
+        "HP",      "h",        "PS",      "W",      "w",      "T",        "ga",        "C",
+        "cel",     "F",        "fah",     "K",      "kel",    "Rank",     "Reau",      "tsp",
+        "tspm",    "tbs",      "oz",      "cup",    "pt",     "us_pt",    "uk_pt",     "qt",
+        "uk_qt",   "gal",      "uk_gal",  "l",      "L",      "lt",       "ang3",      "ang^3",
+        "barrel",  "bushel",   "ft3",     "ft^3",   "in3",    "in^3",     "ly3",       "ly^3",
+        "m3",      "m^3",      "mi3",     "mi^3",   "yd3",    "yd^3",     "Nmi3",      "Nmi^3",
+        "Picapt3", "Picapt^3", "Pica3",   "Pica^3", "GRT",    "regton",   "MTON",      "uk_acre",
+        "us_acre", "ang2",     "ang^2",   "ar",     "ft2",    "ft^2",     "ha",        "in2",
+        "in^2",    "ly2",      "ly^2",    "m2",     "m^2",    "Morgen",   "mi2",       "mi^2",
+        "Nmi2",    "Nmi^2",    "Picapt2", "Pica2",  "Pica^2", "Picapt^2", "yd2",       "yd^2",
+        "bit",     "byte",     "admkn",   "kn",     "m/h",    "m/hr",     "m/s",       "m/sec",
+        "mph"};
+    for (const char* name : names) {
+        const std::string unit = std::string("\"") + name + "\"";
+        expectAll({{("CONVERT(3, " + unit + ", " + unit + ")").c_str(), "3"}});
+    }
+    expectAll({
+        {"CONVERT(1, \"ft3\", \"l\")", "28.316846592"},
+        {"CONVERT(1, \"us_acre\", \"m2\")", "~4046.872609874"},
+        {"CONVERT(1, \"mph\", \"m/s\")", "0.44704"},
+        {"CONVERT(1, \"ly\", \"m\")", "9.4607304725808E+15"},
+        {"CONVERT(1, \"HPh\", \"J\")", "~2684519.5377"},
+        {"CONVERT(1, \"T\", \"ga\")", "10000"},
+        {"CONVERT(1, \"BTU\", \"J\")", "1055.05585262"},
+        {"CONVERT(1, \"stone\", \"lbm\")", "14"},
+    });
+}

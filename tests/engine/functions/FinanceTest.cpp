@@ -212,6 +212,8 @@ TEST(FinanceFunctions, FrenchDepreciationSchedules) {
         {"AMORDEGRC(2400, 39679, 39813, 300, 0, 0.15, 1)", "330"},
         {"AMORDEGRC(2400, 39679, 39813, 300, 2, 0.15, 1)", "485"},
         {"AMORDEGRC(2400, 39679, 39813, 300, 20, 0.15, 1)", "0"},
+        // Without salvage the amounts round down to nothing long before a billionth year.
+        {"AMORDEGRC(2400, 39679, 39813, 0, 1000000000, 0.15, 1)", "0"},
         {"AMORLINC(2400, 39679, 39813, 300, 1, 0.15, 2)", "#NUM!"},
         {"AMORDEGRC(2400, 39813, 39679, 300, 1, 0.15, 1)", "#NUM!"},
         {"AMORDEGRC(2400, 39679, 39813, 300, 1, 0, 1)", "#NUM!"},

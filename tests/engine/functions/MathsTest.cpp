@@ -1,5 +1,6 @@
 #include "tests/engine/functions/FunctionCalls.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using engine::formula::Value;
@@ -227,7 +228,7 @@ TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
     });
 }
 
-TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
+TEST(MathFunctions, MroundAndQuotientRefuseBooleans) {
     expectAll({
         {"MROUND(10, 3)", "9"},
         {"MROUND(-10, -3)", "-9"},
@@ -236,6 +237,8 @@ TEST(MathFunctions, MroundRefusesBooleansAndLeftOutArguments) {
         {"MROUND(2, FALSE)", "#VALUE!"},
         {"MROUND(, 2)", "#N/A"},
         {"MROUND(2, )", "#N/A"},
+        {"QUOTIENT(TRUE, 1)", "#VALUE!"},
+        {"QUOTIENT(-7, 2)", "-3"},
     });
 }
 
@@ -260,4 +263,21 @@ TEST(MathFunctions, PairedSumsPairInReadingOrder) {
         {"SUMXMY2([1; 2; 3], {2, 2, 2})", "2"},
         {"SUMX2PY2([1; 2], {1, 2, 3})", "#N/A"},
     });
+}
+
+TEST(MathFunctions, RandomNumbersStayInRangeAndRepeatForTheSameCellAndMoment) {
+    qmtest::TestContext a, b, other;
+    other.row = 7;
+    const Value first = qmtest::evaluate("RAND()", a);
+    EXPECT_GE(first.number, 0);
+    EXPECT_LT(first.number, 1);
+    EXPECT_EQ(qmtest::evaluate("RAND()", b).number, first.number);
+    EXPECT_NE(qmtest::evaluate("RAND()", other).number, first.number);
+    for (std::uint32_t row = 0; row < 50; ++row) {
+        qmtest::TestContext at;
+        at.row = row;
+        const double v = qmtest::evaluate("RANDBETWEEN(-2.5, 3)", at).number;
+        EXPECT_TRUE(v >= -2 && v <= 3 && v == std::floor(v)) << v;
+    }
+    expectAll({{"RANDBETWEEN(5, 4)", "#NUM!"}, {"RANDBETWEEN(\"a\", 4)", "#VALUE!"}});
 }

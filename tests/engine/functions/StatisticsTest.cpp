@@ -307,3 +307,26 @@ TEST(StatisticFunctions, ChiSquaredTestOfObservedAgainstExpected) {
         {"CHISQ.TEST([1], [1])", "#N/A"},
     });
 }
+
+TEST(StatisticFunctions, PoissonAndProbEdges) {
+    expectAll({
+        {"POISSON.DIST(-0.000001, 5, TRUE)", "#NUM!"},
+        {"POISSON.DIST(0.999999, 5, TRUE)", "~0.006737947"},
+        {"POISSON.DIST(1000000, 1000000, TRUE)", "~0.50026596"}, // a far-reaching series
+        {"PROB([\"a\"; \"b\"], [\"x\"; \"y\"], 1)", "#DIV/0!"},
+        {"PROB({0,1,2,3}, {0.2,0.3,0.1,0.4}, 2)", "0.1"},
+        {"BETA.INV(1, 1, 2, 0, 1)", "#NUM!"},
+        {"BETA.INV(0.685470581, 8, 10, 1, 3)", "~2"},
+    });
+}
+
+TEST(RegressionFunctions, ACollinearVariableIsLeftOutOfTheFit) {
+    using testing_support::evaluate;
+    // The second variable is twice the first: it adds nothing, gets 0 and costs no freedom.
+    const std::string fit = "LINEST({1;2;3;5},{1,2;2,4;3,6;4,8},TRUE,TRUE)";
+    EXPECT_EQ(evaluate("=INDEX(" + fit + ",1,1)"), "0");
+    EXPECT_EQ(evaluate("=ROUND(INDEX(" + fit + ",1,2),9)"), "1.3");
+    EXPECT_EQ(evaluate("=INDEX(" + fit + ",2,1)"), "0");
+    EXPECT_EQ(evaluate("=INDEX(" + fit + ",4,2)"), "2");
+    EXPECT_EQ(evaluate("=ROUND(INDEX(TREND({1;2;3;5},{1,2;2,4;3,6;4,8},{5,10}),1,1),9)"), "6");
+}
