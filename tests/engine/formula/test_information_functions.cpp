@@ -33,7 +33,7 @@ void expectOnSheetTwo(std::initializer_list<Case> cases) {
     }
 }
 
-TEST(InformationFunctions, SheetSheetsAndAreasCount) {
+TEST(WorkbookInformation, SheetSheetsAndAreasCount) {
     expectOnSheetTwo({
         {"=SHEET()", "2"},
         {"=SHEET(Data!B2)", "1"},
@@ -51,7 +51,7 @@ TEST(InformationFunctions, SheetSheetsAndAreasCount) {
     });
 }
 
-TEST(InformationFunctions, CellDescribesTheFirstCellOfItsReference) {
+TEST(WorkbookInformation, CellDescribesTheFirstCellOfItsReference) {
     expectOnSheetTwo({
         {"=CELL(\"address\",B7)", "$B$7"},
         {"=CELL(\"address\",Data!A2:A4)", "Data!$A$2"},
@@ -71,7 +71,7 @@ TEST(InformationFunctions, CellDescribesTheFirstCellOfItsReference) {
     });
 }
 
-TEST(InformationFunctions, CellNamesNumberFormatsByTheirShortCodes) {
+TEST(WorkbookInformation, CellNamesNumberFormatsByTheirShortCodes) {
     const struct {
         const char* format;
         const char* code;
@@ -116,7 +116,7 @@ TEST(InformationFunctions, CellNamesNumberFormatsByTheirShortCodes) {
     EXPECT_EQ(book.text("B3"), "0");
 }
 
-TEST(InformationFunctions, InfoTellsNothingOfTheMachine) {
+TEST(WorkbookInformation, InfoTellsNothingOfTheMachine) {
     expectOnSheetTwo({
         {"=INFO(\"numfile\")", "2"},
         {"=INFO(\"recalc\")", "Automatic"},
@@ -127,7 +127,7 @@ TEST(InformationFunctions, InfoTellsNothingOfTheMachine) {
     });
 }
 
-TEST(InformationFunctions, FormulaTextShowsTheFormulaBar) {
+TEST(WorkbookInformation, FormulaTextShowsTheFormulaBar) {
     SmallBook book = twoSheets();
     book.set("B1", "=_xlfn.FORMULATEXT(C1)", 0).set("C1", "=_xlfn.CONCAT(\"a\",A1)", 0);
     book.set("B2", "=FORMULATEXT(A1)", 0);     // a value, no formula
@@ -142,7 +142,7 @@ TEST(InformationFunctions, FormulaTextShowsTheFormulaBar) {
     EXPECT_EQ(book.text("B5"), "=CONCAT(\"a\",A1)");
 }
 
-TEST(InformationFunctions, ShownFormulaMovesOnlyRelativeCellReferences) {
+TEST(WorkbookInformation, ShownFormulaMovesOnlyRelativeCellReferences) {
     const struct {
         const char* stored;
         std::int64_t rows, cols;

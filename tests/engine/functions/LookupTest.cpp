@@ -68,7 +68,8 @@ TEST(LookupFunctions, XlookupAndXmatch) {
         {"XLOOKUP(20, [10;20;30], [1;2;3], , 0, 2)", "2"},
         {"XLOOKUP(25, [10;20;30], [1;2;3], , -1, 2)", "2"},
         {"XLOOKUP(25, [10;20;30], [1;2;3], , 1, 2)", "3"},
-        {"XLOOKUP(1, [1], [1], , 3)", "#VALUE!"},
+        {"XLOOKUP(1, [1], [1], , 3)", "1"}, // match mode 3 is a regular expression
+        {"XLOOKUP(1, [1], [1], , 4)", "#VALUE!"},
         {"XMATCH(3, [5;3;3])", "2"},
         {"XMATCH(3, [5;3;3], 0, -1)", "3"},
         {"XMATCH(4, [5;3;1], 1)", "1"},
