@@ -735,6 +735,41 @@ template <class F> void forEachCell(const ChartCellLink& link, std::size_t& budg
             visit(row, static_cast<std::uint16_t>(col));
 }
 
+// Categories from cells of several columns and rows have levels, as the application shows
+// them: the points run down the columns unless the values run along a row; the last column
+// (or row) holds the innermost labels, and each before it a level of groups whose names stand
+// at the first point they span. Innermost labels the chart caches are kept.
+template <class Text>
+void levelledCategories(const ChartCellLink& link, const std::optional<ChartCellLink>& values,
+                        const Sheet& sheet, std::size_t& budget, Text&& textOf,
+                        ChartSeries& series) {
+    const Range& r = link.area;
+    const std::uint32_t rows = r.lastRow - r.firstRow + 1u, cols = r.lastCol - r.firstCol + 1u;
+    const bool alongRow = values && values->area.firstRow == values->area.lastRow &&
+                          values->area.firstCol < values->area.lastCol;
+    const bool down = values ? !alongRow : rows >= cols;
+    const std::uint32_t points = down ? rows : cols, levels = down ? cols : rows;
+    const std::uint64_t count = std::uint64_t{points} * levels;
+    if (count > limits::maxChartSeriesPoints || count > budget)
+        return;
+    budget -= static_cast<std::size_t>(count);
+    const auto text = [&](std::uint32_t point, std::uint32_t level) {
+        const Cell* cell =
+            down ? sheet.cellAt(r.firstRow + point, static_cast<std::uint16_t>(r.firstCol + level))
+                 : sheet.cellAt(r.firstRow + level, static_cast<std::uint16_t>(r.firstCol + point));
+        return cell ? textOf(*cell) : std::string();
+    };
+    if (series.categories.empty())
+        for (std::uint32_t point = 0; point < points; ++point)
+            series.categories.push_back(text(point, levels - 1));
+    const std::size_t outer = std::min<std::size_t>(levels - 1, limits::maxChartCategoryLevels);
+    series.categoryGroups.assign(outer, std::vector<std::string>(points));
+    for (std::size_t group = 0; group < outer; ++group)
+        for (std::uint32_t point = 0; point < points; ++point)
+            series.categoryGroups[group][point] =
+                text(point, levels - 2 - static_cast<std::uint32_t>(group));
+}
+
 } // namespace
 
 ChartRead readChartStream(RecordReader& reader,
@@ -837,9 +872,15 @@ void resolveChartLinks(ChartRead& read, const Workbook& workbook,
                                 });
                 }
             }
-            if (links.categories && series.categories.empty() && series.xValues.empty()) {
+            const bool scatter = plot.kind == ChartKind::Scatter;
+            if (links.categories && !scatter && series.xValues.empty() &&
+                links.categories->area.firstRow < links.categories->area.lastRow &&
+                links.categories->area.firstCol < links.categories->area.lastCol) {
+                if (const Sheet* sheet = sheetOf(links.categories->externSheet))
+                    levelledCategories(*links.categories, links.values, *sheet, pointBudget, textOf,
+                                       series);
+            } else if (links.categories && series.categories.empty() && series.xValues.empty()) {
                 if (const Sheet* sheet = sheetOf(links.categories->externSheet)) {
-                    const bool scatter = plot.kind == ChartKind::Scatter;
                     forEachCell(
                         *links.categories, pointBudget, [&](std::uint32_t row, std::uint16_t col) {
                             const Cell* cell = sheet->cellAt(row, col);

@@ -6,6 +6,7 @@
 #include "tests/engine/xls/BiffBuilder.h"
 #include "tests/support/TestPaths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -17,12 +18,15 @@ namespace {
 
 constexpr std::uint16_t begin = 0x1033, end = 0x1034;
 
-// A series whose values are the area firstRow..lastRow of column `col` on EXTERNSHEET entry 0.
+// A series whose values are the area firstRow..lastRow of column `col` on EXTERNSHEET entry 0,
+// its categories in the same rows of columns `categoryCol`..`lastCategoryCol`.
 void seriesReferringTo(BiffWriter& w, std::uint16_t col, std::uint16_t firstRow,
-                       std::uint16_t lastRow, std::uint16_t categoryCol) {
+                       std::uint16_t lastRow, std::uint16_t categoryCol,
+                       std::uint16_t lastCategoryCol = 0) {
+    lastCategoryCol = std::max(categoryCol, lastCategoryCol);
     w.record(0x1003, Bytes().u16(3).u16(1).u16(3).u16(3).u16(1).u16(0));
     w.record(begin, Bytes());
-    const auto area = [&](std::uint8_t id, std::uint16_t c) {
+    const auto area = [&](std::uint8_t id, std::uint16_t c, std::uint16_t last) {
         return Bytes()
             .u8(id)
             .u8(2)
@@ -34,11 +38,11 @@ void seriesReferringTo(BiffWriter& w, std::uint16_t col, std::uint16_t firstRow,
             .u16(firstRow)
             .u16(lastRow)
             .u16(c)
-            .u16(c);
+            .u16(last);
     };
     w.record(0x1051, Bytes().u8(0).u8(1).u16(0).u16(0).u16(0));
-    w.record(0x1051, area(1, col));
-    w.record(0x1051, area(2, categoryCol));
+    w.record(0x1051, area(1, col, col));
+    w.record(0x1051, area(2, categoryCol, lastCategoryCol));
     w.record(0x100D, Bytes().u16(0).str8("Revenue"));
     w.record(0x1006, Bytes().u16(0xFFFF).u16(0).u16(0).u16(0));
     w.record(begin, Bytes());
@@ -120,8 +124,9 @@ void axesAndPlotArea(BiffWriter& w) {
 }
 
 // Globals, a worksheet "Data" with numbers in A1:A3, texts in B1:B3 and a stacked bar chart on
-// it referring to them, then a chart sheet with a pie of cached values.
-std::vector<std::uint8_t> chartWorkbook() {
+// it referring to them, then a chart sheet with a pie of cached values. With `levels`, the
+// chart's categories are C1:D3 instead: regions over quarters.
+std::vector<std::uint8_t> chartWorkbook(bool levels = false) {
     BiffWriter w;
     w.bof(0x0005);
     const std::size_t dataField = w.position() + 4;
@@ -142,6 +147,11 @@ std::vector<std::uint8_t> chartWorkbook() {
     for (std::uint16_t row = 0; row < 3; ++row) {
         w.record(0x0203, Bytes().u16(row).u16(0).u16(15).f64(10.0 * (row + 1)));
         w.record(0x0204, Bytes().u16(row).u16(1).u16(15).str16("Q" + std::to_string(row + 1)));
+        if (levels && row != 1)
+            w.record(0x0204, Bytes().u16(row).u16(2).u16(15).str16(row == 0 ? "North" : "South"));
+        if (levels)
+            w.record(0x0204, Bytes().u16(row).u16(3).u16(15).str16(
+                                 row == 2 ? "Q1" : "Q" + std::to_string(row + 1)));
     }
     // The chart's shape: anchored from C2 to E10 (columns of 64 px, rows of 15 pt).
     Bytes anchor;
@@ -155,7 +165,10 @@ std::vector<std::uint8_t> chartWorkbook() {
     w.bof(0x0020);
     w.record(0x1002, Bytes().u32(0).u32(0).u32(300u << 16).u32(200u << 16));
     w.record(begin, Bytes());
-    seriesReferringTo(w, 0, 0, 2, 1);
+    if (levels)
+        seriesReferringTo(w, 0, 0, 2, 2, 3);
+    else
+        seriesReferringTo(w, 0, 0, 2, 1);
     title(w, "Quarterly <revenue>");
     title(w, "", 4);
     axesAndPlotArea(w);
@@ -455,4 +468,13 @@ TEST(XlsCharts, CorpusChartsOfTheCurrentLookKeepItsColours) {
     ASSERT_EQ(scatter.size(), 2u);
     EXPECT_EQ(scatter[0].color, Color::fromRgb(0x156082));
     EXPECT_EQ(scatter[1].color, Color::fromRgb(0xE97132));
+}
+
+TEST(XlsCharts, CategoriesOfSeveralColumnsAreLevelsOfGroups) {
+    const Workbook book = xls::readWorkbookStream(chartWorkbook(true), false);
+    const ChartSeries& series = book.sheets.at(0).charts.at(0).plots.at(0).series.at(0);
+    EXPECT_EQ(series.values, (std::vector<double>{10, 20, 30}));
+    EXPECT_EQ(series.categories, (std::vector<std::string>{"Q1", "Q2", "Q1"}));
+    ASSERT_EQ(series.categoryGroups.size(), 1u);
+    EXPECT_EQ(series.categoryGroups[0], (std::vector<std::string>{"North", "", "South"}));
 }
