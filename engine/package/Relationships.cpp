@@ -6,6 +6,8 @@
 #include "engine/util/AsciiCase.h"
 #include "engine/zip/ZipArchive.h"
 
+#include <algorithm>
+
 namespace engine::package {
 namespace {
 
@@ -110,14 +112,22 @@ Relationships Relationships::read(const zip::ZipArchive& archive, const std::str
     result.exists_ = true;
     RelationshipsHandler handler(result.relationships_, part);
     parsePart(archive, name, handler, limits::maxSmallPartBytes);
+    // A workbook of thousands of sheets looks each one up by id: keep the lookup logarithmic.
+    // The stable sort keeps the first of two relationships that share an id first.
+    result.byId_.resize(result.relationships_.size());
+    for (std::size_t i = 0; i < result.byId_.size(); ++i)
+        result.byId_[i] = i;
+    std::stable_sort(result.byId_.begin(), result.byId_.end(), [&](std::size_t a, std::size_t b) {
+        return result.relationships_[a].id < result.relationships_[b].id;
+    });
     return result;
 }
 
 const Relationship* Relationships::byId(std::string_view id) const {
-    for (const auto& relationship : relationships_)
-        if (relationship.id == id)
-            return &relationship;
-    return nullptr;
+    const auto it = std::lower_bound(
+        byId_.begin(), byId_.end(), id,
+        [&](std::size_t index, std::string_view key) { return relationships_[index].id < key; });
+    return it != byId_.end() && relationships_[*it].id == id ? &relationships_[*it] : nullptr;
 }
 
 const Relationship* Relationships::firstOfKind(std::string_view kind) const {

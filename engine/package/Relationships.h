@@ -49,6 +49,7 @@ public:
 private:
     bool exists_ = false;
     std::vector<Relationship> relationships_;
+    std::vector<std::size_t> byId_; // indexes into relationships_, ordered by id
 };
 
 // Whether part `name` ends in ".bin" in any letter case: the binary workbook's parts.

@@ -3,6 +3,8 @@
 #include "engine/package/Colors.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
+#include "engine/zip/ZipArchive.h"
+#include "tests/engine/xlsx/PackageWriter.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -165,6 +167,26 @@ TEST(XlsxPartNames, TargetsResolveAgainstTheirPart) {
         EXPECT_EQ(package::resolveTarget(row.source, row.target), row.part) << row.target;
     EXPECT_EQ(package::relationshipsPartOf("xl/workbook.xml"), "xl/_rels/workbook.xml.rels");
     EXPECT_EQ(package::relationshipsPartOf(""), "_rels/.rels");
+}
+
+TEST(XlsxPartNames, RelationshipsAreFoundByIdTheFirstOfTwoWinning) {
+    std::vector<std::tuple<std::string, std::string, std::string>> rels;
+    for (int i = 3000; i > 0; --i) // ids out of order, as some writers leave them
+        rels.emplace_back("rId" + std::to_string(i), "worksheet",
+                          "worksheets/sheet" + std::to_string(i) + ".xml");
+    rels.emplace_back("rId7", "worksheet", "worksheets/second.xml");
+    testing_support::PackageWriter writer;
+    writer.add("xl/_rels/workbook.xml.rels", testing_support::relationshipsXml(rels));
+    const std::vector<std::uint8_t> bytes = writer.bytes();
+    const zip::ZipArchive archive(bytes);
+    const auto relationships = package::Relationships::read(archive, "xl/workbook.xml");
+    ASSERT_NE(relationships.byId("rId1"), nullptr);
+    EXPECT_EQ(relationships.byId("rId1")->target, "xl/worksheets/sheet1.xml");
+    EXPECT_EQ(relationships.byId("rId3000")->target, "xl/worksheets/sheet3000.xml");
+    EXPECT_EQ(relationships.byId("rId7")->target, "xl/worksheets/sheet7.xml");
+    EXPECT_EQ(relationships.byId("rId0"), nullptr);
+    EXPECT_EQ(relationships.byId("rid1"), nullptr); // ids are case-sensitive
+    EXPECT_EQ(relationships.byId(""), nullptr);
 }
 
 } // namespace
