@@ -4,6 +4,7 @@
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
 #include "engine/read/Limits.h"
+#include "engine/read/ReadError.h"
 #include "engine/util/Utf8.h"
 #include "engine/zip/ZipArchive.h"
 
@@ -86,7 +87,15 @@ void readTables(const zip::ZipArchive& archive, const std::string& sheetPart,
         Table table;
         table.sheet = sheetIndex;
         TableHandler handler(table);
-        parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
+        try {
+            parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
+        } catch (const ReadError& error) {
+            // A table only names cells the sheet already holds: without it the cells keep their
+            // stored results, and only references to it fail.
+            if (error.kind() != ReadError::Kind::Damaged)
+                throw;
+            continue;
+        }
         completeColumns(table);
         if (handler.usable())
             workbook.tables.push_back(std::move(table));
