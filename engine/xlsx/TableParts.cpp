@@ -1,6 +1,7 @@
 #include "engine/xlsx/TableParts.h"
 
 #include "engine/base/Limits.h"
+#include "engine/base/ReadError.h"
 #include "engine/package/PartReader.h"
 #include "engine/package/Relationships.h"
 #include "engine/package/XmlValues.h"
@@ -86,7 +87,15 @@ void readTables(const zip::ZipArchive& archive, const std::string& sheetPart,
         Table table;
         table.sheet = sheetIndex;
         TableHandler handler(table);
-        package::parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
+        try {
+            package::parsePart(archive, relationship.target, handler, limits::maxSmallPartBytes);
+        } catch (const ReadError& error) {
+            // A table only names cells the sheet already holds: without it the cells keep their
+            // stored results, and only references to it fail.
+            if (error.kind() != ReadError::Kind::Damaged)
+                throw;
+            continue;
+        }
         completeColumns(table);
         if (handler.usable())
             workbook.tables.push_back(std::move(table));

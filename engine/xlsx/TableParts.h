@@ -14,8 +14,8 @@ class ZipArchive;
 namespace engine::xlsx {
 
 // Adds the tables of worksheet part `sheetPart` (the sheet at `sheetIndex`) to
-// `workbook.tables`. A table part that is missing or names no range is skipped; a malformed
-// one throws ReadError(Damaged).
+// `workbook.tables`. A table part that is missing, names no range or is damaged is skipped:
+// the sheet's cells show their stored results all the same.
 void readTables(const zip::ZipArchive& archive, const std::string& sheetPart,
                 std::uint32_t sheetIndex, Workbook& workbook);
 

@@ -32,8 +32,10 @@ std::string formula(const std::string& ref, const std::string& f, const std::str
 }
 
 // With `blocked`, a value stands in F8, where the SORT would spill; with `collapsed`, the cell
-// metadata of the SORT says it is no dynamic array.
-std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false) {
+// metadata of the SORT says it is no dynamic array; with `damagedTable`, the table part is cut
+// short.
+std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false,
+                                 bool damagedTable = false) {
     const std::string row = "</row><row>";
     std::string data = "<sheetData><row>" + text("A1", "Region") + text("B1", "Amount") +
                        text("C1", "Rate") + text("D1", "Commission") + number("H1", 1150);
@@ -73,17 +75,18 @@ std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false) {
                                                 "r:id=\"rId1\"/></tableParts></worksheet>");
     package.add("xl/worksheets/_rels/sheet1.xml.rels",
                 relationshipsXml({{"rId1", "table", "../tables/table1.xml"}}));
-    package.add("xl/tables/table1.xml",
-                std::string("<table ") + mainNs +
-                    " id=\"1\" name=\"Sales\" displayName=\"Sales\" ref=\"A1:D6\" "
-                    "totalsRowCount=\"1\"><autoFilter ref=\"A1:D5\"/><tableColumns count=\"4\">"
-                    "<tableColumn id=\"1\" name=\"Region\" totalsRowLabel=\"Total\"/>"
-                    "<tableColumn id=\"2\" name=\"Amount\" totalsRowFunction=\"sum\"/>"
-                    "<tableColumn id=\"3\" name=\"Rate\"/>"
-                    "<tableColumn id=\"4\" name=\"Commission\" totalsRowFunction=\"sum\">"
-                    "<calculatedColumnFormula>Sales[[#This Row],[Amount]]*Sales[[#This "
-                    "Row],[Rate]]</calculatedColumnFormula></tableColumn></tableColumns>"
-                    "<tableStyleInfo name=\"TableStyleMedium9\" showRowStripes=\"1\"/></table>");
+    const std::string table =
+        std::string("<table ") + mainNs +
+        " id=\"1\" name=\"Sales\" displayName=\"Sales\" ref=\"A1:D6\" "
+        "totalsRowCount=\"1\"><autoFilter ref=\"A1:D5\"/><tableColumns count=\"4\">"
+        "<tableColumn id=\"1\" name=\"Region\" totalsRowLabel=\"Total\"/>"
+        "<tableColumn id=\"2\" name=\"Amount\" totalsRowFunction=\"sum\"/>"
+        "<tableColumn id=\"3\" name=\"Rate\"/>"
+        "<tableColumn id=\"4\" name=\"Commission\" totalsRowFunction=\"sum\">"
+        "<calculatedColumnFormula>Sales[[#This Row],[Amount]]*Sales[[#This "
+        "Row],[Rate]]</calculatedColumnFormula></tableColumn></tableColumns>"
+        "<tableStyleInfo name=\"TableStyleMedium9\" showRowStripes=\"1\"/></table>";
+    package.add("xl/tables/table1.xml", damagedTable ? table.substr(0, 60) : table);
     package.add("xl/metadata.xml",
                 std::string("<metadata ") + mainNs +
                     " xmlns:xda=\"http://schemas.microsoft.com/office/spreadsheetml/2017/"
@@ -149,6 +152,15 @@ TEST(DynamicArrayReport, CellMetadataThatIsNoDynamicArrayDoesNotSpill) {
     // A legacy array formula over F6 alone shows the first of the sorted values there.
     EXPECT_DOUBLE_EQ(valueAt(sheet, 5, 5), 1330);
     EXPECT_DOUBLE_EQ(valueAt(sheet, 6, 5), -2);
+}
+
+TEST(DynamicArrayReport, ADamagedTablePartCostsOnlyTheTable) {
+    const std::vector<std::uint8_t> bytes = report(false, false, true);
+    const Workbook book = readWorkbookBytes(bytes);
+    EXPECT_TRUE(book.tables.empty());
+    const Sheet& sheet = book.sheets.at(0);
+    EXPECT_DOUBLE_EQ(valueAt(sheet, 1, 1), 1000); // the cells are all there
+    EXPECT_DOUBLE_EQ(valueAt(sheet, 4, 2), 0.0375);
 }
 
 } // namespace
