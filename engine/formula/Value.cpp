@@ -213,7 +213,7 @@ std::optional<double> parseNumberText(std::string_view text, DateSystem dates) {
     if (s.size() != text.size()) {
         return std::nullopt;
     }
-    return fn::parseDateTimeText(s, dates);
+    return functions::parseDateTimeText(s, dates);
 }
 
 double roundTo15Digits(double value) {
@@ -267,10 +267,10 @@ Value toBoolean(const Value& v) {
     case ValueKind::Boolean:
         return Value::of(v.number != 0);
     case ValueKind::Text:
-        if (fn::compareFolded(trimmed(v.text), "TRUE") == 0) {
+        if (functions::compareFolded(trimmed(v.text), "TRUE") == 0) {
             return Value::of(true);
         }
-        if (fn::compareFolded(trimmed(v.text), "FALSE") == 0) {
+        if (functions::compareFolded(trimmed(v.text), "FALSE") == 0) {
             return Value::of(false);
         }
         return Value::fail(CellError::Value);
@@ -304,7 +304,7 @@ int compareValues(const Value& a, const Value& b) {
         return ra < rb ? -1 : 1;
     }
     if (ka == ValueKind::Text) {
-        return fn::compareFolded(a.text, b.text);
+        return functions::compareFolded(a.text, b.text);
     }
     double x = a.number, y = b.number;
     if (x == y) {

@@ -1,12 +1,12 @@
 #pragma once
 // A whole workbook as the readers produce it and the page writers consume it.
 
+#include "engine/base/DateSystem.h"
 #include "engine/base/Limits.h"
 #include "engine/model/Cell.h"
 #include "engine/model/Sheet.h"
 #include "engine/model/Style.h"
 #include "engine/model/Table.h"
-#include "engine/util/CivilDate.h"
 
 #include <cstdint>
 #include <map>

@@ -28,9 +28,9 @@ bool splitSerial(double serial, DateSystem dates, int subSecondDigits, DateTime&
     out.minute = static_cast<int>(rest / (60 * perSecond) % 60);
     out.second = static_cast<int>(rest / perSecond % 60);
     out.subSecond = static_cast<int>(rest % perSecond);
-    const CivilDate date = civilFromSerial(days, dates);
+    const util::CivilDate date = util::civilFromSerial(days, dates);
     out.year = date.year, out.month = date.month, out.day = date.day;
-    out.weekday = weekdayOfSerial(days, dates);
+    out.weekday = util::weekdayOfSerial(days, dates);
     return true;
 }
 

@@ -68,7 +68,7 @@ void DocumentHandler::startElement(std::string_view ns, std::string_view local,
         // The suite's other date origin is that of the 1904 date system; dates are converted
         // from their written form, so any other origin changes nothing they show.
         const auto days = isoDateDays(attributes.value("date-value", "1899-12-30"));
-        if (days && *days == static_cast<double>(daysFromCivil(1904, 1, 1)))
+        if (days && *days == static_cast<double>(util::daysFromCivil(1904, 1, 1)))
             context_.workbook.dateSystem = DateSystem::Date1904;
     }
 }

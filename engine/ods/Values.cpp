@@ -129,7 +129,7 @@ std::optional<double> isoDateDays(std::string_view text) {
     const auto date = parseIsoDate(text);
     if (!date)
         return std::nullopt;
-    return static_cast<double>(daysFromCivil(date->year, date->month, date->day)) +
+    return static_cast<double>(util::daysFromCivil(date->year, date->month, date->day)) +
            date->dayFraction;
 }
 
@@ -139,9 +139,9 @@ std::optional<double> isoDateSerial(std::string_view text, DateSystem dates) {
         return std::nullopt;
     // 24:00 is the start of the next day.
     const double wholeDays = std::floor(date->dayFraction);
-    const std::int64_t days =
-        daysFromCivil(date->year, date->month, date->day) + static_cast<std::int64_t>(wholeDays);
-    return static_cast<double>(serialFromDays(days, dates)) + (date->dayFraction - wholeDays);
+    const std::int64_t days = util::daysFromCivil(date->year, date->month, date->day) +
+                              static_cast<std::int64_t>(wholeDays);
+    return static_cast<double>(util::serialFromDays(days, dates)) + (date->dayFraction - wholeDays);
 }
 
 std::optional<double> durationDays(std::string_view text) {

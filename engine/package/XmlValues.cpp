@@ -179,7 +179,7 @@ std::optional<double> isoDateToSerial(std::string_view text, DateSystem system) 
             !takeChar(text, '-') || !takeDigits(text, 2, day) || month < 1 || month > 12 ||
             day < 1 || day > daysInMonth(year, month))
             return std::nullopt;
-        days = static_cast<double>(serialFromCivil(
+        days = static_cast<double>(util::serialFromCivil(
             {static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)}, system));
         if (days < 0)
             return std::nullopt;

@@ -1,6 +1,6 @@
 #include "engine/util/CivilDate.h"
 
-namespace engine {
+namespace engine::util {
 namespace {
 
 // Whole days from 1970-01-01 to each system's day 0.
@@ -63,4 +63,4 @@ int weekdayOfSerial(std::int64_t serial, DateSystem dates) {
     return static_cast<int>(r < 0 ? r + 7 : r);
 }
 
-} // namespace engine
+} // namespace engine::util

@@ -1,13 +1,11 @@
 #pragma once
 // Calendar dates as day counts, and the serial day numbers of the two date systems.
 
+#include "engine/base/DateSystem.h"
+
 #include <cstdint>
 
-namespace engine {
-
-// Which day a workbook counts its serial dates from: 1899-12-30 (with the 1900 leap-day
-// fault) or 1904-01-01.
-enum class DateSystem : std::uint8_t { Date1900, Date1904 };
+namespace engine::util {
 
 struct CivilDate {
     int year = 1970, month = 1, day = 1;
@@ -34,4 +32,4 @@ CivilDate civilFromSerial(std::int64_t serial, DateSystem dates);
 // system's day 1 is a Sunday, which the lost leap day keeps true only from 1 March 1900 on).
 int weekdayOfSerial(std::int64_t serial, DateSystem dates);
 
-} // namespace engine
+} // namespace engine::util

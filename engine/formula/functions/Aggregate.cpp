@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // A block seen without its error values: they read as empty cells, which every summary
@@ -97,4 +97,4 @@ std::span<const FunctionInfo> aggregateFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

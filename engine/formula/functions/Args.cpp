@@ -1,6 +1,6 @@
 #include "engine/formula/functions/Args.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 Value scalarOf(const Arg& arg, CallContext& context) {
     switch (arg.kind) {
@@ -223,4 +223,4 @@ bool numbersByPosition(const Arg& arg, CallContext& context,
     return !failed;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 using Args = std::span<const Arg>;
 
@@ -124,4 +124,4 @@ bool collectNumbers(Args args, std::size_t from, std::size_t end, CallContext& c
 bool numbersByPosition(const Arg& arg, CallContext& context,
                        std::vector<std::pair<std::uint64_t, double>>& out, Value& error);
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr std::array<const char*, 10> digits = {"ศูนย์", "หนึ่ง", "สอง", "สาม", "สี่",
@@ -98,4 +98,4 @@ std::span<const FunctionInfo> bahtTextFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -2,7 +2,7 @@
 
 #include "engine/base/Limits.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 std::optional<Block> readBlock(const Arg& arg, CallContext& context, Value& error) {
     const Grid grid(arg, context);
@@ -34,4 +34,4 @@ ArrayValue single(Value value) {
     return ArrayValue{1, 1, {std::move(value)}};
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 struct Block {
     std::uint32_t rows = 0, cols = 0;
@@ -27,4 +27,4 @@ std::optional<Block> readBlock(const Arg& arg, CallContext& context, Value& erro
 // A 1 x 1 answer.
 ArrayValue single(Value value);
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 using Complex = std::complex<double>;
@@ -399,4 +399,4 @@ std::span<const FunctionInfo> complexFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

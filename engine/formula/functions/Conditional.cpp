@@ -9,7 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 struct Condition {
@@ -208,4 +208,4 @@ std::span<const FunctionInfo> conditionalFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

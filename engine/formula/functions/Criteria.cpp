@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 bool sameChar(char16_t a, char16_t b) {
@@ -209,4 +209,4 @@ bool Criterion::matches(const Value& cell) const {
     }
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 // True when `text` matches `pattern` in full, ignoring letter case: '*' any run, '?' one
 // character, '~' takes the next character literally.
@@ -41,4 +41,4 @@ private:
     bool emptyOperand_ = false;
 };
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

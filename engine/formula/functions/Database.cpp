@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The column of `table` that `field` names: a header's text in any case, or a 1-based number.
@@ -232,4 +232,4 @@ std::span<const FunctionInfo> databaseFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 bool isLeap(int y) {
@@ -101,7 +101,7 @@ std::optional<double> serialOf(int y, int m, int d, DateSystem dates) {
     if (leapBug) {
         return 60.0;
     }
-    auto serial = serialFromCivil({y, m, d}, dates);
+    auto serial = util::serialFromCivil({y, m, d}, dates);
     if (serial < 0) {
         return std::nullopt;
     }
@@ -239,4 +239,4 @@ std::optional<double> parseDateTimeText(std::string_view text, DateSystem dates)
     return *date + *time;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -11,12 +11,12 @@
 #include <set>
 #include <string>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The largest serial the application accepts: 31 December 9999.
 double maxSerial(DateSystem d) {
-    return static_cast<double>(serialFromCivil({9999, 12, 31}, d));
+    return static_cast<double>(util::serialFromCivil({9999, 12, 31}, d));
 }
 
 bool isLeap(std::int64_t y) {
@@ -48,7 +48,8 @@ std::int64_t serialOf(std::int64_t y, std::int64_t m, std::int64_t d, DateSystem
     std::int64_t months = y * 12 + (m - 1);
     std::int64_t year = months >= 0 ? months / 12 : (months - 11) / 12;
     auto month = static_cast<unsigned>(months - year * 12 + 1);
-    return serialFromCivil({static_cast<int>(year), static_cast<int>(month), 1}, dates) + d - 1;
+    return util::serialFromCivil({static_cast<int>(year), static_cast<int>(month), 1}, dates) + d -
+           1;
 }
 
 Value date(Args args, CallContext& c) {
@@ -133,7 +134,7 @@ template <Field F> Value datePart(Args args, CallContext& c) {
     if (!dayArg(r, 0, day)) {
         return r.error();
     }
-    CivilDate d = civilFromSerial(day, c.dateSystem());
+    util::CivilDate d = util::civilFromSerial(day, c.dateSystem());
     switch (F) {
     case Field::Year:
         return Value::of(static_cast<double>(d.year));
@@ -169,7 +170,7 @@ template <int Unit> Value timePart(Args args, CallContext& c) {
 
 // 0 = Sunday .. 6 = Saturday.
 int weekdayOf(std::int64_t day, DateSystem d) {
-    return weekdayOfSerial(day, d);
+    return util::weekdayOfSerial(day, d);
 }
 
 Value weekday(Args args, CallContext& c) {
@@ -209,8 +210,8 @@ int isoWeek(std::int64_t day, DateSystem ds) {
     // The week holding this day's Thursday decides the ISO year.
     int monday0 = (weekdayOf(day, ds) + 6) % 7;
     std::int64_t thursday = day - monday0 + 3;
-    CivilDate t = civilFromSerial(thursday, ds);
-    std::int64_t jan1 = serialFromCivil({t.year, 1, 1}, ds);
+    util::CivilDate t = util::civilFromSerial(thursday, ds);
+    std::int64_t jan1 = util::serialFromCivil({t.year, 1, 1}, ds);
     return static_cast<int>((thursday - jan1) / 7 + 1);
 }
 
@@ -247,8 +248,8 @@ Value weekNum(Args args, CallContext& c) {
     } else {
         return Value::fail(CellError::Num);
     }
-    CivilDate d = civilFromSerial(day, ds);
-    std::int64_t jan1 = serialFromCivil({d.year, 1, 1}, ds);
+    util::CivilDate d = util::civilFromSerial(day, ds);
+    std::int64_t jan1 = util::serialFromCivil({d.year, 1, 1}, ds);
     int offset = (weekdayOf(jan1, ds) - start + 7) % 7;
     return Value::of(static_cast<double>((day - jan1 + offset) / 7 + 1));
 }
@@ -269,7 +270,7 @@ template <bool EndOfMonth> Value monthStep(Args args, CallContext& c) {
         return Value::fail(CellError::Num);
     }
     DateSystem ds = c.dateSystem();
-    CivilDate d = civilFromSerial(day, ds);
+    util::CivilDate d = util::civilFromSerial(day, ds);
     std::int64_t total = d.year * 12LL + (d.month - 1) + static_cast<std::int64_t>(months);
     std::int64_t y = total / 12;
     int m = static_cast<int>(total % 12) + 1;
@@ -278,7 +279,7 @@ template <bool EndOfMonth> Value monthStep(Args args, CallContext& c) {
     }
     int last = daysInMonth(y, m);
     int dd = EndOfMonth ? last : std::min(d.day == 0 ? 1 : d.day, last);
-    auto s = static_cast<double>(serialFromCivil({static_cast<int>(y), m, dd}, ds));
+    auto s = static_cast<double>(util::serialFromCivil({static_cast<int>(y), m, dd}, ds));
     return s < 0 ? Value::fail(CellError::Num) : Value::of(s);
 }
 
@@ -308,7 +309,7 @@ Value datedif(Args args, CallContext& c) {
         return Value::fail(CellError::Num);
     }
     DateSystem ds = c.dateSystem();
-    CivilDate a = civilFromSerial(s, ds), b = civilFromSerial(e, ds);
+    util::CivilDate a = util::civilFromSerial(s, ds), b = util::civilFromSerial(e, ds);
     int months = (b.year - a.year) * 12 + (b.month - a.month) - (b.day < a.day ? 1 : 0);
     if (unit == "D") {
         return Value::of(static_cast<double>(e - s));
@@ -330,7 +331,7 @@ Value datedif(Args args, CallContext& c) {
         int pm = b.month == 1 ? 12 : b.month - 1;
         int py = b.month == 1 ? b.year - 1 : b.year;
         int from = std::min(a.day, daysInMonth(py, pm));
-        std::int64_t anchor = serialFromCivil({py, pm, from}, ds);
+        std::int64_t anchor = util::serialFromCivil({py, pm, from}, ds);
         return Value::of(static_cast<double>(e - anchor));
     }
     if (unit == "YD") {
@@ -338,7 +339,7 @@ Value datedif(Args args, CallContext& c) {
         int y = b.year;
         auto anniversary = [&](int year) {
             int dd = std::min(a.day, daysInMonth(year, a.month));
-            return serialFromCivil({year, a.month, dd}, ds);
+            return util::serialFromCivil({year, a.month, dd}, ds);
         };
         std::int64_t from = anniversary(y);
         if (from > e) {
@@ -360,7 +361,7 @@ Value days360(Args args, CallContext& c) {
         return r.error();
     }
     DateSystem ds = c.dateSystem();
-    CivilDate a = civilFromSerial(s, ds), b = civilFromSerial(e, ds);
+    util::CivilDate a = util::civilFromSerial(s, ds), b = util::civilFromSerial(e, ds);
     int d1 = a.day, d2 = b.day;
     if (european) {
         d1 = std::min(d1, 30);
@@ -529,7 +530,7 @@ template <bool Intl> Value workday(Args args, CallContext& c) {
 }
 
 // YEARFRAC bases: 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365, 4 European 30/360.
-double thirty360(CivilDate a, CivilDate b, bool european) {
+double thirty360(util::CivilDate a, util::CivilDate b, bool european) {
     int d1 = a.day, d2 = b.day;
     if (european) {
         d1 = std::min(d1, 30);
@@ -550,10 +551,11 @@ double thirty360(CivilDate a, CivilDate b, bool european) {
     return (360.0 * (b.year - a.year) + 30.0 * (b.month - a.month) + (d2 - d1)) / 360.0;
 }
 
-bool feb29Between(CivilDate a, CivilDate b, std::int64_t s, std::int64_t e, DateSystem ds) {
+bool feb29Between(util::CivilDate a, util::CivilDate b, std::int64_t s, std::int64_t e,
+                  DateSystem ds) {
     for (int y = a.year; y <= b.year; ++y) {
         if (isLeap(y)) {
-            std::int64_t f = serialFromCivil({y, 2, 29}, ds);
+            std::int64_t f = util::serialFromCivil({y, 2, 29}, ds);
             if (f >= s && f <= e) {
                 return true;
             }
@@ -579,7 +581,7 @@ Value yearFrac(Args args, CallContext& c) {
         std::swap(s, e);
     }
     DateSystem ds = c.dateSystem();
-    CivilDate a = civilFromSerial(s, ds), b = civilFromSerial(e, ds);
+    util::CivilDate a = util::civilFromSerial(s, ds), b = util::civilFromSerial(e, ds);
     auto span = static_cast<double>(e - s);
     switch (basis) {
     case 0:
@@ -604,8 +606,8 @@ Value yearFrac(Args args, CallContext& c) {
         return Value::of(span / year);
     }
     // Over more than a year: the average length of the years touched.
-    double total = static_cast<double>(serialFromCivil({b.year + 1, 1, 1}, ds) -
-                                       serialFromCivil({a.year, 1, 1}, ds));
+    double total = static_cast<double>(util::serialFromCivil({b.year + 1, 1, 1}, ds) -
+                                       util::serialFromCivil({a.year, 1, 1}, ds));
     double average = total / (b.year - a.year + 1);
     return Value::of(span / average);
 }
@@ -642,4 +644,4 @@ std::span<const FunctionInfo> dateFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-namespace engine::formula::fn::daycount {
+namespace engine::formula::functions::daycount {
 
 bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -15,7 +15,7 @@ int monthLength(int y, int m) {
     return m == 2 && isLeap(y) ? 29 : days[static_cast<std::size_t>(m - 1)];
 }
 
-double days360(CivilDate a, CivilDate b, bool european) {
+double days360(util::CivilDate a, util::CivilDate b, bool european) {
     int d1 = a.day, d2 = b.day;
     if (european) {
         d1 = std::min(d1, 30);
@@ -36,7 +36,7 @@ double days360(CivilDate a, CivilDate b, bool european) {
 double Dates::year(std::int64_t a, std::int64_t b) const {
     switch (basis) {
     case 1: {
-        const CivilDate x = civil(a), y = civil(b);
+        const util::CivilDate x = civil(a), y = civil(b);
         const bool withinYear =
             x.year == y.year ||
             (y.year == x.year + 1 && (x.month > y.month || (x.month == y.month && x.day >= y.day)));
@@ -97,7 +97,7 @@ bool frequencyArg(Reader& r, std::size_t i, int& frequency) {
 }
 
 std::int64_t shiftMonths(const Dates& dates, std::int64_t base, int months) {
-    const CivilDate b = dates.civil(base);
+    const util::CivilDate b = dates.civil(base);
     const bool lastDay = b.day == monthLength(b.year, b.month);
     const int total = b.year * 12 + (b.month - 1) + months;
     const int year = total / 12, month = total % 12 + 1;
@@ -105,4 +105,4 @@ std::int64_t shiftMonths(const Dates& dates, std::int64_t base, int months) {
     return dates.serial({year, month, lastDay ? length : std::min(b.day, length)});
 }
 
-} // namespace engine::formula::fn::daycount
+} // namespace engine::formula::functions::daycount

@@ -7,14 +7,14 @@
 
 #include <cstdint>
 
-namespace engine::formula::fn::daycount {
+namespace engine::formula::functions::daycount {
 
 bool isLeap(int year);
 int monthLength(int year, int month);
 
 // The day count of basis 0 (US 30/360) and 4 (European 30/360) from `a` to `b`; negative when
 // `b` comes first.
-double days360(CivilDate a, CivilDate b, bool european);
+double days360(util::CivilDate a, util::CivilDate b, bool european);
 
 // The arguments every securities function shares: whole-day dates, a basis from 0 to 4.
 struct Dates {
@@ -22,8 +22,10 @@ struct Dates {
     int basis = 0;
     DateSystem system = DateSystem::Date1900;
 
-    CivilDate civil(std::int64_t serial) const { return civilFromSerial(serial, system); }
-    std::int64_t serial(CivilDate date) const { return serialFromCivil(date, system); }
+    util::CivilDate civil(std::int64_t serial) const {
+        return util::civilFromSerial(serial, system);
+    }
+    std::int64_t serial(util::CivilDate date) const { return util::serialFromCivil(date, system); }
 
     // Days from `a` to `b` as the basis counts them.
     double days(std::int64_t a, std::int64_t b) const {
@@ -46,4 +48,4 @@ bool frequencyArg(Reader& r, std::size_t i, int& frequency);
 // one, so that a schedule keeps to month ends.
 std::int64_t shiftMonths(const Dates& dates, std::int64_t base, int months);
 
-} // namespace engine::formula::fn::daycount
+} // namespace engine::formula::functions::daycount

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // Declining-balance depreciation of whole period `period` (1-based) at `factor` / `life` a
@@ -196,4 +196,4 @@ std::span<const FunctionInfo> depreciationFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 double normalCdf(double z) {
     return 0.5 * std::erfc(-z / std::numbers::sqrt2);
@@ -467,4 +467,4 @@ std::span<const FunctionInfo> distributionFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -13,7 +13,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 ArrayValue failed(CellError error) {
@@ -415,4 +415,4 @@ std::span<const FunctionInfo> dynamicArrayFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

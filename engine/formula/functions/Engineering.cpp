@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The order of a Bessel function: truncated, never negative. Orders past a few hundred only
@@ -448,4 +448,4 @@ std::span<const FunctionInfo> engineeringFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -5,7 +5,7 @@
 
 #include <span>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 std::span<const FunctionInfo> mathFunctions();
 std::span<const FunctionInfo> conditionalFunctions();
@@ -44,4 +44,4 @@ std::span<const FunctionInfo> regexFunctions();
 std::span<const FunctionInfo> informationForms();
 std::span<const FunctionInfo> randomFunctions();
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr int maxIterations = 100;
@@ -522,4 +522,4 @@ std::span<const FunctionInfo> financeFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

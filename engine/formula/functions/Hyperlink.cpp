@@ -4,7 +4,7 @@
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The friendly name as given (a number stays a number), else the address itself.
@@ -31,4 +31,4 @@ std::span<const FunctionInfo> hyperlinkFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -3,7 +3,7 @@
 
 #include "engine/formula/functions/Families.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr std::uint16_t form = flag::SpecialForm;
@@ -23,4 +23,4 @@ std::span<const FunctionInfo> informationForms() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 Value mirr(Args args, CallContext& c) {
@@ -126,4 +126,4 @@ std::span<const FunctionInfo> investmentFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // AND, OR, XOR: booleans and numbers count, text in blocks is skipped, direct text must say
@@ -238,4 +238,4 @@ std::span<const FunctionInfo> logicFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

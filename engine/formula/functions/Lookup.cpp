@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr std::uint32_t notFound = UINT32_MAX;
@@ -518,4 +518,4 @@ std::span<const FunctionInfo> lookupFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

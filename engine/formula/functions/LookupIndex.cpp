@@ -7,7 +7,7 @@ namespace engine::formula {
 namespace {
 
 std::string foldedKey(const std::string& text) {
-    return fn::toUtf8(fn::lower(fn::toUtf16(text)));
+    return functions::toUtf8(functions::lower(functions::toUtf16(text)));
 }
 
 template <typename Map, typename K> void note(Map& map, const K& key, std::uint32_t at) {

@@ -9,7 +9,7 @@
 #include <numeric>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 using Unary = double (*)(double);
@@ -680,4 +680,4 @@ std::span<const FunctionInfo> mathFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 ArrayValue single(Value v) {
@@ -250,4 +250,4 @@ std::span<const FunctionInfo> matrixFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -1,6 +1,6 @@
 #include "engine/formula/functions/Numeric.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 double roundAwayFromZero(double v) {
     return v < 0 ? -std::ceil(-v) : std::ceil(v);
@@ -22,4 +22,4 @@ double roundDigits(double value, int digits, double (*round)(double)) {
     return digits >= 0 ? r / scale : r * scale;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

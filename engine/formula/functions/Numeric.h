@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 // #NUM!: an argument outside the function's domain, or a result no number can hold.
 inline Value numError() {
@@ -31,4 +31,4 @@ inline int toInt(double v) {
     return static_cast<int>(std::fmax(-1e9, std::fmin(1e9, std::trunc(v))));
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 using namespace daycount;
@@ -232,4 +232,4 @@ std::span<const FunctionInfo> oddCouponFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

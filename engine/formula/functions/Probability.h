@@ -1,7 +1,7 @@
 #pragma once
 // The special functions the probability distributions share.
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 double normalCdf(double z);
 double normalPdf(double z);
@@ -27,4 +27,4 @@ double studentQuantile(double p, double df);
 
 double chiSquaredCdf(double x, double df);
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

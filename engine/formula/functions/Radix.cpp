@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -299,4 +299,4 @@ std::span<const FunctionInfo> radixFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 std::uint64_t mix(std::uint64_t x) {
@@ -52,4 +52,4 @@ std::span<const FunctionInfo> randomFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

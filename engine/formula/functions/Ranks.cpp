@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // Every value that occurs most often (at least twice), in the order first met, as a column;
@@ -82,4 +82,4 @@ std::span<const FunctionInfo> rankFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -5,7 +5,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 pcre2_code* codeOf(void* p) {
@@ -130,4 +130,4 @@ Regex::Outcome Regex::replace(std::string_view subject, std::size_t from, bool a
     return Outcome::Exhausted;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

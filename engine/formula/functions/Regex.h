@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 class Regex {
 public:
@@ -42,4 +42,4 @@ private:
     mutable std::size_t lastCost_ = 0;
 };
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

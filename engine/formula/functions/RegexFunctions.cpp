@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The case_sensitivity argument: 0 (the default) tells letter case apart, 1 ignores it.
@@ -193,4 +193,4 @@ std::span<const FunctionInfo> regexFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

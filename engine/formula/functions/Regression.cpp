@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 ArrayValue single(Value v) {
@@ -388,4 +388,4 @@ std::span<const FunctionInfo> regressionFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

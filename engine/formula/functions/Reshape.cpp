@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 ArrayValue failed(CellError error) {
@@ -243,4 +243,4 @@ std::span<const FunctionInfo> reshapeFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // log C(n, k) for whole n >= k >= 0.
@@ -422,4 +422,4 @@ std::span<const FunctionInfo> sampleStatisticFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

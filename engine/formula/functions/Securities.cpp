@@ -11,7 +11,7 @@
 #include <cmath>
 #include <optional>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 using namespace daycount;
@@ -28,7 +28,7 @@ struct Coupons {
     }
     // How many periods back from maturity the last coupon on or before settlement lies.
     int periodsToPrevious() const {
-        const CivilDate s = dates.civil(dates.settlement), m = dates.civil(dates.maturity);
+        const util::CivilDate s = dates.civil(dates.settlement), m = dates.civil(dates.maturity);
         int n = std::max(0, ((m.year - s.year) * 12 + (m.month - s.month)) * frequency / 12 - 1);
         while (before(n) > dates.settlement)
             ++n;
@@ -265,7 +265,7 @@ Value accruedInterest(Args args, CallContext& c) {
     const int step = 12 / frequency;
     // The period holding `day`, found from the first interest date in whole periods.
     const auto periodOf = [&](std::int64_t day) {
-        const CivilDate a = dates.civil(day), f = dates.civil(firstInterest);
+        const util::CivilDate a = dates.civil(day), f = dates.civil(firstInterest);
         int k = ((a.year - f.year) * 12 + (a.month - f.month)) / step - 1;
         while (shiftMonths(dates, firstInterest, k * step) > day)
             --k;
@@ -366,8 +366,8 @@ template <Bill kind> Value treasuryBill(Args args, CallContext& c) {
     if (days <= 0 || days > 366 || given <= 0)
         return numError();
     // A maturity more than a year after settlement is refused, counted in calendar terms.
-    const CivilDate s = civilFromSerial(settlement, c.dateSystem());
-    const CivilDate m = civilFromSerial(maturity, c.dateSystem());
+    const util::CivilDate s = util::civilFromSerial(settlement, c.dateSystem());
+    const util::CivilDate m = util::civilFromSerial(maturity, c.dateSystem());
     if ((m.year - s.year) * 10000 + (m.month - s.month) * 100 + (m.day - s.day) > 10000)
         return numError();
     switch (kind) {
@@ -424,4 +424,4 @@ std::span<const FunctionInfo> securitiesFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

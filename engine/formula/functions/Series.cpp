@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 enum class Pair { SquaresDifference, SquaresSum, DifferenceSquared };
@@ -119,4 +119,4 @@ std::span<const FunctionInfo> seriesFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

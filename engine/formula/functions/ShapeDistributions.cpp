@@ -10,7 +10,7 @@
 #include <functional>
 #include <numbers>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The x in [low, high] where the increasing `cdf` reaches `p`, by bisection to the last bit.
@@ -285,4 +285,4 @@ std::span<const FunctionInfo> shapeDistributionFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

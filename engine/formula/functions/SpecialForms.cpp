@@ -3,7 +3,7 @@
 
 #include "engine/formula/functions/Families.h"
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr std::uint16_t lazy = flag::SpecialForm;
@@ -37,4 +37,4 @@ std::span<const FunctionInfo> specialForms() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

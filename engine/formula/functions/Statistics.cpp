@@ -9,7 +9,7 @@
 #include <map>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 constexpr NumberScan plain{};
@@ -544,4 +544,4 @@ std::span<const FunctionInfo> statisticFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

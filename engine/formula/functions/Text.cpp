@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The last day a date format shows, 31 December 9999, as a serial number of the 1900 system.
@@ -645,4 +645,4 @@ std::span<const FunctionInfo> textFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <string>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The full-width form of each half-width katakana and its punctuation, U+FF61 to U+FF9F.
@@ -209,4 +209,4 @@ std::span<const FunctionInfo> textFormFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

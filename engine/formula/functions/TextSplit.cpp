@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // (text, delimiter, [instance], [match_mode], [match_end], [if_not_found])
@@ -188,4 +188,4 @@ std::span<const FunctionInfo> textSplitFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 std::u16string toUtf16(std::string_view s) {
     std::u16string out;
@@ -182,4 +182,4 @@ unsigned char toCodePage1252(char16_t c) {
     return 0;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

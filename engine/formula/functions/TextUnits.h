@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 
 std::u16string toUtf16(std::string_view utf8);
 std::string toUtf8(std::u16string_view text);
@@ -23,4 +23,4 @@ int compareFolded(std::string_view a, std::string_view b);
 char16_t fromCodePage1252(unsigned char code);
 unsigned char toCodePage1252(char16_t c);
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

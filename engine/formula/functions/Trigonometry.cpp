@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 // The circular functions take angles below 2^27 in size, as the application does.
@@ -87,4 +87,4 @@ std::span<const FunctionInfo> trigonometryFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace engine::formula::fn {
+namespace engine::formula::functions {
 namespace {
 
 enum class Kind : std::uint8_t {
@@ -381,4 +381,4 @@ std::span<const FunctionInfo> unitFunctions() {
     return table;
 }
 
-} // namespace engine::formula::fn
+} // namespace engine::formula::functions

@@ -12,8 +12,8 @@
 
 namespace {
 
-using engine::CivilDate;
 using engine::DateSystem;
+using engine::util::CivilDate;
 
 struct Row {
     const char* iso;
@@ -41,7 +41,7 @@ TEST(CivilDate, EveryReaderAndTheFormatterKeepTheOneRule) {
         const std::string iso = row.iso;
         const CivilDate written{std::stoi(iso.substr(0, 4)), std::stoi(iso.substr(5, 2)),
                                 std::stoi(iso.substr(8, 2))};
-        EXPECT_EQ(engine::serialFromCivil(written, row.system), row.serial);
+        EXPECT_EQ(engine::util::serialFromCivil(written, row.system), row.serial);
         EXPECT_EQ(engine::ods::isoDateSerial(row.iso, row.system), double(row.serial));
         const auto fromXlsx = engine::package::isoDateToSerial(row.iso, row.system);
         engine::numfmt::DateTime split;
@@ -52,18 +52,18 @@ TEST(CivilDate, EveryReaderAndTheFormatterKeepTheOneRule) {
             continue;
         }
         EXPECT_EQ(fromXlsx, double(row.serial));
-        EXPECT_EQ(engine::civilFromSerial(row.serial, row.system), row.shown);
+        EXPECT_EQ(engine::util::civilFromSerial(row.serial, row.system), row.shown);
         ASSERT_TRUE(engine::numfmt::splitSerial(double(row.serial), row.system, 0, split));
         EXPECT_EQ((CivilDate{split.year, split.month, split.day}), row.shown);
     }
 }
 
 TEST(CivilDate, TheLostLeapDayAndTheWeekdaysAroundIt) {
-    EXPECT_EQ(engine::civilFromSerial(60, DateSystem::Date1900), (CivilDate{1900, 2, 29}));
+    EXPECT_EQ(engine::util::civilFromSerial(60, DateSystem::Date1900), (CivilDate{1900, 2, 29}));
     // Day 1 is a Sunday as the application counts; from 1 March 1900 on that is also true.
-    EXPECT_EQ(engine::weekdayOfSerial(1, DateSystem::Date1900), 0);
-    EXPECT_EQ(engine::weekdayOfSerial(61, DateSystem::Date1900), 4); // a Thursday
-    EXPECT_EQ(engine::weekdayOfSerial(0, DateSystem::Date1904), 5);  // 1904-01-01, a Friday
+    EXPECT_EQ(engine::util::weekdayOfSerial(1, DateSystem::Date1900), 0);
+    EXPECT_EQ(engine::util::weekdayOfSerial(61, DateSystem::Date1900), 4); // a Thursday
+    EXPECT_EQ(engine::util::weekdayOfSerial(0, DateSystem::Date1904), 5);  // 1904-01-01, a Friday
     EXPECT_EQ(engine::ods::isoDateSerial("1900-03-01T12:00:00", DateSystem::Date1900), 61.5);
     EXPECT_EQ(engine::ods::isoDateSerial("1900-03-01T24:00:00", DateSystem::Date1900), 62);
     // Seconds beyond any day are no time, not a date beyond the calendar's range.
