@@ -2,6 +2,7 @@
 // differences, working days and year fractions.
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/DateText.h"
+#include "engine/formula/functions/DayCounts.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 #include "engine/util/CivilDate.h"
@@ -531,24 +532,7 @@ template <bool Intl> Value workday(Args args, CallContext& c) {
 
 // YEARFRAC bases: 0 US 30/360, 1 actual/actual, 2 actual/360, 3 actual/365, 4 European 30/360.
 double thirty360(util::CivilDate a, util::CivilDate b, bool european) {
-    int d1 = a.day, d2 = b.day;
-    if (european) {
-        d1 = std::min(d1, 30);
-        d2 = std::min(d2, 30);
-    } else {
-        bool aLastFeb = a.month == 2 && d1 == daysInMonth(a.year, 2);
-        bool bLastFeb = b.month == 2 && d2 == daysInMonth(b.year, 2);
-        if (aLastFeb && bLastFeb) {
-            d2 = 30;
-        }
-        if (aLastFeb || d1 == 31) {
-            d1 = 30;
-        }
-        if (d2 == 31 && d1 >= 30) {
-            d2 = 30;
-        }
-    }
-    return (360.0 * (b.year - a.year) + 30.0 * (b.month - a.month) + (d2 - d1)) / 360.0;
+    return daycount::days360(a, b, european) / 360.0;
 }
 
 bool feb29Between(util::CivilDate a, util::CivilDate b, std::int64_t s, std::int64_t e,
