@@ -3,6 +3,7 @@
 #include "engine/base/Limits.h"
 #include "engine/numfmt/BuiltinFormats.h"
 #include "engine/numfmt/CellText.h"
+#include "engine/util/AsciiCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,8 +28,7 @@ std::optional<CellRef> takeCell(std::string_view& text) {
     std::uint64_t col = 0;
     std::size_t letters = 0;
     while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])) && letters < 4) {
-        col = col * 26 + static_cast<std::uint64_t>(
-                             std::toupper(static_cast<unsigned char>(text[i])) - 'A' + 1);
+        col = col * 26 + static_cast<std::uint64_t>(util::asciiUpper(text[i]) - 'A' + 1);
         ++i;
         ++letters;
     }

@@ -2,6 +2,7 @@
 
 #include "engine/formula/Expr.h"
 #include "engine/formula/Parser.h"
+#include "engine/util/AsciiCase.h"
 
 #include <array>
 #include <cctype>
@@ -112,7 +113,7 @@ std::string shownFormula(std::string_view stored, std::int64_t rows, std::int64_
             for (std::string_view prefix : prefixes) {
                 if (word.size() > prefix.size() &&
                     std::equal(prefix.begin(), prefix.end(), word.begin(),
-                               [](char a, char b) { return a == std::tolower(b); })) {
+                               [](char a, char b) { return a == util::asciiLower(b); })) {
                     word.remove_prefix(prefix.size());
                     stripped = true;
                 }

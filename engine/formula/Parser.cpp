@@ -3,6 +3,7 @@
 #include "engine/base/Limits.h"
 #include "engine/formula/StructuredReference.h"
 #include "engine/model/ErrorNames.h"
+#include "engine/util/AsciiCase.h"
 
 #include <cctype>
 #include <charconv>
@@ -29,7 +30,7 @@ bool isNameStart(char c) {
 std::string upper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = util::asciiUpper(c);
     return result;
 }
 
@@ -723,8 +724,7 @@ std::optional<std::uint32_t> columnFromLetters(std::string_view letters) {
     for (char c : letters) {
         if (!std::isalpha(static_cast<unsigned char>(c)))
             return std::nullopt;
-        col = col * 26 +
-              static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(c)) - 'A' + 1);
+        col = col * 26 + static_cast<std::uint32_t>(util::asciiUpper(c) - 'A' + 1);
     }
     if (col == 0 || col - 1 > maxCol)
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "engine/formula/R1C1Reference.h"
 
+#include "engine/util/AsciiCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -9,7 +11,7 @@ namespace engine::formula {
 namespace {
 
 bool isLetter(char c, char upper) {
-    return std::toupper(static_cast<unsigned char>(c)) == upper;
+    return util::asciiUpper(c) == upper;
 }
 
 // One axis of a corner: "R5" absolute, "R[-2]" relative, a bare "R" the caller's own row.

@@ -1,5 +1,7 @@
 #include "engine/formula/StructuredReference.h"
 
+#include "engine/util/AsciiCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -9,10 +11,7 @@ namespace engine::formula {
 namespace {
 
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+    return util::asciiEqualIgnoringCase(a, b);
 }
 
 // A column name as written: ' makes the next character plain; spaces around it are not part of

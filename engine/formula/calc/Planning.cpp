@@ -1,6 +1,7 @@
 #include "engine/formula/calc/Planning.h"
 
 #include "engine/formula/calc/Calculation.h"
+#include "engine/util/AsciiCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +12,7 @@ namespace engine::formula::calc {
 std::string upper(std::string_view text) {
     std::string result(text);
     for (char& c : result)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = util::asciiUpper(c);
     return result;
 }
 
@@ -82,9 +83,8 @@ bool containsUnknown(const Node& node, const Workbook& workbook) {
 }
 
 bool mentions(std::string_view text, std::string_view word) {
-    return std::search(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
-               return std::toupper(static_cast<unsigned char>(a)) == b;
-           }) != text.end();
+    return std::search(text.begin(), text.end(), word.begin(), word.end(),
+                       [](char a, char b) { return util::asciiUpper(a) == b; }) != text.end();
 }
 
 bool anythingToCompute(const Workbook& workbook) {

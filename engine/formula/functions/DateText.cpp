@@ -1,5 +1,6 @@
 #include "engine/formula/functions/DateText.h"
 
+#include "engine/util/AsciiCase.h"
 #include "engine/util/CivilDate.h"
 
 #include <array>
@@ -28,7 +29,7 @@ int monthOfName(std::string_view word) {
     }
     std::string w;
     for (char c : word) {
-        w.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+        w.push_back(util::asciiLower(c));
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i].starts_with(w) || (w == "sept" && i == 8)) {
@@ -186,7 +187,7 @@ std::optional<double> parseTime(std::string_view s) {
     }
     std::string rest;
     for (; i < s.size(); ++i) {
-        rest.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))));
+        rest.push_back(util::asciiUpper(s[i]));
     }
     if (!rest.empty()) {
         bool pm = rest == "PM" || rest == "P";

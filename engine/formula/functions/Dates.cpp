@@ -5,6 +5,7 @@
 #include "engine/formula/functions/DayCounts.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
+#include "engine/util/AsciiCase.h"
 #include "engine/util/CivilDate.h"
 
 #include <array>
@@ -304,7 +305,7 @@ Value datedif(Args args, CallContext& c) {
         return r.error();
     }
     for (char& ch : unit) {
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        ch = util::asciiUpper(ch);
     }
     if (s > e) {
         return Value::fail(CellError::Num);

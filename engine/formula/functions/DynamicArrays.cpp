@@ -3,6 +3,7 @@
 #include "engine/base/Limits.h"
 #include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
+#include "engine/util/AsciiCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -357,7 +358,7 @@ ArrayValue unique(Args args, CallContext& c) {
             text += static_cast<char>('0' + static_cast<int>(v.kind));
             if (v.kind == ValueKind::Text) {
                 for (char ch : v.text)
-                    text += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                    text += util::asciiLower(ch);
             } else if (v.isError()) {
                 text += std::to_string(static_cast<int>(v.error));
             } else {
