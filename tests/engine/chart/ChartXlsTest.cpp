@@ -427,8 +427,9 @@ std::vector<std::uint8_t> currentLookWorkbook() {
     w.bof(0x0020);
     w.record(0x1002, Bytes().u32(0).u32(0).u32(500u << 16).u32(300u << 16));
     w.record(begin, Bytes());
-    for (const auto& [legacy, fill] : {std::pair(0x008080u, 0x156082u), {0x0000FFu, 0xE97132u}})
-        formattedSeries(w, [&] { dataFormat(w, 0xFFFF, 0x1007, line(legacy), gelFrame(fill)); });
+    for (const auto& colors : {std::pair(0x008080u, 0x156082u), {0x0000FFu, 0xE97132u}})
+        formattedSeries(
+            w, [&] { dataFormat(w, 0xFFFF, 0x1007, line(colors.first), gelFrame(colors.second)); });
     chartGroup(w, 0x1018, Bytes().u16(0), false);
     w.record(end, Bytes());
     values();
