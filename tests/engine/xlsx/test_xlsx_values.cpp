@@ -178,7 +178,7 @@ TEST(XlsxPartNames, RelationshipsAreFoundByIdTheFirstOfTwoWinning) {
     testing_support::PackageWriter writer;
     writer.add("xl/_rels/workbook.xml.rels", testing_support::relationshipsXml(rels));
     const std::vector<std::uint8_t> bytes = writer.bytes();
-    const zip::ZipArchive archive(bytes);
+    const engine::zip::ZipArchive archive(bytes);
     const auto relationships = package::Relationships::read(archive, "xl/workbook.xml");
     ASSERT_NE(relationships.byId("rId1"), nullptr);
     EXPECT_EQ(relationships.byId("rId1")->target, "xl/worksheets/sheet1.xml");
