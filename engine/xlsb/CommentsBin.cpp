@@ -103,13 +103,7 @@ private:
 void parseCommentsBin(std::span<const std::uint8_t> records, const std::string& partName,
                       Sheet& sheet) {
     CommentRecords reader(sheet);
-    RecordStream stream([&](const Record& record) { reader.record(record); });
-    try {
-        stream.feed(records);
-        stream.finish();
-    } catch (const ReadError& error) {
-        throw ReadError(error.kind(), "the part '" + partName + "': " + error.detail());
-    }
+    parseRecords(records, partName, [&](const Record& record) { reader.record(record); });
 }
 
 void readSheetComments(const zip::ZipArchive& archive, const std::string& sheetPart,

@@ -77,12 +77,18 @@ void RecordStream::finish() const {
                             std::to_string(pending_.size()) + " bytes of it found)");
 }
 
+namespace {
+
+ReadError inPart(const ReadError& error, const std::string& part) {
+    return ReadError(error.kind(), "the part '" + part + "': " + error.detail());
+}
+
+} // namespace
+
 void readRecords(const zip::ZipArchive& archive, const std::string& part, std::uint64_t maxBytes,
                  const std::function<void(const Record&)>& onRecord) {
     RecordStream stream(onRecord);
-    const auto withPart = [&](const ReadError& error) {
-        return ReadError(error.kind(), "the part '" + part + "': " + error.detail());
-    };
+    const auto withPart = [&](const ReadError& error) { return inPart(error, part); };
     archive.stream(part, maxBytes, [&](const char* data, std::size_t size) {
         try {
             stream.feed({reinterpret_cast<const std::uint8_t*>(data), size});
@@ -94,6 +100,17 @@ void readRecords(const zip::ZipArchive& archive, const std::string& part, std::u
         stream.finish();
     } catch (const ReadError& error) {
         throw withPart(error);
+    }
+}
+
+void parseRecords(std::span<const std::uint8_t> records, const std::string& partName,
+                  const std::function<void(const Record&)>& onRecord) {
+    RecordStream stream(onRecord);
+    try {
+        stream.feed(records);
+        stream.finish();
+    } catch (const ReadError& error) {
+        throw inPart(error, partName);
     }
 }
 

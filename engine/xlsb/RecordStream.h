@@ -49,4 +49,8 @@ private:
 void readRecords(const zip::ZipArchive& archive, const std::string& part, std::uint64_t maxBytes,
                  const std::function<void(const Record&)>& onRecord);
 
+// The same for a part already in memory (for tests and fuzzing), named `partName` in errors.
+void parseRecords(std::span<const std::uint8_t> records, const std::string& partName,
+                  const std::function<void(const Record&)>& onRecord);
+
 } // namespace engine::xlsb

@@ -86,13 +86,7 @@ private:
 bool parseTableBin(std::span<const std::uint8_t> records, const std::string& partName, Table& table,
                    std::uint32_t& id) {
     TableRecords reader(table, id);
-    RecordStream stream([&](const Record& record) { reader.record(record); });
-    try {
-        stream.feed(records);
-        stream.finish();
-    } catch (const ReadError& error) {
-        throw ReadError(error.kind(), "the part '" + partName + "': " + error.detail());
-    }
+    parseRecords(records, partName, [&](const Record& record) { reader.record(record); });
     reader.completeColumns();
     return reader.usable();
 }
