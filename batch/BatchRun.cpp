@@ -109,14 +109,16 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     if (result.stamp.size < 0)
         return failure(run, path, JobResult::Failed, QStringLiteral("no workbook file there"),
                        result);
+    // Before the folder is made: a run killed between the two must find the folder named in
+    // the report, or its resumed run takes the folder for another workbook's and hands out
+    // different names from there on.
+    run.ledger.started(planned, result.stamp);
     if (run.options.mirror)
         QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
     if (!entire && !convert::CreateFolder(planned.folder) &&
         !(reused && QFileInfo(planned.folder).isDir()))
         return failure(run, path, JobResult::Failed,
                        QStringLiteral("cannot create the folder %1").arg(planned.folder), result);
-    // Only now that the place is this workbook's: a resumed run may empty what the line names.
-    run.ledger.started(planned, result.stamp);
 
     QuietObserver observer;
     convert::ConversionContext context{run.automation, run.random, state, observer,
