@@ -2,6 +2,7 @@
 // with MDETERM beside them.
 
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 
@@ -11,12 +12,6 @@
 
 namespace engine::formula::functions {
 namespace {
-
-ArrayValue single(Value v) {
-    ArrayValue out;
-    out.values.push_back(std::move(v));
-    return out;
-}
 
 struct Matrix {
     std::uint32_t rows = 0, cols = 0;

@@ -2,6 +2,7 @@
 // asked), TREND and GROWTH (the fitted values at new points).
 
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Blocks.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 
@@ -11,12 +12,6 @@
 
 namespace engine::formula::functions {
 namespace {
-
-ArrayValue single(Value v) {
-    ArrayValue out;
-    out.values.push_back(std::move(v));
-    return out;
-}
 
 // A block of numbers row by row; text, booleans, blanks or errors in it are #VALUE!.
 struct Block {
