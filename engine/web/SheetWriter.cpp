@@ -44,7 +44,11 @@ struct SheetWriter::Block {
 
 SheetWriter::SheetWriter(const Workbook& workbook, numfmt::CellTextFormatter& formatter,
                          const StyleSheet& styles, const PageLinks& links)
-    : workbook_(workbook), formatter_(formatter), styles_(styles), links_(links) {}
+    : workbook_(workbook), formatter_(formatter), styles_(styles), links_(links),
+      anyCentredAcross_(std::any_of(
+          workbook.cellFormats.begin(), workbook.cellFormats.end(), [](const CellFormat& format) {
+              return format.alignment.horizontal == HAlign::CenterAcrossSelection;
+          })) {}
 
 SheetWriter::~SheetWriter() = default;
 
@@ -378,7 +382,8 @@ void SheetWriter::writeRow(const Sheet& sheet, const SheetLayout& layout, std::u
             overflow.own = layout.columnWidth(here);
             overflow.openRight = stops[i] > used.lastCol;
             overflow.clip = fixedHeight;
-            const std::uint32_t selected = selectionEnd(sheet, layout, *block.cell, stops[i]);
+            const std::uint32_t selected =
+                anyCentredAcross_ ? selectionEnd(sheet, layout, *block.cell, stops[i]) : here;
             if (selected > here)
                 overflow.across = layout.widthOf(static_cast<std::uint16_t>(here + 1),
                                                  static_cast<std::uint16_t>(selected));
@@ -529,7 +534,8 @@ void SheetWriter::writeCell(const Cell* cell, const MergeSpan* merge, const Cell
     facts.tableRightToLeft = rightToLeft_;
     // Rows frozen at the top and tables' header rows head the columns below them; columns
     // frozen at the left head their rows.
-    if (cell && (cell->row < sheet_->frozenRows || headsTable(cell->row, cellCol_)))
+    if (cell && (cell->row < sheet_->frozenRows ||
+                 (!tableHeads_.empty() && headsTable(cell->row, cellCol_))))
         facts.header = CellFacts::Header::Column;
     else if (cell && cellCol_ < sheet_->frozenColumns)
         facts.header = CellFacts::Header::Row;

@@ -99,6 +99,7 @@ private:
     numfmt::CellTextFormatter& formatter_;
     const StyleSheet& styles_;
     const PageLinks& links_;
+    const bool anyCentredAcross_; // whether any cell format centres across a selection
     std::map<std::uint64_t, const Hyperlink*> hyperlinks_;
     std::map<std::uint64_t, const Comment*> notes_;
     std::vector<Range> tableHeads_;                 // of the sheet being written: see writeTable

@@ -280,17 +280,35 @@ private:
         hasValue_ = hasInline_ = isFormula_ = inFormula_ = false;
         formula_ = CellFormula{};
         value_.clear();
-        type_ = valueType(attributes.value("t"));
-        dynamic_ = context_.dynamicArrays.dynamic(attributes.value("cm"));
-        format_ = static_cast<std::uint32_t>(
-            package::parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
+        // One pass over the attributes, as this runs for every cell of the sheet; of two
+        // attributes with one local name the first counts, as in Attributes::get.
+        std::string_view type, metadata, style, reference;
+        bool hasReference = false;
+        const auto first = [](std::string_view& slot, std::string_view value) {
+            if (slot.data() == nullptr)
+                slot = value;
+        };
+        attributes.forEach([&](std::string_view local, std::string_view value) {
+            if (local == "t")
+                first(type, value);
+            else if (local == "s")
+                first(style, value);
+            else if (local == "r" && !hasReference)
+                reference = value, hasReference = true;
+            else if (local == "cm")
+                first(metadata, value);
+        });
+        type_ = valueType(type);
+        dynamic_ = !metadata.empty() && context_.dynamicArrays.dynamic(metadata);
+        format_ =
+            static_cast<std::uint32_t>(package::parseUnsigned(style, 0xFFFFFFFFu).value_or(0));
 
         std::uint64_t row = rowNumber_, col = nextCol_;
-        if (const char* r = attributes.get("r")) {
+        if (hasReference) {
             package::CellPosition position;
-            switch (package::parseCellRef(r, position)) {
+            switch (package::parseCellRef(reference, position)) {
             case package::RefStatus::Malformed:
-                fail("cell reference '" + std::string(r).substr(0, 32) + "' is malformed");
+                fail("cell reference '" + std::string(reference.substr(0, 32)) + "' is malformed");
             case package::RefStatus::OutsideGrid:
                 cellInGrid_ = false;
                 return;
