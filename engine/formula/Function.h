@@ -128,4 +128,7 @@ struct FunctionInfo {
 // body.
 const FunctionInfo* findFunction(std::string_view upperName);
 
+// Every row of the library, sorted by name.
+std::span<const FunctionInfo* const> allFunctions();
+
 } // namespace engine::formula

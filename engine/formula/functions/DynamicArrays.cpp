@@ -401,8 +401,8 @@ ArrayValue unique(Args args, CallContext& c) {
 
 constexpr FunctionInfo table[] = {
     FunctionInfo{"FILTER", 2, 3, nullptr, "bbb", 0, flag::ArraysAlways, filter, "_xlfn._xlws."},
-    FunctionInfo{"RANDARRAY", 0, 5, nullptr, "sssss", 0, flag::ArraysAlways | flag::Random,
-                 randArray, "_xlfn."},
+    FunctionInfo{"RANDARRAY", 0, 5, nullptr, "sssss", 0,
+                 flag::ArraysAlways | flag::Random | flag::Volatile, randArray, "_xlfn."},
     FunctionInfo{"SEQUENCE", 1, 4, nullptr, "ssss", 0, flag::ArraysAlways, sequence, "_xlfn."},
     FunctionInfo{"SORT", 1, 4, nullptr, "bbbs", 0, flag::ArraysAlways, sort, "_xlfn._xlws."},
     FunctionInfo{"SORTBY", 2, 253, nullptr, "bbs", 1, flag::ArraysAlways, sortBy, "_xlfn."},
