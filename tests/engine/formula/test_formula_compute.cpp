@@ -62,6 +62,18 @@ TEST(FormulaWhen, VolatilityFollowsTheFunctionRows) {
         EXPECT_EQ(book.text(cell), value) << cell;
 }
 
+TEST(FormulaValues, AFormulaReadingAnEmptyCellHoldsZeroForItsReaders) {
+    SmallBook book;
+    book.set("A1", "=Z1").set("A2", "5").set("A3", "=LCM(A1:A2)").set("A4", "=COUNT(A1:A2)");
+    book.set("A5", "=ISBLANK(A1)").set("A6", "=A1&\"|\"");
+    book.compute();
+    EXPECT_EQ(book.text("A1"), "0");
+    EXPECT_EQ(book.text("A3"), "0");
+    EXPECT_EQ(book.text("A4"), "2");
+    EXPECT_EQ(book.text("A5"), "FALSE");
+    EXPECT_EQ(book.text("A6"), "0|");
+}
+
 TEST(FormulaWhen, NowComesFromSourceDateEpochInLocalTime) {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
