@@ -508,8 +508,9 @@ Value permut(Args args, CallContext& c) {
 }
 
 // GCD and LCM read every value they are given, in cells too: text that reads as a number counts,
-// other text and booleans are #VALUE!, a left-out argument #N/A; only empty cells are passed
-// over, and with nothing left to combine the answer is #VALUE!.
+// other text and booleans are #VALUE!, a left-out argument #N/A. An empty cell given alone is
+// passed over, and with nothing left to combine the answer is #VALUE!; an empty cell of a block
+// of several counts as 0.
 bool gcdLcmNumber(const Value& v, CallContext& c, std::vector<double>& out, Value& error) {
     switch (v.kind) {
     case ValueKind::Blank:
@@ -542,11 +543,17 @@ bool gcdLcmNumbers(Args args, CallContext& c, std::vector<double>& out, Value& e
             return false;
         }
         bool ok = true;
-        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+        const Grid grid(arg, c);
+        std::uint64_t held = 0;
+        grid.forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            ++held;
             if (ok) {
                 ok = gcdLcmNumber(v, c, out, error);
             }
         });
+        if (ok && grid.size() > 1 && held < grid.size()) {
+            out.push_back(0);
+        }
         if (budget.spent()) {
             error = Value::fail(CellError::Value);
             return false;

@@ -218,8 +218,11 @@ TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
         {"GCD([\"eight\", 12])", "#VALUE!"},
         {"GCD([TRUE, 12])", "#VALUE!"},
         {"LCM({4, TRUE})", "#VALUE!"},
-        {"GCD([_, 12])", "12"},     // empty cells are passed over ...
-        {"GCD([_, _])", "#VALUE!"}, // ... but something must remain
+        {"GCD([_, 12])", "12"}, // an empty cell of a block is 0 ...
+        {"LCM([_, 12])", "0"},
+        {"GCD([_, _])", "0"},
+        {"GCD([_])", "#VALUE!"}, // ... one given alone is passed over, but something must remain
+        {"LCM([_], 3)", "3"},
         {"GCD(, 5)", "#N/A"},
         {"GCD(-0.5, 1)", "#NUM!"}, // negative even when it truncates to 0
         {"LCM(1E+100, 2)", "#NUM!"},
