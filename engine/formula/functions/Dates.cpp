@@ -257,14 +257,14 @@ Value weekNum(Args args, CallContext& c) {
 }
 
 // EDATE and EOMONTH: whole months on, the day kept (clamped to the month's length) or the
-// month's last day.
+// month's last day. A count of months that is TRUE or FALSE is #VALUE!.
 template <bool EndOfMonth> Value monthStep(Args args, CallContext& c) {
     Reader r(args, c);
     std::int64_t day = 0;
     if (!dayArg(r, 0, day)) {
         return r.error();
     }
-    double months = std::trunc(r.number(1));
+    double months = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }
