@@ -1,5 +1,6 @@
 // Arithmetic, rounding, powers and logarithms, trigonometry and combinatorics.
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Circular.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 
@@ -84,13 +85,13 @@ double sqrtOf(double x) {
     return std::sqrt(x);
 }
 double sinOf(double x) {
-    return std::sin(x);
+    return circularSin(x);
 }
 double cosOf(double x) {
-    return std::cos(x);
+    return circularCos(x);
 }
 double tanOf(double x) {
-    return std::tan(x);
+    return circularTan(x);
 }
 double asinOf(double x) {
     return std::asin(x);

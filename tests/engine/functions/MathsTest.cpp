@@ -178,6 +178,26 @@ TEST(MathFunctions, RomanFormsShortenTheSubtractivePairs) {
     });
 }
 
+// Near the zeros of the circular functions the application's results show the pi of its angle
+// reduction: SIN(PI()) is 1.22514845490862E-16.
+TEST(MathFunctions, CircularFunctionsReduceAnglesAsTheApplicationDoes) {
+    expectAll({
+        {"SIN(3.141592653589793)", "1.22514845490862E-16"},
+        {"TAN(3.141592653589793)", "-1.22514845490862E-16"},
+        {"COS(1.5707963267948966)", "6.1257422745431E-17"},
+        {"SIN(-6.283185307179586)", "2.45029690981724E-16"},
+        {"CSC(3.141592653588793)", "~999788629259.20374"},
+        {"SEC(1.5707963267958966)", "~-999972357604.52759"},
+        {"SIN(1)", "~0.841470984807897"},
+        {"COS(-2.5)", "~-0.801143615546934"},
+        {"TAN(0.7853981633974483)", "~1"},
+        {"SIN(1000000)", "~-0.349993502"},
+        {"COS(1e8)", "~-0.36338509"},
+        {"SIN(0)", "0"},
+        {"COS(0)", "1"},
+    });
+}
+
 TEST(MathFunctions, ReciprocalTrigonometryDividesByZeroAndBoundsAngles) {
     expectAll({
         {"COT(0)", "#DIV/0!"},
