@@ -346,10 +346,10 @@ Value modulo(Args args, CallContext& c) {
     if (d == 0) {
         return Value::fail(CellError::Div0);
     }
-    double q = std::floor(roundTo15Digits(n / d));
-    double m = n - d * q;
-    if (std::fabs(m) < std::fabs(d) * 1e-15) {
-        m = 0;
+    // The exact remainder, taking the divisor's sign.
+    double m = std::fmod(n, d);
+    if (m != 0 && (m < 0) != (d < 0)) {
+        m += d;
     }
     return numberOrNum(m);
 }

@@ -71,6 +71,11 @@ TEST(MathFunctions, ArithmeticAndItsDomains) {
         {"MOD(-3, 2)", "1"},
         {"MOD(3, -2)", "-1"},
         {"MOD(5, 0)", "#DIV/0!"},
+        // The exact remainder: 1e-10 is a little more than a tenth of a billionth, so 5 holds it
+        // 49,999,999,999 times and nearly once more.
+        {"MOD(5, 1e-10)", "9.99998178390134E-11"},
+        {"MOD(7.5, -2)", "-0.5"},
+        {"MOD(1000000000000001, 7)", "0"},
         {"QUOTIENT(-10, 3)", "-3"},
         {"POWER(2, 10)", "1024"},
         {"POWER(0, 0)", "#NUM!"},
