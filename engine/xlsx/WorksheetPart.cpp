@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace engine::xlsx {
 namespace {
@@ -282,6 +283,7 @@ private:
         value_.clear();
         type_ = valueType(attributes.value("t"));
         dynamic_ = context_.dynamicArrays.dynamic(attributes.value("cm"));
+        richError_ = context_.richErrors.error(attributes.value("vm"));
         format_ = static_cast<std::uint32_t>(
             package::parseUnsigned(attributes.value("s"), 0xFFFFFFFFu).value_or(0));
 
@@ -396,6 +398,9 @@ private:
             if (hasValue) {
                 cell.type = CellType::Error;
                 cell.error = cellErrorFromText(value_).value_or(CellError::NA);
+                // #VALUE! stands in for the errors older readers do not know.
+                if (cell.error == CellError::Value && richError_)
+                    cell.error = *richError_;
             }
             break;
         case ValueType::Date:
@@ -441,6 +446,7 @@ private:
     std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
     bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;
     bool dynamic_ = false;
+    std::optional<CellError> richError_; // the error the cell's vm attribute names
     bool isFormula_ = false, inFormula_ = false, cellInGrid_ = false;
     CellFormula formula_;
     int inlineDepth_ = 0;
