@@ -147,15 +147,29 @@ double regularizedGamma(double a, double x) {
     return gammaTails(a, x).lower;
 }
 
+namespace {
+
+// The probability beyond |t| on one side. Near 0, df / (df + t^2) rounds to within a few ulps
+// of 1 and loses t's digits, so there the tail comes from the probability within |t|.
+double studentTail(double t, double df) {
+    const double t2 = t * t;
+    if (t2 < df) {
+        return 0.5 * (1 - regularizedBeta(0.5, df / 2, t2 / (df + t2)));
+    }
+    return 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t2));
+}
+
+} // namespace
+
 // Student's t with `df` degrees of freedom: the probability below t.
 double studentCdf(double t, double df) {
-    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    const double tail = studentTail(t, df);
     return t > 0 ? 1 - tail : tail;
 }
 
 // The probability above t, from the same tail as studentCdf's so that it keeps its digits.
 double studentUpper(double t, double df) {
-    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    const double tail = studentTail(t, df);
     return t > 0 ? tail : 1 - tail;
 }
 

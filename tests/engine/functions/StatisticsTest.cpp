@@ -161,6 +161,19 @@ TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
     });
 }
 
+// Near t = 0 the t distribution keeps every digit of t: a confidence level close to 100 % asks
+// for a quantile of a few millionths.
+TEST(StatisticFunctions, StudentsTKeepsItsDigitsNearTheCentre) {
+    expectAll({
+        {"T.INV.2T(0.999999, 49)", "~0.00000125972449149"},
+        {"CONFIDENCE.T(0.999999, 1, 50)", "~0.000000178151946072"},
+        {"T.INV(0.4999999, 5)", "~-0.000000263430552422"},
+        {"T.DIST(0.000001, 10, TRUE)", "~0.500000389108384"},
+        {"T.DIST.2T(1, 3)", "~0.391002219"},
+        {"T.INV.2T(0.05, 10)", "~2.228138852"},
+    });
+}
+
 TEST(StatisticFunctions, CountingDistributionsAndSampleTests) {
     expectAll({
         {"NEGBINOM.DIST(10, 5, 0.25, FALSE)", "~0.0550487"},
