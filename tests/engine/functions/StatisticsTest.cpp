@@ -161,6 +161,21 @@ TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
     });
 }
 
+// The normal quantile keeps its relative precision near the centre, where a huge deviation
+// magnifies every digit of it, and reaches far into the tails.
+TEST(StatisticFunctions, NormalQuantileIsExactToItsLastDigits) {
+    expectAll({
+        {"NORM.S.INV(0.975)", "~1.95996398454005"},
+        {"NORM.S.INV(0.02)", "~-2.05374891063182"},
+        {"NORM.S.INV(0.999999)", "~4.75342430881709"},
+        {"NORM.S.INV(1e-20)", "~-9.26234008979841"},
+        {"NORM.S.INV(0.5000000001)", "~0.000000000250662848203035"},
+        {"LOGNORM.INV(0.5000000001, 0, 1e9)", "~1.28487681277"},
+        {"NORM.INV(0.5, 3, 2)", "3"},
+        {"NORM.S.INV(0)", "#NUM!"},
+    });
+}
+
 // Near t = 0 the t distribution keeps every digit of t: a confidence level close to 100 % asks
 // for a quantile of a few millionths.
 TEST(StatisticFunctions, StudentsTKeepsItsDigitsNearTheCentre) {
