@@ -161,9 +161,9 @@ TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
     });
 }
 
-// The normal quantile keeps its relative precision near the centre, where a huge deviation
-// magnifies every digit of it, and reaches far into the tails.
-TEST(StatisticFunctions, NormalQuantileIsExactToItsLastDigits) {
+// The inverses keep their relative precision where the distribution is flat: the normal one near
+// its centre, where a huge deviation magnifies every digit, and the beta one near 1.
+TEST(StatisticFunctions, InversesKeepTheirDigitsWhereTheDistributionIsFlat) {
     expectAll({
         {"NORM.S.INV(0.975)", "~1.95996398454005"},
         {"NORM.S.INV(0.02)", "~-2.05374891063182"},
@@ -173,6 +173,9 @@ TEST(StatisticFunctions, NormalQuantileIsExactToItsLastDigits) {
         {"LOGNORM.INV(0.5000000001, 0, 1e9)", "~1.28487681277"},
         {"NORM.INV(0.5, 3, 2)", "3"},
         {"NORM.S.INV(0)", "#NUM!"},
+        {"BETA.INV(0.999999999999, 2, 3)", "~0.999937003419878"},
+        {"BETA.INV(0.9, 2, 3)", "~0.679539416278182"},
+        {"BETA.INV(0.2, 2, 3)", "~0.212317128277951"},
     });
 }
 
