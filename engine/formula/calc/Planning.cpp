@@ -55,13 +55,22 @@ bool mentionsAny(std::string_view text, std::span<const std::string_view> names)
 namespace {
 
 // The functions computed at every calculation, and those whose result is a random draw.
+// What the file holds stands for a random draw and for what the saving machine's session
+// answered (its file name, its folders): computing them again here would replace them.
+constexpr std::uint16_t storedStands = flag::Random | flag::Session;
+
 const std::vector<std::string_view>& volatileNames() {
-    static const std::vector<std::string_view> names = namesFlagged(flag::Volatile, flag::Random);
+    static const std::vector<std::string_view> names = namesFlagged(flag::Volatile, storedStands);
     return names;
 }
 
-const std::vector<std::string_view>& randomNames() {
-    static const std::vector<std::string_view> names = namesFlagged(flag::Random);
+const std::vector<std::string_view>& keptNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> all = namesFlagged(flag::Random);
+        for (std::string_view name : namesFlagged(flag::Session))
+            all.push_back(name);
+        return all;
+    }();
     return names;
 }
 
@@ -213,9 +222,9 @@ void Calculation::collect() {
             const CellFormula* source = textSource(s, f);
             const std::string_view text = source ? std::string_view(source->text) : "";
             // Volatile functions are computed whatever the file holds, as the application
-            // does when it opens the workbook; a random draw keeps the file's own result.
+            // does when it opens the workbook, except where the stored result stands.
             const bool mayBeVolatile = mentionsAny(text, volatileNames());
-            const bool mayBeRandom = mentionsAny(text, randomNames());
+            const bool mayBeKept = mentionsAny(text, keptNames());
             bool compute = !f.hasResult || wb_.fullCalcOnLoad;
             if (compute || mayBeVolatile) {
                 if (source) {
@@ -230,11 +239,15 @@ void Calculation::collect() {
                 }
                 if (state.tree) {
                     state.unknown = containsUnknown(*state.tree, wb_);
-                    if (mayBeVolatile && containsFlagged(*state.tree, flag::Volatile, flag::Random))
+                    if (mayBeVolatile && containsFlagged(*state.tree, flag::Volatile, storedStands))
                         compute = true;
-                    if (f.hasResult &&
-                        (state.unknown ||
-                         (mayBeRandom && containsFlagged(*state.tree, flag::Random))))
+                    // A session's answer stands only where the application computed it: a
+                    // full calculation on load says the stored results are placeholders.
+                    const bool kept =
+                        mayBeKept &&
+                        (containsFlagged(*state.tree, flag::Random) ||
+                         (!wb_.fullCalcOnLoad && containsFlagged(*state.tree, flag::Session)));
+                    if (f.hasResult && (state.unknown || kept))
                         compute = false;
                 } else if (f.hasResult) {
                     compute = false;

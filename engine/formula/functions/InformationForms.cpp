@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint16_t form = flag::SpecialForm;
 // CELL and INFO answer about the sheet's layout and the session, which change without any cell
 // they read changing.
-constexpr std::uint16_t session = flag::SpecialForm | flag::Volatile;
+constexpr std::uint16_t session = flag::SpecialForm | flag::Volatile | flag::Session;
 
 constexpr FunctionInfo table[] = {
     FunctionInfo{"AREAS", 1, 1, nullptr, {}, 0, form, nullptr, {}, 75},

@@ -80,6 +80,10 @@ TEST(FunctionRows, VolatileAndRandomFlagsAgreeWithTheApplication) {
     }
     for (const char* name : {"INDEX", "SUM", "ROW", "CHOOSE"})
         EXPECT_EQ(findFunction(name)->flags & Volatile, 0) << name;
+    // CELL and INFO tell of the session: the stored answer of the saving machine stands.
+    for (const char* name : {"CELL", "INFO"})
+        EXPECT_NE(findFunction(name)->flags & engine::formula::flag::Session, 0) << name;
+    EXPECT_EQ(findFunction("OFFSET")->flags & engine::formula::flag::Session, 0);
 }
 
 TEST(FunctionRows, BlockParametersComeFromTheRows) {
