@@ -75,6 +75,8 @@ TEST(MathFunctions, ArithmeticAndItsDomains) {
         // 49,999,999,999 times and nearly once more.
         {"MOD(5, 1e-10)", "9.99998178390134E-11"},
         {"MOD(7.5, -2)", "-0.5"},
+        {"MOD(0.9, 0.3)", "5.55111512312578E-17"}, // 0.9 is a little more than 3 times 0.3
+        {"MOD(281.44, 0.02)", "0.0199999999999919"},
         {"MOD(1000000000000001, 7)", "0"},
         {"QUOTIENT(-10, 3)", "-3"},
         {"POWER(2, 10)", "1024"},
