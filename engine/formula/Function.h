@@ -98,6 +98,9 @@ constexpr std::uint16_t SpecialForm = 1 << 4;      // the evaluator's own: lazy 
                                                    // references; `body` stays null
 constexpr std::uint16_t ArraysAlways = 1 << 5;     // computes its arguments as arrays in any
                                                    // formula (SUMPRODUCT(A1:A3*B1:B3))
+constexpr std::uint16_t Session = 1 << 6;          // tells of the session the workbook is open in
+                                                   // (CELL, INFO): the stored result, from the
+                                                   // machine that saved it, is kept
 } // namespace flag
 
 // One row per worksheet function: everything the parser, the binary token decoder, the planner
@@ -127,5 +130,8 @@ struct FunctionInfo {
 // INDIRECT, INDEX, ROW ...) are the evaluator's own: their rows carry flag::SpecialForm and no
 // body.
 const FunctionInfo* findFunction(std::string_view upperName);
+
+// Every row of the library, sorted by name.
+std::span<const FunctionInfo* const> allFunctions();
 
 } // namespace engine::formula

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace engine::xlsx {
 namespace {
@@ -282,7 +283,7 @@ private:
         value_.clear();
         // One pass over the attributes, as this runs for every cell of the sheet; of two
         // attributes with one local name the first counts, as in Attributes::get.
-        std::string_view type, metadata, style, reference;
+        std::string_view type, metadata, valueMetadata, style, reference;
         bool hasReference = false;
         const auto first = [](std::string_view& slot, std::string_view value) {
             if (slot.data() == nullptr)
@@ -297,9 +298,12 @@ private:
                 reference = value, hasReference = true;
             else if (local == "cm")
                 first(metadata, value);
+            else if (local == "vm")
+                first(valueMetadata, value);
         });
         type_ = valueType(type);
         dynamic_ = !metadata.empty() && context_.dynamicArrays.dynamic(metadata);
+        richError_ = context_.richErrors.error(valueMetadata);
         format_ =
             static_cast<std::uint32_t>(package::parseUnsigned(style, 0xFFFFFFFFu).value_or(0));
 
@@ -414,6 +418,9 @@ private:
             if (hasValue) {
                 cell.type = CellType::Error;
                 cell.error = cellErrorFromText(value_).value_or(CellError::NA);
+                // #VALUE! stands in for the errors older readers do not know.
+                if (cell.error == CellError::Value && richError_)
+                    cell.error = *richError_;
             }
             break;
         case ValueType::Date:
@@ -459,6 +466,7 @@ private:
     std::uint64_t rowNumber_ = 0, nextRow_ = 0, nextCol_ = 0;
     bool inCell_ = false, inValue_ = false, hasValue_ = false, hasInline_ = false;
     bool dynamic_ = false;
+    std::optional<CellError> richError_; // the error the cell's vm attribute names
     bool isFormula_ = false, inFormula_ = false, cellInGrid_ = false;
     CellFormula formula_;
     int inlineDepth_ = 0;

@@ -3,6 +3,7 @@
 
 #include "engine/model/Workbook.h"
 #include "engine/xlsx/CellMetadata.h"
+#include "engine/xlsx/RichValueErrors.h"
 
 #include <cstdint>
 #include <string>
@@ -27,6 +28,7 @@ struct SheetContext {
     std::uint64_t cellCount = 0;     // cells read so far in the whole workbook
     std::uint64_t pictureBytes = 0;  // image bytes kept so far in the whole workbook
     DynamicArrayMarks dynamicArrays; // of the workbook's metadata part
+    RichValueErrors richErrors;      // of its metadata and rich value parts
 };
 
 // Reads worksheet part `part` into `sheet`, following its relationships to hyperlink targets

@@ -74,9 +74,15 @@ Workbook readPackage(std::span<const std::uint8_t> bytes) {
         readSharedStrings(archive, strings->target, colors, fonts, workbook);
     const package::Persons persons = parts.persons();
 
-    SheetContext context{archive, colors, fonts, workbook, 0, 0, {}};
-    if (const package::Relationship* metadata = parts.internalPart("sheetMetadata"))
+    SheetContext context{archive, colors, fonts, workbook, 0, 0, {}, {}};
+    if (const package::Relationship* metadata = parts.internalPart("sheetMetadata")) {
         context.dynamicArrays = readCellMetadata(archive, metadata->target);
+        const package::Relationship* values = parts.internalPart("rdRichValue");
+        const package::Relationship* structures = parts.internalPart("rdRichValueStructure");
+        if (values && structures)
+            context.richErrors =
+                readRichValueErrors(archive, metadata->target, values->target, structures->target);
+    }
     parts.readSheets(info, workbook, [&](Sheet& sheet, const std::string& part) {
         if (sheet.kind == SheetKind::Chart)
             drawingml::readChartSheet(archive, part, colors, workbook.dateSystem, sheet);

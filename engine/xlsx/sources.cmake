@@ -5,6 +5,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Fills.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RichTextCollector.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RichValueErrors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SharedStrings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SparklineGroups.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StylesPart.cpp

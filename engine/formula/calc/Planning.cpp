@@ -16,16 +16,65 @@ std::string upper(std::string_view text) {
     return result;
 }
 
-bool containsCall(const Node& node, std::initializer_list<std::string_view> names) {
-    if (node.kind == Node::Kind::Call)
-        for (std::string_view name : names)
-            if (node.text == name)
-                return true;
+const FunctionInfo* rowOf(const Node& node) {
+    if (node.kind != Node::Kind::Call)
+        return nullptr;
+    return node.function ? node.function : findFunction(node.text);
+}
+
+namespace {
+
+bool flagged(const FunctionInfo* info, std::uint16_t all, std::uint16_t none) {
+    return info && (info->flags & all) == all && (info->flags & none) == 0;
+}
+
+} // namespace
+
+bool containsFlagged(const Node& node, std::uint16_t all, std::uint16_t none) {
+    if (flagged(rowOf(node), all, none))
+        return true;
     for (const NodePtr& child : node.children)
-        if (containsCall(*child, names))
+        if (containsFlagged(*child, all, none))
             return true;
     return false;
 }
+
+std::vector<std::string_view> namesFlagged(std::uint16_t all, std::uint16_t none) {
+    std::vector<std::string_view> names;
+    for (const FunctionInfo* info : allFunctions())
+        if (flagged(info, all, none))
+            names.push_back(info->name);
+    return names;
+}
+
+bool mentionsAny(std::string_view text, std::span<const std::string_view> names) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](std::string_view name) { return mentions(text, name); });
+}
+
+namespace {
+
+// The functions computed at every calculation, and those whose result is a random draw.
+// What the file holds stands for a random draw and for what the saving machine's session
+// answered (its file name, its folders): computing them again here would replace them.
+constexpr std::uint16_t storedStands = flag::Random | flag::Session;
+
+const std::vector<std::string_view>& volatileNames() {
+    static const std::vector<std::string_view> names = namesFlagged(flag::Volatile, storedStands);
+    return names;
+}
+
+const std::vector<std::string_view>& keptNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> all = namesFlagged(flag::Random);
+        for (std::string_view name : namesFlagged(flag::Session))
+            all.push_back(name);
+        return all;
+    }();
+    return names;
+}
+
+} // namespace
 
 bool isSpecialForm(std::string_view name) {
     const FunctionInfo* info = findFunction(name);
@@ -90,8 +139,8 @@ bool mentions(std::string_view text, std::string_view word) {
 bool anythingToCompute(const Workbook& workbook) {
     for (const Sheet& sheet : workbook.sheets)
         for (const CellFormula& f : sheet.formulas)
-            if (!f.hasResult || workbook.fullCalcOnLoad || mentions(f.text, "TODAY") ||
-                mentions(f.text, "NOW") || mentions(f.text, "HYPERLINK"))
+            if (!f.hasResult || workbook.fullCalcOnLoad || mentionsAny(f.text, volatileNames()) ||
+                mentions(f.text, "HYPERLINK"))
                 return true;
     return false;
 }
@@ -172,8 +221,10 @@ void Calculation::collect() {
             state.index = i;
             const CellFormula* source = textSource(s, f);
             const std::string_view text = source ? std::string_view(source->text) : "";
-            const bool mayBeVolatile = mentions(text, "TODAY") || mentions(text, "NOW");
-            const bool mayBeRandom = mentions(text, "RAND");
+            // Volatile functions are computed whatever the file holds, as the application
+            // does when it opens the workbook, except where the stored result stands.
+            const bool mayBeVolatile = mentionsAny(text, volatileNames());
+            const bool mayBeKept = mentionsAny(text, keptNames());
             bool compute = !f.hasResult || wb_.fullCalcOnLoad;
             if (compute || mayBeVolatile) {
                 if (source) {
@@ -188,12 +239,15 @@ void Calculation::collect() {
                 }
                 if (state.tree) {
                     state.unknown = containsUnknown(*state.tree, wb_);
-                    if (containsCall(*state.tree, {"TODAY", "NOW"}))
+                    if (mayBeVolatile && containsFlagged(*state.tree, flag::Volatile, storedStands))
                         compute = true;
-                    if (f.hasResult &&
-                        (state.unknown ||
-                         (mayBeRandom &&
-                          containsCall(*state.tree, {"RAND", "RANDBETWEEN", "RANDARRAY"}))))
+                    // A session's answer stands only where the application computed it: a
+                    // full calculation on load says the stored results are placeholders.
+                    const bool kept =
+                        mayBeKept &&
+                        (containsFlagged(*state.tree, flag::Random) ||
+                         (!wb_.fullCalcOnLoad && containsFlagged(*state.tree, flag::Session)));
+                    if (f.hasResult && (state.unknown || kept))
                         compute = false;
                 } else if (f.hasResult) {
                     compute = false;
@@ -252,10 +306,9 @@ void Calculation::propagateVolatile() {
                             return true;
                     }
                 }
-            } else if (node->kind == Node::Kind::Name || node->kind == Node::Kind::Call) {
-                if (node->kind == Node::Kind::Name || node->text == "INDIRECT" ||
-                    node->text == "OFFSET")
-                    return true; // cannot tell statically: compute it
+            } else if (node->kind == Node::Kind::Name ||
+                       flagged(rowOf(*node), flag::Volatile | flag::ReturnsReference, 0)) {
+                return true; // the cells it reads are known only when it runs: compute it
             }
             for (const NodePtr& child : node->children)
                 stack.push_back(child.get());
@@ -274,7 +327,7 @@ void Calculation::propagateVolatile() {
                 continue;
             state.unknown = containsUnknown(*state.tree, wb_);
             // A random draw keeps what the file holds, whatever it reads.
-            if (state.unknown || containsCall(*state.tree, {"RAND", "RANDBETWEEN", "RANDARRAY"}))
+            if (state.unknown || containsFlagged(*state.tree, flag::Random))
                 continue;
             state.status = Status::Pending;
             auto& list = dirty[state.sheet];

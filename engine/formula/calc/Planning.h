@@ -4,16 +4,28 @@
 #include "engine/formula/Expr.h"
 #include "engine/model/Workbook.h"
 
-#include <initializer_list>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::formula::calc {
 
 std::string upper(std::string_view text);
 
-// Whether the tree calls one of `names`.
-bool containsCall(const Node& node, std::initializer_list<std::string_view> names);
+// The library's row for a call node, or null for a node that calls none.
+const FunctionInfo* rowOf(const Node& node);
+
+// Whether the tree calls a function whose row carries every flag of `all` and none of `none`.
+bool containsFlagged(const Node& node, std::uint16_t all, std::uint16_t none = 0);
+
+// The names of the rows that carry every flag of `all` and none of `none`.
+std::vector<std::string_view> namesFlagged(std::uint16_t all, std::uint16_t none = 0);
+
+// Whether `text` mentions one of `names` in any letter case: a cheap look at a formula before
+// it is parsed, never false where its tree calls one of them.
+bool mentionsAny(std::string_view text, std::span<const std::string_view> names);
 
 // Functions the evaluator computes itself, lazily or on references.
 bool isSpecialForm(std::string_view name);

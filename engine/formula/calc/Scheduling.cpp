@@ -133,7 +133,10 @@ const Value& Calculation::formulaValue(std::uint32_t id) {
     chain_.pop_back();
     FormulaState& done = states_[id];
     done.status = Status::Done;
-    done.result = done.circular ? Value::of(0.0) : std::move(result);
+    // A formula's value is never empty: one that reads an empty cell holds 0, as the file
+    // would store it, for the formulas that read it in turn.
+    done.result =
+        done.circular || result.kind == ValueKind::Blank ? Value::of(0.0) : std::move(result);
     return done.result;
 }
 

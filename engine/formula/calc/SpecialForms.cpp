@@ -1,6 +1,7 @@
 #include "engine/formula/R1C1Reference.h"
 #include "engine/formula/calc/Calculation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace engine::formula::calc {
@@ -244,11 +245,21 @@ Operand Calculation::special(const Node& node, const Frame& frame) {
             return Operand::of(*e);
         if (const auto e = integer(2, cols))
             return Operand::of(*e);
+        // A height or width drops its fraction, but one that is not 0 spans at least a cell.
+        const auto extent = [&](std::size_t i, double& out) -> std::optional<Value> {
+            const Value v = toNumber(value(i), wb_.dateSystem);
+            if (v.isError())
+                return v;
+            out = v.number == 0
+                      ? 0.0
+                      : std::copysign(std::max(1.0, std::trunc(std::fabs(v.number))), v.number);
+            return std::nullopt;
+        };
         if (!missing(3))
-            if (const auto e = integer(3, height))
+            if (const auto e = extent(3, height))
                 return Operand::of(*e);
         if (!missing(4))
-            if (const auto e = integer(4, width))
+            if (const auto e = extent(4, width))
                 return Operand::of(*e);
         if (height == 0 || width == 0)
             return bad(CellError::Ref);

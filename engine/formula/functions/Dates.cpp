@@ -31,11 +31,14 @@ int daysInMonth(std::int64_t y, int m) {
 }
 
 // A serial argument as a whole day within the system's range; false (and #NUM! in `r`) when
-// negative or past 9999.
-bool dayArg(Reader& r, std::size_t i, std::int64_t& day) {
+// negative or past 9999. `toTheSecond` rounds the time of day to the second first.
+bool dayArg(Reader& r, std::size_t i, std::int64_t& day, bool toTheSecond = false) {
     double v = r.number(i);
     if (r.failed()) {
         return false;
+    }
+    if (toTheSecond) {
+        v = std::round(v * 86400) / 86400;
     }
     if (v < 0 || v > maxSerial(r.context().dateSystem()) + 1) {
         r.fail(CellError::Num);
@@ -67,6 +70,11 @@ Value date(Args args, CallContext& c) {
         y += 1900;
     }
     if (y < 1900 || y > 9999 || std::fabs(m) > 120000 || std::fabs(d) > 4e6) {
+        return Value::fail(CellError::Num);
+    }
+    // Months carry into the year before the days are counted: a month past December 9999 is
+    // out of range even when the days would bring the date back into it.
+    if (y + std::floor((m - 1) / 12) > 9999) {
         return Value::fail(CellError::Num);
     }
     auto s =
@@ -257,14 +265,14 @@ Value weekNum(Args args, CallContext& c) {
 }
 
 // EDATE and EOMONTH: whole months on, the day kept (clamped to the month's length) or the
-// month's last day.
+// month's last day. A count of months that is TRUE or FALSE is #VALUE!.
 template <bool EndOfMonth> Value monthStep(Args args, CallContext& c) {
     Reader r(args, c);
     std::int64_t day = 0;
     if (!dayArg(r, 0, day)) {
         return r.error();
     }
-    double months = std::trunc(r.number(1));
+    double months = std::trunc(r.numberNotBoolean(1));
     if (r.failed()) {
         return r.error();
     }
@@ -352,10 +360,12 @@ Value datedif(Args args, CallContext& c) {
     return Value::fail(CellError::Num);
 }
 
+// DAYS360 reads its dates as date and time to the second, so a moment in the last half second
+// of a day is the next day.
 Value days360(Args args, CallContext& c) {
     Reader r(args, c);
     std::int64_t s = 0, e = 0;
-    if (!dayArg(r, 0, s) || !dayArg(r, 1, e)) {
+    if (!dayArg(r, 0, s, true) || !dayArg(r, 1, e, true)) {
         return r.error();
     }
     bool european = r.boolean(2, false);

@@ -18,42 +18,6 @@ double normalPdf(double z) {
     return std::exp(-0.5 * z * z) / std::sqrt(2 * std::numbers::pi);
 }
 
-// The z below which probability `p` lies: a rational first guess refined by Halley steps on
-// the exact cumulative function, good to the last digit over (0, 1).
-double normalQuantile(double p) {
-    static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,
-                                   -2.759285104469687e+02, 1.383577518672690e+02,
-                                   -3.066479806614716e+01, 2.506628277459239e+00};
-    static constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02,
-                                   -1.556989798598866e+02, 6.680131188771972e+01,
-                                   -1.328068155288572e+01};
-    static constexpr double c[] = {-7.784894002430293e-03, -3.223964580411365e-01,
-                                   -2.400758277161838e+00, -2.549732539343734e+00,
-                                   4.374664141464968e+00,  2.938163982698783e+00};
-    static constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01,
-                                   2.445134137142996e+00, 3.754408661907416e+00};
-    double x;
-    if (p < 0.02425) {
-        const double q = std::sqrt(-2 * std::log(p));
-        x = (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
-            ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1);
-    } else if (p > 1 - 0.02425) {
-        const double q = std::sqrt(-2 * std::log1p(-p));
-        x = -(((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
-            ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1);
-    } else {
-        const double q = p - 0.5, r = q * q;
-        x = (((((a[0] * r + a[1]) * r + a[2]) * r + a[3]) * r + a[4]) * r + a[5]) * q /
-            (((((b[0] * r + b[1]) * r + b[2]) * r + b[3]) * r + b[4]) * r + 1);
-    }
-    for (int i = 0; i < 3; ++i) {
-        const double e = normalCdf(x) - p;
-        const double u = e / normalPdf(x);
-        x -= u / (1 + x * u / 2);
-    }
-    return x;
-}
-
 namespace {
 // Continued fraction of the regularized incomplete beta function (modified Lentz).
 double betaFraction(double a, double b, double x) {
@@ -147,15 +111,29 @@ double regularizedGamma(double a, double x) {
     return gammaTails(a, x).lower;
 }
 
+namespace {
+
+// The probability beyond |t| on one side. Near 0, df / (df + t^2) rounds to within a few ulps
+// of 1 and loses t's digits, so there the tail comes from the probability within |t|.
+double studentTail(double t, double df) {
+    const double t2 = t * t;
+    if (t2 < df) {
+        return 0.5 * (1 - regularizedBeta(0.5, df / 2, t2 / (df + t2)));
+    }
+    return 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t2));
+}
+
+} // namespace
+
 // Student's t with `df` degrees of freedom: the probability below t.
 double studentCdf(double t, double df) {
-    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    const double tail = studentTail(t, df);
     return t > 0 ? 1 - tail : tail;
 }
 
 // The probability above t, from the same tail as studentCdf's so that it keeps its digits.
 double studentUpper(double t, double df) {
-    const double tail = 0.5 * regularizedBeta(df / 2, 0.5, df / (df + t * t));
+    const double tail = studentTail(t, df);
     return t > 0 ? tail : 1 - tail;
 }
 

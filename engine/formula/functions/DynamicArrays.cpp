@@ -43,9 +43,12 @@ ArrayValue sequence(Args args, CallContext& c) {
     if (!step)
         return single(error);
     const double r = std::trunc(*rows), k = std::trunc(*cols);
-    // The application answers an empty sequence with #VALUE!, as it does an empty TAKE.
-    if (r < 1 || k < 1)
+    // A negative size is #VALUE!; an empty sequence is #CALC!, the application's error for an
+    // empty array.
+    if (r < 0 || k < 0)
         return failed(CellError::Value);
+    if (r < 1 || k < 1)
+        return failed(CellError::Calc);
     if (r * k > static_cast<double>(limits::maxMatrixCells) ||
         !c.chargeWork(static_cast<std::uint64_t>(r * k)))
         return failed(CellError::Value);
@@ -320,7 +323,7 @@ ArrayValue filter(Args args, CallContext& c) {
             auto fallback = readBlock(args[2], c, error);
             return fallback ? std::move(*fallback).answer() : single(error);
         }
-        return failed(CellError::Value);
+        return failed(CellError::Calc);
     }
     ArrayValue out{rows ? static_cast<std::uint32_t>(kept.size()) : block->rows,
                    rows ? block->cols : static_cast<std::uint32_t>(kept.size()),
@@ -390,7 +393,7 @@ ArrayValue unique(Args args, CallContext& c) {
         if (!exactlyOnce || counts[keys[line]] == 1)
             kept.push_back(line);
     if (kept.empty())
-        return failed(CellError::Value);
+        return failed(CellError::Calc);
     const auto n = static_cast<std::uint32_t>(kept.size());
     ArrayValue out{byCol ? block->rows : n, byCol ? n : block->cols, {}};
     for (std::uint32_t r = 0; r < out.rows; ++r)
@@ -401,8 +404,8 @@ ArrayValue unique(Args args, CallContext& c) {
 
 constexpr FunctionInfo table[] = {
     FunctionInfo{"FILTER", 2, 3, nullptr, "bbb", 0, flag::ArraysAlways, filter, "_xlfn._xlws."},
-    FunctionInfo{"RANDARRAY", 0, 5, nullptr, "sssss", 0, flag::ArraysAlways | flag::Random,
-                 randArray, "_xlfn."},
+    FunctionInfo{"RANDARRAY", 0, 5, nullptr, "sssss", 0,
+                 flag::ArraysAlways | flag::Random | flag::Volatile, randArray, "_xlfn."},
     FunctionInfo{"SEQUENCE", 1, 4, nullptr, "ssss", 0, flag::ArraysAlways, sequence, "_xlfn."},
     FunctionInfo{"SORT", 1, 4, nullptr, "bbbs", 0, flag::ArraysAlways, sort, "_xlfn._xlws."},
     FunctionInfo{"SORTBY", 2, 253, nullptr, "bbs", 1, flag::ArraysAlways, sortBy, "_xlfn."},

@@ -53,10 +53,19 @@ std::vector<const FunctionInfo*> buildTable() {
     return all;
 }
 
+const std::vector<const FunctionInfo*>& sortedTable() {
+    static const std::vector<const FunctionInfo*> table = buildTable();
+    return table;
+}
+
 } // namespace
 
+std::span<const FunctionInfo* const> allFunctions() {
+    return sortedTable();
+}
+
 const FunctionInfo* findFunction(std::string_view upperName) {
-    static const std::vector<const FunctionInfo*> table = buildTable();
+    const std::vector<const FunctionInfo*>& table = sortedTable();
     auto it = std::lower_bound(
         table.begin(), table.end(), upperName,
         [](const FunctionInfo* info, std::string_view name) { return info->name < name; });

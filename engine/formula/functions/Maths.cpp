@@ -1,5 +1,6 @@
 // Arithmetic, rounding, powers and logarithms, trigonometry and combinatorics.
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Circular.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 
@@ -84,13 +85,13 @@ double sqrtOf(double x) {
     return std::sqrt(x);
 }
 double sinOf(double x) {
-    return std::sin(x);
+    return circularSin(x);
 }
 double cosOf(double x) {
-    return std::cos(x);
+    return circularCos(x);
 }
 double tanOf(double x) {
-    return std::tan(x);
+    return circularTan(x);
 }
 double asinOf(double x) {
     return std::asin(x);
@@ -345,10 +346,10 @@ Value modulo(Args args, CallContext& c) {
     if (d == 0) {
         return Value::fail(CellError::Div0);
     }
-    double q = std::floor(roundTo15Digits(n / d));
-    double m = n - d * q;
-    if (std::fabs(m) < std::fabs(d) * 1e-15) {
-        m = 0;
+    // The exact remainder, taking the divisor's sign.
+    double m = std::fmod(n, d);
+    if (m != 0 && (m < 0) != (d < 0)) {
+        m += d;
     }
     return numberOrNum(m);
 }
@@ -508,8 +509,9 @@ Value permut(Args args, CallContext& c) {
 }
 
 // GCD and LCM read every value they are given, in cells too: text that reads as a number counts,
-// other text and booleans are #VALUE!, a left-out argument #N/A; only empty cells are passed
-// over, and with nothing left to combine the answer is #VALUE!.
+// other text and booleans are #VALUE!, a left-out argument #N/A. An empty cell given alone is
+// passed over, and with nothing left to combine the answer is #VALUE!; an empty cell of a block
+// of several counts as 0.
 bool gcdLcmNumber(const Value& v, CallContext& c, std::vector<double>& out, Value& error) {
     switch (v.kind) {
     case ValueKind::Blank:
@@ -542,11 +544,17 @@ bool gcdLcmNumbers(Args args, CallContext& c, std::vector<double>& out, Value& e
             return false;
         }
         bool ok = true;
-        Grid(arg, c).forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+        const Grid grid(arg, c);
+        std::uint64_t held = 0;
+        grid.forEach(budget, [&](std::uint32_t, std::uint32_t, const Value& v) {
+            ++held;
             if (ok) {
                 ok = gcdLcmNumber(v, c, out, error);
             }
         });
+        if (ok && grid.size() > 1 && held < grid.size()) {
+            out.push_back(0);
+        }
         if (budget.spent()) {
             error = Value::fail(CellError::Value);
             return false;

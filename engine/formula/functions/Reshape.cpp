@@ -55,9 +55,9 @@ template <bool Take> ArrayValue takeOrDrop(Args args, CallContext& c) {
     for (int axis = 0; axis < 2; ++axis) {
         const double n = std::min(std::fabs(asked[axis]), sizes[axis]);
         const double kept = Take ? n : sizes[axis] - n;
-        // An empty block is #VALUE!, as the application answers it.
+        // An empty block is #CALC!, the application's error for an empty array.
         if (kept <= 0)
-            return failed(CellError::Value);
+            return failed(CellError::Calc);
         const bool fromEnd = Take ? asked[axis] < 0 : asked[axis] >= 0;
         span[axis][0] = static_cast<std::uint32_t>(fromEnd ? sizes[axis] - kept : 0);
         span[axis][1] = static_cast<std::uint32_t>(kept);
@@ -162,7 +162,7 @@ template <bool Column> ArrayValue flatten(Args args, CallContext& c) {
             values.push_back(v);
         }
     if (values.empty())
-        return failed(CellError::Value);
+        return failed(CellError::Calc);
     const auto n = static_cast<std::uint32_t>(values.size());
     return ArrayValue{Column ? n : 1, Column ? 1 : n, std::move(values)};
 }

@@ -100,7 +100,15 @@ Value betaInv(Args args, CallContext& c) {
     // The application takes the probability strictly below 1.
     if (p <= 0 || p >= 1 || alpha <= 0 || beta <= 0 || low >= high)
         return numError();
-    const double t = invert([&](double x) { return regularizedBeta(alpha, beta, x); }, p, 0, 1);
+    // Above the median the upper tail is searched instead: I_x runs into 1 there and its
+    // rounding would hide where it reaches p, while 1 - p and the tail keep their digits.
+    double t;
+    if (p > 0.5) {
+        const double upper = 1 - p;
+        t = 1 - invert([&](double y) { return regularizedBeta(beta, alpha, y); }, upper, 0, 1);
+    } else {
+        t = invert([&](double x) { return regularizedBeta(alpha, beta, x); }, p, 0, 1);
+    }
     return numberOrNum(low + t * (high - low));
 }
 

@@ -2,6 +2,7 @@
 // COTH, CSCH, SECH, ACOT and ACOTH.
 
 #include "engine/formula/functions/Args.h"
+#include "engine/formula/functions/Circular.h"
 #include "engine/formula/functions/Families.h"
 #include "engine/formula/functions/Numeric.h"
 
@@ -30,13 +31,13 @@ template <double (*base)(double), Check check> Value reciprocal(Args args, CallC
 }
 
 double sine(double x) {
-    return std::sin(x);
+    return circularSin(x);
 }
 double cosine(double x) {
-    return std::cos(x);
+    return circularCos(x);
 }
 double tangent(double x) {
-    return std::tan(x);
+    return circularTan(x);
 }
 double hyperbolicSine(double x) {
     return std::sinh(x);

@@ -8,6 +8,8 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Investment.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Securities.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Trigonometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Circular.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NormalQuantile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ShapeDistributions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SampleStatistics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Hyperlink.cpp

@@ -39,6 +39,51 @@ TEST(FormulaWhen, VolatileCellsAndTheirDependentsAreRecomputed) {
     EXPECT_EQ(book.text("A6"), "0.5");
 }
 
+// Which stored results stand follows the flags of the function rows, not a list of names: a
+// stale stored result shows whether the cell was computed.
+TEST(FormulaWhen, VolatilityFollowsTheFunctionRows) {
+    SmallBook book;
+    book.set("A1", "5").set("A2", "6");
+    book.stored("B1", "=OFFSET(A1,1,0)", 99);
+    book.stored("B2", "=INDIRECT(\"A2\")*2", 99);
+    book.stored("B3", "=CELL(\"row\",A2)", 99); // the saving machine's session answered
+    book.stored("B4", "=INFO(\"numfile\")", 99);
+    book.stored("B5", "=B1+1", 99);           // reads a volatile cell
+    book.stored("B6", "=INDEX(A1:A2,2)", 99); // answers with a reference, but not volatile
+    book.stored("B7", "=RANDBETWEEN(1,1)+OFFSET(A1,0,0)", 99);
+    book.stored("B8", "=SUM(RANDARRAY(1,1,3,3,TRUE))", 99);
+    book.stored("B9", "=A1+A2", 99);
+    book.compute();
+    const std::pair<const char*, const char*> expected[] = {
+        {"B1", "6"},  {"B2", "12"}, {"B3", "99"}, {"B4", "99"}, {"B5", "7"},
+        {"B6", "99"}, {"B7", "99"}, {"B8", "99"}, {"B9", "99"},
+    };
+    for (const auto& [cell, value] : expected)
+        EXPECT_EQ(book.text(cell), value) << cell;
+}
+
+TEST(FormulaWhen, SessionAnswersAreComputedOnlyOnAFullCalculation) {
+    SmallBook book;
+    book.set("A1", "5").stored("B1", "=CELL(\"row\",A1)+TODAY()*0", 99);
+    book.stored("B2", "=CELL(\"contents\",A1)", 0);
+    book.book.fullCalcOnLoad = true; // the stored results are a writer's placeholders
+    book.compute();
+    EXPECT_EQ(book.text("B1"), "1");
+    EXPECT_EQ(book.text("B2"), "5");
+}
+
+TEST(FormulaValues, AFormulaReadingAnEmptyCellHoldsZeroForItsReaders) {
+    SmallBook book;
+    book.set("A1", "=Z1").set("A2", "5").set("A3", "=LCM(A1:A2)").set("A4", "=COUNT(A1:A2)");
+    book.set("A5", "=ISBLANK(A1)").set("A6", "=A1&\"|\"");
+    book.compute();
+    EXPECT_EQ(book.text("A1"), "0");
+    EXPECT_EQ(book.text("A3"), "0");
+    EXPECT_EQ(book.text("A4"), "2");
+    EXPECT_EQ(book.text("A5"), "FALSE");
+    EXPECT_EQ(book.text("A6"), "0|");
+}
+
 TEST(FormulaWhen, NowComesFromSourceDateEpochInLocalTime) {
     ::setenv("TZ", "UTC", 1);
     ::tzset();

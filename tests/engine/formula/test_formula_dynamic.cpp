@@ -59,10 +59,16 @@ TEST(DynamicArrayFunctions, SortFilterUniqueAndSequence) {
     EXPECT_EQ(block("=UNIQUE(B1:B4,,TRUE)", 2, 1), "a;c");
     EXPECT_EQ(block("=SEQUENCE(2,3,10,5)", 2, 3), "10,15,20;25,30,35");
     const Cases cases = {
-        {"=SUM(SORT(A1:A4))", "100"},           {"=INDEX(SORT(A1:A4,1,-1),2)", "30"},
-        {"=FILTER(A1:A4,A1:A4>99)", "#VALUE!"}, // as the application answers an empty block
-        {"=SORT(A1:A4,3)", "#VALUE!"},          {"=SEQUENCE(0)", "#VALUE!"},
-        {"=ROWS(UNIQUE(B1:B4))", "3"},          {"=SUM(FILTER(A1:A4,(A1:A4>15)*(A1:A4<35)))", "50"},
+        {"=SUM(SORT(A1:A4))", "100"},
+        {"=INDEX(SORT(A1:A4,1,-1),2)", "30"},
+        {"=FILTER(A1:A4,A1:A4>99)", "#CALC!"}, // the application's error for an empty array
+        {"=SORT(A1:A4,3)", "#VALUE!"},
+        {"=SEQUENCE(0)", "#CALC!"},
+        {"=SEQUENCE(0.3)", "#CALC!"},
+        {"=SEQUENCE(-1)", "#VALUE!"},
+        {"=UNIQUE({1;1},,TRUE)", "#CALC!"},
+        {"=ROWS(UNIQUE(B1:B4))", "3"},
+        {"=SUM(FILTER(A1:A4,(A1:A4>15)*(A1:A4<35)))", "50"},
     };
     for (const auto& [formula, expected] : cases)
         EXPECT_EQ(single(formula), expected) << formula;
@@ -82,10 +88,10 @@ TEST(DynamicArrayFunctions, BlocksCutJoinedAndFolded) {
     EXPECT_EQ(block("=WRAPCOLS(A1:A4,3)", 3, 2), "30,20;10,#N/A;40,#N/A");
     EXPECT_EQ(block("=EXPAND(C1:C2,3,2,\"-\")", 3, 2), "1,-;2,-;-,-");
     const Cases cases = {
-        {"=TAKE(A1:A4,0)", "#VALUE!"},       {"=DROP(A1:A4,4)", "#VALUE!"},
-        {"=CHOOSEROWS(A1:A4,5)", "#VALUE!"}, {"=EXPAND(A1:A4,2)", "#VALUE!"},
-        {"=WRAPROWS(A1:B2,2)", "#VALUE!"},   {"=WRAPROWS(A1:A4,0)", "#NUM!"},
-        {"=TOCOL(D1:D3,1)", "#VALUE!"},
+        {"=TAKE(A1:A4,0)", "#CALC!"},    {"=DROP(A1:A4,4)", "#CALC!"},
+        {"=DROP(A1:A4,-7)", "#CALC!"},   {"=CHOOSEROWS(A1:A4,5)", "#VALUE!"},
+        {"=EXPAND(A1:A4,2)", "#VALUE!"}, {"=WRAPROWS(A1:B2,2)", "#VALUE!"},
+        {"=WRAPROWS(A1:A4,0)", "#NUM!"}, {"=TOCOL(D1:D3,1)", "#CALC!"},
     };
     for (const auto& [formula, expected] : cases)
         EXPECT_EQ(single(formula), expected) << formula;

@@ -154,6 +154,13 @@ TEST(FormulaSpecialForms, ReferencesMadeByFunctions) {
         {"=OFFSET(A1,2,0)", "3"},
         {"=OFFSET(A1,-1,0)", "#REF!"},
         {"=SUM(OFFSET(A3,0,0,-2))", "5"},
+        // Sizes drop their fractions, yet a fraction of a cell is still one cell.
+        {"=SUM(OFFSET(A1,0,0,2.99,1))", "3"},
+        {"=SUM(OFFSET(A1,0,0,0.9,1))", "1"},
+        {"=SUM(OFFSET(A1,0,0,3,0.2))", "6"},
+        {"=SUM(OFFSET(A3,0,0,-0.5))", "3"},
+        {"=SUM(OFFSET(A1,1.7,0,1))", "2"},
+        {"=SUM(OFFSET(A1,0,0,0))", "#REF!"},
         {"=INDIRECT(\"A\"&2)", "2"},
         {"=SUM(INDIRECT(\"A1:A3\"))", "6"},
         {"=INDIRECT(\"nonsense(\")", "#REF!"},

@@ -63,6 +63,29 @@ TEST(FunctionRows, SpecialFormsHaveNoBodyAndOthersOne) {
         EXPECT_NE(findFunction(name)->arrayBody, nullptr) << name;
 }
 
+TEST(FunctionRows, VolatileAndRandomFlagsAgreeWithTheApplication) {
+    using engine::formula::flag::Random;
+    using engine::formula::flag::Volatile;
+    for (const char* name : {"TODAY", "NOW", "OFFSET", "INDIRECT", "CELL", "INFO"}) {
+        const auto* info = findFunction(name);
+        ASSERT_NE(info, nullptr) << name;
+        EXPECT_NE(info->flags & Volatile, 0) << name;
+        EXPECT_EQ(info->flags & Random, 0) << name;
+    }
+    // A random function draws anew at every calculation.
+    for (const auto* info : engine::formula::allFunctions()) {
+        if (info->flags & Random) {
+            EXPECT_NE(info->flags & Volatile, 0) << info->name;
+        }
+    }
+    for (const char* name : {"INDEX", "SUM", "ROW", "CHOOSE"})
+        EXPECT_EQ(findFunction(name)->flags & Volatile, 0) << name;
+    // CELL and INFO tell of the session: the stored answer of the saving machine stands.
+    for (const char* name : {"CELL", "INFO"})
+        EXPECT_NE(findFunction(name)->flags & engine::formula::flag::Session, 0) << name;
+    EXPECT_EQ(findFunction("OFFSET")->flags & engine::formula::flag::Session, 0);
+}
+
 TEST(FunctionRows, BlockParametersComeFromTheRows) {
     EXPECT_TRUE(engine::formula::takesBlockAt("SUM", 7));
     EXPECT_TRUE(engine::formula::takesBlockAt("SUMIFS", 3));  // a criteria range

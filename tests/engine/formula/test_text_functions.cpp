@@ -97,6 +97,24 @@ TEST(TextForms, ValueReadsCurrencyOnEitherSide) {
     });
 }
 
+// Every function that takes a number reads text as VALUE does, currency sign and all.
+TEST(TextForms, NumbersGivenAsCurrencyTextReadAsValueReadsThem) {
+    expectAll({
+        {"=EXP(\"€0\")", "1"},
+        {"=SQRT(\"$4\")", "2"},
+        {"=ABS(\"-£2.5\")", "2.5"},
+        {"=ROUND(\"1.26 €\",1)", "1.3"},
+        {"=SUM(\"€3\",1)", "4"},
+        {"=POWER(\"¥2\",\"3€\")", "8"},
+        {"=MAX(\"$7\",2)", "7"},
+        {"=DATE(\"$2024\",1,1)", "45292"},
+        {"=MOD(\"€7\",\"2\")", "1"},
+        {"=-\"$5\"", "-5"},
+        {"=EXP(\"€\")", "#VALUE!"},
+        {"=EXP(\"€1€\")", "#VALUE!"},
+    });
+}
+
 TEST(TextForms, TextShowsNoNegativeZeroAndRefusesWhatACellWouldHash) {
     expectAll({
         {"=TEXT(-1/3,\"0\")", "0"},

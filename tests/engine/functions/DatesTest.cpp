@@ -15,6 +15,9 @@ TEST(DateFunctions, BuildingAndSplittingSerials) {
         {"DATE(1900, 2, 29)", "60"},
         {"DATE(1900, 1, 1)", "1"},
         {"DATE(10000, 1, 1)", "#NUM!"},
+        {"DATE(9999, 13, -1)", "#NUM!"}, // the month carries past 9999 before the days count
+        {"DATE(9998, 13, 1)", "2958101"},
+        {"DATE(9999, 12, 32)", "#NUM!"},
         {"DATE(\"x\", 1, 1)", "#VALUE!"},
         {"TIME(12, 30, 0)", "0.520833333333333"},
         {"TIME(25, 0, 0)", "0.0416666666666667"},
@@ -72,6 +75,9 @@ TEST(DateFunctions, MonthStepsAndDifferences) {
         {"EOMONTH(43861, 0)", "43861"},
         {"EOMONTH(43861, -1)", "43830"},
         {"EOMONTH(-1, 0)", "#NUM!"},
+        {"EOMONTH(43861, TRUE)", "#VALUE!"},
+        {"EDATE(43861, [FALSE])", "#VALUE!"},
+        {"EOMONTH(43861, \"2\")", "43921"},
         {"DAYS(43890, 43861)", "29"},
         {"DATEDIF(43861, 44270, \"Y\")", "1"},
         {"DATEDIF(43861, 44270, \"M\")", "13"},
@@ -84,6 +90,10 @@ TEST(DateFunctions, MonthStepsAndDifferences) {
         {"DAYS360(43861, 43921)", "60"},
         {"DAYS360(43890, 43921)", "30"},
         {"DAYS360(43890, 43921, TRUE)", "31"},
+        {"DAYS360(43889.9999999, 43921)", "30"}, // the last half second is the next day
+        {"DAYS360(43900, 43909.999995)", "10"},
+        {"DAYS360(43900, 43909.99999)", "9"},
+        {"DAYS(43909.9999999, 43900)", "9"}, // DAYS drops the time
     });
 }
 

@@ -54,6 +54,13 @@ TEST(EngineeringFunctions, BesselValuesCarryTheApplicationsApproximations) {
         {"BESSELK(1.5, 1)", "~0.277387804"},
         {"BESSELY(2.5, 1)", "~0.145918138"},
         {"BESSELY(0.2, 0)", "-1.0811053301048"},
+        // Y0 below 8 must stay accurate to about 1e-8 as x grows towards the asymptotic form.
+        {"BESSELY(3.5, 0)", "~0.18902194"},
+        {"BESSELY(6, 0)", "~-0.2881947"},
+        // J1 past 8 is the application's, some 7e-7 from the exact -0.2234471045 at 12.
+        {"BESSELJ(12, 1)", "~-0.2234463846228"},
+        {"BESSELJ(-12, 1)", "~0.2234463846228"},
+        {"BESSELJ(9, 1)", "~0.2453074116829"},
         {"BESSELK(0, 1)", "#NUM!"},
         {"BESSELJ(1, -1)", "#NUM!"},
         {"BESSELI(TRUE, 1)", "#VALUE!"},

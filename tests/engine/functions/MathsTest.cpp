@@ -71,6 +71,13 @@ TEST(MathFunctions, ArithmeticAndItsDomains) {
         {"MOD(-3, 2)", "1"},
         {"MOD(3, -2)", "-1"},
         {"MOD(5, 0)", "#DIV/0!"},
+        // The exact remainder: 1e-10 is a little more than a tenth of a billionth, so 5 holds it
+        // 49,999,999,999 times and nearly once more.
+        {"MOD(5, 1e-10)", "9.99998178390134E-11"},
+        {"MOD(7.5, -2)", "-0.5"},
+        {"MOD(0.9, 0.3)", "5.55111512312578E-17"}, // 0.9 is a little more than 3 times 0.3
+        {"MOD(281.44, 0.02)", "0.0199999999999919"},
+        {"MOD(1000000000000001, 7)", "0"},
         {"QUOTIENT(-10, 3)", "-3"},
         {"POWER(2, 10)", "1024"},
         {"POWER(0, 0)", "#NUM!"},
@@ -178,6 +185,26 @@ TEST(MathFunctions, RomanFormsShortenTheSubtractivePairs) {
     });
 }
 
+// Near the zeros of the circular functions the application's results show the pi of its angle
+// reduction: SIN(PI()) is 1.22514845490862E-16.
+TEST(MathFunctions, CircularFunctionsReduceAnglesAsTheApplicationDoes) {
+    expectAll({
+        {"SIN(3.141592653589793)", "1.22514845490862E-16"},
+        {"TAN(3.141592653589793)", "-1.22514845490862E-16"},
+        {"COS(1.5707963267948966)", "6.1257422745431E-17"},
+        {"SIN(-6.283185307179586)", "2.45029690981724E-16"},
+        {"CSC(3.141592653588793)", "~999788629259.20374"},
+        {"SEC(1.5707963267958966)", "~-999972357604.52759"},
+        {"SIN(1)", "~0.841470984807897"},
+        {"COS(-2.5)", "~-0.801143615546934"},
+        {"TAN(0.7853981633974483)", "~1"},
+        {"SIN(1000000)", "~-0.349993502"},
+        {"COS(1e8)", "~-0.36338509"},
+        {"SIN(0)", "0"},
+        {"COS(0)", "1"},
+    });
+}
+
 TEST(MathFunctions, ReciprocalTrigonometryDividesByZeroAndBoundsAngles) {
     expectAll({
         {"COT(0)", "#DIV/0!"},
@@ -218,8 +245,11 @@ TEST(MathFunctions, GcdAndLcmReadEveryValueTheyAreGiven) {
         {"GCD([\"eight\", 12])", "#VALUE!"},
         {"GCD([TRUE, 12])", "#VALUE!"},
         {"LCM({4, TRUE})", "#VALUE!"},
-        {"GCD([_, 12])", "12"},     // empty cells are passed over ...
-        {"GCD([_, _])", "#VALUE!"}, // ... but something must remain
+        {"GCD([_, 12])", "12"}, // an empty cell of a block is 0 ...
+        {"LCM([_, 12])", "0"},
+        {"GCD([_, _])", "0"},
+        {"GCD([_])", "#VALUE!"}, // ... one given alone is passed over, but something must remain
+        {"LCM([_], 3)", "3"},
         {"GCD(, 5)", "#N/A"},
         {"GCD(-0.5, 1)", "#NUM!"}, // negative even when it truncates to 0
         {"LCM(1E+100, 2)", "#NUM!"},

@@ -161,6 +161,37 @@ TEST(StatisticFunctions, ShapeDistributionsAndTheirInverses) {
     });
 }
 
+// The inverses keep their relative precision where the distribution is flat: the normal one near
+// its centre, where a huge deviation magnifies every digit, and the beta one near 1.
+TEST(StatisticFunctions, InversesKeepTheirDigitsWhereTheDistributionIsFlat) {
+    expectAll({
+        {"NORM.S.INV(0.975)", "~1.95996398454005"},
+        {"NORM.S.INV(0.02)", "~-2.05374891063182"},
+        {"NORM.S.INV(0.999999)", "~4.75342430881709"},
+        {"NORM.S.INV(1e-20)", "~-9.26234008979841"},
+        {"NORM.S.INV(0.5000000001)", "~0.000000000250662848203035"},
+        {"LOGNORM.INV(0.5000000001, 0, 1e9)", "~1.28487681277"},
+        {"NORM.INV(0.5, 3, 2)", "3"},
+        {"NORM.S.INV(0)", "#NUM!"},
+        {"BETA.INV(0.999999999999, 2, 3)", "~0.999937003419878"},
+        {"BETA.INV(0.9, 2, 3)", "~0.679539416278182"},
+        {"BETA.INV(0.2, 2, 3)", "~0.212317128277951"},
+    });
+}
+
+// Near t = 0 the t distribution keeps every digit of t: a confidence level close to 100 % asks
+// for a quantile of a few millionths.
+TEST(StatisticFunctions, StudentsTKeepsItsDigitsNearTheCentre) {
+    expectAll({
+        {"T.INV.2T(0.999999, 49)", "~0.00000125972449149"},
+        {"CONFIDENCE.T(0.999999, 1, 50)", "~0.000000178151946072"},
+        {"T.INV(0.4999999, 5)", "~-0.000000263430552422"},
+        {"T.DIST(0.000001, 10, TRUE)", "~0.500000389108384"},
+        {"T.DIST.2T(1, 3)", "~0.391002219"},
+        {"T.INV.2T(0.05, 10)", "~2.228138852"},
+    });
+}
+
 TEST(StatisticFunctions, CountingDistributionsAndSampleTests) {
     expectAll({
         {"NEGBINOM.DIST(10, 5, 0.25, FALSE)", "~0.0550487"},
