@@ -33,8 +33,9 @@ bool isSpecialForm(std::string_view name) {
 }
 
 bool isLambdaForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {"BYCOL",     "BYROW", "ISOMITTED", "LAMBDA", "LET",
-                                                 "MAKEARRAY", "MAP",   "REDUCE",    "SCAN"};
+    static constexpr std::string_view forms[] = {"BYCOL",   "BYROW",  "GROUPBY",   "ISOMITTED",
+                                                 "LAMBDA",  "LET",    "MAKEARRAY", "MAP",
+                                                 "PIVOTBY", "REDUCE", "SCAN"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
