@@ -41,7 +41,8 @@ bool isLambdaForm(std::string_view name) {
 
 std::string parameterName(std::string_view text) {
     std::string name = upper(text);
-    if (name.starts_with("_XLPM."))
+    // _xlop. marks a parameter a call may leave out (written [b] in the formula bar).
+    if (name.starts_with("_XLPM.") || name.starts_with("_XLOP."))
         name.erase(0, 6);
     return name;
 }

@@ -194,6 +194,9 @@ TEST(LetAndLambda, NamesFunctionsAndTheirCalls) {
         {"=_xlfn.LAMBDA(_xlpm.a,_xlpm.a+1)(1)", "2"},
         {"=LAMBDA(a,a)(1,2)", "#VALUE!"},
         {"=LAMBDA(a,b,IF(ISOMITTED(b),\"none\",b))(1)", "none"},
+        // An optional parameter as files write it.
+        {"=_xlfn.LAMBDA(_xlpm.a,_xlop.b,IF(_xlfn.ISOMITTED(_xlpm.b),_xlpm.a/2,_xlpm.b))(8)", "4"},
+        {"=_xlfn.LAMBDA(_xlpm.a,_xlop.b,IF(_xlfn.ISOMITTED(_xlpm.b),_xlpm.a/2,_xlpm.b))(8,3)", "3"},
         {"=LAMBDA(a,a)", "#CALC!"},
         {"=LET(f,LAMBDA(x,x*x),f(3)+f(4))", "25"},
         {"=LET(k,10,f,LAMBDA(x,x+k),LET(k,99,f(1)))", "11"}, // the names seen where it was made
