@@ -160,6 +160,15 @@ TEST(DynamicArrayFunctions, TrimRangeDropsBlankOuterRowsAndColumns) {
         {"=TRIMRANGE(H:H)", "#REF!"},
         {"=TRIMRANGE(A1:A4,4)", "#VALUE!"},
         {"=TRIMRANGE(7)", "7"},
+        // The trim-ref operators, typed and as files write them.
+        {"=ROWS(C1.:.C10)", "2"},
+        {"=ROWS(C1:.C10)", "2"},
+        {"=ROWS(C1.:C10)", "10"},
+        {"=ROWS(A:.A)*10+COLUMNS(A1:.J1)", "43"},
+        {"=SUM(A:.A)", "100"},
+        {"=ROWS(_xlfn._TRO_TRAILING(C1:C10))", "2"},
+        {"=ROWS(_xlfn._TRO_ALL(Sheet1!C1:C10))", "2"},
+        {"=ROWS(_xlfn._TRO_LEADING(C1:C10))", "10"},
     };
     for (const auto& [formula, expected] : cases)
         EXPECT_EQ(single(formula), expected) << formula;
