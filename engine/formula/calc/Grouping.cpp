@@ -35,6 +35,10 @@ int kindRank(ValueKind kind) {
 }
 
 int compareKeys(const Value& a, const Value& b) {
+    // Most keys are numbers apart by more than the 15 digits compareValues() rounds to.
+    if (a.kind == ValueKind::Number && b.kind == ValueKind::Number &&
+        std::fabs(a.number - b.number) > 1e-9 * std::fmax(std::fabs(a.number), std::fabs(b.number)))
+        return a.number < b.number ? -1 : 1;
     const int ra = kindRank(a.kind), rb = kindRank(b.kind);
     if (ra != rb)
         return ra < rb ? -1 : 1;
