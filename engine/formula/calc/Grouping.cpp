@@ -447,9 +447,12 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
 
     // The header rows: the column keys level by level, then the names of the measures.
     const std::uint32_t keyCols = rowAxis.levels;
-    const bool measureRow = measures > 1 || (showHeaders && !pivot);
+    // Several functions are named above their columns; values by their headers when shown.
+    const bool measureRow = f > 1 || (showHeaders && (!pivot || m > 1));
+    // The row fields' headers go in the last header row, one of their own below the column
+    // keys when no row names the measures.
     const std::uint32_t headerRows =
-        colAxis.levels + (measureRow ? 1 : 0) + (showHeaders && pivot ? 1 : 0);
+        colAxis.levels + (measureRow || (showHeaders && pivot) ? 1 : 0);
     const auto colSlots = static_cast<std::uint32_t>(colAxis.slots.size());
     const auto rowSlots = static_cast<std::uint32_t>(rowAxis.slots.size());
     const std::uint64_t width = std::uint64_t{keyCols} + std::uint64_t{colSlots} * measures;

@@ -148,9 +148,14 @@ TEST(PivotBy, CrossesRowAndColumnGroups) {
          5, 8,
          ",2023,2023,2023,2024,2024,2024,Total;,A,B,,A,B,,;East,10,,10,50,30,80,90;North,,5,5,,,,"
          "5;West,,20,20,40,,40,60"},
-        {"several values", "=PIVOTBY(A2:A7,C2:C7,HSTACK(D2:D7,D2:D7*2),SUM,,0,,0)", 5, 5,
-         ",2023,,2024,;,Value 1,Value 2,Value 1,Value 2;East,10,20,80,160;North,5,10,,;West,20,40,"
-         "40,80"},
+        {"several values", "=PIVOTBY(A2:A7,C2:C7,HSTACK(D2:D7,D2:D7*2),SUM,,0,,0)", 4, 5,
+         ",2023,,2024,;East,10,20,80,160;North,5,10,,;West,20,40,40,80"},
+        {"several values under generated headers",
+         "=PIVOTBY(A2:A7,C2:C7,HSTACK(D2:D7,D2:D7*2),SUM,2,0,,0)", 5, 5,
+         "Col Field 1,2023,,2024,;Row Field 1,Value 1,Value 2,Value 1,Value 2;East,10,20,80,160;"
+         "North,5,10,,;West,20,40,40,80"},
+        {"headers shown", "=PIVOTBY(A1:A7,C1:C7,D1:D7,SUM,3,0,,0)", 5, 3,
+         "Year,2023,2024;Region,,;East,10,80;North,5,;West,20,40"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(grouped(c.formula, c.rows, c.cols), c.expected) << c.name << ": " << c.formula;
