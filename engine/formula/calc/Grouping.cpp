@@ -156,6 +156,8 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
         return bad();
     rowAxis.levels = rowAxis.fields->cols;
     colAxis.levels = pivot ? colAxis.fields->cols : 0;
+    if (rowAxis.levels > limits::maxGroupingDepth || colAxis.levels > limits::maxGroupingDepth)
+        return bad();
 
     // The functions: one, or several side by side (HSTACK(SUM,AVERAGE)) or one under another.
     struct Aggregator {

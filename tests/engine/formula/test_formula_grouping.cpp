@@ -122,6 +122,8 @@ TEST(GroupBy, BadArgumentsGiveTheApplicationsErrors) {
         {"=GROUPBY(A2:A7,D2:D7,5)", "#VALUE!"},
         {"=GROUPBY(A2:A7,D2:D7,SUM,,,,,2)", "#VALUE!"},
         {"=GROUPBY(A2:A7,D2:D7)", "#VALUE!"},
+        // A group level per field column, bounded so that the nesting stays off the stack.
+        {"=GROUPBY(SEQUENCE(6,70),D2:D7,SUM)", "#VALUE!"},
     };
     for (const auto& [formula, expected] : cases) {
         SmallBook book = sales();
