@@ -10,7 +10,7 @@
 namespace engine::formula {
 namespace {
 
-constexpr std::array<std::string_view, 4> prefixes = {"_xlfn.", "_xlws.", "_xlpm.", "_xlop."};
+constexpr std::array<std::string_view, 4> prefixes = {"_xlfn.", "_xlws.", "_xlpm.", "_xleta."};
 
 bool isWordChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '\\' ||
@@ -154,6 +154,14 @@ std::string shownFormula(std::string_view stored, std::int64_t rows, std::int64_
             ++end;
         }
         std::string_view word = stored.substr(i, end - i);
+        // A LAMBDA parameter a call may leave out is shown in brackets: LAMBDA(a,[b],...).
+        if (word.size() > 6 &&
+            std::equal(word.begin(), word.begin() + 6, "_xlop.",
+                       [](char a, char b) { return util::asciiLower(a) == b; })) {
+            out += "[" + std::string(word.substr(6)) + "]";
+            i = end;
+            continue;
+        }
         bool stripped = true;
         while (stripped) {
             stripped = false;

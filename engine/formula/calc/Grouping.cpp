@@ -466,7 +466,10 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
     out->cols = static_cast<std::uint32_t>(width);
     // What the result leaves out shows empty, not as the 0 a spilled blank shows.
     out->values.assign(static_cast<std::size_t>(width * height), Value::of(std::string()));
+    // An empty key or header shows empty too.
     const auto put = [&](std::uint32_t r, std::uint64_t c, Value v) {
+        if (v.kind == ValueKind::Blank)
+            v = Value::of(std::string());
         out->values[static_cast<std::size_t>(r * width + c)] = std::move(v);
     };
     const auto fieldName = [&](const Axis& axis, std::uint32_t i, const char* generated) {
@@ -539,7 +542,9 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
                 }
             }
             for (std::uint32_t k = 0; k < measures; ++k)
-                put(y, keyCols + std::uint64_t{s} * measures + k, aggregate(rows, k, reference));
+                out->values[static_cast<std::size_t>(y * width + keyCols +
+                                                     std::uint64_t{s} * measures + k)] =
+                    aggregate(rows, k, reference);
         }
     }
     if (out->values.size() == 1)

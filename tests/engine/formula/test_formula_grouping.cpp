@@ -78,6 +78,7 @@ TEST(GroupBy, LaysOutGroupsTotalsAndHeadersAsTheReferenceShows) {
          "West,60;North,5;East,90"},
         {"filtered rows", "=GROUPBY(A2:A7,D2:D7,SUM,,,,C2:C7=2024)", 3, 2,
          "East,80;West,40;Total,120"},
+        {"an empty key shows empty, not 0", "=GROUPBY(F2:F7,D2:D7,SUM)", 2, 2, ",155;Total,155"},
         {"a LAMBDA", "=GROUPBY(A2:A7,D2:D7,LAMBDA(x,MAX(x)-MIN(x)),,0)", 3, 2,
          "East,40;North,0;West,20"},
         {"the name as files write it", "=GROUPBY(A2:A7,D2:D7,_xleta.COUNT,,0)", 3, 2,
