@@ -159,7 +159,8 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
     if (rowAxis.levels > limits::maxGroupingDepth || colAxis.levels > limits::maxGroupingDepth)
         return bad();
 
-    // The functions: one, or several side by side (HSTACK(SUM,AVERAGE)) or one under another.
+    // The functions: one, or several side by side (HSTACK(SUM,AVERAGE)); several given as a
+    // column (VSTACK) are laid out side by side as well.
     struct Aggregator {
         std::shared_ptr<const Lambda> lambda;
         std::string label;
@@ -240,6 +241,11 @@ Operand Calculation::groupBy(const Node& node, const Frame& outer) {
         if (!present(i))
             return true;
         const auto order = matrix(eval(*args[i], frame), frame);
+        // No more numbers than fields: each comparison goes through all of them.
+        if (order->values.size() > std::max<std::uint32_t>(axis.levels, 1)) {
+            failure = Value::fail(CellError::Value);
+            return false;
+        }
         for (const Value& v : order->values) {
             const Value number = toNumber(v, wb_.dateSystem);
             if (number.isError()) {

@@ -112,13 +112,14 @@ TEST(GroupBy, SeveralFieldsNestWithSubtotalsOrStandApartAsATable) {
 
 TEST(GroupBy, BadArgumentsGiveTheApplicationsErrors) {
     const std::pair<const char*, const char*> cases[] = {
-        {"=GROUPBY(A2:A7,D2:D6,SUM)", "#VALUE!"},              // rows differ
-        {"=GROUPBY(A2:A7,D2:D7,SUM,4)", "#VALUE!"},            // no such header setting
-        {"=GROUPBY(A2:A7,D2:D7,SUM,,,0)", "#VALUE!"},          // column 0
-        {"=GROUPBY(A2:A7,D2:D7,SUM,,,3)", "#VALUE!"},          // past the columns
-        {"=GROUPBY(A2:A7,D2:D7,SUM,,,{1,2})", "#VALUE!"},      // several, one of values
-        {"=GROUPBY(A2:A7,D2:D7,SUM,,,,C2:C7>3000)", "#CALC!"}, // nothing kept
-        {"=GROUPBY(A2:A7,D2:D7,SUM,,,,C2:C6>0)", "#VALUE!"},   // filter too short
+        {"=GROUPBY(A2:A7,D2:D6,SUM)", "#VALUE!"},                      // rows differ
+        {"=GROUPBY(A2:A7,D2:D7,SUM,4)", "#VALUE!"},                    // no such header setting
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,0)", "#VALUE!"},                  // column 0
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,3)", "#VALUE!"},                  // past the columns
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,{1,2})", "#VALUE!"},              // several, one of values
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,SEQUENCE(9^5,,1,0))", "#VALUE!"}, // more than fields
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,,C2:C7>3000)", "#CALC!"},         // nothing kept
+        {"=GROUPBY(A2:A7,D2:D7,SUM,,,,C2:C6>0)", "#VALUE!"},           // filter too short
         {"=GROUPBY(A2:A7,D2:D7,NOSUCHFUNCTION)", "#NAME?"},
         {"=GROUPBY(A2:A7,D2:D7,5)", "#VALUE!"},
         {"=GROUPBY(A2:A7,D2:D7,SUM,,,,,2)", "#VALUE!"},
