@@ -1,6 +1,6 @@
 // Tables and dynamic arrays: a 10,000-row table with three calculated columns and a total row
 // computed from its structured references, and SORT, UNIQUE, TRIMRANGE and RANDARRAY spilling
-// 100,000 values.
+// 100,000 values, and GROUPBY and PIVOTBY summing 100,000 rows.
 
 #include "engine/formula/Calculator.h"
 #include "engine/model/Workbook.h"
@@ -122,6 +122,49 @@ void BM_RandArraySpill(benchmark::State& state) {
     spill(state, "RANDARRAY(100000,1,1,9,TRUE)");
 }
 BENCHMARK(BM_RandArraySpill)->Unit(benchmark::kMillisecond);
+
+// 100,000 rows of a key in A (`groups` of them), a year in B (ten of them) and an amount in C,
+// summarised by one dynamic array formula in E1.
+engine::Workbook groupBook(std::uint32_t groups, const std::string& formula) {
+    Builder b;
+    for (std::uint32_t r = 0; r < values; ++r) {
+        b.number(r, 0, (r * 7919) % groups);
+        b.number(r, 1, 2000 + r % 10);
+        b.number(r, 2, r % 1000);
+    }
+    engine::CellFormula& f = b.formula(0, 4, formula);
+    f.array = f.dynamic = true;
+    f.arrayRange = {0, 0, 4, 4};
+    b.book.finish();
+    return b.book;
+}
+
+void summarise(benchmark::State& state, std::uint32_t groups, const std::string& formula) {
+    const engine::Workbook original = groupBook(groups, formula);
+    for (auto _ : state) {
+        state.PauseTiming();
+        engine::Workbook book = original;
+        state.ResumeTiming();
+        engine::formula::computeFormulas(book);
+        benchmark::DoNotOptimize(book.sheets[0].cells.data());
+    }
+}
+
+void BM_GroupBy100Groups(benchmark::State& state) {
+    summarise(state, 100, "GROUPBY(A1:A100000,C1:C100000,_xleta.SUM)");
+}
+BENCHMARK(BM_GroupBy100Groups)->Unit(benchmark::kMillisecond);
+
+// Every group a LAMBDA call of its own: the cost of the calls, not of the grouping.
+void BM_GroupBy50000Groups(benchmark::State& state) {
+    summarise(state, 50'000, "GROUPBY(A1:A100000,C1:C100000,LAMBDA(x,SUM(x)))");
+}
+BENCHMARK(BM_GroupBy50000Groups)->Unit(benchmark::kMillisecond);
+
+void BM_PivotBy100By10(benchmark::State& state) {
+    summarise(state, 100, "PIVOTBY(A1:A100000,B1:B100000,C1:C100000,_xleta.SUM)");
+}
+BENCHMARK(BM_PivotBy100By10)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

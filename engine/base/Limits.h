@@ -154,6 +154,8 @@ inline constexpr int maxCalculationDepth = 40;
 inline constexpr int maxNameNestingDepth = 16; // names defined by names
 // A LAMBDA calling itself, through a name or LET, is followed this deep on the stack.
 inline constexpr int maxLambdaDepth = 100;
+// GROUPBY and PIVOTBY nest a level of groups per field column, followed on the stack.
+inline constexpr std::uint32_t maxGroupingDepth = 64;
 // The largest block an operator turns into values (A:A*B:B would be two million).
 inline constexpr std::uint64_t maxMatrixCells = 1u << 20;
 // More entries than this across all lookup indexes, and lookups go back to scanning.

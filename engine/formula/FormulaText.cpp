@@ -10,7 +10,7 @@
 namespace engine::formula {
 namespace {
 
-constexpr std::array<std::string_view, 4> prefixes = {"_xlfn.", "_xlws.", "_xlpm.", "_xlop."};
+constexpr std::array<std::string_view, 4> prefixes = {"_xlfn.", "_xlws.", "_xlpm.", "_xleta."};
 
 bool isWordChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '\\' ||
@@ -61,6 +61,53 @@ std::optional<std::string> moved(std::string_view word, std::int64_t rows, std::
            (rowFixed ? "$" : "") + std::to_string(newRow + 1);
 }
 
+// The trim-ref operator a file's _TRO_ function stands for; empty for any other word.
+std::string_view trimOperator(std::string_view word) {
+    if (word == "_TRO_ALL")
+        return ".:.";
+    if (word == "_TRO_LEADING")
+        return ".:";
+    if (word == "_TRO_TRAILING")
+        return ":.";
+    return {};
+}
+
+// Where the bracket opened at `open` closes, past quoted text; npos when it never does.
+std::size_t closing(std::string_view text, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            for (++i; i < text.size() && text[i] != c; ++i) {
+            }
+            continue;
+        }
+        depth += c == '(';
+        depth -= c == ')';
+        if (depth == 0)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// The first ':' of `text` outside quotes, brackets and parentheses; npos for none.
+std::size_t rangeColon(std::string_view text) {
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            for (++i; i < text.size() && text[i] != c; ++i) {
+            }
+            continue;
+        }
+        depth += c == '(' || c == '[';
+        depth -= c == ')' || c == ']';
+        if (c == ':' && depth == 0)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace
 
 std::string shownFormula(std::string_view stored, std::int64_t rows, std::int64_t cols) {
@@ -107,6 +154,14 @@ std::string shownFormula(std::string_view stored, std::int64_t rows, std::int64_
             ++end;
         }
         std::string_view word = stored.substr(i, end - i);
+        // A LAMBDA parameter a call may leave out is shown in brackets: LAMBDA(a,[b],...).
+        if (word.size() > 6 &&
+            std::equal(word.begin(), word.begin() + 6, "_xlop.",
+                       [](char a, char b) { return util::asciiLower(a) == b; })) {
+            out += "[" + std::string(word.substr(6)) + "]";
+            i = end;
+            continue;
+        }
         bool stripped = true;
         while (stripped) {
             stripped = false;
@@ -121,6 +176,20 @@ std::string shownFormula(std::string_view stored, std::int64_t rows, std::int64_
         }
         // A word followed by '(' names a function (LOG10), by '!' a sheet.
         const char next = end < stored.size() ? stored[end] : '\0';
+        // _xlfn._TRO_ALL(A1:E5) is shown as the operator the user wrote: A1.:.E5.
+        if (const std::string_view op = trimOperator(word); !op.empty() && next == '(') {
+            const std::size_t close = closing(stored, end);
+            if (close != std::string_view::npos) {
+                std::string inner =
+                    shownFormula(stored.substr(end + 1, close - end - 1), rows, cols);
+                const std::size_t colon = rangeColon(inner);
+                if (colon != std::string::npos) {
+                    out += inner.replace(colon, 1, op);
+                    i = close + 1;
+                    continue;
+                }
+            }
+        }
         const auto shifted = (rows != 0 || cols != 0) && next != '(' && next != '!'
                                  ? moved(word, rows, cols)
                                  : std::nullopt;

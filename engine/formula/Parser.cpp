@@ -431,6 +431,33 @@ private:
         node->text = upper(bare);
         node->function = findFunction(node->text);
         arguments(*node);
+        // A1.:.E5, A1.:E5 and A1:.E5 as files write them: _xlfn._TRO_ALL(A1:E5) ...
+        if (const int mode = trimMode(node->text); mode != 0 && node->children.size() == 1)
+            return trimmed(std::move(node->children.front()), mode);
+        return node;
+    }
+
+    // What a trim-ref function trims, as TRIMRANGE's rows and columns argument: 1 the leading
+    // blanks, 2 the trailing ones, 3 both; 0 for any other function.
+    static int trimMode(std::string_view name) {
+        if (name == "_TRO_LEADING")
+            return 1;
+        if (name == "_TRO_TRAILING")
+            return 2;
+        if (name == "_TRO_ALL")
+            return 3;
+        return 0;
+    }
+
+    // `range` trimmed as TRIMRANGE(range, mode, mode) trims it.
+    static NodePtr trimmed(NodePtr range, int mode) {
+        auto node = std::make_unique<Node>();
+        node->kind = Node::Kind::Call;
+        node->text = "TRIMRANGE";
+        node->function = findFunction(node->text);
+        node->children.push_back(std::move(range));
+        node->children.push_back(constant(Value::of(static_cast<double>(mode))));
+        node->children.push_back(constant(Value::of(static_cast<double>(mode))));
         return node;
     }
 
@@ -646,11 +673,21 @@ private:
             return nullptr;
         }
         bool hasSecond = false;
-        if (q < s_.size() && s_[q] == ':') {
-            std::size_t r = q + 1;
-            if (readPart(r, b) && b.hasCol == a.hasCol && b.hasRow == a.hasRow) {
-                q = r;
-                hasSecond = true;
+        // A1:E5, or a trim ref: A1.:.E5 (both ends), A1.:E5 (leading), A1:.E5 (trailing).
+        int trim = 0;
+        {
+            std::size_t r = q;
+            const bool leading = r < s_.size() && s_[r] == '.';
+            r += leading;
+            if (r < s_.size() && s_[r] == ':') {
+                ++r;
+                const bool trailing = r < s_.size() && s_[r] == '.';
+                r += trailing;
+                if (readPart(r, b) && b.hasCol == a.hasCol && b.hasRow == a.hasRow) {
+                    q = r;
+                    hasSecond = true;
+                    trim = (leading ? 1 : 0) + (trailing ? 2 : 0);
+                }
             }
         }
         if (!endsToken(q))
@@ -695,6 +732,8 @@ private:
         auto node = std::make_unique<Node>();
         node->kind = Node::Kind::Ref;
         node->ref = ref;
+        if (trim != 0)
+            return trimmed(std::move(node), trim);
         // A1#: the block the dynamic array formula anchored there spilled over.
         if (peek() == '#' && ref.isCell() && !isNameChar(peekAt(pos_ + 1))) {
             ++pos_;

@@ -87,6 +87,16 @@ inline constexpr std::uint16_t BeginComment = 635;  // BrtBeginComment
 inline constexpr std::uint16_t EndComment = 636;    // BrtEndComment
 inline constexpr std::uint16_t CommentText = 637;   // BrtCommentText, MS-XLSB 2.4.338
 
+// Metadata part (cell metadata; only what marks a dynamic array's anchor is read).
+inline constexpr std::uint16_t Mdb = 51;                   // BrtMdb, MS-XLSB 2.4.703
+inline constexpr std::uint16_t BeginFmd = 52;              // BrtBeginFmd
+inline constexpr std::uint16_t Mdtinfo = 335;              // BrtMdtinfo, MS-XLSB 2.4.704
+inline constexpr std::uint16_t BeginEsmdb = 337;           // BrtBeginEsmdb, MS-XLSB 2.4.74
+inline constexpr std::uint16_t EndEsmdb = 338;             // BrtEndEsmdb
+inline constexpr std::uint16_t BeginEsfmd = 339;           // BrtBeginEsfmd, MS-XLSB 2.4.72
+inline constexpr std::uint16_t EndEsfmd = 340;             // BrtEndEsfmd
+inline constexpr std::uint16_t BeginDynamicArrayPr = 4096; // BrtBeginDynamicArrayPr
+
 // The name of a record type in error details ("BrtCellRk"), "record" for one not read here.
 const char* name(std::uint16_t type);
 

@@ -44,7 +44,7 @@ public:
                 readCell(record.type, cursor, record.body);
                 cellMeta_ = false;
             } else if (record.type == rec::CellMeta) {
-                cellMeta_ = true;
+                cellMeta_ = cursor.remaining() >= 4 && context_.cellMeta.dynamic(cursor.u32());
             } else if (record.type == rec::ArrFmla || record.type == rec::ShrFmla)
                 readFormulaGroup(record);
             else if (record.type == rec::EndSheetData)
@@ -258,7 +258,6 @@ private:
             // After the result: flags, then the formula.
             const bool alwaysCalc = (cursor.u16() & 0x0001) != 0;
             const ParsedFormula parsed = parsedFormula(body, cursor.position());
-            // The application gives cell metadata only to the anchors of dynamic arrays.
             formulas_->cell(cell.row, cell.col, parsed.tokens, parsed.extra, alwaysCalc, cellMeta_);
         }
     }
@@ -269,7 +268,7 @@ private:
     std::string drawingId_;
     double defaultRowHeight_ = 15.0;
     bool inSheetData_ = false, seenView_ = false;
-    bool cellMeta_ = false; // the next cell record has cell metadata
+    bool cellMeta_ = false; // the next cell record is marked as a dynamic array's anchor
     std::uint32_t row_ = 0; // of the last row header; cells before any header are in row 1
     formula::tokens::FormulaCells* formulas_; // none: the formulas are not read
 };

@@ -4,6 +4,7 @@
 
 #include "engine/formula/tokens/FormulaCells.h"
 #include "engine/model/Workbook.h"
+#include "engine/xlsb/MetadataBin.h"
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@ struct SheetContext {
     std::uint64_t cellCount = 0;    // cells read so far in the whole workbook
     std::uint64_t pictureBytes = 0; // image bytes kept so far in the whole workbook
     formula::tokens::FormulaCells* formulas = nullptr; // of the sheet being read
+    CellMetaMarks cellMeta{}; // which cell metadata marks a dynamic array's anchor
 };
 
 // Reads binary worksheet part `part` into `sheet`, following its relationships to hyperlink

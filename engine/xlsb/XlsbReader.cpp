@@ -63,6 +63,8 @@ Workbook readBinaryPackage(std::span<const std::uint8_t> bytes, formula::tokens:
     const package::Persons persons = parts.persons();
 
     SheetContext context{archive, workbook, colors};
+    if (const package::Relationship* metadata = parts.internalPart("sheetMetadata"))
+        context.cellMeta = readMetadataBin(archive, metadata->target);
     formula::tokens::WorkbookFormulas formulas(&links, formula::tokens::Dialect::Biff12);
     parts.readSheets(info, workbook, [&](Sheet& sheet, const std::string& part) {
         // A binary chart sheet leads to the same drawing and chart parts as an XML one.

@@ -2,6 +2,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/BinaryValues.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CommentsBin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FormulaLinksBin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MetadataBin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordNames.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SharedStringsBin.cpp

@@ -136,6 +136,13 @@ private:
     Operand callByName(const Node& node, const Frame& frame);
     Operand apply(const Lambda& lambda, std::vector<Operand> args, const Frame& frame);
     Operand applyEach(const Node& node, const Frame& frame);
+    // A worksheet function named alone (SUM, or _xleta.SUM as files write it) as a LAMBDA of
+    // one parameter, of two for a function that needs two; #NAME? for no function.
+    Operand etaLambda(std::string_view name);
+    // The function an argument gives: what it computes, or a worksheet function's bare name.
+    Operand lambdaArg(const Node& node, const Frame& frame);
+    // GROUPBY and PIVOTBY.
+    Operand groupBy(const Node& node, const Frame& frame);
     // The value LET or LAMBDA bound to the unqualified name `node`, or null.
     const Operand* bound(const Node& node, const Frame& frame) const;
     Operand library(const Node& node, const Frame& frame);

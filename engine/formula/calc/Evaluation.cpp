@@ -116,6 +116,9 @@ Operand Calculation::eval(const Node& node, const Frame& frame) {
 
 Operand Calculation::name(const Node& node, const Frame& frame) {
     const std::string wanted = upper(node.text);
+    // SUM where a function is wanted, as files write it (GROUPBY(A2:A9,B2:B9,_xleta.SUM)).
+    if (wanted.starts_with("_XLETA."))
+        return etaLambda(std::string_view(wanted).substr(7));
     const bool qualified = node.ref.firstSheet != std::numeric_limits<std::uint32_t>::max();
     if (!qualified)
         if (const Operand* value = bound(node, frame))

@@ -44,6 +44,8 @@ Operand Calculation::lambdaForm(const Node& node, const Frame& frame) {
         return let(node, frame);
     if (f == "LAMBDA")
         return makeLambda(node, frame);
+    if (f == "GROUPBY" || f == "PIVOTBY")
+        return groupBy(node, frame);
     if (f == "ISOMITTED") {
         if (node.children.size() != 1)
             return bad();
@@ -54,6 +56,50 @@ Operand Calculation::lambdaForm(const Node& node, const Frame& frame) {
         return Operand::of(Value::of(value && value->omitted));
     }
     return applyEach(node, frame);
+}
+
+Operand Calculation::etaLambda(std::string_view name) {
+    const std::string wanted = upper(name);
+    const FunctionInfo* info = findFunction(wanted);
+    if (!info && !isSpecialForm(wanted) && !isLambdaForm(wanted))
+        return bad(CellError::Name);
+    // LAMBDA(_1, NAME(_1)), or with two parameters for a function that needs two (PERCENTOF).
+    auto root = std::make_shared<Node>();
+    root->kind = Node::Kind::Call;
+    root->text = "LAMBDA";
+    auto body = std::make_unique<Node>();
+    body->kind = Node::Kind::Call;
+    body->text = wanted;
+    body->function = info;
+    const int count = info && info->minArgs >= 2 ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
+        const auto parameter = [i] {
+            auto p = std::make_unique<Node>();
+            p->kind = Node::Kind::Name;
+            p->text = " " + std::to_string(i + 1); // no name a formula can write
+            p->ref.firstSheet = std::numeric_limits<std::uint32_t>::max();
+            return p;
+        };
+        root->children.push_back(parameter());
+        body->children.push_back(parameter());
+    }
+    root->children.push_back(std::move(body));
+    auto lambda = std::make_shared<Lambda>();
+    lambda->node = root.get();
+    lambda->tree = std::move(root);
+    Operand o = bad(CellError::Calc);
+    o.lambda = std::move(lambda);
+    return o;
+}
+
+Operand Calculation::lambdaArg(const Node& node, const Frame& frame) {
+    Operand o = eval(node, frame);
+    // A bare function name is no defined name: the function itself (BYROW(A1:B3,SUM)).
+    if (!o.lambda && node.kind == Node::Kind::Name &&
+        node.ref.firstSheet == std::numeric_limits<std::uint32_t>::max() &&
+        o.kind == Operand::Kind::Scalar && o.value.isError() && o.value.error == CellError::Name)
+        return etaLambda(node.text);
+    return o;
 }
 
 // LET(name1, value1, [name2, value2 ...], result): each value sees the names before it.
@@ -148,7 +194,7 @@ Operand Calculation::applyEach(const Node& node, const Frame& frame) {
     const std::size_t n = args.size();
     if (n < 2)
         return bad();
-    const Operand last = eval(*args.back(), frame);
+    const Operand last = lambdaArg(*args.back(), frame);
     if (!last.lambda)
         return last.kind == Operand::Kind::Scalar && last.value.isError() ? last : bad();
     const Lambda& lambda = *last.lambda;

@@ -82,14 +82,16 @@ bool isSpecialForm(std::string_view name) {
 }
 
 bool isLambdaForm(std::string_view name) {
-    static constexpr std::string_view forms[] = {"BYCOL",     "BYROW", "ISOMITTED", "LAMBDA", "LET",
-                                                 "MAKEARRAY", "MAP",   "REDUCE",    "SCAN"};
+    static constexpr std::string_view forms[] = {"BYCOL",   "BYROW",  "GROUPBY",   "ISOMITTED",
+                                                 "LAMBDA",  "LET",    "MAKEARRAY", "MAP",
+                                                 "PIVOTBY", "REDUCE", "SCAN"};
     return std::find(std::begin(forms), std::end(forms), name) != std::end(forms);
 }
 
 std::string parameterName(std::string_view text) {
     std::string name = upper(text);
-    if (name.starts_with("_XLPM."))
+    // _xlop. marks a parameter a call may leave out (written [b] in the formula bar).
+    if (name.starts_with("_XLPM.") || name.starts_with("_XLOP."))
         name.erase(0, 6);
     return name;
 }

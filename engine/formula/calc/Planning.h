@@ -33,7 +33,8 @@ bool isSpecialForm(std::string_view name);
 // LET, LAMBDA and the functions that take a LAMBDA, which the evaluator computes.
 bool isLambdaForm(std::string_view name);
 
-// The name LET or LAMBDA binds: upper case, without the _xlpm. prefix files write.
+// The name LET or LAMBDA binds: upper case, without the _xlpm. (or, for a parameter a call
+// may leave out, _xlop.) prefix files write.
 std::string parameterName(std::string_view text);
 
 // Whether the tree calls a function neither the library, the evaluator, the workbook's names

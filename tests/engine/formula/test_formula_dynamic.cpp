@@ -166,6 +166,15 @@ TEST(DynamicArrayFunctions, TrimRangeDropsBlankOuterRowsAndColumns) {
         {"=TRIMRANGE(H:H)", "#REF!"},
         {"=TRIMRANGE(A1:A4,4)", "#VALUE!"},
         {"=TRIMRANGE(7)", "7"},
+        // The trim-ref operators, typed and as files write them.
+        {"=ROWS(C1.:.C10)", "2"},
+        {"=ROWS(C1:.C10)", "2"},
+        {"=ROWS(C1.:C10)", "10"},
+        {"=ROWS(A:.A)*10+COLUMNS(A1:.J1)", "43"},
+        {"=SUM(A:.A)", "100"},
+        {"=ROWS(_xlfn._TRO_TRAILING(C1:C10))", "2"},
+        {"=ROWS(_xlfn._TRO_ALL(Sheet1!C1:C10))", "2"},
+        {"=ROWS(_xlfn._TRO_LEADING(C1:C10))", "10"},
     };
     for (const auto& [formula, expected] : cases)
         EXPECT_EQ(single(formula), expected) << formula;
@@ -200,6 +209,9 @@ TEST(LetAndLambda, NamesFunctionsAndTheirCalls) {
         {"=_xlfn.LAMBDA(_xlpm.a,_xlpm.a+1)(1)", "2"},
         {"=LAMBDA(a,a)(1,2)", "#VALUE!"},
         {"=LAMBDA(a,b,IF(ISOMITTED(b),\"none\",b))(1)", "none"},
+        // An optional parameter as files write it.
+        {"=_xlfn.LAMBDA(_xlpm.a,_xlop.b,IF(_xlfn.ISOMITTED(_xlpm.b),_xlpm.a/2,_xlpm.b))(8)", "4"},
+        {"=_xlfn.LAMBDA(_xlpm.a,_xlop.b,IF(_xlfn.ISOMITTED(_xlpm.b),_xlpm.a/2,_xlpm.b))(8,3)", "3"},
         {"=LAMBDA(a,a)", "#CALC!"},
         {"=LET(f,LAMBDA(x,x*x),f(3)+f(4))", "25"},
         {"=LET(k,10,f,LAMBDA(x,x+k),LET(k,99,f(1)))", "11"}, // the names seen where it was made

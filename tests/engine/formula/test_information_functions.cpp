@@ -156,6 +156,13 @@ TEST(WorkbookInformation, ShownFormulaMovesOnlyRelativeCellReferences) {
          "SORT(A1:A3)+XLOOKUP(1,A1:A3,B1:B3)"},
         {"Table1[[#This Row],[A1]]*2", 5, 5, "Table1[[#This Row],[A1]]*2"},
         {"1.5E+10+XFD1", 0, 1, "1.5E+10+#REF!"},
+        // Trim refs are written as functions and shown as the operators typed.
+        {"SUM(_xlfn._TRO_ALL(A1:B5))", 1, 0, "SUM(A2.:.B6)"},
+        {"_xlfn._TRO_LEADING(Sheet2!A:A)+_xlfn._TRO_TRAILING($C$1:C9)", 0, 0,
+         "Sheet2!A.:A+$C$1:.C9"},
+        {"_xlfn._TRO_ALL(A1)", 0, 0, "_TRO_ALL(A1)"}, // nothing to show as an operator
+        {"_xlfn.GROUPBY(A1:A3,B1:B3,_xleta.SUM)", 0, 0, "GROUPBY(A1:A3,B1:B3,SUM)"},
+        {"_xlfn.LAMBDA(_xlpm.a,_xlop.b,_xlpm.a+_xlpm.b)(1)", 0, 0, "LAMBDA(a,[b],a+b)(1)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(shownFormula(c.stored, c.rows, c.cols), c.shown) << c.stored;

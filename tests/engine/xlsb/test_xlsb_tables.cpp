@@ -2,6 +2,7 @@
 // and the dynamic-array mark, computed on a full calculation.
 
 #include "engine/read/ReadWorkbook.h"
+#include "engine/xlsb/MetadataBin.h"
 #include "engine/xlsb/TablesBin.h"
 #include "tests/engine/xlsb/RecordWriter.h"
 
@@ -92,9 +93,33 @@ std::string arrayFormula(std::uint32_t col, std::uint32_t rows, const Fields& to
     return out.bytes;
 }
 
+// A metadata part whose one cell metadata block refers to the first block of future metadata
+// of type `type`, holding dynamic array properties with fDynamic as given.
+std::string metadataPart(const std::u16string& type, bool dynamic) {
+    return RecordWriter()
+        .add(332)                                    // BrtBeginMetadata
+        .add(334, Fields().u32(1))                   // BrtBeginEsmdtinfo
+        .add(335, Fields().u32(0).u32(1).wide(type)) // BrtMdtinfo
+        .add(336)
+        .add(339, Fields().u32(1).wide(type)) // BrtBeginEsfmd
+        .add(52)                              // BrtBeginFmd
+        .add(35, Fields().u32(0))             // BrtFRTBegin
+        .add(4096, Fields().u32(dynamic ? 1 : 0))
+        .add(4097)
+        .add(36)
+        .add(53)
+        .add(340)
+        .add(337, Fields().u32(1).u32(1))       // BrtBeginEsmdb of cell metadata
+        .add(51, Fields().u32(1).u32(1).u32(0)) // BrtMdb: type 1, its block 0
+        .add(338)
+        .add(333)
+        .bytes;
+}
+
 // Sales on A1:C5 (Region, Amount, Rate; a total row), its calculated column C =[@Amount]*2,
-// its total B5 =SUBTOTAL(109,Sales[Amount]), and formulas beside it that refer to it.
-engine::Workbook salesWorkbook() {
+// its total B5 =SUBTOTAL(109,Sales[Amount]), and formulas beside it that refer to it. With
+// `metadata`, the workbook has that metadata part.
+engine::Workbook salesWorkbook(const std::string& metadata = {}) {
     RecordWriter rows;
     rows.add(145).raw(rowHeader(0));
     rows.add(6, Fields().cell(0).wide(u"Region"));
@@ -127,6 +152,12 @@ engine::Workbook salesWorkbook() {
     PackageWriter package = binaryWorkbook({sheet}, {}, {}, false, book.bytes);
     package.add("xl/tables/table1.bin",
                 tablePart(7, u"Sales", 0, 4, {u"Region", u"Amount", u"Rate"}));
+    if (!metadata.empty()) {
+        package.add("xl/metadata.bin", metadata);
+        package.add("xl/_rels/workbook.bin.rels",
+                    relationshipsXml({{"rId1", "worksheet", "worksheets/sheet1.bin"},
+                                      {"rIdM", "sheetMetadata", "metadata.bin"}}));
+    }
     return engine::readWorkbookBytes(package.bytes());
 }
 
@@ -161,6 +192,36 @@ TEST(XlsbTables, OnlyTheMarkedArrayFormulaSpills) {
     EXPECT_EQ(numberAt(sheet, 2, 6), 300);
     EXPECT_EQ(numberAt(sheet, 0, 7), 100);
     EXPECT_EQ(cellAt(sheet, 1, 7), nullptr);
+}
+
+TEST(XlsbTables, TheMetadataPartSaysWhichCellMetadataIsTheMark) {
+    const struct {
+        const char* name;
+        std::string metadata;
+        bool spills;
+    } cases[] = {
+        {"dynamic array properties", metadataPart(u"XLDAPR", true), true},
+        {"fDynamic clear", metadataPart(u"XLDAPR", false), false},
+        {"metadata of another kind", metadataPart(u"XLRICHVALUE", true), false},
+        {"a damaged part counts as none", RecordWriter().add(335, Fields().u32(0)).bytes, true},
+    };
+    for (const auto& c : cases) {
+        const engine::Workbook book = salesWorkbook(c.metadata);
+        const engine::Sheet& sheet = book.sheets.at(0);
+        EXPECT_EQ(numberAt(sheet, 0, 6), 100) << c.name;
+        EXPECT_EQ(numberAt(sheet, 2, 6), c.spills ? 300 : -1) << c.name;
+    }
+    // Blocks are named from 1; a number past them marks nothing.
+    const std::string part = metadataPart(u"XLDAPR", true);
+    const auto marks = engine::xlsb::parseMetadataBin(part, "metadata.bin");
+    EXPECT_TRUE(marks.dynamic(1));
+    EXPECT_FALSE(marks.dynamic(0));
+    EXPECT_FALSE(marks.dynamic(2));
+    const std::string lying = RecordWriter()
+                                  .add(337, Fields().u32(1).u32(1))
+                                  .add(51, Fields().u32(0x10000000).u32(1).u32(0))
+                                  .bytes;
+    EXPECT_THROW(engine::xlsb::parseMetadataBin(lying, "metadata.bin"), engine::ReadError);
 }
 
 TEST(XlsbTables, PartsThatNameTooLittleOrAreDamaged) {

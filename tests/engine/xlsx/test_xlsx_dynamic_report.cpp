@@ -3,6 +3,8 @@
 // row, a name, a spilled SORT and a LET. Every value must be the one the application computes.
 
 #include "engine/read/ReadWorkbook.h"
+#include "engine/web/ConditionalLooks.h"
+#include "engine/web/SparklineValues.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
 #include <algorithm>
@@ -31,11 +33,49 @@ std::string formula(const std::string& ref, const std::string& f, const std::str
     return cell(ref, "<f" + extra + ">" + f + "</f><v>0</v>");
 }
 
+// A chart, a sparkline and a data bar over the spilled F6:F9 and the calculated D2:D5, as a
+// script writes them: the chart caches no values.
+struct Views {
+    std::string sheet, drawing, chart;
+};
+Views views() {
+    Views v;
+    v.sheet = "<conditionalFormatting sqref=\"F6:F9\"><cfRule type=\"dataBar\" priority=\"1\">"
+              "<dataBar><cfvo type=\"min\"/><cfvo type=\"max\"/><color rgb=\"FF638EC6\"/>"
+              "</dataBar></cfRule></conditionalFormatting><drawing r:id=\"rD\"/>";
+    v.drawing =
+        "<xdr:wsDr xmlns:xdr=\"http://schemas.openxmlformats.org/drawingml/2006/"
+        "spreadsheetDrawing\" xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+        "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><xdr:oneCellAnchor>"
+        "<xdr:from><xdr:col>8</xdr:col><xdr:row>0</xdr:row></xdr:from><xdr:ext cx=\"3810000\" "
+        "cy=\"2540000\"/><xdr:graphicFrame><a:graphic><a:graphicData><c:chart r:id=\"rC\"/>"
+        "</a:graphicData></a:graphic></xdr:graphicFrame></xdr:oneCellAnchor></xdr:wsDr>";
+    const auto series = [](const std::string& values) {
+        return "<c:ser><c:val><c:numRef><c:f>" + values + "</c:f></c:numRef></c:val></c:ser>";
+    };
+    v.chart = "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
+              "<c:chart><c:plotArea><c:barChart>" +
+              series("Sheet1!$F$6:$F$9") + series("Sheet1!$D$2:$D$5") +
+              "</c:barChart></c:plotArea></c:chart></c:chartSpace>";
+    return v;
+}
+
+std::string sparklineOver(const std::string& data, const std::string& cell) {
+    return "<extLst><ext uri=\"{05C60535-1F16-4fd2-B633-F4F36F0B64E0}\" "
+           "xmlns:x14=\"http://schemas.microsoft.com/office/spreadsheetml/2009/9/main\">"
+           "<x14:sparklineGroups xmlns:xm=\"http://schemas.microsoft.com/office/excel/2006/main\">"
+           "<x14:sparklineGroup><x14:sparklines><x14:sparkline><xm:f>" +
+           data + "</xm:f><xm:sqref>" + cell +
+           "</xm:sqref></x14:sparkline></x14:sparklines></x14:sparklineGroup>"
+           "</x14:sparklineGroups></ext></extLst>";
+}
+
 // With `blocked`, a value stands in F8, where the SORT would spill; with `collapsed`, the cell
 // metadata of the SORT says it is no dynamic array; with `damagedTable`, the table part is cut
-// short.
+// short; with `withViews`, the views() and a sparkline in G6 show the computed cells.
 std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false,
-                                 bool damagedTable = false) {
+                                 bool damagedTable = false, bool withViews = false) {
     const std::string row = "</row><row>";
     std::string data = "<sheetData><row>" + text("A1", "Region") + text("B1", "Amount") +
                        text("C1", "Rate") + text("D1", "Commission") + number("H1", 1150);
@@ -70,11 +110,21 @@ std::vector<std::uint8_t> report(bool blocked = false, bool collapsed = false,
     package.add("xl/_rels/workbook.xml.rels",
                 relationshipsXml({{"rId1", "worksheet", "worksheets/sheet1.xml"},
                                   {"rId2", "sheetMetadata", "metadata.xml"}}));
-    package.add("xl/worksheets/sheet1.xml", std::string("<worksheet ") + mainNs + ">" + data +
-                                                "<tableParts count=\"1\"><tablePart "
-                                                "r:id=\"rId1\"/></tableParts></worksheet>");
-    package.add("xl/worksheets/_rels/sheet1.xml.rels",
-                relationshipsXml({{"rId1", "table", "../tables/table1.xml"}}));
+    const Views shown = withViews ? views() : Views{};
+    package.add("xl/worksheets/sheet1.xml",
+                std::string("<worksheet ") + mainNs + ">" + data + shown.sheet +
+                    "<tableParts count=\"1\"><tablePart r:id=\"rId1\"/></tableParts>" +
+                    (withViews ? sparklineOver("Sheet1!F6:F9", "G6") : "") + "</worksheet>");
+    std::vector<std::tuple<std::string, std::string, std::string>> sheetRels{
+        {"rId1", "table", "../tables/table1.xml"}};
+    if (withViews) {
+        sheetRels.emplace_back("rD", "drawing", "../drawings/drawing1.xml");
+        package.add("xl/drawings/drawing1.xml", shown.drawing);
+        package.add("xl/drawings/_rels/drawing1.xml.rels",
+                    relationshipsXml({{"rC", "chart", "../charts/chart1.xml"}}));
+        package.add("xl/charts/chart1.xml", shown.chart);
+    }
+    package.add("xl/worksheets/_rels/sheet1.xml.rels", relationshipsXml(sheetRels));
     const std::string table =
         std::string("<table ") + mainNs +
         " id=\"1\" name=\"Sales\" displayName=\"Sales\" ref=\"A1:D6\" "
@@ -152,6 +202,31 @@ TEST(DynamicArrayReport, CellMetadataThatIsNoDynamicArrayDoesNotSpill) {
     // A legacy array formula over F6 alone shows the first of the sorted values there.
     EXPECT_DOUBLE_EQ(valueAt(sheet, 5, 5), 1330);
     EXPECT_DOUBLE_EQ(valueAt(sheet, 6, 5), -2);
+}
+
+TEST(DynamicArrayReport, ChartsSparklinesAndDataBarsShowSpilledAndTableValues) {
+    const std::vector<std::uint8_t> bytes = report(false, false, false, true);
+    const Workbook book = readWorkbookBytes(bytes);
+    const Sheet& sheet = book.sheets.at(0);
+    ASSERT_EQ(sheet.charts.size(), 1u);
+    const auto& series = sheet.charts[0].plots.at(0).series;
+    ASSERT_EQ(series.size(), 2u);
+    EXPECT_EQ(series[0].values, (std::vector<double>{1330, 1200, 1120, 1000})); // the spill
+    EXPECT_EQ(series[1].values, (std::vector<double>{60, 66.5, 72, 42}));       // the column
+
+    ASSERT_EQ(sheet.sparklines.size(), 1u);
+    const auto points =
+        web::sparklineValues(book, 0, sheet.sparklines[0], sheet.sparklines[0].sparklines.at(0));
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[0], 1330);
+    EXPECT_EQ(points[3], 1000);
+
+    numfmt::CellTextFormatter formatter(book);
+    const web::ConditionalLooks looks(book, sheet, formatter);
+    ASSERT_NE(looks.at(5, 5), nullptr);
+    ASSERT_NE(looks.at(8, 5), nullptr);
+    EXPECT_EQ(looks.at(5, 5)->barPercent, 90); // the greatest spilled value
+    EXPECT_EQ(looks.at(8, 5)->barPercent, 10); // the least
 }
 
 TEST(DynamicArrayReport, ADamagedTablePartCostsOnlyTheTable) {
