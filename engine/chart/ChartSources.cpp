@@ -171,7 +171,9 @@ public:
         }
         const bool noValues = std::none_of(series.values.begin(), series.values.end(),
                                            [](double v) { return std::isfinite(v); });
-        if (noValues && !source.values.empty()) {
+        // A file that asks for a full calculation on opening caches placeholders, not values.
+        const bool stale = workbook_.fullCalcOnLoad;
+        if ((noValues || stale) && !source.values.empty()) {
             std::vector<double> values;
             std::string formatCode;
             const bool read = forEachCell(source.values, ownSheet, [&](const Cell* cell) {
@@ -198,7 +200,7 @@ public:
         const bool noCategories = series.xValues.empty() &&
                                   std::all_of(series.categories.begin(), series.categories.end(),
                                               [](const std::string& c) { return c.empty(); });
-        if (noCategories && !source.categories.empty()) {
+        if ((noCategories || stale) && !source.categories.empty()) {
             std::vector<std::string> categories;
             std::vector<double> xs;
             const bool read = forEachCell(source.categories, ownSheet, [&](const Cell* cell) {

@@ -25,8 +25,10 @@ std::optional<std::vector<CellArea>>
 parseSeriesReference(std::string_view text, const Workbook& workbook, std::size_t ownSheet);
 
 // Fills every chart series of `workbook` without cached values, categories or name from the
-// cells its source names. `workbook` must have been finish()ed. At most `pointBudget` cells
-// are taken over all charts; references past it are left out. No other workbook is opened.
+// cells its source names; the values and categories of every series when the workbook asks for
+// a full calculation on opening, as its caches then hold placeholders. `workbook` must have been
+// finish()ed. At most `pointBudget` cells are taken over all charts; references past it are left
+// out. No other workbook is opened.
 void fillChartsFromCells(Workbook& workbook, std::size_t pointBudget = 20'000'000);
 
 } // namespace engine::chart

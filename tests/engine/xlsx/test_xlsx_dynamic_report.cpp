@@ -34,7 +34,8 @@ std::string formula(const std::string& ref, const std::string& f, const std::str
 }
 
 // A chart, a sparkline and a data bar over the spilled F6:F9 and the calculated D2:D5, as a
-// script writes them: the chart caches no values.
+// script writes them: the chart caches no values, but for a third series whose cache holds
+// the placeholders of a workbook computed on opening.
 struct Views {
     std::string sheet, drawing, chart;
 };
@@ -57,6 +58,10 @@ Views views() {
     v.chart = "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
               "<c:chart><c:plotArea><c:barChart>" +
               series("Sheet1!$F$6:$F$9") + series("Sheet1!$D$2:$D$5") +
+              "<c:ser><c:val><c:numRef><c:f>Sheet1!$D$2:$D$5</c:f><c:numCache><c:ptCount "
+              "val=\"4\"/><c:pt idx=\"0\"><c:v>0</c:v></c:pt><c:pt idx=\"1\"><c:v>0</c:v>"
+              "</c:pt><c:pt idx=\"2\"><c:v>0</c:v></c:pt><c:pt idx=\"3\"><c:v>0</c:v></c:pt>"
+              "</c:numCache></c:numRef></c:val></c:ser>" +
               "</c:barChart></c:plotArea></c:chart></c:chartSpace>";
     return v;
 }
@@ -210,9 +215,10 @@ TEST(DynamicArrayReport, ChartsSparklinesAndDataBarsShowSpilledAndTableValues) {
     const Sheet& sheet = book.sheets.at(0);
     ASSERT_EQ(sheet.charts.size(), 1u);
     const auto& series = sheet.charts[0].plots.at(0).series;
-    ASSERT_EQ(series.size(), 2u);
+    ASSERT_EQ(series.size(), 3u);
     EXPECT_EQ(series[0].values, (std::vector<double>{1330, 1200, 1120, 1000})); // the spill
     EXPECT_EQ(series[1].values, (std::vector<double>{60, 66.5, 72, 42}));       // the column
+    EXPECT_EQ(series[2].values, series[1].values); // not the cached placeholders
 
     ASSERT_EQ(sheet.sparklines.size(), 1u);
     const auto points =
