@@ -1,7 +1,9 @@
 // Lines, rectangles, ovals and text boxes of binary workbooks: the OBJ records paired in order
 // with the shapes of the sheet's drawing, their fill and outline from the drawing's properties,
-// and their text and fonts from the TXO records, drawn as SVG pictures at their anchors.
+// and their text and fonts from the TXO records, kept at their anchors and drawn as SVG by the
+// page writer.
 
+#include "engine/web/ShapeSvg.h"
 #include "engine/xls/WorkbookStream.h"
 #include "tests/engine/metafile/SvgProbe.h"
 #include "tests/engine/xls/BiffBuilder.h"
@@ -93,7 +95,10 @@ template <typename F> std::vector<std::uint8_t> workbook(F&& sheet) {
 }
 
 std::vector<SvgElement> elementsOf(const engine::Picture& picture) {
-    return testing_support::svgElements(std::string(picture.data.begin(), picture.data.end()));
+    if (!picture.shape)
+        return {};
+    return testing_support::svgElements(engine::web::shapeSvg(
+        *picture.shape, picture.anchor.widthPt * 4 / 3, picture.anchor.heightPt * 4 / 3));
 }
 
 const SvgElement* find(const std::vector<SvgElement>& elements, const std::string& name,
@@ -142,7 +147,8 @@ TEST(XlsShapes, TextBoxesAndShapesPairWithTheirObjectsInOrderWhileNotesStayComme
     ASSERT_EQ(sheet.pictures.size(), 2u);
 
     const engine::Picture& box = sheet.pictures[0];
-    EXPECT_EQ(box.mimeType, "image/svg+xml");
+    ASSERT_TRUE(box.shape.has_value());
+    EXPECT_TRUE(box.data.empty());
     EXPECT_EQ(box.anchor.col, 1u);
     EXPECT_EQ(box.anchor.row, 1u);
     EXPECT_TRUE(box.anchor.twoCell);
