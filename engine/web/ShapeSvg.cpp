@@ -29,6 +29,14 @@ Insets insetsOf(const Shape& shape) {
             shape.insetRightEmu / emuPerPixel, shape.insetBottomEmu / emuPerPixel};
 }
 
+// Where text `total` pixels high begins in a box `heightPx` high.
+double blockTop(const Shape& shape, double heightPx, double total) {
+    const Insets insets = insetsOf(shape);
+    return shape.textAnchor == ShapeTextAnchor::Middle   ? (heightPx - total) / 2
+           : shape.textAnchor == ShapeTextAnchor::Bottom ? heightPx - insets.bottom - total
+                                                         : insets.top;
+}
+
 // Binary sheets: text laid out with the fonts' estimated widths, one <text> per font.
 
 struct Piece {
@@ -103,7 +111,8 @@ std::vector<PieceLine> layoutPieces(const Shape& shape, double width) {
 }
 
 void drawPieces(chart::SvgCanvas& canvas, const Shape& shape, double widthPx, double heightPx) {
-    const auto [left, top, right, bottom] = insetsOf(shape);
+    const Insets insets = insetsOf(shape);
+    const double left = insets.left, right = insets.right;
     const double room = std::max(widthPx - left - right, 1.0);
     std::vector<PieceLine> lines = layoutPieces(shape, room);
     double total = 0;
@@ -112,9 +121,7 @@ void drawPieces(chart::SvgCanvas& canvas, const Shape& shape, double widthPx, do
             line.size = shape.emptyLineSizePt * 4 / 3;
         total += line.size * 1.2;
     }
-    double y = shape.textAnchor == ShapeTextAnchor::Middle   ? (heightPx - total) / 2
-               : shape.textAnchor == ShapeTextAnchor::Bottom ? heightPx - bottom - total
-                                                             : top;
+    double y = blockTop(shape, heightPx, total);
     for (const PieceLine& line : lines) {
         y += line.size * 1.2;
         const double baseline = y - line.size * 0.25;
@@ -280,14 +287,13 @@ std::vector<RunLine> layoutRuns(const Shape& shape, double width) {
 }
 
 void drawRuns(svg::Writer& out, const Shape& shape, double widthPx, double heightPx) {
-    const auto [left, top, right, bottom] = insetsOf(shape);
+    const Insets insets = insetsOf(shape);
+    const double left = insets.left, right = insets.right;
     const std::vector<RunLine> lines = layoutRuns(shape, std::max(widthPx - (left + right), 1.0));
     double total = 0;
     for (const RunLine& l : lines)
         total += l.size * 1.2;
-    double y = shape.textAnchor == ShapeTextAnchor::Middle   ? (heightPx - total) / 2
-               : shape.textAnchor == ShapeTextAnchor::Bottom ? heightPx - bottom - total
-                                                             : top;
+    double y = blockTop(shape, heightPx, total);
     for (const RunLine& l : lines) {
         y += l.size * 1.2;
         if (l.runs.empty())
