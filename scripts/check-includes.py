@@ -8,7 +8,8 @@ readers never reaching into one another, the page writer above every reader's mo
 bottom: base/ (limits and read errors), util/, model/; the containers and codecs (xml, zip, cfb,
 crypto); numbers, formulas, drawing geometry, SVG, metafiles, charts; the OOXML-family layer that
 the XML and binary readers share (package/, then drawingml/); the readers; at the top read/
-(which reader opens which bytes) and, beside it, web/ (pages from the model).
+(which reader opens which bytes) and, beside it, web/ (pages from the model). Readers draw
+nothing: shapes are model data that web/ draws, so no reader's row names chart/ or svg/.
 """
 
 import os
@@ -32,8 +33,8 @@ ALLOWED = {
     "metafile": {"base", "model", "util", "svg"},
     "chart": {"base", "model", "util", "numfmt", "svg"},
     "package": {"base", "model", "util", "xml", "zip", "drawing", "metafile"},
-    "drawingml": {"base", "model", "util", "numfmt", "drawing", "xml", "zip", "package", "svg"},
-    "xls": READER_BASE | {"cfb", "crypto", "chart"},
+    "drawingml": {"base", "model", "util", "numfmt", "drawing", "xml", "zip", "package"},
+    "xls": READER_BASE | {"cfb", "crypto"},
     "xlsx": READER_BASE | {"xml", "zip", "package", "drawingml"},
     "xlsb": READER_BASE | {"xml", "zip", "package", "drawingml"},
     "ods": READER_BASE | {"xml", "zip", "package"},

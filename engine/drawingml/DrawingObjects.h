@@ -21,9 +21,9 @@ namespace engine::drawingml {
 
 // Appends to `sheet` the pictures (see DrawingPictures::addTo), the charts (through the part's
 // relationships to the chart parts; a chart part that is missing or external is left out) and
-// the shapes (as SVG pictures) of the worksheet's drawing part `part`. `sheet`'s sizes must be
-// read already; `pictureBytes` counts the workbook's image bytes as for the pictures. Throws
-// ReadError(Damaged) for a malformed part.
+// the shapes (as pictures holding their description) of the worksheet's drawing part `part`.
+// `sheet`'s sizes must be read already; `pictureBytes` counts the workbook's image bytes as for
+// the pictures. Throws ReadError(Damaged) for a malformed part.
 void readSheetDrawing(const zip::ZipArchive& archive, const std::string& part,
                       const package::Colors& colors, DateSystem dates, Sheet& sheet,
                       std::uint64_t& pictureBytes);

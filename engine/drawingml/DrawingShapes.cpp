@@ -5,10 +5,8 @@
 #include "engine/drawingml/DrawingColor.h"
 #include "engine/package/Colors.h"
 #include "engine/package/XmlValues.h"
-#include "engine/svg/SvgWriter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -29,13 +27,13 @@ struct Paragraph {
     char align = 'l'; // l, c (ctr), r
 };
 
-struct Shape {
+struct ParsedShape {
     package::DrawingAnchor place;
     std::string geometry = "rect";
     std::optional<std::uint32_t> fill, line, styleFill, styleLine, styleText;
     bool noFill = false, noLine = false;
     bool flipH = false, flipV = false;
-    double lineWidthPt = 0.75;
+    double lineWidthEmu = 9525; // at most 50 points
     std::vector<Paragraph> paragraphs;
     char verticalAnchor = 't';
     std::string description;
@@ -56,11 +54,11 @@ struct ShapeCollector::State {
     void commitColor();
 
     const package::Colors& colors;
-    std::vector<Shape> shapes;
+    std::vector<ParsedShape> shapes;
     // The elements of the anchor's content being read, innermost last, with their depths.
     std::vector<std::pair<std::string, std::size_t>> path;
     std::size_t anchorDepth = 0, spDepth = 0, colorDepth = 0, textBytes = 0;
-    std::optional<Shape> shape;
+    std::optional<ParsedShape> shape;
     std::string text;
     Slot slot = Slot::None;
     std::optional<DrawingColor> color;
@@ -115,7 +113,7 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
                                   std::size_t depth) {
     if (!shape)
         return;
-    Shape& s = *shape;
+    ParsedShape& s = *shape;
     if (depth == anchorDepth + 1) {
         if (local == "sp" && !s.seen) {
             s.seen = true;
@@ -143,7 +141,7 @@ void ShapeCollector::State::start(std::string_view local, const xml::Attributes&
         s.noLine = true;
     } else if (local == "ln" && parent == "spPr") {
         if (const auto width = package::parseNumber(attributes.value("w")); width && *width >= 0)
-            s.lineWidthPt = std::min(*width / emuPerPoint, 50.0);
+            s.lineWidthEmu = std::min(*width, 50 * emuPerPoint);
     } else if (local == "solidFill") {
         slot = parent == "spPr" && level == 2                                    ? Slot::Fill
                : parent == "ln" && level == 3                                    ? Slot::Line
@@ -192,7 +190,7 @@ void ShapeCollector::State::end(std::string_view local, std::size_t depth) {
         commitColor();
     if (!shape)
         return;
-    Shape& s = *shape;
+    ParsedShape& s = *shape;
     if (local == "t" && spDepth && !s.paragraphs.empty() && !s.paragraphs.back().runs.empty() &&
         textBytes < limits::maxShapeTextBytes) {
         std::string piece = text.substr(0, limits::maxShapeTextBytes - textBytes);
@@ -217,7 +215,7 @@ void ShapeCollector::State::commitColor() {
     color.reset();
     if (!shape)
         return;
-    Shape& s = *shape;
+    ParsedShape& s = *shape;
     switch (slot) {
     case Slot::Fill:
         s.fill = rgb;
@@ -245,145 +243,53 @@ void ShapeCollector::State::commitColor() {
 
 namespace {
 
-bool isLine(const Shape& shape) {
+bool isLine(const ParsedShape& shape) {
     return shape.geometry == "line" || shape.geometry.starts_with("straightConnector");
 }
 
-struct Line {
-    std::vector<const Run*> runs; // runs of the paragraph, each whole
-    std::vector<std::string> texts;
-    double width = 0, size = 0;
-    char align = 'l';
-};
-
-// The paragraphs as lines that fit `width` pixels, words wrapping as text boxes wrap them.
-std::vector<Line> layout(const Shape& shape, double width) {
-    std::vector<Line> lines;
-    for (const Paragraph& paragraph : shape.paragraphs) {
-        Line line;
-        line.align = paragraph.align;
-        line.size = 11 * 4.0 / 3;
-        for (const Run& run : paragraph.runs) {
-            const double px = run.sizePt * 4 / 3;
-            line.size = std::max(line.size, px);
-            std::size_t at = 0;
-            while (at < run.text.size() && lines.size() < limits::maxShapeTextLines) {
-                std::size_t end = run.text.find(' ', at);
-                end = end == std::string::npos ? run.text.size() : end + 1;
-                const std::string word = run.text.substr(at, end - at);
-                const double wordWidth = static_cast<double>(word.size()) * px * 0.5;
-                if (line.width + wordWidth > width && line.width > 0) {
-                    lines.push_back(line);
-                    line.runs.clear();
-                    line.texts.clear();
-                    line.width = 0;
-                }
-                if (line.runs.empty() || line.runs.back() != &run) {
-                    line.runs.push_back(&run);
-                    line.texts.emplace_back();
-                }
-                line.texts.back() += word;
-                line.width += wordWidth;
-                at = end;
-            }
-        }
-        if (lines.size() < limits::maxShapeTextLines)
-            lines.push_back(line);
-    }
-    return lines;
+ShapeGeometry geometryOf(const ParsedShape& shape) {
+    if (isLine(shape))
+        return ShapeGeometry::Line;
+    if (shape.geometry == "ellipse")
+        return ShapeGeometry::Ellipse;
+    // Other presets are drawn as their box.
+    return shape.geometry == "roundRect" ? ShapeGeometry::RoundRectangle : ShapeGeometry::Rectangle;
 }
 
-std::string shapeSvg(const Shape& shape, double widthPx, double heightPx) {
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg::Writer out(svg, 1);
-    out.open("svg").raw("xmlns", "http://www.w3.org/2000/svg");
-    out.number("width", widthPx).number("height", heightPx);
-    svg += " viewBox=\"0 0 ";
-    out.point(widthPx, heightPx);
-    svg += '"';
-    out.raw("font-family", "Calibri, Carlito, 'Liberation Sans', sans-serif").content();
-    // Plain values rather than optionals: what the file leaves out is drawn by the style.
-    const bool hasFill = !shape.noFill && (shape.fill || shape.styleFill);
-    const bool hasLine = !shape.noLine && (shape.line || shape.styleLine);
-    const std::uint32_t fillRgb = shape.fill.value_or(shape.styleFill.value_or(0));
-    const std::uint32_t lineRgb = shape.line.value_or(shape.styleLine.value_or(0));
-    const double stroke = hasLine ? std::max(shape.lineWidthPt * 4 / 3, 0.5) : 0;
-    const double inset = stroke / 2;
-    const double w = std::max(widthPx - stroke, 0.0), h = std::max(heightPx - stroke, 0.0);
-    if (isLine(shape)) {
-        // From corner to corner, the way the shape's flips turn it.
-        if (hasLine) {
-            out.open("line")
-                .number("x1", shape.flipH ? widthPx - inset : inset)
-                .number("y1", shape.flipV ? heightPx - inset : inset)
-                .number("x2", shape.flipH ? inset : widthPx - inset)
-                .number("y2", shape.flipV ? inset : heightPx - inset)
-                .color("stroke", lineRgb)
-                .number("stroke-width", stroke)
-                .close();
-        }
-    } else if (hasFill || hasLine) {
-        if (shape.geometry == "ellipse") {
-            out.open("ellipse")
-                .number("cx", widthPx / 2)
-                .number("cy", heightPx / 2)
-                .number("rx", w / 2)
-                .number("ry", h / 2);
-        } else {
-            out.open("rect").number("x", inset).number("y", inset).number("width", w);
-            out.number("height", h);
-            if (shape.geometry == "roundRect")
-                out.number("rx", std::min(w, h) / 6);
-        }
-        if (hasFill)
-            out.color("fill", fillRgb);
-        else
-            out.raw("fill", "none");
-        if (hasLine)
-            out.color("stroke", lineRgb).number("stroke-width", stroke);
-        out.close();
-    }
-    // Text inside the shape's insets (a tenth of an inch across, a twentieth up and down).
-    const double left = 9.6, top = 4.8;
-    const std::vector<Line> lines = layout(shape, std::max(widthPx - 2 * left, 1.0));
-    double total = 0;
-    for (const Line& l : lines)
-        total += l.size * 1.2;
-    double y = shape.verticalAnchor == 'c'   ? (heightPx - total) / 2
-               : shape.verticalAnchor == 'b' ? heightPx - top - total
-                                             : top;
+// What the file leaves out is drawn by the shape's style.
+engine::Shape describe(const ParsedShape& shape) {
+    engine::Shape out;
+    out.family = ShapeFamily::DrawingML;
+    out.geometry = geometryOf(shape);
+    out.flipH = shape.flipH;
+    out.flipV = shape.flipV;
+    if (!shape.noFill && (shape.fill || shape.styleFill))
+        out.fill = shape.fill.value_or(shape.styleFill.value_or(0));
+    if (!shape.noLine && (shape.line || shape.styleLine))
+        out.outline = shape.line.value_or(shape.styleLine.value_or(0));
+    out.outlineEmu = shape.lineWidthEmu;
+    out.textAnchor = shape.verticalAnchor == 'c'   ? ShapeTextAnchor::Middle
+                     : shape.verticalAnchor == 'b' ? ShapeTextAnchor::Bottom
+                                                   : ShapeTextAnchor::Top;
     const std::uint32_t defaultText = shape.styleText.value_or(0x000000);
-    for (const Line& l : lines) {
-        y += l.size * 1.2;
-        if (l.runs.empty())
-            continue;
-        out.open("text")
-            .number("x", l.align == 'c'   ? widthPx / 2
-                         : l.align == 'r' ? widthPx - left
-                                          : left)
-            .number("y", y - l.size * 0.25);
-        if (l.align == 'c' || l.align == 'r')
-            out.raw("text-anchor", l.align == 'c' ? "middle" : "end");
-        out.raw("xml:space", "preserve").content();
-        for (std::size_t i = 0; i < l.runs.size(); ++i) {
-            const Run& run = *l.runs[i];
-            out.open("tspan").number("font-size", run.sizePt * 4 / 3);
-            out.color("fill", run.color.value_or(defaultText));
-            if (run.bold)
-                out.raw("font-weight", "bold");
-            if (run.italic)
-                out.raw("font-style", "italic");
-            out.content();
-            svg::appendText(svg, l.texts[i]);
-            out.end("tspan");
+    for (const Paragraph& paragraph : shape.paragraphs) {
+        ShapeParagraph& described = out.paragraphs.emplace_back();
+        described.align = paragraph.align == 'c'   ? ShapeAlign::Center
+                          : paragraph.align == 'r' ? ShapeAlign::Right
+                                                   : ShapeAlign::Left;
+        for (const Run& run : paragraph.runs) {
+            ShapeFont& font = out.fonts.emplace_back();
+            font.sizePt = run.sizePt;
+            font.bold = run.bold;
+            font.italic = run.italic;
+            font.color = run.color.value_or(defaultText);
+            described.runs.push_back({run.text, out.fonts.size() - 1});
         }
-        out.end("text");
     }
-    svg += "</svg>\n";
-    return svg;
+    return out;
 }
 
-bool showsSomething(const Shape& shape) {
+bool showsSomething(const ParsedShape& shape) {
     const bool fill = !shape.noFill && (shape.fill || shape.styleFill);
     const bool line = !shape.noLine && (shape.line || shape.styleLine);
     bool text = false;
@@ -393,26 +299,23 @@ bool showsSomething(const Shape& shape) {
     return fill || line || text;
 }
 
-void addShapes(const std::vector<Shape>& shapes, Sheet& sheet) {
+void addShapes(const std::vector<ParsedShape>& shapes, Sheet& sheet) {
     // A page measures its drawings again on its own grid; this size is for readers of the model.
     const drawing::SheetSizes sizes(sheet, drawing::defaultDigitPixels);
-    for (const Shape& shape : shapes) {
+    for (const ParsedShape& shape : shapes) {
         if (!showsSomething(shape))
             continue;
         Picture picture;
         picture.anchor = shape.place.toAnchor(sizes);
         // A horizontal or vertical line has no extent across: it gets its outline's.
         if (isLine(shape)) {
-            const double across = std::max(shape.lineWidthPt, 0.75);
+            const double across = std::max(shape.lineWidthEmu / emuPerPoint, 0.75);
             picture.anchor.widthPt = std::max(picture.anchor.widthPt, across);
             picture.anchor.heightPt = std::max(picture.anchor.heightPt, across);
         }
         if (picture.anchor.widthPt <= 0 || picture.anchor.heightPt <= 0)
             continue;
-        const std::string svg =
-            shapeSvg(shape, picture.anchor.widthPt * 4 / 3, picture.anchor.heightPt * 4 / 3);
-        picture.mimeType = "image/svg+xml";
-        picture.data.assign(svg.begin(), svg.end());
+        picture.shape = describe(shape);
         picture.description = shape.description;
         if (picture.description.empty())
             for (const Paragraph& paragraph : shape.paragraphs)

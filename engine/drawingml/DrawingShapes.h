@@ -1,6 +1,6 @@
 #pragma once
-// The shapes and text boxes of a drawing part (DrawingML `sp`), drawn as our own SVG with their
-// outline, fill and text and placed on the sheet as pictures.
+// The shapes and text boxes of a drawing part (DrawingML `sp`): their outline, fill and text,
+// kept on the sheet as pictures holding shape descriptions for the page to draw.
 
 #include "engine/model/Sheet.h"
 #include "engine/package/AnchorGeometry.h"
@@ -34,8 +34,8 @@ public:
     // The anchor closed at `place`: its first shape, if any, is kept.
     void anchorEnded(const package::DrawingAnchor& place);
 
-    // Appends to `sheet.pictures` an SVG picture for every shape kept that shows something (a
-    // fill, an outline or text). `sheet`'s sizes must be read already.
+    // Appends to `sheet.pictures` a picture holding the shape for every shape kept that shows
+    // something (a fill, an outline or text). `sheet`'s sizes must be read already.
     void addTo(Sheet& sheet) const;
 
 private:

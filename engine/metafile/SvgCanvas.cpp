@@ -6,33 +6,35 @@
 #include "engine/util/Base64.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <vector>
 
 namespace engine::metafile {
 namespace {
 
+// Device coordinates keep two decimals.
+constexpr int decimals = 2;
+
 // Metafile colours keep red in the low byte.
-std::string colorText(ColorRef color) {
-    return svg::colorText(((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF));
+std::uint32_t rgbOf(ColorRef color) {
+    return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF);
 }
 
-void appendNumber(std::string& out, double value) {
-    svg::appendNumber(out, value, 2);
-}
-
-const char* dashArray(Pen::Style style) {
+// Dashes and gaps in pen widths; none for a solid line.
+std::span<const double> dashUnits(Pen::Style style) {
+    static constexpr double dash[] = {6, 2}, dot[] = {1, 1}, dashDot[] = {6, 2, 1, 2},
+                            dashDotDot[] = {6, 2, 1, 2, 1, 2};
     switch (style) {
     case Pen::Style::Dash:
-        return "6 2";
+        return dash;
     case Pen::Style::Dot:
-        return "1 1";
+        return dot;
     case Pen::Style::DashDot:
-        return "6 2 1 2";
+        return dashDot;
     case Pen::Style::DashDotDot:
-        return "6 2 1 2 1 2";
+        return dashDotDot;
     default:
-        return nullptr;
+        return {};
     }
 }
 
@@ -58,9 +60,7 @@ bool SvgCanvas::extent(Point& from, Point& to) const {
 
 void SvgCanvas::appendPoint(Point p) {
     include(p);
-    appendNumber(path_, p.x);
-    path_ += ' ';
-    appendNumber(path_, p.y);
+    svg::Writer(path_, decimals).point(p.x, p.y);
 }
 
 void SvgCanvas::moveTo(Point p) {
@@ -106,24 +106,24 @@ std::string SvgCanvas::hatchPattern(const Fill& fill) {
     std::string id = "h" + std::to_string(patterns_.size());
     static constexpr const char* lines[] = {"M0 4H8",   "M4 0V8",       "M0 0L8 8",
                                             "M0 8L8 0", "M0 4H8M4 0V8", "M0 0L8 8M0 8L8 0"};
-    defs_ += "<pattern id=\"" + id +
-             "\" patternUnits=\"userSpaceOnUse\" width=\"8\" height=\"8\"><path d=\"" +
-             lines[std::min<std::uint8_t>(fill.hatch, 5)] + "\" stroke=\"" + colorText(fill.color) +
-             "\" stroke-width=\"1\"/></pattern>";
+    svg::Writer out(defs_, decimals);
+    out.open("pattern").raw("id", id).raw("patternUnits", "userSpaceOnUse");
+    out.number("width", 8).number("height", 8).content();
+    out.open("path").raw("d", lines[std::min<std::uint8_t>(fill.hatch, 5)]);
+    out.color("stroke", rgbOf(fill.color)).number("stroke-width", 1).close();
+    out.end("pattern");
     patterns_.emplace(key, id);
     return id;
 }
 
 void SvgCanvas::clipTo(Point a, Point b) {
-    std::string rect = "x=\"";
-    appendNumber(rect, std::min(a.x, b.x));
-    rect += "\" y=\"";
-    appendNumber(rect, std::min(a.y, b.y));
-    rect += "\" width=\"";
-    appendNumber(rect, std::fabs(b.x - a.x));
-    rect += "\" height=\"";
-    appendNumber(rect, std::fabs(b.y - a.y));
-    rect += '"';
+    // The rectangle's attributes, which also tell one clip from another.
+    std::string rect;
+    svg::Writer(rect, decimals)
+        .number("x", std::min(a.x, b.x))
+        .number("y", std::min(a.y, b.y))
+        .number("width", std::fabs(b.x - a.x))
+        .number("height", std::fabs(b.y - a.y));
     if (auto found = clips_.find(rect); found != clips_.end()) {
         clip_ = found->second;
         return;
@@ -133,13 +133,18 @@ void SvgCanvas::clipTo(Point a, Point b) {
         return;
     }
     clip_ = "c" + std::to_string(clips_.size());
-    defs_ += "<clipPath id=\"" + clip_ + "\"><rect " + rect + "/></clipPath>";
+    svg::Writer out(defs_, decimals);
+    out.open("clipPath").raw("id", clip_).content();
+    out.open("rect");
+    defs_ += rect;
+    out.close();
+    out.end("clipPath");
     clips_.emplace(std::move(rect), clip_);
 }
 
 void SvgCanvas::appendClip() {
     if (!clip_.empty())
-        body_ += " clip-path=\"url(#" + clip_ + ")\"";
+        svg::Writer(body_, decimals).raw("clip-path", "url(#" + clip_ + ")");
 }
 
 void SvgCanvas::drawPath(const Stroke* stroke, const Fill* fill) {
@@ -149,50 +154,38 @@ void SvgCanvas::drawPath(const Stroke* stroke, const Fill* fill) {
         path_.clear();
         return;
     }
-    body_ += "<path d=\"";
-    body_ += path_;
+    svg::Writer out(body_, decimals);
+    out.open("path").raw("d", path_);
     path_.clear();
-    body_ += '"';
     appendClip();
-    body_ += " fill=\"";
     if (!fill) {
-        body_ += "none\"";
+        out.raw("fill", "none");
     } else {
         const std::string pattern = fill->hatched ? hatchPattern(*fill) : std::string();
-        body_ += pattern.empty() ? colorText(fill->color) : "url(#" + pattern + ")";
-        body_ += fill->winding ? "\"" : "\" fill-rule=\"evenodd\"";
+        if (pattern.empty())
+            out.color("fill", rgbOf(fill->color));
+        else
+            out.raw("fill", "url(#" + pattern + ")");
+        if (!fill->winding)
+            out.raw("fill-rule", "evenodd");
     }
     if (stroke) {
-        body_ += " stroke=\"" + colorText(stroke->color) + "\" stroke-width=\"";
-        appendNumber(body_, std::max(stroke->width, 0.01));
-        body_ += '"';
-        if (const char* dashes = dashArray(stroke->style)) {
+        out.color("stroke", rgbOf(stroke->color));
+        out.number("stroke-width", std::max(stroke->width, 0.01));
+        if (const auto units = dashUnits(stroke->style); !units.empty()) {
             // Dash lengths follow the pen's width, as the devices that draw them do.
-            body_ += " stroke-dasharray=\"";
-            std::string_view pattern = dashes;
-            std::size_t start = 0;
-            while (start < pattern.size()) {
-                std::size_t end = pattern.find(' ', start);
-                if (end == std::string_view::npos)
-                    end = pattern.size();
-                int units = 0;
-                std::from_chars(pattern.data() + start, pattern.data() + end, units);
-                if (start > 0)
-                    body_ += ' ';
-                appendNumber(body_, units * std::max(stroke->width, 1.0));
-                start = end + 1;
-            }
-            body_ += '"';
+            std::vector<double> lengths;
+            for (const double unit : units)
+                lengths.push_back(unit * std::max(stroke->width, 1.0));
+            out.numbers("stroke-dasharray", lengths);
         }
         static constexpr const char* caps[] = {"round", "square", "butt"};
         static constexpr const char* joins[] = {"round", "bevel", "miter"};
-        body_ += " stroke-linecap=\"";
-        body_ += caps[std::min<std::uint8_t>(stroke->cap, 2)];
-        body_ += "\" stroke-linejoin=\"";
-        body_ += joins[std::min<std::uint8_t>(stroke->join, 2)];
-        body_ += '"';
+        out.raw("stroke-linecap", caps[std::min<std::uint8_t>(stroke->cap, 2)]);
+        out.raw("stroke-linejoin", joins[std::min<std::uint8_t>(stroke->join, 2)]);
     }
-    body_ += "/>\n";
+    out.close();
+    body_ += '\n';
     ++elements_;
 }
 
@@ -207,53 +200,39 @@ void SvgCanvas::text(const TextRun& run) {
         rise = run.size * 0.85; // top: the ascent of a typical face
     else if (vertical == 8)
         rise = -run.size * 0.2; // bottom: the descent
+    svg::Writer out(body_, decimals);
     // A clip goes on a group around it: on the element, it would turn with the text.
     const bool grouped = !clip_.empty();
     if (grouped) {
-        body_ += "<g";
+        out.open("g");
         appendClip();
-        body_ += '>';
+        out.content();
     }
-    body_ += "<text x=\"";
-    appendNumber(body_, at.x);
-    body_ += "\" y=\"";
-    appendNumber(body_, at.y + rise);
-    body_ += "\" font-size=\"";
-    appendNumber(body_, run.size);
-    body_ += '"';
-    if (run.font && !run.font->face.empty()) {
-        body_ += " font-family=\"";
-        svg::appendText(body_, svg::fontFamilyList(run.font->face));
-        body_ += '"';
-    }
+    out.open("text").number("x", at.x).number("y", at.y + rise).number("font-size", run.size);
+    if (run.font && !run.font->face.empty())
+        out.text("font-family", svg::fontFamilyList(run.font->face));
     if (run.font && run.font->weight >= 600)
-        body_ += " font-weight=\"bold\"";
+        out.raw("font-weight", "bold");
     if (run.font && run.font->italic)
-        body_ += " font-style=\"italic\"";
+        out.raw("font-style", "italic");
     if (run.font && (run.font->underline || run.font->strikeOut))
-        body_ += run.font->underline ? " text-decoration=\"underline\""
-                                     : " text-decoration=\"line-through\"";
+        out.raw("text-decoration", run.font->underline ? "underline" : "line-through");
     if (horizontal == 6)
-        body_ += " text-anchor=\"middle\"";
+        out.raw("text-anchor", "middle");
     else if (horizontal == 2)
-        body_ += " text-anchor=\"end\"";
-    if (run.length > 0) {
-        body_ += " textLength=\"";
-        appendNumber(body_, run.length);
-        body_ += "\" lengthAdjust=\"spacingAndGlyphs\"";
-    }
+        out.raw("text-anchor", "end");
+    if (run.length > 0)
+        out.number("textLength", run.length).raw("lengthAdjust", "spacingAndGlyphs");
     if (run.angle != 0) {
-        body_ += " transform=\"rotate(";
-        appendNumber(body_, -run.angle);
-        body_ += ' ';
-        appendNumber(body_, at.x);
-        body_ += ' ';
-        appendNumber(body_, at.y);
-        body_ += ")\"";
+        const double rotation[] = {-run.angle, at.x, at.y};
+        out.transform("rotate", rotation);
     }
-    body_ += " fill=\"" + colorText(run.color) + "\" xml:space=\"preserve\">";
+    out.color("fill", rgbOf(run.color)).raw("xml:space", "preserve").content();
     svg::appendText(body_, run.text);
-    body_ += grouped ? "</text></g>\n" : "</text>\n";
+    out.end("text");
+    if (grouped)
+        out.end("g");
+    body_ += '\n';
     ++elements_;
 }
 
@@ -265,53 +244,46 @@ void SvgCanvas::image(Point a, Point b, std::span<const std::uint8_t> bmp) {
     include(b);
     if (!(width > 0) || !(height > 0))
         return;
+    svg::Writer out(body_, decimals);
     const bool grouped = !clip_.empty();
     if (grouped) {
-        body_ += "<g";
+        out.open("g");
         appendClip();
-        body_ += '>';
+        out.content();
     }
-    body_ += "<image x=\"";
-    appendNumber(body_, std::min(a.x, b.x));
-    body_ += "\" y=\"";
-    appendNumber(body_, std::min(a.y, b.y));
-    body_ += "\" width=\"";
-    appendNumber(body_, width);
-    body_ += "\" height=\"";
-    appendNumber(body_, height);
-    body_ += "\" preserveAspectRatio=\"none\"";
+    out.open("image").number("x", std::min(a.x, b.x)).number("y", std::min(a.y, b.y));
+    out.number("width", width).number("height", height).raw("preserveAspectRatio", "none");
     const bool mirrorX = b.x < a.x, mirrorY = b.y < a.y;
     if (mirrorX || mirrorY) {
         // Mirrors about the rectangle's centre.
-        body_ += " transform=\"matrix(";
-        body_ += mirrorX ? "-1 0 0 " : "1 0 0 ";
-        body_ += mirrorY ? "-1 " : "1 ";
-        appendNumber(body_, mirrorX ? a.x + b.x : 0);
-        body_ += ' ';
-        appendNumber(body_, mirrorY ? a.y + b.y : 0);
-        body_ += ")\"";
+        const double matrix[] = {
+            mirrorX ? -1.0 : 1.0,     0, 0, mirrorY ? -1.0 : 1.0, mirrorX ? a.x + b.x : 0.0,
+            mirrorY ? a.y + b.y : 0.0};
+        out.transform("matrix", matrix);
     }
-    body_ += " href=\"data:image/bmp;base64,";
-    util::appendBase64(body_, bmp);
-    body_ += grouped ? "\"/></g>\n" : "\"/>\n";
+    std::string source = "data:image/bmp;base64,";
+    util::appendBase64(source, bmp);
+    out.raw("href", source).close();
+    if (grouped)
+        out.end("g");
+    body_ += '\n';
     ++elements_;
 }
 
 std::string SvgCanvas::finish(double x, double y, double width, double height, double widthPx,
                               double heightPx) const {
-    std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
-    appendNumber(out, widthPx);
-    out += "\" height=\"";
-    appendNumber(out, heightPx);
-    out += "\" viewBox=\"";
-    appendNumber(out, x);
-    out += ' ';
-    appendNumber(out, y);
-    out += ' ';
-    appendNumber(out, width);
-    out += ' ';
-    appendNumber(out, height);
-    out += "\" preserveAspectRatio=\"none\" overflow=\"hidden\">\n";
+    std::string out;
+    const double box[] = {x, y, width, height};
+    svg::Writer(out, decimals)
+        .open("svg")
+        .raw("xmlns", "http://www.w3.org/2000/svg")
+        .number("width", widthPx)
+        .number("height", heightPx)
+        .numbers("viewBox", box)
+        .raw("preserveAspectRatio", "none")
+        .raw("overflow", "hidden")
+        .content();
+    out += '\n';
     if (!defs_.empty())
         out += "<defs>" + defs_ + "</defs>\n";
     out += body_;

@@ -6,9 +6,11 @@
 #include "engine/model/Comment.h"
 #include "engine/model/ConditionalFormat.h"
 #include "engine/model/Range.h"
+#include "engine/model/Shape.h"
 #include "engine/model/Sparkline.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,8 @@ struct Picture {
     std::vector<std::uint8_t> data; // the image file's bytes
     Anchor anchor;
     std::string description; // alternative text, may be empty
+    // A shape the page draws; its picture has no type or bytes of its own.
+    std::optional<Shape> shape;
 };
 
 struct Sheet {

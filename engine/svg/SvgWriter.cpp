@@ -89,6 +89,30 @@ Writer& Writer::text(std::string_view name, std::string_view value, std::size_t 
     return *this;
 }
 
+Writer& Writer::numbers(std::string_view name, std::span<const double> values) {
+    begin(name);
+    list(values);
+    out_ += '"';
+    return *this;
+}
+
+Writer& Writer::transform(std::string_view function, std::span<const double> values) {
+    begin("transform");
+    out_ += function;
+    out_ += '(';
+    list(values);
+    out_ += ")\"";
+    return *this;
+}
+
+void Writer::list(std::span<const double> values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            out_ += ' ';
+        number(values[i]);
+    }
+}
+
 void Writer::end(std::string_view name) {
     out_ += "</";
     out_ += name;

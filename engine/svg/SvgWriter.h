@@ -3,6 +3,7 @@
 // elements with their attributes, appended to a string.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,7 +39,12 @@ public:
     Writer& number(std::string_view name, double value);
     Writer& color(std::string_view name, std::uint32_t rgb);
     Writer& raw(std::string_view name, std::string_view value);
-    Writer& text(std::string_view name, std::string_view value, std::size_t maxBytes);
+    Writer& text(std::string_view name, std::string_view value,
+                 std::size_t maxBytes = std::string_view::npos);
+    // ` name="1 2.5 3"`: numbers apart by spaces (a view box, a dash pattern).
+    Writer& numbers(std::string_view name, std::span<const double> values);
+    // ` transform="function(1 2 3)"`.
+    Writer& transform(std::string_view function, std::span<const double> values);
     // "/>" for an empty element, ">" before its content.
     void close() { out_ += "/>"; }
     void content() { out_ += '>'; }
@@ -51,6 +57,7 @@ public:
 
 private:
     void begin(std::string_view name);
+    void list(std::span<const double> values);
 
     std::string& out_;
     int decimals_;

@@ -8,6 +8,7 @@
 #include "engine/web/Mime.h"
 #include "engine/web/Publish.h"
 #include "engine/web/PublishedFiles.h"
+#include "engine/web/ShapeSvg.h"
 #include "engine/web/SheetWriter.h"
 
 #include <algorithm>
@@ -26,6 +27,12 @@ struct PagePicture {
     std::size_t index;
     std::string name;
     const Picture* picture;
+    std::string mimeType;
+    std::vector<std::uint8_t> drawn; // a shape's drawing; a picture with bytes uses its own
+
+    std::span<const std::uint8_t> bytes() const {
+        return picture->shape ? std::span<const std::uint8_t>(drawn) : picture->data;
+    }
 };
 
 const char* extensionOf(const std::string& mimeType) {
@@ -39,8 +46,8 @@ const char* extensionOf(const std::string& mimeType) {
         return "bmp";
     if (mimeType == "image/webp")
         return "webp";
-    // Only the readers' metafile player gives pictures this type: SVG from a file, which could
-    // carry script or fetch things, is never passed on.
+    // Only the readers' metafile player and the shapes drawn here give pictures this type: SVG
+    // from a file, which could carry script or fetch things, is never passed on.
     if (mimeType == "image/svg+xml")
         return "svg";
     // Other kinds (metafiles, TIFF) are not shown by browsers.
@@ -51,12 +58,21 @@ std::vector<PagePicture> collectPictures(const Workbook& workbook,
                                          const std::vector<std::size_t>& sheets) {
     std::vector<PagePicture> pictures;
     auto add = [&pictures](std::size_t sheet, std::size_t index, const Picture& picture) {
-        const char* extension = extensionOf(picture.mimeType);
-        if (!extension || picture.data.empty() || picture.data.size() > limits::maxPictureBytes)
+        PagePicture page{sheet, index, std::string(), &picture, picture.mimeType, {}};
+        if (picture.shape) {
+            // Drawn at the size the reader measured, as the shape's own picture.
+            const std::string svg = shapeSvg(*picture.shape, picture.anchor.widthPt * 4 / 3,
+                                             picture.anchor.heightPt * 4 / 3);
+            page.drawn.assign(svg.begin(), svg.end());
+            page.mimeType = "image/svg+xml";
+        }
+        const char* extension = extensionOf(page.mimeType);
+        if (!extension || page.bytes().empty() || page.bytes().size() > limits::maxPictureBytes)
             return;
         char name[32];
         std::snprintf(name, sizeof name, "image%03zu.%s", pictures.size() + 1, extension);
-        pictures.push_back(PagePicture{sheet, index, name, &picture});
+        page.name = name;
+        pictures.push_back(std::move(page));
     };
     for (std::size_t sheet : sheets) {
         const auto& list = workbook.sheets[sheet].pictures;
@@ -123,7 +139,7 @@ void writeWebPageFile(const Workbook& workbook, PageContent content, const std::
     writePage(sink, workbook, content);
     PublishedFiles files(page.parent_path() / folderName);
     for (const PagePicture& picture : pictures)
-        files.write(picture.name, picture.picture->data);
+        files.write(picture.name, picture.bytes());
     files.place();
     sink.commit();
     files.keep();
@@ -166,11 +182,10 @@ void writeArchiveFile(const Workbook& workbook, PageContent content, const std::
     writePage(body, workbook, content);
     body.finish();
     for (const PagePicture& picture : pictures) {
-        sink.write(std::string("\r\n--") + boundary +
-                   "\r\nContent-Type: " + picture.picture->mimeType +
+        sink.write(std::string("\r\n--") + boundary + "\r\nContent-Type: " + picture.mimeType +
                    "\r\nContent-Transfer-Encoding: base64\r\nContent-ID: <" + contentId(picture) +
                    ">\r\n\r\n");
-        writeBase64(sink, picture.picture->data);
+        writeBase64(sink, picture.bytes());
     }
     for (std::size_t i = 0; i < charts.size(); ++i) {
         const Chart& chart = workbook.sheets[charts[i].first].charts[charts[i].second];

@@ -15,6 +15,7 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Publish.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PublishedFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SafeLink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ShapeSvg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SheetWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Sink.cpp

@@ -1,7 +1,7 @@
 #pragma once
 // Shapes and text boxes of a BIFF8 sheet: the OBJ records that say what each drawing shape is,
-// the TXO records with their text, and the shapes' fill and outline from the drawing, drawn
-// as SVG pictures at their anchors.
+// the TXO records with their text, and the shapes' fill and outline from the drawing, kept as
+// shape descriptions at their anchors for the page to draw.
 
 #include "engine/model/Workbook.h"
 #include "engine/xls/OfficeArt.h"
@@ -23,8 +23,8 @@ public:
     void textObject(const std::optional<TextObject>& text);
 
     // Pairs `shapes` (the sheet's drawing) with the objects met, in their common order, and adds
-    // a picture to `sheet` for every line, rectangle, oval, arc and text box that shows
-    // something; text takes its fonts from `workbook`.
+    // a picture holding the shape to `sheet` for every line, rectangle, oval, arc and text box
+    // that shows something; text takes its fonts from `workbook`.
     void finish(std::span<const ArtShape> shapes, const Workbook& workbook, const Palette& palette,
                 Sheet& sheet);
 
@@ -37,9 +37,8 @@ private:
     std::size_t textBytes_ = 0;
 };
 
-// The SVG of one shape `widthPx` by `heightPx` (exposed for tests).
-std::string shapeObjectSvg(const ArtShape& shape, std::uint16_t objectType, const TextObject* text,
-                           const Workbook& workbook, const Palette& palette, double widthPx,
-                           double heightPx);
+// The description of one shape for the page to draw (exposed for tests).
+Shape shapeObject(const ArtShape& art, std::uint16_t objectType, const TextObject* text,
+                  const Workbook& workbook, const Palette& palette);
 
 } // namespace engine::xls

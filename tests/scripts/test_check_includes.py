@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """The include check itself: it must pass the engine's own tree, reject an include that climbs
 from a lower layer to a higher one, and reject a folder it has no row for."""
 
@@ -48,11 +48,20 @@ class CheckIncludesTest(unittest.TestCase):
             self.assertEqual(run_check(root).returncode, 1)
 
     def test_the_read_folder_is_the_top_not_the_bottom(self):
-        # The format dispatch may use every reader, but no reader may use it.
+#The format dispatch may use every reader, but no reader may use it.
         with tempfile.TemporaryDirectory() as root:
             write(root, "read/ReadWorkbook.h", "#pragma once\n")
             write(root, "ods/OdsReader.cpp", '#include "engine/read/ReadWorkbook.h"\n')
             self.assertEqual(run_check(root).returncode, 1)
+
+    def test_readers_leave_drawing_to_the_page_writer(self):
+#Shapes are model data : the SVG writers and the chart canvas belong to the pages.
+        for reader, drawer in (("xls", "chart/SvgCanvas.h"), ("drawingml", "svg/SvgWriter.h"),
+                               ("xlsx", "chart/SvgCanvas.h")):
+            with tempfile.TemporaryDirectory() as root:
+                write(root, drawer, "#pragma once\n")
+                write(root, reader + "/Shapes.cpp", '#include "engine/%s"\n' % drawer)
+                self.assertEqual(run_check(root).returncode, 1, reader)
 
     def test_unknown_folder_fails(self):
         with tempfile.TemporaryDirectory() as root:

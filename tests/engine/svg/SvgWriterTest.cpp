@@ -69,4 +69,16 @@ TEST(SvgWriter, WritesElementsAttributeByAttribute) {
                    "<text font-family=\"A&amp;B\">-0.5 3</text>");
 }
 
+TEST(SvgWriter, WritesListsOfNumbersAndTransformsAtItsDecimals) {
+    std::string out;
+    Writer writer(out, 2);
+    const double box[] = {0, -1.005, 1e9, 2.5};
+    const double turn[] = {-30.125, 4, 0};
+    const double none[] = {0};
+    writer.open("g").numbers("viewBox", box).transform("rotate", turn);
+    writer.numbers("stroke-dasharray", std::span<const double>(none, 0)).content();
+    EXPECT_EQ(out, "<g viewBox=\"0 -1 10000000 2.5\" transform=\"rotate(-30.13 4 0)\" "
+                   "stroke-dasharray=\"\">");
+}
+
 } // namespace

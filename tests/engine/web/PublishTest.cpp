@@ -2,6 +2,7 @@
 
 #include "engine/web/Publish.h"
 
+#include "engine/web/ShapeSvg.h"
 #include "tests/engine/web/SampleWorkbooks.h"
 #include "tests/support/TestPaths.h"
 
@@ -111,6 +112,24 @@ std::vector<MimePart> parseArchive(const std::string& file) {
         at = next;
     }
     return parts;
+}
+
+Picture png(std::uint32_t row) {
+    Picture picture;
+    picture.mimeType = "image/png";
+    picture.data = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    picture.anchor.row = row;
+    return picture;
+}
+
+// A white box outlined in black holding `text`, as a shape description.
+Shape textBox(const std::string& text) {
+    Shape shape;
+    shape.fill = 0xFFFFFF;
+    shape.outline = 0x000000;
+    shape.fonts.push_back({"", 11, false, false, 0x000000});
+    shape.paragraphs.push_back({{{text, 0}}, ShapeAlign::Left});
+    return shape;
 }
 
 bool isRoot() {
@@ -238,6 +257,38 @@ TEST(PublishSheet, UnwritableFolderIsAWriteError) {
     testing_support::ScratchDir dir;
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_THROW(publishSheet(workbook, 0, (dir / "a.htm").string(), ""), WriteError);
+}
+
+TEST(ShapePages, ShapesAreDrawnWhenThePageIsWrittenAndKeepTheirPlaceAmongPictures) {
+    Workbook workbook = web_samples::plainWorkbook();
+    Sheet& sheet = workbook.sheets[0];
+    Picture shape;
+    shape.anchor.row = 2;
+    shape.anchor.widthPt = 75;
+    shape.anchor.heightPt = 30;
+    shape.description = "A note on the totals";
+    shape.shape = textBox("Totals <up>");
+    sheet.pictures = {png(0), shape, png(4)};
+
+    testing_support::ScratchDir dir;
+    publishSheet(workbook, 0, (dir / "Data.htm").string(), "");
+    const std::string html = readAll(dir / "Data.htm");
+    EXPECT_NE(html.find("src=\"Data_files/image002.svg\""), std::string::npos) << html;
+    EXPECT_NE(html.find("alt=\"A note on the totals\""), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "Data_files" / "image001.png"));
+    EXPECT_TRUE(fs::exists(dir / "Data_files" / "image003.png"));
+    // Drawn at the size the reader measured: 75 by 30 points.
+    const std::string svg = readAll(dir / "Data_files" / "image002.svg");
+    EXPECT_EQ(svg, shapeSvg(*shape.shape, 100, 40));
+    EXPECT_NE(svg.find(">Totals &lt;up&gt;<"), std::string::npos) << svg;
+
+    // An archive carries the same drawing as a part of its own type.
+    publishSheet(workbook, 0, (dir / "Data.mht").string(), "");
+    const auto parts = parseArchive(readAll(dir / "Data.mht"));
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[2].headers.at("Content-Type"), "image/svg+xml");
+    EXPECT_EQ(parts[2].headers.at("Content-ID"), "<image002.svg@quillmere>");
+    EXPECT_EQ(parts[2].body, svg);
 }
 
 TEST(SaveWorkbook, VisibleWorksheetsOnlyInBothFormats) {

@@ -1,7 +1,10 @@
 // Lines, rectangles, ovals and text boxes of binary workbooks: the OBJ records paired in order
 // with the shapes of the sheet's drawing, their fill and outline from the drawing's properties,
-// and their text and fonts from the TXO records, drawn as SVG pictures at their anchors.
+// and their text and fonts from the TXO records, kept at their anchors and drawn as SVG by the
+// page writer.
 
+#include "engine/web/ShapeSvg.h"
+#include "engine/xls/ShapeObjects.h"
 #include "engine/xls/WorkbookStream.h"
 #include "tests/engine/metafile/SvgProbe.h"
 #include "tests/engine/xls/BiffBuilder.h"
@@ -93,7 +96,10 @@ template <typename F> std::vector<std::uint8_t> workbook(F&& sheet) {
 }
 
 std::vector<SvgElement> elementsOf(const engine::Picture& picture) {
-    return testing_support::svgElements(std::string(picture.data.begin(), picture.data.end()));
+    if (!picture.shape)
+        return {};
+    return testing_support::svgElements(engine::web::shapeSvg(
+        *picture.shape, picture.anchor.widthPt * 4 / 3, picture.anchor.heightPt * 4 / 3));
 }
 
 const SvgElement* find(const std::vector<SvgElement>& elements, const std::string& name,
@@ -142,7 +148,8 @@ TEST(XlsShapes, TextBoxesAndShapesPairWithTheirObjectsInOrderWhileNotesStayComme
     ASSERT_EQ(sheet.pictures.size(), 2u);
 
     const engine::Picture& box = sheet.pictures[0];
-    EXPECT_EQ(box.mimeType, "image/svg+xml");
+    ASSERT_TRUE(box.shape.has_value());
+    EXPECT_TRUE(box.data.empty());
     EXPECT_EQ(box.anchor.col, 1u);
     EXPECT_EQ(box.anchor.row, 1u);
     EXPECT_TRUE(box.anchor.twoCell);
@@ -209,6 +216,48 @@ TEST(XlsShapes, LongTextWrapsInsideTheBoxAndDamagedRunsKeepTheText) {
     }
     EXPECT_GT(lines, 1u);
     EXPECT_EQ(joined, "one two three four five six seven eight nine ten eleven");
+}
+
+TEST(XlsShapes, TheDescriptionSharesLooksByFontAndBoundsWhatTheFileSays) {
+    engine::Workbook book;
+    book.fonts.resize(2);
+    book.fonts[0].name = "Arial";
+    book.fonts[0].size = 500; // past the largest size a font may have
+    book.fonts[1].name = "Tahoma";
+    engine::xls::ArtShape art;
+    art.type = 202;
+    art.flags = 0x40;
+    art.properties = {{0x01CB, 0xFFFFFFFF}, {0x0081, 0x7FFFFFFF}};
+    engine::xls::TextObject text;
+    text.text = "ab\r\ncdef";
+    text.horizontal = 3;
+    text.vertical = 2;
+    // The first and third runs share FONT 1, the second names a font the workbook lacks: it
+    // has a look of its own even though it looks like FONT 0's.
+    text.runs = {{0, 1}, {2, 40}, {4, 1}, {50, 0}};
+    const engine::Shape shape =
+        engine::xls::shapeObject(art, 30, &text, book, engine::xls::Palette());
+    EXPECT_EQ(shape.family, engine::ShapeFamily::Binary);
+    EXPECT_EQ(shape.geometry, engine::ShapeGeometry::Rectangle);
+    EXPECT_TRUE(shape.flipH);
+    EXPECT_DOUBLE_EQ(shape.outlineEmu, 50 * 9525.0);
+    EXPECT_DOUBLE_EQ(shape.insetLeftEmu, 1e7);
+    EXPECT_DOUBLE_EQ(shape.emptyLineSizePt, 409);
+    EXPECT_EQ(shape.textAnchor, engine::ShapeTextAnchor::Middle);
+    ASSERT_EQ(shape.paragraphs.size(), 1u);
+    const auto& runs = shape.paragraphs[0].runs;
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(shape.paragraphs[0].align, engine::ShapeAlign::Right);
+    EXPECT_EQ(runs[0].text, "ab");
+    EXPECT_EQ(runs[2].text, "cdef");
+    EXPECT_EQ(runs[3].text, ""); // starts past the text's end
+    EXPECT_EQ(runs[0].font, runs[2].font);
+    EXPECT_NE(runs[0].font, runs[1].font);
+    EXPECT_NE(runs[1].font, runs[3].font);
+    ASSERT_EQ(shape.fonts.size(), 3u);
+    // A missing font looks like the workbook's first; sizes stay within what a font may be.
+    EXPECT_EQ(shape.fonts[runs[1].font].name, "Arial");
+    EXPECT_DOUBLE_EQ(shape.fonts[runs[1].font].sizePt, 409);
 }
 
 } // namespace

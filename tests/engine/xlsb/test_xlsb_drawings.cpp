@@ -201,9 +201,11 @@ TEST(XlsbDrawings, ChartsAndShapesOfTheDrawingAreRead) {
     EXPECT_EQ(sheet.charts[0].plots[0].kind, engine::ChartKind::Line);
     EXPECT_EQ(sheet.charts[0].plots[0].series.at(0).values, (std::vector<double>{3, 4}));
     ASSERT_EQ(sheet.pictures.size(), 1u);
-    EXPECT_EQ(sheet.pictures[0].mimeType, "image/svg+xml");
-    const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
-    EXPECT_NE(svg.find("boxed"), std::string::npos);
+    const auto& shape = sheet.pictures[0].shape;
+    ASSERT_TRUE(shape.has_value());
+    ASSERT_EQ(shape->paragraphs.size(), 1u);
+    ASSERT_EQ(shape->paragraphs[0].runs.size(), 1u);
+    EXPECT_NE(shape->paragraphs[0].runs[0].text.find("boxed"), std::string::npos);
 }
 
 TEST(XlsbDrawings, AChartSheetShowsItsChart) {

@@ -1,9 +1,11 @@
-// Shapes and text boxes of drawing parts, drawn as SVG pictures with outline, fill and text.
+// Shapes and text boxes of drawing parts, kept with outline, fill and text and drawn as SVG by
+// the page writer.
 
 #include "engine/drawingml/ChartPart.h"
 #include "engine/drawingml/DrawingColor.h"
 #include "engine/drawingml/DrawingObjects.h"
 #include "engine/package/Colors.h"
+#include "engine/web/ShapeSvg.h"
 #include "engine/xlsx/XlsxReader.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
@@ -18,6 +20,14 @@ using testing_support::PackageWriter;
 using testing_support::relationshipsXml;
 
 namespace {
+
+// The SVG a page shows for a picture holding a shape.
+std::string drawn(const Picture& picture) {
+    if (!picture.shape)
+        return std::string();
+    return web::shapeSvg(*picture.shape, picture.anchor.widthPt * 4 / 3,
+                         picture.anchor.heightPt * 4 / 3);
+}
 
 std::string drawing(const std::string& anchors) {
     return "<xdr:wsDr "
@@ -66,12 +76,12 @@ TEST(XlsxShapes, ShapesAreDrawnWithTheirStyleGeometryAndText) {
         "xl/drawings/drawing1.xml", colors, sheet);
     ASSERT_EQ(sheet.pictures.size(), 2u);
     const Picture& box = sheet.pictures[0];
-    EXPECT_EQ(box.mimeType, "image/svg+xml");
+    ASSERT_TRUE(box.shape.has_value());
     EXPECT_EQ(box.anchor.col, 1);
     EXPECT_EQ(box.anchor.row, 2u);
     EXPECT_DOUBLE_EQ(box.anchor.widthPt, 150);
     EXPECT_EQ(box.description, "Totals note");
-    const std::string svg(box.data.begin(), box.data.end());
+    const std::string svg = drawn(box);
     const std::string accent = [&] {
         char text[8];
         std::snprintf(text, sizeof text, "#%06X", colors.themeColor(4));
@@ -86,7 +96,7 @@ TEST(XlsxShapes, ShapesAreDrawnWithTheirStyleGeometryAndText) {
     EXPECT_NE(svg.find("fill=\"#FFFF00\">by 5%"), std::string::npos);
     EXPECT_NE(svg.find("fill=\"#FFFFFF\" font-weight=\"bold\">Q1"), std::string::npos);
 
-    const std::string text(sheet.pictures[1].data.begin(), sheet.pictures[1].data.end());
+    const std::string text = drawn(sheet.pictures[1]);
     EXPECT_NE(text.find("stroke=\"#FF0000\" stroke-width=\"2.7\""), std::string::npos);
     EXPECT_NE(text.find("fill=\"#000000\">plain"), std::string::npos);
     EXPECT_EQ(sheet.pictures[1].description, "plain");
@@ -106,8 +116,7 @@ TEST(XlsxShapes, SheetsShowTheShapesOfTheirDrawing) {
                                     "</a:t></a:r></a:p></xdr:txBody></xdr:sp>")));
     const Workbook book = xlsx::readPackage(package.bytes());
     ASSERT_EQ(book.sheets[0].pictures.size(), 1u);
-    const std::string svg(book.sheets[0].pictures[0].data.begin(),
-                          book.sheets[0].pictures[0].data.end());
+    const std::string svg = drawn(book.sheets[0].pictures[0]);
     EXPECT_GT(std::count(svg.begin(), svg.end(), '\n'), 0);
     std::size_t lines = 0;
     for (std::size_t at = 0; (at = svg.find("<text", at)) != std::string::npos; ++at)
@@ -127,7 +136,7 @@ TEST(XlsxShapes, LinesRunCornerToCornerEvenWithoutHeight) {
         "d.xml", package::Colors(), sheet);
     ASSERT_EQ(sheet.pictures.size(), 1u);
     EXPECT_DOUBLE_EQ(sheet.pictures[0].anchor.heightPt, 1);
-    const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
+    const std::string svg = drawn(sheet.pictures[0]);
     EXPECT_NE(svg.find("<line x1=\"127.3\" y1=\"0.7\" x2=\"0.7\""), std::string::npos) << svg;
     EXPECT_EQ(svg.find("<rect"), std::string::npos);
 }
@@ -240,7 +249,7 @@ TEST(XlsxShapes, ShapesAndChartsReadAColourAlike) {
             0, 0, "<xdr:sp><xdr:spPr>" + fill + "<a:ln>" + line + "</a:ln></xdr:spPr></xdr:sp>")),
         "xl/drawings/drawing1.xml", colors, sheet);
     ASSERT_EQ(sheet.pictures.size(), 1u);
-    const std::string svg(sheet.pictures[0].data.begin(), sheet.pictures[0].data.end());
+    const std::string svg = drawn(sheet.pictures[0]);
     EXPECT_NE(svg.find("fill=\"#FF0000\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("stroke=\"#BCFFBC\""), std::string::npos) << svg;
 
