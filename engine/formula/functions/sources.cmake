@@ -45,4 +45,9 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/BahtText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Regex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegexFunctions.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ThaiWords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Thai.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EastAsianText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PercentOf.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Web.cpp)
