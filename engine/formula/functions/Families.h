@@ -47,5 +47,6 @@ std::span<const FunctionInfo> thaiFunctions();
 std::span<const FunctionInfo> eastAsianTextFunctions();
 std::span<const FunctionInfo> percentOfFunctions();
 std::span<const FunctionInfo> webFunctions();
+std::span<const FunctionInfo> forecastFunctions();
 
 } // namespace engine::formula::functions

@@ -47,7 +47,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         functions::thaiFunctions,
                         functions::eastAsianTextFunctions,
                         functions::percentOfFunctions,
-                        functions::webFunctions}) {
+                        functions::webFunctions,
+                        functions::forecastFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -50,4 +50,6 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Thai.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EastAsianText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PercentOf.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Web.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/Web.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ExponentialSmoothing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Forecasting.cpp)

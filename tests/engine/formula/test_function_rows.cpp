@@ -24,7 +24,7 @@ constexpr std::uint16_t lastBuiltin = 600;
 
 // Numbered names still without a row: macro-sheet commands, functions that need the outside
 // world (CALL, RTD, the cube functions ...) and the few not built yet. Lower it as rows come.
-constexpr std::size_t missingAllowed = 135;
+constexpr std::size_t missingAllowed = 122;
 
 TEST(FunctionRows, EveryNumberedFunctionHasARow) {
     std::set<std::string> missing;
