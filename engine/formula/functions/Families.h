@@ -48,5 +48,6 @@ std::span<const FunctionInfo> eastAsianTextFunctions();
 std::span<const FunctionInfo> percentOfFunctions();
 std::span<const FunctionInfo> webFunctions();
 std::span<const FunctionInfo> forecastFunctions();
+std::span<const FunctionInfo> filterXmlFunctions();
 
 } // namespace engine::formula::functions

@@ -48,7 +48,8 @@ std::vector<const FunctionInfo*> buildTable() {
                         functions::eastAsianTextFunctions,
                         functions::percentOfFunctions,
                         functions::webFunctions,
-                        functions::forecastFunctions}) {
+                        functions::forecastFunctions,
+                        functions::filterXmlFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

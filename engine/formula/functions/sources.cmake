@@ -52,4 +52,5 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PercentOf.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Web.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExponentialSmoothing.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Forecasting.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/Forecasting.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FilterXml.cpp)
