@@ -50,17 +50,27 @@ long detectSeasonLength(const std::vector<double>& values, std::size_t longest,
     // A peak must stand above noise, whose autocorrelations spread about 1 / sqrt(n), and be
     // worth the season's cost in fitted constants.
     const double threshold = std::max(0.2, 2 / std::sqrt(static_cast<double>(n)));
-    long best = 0;
+    const auto peakAt = [&](std::size_t lag) {
+        return correlation[lag] > correlation[lag - 1] &&
+               (lag + 1 >= n || correlation[lag] >= correlation[lag + 1]);
+    };
+    std::size_t best = 0;
     double bestCorrelation = threshold;
     for (std::size_t lag = 2; lag <= last; ++lag) {
-        const bool peak = correlation[lag] > correlation[lag - 1] &&
-                          (lag + 1 >= n || correlation[lag] >= correlation[lag + 1]);
-        if (peak && correlation[lag] > bestCorrelation) {
+        if (peakAt(lag) && correlation[lag] > bestCorrelation) {
             bestCorrelation = correlation[lag];
-            best = static_cast<long>(lag);
+            best = lag;
         }
     }
-    return best;
+    // A pattern repeats at every multiple of its length too, and noise may lift a multiple a
+    // little above it: the shortest length that divides the best and correlates nearly as well
+    // is the season.
+    for (std::size_t d = 2; d < best; ++d) {
+        if (best % d == 0 && peakAt(d) && correlation[d] >= 0.8 * bestCorrelation) {
+            return static_cast<long>(d);
+        }
+    }
+    return static_cast<long>(best);
 }
 
 SmoothingModel::Run SmoothingModel::run(double alpha, double beta, double gamma, bool keep) const {

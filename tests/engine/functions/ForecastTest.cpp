@@ -116,3 +116,16 @@ TEST(ForecastEts, IntervalsWidenWithHorizonAndConfidence) {
     EXPECT_GT(mae, 0);
     EXPECT_LE(mae, rmse);
 }
+
+TEST(ForecastEts, SeasonIsTheShortestLengthThatRepeats) {
+    // Twelve steps of a wave under noise: its multiples repeat as well, and noise lifts one of
+    // them a little above it at times.
+    for (int n : {60, 240, 1000}) {
+        const std::string wave = column(n, [](int t) {
+            const unsigned noise = (static_cast<unsigned>(t) * 1103515245u + 12345u) >> 16 & 1023;
+            return 100 + 0.3 * t + 10 * std::sin(t * 3.14159265358979 / 6) + noise / 100.0;
+        });
+        const std::string at = column(n, [](int t) { return t + 1; });
+        EXPECT_EQ(number("FORECAST.ETS.SEASONALITY(" + wave + ", " + at + ")"), 12) << n;
+    }
+}
