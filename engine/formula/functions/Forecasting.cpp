@@ -3,6 +3,7 @@
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/ExponentialSmoothing.h"
 #include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/Numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -261,7 +262,7 @@ Value forecastEts(Args args, CallContext& c) {
     if (auto e = fitModel(series, season, c, model)) {
         return *e;
     }
-    return Value::of(model.forecast(steps));
+    return numberOrNum(model.forecast(steps));
 }
 
 // FORECAST.ETS.CONFINT(target_date, values, timeline, [confidence_level], [seasonality],
@@ -291,7 +292,7 @@ Value forecastEtsConfidence(Args args, CallContext& c) {
     if (auto e = fitModel(series, season, c, model)) {
         return *e;
     }
-    return Value::of(model.intervalHalfWidth(steps, level));
+    return numberOrNum(model.intervalHalfWidth(steps, level));
 }
 
 // FORECAST.ETS.SEASONALITY(values, timeline, [data_completion], [aggregation])
@@ -342,13 +343,13 @@ Value forecastEtsStatistic(Args args, CallContext& c) {
     case 3:
         return Value::of(model.gamma());
     case 4:
-        return Value::of(model.meanAbsoluteScaledError());
+        return numberOrNum(model.meanAbsoluteScaledError());
     case 5:
-        return Value::of(model.symmetricMeanAbsolutePercentageError());
+        return numberOrNum(model.symmetricMeanAbsolutePercentageError());
     case 6:
-        return Value::of(model.meanAbsoluteError());
+        return numberOrNum(model.meanAbsoluteError());
     default:
-        return Value::of(model.rootMeanSquaredError());
+        return numberOrNum(model.rootMeanSquaredError());
     }
 }
 

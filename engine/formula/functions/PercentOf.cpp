@@ -1,6 +1,7 @@
 // PERCENTOF: the share a subset of numbers makes of a whole, both summed as SUM sums.
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/Numeric.h"
 
 namespace engine::formula::functions {
 namespace {
@@ -20,7 +21,7 @@ Value percentOf(Args args, CallContext& c) {
     if (whole == 0) {
         return Value::fail(CellError::Div0);
     }
-    return Value::of(part / whole);
+    return numberOrNum(part / whole);
 }
 
 constexpr FunctionInfo table[] = {

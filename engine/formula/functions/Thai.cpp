@@ -3,6 +3,7 @@
 // baht that the smallest coins allow.
 #include "engine/formula/functions/Args.h"
 #include "engine/formula/functions/Families.h"
+#include "engine/formula/functions/Numeric.h"
 #include "engine/formula/functions/TextUnits.h"
 #include "engine/formula/functions/ThaiWords.h"
 #include "engine/util/CivilDate.h"
@@ -168,7 +169,7 @@ template <bool Up> Value roundBaht(Args args, CallContext& c) {
     }
     const double quarters = roundTo15Digits(std::fabs(n) * 4);
     const double rounded = (Up ? std::ceil(quarters) : std::floor(quarters)) / 4;
-    return Value::of(n < 0 ? -rounded : rounded);
+    return numberOrNum(n < 0 ? -rounded : rounded);
 }
 
 constexpr FunctionInfo table[] = {

@@ -58,5 +58,6 @@ TEST(WebAndShares, EncodeUrlAndPercentOf) {
         {"PERCENTOF([1], [0])", "#DIV/0!"},
         {"PERCENTOF([1,#N/A], [1])", "#N/A"},
         {"PERCENTOF([1], [#REF!])", "#REF!"},
+        {"PERCENTOF([1E+308,1E+308], [1E+308,1E+308])", "#NUM!"},
     });
 }

@@ -89,6 +89,7 @@ TEST(ForecastEts, ErrorsAsDocumented) {
         {"FORECAST.ETS.CONFINT(9, [1;2;3;4], [1;2;3;4], 1)", "#NUM!"},
         {"FORECAST.ETS.STAT([1;2;3;4], [1;2;3;4], 9)", "#NUM!"},
         {"FORECAST.ETS(\"x\", [1;2;3;4], [1;2;3;4])", "#VALUE!"},
+        {"FORECAST.ETS(1E+308, [10;20;30;40], [1;2;3;4], 0)", "#NUM!"}, // past any number
     });
 }
 

@@ -59,5 +59,6 @@ TEST(ThaiFunctions, RoundingToQuarterBaht) {
         {"ROUNDBAHTDOWN(-10.6)", "-10.5"},
         {"ROUNDBAHTUP(-10.6)", "-10.75"},
         {"ROUNDBAHTUP(\"x\")", "#VALUE!"},
+        {"ROUNDBAHTUP(1E+308)", "#NUM!"}, // four times it is no number
     });
 }
