@@ -169,6 +169,10 @@ inline constexpr std::uint32_t maxRegexMatchSteps = 1'000'000;
 inline constexpr std::uint32_t maxRegexHeapKib = 16 * 1024;
 // The longest pattern a formula may give.
 inline constexpr std::size_t maxRegexPatternBytes = 8192;
+// FILTERXML: the steps one XPath query may take and the nodes it may answer with, so that a
+// query nesting its own paths cannot hang the calculation.
+inline constexpr unsigned long maxXPathOperations = 10'000'000;
+inline constexpr std::size_t maxXPathResults = 65536;
 
 // Tables: how many a workbook holds, and the columns one names.
 inline constexpr std::size_t maxTables = 65535;

@@ -43,5 +43,11 @@ std::span<const FunctionInfo> bahtTextFunctions();
 std::span<const FunctionInfo> regexFunctions();
 std::span<const FunctionInfo> informationForms();
 std::span<const FunctionInfo> randomFunctions();
+std::span<const FunctionInfo> thaiFunctions();
+std::span<const FunctionInfo> eastAsianTextFunctions();
+std::span<const FunctionInfo> percentOfFunctions();
+std::span<const FunctionInfo> webFunctions();
+std::span<const FunctionInfo> forecastFunctions();
+std::span<const FunctionInfo> filterXmlFunctions();
 
 } // namespace engine::formula::functions

@@ -43,7 +43,13 @@ std::vector<const FunctionInfo*> buildTable() {
                         functions::bahtTextFunctions,
                         functions::regexFunctions,
                         functions::informationForms,
-                        functions::randomFunctions}) {
+                        functions::randomFunctions,
+                        functions::thaiFunctions,
+                        functions::eastAsianTextFunctions,
+                        functions::percentOfFunctions,
+                        functions::webFunctions,
+                        functions::forecastFunctions,
+                        functions::filterXmlFunctions}) {
         for (const FunctionInfo& info : family()) {
             all.push_back(&info);
         }

@@ -200,6 +200,8 @@ constexpr std::array table = {
     FunctionInfo{"ARRAYTOTEXT", 1, 2, arrayToText, "bs", 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"ASC", 1, 1, width<toNarrow>, {}, 0, 0, nullptr, {}, 214},
     FunctionInfo{"DBCS", 1, 1, width<toWide>, {}, 0, 0, nullptr, {}, 215},
+    // The name Japanese versions give DBCS.
+    FunctionInfo{"JIS", 1, 1, width<toWide>},
     FunctionInfo{"VALUETOTEXT", 1, 2, valueToText, {}, 0, 0, nullptr, "_xlfn."},
 };
 

@@ -47,4 +47,12 @@ target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/BahtText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Regex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegexFunctions.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/InformationForms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ThaiWords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Thai.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EastAsianText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PercentOf.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Web.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ExponentialSmoothing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Forecasting.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FilterXml.cpp)
