@@ -1,6 +1,7 @@
 target_sources(engine PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AnchorGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AttributeValues.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CellMetadata.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Colors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CoreProperties.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DrawingPart.cpp

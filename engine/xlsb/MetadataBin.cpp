@@ -6,14 +6,10 @@
 #include "engine/xlsb/RecordStream.h"
 #include "engine/xlsb/Records.h"
 
-#include <map>
 #include <utility>
 
 namespace engine::xlsb {
 namespace {
-
-// The kind of metadata whose future blocks hold dynamic array properties.
-constexpr std::string_view dynamicArrayType = "XLDAPR";
 
 // BrtMdtinfo names the types in order; BrtBeginEsfmd opens a type's future metadata, one
 // BrtBeginFmd a block, whose BrtBeginDynamicArrayPr says whether it marks a dynamic array;
@@ -30,11 +26,11 @@ public:
         switch (record.type) {
         case rec::Mdtinfo:
             cursor.skip(8); // flags, version
-            types_.push_back(wideString(cursor));
+            tables_.types.push_back(wideString(cursor));
             break;
         case rec::BeginEsfmd:
             cursor.skip(4); // cFmd
-            future_ = &futures_[wideString(cursor)];
+            future_ = &tables_.futures[wideString(cursor)];
             break;
         case rec::EndEsfmd:
             future_ = nullptr;
@@ -64,22 +60,7 @@ public:
         }
     }
 
-    // Per cell block: whether one of its records is a dynamic array's.
-    std::vector<bool> blocks() const {
-        std::vector<bool> out;
-        out.reserve(cells_.size());
-        const auto found = futures_.find(std::string(dynamicArrayType));
-        for (const auto& records : cells_) {
-            bool dynamic = false;
-            for (const auto& [type, value] : records)
-                dynamic =
-                    dynamic || (type > 0 && type <= types_.size() &&
-                                types_[type - 1] == dynamicArrayType && found != futures_.end() &&
-                                value < found->second.size() && found->second[value]);
-            out.push_back(dynamic);
-        }
-        return out;
-    }
+    const package::CellMetadataTables& tables() const { return tables_; }
 
 private:
     void readBlock(util::ByteCursor& cursor) {
@@ -89,7 +70,7 @@ private:
             throw ReadError(ReadError::Kind::Damaged,
                             "a BrtMdb record claims " + std::to_string(count) +
                                 " entries but holds " + std::to_string(cursor.remaining() / 8));
-        auto& block = cells_.emplace_back();
+        auto& block = tables_.cells.emplace_back();
         block.reserve(count);
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::uint32_t type = cursor.u32();
@@ -98,11 +79,9 @@ private:
     }
 
     std::size_t records_ = 0;
-    std::vector<std::string> types_;
-    std::map<std::string, std::vector<bool>> futures_; // by type name, per block
-    std::vector<bool>* future_ = nullptr;              // the future metadata being read
+    package::CellMetadataTables tables_;
+    std::vector<bool>* future_ = nullptr; // the future metadata being read
     bool inCells_ = false;
-    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> cells_;
 };
 
 } // namespace
@@ -111,7 +90,7 @@ CellMetaMarks parseMetadataBin(const std::string& records, const std::string& pa
     MetadataReader reader;
     parseRecords({reinterpret_cast<const std::uint8_t*>(records.data()), records.size()}, partName,
                  [&](const Record& record) { reader.record(record); });
-    return CellMetaMarks(reader.blocks());
+    return CellMetaMarks(reader.tables());
 }
 
 CellMetaMarks readMetadataBin(const zip::ZipArchive& archive, const std::string& part) {
@@ -124,7 +103,7 @@ CellMetaMarks readMetadataBin(const zip::ZipArchive& archive, const std::string&
             throw;
         return CellMetaMarks();
     }
-    return CellMetaMarks(reader.blocks());
+    return CellMetaMarks(reader.tables());
 }
 
 } // namespace engine::xlsb

@@ -7,14 +7,10 @@
 #include "engine/xml/XmlParser.h"
 #include "engine/zip/ZipArchive.h"
 
-#include <map>
 #include <utility>
 
 namespace engine::xlsx {
 namespace {
-
-// The kind of metadata whose future blocks hold dynamic array properties.
-constexpr std::string_view dynamicArrayType = "XLDAPR";
 
 // <metadataTypes><metadataType name="XLDAPR"/></metadataTypes>
 // <futureMetadata name="XLDAPR"><bk>…<xda:dynamicArrayProperties fDynamic="1"/>…</bk>
@@ -30,24 +26,24 @@ public:
                             "more than " + std::to_string(limits::maxMetadataRecords) +
                                 " metadata records");
         if (local == "metadataType") {
-            types_.emplace_back(attributes.value("name"));
+            tables_.types.emplace_back(attributes.value("name"));
         } else if (local == "futureMetadata") {
-            future_ = &futures_[std::string(attributes.value("name"))];
+            future_ = &tables_.futures[std::string(attributes.value("name"))];
         } else if (local == "cellMetadata") {
             inCells_ = true;
         } else if (local == "bk") {
             if (inCells_)
-                cells_.emplace_back();
+                tables_.cells.emplace_back();
             else if (future_)
                 future_->push_back(false);
         } else if (local == "dynamicArrayProperties" && future_ && !future_->empty()) {
             future_->back() = package::parseBool(attributes.value("fDynamic"), false);
-        } else if (local == "rc" && inCells_ && !cells_.empty()) {
-            const auto type = package::parseUnsigned(attributes.value("t"), types_.size());
+        } else if (local == "rc" && inCells_ && !tables_.cells.empty()) {
+            const auto type = package::parseUnsigned(attributes.value("t"), 0xFFFFFFFFu);
             const auto value = package::parseUnsigned(attributes.value("v"), 0xFFFFFFFFu);
-            if (type && value && *type > 0)
-                cells_.back().emplace_back(static_cast<std::uint32_t>(*type - 1),
-                                           static_cast<std::uint32_t>(*value));
+            if (type && value)
+                tables_.cells.back().emplace_back(static_cast<std::uint32_t>(*type),
+                                                  static_cast<std::uint32_t>(*value));
         }
     }
     void endElement(std::string_view, std::string_view local) override {
@@ -57,45 +53,26 @@ public:
             inCells_ = false;
     }
 
-    // Per cell block: whether one of its records is a dynamic array's.
-    std::vector<bool> blocks() const {
-        std::vector<bool> out;
-        out.reserve(cells_.size());
-        const auto found = futures_.find(std::string(dynamicArrayType));
-        for (const auto& records : cells_) {
-            bool dynamic = false;
-            for (const auto& [type, value] : records)
-                dynamic = dynamic || (types_[type] == dynamicArrayType && found != futures_.end() &&
-                                      value < found->second.size() && found->second[value]);
-            out.push_back(dynamic);
-        }
-        return out;
-    }
+    const package::CellMetadataTables& tables() const { return tables_; }
 
 private:
     std::size_t records_ = 0;
-    std::vector<std::string> types_;
-    std::map<std::string, std::vector<bool>> futures_; // by type name, per block
-    std::vector<bool>* future_ = nullptr;              // the future metadata being read
+    package::CellMetadataTables tables_;
+    std::vector<bool>* future_ = nullptr; // the future metadata being read
     bool inCells_ = false;
-    std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> cells_;
 };
 
 } // namespace
 
-bool DynamicArrayMarks::dynamic(std::string_view cm) const {
-    if (cm.empty())
-        return false;
-    if (!known_)
-        return true;
-    const auto index = package::parseUnsigned(cm, blocks_.size());
-    return index && *index > 0 && blocks_[*index - 1];
+bool marksDynamicArray(const DynamicArrayMarks& marks, std::string_view cm) {
+    // Text that names no block leaves a cell unmarked, unless any metadata marks.
+    return !cm.empty() && marks.dynamic(package::parseUnsigned(cm, 0xFFFFFFFFu).value_or(0));
 }
 
 DynamicArrayMarks parseCellMetadataXml(std::string_view xml, const std::string& partName) {
     MetadataHandler handler;
     xml::parse(xml, handler, partName);
-    return DynamicArrayMarks(handler.blocks());
+    return DynamicArrayMarks(handler.tables());
 }
 
 DynamicArrayMarks readCellMetadata(const zip::ZipArchive& archive, const std::string& part) {
@@ -107,7 +84,7 @@ DynamicArrayMarks readCellMetadata(const zip::ZipArchive& archive, const std::st
             throw;
         return DynamicArrayMarks();
     }
-    return DynamicArrayMarks(handler.blocks());
+    return DynamicArrayMarks(handler.tables());
 }
 
 } // namespace engine::xlsx

@@ -302,7 +302,7 @@ private:
                 first(valueMetadata, value);
         });
         type_ = valueType(type);
-        dynamic_ = !metadata.empty() && context_.dynamicArrays.dynamic(metadata);
+        dynamic_ = !metadata.empty() && marksDynamicArray(context_.dynamicArrays, metadata);
         richError_ = context_.richErrors.error(valueMetadata);
         format_ =
             static_cast<std::uint32_t>(package::parseUnsigned(style, 0xFFFFFFFFu).value_or(0));

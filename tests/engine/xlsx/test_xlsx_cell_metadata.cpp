@@ -33,16 +33,16 @@ TEST(XlsxCellMetadata, OnlyBlocksOfDynamicArrayPropertiesMark) {
         "</bk></cellMetadata></metadata>";
     const engine::xlsx::DynamicArrayMarks marks =
         engine::xlsx::parseCellMetadataXml(xml, "xl/metadata.xml");
-    EXPECT_TRUE(marks.dynamic("1"));
+    EXPECT_TRUE(engine::xlsx::marksDynamicArray(marks, "1"));
     for (const char* cm : {"", "0", "2", "3", "4", "5", "6", "x", "99999999999999999999"})
-        EXPECT_FALSE(marks.dynamic(cm)) << cm;
+        EXPECT_FALSE(engine::xlsx::marksDynamicArray(marks, cm)) << cm;
 }
 
 TEST(XlsxCellMetadata, WithoutAPartAnyCellMetadataMarks) {
     const engine::xlsx::DynamicArrayMarks none;
-    EXPECT_TRUE(none.dynamic("1"));
-    EXPECT_TRUE(none.dynamic("7"));
-    EXPECT_FALSE(none.dynamic(""));
+    EXPECT_TRUE(engine::xlsx::marksDynamicArray(none, "1"));
+    EXPECT_TRUE(engine::xlsx::marksDynamicArray(none, "7"));
+    EXPECT_FALSE(engine::xlsx::marksDynamicArray(none, ""));
 }
 
 TEST(XlsxCellMetadata, BlocksPastTheBoundFailNamingThePart) {
