@@ -196,8 +196,8 @@ constexpr std::array table = {
     FunctionInfo{"COUNTBLANK", 1, 1, countBlank, "b", 0},
     FunctionInfo{"COUNTIF", 2, 2, countIf, "bs", 0},
     FunctionInfo{"COUNTIFS", 2, 254, countIf, "bs", 0},
-    FunctionInfo{"MAXIFS", 3, 255, multiCondition<Fold::Max>, "bbs", 1},
-    FunctionInfo{"MINIFS", 3, 255, multiCondition<Fold::Min>, "bbs", 1},
+    FunctionInfo{"MAXIFS", 3, 255, multiCondition<Fold::Max>, "bbs", 1, 0, nullptr, "_xlfn."},
+    FunctionInfo{"MINIFS", 3, 255, multiCondition<Fold::Min>, "bbs", 1, 0, nullptr, "_xlfn."},
     FunctionInfo{"SUMIF", 2, 3, singleCondition<Fold::Sum>, "bsb", 3},
     FunctionInfo{"SUMIFS", 3, 255, multiCondition<Fold::Sum>, "bbs", 1},
 };

@@ -229,7 +229,7 @@ constexpr std::array table = {
     FunctionInfo{"T", 1, 1, t},
     FunctionInfo{"TRUE", 0, 0, trueOf},
     FunctionInfo{"TYPE", 1, 1, type, "b", 0},
-    FunctionInfo{"XOR", 1, 255, junction<Junction::Xor>, "b", 0},
+    FunctionInfo{"XOR", 1, 255, junction<Junction::Xor>, "b", 0, 0, nullptr, "_xlfn."},
 };
 
 } // namespace

@@ -508,8 +508,8 @@ constexpr std::array table = {
     FunctionInfo{"LOOKUP", 2, 3, lookup, "sbb", 3, flag::ArraysAlways},
     FunctionInfo{"MATCH", 2, 3, match, "sbs", 3},
     FunctionInfo{"VLOOKUP", 3, 4, tableLookup<true>, "sbss", 4},
-    FunctionInfo{"XLOOKUP", 3, 6, xlookup, "sbbsss", 6},
-    FunctionInfo{"XMATCH", 2, 4, xmatch, "sbss", 4},
+    FunctionInfo{"XLOOKUP", 3, 6, xlookup, "sbbsss", 6, 0, nullptr, "_xlfn."},
+    FunctionInfo{"XMATCH", 2, 4, xmatch, "sbss", 4, 0, nullptr, "_xlfn."},
 };
 
 } // namespace

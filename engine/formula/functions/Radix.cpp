@@ -275,15 +275,15 @@ Value arabic(Args args, CallContext& c) {
 }
 
 constexpr FunctionInfo table[] = {
-    FunctionInfo{"ARABIC", 1, 1, arabic},
-    FunctionInfo{"BASE", 2, 3, base},
+    FunctionInfo{"ARABIC", 1, 1, arabic, {}, 0, 0, nullptr, "_xlfn."},
+    FunctionInfo{"BASE", 2, 3, base, {}, 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"BIN2DEC", 1, 1, convert<binary, nullptr>},
     FunctionInfo{"BIN2HEX", 1, 2, convert<binary, &hexadecimal>},
     FunctionInfo{"BIN2OCT", 1, 2, convert<binary, &octal>},
     FunctionInfo{"DEC2BIN", 1, 2, fromDecimal<binary>},
     FunctionInfo{"DEC2HEX", 1, 2, fromDecimal<hexadecimal>},
     FunctionInfo{"DEC2OCT", 1, 2, fromDecimal<octal>},
-    FunctionInfo{"DECIMAL", 2, 2, decimal},
+    FunctionInfo{"DECIMAL", 2, 2, decimal, {}, 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"HEX2BIN", 1, 2, convert<hexadecimal, &binary>},
     FunctionInfo{"HEX2DEC", 1, 1, convert<hexadecimal, nullptr>},
     FunctionInfo{"HEX2OCT", 1, 2, convert<hexadecimal, &octal>},

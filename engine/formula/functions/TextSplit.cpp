@@ -177,8 +177,8 @@ ArrayValue textSplit(Args args, CallContext& c) {
 }
 
 constexpr FunctionInfo table[] = {
-    FunctionInfo{"TEXTAFTER", 2, 6, textAround<true>},
-    FunctionInfo{"TEXTBEFORE", 2, 6, textAround<false>},
+    FunctionInfo{"TEXTAFTER", 2, 6, textAround<true>, {}, 0, 0, nullptr, "_xlfn."},
+    FunctionInfo{"TEXTBEFORE", 2, 6, textAround<false>, {}, 0, 0, nullptr, "_xlfn."},
     FunctionInfo{"TEXTSPLIT", 2, 6, nullptr, "sbbsss", 0, flag::ArraysAlways, textSplit, "_xlfn."},
 };
 

@@ -135,17 +135,28 @@ bool needsOutsideWorld(std::string_view name) {
 }
 
 // The names of the reference list without the prefix a file stores them with.
-std::vector<std::string> referenceFunctions() {
+// The list's names with the prefix a file writes before each ("" for none).
+std::vector<std::pair<std::string, std::string>> prefixedReferenceFunctions() {
     std::ifstream in(QM_WORKSHEET_FUNCTIONS);
-    std::vector<std::string> names;
+    std::vector<std::pair<std::string, std::string>> names;
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#')
             continue;
-        for (std::string_view prefix : {"_xlfn.", "_xlws."})
-            if (line.starts_with(prefix))
-                line.erase(0, prefix.size());
-        names.push_back(line);
+        std::string prefix;
+        for (std::string_view part : {"_xlfn.", "_xlws."})
+            if (line.starts_with(part)) {
+                prefix += part;
+                line.erase(0, part.size());
+            }
+        names.emplace_back(prefix, line);
     }
+    return names;
+}
+
+std::vector<std::string> referenceFunctions() {
+    std::vector<std::string> names;
+    for (const auto& [prefix, name] : prefixedReferenceFunctions())
+        names.push_back(name);
     return names;
 }
 
@@ -159,6 +170,15 @@ TEST(FunctionRows, EveryFunctionOfTheReferenceIsComputed) {
             missing += name + " ";
     std::printf("reference functions without a row: %s\n", missing.c_str());
     EXPECT_EQ(missing, "");
+}
+
+TEST(FunctionRows, RowsCarryThePrefixFilesWrite) {
+    std::string wrong;
+    for (const auto& [prefix, name] : prefixedReferenceFunctions())
+        if (const engine::formula::FunctionInfo* info = findFunction(name);
+            info && info->prefix != prefix)
+            wrong += prefix + name + " ";
+    EXPECT_EQ(wrong, "");
 }
 
 TEST(FunctionRows, OutsideWorldFunctionsKeepTheStoredResultAndAreCounted) {
