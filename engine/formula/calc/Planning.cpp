@@ -39,19 +39,6 @@ bool containsFlagged(const Node& node, std::uint16_t all, std::uint16_t none) {
     return false;
 }
 
-std::vector<std::string_view> namesFlagged(std::uint16_t all, std::uint16_t none) {
-    std::vector<std::string_view> names;
-    for (const FunctionInfo* info : allFunctions())
-        if (flagged(info, all, none))
-            names.push_back(info->name);
-    return names;
-}
-
-bool mentionsAny(std::string_view text, std::span<const std::string_view> names) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](std::string_view name) { return mentions(text, name); });
-}
-
 namespace {
 
 // The functions computed at every calculation, and those whose result is a random draw.
@@ -59,22 +46,82 @@ namespace {
 // answered (its file name, its folders): computing them again here would replace them.
 constexpr std::uint16_t storedStands = flag::Random | flag::Session;
 
-const std::vector<std::string_view>& volatileNames() {
-    static const std::vector<std::string_view> names = namesFlagged(flag::Volatile, storedStands);
-    return names;
+bool nameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_';
 }
 
-const std::vector<std::string_view>& keptNames() {
-    static const std::vector<std::string_view> names = [] {
-        std::vector<std::string_view> all = namesFlagged(flag::Random);
-        for (std::string_view name : namesFlagged(flag::Session))
-            all.push_back(name);
-        return all;
+bool namedCallFlagged(const FunctionInfo& info) {
+    return (info.flags & (flag::Volatile | storedStands)) != 0 || info.name == "HYPERLINK";
+}
+
+// The first letters of the functions namedCalls looks for, a bit each: most calls of a
+// formula (SUM, IF, VLOOKUP ...) are passed over without a look in the table.
+std::uint32_t namedCallLetters() {
+    static const std::uint32_t letters = [] {
+        std::uint32_t bits = 0;
+        for (const FunctionInfo* info : allFunctions())
+            if (namedCallFlagged(*info) && !info->name.empty())
+                bits |= 1u << (info->name[0] - 'A');
+        return bits;
     }();
-    return names;
+    return letters;
+}
+
+bool startsWithInAnyCase(std::string_view text, std::string_view upperPrefix) {
+    if (text.size() < upperPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < upperPrefix.size(); ++i)
+        if (util::asciiUpper(text[i]) != upperPrefix[i])
+            return false;
+    return true;
 }
 
 } // namespace
+
+NamedCalls namedCalls(std::string_view text) {
+    NamedCalls calls;
+    const std::uint32_t letters = namedCallLetters();
+    std::string name;
+    for (std::size_t i = 0; i < text.size();) {
+        // No call hides in a text or a quoted sheet name; a doubled quote reopens it.
+        if (text[i] == '"' || text[i] == '\'') {
+            const std::size_t end = text.find(text[i], i + 1);
+            i = end == std::string_view::npos ? text.size() : end + 1;
+            continue;
+        }
+        if (!nameCharacter(text[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && nameCharacter(text[i]))
+            ++i;
+        std::size_t next = i;
+        while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next])) != 0)
+            ++next;
+        if (next == text.size() || text[next] != '(')
+            continue;
+        std::string_view called = text.substr(start, i - start);
+        for (std::string_view prefix : {"_XLFN.", "_XLWS."})
+            if (startsWithInAnyCase(called, prefix))
+                called.remove_prefix(prefix.size());
+        const char first = called.empty() ? '\0' : util::asciiUpper(called[0]);
+        if (first < 'A' || first > 'Z' || (letters & (1u << (first - 'A'))) == 0)
+            continue;
+        name.assign(called);
+        for (char& c : name)
+            c = util::asciiUpper(c);
+        const FunctionInfo* info = findFunction(name);
+        if (!info || !namedCallFlagged(*info))
+            continue;
+        calls.volatileCall = calls.volatileCall || ((info->flags & flag::Volatile) != 0 &&
+                                                    (info->flags & storedStands) == 0);
+        calls.keptCall = calls.keptCall || (info->flags & storedStands) != 0;
+        calls.hyperlink = calls.hyperlink || info->name == "HYPERLINK";
+    }
+    return calls;
+}
 
 bool isSpecialForm(std::string_view name) {
     const FunctionInfo* info = findFunction(name);
@@ -133,17 +180,15 @@ bool containsUnknown(const Node& node, const Workbook& workbook) {
     return unknownCall(node, bound, workbook);
 }
 
-bool mentions(std::string_view text, std::string_view word) {
-    return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                       [](char a, char b) { return util::asciiUpper(a) == b; }) != text.end();
-}
-
 bool anythingToCompute(const Workbook& workbook) {
     for (const Sheet& sheet : workbook.sheets)
         for (const CellFormula& f : sheet.formulas)
-            if (!f.hasResult || workbook.fullCalcOnLoad || mentionsAny(f.text, volatileNames()) ||
-                mentions(f.text, "HYPERLINK"))
+            if (!f.hasResult || workbook.fullCalcOnLoad) {
                 return true;
+            } else if (const NamedCalls calls = namedCalls(f.text);
+                       calls.volatileCall || calls.hyperlink) {
+                return true;
+            }
     return false;
 }
 
@@ -225,8 +270,9 @@ void Calculation::collect() {
             const std::string_view text = source ? std::string_view(source->text) : "";
             // Volatile functions are computed whatever the file holds, as the application
             // does when it opens the workbook, except where the stored result stands.
-            const bool mayBeVolatile = mentionsAny(text, volatileNames());
-            const bool mayBeKept = mentionsAny(text, keptNames());
+            const NamedCalls calls = namedCalls(text);
+            const bool mayBeVolatile = calls.volatileCall;
+            const bool mayBeKept = calls.keptCall;
             bool compute = !f.hasResult || wb_.fullCalcOnLoad;
             if (compute || mayBeVolatile) {
                 if (source) {
@@ -255,7 +301,7 @@ void Calculation::collect() {
                     compute = false;
                 }
             }
-            if (mentions(text, "HYPERLINK")) {
+            if (calls.hyperlink) {
                 if (!state.tree && source)
                     state.tree = parseStored(s, f);
                 state.hyperlink = state.tree && state.tree->kind == Node::Kind::Call &&

@@ -20,12 +20,15 @@ const FunctionInfo* rowOf(const Node& node);
 // Whether the tree calls a function whose row carries every flag of `all` and none of `none`.
 bool containsFlagged(const Node& node, std::uint16_t all, std::uint16_t none = 0);
 
-// The names of the rows that carry every flag of `all` and none of `none`.
-std::vector<std::string_view> namesFlagged(std::uint16_t all, std::uint16_t none = 0);
-
-// Whether `text` mentions one of `names` in any letter case: a cheap look at a formula before
-// it is parsed, never false where its tree calls one of them.
-bool mentionsAny(std::string_view text, std::span<const std::string_view> names);
+// What a formula's text calls, from one pass over it before it is parsed: a name followed by
+// "(", in any letter case, with or without the prefixes files write. Never false where the
+// formula's tree makes such a call; a text may name more than its tree calls.
+struct NamedCalls {
+    bool volatileCall = false; // a function computed at every calculation
+    bool keptCall = false;     // a random draw or a session's answer, whose stored result stands
+    bool hyperlink = false;
+};
+NamedCalls namedCalls(std::string_view text);
 
 // Functions the evaluator computes itself, lazily or on references.
 bool isSpecialForm(std::string_view name);
@@ -40,9 +43,6 @@ std::string parameterName(std::string_view text);
 // Whether the tree calls a function neither the library, the evaluator, the workbook's names
 // nor the tree's own LET and LAMBDA names know.
 bool containsUnknown(const Node& node, const Workbook& workbook);
-
-// Whether `text` holds `word` in any letter case.
-bool mentions(std::string_view text, std::string_view word);
 
 // Without a formula to compute nothing else is built: a workbook whose formulas all have
 // their results costs one look at each formula's text.

@@ -172,6 +172,31 @@ TEST(FunctionRows, EveryFunctionOfTheReferenceIsComputed) {
     EXPECT_EQ(missing, "");
 }
 
+// The look at a formula's text before it is parsed finds the flagged calls the tree will make,
+// whatever their case, prefix or spacing, and not names inside texts or sheet names.
+TEST(FunctionRows, NamedCallsSeeTheCallsOfAText) {
+    using engine::formula::calc::namedCalls;
+    struct Row {
+        const char* text;
+        bool volatileCall, keptCall, hyperlink;
+    };
+    for (const Row& row : std::initializer_list<Row>{
+             {"A1+today()", true, false, false},
+             {"OFFSET (A1,1,1)+1", true, false, false},
+             {"_xlfn.RANDARRAY(3)", false, true, false},
+             {"RAND()*CELL(\"width\",A1)", false, true, false},
+             {"HYPERLINK(\"https://example.com\",\"x\")", false, false, true},
+             {"\"TODAY()\"&\"\"\"NOW()\"", false, false, false},
+             {"'NOW (1)'!A1+'It''s RAND('!B2", false, false, false},
+             {"NOWHERE(1)+KNOWN+TODAY", false, false, false},
+             {"SUM(A1:A9)", false, false, false}}) {
+        const auto calls = namedCalls(row.text);
+        EXPECT_EQ(calls.volatileCall, row.volatileCall) << row.text;
+        EXPECT_EQ(calls.keptCall, row.keptCall) << row.text;
+        EXPECT_EQ(calls.hyperlink, row.hyperlink) << row.text;
+    }
+}
+
 TEST(FunctionRows, RowsCarryThePrefixFilesWrite) {
     std::string wrong;
     for (const auto& [prefix, name] : prefixedReferenceFunctions())
