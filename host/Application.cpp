@@ -6,24 +6,24 @@ namespace host {
 
 Application::Application() : workbooks_(std::make_shared<Workbooks>()) {}
 
-Result Application::member(const QString& name, const QVariantList& args,
-                           const QVariantMap& named) {
-    if (name == u"version")
-        return Result::of(QString::fromLatin1(version));
-    if (name == u"displayalerts")
+Result Application::member(const std::string& name, const Arguments& args,
+                           const NamedArguments& named) {
+    if (name == "version")
+        return Result::of(version);
+    if (name == "displayalerts")
         return Result::of(displayAlerts_);
-    if (name == u"workbooks") {
-        if (!args.isEmpty())
-            return workbooks_->member(QStringLiteral("item"), args, named);
+    if (name == "workbooks") {
+        if (!args.empty())
+            return workbooks_->member("item", args, named);
         return Result::of(workbooks_);
     }
-    if (name == u"quit") {
+    if (name == "quit") {
         workbooks_->closeAll();
         quit_ = true;
         return Result::none();
     }
-    if (name == u"name")
-        return Result::of(QStringLiteral("Quillmere Spreadsheet Host"));
+    if (name == "name")
+        return Result::of("Quillmere Spreadsheet Host");
     unknownMember(name);
 }
 
@@ -31,12 +31,12 @@ bool Application::anyWorkbookOpen() const {
     return workbooks_->anyOpen();
 }
 
-void Application::set(const QString& name, const QVariant& value) {
-    if (name == u"displayalerts") {
-        displayAlerts_ = value.toBool();
+void Application::set(const std::string& name, const Value& value) {
+    if (name == "displayalerts") {
+        displayAlerts_ = value.truth();
         return;
     }
-    if (name == u"visible" || name == u"screenupdating")
+    if (name == "visible" || name == "screenupdating")
         return; // the host has no window
     unknownMember(name);
 }

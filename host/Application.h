@@ -10,8 +10,9 @@ class Workbooks;
 class Application : public HostObject {
 public:
     Application();
-    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
-    void set(const QString& name, const QVariant& value) override;
+    Result member(const std::string& name, const Arguments& args,
+                  const NamedArguments& named) override;
+    void set(const std::string& name, const Value& value) override;
 
     // True once Quit was called: the host answers and ends.
     bool quitRequested() const { return quit_; }

@@ -1,50 +1,44 @@
 #include "host/HostObject.h"
 
-#include "automation/Dispatch.h"
+#include "host/LetterCase.h"
 
 #include <cmath>
 
 namespace host {
 
-Result HostObject::member(const QString& name, const QVariantList&, const QVariantMap&) {
+Result HostObject::member(const std::string& name, const Arguments&, const NamedArguments&) {
     unknownMember(name);
 }
 
-void HostObject::set(const QString& name, const QVariant&) {
+void HostObject::set(const std::string& name, const Value&) {
     unknownMember(name);
 }
 
-void HostObject::unknownMember(const QString& name) {
-    throw HostError{
-        438, QStringLiteral("Object doesn't support this property or method (%1).").arg(name)};
+void HostObject::unknownMember(const std::string& name) {
+    throw HostError{438, "Object doesn't support this property or method (" + name + ")."};
 }
 
-bool isOmitted(const QVariant& value) {
-    return !value.isValid() || value.metaType() == QMetaType::fromType<automation::Omitted>();
+Value argument(const Arguments& args, std::size_t index, const NamedArguments& named,
+               std::string_view name) {
+    for (const auto& [key, value] : named)
+        if (equalIgnoringCase(key, name))
+            return value;
+    if (index < args.size())
+        return args[index];
+    return Value();
 }
 
-QVariant argument(const QVariantList& args, int index, const QVariantMap& named,
-                  const QString& name) {
-    for (auto it = named.begin(); it != named.end(); ++it)
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value();
-    if (index >= 0 && index < args.size())
-        return args.at(index);
-    return QVariant();
+std::int64_t integerArgument(const Value& value, std::string_view name) {
+    const std::optional<double> number = value.number();
+    if (!number || !std::isfinite(*number) || std::abs(*number) > 2147483647.0)
+        throw HostError{13, "Type mismatch: " + std::string(name) + " must be a whole number."};
+    return std::llround(*number);
 }
 
-qint64 integerArgument(const QVariant& value, const QString& name) {
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || std::abs(number) > 2147483647.0)
-        throw HostError{13, QStringLiteral("Type mismatch: %1 must be a whole number.").arg(name)};
-    return std::llround(number);
-}
-
-QString textArgument(const QVariant& value, const QString& name) {
-    if (isOmitted(value) || value.metaType() == QMetaType::fromType<automation::ObjectHandle>())
-        throw HostError{13, QStringLiteral("Type mismatch: %1 must be a text.").arg(name)};
-    return value.toString();
+std::string textArgument(const Value& value, std::string_view name) {
+    if (value.isOmitted() || value.is<ObjectRef>())
+        throw HostError{13, "Type mismatch: " + std::string(name) + " must be a text."};
+    return value.text();
 }
 
 } // namespace host

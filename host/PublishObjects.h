@@ -7,7 +7,6 @@
 #include "engine/model/Workbook.h"
 #include "host/HostObject.h"
 
-#include <QStringList>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,7 +16,8 @@ namespace host {
 class PublishObjects : public HostObject {
 public:
     explicit PublishObjects(std::shared_ptr<const engine::Workbook> workbook);
-    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+    Result member(const std::string& name, const Arguments& args,
+                  const NamedArguments& named) override;
     // The workbook was closed: later calls fail.
     void detach() {
         workbook_.reset();
@@ -29,21 +29,21 @@ public:
 private:
     struct Entry {
         std::size_t sheet; // index into workbook_->sheets
-        QString fileName;
-        QString title;
+        std::string fileName;
+        std::string title;
     };
-    void add(const QVariantList& args, const QVariantMap& named);
-    void addSheets(const QVariantList& args, const QVariantMap& named);
+    void add(const Arguments& args, const NamedArguments& named);
+    void addSheets(const Arguments& args, const NamedArguments& named);
     // The worksheet a publish object names: by its exact name, else ignoring letter case.
     // Throws HostError.
-    std::size_t worksheetNamed(const QString& sheetName);
+    std::size_t worksheetNamed(const std::string& sheetName);
     void publish();
 
     std::shared_ptr<const engine::Workbook> workbook_;
     std::vector<Entry> entries_;
     // The worksheets by name, the first of each name, made on first use.
     std::map<std::string, std::size_t> exactNames_;
-    std::map<QString, std::size_t> foldedNames_;
+    std::map<std::string, std::size_t> foldedNames_; // by lowerCase(name)
 };
 
 } // namespace host

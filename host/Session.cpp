@@ -1,22 +1,11 @@
 #include "host/Session.h"
 
-#include "automation/Protocol.h"
+#include "host/LetterCase.h"
+#include "host/WireFormat.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <new>
 
 namespace host {
-namespace {
-
-QByteArray errorReply(const QJsonValue& id, int number, const QString& description) {
-    const QJsonObject reply{
-        {"id", id}, {"error", QJsonObject{{"number", number}, {"description", description}}}};
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
-}
-
-} // namespace
 
 Session::Session() : application_(std::make_shared<Application>()) {
     objects_[1] = application_;
@@ -38,54 +27,45 @@ void Session::forgetAllButTheApplication() {
     std::erase_if(handles_, [](const auto& entry) { return entry.second != 1; });
 }
 
-QByteArray Session::handle(const QByteArray& requestLine) {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(requestLine, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
-        return errorReply(QJsonValue::Null, 1004, QStringLiteral("The request is not valid JSON."));
-    const QJsonObject request = document.object();
-    const QJsonValue id = request.value("id");
-    const QString op = request.value("op").toString();
-    const QString member = request.value("member").toString().toLower();
+std::string Session::handle(const std::string& requestLine) {
+    std::optional<wire::Request> parsed;
+    try {
+        parsed = wire::parseRequest(requestLine);
+    } catch (const std::bad_alloc&) {
+        return wire::errorReply("null", 7, "Out of memory.");
+    }
+    if (!parsed)
+        return wire::errorReply("null", 1004, "The request is not valid JSON.");
+    const wire::Request& request = *parsed;
+    const std::optional<std::string>& id = request.id;
+    const std::string member = lowerCase(request.member);
 
-    const auto target = objects_.find(request.value("object").toInt(0));
+    const auto target = objects_.find(request.object);
     if (target == objects_.end())
-        return errorReply(id, 1004, QStringLiteral("The request names an unknown object."));
-
-    QVariantList args;
-    for (const QJsonValue& arg : request.value("args").toArray())
-        args.append(automation::protocol::fromJson(arg));
-    QVariantMap named;
-    const QJsonObject namedJson = request.value("named").toObject();
-    for (auto it = namedJson.begin(); it != namedJson.end(); ++it)
-        named.insert(it.key(), automation::protocol::fromJson(it.value()));
+        return wire::errorReply(id, 1004, "The request names an unknown object.");
 
     try {
-        QJsonObject reply{{"id", id}};
-        if (op == u"set") {
-            if (args.size() != 1)
-                return errorReply(id, 450,
-                                  QStringLiteral("A property is set to exactly one value."));
-            target->second->set(member, args.first());
-            reply.insert("value", QJsonValue::Null);
-        } else if (op == u"get" || op == u"call") {
-            const Result result = target->second->member(member, args, named);
-            if (result.object)
-                reply.insert("object", handleOf(result.object));
-            else
-                reply.insert("value", automation::protocol::toJson(result.value));
-            if (member == u"close" && !application_->anyWorkbookOpen())
-                forgetAllButTheApplication();
-        } else {
-            return errorReply(id, 1004, QStringLiteral("Unknown operation \"%1\".").arg(op));
+        if (request.op == "set") {
+            if (request.args.size() != 1)
+                return wire::errorReply(id, 450, "A property is set to exactly one value.");
+            target->second->set(member, request.args.front());
+            return wire::valueReply(id, Value());
         }
-        return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+        if (request.op == "get" || request.op == "call") {
+            const Result result = target->second->member(member, request.args, request.named);
+            std::string reply = result.object ? wire::objectReply(id, handleOf(result.object))
+                                              : wire::valueReply(id, result.value);
+            if (member == "close" && !application_->anyWorkbookOpen())
+                forgetAllButTheApplication();
+            return reply;
+        }
+        return wire::errorReply(id, 1004, "Unknown operation \"" + request.op + "\".");
     } catch (const HostError& error) {
-        return errorReply(id, error.number, error.description);
+        return wire::errorReply(id, error.number, error.description);
     } catch (const std::bad_alloc&) {
-        return errorReply(id, 7, QStringLiteral("Out of memory."));
+        return wire::errorReply(id, 7, "Out of memory.");
     } catch (const std::exception& error) {
-        return errorReply(id, 1004, QString::fromUtf8(error.what()));
+        return wire::errorReply(id, 1004, error.what());
     }
 }
 

@@ -4,9 +4,9 @@
 
 #include "host/Application.h"
 
-#include <QByteArray>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace host {
 
@@ -15,7 +15,7 @@ public:
     Session();
 
     // Answers one request line (without its newline) with one reply line (without newline).
-    QByteArray handle(const QByteArray& requestLine);
+    std::string handle(const std::string& requestLine);
 
     // True once the application was told to quit.
     bool finished() const { return application_->quitRequested(); }

@@ -14,7 +14,8 @@ class SheetCollection : public HostObject {
 public:
     enum Kind { Worksheets, All };
     SheetCollection(std::shared_ptr<const engine::Workbook> workbook, Kind kind);
-    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+    Result member(const std::string& name, const Arguments& args,
+                  const NamedArguments& named) override;
 
 private:
     std::shared_ptr<const engine::Workbook> workbook_;
@@ -24,8 +25,9 @@ private:
 class SheetObject : public HostObject {
 public:
     SheetObject(std::shared_ptr<const engine::Workbook> workbook, std::size_t index);
-    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
-    void set(const QString& name, const QVariant& value) override;
+    Result member(const std::string& name, const Arguments& args,
+                  const NamedArguments& named) override;
+    void set(const std::string& name, const Value& value) override;
 
 private:
     std::shared_ptr<const engine::Workbook> workbook_;

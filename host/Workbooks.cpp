@@ -1,38 +1,35 @@
 #include "host/Workbooks.h"
 
 #include "engine/read/ReadWorkbook.h"
+#include "host/PathText.h"
 #include "host/WorkbookObject.h"
 
-#include <QFileInfo>
 #include <algorithm>
 
 namespace host {
 
-std::shared_ptr<WorkbookObject> Workbooks::open(const QString& path) {
-    const QString fileName = QFileInfo(path).fileName();
+std::shared_ptr<WorkbookObject> Workbooks::open(const std::string& path) {
     try {
-        auto workbook =
-            std::make_shared<engine::Workbook>(engine::readWorkbook(path.toStdString()));
+        auto workbook = std::make_shared<engine::Workbook>(engine::readWorkbook(path));
         auto object = std::make_shared<WorkbookObject>(std::move(workbook), path);
         open_.push_back(object);
         return object;
     } catch (const engine::ReadError& error) {
-        throw HostError{1004, QString::fromStdString(error.describe(fileName.toStdString()))};
+        throw HostError{1004, error.describe(fileNameOf(path))};
     }
 }
 
-Result Workbooks::member(const QString& name, const QVariantList& args, const QVariantMap& named) {
+Result Workbooks::member(const std::string& name, const Arguments& args,
+                         const NamedArguments& named) {
     std::erase_if(open_, [](const auto& workbook) { return workbook->closed(); });
-    if (name == u"open")
-        return Result::of(open(textArgument(argument(args, 0, named, QStringLiteral("Filename")),
-                                            QStringLiteral("Filename"))));
-    if (name == u"count")
-        return Result::of(static_cast<qint64>(open_.size()));
-    if (name == u"item") {
-        const qint64 index = integerArgument(argument(args, 0, named, QStringLiteral("Index")),
-                                             QStringLiteral("Index"));
-        if (index < 1 || index > static_cast<qint64>(open_.size()))
-            throw HostError{9, QStringLiteral("Subscript out of range.")};
+    if (name == "open")
+        return Result::of(open(textArgument(argument(args, 0, named, "Filename"), "Filename")));
+    if (name == "count")
+        return Result::of(static_cast<std::int64_t>(open_.size()));
+    if (name == "item") {
+        const std::int64_t index = integerArgument(argument(args, 0, named, "Index"), "Index");
+        if (index < 1 || index > static_cast<std::int64_t>(open_.size()))
+            throw HostError{9, "Subscript out of range."};
         return Result::of(open_[static_cast<std::size_t>(index - 1)]);
     }
     unknownMember(name);

@@ -11,13 +11,14 @@ class WorkbookObject;
 
 class Workbooks : public HostObject {
 public:
-    Result member(const QString& name, const QVariantList& args, const QVariantMap& named) override;
+    Result member(const std::string& name, const Arguments& args,
+                  const NamedArguments& named) override;
     void closeAll();
     // True while a workbook is open (not yet closed).
     bool anyOpen() const;
 
 private:
-    std::shared_ptr<WorkbookObject> open(const QString& path);
+    std::shared_ptr<WorkbookObject> open(const std::string& path);
     std::vector<std::shared_ptr<WorkbookObject>> open_;
 };
 

@@ -44,8 +44,8 @@ int main() {
     host::Session session;
     std::string line;
     while (readLine(line)) {
-        const QByteArray reply = session.handle(QByteArray::fromStdString(line));
-        std::fwrite(reply.constData(), 1, static_cast<std::size_t>(reply.size()), stdout);
+        const std::string reply = session.handle(line);
+        std::fwrite(reply.data(), 1, static_cast<std::size_t>(reply.size()), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
         if (session.finished())

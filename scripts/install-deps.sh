@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-    libzip-dev libxml2-dev nettle-dev zlib1g-dev libpcre2-dev
+    libzip-dev libxml2-dev nettle-dev zlib1g-dev libpcre2-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fonts-crosextra-carlito fonts-wqy-microhei
     xvfb xauth x11-utils
