@@ -2,6 +2,7 @@
 // arrays, omitted arguments and objects, and requests that are not what the client sends.
 // The expected replies are what the client has always received for these requests.
 
+#include "host/LetterCase.h"
 #include "host/NumberText.h"
 #include "host/Session.h"
 
@@ -76,6 +77,7 @@ TEST(HostWireFormat, RequestsThatAreNotTheClientsAreRefused) {
             {"a NUL after the object", getName("1") + std::string(1, '\0'), notJson},
             {"a trailing comma", R"({"id":1,"object":1,"op":"get",})", notJson},
             {"an empty line", "", notJson},
+            {"a number beyond doubles", getName("1e400"), notJson},
             {"no object", R"({"id":1,"op":"get","member":"Name"})", unknownObject},
             {"an object as a text", R"({"id":1,"object":"1","op":"get","member":"Name"})",
              unknownObject},
@@ -193,6 +195,17 @@ TEST(HostNumberText, ShortestFormOfPlainAndExponent) {
     EXPECT_EQ(host::jsonNumberText(1e17), "100000000000000000");
     EXPECT_EQ(host::jsonNumberText(-9223372036854775808.0), "-9223372036854775808");
     EXPECT_EQ(host::jsonNumberText(1.0 / 0.0), "null");
+}
+
+// Names typed in other letter case still name their sheet, beyond ASCII too; a letter is never
+// expanded into several.
+TEST(HostLetterCase, NamesMatchIgnoringCaseBeyondAscii) {
+    EXPECT_TRUE(host::equalIgnoringCase("Übersicht", "üBERSICHT"));
+    EXPECT_TRUE(host::equalIgnoringCase("Лист1", "ЛИСТ1"));
+    EXPECT_TRUE(host::equalIgnoringCase("Σύνοψη", "σύνοψη"));
+    EXPECT_FALSE(host::equalIgnoringCase("Sheet1", "Sheet2"));
+    EXPECT_FALSE(host::equalIgnoringCase("ﬁle", "file"));
+    EXPECT_EQ(host::lowerCase("PublishObjects"), "publishobjects");
 }
 
 } // namespace
