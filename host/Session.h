@@ -5,6 +5,8 @@
 #include "host/Application.h"
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <map>
 #include <memory>
 
@@ -21,6 +23,10 @@ public:
     bool finished() const { return application_->quitRequested(); }
 
 private:
+    // One call: {"object":h or {"result":k},"op":…,"member":…,"args":[…],"named":{…}}, where
+    // k names the object result of an earlier call in `earlier`. Returns {"object":n} or
+    // {"value":v}; throws HostError.
+    QJsonObject perform(const QJsonObject& call, const QJsonArray& earlier);
     int handleOf(const std::shared_ptr<HostObject>& object);
     // Once the last workbook is closed, its sheets and collections are of no further use: a
     // host kept for the next workbook must not hold every earlier one in memory through them.
