@@ -5,6 +5,8 @@
 #include <QMetaType>
 #include <QString>
 #include <QVariant>
+#include <cstddef>
+#include <vector>
 
 namespace automation {
 
@@ -21,6 +23,17 @@ struct ObjectHandle {
 
 enum class Op { Get, Set, Call };
 
+// One member access of a sequence: on the object `handle`, or, when `onResult` is set (not
+// below 0), on the object that call `onResult` of the same sequence yielded.
+struct Call {
+    int handle = 0;
+    int onResult = -1;
+    Op op = Op::Call;
+    QString member;
+    QVariantList args;
+    QVariantMap named;
+};
+
 class Dispatch {
 public:
     virtual ~Dispatch() = default;
@@ -30,6 +43,12 @@ public:
     // an ObjectHandle for an object, or an invalid QVariant for none. Throws automation::Error.
     virtual QVariant invoke(int handle, Op op, const QString& member, const QVariantList& args,
                             const QVariantMap& named) = 0;
+
+    // Performs `calls` in order, exactly as one invoke() after another would, and returns their
+    // results. At the first call that fails, no later one is made: its Error is thrown with
+    // `completed` set to the number of calls done before it. A host process sends them in one
+    // request, so that a run of small calls does not wait for a reply after each.
+    virtual QVariantList invokeSequence(const std::vector<Call>& calls, std::size_t& completed);
 };
 
 } // namespace automation

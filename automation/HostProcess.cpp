@@ -117,22 +117,73 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
         workbookName_ = workbook.fileName();
         workbookBytes_ = workbook.size();
     }
-    const std::chrono::milliseconds limit = timeouts_.forCall(member, workbookBytes_);
     const qint64 id = nextId_++;
+    QJsonObject request = callJson(Call{handle, -1, op, member, args, named});
+    request.insert("id", id);
+    const QJsonObject reply = exchange(request, member, timeouts_.forCall(member, workbookBytes_));
+    if (reply.contains("error"))
+        throw replyError(reply);
+    return resultOf(reply);
+}
+
+QVariantList HostProcess::invokeSequence(const std::vector<Call>& calls, std::size_t& completed) {
+    completed = 0;
+    if (calls.empty())
+        return {};
+    const QString& first = calls.front().member;
+    if (broken_ || process_->state() == QProcess::NotRunning)
+        throw Error(Error::HostUnavailable,
+                    QStringLiteral("The spreadsheet host is no longer running (%1).").arg(first));
+    std::chrono::milliseconds limit{0};
+    QJsonArray jsonCalls;
+    for (const Call& call : calls) {
+        limit += timeouts_.forCall(call.member, workbookBytes_);
+        jsonCalls.append(callJson(call));
+    }
+    const qint64 id = nextId_++;
+    const QJsonObject request{{"id", id}, {"op", "sequence"}, {"calls", jsonCalls}};
+    const QJsonObject reply = exchange(request, first, limit);
+    const QJsonArray results = reply.value("results").toArray();
+    const bool failed = reply.contains("error");
+    if (results.size() > static_cast<qsizetype>(calls.size()) ||
+        (!failed && results.size() != static_cast<qsizetype>(calls.size())))
+        fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
+                            "understood, and was stopped.")
+                 .arg(first));
+    QVariantList values;
+    for (const QJsonValue& result : results)
+        values.append(resultOf(result.toObject()));
+    completed = static_cast<std::size_t>(values.size());
+    if (failed)
+        throw replyError(reply);
+    return values;
+}
+
+QJsonObject HostProcess::callJson(const Call& call) {
     QJsonArray jsonArgs;
-    for (const QVariant& arg : args)
+    for (const QVariant& arg : call.args)
         jsonArgs.append(protocol::toJson(arg));
     QJsonObject jsonNamed;
-    for (auto it = named.begin(); it != named.end(); ++it)
+    for (auto it = call.named.begin(); it != call.named.end(); ++it)
         jsonNamed.insert(it.key(), protocol::toJson(it.value()));
-    const QJsonObject request{{"id", id},         {"object", handle}, {"op", opName(op)},
-                              {"member", member}, {"args", jsonArgs}, {"named", jsonNamed}};
+    const QJsonValue object = call.onResult >= 0
+                                  ? QJsonValue(QJsonObject{{"result", call.onResult}})
+                                  : QJsonValue(call.handle);
+    return QJsonObject{{"object", object},
+                       {"op", opName(call.op)},
+                       {"member", call.member},
+                       {"args", jsonArgs},
+                       {"named", jsonNamed}};
+}
+
+QJsonObject HostProcess::exchange(const QJsonObject& request, const QString& member,
+                                  std::chrono::milliseconds limit) {
     QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
     line.append('\n');
     if (process_->write(line) != line.size())
         fail(QStringLiteral("The spreadsheet host could not be reached (%1).").arg(member));
     process_->waitForBytesWritten(static_cast<int>(limit.count()));
-
+    const qint64 id = request.value("id").toInteger();
     for (;;) {
         const QByteArray replyLine = readReplyLine(member, limit);
         QJsonParseError parseError{};
@@ -141,19 +192,23 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
             fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
                                 "understood, and was stopped.")
                      .arg(member));
-        const QJsonObject reply = document.object();
         // A reply to an earlier call that timed out on our side cannot arrive: a timeout ends
         // the host. Anything else with another id is a stray line and is skipped.
-        if (reply.value("id").toInteger(-1) != id)
-            continue;
-        if (reply.contains("error")) {
-            const QJsonObject error = reply.value("error").toObject();
-            throw Error(error.value("number").toInt(1004), error.value("description").toString());
-        }
-        if (reply.contains("object"))
-            return QVariant::fromValue(ObjectHandle{reply.value("object").toInt()});
-        return protocol::fromJson(reply.value("value"));
+        QJsonObject reply = document.object();
+        if (reply.value("id").toInteger(-1) == id)
+            return reply;
     }
+}
+
+Error HostProcess::replyError(const QJsonObject& reply) {
+    const QJsonObject error = reply.value("error").toObject();
+    return Error(error.value("number").toInt(1004), error.value("description").toString());
+}
+
+QVariant HostProcess::resultOf(const QJsonObject& reply) {
+    if (reply.contains("object"))
+        return QVariant::fromValue(ObjectHandle{reply.value("object").toInt()});
+    return protocol::fromJson(reply.value("value"));
 }
 
 } // namespace automation

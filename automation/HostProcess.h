@@ -4,7 +4,9 @@
 
 #include "automation/CallTimeouts.h"
 #include "automation/Dispatch.h"
+#include "automation/Error.h"
 
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <chrono>
@@ -23,12 +25,20 @@ public:
 
     QVariant invoke(int handle, Op op, const QString& member, const QVariantList& args,
                     const QVariantMap& named) override;
+    QVariantList invokeSequence(const std::vector<Call>& calls, std::size_t& completed) override;
 
     qint64 processId() const;
 
 private:
     [[noreturn]] void fail(const QString& description);
     QByteArray readReplyLine(const QString& member, std::chrono::milliseconds limit);
+    // Sends `request` and returns the reply with its id; a host that answers nonsense, or not
+    // within `limit`, is stopped (fail).
+    QJsonObject exchange(const QJsonObject& request, const QString& member,
+                         std::chrono::milliseconds limit);
+    static QJsonObject callJson(const Call& call);
+    static Error replyError(const QJsonObject& reply);
+    static QVariant resultOf(const QJsonObject& reply);
     QString workbookClause() const;
 
     std::unique_ptr<QProcess> process_;

@@ -2,6 +2,8 @@
 
 #include "automation/Error.h"
 
+#include <algorithm>
+
 namespace convert {
 
 struct KeptHost::State {
@@ -43,6 +45,25 @@ public:
             state_->sound = false;
             if (quit)
                 end();
+            throw;
+        }
+    }
+
+    // Passed on whole, so that the host gets it in one request; a sequence never holds Quit.
+    QVariantList invokeSequence(const std::vector<automation::Call>& calls,
+                                std::size_t& completed) override {
+        const bool quits = std::any_of(calls.begin(), calls.end(), [](const automation::Call& c) {
+            return c.member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0;
+        });
+        if (quits)
+            return Dispatch::invokeSequence(calls, completed);
+        if (!state_->host || !state_->leased || state_->uses != lease_)
+            throw automation::Error(automation::Error::HostUnavailable,
+                                    QStringLiteral("The spreadsheet host has ended."));
+        try {
+            return state_->host->invokeSequence(calls, completed);
+        } catch (...) {
+            state_->sound = false;
             throw;
         }
     }

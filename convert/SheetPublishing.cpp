@@ -1,5 +1,6 @@
 #include "app/Services.h"
 #include "app/SharedState.h"
+#include "automation/CallSequence.h"
 #include "automation/Error.h"
 #include "convert/Conversion.h"
 #include "convert/HostSession.h"
@@ -197,27 +198,40 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                     OutputFileName(options.fileNaming, job.itemText, name,
                                    context.state.FileSequenceNumber, context.random);
                 const QString title = PageTitle(options.pageTitle, job.itemText, name);
-                workbook.getObject(QStringLiteral("Sheets"), {position})
-                    .call(QStringLiteral("Select"));
                 const QString extension = OutputExtension(options);
                 const QString fileName = claimed.claim(stem, extension) + u'.' + extension;
-                const automation::Object publishObjects =
-                    workbook.getObject(QStringLiteral("PublishObjects"));
                 const bool adding = options.htmlType >= 0 && options.htmlType <= 2;
+                // The sheet's calls go to the host together, made one after another as if
+                // each came alone, and stop at the first that fails.
+                automation::CallSequence steps(workbook);
+                const auto sheet = steps.get(workbook, QStringLiteral("Sheets"), {position});
+                steps.call(sheet, QStringLiteral("Select"));
+                const auto publishObjects = steps.get(workbook, QStringLiteral("PublishObjects"));
                 // An empty title goes as an empty text, never as a missing argument.
                 if (adding)
-                    publishObjects.call(
-                        QStringLiteral("Add"),
+                    steps.call(
+                        publishObjects, QStringLiteral("Add"),
                         {QVariant::fromValue<qint16>(xlSourceSheet), prefix + fileName, name,
                          automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
                          automation::omitted(), title.isNull() ? QStringLiteral("") : title});
+                const auto publish = steps.call(publishObjects, QStringLiteral("Publish"));
+                steps.call(publishObjects, QStringLiteral("Delete"));
                 if (adding)
                     publishing.emplace(prefix + fileName);
-                publishObjects.call(QStringLiteral("Publish"));
+                try {
+                    steps.run();
+                } catch (...) {
+                    // A page the host finished stays, as pages of earlier sheets do.
+                    if (steps.done(publish)) {
+                        publishing.reset();
+                        if (adding)
+                            outcome.written << prefix + fileName;
+                    }
+                    throw;
+                }
                 publishing.reset();
                 if (adding)
                     outcome.written << prefix + fileName;
-                publishObjects.call(QStringLiteral("Delete"));
             }
             context.observer.setProgressValue(position);
         }

@@ -1,7 +1,6 @@
 #include "host/Session.h"
 
 #include "host/LetterCase.h"
-#include "host/WireFormat.h"
 
 #include <new>
 
@@ -37,36 +36,56 @@ std::string Session::handle(const std::string& requestLine) {
     if (!parsed)
         return wire::errorReply("null", 1004, "The request is not valid JSON.");
     const wire::Request& request = *parsed;
-    const std::optional<std::string>& id = request.id;
-    const std::string member = lowerCase(request.member);
-
-    const auto target = objects_.find(request.object);
-    if (target == objects_.end())
-        return wire::errorReply(id, 1004, "The request names an unknown object.");
-
+    std::vector<wire::Outcome> results;
     try {
-        if (request.op == "set") {
-            if (request.args.size() != 1)
-                return wire::errorReply(id, 450, "A property is set to exactly one value.");
-            target->second->set(member, request.args.front());
-            return wire::valueReply(id, Value());
-        }
-        if (request.op == "get" || request.op == "call") {
-            const Result result = target->second->member(member, request.args, request.named);
-            std::string reply = result.object ? wire::objectReply(id, handleOf(result.object))
-                                              : wire::valueReply(id, result.value);
-            if (member == "close" && !application_->anyWorkbookOpen())
-                forgetAllButTheApplication();
-            return reply;
-        }
-        return wire::errorReply(id, 1004, "Unknown operation \"" + request.op + "\".");
+        if (!request.sequence)
+            return wire::callReply(request.id, perform(request.call, results));
+        // Each call as if it came alone, up to the first that fails.
+        for (const wire::Call& call : request.calls)
+            results.push_back(perform(call, results));
+        return wire::sequenceReply(request.id, results);
     } catch (const HostError& error) {
-        return wire::errorReply(id, error.number, error.description);
+        if (request.sequence)
+            return wire::sequenceErrorReply(request.id, results, error.number, error.description);
+        return wire::errorReply(request.id, error.number, error.description);
     } catch (const std::bad_alloc&) {
-        return wire::errorReply(id, 7, "Out of memory.");
+        return wire::errorReply(request.id, 7, "Out of memory.");
     } catch (const std::exception& error) {
-        return wire::errorReply(id, 1004, error.what());
+        return wire::errorReply(request.id, 1004, error.what());
     }
+}
+
+wire::Outcome Session::perform(const wire::Call& call, const std::vector<wire::Outcome>& earlier) {
+    int handle = call.object;
+    if (call.earlierResult) {
+        const std::int64_t step = *call.earlierResult;
+        if (step < 0 || step >= static_cast<std::int64_t>(earlier.size()) ||
+            !earlier[static_cast<std::size_t>(step)].object)
+            throw HostError{1004, "The request names an unknown object."};
+        handle = *earlier[static_cast<std::size_t>(step)].object;
+    }
+    const auto target = objects_.find(handle);
+    if (target == objects_.end())
+        throw HostError{1004, "The request names an unknown object."};
+
+    const std::string member = lowerCase(call.member);
+    if (call.op == "set") {
+        if (call.args.size() != 1)
+            throw HostError{450, "A property is set to exactly one value."};
+        target->second->set(member, call.args.front());
+        return wire::Outcome{};
+    }
+    if (call.op != "get" && call.op != "call")
+        throw HostError{1004, "Unknown operation \"" + call.op + "\"."};
+    const Result result = target->second->member(member, call.args, call.named);
+    wire::Outcome outcome;
+    if (result.object)
+        outcome.object = handleOf(result.object);
+    else
+        outcome.value = result.value;
+    if (member == "close" && !application_->anyWorkbookOpen())
+        forgetAllButTheApplication();
+    return outcome;
 }
 
 } // namespace host

@@ -3,10 +3,12 @@
 // object handles it has handed out (1 is the application).
 
 #include "host/Application.h"
+#include "host/WireFormat.h"
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -21,6 +23,9 @@ public:
     bool finished() const { return application_->quitRequested(); }
 
 private:
+    // One call, its object named by handle or by the object result of an earlier call of the
+    // same sequence (in `earlier`). Throws HostError.
+    wire::Outcome perform(const wire::Call& call, const std::vector<wire::Outcome>& earlier);
     int handleOf(const std::shared_ptr<HostObject>& object);
     // Once the last workbook is closed, its sheets and collections are of no further use: a
     // host kept for the next workbook must not hold every earlier one in memory through them.

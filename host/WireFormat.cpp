@@ -48,6 +48,17 @@ int wholeInt(const json& value, int fallback) {
     return static_cast<int>(number);
 }
 
+// A JSON number as a whole number of 64-bit range, else `fallback`.
+std::int64_t wholeInt64(const json& value, std::int64_t fallback) {
+    if (!value.is_number())
+        return fallback;
+    const double number = value.get<double>();
+    if (number != std::trunc(number) || number < -9223372036854775808.0 ||
+        number >= 9223372036854775808.0)
+        return fallback;
+    return static_cast<std::int64_t>(number);
+}
+
 Value valueOf(const json& value) {
     switch (value.type()) {
     case json::value_t::boolean:
@@ -228,15 +239,59 @@ void write(std::string& out, const json& value) {
     }
 }
 
-std::string reply(const std::optional<std::string>& id, const char* key,
-                  const std::string& valueText) {
-    std::string out = "{";
-    if (id)
-        out += "\"id\":" + *id + ",";
-    out += "\"";
-    out += key;
-    out += "\":" + valueText + "}";
+// {"object":n} or {"value":v} without its braces.
+std::string outcomeMembers(const Outcome& outcome) {
+    if (outcome.object)
+        return "\"object\":" + std::to_string(*outcome.object);
+    std::string out = "\"value\":";
+    write(out, jsonOf(outcome.value));
     return out;
+}
+
+std::string resultsMember(const std::vector<Outcome>& results) {
+    std::string out = "\"results\":[";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (i > 0)
+            out.push_back(',');
+        out += "{" + outcomeMembers(results[i]) + "}";
+    }
+    return out + "]";
+}
+
+std::string errorMember(int number, std::string_view description) {
+    std::string out = "\"error\":{\"description\":";
+    writeText(out, description);
+    return out + ",\"number\":" + std::to_string(number) + "}";
+}
+
+Call callOf(const json& call) {
+    Call parsed;
+    if (!call.is_object())
+        return parsed;
+    const auto object = call.find("object");
+    if (object != call.end()) {
+        if (object->is_object()) {
+            const auto result = object->find("result");
+            parsed.earlierResult = result == object->end() ? -1 : wholeInt64(*result, -1);
+        } else {
+            parsed.object = wholeInt(*object, 0);
+        }
+    }
+    const auto op = call.find("op");
+    if (op != call.end() && op->is_string())
+        parsed.op = op->get<std::string>();
+    const auto member = call.find("member");
+    if (member != call.end() && member->is_string())
+        parsed.member = member->get<std::string>();
+    const auto args = call.find("args");
+    if (args != call.end() && args->is_array())
+        for (const json& arg : *args)
+            parsed.args.push_back(valueOf(arg));
+    const auto named = call.find("named");
+    if (named != call.end() && named->is_object())
+        for (const auto& [name, arg] : named->items())
+            parsed.named.emplace(name, valueOf(arg));
+    return parsed;
 }
 
 } // namespace
@@ -255,44 +310,48 @@ std::optional<Request> parseRequest(std::string_view line) {
         write(*request.id, *id);
     }
     const auto op = document.find("op");
-    if (op != document.end() && op->is_string())
-        request.op = op->get<std::string>();
-    const auto member = document.find("member");
-    if (member != document.end() && member->is_string())
-        request.member = member->get<std::string>();
-    const auto object = document.find("object");
-    if (object != document.end())
-        request.object = wholeInt(*object, 0);
-    const auto args = document.find("args");
-    if (args != document.end() && args->is_array())
-        for (const json& arg : *args)
-            request.args.push_back(valueOf(arg));
-    const auto named = document.find("named");
-    if (named != document.end() && named->is_object())
-        for (const auto& [name, arg] : named->items())
-            request.named.emplace(name, valueOf(arg));
+    request.sequence = op != document.end() && op->is_string() && *op == "sequence";
+    if (!request.sequence) {
+        request.call = callOf(document);
+        return request;
+    }
+    const auto calls = document.find("calls");
+    if (calls != document.end() && calls->is_array())
+        for (const json& call : *calls)
+            request.calls.push_back(callOf(call));
     return request;
 }
 
-std::string valueReply(const std::optional<std::string>& id, const Value& value) {
-    std::string text;
-    write(text, jsonOf(value));
-    return reply(id, "value", text);
+std::string callReply(const std::optional<std::string>& id, const Outcome& outcome) {
+    std::string out = "{";
+    if (id)
+        out += "\"id\":" + *id + ",";
+    return out + outcomeMembers(outcome) + "}";
 }
 
-std::string objectReply(const std::optional<std::string>& id, int handle) {
-    return reply(id, "object", std::to_string(handle));
+std::string sequenceReply(const std::optional<std::string>& id,
+                          const std::vector<Outcome>& results) {
+    std::string out = "{";
+    if (id)
+        out += "\"id\":" + *id + ",";
+    return out + resultsMember(results) + "}";
+}
+
+std::string sequenceErrorReply(const std::optional<std::string>& id,
+                               const std::vector<Outcome>& results, int number,
+                               std::string_view description) {
+    std::string out = "{" + errorMember(number, description) + ",";
+    if (id)
+        out += "\"id\":" + *id + ",";
+    return out + resultsMember(results) + "}";
 }
 
 std::string errorReply(const std::optional<std::string>& id, int number,
                        std::string_view description) {
-    std::string out = "{\"error\":{\"description\":";
-    writeText(out, description);
-    out += ",\"number\":" + std::to_string(number) + "}";
+    std::string out = "{" + errorMember(number, description);
     if (id)
         out += ",\"id\":" + *id;
-    out += "}";
-    return out;
+    return out + "}";
 }
 
 } // namespace host::wire

@@ -1,5 +1,6 @@
 // The automation client against the real quillmere-host, and against hosts that misbehave.
 
+#include "automation/CallSequence.h"
 #include "automation/Error.h"
 #include "automation/Factory.h"
 #include "automation/HostProcess.h"
@@ -76,6 +77,50 @@ TEST(HostClient, NoHostOutlivesItsObject) {
     }
     // The destructor waited for the process, so it is gone, not a zombie.
     EXPECT_FALSE(processAlive(pid));
+}
+
+TEST(HostClient, ASequenceRunsInOneRequestAndStopsAtItsFirstFailure) {
+    auto host = std::make_shared<HostProcess>(binFolder + QStringLiteral("/quillmere-host"), 10s);
+    automation::Object application(host, 1);
+    {
+        automation::CallSequence steps(application);
+        const auto workbooks = steps.get(application, QStringLiteral("Workbooks"));
+        steps.get(workbooks, QStringLiteral("Count"));
+        const QVariantList results = steps.run();
+        ASSERT_EQ(results.size(), 2);
+        EXPECT_EQ(results[0].metaType(), QMetaType::fromType<automation::ObjectHandle>());
+        EXPECT_EQ(results[1].toInt(), 0);
+        EXPECT_EQ(steps.completed(), 2u);
+    }
+    {
+        // The Open fails: its error comes back as it would alone, and the Count after it is
+        // not made.
+        automation::CallSequence steps(application);
+        const auto workbooks = steps.get(application, QStringLiteral("Workbooks"));
+        const auto open =
+            steps.call(workbooks, QStringLiteral("Open"), {QStringLiteral("/no/such/book.xls")});
+        const auto count = steps.get(workbooks, QStringLiteral("Count"));
+        try {
+            steps.run();
+            FAIL() << "expected an error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), 1004);
+            EXPECT_EQ(error.description(), QStringLiteral("'book.xls' could not be found."));
+        }
+        EXPECT_EQ(steps.completed(), 1u);
+        EXPECT_FALSE(steps.done(open));
+        EXPECT_FALSE(steps.done(count));
+    }
+    {
+        // A step on a value that is no object is an error of the host, not a crash.
+        automation::CallSequence steps(application);
+        const auto version = steps.get(application, QStringLiteral("Version"));
+        steps.get(version, QStringLiteral("Count"));
+        EXPECT_THROW(steps.run(), Error);
+        EXPECT_EQ(steps.completed(), 1u);
+    }
+    // The host answers single calls after all of it.
+    EXPECT_EQ(application.get(QStringLiteral("Version")).toString(), QStringLiteral("16.0"));
 }
 
 class MisbehavingHost : public ::testing::Test {

@@ -160,6 +160,8 @@ TEST(ConvertRun, PerSheetMakesTheExactCalls) {
         "Close",
         "Quit"};
     EXPECT_EQ(run.test.host.calls.mid(3), expected);
+    // Each sheet's calls from "Sheets" to "Delete" reach the host as one sequence.
+    EXPECT_EQ(run.test.host.sequences, (std::vector<std::size_t>{6, 6}));
     // The source type and HTML type are 16-bit integers, the title an empty text.
     const auto adds = run.test.host.detailedCallsOf("Add");
     ASSERT_EQ(adds.size(), 2u);
@@ -311,6 +313,20 @@ TEST(ConvertRun, SequenceNumbersRestartAfterCompletedWorkbooksOnly) {
     // B was closed and its instance ended after the failure, and C still ran.
     EXPECT_EQ(run.test.host.callsOf({"Close", "Quit"}),
               QStringList({"Quit", "Close", "Quit", "Close", "Quit", "Close", "Quit"}));
+    run.expectIdle();
+}
+
+TEST(ConvertRun, APageStaysWhenTheCallAfterItsPublishFails) {
+    RunWindow run;
+    run.book("Sales.xls", {"Summary", "sales"});
+    run.list();
+    // The sheet's calls go to the host together: Delete fails after the page was published.
+    run.test.host.failOn("Delete", "collection trouble", 1);
+    run.convert();
+    EXPECT_EQ(run.addedFiles(), QStringList({"Sales/Summary.htm"}));
+    EXPECT_EQ(run.test.host.callsOf({"Publish", "Delete", "Sheets(2)"}),
+              QStringList({"Publish", "Delete"}));
+    EXPECT_EQ(run.texts(), QStringList({"collection trouble", "Convert Sales file failed!"}));
     run.expectIdle();
 }
 

@@ -56,6 +56,12 @@ public:
         return dispatch(found->second, member.toLower(), args);
     }
 
+    QVariantList invokeSequence(const std::vector<automation::Call>& calls,
+                                std::size_t& completed) override {
+        host_.sequences.push_back(calls.size());
+        return Dispatch::invokeSequence(calls, completed);
+    }
+
 private:
     struct Node {
         enum Kind { Application, Workbooks, Workbook, Worksheets, Sheets, Sheet, PublishObjects };

@@ -50,6 +50,8 @@ public:
         QVariantMap named;
     };
     std::vector<Call> detailedCalls;
+    // How many times the calls were handed over as one sequence, and how many calls each held.
+    std::vector<std::size_t> sequences;
     // The detailed calls of `member` (letter case ignored).
     std::vector<Call> detailedCallsOf(const QString& member) const;
 

@@ -167,6 +167,51 @@ TEST(HostWireFormat, ArgumentsConvertAsTheyAlwaysDid) {
                  });
 }
 
+// A sequence's results come back in one reply, up to the call that failed, with its error.
+TEST(HostWireFormat, SequencesAnswerEachCallUpToTheFirstThatFails) {
+    host::Session session;
+    const std::string workbooks = R"({"object":1,"op":"get","member":"Workbooks"})";
+    const auto on = [](const std::string& result, const std::string& rest) {
+        return R"({"object":{"result":)" + result + "}," + rest + "}";
+    };
+    const std::string count = R"("op":"get","member":"Count")";
+    const auto sequence = [](const std::string& id, const std::string& calls) {
+        return R"({"id":)" + id + R"(,"op":"sequence","calls":[)" + calls + "]}";
+    };
+    const std::string unknownObject = R"("error":{"description":"The request names an )"
+                                      R"(unknown object.","number":1004})";
+    expectReplies(
+        session,
+        {
+            {"an object and a value", sequence("1", workbooks + "," + on("0", count)),
+             R"({"id":1,"results":[{"object":2},{"value":0}]})"},
+            {"the first failure ends it",
+             sequence("2", workbooks + "," +
+                               on("0", R"("op":"call","member":"Open","args":["/no/b.xls"])") +
+                               "," + on("0", count)),
+             R"({"error":{"description":"'b.xls' could not be found.","number":1004},"id":2,)"
+             R"("results":[{"object":2}]})"},
+            {"a value is no object",
+             sequence("3", R"({"object":1,"op":"get","member":"Version"},)" + on("0", count)),
+             "{" + unknownObject + R"(,"id":3,"results":[{"value":"16.0"}]})"},
+            {"a result still to come", sequence("4", on("0", count)),
+             "{" + unknownObject + R"(,"id":4,"results":[]})"},
+            {"a result named by a text", sequence("5", workbooks + "," + on(R"("0")", count)),
+             "{" + unknownObject + R"(,"id":5,"results":[{"object":2}]})"},
+            {"a whole double names a result", sequence("6", workbooks + "," + on("0.0", count)),
+             R"({"id":6,"results":[{"object":2},{"value":0}]})"},
+            {"no calls", R"({"id":7,"op":"sequence"})", R"({"id":7,"results":[]})"},
+            {"a call that is no object", sequence("8", "1"),
+             "{" + unknownObject + R"(,"id":8,"results":[]})"},
+            {"no sequence within a sequence",
+             sequence("9", R"({"object":1,"op":"sequence","calls":[]})"),
+             R"({"error":{"description":"Unknown operation \"sequence\".","number":1004},)"
+             R"("id":9,"results":[]})"},
+            {"the operation's letter case counts", R"({"id":10,"op":"SEQUENCE","calls":[]})",
+             "{" + unknownObject + R"(,"id":10})"},
+        });
+}
+
 TEST(HostWireFormat, DisplayAlertsTakesAnyValueAsTrueOrFalse) {
     const std::vector<std::pair<std::string, bool>> rows = {
         {"0", false},          {"2", true},           {"0.4", false},

@@ -1,0 +1,46 @@
+#include "automation/CallSequence.h"
+
+#include "automation/Error.h"
+
+namespace automation {
+
+CallSequence::CallSequence(const Object& first) : dispatch_(first.dispatch()) {}
+
+CallSequence::Step CallSequence::add(Call call) {
+    calls_.push_back(std::move(call));
+    return Step{static_cast<int>(calls_.size()) - 1};
+}
+
+Call CallSequence::on(const Object& object, Op op, const QString& member,
+                      const QVariantList& args) const {
+    if (object.isNull() || object.dispatch() != dispatch_)
+        throw Error(91, QStringLiteral("Object variable not set (member %1).").arg(member));
+    return Call{object.handle(), -1, op, member, args, {}};
+}
+
+CallSequence::Step CallSequence::get(const Object& on, const QString& member,
+                                     const QVariantList& args) {
+    return add(this->on(on, Op::Get, member, args));
+}
+
+CallSequence::Step CallSequence::get(Step on, const QString& member, const QVariantList& args) {
+    return add(Call{0, on.index, Op::Get, member, args, {}});
+}
+
+CallSequence::Step CallSequence::call(const Object& on, const QString& member,
+                                      const QVariantList& args) {
+    return add(this->on(on, Op::Call, member, args));
+}
+
+CallSequence::Step CallSequence::call(Step on, const QString& member, const QVariantList& args) {
+    return add(Call{0, on.index, Op::Call, member, args, {}});
+}
+
+QVariantList CallSequence::run() {
+    completed_ = 0;
+    if (!dispatch_)
+        throw Error(91, QStringLiteral("Object variable not set."));
+    return dispatch_->invokeSequence(calls_, completed_);
+}
+
+} // namespace automation

@@ -1,0 +1,43 @@
+#pragma once
+// Member accesses gathered to be made in one go (Dispatch::invokeSequence): each names an
+// Object, or the object an earlier step of the same sequence yields.
+
+#include "automation/Object.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace automation {
+
+class CallSequence {
+public:
+    // A step's position, to name the object it yields in a later step.
+    struct Step {
+        int index;
+    };
+
+    // Every Object named must belong to the conversation of `first`.
+    explicit CallSequence(const Object& first);
+
+    Step get(const Object& on, const QString& member, const QVariantList& args = {});
+    Step get(Step on, const QString& member, const QVariantList& args = {});
+    Step call(const Object& on, const QString& member, const QVariantList& args = {});
+    Step call(Step on, const QString& member, const QVariantList& args = {});
+
+    // Makes the calls in order and returns their results. Throws the Error of the first that
+    // fails; completed() then tells how many were made before it.
+    QVariantList run();
+    std::size_t completed() const { return completed_; }
+    // True when `step` was made before the sequence ended, also when a later step failed.
+    bool done(Step step) const { return static_cast<std::size_t>(step.index) < completed_; }
+
+private:
+    Step add(Call call);
+    Call on(const Object& object, Op op, const QString& member, const QVariantList& args) const;
+
+    std::shared_ptr<Dispatch> dispatch_;
+    std::vector<Call> calls_;
+    std::size_t completed_ = 0;
+};
+
+} // namespace automation
