@@ -10,10 +10,9 @@
 namespace host {
 namespace {
 
-QByteArray errorReply(const QJsonValue& id, int number, const QString& description) {
-    const QJsonObject reply{
-        {"id", id}, {"error", QJsonObject{{"number", number}, {"description", description}}}};
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+QJsonObject errorReply(const QJsonValue& id, int number, const QString& description) {
+    return QJsonObject{{"id", id},
+                       {"error", QJsonObject{{"number", number}, {"description", description}}}};
 }
 
 } // namespace
@@ -39,6 +38,14 @@ void Session::forgetAllButTheApplication() {
 }
 
 QByteArray Session::handle(const QByteArray& requestLine) {
+    QJsonObject reply = answer(requestLine);
+    // A client that sends its next sequence before this reply arrives asks, with
+    // "unlessFailed", that it be made only after a request that did not fail.
+    lastFailed_ = reply.contains("error");
+    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject Session::answer(const QByteArray& requestLine) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(requestLine, &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
@@ -47,6 +54,8 @@ QByteArray Session::handle(const QByteArray& requestLine) {
     const QJsonValue id = request.value("id");
     QJsonObject reply{{"id", id}};
     QJsonArray results;
+    if (lastFailed_ && request.value("unlessFailed").toBool())
+        return errorReply(id, 1004, QStringLiteral("Not made: an earlier call failed."));
     try {
         if (request.value("op").toString() == u"sequence") {
             // Each call as if it came alone, up to the first that fails.
@@ -68,7 +77,7 @@ QByteArray Session::handle(const QByteArray& requestLine) {
     } catch (const std::exception& error) {
         return errorReply(id, 1004, QString::fromUtf8(error.what()));
     }
-    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    return reply;
 }
 
 QJsonObject Session::perform(const QJsonObject& call, const QJsonArray& earlier) {

@@ -23,6 +23,7 @@ public:
     bool finished() const { return application_->quitRequested(); }
 
 private:
+    QJsonObject answer(const QByteArray& requestLine);
     // One call: {"object":h or {"result":k},"op":…,"member":…,"args":[…],"named":{…}}, where
     // k names the object result of an earlier call in `earlier`. Returns {"object":n} or
     // {"value":v}; throws HostError.
@@ -36,6 +37,7 @@ private:
     std::map<int, std::shared_ptr<HostObject>> objects_;
     std::map<const HostObject*, int> handles_;
     int nextHandle_ = 2;
+    bool lastFailed_ = false; // the last reply was an error
 };
 
 } // namespace host
