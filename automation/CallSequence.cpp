@@ -43,4 +43,18 @@ QVariantList CallSequence::run() {
     return dispatch_->invokeSequence(calls_, completed_);
 }
 
+void CallSequence::start(CallSequence* after) {
+    completed_ = 0;
+    if (!dispatch_)
+        throw Error(91, QStringLiteral("Object variable not set."));
+    pending_ = dispatch_->startSequence(calls_, after ? after->pending_.get() : nullptr);
+}
+
+QVariantList CallSequence::finish() {
+    if (!pending_)
+        return run();
+    const std::unique_ptr<PendingSequence> pending = std::move(pending_);
+    return pending->finish(completed_);
+}
+
 } // namespace automation

@@ -27,6 +27,12 @@ public:
     // Makes the calls in order and returns their results. Throws the Error of the first that
     // fails; completed() then tells how many were made before it.
     QVariantList run();
+
+    // The same in two halves: start() hands the calls over without waiting for them, finish()
+    // waits and returns what run() would. Given `after` (started before and not finished
+    // yet), the calls are made only if all of that one's succeed.
+    void start(CallSequence* after = nullptr);
+    QVariantList finish();
     std::size_t completed() const { return completed_; }
     // True when `step` was made before the sequence ended, also when a later step failed.
     bool done(Step step) const { return static_cast<std::size_t>(step.index) < completed_; }
@@ -38,6 +44,7 @@ private:
     std::shared_ptr<Dispatch> dispatch_;
     std::vector<Call> calls_;
     std::size_t completed_ = 0;
+    std::unique_ptr<PendingSequence> pending_;
 };
 
 } // namespace automation

@@ -2,7 +2,27 @@
 
 #include "automation/Error.h"
 
+#include <exception>
+
 namespace automation {
+namespace {
+
+// A sequence made at once: its outcome, kept until it is asked for.
+class MadeSequence : public PendingSequence {
+public:
+    QVariantList finish(std::size_t& completed) override {
+        completed = completed_;
+        if (error_)
+            std::rethrow_exception(error_);
+        return results_;
+    }
+
+    QVariantList results_;
+    std::size_t completed_ = 0;
+    std::exception_ptr error_;
+};
+
+} // namespace
 
 QVariantList Dispatch::invokeSequence(const std::vector<Call>& calls, std::size_t& completed) {
     QVariantList results;
@@ -22,6 +42,23 @@ QVariantList Dispatch::invokeSequence(const std::vector<Call>& calls, std::size_
         ++completed;
     }
     return results;
+}
+
+std::unique_ptr<PendingSequence> Dispatch::startSequence(const std::vector<Call>& calls,
+                                                         PendingSequence* after) {
+    auto made = std::make_unique<MadeSequence>();
+    auto* before = dynamic_cast<MadeSequence*>(after);
+    if (before && before->error_) {
+        made->error_ = std::make_exception_ptr(
+            Error(Error::HostUnavailable, QStringLiteral("Not made: an earlier call failed.")));
+        return made;
+    }
+    try {
+        made->results_ = invokeSequence(calls, made->completed_);
+    } catch (...) {
+        made->error_ = std::current_exception();
+    }
+    return made;
 }
 
 } // namespace automation

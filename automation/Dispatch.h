@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace automation {
@@ -34,6 +35,15 @@ struct Call {
     QVariantMap named;
 };
 
+// A sequence on its way to the host (Dispatch::startSequence).
+class PendingSequence {
+public:
+    virtual ~PendingSequence() = default;
+    // Waits for the sequence's results: returns them, or throws the Error of its first failed
+    // call, with `completed` set as invokeSequence sets it.
+    virtual QVariantList finish(std::size_t& completed) = 0;
+};
+
 class Dispatch {
 public:
     virtual ~Dispatch() = default;
@@ -49,6 +59,14 @@ public:
     // `completed` set to the number of calls done before it. A host process sends them in one
     // request, so that a run of small calls does not wait for a reply after each.
     virtual QVariantList invokeSequence(const std::vector<Call>& calls, std::size_t& completed);
+
+    // Starts `calls` and returns before their results are there, so that the caller can
+    // prepare its next sequence while the host works. When `after` is given (a sequence
+    // started earlier on this Dispatch and not finished yet), the calls are made only if that
+    // one completes without a failure; otherwise none of them is, and finishing it throws.
+    // The default makes them at once.
+    virtual std::unique_ptr<PendingSequence> startSequence(const std::vector<Call>& calls,
+                                                           PendingSequence* after);
 };
 
 } // namespace automation

@@ -128,8 +128,36 @@ QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVa
 
 QVariantList HostProcess::invokeSequence(const std::vector<Call>& calls, std::size_t& completed) {
     completed = 0;
+    return startSequence(calls, nullptr)->finish(completed);
+}
+
+namespace {
+
+// A sequence request sent to the host, whose reply is read when it is finished.
+class SentSequence : public PendingSequence {
+public:
+    SentSequence(HostProcess& host, qint64 id, std::size_t calls, QString member,
+                 std::chrono::milliseconds limit)
+        : host_(host), id_(id), calls_(calls), member_(std::move(member)), limit_(limit) {}
+
+    QVariantList finish(std::size_t& completed) override {
+        return host_.receiveSequence(id_, calls_, member_, limit_, completed);
+    }
+
+private:
+    HostProcess& host_;
+    qint64 id_;
+    std::size_t calls_;
+    QString member_;
+    std::chrono::milliseconds limit_;
+};
+
+} // namespace
+
+std::unique_ptr<PendingSequence> HostProcess::startSequence(const std::vector<Call>& calls,
+                                                            PendingSequence* after) {
     if (calls.empty())
-        return {};
+        return Dispatch::startSequence(calls, after);
     const QString& first = calls.front().member;
     if (broken_ || process_->state() == QProcess::NotRunning)
         throw Error(Error::HostUnavailable,
@@ -141,15 +169,26 @@ QVariantList HostProcess::invokeSequence(const std::vector<Call>& calls, std::si
         jsonCalls.append(callJson(call));
     }
     const qint64 id = nextId_++;
-    const QJsonObject request{{"id", id}, {"op", "sequence"}, {"calls", jsonCalls}};
-    const QJsonObject reply = exchange(request, first, limit);
+    QJsonObject request{{"id", id}, {"op", "sequence"}, {"calls", jsonCalls}};
+    // The host answers requests in order, so the one before has failed exactly when its reply
+    // says so: the host itself skips this one then.
+    if (after)
+        request.insert("unlessFailed", true);
+    send(request, first, limit);
+    return std::make_unique<SentSequence>(*this, id, calls.size(), first, limit);
+}
+
+QVariantList HostProcess::receiveSequence(qint64 id, std::size_t calls, const QString& member,
+                                          std::chrono::milliseconds limit, std::size_t& completed) {
+    completed = 0;
+    const QJsonObject reply = receive(id, member, limit);
     const QJsonArray results = reply.value("results").toArray();
     const bool failed = reply.contains("error");
-    if (results.size() > static_cast<qsizetype>(calls.size()) ||
-        (!failed && results.size() != static_cast<qsizetype>(calls.size())))
+    if (results.size() > static_cast<qsizetype>(calls) ||
+        (!failed && results.size() != static_cast<qsizetype>(calls)))
         fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
                             "understood, and was stopped.")
-                 .arg(first));
+                 .arg(member));
     QVariantList values;
     for (const QJsonValue& result : results)
         values.append(resultOf(result.toObject()));
@@ -178,12 +217,21 @@ QJsonObject HostProcess::callJson(const Call& call) {
 
 QJsonObject HostProcess::exchange(const QJsonObject& request, const QString& member,
                                   std::chrono::milliseconds limit) {
+    send(request, member, limit);
+    return receive(request.value("id").toInteger(), member, limit);
+}
+
+void HostProcess::send(const QJsonObject& request, const QString& member,
+                       std::chrono::milliseconds limit) {
     QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
     line.append('\n');
     if (process_->write(line) != line.size())
         fail(QStringLiteral("The spreadsheet host could not be reached (%1).").arg(member));
     process_->waitForBytesWritten(static_cast<int>(limit.count()));
-    const qint64 id = request.value("id").toInteger();
+}
+
+QJsonObject HostProcess::receive(qint64 id, const QString& member,
+                                 std::chrono::milliseconds limit) {
     for (;;) {
         const QByteArray replyLine = readReplyLine(member, limit);
         QJsonParseError parseError{};
@@ -193,7 +241,8 @@ QJsonObject HostProcess::exchange(const QJsonObject& request, const QString& mem
                                 "understood, and was stopped.")
                      .arg(member));
         // A reply to an earlier call that timed out on our side cannot arrive: a timeout ends
-        // the host. Anything else with another id is a stray line and is skipped.
+        // the host. A reply to a sequence started and never finished is skipped, as is any
+        // other stray line.
         QJsonObject reply = document.object();
         if (reply.value("id").toInteger(-1) == id)
             return reply;

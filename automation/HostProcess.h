@@ -26,6 +26,13 @@ public:
     QVariant invoke(int handle, Op op, const QString& member, const QVariantList& args,
                     const QVariantMap& named) override;
     QVariantList invokeSequence(const std::vector<Call>& calls, std::size_t& completed) override;
+    std::unique_ptr<PendingSequence> startSequence(const std::vector<Call>& calls,
+                                                   PendingSequence* after) override;
+
+    // The reply to the sequence request `id` of `calls` calls (what a started sequence's
+    // finish reads).
+    QVariantList receiveSequence(qint64 id, std::size_t calls, const QString& member,
+                                 std::chrono::milliseconds limit, std::size_t& completed);
 
     qint64 processId() const;
 
@@ -36,6 +43,8 @@ private:
     // within `limit`, is stopped (fail).
     QJsonObject exchange(const QJsonObject& request, const QString& member,
                          std::chrono::milliseconds limit);
+    void send(const QJsonObject& request, const QString& member, std::chrono::milliseconds limit);
+    QJsonObject receive(qint64 id, const QString& member, std::chrono::milliseconds limit);
     static QJsonObject callJson(const Call& call);
     static Error replyError(const QJsonObject& reply);
     static QVariant resultOf(const QJsonObject& reply);

@@ -10,6 +10,8 @@
 //             "args":[],"named":{}}]}
 //   reply:   {"id":8,"results":[{"object":9},{"value":null}]} | with the results of the calls
 //            made before the one that failed and its "error"
+// A sequence with "unlessFailed":true is sent before the reply to the request before it has
+// come back, and is made only if that request did not fail.
 
 #include <QJsonValue>
 #include <QVariant>

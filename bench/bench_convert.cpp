@@ -201,6 +201,9 @@ double cpuWithHosts() {
     return seconds;
 }
 
+// The window's Convert of the workbook of QM_MANY_SHEETS, with its sheets listed first
+// (state.range(0) 1: the user clicked it, so the names come from the stored list) or not (0: the
+// names are read from the workbook during the run).
 void BM_WindowManySheets(benchmark::State& state) {
     const char* workbook = std::getenv("QM_MANY_SHEETS");
     if (!workbook || !*workbook) {
@@ -220,6 +223,10 @@ void BM_WindowManySheets(benchmark::State& state) {
         state.PauseTiming();
         const TempDir& out = *outputs.emplace_back(std::make_unique<TempDir>());
         Window window(factory, source.path, out.path);
+        if (state.range(0) == 1) {
+            window.form->ListView2->setCurrentItem(window.form->ListView2->topLevelItem(0));
+            window.form->ListView2_ItemClick();
+        }
         const double before = cpuWithHosts();
         state.ResumeTiming();
         window.form->Command6_Click();
@@ -242,7 +249,12 @@ void BM_WindowManySheets(benchmark::State& state) {
 BENCHMARK(BM_RunWithHost)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_EngineOnly)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_RunWithFakeHost)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(BM_WindowManySheets)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_WindowManySheets)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 } // namespace
 

@@ -30,11 +30,17 @@ constexpr std::chrono::milliseconds shrinkWhenOver{2000};
 // True when sheet `position` is to be published, with its name in `name`; false when the
 // stored choices or the context's filter leave it out. `nameAt` reads a name from the
 // workbook, only for sheets the stored choices do not name.
+// True when the sheet at `position` is named by the workbook rather than by the stored choices.
+bool namedByWorkbook(const ConversionContext& context, std::int32_t column, int position) {
+    return context.state.SheetTable.at(column, 1, 0).isEmpty() ||
+           position > app::SheetTable::LastRow;
+}
+
 template <typename NameAt>
 bool chooseSheet(const ConversionContext& context, std::int32_t column, int position,
                  NameAt&& nameAt, QString& name) {
     const app::SheetTable& table = context.state.SheetTable;
-    if (!table.at(column, 1, 0).isEmpty() && position <= app::SheetTable::LastRow) {
+    if (!namedByWorkbook(context, column, position)) {
         if (table.at(column, position, 1).isEmpty())
             return false;
         name = table.at(column, position, 0);
@@ -53,6 +59,27 @@ int worksheetCount(const automation::Object& worksheets) {
                                     .arg(mostWorksheets));
     return static_cast<int>(count);
 }
+
+// One sheet's calls, handed to the host, and the page they write, guarded until it is written.
+struct SheetInFlight {
+    explicit SheetInFlight(const automation::Object& workbook) : steps(workbook) {}
+
+    automation::CallSequence steps;
+    automation::CallSequence::Step publish{-1};
+    int position = 0;
+    QString page;
+    bool adding = false;
+    std::optional<PartialOutput> guard;
+};
+
+// The name of a sheet, asked for before the calls of the sheet ahead of it have come back.
+struct NameInFlight {
+    NameInFlight(const automation::Object& workbook, int position)
+        : position(position), steps(workbook) {}
+
+    int position;
+    automation::CallSequence steps;
+};
 
 // The pages of one request, guarded until the host has put them all in place.
 struct PageGroup {
@@ -179,12 +206,45 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;
-    std::optional<PartialOutput> publishing; // the page being published, until it is
+    // The sheet whose calls are with the host, and the next one, whose calls are handed over
+    // before the first one's results are read: neither side then waits for the other between
+    // sheets. The host makes the next sheet's calls only if the first one's all succeed.
+    std::optional<SheetInFlight> current;
+    std::optional<SheetInFlight> coming;
+    const auto settle = [&] {
+        SheetInFlight& sheet = *current;
+        try {
+            sheet.steps.finish();
+        } catch (...) {
+            // A page the host finished stays, as pages of earlier sheets do.
+            if (sheet.steps.done(sheet.publish)) {
+                sheet.guard.reset();
+                if (sheet.adding)
+                    outcome.written << sheet.page;
+            }
+            throw;
+        }
+        sheet.guard.reset();
+        if (sheet.adding)
+            outcome.written << sheet.page;
+        context.observer.setProgressValue(sheet.position);
+        current.reset();
+    };
     try {
         session.emplace(context.automation, job.path);
         const automation::Object& workbook = session->workbook();
         const int sheets = worksheetCount(workbook.getObject(QStringLiteral("Worksheets")));
-        const auto nameAt = [&workbook](int position) {
+        // The name of the sheet after the one in flight, asked for right behind it.
+        std::optional<NameInFlight> nextName;
+        const auto nameAt = [&](int position) {
+            // Replies come in order: the sheet in flight comes back first.
+            if (current)
+                settle();
+            if (nextName && nextName->position == position) {
+                const QVariantList results = nextName->steps.finish();
+                nextName.reset();
+                return results.value(1).toString();
+            }
             return workbook.getObject(QStringLiteral("Worksheets"), {position})
                 .get(QStringLiteral("Name"))
                 .toString();
@@ -193,48 +253,54 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             context.observer.setProgressMaximum(sheets);
         for (int position = 1; position <= sheets; ++position) {
             QString name;
-            if (chooseSheet(context, job.position, position, nameAt, name)) {
-                const QString stem =
-                    OutputFileName(options.fileNaming, job.itemText, name,
-                                   context.state.FileSequenceNumber, context.random);
-                const QString title = PageTitle(options.pageTitle, job.itemText, name);
-                const QString extension = OutputExtension(options);
-                const QString fileName = claimed.claim(stem, extension) + u'.' + extension;
-                const bool adding = options.htmlType >= 0 && options.htmlType <= 2;
-                // The sheet's calls go to the host together, made one after another as if
-                // each came alone, and stop at the first that fails.
-                automation::CallSequence steps(workbook);
-                const auto sheet = steps.get(workbook, QStringLiteral("Sheets"), {position});
-                steps.call(sheet, QStringLiteral("Select"));
-                const auto publishObjects = steps.get(workbook, QStringLiteral("PublishObjects"));
-                // An empty title goes as an empty text, never as a missing argument.
-                if (adding)
-                    steps.call(
-                        publishObjects, QStringLiteral("Add"),
-                        {QVariant::fromValue<qint16>(xlSourceSheet), prefix + fileName, name,
-                         automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
-                         automation::omitted(), title.isNull() ? QStringLiteral("") : title});
-                const auto publish = steps.call(publishObjects, QStringLiteral("Publish"));
-                steps.call(publishObjects, QStringLiteral("Delete"));
-                if (adding)
-                    publishing.emplace(prefix + fileName);
-                try {
-                    steps.run();
-                } catch (...) {
-                    // A page the host finished stays, as pages of earlier sheets do.
-                    if (steps.done(publish)) {
-                        publishing.reset();
-                        if (adding)
-                            outcome.written << prefix + fileName;
-                    }
-                    throw;
-                }
-                publishing.reset();
-                if (adding)
-                    outcome.written << prefix + fileName;
+            if (!chooseSheet(context, job.position, position, nameAt, name)) {
+                if (current)
+                    settle();
+                context.observer.setProgressValue(position);
+                continue;
             }
-            context.observer.setProgressValue(position);
+            const QString stem = OutputFileName(options.fileNaming, job.itemText, name,
+                                                context.state.FileSequenceNumber, context.random);
+            const QString title = PageTitle(options.pageTitle, job.itemText, name);
+            const QString extension = OutputExtension(options);
+            const QString fileName = claimed.claim(stem, extension) + u'.' + extension;
+            SheetInFlight& sheet = coming.emplace(workbook);
+            sheet.position = position;
+            sheet.page = prefix + fileName;
+            sheet.adding = options.htmlType >= 0 && options.htmlType <= 2;
+            // The sheet's calls go to the host together, made one after another as if each
+            // came alone, and stop at the first that fails.
+            automation::CallSequence& steps = sheet.steps;
+            const auto sheetItem = steps.get(workbook, QStringLiteral("Sheets"), {position});
+            steps.call(sheetItem, QStringLiteral("Select"));
+            const auto publishObjects = steps.get(workbook, QStringLiteral("PublishObjects"));
+            // An empty title goes as an empty text, never as a missing argument.
+            if (sheet.adding)
+                steps.call(publishObjects, QStringLiteral("Add"),
+                           {QVariant::fromValue<qint16>(xlSourceSheet), sheet.page, name,
+                            automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
+                            automation::omitted(), title.isNull() ? QStringLiteral("") : title});
+            sheet.publish = steps.call(publishObjects, QStringLiteral("Publish"));
+            steps.call(publishObjects, QStringLiteral("Delete"));
+            if (sheet.adding)
+                sheet.guard.emplace(sheet.page);
+            steps.start(current ? &current->steps : nullptr);
+            // The next sheet's name is read after this sheet's calls, as it would be once they
+            // came back, but without waiting for them.
+            if (position < sheets && namedByWorkbook(context, job.position, position + 1)) {
+                NameInFlight& next = nextName.emplace(workbook, position + 1);
+                const auto item =
+                    next.steps.get(workbook, QStringLiteral("Worksheets"), {position + 1});
+                next.steps.get(item, QStringLiteral("Name"));
+                next.steps.start(&steps);
+            }
+            if (current)
+                settle();
+            current = std::move(coming);
+            coming.reset();
         }
+        if (current)
+            settle();
         session->close();
         context.observer.setProgressValue(0);
         context.state.FileSequenceNumber = 0;
@@ -242,10 +308,17 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
         outcome.result = HostFailed;
         outcome.errorDescription = CurrentFailureDescription();
         // The host ends first: one still writing would add to what is taken away. Pages of
-        // earlier sheets stay.
+        // earlier sheets stay, and so does the page of a sheet in flight that the host put in
+        // place before it ended.
         session.reset();
-        if (publishing)
-            publishing->removeAdded();
+        for (const std::optional<SheetInFlight>* sheet : {&current, &coming}) {
+            if (!*sheet || !(*sheet)->guard)
+                continue;
+            if ((*sheet)->guard->placed())
+                outcome.written << (*sheet)->page;
+            else
+                (*sheet)->guard->removeAdded();
+        }
     }
     return outcome;
 }

@@ -27,6 +27,16 @@ void Session::forgetAllButTheApplication() {
 }
 
 std::string Session::handle(const std::string& requestLine) {
+    bool failed = false;
+    std::string reply = answer(requestLine, failed);
+    // A client that sends its next sequence before this reply arrives asks, with
+    // "unlessFailed", that it be made only after a request that did not fail.
+    lastFailed_ = failed;
+    return reply;
+}
+
+std::string Session::answer(const std::string& requestLine, bool& failed) {
+    failed = true;
     std::optional<wire::Request> parsed;
     try {
         parsed = wire::parseRequest(requestLine);
@@ -36,14 +46,21 @@ std::string Session::handle(const std::string& requestLine) {
     if (!parsed)
         return wire::errorReply("null", 1004, "The request is not valid JSON.");
     const wire::Request& request = *parsed;
+    if (lastFailed_ && request.unlessFailed)
+        return wire::errorReply(request.id, 1004, "Not made: an earlier call failed.");
     std::vector<wire::Outcome> results;
     try {
-        if (!request.sequence)
-            return wire::callReply(request.id, perform(request.call, results));
-        // Each call as if it came alone, up to the first that fails.
-        for (const wire::Call& call : request.calls)
-            results.push_back(perform(call, results));
-        return wire::sequenceReply(request.id, results);
+        std::string reply;
+        if (!request.sequence) {
+            reply = wire::callReply(request.id, perform(request.call, results));
+        } else {
+            // Each call as if it came alone, up to the first that fails.
+            for (const wire::Call& call : request.calls)
+                results.push_back(perform(call, results));
+            reply = wire::sequenceReply(request.id, results);
+        }
+        failed = false;
+        return reply;
     } catch (const HostError& error) {
         if (request.sequence)
             return wire::sequenceErrorReply(request.id, results, error.number, error.description);

@@ -23,6 +23,8 @@ public:
     bool finished() const { return application_->quitRequested(); }
 
 private:
+    // The reply to one request line; `failed` tells whether it is an error.
+    std::string answer(const std::string& requestLine, bool& failed);
     // One call, its object named by handle or by the object result of an earlier call of the
     // same sequence (in `earlier`). Throws HostError.
     wire::Outcome perform(const wire::Call& call, const std::vector<wire::Outcome>& earlier);
@@ -35,6 +37,7 @@ private:
     std::map<int, std::shared_ptr<HostObject>> objects_;
     std::map<const HostObject*, int> handles_;
     int nextHandle_ = 2;
+    bool lastFailed_ = false; // the last reply was an error
 };
 
 } // namespace host

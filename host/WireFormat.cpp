@@ -309,6 +309,9 @@ std::optional<Request> parseRequest(std::string_view line) {
         request.id.emplace();
         write(*request.id, *id);
     }
+    const auto unlessFailed = document.find("unlessFailed");
+    request.unlessFailed =
+        unlessFailed != document.end() && unlessFailed->is_boolean() && unlessFailed->get<bool>();
     const auto op = document.find("op");
     request.sequence = op != document.end() && op->is_string() && *op == "sequence";
     if (!request.sequence) {

@@ -9,6 +9,8 @@
 //             "args":[2],"named":{}},{"object":{"result":0},"op":"call","member":"Select"}]}
 //   reply:   {"id":8,"results":[{"object":9},{"value":null}]} |
 //            {"error":{...},"id":8,"results":[...the calls made before the one that failed]}
+// A request with "unlessFailed":true is made only if the request before it did not fail: the
+// client sends it before that one's reply has come back.
 // Arguments travel as JSON values: {"omitted":true} for one left out, {"object":n} for an
 // object of the host, arrays for lists. Replies are written with their keys in order and
 // numbers as the client has always received them.
@@ -36,9 +38,10 @@ struct Call {
 };
 
 struct Request {
-    std::optional<std::string>
-        id;                // the request's id as JSON text, echoed as it came; none if absent
-    bool sequence = false; // op "sequence": `calls` in order, else `call` alone
+    // The request's id as JSON text, echoed as it came; none when it has none.
+    std::optional<std::string> id;
+    bool sequence = false;     // op "sequence": `calls` in order, else `call` alone
+    bool unlessFailed = false; // to be made only if the request before it did not fail
     Call call;
     std::vector<Call> calls;
 };

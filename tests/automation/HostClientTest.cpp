@@ -123,6 +123,38 @@ TEST(HostClient, ASequenceRunsInOneRequestAndStopsAtItsFirstFailure) {
     EXPECT_EQ(application.get(QStringLiteral("Version")).toString(), QStringLiteral("16.0"));
 }
 
+TEST(HostClient, AStartedSequenceIsMadeOnlyAfterTheOneBeforeSucceeded) {
+    auto host = std::make_shared<HostProcess>(binFolder + QStringLiteral("/quillmere-host"), 10s);
+    automation::Object application(host, 1);
+    const automation::Object workbooks = application.getObject(QStringLiteral("Workbooks"));
+    automation::CallSequence good(application);
+    good.get(workbooks, QStringLiteral("Count"));
+    automation::CallSequence failing(application);
+    failing.call(workbooks, QStringLiteral("Open"), {QStringLiteral("/no/such/book.xls")});
+    automation::CallSequence behind(application);
+    behind.get(application, QStringLiteral("Version"));
+    automation::CallSequence last(application);
+    last.get(application, QStringLiteral("Version"));
+    // All four are with the host before any reply is read.
+    good.start();
+    failing.start(&good);
+    behind.start(&failing);
+    last.start(&behind);
+    EXPECT_EQ(good.finish().value(0).toInt(), 0);
+    EXPECT_THROW(failing.finish(), Error);
+    try {
+        behind.finish();
+        FAIL() << "expected an error";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.description().contains(QStringLiteral("Not made")));
+    }
+    EXPECT_EQ(behind.completed(), 0u);
+    // Skipping fails too, so whatever was queued behind it is skipped as well.
+    EXPECT_THROW(last.finish(), Error);
+    // A call on its own is made whatever came before it.
+    EXPECT_EQ(application.get(QStringLiteral("Version")).toString(), QStringLiteral("16.0"));
+}
+
 class MisbehavingHost : public ::testing::Test {
 protected:
     automation::Object start(const char* mode, std::chrono::milliseconds timeout) {

@@ -160,8 +160,9 @@ TEST(ConvertRun, PerSheetMakesTheExactCalls) {
         "Close",
         "Quit"};
     EXPECT_EQ(run.test.host.calls.mid(3), expected);
-    // Each sheet's calls from "Sheets" to "Delete" reach the host as one sequence.
-    EXPECT_EQ(run.test.host.sequences, (std::vector<std::size_t>{6, 6}));
+    // Each sheet's calls from "Sheets" to "Delete" reach the host as one sequence, and the
+    // next sheet's name is asked for right behind them, in the same order as ever.
+    EXPECT_EQ(run.test.host.sequences, (std::vector<std::size_t>{6, 2, 6}));
     // The source type and HTML type are 16-bit integers, the title an empty text.
     const auto adds = run.test.host.detailedCallsOf("Add");
     ASSERT_EQ(adds.size(), 2u);
@@ -324,9 +325,29 @@ TEST(ConvertRun, APageStaysWhenTheCallAfterItsPublishFails) {
     run.test.host.failOn("Delete", "collection trouble", 1);
     run.convert();
     EXPECT_EQ(run.addedFiles(), QStringList({"Sales/Summary.htm"}));
-    EXPECT_EQ(run.test.host.callsOf({"Publish", "Delete", "Sheets(2)"}),
+    EXPECT_EQ(run.test.host.callsOf({"Publish", "Delete", "Sheets(2)", "Worksheets(2)"}),
               QStringList({"Publish", "Delete"}));
     EXPECT_EQ(run.texts(), QStringList({"collection trouble", "Convert Sales file failed!"}));
+    run.expectIdle();
+}
+
+TEST(ConvertRun, AFailedSheetEndsTheRunBeforeTheNextSheetsCalls) {
+    // Names stored, so each sheet's calls are handed over before the last sheet's come back.
+    RunWindow run;
+    run.book("Book.xls", {"S1", "S2", "S3"});
+    run.list();
+    app::SheetTable& table = run.test.state->SheetTable;
+    for (int row = 1; row <= 3; ++row) {
+        table.set(1, row, 0, QStringLiteral("S%1").arg(row));
+        table.set(1, row, 1, "1");
+    }
+    run.test.host.failOn("Publish", "disk trouble", 2);
+    run.convert();
+    // The fake puts a page in place when it is added, so the failed sheet's page stands too.
+    EXPECT_EQ(run.addedFiles(), QStringList({"Book/S1.htm", "Book/S2.htm"}));
+    EXPECT_EQ(run.test.host.callsOf({"Sheets", "Publish"}),
+              QStringList({"Sheets(1)", "Publish", "Sheets(2)", "Publish"}));
+    EXPECT_EQ(run.texts(), QStringList({"disk trouble", "Convert Book file failed!"}));
     run.expectIdle();
 }
 

@@ -212,6 +212,36 @@ TEST(HostWireFormat, SequencesAnswerEachCallUpToTheFirstThatFails) {
         });
 }
 
+// A request sent before the reply to the one before it is made only if that one did not fail;
+// a request refused so fails too, and only a true "unlessFailed" asks for it.
+TEST(HostWireFormat, UnlessFailedWaitsOnTheRequestBefore) {
+    host::Session session;
+    const auto version = [](const std::string& id, const std::string& unlessFailed) {
+        return R"({"id":)" + id + R"(,"unlessFailed":)" + unlessFailed +
+               R"(,"object":1,"op":"get","member":"Version"})";
+    };
+    const auto answered = [](const std::string& id) {
+        return R"({"id":)" + id + R"(,"value":"16.0"})";
+    };
+    const std::string notMade = R"({"error":{"description":"Not made: an earlier call )"
+                                R"(failed.","number":1004},"id":)";
+    expectReplies(
+        session, {
+                     {"a success before", version("1", "true"), answered("1")},
+                     {"a failure", R"({"id":2,"object":1,"op":"get","member":"Nope"})",
+                      R"({"error":{"description":"Object doesn't support this property or method )"
+                      R"((nope).","number":438},"id":2})"},
+                     {"not made after it", version("3", "true"), notMade + "3}"},
+                     {"nor after that",
+                      R"({"id":4,"unlessFailed":true,"op":"sequence","calls":[]})", notMade + "4}"},
+                     {"only true asks", version("5", "1"), answered("5")},
+                     {"a line that is no request fails", "not json",
+                      R"({"error":{"description":"The request is not valid JSON.","number":1004},)"
+                      R"("id":null})"},
+                     {"after it too", version("6", "true"), notMade + "6}"},
+                 });
+}
+
 TEST(HostWireFormat, DisplayAlertsTakesAnyValueAsTrueOrFalse) {
     const std::vector<std::pair<std::string, bool>> rows = {
         {"0", false},          {"2", true},           {"0.4", false},
