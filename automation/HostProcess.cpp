@@ -3,19 +3,22 @@
 #include "automation/Error.h"
 #include "automation/Protocol.h"
 
-#include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
+#include <cstring>
 
 namespace automation {
 namespace {
 
-constexpr int startTimeoutMs = 10'000;
-constexpr int quitGraceMs = 2'000;
+using namespace std::chrono_literals;
+
+constexpr std::chrono::milliseconds quitGrace = 2s;
 // A reply line longer than this is not a reply of our host.
-constexpr qsizetype maxReplyBytes = 64 * 1024 * 1024;
+constexpr std::size_t maxReplyBytes = 64 * 1024 * 1024;
 
 QString opName(Op op) {
     switch (op) {
@@ -34,44 +37,38 @@ QString opName(Op op) {
 HostProcess::HostProcess(const QString& executable, std::chrono::milliseconds callTimeout)
     : HostProcess(executable, CallTimeouts::uniform(callTimeout)) {}
 
-HostProcess::HostProcess(const QString& executable, CallTimeouts timeouts)
-    : process_(std::make_unique<QProcess>()), timeouts_(timeouts) {
+HostProcess::HostProcess(const QString& executable, CallTimeouts timeouts) : timeouts_(timeouts) {
     const QFileInfo info(executable);
     if (!info.exists() || !info.isExecutable())
         throw Error(Error::CannotCreateObject,
                     QStringLiteral("The spreadsheet host %1 is missing or cannot be run. "
                                    "Reinstall Quillmere.")
                         .arg(executable));
-    process_->setProcessChannelMode(QProcess::SeparateChannels);
-    // Diagnostics of the host are not the user's concern; they would fill a pipe nobody reads.
-    process_->setStandardErrorFile(QProcess::nullDevice());
-    process_->start(executable, {}, QIODevice::ReadWrite);
-    if (!process_->waitForStarted(startTimeoutMs))
+    ChildProcess::Ends ends;
+    if (const int error = ChildProcess::start(QFile::encodeName(executable).toStdString(), ends))
         throw Error(Error::CannotCreateObject,
                     QStringLiteral("The spreadsheet host %1 could not be started: %2")
-                        .arg(executable, process_->errorString()));
+                        .arg(executable, QString::fromLocal8Bit(std::strerror(error))));
+    process_ = std::make_unique<ChildProcess>(ends);
 }
 
 HostProcess::~HostProcess() {
-    if (process_->state() == QProcess::NotRunning)
+    if (process_->runningId() == 0)
         return;
-    process_->closeWriteChannel();
-    if (!process_->waitForFinished(broken_ ? 0 : quitGraceMs)) {
+    process_->closeInput();
+    if (!process_->waitFinished(broken_ ? 0ms : quitGrace))
         process_->kill();
-        process_->waitForFinished(quitGraceMs);
-    }
+    // The child process is collected as it is destroyed.
 }
 
 qint64 HostProcess::processId() const {
-    return process_->processId();
+    return process_->runningId();
 }
 
 void HostProcess::fail(const QString& description) {
     broken_ = true;
-    if (process_->state() != QProcess::NotRunning) {
-        process_->kill();
-        process_->waitForFinished(quitGraceMs);
-    }
+    process_->kill();
+    process_->waitFinished(quitGrace);
     throw Error(Error::HostUnavailable, description);
 }
 
@@ -80,35 +77,37 @@ QString HostProcess::workbookClause() const {
 }
 
 QByteArray HostProcess::readReplyLine(const QString& member, std::chrono::milliseconds limit) {
-    QDeadlineTimer deadline(limit);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::size_t searched = 0;
     for (;;) {
-        const qsizetype newline = buffer_.indexOf('\n');
-        if (newline >= 0) {
-            QByteArray line = buffer_.left(newline);
-            buffer_.remove(0, newline + 1);
+        const std::size_t newline = buffer_.find('\n', searched);
+        if (newline != std::string::npos) {
+            QByteArray line(buffer_.data(), static_cast<qsizetype>(newline));
+            buffer_.erase(0, newline + 1);
             return line;
         }
+        searched = buffer_.size();
         if (buffer_.size() > maxReplyBytes)
             fail(QStringLiteral("The spreadsheet host sent a reply to %1 that could not be "
                                 "understood, and was stopped.")
                      .arg(member));
-        if (process_->state() == QProcess::NotRunning)
+        if (process_->outputEnded())
             fail(QStringLiteral("The spreadsheet host stopped unexpectedly while working on %1%2.")
                      .arg(member, workbookClause()));
-        if (deadline.hasExpired())
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
             fail(QStringLiteral("The spreadsheet host did not answer %1%2 within %3 seconds and "
                                 "was stopped.")
                      .arg(member, workbookClause())
                      .arg(limit.count() / 1000.0));
-        process_->waitForReadyRead(
-            static_cast<int>(std::min<qint64>(deadline.remainingTime(), 1000)));
-        buffer_ += process_->readAllStandardOutput();
+        process_->read(buffer_, std::min(left, 1000ms));
     }
 }
 
 QVariant HostProcess::invoke(int handle, Op op, const QString& member, const QVariantList& args,
                              const QVariantMap& named) {
-    if (broken_ || process_->state() == QProcess::NotRunning)
+    if (broken_ || process_->runningId() == 0)
         throw Error(Error::HostUnavailable,
                     QStringLiteral("The spreadsheet host is no longer running (%1).").arg(member));
     if (op == Op::Call && member.compare(QStringLiteral("Open"), Qt::CaseInsensitive) == 0 &&
@@ -159,7 +158,7 @@ std::unique_ptr<PendingSequence> HostProcess::startSequence(const std::vector<Ca
     if (calls.empty())
         return Dispatch::startSequence(calls, after);
     const QString& first = calls.front().member;
-    if (broken_ || process_->state() == QProcess::NotRunning)
+    if (broken_ || process_->runningId() == 0)
         throw Error(Error::HostUnavailable,
                     QStringLiteral("The spreadsheet host is no longer running (%1).").arg(first));
     std::chrono::milliseconds limit{0};
@@ -225,9 +224,8 @@ void HostProcess::send(const QJsonObject& request, const QString& member,
                        std::chrono::milliseconds limit) {
     QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
     line.append('\n');
-    if (process_->write(line) != line.size())
+    if (!process_->write(line.constData(), static_cast<std::size_t>(line.size()), limit))
         fail(QStringLiteral("The spreadsheet host could not be reached (%1).").arg(member));
-    process_->waitForBytesWritten(static_cast<int>(limit.count()));
 }
 
 QJsonObject HostProcess::receive(qint64 id, const QString& member,

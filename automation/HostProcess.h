@@ -3,14 +3,15 @@
 // running an event loop, so a caller's window takes no input while the host works.
 
 #include "automation/CallTimeouts.h"
+#include "automation/ChildProcess.h"
 #include "automation/Dispatch.h"
 #include "automation/Error.h"
 
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <string>
 
 namespace automation {
 
@@ -50,13 +51,13 @@ private:
     static QVariant resultOf(const QJsonObject& reply);
     QString workbookClause() const;
 
-    std::unique_ptr<QProcess> process_;
+    std::unique_ptr<ChildProcess> process_;
     CallTimeouts timeouts_;
     // The workbook the host was last asked to open: calls on it may take time by its size.
     QString workbookName_;
     qint64 workbookBytes_ = 0;
     qint64 nextId_ = 1;
-    QByteArray buffer_;
+    std::string buffer_; // what the host wrote after the last whole line read
     bool broken_ = false;
 };
 
