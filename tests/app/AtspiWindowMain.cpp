@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &application, [&] {
         char byte = 0;
-        if (::read(STDIN_FILENO, &byte, 1) <= 0)
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+        // Only the end of the input ends the window, not a read a signal broke off.
+        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN))
             QApplication::quit();
     });
     QTimer::singleShot(0, [] {

@@ -44,14 +44,16 @@ fi
 
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 coproc WINDOW { exec "$window" 60; }
+# Bash forgets WINDOW_PID once the window has ended, which it may do before we stop it.
+window_pid=$WINDOW_PID
 read -r -t 30 first <&"${WINDOW[0]}" || first=""
 if [ "$first" != ready ]; then
     echo "the window did not start" >&2
-    kill "$WINDOW_PID" 2>/dev/null
+    kill "$window_pid" 2>/dev/null
     exit 1
 fi
 "$python" "$reader"
 status=$?
-kill "$WINDOW_PID" 2>/dev/null
-wait "$WINDOW_PID" 2>/dev/null
+kill "$window_pid" 2>/dev/null
+wait "$window_pid" 2>/dev/null
 exit $status

@@ -2,6 +2,7 @@
 
 #include "convert/KeptHost.h"
 
+#include "automation/CallSequence.h"
 #include "automation/Error.h"
 #include "convert/HostSession.h"
 #include "tests/gui_support/FakeHost.h"
@@ -60,6 +61,32 @@ TEST(KeptHost, AFailureEndsTheHostAndTheNextWorkbookGetsAFreshOne) {
         EXPECT_TRUE(convertOne(hosts, QStringLiteral("/d/b.xls")));
         EXPECT_EQ(fake.createdInstances(), 2);
     }
+}
+
+// A sequence reaches the kept host whole, and a failure in it ends the host like any other.
+TEST(KeptHost, ASequenceGoesThroughWholeAndItsFailureEndsTheHost) {
+    FakeHost fake;
+    fake.addWorkbook(QStringLiteral("/d/a.xls"), {"S", "T"});
+    fake.addWorkbook(QStringLiteral("/d/b.xls"), {"S"});
+    fake.failOn(QStringLiteral("Name"), QStringLiteral("damaged"), 2);
+    KeptHost hosts(fake);
+    const auto names = [&](const QString& path) {
+        HostSession session(hosts, path);
+        const automation::Object& workbook = session.workbook();
+        automation::CallSequence steps(workbook);
+        const auto first = steps.get(workbook, QStringLiteral("Worksheets"), {1});
+        steps.get(first, QStringLiteral("Name"));
+        const auto second = steps.get(workbook, QStringLiteral("Worksheets"), {1});
+        steps.get(second, QStringLiteral("Name"));
+        const QVariantList results = steps.run();
+        session.close();
+        return results.value(1).toString() + u',' + results.value(3).toString();
+    };
+    EXPECT_THROW(names(QStringLiteral("/d/a.xls")), automation::Error);
+    EXPECT_EQ(fake.sequences, (std::vector<std::size_t>{4}));
+    EXPECT_EQ(fake.liveInstances(), 0);
+    EXPECT_EQ(names(QStringLiteral("/d/b.xls")), QStringLiteral("S,S"));
+    EXPECT_EQ(fake.createdInstances(), 2);
 }
 
 TEST(KeptHost, AHostServesABoundedNumberOfWorkbooks) {
