@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -49,6 +50,15 @@ struct RunWindow {
         form.ListView1->addTopLevelItem(entry);
         form.ListView1->setCurrentItem(entry);
         sources::LoadWorkbookList(form, q(source.path()));
+    }
+    // Stores the first workbook's sheet choices as its sheet list does: the sheets "S1" to
+    // "S<count>", checked where `checked` says so.
+    void storeSheets(int count, const std::function<bool(int)>& checked) {
+        app::SheetTable& table = test.state->SheetTable;
+        for (int row = 1; row <= count; ++row) {
+            table.set(1, row, 0, QStringLiteral("S%1").arg(row));
+            table.set(1, row, 1, checked(row) ? "1" : "");
+        }
     }
     void uncheck(int position) {
         form.ListView2->topLevelItem(position - 1)->setCheckState(0, Qt::Unchecked);
@@ -224,11 +234,7 @@ TEST(ConvertRun, StoredSheetChoicesDecideWhatIsPublished) {
     RunWindow run;
     run.book("Book.xls", {"S1", "S2", "S3", "S4", "S5"});
     run.list();
-    app::SheetTable& table = run.test.state->SheetTable;
-    for (int row = 1; row <= 5; ++row) {
-        table.set(1, row, 0, QStringLiteral("S%1").arg(row));
-        table.set(1, row, 1, row == 2 || row == 4 ? "1" : "");
-    }
+    run.storeSheets(5, [](int row) { return row == 2 || row == 4; });
     struct Seen {
         int maximum, value;
         QString label;
@@ -260,11 +266,8 @@ TEST(ConvertRun, ASheetWithoutAStoredMarkIsSkipped) {
     RunWindow run;
     run.book("Book.xls", {"S1", "S2", "Added later"});
     run.list();
-    app::SheetTable& table = run.test.state->SheetTable;
-    table.set(1, 1, 0, "S1");
-    table.set(1, 1, 1, "1");
-    table.set(1, 2, 0, "S2");
-    table.set(1, 2, 1, "1");
+    // Rows for the first two sheets only: the third was added after the list was stored.
+    run.storeSheets(2, [](int) { return true; });
     run.convert();
     EXPECT_EQ(run.addedFiles(), QStringList({"Book/S1.htm", "Book/S2.htm"}));
 }
@@ -336,11 +339,7 @@ TEST(ConvertRun, AFailedSheetEndsTheRunBeforeTheNextSheetsCalls) {
     RunWindow run;
     run.book("Book.xls", {"S1", "S2", "S3"});
     run.list();
-    app::SheetTable& table = run.test.state->SheetTable;
-    for (int row = 1; row <= 3; ++row) {
-        table.set(1, row, 0, QStringLiteral("S%1").arg(row));
-        table.set(1, row, 1, "1");
-    }
+    run.storeSheets(3, [](int) { return true; });
     run.test.host.failOn("Publish", "disk trouble", 2);
     run.convert();
     // The fake puts a page in place when it is added, so the failed sheet's page stands too.

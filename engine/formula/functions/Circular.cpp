@@ -19,12 +19,9 @@ double reduced(double x, int& quadrant) {
     return rest;
 }
 
-} // namespace
-
-double circularSin(double x) {
-    int quadrant = 0;
-    const double r = reduced(x, quadrant);
-    switch (quadrant) {
+// sin(r + quadrant * pi/2).
+double sineInQuadrant(double r, int quadrant) {
+    switch (quadrant % 4) {
     case 0:
         return std::sin(r);
     case 1:
@@ -36,19 +33,19 @@ double circularSin(double x) {
     }
 }
 
+} // namespace
+
+double circularSin(double x) {
+    int quadrant = 0;
+    const double r = reduced(x, quadrant);
+    return sineInQuadrant(r, quadrant);
+}
+
+// cos x = sin(x + pi/2): one quadrant further on.
 double circularCos(double x) {
     int quadrant = 0;
     const double r = reduced(x, quadrant);
-    switch (quadrant) {
-    case 0:
-        return std::cos(r);
-    case 1:
-        return -std::sin(r);
-    case 2:
-        return -std::cos(r);
-    default:
-        return std::sin(r);
-    }
+    return sineInQuadrant(r, quadrant + 1);
 }
 
 double circularTan(double x) {

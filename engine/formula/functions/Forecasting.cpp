@@ -243,23 +243,31 @@ std::optional<Value> stepsTo(Reader& r, const Series& series, double& steps) {
     return std::nullopt;
 }
 
-// FORECAST.ETS(target_date, values, timeline, [seasonality], [data_completion], [aggregation])
-Value forecastEts(Args args, CallContext& c) {
+// The model of a forecast to the target date args[0] from the values and timeline at 1 and 2,
+// with the seasonality at `seasonAt` and the data completion and aggregation after it; `steps`
+// is how far past the timeline's end the target lies.
+std::optional<Value> forecastModel(Args args, CallContext& c, Reader& r, std::size_t seasonAt,
+                                   double& steps, SmoothingModel& model) {
     Series series;
     std::size_t season = 0;
-    SmoothingModel model;
-    Reader r(args, c);
-    double steps = 0;
-    if (auto e = readSeries(args, 1, 4, c, series)) {
-        return *e;
+    if (auto e = readSeries(args, 1, seasonAt + 1, c, series)) {
+        return e;
     }
     if (auto e = stepsTo(r, series, steps)) {
-        return *e;
+        return e;
     }
-    if (auto e = seasonOf(args, 3, series, c, season)) {
-        return *e;
+    if (auto e = seasonOf(args, seasonAt, series, c, season)) {
+        return e;
     }
-    if (auto e = fitModel(series, season, c, model)) {
+    return fitModel(series, season, c, model);
+}
+
+// FORECAST.ETS(target_date, values, timeline, [seasonality], [data_completion], [aggregation])
+Value forecastEts(Args args, CallContext& c) {
+    Reader r(args, c);
+    double steps = 0;
+    SmoothingModel model;
+    if (auto e = forecastModel(args, c, r, 3, steps, model)) {
         return *e;
     }
     return numberOrNum(model.forecast(steps));
@@ -268,11 +276,7 @@ Value forecastEts(Args args, CallContext& c) {
 // FORECAST.ETS.CONFINT(target_date, values, timeline, [confidence_level], [seasonality],
 // [data_completion], [aggregation])
 Value forecastEtsConfidence(Args args, CallContext& c) {
-    Series series;
-    std::size_t season = 0;
-    SmoothingModel model;
     Reader r(args, c);
-    double steps = 0;
     const double level = r.given(3) ? r.number(3) : 0.95;
     if (r.failed()) {
         return r.error();
@@ -280,16 +284,9 @@ Value forecastEtsConfidence(Args args, CallContext& c) {
     if (!(level > 0 && level < 1)) {
         return Value::fail(CellError::Num);
     }
-    if (auto e = readSeries(args, 1, 5, c, series)) {
-        return *e;
-    }
-    if (auto e = stepsTo(r, series, steps)) {
-        return *e;
-    }
-    if (auto e = seasonOf(args, 4, series, c, season)) {
-        return *e;
-    }
-    if (auto e = fitModel(series, season, c, model)) {
+    double steps = 0;
+    SmoothingModel model;
+    if (auto e = forecastModel(args, c, r, 4, steps, model)) {
         return *e;
     }
     return numberOrNum(model.intervalHalfWidth(steps, level));
