@@ -1,7 +1,7 @@
 #pragma once
 // The production random numbers of the naming rules, free of the window.
 
-#include "app/Services.h"
+#include "app/Random.h"
 
 #include <random>
 

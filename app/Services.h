@@ -1,6 +1,8 @@
 #pragma once
 // Everything the window reaches outside itself, bundled so that tests can hand in doubles.
 
+#include "app/Random.h"
+
 #include <QString>
 
 class QWidget;
@@ -34,14 +36,6 @@ public:
     virtual ~Shell() = default;
     virtual void ShellExecute(QWidget* owner, const QString& operation, const QString& file,
                               int showCommand) = 0;
-};
-
-// The pseudo-random numbers of the naming rules.
-class Random {
-public:
-    virtual ~Random() = default;
-    virtual void Randomize() = 0; // seed from the clock
-    virtual double Rnd() = 0;     // uniform in [0, 1)
 };
 
 struct Services {

@@ -32,7 +32,8 @@ double leadingNumber(const QString& text) {
 } // namespace
 
 int MajorVersion(const QString& versionText) {
-    const double number = std::nearbyint(leadingNumber(convert::StripExtension(versionText)));
+    const double number = std::nearbyint(
+        leadingNumber(QString::fromStdString(convert::StripExtension(versionText.toStdString()))));
     if (!(std::abs(number) < static_cast<double>(std::numeric_limits<int>::max())))
         return 0;
     return static_cast<int>(number);

@@ -25,7 +25,7 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
     std::vector<PlannedWorkbook> plan;
     plan.reserve(workbooks.size());
     const bool entire = options.entireWorkbook;
-    const QString dotExtension = u'.' + convert::OutputExtension(options);
+    const QString dotExtension = u'.' + QString::fromStdString(convert::OutputExtension(options));
     // Whole-workbook outputs planned so far, case-folded, as the window's run keeps them; and
     // the folders planned so far, which a serial run would have created by then.
     QSet<QString> outputs;

@@ -79,7 +79,8 @@ RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workboo
 
 QString RunLedger::outputOf(const PlannedWorkbook& planned) const {
     return options_.output.entireWorkbook
-               ? planned.folder + u'.' + convert::OutputExtension(options_.output)
+               ? planned.folder + u'.' +
+                     QString::fromStdString(convert::OutputExtension(options_.output))
                : planned.folder;
 }
 
@@ -90,7 +91,8 @@ QString RunLedger::folderOf(const QString& output) const {
         return QString();
     if (!options_.output.entireWorkbook)
         return output;
-    const QString dotExtension = u'.' + convert::OutputExtension(options_.output);
+    const QString dotExtension =
+        u'.' + QString::fromStdString(convert::OutputExtension(options_.output));
     if (!output.endsWith(dotExtension, Qt::CaseInsensitive))
         return QString();
     return output.chopped(dotExtension.size());

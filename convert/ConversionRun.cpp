@@ -41,7 +41,8 @@ RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSou
         context.observer.converting(displayName);
 
         const bool entire = context.options.entireWorkbook;
-        const QString dotExtension = u'.' + OutputExtension(context.options);
+        const QString dotExtension =
+            u'.' + QString::fromStdString(OutputExtension(context.options));
         state.WorkbookOutputFolder =
             ChooseWorkbookFolder(state.OutputFolder, displayName, [&](const QString& candidate) {
                 return sources::PathKind(candidate) == sources::ExistingFolder ||

@@ -1,6 +1,8 @@
 #include "convert/Names.h"
 
-#include "app/Services.h"
+#include "app/CaseFolding.h"
+#include "app/Random.h"
+#include "app/Utf8.h"
 #include "convert/TextRules.h"
 
 #include <limits>
@@ -9,75 +11,61 @@ namespace convert {
 namespace {
 
 // Characters a file name formed from a sheet name may not hold: the five that the first
-// platform refused, then what would leave the folder or that no file system takes.
-bool forbidden(QChar c) {
-    switch (c.unicode()) {
-    case u':':
-    case u'"':
-    case u'<':
-    case u'>':
-    case u'|':
-    case u'/':
+// platform refused, then what would leave the folder or that no file system takes. All are
+// ASCII, which never occurs inside a multi-byte UTF-8 sequence, so bytes can be tested alone.
+bool forbidden(char c) {
+    switch (c) {
+    case ':':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+    case '/':
         return true;
     default:
-        return c.unicode() < 0x20;
+        return static_cast<unsigned char>(c) < 0x20;
     }
 }
 
-// The longest prefix of `name` of at most `maxBytes` UTF-8 bytes that ends on a whole character.
-QString truncateUtf8(const QString& name, int maxBytes) {
-    int bytes = 0;
-    qsizetype end = 0;
-    while (end < name.size()) {
-        const char32_t code = name.at(end).unicode();
-        qsizetype units = 1;
-        int width = code < 0x80 ? 1 : code < 0x800 ? 2 : 3;
-        if (name.at(end).isHighSurrogate() && end + 1 < name.size() &&
-            name.at(end + 1).isLowSurrogate()) {
-            units = 2;
-            width = 4;
-        }
-        if (bytes + width > maxBytes)
-            break;
-        bytes += width;
-        end += units;
-    }
-    return name.left(end);
-}
-
-QString clean(const QString& name) {
-    QString result;
-    result.reserve(name.size());
-    for (const QChar c : name)
+std::string clean(std::string_view name) {
+    std::string kept;
+    kept.reserve(name.size());
+    for (const char c : name)
         if (!forbidden(c))
-            result += c;
-    result = truncateUtf8(result, MaxStemBytes);
+            kept += c;
+    const std::string_view result = app::TruncateUtf8(kept, MaxStemBytes);
     // Names that are the folder itself or its parent would leave the workbook's folder.
-    if (result == u"." || result == u"..")
-        return QString();
-    return result;
+    if (result == "." || result == "..")
+        return std::string();
+    return std::string(result);
 }
 
-QString randomNumber(app::Random& random, int upTo) {
+std::string randomNumber(app::Random& random, int upTo) {
     random.Randomize();
-    return QString::number(static_cast<qint64>(random.Rnd() * upTo + 1));
+    return std::to_string(static_cast<long long>(random.Rnd() * upTo + 1));
 }
 
-QString joined(const QString& workbookName, const QString& tail) {
-    return workbookName + u'_' + tail;
+std::string joined(std::string_view workbookName, std::string_view tail) {
+    std::string result;
+    result.reserve(workbookName.size() + 1 + tail.size());
+    result += workbookName;
+    result += '_';
+    result += tail;
+    return result;
 }
 
 } // namespace
 
-QString OutputFileName(int fileNaming, const QString& workbookItem, const QString& sheetName,
-                       std::int32_t& FileSequenceNumber, app::Random& random) {
-    const QString workbookName = StripExtension(workbookItem);
-    QString named;
+std::string OutputFileName(int fileNaming, std::string_view workbookItem,
+                           std::string_view sheetName, std::int32_t& FileSequenceNumber,
+                           app::Random& random) {
+    const std::string workbookName = StripExtension(workbookItem);
+    std::string named;
     switch (fileNaming) {
     case 0:
-        named = sheetName.compare(workbookName, Qt::CaseInsensitive) == 0
+        named = app::CompareIgnoringCase(sheetName, workbookName) == 0
                     ? joined(workbookName, sheetName)
-                    : sheetName;
+                    : std::string(sheetName);
         break;
     case 1:
         named = joined(workbookName, sheetName);
@@ -85,7 +73,7 @@ QString OutputFileName(int fileNaming, const QString& workbookItem, const QStrin
     case 2: {
         if (FileSequenceNumber == std::numeric_limits<std::int32_t>::max())
             FileSequenceNumber = 0;
-        const QString number = QString::number(++FileSequenceNumber);
+        const std::string number = std::to_string(++FileSequenceNumber);
         named = number == workbookName ? joined(workbookName, number) : number;
         break;
     }
@@ -94,36 +82,38 @@ QString OutputFileName(int fileNaming, const QString& workbookItem, const QStrin
         break;
     }
 
-    QString name = named.isEmpty() ? named : clean(named);
+    std::string name = named.empty() ? named : clean(named);
     // A leading blank discards the name rather than being trimmed.
-    if (name.startsWith(u' '))
+    if (name.starts_with(' '))
         name.clear();
-    if (name.isEmpty())
+    if (name.empty())
         name = randomNumber(random, 1000000);
-    if (name != named && name.size() < 2)
-        name.prepend(randomNumber(random, 100));
+    // Two characters as the window counts them: one past U+FFFF already makes two.
+    if (name != named && app::Utf16Length(name) < 2)
+        name.insert(0, randomNumber(random, 100));
     return name;
 }
 
-QString PageTitle(int pageTitle, const QString& workbookItem, const QString& sheetName) {
+std::string PageTitle(int pageTitle, std::string_view workbookItem, std::string_view sheetName) {
     switch (pageTitle) {
     case 1:
-        return sheetName;
+        return std::string(sheetName);
     case 2:
         return StripExtension(workbookItem);
     case 3:
         return joined(StripExtension(workbookItem), sheetName);
     default:
-        return QString();
+        return std::string();
     }
 }
 
-QString ClaimedNames::claim(const QString& stem, const QString& extension) {
-    const QString dotExtension = u'.' + extension;
-    QString candidate = stem;
-    for (int k = 2; claimed_.contains((candidate + dotExtension).toCaseFolded()); ++k)
-        candidate = stem + u'_' + QString::number(k);
-    claimed_.insert((candidate + dotExtension).toCaseFolded());
+std::string ClaimedNames::claim(std::string_view stem, std::string_view extension) {
+    std::string dotExtension = ".";
+    dotExtension += extension;
+    std::string candidate(stem);
+    for (int k = 2; claimed_.contains(app::CaseFolded(candidate + dotExtension)); ++k)
+        candidate = std::string(stem) + '_' + std::to_string(k);
+    claimed_.insert(app::CaseFolded(candidate + dotExtension));
     return candidate;
 }
 

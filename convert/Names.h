@@ -2,9 +2,10 @@
 // The naming rules of per-sheet output: the file name and page title of each published sheet,
 // and the file names already handed out in one workbook's folder.
 
-#include <QSet>
-#include <QString>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
 
 namespace app {
 class Random;
@@ -23,12 +24,13 @@ inline constexpr int MaxStemBytes = 200;
 // or any of :"<>|, and at most MaxStemBytes long. A name that cleaning empties or that starts
 // with a blank becomes a random number from `random`; a cleaned name shorter than two
 // characters gets a random number in front.
-QString OutputFileName(int fileNaming, const QString& workbookItem, const QString& sheetName,
-                       std::int32_t& FileSequenceNumber, app::Random& random);
+std::string OutputFileName(int fileNaming, std::string_view workbookItem,
+                           std::string_view sheetName, std::int32_t& FileSequenceNumber,
+                           app::Random& random);
 
 // The page title of sheet `sheetName` by title rule `pageTitle` (1 sheet name, 2 workbook name,
 // 3 both joined by "_"); empty for any other rule. Not cleaned.
-QString PageTitle(int pageTitle, const QString& workbookItem, const QString& sheetName);
+std::string PageTitle(int pageTitle, std::string_view workbookItem, std::string_view sheetName);
 
 // The file names one call has handed out in one folder, so that no page of the call replaces
 // another.
@@ -36,10 +38,10 @@ class ClaimedNames {
 public:
     // `stem` when no claimed name equals stem.extension, else the first free stem_k for
     // k = 2, 3 …; the result is claimed. Letter case is ignored, as some file systems do.
-    QString claim(const QString& stem, const QString& extension);
+    std::string claim(std::string_view stem, std::string_view extension);
 
 private:
-    QSet<QString> claimed_; // "stem.extension", case-folded
+    std::unordered_set<std::string> claimed_; // "stem.extension", case-folded
 };
 
 } // namespace convert

@@ -45,7 +45,7 @@ QString PrepareMessage(PrepareResult result) {
 }
 
 QString DisplayName(const QString& itemText) {
-    return RemoveSpacesAndDots(StripExtension(itemText));
+    return QString::fromStdString(RemoveSpacesAndDots(StripExtension(itemText.toStdString())));
 }
 
 QString ChooseWorkbookFolder(const QString& OutputFolder, const QString& displayName,

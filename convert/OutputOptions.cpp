@@ -13,10 +13,10 @@ bool webPage(const OutputOptions& options) {
 
 } // namespace
 
-QString OutputExtension(const OutputOptions& options) {
+std::string OutputExtension(const OutputOptions& options) {
     if (webPage(options))
-        return options.shortExtension ? QStringLiteral("htm") : QStringLiteral("html");
-    return options.shortExtension ? QStringLiteral("mht") : QStringLiteral("mhtml");
+        return options.shortExtension ? "htm" : "html";
+    return options.shortExtension ? "mht" : "mhtml";
 }
 
 int SaveAsFileFormat(const OutputOptions& options) {

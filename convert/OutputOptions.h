@@ -2,7 +2,7 @@
 // The output choices of a conversion, as list indexes of the option panel's boxes (-1 when a
 // box has nothing selected), so that the rules read plain values rather than widgets.
 
-#include <QString>
+#include <string>
 
 namespace convert {
 
@@ -16,7 +16,7 @@ struct OutputOptions {
 };
 
 // "htm", "html", "mht" or "mhtml" for the chosen format and extension length.
-QString OutputExtension(const OutputOptions& options);
+std::string OutputExtension(const OutputOptions& options);
 
 // The SaveAs file format of whole-workbook output: 44 for a web page, 45 for an archive.
 int SaveAsFileFormat(const OutputOptions& options);

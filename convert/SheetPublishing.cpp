@@ -128,7 +128,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
         };
         const automation::Object publishObjects =
             workbook.getObject(QStringLiteral("PublishObjects"));
-        const QString extension = OutputExtension(options);
+        const std::string extension = OutputExtension(options);
         int groupSize = 1;
         int position = 1;
         while (position <= sheets) {
@@ -137,11 +137,13 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
                 QString name;
                 if (!chooseSheet(context, job.position, position, nameAt, name))
                     continue;
-                const QString stem =
-                    OutputFileName(options.fileNaming, job.itemText, name,
-                                   context.state.FileSequenceNumber, context.random);
-                const QString title = PageTitle(options.pageTitle, job.itemText, name);
-                const QString page = prefix + claimed.claim(stem, extension) + u'.' + extension;
+                const std::string stem = OutputFileName(
+                    options.fileNaming, job.itemText.toStdString(), name.toStdString(),
+                    context.state.FileSequenceNumber, context.random);
+                const QString title = QString::fromStdString(
+                    PageTitle(options.pageTitle, job.itemText.toStdString(), name.toStdString()));
+                const QString page = prefix + QString::fromStdString(
+                                                  claimed.claim(stem, extension) + '.' + extension);
                 group.files << page;
                 group.sheets << name;
                 // An empty title goes as an empty text, never as a missing one.
@@ -259,11 +261,14 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                 context.observer.setProgressValue(position);
                 continue;
             }
-            const QString stem = OutputFileName(options.fileNaming, job.itemText, name,
-                                                context.state.FileSequenceNumber, context.random);
-            const QString title = PageTitle(options.pageTitle, job.itemText, name);
-            const QString extension = OutputExtension(options);
-            const QString fileName = claimed.claim(stem, extension) + u'.' + extension;
+            const std::string stem =
+                OutputFileName(options.fileNaming, job.itemText.toStdString(), name.toStdString(),
+                               context.state.FileSequenceNumber, context.random);
+            const QString title = QString::fromStdString(
+                PageTitle(options.pageTitle, job.itemText.toStdString(), name.toStdString()));
+            const std::string extension = OutputExtension(options);
+            const QString fileName =
+                QString::fromStdString(claimed.claim(stem, extension) + '.' + extension);
             SheetInFlight& sheet = coming.emplace(workbook);
             sheet.position = position;
             sheet.page = prefix + fileName;

@@ -2,15 +2,16 @@
 
 namespace convert {
 
-QString StripExtension(const QString& text) {
-    const qsizetype dot = text.lastIndexOf(u'.');
-    return dot < 0 ? text : text.left(dot);
+std::string StripExtension(std::string_view text) {
+    return std::string(text.substr(0, text.rfind('.')));
 }
 
-QString RemoveSpacesAndDots(const QString& text) {
-    QString result = text;
-    result.remove(u' ');
-    result.remove(u'.');
+std::string RemoveSpacesAndDots(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text)
+        if (c != ' ' && c != '.')
+            result += c;
     return result;
 }
 

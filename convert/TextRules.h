@@ -1,14 +1,15 @@
 #pragma once
 // Small text rules of the naming: file extensions and blanks.
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace convert {
 
 // The text up to, not including, its last "."; the whole text when it has none.
-QString StripExtension(const QString& text);
+std::string StripExtension(std::string_view text);
 
 // The text without any blank or ".".
-QString RemoveSpacesAndDots(const QString& text);
+std::string RemoveSpacesAndDots(std::string_view text);
 
 } // namespace convert

@@ -18,7 +18,8 @@ ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const Workboo
     std::optional<PartialOutput> saving; // the page being saved, until it is
     try {
         session.emplace(context.automation, job.path);
-        const QString output = base + u'.' + OutputExtension(context.options);
+        const QString output =
+            base + u'.' + QString::fromStdString(OutputExtension(context.options));
         saving.emplace(output);
         session->workbook().call(
             QStringLiteral("SaveAs"), {output},

@@ -16,20 +16,24 @@ using testing_support::FixedRandom;
 struct NameRow {
     const char* what;
     int mode;
-    QString workbook;
-    QString sheet;
+    std::string workbook;
+    std::string sheet;
     std::int32_t sequenceBefore;
     std::deque<double> randoms;
-    QString expected;
+    std::string expected;
     std::int32_t sequenceAfter;
     int randomizeCalls;
 };
 
 TEST(OutputFileName, FollowsTheNamingRules) {
-    const QString longName(300, u'n');
-    const QString longAccented(300, QChar(0xE9)); // two UTF-8 bytes each
-    const QString controls =
-        QStringLiteral("a") + QChar(1) + u'b' + QChar(0x1F) + u'c' + QChar(0) + u'd';
+    const std::string longName(300, 'n');
+    std::string longAccented;
+    for (int i = 0; i < 300; ++i)
+        longAccented += "\xC3\xA9"; // U+00E9, two UTF-8 bytes
+    const std::string controls = std::string("a\x01"
+                                             "b\x1F"
+                                             "c") +
+                                 '\0' + 'd';
     const NameRow rows[] = {
         {"sheet name", 0, "Sales.xls", "Summary", 0, {}, "Summary", 0, 0},
         {"sheet named like the workbook", 0, "Sales.xls", "sales", 0, {}, "Sales_sales", 0, 0},
@@ -68,14 +72,22 @@ TEST(OutputFileName, FollowsTheNamingRules) {
         {"folder itself is no name", 0, "B.xls", "/./", 0, {0.5}, "500001", 0, 1},
         {"control characters removed", 0, "B.xls", controls, 0, {}, "abcd", 0, 0},
         {"blank after a removed character", 0, "B.xls", "| x", 0, {0.5}, "500001", 0, 1},
-        {"long name cut to the byte limit", 0, "B.xls", longName, 0, {}, longName.left(200), 0, 0},
+        {"long name cut to the byte limit",
+         0,
+         "B.xls",
+         longName,
+         0,
+         {},
+         longName.substr(0, 200),
+         0,
+         0},
         {"long name cut on a whole character",
          0,
          "B.xls",
          longAccented,
          0,
          {},
-         longAccented.left(100),
+         longAccented.substr(0, 200),
          0,
          0},
     };
@@ -93,10 +105,10 @@ TEST(OutputFileName, FollowsTheNamingRules) {
 
 TEST(OutputFileName, NeverSplitsACharacterAtTheLimit) {
     // 199 ASCII bytes, then a four-byte character that does not fit.
-    const QString name = QString(199, u'a') + QString::fromUtf8("\xF0\x9F\x98\x80") + u'b';
+    const std::string name = std::string(199, 'a') + "\xF0\x9F\x98\x80" + 'b';
     FixedRandom random;
     std::int32_t sequence = 0;
-    EXPECT_EQ(convert::OutputFileName(0, "B.xls", name, sequence, random), QString(199, u'a'));
+    EXPECT_EQ(convert::OutputFileName(0, "B.xls", name, sequence, random), std::string(199, 'a'));
 }
 
 TEST(PageTitle, FollowsTheTitleRule) {

@@ -1,0 +1,62 @@
+#include "app/CaseFolding.h"
+
+#include "app/CaseFoldingTable.h"
+#include "app/Utf8.h"
+
+#include <algorithm>
+
+namespace app {
+namespace {
+
+// A key whose order is the UTF-16 order of the code points: U+E000..U+FFFF come after every
+// character past U+FFFF, whose high surrogates lie below U+E000.
+char32_t utf16Order(char32_t code) {
+    return code >= 0xE000 && code <= 0xFFFF ? code + 0x110000 : code;
+}
+
+template <typename Map> int compareBy(std::string_view a, std::string_view b, Map map) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = utf16Order(map(NextCodePoint(a, i)));
+        const char32_t y = utf16Order(map(NextCodePoint(b, j)));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+} // namespace
+
+char32_t FoldCase(char32_t code) {
+    const auto runs = FoldRuns();
+    auto after = std::upper_bound(runs.begin(), runs.end(), code,
+                                  [](char32_t c, const FoldRun& run) { return c < run.first; });
+    if (after == runs.begin())
+        return code;
+    const FoldRun& run = *(after - 1);
+    const char32_t offset = code - run.first;
+    if (offset % run.step != 0 || offset / run.step >= run.count)
+        return code;
+    return static_cast<char32_t>(static_cast<std::int32_t>(code) + run.delta);
+}
+
+std::string CaseFolded(std::string_view text) {
+    std::string folded;
+    folded.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();)
+        AppendCodePoint(folded, FoldCase(NextCodePoint(text, at)));
+    return folded;
+}
+
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    return compareBy(a, b, FoldCase);
+}
+
+int CompareUtf16(std::string_view a, std::string_view b) {
+    return compareBy(a, b, [](char32_t code) { return code; });
+}
+
+} // namespace app
