@@ -3,8 +3,8 @@
 
 #include "app/SheetTable.h"
 
-#include <QString>
 #include <cstdint>
+#include <string>
 
 namespace app {
 
@@ -12,8 +12,8 @@ struct SharedState {
     app::SheetTable SheetTable;            // sheet names and check marks per workbook
     std::int32_t CurrentWorkbookIndex = 0; // workbook whose sheets the sheet list shows
     bool WorkbookListFresh = false;        // false only while a workbook-list click is handled
-    QString OutputFolder;                  // output directory of the run, ending in "/"
-    QString WorkbookOutputFolder;          // output folder (or path stem) of one workbook
+    std::string OutputFolder;              // output directory of the run, ending in "/"
+    std::string WorkbookOutputFolder;      // output folder (or path stem) of one workbook
     std::int32_t FileSequenceNumber = 0;   // last number of the sequence naming mode
 };
 

@@ -7,23 +7,23 @@ namespace app {
 void SheetTable::check(int column, int row, int plane) {
     if (column < 0 || column > LastColumn || row < 0 || row > LastRow || plane < 0 ||
         plane > LastPlane)
-        throw automation::Error(automation::Error::SubscriptOutOfRange,
-                                QStringLiteral("Subscript out of range"));
+        throw automation::Error(automation::Error::SubscriptOutOfRange, "Subscript out of range");
 }
 
-QString SheetTable::at(int column, int row, int plane) const {
+const std::string& SheetTable::at(int column, int row, int plane) const {
+    static const std::string empty;
     check(column, row, plane);
     const auto& rows = columns_[static_cast<std::size_t>(column)];
     if (static_cast<std::size_t>(row) >= rows.size())
-        return QString();
+        return empty;
     return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(plane)];
 }
 
-void SheetTable::set(int column, int row, int plane, const QString& text) {
+void SheetTable::set(int column, int row, int plane, std::string_view text) {
     check(column, row, plane);
     auto& rows = columns_[static_cast<std::size_t>(column)];
     if (static_cast<std::size_t>(row) >= rows.size()) {
-        if (text.isEmpty())
+        if (text.empty())
             return; // reads as empty already
         rows.resize(static_cast<std::size_t>(row) + 1);
     }

@@ -3,8 +3,9 @@
 // (plane 0) and check mark (plane 1, "1" or empty). Every cell reads as empty until set, and
 // only cells that hold text cost memory, so the five million cells of its bounds stay cheap.
 
-#include <QString>
 #include <array>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace app {
@@ -16,9 +17,9 @@ public:
     static constexpr int LastPlane = 1;    // bounds 0..1
 
     // The text at (column, row, plane). Throws automation::Error 9 outside the bounds.
-    QString at(int column, int row, int plane) const;
+    const std::string& at(int column, int row, int plane) const;
     // Stores `text` at (column, row, plane). Throws automation::Error 9 outside the bounds.
-    void set(int column, int row, int plane, const QString& text);
+    void set(int column, int row, int plane, std::string_view text);
     // Every cell back to the empty string; the bounds never change.
     void clear();
 
@@ -28,7 +29,7 @@ public:
 private:
     static void check(int column, int row, int plane);
 
-    std::array<std::vector<std::array<QString, 2>>, LastColumn + 1> columns_;
+    std::array<std::vector<std::array<std::string, 2>>, LastColumn + 1> columns_;
 };
 
 } // namespace app

@@ -24,9 +24,9 @@ int probeSpreadsheetVersion(automation::Factory& factory) {
 }
 
 int iconForPath(const QString& path) {
-    if (sources::PathKind(path) == sources::ExistingFile)
+    if (sources::PathKind(path.toStdString()) == sources::ExistingFile)
         return WorkbookFileIcon;
-    if (sources::PathKind(path) == sources::ExistingFolder)
+    if (sources::PathKind(path.toStdString()) == sources::ExistingFolder)
         return FolderIcon;
     return MissingPathIcon;
 }

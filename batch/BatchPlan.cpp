@@ -46,17 +46,19 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
         PlannedWorkbook planned;
         planned.input = workbooks[i];
         planned.position = static_cast<int>(i % app::SheetTable::LastColumn) + 1;
-        const QString displayName = convert::DisplayName(planned.input.itemText());
+        const std::string displayName =
+            convert::DisplayName(planned.input.itemText().toStdString());
         planned.folder = decided(i);
         if (planned.folder.isEmpty()) {
-            planned.folder = convert::ChooseWorkbookFolder(
-                BaseFolder(planned.input, OutputFolder, rules.mirror), displayName,
-                [&](const QString& candidate) {
-                    if (sources::PathKind(candidate) == sources::ExistingFolder)
+            planned.folder = QString::fromStdString(convert::ChooseWorkbookFolder(
+                BaseFolder(planned.input, OutputFolder, rules.mirror).toStdString(), displayName,
+                [&](const std::string& path) {
+                    if (sources::PathKind(path) == sources::ExistingFolder)
                         return true;
+                    const QString candidate = QString::fromStdString(path);
                     return entire ? outputs.contains((candidate + dotExtension).toCaseFolded())
                                   : folders.contains(candidate);
-                });
+                }));
             take(planned.folder);
         }
         plan.push_back(std::move(planned));

@@ -98,8 +98,8 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     run.reporter.starting(number, planned.input.itemText());
     const QString& path = planned.input.path;
     const bool entire = run.options.output.entireWorkbook;
-    state.OutputFolder = run.OutputFolder;
-    state.WorkbookOutputFolder = planned.folder;
+    state.OutputFolder = run.OutputFolder.toStdString();
+    state.WorkbookOutputFolder = planned.folder.toStdString();
     // Each workbook numbers its pages from 1, whichever worker takes it and whatever became of
     // the workbook before it, so that the names do not depend on the order of the work.
     state.FileSequenceNumber = 0;
@@ -115,7 +115,7 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     run.ledger.started(planned, result.stamp);
     if (run.options.mirror)
         QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
-    if (!entire && !convert::CreateFolder(planned.folder) &&
+    if (!entire && !convert::CreateFolder(planned.folder.toStdString()) &&
         !(reused && QFileInfo(planned.folder).isDir()))
         return failure(run, path, JobResult::Failed,
                        QStringLiteral("cannot create the folder %1").arg(planned.folder), result);

@@ -46,22 +46,24 @@ void addFolder(CollectedInputs& collected, const QString& input, const QString& 
         return;
     }
     // One more than the window lists tells whether the folder had more.
-    QStringList names = sources::ListWorkbookNames(path, sources::MaxWorkbooks + 1);
-    if (names.size() > sources::MaxWorkbooks) {
+    std::vector<std::string> names =
+        sources::ListWorkbookNames(path.toStdString(), sources::MaxWorkbooks + 1);
+    if (names.size() > static_cast<std::size_t>(sources::MaxWorkbooks)) {
         names.resize(sources::MaxWorkbooks);
         collected.notes << QStringLiteral("%1: more than %2 workbooks; only the first %2 by "
                                           "name are converted (--recursive takes them all)")
                                .arg(input)
                                .arg(sources::MaxWorkbooks);
-    } else if (names.isEmpty()) {
+    } else if (names.empty()) {
         const bool hasFolders = !QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
         collected.empty << (hasFolders ? QStringLiteral("%1: no workbooks in this folder; "
                                                         "--recursive searches its subfolders")
                                        : QStringLiteral("%1: no workbooks in this folder"))
                                .arg(input);
     }
-    for (const QString& name : names) {
-        const QString file = sources::JoinPath(path, name);
+    for (const std::string& listed : names) {
+        const QString name = PathFromBytes(QByteArray::fromStdString(listed));
+        const QString file = path.endsWith(u'/') ? path + name : path + u'/' + name;
         collected.workbooks.push_back(InputWorkbook{file, file.size() - name.size(), QString()});
     }
 }
@@ -95,7 +97,7 @@ CollectedInputs CollectInputs(const QStringList& inputs, const InputRules& rules
         const QString listed = PathFromBytes(bytes);
         bytes = QByteArray(); // the list goes as the workbooks come
         const QString absolute =
-            QDir::cleanPath(listed.startsWith(u'/') ? listed : sources::JoinPath(current, listed));
+            QDir::cleanPath(listed.startsWith(u'/') ? listed : current + u'/' + listed);
         const QString relative = relativeOfListed(listed);
         // Most listed paths end in their relative part, which is then not kept twice.
         const bool suffix = absolute.endsWith(relative) &&

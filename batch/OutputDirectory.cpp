@@ -54,8 +54,11 @@ QString PrepareBatchOutput(const QString& given, QString& OutputFolder) {
     if (::access(encoded.constData(), W_OK | X_OK) != 0)
         return problem(QStringLiteral("cannot be written to: %1")
                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    if (convert::PrepareOutputFolder(path, -1, OutputFolder) != convert::PrepareResult::Ready)
+    std::string prepared;
+    if (convert::PrepareOutputFolder(path.toStdString(), -1, prepared) !=
+        convert::PrepareResult::Ready)
         return problem(QStringLiteral("is not a folder Quillmere can use"));
+    OutputFolder = QString::fromStdString(prepared);
     return QString();
 }
 

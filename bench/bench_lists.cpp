@@ -54,7 +54,7 @@ const QTemporaryDir& bigFolder() {
 }
 
 void BM_ListWorkbookNames(benchmark::State& state) {
-    const QString folder = bigFolder().path();
+    const std::string folder = bigFolder().path().toStdString();
     for (auto _ : state)
         benchmark::DoNotOptimize(sources::ListWorkbookNames(folder, sources::MaxWorkbooks));
 }
@@ -62,7 +62,7 @@ BENCHMARK(BM_ListWorkbookNames)->Unit(benchmark::kMillisecond);
 
 void BM_LoadWorkbookList(benchmark::State& state) {
     Window window;
-    const QString folder = bigFolder().path();
+    const std::string folder = bigFolder().path().toStdString();
     for (auto _ : state)
         sources::LoadWorkbookList(window.form, folder);
     if (window.form.ListView2->topLevelItemCount() != sources::MaxWorkbooks)
@@ -81,8 +81,8 @@ void BM_ShowFiveThousandSheetsFromTable(benchmark::State& state) {
     form.ListView1->setCurrentItem(entry);
     sources::LoadWorkbookList(form, book);
     for (int row = 1; row <= 5000; ++row) {
-        form.state.SheetTable.set(1, row, 0, QStringLiteral("Sheet%1").arg(row));
-        form.state.SheetTable.set(1, row, 1, row % 3 ? QStringLiteral("1") : QString());
+        form.state.SheetTable.set(1, row, 0, "Sheet" + std::to_string(row));
+        form.state.SheetTable.set(1, row, 1, row % 3 ? "1" : "");
     }
     form.state.WorkbookListFresh = true;
     form.state.CurrentWorkbookIndex = 1;

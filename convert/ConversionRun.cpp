@@ -37,17 +37,18 @@ RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSou
             continue;
         const QString itemText = workbooks.itemText(position);
         state.WorkbookOutputFolder = state.OutputFolder;
-        const QString displayName = DisplayName(itemText);
+        const QString displayName = QString::fromStdString(DisplayName(itemText.toStdString()));
         context.observer.converting(displayName);
 
         const bool entire = context.options.entireWorkbook;
         const QString dotExtension =
             u'.' + QString::fromStdString(OutputExtension(context.options));
-        state.WorkbookOutputFolder =
-            ChooseWorkbookFolder(state.OutputFolder, displayName, [&](const QString& candidate) {
+        state.WorkbookOutputFolder = ChooseWorkbookFolder(
+            state.OutputFolder, displayName.toStdString(), [&](const std::string& candidate) {
                 return sources::PathKind(candidate) == sources::ExistingFolder ||
                        (entire &&
-                        writtenThisRun.contains((candidate + dotExtension).toCaseFolded()));
+                        writtenThisRun.contains(
+                            (QString::fromStdString(candidate) + dotExtension).toCaseFolded()));
             });
 
         ConversionOutcome outcome;

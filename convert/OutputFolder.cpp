@@ -1,65 +1,73 @@
 #include "convert/OutputFolder.h"
 
+#include "app/Utf8.h"
 #include "convert/TextRules.h"
 #include "sources/PathKind.h"
 
-#include <QFile>
 #include <sys/stat.h>
 
 namespace convert {
 namespace {
 
-// A candidate this long is no path any file system takes, so the loop need not go further.
-constexpr qsizetype longestCandidate = 4096;
+// A candidate this long, in UTF-16 units as the window counts, is no path any file system
+// takes, so the loop need not go further.
+constexpr std::size_t longestCandidate = 4096;
 
 } // namespace
 
-PrepareResult PrepareOutputFolder(const QString& boxText, int listIndex, QString& OutputFolder) {
+PrepareResult PrepareOutputFolder(std::string_view boxText, int listIndex,
+                                  std::string& OutputFolder) {
     OutputFolder = boxText;
-    if (boxText.isEmpty())
+    if (boxText.empty())
         return PrepareResult::NoFolderGiven;
     const bool typed = listIndex == -1;
     if (sources::PathKind(boxText) != sources::ExistingFolder && !typed)
         return PrepareResult::FolderMissing;
-    while (OutputFolder.endsWith(u'/'))
-        OutputFolder.chop(1);
+    while (OutputFolder.ends_with('/'))
+        OutputFolder.pop_back();
     if (sources::PathKind(OutputFolder) != sources::ExistingFolder && typed &&
         !CreateFolder(OutputFolder))
         return PrepareResult::CreateFailed;
-    OutputFolder += u'/';
+    OutputFolder += '/';
     return PrepareResult::Ready;
 }
 
-QString PrepareMessage(PrepareResult result) {
+std::string PrepareMessage(PrepareResult result) {
     switch (result) {
     case PrepareResult::NoFolderGiven:
-        return QStringLiteral("Please select output folder");
+        return "Please select output folder";
     case PrepareResult::FolderMissing:
-        return QStringLiteral("Folder does not exist!");
+        return "Folder does not exist!";
     case PrepareResult::CreateFailed:
-        return QStringLiteral("Failed to create folder!");
+        return "Failed to create folder!";
     case PrepareResult::Ready:
         break;
     }
-    return QString();
+    return std::string();
 }
 
-QString DisplayName(const QString& itemText) {
-    return QString::fromStdString(RemoveSpacesAndDots(StripExtension(itemText.toStdString())));
+std::string DisplayName(std::string_view itemText) {
+    return RemoveSpacesAndDots(StripExtension(itemText));
 }
 
-QString ChooseWorkbookFolder(const QString& OutputFolder, const QString& displayName,
-                             const std::function<bool(const QString&)>& taken) {
-    QString candidate = OutputFolder + displayName;
-    for (int suffix = 1; taken(candidate) && candidate.size() < longestCandidate; ++suffix)
-        candidate += QString::number(suffix);
+std::string ChooseWorkbookFolder(std::string_view OutputFolder, std::string_view displayName,
+                                 const std::function<bool(const std::string&)>& taken) {
+    std::string candidate(OutputFolder);
+    candidate += displayName;
+    // Only suffix digits are appended, one UTF-16 unit each.
+    std::size_t length = app::Utf16Length(candidate);
+    for (int suffix = 1; taken(candidate) && length < longestCandidate; ++suffix) {
+        const std::string digits = std::to_string(suffix);
+        candidate += digits;
+        length += digits.size();
+    }
     return candidate;
 }
 
-bool CreateFolder(const QString& path) {
-    if (path.isEmpty())
+bool CreateFolder(const std::string& path) {
+    if (path.empty())
         return false;
-    return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
+    return ::mkdir(path.c_str(), 0777) == 0;
 }
 
 } // namespace convert

@@ -1,8 +1,9 @@
 #pragma once
 // The output directory of a run and the output folder of each workbook in it.
 
-#include <QString>
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace convert {
 
@@ -17,22 +18,23 @@ enum class PrepareResult {
 // index: -1 when the text was typed, in which case a missing last level is created; a missing
 // remembered folder is never recreated. On Ready, `OutputFolder` is the folder without its
 // trailing separators and with one "/" appended.
-PrepareResult PrepareOutputFolder(const QString& boxText, int listIndex, QString& OutputFolder);
+PrepareResult PrepareOutputFolder(std::string_view boxText, int listIndex,
+                                  std::string& OutputFolder);
 
 // The message that tells the user why preparation failed; empty for Ready.
-QString PrepareMessage(PrepareResult result);
+std::string PrepareMessage(PrepareResult result);
 
 // The display name of a workbook listed as `itemText`: without its extension, blanks and dots.
-QString DisplayName(const QString& itemText);
+std::string DisplayName(std::string_view itemText);
 
 // `OutputFolder` followed by `displayName`, moved on while `taken` says so by appending 1, 2,
 // 3 … to what it has become (Sales, Sales1, Sales12, Sales123 …). Stops, with the last
 // candidate, should the candidate outgrow any path a file system takes.
-QString ChooseWorkbookFolder(const QString& OutputFolder, const QString& displayName,
-                             const std::function<bool(const QString&)>& taken);
+std::string ChooseWorkbookFolder(std::string_view OutputFolder, std::string_view displayName,
+                                 const std::function<bool(const std::string&)>& taken);
 
 // Creates one folder level at `path`. False when it exists already, its parent is missing or
 // it cannot be written.
-bool CreateFolder(const QString& path);
+bool CreateFolder(const std::string& path);
 
 } // namespace convert

@@ -32,8 +32,7 @@ constexpr std::chrono::milliseconds shrinkWhenOver{2000};
 // workbook, only for sheets the stored choices do not name.
 // True when the sheet at `position` is named by the workbook rather than by the stored choices.
 bool namedByWorkbook(const ConversionContext& context, std::int32_t column, int position) {
-    return context.state.SheetTable.at(column, 1, 0).isEmpty() ||
-           position > app::SheetTable::LastRow;
+    return context.state.SheetTable.at(column, 1, 0).empty() || position > app::SheetTable::LastRow;
 }
 
 template <typename NameAt>
@@ -41,9 +40,9 @@ bool chooseSheet(const ConversionContext& context, std::int32_t column, int posi
                  NameAt&& nameAt, QString& name) {
     const app::SheetTable& table = context.state.SheetTable;
     if (!namedByWorkbook(context, column, position)) {
-        if (table.at(column, position, 1).isEmpty())
+        if (table.at(column, position, 1).empty())
             return false;
-        name = table.at(column, position, 0);
+        name = QString::fromStdString(table.at(column, position, 0));
     } else {
         name = nameAt(position);
     }
@@ -102,7 +101,7 @@ struct PageGroup {
 // workbook of large ones still publishes about one sheet per request.
 ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob& job) {
     ConversionOutcome outcome;
-    const QString prefix = context.state.WorkbookOutputFolder + u'/';
+    const QString prefix = QString::fromStdString(context.state.WorkbookOutputFolder) + u'/';
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;
@@ -204,7 +203,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
     // Without a publish type nothing is added, and the one-by-one sequence is as cheap.
     if (context.publishInGroups && context.options.htmlType >= 0 && context.options.htmlType <= 2)
         return publishInGroups(context, job);
-    const QString prefix = context.state.WorkbookOutputFolder + u'/';
+    const QString prefix = QString::fromStdString(context.state.WorkbookOutputFolder) + u'/';
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;

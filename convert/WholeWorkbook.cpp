@@ -13,7 +13,7 @@ ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const Workboo
         outcome.result = NoWorkbookFile;
         return outcome;
     }
-    const QString base = context.state.WorkbookOutputFolder;
+    const QString base = QString::fromStdString(context.state.WorkbookOutputFolder);
     std::optional<HostSession> session;
     std::optional<PartialOutput> saving; // the page being saved, until it is
     try {

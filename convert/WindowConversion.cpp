@@ -73,11 +73,12 @@ int OutputBoxListIndex(const app::form1& form) {
 }
 
 bool PrepareOutputFolder(app::form1& form) {
-    const PrepareResult result = convert::PrepareOutputFolder(
-        form.Combo5->currentText(), OutputBoxListIndex(form), form.state.OutputFolder);
+    const PrepareResult result =
+        convert::PrepareOutputFolder(form.Combo5->currentText().toStdString(),
+                                     OutputBoxListIndex(form), form.state.OutputFolder);
     if (result == PrepareResult::Ready)
         return true;
-    form.services.messages.MsgBox(&form, PrepareMessage(result),
+    form.services.messages.MsgBox(&form, QString::fromStdString(PrepareMessage(result)),
                                   result == PrepareResult::NoFolderGiven
                                       ? app::MessageIcon::Information
                                       : app::MessageIcon::Critical);
@@ -115,8 +116,8 @@ void form1::Command6_Click() {
                                                    observer, convert::CurrentOptions(*this)};
                 convert::ListedWorkbooks workbooks(*this);
                 convert::ConvertCheckedWorkbooks(context, workbooks);
-                services.shell.ShellExecute(this, QStringLiteral("open"), state.OutputFolder,
-                                            SW_SHOW);
+                services.shell.ShellExecute(this, QStringLiteral("open"),
+                                            QString::fromStdString(state.OutputFolder), SW_SHOW);
             } catch (...) {
                 services.messages.MsgBox(this, convert::CurrentFailureDescription(),
                                          MessageIcon::Critical);

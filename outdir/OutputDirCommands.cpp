@@ -16,9 +16,10 @@ void form1::Command10_Click() {
     if (folder.isEmpty())
         return;
     // The run would find nothing usable at a hidden folder and call it missing.
-    if (sources::IsHiddenName(folder)) {
-        services.messages.MsgBox(this, sources::HiddenPathRefusal(folder, true),
-                                 MessageIcon::Information);
+    if (sources::IsHiddenName(folder.toStdString())) {
+        services.messages.MsgBox(
+            this, QString::fromStdString(sources::HiddenPathRefusal(folder.toStdString(), true)),
+            MessageIcon::Information);
         return;
     }
     Combo5->insertItem(0, folder);
@@ -38,7 +39,7 @@ void form1::Command11_Click() {
         folder.remove(0, 1);
     if (folder != u"/")
         folder += u'/';
-    if (sources::PathKind(folder) == sources::ExistingFolder)
+    if (sources::PathKind(folder.toStdString()) == sources::ExistingFolder)
         services.shell.ShellExecute(this, QStringLiteral("open"), folder, SW_SHOW);
 }
 

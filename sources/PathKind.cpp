@@ -1,40 +1,45 @@
 #include "sources/PathKind.h"
 
-#include <QFile>
 #include <sys/stat.h>
 
 namespace sources {
 namespace {
 
 // The last component of `path`, trailing separators ignored ("" for the root).
-QString lastComponent(QString path) {
-    while (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    return path.mid(path.lastIndexOf(u'/') + 1);
+std::string_view lastComponent(std::string_view path) {
+    while (path.size() > 1 && path.ends_with('/'))
+        path.remove_suffix(1);
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
 
-bool IsHiddenName(const QString& path) {
-    const QString name = lastComponent(path);
-    return name.startsWith(u'.') && name != u"." && name != u"..";
+bool IsHiddenName(std::string_view path) {
+    const std::string_view name = lastComponent(path);
+    return name.starts_with('.') && name != "." && name != "..";
 }
 
-QString HiddenPathRefusal(const QString& path, bool folder) {
-    const QString what = folder ? QStringLiteral("folder") : QStringLiteral("file");
-    return QStringLiteral("\"%1\" is a hidden %2 (its name begins with a dot). Quillmere "
-                          "does not convert hidden files or folders: please choose another %2, "
-                          "or rename this one.")
-        .arg(path, what);
+std::string HiddenPathRefusal(std::string_view path, bool folder) {
+    const std::string_view what = folder ? "folder" : "file";
+    std::string text = "\"";
+    text += path;
+    text += "\" is a hidden ";
+    text += what;
+    text += " (its name begins with a dot). Quillmere does not convert hidden files or "
+            "folders: please choose another ";
+    text += what;
+    text += ", or rename this one.";
+    return text;
 }
 
-int PathKind(const QString& path) {
-    if (path.isEmpty() || path.contains(u'*') || path.contains(u'?') || path.contains(QChar(u'\0')))
+int PathKind(std::string_view path) {
+    if (path.empty() || path.find_first_of(std::string_view("*?\0", 3)) != std::string_view::npos)
         return NothingUsable;
     if (IsHiddenName(path))
         return NothingUsable;
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(std::string(path).c_str(), &info) != 0)
         return NothingUsable;
     if (S_ISDIR(info.st_mode))
         return ExistingFolder;

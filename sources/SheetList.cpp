@@ -17,7 +17,7 @@ using automation::Object;
 // Sheets beyond this row are shown but not remembered.
 constexpr int LastStoredRow = app::SheetTable::LastRow;
 
-const QString Checked = QStringLiteral("1");
+const std::string Checked = "1";
 
 // A count as the 32-bit integer it is read as: no number is a type mismatch, a number outside
 // that range an overflow.
@@ -36,10 +36,11 @@ void fillFromTable(app::form1& form, int column) {
     const app::SheetTable& table = form.state.SheetTable;
     QList<QTreeWidgetItem*> items;
     for (int row = 1; row <= LastStoredRow; ++row) {
-        const QString name = table.at(column, row, 0);
-        if (name.isEmpty())
+        const std::string& name = table.at(column, row, 0);
+        if (name.empty())
             break;
-        items.append(NewCheckableItem(name, table.at(column, row, 1) == Checked));
+        items.append(
+            NewCheckableItem(QString::fromStdString(name), table.at(column, row, 1) == Checked));
     }
     form.ListView3->addTopLevelItems(items);
 }
@@ -83,7 +84,7 @@ void fillFromWorkbook(app::form1& form, const QString& path, int column, HostObj
         // Appended one by one, so a failure keeps the sheets read before it.
         form.ListView3->addTopLevelItem(NewCheckableItem(name, true));
         if (i <= LastStoredRow) {
-            form.state.SheetTable.set(column, i, 0, name);
+            form.state.SheetTable.set(column, i, 0, name.toStdString());
             form.state.SheetTable.set(column, i, 1, Checked);
         }
     }
@@ -105,7 +106,7 @@ void ShowSheetsOfSelectedWorkbook(app::form1& form) {
     app::SharedState& state = form.state;
     HostObjects host;
     try {
-        QString cached;
+        std::string cached;
         if (!state.WorkbookListFresh) {
             // Read before the list on screen is saved: when the clicked workbook is the one
             // shown and its column is still empty, it is read afresh from its file.
@@ -114,7 +115,7 @@ void ShowSheetsOfSelectedWorkbook(app::form1& form) {
         }
         state.CurrentWorkbookIndex = column;
         form.ListView3->clear();
-        if (!cached.isEmpty())
+        if (!cached.empty())
             fillFromTable(form, column);
         else
             fillFromWorkbook(form, path, column, host);
@@ -132,9 +133,9 @@ void StoreSheetChecks(app::form1& form) {
     const int count = std::min(form.ListView3->topLevelItemCount(), LastStoredRow);
     for (int i = 1; i <= count; ++i) {
         const QTreeWidgetItem* item = form.ListView3->topLevelItem(i - 1);
-        state.SheetTable.set(state.CurrentWorkbookIndex, i, 0, item->text(0));
+        state.SheetTable.set(state.CurrentWorkbookIndex, i, 0, item->text(0).toStdString());
         state.SheetTable.set(state.CurrentWorkbookIndex, i, 1,
-                             IsChecked(item) ? Checked : QString());
+                             IsChecked(item) ? Checked : std::string());
     }
 }
 

@@ -39,10 +39,11 @@ void moveSelectedSource(form1& form, int offset) {
 // A hidden file or folder is refused at once: the lists would show its workbooks, but every
 // later step tests the path and finds nothing usable there, so none could be shown or converted.
 bool acceptsPicked(form1& form, const QString& path, bool folder) {
-    if (!sources::IsHiddenName(path))
+    if (!sources::IsHiddenName(path.toStdString()))
         return true;
-    form.services.messages.MsgBox(&form, sources::HiddenPathRefusal(path, folder),
-                                  MessageIcon::Information);
+    form.services.messages.MsgBox(
+        &form, QString::fromStdString(sources::HiddenPathRefusal(path.toStdString(), folder)),
+        MessageIcon::Information);
     return false;
 }
 

@@ -13,12 +13,13 @@ namespace {
 
 // The workbook named `name` of the source entry `entry`, or "" when there is none.
 QString workbookPath(const QString& entry, const QString& name) {
-    switch (PathKind(entry)) {
+    const std::string entryPath = entry.toStdString();
+    switch (PathKind(entryPath)) {
     case ExistingFile:
         return entry; // a file entry is its own workbook
     case ExistingFolder: {
-        const QString candidate = JoinPath(entry, name);
-        return PathKind(candidate) == ExistingFile ? candidate : QString();
+        const std::string candidate = JoinPath(entryPath, name.toStdString());
+        return PathKind(candidate) == ExistingFile ? QString::fromStdString(candidate) : QString();
     }
     default:
         return QString();
@@ -36,14 +37,15 @@ void LoadWorkbookList(app::form1& form, const QString& sourcePath) {
     form.state.SheetTable.clear();
     form.ListView2->clear();
     QList<QTreeWidgetItem*> items;
-    const int kind = PathKind(sourcePath);
+    const std::string path = sourcePath.toStdString();
+    const int kind = PathKind(path);
     if (kind == ExistingFile) {
         items.append(NewCheckableItem(QFileInfo(sourcePath).fileName(), true));
     } else if (kind == ExistingFolder) {
         // Only where the workbooks' paths will be found again: a hidden folder restored from
         // the source list would show workbooks that no later step could use.
-        for (const QString& name : ListWorkbookNames(sourcePath, MaxWorkbooks))
-            items.append(NewCheckableItem(name, true));
+        for (const std::string& name : ListWorkbookNames(path, MaxWorkbooks))
+            items.append(NewCheckableItem(QString::fromStdString(name), true));
     }
     form.ListView2->addTopLevelItems(items);
     // The list selects its first item when items are added to it empty.

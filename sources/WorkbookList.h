@@ -1,6 +1,8 @@
 #pragma once
 // The workbook list: the workbooks of the selected source entry, and their full paths.
 
+#include "sources/WorkbookListing.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -10,9 +12,6 @@ class form1;
 }
 
 namespace sources {
-
-// At most this many workbooks are listed.
-inline constexpr int MaxWorkbooks = 500;
 
 // Refills ListView2 from a source path (a workbook file or a folder), every item checked;
 // clears SheetTable first. Never reports anything.

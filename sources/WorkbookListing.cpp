@@ -1,13 +1,13 @@
 #include "sources/WorkbookListing.h"
 
-#include <QFile>
+#include "app/CaseFolding.h"
+
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
 #include <memory>
 #include <strings.h>
 #include <sys/stat.h>
-#include <vector>
 
 namespace sources {
 namespace {
@@ -20,40 +20,40 @@ bool hasWorkbookExtension(const char* name) {
     return dot != nullptr && ::strncasecmp(dot + 1, "xls", 3) == 0;
 }
 
-bool isOrdinaryFile(const QByteArray& folder, const dirent* entry) {
+bool isOrdinaryFile(const std::string& folder, const dirent* entry) {
     if (entry->d_type == DT_REG)
         return true;
     if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
         return false;
     struct stat info {};
-    const QByteArray path = folder + '/' + entry->d_name;
-    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+    const std::string path = folder + '/' + entry->d_name;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool byNameIgnoringCase(const QString& a, const QString& b) {
-    const int order = a.compare(b, Qt::CaseInsensitive);
-    return order != 0 ? order < 0 : a < b;
+// The window's order: letter case ignored, then UTF-16 order for names that differ only in it.
+bool byNameIgnoringCase(const std::string& a, const std::string& b) {
+    const int order = app::CompareIgnoringCase(a, b);
+    return order != 0 ? order < 0 : app::CompareUtf16(a, b) < 0;
 }
 
 } // namespace
 
-QStringList ListWorkbookNames(const QString& folder, int limit) {
+std::vector<std::string> ListWorkbookNames(const std::string& folder, int limit) {
     if (limit <= 0)
         return {};
-    const QByteArray encoded = QFile::encodeName(folder);
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(encoded.constData()), &::closedir);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir)
         return {};
     // The `limit` first names in order, as a heap whose top is the last of them: memory stays
     // bounded however many files the folder holds. A read error ends the listing with what was
     // found so far.
-    std::vector<QString> first;
+    std::vector<std::string> first;
     first.reserve(static_cast<std::size_t>(std::min(limit, 1024)));
     while (const dirent* entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.' || !hasWorkbookExtension(entry->d_name) ||
-            !isOrdinaryFile(encoded, entry))
+            !isOrdinaryFile(folder, entry))
             continue;
-        QString name = QFile::decodeName(entry->d_name);
+        std::string name = entry->d_name;
         if (first.size() < static_cast<std::size_t>(limit)) {
             first.push_back(std::move(name));
             std::push_heap(first.begin(), first.end(), byNameIgnoringCase);
@@ -64,12 +64,15 @@ QStringList ListWorkbookNames(const QString& folder, int limit) {
         }
     }
     std::sort_heap(first.begin(), first.end(), byNameIgnoringCase);
-    return QStringList(std::make_move_iterator(first.begin()),
-                       std::make_move_iterator(first.end()));
+    return first;
 }
 
-QString JoinPath(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!folder.ends_with('/'))
+        path += '/';
+    path += name;
+    return path;
 }
 
 } // namespace sources

@@ -117,33 +117,33 @@ TEST(StateFiles, AnInstalledOrReadOnlyProgramKeepsStateInTheUsersFolder) {
 
 TEST(SheetTable, EveryCellStartsEmptyAndBoundsAreErrors) {
     auto table = std::make_unique<app::SheetTable>();
-    EXPECT_EQ(table->at(500, 5000, 1), QString());
-    table->set(3, 2, 0, QStringLiteral("Sheet2"));
-    table->set(3, 2, 1, QStringLiteral("1"));
-    EXPECT_EQ(table->at(3, 2, 0), QStringLiteral("Sheet2"));
-    EXPECT_EQ(table->at(3, 1, 0), QString());
+    EXPECT_EQ(table->at(500, 5000, 1), std::string());
+    table->set(3, 2, 0, "Sheet2");
+    table->set(3, 2, 1, "1");
+    EXPECT_EQ(table->at(3, 2, 0), "Sheet2");
+    EXPECT_EQ(table->at(3, 1, 0), std::string());
     for (auto [column, row, plane] :
          {std::tuple{501, 1, 0}, {-1, 1, 0}, {1, 5001, 0}, {1, -1, 0}, {1, 1, 2}}) {
         EXPECT_THROW(table->at(column, row, plane), automation::Error);
         try {
-            table->set(column, row, plane, QStringLiteral("x"));
+            table->set(column, row, plane, "x");
             FAIL();
         } catch (const automation::Error& error) {
             EXPECT_EQ(error.number(), 9);
         }
     }
     table->clear();
-    EXPECT_EQ(table->at(3, 2, 0), QString());
+    EXPECT_EQ(table->at(3, 2, 0), std::string());
     EXPECT_EQ(table->allocatedRows(), 0u);
 }
 
 TEST(SheetTable, OnlyFilledRowsCostMemory) {
     app::SheetTable table;
     for (int row = 1; row <= 5000; ++row)
-        table.set(7, row, 0, QStringLiteral("Sheet%1").arg(row));
-    table.set(9, 4000, 1, QString()); // writing empty text allocates nothing
+        table.set(7, row, 0, "Sheet" + std::to_string(row));
+    table.set(9, 4000, 1, std::string()); // writing empty text allocates nothing
     EXPECT_EQ(table.allocatedRows(), 5001u);
-    EXPECT_EQ(table.at(7, 5000, 0), QStringLiteral("Sheet5000"));
+    EXPECT_EQ(table.at(7, 5000, 0), "Sheet5000");
 }
 
 } // namespace

@@ -191,7 +191,7 @@ TEST(BatchEndToEnd, NamedSheetsAsTheWindowsSheetChecksPublishThem) {
     for (const auto& [column, names] : columns)
         for (int row = 1; row <= names.size(); ++row) {
             const QString& name = names[row - 1];
-            window.test.state->SheetTable.set(column, row, 0, name);
+            window.test.state->SheetTable.set(column, row, 0, name.toStdString());
             window.test.state->SheetTable.set(column, row, 1,
                                               name == "AXISDEF" || name == "Sheet3" ? "1" : "");
         }

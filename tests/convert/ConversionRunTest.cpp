@@ -56,7 +56,7 @@ struct RunWindow {
     void storeSheets(int count, const std::function<bool(int)>& checked) {
         app::SheetTable& table = test.state->SheetTable;
         for (int row = 1; row <= count; ++row) {
-            table.set(1, row, 0, QStringLiteral("S%1").arg(row));
+            table.set(1, row, 0, "S" + std::to_string(row));
             table.set(1, row, 1, checked(row) ? "1" : "");
         }
     }
@@ -441,7 +441,7 @@ TEST(ConvertRun, ATypedNewOutputDirectoryIsCreated) {
     run.list();
     run.form.Combo5->setEditText(run.out + "/fresh///");
     run.convert();
-    EXPECT_EQ(run.test.state->OutputFolder, run.out + "/fresh/");
+    EXPECT_EQ(QString::fromStdString(run.test.state->OutputFolder), run.out + "/fresh/");
     EXPECT_TRUE(fs::is_directory(run.outRoot / "fresh" / "A"));
     EXPECT_EQ(run.test.shell.requests.at(0).file, run.out + "/fresh/");
 }

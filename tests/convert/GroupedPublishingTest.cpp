@@ -41,7 +41,7 @@ struct Publishing {
     Publishing() { host.writeFiles = true; }
 
     convert::ConversionOutcome run(bool grouped, const QString& folder = {}) {
-        state->WorkbookOutputFolder = folder.isEmpty() ? q(out.path()) : folder;
+        state->WorkbookOutputFolder = folder.isEmpty() ? out.path().string() : folder.toStdString();
         convert::ConversionContext context{host, random, *state, observer, {}};
         context.options.pageTitle = 1;
         context.publishInGroups = grouped;

@@ -2,12 +2,15 @@
 
 #include "convert/Names.h"
 
+#include "app/Utf8.h"
 #include "convert/OutputFolder.h"
 #include "convert/OutputOptions.h"
 #include "convert/TextRules.h"
 #include "tests/gui_support/Doubles.h"
 
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -168,17 +171,24 @@ TEST(ClaimedNames, ARepeatedNameMovesOnBeforeItsExtension) {
 }
 
 TEST(ChooseWorkbookFolder, SuffixesAccumulateWhileTaken) {
-    const QStringList existing = {"/o/Sales", "/o/Sales1", "/o/Sales12"};
-    auto taken = [&](const QString& candidate) { return existing.contains(candidate); };
+    const std::set<std::string> existing = {"/o/Sales", "/o/Sales1", "/o/Sales12"};
+    auto taken = [&](const std::string& candidate) { return existing.contains(candidate); };
     EXPECT_EQ(convert::ChooseWorkbookFolder("/o/", "Sales", taken), "/o/Sales123");
     EXPECT_EQ(convert::ChooseWorkbookFolder("/o/", "Other", taken), "/o/Other");
-    EXPECT_EQ(convert::ChooseWorkbookFolder("/o/", "", [](const QString& c) { return c == "/o/"; }),
-              "/o/1");
+    EXPECT_EQ(
+        convert::ChooseWorkbookFolder("/o/", "", [](const std::string& c) { return c == "/o/"; }),
+        "/o/1");
     // A predicate that never lets go still ends.
-    const QString last =
-        convert::ChooseWorkbookFolder("/o/", "x", [](const QString&) { return true; });
-    EXPECT_GE(last.size(), 4096);
-    EXPECT_LT(last.size(), 4200);
+    const std::string last =
+        convert::ChooseWorkbookFolder("/o/", "x", [](const std::string&) { return true; });
+    EXPECT_GE(last.size(), 4096u);
+    EXPECT_LT(last.size(), 4200u);
+    // The bound counts characters as the window does: a longer folder stops sooner in bytes.
+    const std::string accented = "/o/\xC3\xA9";
+    const std::string stopped =
+        convert::ChooseWorkbookFolder(accented, "", [](const std::string&) { return true; });
+    EXPECT_GE(app::Utf16Length(stopped), 4096u);
+    EXPECT_LT(app::Utf16Length(stopped), 4200u);
 }
 
 } // namespace

@@ -3,19 +3,15 @@
 #include "convert/OutputFolder.h"
 
 #include "sources/PathKind.h"
-#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
-#include <QDir>
-#include <QFile>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
-
-using testing_support::q;
 
 using convert::PrepareResult;
 using testing_support::ScratchDir;
@@ -25,24 +21,24 @@ constexpr int fromHistory = 0;
 
 TEST(PrepareOutputFolder, TypedExistingFolderLosesItsTrailingSeparators) {
     ScratchDir scratch;
-    QString folder;
-    EXPECT_EQ(convert::PrepareOutputFolder(q(scratch.path()) + "//", typed, folder),
+    std::string folder;
+    EXPECT_EQ(convert::PrepareOutputFolder(scratch.path().string() + "//", typed, folder),
               PrepareResult::Ready);
-    EXPECT_EQ(folder, q(scratch.path()) + "/");
+    EXPECT_EQ(folder, scratch.path().string() + "/");
 }
 
 TEST(PrepareOutputFolder, TypedNewFolderIsCreatedOneLevelOnly) {
     ScratchDir scratch;
-    QString folder;
-    EXPECT_EQ(convert::PrepareOutputFolder(q(scratch / "New"), typed, folder),
+    std::string folder;
+    EXPECT_EQ(convert::PrepareOutputFolder((scratch / "New").string(), typed, folder),
               PrepareResult::Ready);
-    EXPECT_EQ(folder, q(scratch / "New") + "/");
-    EXPECT_EQ(sources::PathKind(q(scratch / "New")), sources::ExistingFolder);
+    EXPECT_EQ(folder, (scratch / "New").string() + "/");
+    EXPECT_EQ(sources::PathKind((scratch / "New").string()), sources::ExistingFolder);
 
-    EXPECT_EQ(convert::PrepareOutputFolder(q(scratch / "A" / "B"), typed, folder),
+    EXPECT_EQ(convert::PrepareOutputFolder((scratch / "A" / "B").string(), typed, folder),
               PrepareResult::CreateFailed);
     EXPECT_FALSE(std::filesystem::exists(scratch / "A"));
-    EXPECT_EQ(folder, q(scratch / "A" / "B")); // never used: no separator was appended
+    EXPECT_EQ(folder, (scratch / "A" / "B").string()); // never used: no separator was appended
 }
 
 TEST(PrepareOutputFolder, Refusals) {
@@ -50,20 +46,21 @@ TEST(PrepareOutputFolder, Refusals) {
     std::ofstream(scratch / "file") << "x";
     struct Row {
         const char* what;
-        QString text;
+        std::string text;
         int listIndex;
         PrepareResult expected;
     } rows[] = {
         {"empty box", "", typed, PrepareResult::NoFolderGiven},
         {"empty box with a history entry", "", fromHistory, PrepareResult::NoFolderGiven},
-        {"remembered folder gone", q(scratch / "gone"), fromHistory, PrepareResult::FolderMissing},
-        {"remembered path is a file", q(scratch / "file"), fromHistory,
+        {"remembered folder gone", (scratch / "gone").string(), fromHistory,
          PrepareResult::FolderMissing},
-        {"typed path is a file", q(scratch / "file"), typed, PrepareResult::CreateFailed},
+        {"remembered path is a file", (scratch / "file").string(), fromHistory,
+         PrepareResult::FolderMissing},
+        {"typed path is a file", (scratch / "file").string(), typed, PrepareResult::CreateFailed},
         {"only separators", "///", typed, PrepareResult::CreateFailed},
     };
     for (const Row& row : rows) {
-        QString folder;
+        std::string folder;
         EXPECT_EQ(convert::PrepareOutputFolder(row.text, row.listIndex, folder), row.expected)
             << row.what;
     }
@@ -76,16 +73,16 @@ TEST(PrepareOutputFolder, Refusals) {
 
 TEST(PrepareOutputFolder, RememberedExistingFolder) {
     ScratchDir scratch;
-    QString folder;
-    EXPECT_EQ(convert::PrepareOutputFolder(q(scratch.path()) + "/", fromHistory, folder),
+    std::string folder;
+    EXPECT_EQ(convert::PrepareOutputFolder(scratch.path().string() + "/", fromHistory, folder),
               PrepareResult::Ready);
-    EXPECT_EQ(folder, q(scratch.path()) + "/");
+    EXPECT_EQ(folder, scratch.path().string() + "/");
 }
 
 TEST(WorkbookFolder, OnlyExistingFoldersMoveTheName) {
     ScratchDir scratch;
-    const QString out = q(scratch.path()) + "/";
-    auto existingFolder = [](const QString& c) {
+    const std::string out = scratch.path().string() + "/";
+    auto existingFolder = [](const std::string& c) {
         return sources::PathKind(c) == sources::ExistingFolder;
     };
     std::filesystem::create_directory(scratch / "Sales");
@@ -99,11 +96,11 @@ TEST(WorkbookFolder, OnlyExistingFoldersMoveTheName) {
 TEST(WorkbookFolder, CreationFailsWhereItCannotSucceed) {
     ScratchDir scratch;
     std::ofstream(scratch / "taken") << "x";
-    EXPECT_TRUE(convert::CreateFolder(q(scratch / "new")));
-    EXPECT_FALSE(convert::CreateFolder(q(scratch / "new")));
-    EXPECT_FALSE(convert::CreateFolder(q(scratch / "taken")));
-    EXPECT_FALSE(convert::CreateFolder(q(scratch / "missing" / "child")));
-    EXPECT_FALSE(convert::CreateFolder(QString()));
+    EXPECT_TRUE(convert::CreateFolder((scratch / "new").string()));
+    EXPECT_FALSE(convert::CreateFolder((scratch / "new").string()));
+    EXPECT_FALSE(convert::CreateFolder((scratch / "taken").string()));
+    EXPECT_FALSE(convert::CreateFolder((scratch / "missing" / "child").string()));
+    EXPECT_FALSE(convert::CreateFolder(""));
 }
 
 TEST(WorkbookFolder, CreationFailsInAReadOnlyFolder) {
@@ -113,7 +110,7 @@ TEST(WorkbookFolder, CreationFailsInAReadOnlyFolder) {
     std::filesystem::create_directory(scratch / "locked");
     std::filesystem::permissions(scratch / "locked", std::filesystem::perms::owner_read |
                                                          std::filesystem::perms::owner_exec);
-    EXPECT_FALSE(convert::CreateFolder(q(scratch / "locked" / "child")));
+    EXPECT_FALSE(convert::CreateFolder((scratch / "locked" / "child").string()));
     std::filesystem::permissions(scratch / "locked", std::filesystem::perms::owner_all);
 }
 

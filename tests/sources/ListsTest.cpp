@@ -75,12 +75,12 @@ protected:
 TEST_F(Lists, FileEntryListsItselfChecked) {
     const QString path = book("Report.XLSB.old", {"S"});
     selectSource(path);
-    test.state->SheetTable.set(1, 1, 0, QStringLiteral("stale"));
+    test.state->SheetTable.set(1, 1, 0, "stale");
     sources::LoadWorkbookList(*form, path);
     EXPECT_EQ(texts(form->ListView2), QStringList({"Report.XLSB.old"}));
     EXPECT_EQ(marks(form->ListView2), QStringLiteral("1"));
     EXPECT_EQ(form->ListView2->currentItem(), form->ListView2->topLevelItem(0));
-    EXPECT_TRUE(test.state->SheetTable.at(1, 1, 0).isEmpty());
+    EXPECT_TRUE(test.state->SheetTable.at(1, 1, 0).empty());
     EXPECT_TRUE(test.host.calls.isEmpty()); // listing never starts the host
     // A file entry is its own workbook at every position.
     EXPECT_EQ(sources::SelectedWorkbookPath(*form), path);
@@ -218,14 +218,14 @@ TEST_F(Lists, ChoicesAreRememberedPerWorkbook) {
     EXPECT_TRUE(test.host.calls.isEmpty()); // shown from the table
     clickWorkbook(2);
     EXPECT_EQ(marks(form->ListView3), QStringLiteral("01"));
-    EXPECT_EQ(test.state->SheetTable.at(1, 2, 1), QString());
-    EXPECT_EQ(test.state->SheetTable.at(1, 3, 1), QStringLiteral("1"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 2, 1), "");
+    EXPECT_EQ(test.state->SheetTable.at(1, 3, 1), "1");
     EXPECT_TRUE(test.state->WorkbookListFresh);
 }
 
 TEST_F(Lists, SameWorkbookAfterASourceClickIsReadAfresh) {
     twoWorkbooks();
-    EXPECT_TRUE(test.state->SheetTable.at(1, 1, 0).isEmpty()); // dropped after the click
+    EXPECT_TRUE(test.state->SheetTable.at(1, 1, 0).empty()); // dropped after the click
     setMark(1, false);
     clickWorkbook(1);
     EXPECT_EQ(marks(form->ListView3), QStringLiteral("111"));
@@ -262,9 +262,9 @@ TEST_F(Lists, WorkbookDeletedAfterListingChangesNothing) {
     EXPECT_TRUE(test.messages.messages.empty());
     // The choices on screen still belong to the first workbook.
     sources::StoreSheetChecks(*form);
-    EXPECT_EQ(test.state->SheetTable.at(1, 2, 0), QStringLiteral("Sheet2"));
-    EXPECT_EQ(test.state->SheetTable.at(1, 2, 1), QString());
-    EXPECT_TRUE(test.state->SheetTable.at(2, 1, 0).isEmpty());
+    EXPECT_EQ(test.state->SheetTable.at(1, 2, 0), "Sheet2");
+    EXPECT_EQ(test.state->SheetTable.at(1, 2, 1), "");
+    EXPECT_TRUE(test.state->SheetTable.at(2, 1, 0).empty());
 }
 
 TEST_F(Lists, DamagedWorkbookLeavesAnEmptySheetList) {
@@ -279,7 +279,7 @@ TEST_F(Lists, DamagedWorkbookLeavesAnEmptySheetList) {
     EXPECT_EQ(test.state->CurrentWorkbookIndex, 3);
     EXPECT_EQ(test.host.liveInstances(), 0);
     // What the first workbook showed was saved before the failure.
-    EXPECT_EQ(test.state->SheetTable.at(1, 3, 0), QStringLiteral("Sheet3"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 3, 0), "Sheet3");
 }
 
 TEST_F(Lists, FiveThousandSheetsAreKeptAndMoreAreOnlyShown) {
@@ -292,7 +292,7 @@ TEST_F(Lists, FiveThousandSheetsAreKeptAndMoreAreOnlyShown) {
     form->ListView1_ItemClick();
     clickWorkbook(1); // read afresh, rows stored
     EXPECT_EQ(form->ListView3->topLevelItemCount(), 5003);
-    EXPECT_EQ(test.state->SheetTable.at(1, 5000, 0), QStringLiteral("S5000"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 5000, 0), "S5000");
     setMark(5000, false);
     clickWorkbook(2);
     clickWorkbook(1);
@@ -304,13 +304,13 @@ TEST_F(Lists, FiveThousandSheetsAreKeptAndMoreAreOnlyShown) {
 TEST_F(Lists, StoreKeepsRowsBeyondTheList) {
     test.state->CurrentWorkbookIndex = 4;
     for (int row = 1; row <= 3; ++row)
-        test.state->SheetTable.set(4, row, 0, QStringLiteral("old%1").arg(row));
+        test.state->SheetTable.set(4, row, 0, "old" + std::to_string(row));
     form->ListView3->addTopLevelItem(new QTreeWidgetItem(QStringList{"new"}));
     form->ListView3->topLevelItem(0)->setCheckState(0, Qt::Checked);
     sources::StoreSheetChecks(*form);
-    EXPECT_EQ(test.state->SheetTable.at(4, 1, 0), QStringLiteral("new"));
-    EXPECT_EQ(test.state->SheetTable.at(4, 1, 1), QStringLiteral("1"));
-    EXPECT_EQ(test.state->SheetTable.at(4, 2, 0), QStringLiteral("old2"));
+    EXPECT_EQ(test.state->SheetTable.at(4, 1, 0), "new");
+    EXPECT_EQ(test.state->SheetTable.at(4, 1, 1), "1");
+    EXPECT_EQ(test.state->SheetTable.at(4, 2, 0), "old2");
 }
 
 TEST_F(Lists, NoSelectedWorkbookShowsNothing) {

@@ -1,16 +1,13 @@
 #include "sources/PathKind.h"
 
-#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
-#include <QString>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
-
-using testing_support::q;
 
 using sources::PathKind;
 
@@ -19,23 +16,23 @@ TEST(PathKind, FilesFoldersAndNothing) {
     std::ofstream(dir / "Book1.xls") << "x";
     std::filesystem::create_directory(dir / "sub");
     struct Row {
-        QString path;
+        std::string path;
         int kind;
     } rows[] = {
-        {q(dir / "Book1.xls"), 2},
-        {q(dir.path()), 1},
-        {q(dir.path()) + "/", 1},
-        {q(dir.path()) + "//", 1},
-        {q(dir / "sub"), 1},
-        {QStringLiteral("/"), 1},
-        {q(dir / "missing.xls"), 0},
-        {QString(), 0},
-        {q(dir / "Book1.xls") + "/", 0}, // a file is not a folder
-        {q(dir.path()) + "/*.*", 0},     // wildcards never match, even when files do
-        {q(dir.path()) + "/Book?.xls", 0},
+        {(dir / "Book1.xls").string(), 2},
+        {dir.path().string(), 1},
+        {dir.path().string() + "/", 1},
+        {dir.path().string() + "//", 1},
+        {(dir / "sub").string(), 1},
+        {"/", 1},
+        {(dir / "missing.xls").string(), 0},
+        {"", 0},
+        {(dir / "Book1.xls").string() + "/", 0}, // a file is not a folder
+        {dir.path().string() + "/*.*", 0},       // wildcards never match, even when files do
+        {dir.path().string() + "/Book?.xls", 0},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(PathKind(row.path), row.kind) << row.path.toStdString();
+        EXPECT_EQ(PathKind(row.path), row.kind) << row.path;
 }
 
 TEST(PathKind, HiddenEntriesAndSpecialFilesAreNothing) {
@@ -43,13 +40,13 @@ TEST(PathKind, HiddenEntriesAndSpecialFilesAreNothing) {
     std::ofstream(dir / ".hidden.xls") << "x";
     std::filesystem::create_directory(dir / ".hiddenfolder");
     ::mkfifo((dir / "pipe").c_str(), 0600);
-    EXPECT_EQ(PathKind(q(dir / ".hidden.xls")), 0);
-    EXPECT_EQ(PathKind(q(dir / ".hiddenfolder")), 0);
-    EXPECT_EQ(PathKind(q(dir / ".hiddenfolder") + "/"), 0);
-    EXPECT_EQ(PathKind(q(dir / "pipe")), 0);
-    EXPECT_EQ(PathKind(QStringLiteral("/dev/null")), 0);
+    EXPECT_EQ(PathKind((dir / ".hidden.xls").string()), 0);
+    EXPECT_EQ(PathKind((dir / ".hiddenfolder").string()), 0);
+    EXPECT_EQ(PathKind((dir / ".hiddenfolder").string() + "/"), 0);
+    EXPECT_EQ(PathKind((dir / "pipe").string()), 0);
+    EXPECT_EQ(PathKind("/dev/null"), 0);
     // "." and ".." name folders, not hidden ones.
-    EXPECT_EQ(PathKind(q(dir.path()) + "/."), 1);
+    EXPECT_EQ(PathKind(dir.path().string() + "/."), 1);
 }
 
 TEST(PathKind, UnreadableParentGivesNothing) {
@@ -59,7 +56,7 @@ TEST(PathKind, UnreadableParentGivesNothing) {
     std::filesystem::create_directory(dir / "locked");
     std::ofstream(dir / "locked" / "a.xls") << "x";
     ::chmod((dir / "locked").c_str(), 0);
-    EXPECT_EQ(PathKind(q(dir / "locked" / "a.xls")), 0);
+    EXPECT_EQ(PathKind((dir / "locked" / "a.xls").string()), 0);
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST_F(SourceCommands, AddExcelAddsSelectsListsAndReads) {
     EXPECT_EQ(texts(form->ListView2), QStringList({"first.xls"}));
     EXPECT_EQ(texts(form->ListView3), QStringList({"F1", "F2"}));
     // The rows the refill stored stay: the workbook can be shown again from them.
-    EXPECT_EQ(test.state->SheetTable.at(1, 2, 0), QStringLiteral("F2"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 2, 0), "F2");
     EXPECT_EQ(form->mousePointer(), MousePointer::Default);
     EXPECT_EQ(test.host.liveInstances(), 0);
 
@@ -115,7 +115,7 @@ TEST_F(SourceCommands, CancelledPickersChangeNothing) {
     EXPECT_EQ(texts(form->ListView1), QStringList({first}));
     EXPECT_EQ(texts(form->ListView2), QStringList({"first.xls"}));
     EXPECT_EQ(form->ListView3->topLevelItem(1)->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(test.state->SheetTable.at(1, 1, 0), QStringLiteral("F1"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 1, 0), "F1");
     EXPECT_EQ(test.host.calls, calls);
     EXPECT_EQ(form->mousePointer(), MousePointer::Default);
 }
@@ -240,7 +240,7 @@ TEST_F(SourceCommands, MovesKeepIconsSelectionAndEverythingElse) {
     EXPECT_EQ(selectedSource(), QStringLiteral("/e5"));
     EXPECT_EQ(texts(form->ListView2), QStringList({"first.xls"}));
     EXPECT_EQ(texts(form->ListView3), QStringList({"F1", "F2"}));
-    EXPECT_EQ(test.state->SheetTable.at(1, 1, 0), QStringLiteral("F1"));
+    EXPECT_EQ(test.state->SheetTable.at(1, 1, 0), "F1");
     EXPECT_EQ(test.host.calls, calls);
 
     form->ListView1->clearSelection();
