@@ -7,22 +7,23 @@
 // that publishes thousands of sheets into one folder pays the same for its last page as for
 // its first.
 
-#include <QSet>
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace convert {
 
-// The names in a folder, hidden ones included; a seam so that tests can count the listings.
-using FolderEntries = QStringList (*)(const QString& folder);
-QStringList ListFolderEntries(const QString& folder);
+// The names in a folder, hidden ones included, as the file system's bytes; a seam so that tests
+// can count the listings.
+using FolderEntries = std::vector<std::string> (*)(const std::string& folder);
+std::vector<std::string> ListFolderEntries(const std::string& folder);
 
 class PartialOutput {
 public:
     // Looks at `pagePath`, the host's temporary names for it and the folder
     // "<page name>_files" beside it (listed only when it exists, as it then holds another
     // page's files).
-    explicit PartialOutput(const QString& pagePath, FolderEntries list = ListFolderEntries);
+    explicit PartialOutput(const std::string& pagePath, FolderEntries list = ListFolderEntries);
 
     // Removes what appeared at those places since; the supporting folder too when it is new
     // and left empty. Only to be called once the host has ended.
@@ -34,15 +35,15 @@ public:
 
 private:
     FolderEntries list_;
-    QString page_;
-    QString supporting_; // "<page name>_files" beside the page
+    std::string page_;
+    std::string supporting_; // "<page name>_files" beside the page
     bool pageExisted_ = false;
     // What stood at the page's place: device and inode, as a rename brings a new one.
     unsigned long long pageDevice_ = 0;
     unsigned long long pageInode_ = 0;
     bool supportingExisted_ = false;
-    QStringList newTemporaries_; // the host's temporary names for the page that were free
-    QSet<QString> inSupporting_;
+    std::vector<std::string> newTemporaries_; // the host's temporary names that were free
+    std::unordered_set<std::string> inSupporting_;
 };
 
 } // namespace convert

@@ -150,7 +150,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
             }
             if (!group.files.isEmpty()) {
                 for (const QVariant& page : group.files)
-                    group.guards.emplace_back(page.toString());
+                    group.guards.emplace_back(page.toString().toStdString());
                 const auto start = std::chrono::steady_clock::now();
                 publishObjects.call(QStringLiteral("AddSheets"),
                                     {QVariant::fromValue<qint16>(xlSourceSheet), group.files,
@@ -287,7 +287,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             sheet.publish = steps.call(publishObjects, QStringLiteral("Publish"));
             steps.call(publishObjects, QStringLiteral("Delete"));
             if (sheet.adding)
-                sheet.guard.emplace(sheet.page);
+                sheet.guard.emplace(sheet.page.toStdString());
             steps.start(current ? &current->steps : nullptr);
             // The next sheet's name is read after this sheet's calls, as it would be once they
             // came back, but without waiting for them.

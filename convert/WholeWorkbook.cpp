@@ -20,7 +20,7 @@ ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const Workboo
         session.emplace(context.automation, job.path);
         const QString output =
             base + u'.' + QString::fromStdString(OutputExtension(context.options));
-        saving.emplace(output);
+        saving.emplace(output.toStdString());
         session->workbook().call(
             QStringLiteral("SaveAs"), {output},
             {{QStringLiteral("FileFormat"),

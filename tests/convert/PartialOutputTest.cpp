@@ -5,10 +5,8 @@
 
 #include "engine/web/Sink.h"
 #include "engine/web/TemporaryName.h"
-#include "tests/support/QtPath.h"
 #include "tests/support/TestPaths.h"
 
-#include <QStringList>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -20,11 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using convert::PartialOutput;
-using testing_support::q;
 using testing_support::ScratchDir;
 
 int listings = 0;
-QStringList countedListing(const QString& folder) {
+std::vector<std::string> countedListing(const std::string& folder) {
     ++listings;
     return convert::ListFolderEntries(folder);
 }
@@ -54,7 +51,7 @@ int listingsForOnePublish(const fs::path& folder, const std::string& page, bool 
     if (supportingExists)
         fs::create_directory(folder / (page + "_files"));
     listings = 0;
-    const PartialOutput guard(q(folder / (page + ".htm")), countedListing);
+    const PartialOutput guard((folder / (page + ".htm")).string(), countedListing);
     if (fails)
         guard.removeAdded();
     return listings;
@@ -90,7 +87,7 @@ TEST(PartialOutput, AFailedWriteLeavesTheFolderAsItWas) {
     std::ofstream(scratch / "Sales_files" / "image001.png") << "old picture";
     const std::vector<std::string> before = tree(scratch.path());
 
-    const PartialOutput guard(q(scratch / "Sales.htm"));
+    const PartialOutput guard((scratch / "Sales.htm").string());
     // The host got half way: its own temporary page and supporting files, and the old
     // picture set aside to be replaced.
     std::ofstream(scratch / temporaryFor("Sales.htm", 1)) << "half a page";
@@ -109,11 +106,29 @@ TEST(PartialOutput, AFailedWriteLeavesTheFolderAsItWas) {
 
 TEST(PartialOutput, ANewPageAndItsNewFolderGoEntirely) {
     ScratchDir scratch;
-    const PartialOutput guard(q(scratch / "Sales.htm"));
+    const PartialOutput guard((scratch / "Sales.htm").string());
     std::ofstream(scratch / "Sales.htm") << "page without its pictures";
     fs::create_directory(scratch / "Sales_files");
     std::ofstream(scratch / "Sales_files" / "image001.png") << "picture";
+    // A name that is not UTF-8 is taken back too: its bytes are the ones listed.
+    std::ofstream(scratch / "Sales_files" / "caf\xe9.png") << "picture";
     guard.removeAdded();
+    EXPECT_TRUE(tree(scratch.path()).empty());
+}
+
+TEST(PartialOutput, ARelativePageIsGuardedInItsFolder) {
+    ScratchDir scratch;
+    const fs::path before = fs::current_path();
+    fs::current_path(scratch.path());
+    {
+        const PartialOutput guard("Sales.htm");
+        std::ofstream("Sales.htm") << "page";
+        fs::create_directory("Sales_files");
+        std::ofstream("Sales_files/image001.png") << "picture";
+        EXPECT_TRUE(guard.placed());
+        guard.removeAdded();
+    }
+    fs::current_path(before);
     EXPECT_TRUE(tree(scratch.path()).empty());
 }
 
@@ -127,7 +142,7 @@ TEST(PartialOutput, FindsWhatADeadWriterLeft) {
         for (int attempt = 0; attempt < stale; ++attempt)
             std::ofstream(scratch / temporaryFor("Page.htm", attempt)) << "stale";
         const std::vector<std::string> before = tree(scratch.path());
-        const PartialOutput guard(q(scratch / "Page.htm"));
+        const PartialOutput guard((scratch / "Page.htm").string());
         const pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
@@ -162,8 +177,8 @@ namespace {
 TEST(PartialOutput, APageIsPlacedOnceANewFileStandsAtItsPlace) {
     ScratchDir dir;
     std::ofstream(dir / "Old.htm") << "earlier";
-    const PartialOutput absent(q(dir / "New.htm"));
-    const PartialOutput untouched(q(dir / "Old.htm"));
+    const PartialOutput absent((dir / "New.htm").string());
+    const PartialOutput untouched((dir / "Old.htm").string());
     EXPECT_FALSE(absent.placed());
     EXPECT_FALSE(untouched.placed());
 
