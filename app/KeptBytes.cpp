@@ -1,57 +1,24 @@
 #include "app/KeptBytes.h"
 
+#include "app/Utf8.h"
+
+#include <string_view>
+
 namespace app {
 
 QString DecodeKeepingBytes(QByteArrayView data) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-    const qsizetype size = data.size();
+    const std::string_view bytes(data.data(), static_cast<std::size_t>(data.size()));
     QString text;
-    text.reserve(size);
-    qsizetype at = 0;
-    while (at < size) {
-        const unsigned char lead = bytes[at];
-        if (lead < 0x80) {
-            text.append(QChar(lead));
-            ++at;
-            continue;
-        }
-        int length = 0;
-        char32_t code = 0;
-        char32_t lowest = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-            lowest = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-            lowest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-            lowest = 0x10000;
-        }
-        bool valid = length > 0 && at + length <= size;
-        for (int i = 1; valid && i < length; ++i) {
-            const unsigned char next = bytes[at + i];
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, encoded surrogates and code points past U+10FFFF are not UTF-8.
-        valid = valid && code >= lowest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            text.append(QChar(char16_t(0xDC00 + lead)));
-            ++at;
-            continue;
-        }
-        // Appended by hand: the library's decoders drop a leading byte-order mark.
+    text.reserve(data.size());
+    // Appended by hand: the library's decoders drop a leading byte-order mark.
+    for (std::size_t at = 0; at < bytes.size();) {
+        const char32_t code = NextCodePoint(bytes, at);
         if (QChar::requiresSurrogates(code)) {
             text.append(QChar(QChar::highSurrogate(code)));
             text.append(QChar(QChar::lowSurrogate(code)));
         } else {
             text.append(QChar(char16_t(code)));
         }
-        at += length;
     }
     return text;
 }
