@@ -114,6 +114,28 @@ TEST(OutputFileName, NeverSplitsACharacterAtTheLimit) {
     EXPECT_EQ(convert::OutputFileName(0, "B.xls", name, sequence, random), std::string(199, 'a'));
 }
 
+TEST(OutputFileName, CountsAndComparesCharactersAsTheWindowDoes) {
+    FixedRandom random;
+    random.values = {0.415};
+    std::int32_t sequence = 0;
+    // One character past U+FFFF is two units long: no random prefix, unlike one accented letter.
+    EXPECT_EQ(convert::OutputFileName(0, "B.xls", "|\xF0\x9F\x98\x80", sequence, random),
+              "\xF0\x9F\x98\x80");
+    EXPECT_EQ(random.randomizeCalls, 0);
+    EXPECT_EQ(convert::OutputFileName(0, "B.xls", "|\xC3\xA9", sequence, random), "42\xC3\xA9");
+    // Letter case is ignored beyond ASCII, here in "Ärger" and "ärger" and in Greek sigmas.
+    EXPECT_EQ(convert::OutputFileName(0, "\xC3\x84rger.xls", "\xC3\xA4rger", sequence, random),
+              "\xC3\x84rger_\xC3\xA4rger");
+    EXPECT_EQ(convert::OutputFileName(0, "\xCE\xA3.xls", "\xCF\x82", sequence, random),
+              "\xCE\xA3_\xCF\x82");
+    EXPECT_EQ(convert::OutputFileName(0, "Strasse.xls",
+                                      "Stra\xC3\x9F"
+                                      "e",
+                                      sequence, random),
+              "Stra\xC3\x9F"
+              "e"); // simple folding keeps the sharp s
+}
+
 TEST(PageTitle, FollowsTheTitleRule) {
     struct Row {
         int rule;
@@ -168,6 +190,8 @@ TEST(ClaimedNames, ARepeatedNameMovesOnBeforeItsExtension) {
     // A sheet whose own name is a suffixed one already handed out.
     EXPECT_EQ(names.claim("ab_2", "htm"), "ab_2_2");
     EXPECT_EQ(names.claim("other", "htm"), "other");
+    EXPECT_EQ(names.claim("\xC3\x84rger", "htm"), "\xC3\x84rger");
+    EXPECT_EQ(names.claim("\xC3\xA4rger", "HTM"), "\xC3\xA4rger_2");
 }
 
 TEST(ChooseWorkbookFolder, SuffixesAccumulateWhileTaken) {
