@@ -62,7 +62,7 @@ BENCHMARK(BM_ListWorkbookNames)->Unit(benchmark::kMillisecond);
 
 void BM_LoadWorkbookList(benchmark::State& state) {
     Window window;
-    const std::string folder = bigFolder().path().toStdString();
+    const QString folder = bigFolder().path();
     for (auto _ : state)
         sources::LoadWorkbookList(window.form, folder);
     if (window.form.ListView2->topLevelItemCount() != sources::MaxWorkbooks)
