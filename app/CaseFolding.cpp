@@ -18,6 +18,18 @@ template <typename Map> int compareBy(std::string_view a, std::string_view b, Ma
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
+        // ASCII on both sides, the common case, needs no decoding.
+        const auto p = static_cast<unsigned char>(a[i]);
+        const auto q = static_cast<unsigned char>(b[j]);
+        if (p < 0x80 && q < 0x80) {
+            const char32_t x = map(p);
+            const char32_t y = map(q);
+            if (x != y)
+                return x < y ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
         const char32_t x = utf16Order(map(NextCodePoint(a, i)));
         const char32_t y = utf16Order(map(NextCodePoint(b, j)));
         if (x != y)
@@ -31,6 +43,9 @@ template <typename Map> int compareBy(std::string_view a, std::string_view b, Ma
 } // namespace
 
 char32_t FoldCase(char32_t code) {
+    // Most names are ASCII: spare them the search.
+    if (code < 0x80)
+        return code >= 'A' && code <= 'Z' ? code + 0x20 : code;
     const auto runs = FoldRuns();
     auto after = std::upper_bound(runs.begin(), runs.end(), code,
                                   [](char32_t c, const FoldRun& run) { return c < run.first; });
