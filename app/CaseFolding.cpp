@@ -4,14 +4,18 @@
 #include "app/Utf8.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace app {
 namespace {
 
-// A key whose order is the UTF-16 order of the code points: U+E000..U+FFFF come after every
-// character past U+FFFF, whose high surrogates lie below U+E000.
-char32_t utf16Order(char32_t code) {
-    return code >= 0xE000 && code <= 0xFFFF ? code + 0x110000 : code;
+// A key whose order is the UTF-16 order of the code points: a character past U+FFFF sorts by
+// its surrogate pair, so before U+E000..U+FFFF and before a lone U+DC80..U+DCFF kept for a byte.
+std::uint32_t utf16Order(char32_t code) {
+    if (code < 0x10000)
+        return code << 16;
+    const char32_t offset = code - 0x10000;
+    return ((0xD800 + (offset >> 10)) << 16) | (0xDC00 + (offset & 0x3FF));
 }
 
 template <typename Map> int compareBy(std::string_view a, std::string_view b, Map map) {
@@ -30,8 +34,8 @@ template <typename Map> int compareBy(std::string_view a, std::string_view b, Ma
             ++j;
             continue;
         }
-        const char32_t x = utf16Order(map(NextCodePoint(a, i)));
-        const char32_t y = utf16Order(map(NextCodePoint(b, j)));
+        const std::uint32_t x = utf16Order(map(NextCodePoint(a, i)));
+        const std::uint32_t y = utf16Order(map(NextCodePoint(b, j)));
         if (x != y)
             return x < y ? -1 : 1;
     }

@@ -93,6 +93,16 @@ TEST(CaseFolding, ComparesAndFoldsTextAsTheLibraryDoes) {
     }
 }
 
+TEST(CaseFolding, AKeptByteSortsAsItsLoneSurrogateDoes) {
+    const std::string kept = "\xE9";                      // U+DCE9 as the window's text keeps it
+    const std::string supplementary = "\xF0\x90\x90\x80"; // U+10400, D801 DC00 in UTF-16
+    const QString qkept(QChar(char16_t(0xDCE9)));
+    const QString qsupplementary = QString::fromStdString(supplementary);
+    EXPECT_EQ(sign(app::CompareUtf16(kept, supplementary)), sign(qkept.compare(qsupplementary)));
+    EXPECT_EQ(sign(app::CompareIgnoringCase(kept, "\xEE\x80\x80")),
+              sign(qkept.compare(QString(QChar(char16_t(0xE000))), Qt::CaseInsensitive)));
+}
+
 TEST(Utf8, BytesThatAreNotUtf8SurviveARoundTrip) {
     // A stray continuation byte, an overlong slash, an encoded surrogate, a truncated sequence
     // and a Latin-1 letter.
