@@ -1,6 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "app/Services.h"
+#include "app/Random.h"
 #include "app/SharedState.h"
 #include "batch/BatchPlan.h"
 #include "batch/HostAlias.h"

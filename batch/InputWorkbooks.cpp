@@ -3,7 +3,6 @@
 #include "batch/PathBytes.h"
 #include "batch/PathList.h"
 #include "batch/TreeListing.h"
-#include "sources/WorkbookList.h"
 #include "sources/WorkbookListing.h"
 
 #include <QDir>
