@@ -57,6 +57,14 @@ std::string absoluteFolderOf(const std::string& path) {
 
 } // namespace
 
+std::string SupportingFolder(const std::string& pagePath) {
+    const std::string fileName = pagePath.substr(pagePath.rfind('/') + 1);
+    std::string folder = absoluteFolderOf(pagePath);
+    if (!folder.ends_with('/'))
+        folder += '/';
+    return folder + fileName.substr(0, fileName.rfind('.')) + "_files";
+}
+
 std::vector<std::string> ListFolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
@@ -76,8 +84,7 @@ PartialOutput::PartialOutput(const std::string& pagePath, FolderEntries list)
     std::string folder = absoluteFolderOf(pagePath);
     if (!folder.ends_with('/'))
         folder += '/';
-    // The page's name up to its last dot, as the host names the supporting folder.
-    supporting_ = folder + fileName.substr(0, fileName.rfind('.')) + "_files";
+    supporting_ = SupportingFolder(pagePath);
     struct stat status {};
     pageExisted_ = lookAt(pagePath, status);
     if (pageExisted_) {

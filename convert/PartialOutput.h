@@ -18,6 +18,10 @@ namespace convert {
 using FolderEntries = std::vector<std::string> (*)(const std::string& folder);
 std::vector<std::string> ListFolderEntries(const std::string& folder);
 
+// "<page name>_files" beside `pagePath`, where the host puts the page's supporting files: the
+// page's name up to its last ".", in its folder made absolute and free of "." and ".." steps.
+std::string SupportingFolder(const std::string& pagePath);
+
 class PartialOutput {
 public:
     // Looks at `pagePath`, the host's temporary names for it and the folder

@@ -7,6 +7,8 @@
 #include "engine/web/TemporaryName.h"
 #include "tests/support/TestPaths.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +116,17 @@ TEST(PartialOutput, ANewPageAndItsNewFolderGoEntirely) {
     std::ofstream(scratch / "Sales_files" / "caf\xe9.png") << "picture";
     guard.removeAdded();
     EXPECT_TRUE(tree(scratch.path()).empty());
+}
+
+TEST(PartialOutput, FindsTheSupportingFolderAsTheFileInfoOfQtDoes) {
+    for (const char* page : {"/o/x/Sales.htm", "/o/x/a.b.mhtml", "/o//x/./y/../Sales.htm",
+                             "/Sales.htm", "rel/Sales.htm", "Sales.htm", "./Sales.htm",
+                             "../up/Sales.htm", "/o/x/.htm", "/o/x/noext", "/o/x/\xC3\x84.htm"}) {
+        const QFileInfo info(QString::fromUtf8(page));
+        const QString expected = QDir::cleanPath(
+            info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral("_files"));
+        EXPECT_EQ(convert::SupportingFolder(page), expected.toStdString()) << page;
+    }
 }
 
 TEST(PartialOutput, ARelativePageIsGuardedInItsFolder) {
