@@ -8,6 +8,7 @@
 #include "batch/InputWorkbooks.h"
 #include "batch/OutputDirectory.h"
 #include "batch/PartialFiles.h"
+#include "batch/PathBytes.h"
 #include "batch/Reporter.h"
 #include "batch/RunLedger.h"
 #include "batch/RunReport.h"
@@ -64,6 +65,18 @@ QString quotedList(const QStringList& names) {
     return quoted.join(QStringLiteral(", "));
 }
 
+// Text and paths as the batch's own modules take them: bytes, a name's stray bytes kept.
+std::string bytesOf(const QString& text) {
+    return PathToBytes(text).toStdString();
+}
+
+QStringList toQStrings(const std::vector<std::string>& texts) {
+    QStringList list;
+    for (const std::string& text : texts)
+        list << QString::fromStdString(text);
+    return list;
+}
+
 enum class JobResult { Converted, Failed, HostFailed };
 
 struct JobOutcome {
@@ -84,7 +97,7 @@ struct Run {
 
 JobOutcome failure(const Run& run, const QString& path, JobResult result, const QString& reason,
                    JobOutcome outcome = {}) {
-    run.reporter.failed(path, reason);
+    run.reporter.failed(bytesOf(path), bytesOf(reason));
     outcome.result = result;
     outcome.error = reason;
     return outcome;
@@ -95,7 +108,7 @@ JobOutcome failure(const Run& run, const QString& path, JobResult result, const 
 // else it holds stays, and the folder with it.
 JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reused,
                       std::size_t number, app::SharedState& state) {
-    run.reporter.starting(number, planned.input.itemText());
+    run.reporter.starting(number, bytesOf(planned.input.itemText()));
     const QString& path = planned.input.path;
     const bool entire = run.options.output.entireWorkbook;
     state.OutputFolder = run.OutputFolder;
@@ -104,7 +117,7 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     // the workbook before it, so that the names do not depend on the order of the work.
     state.FileSequenceNumber = 0;
     JobOutcome result;
-    result.stamp = StatFile(path);
+    result.stamp = StatFile(bytesOf(path));
     // A listed path is only checked here, when its turn comes; nothing is made for it.
     if (result.stamp.size < 0)
         return failure(run, path, JobResult::Failed, QStringLiteral("no workbook file there"),
@@ -127,12 +140,13 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     context.publishInGroups = true;
     QStringList worksheets;
     bool matched = false;
-    if (!run.options.sheets.isEmpty())
+    const QStringList sheets = toQStrings(run.options.sheets);
+    if (!sheets.isEmpty())
         context.publishesSheet = [&](const QString& name) {
             worksheets << name;
             // As the host matches sheet names.
-            const bool wanted = std::any_of(
-                run.options.sheets.cbegin(), run.options.sheets.cend(), [&](const QString& sheet) {
+            const bool wanted =
+                std::any_of(sheets.cbegin(), sheets.cend(), [&](const QString& sheet) {
                     return sheet.compare(name, Qt::CaseInsensitive) == 0;
                 });
             matched = matched || wanted;
@@ -156,15 +170,15 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
         return failure(run, path, JobResult::Failed, QStringLiteral("the workbook file is gone"),
                        result);
     }
-    if (!run.options.sheets.isEmpty() && !matched) {
+    if (!sheets.isEmpty() && !matched) {
         // Nothing was published: the folder made for it would only mislead.
         QDir().rmdir(planned.folder);
         return failure(run, path, JobResult::Failed,
                        worksheets.isEmpty()
                            ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
-                                 .arg(quotedList(run.options.sheets))
+                                 .arg(quotedList(sheets))
                            : QStringLiteral("no worksheet named %1; its worksheets are %2")
-                                 .arg(quotedList(run.options.sheets), quotedList(worksheets)),
+                                 .arg(quotedList(sheets), quotedList(worksheets)),
                        result);
     }
     result.result = JobResult::Converted;
@@ -176,36 +190,41 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
 int RunBatch(const BatchOptions& options, automation::Factory& automation, app::Random& random,
              QTextStream& errors, bool progress) {
     QString OutputFolder;
-    const QString problem = PrepareBatchOutput(options.outputFolder, OutputFolder);
+    const QString problem =
+        PrepareBatchOutput(QString::fromStdString(options.outputFolder), OutputFolder);
     if (!problem.isEmpty()) {
         errors << QStringLiteral("quillmere-batch: ") << problem << Qt::endl;
         return SomeFailed;
     }
 
-    const CollectedInputs inputs = CollectInputs(
-        options.inputs, InputRules{options.recursive, options.filesFrom, options.nulSeparated});
-    Reporter reporter(errors, progress, 0);
+    const CollectedInputs inputs =
+        CollectInputs(toQStrings(options.inputs),
+                      InputRules{options.recursive, QString::fromStdString(options.filesFrom),
+                                 options.nulSeparated});
+    Reporter reporter(
+        [&errors](const std::string& line) { errors << QString::fromStdString(line) << Qt::endl; },
+        progress, 0);
     RunLedger ledger(options, OutputFolder, reporter);
     const QString reportProblem = ledger.open();
     if (!reportProblem.isEmpty()) {
-        reporter.note(reportProblem);
+        reporter.note(bytesOf(reportProblem));
         return SomeFailed;
     }
     for (const QString& note : inputs.notes)
-        reporter.note(note);
+        reporter.note(bytesOf(note));
     for (const QString& missing : inputs.missing) {
         const QString reason = QStringLiteral("no workbook file or folder there");
-        reporter.failed(missing, reason);
+        reporter.failed(bytesOf(missing), bytesOf(reason));
         ledger.inputFailed(missing, reason, QStringLiteral("unreadable"));
     }
     for (const QString& empty : inputs.empty)
-        reporter.note(empty);
+        reporter.note(bytesOf(empty));
     if (!inputs.listError.isEmpty())
-        reporter.note(inputs.listError);
+        reporter.note(bytesOf(inputs.listError));
     bool inputFailed =
         !inputs.missing.isEmpty() || !inputs.empty.isEmpty() || !inputs.listError.isEmpty();
-    if (inputs.workbooks.empty() && !inputFailed && !options.filesFrom.isEmpty()) {
-        reporter.note(QStringLiteral("the list %1 names no workbook").arg(options.filesFrom));
+    if (inputs.workbooks.empty() && !inputFailed && !options.filesFrom.empty()) {
+        reporter.note("the list " + options.filesFrom + " names no workbook");
         inputFailed = true;
     }
 
@@ -216,9 +235,8 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     for (const std::size_t i : selection.skip)
         ledger.skipped(plan[i]);
     if (!selection.skip.empty())
-        reporter.note(QStringLiteral("%1 workbook(s) converted before and unchanged since are "
-                                     "skipped")
-                          .arg(selection.skip.size()));
+        reporter.note(std::to_string(selection.skip.size()) +
+                      " workbook(s) converted before and unchanged since are skipped");
 
     const std::vector<std::size_t>& chosen = selection.convert;
     reporter.setTotal(chosen.size());
@@ -254,7 +272,7 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
                 outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
                 outcome.error = convert::CurrentFailureDescription();
-                reporter.failed(planned.input.path, outcome.error);
+                reporter.failed(bytesOf(planned.input.path), bytesOf(outcome.error));
             }
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
             results[k] = outcome.result;
@@ -277,9 +295,10 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     // Every host has ended by now, so what they left half written is nobody's work in progress.
     for (std::size_t k = 0; k < chosen.size(); ++k)
         if (results[k] == JobResult::HostFailed)
-            RemovePartialFiles(options.output.entireWorkbook
-                                   ? BaseFolder(plan[chosen[k]].input, OutputFolder, options.mirror)
-                                   : plan[chosen[k]].folder);
+            RemovePartialFiles(
+                bytesOf(options.output.entireWorkbook
+                            ? BaseFolder(plan[chosen[k]].input, OutputFolder, options.mirror)
+                            : plan[chosen[k]].folder));
 
     const bool anyFailed = std::any_of(results.cbegin(), results.cend(),
                                        [](JobResult r) { return r != JobResult::Converted; });

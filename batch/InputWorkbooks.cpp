@@ -33,14 +33,13 @@ QString relativeOfListed(const QString& listed) {
 void addFolder(CollectedInputs& collected, const QString& input, const QString& path,
                bool recursive) {
     if (recursive) {
-        const QByteArray root = PathToBytes(path);
-        const std::vector<QByteArray> tree = ListWorkbookTree(root);
+        const std::vector<std::string> tree = ListWorkbookTree(PathToBytes(path).toStdString());
         if (tree.empty())
             collected.empty << QStringLiteral("%1: no workbooks in this folder or its "
                                               "subfolders")
                                    .arg(input);
         const QString folder = path.endsWith(u'/') ? path : path + u'/';
-        for (const QByteArray& relative : tree)
+        for (const std::string& relative : tree)
             collected.workbooks.push_back(
                 InputWorkbook{folder + PathFromBytes(relative), folder.size(), QString()});
         return;
@@ -87,13 +86,13 @@ CollectedInputs CollectInputs(const QStringList& inputs, const InputRules& rules
     if (rules.filesFrom.isEmpty())
         return collected;
 
-    PathList list = ReadPathList(rules.filesFrom, rules.nulSeparated);
-    collected.listError = list.error;
+    PathList list = ReadPathList(PathToBytes(rules.filesFrom).toStdString(), rules.nulSeparated);
+    collected.listError = QString::fromStdString(list.error);
     const QString current = PathFromBytes(QFile::encodeName(QDir::currentPath()));
     collected.workbooks.reserve(collected.workbooks.size() + list.paths.size());
-    for (QByteArray& bytes : list.paths) {
+    for (std::string& bytes : list.paths) {
         const QString listed = PathFromBytes(bytes);
-        bytes = QByteArray(); // the list goes as the workbooks come
+        std::string().swap(bytes); // the list goes as the workbooks come
         const QString absolute =
             QDir::cleanPath(listed.startsWith(u'/') ? listed : sources::JoinPath(current, listed));
         const QString relative = relativeOfListed(listed);

@@ -10,7 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <string>
+#include <unordered_map>
 
 namespace batch {
 
@@ -18,7 +19,8 @@ RunLedger::RunLedger(const BatchOptions& options, QString OutputFolder, Reporter
     : options_(options), OutputFolder_(std::move(OutputFolder)), reporter_(reporter) {}
 
 QString RunLedger::open() {
-    return options_.reportFile.isEmpty() ? QString() : report_.open(options_.reportFile);
+    return options_.reportFile.empty() ? QString()
+                                       : QString::fromStdString(report_.open(options_.reportFile));
 }
 
 RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workbooks) {
@@ -27,8 +29,8 @@ RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workboo
     std::vector<bool> own(count, true);
     if (options_.shardCount > 1)
         for (std::size_t i = 0; i < count; ++i)
-            own[i] = ShardOf(PathToBytes(workbooks[i].relative()), options_.shardCount) ==
-                     options_.shardIndex;
+            own[i] = ShardOf(PathToBytes(workbooks[i].relative()).toStdString(),
+                             options_.shardCount) == options_.shardIndex;
     if (!options_.skipDone) {
         for (std::size_t i = 0; i < count; ++i)
             if (own[i])
@@ -38,29 +40,29 @@ RunLedger::Selection RunLedger::select(const std::vector<InputWorkbook>& workboo
 
     // Every workbook of the list, not only this shard's: a report shared by several shards
     // tells which names the others' outputs hold.
-    QHash<QString, std::size_t> indexOf;
-    indexOf.reserve(static_cast<qsizetype>(count));
+    std::unordered_map<std::string, std::size_t> indexOf;
+    indexOf.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        indexOf.insert(workbooks[i].path, i);
+        indexOf.insert_or_assign(PathToBytes(workbooks[i].path).toStdString(), i);
     const RecordedRun recorded = ReadRecords(options_.reportFile, indexOf, count);
-    if (!recorded.error.isEmpty())
-        reporter_.note(recorded.error + QStringLiteral("; every workbook is converted"));
+    if (!recorded.error.empty())
+        reporter_.note(recorded.error + "; every workbook is converted");
     if (recorded.unreadableLines > 0)
-        reporter_.note(QStringLiteral("%1: %2 line(s) are no report line and were passed over")
-                           .arg(options_.reportFile)
-                           .arg(recorded.unreadableLines));
+        reporter_.note(options_.reportFile + ": " + std::to_string(recorded.unreadableLines) +
+                       " line(s) are no report line and were passed over");
 
     selection.rules.decided.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const Recorded& last = recorded.records[i];
-        const QString folder = last.status.isEmpty() ? QString() : folderOf(last.output);
+        const QString output = PathFromBytes(last.output);
+        const QString folder = last.status.empty() ? QString() : folderOf(output);
         if (!own[i]) {
             selection.rules.decided[i] = folder;
             continue;
         }
-        const FileStamp stamp = StatFile(workbooks[i].path);
+        const FileStamp stamp = StatFile(PathToBytes(workbooks[i].path).toStdString());
         const bool outputThere =
-            !folder.isEmpty() && (options_.output.entireWorkbook ? QFileInfo(last.output).isFile()
+            !folder.isEmpty() && (options_.output.entireWorkbook ? QFileInfo(output).isFile()
                                                                  : QFileInfo(folder).isDir());
         if (IsDone(last, stamp.size, stamp.modifiedNs) && outputThere) {
             selection.skip.push_back(i);
@@ -120,20 +122,19 @@ void RunLedger::removeOutput(const QString& folder) const {
 ReportRecord RunLedger::record(const PlannedWorkbook& planned, const QString& status,
                                const FileStamp& stamp) const {
     ReportRecord line;
-    line.path = planned.input.path;
-    line.status = status;
+    line.path = PathToBytes(planned.input.path).toStdString();
+    line.status = status.toStdString();
     line.size = stamp.size;
     line.modifiedNs = stamp.modifiedNs;
-    line.output = outputOf(planned);
+    line.output = PathToBytes(outputOf(planned)).toStdString();
     return line;
 }
 
 void RunLedger::write(const ReportRecord& line) {
     if (!report_.isOpen() || report_.append(line) || reportFailed_.exchange(true))
         return;
-    reporter_.note(QStringLiteral("the report %1 could not be written to: the lines of this "
-                                  "run from here on are missing")
-                       .arg(options_.reportFile));
+    reporter_.note("the report " + options_.reportFile +
+                   " could not be written to: the lines of this run from here on are missing");
 }
 
 void RunLedger::started(const PlannedWorkbook& planned, const FileStamp& stamp) {
@@ -141,7 +142,8 @@ void RunLedger::started(const PlannedWorkbook& planned, const FileStamp& stamp) 
 }
 
 void RunLedger::skipped(const PlannedWorkbook& planned) {
-    write(record(planned, QStringLiteral("skipped"), StatFile(planned.input.path)));
+    write(record(planned, QStringLiteral("skipped"),
+                 StatFile(PathToBytes(planned.input.path).toStdString())));
 }
 
 void RunLedger::finished(const PlannedWorkbook& planned, const FileStamp& stamp, bool converted,
@@ -149,9 +151,10 @@ void RunLedger::finished(const PlannedWorkbook& planned, const FileStamp& stamp,
                          std::optional<qint64> hostPeakBytes) {
     ReportRecord line =
         record(planned, converted ? QStringLiteral("converted") : QStringLiteral("failed"), stamp);
-    line.pages = pages;
-    line.error = error;
-    line.kind = converted ? QString() : FailureKind(error);
+    for (const QString& page : pages)
+        line.pages.push_back(PathToBytes(page).toStdString());
+    line.error = PathToBytes(error).toStdString();
+    line.kind = converted ? std::string() : FailureKind(line.error);
     line.seconds = seconds;
     line.hostPeakBytes = hostPeakBytes;
     write(line);
@@ -159,10 +162,10 @@ void RunLedger::finished(const PlannedWorkbook& planned, const FileStamp& stamp,
 
 void RunLedger::inputFailed(const QString& input, const QString& error, const QString& kind) {
     ReportRecord line;
-    line.path = QDir::current().absoluteFilePath(input);
-    line.status = QStringLiteral("failed");
-    line.error = error;
-    line.kind = kind;
+    line.path = PathToBytes(QDir::current().absoluteFilePath(input)).toStdString();
+    line.status = "failed";
+    line.error = PathToBytes(error).toStdString();
+    line.kind = kind.toStdString();
     write(line);
 }
 
