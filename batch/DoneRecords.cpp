@@ -161,6 +161,11 @@ RecordedRun ReadRecords(const std::string& reportPath,
     char buffer[65536];
     for (;;) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        if (got == 0 && std::ferror(file.get())) {
+            run.error =
+                "the report " + Printable(reportPath) + " cannot be read: " + std::strerror(errno);
+            return run;
+        }
         if (got == 0)
             break;
         for (std::string_view rest(buffer, got); !rest.empty();) {
