@@ -1,9 +1,10 @@
 // The pieces of a run at scale that need no host: shards, the --files-from list, names that are
 // not UTF-8, the walk of a folder tree and the report's lines.
 
+#include "app/KeptBytes.h"
 #include "batch/DoneRecords.h"
-#include "batch/PathBytes.h"
 #include "batch/PathList.h"
+#include "batch/PathText.h"
 #include "batch/RunReport.h"
 #include "batch/Shard.h"
 #include "batch/TreeListing.h"
@@ -106,13 +107,12 @@ TEST(PathBytes, NamesThatAreNotUtf8KeepEveryByte) {
         "plain.xls", "caf\xc3\xa9.xls",        "caf\xe9.xls",       "\xff\xfe",
         "cut \xc3",  "\xed\xa0\x80 surrogate", "\xc0\xaf overlong", "\xf0\x9f\x93\x8a.xlsx"};
     for (const QByteArray& bytes : cases) {
-        const QString text = batch::PathFromBytes(bytes);
-        EXPECT_EQ(batch::PathToBytes(text), bytes) << bytes.toStdString();
+        const std::string text = bytes.toStdString();
         EXPECT_EQ(batch::HasStrayBytes(text), QString::fromUtf8(bytes).toUtf8() != bytes)
             << bytes.toStdString();
         EXPECT_FALSE(batch::HasStrayBytes(batch::Printable(text)));
     }
-    EXPECT_EQ(batch::Printable(batch::PathFromBytes("caf\xe9.xls")), u"caf\uFFFD.xls");
+    EXPECT_EQ(batch::Printable("caf\xe9.xls"), "caf\xef\xbf\xbd.xls");
 }
 
 struct ListFile {
@@ -191,7 +191,8 @@ TEST(Report, LinesAreJsonThatKeepsEveryCharacterAndByte) {
     EXPECT_TRUE(line.contains("\\udce9")) << line.toStdString();
 
     const QJsonObject object = QJsonDocument::fromJson(line).object();
-    EXPECT_EQ(object.value("path").toString(), batch::PathFromBytes(record.path));
+    EXPECT_EQ(object.value("path").toString(),
+              app::DecodeKeepingBytes(QByteArray::fromStdString(record.path)));
     EXPECT_EQ(object.value("mtime_ns").toInteger(), record.modifiedNs);
     EXPECT_EQ(object.value("pages").toArray().size(), 2);
     EXPECT_EQ(object.value("error").toString().toStdString(), record.error);

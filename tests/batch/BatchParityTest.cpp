@@ -2,16 +2,18 @@
 // folder's listing, the report's bytes and how a report is read back, and which half-written
 // files are cleared.
 
+#include "app/KeptBytes.h"
 #include "batch/DoneRecords.h"
 #include "batch/FoldedCase.h"
 #include "batch/PartialFiles.h"
-#include "batch/PathBytes.h"
+#include "batch/PathRules.h"
 #include "batch/PathText.h"
 #include "batch/RunReport.h"
 #include "batch/TreeListing.h"
 #include "tests/support/TestPaths.h"
 
 #include <QChar>
+#include <QDir>
 #include <QString>
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +26,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ScratchDir;
+
+// A name as the batch held it before: stray bytes kept as lone surrogates U+DC80..U+DCFF.
+QString kept(const std::string& bytes) {
+    return app::DecodeKeepingBytes(QByteArray::fromStdString(bytes));
+}
+
+bool isKeptByte(const QString& text, qsizetype at) {
+    const char16_t unit = text.at(at).unicode();
+    return unit >= 0xDC80 && unit <= 0xDCFF && !(at > 0 && text.at(at - 1).isHighSurrogate());
+}
 
 int sign(int value) {
     return (value > 0) - (value < 0);
@@ -58,8 +70,7 @@ TEST(BatchParity, LetterCaseFoldsAsQtFoldedEveryCharacter) {
                                  "\xed\xa0\x80"};
     for (const std::string& a : names)
         for (const std::string& b : names) {
-            const int qt =
-                batch::PathFromBytes(a).compare(batch::PathFromBytes(b), Qt::CaseInsensitive);
+            const int qt = kept(a).compare(kept(b), Qt::CaseInsensitive);
             EXPECT_EQ(sign(batch::CompareIgnoringCase(a, b)), sign(qt)) << a << " / " << b;
         }
     EXPECT_TRUE(batch::ContainsIgnoringCase("The file IS ENCRYPTED.", "is encrypted"));
@@ -78,11 +89,44 @@ TEST(BatchParity, AFolderTreeListsInTheOrderQtSortedItIn) {
         std::ofstream(tree / name).put('x');
     std::vector<std::string> expected = names;
     std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
-        const int order =
-            batch::PathFromBytes(a).compare(batch::PathFromBytes(b), Qt::CaseInsensitive);
+        const int order = kept(a).compare(kept(b), Qt::CaseInsensitive);
         return order != 0 ? order < 0 : QByteArray::fromStdString(a) < QByteArray::fromStdString(b);
     });
     EXPECT_EQ(batch::ListWorkbookTree(tree.path().string()), expected);
+}
+
+TEST(BatchParity, PathsAreCleanedAndMadeAbsoluteAsQDirDid) {
+    for (const char* path : {"",
+                             "/",
+                             "//",
+                             "/a",
+                             "/a/",
+                             "/a//b",
+                             "/a/./b",
+                             "/a/../b",
+                             "/../a",
+                             "/a/b/../../..",
+                             ".",
+                             "..",
+                             "a/..",
+                             "a/../..",
+                             "../a",
+                             "./a/",
+                             "a//b/./c/..",
+                             "/a/.b/..c/...",
+                             "///a///",
+                             "a/b/",
+                             "/a/b/.",
+                             "/a/b/..",
+                             "/\xc3\xa9/./x"}) {
+        EXPECT_EQ(batch::CleanPath(path), QDir::cleanPath(QString::fromUtf8(path)).toStdString())
+            << path;
+        if (*path != '\0') {
+            EXPECT_EQ(batch::AbsolutePath(path),
+                      QDir::current().absoluteFilePath(QString::fromUtf8(path)).toStdString())
+                << path;
+        }
+    }
 }
 
 TEST(BatchParity, NamesShowAsTheyShowedWithTheirStrayBytesReplaced) {
@@ -91,9 +135,15 @@ TEST(BatchParity, NamesShowAsTheyShowedWithTheirStrayBytesReplaced) {
           std::string("\xff\xfe"), std::string("cut \xc3"), std::string("\xed\xa0\x80 s"),
           std::string("\xc0\xaf overlong"), std::string("\xf0\x9f\x93\x8a.xlsx"),
           std::string("\xf4\x90\x80\x80 past")}) {
-        const QString kept = batch::PathFromBytes(bytes);
-        EXPECT_EQ(batch::HasStrayBytes(bytes), batch::HasStrayBytes(kept)) << bytes;
-        EXPECT_EQ(batch::Printable(bytes), batch::Printable(kept).toStdString()) << bytes;
+        QString shown = kept(bytes);
+        bool stray = false;
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            if (isKeptByte(kept(bytes), i)) {
+                shown[i] = QChar(0xFFFD);
+                stray = true;
+            }
+        EXPECT_EQ(batch::HasStrayBytes(bytes), stray) << bytes;
+        EXPECT_EQ(batch::Printable(bytes), shown.toStdString()) << bytes;
     }
 }
 

@@ -1,9 +1,9 @@
 // quillmere-batch over archives on the fake host: whole trees, listed files, mirrored outputs,
 // shards, the report and resuming from it.
 
+#include "app/KeptBytes.h"
 #include "app/Services.h"
 #include "batch/BatchRun.h"
-#include "batch/PathBytes.h"
 #include "tests/gui_support/Doubles.h"
 #include "tests/gui_support/FakeHost.h"
 #include "tests/support/QtPath.h"
@@ -173,7 +173,7 @@ TEST(BatchScale, ListedNamesWithSpacesLineEndsAndStrayBytesConvert) {
     // The report names the file by its own bytes.
     const QStringList converted = batch.lines()["converted"];
     ASSERT_EQ(converted.size(), 3);
-    EXPECT_EQ(batch::PathToBytes(converted[2]), stray);
+    EXPECT_EQ(app::EncodeKeepingBytes(converted[2]), stray);
 }
 
 TEST(BatchScale, ShardsConvertEveryWorkbookOnceAndARerunSkipsThemAll) {
