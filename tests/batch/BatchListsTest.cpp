@@ -3,6 +3,7 @@
 
 #include "app/KeptBytes.h"
 #include "batch/DoneRecords.h"
+#include "batch/InputWorkbooks.h"
 #include "batch/PathList.h"
 #include "batch/PathText.h"
 #include "batch/RunReport.h"
@@ -155,6 +156,27 @@ TEST(PathList, AListItCannotTakeIsAnErrorThatSaysWhy) {
 
     const batch::PathList missing = batch::ReadPathList((file.dir / "none").string(), false);
     EXPECT_TRUE(has(missing.error, "cannot be read")) << missing.error;
+}
+
+TEST(Inputs, NamesGivenOrListedKeepTheirBytesAndListedOnesStayInsideTheirRoot) {
+    ScratchDir dir;
+    const fs::path file = dir / "caf\xe9.xls";
+    std::ofstream(file).put('x');
+    ListFile list;
+    const std::string listed = list.write("../../up/x.xls\n" + dir.path().string() + "/./b.xls\n");
+    const batch::CollectedInputs inputs = batch::CollectInputs(
+        {file.string(), (dir / "gone\xe9.xls").string()}, batch::InputRules{false, listed, false});
+    ASSERT_EQ(inputs.workbooks.size(), 3u);
+    EXPECT_EQ(inputs.workbooks[0].path, file.string());
+    EXPECT_EQ(inputs.workbooks[0].itemText(), "caf\xef\xbf\xbd.xls");
+    EXPECT_EQ(inputs.workbooks[0].relative(), "caf\xe9.xls");
+    EXPECT_EQ(inputs.missing, std::vector<std::string>{(dir / "gone\xe9.xls").string()});
+    // Relative to the current folder, cleaned; below its root as listed, never above it.
+    EXPECT_TRUE(inputs.workbooks[1].path.starts_with('/'));
+    EXPECT_TRUE(inputs.workbooks[1].path.ends_with("/up/x.xls"));
+    EXPECT_EQ(inputs.workbooks[1].relative(), "up/x.xls");
+    EXPECT_EQ(inputs.workbooks[2].path, dir.path().string() + "/b.xls");
+    EXPECT_EQ(inputs.workbooks[2].relative(), dir.path().relative_path().string() + "/b.xls");
 }
 
 TEST(TreeListing, WorkbooksOfEveryLevelInOrderWithoutHiddenOnesOrLinkedFolders) {
