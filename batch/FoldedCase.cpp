@@ -9,7 +9,9 @@
 namespace batch {
 namespace {
 
-// Every character whose simple case folding is another, by code point.
+// Every character whose simple case folding (statuses C and S of Unicode's CaseFolding.txt) is
+// another, by code point, in the Unicode version of the window's Qt, so that the batch sorts and
+// matches names as the window does; the tests compare every code point with Qt's folding.
 constexpr std::pair<char32_t, char32_t> folds[] = {
     {0x41, 0x61},       {0x42, 0x62},       {0x43, 0x63},       {0x44, 0x64},
     {0x45, 0x65},       {0x46, 0x66},       {0x47, 0x67},       {0x48, 0x68},
