@@ -1,11 +1,13 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/CommandLine.h"
 #include "batch/Shard.h"
+#include "batch/WholeNumber.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QThread>
 #include <algorithm>
+#include <iterator>
+#include <sched.h>
+#include <unistd.h>
 
 namespace batch {
 namespace {
@@ -13,31 +15,78 @@ namespace {
 // Each job is a process of its own; more than this is a typing mistake, not a machine.
 constexpr int maxJobs = 256;
 
-const QStringList namingModes = {QStringLiteral("sheet"), QStringLiteral("workbook-sheet"),
-                                 QStringLiteral("numbers")};
+const char* const namingModes[] = {"sheet", "workbook-sheet", "numbers"};
 // In the order of the window's title box, whose first item gives no title.
-const QStringList titleRules = {QStringLiteral("none"), QStringLiteral("sheet"),
-                                QStringLiteral("workbook"), QStringLiteral("workbook-sheet")};
+const char* const titleRules[] = {"none", "sheet", "workbook", "workbook-sheet"};
 
-ParsedCommandLine usageError(const QString& message) {
+template <std::size_t N> int indexOf(const char* const (&names)[N], const std::string& name) {
+    const auto* at = std::find(std::begin(names), std::end(names), name);
+    return at == std::end(names) ? -1 : static_cast<int>(at - std::begin(names));
+}
+
+ParsedCommandLine usageError(std::string message) {
     ParsedCommandLine parsed;
-    parsed.message = message;
+    parsed.message = std::move(message);
     return parsed;
 }
 
+// The processors this process may run on, as many jobs as can run at once.
+int processorCount() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return static_cast<int>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
+}
+
+// The options, by their index in this table.
+enum Option {
+    Help,
+    Output,
+    Entire,
+    Archive,
+    LongExtension,
+    Names,
+    Title,
+    Sheets,
+    Quiet,
+    Jobs,
+    Version,
+    FilesFrom,
+    Null,
+    Recursive,
+    Mirror,
+    ShardPart,
+    Report,
+    SkipDone
+};
+
+std::vector<OptionSpec> optionSpecs() {
+    return {{{"h", "help"}, false}, {{"o", "output"}, true},     {{"entire"}, false},
+            {{"archive"}, false},   {{"long-extension"}, false}, {{"names"}, true},
+            {{"title"}, true},      {{"sheets"}, true},          {{"q", "quiet"}, false},
+            {{"j", "jobs"}, true},  {{"version"}, false},        {{"files-from"}, true},
+            {{"null"}, false},      {{"r", "recursive"}, false}, {{"mirror"}, false},
+            {{"shard"}, true},      {{"report"}, true},          {{"skip-done"}, false}};
+}
+
 // The one value of an option that takes one; "" with `error` set when it was given twice.
-QString singleValue(const QCommandLineParser& parser, const QCommandLineOption& option,
-                    QString& error) {
-    const QStringList values = parser.values(option);
+std::string singleValue(const CommandLine& parser, Option option, const char* longName,
+                        std::string& error) {
+    const std::vector<std::string>& values = parser.values(option);
     if (values.size() > 1)
-        error = QStringLiteral("--%1 given more than once").arg(option.names().constLast());
-    return values.isEmpty() ? QString() : values.constLast();
+        error = std::string("--") + longName + " given more than once";
+    return values.empty() ? std::string() : values.back();
+}
+
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
 }
 
 } // namespace
 
-QString HelpText() {
-    return QStringLiteral(
+std::string HelpText() {
+    return std::string(
         "Usage: quillmere-batch [options] INPUT...\n"
         "Converts spreadsheet workbooks into web pages, as Quillmere's Convert does.\n"
         "\n"
@@ -79,136 +128,108 @@ QString HelpText() {
         "stderr when it is a terminal: workbook k of n and its name.\n");
 }
 
-QString VersionText() {
-    return QStringLiteral("quillmere-batch " QM_VERSION "\n");
+std::string VersionText() {
+    return "quillmere-batch " QM_VERSION "\n";
 }
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption entire(QStringLiteral("entire"), QString());
-    const QCommandLineOption archive(QStringLiteral("archive"), QString());
-    const QCommandLineOption longExtension(QStringLiteral("long-extension"), QString());
-    const QCommandLineOption names(QStringLiteral("names"), QString(), QStringLiteral("MODE"));
-    const QCommandLineOption title(QStringLiteral("title"), QString(), QStringLiteral("RULE"));
-    const QCommandLineOption sheets(QStringLiteral("sheets"), QString(), QStringLiteral("A,B"));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QString());
-    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")}, QString(),
-                                  QStringLiteral("N"));
-    const QCommandLineOption version(QStringLiteral("version"), QString());
-    const QCommandLineOption filesFrom(QStringLiteral("files-from"), QString(),
-                                       QStringLiteral("FILE"));
-    const QCommandLineOption null(QStringLiteral("null"), QString());
-    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
-                                       QString());
-    const QCommandLineOption mirror(QStringLiteral("mirror"), QString());
-    const QCommandLineOption shard(QStringLiteral("shard"), QString(), QStringLiteral("K/N"));
-    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption skipDone(QStringLiteral("skip-done"), QString());
-    parser.addOptions({help, output, entire, archive, longExtension, names, title, sheets, quiet,
-                       jobs, version, filesFrom, null, recursive, mirror, shard, report, skipDone});
-
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine parser(optionSpecs());
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help)) {
+    if (parser.isSet(Help)) {
         ParsedCommandLine parsed;
         parsed.outcome = ParsedCommandLine::Help;
         return parsed;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(Version)) {
         ParsedCommandLine parsed;
         parsed.outcome = ParsedCommandLine::Version;
         return parsed;
     }
 
-    QString error;
+    std::string error;
     BatchOptions options;
-    options.outputFolder = singleValue(parser, output, error);
-    const QString naming = singleValue(parser, names, error);
-    const QString rule = singleValue(parser, title, error);
-    const QString jobCount = singleValue(parser, jobs, error);
-    options.filesFrom = singleValue(parser, filesFrom, error);
-    const QString shardText = singleValue(parser, shard, error);
-    options.reportFile = singleValue(parser, report, error);
-    if (!error.isEmpty())
+    options.outputFolder = singleValue(parser, Output, "output", error);
+    const std::string naming = singleValue(parser, Names, "names", error);
+    const std::string rule = singleValue(parser, Title, "title", error);
+    const std::string jobCount = singleValue(parser, Jobs, "jobs", error);
+    options.filesFrom = singleValue(parser, FilesFrom, "files-from", error);
+    const std::string shardText = singleValue(parser, ShardPart, "shard", error);
+    options.reportFile = singleValue(parser, Report, "report", error);
+    if (!error.empty())
         return usageError(error);
-    if (!parser.isSet(output))
-        return usageError(QStringLiteral("the output directory is missing (-o DIR)"));
-    if (options.outputFolder.isEmpty())
-        return usageError(QStringLiteral("the output directory is empty"));
+    if (!parser.isSet(Output))
+        return usageError("the output directory is missing (-o DIR)");
+    if (options.outputFolder.empty())
+        return usageError("the output directory is empty");
 
-    options.output.entireWorkbook = parser.isSet(entire);
-    options.output.fileFormat = parser.isSet(archive) ? 1 : 0;
-    options.output.shortExtension = !parser.isSet(longExtension);
+    options.output.entireWorkbook = parser.isSet(Entire);
+    options.output.fileFormat = parser.isSet(Archive) ? 1 : 0;
+    options.output.shortExtension = !parser.isSet(LongExtension);
     options.output.htmlType = 0; // the host writes static pages only
-    options.output.fileNaming = parser.isSet(names) ? int(namingModes.indexOf(naming)) : 0;
+    options.output.fileNaming = parser.isSet(Names) ? indexOf(namingModes, naming) : 0;
     if (options.output.fileNaming < 0)
-        return usageError(
-            QStringLiteral("unknown --names mode \"%1\" (sheet, workbook-sheet or numbers)")
-                .arg(naming));
-    options.output.pageTitle = parser.isSet(title) ? int(titleRules.indexOf(rule)) : 0;
+        return usageError("unknown --names mode " + quoted(naming) +
+                          " (sheet, workbook-sheet or numbers)");
+    options.output.pageTitle = parser.isSet(Title) ? indexOf(titleRules, rule) : 0;
     if (options.output.pageTitle < 0)
-        return usageError(QStringLiteral("unknown --title rule \"%1\" (none, sheet, workbook or "
-                                         "workbook-sheet)")
-                              .arg(rule));
+        return usageError("unknown --title rule " + quoted(rule) +
+                          " (none, sheet, workbook or workbook-sheet)");
 
-    if (parser.isSet(sheets)) {
+    if (parser.isSet(Sheets)) {
         if (options.output.entireWorkbook)
-            return usageError(QStringLiteral("--sheets chooses pages of per-sheet mode; it "
-                                             "cannot go with --entire"));
+            return usageError("--sheets chooses pages of per-sheet mode; it cannot go with "
+                              "--entire");
         // Repeating the option adds names, so that several lists can be given.
-        for (const QString& list : parser.values(sheets))
-            for (const QString& name : list.split(u',', Qt::SkipEmptyParts))
-                options.sheets << name;
-        if (options.sheets.isEmpty())
-            return usageError(QStringLiteral("--sheets names no sheet"));
+        for (const std::string& list : parser.values(Sheets))
+            for (std::size_t at = 0; at <= list.size();) {
+                const std::size_t comma = std::min(list.find(',', at), list.size());
+                if (comma > at)
+                    options.sheets.push_back(list.substr(at, comma - at));
+                at = comma + 1;
+            }
+        if (options.sheets.empty())
+            return usageError("--sheets names no sheet");
     }
 
-    options.quiet = parser.isSet(quiet);
-    options.jobs = std::max(1, QThread::idealThreadCount());
-    if (parser.isSet(jobs)) {
-        bool number = false;
-        options.jobs = jobCount.toInt(&number);
-        if (!number || options.jobs < 1 || options.jobs > maxJobs)
-            return usageError(QStringLiteral("--jobs wants a whole number from 1 to %1, not "
-                                             "\"%2\"")
-                                  .arg(maxJobs)
-                                  .arg(jobCount));
+    options.quiet = parser.isSet(Quiet);
+    options.jobs = processorCount();
+    if (parser.isSet(Jobs)) {
+        const std::optional<int> number = ToInt(jobCount);
+        if (!number || *number < 1 || *number > maxJobs)
+            return usageError("--jobs wants a whole number from 1 to " + std::to_string(maxJobs) +
+                              ", not " + quoted(jobCount));
+        options.jobs = *number;
     }
-    options.nulSeparated = parser.isSet(null);
-    options.recursive = parser.isSet(recursive);
-    options.mirror = parser.isSet(mirror);
-    options.skipDone = parser.isSet(skipDone);
-    if (parser.isSet(filesFrom) && options.filesFrom.isEmpty())
-        return usageError(QStringLiteral("--files-from names no file"));
-    if (options.nulSeparated && options.filesFrom.isEmpty())
-        return usageError(QStringLiteral("--null says how the --files-from list is separated; "
-                                         "give --files-from FILE too"));
-    if (parser.isSet(report) && options.reportFile.isEmpty())
-        return usageError(QStringLiteral("--report names no file"));
-    if (options.skipDone && options.reportFile.isEmpty())
-        return usageError(QStringLiteral("--skip-done reads what was done from the report; give "
-                                         "--report FILE too"));
-    if (parser.isSet(shard) && !ParseShard(shardText, options.shardIndex, options.shardCount))
-        return usageError(QStringLiteral("--shard wants K/N with whole numbers 1 <= K <= N <= "
-                                         "%1, not \"%2\"")
-                              .arg(MaxShards)
-                              .arg(shardText));
+    options.nulSeparated = parser.isSet(Null);
+    options.recursive = parser.isSet(Recursive);
+    options.mirror = parser.isSet(Mirror);
+    options.skipDone = parser.isSet(SkipDone);
+    if (parser.isSet(FilesFrom) && options.filesFrom.empty())
+        return usageError("--files-from names no file");
+    if (options.nulSeparated && options.filesFrom.empty())
+        return usageError("--null says how the --files-from list is separated; give "
+                          "--files-from FILE too");
+    if (parser.isSet(Report) && options.reportFile.empty())
+        return usageError("--report names no file");
+    if (options.skipDone && options.reportFile.empty())
+        return usageError("--skip-done reads what was done from the report; give --report FILE "
+                          "too");
+    if (parser.isSet(ShardPart) && !ParseShard(shardText, options.shardIndex, options.shardCount))
+        return usageError("--shard wants K/N with whole numbers 1 <= K <= N <= " +
+                          std::to_string(MaxShards) + ", not " + quoted(shardText));
 
-    options.inputs = parser.positionalArguments();
-    if (options.inputs.isEmpty() && options.filesFrom.isEmpty())
-        return usageError(QStringLiteral("no INPUT: name workbook files or folders to convert, "
-                                         "or give --files-from FILE"));
-    for (const QString& input : options.inputs)
-        if (input.isEmpty())
-            return usageError(QStringLiteral("an INPUT is empty"));
+    options.inputs = parser.positional();
+    if (options.inputs.empty() && options.filesFrom.empty())
+        return usageError("no INPUT: name workbook files or folders to convert, or give "
+                          "--files-from FILE");
+    for (const std::string& input : options.inputs)
+        if (input.empty())
+            return usageError("an INPUT is empty");
 
     ParsedCommandLine parsed;
     parsed.outcome = ParsedCommandLine::Run;
-    parsed.options = options;
+    parsed.options = std::move(options);
     return parsed;
 }
 

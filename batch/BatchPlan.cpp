@@ -1,64 +1,64 @@
 #include "batch/BatchPlan.h"
 
 #include "app/SheetTable.h"
-#include "batch/PathBytes.h"
+#include "batch/FoldedCase.h"
+#include "batch/PathText.h"
 #include "convert/OutputFolder.h"
 #include "sources/PathKind.h"
 
-#include <QSet>
+#include <functional>
+#include <unordered_set>
 
 namespace batch {
 
-QString BaseFolder(const InputWorkbook& input, const QString& OutputFolder, bool mirror) {
-    const qsizetype slash = input.relative().lastIndexOf(u'/');
-    if (!mirror || slash <= 0)
+std::string BaseFolder(const InputWorkbook& input, const std::string& OutputFolder, bool mirror) {
+    const std::string relative = input.relative();
+    const std::size_t slash = relative.rfind('/');
+    if (!mirror || slash == std::string::npos || slash == 0)
         return OutputFolder;
     // The host writes pages by names that are text, so a folder whose name is not UTF-8 is
     // mirrored with U+FFFD for its stray bytes.
-    return OutputFolder + Printable(input.relative().left(slash)) + u'/';
+    return OutputFolder + Printable(std::string_view(relative).substr(0, slash)) + '/';
 }
 
 std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& workbooks,
-                                           const QString& OutputFolder,
+                                           const std::string& OutputFolder,
                                            const convert::OutputOptions& options,
                                            const PlanRules& rules) {
     std::vector<PlannedWorkbook> plan;
     plan.reserve(workbooks.size());
     const bool entire = options.entireWorkbook;
-    const QString dotExtension = u'.' + QString::fromStdString(convert::OutputExtension(options));
+    const std::string dotExtension = '.' + convert::OutputExtension(options);
     // Whole-workbook outputs planned so far, case-folded, as the window's run keeps them; and
     // the folders planned so far, which a serial run would have created by then.
-    QSet<QString> outputs;
-    QSet<QString> folders;
-    auto take = [&](const QString& folder) {
+    std::unordered_set<std::u16string> outputs;
+    std::unordered_set<std::string> folders;
+    auto take = [&](const std::string& folder) {
         if (entire)
-            outputs.insert((folder + dotExtension).toCaseFolded());
+            outputs.insert(FoldedUtf16(folder + dotExtension));
         else
             folders.insert(folder);
     };
     auto decided = [&](std::size_t i) {
-        return i < rules.decided.size() ? rules.decided[i] : QString();
+        return i < rules.decided.size() ? rules.decided[i] : std::string();
     };
     for (std::size_t i = 0; i < workbooks.size(); ++i)
-        if (!decided(i).isEmpty())
+        if (!decided(i).empty())
             take(decided(i));
     for (std::size_t i = 0; i < workbooks.size(); ++i) {
         PlannedWorkbook planned;
         planned.input = workbooks[i];
         planned.position = static_cast<int>(i % app::SheetTable::LastColumn) + 1;
-        const std::string displayName =
-            convert::DisplayName(planned.input.itemText().toStdString());
         planned.folder = decided(i);
-        if (planned.folder.isEmpty()) {
-            planned.folder = QString::fromStdString(convert::ChooseWorkbookFolder(
-                BaseFolder(planned.input, OutputFolder, rules.mirror).toStdString(), displayName,
-                [&](const std::string& path) {
-                    if (sources::PathKind(path) == sources::ExistingFolder)
+        if (planned.folder.empty()) {
+            planned.folder = convert::ChooseWorkbookFolder(
+                BaseFolder(planned.input, OutputFolder, rules.mirror),
+                convert::DisplayName(planned.input.itemText()), [&](const std::string& candidate) {
+                    if (sources::PathKind(candidate) == sources::ExistingFolder)
                         return true;
-                    const QString candidate = QString::fromStdString(path);
-                    return entire ? outputs.contains((candidate + dotExtension).toCaseFolded())
+                    return entire ? outputs.contains(FoldedUtf16(candidate + dotExtension))
                                   : folders.contains(candidate);
-                }));
+                });
             take(planned.folder);
         }
         plan.push_back(std::move(planned));

@@ -1,6 +1,6 @@
 #include "batch/BatchRun.h"
 
-#include "app/Random.h"
+#include "app/Services.h"
 #include "app/SharedState.h"
 #include "batch/BatchPlan.h"
 #include "batch/HostAlias.h"
@@ -64,13 +64,20 @@ QString quotedList(const QStringList& names) {
     return quoted.join(QStringLiteral(", "));
 }
 
+QStringList toQStrings(const std::vector<std::string>& texts) {
+    QStringList list;
+    for (const std::string& text : texts)
+        list << QString::fromStdString(text);
+    return list;
+}
+
 enum class JobResult { Converted, Failed, HostFailed };
 
 struct JobOutcome {
     JobResult result = JobResult::Failed;
-    QString error;     // why it failed, as said on standard error
-    QStringList pages; // the files written
-    FileStamp stamp;   // the workbook file as it was when its conversion began
+    std::string error;              // why it failed, as said on standard error
+    std::vector<std::string> pages; // the files written
+    FileStamp stamp;                // the workbook file as it was when its conversion began
 };
 
 struct Run {
@@ -79,11 +86,11 @@ struct Run {
     app::Random& random;
     Reporter& reporter;
     RunLedger& ledger;
-    QString OutputFolder;
+    std::string OutputFolder;
 };
 
-JobOutcome failure(const Run& run, const QString& path, JobResult result, const QString& reason,
-                   JobOutcome outcome = {}) {
+JobOutcome failure(const Run& run, const std::string& path, JobResult result,
+                   const std::string& reason, JobOutcome outcome = {}) {
     run.reporter.failed(path, reason);
     outcome.result = result;
     outcome.error = reason;
@@ -96,10 +103,10 @@ JobOutcome failure(const Run& run, const QString& path, JobResult result, const 
 JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reused,
                       std::size_t number, app::SharedState& state) {
     run.reporter.starting(number, planned.input.itemText());
-    const QString& path = planned.input.path;
+    const std::string& path = planned.input.path;
     const bool entire = run.options.output.entireWorkbook;
-    state.OutputFolder = run.OutputFolder.toStdString();
-    state.WorkbookOutputFolder = planned.folder.toStdString();
+    state.OutputFolder = run.OutputFolder;
+    state.WorkbookOutputFolder = planned.folder;
     // Each workbook numbers its pages from 1, whichever worker takes it and whatever became of
     // the workbook before it, so that the names do not depend on the order of the work.
     state.FileSequenceNumber = 0;
@@ -107,18 +114,17 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     result.stamp = StatFile(path);
     // A listed path is only checked here, when its turn comes; nothing is made for it.
     if (result.stamp.size < 0)
-        return failure(run, path, JobResult::Failed, QStringLiteral("no workbook file there"),
-                       result);
+        return failure(run, path, JobResult::Failed, "no workbook file there", result);
     // Before the folder is made: a run killed between the two must find the folder named in
     // the report, or its resumed run takes the folder for another workbook's and hands out
     // different names from there on.
     run.ledger.started(planned, result.stamp);
     if (run.options.mirror)
-        QDir().mkpath(BaseFolder(planned.input, run.OutputFolder, true));
-    if (!entire && !convert::CreateFolder(planned.folder.toStdString()) &&
-        !(reused && QFileInfo(planned.folder).isDir()))
-        return failure(run, path, JobResult::Failed,
-                       QStringLiteral("cannot create the folder %1").arg(planned.folder), result);
+        QDir().mkpath(QString::fromStdString(BaseFolder(planned.input, run.OutputFolder, true)));
+    const QString folder = QString::fromStdString(planned.folder);
+    if (!entire && !convert::CreateFolder(planned.folder) && !(reused && QFileInfo(folder).isDir()))
+        return failure(run, path, JobResult::Failed, "cannot create the folder " + planned.folder,
+                       result);
 
     QuietObserver observer;
     convert::ConversionContext context{run.automation, run.random, state, observer,
@@ -127,12 +133,13 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     context.publishInGroups = true;
     QStringList worksheets;
     bool matched = false;
-    if (!run.options.sheets.isEmpty())
+    const QStringList sheets = toQStrings(run.options.sheets);
+    if (!sheets.isEmpty())
         context.publishesSheet = [&](const QString& name) {
             worksheets << name;
             // As the host matches sheet names.
-            const bool wanted = std::any_of(
-                run.options.sheets.cbegin(), run.options.sheets.cend(), [&](const QString& sheet) {
+            const bool wanted =
+                std::any_of(sheets.cbegin(), sheets.cend(), [&](const QString& sheet) {
                     return sheet.compare(name, Qt::CaseInsensitive) == 0;
                 });
             matched = matched || wanted;
@@ -140,32 +147,36 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
         };
 
     std::unique_ptr<HostAlias> alias;
-    const QString hostPath = HostPathFor(path, alias);
-    const convert::WorkbookJob job{planned.position, planned.input.itemText(),
-                                   IsWorkbookFile(hostPath) ? hostPath : QString()};
+    const std::string hostPath = HostPathFor(path, alias);
+    const convert::WorkbookJob job{
+        planned.position, QString::fromStdString(planned.input.itemText()),
+        IsWorkbookFile(hostPath) ? QString::fromStdString(hostPath) : QString()};
     const convert::ConversionOutcome outcome = entire
                                                    ? convert::ConvertWholeWorkbook(context, job)
                                                    : convert::ConvertSheetsOfWorkbook(context, job);
-    result.pages = outcome.written;
+    for (const QString& page : outcome.written)
+        result.pages.push_back(page.toStdString());
     switch (outcome.result) {
     case convert::Converted:
         break;
     case convert::HostFailed:
-        return failure(run, path, JobResult::HostFailed, outcome.errorDescription, result);
+        return failure(run, path, JobResult::HostFailed, outcome.errorDescription.toStdString(),
+                       result);
     default:
-        return failure(run, path, JobResult::Failed, QStringLiteral("the workbook file is gone"),
-                       result);
+        return failure(run, path, JobResult::Failed, "the workbook file is gone", result);
     }
-    if (!run.options.sheets.isEmpty() && !matched) {
+    if (!sheets.isEmpty() && !matched) {
         // Nothing was published: the folder made for it would only mislead.
-        QDir().rmdir(planned.folder);
-        return failure(run, path, JobResult::Failed,
-                       worksheets.isEmpty()
-                           ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
-                                 .arg(quotedList(run.options.sheets))
-                           : QStringLiteral("no worksheet named %1; its worksheets are %2")
-                                 .arg(quotedList(run.options.sheets), quotedList(worksheets)),
-                       result);
+        QDir().rmdir(folder);
+        return failure(
+            run, path, JobResult::Failed,
+            (worksheets.isEmpty()
+                 ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
+                       .arg(quotedList(sheets))
+                 : QStringLiteral("no worksheet named %1; its worksheets are %2")
+                       .arg(quotedList(sheets), quotedList(worksheets)))
+                .toStdString(),
+            result);
     }
     result.result = JobResult::Converted;
     return result;
@@ -175,37 +186,40 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
 
 int RunBatch(const BatchOptions& options, automation::Factory& automation, app::Random& random,
              QTextStream& errors, bool progress) {
-    QString OutputFolder;
-    const QString problem = PrepareBatchOutput(options.outputFolder, OutputFolder);
-    if (!problem.isEmpty()) {
-        errors << QStringLiteral("quillmere-batch: ") << problem << Qt::endl;
+    std::string OutputFolder;
+    const std::string problem = PrepareBatchOutput(options.outputFolder, OutputFolder);
+    if (!problem.empty()) {
+        errors << QStringLiteral("quillmere-batch: ") << QString::fromStdString(problem)
+               << Qt::endl;
         return SomeFailed;
     }
 
     const CollectedInputs inputs = CollectInputs(
         options.inputs, InputRules{options.recursive, options.filesFrom, options.nulSeparated});
-    Reporter reporter(errors, progress, 0);
+    Reporter reporter(
+        [&errors](const std::string& line) { errors << QString::fromStdString(line) << Qt::endl; },
+        progress, 0);
     RunLedger ledger(options, OutputFolder, reporter);
-    const QString reportProblem = ledger.open();
-    if (!reportProblem.isEmpty()) {
+    const std::string reportProblem = ledger.open();
+    if (!reportProblem.empty()) {
         reporter.note(reportProblem);
         return SomeFailed;
     }
-    for (const QString& note : inputs.notes)
+    for (const std::string& note : inputs.notes)
         reporter.note(note);
-    for (const QString& missing : inputs.missing) {
-        const QString reason = QStringLiteral("no workbook file or folder there");
+    for (const std::string& missing : inputs.missing) {
+        const std::string reason = "no workbook file or folder there";
         reporter.failed(missing, reason);
-        ledger.inputFailed(missing, reason, QStringLiteral("unreadable"));
+        ledger.inputFailed(missing, reason, "unreadable");
     }
-    for (const QString& empty : inputs.empty)
+    for (const std::string& empty : inputs.empty)
         reporter.note(empty);
-    if (!inputs.listError.isEmpty())
+    if (!inputs.listError.empty())
         reporter.note(inputs.listError);
     bool inputFailed =
-        !inputs.missing.isEmpty() || !inputs.empty.isEmpty() || !inputs.listError.isEmpty();
-    if (inputs.workbooks.empty() && !inputFailed && !options.filesFrom.isEmpty()) {
-        reporter.note(QStringLiteral("the list %1 names no workbook").arg(options.filesFrom));
+        !inputs.missing.empty() || !inputs.empty.empty() || !inputs.listError.empty();
+    if (inputs.workbooks.empty() && !inputFailed && !options.filesFrom.empty()) {
+        reporter.note("the list " + options.filesFrom + " names no workbook");
         inputFailed = true;
     }
 
@@ -216,9 +230,8 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     for (const std::size_t i : selection.skip)
         ledger.skipped(plan[i]);
     if (!selection.skip.empty())
-        reporter.note(QStringLiteral("%1 workbook(s) converted before and unchanged since are "
-                                     "skipped")
-                          .arg(selection.skip.size()));
+        reporter.note(std::to_string(selection.skip.size()) +
+                      " workbook(s) converted before and unchanged since are skipped");
 
     const std::vector<std::size_t>& chosen = selection.convert;
     reporter.setTotal(chosen.size());
@@ -227,10 +240,12 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
     // The largest workbooks first, so that no worker is left with a big one at the end while
     // the others idle; the names are settled already, so the order changes nothing else.
     std::vector<std::size_t> order(chosen.size());
-    std::vector<qint64> sizes(chosen.size());
+    std::vector<std::int64_t> sizes(chosen.size());
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         order[k] = k;
-        sizes[k] = options.jobs > 1 ? QFileInfo(plan[chosen[k]].input.path).size() : 0;
+        sizes[k] = options.jobs > 1
+                       ? std::max<std::int64_t>(0, StatFile(plan[chosen[k]].input.path).size)
+                       : 0;
     }
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return sizes[a] > sizes[b]; });
@@ -249,11 +264,11 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
             const auto start = std::chrono::steady_clock::now();
             JobOutcome outcome;
             try {
-                const bool reused = !selection.rules.decided.empty() &&
-                                    !selection.rules.decided[chosen[k]].isEmpty();
+                const bool reused =
+                    !selection.rules.decided.empty() && !selection.rules.decided[chosen[k]].empty();
                 outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
-                outcome.error = convert::CurrentFailureDescription();
+                outcome.error = convert::CurrentFailureDescription().toStdString();
                 reporter.failed(planned.input.path, outcome.error);
             }
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;

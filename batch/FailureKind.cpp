@@ -1,11 +1,12 @@
 #include "batch/FailureKind.h"
 
-#include <QStringList>
+#include "batch/FoldedCase.h"
+
 #include <utility>
 
 namespace batch {
 
-QString FailureKind(const QString& description) {
+std::string FailureKind(std::string_view description) {
     // The sentences the host's readers and the client raise (engine ReadError::describe,
     // automation HostProcess), checked most specific first.
     static const std::pair<const char*, const char*> kinds[] = {
@@ -25,9 +26,9 @@ QString FailureKind(const QString& description) {
         {"cannot create the folder", "output"},
     };
     for (const auto& [phrase, kind] : kinds)
-        if (description.contains(QLatin1String(phrase), Qt::CaseInsensitive))
-            return QString::fromLatin1(kind);
-    return QStringLiteral("other");
+        if (ContainsIgnoringCase(description, phrase))
+            return kind;
+    return "other";
 }
 
 } // namespace batch

@@ -1,6 +1,7 @@
 #include "batch/PathList.h"
 
-#include <QFile>
+#include "batch/PathText.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -28,26 +29,23 @@ private:
 
 } // namespace
 
-PathList ReadPathList(const QString& source, bool nulSeparated) {
+PathList ReadPathList(const std::string& source, bool nulSeparated) {
     PathList list;
-    const bool standardInput = source == u"-";
-    const QString shownName = standardInput ? QStringLiteral("standard input") : source;
-    const Descriptor fd(standardInput
-                            ? STDIN_FILENO
-                            : ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC),
+    const bool standardInput = source == "-";
+    const std::string shownName = standardInput ? "standard input" : Printable(source);
+    const Descriptor fd(standardInput ? STDIN_FILENO : ::open(source.c_str(), O_RDONLY | O_CLOEXEC),
                         !standardInput);
     if (fd.get() < 0) {
-        list.error = QStringLiteral("the list %1 cannot be read: %2")
-                         .arg(shownName, QString::fromLocal8Bit(std::strerror(errno)));
+        list.error = "the list " + shownName + " cannot be read: " + std::strerror(errno);
         return list;
     }
     const char separator = nulSeparated ? '\0' : '\n';
-    QByteArray entry;
-    qint64 number = 1;
+    std::string entry;
+    long long number = 1;
     auto finish = [&] {
-        if (!nulSeparated && entry.endsWith('\r'))
-            entry.chop(1);
-        if (!entry.isEmpty())
+        if (!nulSeparated && entry.ends_with('\r'))
+            entry.pop_back();
+        if (!entry.empty())
             list.paths.push_back(entry);
         entry.clear();
         ++number;
@@ -58,8 +56,8 @@ PathList ReadPathList(const QString& source, bool nulSeparated) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            list.error = QStringLiteral("the list %1 could not be read to its end: %2")
-                             .arg(shownName, QString::fromLocal8Bit(std::strerror(errno)));
+            list.error =
+                "the list " + shownName + " could not be read to its end: " + std::strerror(errno);
             return list;
         }
         if (got == 0)
@@ -68,32 +66,26 @@ PathList ReadPathList(const QString& source, bool nulSeparated) {
         const char* end = buffer + got;
         while (at < end) {
             const char* stop = static_cast<const char*>(std::memchr(at, separator, end - at));
-            entry.append(at, (stop != nullptr ? stop : end) - at);
+            entry.append(at, static_cast<std::size_t>((stop != nullptr ? stop : end) - at));
             if (entry.size() >= PATH_MAX) {
-                list.error = QStringLiteral("the list %1 has an entry longer than any path (%2 "
-                                            "bytes or more) at entry %3%4")
-                                 .arg(shownName)
-                                 .arg(PATH_MAX)
-                                 .arg(number)
-                                 .arg(nulSeparated ? QString()
-                                                   : QStringLiteral("; if its names are "
-                                                                    "NUL-separated, give --null"));
+                list.error = "the list " + shownName + " has an entry longer than any path (" +
+                             std::to_string(PATH_MAX) + " bytes or more) at entry " +
+                             std::to_string(number) +
+                             (nulSeparated ? "" : "; if its names are NUL-separated, give --null");
                 return list;
             }
             if (stop == nullptr)
                 break;
-            if (!nulSeparated && entry.contains('\0')) {
-                list.error = QStringLiteral("the list %1 has a NUL byte in line %2: give --null "
-                                            "for a NUL-separated list")
-                                 .arg(shownName)
-                                 .arg(number);
+            if (!nulSeparated && entry.find('\0') != std::string::npos) {
+                list.error = "the list " + shownName + " has a NUL byte in line " +
+                             std::to_string(number) + ": give --null for a NUL-separated list";
                 return list;
             }
             finish();
             at = stop + 1;
         }
     }
-    if (!entry.isEmpty())
+    if (!entry.empty())
         finish();
     return list;
 }

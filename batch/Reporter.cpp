@@ -1,26 +1,32 @@
 #include "batch/Reporter.h"
 
+#include "batch/PathText.h"
+
+#include <utility>
+
 namespace batch {
 
-Reporter::Reporter(QTextStream& errors, bool progress, std::size_t total)
-    : errors_(errors), progress_(progress), total_(total) {}
+Reporter::Reporter(LineSink errors, bool progress, std::size_t total)
+    : errors_(std::move(errors)), progress_(progress), total_(total) {}
 
-void Reporter::line(const QString& text) {
+void Reporter::line(const std::string& text) {
+    const std::string shown = Printable(text);
     const std::lock_guard lock(mutex_);
-    errors_ << text << Qt::endl;
+    errors_(shown);
 }
 
-void Reporter::starting(std::size_t number, const QString& itemText) {
+void Reporter::starting(std::size_t number, const std::string& itemText) {
     if (progress_)
-        line(QStringLiteral("workbook %1 of %2: %3").arg(number).arg(total_).arg(itemText));
+        line("workbook " + std::to_string(number) + " of " + std::to_string(total_) + ": " +
+             itemText);
 }
 
-void Reporter::failed(const QString& path, const QString& reason) {
-    line(QStringLiteral("quillmere-batch: %1: %2").arg(path, reason));
+void Reporter::failed(const std::string& path, const std::string& reason) {
+    line("quillmere-batch: " + path + ": " + reason);
 }
 
-void Reporter::note(const QString& text) {
-    line(QStringLiteral("quillmere-batch: ") + text);
+void Reporter::note(const std::string& text) {
+    line("quillmere-batch: " + text);
 }
 
 } // namespace batch

@@ -6,9 +6,10 @@
 #include "batch/BatchPlan.h"
 #include "batch/RunReport.h"
 
-#include <QString>
 #include <atomic>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace batch {
@@ -17,10 +18,10 @@ class Reporter;
 
 class RunLedger {
 public:
-    RunLedger(const BatchOptions& options, QString OutputFolder, Reporter& reporter);
+    RunLedger(const BatchOptions& options, std::string OutputFolder, Reporter& reporter);
 
     // Opens the report, when there is one. The reason when it cannot be.
-    QString open();
+    std::string open();
 
     struct Selection {
         std::vector<std::size_t> convert; // indices of the workbooks to convert, in list order
@@ -39,27 +40,27 @@ public:
     void started(const PlannedWorkbook& planned, const FileStamp& stamp);
     void skipped(const PlannedWorkbook& planned);
     void finished(const PlannedWorkbook& planned, const FileStamp& stamp, bool converted,
-                  const QStringList& pages, const QString& error, double seconds,
-                  std::optional<qint64> hostPeakBytes);
+                  const std::vector<std::string>& pages, const std::string& error, double seconds,
+                  std::optional<std::int64_t> hostPeakBytes);
     // An input that gave no workbook (missing, an empty folder), by what the user gave, with
     // the kind of its failure.
-    void inputFailed(const QString& input, const QString& error, const QString& kind);
+    void inputFailed(const std::string& input, const std::string& error, const std::string& kind);
 
     // True once a line could not be written: the report is short of this run's work.
     bool reportFailed() const { return reportFailed_; }
 
 private:
-    ReportRecord record(const PlannedWorkbook& planned, const QString& status,
+    ReportRecord record(const PlannedWorkbook& planned, const char* status,
                         const FileStamp& stamp) const;
-    QString outputOf(const PlannedWorkbook& planned) const;
+    std::string outputOf(const PlannedWorkbook& planned) const;
     // The planned folder an earlier run's recorded output stands for; empty when it is not one
     // this run could have made (outside the output directory, another extension).
-    QString folderOf(const QString& output) const;
-    void removeOutput(const QString& folder) const;
+    std::string folderOf(const std::string& output) const;
+    void removeOutput(const std::string& folder) const;
     void write(const ReportRecord& record);
 
     const BatchOptions& options_;
-    QString OutputFolder_;
+    std::string OutputFolder_;
     Reporter& reporter_;
     ReportFile report_;
     std::atomic<bool> reportFailed_{false};

@@ -3,30 +3,31 @@
 // finishes, so that the reports of many runs can be concatenated and a killed run leaves whole
 // lines only.
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
+#include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace batch {
 
 struct ReportRecord {
-    QString path;          // the workbook, absolute (PathBytes keeps a name that is not UTF-8)
-    QString status;        // "converted", "failed" or "skipped"; "started" as it begins
-    qint64 size = -1;      // the workbook file's size in bytes; -1 when it has none
-    qint64 modifiedNs = 0; // its modification time, nanoseconds since 1970
-    QString output;        // its output folder (per sheet) or page (whole workbook); may be empty
-    QStringList pages;     // the files written
-    QString error;         // why it failed
-    QString kind;          // the kind of failure (FailureKind)
-    double seconds = -1;   // the time it took; -1: not timed
-    std::optional<qint64> hostPeakBytes; // the host's peak resident memory
+    std::string path;            // the workbook, absolute (bytes; a name need not be UTF-8)
+    std::string status;          // "converted", "failed" or "skipped"; "started" as it begins
+    std::int64_t size = -1;      // the workbook file's size in bytes; -1 when it has none
+    std::int64_t modifiedNs = 0; // its modification time, nanoseconds since 1970
+    std::string output; // its output folder (per sheet) or page (whole workbook); may be empty
+    std::vector<std::string> pages;            // the files written
+    std::string error;                         // why it failed
+    std::string kind;                          // the kind of failure (FailureKind)
+    double seconds = -1;                       // the time it took; -1: not timed
+    std::optional<std::int64_t> hostPeakBytes; // the host's peak resident memory
 };
 
-// `record` as one line of JSON ending in "\n". Lone surrogates of kept bytes are written as
-// \udcXX escapes, so a reader that keeps them (Python's json with os.fsencode) gets the bytes.
-QByteArray ReportLine(const ReportRecord& record);
+// `record` as one line of JSON ending in "\n". A byte that is not part of valid UTF-8 is written
+// as the escape of the lone surrogate U+DC00 + byte (\udcXX), so a reader that keeps such bytes
+// (Python's json with os.fsencode) gets them back.
+std::string ReportLine(const ReportRecord& record);
 
 // A report file open for appending, shared by the workers.
 class ReportFile {
@@ -38,7 +39,7 @@ public:
 
     // Opens (creating) `path` for appending. A last line cut short by a killed run is ended
     // first, so that it stays one bad line and spoils no new one. The reason on failure.
-    QString open(const QString& path);
+    std::string open(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
 
     // Appends `record` in one write, so that other processes appending to the same file never
@@ -52,11 +53,11 @@ private:
 
 // The size and modification time of a file, by which a later run tells whether it changed.
 struct FileStamp {
-    qint64 size = -1; // -1: no regular file there
-    qint64 modifiedNs = 0;
+    std::int64_t size = -1; // -1: no regular file there
+    std::int64_t modifiedNs = 0;
 };
 
-// The stamp of the file at `path` (as InputWorkbook::path holds it).
-FileStamp StatFile(const QString& path);
+// The stamp of the file at `path` (bytes).
+FileStamp StatFile(const std::string& path);
 
 } // namespace batch

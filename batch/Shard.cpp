@@ -1,26 +1,25 @@
 #include "batch/Shard.h"
 
-#include <QStringList>
+#include "batch/WholeNumber.h"
+
 #include <cstdint>
 
 namespace batch {
 
-bool ParseShard(const QString& text, int& index, int& count) {
-    const QStringList parts = text.split(u'/');
-    if (parts.size() != 2)
+bool ParseShard(std::string_view text, int& index, int& count) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos || text.find('/', slash + 1) != std::string_view::npos)
         return false;
-    bool indexNumber = false;
-    bool countNumber = false;
-    const int k = parts[0].trimmed().toInt(&indexNumber);
-    const int n = parts[1].trimmed().toInt(&countNumber);
-    if (!indexNumber || !countNumber || n < 1 || n > MaxShards || k < 1 || k > n)
+    const std::optional<int> k = ToInt(Trimmed(text.substr(0, slash)));
+    const std::optional<int> n = ToInt(Trimmed(text.substr(slash + 1)));
+    if (!k || !n || *n < 1 || *n > MaxShards || *k < 1 || *k > *n)
         return false;
-    index = k;
-    count = n;
+    index = *k;
+    count = *n;
     return true;
 }
 
-int ShardOf(QByteArrayView relativePath, int count) {
+int ShardOf(std::string_view relativePath, int count) {
     // FNV-1a over the bytes: fixed by its definition, unlike std::hash or qHash, whose values may
     // change with the library or be seeded per process.
     std::uint64_t key = 0xcbf29ce484222325ULL;

@@ -1,7 +1,7 @@
 #pragma once
 // The workbooks of a whole folder tree, for --recursive.
 
-#include <QByteArray>
+#include <string>
 #include <vector>
 
 namespace batch {
@@ -11,7 +11,8 @@ namespace batch {
 // "fods", in any letter case. Hidden (dot) files and folders are left out, as the window leaves
 // them out, and links to folders are not followed, so the walk stays inside the tree and ends.
 // In each folder its workbooks come first, then its subfolders, each sorted by name ignoring
-// letter case. Folders that cannot be read give nothing.
-std::vector<QByteArray> ListWorkbookTree(const QByteArray& root);
+// letter case (as FoldedCase compares), equal folded names in byte order. Folders that cannot be
+// read give nothing.
+std::vector<std::string> ListWorkbookTree(const std::string& root);
 
 } // namespace batch

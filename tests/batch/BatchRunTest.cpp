@@ -21,6 +21,14 @@ using testing_support::q;
 namespace fs = std::filesystem;
 using testing_support::ScratchDir;
 
+// Paths and text as the batch's options hold them: bytes.
+std::string s(const fs::path& path) {
+    return path.string();
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
+
 struct FakeBatch {
     testing_support::FakeHost host;
     testing_support::FixedRandom random;
@@ -31,7 +39,7 @@ struct FakeBatch {
 
     FakeBatch() {
         host.writeFiles = true;
-        options.outputFolder = q(out.path());
+        options.outputFolder = s(out.path());
     }
     // An empty file the fake opens as a workbook of `sheets`.
     QString workbook(const fs::path& path, const QStringList& sheets = {"Sheet1"}) {
@@ -54,7 +62,7 @@ TEST(BatchRun, MoreThanTheSheetTableHoldsGoesInGroupsAndNoWholeWorkbookReplacesA
     batch.workbook(batch.in / "a" / "zz.xls");
     // Position 501: the second run must not write over the first run's zz.htm.
     batch.workbook(batch.in / "b" / "zz.xls");
-    batch.options.inputs = {q(batch.in / "a"), q(batch.in / "b")};
+    batch.options.inputs = {s(batch.in / "a"), s(batch.in / "b")};
     batch.options.output.entireWorkbook = true;
 
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
@@ -70,7 +78,7 @@ TEST(BatchRun, AFolderOfMoreThan500ListsTheFirst500AndSaysSo) {
     for (int i = 0; i < 502; ++i)
         batch.workbook(batch.in /
                        QStringLiteral("w%1.xls").arg(i, 3, 10, QChar(u'0')).toStdString());
-    batch.options.inputs = {q(batch.in.path())};
+    batch.options.inputs = {s(batch.in.path())};
     batch.options.output.entireWorkbook = true;
 
     EXPECT_EQ(batch.run(), batch::AllConverted);
@@ -83,7 +91,7 @@ TEST(BatchRun, OnlyTheNamedSheetsArePublishedLetterCaseIgnored) {
     FakeBatch batch;
     const QString book =
         batch.workbook(batch.in / "Book.xls", {"Summary", "Data", "summary", "Notes"});
-    batch.options.inputs = {book};
+    batch.options.inputs = {s(book)};
     batch.options.sheets = {"SUMMARY", "notes", "Absent"};
 
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
@@ -101,7 +109,7 @@ TEST(BatchRun, SheetsMatchingNoWorksheetAreAnErrorNamingTheWorkbooksSheets) {
     const QString some = batch.workbook(batch.in / "some.xls", {"Data", "Notes"});
     const QString none = batch.workbook(batch.in / "none.xls", {"Alpha", "Beta"});
     const QString empty = batch.workbook(batch.in / "empty.xls", {});
-    batch.options.inputs = {some, none, empty};
+    batch.options.inputs = {s(some), s(none), s(empty)};
     batch.options.sheets = {"notes", "Gamma"};
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
@@ -120,9 +128,9 @@ TEST(BatchRun, SheetsMatchingNoWorksheetAreAnErrorNamingTheWorkbooksSheets) {
 
 TEST(BatchRun, AHiddenFileNamedAsInputConvertsLikeAnyOther) {
     FakeBatch batch;
-    batch.options.inputs = {batch.workbook(batch.in / ".hidden.xls"),
-                            batch.workbook(batch.in / ".dot" / "inside.xls")};
-    batch.options.inputs << q(batch.in / ".dot");
+    batch.options.inputs = {s(batch.workbook(batch.in / ".hidden.xls")),
+                            s(batch.workbook(batch.in / ".dot" / "inside.xls")),
+                            s(batch.in / ".dot")};
 
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
     EXPECT_TRUE(fs::exists(batch.out / "hidden" / "Sheet1.htm"));
@@ -147,10 +155,11 @@ TEST(BatchRun, OutputDirectoryProblemsNameTheirCause) {
     for (const Row& row : rows) {
         FakeBatch batch;
         std::ofstream(batch.out / "file.txt").put('x');
-        batch.options.inputs = {batch.workbook(batch.in / "Book.xls")};
-        batch.options.outputFolder = q(batch.out.path()) + "/" + row.output;
+        batch.options.inputs = {s(batch.workbook(batch.in / "Book.xls"))};
+        batch.options.outputFolder = s(batch.out.path()) + "/" + row.output;
         EXPECT_EQ(batch.run(), batch::SomeFailed) << row.name;
-        EXPECT_TRUE(batch.errors.contains(batch.options.outputFolder)) << row.name;
+        EXPECT_TRUE(batch.errors.contains(QString::fromStdString(batch.options.outputFolder)))
+            << row.name;
         EXPECT_TRUE(batch.errors.contains(row.said))
             << row.name << ": " << batch.errors.toStdString();
         EXPECT_EQ(batch.host.createdInstances(), 0) << row.name;
@@ -162,7 +171,7 @@ TEST(BatchRun, OutputDirectoryProblemsNameTheirCause) {
 TEST(BatchRun, AHostThatFailsMidWriteLeavesNoHiddenPartialFile) {
     FakeBatch batch;
     const QString book = batch.workbook(batch.in / "Book.xls", {"One", "Two"});
-    batch.options.inputs = {book};
+    batch.options.inputs = {s(book)};
     // What a host stopped between writing its temporary file and renaming it leaves behind.
     batch.host.onCall = [&](const QString& call) {
         if (call.startsWith("Publish"))
@@ -181,7 +190,8 @@ TEST(BatchRun, FailuresAreNamedWithTheHostsDescriptionAndTheRestConverts) {
     const QString good = batch.workbook(batch.in / "good.xls");
     const QString bad = batch.workbook(batch.in / "bad.xls");
     batch.host.failOn("Open", "The workbook is encrypted.", 2);
-    batch.options.inputs = {good, bad, q(batch.in / "missing.xls"), q(batch.in / ".gone.xls")};
+    batch.options.inputs = {s(good), s(bad), s(batch.in / "missing.xls"),
+                            s(batch.in / ".gone.xls")};
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(fs::exists(batch.out / "good" / "Sheet1.htm"));
@@ -198,7 +208,7 @@ TEST(BatchRun, AWorkbookFolderThatCannotBeMadeIsAFailure) {
     const QString book = batch.workbook(batch.in / "Book.xls");
     std::ofstream(batch.out / "Book").put('x'); // a file where the folder would go
     std::ofstream(batch.out / "Book1").put('x');
-    batch.options.inputs = {book};
+    batch.options.inputs = {s(book)};
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(batch.errors.contains("cannot create the folder")) << batch.errors.toStdString();
@@ -206,8 +216,8 @@ TEST(BatchRun, AWorkbookFolderThatCannotBeMadeIsAFailure) {
 
 TEST(BatchRun, AnOutputDirectoryWithAMissingParentIsRefusedBeforeAnyWork) {
     FakeBatch batch;
-    batch.options.inputs = {batch.workbook(batch.in / "Book.xls")};
-    batch.options.outputFolder = q(batch.out / "no" / "such");
+    batch.options.inputs = {s(batch.workbook(batch.in / "Book.xls"))};
+    batch.options.outputFolder = s(batch.out / "no" / "such");
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(
@@ -218,13 +228,13 @@ TEST(BatchRun, AnOutputDirectoryWithAMissingParentIsRefusedBeforeAnyWork) {
 
 TEST(BatchRun, ProgressNamesEachWorkbookOnlyWhenAsked) {
     FakeBatch batch;
-    batch.options.inputs = {batch.workbook(batch.in / "A b.xls"),
-                            batch.workbook(batch.in / "c.xlsx")};
+    batch.options.inputs = {s(batch.workbook(batch.in / "A b.xls")),
+                            s(batch.workbook(batch.in / "c.xlsx"))};
     EXPECT_EQ(batch.run(true), batch::AllConverted);
     EXPECT_EQ(batch.errors, "workbook 1 of 2: A b.xls\nworkbook 2 of 2: c.xlsx\n");
 
     FakeBatch quiet;
-    quiet.options.inputs = {quiet.workbook(quiet.in / "A b.xls")};
+    quiet.options.inputs = {s(quiet.workbook(quiet.in / "A b.xls"))};
     EXPECT_EQ(quiet.run(false), batch::AllConverted);
     EXPECT_TRUE(quiet.errors.isEmpty());
 }

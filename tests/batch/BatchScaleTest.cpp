@@ -1,9 +1,9 @@
 // quillmere-batch over archives on the fake host: whole trees, listed files, mirrored outputs,
 // shards, the report and resuming from it.
 
+#include "app/KeptBytes.h"
 #include "app/Services.h"
 #include "batch/BatchRun.h"
-#include "batch/PathBytes.h"
 #include "tests/gui_support/Doubles.h"
 #include "tests/gui_support/FakeHost.h"
 #include "tests/support/QtPath.h"
@@ -27,6 +27,14 @@ using testing_support::q;
 namespace fs = std::filesystem;
 using testing_support::ScratchDir;
 
+// Paths and text as the batch's options hold them: bytes.
+std::string s(const fs::path& path) {
+    return path.string();
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
+
 struct FakeBatch {
     testing_support::FakeHost host;
     testing_support::FixedRandom random;
@@ -38,7 +46,7 @@ struct FakeBatch {
 
     FakeBatch() {
         host.writeFiles = true;
-        options.outputFolder = q(out.path());
+        options.outputFolder = s(out.path());
         // Workbooks reached through a link (names that are not UTF-8) open as any other.
         host.onCall = [this](const QString& call) {
             if (call.startsWith("Open(") && !host.books.contains(call.mid(5).chopped(1)))
@@ -91,7 +99,7 @@ TEST(BatchScale, AFolderWithNothingToConvertFailsAndPointsToRecursive) {
     FakeBatch batch;
     batch.workbook(batch.in / "2023" / "a.xls");
     batch.workbook(batch.in / "2024" / "deep" / "a.xls");
-    batch.options.inputs = {q(batch.in.path())};
+    batch.options.inputs = {s(batch.in.path())};
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(batch.errors.contains("no workbooks in this folder; --recursive searches its "
                                       "subfolders"))
@@ -104,7 +112,7 @@ TEST(BatchScale, AFolderWithNothingToConvertFailsAndPointsToRecursive) {
     EXPECT_TRUE(fs::exists(batch.out / "a1" / "Sheet1.htm"));
 
     ScratchDir empty;
-    batch.options.inputs = {q(empty.path())};
+    batch.options.inputs = {s(empty.path())};
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     EXPECT_TRUE(batch.errors.contains("no workbooks in this folder or its subfolders"));
 }
@@ -115,7 +123,7 @@ TEST(BatchScale, ThreeThousandWorkbooksInSixtyFoldersMirrorWithoutACollision) {
         for (int book = 0; book < 50; ++book)
             batch.workbook(batch.in / ("dept " + std::to_string(folder)) /
                            ("book" + std::to_string(book) + ".xls"));
-    batch.options.inputs = {q(batch.in.path())};
+    batch.options.inputs = {s(batch.in.path())};
     batch.options.recursive = true;
     batch.options.mirror = true;
 
@@ -132,9 +140,9 @@ TEST(BatchScale, ThreeThousandWorkbooksInSixtyFoldersMirrorWithoutACollision) {
 
     // Whole workbooks too, and a file named outright goes to the top.
     FakeBatch whole;
-    whole.options.inputs = {whole.workbook(whole.in / "a" / "x.xls"),
-                            whole.workbook(whole.in / "b" / "x.xls"), q(whole.in / "a"),
-                            q(whole.in / "b")};
+    whole.options.inputs = {s(whole.workbook(whole.in / "a" / "x.xls")),
+                            s(whole.workbook(whole.in / "b" / "x.xls")), s(whole.in / "a"),
+                            s(whole.in / "b")};
     whole.options.mirror = true;
     whole.options.output.entireWorkbook = true;
     EXPECT_EQ(whole.run(), batch::AllConverted) << whole.errors.toStdString();
@@ -152,10 +160,10 @@ TEST(BatchScale, ListedNamesWithSpacesLineEndsAndStrayBytesConvert) {
     const QByteArray list = QFile::encodeName(q(batch.in / "with space" / "a b.xls")) + '\0' +
                             QFile::encodeName(q(batch.in / "two\nlines.xls")) + '\0' + stray + '\0';
     std::ofstream(batch.work / "list", std::ios::binary).write(list.constData(), list.size());
-    batch.options.filesFrom = q(batch.work / "list");
+    batch.options.filesFrom = s(batch.work / "list");
     batch.options.nulSeparated = true;
     batch.options.mirror = true;
-    batch.options.reportFile = batch.report();
+    batch.options.reportFile = s(batch.report());
 
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
     const std::string mirrored = fs::relative(batch.in.path(), "/").string();
@@ -165,7 +173,7 @@ TEST(BatchScale, ListedNamesWithSpacesLineEndsAndStrayBytesConvert) {
     // The report names the file by its own bytes.
     const QStringList converted = batch.lines()["converted"];
     ASSERT_EQ(converted.size(), 3);
-    EXPECT_EQ(batch::PathToBytes(converted[2]), stray);
+    EXPECT_EQ(app::EncodeKeepingBytes(converted[2]), stray);
 }
 
 TEST(BatchScale, ShardsConvertEveryWorkbookOnceAndARerunSkipsThemAll) {
@@ -177,9 +185,9 @@ TEST(BatchScale, ShardsConvertEveryWorkbookOnceAndARerunSkipsThemAll) {
         list += QFile::encodeName(book) + '\n';
     }
     std::ofstream(batch.work / "list", std::ios::binary).write(list.constData(), list.size());
-    batch.options.filesFrom = q(batch.work / "list");
+    batch.options.filesFrom = s(batch.work / "list");
     batch.options.mirror = true;
-    batch.options.reportFile = batch.report();
+    batch.options.reportFile = s(batch.report());
     for (int k = 1; k <= 4; ++k) {
         batch.options.shardIndex = k;
         batch.options.shardCount = 4;
@@ -207,8 +215,8 @@ TEST(BatchScale, SkipDoneRedoesAChangedInputInItsOwnPlaceAndNothingElse) {
     const QString a = batch.workbook(batch.in / "a.xls");
     const QString b = batch.workbook(batch.in / "b.xls", {"One", "Two"});
     const QString c = batch.workbook(batch.in / "c.xls");
-    batch.options.inputs = {q(batch.in.path())};
-    batch.options.reportFile = batch.report();
+    batch.options.inputs = {s(batch.in.path())};
+    batch.options.reportFile = s(batch.report());
     batch.options.skipDone = true;
     ASSERT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
 
@@ -243,8 +251,8 @@ TEST(BatchScale, AnInterruptedWorkbookIsEmptiedAndRedoneInItsOwnPlace) {
         run->workbook(run->in / "x.xls");
         run->workbook(run->in / "x.xlsm", {"A", "B"}); // listed second
         run->workbook(run->in / "x.xlsx");
-        run->options.inputs = {q(run->in.path())};
-        run->options.reportFile = run->report();
+        run->options.inputs = {s(run->in.path())};
+        run->options.reportFile = s(run->report());
         run->options.skipDone = true;
     }
     ASSERT_EQ(uninterrupted.run(), batch::AllConverted);
@@ -284,11 +292,11 @@ TEST(BatchScale, FailuresInTheReportSayWhatKind) {
     // Opened in name order: broken, good, locked.
     batch.host.failOn("Open", "'broken.xls' is damaged: no BOF record", 1);
     batch.host.failOn("Open", "The workbook is encrypted and cannot be opened.", 3);
-    batch.options.inputs = {q(batch.in.path()), q(batch.in / "gone.xls")};
+    batch.options.inputs = {s(batch.in.path()), s(batch.in / "gone.xls")};
     // A listed path is only looked at when its turn comes.
     std::ofstream(batch.work / "list") << q(batch.in / "listed-gone.xls").toStdString() << "\n";
-    batch.options.filesFrom = q(batch.work / "list");
-    batch.options.reportFile = batch.report();
+    batch.options.filesFrom = s(batch.work / "list");
+    batch.options.reportFile = s(batch.report());
 
     EXPECT_EQ(batch.run(), batch::SomeFailed);
     QFile file(batch.report());

@@ -11,6 +11,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -101,6 +105,36 @@ TEST(BatchArchive, AKilledRunResumedWithSkipDoneEndsWithTheUninterruptedPages) {
             << "missing or different after the resumed run: " << name;
     }
     EXPECT_TRUE(actual.count("caf\xef\xbf\xbd/PROFILEDEF.htm"));
+}
+
+// The program's exit status for `arguments`, passed as bytes, its standard error kept quiet.
+int runWithBytes(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), batchProgram.toStdString());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(BatchArchive, AWorkbookNamedOnTheCommandLineByBytesThatAreNotUtf8Converts) {
+    ScratchDir source;
+    ScratchDir out;
+    const fs::path book = source / "caf\xe9.xlsx";
+    fs::copy_file(corpusFile("xlsx/edr-TestMultiSheet.xlsx"), book);
+    ASSERT_EQ(runWithBytes({"-q", "-o", out.path().string(), book.string()}), 0);
+    // The host names what it writes by text: the stray byte becomes U+FFFD.
+    EXPECT_TRUE(fs::exists(out / "caf\xef\xbf\xbd" / "Sheet1.htm"));
+    ScratchDir whole;
+    ASSERT_EQ(runWithBytes({"-q", "--entire", "-o", whole.path().string(), book.string()}), 0);
+    EXPECT_TRUE(fs::exists(whole / "caf\xef\xbf\xbd.htm"));
 }
 
 } // namespace
