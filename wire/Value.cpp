@@ -1,12 +1,12 @@
-#include "host/Value.h"
+#include "wire/Value.h"
 
-#include "host/NumberText.h"
+#include "wire/NumberText.h"
 
 #include <charconv>
 #include <cmath>
 #include <string_view>
 
-namespace host {
+namespace wire {
 namespace {
 
 bool isSpace(char c) {
@@ -88,4 +88,4 @@ bool Value::truth() const {
     return false;
 }
 
-} // namespace host
+} // namespace wire

@@ -1,7 +1,7 @@
 #pragma once
-// A value of the automation protocol as the host sees it: an argument it was given or a result
-// it answers with. Its conversions are the ones the client's late binding applies, so that a
-// number passed where a text is wanted (or the reverse) means what it always meant.
+// A value of the automation protocol, at either end: an argument of a call or its result. Its
+// conversions are the ones late binding has always applied, so that a number passed where a
+// text is wanted (or the reverse) means what it always meant.
 
 #include <cstdint>
 #include <map>
@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-namespace host {
+namespace wire {
 
 // An argument the caller left out.
 struct Omitted {
@@ -67,4 +67,4 @@ using Arguments = std::vector<Value>;
 // Named arguments by the name the caller gave; names are matched ignoring letter case.
 using NamedArguments = std::map<std::string, Value>;
 
-} // namespace host
+} // namespace wire
