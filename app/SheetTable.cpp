@@ -7,8 +7,7 @@ namespace app {
 void SheetTable::check(int column, int row, int plane) {
     if (column < 0 || column > LastColumn || row < 0 || row > LastRow || plane < 0 ||
         plane > LastPlane)
-        throw automation::Error(automation::Error::SubscriptOutOfRange,
-                                QStringLiteral("Subscript out of range"));
+        throw automation::Error(automation::Error::SubscriptOutOfRange, "Subscript out of range");
 }
 
 QString SheetTable::at(int column, int row, int plane) const {

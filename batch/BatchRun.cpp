@@ -253,7 +253,7 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
                                     !selection.rules.decided[chosen[k]].isEmpty();
                 outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
-                outcome.error = convert::CurrentFailureDescription();
+                outcome.error = QString::fromStdString(convert::CurrentFailureDescription());
                 reporter.failed(planned.input.path, outcome.error);
             }
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;

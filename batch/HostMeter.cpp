@@ -2,6 +2,7 @@
 
 #include "automation/Error.h"
 #include "automation/HostProcess.h"
+#include "automation/NameCase.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -58,15 +59,15 @@ public:
     explicit MeteredDispatch(std::shared_ptr<automation::HostProcess> host)
         : host_(std::move(host)) {}
 
-    QVariant invoke(int handle, automation::Op op, const QString& member, const QVariantList& args,
-                    const QVariantMap& named) override {
+    wire::Value invoke(int handle, automation::Op op, const std::string& member,
+                       const wire::Arguments& args, const wire::NamedArguments& named) override {
         if (std::exchange(resetPeak, false))
             clearPeak(host_->processId());
         lastHost = host_;
         // The peak only grows until it is cleared, so reading it once before the host ends
         // (and when the workbook's figure is taken) sees all of it; reading it after every
         // reply cost a file read per call.
-        if (handle == 1 && member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0)
+        if (handle == 1 && automation::sameName(member, "Quit"))
             note(*host_);
         try {
             return host_->invoke(handle, op, member, args, named);
@@ -85,13 +86,12 @@ private:
 MeteredHostFactory::MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts)
     : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
 
-automation::Object MeteredHostFactory::CreateObject(const QString& progId) {
-    if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
-        throw automation::Error(
-            automation::Error::CannotCreateObject,
-            QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
+automation::Object MeteredHostFactory::CreateObject(const std::string& progId) {
+    if (!automation::sameName(progId, "Excel.Application"))
+        throw automation::Error(automation::Error::CannotCreateObject,
+                                "No automation server is known by the name \"" + progId + "\".");
     auto host = std::make_shared<automation::HostProcess>(
-        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), timeouts_);
+        automation::HostFactory::hostProgram(programFolder_.toStdString()), timeouts_);
     return automation::Object(std::make_shared<MeteredDispatch>(std::move(host)), 1);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace batch {
 
@@ -14,7 +15,7 @@ namespace batch {
 class MeteredHostFactory : public automation::Factory {
 public:
     explicit MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts = {});
-    automation::Object CreateObject(const QString& progId) override;
+    automation::Object CreateObject(const std::string& progId) override;
 
 private:
     QString programFolder_;

@@ -51,12 +51,10 @@ bool chooseSheet(const ConversionContext& context, std::int32_t column, int posi
 }
 
 int worksheetCount(const automation::Object& worksheets) {
-    const qint64 count = worksheets.get(QStringLiteral("Count")).toLongLong();
+    const qint64 count = worksheets.get("Count").integer().value_or(0);
     if (count > mostWorksheets)
-        throw automation::Error(overflowError,
-                                QStringLiteral("Overflow: the workbook has more than %1 "
-                                               "worksheets.")
-                                    .arg(mostWorksheets));
+        throw automation::Error(overflowError, "Overflow: the workbook has more than " +
+                                                   std::to_string(mostWorksheets) + " worksheets.");
     return static_cast<int>(count);
 }
 
@@ -83,9 +81,9 @@ struct NameInFlight {
 
 // The pages of one request, guarded until the host has put them all in place.
 struct PageGroup {
-    QVariantList files;
-    QVariantList sheets;
-    QVariantList titles;
+    wire::Value::List files;
+    wire::Value::List sheets;
+    wire::Value::List titles;
     std::vector<PartialOutput> guards;
 
     void clear() {
@@ -108,32 +106,34 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
     std::optional<HostSession> session;
     PageGroup group;
     try {
-        session.emplace(context.automation, job.path);
+        session.emplace(context.automation, job.path.toStdString());
         const automation::Object& workbook = session->workbook();
-        const automation::Object worksheets = workbook.getObject(QStringLiteral("Worksheets"));
+        const automation::Object worksheets = workbook.getObject("Worksheets");
         const int sheets = worksheetCount(worksheets);
         if (sheets > 0)
             context.observer.setProgressMaximum(sheets);
         QStringList names;
         const auto nameAt = [&](int position) {
             if (names.isEmpty()) {
-                names = worksheets.get(QStringLiteral("Names")).toStringList();
+                const wire::Value listed = worksheets.get("Names");
+                if (listed.is<wire::Value::List>())
+                    for (const wire::Value& listedName : listed.as<wire::Value::List>())
+                        names << QString::fromStdString(listedName.text());
                 if (names.size() != sheets)
-                    throw automation::Error(1004,
-                                            QStringLiteral("The host named %1 worksheets of %2.")
-                                                .arg(names.size())
-                                                .arg(sheets));
+                    throw automation::Error(1004, "The host named " + std::to_string(names.size()) +
+                                                      " worksheets of " + std::to_string(sheets) +
+                                                      ".");
             }
             return names.at(position - 1);
         };
-        const automation::Object publishObjects =
-            workbook.getObject(QStringLiteral("PublishObjects"));
+        const automation::Object publishObjects = workbook.getObject("PublishObjects");
         const QString extension = OutputExtension(options);
         int groupSize = 1;
         int position = 1;
         while (position <= sheets) {
             group.clear();
-            for (; position <= sheets && group.files.size() < groupSize; ++position) {
+            for (; position <= sheets && static_cast<int>(group.files.size()) < groupSize;
+                 ++position) {
                 QString name;
                 if (!chooseSheet(context, job.position, position, nameAt, name))
                     continue;
@@ -142,25 +142,23 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
                                    context.state.FileSequenceNumber, context.random);
                 const QString title = PageTitle(options.pageTitle, job.itemText, name);
                 const QString page = prefix + claimed.claim(stem, extension) + u'.' + extension;
-                group.files << page;
-                group.sheets << name;
+                group.files.emplace_back(page.toStdString());
+                group.sheets.emplace_back(name.toStdString());
                 // An empty title goes as an empty text, never as a missing one.
-                group.titles << (title.isNull() ? QStringLiteral("") : title);
+                group.titles.emplace_back(title.toStdString());
             }
-            if (!group.files.isEmpty()) {
-                for (const QVariant& page : group.files)
-                    group.guards.emplace_back(page.toString());
+            if (!group.files.empty()) {
+                for (const wire::Value& page : group.files)
+                    group.guards.emplace_back(QString::fromStdString(page.text()));
                 const auto start = std::chrono::steady_clock::now();
-                publishObjects.call(QStringLiteral("AddSheets"),
-                                    {QVariant::fromValue<qint16>(xlSourceSheet), group.files,
-                                     group.sheets, automation::omitted(),
-                                     QVariant::fromValue<qint16>(options.htmlType),
-                                     automation::omitted(), group.titles});
-                publishObjects.call(QStringLiteral("Publish"));
-                for (const QVariant& page : group.files)
-                    outcome.written << page.toString();
+                publishObjects.call("AddSheets", {xlSourceSheet, group.files, group.sheets,
+                                                  automation::omitted(), options.htmlType,
+                                                  automation::omitted(), group.titles});
+                publishObjects.call("Publish");
+                for (const wire::Value& page : group.files)
+                    outcome.written << QString::fromStdString(page.text());
                 group.clear();
-                publishObjects.call(QStringLiteral("Delete"));
+                publishObjects.call("Delete");
                 const auto took = std::chrono::steady_clock::now() - start;
                 if (took < growWhenUnder && groupSize < largestGroup)
                     groupSize *= 2;
@@ -174,7 +172,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
         context.state.FileSequenceNumber = 0;
     } catch (...) {
         outcome.result = HostFailed;
-        outcome.errorDescription = CurrentFailureDescription();
+        outcome.errorDescription = QString::fromStdString(CurrentFailureDescription());
         // The host ends first: one still writing would add to what is taken away. The pages
         // it put in place before it failed are complete and stay, as pages of earlier sheets
         // do; from the first one missing on, what the request left is taken back.
@@ -183,7 +181,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
         for (std::size_t i = 0; i < group.guards.size(); ++i) {
             finished = finished && group.guards[i].placed();
             if (finished)
-                outcome.written << group.files.at(static_cast<qsizetype>(i)).toString();
+                outcome.written << QString::fromStdString(group.files[i].text());
             else
                 group.guards[i].removeAdded();
         }
@@ -231,9 +229,9 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
         current.reset();
     };
     try {
-        session.emplace(context.automation, job.path);
+        session.emplace(context.automation, job.path.toStdString());
         const automation::Object& workbook = session->workbook();
-        const int sheets = worksheetCount(workbook.getObject(QStringLiteral("Worksheets")));
+        const int sheets = worksheetCount(workbook.getObject("Worksheets"));
         // The name of the sheet after the one in flight, asked for right behind it.
         std::optional<NameInFlight> nextName;
         const auto nameAt = [&](int position) {
@@ -241,13 +239,12 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             if (current)
                 settle();
             if (nextName && nextName->position == position) {
-                const QVariantList results = nextName->steps.finish();
+                const wire::Value::List results = nextName->steps.finish();
                 nextName.reset();
-                return results.value(1).toString();
+                return QString::fromStdString(results.size() > 1 ? results[1].text() : "");
             }
-            return workbook.getObject(QStringLiteral("Worksheets"), {position})
-                .get(QStringLiteral("Name"))
-                .toString();
+            return QString::fromStdString(
+                workbook.getObject("Worksheets", {position}).get("Name").text());
         };
         if (sheets > 0)
             context.observer.setProgressMaximum(sheets);
@@ -271,17 +268,17 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             // The sheet's calls go to the host together, made one after another as if each
             // came alone, and stop at the first that fails.
             automation::CallSequence& steps = sheet.steps;
-            const auto sheetItem = steps.get(workbook, QStringLiteral("Sheets"), {position});
-            steps.call(sheetItem, QStringLiteral("Select"));
-            const auto publishObjects = steps.get(workbook, QStringLiteral("PublishObjects"));
+            const auto sheetItem = steps.get(workbook, "Sheets", {position});
+            steps.call(sheetItem, "Select");
+            const auto publishObjects = steps.get(workbook, "PublishObjects");
             // An empty title goes as an empty text, never as a missing argument.
             if (sheet.adding)
-                steps.call(publishObjects, QStringLiteral("Add"),
-                           {QVariant::fromValue<qint16>(xlSourceSheet), sheet.page, name,
-                            automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
-                            automation::omitted(), title.isNull() ? QStringLiteral("") : title});
-            sheet.publish = steps.call(publishObjects, QStringLiteral("Publish"));
-            steps.call(publishObjects, QStringLiteral("Delete"));
+                steps.call(publishObjects, "Add",
+                           {xlSourceSheet, sheet.page.toStdString(), name.toStdString(),
+                            automation::omitted(), options.htmlType, automation::omitted(),
+                            title.toStdString()});
+            sheet.publish = steps.call(publishObjects, "Publish");
+            steps.call(publishObjects, "Delete");
             if (sheet.adding)
                 sheet.guard.emplace(sheet.page);
             steps.start(current ? &current->steps : nullptr);
@@ -289,9 +286,8 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             // came back, but without waiting for them.
             if (position < sheets && namedByWorkbook(context, job.position, position + 1)) {
                 NameInFlight& next = nextName.emplace(workbook, position + 1);
-                const auto item =
-                    next.steps.get(workbook, QStringLiteral("Worksheets"), {position + 1});
-                next.steps.get(item, QStringLiteral("Name"));
+                const auto item = next.steps.get(workbook, "Worksheets", {position + 1});
+                next.steps.get(item, "Name");
                 next.steps.start(&steps);
             }
             if (current)
@@ -306,7 +302,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
         context.state.FileSequenceNumber = 0;
     } catch (...) {
         outcome.result = HostFailed;
-        outcome.errorDescription = CurrentFailureDescription();
+        outcome.errorDescription = QString::fromStdString(CurrentFailureDescription());
         // The host ends first: one still writing would add to what is taken away. Pages of
         // earlier sheets stay, and so does the page of a sheet in flight that the host put in
         // place before it ended.

@@ -17,19 +17,17 @@ ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const Workboo
     std::optional<HostSession> session;
     std::optional<PartialOutput> saving; // the page being saved, until it is
     try {
-        session.emplace(context.automation, job.path);
+        session.emplace(context.automation, job.path.toStdString());
         const QString output = base + u'.' + OutputExtension(context.options);
         saving.emplace(output);
-        session->workbook().call(
-            QStringLiteral("SaveAs"), {output},
-            {{QStringLiteral("FileFormat"),
-              QVariant::fromValue<qint32>(SaveAsFileFormat(context.options))}});
+        session->workbook().call("SaveAs", {output.toStdString()},
+                                 {{"FileFormat", SaveAsFileFormat(context.options)}});
         saving.reset();
         outcome.written << output;
         session->close();
     } catch (...) {
         outcome.result = HostFailed;
-        outcome.errorDescription = CurrentFailureDescription();
+        outcome.errorDescription = QString::fromStdString(CurrentFailureDescription());
         // The host ends first: one still writing would add to what is taken away.
         session.reset();
         if (saving)

@@ -118,8 +118,9 @@ void form1::Command6_Click() {
                 services.shell.ShellExecute(this, QStringLiteral("open"), state.OutputFolder,
                                             SW_SHOW);
             } catch (...) {
-                services.messages.MsgBox(this, convert::CurrentFailureDescription(),
-                                         MessageIcon::Critical);
+                services.messages.MsgBox(
+                    this, QString::fromStdString(convert::CurrentFailureDescription()),
+                    MessageIcon::Critical);
             }
         }
     }

@@ -52,6 +52,10 @@ public:
     // The value as a number: true is 1, a text holding a number (spaces around it allowed) is
     // that number; std::nullopt for anything else.
     std::optional<double> number() const;
+    // The value as a whole number: a number rounded half away from zero (beyond the 64-bit
+    // range, the nearest end of it), true is 1, a text holding a whole decimal number in range
+    // (spaces around it and a sign allowed) is that number; std::nullopt for anything else.
+    std::optional<std::int64_t> integer() const;
     // The value as true or false: a number rounded to a whole number is not 0, a text is not
     // empty, "0" or "false" in any letter case; anything else is false.
     bool truth() const;

@@ -89,8 +89,8 @@ TEST(BatchRun, OnlyTheNamedSheetsArePublishedLetterCaseIgnored) {
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
     QStringList published;
     for (const auto& call : batch.host.detailedCallsOf("AddSheets"))
-        for (const QVariant& sheet : call.args.value(2).toList())
-            published << sheet.toString();
+        for (const wire::Value& sheet : call.args.at(2).as<wire::Value::List>())
+            published << QString::fromStdString(sheet.text());
     EXPECT_EQ(published, QStringList({"Summary", "summary", "Notes"}));
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Summary.htm"));
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Notes.htm"));
