@@ -5,7 +5,6 @@
 #include "automation/NameCase.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <memory>
 #include <utility>
