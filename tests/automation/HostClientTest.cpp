@@ -162,7 +162,9 @@ protected:
         return start(mode, automation::CallTimeouts::uniform(timeout));
     }
     automation::Object start(const char* mode, const automation::CallTimeouts& timeouts) {
-        std::filesystem::copy_file(binFolder + "/qm-misbehaving-host", folder("quillmere-host"));
+        // A second start keeps the program the first one copied (it may still run).
+        std::filesystem::copy_file(binFolder + "/qm-misbehaving-host", folder("quillmere-host"),
+                                   std::filesystem::copy_options::skip_existing);
         std::ofstream(folder("mode"), std::ios::binary) << mode;
         host_ = std::make_shared<HostProcess>(folder("quillmere-host"), timeouts);
         return automation::Object(host_, 1);
@@ -206,6 +208,61 @@ TEST_F(MisbehavingHost, GarbageReplyIsAnError) {
         EXPECT_TRUE(contains(error.description(), "could not be understood"));
     }
     EXPECT_FALSE(processAlive(pid));
+}
+
+// Replies are read as the client's JSON reader always read them: whole numbers of any
+// notation, members of the wrong type taken as missing, stray lines skipped.
+TEST_F(MisbehavingHost, OddButValidRepliesReadAsBefore) {
+    automation::Object application =
+        start("script\n"
+              R"({"id":ID.0,"value":2.0})"
+              "\n"
+              R"({"id":999,"value":"stray"}<NL>{"id":ID,"value":"mine"})"
+              "\n"
+              R"({"id":ID,"value":[1,"a",null,{"omitted":true}]})"
+              "\n"
+              R"({"id":ID,"object":3})"
+              "\n"
+              R"({"id":ID,"error":{"number":"6","description":5}})"
+              "\n"
+              R"({"id":ID,"error":{"number":2.5,"description":"x"}})"
+              "\n"
+              R"({"id":ID,"value":{"object":4}})",
+              5s);
+    const wire::Value two = application.get("Two");
+    EXPECT_TRUE(two.is<std::int64_t>());
+    EXPECT_EQ(two.integer().value_or(0), 2);
+    EXPECT_EQ(application.get("Mine").text(), "mine");
+    EXPECT_EQ(application.get("List"),
+              wire::Value(wire::Value::List{1, "a", wire::Value(), wire::Omitted{}}));
+    EXPECT_EQ(application.getObject("Object").handle(), 3);
+    for (const char* member : {"Failing", "AlsoFailing"}) {
+        try {
+            application.get(member);
+            FAIL() << "expected an error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), 1004);
+            EXPECT_EQ(error.description(), std::string(member) == "Failing" ? "" : "x");
+        }
+    }
+    EXPECT_TRUE(application.get("ObjectValue").is<wire::ObjectRef>());
+}
+
+TEST_F(MisbehavingHost, RepliesNestedTooDeeplyOrWithTooManyResultsAreNotUnderstood) {
+    const std::string deep = std::string(2000, '[') + std::string(2000, ']');
+    for (const std::string& reply :
+         {R"({"id":ID,"value":)" + deep + "}", std::string(R"({"id":ID,"results":[{},{}]})")}) {
+        automation::Object application = start(("script\n" + reply).c_str(), 5s);
+        try {
+            automation::CallSequence steps(application);
+            steps.get(application, "Version");
+            steps.run();
+            FAIL() << "expected an error";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), Error::HostUnavailable);
+            EXPECT_TRUE(contains(error.description(), "could not be understood"));
+        }
+    }
 }
 
 // Short bounds for Version and Quit, long ones for workbook calls, so that a test can tell
