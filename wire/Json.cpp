@@ -10,8 +10,9 @@ namespace {
 
 using nlohmann::json;
 
-// The client's JSON reader refuses deeper nesting; a request nested deeper is not one of its.
-// Bounding it here also bounds the recursion of everything below.
+// Neither end writes lines nested deeper, and the reader the client had refused them: a line
+// nested deeper is not one of ours. Bounding it here also bounds the recursion of everything
+// below.
 constexpr int maxNesting = 1024;
 
 bool nestedTooDeeply(std::string_view line) {
