@@ -16,9 +16,9 @@ namespace {
 
 // Step 1: the major version of the spreadsheet application, through a throwaway instance.
 int probeSpreadsheetVersion(automation::Factory& factory) {
-    automation::Object application = factory.CreateObject(QStringLiteral("Excel.Application"));
-    const int major = MajorVersion(application.get(QStringLiteral("Version")).toString());
-    application.call(QStringLiteral("Quit"));
+    automation::Object application = factory.CreateObject("Excel.Application");
+    const int major = MajorVersion(QString::fromStdString(application.get("Version").text()));
+    application.call("Quit");
     application.release();
     return major;
 }
@@ -38,7 +38,8 @@ bool form1::Form_Load() {
     try {
         SpreadsheetMajorVersion = probeSpreadsheetVersion(services.automation);
     } catch (const automation::Error& error) {
-        services.messages.MsgBox(this, error.description(), MessageIcon::Critical);
+        services.messages.MsgBox(this, QString::fromStdString(error.description()),
+                                 MessageIcon::Critical);
         return false;
     }
 

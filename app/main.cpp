@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
 
     const QString programFolder = QCoreApplication::applicationDirPath();
-    automation::HostFactory started(programFolder);
+    automation::HostFactory started(programFolder.toStdString());
     // Each operation's host starts while the one before it works or the user reads its result.
     convert::SpareHost hosts(started);
     dialogs::QtSystemDialogs systemDialogs;

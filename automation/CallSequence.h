@@ -5,6 +5,7 @@
 #include "automation/Object.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace automation {
@@ -19,27 +20,28 @@ public:
     // Every Object named must belong to the conversation of `first`.
     explicit CallSequence(const Object& first);
 
-    Step get(const Object& on, const QString& member, const QVariantList& args = {});
-    Step get(Step on, const QString& member, const QVariantList& args = {});
-    Step call(const Object& on, const QString& member, const QVariantList& args = {});
-    Step call(Step on, const QString& member, const QVariantList& args = {});
+    Step get(const Object& on, const std::string& member, const wire::Arguments& args = {});
+    Step get(Step on, const std::string& member, const wire::Arguments& args = {});
+    Step call(const Object& on, const std::string& member, const wire::Arguments& args = {});
+    Step call(Step on, const std::string& member, const wire::Arguments& args = {});
 
     // Makes the calls in order and returns their results. Throws the Error of the first that
     // fails; completed() then tells how many were made before it.
-    QVariantList run();
+    wire::Value::List run();
 
     // The same in two halves: start() hands the calls over without waiting for them, finish()
     // waits and returns what run() would. Given `after` (started before and not finished
     // yet), the calls are made only if all of that one's succeed.
     void start(CallSequence* after = nullptr);
-    QVariantList finish();
+    wire::Value::List finish();
     std::size_t completed() const { return completed_; }
     // True when `step` was made before the sequence ended, also when a later step failed.
     bool done(Step step) const { return static_cast<std::size_t>(step.index) < completed_; }
 
 private:
     Step add(Call call);
-    Call on(const Object& object, Op op, const QString& member, const QVariantList& args) const;
+    Call on(const Object& object, Op op, const std::string& member,
+            const wire::Arguments& args) const;
 
     std::shared_ptr<Dispatch> dispatch_;
     std::vector<Call> calls_;

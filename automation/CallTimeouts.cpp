@@ -1,22 +1,25 @@
 #include "automation/CallTimeouts.h"
 
+#include "automation/NameCase.h"
+
 #include <algorithm>
 
 namespace automation {
 
-std::chrono::milliseconds CallTimeouts::forCall(const QString& member, qint64 workbookBytes) const {
-    if (member.compare(QStringLiteral("Version"), Qt::CaseInsensitive) == 0 ||
-        member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0)
+std::chrono::milliseconds CallTimeouts::forCall(std::string_view member,
+                                                std::int64_t workbookBytes) const {
+    if (sameName(member, "Version") || sameName(member, "Quit"))
         return shortCall;
-    constexpr qint64 megabyte = 1024 * 1024;
+    constexpr std::int64_t megabyte = 1024 * 1024;
     // Whole megabytes, rounded up, in integer steps so that a huge size cannot overflow.
-    const qint64 megabytes =
+    const std::int64_t megabytes =
         workbookBytes <= 0 ? 0 : workbookBytes / megabyte + (workbookBytes % megabyte != 0);
-    const qint64 room = std::max<qint64>(0, (workbookLimit - workbookBase).count());
-    const qint64 extra =
+    const std::int64_t room = std::max<std::int64_t>(0, (workbookLimit - workbookBase).count());
+    const std::int64_t extra =
         perMegabyte.count() <= 0
             ? 0
-            : std::min<qint64>(room / perMegabyte.count() + 1, megabytes) * perMegabyte.count();
+            : std::min<std::int64_t>(room / perMegabyte.count() + 1, megabytes) *
+                  perMegabyte.count();
     return std::min(workbookBase + std::chrono::milliseconds(extra), workbookLimit);
 }
 

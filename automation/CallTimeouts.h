@@ -1,8 +1,9 @@
 #pragma once
 // How long the client waits for one reply of the host before it stops the host.
 
-#include <QString>
 #include <chrono>
+#include <cstdint>
+#include <string_view>
 
 namespace automation {
 
@@ -22,7 +23,7 @@ struct CallTimeouts {
 
     // The limit for `member` on a host whose open workbook's file has `workbookBytes` bytes
     // (0 when none is open or its size is unknown).
-    std::chrono::milliseconds forCall(const QString& member, qint64 workbookBytes) const;
+    std::chrono::milliseconds forCall(std::string_view member, std::int64_t workbookBytes) const;
 };
 
 } // namespace automation

@@ -10,35 +10,34 @@ namespace {
 // A sequence made at once: its outcome, kept until it is asked for.
 class MadeSequence : public PendingSequence {
 public:
-    QVariantList finish(std::size_t& completed) override {
+    wire::Value::List finish(std::size_t& completed) override {
         completed = completed_;
         if (error_)
             std::rethrow_exception(error_);
-        return results_;
+        return std::move(results_);
     }
 
-    QVariantList results_;
+    wire::Value::List results_;
     std::size_t completed_ = 0;
     std::exception_ptr error_;
 };
 
 } // namespace
 
-QVariantList Dispatch::invokeSequence(const std::vector<Call>& calls, std::size_t& completed) {
-    QVariantList results;
+wire::Value::List Dispatch::invokeSequence(const std::vector<Call>& calls, std::size_t& completed) {
+    wire::Value::List results;
+    results.reserve(calls.size());
     completed = 0;
     for (const Call& call : calls) {
         int handle = call.handle;
         if (call.onResult >= 0) {
-            const QVariant& earlier = results.value(call.onResult);
-            if (call.onResult >= results.size() ||
-                earlier.metaType() != QMetaType::fromType<ObjectHandle>())
+            const auto earlier = static_cast<std::size_t>(call.onResult);
+            if (earlier >= results.size() || !results[earlier].is<wire::ObjectRef>())
                 throw Error(Error::HostUnavailable,
-                            QStringLiteral("The call %1 names no object of its sequence.")
-                                .arg(call.member));
-            handle = earlier.value<ObjectHandle>().handle;
+                            "The call " + call.member + " names no object of its sequence.");
+            handle = results[earlier].as<wire::ObjectRef>().handle;
         }
-        results.append(invoke(handle, call.op, call.member, call.args, call.named));
+        results.push_back(invoke(handle, call.op, call.member, call.args, call.named));
         ++completed;
     }
     return results;
@@ -50,7 +49,7 @@ std::unique_ptr<PendingSequence> Dispatch::startSequence(const std::vector<Call>
     auto* before = dynamic_cast<MadeSequence*>(after);
     if (before && before->error_) {
         made->error_ = std::make_exception_ptr(
-            Error(Error::HostUnavailable, QStringLiteral("Not made: an earlier call failed.")));
+            Error(Error::HostUnavailable, "Not made: an earlier call failed."));
         return made;
     }
     try {

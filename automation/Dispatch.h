@@ -2,25 +2,14 @@
 // The late-bound call interface behind every automation Object: the host process in
 // production, an in-process fake in tests.
 
-#include <QMetaType>
-#include <QString>
-#include <QVariant>
+#include "wire/Value.h"
+
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace automation {
-
-// An argument left out of a call ("omitted" in the protocol).
-struct Omitted {
-    bool operator==(const Omitted&) const = default;
-};
-
-// A result that is an object of the host: its handle.
-struct ObjectHandle {
-    int handle = 0;
-    bool operator==(const ObjectHandle&) const = default;
-};
 
 enum class Op { Get, Set, Call };
 
@@ -30,9 +19,9 @@ struct Call {
     int handle = 0;
     int onResult = -1;
     Op op = Op::Call;
-    QString member;
-    QVariantList args;
-    QVariantMap named;
+    std::string member;
+    wire::Arguments args;
+    wire::NamedArguments named;
 };
 
 // A sequence on its way to the host (Dispatch::startSequence).
@@ -41,7 +30,7 @@ public:
     virtual ~PendingSequence() = default;
     // Waits for the sequence's results: returns them, or throws the Error of its first failed
     // call, with `completed` set as invokeSequence sets it.
-    virtual QVariantList finish(std::size_t& completed) = 0;
+    virtual wire::Value::List finish(std::size_t& completed) = 0;
 };
 
 class Dispatch {
@@ -50,15 +39,16 @@ public:
 
     // Performs one member access on the object `handle` (1 is the application). `member` is
     // matched ignoring letter case. For Set, `args` holds the one new value. Returns the value,
-    // an ObjectHandle for an object, or an invalid QVariant for none. Throws automation::Error.
-    virtual QVariant invoke(int handle, Op op, const QString& member, const QVariantList& args,
-                            const QVariantMap& named) = 0;
+    // a wire::ObjectRef for an object, or a null Value for none. Throws automation::Error.
+    virtual wire::Value invoke(int handle, Op op, const std::string& member,
+                               const wire::Arguments& args, const wire::NamedArguments& named) = 0;
 
     // Performs `calls` in order, exactly as one invoke() after another would, and returns their
     // results. At the first call that fails, no later one is made: its Error is thrown with
     // `completed` set to the number of calls done before it. A host process sends them in one
     // request, so that a run of small calls does not wait for a reply after each.
-    virtual QVariantList invokeSequence(const std::vector<Call>& calls, std::size_t& completed);
+    virtual wire::Value::List invokeSequence(const std::vector<Call>& calls,
+                                             std::size_t& completed);
 
     // Starts `calls` and returns before their results are there, so that the caller can
     // prepare its next sequence while the host works. When `after` is given (a sequence
@@ -70,6 +60,3 @@ public:
 };
 
 } // namespace automation
-
-Q_DECLARE_METATYPE(automation::Omitted)
-Q_DECLARE_METATYPE(automation::ObjectHandle)

@@ -2,7 +2,6 @@
 // An automation error: a number and a description a user can act on, as raised by the host or
 // by the client when the host cannot be reached.
 
-#include <QString>
 #include <exception>
 #include <string>
 
@@ -10,13 +9,13 @@ namespace automation {
 
 class Error : public std::exception {
 public:
-    Error(int number, QString description)
-        : number_(number), description_(std::move(description)), what_(description_.toStdString()) {
-    }
+    Error(int number, std::string description)
+        : number_(number), description_(std::move(description)) {}
 
     int number() const { return number_; }
-    const QString& description() const { return description_; }
-    const char* what() const noexcept override { return what_.c_str(); }
+    // UTF-8.
+    const std::string& description() const { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
 
     // Numbers the client itself raises.
     static constexpr int CannotCreateObject = 429; // unknown ProgID, host missing or not starting
@@ -25,8 +24,7 @@ public:
 
 private:
     int number_;
-    QString description_;
-    std::string what_;
+    std::string description_;
 };
 
 } // namespace automation

@@ -4,8 +4,8 @@
 #include "automation/CallTimeouts.h"
 #include "automation/Object.h"
 
-#include <QString>
 #include <chrono>
+#include <string>
 
 namespace automation {
 
@@ -13,19 +13,22 @@ class Factory {
 public:
     virtual ~Factory() = default;
     // A new instance of the server named by `progId`. Throws Error.
-    virtual Object CreateObject(const QString& progId) = 0;
+    virtual Object CreateObject(const std::string& progId) = 0;
 };
 
 // Starts quillmere-host from `programFolder` for the ProgID "Excel.Application".
 class HostFactory : public Factory {
 public:
-    explicit HostFactory(QString programFolder, CallTimeouts timeouts = {});
+    explicit HostFactory(std::string programFolder, CallTimeouts timeouts = {});
     // One limit for every call.
-    HostFactory(QString programFolder, std::chrono::milliseconds callTimeout);
-    Object CreateObject(const QString& progId) override;
+    HostFactory(std::string programFolder, std::chrono::milliseconds callTimeout);
+    Object CreateObject(const std::string& progId) override;
+
+    // The host program in `programFolder`.
+    static std::string hostProgram(const std::string& programFolder);
 
 private:
-    QString programFolder_;
+    std::string programFolder_;
     CallTimeouts timeouts_;
 };
 

@@ -1,24 +1,29 @@
 #include "automation/Error.h"
 #include "automation/Factory.h"
 #include "automation/HostProcess.h"
-
-#include <QDir>
+#include "automation/NameCase.h"
 
 namespace automation {
 
-HostFactory::HostFactory(QString programFolder, CallTimeouts timeouts)
+HostFactory::HostFactory(std::string programFolder, CallTimeouts timeouts)
     : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
 
-HostFactory::HostFactory(QString programFolder, std::chrono::milliseconds callTimeout)
+HostFactory::HostFactory(std::string programFolder, std::chrono::milliseconds callTimeout)
     : HostFactory(std::move(programFolder), CallTimeouts::uniform(callTimeout)) {}
 
-Object HostFactory::CreateObject(const QString& progId) {
-    if (progId.compare(QStringLiteral("Excel.Application"), Qt::CaseInsensitive) != 0)
-        throw Error(
-            Error::CannotCreateObject,
-            QStringLiteral("No automation server is known by the name \"%1\".").arg(progId));
-    auto host = std::make_shared<HostProcess>(
-        QDir(programFolder_).filePath(QStringLiteral("quillmere-host")), timeouts_);
+std::string HostFactory::hostProgram(const std::string& programFolder) {
+    // A folder named by nothing is the current one.
+    if (programFolder.empty())
+        return "./quillmere-host";
+    return programFolder.back() == '/' ? programFolder + "quillmere-host"
+                                       : programFolder + "/quillmere-host";
+}
+
+Object HostFactory::CreateObject(const std::string& progId) {
+    if (!sameName(progId, "Excel.Application"))
+        throw Error(Error::CannotCreateObject,
+                    "No automation server is known by the name \"" + progId + "\".");
+    auto host = std::make_shared<HostProcess>(hostProgram(programFolder_), timeouts_);
     return Object(std::move(host), 1);
 }
 

@@ -7,47 +7,40 @@ namespace automation {
 Object::Object(std::shared_ptr<Dispatch> dispatch, int handle)
     : dispatch_(std::move(dispatch)), handle_(handle) {}
 
-QVariant Object::invoke(Op op, const QString& member, const QVariantList& args,
-                        const QVariantMap& named) const {
+wire::Value Object::invoke(Op op, const std::string& member, const wire::Arguments& args,
+                           const wire::NamedArguments& named) const {
     if (!dispatch_)
-        throw Error(91, QStringLiteral("Object variable not set (member %1).").arg(member));
+        throw Error(91, "Object variable not set (member " + member + ").");
     return dispatch_->invoke(handle_, op, member, args, named);
 }
 
-Object Object::toObject(const QVariant& value, const QString& member) const {
-    if (!value.canConvert<ObjectHandle>() ||
-        value.metaType() != QMetaType::fromType<ObjectHandle>())
-        throw Error(Error::HostUnavailable,
-                    QStringLiteral("The spreadsheet host answered %1 with a value where an "
-                                   "object was expected.")
-                        .arg(member));
-    return Object(dispatch_, value.value<ObjectHandle>().handle);
+Object Object::toObject(const wire::Value& value, const std::string& member) const {
+    if (!value.is<wire::ObjectRef>())
+        throw Error(Error::HostUnavailable, "The spreadsheet host answered " + member +
+                                                " with a value where an object was expected.");
+    return Object(dispatch_, value.as<wire::ObjectRef>().handle);
 }
 
-QVariant Object::get(const QString& member, const QVariantList& args) const {
+wire::Value Object::get(const std::string& member, const wire::Arguments& args) const {
     return invoke(Op::Get, member, args, {});
 }
 
-Object Object::getObject(const QString& member, const QVariantList& args) const {
+Object Object::getObject(const std::string& member, const wire::Arguments& args) const {
     return toObject(get(member, args), member);
 }
 
-void Object::set(const QString& member, const QVariant& value) const {
+void Object::set(const std::string& member, const wire::Value& value) const {
     invoke(Op::Set, member, {value}, {});
 }
 
-QVariant Object::call(const QString& member, const QVariantList& args,
-                      const QVariantMap& named) const {
+wire::Value Object::call(const std::string& member, const wire::Arguments& args,
+                         const wire::NamedArguments& named) const {
     return invoke(Op::Call, member, args, named);
 }
 
-Object Object::callObject(const QString& member, const QVariantList& args,
-                          const QVariantMap& named) const {
+Object Object::callObject(const std::string& member, const wire::Arguments& args,
+                          const wire::NamedArguments& named) const {
     return toObject(call(member, args, named), member);
-}
-
-QVariant omitted() {
-    return QVariant::fromValue(Omitted{});
 }
 
 } // namespace automation

@@ -4,6 +4,7 @@
 #include "automation/Dispatch.h"
 
 #include <memory>
+#include <string>
 
 namespace automation {
 
@@ -15,17 +16,17 @@ public:
     bool isNull() const { return !dispatch_; }
 
     // Reads a property (with optional index arguments). Throws Error.
-    QVariant get(const QString& member, const QVariantList& args = {}) const;
+    wire::Value get(const std::string& member, const wire::Arguments& args = {}) const;
     // Reads a property that yields an object. Throws Error, also when the value is no object.
-    Object getObject(const QString& member, const QVariantList& args = {}) const;
+    Object getObject(const std::string& member, const wire::Arguments& args = {}) const;
     // Writes a property. Throws Error.
-    void set(const QString& member, const QVariant& value) const;
+    void set(const std::string& member, const wire::Value& value) const;
     // Calls a method with positional and named arguments. Throws Error.
-    QVariant call(const QString& member, const QVariantList& args = {},
-                  const QVariantMap& named = {}) const;
+    wire::Value call(const std::string& member, const wire::Arguments& args = {},
+                     const wire::NamedArguments& named = {}) const;
     // Calls a method that yields an object. Throws Error, also when the result is no object.
-    Object callObject(const QString& member, const QVariantList& args = {},
-                      const QVariantMap& named = {}) const;
+    Object callObject(const std::string& member, const wire::Arguments& args = {},
+                      const wire::NamedArguments& named = {}) const;
 
     // Drops the reference; the host process ends once no Object of it is left.
     void release() { dispatch_.reset(); }
@@ -36,15 +37,17 @@ public:
     int handle() const { return handle_; }
 
 private:
-    QVariant invoke(Op op, const QString& member, const QVariantList& args,
-                    const QVariantMap& named) const;
-    Object toObject(const QVariant& value, const QString& member) const;
+    wire::Value invoke(Op op, const std::string& member, const wire::Arguments& args,
+                       const wire::NamedArguments& named) const;
+    Object toObject(const wire::Value& value, const std::string& member) const;
 
     std::shared_ptr<Dispatch> dispatch_;
     int handle_ = 0;
 };
 
 // An omitted argument, for positional argument lists.
-QVariant omitted();
+inline wire::Value omitted() {
+    return wire::Omitted{};
+}
 
 } // namespace automation

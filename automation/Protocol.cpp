@@ -1,74 +1,64 @@
 #include "automation/Protocol.h"
 
-#include "automation/Dispatch.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
+#include "wire/Json.h"
 
 namespace automation::protocol {
+namespace {
 
-QJsonValue toJson(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return QJsonValue::Null;
-    if (value.metaType() == QMetaType::fromType<Omitted>())
-        return QJsonObject{{"omitted", true}};
-    if (value.metaType() == QMetaType::fromType<ObjectHandle>())
-        return QJsonObject{{"object", value.value<ObjectHandle>().handle}};
-    switch (value.metaType().id()) {
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList: {
-        QJsonArray array;
-        for (const QVariant& item : value.toList())
-            array.append(toJson(item));
-        return array;
+using nlohmann::json;
+
+const char* opName(Op op) {
+    switch (op) {
+    case Op::Get:
+        return "get";
+    case Op::Set:
+        return "set";
+    case Op::Call:
+        return "call";
     }
-    case QMetaType::Bool:
-        return value.toBool();
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return static_cast<qint64>(value.toLongLong());
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return value.toDouble();
-    default:
-        return value.toString();
-    }
+    return "call";
 }
 
-QVariant fromJson(const QJsonValue& value) {
-    switch (value.type()) {
-    case QJsonValue::Bool:
-        return value.toBool();
-    case QJsonValue::Double: {
-        const double number = value.toDouble();
-        if (number == static_cast<double>(static_cast<qint64>(number)) && number >= -9.0e15 &&
-            number <= 9.0e15)
-            return static_cast<qint64>(number);
-        return number;
-    }
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Array: {
-        QVariantList list;
-        for (const QJsonValue& item : value.toArray())
-            list.append(fromJson(item));
-        return list;
-    }
-    case QJsonValue::Object: {
-        const QJsonObject object = value.toObject();
-        if (object.value("omitted").toBool())
-            return QVariant::fromValue(Omitted{});
-        if (object.contains("object"))
-            return QVariant::fromValue(ObjectHandle{object.value("object").toInt()});
-        return QVariant();
-    }
-    default:
-        return QVariant();
-    }
+std::string line(const json& request) {
+    std::string out;
+    wire::writeJson(out, request);
+    out.push_back('\n');
+    return out;
+}
+
+} // namespace
+
+json callJson(const Call& call) {
+    json args = json::array();
+    for (const wire::Value& arg : call.args)
+        args.push_back(wire::jsonOf(arg));
+    json named = json::object();
+    for (const auto& [name, value] : call.named)
+        named[name] = wire::jsonOf(value);
+    json object = call.onResult >= 0 ? json{{"result", call.onResult}} : json(call.handle);
+    return json{{"object", std::move(object)},
+                {"op", opName(call.op)},
+                {"member", call.member},
+                {"args", std::move(args)},
+                {"named", std::move(named)}};
+}
+
+std::string callRequest(std::int64_t id, const Call& call) {
+    json request = callJson(call);
+    request["id"] = id;
+    return line(request);
+}
+
+std::string sequenceRequest(std::int64_t id, const std::vector<Call>& calls, bool unlessFailed) {
+    json jsonCalls = json::array();
+    for (const Call& call : calls)
+        jsonCalls.push_back(callJson(call));
+    json request{{"id", id}, {"op", "sequence"}, {"calls", std::move(jsonCalls)}};
+    // The host answers requests in order, so the one before has failed exactly when its reply
+    // says so: the host itself skips this one then.
+    if (unlessFailed)
+        request["unlessFailed"] = true;
+    return line(request);
 }
 
 } // namespace automation::protocol

@@ -1,6 +1,7 @@
 #include "batch/BatchRun.h"
 
-#include "app/Services.h"
+#include "app/CaseFolding.h"
+#include "app/Random.h"
 #include "app/SharedState.h"
 #include "batch/BatchPlan.h"
 #include "batch/HostAlias.h"
@@ -16,14 +17,16 @@
 #include "convert/KeptHost.h"
 #include "convert/OutputFolder.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 
 namespace batch {
 namespace {
@@ -52,23 +55,21 @@ class QuietObserver : public convert::RunObserver {
 public:
     void setProgressMaximum(int) override {}
     void setProgressValue(int) override {}
-    void converting(const QString&) override {}
-    void hostError(const QString&) override {}
-    void workbookFailed(const QString&) override {}
+    void converting(const std::string&) override {}
+    void hostError(const std::string&) override {}
+    void workbookFailed(const std::string&) override {}
 };
 
-QString quotedList(const QStringList& names) {
-    QStringList quoted;
-    for (const QString& name : names)
-        quoted << u'"' + name + u'"';
-    return quoted.join(QStringLiteral(", "));
+std::string quotedList(const std::vector<std::string>& names) {
+    std::string quoted;
+    for (const std::string& name : names)
+        quoted += (quoted.empty() ? "\"" : ", \"") + name + '"';
+    return quoted;
 }
 
-QStringList toQStrings(const std::vector<std::string>& texts) {
-    QStringList list;
-    for (const std::string& text : texts)
-        list << QString::fromStdString(text);
-    return list;
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 enum class JobResult { Converted, Failed, HostFailed };
@@ -119,10 +120,13 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     // the report, or its resumed run takes the folder for another workbook's and hands out
     // different names from there on.
     run.ledger.started(planned, result.stamp);
-    if (run.options.mirror)
-        QDir().mkpath(QString::fromStdString(BaseFolder(planned.input, run.OutputFolder, true)));
-    const QString folder = QString::fromStdString(planned.folder);
-    if (!entire && !convert::CreateFolder(planned.folder) && !(reused && QFileInfo(folder).isDir()))
+    if (run.options.mirror) {
+        // A folder that cannot be made shows when the workbook's own folder or page cannot.
+        std::error_code ignored;
+        std::filesystem::create_directories(BaseFolder(planned.input, run.OutputFolder, true),
+                                            ignored);
+    }
+    if (!entire && !convert::CreateFolder(planned.folder) && !(reused && isFolder(planned.folder)))
         return failure(run, path, JobResult::Failed, "cannot create the folder " + planned.folder,
                        result);
 
@@ -131,16 +135,16 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
                                        run.options.output};
     // Nobody watches a batch workbook sheet by sheet: many pages to a host request.
     context.publishInGroups = true;
-    QStringList worksheets;
+    std::vector<std::string> worksheets;
     bool matched = false;
-    const QStringList sheets = toQStrings(run.options.sheets);
-    if (!sheets.isEmpty())
-        context.publishesSheet = [&](const QString& name) {
-            worksheets << name;
+    const std::vector<std::string>& sheets = run.options.sheets;
+    if (!sheets.empty())
+        context.publishesSheet = [&](const std::string& name) {
+            worksheets.push_back(name);
             // As the host matches sheet names.
             const bool wanted =
-                std::any_of(sheets.cbegin(), sheets.cend(), [&](const QString& sheet) {
-                    return sheet.compare(name, Qt::CaseInsensitive) == 0;
+                std::any_of(sheets.cbegin(), sheets.cend(), [&](const std::string& sheet) {
+                    return app::CompareIgnoringCase(sheet, name) == 0;
                 });
             matched = matched || wanted;
             return wanted;
@@ -148,35 +152,30 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
 
     std::unique_ptr<HostAlias> alias;
     const std::string hostPath = HostPathFor(path, alias);
-    const convert::WorkbookJob job{
-        planned.position, QString::fromStdString(planned.input.itemText()),
-        IsWorkbookFile(hostPath) ? QString::fromStdString(hostPath) : QString()};
+    const convert::WorkbookJob job{planned.position, planned.input.itemText(),
+                                   IsWorkbookFile(hostPath) ? hostPath : std::string()};
     const convert::ConversionOutcome outcome = entire
                                                    ? convert::ConvertWholeWorkbook(context, job)
                                                    : convert::ConvertSheetsOfWorkbook(context, job);
-    for (const QString& page : outcome.written)
-        result.pages.push_back(page.toStdString());
+    result.pages = outcome.written;
     switch (outcome.result) {
     case convert::Converted:
         break;
     case convert::HostFailed:
-        return failure(run, path, JobResult::HostFailed, outcome.errorDescription.toStdString(),
+        return failure(run, path, JobResult::HostFailed, outcome.errorDescription,
                        result);
     default:
         return failure(run, path, JobResult::Failed, "the workbook file is gone", result);
     }
-    if (!sheets.isEmpty() && !matched) {
+    if (!sheets.empty() && !matched) {
         // Nothing was published: the folder made for it would only mislead.
-        QDir().rmdir(folder);
-        return failure(
-            run, path, JobResult::Failed,
-            (worksheets.isEmpty()
-                 ? QStringLiteral("no worksheet named %1: the workbook has no worksheets")
-                       .arg(quotedList(sheets))
-                 : QStringLiteral("no worksheet named %1; its worksheets are %2")
-                       .arg(quotedList(sheets), quotedList(worksheets)))
-                .toStdString(),
-            result);
+        ::rmdir(planned.folder.c_str());
+        return failure(run, path, JobResult::Failed,
+                       worksheets.empty() ? "no worksheet named " + quotedList(sheets) +
+                                                ": the workbook has no worksheets"
+                                          : "no worksheet named " + quotedList(sheets) +
+                                                "; its worksheets are " + quotedList(worksheets),
+                       result);
     }
     result.result = JobResult::Converted;
     return result;
@@ -185,20 +184,17 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
 } // namespace
 
 int RunBatch(const BatchOptions& options, automation::Factory& automation, app::Random& random,
-             QTextStream& errors, bool progress) {
+             const Reporter::LineSink& errors, bool progress) {
     std::string OutputFolder;
     const std::string problem = PrepareBatchOutput(options.outputFolder, OutputFolder);
     if (!problem.empty()) {
-        errors << QStringLiteral("quillmere-batch: ") << QString::fromStdString(problem)
-               << Qt::endl;
+        errors("quillmere-batch: " + problem);
         return SomeFailed;
     }
 
     const CollectedInputs inputs = CollectInputs(
         options.inputs, InputRules{options.recursive, options.filesFrom, options.nulSeparated});
-    Reporter reporter(
-        [&errors](const std::string& line) { errors << QString::fromStdString(line) << Qt::endl; },
-        progress, 0);
+    Reporter reporter(errors, progress, 0);
     RunLedger ledger(options, OutputFolder, reporter);
     const std::string reportProblem = ledger.open();
     if (!reportProblem.empty()) {
@@ -268,7 +264,7 @@ int RunBatch(const BatchOptions& options, automation::Factory& automation, app::
                     !selection.rules.decided.empty() && !selection.rules.decided[chosen[k]].empty();
                 outcome = convertOne(run, planned, reused, k + 1, *state);
             } catch (...) {
-                outcome.error = convert::CurrentFailureDescription().toStdString();
+                outcome.error = convert::CurrentFailureDescription();
                 reporter.failed(planned.input.path, outcome.error);
             }
             const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;

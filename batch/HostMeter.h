@@ -3,8 +3,9 @@
 
 #include "automation/Factory.h"
 
-#include <QString>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 namespace batch {
 
@@ -13,16 +14,17 @@ namespace batch {
 // a failed call and when the figure is taken.
 class MeteredHostFactory : public automation::Factory {
 public:
-    explicit MeteredHostFactory(QString programFolder, automation::CallTimeouts timeouts = {});
-    automation::Object CreateObject(const QString& progId) override;
+    explicit MeteredHostFactory(std::string programFolder,
+                                automation::CallTimeouts timeouts = {});
+    automation::Object CreateObject(const std::string& progId) override;
 
 private:
-    QString programFolder_;
+    std::string programFolder_;
     automation::CallTimeouts timeouts_;
 };
 
 // The highest peak resident memory, in bytes, of the hosts this thread called since the last
 // call; none when no measured host answered it. Starts afresh.
-std::optional<qint64> TakeHostPeakMemory();
+std::optional<std::int64_t> TakeHostPeakMemory();
 
 } // namespace batch

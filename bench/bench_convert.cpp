@@ -120,7 +120,7 @@ struct Window {
 void BM_RunWithHost(benchmark::State& state) {
     TempDir source;
     copySample(source.path);
-    automation::HostFactory factory(QStringLiteral(QM_BIN_DIR), std::chrono::minutes(2));
+    automation::HostFactory factory(QM_BIN_DIR, std::chrono::minutes(2));
     long growth = 0;
     std::size_t failures = 0;
     for (auto _ : state) {
@@ -212,7 +212,7 @@ void BM_WindowManySheets(benchmark::State& state) {
     }
     TempDir source;
     fs::copy_file(workbook, source.path / fs::path(workbook).filename());
-    automation::HostFactory factory(QStringLiteral(QM_BIN_DIR), std::chrono::minutes(2));
+    automation::HostFactory factory(QM_BIN_DIR, std::chrono::minutes(2));
     double cpu = 0;
     std::size_t pages = 0;
     std::size_t failures = 0;

@@ -4,38 +4,57 @@
 #include "automation/Factory.h"
 #include "tests/engine/xlsx/PackageWriter.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 namespace {
 
-const QString binFolder = QStringLiteral(QM_BIN_DIR);
-const QString smallWorkbook = QStringLiteral(QM_CORPUS_DIR "/xls/xlrd-Formate.xls");
+const std::string binFolder = QM_BIN_DIR;
+const std::string smallWorkbook = QM_CORPUS_DIR "/xls/xlrd-Formate.xls";
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qm-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("no temporary folder");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string filePath(const char* name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
 
 // Opens `path` in a new host, runs `work` on the workbook, closes it and quits.
-template <typename Work> void withWorkbook(const QString& path, Work work) {
+template <typename Work> void withWorkbook(const std::string& path, Work work) {
     automation::HostFactory factory(binFolder);
-    automation::Object application = factory.CreateObject(QStringLiteral("Excel.Application"));
-    automation::Object workbook = application.getObject(QStringLiteral("Workbooks"))
-                                      .callObject(QStringLiteral("Open"), {path});
-    application.set(QStringLiteral("DisplayAlerts"), false);
+    automation::Object application = factory.CreateObject("Excel.Application");
+    automation::Object workbook = application.getObject("Workbooks").callObject("Open", {path});
+    application.set("DisplayAlerts", false);
     work(workbook);
-    workbook.call(QStringLiteral("Close"));
-    application.call(QStringLiteral("Quit"));
+    workbook.call("Close");
+    application.call("Quit");
 }
 
 int listSheetNames(automation::Object& workbook) {
-    automation::Object sheets = workbook.getObject(QStringLiteral("Worksheets"));
-    const int count = sheets.get(QStringLiteral("Count")).toInt();
+    automation::Object sheets = workbook.getObject("Worksheets");
+    const int count = static_cast<int>(sheets.get("Count").integer().value_or(0));
     int characters = 0;
     for (int i = 1; i <= count; ++i)
-        characters += static_cast<int>(workbook.getObject(QStringLiteral("Worksheets"), {i})
-                                           .get(QStringLiteral("Name"))
-                                           .toString()
-                                           .size());
+        characters +=
+            static_cast<int>(workbook.getObject("Worksheets", {i}).get("Name").text().size());
     return characters;
 }
 
@@ -48,24 +67,22 @@ void BM_OpenSmallWorkbookAndListSheets(benchmark::State& state) {
 BENCHMARK(BM_OpenSmallWorkbookAndListSheets)->Unit(benchmark::kMillisecond);
 
 void BM_PublishSmallStyledSheet(benchmark::State& state) {
-    QTemporaryDir out;
-    const QString page = QDir(out.path()).filePath(QStringLiteral("page.htm"));
+    const ScratchFolder out;
+    const std::string page = out.filePath("page.htm");
     for (auto _ : state)
         withWorkbook(smallWorkbook, [&](automation::Object& workbook) {
-            automation::Object publish = workbook.getObject(QStringLiteral("PublishObjects"));
-            const QString sheet = workbook.getObject(QStringLiteral("Worksheets"), {1})
-                                      .get(QStringLiteral("Name"))
-                                      .toString();
-            publish.call(QStringLiteral("Add"), {1, page, sheet, automation::omitted(), 0,
-                                                 automation::omitted(), QStringLiteral("Title")});
-            publish.call(QStringLiteral("Publish"));
-            publish.call(QStringLiteral("Delete"));
+            automation::Object publish = workbook.getObject("PublishObjects");
+            const std::string sheet = workbook.getObject("Worksheets", {1}).get("Name").text();
+            publish.call(
+                "Add", {1, page, sheet, automation::omitted(), 0, automation::omitted(), "Title"});
+            publish.call("Publish");
+            publish.call("Delete");
         });
 }
 BENCHMARK(BM_PublishSmallStyledSheet)->Unit(benchmark::kMillisecond);
 
 // A package of 5,000 empty worksheets.
-QString writeManySheets(const QTemporaryDir& dir) {
+std::string writeManySheets(const ScratchFolder& dir) {
     testing_support::PackageWriter package;
     std::string sheets;
     std::string relationships;
@@ -95,16 +112,16 @@ QString writeManySheets(const QTemporaryDir& dir) {
                 "relationships\">" +
                     relationships + "</Relationships>");
     const std::vector<std::uint8_t> bytes = package.bytes();
-    const QString path = QDir(dir.path()).filePath(QStringLiteral("many.xlsx"));
-    std::ofstream(path.toStdString(), std::ios::binary)
+    const std::string path = dir.filePath("many.xlsx");
+    std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 
 void BM_ListFiveThousandSheetNames(benchmark::State& state) {
-    QTemporaryDir dir;
-    const QString path = writeManySheets(dir);
+    const ScratchFolder dir;
+    const std::string path = writeManySheets(dir);
     for (auto _ : state)
         withWorkbook(path, [](automation::Object& workbook) {
             benchmark::DoNotOptimize(listSheetNames(workbook));

@@ -21,8 +21,9 @@ namespace {
 // A window on production services; nothing here reaches them.
 struct Window {
     Window()
-        : automation(folder.path()), services{automation, dialogs,       shell,        messages,
-                                              random,     folder.path(), folder.path()},
+        : automation(folder.path().toStdString()), services{automation,   dialogs, shell,
+                                                            messages,     random,  folder.path(),
+                                                            folder.path()},
           form(state, services) {
         form.show();
     }

@@ -4,10 +4,10 @@
 
 #include "convert/OutputOptions.h"
 
-#include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace app {
 class Random;
@@ -28,8 +28,8 @@ enum ConversionResult {
 
 struct ConversionOutcome {
     int result = Converted;
-    QString errorDescription; // the host's description when result is HostFailed
-    QStringList written;      // the output files written, in order
+    std::string errorDescription;     // the host's description when result is HostFailed
+    std::vector<std::string> written; // the output files written, in order
 };
 
 // Where a run shows its progress and its failures: the window's status line, progress bar and
@@ -40,18 +40,18 @@ public:
     virtual void setProgressMaximum(int maximum) = 0;
     virtual void setProgressValue(int value) = 0;
     // The workbook now being converted, by display name.
-    virtual void converting(const QString& displayName) = 0;
+    virtual void converting(const std::string& displayName) = 0;
     // A description of a failure raised by the spreadsheet host.
-    virtual void hostError(const QString& description) = 0;
+    virtual void hostError(const std::string& description) = 0;
     // A workbook that could not be converted, by display name; the run goes on.
-    virtual void workbookFailed(const QString& displayName) = 0;
+    virtual void workbookFailed(const std::string& displayName) = 0;
 };
 
 // One workbook to convert, as the workbook list shows it.
 struct WorkbookJob {
     std::int32_t position = 0; // 1-based position in the workbook list; the sheet table's column
-    QString itemText;          // its text in the list, e.g. "Sales Report.xls"
-    QString path;              // the workbook file; empty when there is none
+    std::string itemText;      // its text in the list, e.g. "Sales Report.xls"
+    std::string path;          // the workbook file; empty when there is none
 };
 
 // Everything the conversions read and change besides the workbook itself.
@@ -65,7 +65,7 @@ struct ConversionContext {
     OutputOptions options;
     // Per-sheet mode: when set, a worksheet is published only when this accepts its name, on
     // top of the sheet table's choices; unset, the sheet table alone decides.
-    std::function<bool(const QString& sheetName)> publishesSheet = {};
+    std::function<bool(const std::string& sheetName)> publishesSheet = {};
     // Per-sheet mode: when set, the host is asked for all worksheet names at once and given
     // many sheets to publish per request (AddSheets) rather than one call sequence per sheet,
     // without selecting each sheet. The pages and their names are the same; a failure takes

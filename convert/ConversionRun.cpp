@@ -1,15 +1,17 @@
 #include "convert/ConversionRun.h"
 
+#include "app/CaseFolding.h"
 #include "app/SharedState.h"
 #include "convert/OutputFolder.h"
 #include "sources/PathKind.h"
 
-#include <QSet>
+#include <unordered_set>
 
 namespace convert {
 namespace {
 
-void report(RunObserver& observer, const ConversionOutcome& outcome, const QString& displayName) {
+void report(RunObserver& observer, const ConversionOutcome& outcome,
+            const std::string& displayName) {
     if (outcome.result == HostFailed)
         observer.hostError(outcome.errorDescription);
     if (outcome.result != Converted)
@@ -18,37 +20,35 @@ void report(RunObserver& observer, const ConversionOutcome& outcome, const QStri
 
 } // namespace
 
-QString FailureMessage(const QString& displayName) {
-    return QStringLiteral("Convert ") + displayName + QStringLiteral(" file failed!");
+std::string FailureMessage(const std::string& displayName) {
+    return "Convert " + displayName + " file failed!";
 }
 
 RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks,
-                                   const QStringList& writtenEarlier) {
+                                   const std::vector<std::string>& writtenEarlier) {
     app::SharedState& state = context.state;
     RunSummary summary;
     // Whole-workbook outputs of this run, case-folded: a later workbook of the same display
     // name must not replace one of them.
-    QSet<QString> writtenThisRun;
-    for (const QString& file : writtenEarlier)
-        writtenThisRun.insert(file.toCaseFolded());
+    std::unordered_set<std::string> writtenThisRun;
+    for (const std::string& file : writtenEarlier)
+        writtenThisRun.insert(app::CaseFolded(file));
     const int count = workbooks.count();
     for (int position = 1; position <= count; ++position) {
         if (!workbooks.checked(position))
             continue;
-        const QString itemText = workbooks.itemText(position);
+        const std::string itemText = workbooks.itemText(position);
         state.WorkbookOutputFolder = state.OutputFolder;
-        const QString displayName = QString::fromStdString(DisplayName(itemText.toStdString()));
+        const std::string displayName = DisplayName(itemText);
         context.observer.converting(displayName);
 
         const bool entire = context.options.entireWorkbook;
-        const QString dotExtension =
-            u'.' + QString::fromStdString(OutputExtension(context.options));
+        const std::string dotExtension = '.' + OutputExtension(context.options);
         state.WorkbookOutputFolder = ChooseWorkbookFolder(
-            state.OutputFolder, displayName.toStdString(), [&](const std::string& candidate) {
+            state.OutputFolder, displayName, [&](const std::string& candidate) {
                 return sources::PathKind(candidate) == sources::ExistingFolder ||
                        (entire &&
-                        writtenThisRun.contains(
-                            (QString::fromStdString(candidate) + dotExtension).toCaseFolded()));
+                        writtenThisRun.contains(app::CaseFolded(candidate + dotExtension)));
             });
 
         ConversionOutcome outcome;
@@ -68,9 +68,10 @@ RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSou
             report(context.observer, outcome, displayName);
         }
 
-        for (const QString& file : outcome.written)
-            writtenThisRun.insert(file.toCaseFolded());
-        summary.written << outcome.written;
+        for (const std::string& file : outcome.written)
+            writtenThisRun.insert(app::CaseFolded(file));
+        summary.written.insert(summary.written.end(), outcome.written.begin(),
+                               outcome.written.end());
         if (outcome.result == Converted)
             ++summary.converted;
         else

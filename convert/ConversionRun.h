@@ -3,8 +3,8 @@
 
 #include "convert/Conversion.h"
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace convert {
 
@@ -13,16 +13,16 @@ class WorkbookSource {
 public:
     virtual ~WorkbookSource() = default;
     virtual int count() const = 0;
-    virtual QString itemText(int position) const = 0;
+    virtual std::string itemText(int position) const = 0;
     virtual bool checked(int position) const = 0;
     // The workbook file at `position`, resolved when asked; "" when there is none.
-    virtual QString pathAt(int position) const = 0;
+    virtual std::string pathAt(int position) const = 0;
 };
 
 struct RunSummary {
-    int converted = 0;   // workbooks whose conversion completed
-    int failed = 0;      // checked workbooks that were reported and skipped
-    QStringList written; // every output file written, in order
+    int converted = 0;                // workbooks whose conversion completed
+    int failed = 0;                   // checked workbooks that were reported and skipped
+    std::vector<std::string> written; // every output file written, in order
 };
 
 // Converts every checked workbook, in list order, into context.state.OutputFolder (prepared
@@ -32,9 +32,9 @@ struct RunSummary {
 // `writtenEarlier` lists outputs of earlier runs into the same folder that no whole workbook of
 // this run may replace (empty for a lone run).
 RunSummary ConvertCheckedWorkbooks(ConversionContext& context, const WorkbookSource& workbooks,
-                                   const QStringList& writtenEarlier = {});
+                                   const std::vector<std::string>& writtenEarlier = {});
 
 // "Convert " + display name + " file failed!"
-QString FailureMessage(const QString& displayName);
+std::string FailureMessage(const std::string& displayName);
 
 } // namespace convert

@@ -7,12 +7,11 @@
 
 namespace convert {
 
-HostSession::HostSession(automation::Factory& factory, const QString& path) {
-    application_ = factory.CreateObject(QStringLiteral("Excel.Application"));
+HostSession::HostSession(automation::Factory& factory, const std::string& path) {
+    application_ = factory.CreateObject("Excel.Application");
     try {
-        workbook_ = application_.getObject(QStringLiteral("Workbooks"))
-                        .callObject(QStringLiteral("Open"), {path});
-        application_.set(QStringLiteral("DisplayAlerts"), false);
+        workbook_ = application_.getObject("Workbooks").callObject("Open", {path});
+        application_.set("DisplayAlerts", false);
     } catch (...) {
         abandon();
         throw;
@@ -25,11 +24,11 @@ HostSession::~HostSession() {
 
 void HostSession::close() {
     if (!workbook_.isNull()) {
-        workbook_.call(QStringLiteral("Close"));
+        workbook_.call("Close");
         workbook_.release();
     }
     if (!application_.isNull()) {
-        application_.call(QStringLiteral("Quit"));
+        application_.call("Quit");
         application_.release();
     }
 }
@@ -37,31 +36,31 @@ void HostSession::close() {
 void HostSession::abandon() noexcept {
     try {
         if (!workbook_.isNull())
-            workbook_.call(QStringLiteral("Close"));
+            workbook_.call("Close");
     } catch (...) {
         // The instance is ended next whatever became of the workbook.
     }
     workbook_.release();
     try {
         if (!application_.isNull())
-            application_.call(QStringLiteral("Quit"));
+            application_.call("Quit");
     } catch (...) {
         // Releasing the last reference ends a host that no longer answers.
     }
     application_.release();
 }
 
-QString CurrentFailureDescription() {
+std::string CurrentFailureDescription() {
     try {
         throw;
     } catch (const automation::Error& error) {
         return error.description();
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return "Out of memory";
     } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
+        return error.what();
     } catch (...) {
-        return QStringLiteral("Unexpected failure");
+        return "Unexpected failure";
     }
 }
 

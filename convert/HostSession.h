@@ -3,7 +3,7 @@
 
 #include "automation/Object.h"
 
-#include <QString>
+#include <string>
 
 namespace automation {
 class Factory;
@@ -15,7 +15,7 @@ class HostSession {
 public:
     // Starts an instance, opens `path` in it and turns its alerts off. Throws automation::Error;
     // what was created before the failure is ended by finish() or the destructor.
-    HostSession(automation::Factory& factory, const QString& path);
+    HostSession(automation::Factory& factory, const std::string& path);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -33,7 +33,7 @@ private:
     automation::Object workbook_;
 };
 
-// The description of the exception being handled, for the user.
-QString CurrentFailureDescription();
+// The description of the exception being handled, for the user (UTF-8).
+std::string CurrentFailureDescription();
 
 } // namespace convert

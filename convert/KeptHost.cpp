@@ -1,13 +1,14 @@
 #include "convert/KeptHost.h"
 
 #include "automation/Error.h"
+#include "automation/NameCase.h"
 
 #include <algorithm>
 
 namespace convert {
 
 struct KeptHost::State {
-    QString progId;
+    std::string progId;
     std::shared_ptr<automation::Dispatch> host; // null once ended
     bool sound = true;                          // no call has failed
     bool leased = true;                         // an instance is out and has not quit
@@ -25,19 +26,19 @@ public:
     explicit Lease(std::shared_ptr<KeptHost::State> state)
         : state_(std::move(state)), lease_(state_->uses) {}
 
-    QVariant invoke(int handle, automation::Op op, const QString& member, const QVariantList& args,
-                    const QVariantMap& named) override {
+    wire::Value invoke(int handle, automation::Op op, const std::string& member,
+                       const wire::Arguments& args, const wire::NamedArguments& named) override {
         if (!state_->host || !state_->leased || state_->uses != lease_)
             throw automation::Error(automation::Error::HostUnavailable,
-                                    QStringLiteral("The spreadsheet host has ended."));
+                                    "The spreadsheet host has ended.");
         const bool quit = handle == applicationHandle && op == automation::Op::Call &&
-                          member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0;
+                          automation::sameName(member, "Quit");
         if (quit && state_->sound) {
             state_->leased = false;
             return {};
         }
         try {
-            QVariant value = state_->host->invoke(handle, op, member, args, named);
+            wire::Value value = state_->host->invoke(handle, op, member, args, named);
             if (quit)
                 end();
             return value;
@@ -50,16 +51,16 @@ public:
     }
 
     // Passed on whole, so that the host gets it in one request; a sequence never holds Quit.
-    QVariantList invokeSequence(const std::vector<automation::Call>& calls,
-                                std::size_t& completed) override {
+    wire::Value::List invokeSequence(const std::vector<automation::Call>& calls,
+                                     std::size_t& completed) override {
         const bool quits = std::any_of(calls.begin(), calls.end(), [](const automation::Call& c) {
-            return c.member.compare(QStringLiteral("Quit"), Qt::CaseInsensitive) == 0;
+            return automation::sameName(c.member, "Quit");
         });
         if (quits)
             return Dispatch::invokeSequence(calls, completed);
         if (!state_->host || !state_->leased || state_->uses != lease_)
             throw automation::Error(automation::Error::HostUnavailable,
-                                    QStringLiteral("The spreadsheet host has ended."));
+                                    "The spreadsheet host has ended.");
         try {
             return state_->host->invokeSequence(calls, completed);
         } catch (...) {
@@ -88,18 +89,17 @@ KeptHost::~KeptHost() {
         return;
     try {
         if (!kept_->leased)
-            kept_->host->invoke(applicationHandle, automation::Op::Call, QStringLiteral("Quit"), {},
-                                {});
+            kept_->host->invoke(applicationHandle, automation::Op::Call, "Quit", {}, {});
     } catch (...) {
         // Releasing it below ends a host that no longer answers.
     }
     kept_->host.reset();
 }
 
-automation::Object KeptHost::CreateObject(const QString& progId) {
+automation::Object KeptHost::CreateObject(const std::string& progId) {
     const bool reusable = kept_ && kept_->host && kept_->sound && !kept_->leased &&
                           kept_->uses < workbooksPerHost_ &&
-                          kept_->progId.compare(progId, Qt::CaseInsensitive) == 0;
+                          automation::sameName(kept_->progId, progId);
     if (reusable) {
         kept_->leased = true;
         ++kept_->uses;
@@ -107,8 +107,7 @@ automation::Object KeptHost::CreateObject(const QString& progId) {
         if (kept_ && kept_->host && !kept_->leased) {
             // Sound but used up: it is told to end as a caller would.
             try {
-                kept_->host->invoke(applicationHandle, automation::Op::Call, QStringLiteral("Quit"),
-                                    {}, {});
+                kept_->host->invoke(applicationHandle, automation::Op::Call, "Quit", {}, {});
             } catch (...) {
                 // Releasing it ends it all the same.
             }

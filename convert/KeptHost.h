@@ -8,6 +8,7 @@
 #include "automation/Factory.h"
 
 #include <memory>
+#include <string>
 
 namespace convert {
 
@@ -21,7 +22,7 @@ public:
 
     // The kept host when it is sound and its last instance was quit, else a fresh one. Throws
     // automation::Error.
-    automation::Object CreateObject(const QString& progId) override;
+    automation::Object CreateObject(const std::string& progId) override;
 
     struct State;
 

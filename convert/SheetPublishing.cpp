@@ -15,9 +15,9 @@ namespace convert {
 namespace {
 
 // The object model's constant for publishing a whole sheet.
-constexpr qint16 xlSourceSheet = 1;
+constexpr int xlSourceSheet = 1;
 // The sheet loop counter is a 16-bit signed number.
-constexpr qint64 mostWorksheets = 32767;
+constexpr std::int64_t mostWorksheets = 32767;
 constexpr int overflowError = 6;
 
 // Sheets published per request at most, and how long a request may take before the next
@@ -37,12 +37,12 @@ bool namedByWorkbook(const ConversionContext& context, std::int32_t column, int 
 
 template <typename NameAt>
 bool chooseSheet(const ConversionContext& context, std::int32_t column, int position,
-                 NameAt&& nameAt, QString& name) {
+                 NameAt&& nameAt, std::string& name) {
     const app::SheetTable& table = context.state.SheetTable;
     if (!namedByWorkbook(context, column, position)) {
         if (table.at(column, position, 1).empty())
             return false;
-        name = QString::fromStdString(table.at(column, position, 0));
+        name = table.at(column, position, 0);
     } else {
         name = nameAt(position);
     }
@@ -50,12 +50,10 @@ bool chooseSheet(const ConversionContext& context, std::int32_t column, int posi
 }
 
 int worksheetCount(const automation::Object& worksheets) {
-    const qint64 count = worksheets.get(QStringLiteral("Count")).toLongLong();
+    const std::int64_t count = worksheets.get("Count").integer().value_or(0);
     if (count > mostWorksheets)
-        throw automation::Error(overflowError,
-                                QStringLiteral("Overflow: the workbook has more than %1 "
-                                               "worksheets.")
-                                    .arg(mostWorksheets));
+        throw automation::Error(overflowError, "Overflow: the workbook has more than " +
+                                                   std::to_string(mostWorksheets) + " worksheets.");
     return static_cast<int>(count);
 }
 
@@ -66,7 +64,7 @@ struct SheetInFlight {
     automation::CallSequence steps;
     automation::CallSequence::Step publish{-1};
     int position = 0;
-    QString page;
+    std::string page;
     bool adding = false;
     std::optional<PartialOutput> guard;
 };
@@ -82,9 +80,9 @@ struct NameInFlight {
 
 // The pages of one request, guarded until the host has put them all in place.
 struct PageGroup {
-    QVariantList files;
-    QVariantList sheets;
-    QVariantList titles;
+    wire::Value::List files;
+    wire::Value::List sheets;
+    wire::Value::List titles;
     std::vector<PartialOutput> guards;
 
     void clear() {
@@ -101,7 +99,7 @@ struct PageGroup {
 // workbook of large ones still publishes about one sheet per request.
 ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob& job) {
     ConversionOutcome outcome;
-    const QString prefix = QString::fromStdString(context.state.WorkbookOutputFolder) + u'/';
+    const std::string prefix = context.state.WorkbookOutputFolder + '/';
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;
@@ -109,59 +107,57 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
     try {
         session.emplace(context.automation, job.path);
         const automation::Object& workbook = session->workbook();
-        const automation::Object worksheets = workbook.getObject(QStringLiteral("Worksheets"));
+        const automation::Object worksheets = workbook.getObject("Worksheets");
         const int sheets = worksheetCount(worksheets);
         if (sheets > 0)
             context.observer.setProgressMaximum(sheets);
-        QStringList names;
+        std::vector<std::string> names;
         const auto nameAt = [&](int position) {
-            if (names.isEmpty()) {
-                names = worksheets.get(QStringLiteral("Names")).toStringList();
+            if (names.empty()) {
+                const wire::Value listed = worksheets.get("Names");
+                if (listed.is<wire::Value::List>())
+                    for (const wire::Value& listedName : listed.as<wire::Value::List>())
+                        names.push_back(listedName.text());
                 if (names.size() != sheets)
-                    throw automation::Error(1004,
-                                            QStringLiteral("The host named %1 worksheets of %2.")
-                                                .arg(names.size())
-                                                .arg(sheets));
+                    throw automation::Error(1004, "The host named " + std::to_string(names.size()) +
+                                                      " worksheets of " + std::to_string(sheets) +
+                                                      ".");
             }
-            return names.at(position - 1);
+            return names[static_cast<std::size_t>(position - 1)];
         };
-        const automation::Object publishObjects =
-            workbook.getObject(QStringLiteral("PublishObjects"));
+        const automation::Object publishObjects = workbook.getObject("PublishObjects");
         const std::string extension = OutputExtension(options);
         int groupSize = 1;
         int position = 1;
         while (position <= sheets) {
             group.clear();
-            for (; position <= sheets && group.files.size() < groupSize; ++position) {
-                QString name;
+            for (; position <= sheets && static_cast<int>(group.files.size()) < groupSize;
+                 ++position) {
+                std::string name;
                 if (!chooseSheet(context, job.position, position, nameAt, name))
                     continue;
-                const std::string stem = OutputFileName(
-                    options.fileNaming, job.itemText.toStdString(), name.toStdString(),
-                    context.state.FileSequenceNumber, context.random);
-                const QString title = QString::fromStdString(
-                    PageTitle(options.pageTitle, job.itemText.toStdString(), name.toStdString()));
-                const QString page = prefix + QString::fromStdString(
-                                                  claimed.claim(stem, extension) + '.' + extension);
-                group.files << page;
-                group.sheets << name;
+                const std::string stem =
+                    OutputFileName(options.fileNaming, job.itemText, name,
+                                   context.state.FileSequenceNumber, context.random);
+                const std::string title = PageTitle(options.pageTitle, job.itemText, name);
+                std::string page = prefix + claimed.claim(stem, extension) + '.' + extension;
+                group.files.emplace_back(std::move(page));
+                group.sheets.emplace_back(name);
                 // An empty title goes as an empty text, never as a missing one.
-                group.titles << (title.isNull() ? QStringLiteral("") : title);
+                group.titles.emplace_back(title);
             }
-            if (!group.files.isEmpty()) {
-                for (const QVariant& page : group.files)
-                    group.guards.emplace_back(page.toString().toStdString());
+            if (!group.files.empty()) {
+                for (const wire::Value& page : group.files)
+                    group.guards.emplace_back(page.as<std::string>());
                 const auto start = std::chrono::steady_clock::now();
-                publishObjects.call(QStringLiteral("AddSheets"),
-                                    {QVariant::fromValue<qint16>(xlSourceSheet), group.files,
-                                     group.sheets, automation::omitted(),
-                                     QVariant::fromValue<qint16>(options.htmlType),
-                                     automation::omitted(), group.titles});
-                publishObjects.call(QStringLiteral("Publish"));
-                for (const QVariant& page : group.files)
-                    outcome.written << page.toString();
+                publishObjects.call("AddSheets", {xlSourceSheet, group.files, group.sheets,
+                                                  automation::omitted(), options.htmlType,
+                                                  automation::omitted(), group.titles});
+                publishObjects.call("Publish");
+                for (const wire::Value& page : group.files)
+                    outcome.written.push_back(page.as<std::string>());
                 group.clear();
-                publishObjects.call(QStringLiteral("Delete"));
+                publishObjects.call("Delete");
                 const auto took = std::chrono::steady_clock::now() - start;
                 if (took < growWhenUnder && groupSize < largestGroup)
                     groupSize *= 2;
@@ -184,7 +180,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
         for (std::size_t i = 0; i < group.guards.size(); ++i) {
             finished = finished && group.guards[i].placed();
             if (finished)
-                outcome.written << group.files.at(static_cast<qsizetype>(i)).toString();
+                outcome.written.push_back(group.files[i].as<std::string>());
             else
                 group.guards[i].removeAdded();
         }
@@ -196,14 +192,14 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
 
 ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const WorkbookJob& job) {
     ConversionOutcome outcome;
-    if (job.path.isEmpty()) {
+    if (job.path.empty()) {
         outcome.result = NoWorkbookFile;
         return outcome;
     }
     // Without a publish type nothing is added, and the one-by-one sequence is as cheap.
     if (context.publishInGroups && context.options.htmlType >= 0 && context.options.htmlType <= 2)
         return publishInGroups(context, job);
-    const QString prefix = QString::fromStdString(context.state.WorkbookOutputFolder) + u'/';
+    const std::string prefix = context.state.WorkbookOutputFolder + '/';
     const OutputOptions& options = context.options;
     ClaimedNames claimed;
     std::optional<HostSession> session;
@@ -221,20 +217,20 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             if (sheet.steps.done(sheet.publish)) {
                 sheet.guard.reset();
                 if (sheet.adding)
-                    outcome.written << sheet.page;
+                    outcome.written.push_back(sheet.page);
             }
             throw;
         }
         sheet.guard.reset();
         if (sheet.adding)
-            outcome.written << sheet.page;
+            outcome.written.push_back(sheet.page);
         context.observer.setProgressValue(sheet.position);
         current.reset();
     };
     try {
         session.emplace(context.automation, job.path);
         const automation::Object& workbook = session->workbook();
-        const int sheets = worksheetCount(workbook.getObject(QStringLiteral("Worksheets")));
+        const int sheets = worksheetCount(workbook.getObject("Worksheets"));
         // The name of the sheet after the one in flight, asked for right behind it.
         std::optional<NameInFlight> nextName;
         const auto nameAt = [&](int position) {
@@ -242,18 +238,16 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             if (current)
                 settle();
             if (nextName && nextName->position == position) {
-                const QVariantList results = nextName->steps.finish();
+                const wire::Value::List results = nextName->steps.finish();
                 nextName.reset();
-                return results.value(1).toString();
+                return results.size() > 1 ? results[1].text() : std::string();
             }
-            return workbook.getObject(QStringLiteral("Worksheets"), {position})
-                .get(QStringLiteral("Name"))
-                .toString();
+            return workbook.getObject("Worksheets", {position}).get("Name").text();
         };
         if (sheets > 0)
             context.observer.setProgressMaximum(sheets);
         for (int position = 1; position <= sheets; ++position) {
-            QString name;
+            std::string name;
             if (!chooseSheet(context, job.position, position, nameAt, name)) {
                 if (current)
                     settle();
@@ -261,13 +255,11 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
                 continue;
             }
             const std::string stem =
-                OutputFileName(options.fileNaming, job.itemText.toStdString(), name.toStdString(),
+                OutputFileName(options.fileNaming, job.itemText, name,
                                context.state.FileSequenceNumber, context.random);
-            const QString title = QString::fromStdString(
-                PageTitle(options.pageTitle, job.itemText.toStdString(), name.toStdString()));
+            const std::string title = PageTitle(options.pageTitle, job.itemText, name);
             const std::string extension = OutputExtension(options);
-            const QString fileName =
-                QString::fromStdString(claimed.claim(stem, extension) + '.' + extension);
+            const std::string fileName = claimed.claim(stem, extension) + '.' + extension;
             SheetInFlight& sheet = coming.emplace(workbook);
             sheet.position = position;
             sheet.page = prefix + fileName;
@@ -275,27 +267,25 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             // The sheet's calls go to the host together, made one after another as if each
             // came alone, and stop at the first that fails.
             automation::CallSequence& steps = sheet.steps;
-            const auto sheetItem = steps.get(workbook, QStringLiteral("Sheets"), {position});
-            steps.call(sheetItem, QStringLiteral("Select"));
-            const auto publishObjects = steps.get(workbook, QStringLiteral("PublishObjects"));
+            const auto sheetItem = steps.get(workbook, "Sheets", {position});
+            steps.call(sheetItem, "Select");
+            const auto publishObjects = steps.get(workbook, "PublishObjects");
             // An empty title goes as an empty text, never as a missing argument.
             if (sheet.adding)
-                steps.call(publishObjects, QStringLiteral("Add"),
-                           {QVariant::fromValue<qint16>(xlSourceSheet), sheet.page, name,
-                            automation::omitted(), QVariant::fromValue<qint16>(options.htmlType),
-                            automation::omitted(), title.isNull() ? QStringLiteral("") : title});
-            sheet.publish = steps.call(publishObjects, QStringLiteral("Publish"));
-            steps.call(publishObjects, QStringLiteral("Delete"));
+                steps.call(publishObjects, "Add",
+                           {xlSourceSheet, sheet.page, name, automation::omitted(),
+                            options.htmlType, automation::omitted(), title});
+            sheet.publish = steps.call(publishObjects, "Publish");
+            steps.call(publishObjects, "Delete");
             if (sheet.adding)
-                sheet.guard.emplace(sheet.page.toStdString());
+                sheet.guard.emplace(sheet.page);
             steps.start(current ? &current->steps : nullptr);
             // The next sheet's name is read after this sheet's calls, as it would be once they
             // came back, but without waiting for them.
             if (position < sheets && namedByWorkbook(context, job.position, position + 1)) {
                 NameInFlight& next = nextName.emplace(workbook, position + 1);
-                const auto item =
-                    next.steps.get(workbook, QStringLiteral("Worksheets"), {position + 1});
-                next.steps.get(item, QStringLiteral("Name"));
+                const auto item = next.steps.get(workbook, "Worksheets", {position + 1});
+                next.steps.get(item, "Name");
                 next.steps.start(&steps);
             }
             if (current)
@@ -319,7 +309,7 @@ ConversionOutcome ConvertSheetsOfWorkbook(ConversionContext& context, const Work
             if (!*sheet || !(*sheet)->guard)
                 continue;
             if ((*sheet)->guard->placed())
-                outcome.written << (*sheet)->page;
+                outcome.written.push_back((*sheet)->page);
             else
                 (*sheet)->guard->removeAdded();
         }

@@ -1,6 +1,7 @@
 #include "convert/SpareHost.h"
 
 #include "automation/HostProcess.h"
+#include "automation/NameCase.h"
 
 namespace convert {
 namespace {
@@ -18,15 +19,15 @@ SpareHost::SpareHost(automation::Factory& starts) : starts_(starts) {}
 SpareHost::~SpareHost() {
     try {
         if (!spare_.isNull())
-            spare_.call(QStringLiteral("Quit"));
+            spare_.call("Quit");
     } catch (...) {
         // Releasing it ends a host that no longer answers.
     }
 }
 
-automation::Object SpareHost::CreateObject(const QString& progId) {
+automation::Object SpareHost::CreateObject(const std::string& progId) {
     automation::Object host;
-    if (!spare_.isNull() && progId_.compare(progId, Qt::CaseInsensitive) == 0 && stillRuns(spare_))
+    if (!spare_.isNull() && automation::sameName(progId_, progId) && stillRuns(spare_))
         host = std::move(spare_);
     spare_.release();
     if (host.isNull())

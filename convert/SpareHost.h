@@ -15,11 +15,11 @@ public:
 
     // The spare when there is one that still runs (else a host started now), and a new spare
     // started behind it. Throws automation::Error when no host can be started.
-    automation::Object CreateObject(const QString& progId) override;
+    automation::Object CreateObject(const std::string& progId) override;
 
 private:
     automation::Factory& starts_;
-    QString progId_;
+    std::string progId_;
     automation::Object spare_;
 };
 

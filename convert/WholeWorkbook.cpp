@@ -9,24 +9,21 @@ namespace convert {
 
 ConversionOutcome ConvertWholeWorkbook(ConversionContext& context, const WorkbookJob& job) {
     ConversionOutcome outcome;
-    if (job.path.isEmpty()) {
+    if (job.path.empty()) {
         outcome.result = NoWorkbookFile;
         return outcome;
     }
-    const QString base = QString::fromStdString(context.state.WorkbookOutputFolder);
+    const std::string& base = context.state.WorkbookOutputFolder;
     std::optional<HostSession> session;
     std::optional<PartialOutput> saving; // the page being saved, until it is
     try {
         session.emplace(context.automation, job.path);
-        const QString output =
-            base + u'.' + QString::fromStdString(OutputExtension(context.options));
-        saving.emplace(output.toStdString());
-        session->workbook().call(
-            QStringLiteral("SaveAs"), {output},
-            {{QStringLiteral("FileFormat"),
-              QVariant::fromValue<qint32>(SaveAsFileFormat(context.options))}});
+        const std::string output = base + '.' + OutputExtension(context.options);
+        saving.emplace(output);
+        session->workbook().call("SaveAs", {output},
+                                 {{"FileFormat", SaveAsFileFormat(context.options)}});
         saving.reset();
-        outcome.written << output;
+        outcome.written.push_back(output);
         session->close();
     } catch (...) {
         outcome.result = HostFailed;

@@ -30,15 +30,16 @@ public:
         form_.ProgressBar1->setValue(value);
         form_.ProgressBar1->repaint();
     }
-    void converting(const QString& displayName) override {
-        form_.Label1->setText(QStringLiteral("Convert ") + displayName);
+    void converting(const std::string& displayName) override {
+        form_.Label1->setText(QStringLiteral("Convert ") + QString::fromStdString(displayName));
         form_.Label1->repaint();
     }
-    void hostError(const QString& description) override {
-        form_.services.messages.MsgBox(&form_, description, app::MessageIcon::None);
+    void hostError(const std::string& description) override {
+        form_.services.messages.MsgBox(&form_, QString::fromStdString(description),
+                                       app::MessageIcon::None);
     }
-    void workbookFailed(const QString& displayName) override {
-        form_.services.messages.MsgBox(&form_, FailureMessage(displayName),
+    void workbookFailed(const std::string& displayName) override {
+        form_.services.messages.MsgBox(&form_, QString::fromStdString(FailureMessage(displayName)),
                                        app::MessageIcon::Critical);
     }
 
@@ -52,11 +53,15 @@ public:
     explicit ListedWorkbooks(app::form1& form) : form_(form) {}
 
     int count() const override { return form_.ListView2->topLevelItemCount(); }
-    QString itemText(int position) const override { return item(position)->text(0); }
+    std::string itemText(int position) const override {
+        return item(position)->text(0).toStdString();
+    }
     bool checked(int position) const override {
         return item(position)->checkState(0) == Qt::Checked;
     }
-    QString pathAt(int position) const override { return sources::WorkbookPathAt(form_, position); }
+    std::string pathAt(int position) const override {
+        return sources::WorkbookPathAt(form_, position).toStdString();
+    }
 
 private:
     QTreeWidgetItem* item(int position) const {
@@ -119,8 +124,9 @@ void form1::Command6_Click() {
                 services.shell.ShellExecute(this, QStringLiteral("open"),
                                             QString::fromStdString(state.OutputFolder), SW_SHOW);
             } catch (...) {
-                services.messages.MsgBox(this, convert::CurrentFailureDescription(),
-                                         MessageIcon::Critical);
+                services.messages.MsgBox(
+                    this, QString::fromStdString(convert::CurrentFailureDescription()),
+                    MessageIcon::Critical);
             }
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // An object of the host's automation model. Member names arrive in lower case.
 
-#include "host/Value.h"
+#include "wire/Value.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,6 +9,13 @@
 #include <string_view>
 
 namespace host {
+
+// The host speaks the protocol's values throughout.
+using wire::Arguments;
+using wire::NamedArguments;
+using wire::ObjectRef;
+using wire::Omitted;
+using wire::Value;
 
 class HostObject;
 

@@ -3,7 +3,7 @@
 // object handles it has handed out (1 is the application).
 
 #include "host/Application.h"
-#include "host/WireFormat.h"
+#include "wire/WireFormat.h"
 
 #include <map>
 #include <memory>

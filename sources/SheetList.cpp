@@ -21,15 +21,14 @@ const std::string Checked = "1";
 
 // A count as the 32-bit integer it is read as: no number is a type mismatch, a number outside
 // that range an overflow.
-std::int32_t toInt32(const QVariant& value) {
-    bool ok = false;
-    const qlonglong number = value.toLongLong(&ok);
-    if (!ok)
-        throw automation::Error(13, QStringLiteral("Type mismatch"));
-    if (number < std::numeric_limits<std::int32_t>::min() ||
-        number > std::numeric_limits<std::int32_t>::max())
-        throw automation::Error(6, QStringLiteral("Overflow"));
-    return static_cast<std::int32_t>(number);
+std::int32_t toInt32(const wire::Value& value) {
+    const std::optional<std::int64_t> number = value.integer();
+    if (!number)
+        throw automation::Error(13, "Type mismatch");
+    if (*number < std::numeric_limits<std::int32_t>::min() ||
+        *number > std::numeric_limits<std::int32_t>::max())
+        throw automation::Error(6, "Overflow");
+    return static_cast<std::int32_t>(*number);
 }
 
 void fillFromTable(app::form1& form, int column) {
@@ -55,13 +54,13 @@ struct HostObjects {
     void endAfterFailure() {
         if (!workbook.isNull()) {
             try {
-                workbook.call(QStringLiteral("Close"));
+                workbook.call("Close");
             } catch (const automation::Error&) {
             }
         }
         if (!application.isNull()) {
             try {
-                application.call(QStringLiteral("Quit"));
+                application.call("Quit");
             } catch (const automation::Error&) {
             }
         }
@@ -71,16 +70,14 @@ struct HostObjects {
 };
 
 void fillFromWorkbook(app::form1& form, const QString& path, int column, HostObjects& host) {
-    host.application = form.services.automation.CreateObject(QStringLiteral("Excel.Application"));
-    host.workbook = host.application.getObject(QStringLiteral("Workbooks"))
-                        .callObject(QStringLiteral("Open"), {path});
-    host.application.set(QStringLiteral("DisplayAlerts"), false);
-    const std::int32_t count =
-        toInt32(host.workbook.getObject(QStringLiteral("Worksheets")).get(QStringLiteral("Count")));
+    host.application = form.services.automation.CreateObject("Excel.Application");
+    host.workbook =
+        host.application.getObject("Workbooks").callObject("Open", {path.toStdString()});
+    host.application.set("DisplayAlerts", false);
+    const std::int32_t count = toInt32(host.workbook.getObject("Worksheets").get("Count"));
     for (std::int32_t i = 1; i <= count; ++i) {
-        const QString name = host.workbook.getObject(QStringLiteral("Worksheets"), {i})
-                                 .get(QStringLiteral("Name"))
-                                 .toString();
+        const QString name =
+            QString::fromStdString(host.workbook.getObject("Worksheets", {i}).get("Name").text());
         // Appended one by one, so a failure keeps the sheets read before it.
         form.ListView3->addTopLevelItem(NewCheckableItem(name, true));
         if (i <= LastStoredRow) {
@@ -88,9 +85,9 @@ void fillFromWorkbook(app::form1& form, const QString& path, int column, HostObj
             form.state.SheetTable.set(column, i, 1, Checked);
         }
     }
-    host.workbook.call(QStringLiteral("Close"));
+    host.workbook.call("Close");
     host.workbook.release();
-    host.application.call(QStringLiteral("Quit"));
+    host.application.call("Quit");
     host.application.release();
 }
 
@@ -122,7 +119,8 @@ void ShowSheetsOfSelectedWorkbook(app::form1& form) {
         form.ListView3->repaint();
     } catch (const automation::Error& error) {
         host.endAfterFailure();
-        form.services.messages.MsgBox(&form, error.description(), app::MessageIcon::Critical);
+        form.services.messages.MsgBox(&form, QString::fromStdString(error.description()),
+                                      app::MessageIcon::Critical);
         form.services.messages.MsgBox(&form, QStringLiteral("Excel file open failed!"),
                                       app::MessageIcon::Critical);
     }

@@ -34,7 +34,7 @@ struct HungHostWindow {
         bounds.workbookBase = 600ms;
         bounds.perMegabyte = 100ms;
         bounds.workbookLimit = 3s;
-        factory = std::make_unique<automation::HostFactory>(q(hostFolder.path()), bounds);
+        factory = std::make_unique<automation::HostFactory>(hostFolder.path().string(), bounds);
         const QString folder = q(test.folder.path());
         test.services = std::make_unique<app::Services>(app::Services{
             *factory, test.dialogs, test.shell, test.messages, test.random, folder, folder});

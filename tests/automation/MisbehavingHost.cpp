@@ -1,13 +1,16 @@
 // A stand-in for quillmere-host that misbehaves as the file "mode" beside it says:
 // "silent" reads requests and never answers, "die" exits at the first request, "garbage"
 // answers with a line that is not JSON, and "hang-on MEMBER" answers every call (with an
-// object, or "16.0" for Version) until a call of MEMBER, which it never answers.
+// object, or "16.0" for Version) until a call of MEMBER, which it never answers. "script"
+// answers the n-th request with the n-th line after it, where ID stands for the request's id
+// and <NL> ends a line, and then says nothing.
 
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -24,6 +27,12 @@ std::string field(const std::string& line, const std::string& key) {
     return line.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
 } // namespace
 
 int main(int, char** argv) {
@@ -33,9 +42,19 @@ int main(int, char** argv) {
     std::getline(modeFile, mode);
     const std::string hangPrefix = "hang-on ";
     const bool hangs = mode.rfind(hangPrefix, 0) == 0;
+    std::vector<std::string> script;
+    for (std::string reply; std::getline(modeFile, reply);)
+        script.push_back(reply);
+    std::size_t scripted = 0;
     std::string line;
     bool hung = false;
     while (std::getline(std::cin, line)) {
+        if (mode == "script" && scripted < script.size()) {
+            std::string reply = script[scripted++];
+            replaceAll(reply, "ID", field(line, "id"));
+            replaceAll(reply, "<NL>", "\n");
+            std::cout << reply << std::endl;
+        }
         if (mode == "die")
             _exit(3);
         if (mode == "garbage")

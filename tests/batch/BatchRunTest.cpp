@@ -49,8 +49,10 @@ struct FakeBatch {
         return q(path);
     }
     int run(bool progress = false) {
-        QTextStream stream(&errors);
-        return batch::RunBatch(options, host, random, stream, progress);
+        const auto collect = [this](const std::string& line) {
+            errors += QString::fromStdString(line) + u'\n';
+        };
+        return batch::RunBatch(options, host, random, collect, progress);
     }
 };
 
@@ -97,8 +99,8 @@ TEST(BatchRun, OnlyTheNamedSheetsArePublishedLetterCaseIgnored) {
     EXPECT_EQ(batch.run(), batch::AllConverted) << batch.errors.toStdString();
     QStringList published;
     for (const auto& call : batch.host.detailedCallsOf("AddSheets"))
-        for (const QVariant& sheet : call.args.value(2).toList())
-            published << sheet.toString();
+        for (const wire::Value& sheet : call.args.at(2).as<wire::Value::List>())
+            published << QString::fromStdString(sheet.text());
     EXPECT_EQ(published, QStringList({"Summary", "summary", "Notes"}));
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Summary.htm"));
     EXPECT_TRUE(fs::exists(batch.out / "Book" / "Notes.htm"));

@@ -61,8 +61,10 @@ struct FakeBatch {
     }
     int run() {
         errors.clear();
-        QTextStream stream(&errors);
-        return batch::RunBatch(options, host, random, stream, false);
+        const auto collect = [this](const std::string& line) {
+            errors += QString::fromStdString(line) + u'\n';
+        };
+        return batch::RunBatch(options, host, random, collect, false);
     }
     QString report() const { return q(work / "report.jsonl"); }
     // The report's lines, by status.

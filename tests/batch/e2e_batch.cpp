@@ -78,7 +78,7 @@ std::string differences(const std::map<std::string, QByteArray>& a,
 // One folder of workbooks converted by the window on the real host.
 struct WindowRun {
     testing_support::TestWindow test;
-    automation::HostFactory factory{binFolder, 120s};
+    automation::HostFactory factory{binFolder.toStdString(), 120s};
     app::form1* form = nullptr;
 
     explicit WindowRun(const fs::path& source) {

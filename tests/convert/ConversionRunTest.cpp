@@ -82,7 +82,7 @@ struct RunWindow {
     QStringList addedFiles() const {
         QStringList result;
         for (const auto& call : test.host.detailedCallsOf("Add"))
-            result << call.args.value(1).toString().mid(out.size() + 1);
+            result << QString::fromStdString(call.args.at(1).text()).mid(out.size() + 1);
         return result;
     }
     void expectIdle() const {
@@ -173,17 +173,17 @@ TEST(ConvertRun, PerSheetMakesTheExactCalls) {
     // Each sheet's calls from "Sheets" to "Delete" reach the host as one sequence, and the
     // next sheet's name is asked for right behind them, in the same order as ever.
     EXPECT_EQ(run.test.host.sequences, (std::vector<std::size_t>{6, 2, 6}));
-    // The source type and HTML type are 16-bit integers, the title an empty text.
+    // The source type and HTML type are whole numbers, the title an empty text.
     const auto adds = run.test.host.detailedCallsOf("Add");
     ASSERT_EQ(adds.size(), 2u);
     for (const auto& add : adds) {
-        ASSERT_EQ(add.args.size(), 7);
-        EXPECT_EQ(add.args[0].metaType(), QMetaType::fromType<qint16>());
-        EXPECT_EQ(add.args[4].metaType(), QMetaType::fromType<qint16>());
-        EXPECT_EQ(add.args[3].metaType(), QMetaType::fromType<automation::Omitted>());
-        EXPECT_EQ(add.args[5].metaType(), QMetaType::fromType<automation::Omitted>());
-        EXPECT_EQ(add.args[6].metaType(), QMetaType::fromType<QString>());
-        EXPECT_TRUE(add.named.isEmpty());
+        ASSERT_EQ(add.args.size(), 7u);
+        EXPECT_TRUE(add.args[0].is<std::int64_t>());
+        EXPECT_TRUE(add.args[4].is<std::int64_t>());
+        EXPECT_TRUE(add.args[3].is<wire::Omitted>());
+        EXPECT_TRUE(add.args[5].is<wire::Omitted>());
+        EXPECT_EQ(add.args[6], wire::Value(""));
+        EXPECT_TRUE(add.named.empty());
     }
     EXPECT_TRUE(run.texts().isEmpty());
     EXPECT_TRUE(fs::is_directory(run.outRoot / "Sales"));
@@ -222,8 +222,9 @@ TEST(ConvertRun, WholeWorkbookSavesByFormatAndExtension) {
             << row.file;
         const auto saves = run.test.host.detailedCallsOf("SaveAs");
         ASSERT_EQ(saves.size(), 1u);
-        EXPECT_EQ(saves[0].args.size(), 1);
-        EXPECT_EQ(saves[0].named.value("FileFormat").metaType(), QMetaType::fromType<qint32>());
+        EXPECT_EQ(saves[0].args.size(), 1u);
+        ASSERT_EQ(saves[0].named.count("FileFormat"), 1u);
+        EXPECT_TRUE(saves[0].named.at("FileFormat").is<std::int64_t>());
         // No folder is made for a whole workbook.
         EXPECT_FALSE(run.exists("SalesReport"));
         run.expectIdle();
@@ -282,8 +283,9 @@ TEST(ConvertRun, TitlesAndPublishTypes) {
         run.convert();
         const auto adds = run.test.host.detailedCallsOf("Add");
         ASSERT_EQ(adds.size(), 1u);
-        EXPECT_EQ(adds[0].args[1].toString(), run.output("Q1Report/Q1 Report_Totals.htm"));
-        EXPECT_EQ(adds[0].args[6].toString(), "Q1 Report_Totals");
+        EXPECT_EQ(QString::fromStdString(adds[0].args[1].text()),
+                  run.output("Q1Report/Q1 Report_Totals.htm"));
+        EXPECT_EQ(adds[0].args[6].text(), "Q1 Report_Totals");
     }
     {
         // No publish type selected: nothing is added, yet Publish and Delete still run.
@@ -388,7 +390,7 @@ TEST(ConvertRun, WholeWorkbookBesideAFolderOfItsName) {
     run.form.Option4->setChecked(true);
     std::filesystem::create_directory(run.outRoot / "SalesReport");
     run.convert();
-    EXPECT_EQ(run.test.host.detailedCallsOf("SaveAs").at(0).args[0].toString(),
+    EXPECT_EQ(QString::fromStdString(run.test.host.detailedCallsOf("SaveAs").at(0).args[0].text()),
               run.output("SalesReport1.html"));
 }
 
@@ -647,9 +649,8 @@ TEST(ConvertRun, AFailedPageTakesBackWhatItsHostLeft) {
     int publishes = 0;
     run.test.host.onCall = [&](const QString& call) {
         if (call == "Publish")
-            leaveBehind(
-                run.test.host.detailedCallsOf("Add").back().args[1].toString().toStdString(),
-                ++publishes == 1);
+            leaveBehind(run.test.host.detailedCallsOf("Add").back().args[1].text(),
+                        ++publishes == 1);
     };
     run.test.host.failOn("Publish", "did not answer Publish", 2);
     run.convert();

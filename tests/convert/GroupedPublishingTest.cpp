@@ -85,8 +85,9 @@ TEST(GroupedPublishing, ManySheetsTakeAFewRequestsAndGiveThePagesOfOneAtATime) {
     // Titles go with their sheets.
     const auto adds = grouped.host.detailedCallsOf("AddSheets");
     ASSERT_FALSE(adds.empty());
-    EXPECT_EQ(adds.front().args.value(2).toList(), QVariantList({"S1"}));
-    EXPECT_EQ(adds.front().args.value(6).toList(), QVariantList({"S1"}));
+    ASSERT_EQ(adds.front().args.size(), 7u);
+    EXPECT_EQ(adds.front().args[2], wire::Value(wire::Value::List{"S1"}));
+    EXPECT_EQ(adds.front().args[6], wire::Value(wire::Value::List{"S1"}));
     EXPECT_EQ(grouped.host.liveInstances(), 0);
     EXPECT_EQ(grouped.observer.last, 0);
 }

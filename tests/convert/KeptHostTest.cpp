@@ -19,8 +19,8 @@ using testing_support::FakeHost;
 // Opens `path` through `hosts` and closes it as a conversion does; false when that failed.
 bool convertOne(KeptHost& hosts, const QString& path) {
     try {
-        HostSession session(hosts, path);
-        session.workbook().getObject(QStringLiteral("Worksheets")).get(QStringLiteral("Count"));
+        HostSession session(hosts, path.toStdString());
+        session.workbook().getObject("Worksheets").get("Count");
         session.close();
         return true;
     } catch (const automation::Error&) {
@@ -52,13 +52,13 @@ TEST(KeptHost, AFailureEndsTheHostAndTheNextWorkbookGetsAFreshOne) {
     for (const char* failing : {"Open", "Count", "Close"}) {
         SCOPED_TRACE(failing);
         FakeHost fake;
-        fake.addWorkbook(QStringLiteral("/d/a.xls"), {"S"});
-        fake.addWorkbook(QStringLiteral("/d/b.xls"), {"S"});
-        fake.failOn(QString::fromLatin1(failing), QStringLiteral("damaged"), 1);
+        fake.addWorkbook("/d/a.xls", {"S"});
+        fake.addWorkbook("/d/b.xls", {"S"});
+        fake.failOn(QString::fromLatin1(failing), "damaged", 1);
         KeptHost hosts(fake);
-        EXPECT_FALSE(convertOne(hosts, QStringLiteral("/d/a.xls")));
+        EXPECT_FALSE(convertOne(hosts, "/d/a.xls"));
         EXPECT_EQ(fake.liveInstances(), 0); // told to quit, and released
-        EXPECT_TRUE(convertOne(hosts, QStringLiteral("/d/b.xls")));
+        EXPECT_TRUE(convertOne(hosts, "/d/b.xls"));
         EXPECT_EQ(fake.createdInstances(), 2);
     }
 }
@@ -66,35 +66,35 @@ TEST(KeptHost, AFailureEndsTheHostAndTheNextWorkbookGetsAFreshOne) {
 // A sequence reaches the kept host whole, and a failure in it ends the host like any other.
 TEST(KeptHost, ASequenceGoesThroughWholeAndItsFailureEndsTheHost) {
     FakeHost fake;
-    fake.addWorkbook(QStringLiteral("/d/a.xls"), {"S", "T"});
-    fake.addWorkbook(QStringLiteral("/d/b.xls"), {"S"});
-    fake.failOn(QStringLiteral("Name"), QStringLiteral("damaged"), 2);
+    fake.addWorkbook("/d/a.xls", {"S", "T"});
+    fake.addWorkbook("/d/b.xls", {"S"});
+    fake.failOn("Name", "damaged", 2);
     KeptHost hosts(fake);
     const auto names = [&](const QString& path) {
-        HostSession session(hosts, path);
+        HostSession session(hosts, path.toStdString());
         const automation::Object& workbook = session.workbook();
         automation::CallSequence steps(workbook);
-        const auto first = steps.get(workbook, QStringLiteral("Worksheets"), {1});
-        steps.get(first, QStringLiteral("Name"));
-        const auto second = steps.get(workbook, QStringLiteral("Worksheets"), {1});
-        steps.get(second, QStringLiteral("Name"));
-        const QVariantList results = steps.run();
+        const auto first = steps.get(workbook, "Worksheets", {1});
+        steps.get(first, "Name");
+        const auto second = steps.get(workbook, "Worksheets", {1});
+        steps.get(second, "Name");
+        const wire::Value::List results = steps.run();
         session.close();
-        return results.value(1).toString() + u',' + results.value(3).toString();
+        return QString::fromStdString(results.at(1).text() + ',' + results.at(3).text());
     };
-    EXPECT_THROW(names(QStringLiteral("/d/a.xls")), automation::Error);
+    EXPECT_THROW(names("/d/a.xls"), automation::Error);
     EXPECT_EQ(fake.sequences, (std::vector<std::size_t>{4}));
     EXPECT_EQ(fake.liveInstances(), 0);
-    EXPECT_EQ(names(QStringLiteral("/d/b.xls")), QStringLiteral("S,S"));
+    EXPECT_EQ(names("/d/b.xls"), "S,S");
     EXPECT_EQ(fake.createdInstances(), 2);
 }
 
 TEST(KeptHost, AHostServesABoundedNumberOfWorkbooks) {
     FakeHost fake;
-    fake.addWorkbook(QStringLiteral("/d/a.xls"), {"S"});
+    fake.addWorkbook("/d/a.xls", {"S"});
     KeptHost hosts(fake, 2);
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(convertOne(hosts, QStringLiteral("/d/a.xls")));
+        EXPECT_TRUE(convertOne(hosts, "/d/a.xls"));
     EXPECT_EQ(fake.createdInstances(), 3);
     EXPECT_EQ(fake.liveInstances(), 1);
 }
@@ -102,13 +102,13 @@ TEST(KeptHost, AHostServesABoundedNumberOfWorkbooks) {
 // An instance that was quit answers nothing more, even while its host serves the next one.
 TEST(KeptHost, AQuitInstanceIsEnded) {
     FakeHost fake;
-    fake.addWorkbook(QStringLiteral("/d/a.xls"), {"S"});
+    fake.addWorkbook("/d/a.xls", {"S"});
     KeptHost hosts(fake);
-    automation::Object first = hosts.CreateObject(QStringLiteral("Excel.Application"));
-    first.call(QStringLiteral("Quit"));
-    const automation::Object second = hosts.CreateObject(QStringLiteral("Excel.Application"));
-    EXPECT_THROW(first.get(QStringLiteral("Version")), automation::Error);
-    EXPECT_EQ(second.get(QStringLiteral("Version")).toString(), QStringLiteral("16.0"));
+    automation::Object first = hosts.CreateObject("Excel.Application");
+    first.call("Quit");
+    const automation::Object second = hosts.CreateObject("Excel.Application");
+    EXPECT_THROW(first.get("Version"), automation::Error);
+    EXPECT_EQ(second.get("Version").text(), "16.0");
     EXPECT_EQ(fake.createdInstances(), 1);
 }
 

@@ -17,11 +17,11 @@ TEST(SpareHost, EachOperationGetsAHostOfItsOwnStartedAheadOfIt) {
     {
         SpareHost hosts(fake);
         for (int operation = 1; operation <= 3; ++operation) {
-            automation::Object host = hosts.CreateObject(QStringLiteral("Excel.Application"));
+            automation::Object host = hosts.CreateObject("Excel.Application");
             // This operation's host and the next one's, waiting.
             EXPECT_EQ(fake.createdInstances(), operation + 1);
             EXPECT_EQ(fake.liveInstances(), 2);
-            host.call(QStringLiteral("Quit"));
+            host.call("Quit");
             host.release();
             EXPECT_EQ(fake.liveInstances(), 1);
         }
@@ -33,15 +33,15 @@ TEST(SpareHost, EachOperationGetsAHostOfItsOwnStartedAheadOfIt) {
 
 TEST(SpareHost, AHostThatCannotStartIsReportedOnlyToTheOperationThatNeedsIt) {
     FakeHost fake;
-    fake.failOn(QStringLiteral("CreateObject"), QStringLiteral("no host"), 2);
+    fake.failOn("CreateObject", "no host", 2);
     SpareHost hosts(fake);
     // The first operation's spare fails to start: the operation goes on with its own host.
-    EXPECT_NO_THROW(hosts.CreateObject(QStringLiteral("Excel.Application")).release());
-    EXPECT_NO_THROW(hosts.CreateObject(QStringLiteral("Excel.Application")).release());
-    fake.failOn(QStringLiteral("CreateObject"), QStringLiteral("no host"), 0);
+    EXPECT_NO_THROW(hosts.CreateObject("Excel.Application").release());
+    EXPECT_NO_THROW(hosts.CreateObject("Excel.Application").release());
+    fake.failOn("CreateObject", "no host", 0);
     // Then the waiting spare serves, and the one after that fails where it is needed.
-    EXPECT_NO_THROW(hosts.CreateObject(QStringLiteral("Excel.Application")).release());
-    EXPECT_THROW(hosts.CreateObject(QStringLiteral("Excel.Application")), automation::Error);
+    EXPECT_NO_THROW(hosts.CreateObject("Excel.Application").release());
+    EXPECT_THROW(hosts.CreateObject("Excel.Application"), automation::Error);
 }
 
 } // namespace

@@ -30,12 +30,12 @@ const QString binFolder = QStringLiteral(QM_BINARY_DIR "/bin");
 // True when the host built here reads workbooks (its readers may still be stubs).
 bool hostReadsWorkbooks() {
     static const bool reads = [] {
-        automation::HostFactory factory(binFolder, 60s);
+        automation::HostFactory factory(binFolder.toStdString(), 60s);
         try {
             automation::Object application = factory.CreateObject("Excel.Application");
             automation::Object workbook =
                 application.getObject("Workbooks")
-                    .callObject("Open", {q(corpusFile("xls/xlrd-profiles.xls"))});
+                    .callObject("Open", {corpusFile("xls/xlrd-profiles.xls").string()});
             workbook.call("Close");
             application.call("Quit");
             return true;
@@ -52,7 +52,7 @@ bool hostReadsWorkbooks() {
 // A window on the real host whose workbook list shows a scratch folder of corpus workbooks.
 struct RealRun {
     testing_support::TestWindow test;
-    automation::HostFactory factory{binFolder, 120s};
+    automation::HostFactory factory{binFolder.toStdString(), 120s};
     ScratchDir source;
     ScratchDir outRoot;
     app::form1* form = nullptr;

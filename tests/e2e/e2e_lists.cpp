@@ -62,7 +62,7 @@ protected:
         item->setCheckState(0, Qt::Unchecked);
     }
 
-    automation::HostFactory host{QStringLiteral(QM_BINARY_DIR "/bin")};
+    automation::HostFactory host{QM_BINARY_DIR "/bin"};
     TestWindow test;
     app::form1* form = nullptr;
     std::filesystem::path books = test.folder / "books";

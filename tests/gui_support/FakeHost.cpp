@@ -9,20 +9,35 @@ namespace testing_support {
 namespace {
 
 using automation::Error;
-using automation::ObjectHandle;
+using wire::ObjectRef;
+using wire::Value;
 
-QString argText(const QVariant& value) {
-    if (value.metaType() == QMetaType::fromType<automation::Omitted>())
+QString argText(const Value& value) {
+    if (value.is<wire::Omitted>())
         return QStringLiteral("<omitted>");
-    if (value.metaType().id() == QMetaType::Bool)
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    if (value.metaType().id() == QMetaType::QVariantList) {
+    if (value.is<Value::List>()) {
         QStringList items;
-        for (const QVariant& item : value.toList())
+        for (const Value& item : value.as<Value::List>())
             items << argText(item);
         return u'[' + items.join(u'|') + u']';
     }
-    return value.toString();
+    return QString::fromStdString(value.text());
+}
+
+// Argument `index`, null when there is none.
+Value arg(const wire::Arguments& args, std::size_t index) {
+    return index < args.size() ? args[index] : Value();
+}
+
+QString textArg(const wire::Arguments& args, std::size_t index) {
+    return QString::fromStdString(arg(args, index).text());
+}
+
+Value texts(const QStringList& list) {
+    Value::List items;
+    for (const QString& item : list)
+        items.emplace_back(item.toStdString());
+    return items;
 }
 
 // One application instance of the fake.
@@ -30,13 +45,14 @@ class FakeInstance : public automation::Dispatch {
 public:
     explicit FakeInstance(FakeHost& host) : host_(host) { nodes_[1] = Node{Node::Application, {}}; }
 
-    QVariant invoke(int handle, automation::Op op, const QString& member, const QVariantList& args,
-                    const QVariantMap& named) override {
+    Value invoke(int handle, automation::Op op, const std::string& memberName,
+                 const wire::Arguments& args, const wire::NamedArguments& named) override {
+        const QString member = QString::fromStdString(memberName);
         QStringList parts;
-        for (const QVariant& arg : args)
+        for (const Value& arg : args)
             parts << argText(arg);
-        for (auto it = named.begin(); it != named.end(); ++it)
-            parts << it.key() + QLatin1Char('=') + argText(it.value());
+        for (const auto& [name, value] : named)
+            parts << QString::fromStdString(name) + QLatin1Char('=') + argText(value);
         QString call = member;
         if (op == automation::Op::Set)
             call += QLatin1Char('=') + parts.join(QLatin1Char(','));
@@ -49,15 +65,15 @@ public:
         host_.detailedCalls.push_back(FakeHost::Call{member, args, named});
         host_.record(call, member);
         if (quit_)
-            throw Error(462, QStringLiteral("The spreadsheet host is no longer running."));
+            throw Error(462, "The spreadsheet host is no longer running.");
         const auto found = nodes_.find(handle);
         if (found == nodes_.end())
-            throw Error(1004, QStringLiteral("unknown object"));
+            throw Error(1004, "unknown object");
         return dispatch(found->second, member.toLower(), args);
     }
 
-    QVariantList invokeSequence(const std::vector<automation::Call>& calls,
-                                std::size_t& completed) override {
+    Value::List invokeSequence(const std::vector<automation::Call>& calls,
+                               std::size_t& completed) override {
         host_.sequences.push_back(calls.size());
         return Dispatch::invokeSequence(calls, completed);
     }
@@ -71,43 +87,43 @@ private:
         bool viaWorksheets = true;
     };
 
-    QVariant newNode(Node node) {
+    Value newNode(Node node) {
         const int handle = next_++;
         nodes_[handle] = std::move(node);
-        return QVariant::fromValue(ObjectHandle{handle});
+        return ObjectRef{handle};
     }
 
-    QVariant item(const Node& collection, const QVariantList& args) {
+    Value item(const Node& collection, const wire::Arguments& args) {
         const FakeHost::Book& book = host_.books[collection.path];
         const QStringList& names = collection.kind == Node::Worksheets
                                        ? book.worksheets
                                        : (book.sheets.isEmpty() ? book.worksheets : book.sheets);
-        const int position = args.value(0).toInt();
+        const std::int64_t position = arg(args, 0).integer().value_or(0);
         if (position < 1 || position > names.size())
-            throw Error(9, QStringLiteral("Subscript out of range"));
-        return newNode(
-            Node{Node::Sheet, collection.path, position, collection.kind == Node::Worksheets});
+            throw Error(9, "Subscript out of range");
+        return newNode(Node{Node::Sheet, collection.path, static_cast<int>(position),
+                            collection.kind == Node::Worksheets});
     }
 
-    QVariant dispatch(const Node& node, const QString& member, const QVariantList& args) {
+    Value dispatch(const Node& node, const QString& member, const wire::Arguments& args) {
         switch (node.kind) {
         case Node::Application:
             if (member == u"version")
-                return host_.version;
+                return host_.version.toStdString();
             if (member == u"workbooks")
                 return newNode(Node{Node::Workbooks, {}});
             if (member == u"displayalerts")
-                return QVariant();
+                return Value();
             if (member == u"quit") {
                 quit_ = true;
-                return QVariant();
+                return Value();
             }
             break;
         case Node::Workbooks:
             if (member == u"open") {
-                const QString path = args.value(0).toString();
+                const QString path = textArg(args, 0);
                 if (!host_.books.contains(path))
-                    throw Error(1004, QStringLiteral("'%1' could not be found.").arg(path));
+                    throw Error(1004, "'" + path.toStdString() + "' could not be found.");
                 return newNode(Node{Node::Workbook, path});
             }
             break;
@@ -115,32 +131,33 @@ private:
             if (member == u"worksheets" || member == u"sheets") {
                 Node collection{member == u"worksheets" ? Node::Worksheets : Node::Sheets,
                                 node.path};
-                return args.isEmpty() ? newNode(collection) : item(collection, args);
+                return args.empty() ? newNode(collection) : item(collection, args);
             }
             if (member == u"publishobjects")
                 return newNode(Node{Node::PublishObjects, node.path});
             if (member == u"saveas") {
                 if (host_.writeFiles)
-                    write(args.value(0).toString(), QStringLiteral("workbook ") + node.path);
-                return QVariant();
+                    write(textArg(args, 0), QStringLiteral("workbook ") + node.path);
+                return Value();
             }
             if (member == u"close")
-                return QVariant();
+                return Value();
             break;
         case Node::Worksheets:
         case Node::Sheets:
             if (member == u"count") {
                 const FakeHost::Book& book = host_.books[node.path];
-                return static_cast<qint64>(node.kind == Node::Worksheets || book.sheets.isEmpty()
-                                               ? book.worksheets.size()
-                                               : book.sheets.size());
+                return static_cast<std::int64_t>(
+                    node.kind == Node::Worksheets || book.sheets.isEmpty() ? book.worksheets.size()
+                                                                           : book.sheets.size());
             }
             if (member == u"item")
                 return item(node, args);
             if (member == u"names") {
                 const FakeHost::Book& book = host_.books[node.path];
-                return node.kind == Node::Worksheets || book.sheets.isEmpty() ? book.worksheets
-                                                                              : book.sheets;
+                return texts(node.kind == Node::Worksheets || book.sheets.isEmpty()
+                                 ? book.worksheets
+                                 : book.sheets);
             }
             break;
         case Node::Sheet:
@@ -148,43 +165,50 @@ private:
                 const FakeHost::Book& book = host_.books[node.path];
                 const QStringList& names =
                     node.viaWorksheets || book.sheets.isEmpty() ? book.worksheets : book.sheets;
-                return names.value(node.index - 1);
+                return names.value(node.index - 1).toStdString();
             }
             if (member == u"select")
-                return QVariant();
+                return Value();
             break;
         case Node::PublishObjects:
             if (member == u"add") {
-                pending_.emplace_back(args.value(1).toString(), args.value(2).toString());
-                return QVariant();
+                pending_.emplace_back(textArg(args, 1), textArg(args, 2));
+                return Value();
             }
             if (member == u"addsheets") {
-                const QVariantList files = args.value(1).toList();
-                const QVariantList sheets = args.value(2).toList();
-                for (qsizetype i = 0; i < files.size(); ++i)
-                    pending_.emplace_back(files[i].toString(), sheets.value(i).toString());
-                return QVariant();
+                const Value files = arg(args, 1);
+                const Value sheets = arg(args, 2);
+                const Value::List none;
+                const Value::List& fileList =
+                    files.is<Value::List>() ? files.as<Value::List>() : none;
+                const Value::List& sheetList =
+                    sheets.is<Value::List>() ? sheets.as<Value::List>() : none;
+                for (std::size_t i = 0; i < fileList.size(); ++i)
+                    pending_.emplace_back(
+                        QString::fromStdString(fileList[i].text()),
+                        QString::fromStdString(i < sheetList.size() ? sheetList[i].text() : ""));
+                return Value();
             }
             if (member == u"publish") {
                 if (host_.writeFiles)
                     for (const auto& [file, sheet] : pending_)
                         write(file, sheet);
-                return QVariant();
+                return Value();
             }
             if (member == u"delete") {
                 pending_.clear();
-                return QVariant();
+                return Value();
             }
             break;
         }
-        throw Error(438, QStringLiteral("Object doesn't support this property or method"));
+        throw Error(438, "Object doesn't support this property or method");
     }
 
     static void write(const QString& path, const QString& content) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write(content.toUtf8()) < 0)
-            throw Error(1004, QStringLiteral("Cannot write '%1'.").arg(path));
+            throw Error(1004, "Cannot write '" + path.toStdString() + "'.");
     }
 
     FakeHost& host_;
@@ -214,7 +238,7 @@ void FakeHost::record(const QString& call, const QString& member) {
     const int count = ++counts_[key];
     for (const Failure& failure : failures_)
         if (failure.member == key && (failure.occurrence == 0 || failure.occurrence == count))
-            throw Error(failure.number, failure.description);
+            throw Error(failure.number, failure.description.toStdString());
 }
 
 QStringList FakeHost::callsOf(const QStringList& members) const {
@@ -242,8 +266,9 @@ int FakeHost::liveInstances() const {
     return live;
 }
 
-automation::Object FakeHost::CreateObject(const QString& progId) {
-    record(QStringLiteral("CreateObject(%1)").arg(progId), QStringLiteral("CreateObject"));
+automation::Object FakeHost::CreateObject(const std::string& progId) {
+    record(QStringLiteral("CreateObject(%1)").arg(QString::fromStdString(progId)),
+           QStringLiteral("CreateObject"));
     auto instance = std::make_shared<FakeInstance>(*this);
     instances_.push_back(instance);
     return automation::Object(instance, 1);

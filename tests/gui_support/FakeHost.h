@@ -8,10 +8,9 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
-#include <QVariantMap>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -46,8 +45,8 @@ public:
     // Every call made on an instance with its arguments as passed, their types included.
     struct Call {
         QString member;
-        QVariantList args;
-        QVariantMap named;
+        wire::Arguments args;
+        wire::NamedArguments named;
     };
     std::vector<Call> detailedCalls;
     // How many times the calls were handed over as one sequence, and how many calls each held.
@@ -68,7 +67,7 @@ public:
     int liveInstances() const;
     int createdInstances() const { return static_cast<int>(instances_.size()); }
 
-    automation::Object CreateObject(const QString& progId) override;
+    automation::Object CreateObject(const std::string& progId) override;
 
     // Internals shared with the instances.
     struct Failure {

@@ -3,8 +3,8 @@
 // The expected replies are what the client has always received for these requests.
 
 #include "host/LetterCase.h"
-#include "host/NumberText.h"
 #include "host/Session.h"
+#include "wire/NumberText.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -261,15 +261,15 @@ TEST(HostWireFormat, DisplayAlertsTakesAnyValueAsTrueOrFalse) {
 }
 
 TEST(HostNumberText, ShortestFormOfPlainAndExponent) {
-    EXPECT_EQ(host::shortestText(1e17), "1e+17");
-    EXPECT_EQ(host::shortestText(1234567.125), "1234567.125");
-    EXPECT_EQ(host::shortestText(-2.5e-7), "-2.5e-07");
-    EXPECT_EQ(host::shortestText(9223372036854775808.0), "9223372036854776000");
-    EXPECT_EQ(host::shortestText(1.7976931348623157e308), "1.7976931348623157e+308");
-    EXPECT_EQ(host::shortestText(1.23e20), "1.23e+20");
-    EXPECT_EQ(host::jsonNumberText(1e17), "100000000000000000");
-    EXPECT_EQ(host::jsonNumberText(-9223372036854775808.0), "-9223372036854775808");
-    EXPECT_EQ(host::jsonNumberText(1.0 / 0.0), "null");
+    EXPECT_EQ(wire::shortestText(1e17), "1e+17");
+    EXPECT_EQ(wire::shortestText(1234567.125), "1234567.125");
+    EXPECT_EQ(wire::shortestText(-2.5e-7), "-2.5e-07");
+    EXPECT_EQ(wire::shortestText(9223372036854775808.0), "9223372036854776000");
+    EXPECT_EQ(wire::shortestText(1.7976931348623157e308), "1.7976931348623157e+308");
+    EXPECT_EQ(wire::shortestText(1.23e20), "1.23e+20");
+    EXPECT_EQ(wire::jsonNumberText(1e17), "100000000000000000");
+    EXPECT_EQ(wire::jsonNumberText(-9223372036854775808.0), "-9223372036854775808");
+    EXPECT_EQ(wire::jsonNumberText(1.0 / 0.0), "null");
 }
 
 // Names typed in other letter case still name their sheet, beyond ASCII too; a letter is never

@@ -1,7 +1,7 @@
 #pragma once
-// A value of the automation protocol as the host sees it: an argument it was given or a result
-// it answers with. Its conversions are the ones the client's late binding applies, so that a
-// number passed where a text is wanted (or the reverse) means what it always meant.
+// A value of the automation protocol, at either end: an argument of a call or its result. Its
+// conversions are the ones late binding has always applied, so that a number passed where a
+// text is wanted (or the reverse) means what it always meant.
 
 #include <cstdint>
 #include <map>
@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-namespace host {
+namespace wire {
 
 // An argument the caller left out.
 struct Omitted {
@@ -52,6 +52,10 @@ public:
     // The value as a number: true is 1, a text holding a number (spaces around it allowed) is
     // that number; std::nullopt for anything else.
     std::optional<double> number() const;
+    // The value as a whole number: a number rounded half away from zero (beyond the 64-bit
+    // range, the nearest end of it), true is 1, a text holding a whole decimal number in range
+    // (spaces around it and a sign allowed) is that number; std::nullopt for anything else.
+    std::optional<std::int64_t> integer() const;
     // The value as true or false: a number rounded to a whole number is not 0, a text is not
     // empty, "0" or "false" in any letter case; anything else is false.
     bool truth() const;
@@ -67,4 +71,4 @@ using Arguments = std::vector<Value>;
 // Named arguments by the name the caller gave; names are matched ignoring letter case.
 using NamedArguments = std::map<std::string, Value>;
 
-} // namespace host
+} // namespace wire

@@ -1,12 +1,13 @@
-#include "host/Value.h"
+#include "wire/Value.h"
 
-#include "host/NumberText.h"
+#include "wire/NumberText.h"
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
-namespace host {
+namespace wire {
 namespace {
 
 bool isSpace(char c) {
@@ -74,6 +75,40 @@ std::optional<double> Value::number() const {
     return std::nullopt;
 }
 
+std::optional<std::int64_t> Value::integer() const {
+    if (is<bool>())
+        return as<bool>() ? 1 : 0;
+    if (is<std::int64_t>())
+        return as<std::int64_t>();
+    if (is<double>()) {
+        const double number = as<double>();
+        if (std::isnan(number))
+            return std::nullopt;
+        const double rounded = std::round(number);
+        constexpr double limit = 9223372036854775808.0; // 2^63
+        if (rounded >= limit)
+            return std::numeric_limits<std::int64_t>::max();
+        if (rounded < -limit)
+            return std::numeric_limits<std::int64_t>::min();
+        return static_cast<std::int64_t>(rounded);
+    }
+    if (is<std::string>()) {
+        std::string_view text = trimmed(as<std::string>());
+        // One sign at most; from_chars takes a minus but no plus.
+        const bool plus = !text.empty() && text.front() == '+';
+        if (plus)
+            text.remove_prefix(1);
+        if (text.empty() || text.front() == '+' || (plus && text.front() == '-'))
+            return std::nullopt;
+        std::int64_t number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size())
+            return std::nullopt;
+        return number;
+    }
+    return std::nullopt;
+}
+
 bool Value::truth() const {
     if (is<bool>())
         return as<bool>();
@@ -88,4 +123,4 @@ bool Value::truth() const {
     return false;
 }
 
-} // namespace host
+} // namespace wire

@@ -1,19 +1,18 @@
-#include "host/WireFormat.h"
+#include "wire/Json.h"
 
 #include "engine/formula/functions/TextUnits.h"
-#include "host/NumberText.h"
+#include "wire/NumberText.h"
 
 #include <cmath>
-#include <cstdint>
-#include <nlohmann/json.hpp>
 
-namespace host::wire {
+namespace wire {
 namespace {
 
 using nlohmann::json;
 
-// The client's JSON reader refuses deeper nesting; a request nested deeper is not one of its.
-// Bounding it here also bounds the recursion of everything below.
+// Neither end writes lines nested deeper, and the reader the client had refused them: a line
+// nested deeper is not one of ours. Bounding it here also bounds the recursion of everything
+// below.
 constexpr int maxNesting = 1024;
 
 bool nestedTooDeeply(std::string_view line) {
@@ -38,7 +37,36 @@ bool nestedTooDeeply(std::string_view line) {
     return false;
 }
 
-// A JSON number as a whole number of int's range, else `fallback`.
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80         ? 1
+                                   : (lead >> 5) == 6  ? 2
+                                   : (lead >> 4) == 14 ? 3
+                                   : (lead >> 3) == 30 ? 4
+                                                       : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<json> parseLine(std::string_view line) {
+    // A NUL is never valid JSON, but the parser would take it for the end of the line.
+    if (line.find('\0') != std::string_view::npos || nestedTooDeeply(line))
+        return std::nullopt;
+    json document = json::parse(line, nullptr, false);
+    if (document.is_discarded())
+        return std::nullopt;
+    return document;
+}
+
 int wholeInt(const json& value, int fallback) {
     if (!value.is_number())
         return fallback;
@@ -48,7 +76,6 @@ int wholeInt(const json& value, int fallback) {
     return static_cast<int>(number);
 }
 
-// A JSON number as a whole number of 64-bit range, else `fallback`.
 std::int64_t wholeInt64(const json& value, std::int64_t fallback) {
     if (!value.is_number())
         return fallback;
@@ -118,24 +145,6 @@ json jsonOf(const Value& value) {
     return nullptr;
 }
 
-bool isUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80         ? 1
-                                   : (lead >> 5) == 6  ? 2
-                                   : (lead >> 4) == 14 ? 3
-                                   : (lead >> 3) == 30 ? 4
-                                                       : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 2)
-                return false;
-        i += length;
-    }
-    return true;
-}
-
 void writeText(std::string& out, std::string_view text) {
     // Texts the engine read from a workbook may hold bytes that are not UTF-8; the client gets
     // U+FFFD for them rather than a line it cannot read.
@@ -183,8 +192,7 @@ void writeText(std::string& out, std::string_view text) {
     out.push_back('"');
 }
 
-// Compact JSON with keys in byte order and numbers as the client's reader wrote them.
-void write(std::string& out, const json& value) {
+void writeJson(std::string& out, const json& value) {
     switch (value.type()) {
     case json::value_t::null:
     case json::value_t::discarded:
@@ -217,7 +225,7 @@ void write(std::string& out, const json& value) {
             if (!first)
                 out.push_back(',');
             first = false;
-            write(out, item);
+            writeJson(out, item);
         }
         out.push_back(']');
         break;
@@ -231,7 +239,7 @@ void write(std::string& out, const json& value) {
             first = false;
             writeText(out, key);
             out.push_back(':');
-            write(out, item);
+            writeJson(out, item);
         }
         out.push_back('}');
         break;
@@ -239,122 +247,4 @@ void write(std::string& out, const json& value) {
     }
 }
 
-// {"object":n} or {"value":v} without its braces.
-std::string outcomeMembers(const Outcome& outcome) {
-    if (outcome.object)
-        return "\"object\":" + std::to_string(*outcome.object);
-    std::string out = "\"value\":";
-    write(out, jsonOf(outcome.value));
-    return out;
-}
-
-std::string resultsMember(const std::vector<Outcome>& results) {
-    std::string out = "\"results\":[";
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        if (i > 0)
-            out.push_back(',');
-        out += "{" + outcomeMembers(results[i]) + "}";
-    }
-    return out + "]";
-}
-
-std::string errorMember(int number, std::string_view description) {
-    std::string out = "\"error\":{\"description\":";
-    writeText(out, description);
-    return out + ",\"number\":" + std::to_string(number) + "}";
-}
-
-Call callOf(const json& call) {
-    Call parsed;
-    if (!call.is_object())
-        return parsed;
-    const auto object = call.find("object");
-    if (object != call.end()) {
-        if (object->is_object()) {
-            const auto result = object->find("result");
-            parsed.earlierResult = result == object->end() ? -1 : wholeInt64(*result, -1);
-        } else {
-            parsed.object = wholeInt(*object, 0);
-        }
-    }
-    const auto op = call.find("op");
-    if (op != call.end() && op->is_string())
-        parsed.op = op->get<std::string>();
-    const auto member = call.find("member");
-    if (member != call.end() && member->is_string())
-        parsed.member = member->get<std::string>();
-    const auto args = call.find("args");
-    if (args != call.end() && args->is_array())
-        for (const json& arg : *args)
-            parsed.args.push_back(valueOf(arg));
-    const auto named = call.find("named");
-    if (named != call.end() && named->is_object())
-        for (const auto& [name, arg] : named->items())
-            parsed.named.emplace(name, valueOf(arg));
-    return parsed;
-}
-
-} // namespace
-
-std::optional<Request> parseRequest(std::string_view line) {
-    // A NUL is never valid JSON, but the parser would take it for the end of the line.
-    if (line.find('\0') != std::string_view::npos || nestedTooDeeply(line))
-        return std::nullopt;
-    const json document = json::parse(line, nullptr, false);
-    if (document.is_discarded() || !document.is_object())
-        return std::nullopt;
-    Request request;
-    const auto id = document.find("id");
-    if (id != document.end()) {
-        request.id.emplace();
-        write(*request.id, *id);
-    }
-    const auto unlessFailed = document.find("unlessFailed");
-    request.unlessFailed =
-        unlessFailed != document.end() && unlessFailed->is_boolean() && unlessFailed->get<bool>();
-    const auto op = document.find("op");
-    request.sequence = op != document.end() && op->is_string() && *op == "sequence";
-    if (!request.sequence) {
-        request.call = callOf(document);
-        return request;
-    }
-    const auto calls = document.find("calls");
-    if (calls != document.end() && calls->is_array())
-        for (const json& call : *calls)
-            request.calls.push_back(callOf(call));
-    return request;
-}
-
-std::string callReply(const std::optional<std::string>& id, const Outcome& outcome) {
-    std::string out = "{";
-    if (id)
-        out += "\"id\":" + *id + ",";
-    return out + outcomeMembers(outcome) + "}";
-}
-
-std::string sequenceReply(const std::optional<std::string>& id,
-                          const std::vector<Outcome>& results) {
-    std::string out = "{";
-    if (id)
-        out += "\"id\":" + *id + ",";
-    return out + resultsMember(results) + "}";
-}
-
-std::string sequenceErrorReply(const std::optional<std::string>& id,
-                               const std::vector<Outcome>& results, int number,
-                               std::string_view description) {
-    std::string out = "{" + errorMember(number, description) + ",";
-    if (id)
-        out += "\"id\":" + *id + ",";
-    return out + resultsMember(results) + "}";
-}
-
-std::string errorReply(const std::optional<std::string>& id, int number,
-                       std::string_view description) {
-    std::string out = "{" + errorMember(number, description);
-    if (id)
-        out += ",\"id\":" + *id;
-    return out + "}";
-}
-
-} // namespace host::wire
+} // namespace wire

@@ -1,10 +1,10 @@
-#include "host/NumberText.h"
+#include "wire/NumberText.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-namespace host {
+namespace wire {
 
 std::string shortestText(double number) {
     char buffer[32];
@@ -51,4 +51,4 @@ std::string jsonNumberText(double number) {
     return shortestText(number);
 }
 
-} // namespace host
+} // namespace wire

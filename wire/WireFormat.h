@@ -1,5 +1,5 @@
 #pragma once
-// The protocol's lines on the host's side: one JSON object per request and per reply.
+// The protocol's lines as the host reads requests and writes replies: one JSON object each.
 //   request: {"id":7,"object":1,"op":"call","member":"Open","args":["/a.xls"],"named":{}}
 //   reply:   {"id":7,"value":"16.0"} | {"id":7,"object":5} |
 //            {"error":{"description":"...","number":1004},"id":7}
@@ -15,7 +15,7 @@
 // object of the host, arrays for lists. Replies are written with their keys in order and
 // numbers as the client has always received them.
 
-#include "host/Value.h"
+#include "wire/Value.h"
 
 #include <cstdint>
 #include <optional>
@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-namespace host::wire {
+namespace wire {
 
 // One member access.
 struct Call {
@@ -66,4 +66,4 @@ std::string sequenceErrorReply(const std::optional<std::string>& id,
 std::string errorReply(const std::optional<std::string>& id, int number,
                        std::string_view description);
 
-} // namespace host::wire
+} // namespace wire

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace host {
+namespace wire {
 
 // The shortest digits that read back as `number`, in plain or exponent form, whichever is
 // shorter (plain on a tie); exponents have a sign and at least two digits ("1e+20", "1e-05").
@@ -14,4 +14,4 @@ std::string shortestText(double number);
 // exponent, anything else as shortestText; infinities and NaN, which JSON lacks, as null.
 std::string jsonNumberText(double number);
 
-} // namespace host
+} // namespace wire
