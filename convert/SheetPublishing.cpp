@@ -1,4 +1,4 @@
-#include "app/Services.h"
+#include "app/Random.h"
 #include "app/SharedState.h"
 #include "automation/CallSequence.h"
 #include "automation/Error.h"
@@ -118,7 +118,7 @@ ConversionOutcome publishInGroups(ConversionContext& context, const WorkbookJob&
                 if (listed.is<wire::Value::List>())
                     for (const wire::Value& listedName : listed.as<wire::Value::List>())
                         names.push_back(listedName.text());
-                if (names.size() != sheets)
+                if (names.size() != static_cast<std::size_t>(sheets))
                     throw automation::Error(1004, "The host named " + std::to_string(names.size()) +
                                                       " worksheets of " + std::to_string(sheets) +
                                                       ".");

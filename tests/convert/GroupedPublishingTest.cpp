@@ -25,9 +25,9 @@ class SilentObserver : public convert::RunObserver {
 public:
     void setProgressMaximum(int) override {}
     void setProgressValue(int value) override { last = value; }
-    void converting(const QString&) override {}
-    void hostError(const QString&) override {}
-    void workbookFailed(const QString&) override {}
+    void converting(const std::string&) override {}
+    void hostError(const std::string&) override {}
+    void workbookFailed(const std::string&) override {}
     int last = -1;
 };
 
@@ -46,14 +46,14 @@ struct Publishing {
         context.options.pageTitle = 1;
         context.publishInGroups = grouped;
         return convert::ConvertSheetsOfWorkbook(
-            context, convert::WorkbookJob{1, QStringLiteral("Book.xls"), "/in/Book.xls"});
+            context, convert::WorkbookJob{1, "Book.xls", "/in/Book.xls"});
     }
 };
 
-QStringList fileNames(const QStringList& paths) {
-    QStringList names;
-    for (const QString& path : paths)
-        names << q(fs::path(path.toStdString()).filename());
+std::vector<std::string> fileNames(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    for (const std::string& path : paths)
+        names.push_back(fs::path(path).filename().string());
     return names;
 }
 
@@ -66,7 +66,7 @@ TEST(GroupedPublishing, ManySheetsTakeAFewRequestsAndGiveThePagesOfOneAtATime) {
     Publishing grouped;
     grouped.host.addWorkbook("/in/Book.xls", sheets);
     const convert::ConversionOutcome many = grouped.run(true);
-    ASSERT_EQ(many.result, convert::Converted) << many.errorDescription.toStdString();
+    ASSERT_EQ(many.result, convert::Converted) << many.errorDescription;
 
     Publishing single;
     single.host.addWorkbook("/in/Book.xls", sheets);
@@ -74,8 +74,8 @@ TEST(GroupedPublishing, ManySheetsTakeAFewRequestsAndGiveThePagesOfOneAtATime) {
     ASSERT_EQ(one.result, convert::Converted);
 
     EXPECT_EQ(fileNames(many.written), fileNames(one.written));
-    EXPECT_EQ(many.written.size(), 1000);
-    EXPECT_EQ(many.written.at(99), q(grouped.out / "data_2.htm"));
+    EXPECT_EQ(many.written.size(), 1000u);
+    EXPECT_EQ(many.written.at(99), (grouped.out / "data_2.htm").string());
     // Eight calls a sheet one at a time; a few dozen for all of them in groups (how many
     // depends on how quickly each request came back, so the bound leaves room for a busy
     // machine).
@@ -113,7 +113,7 @@ TEST(GroupedPublishing, AFailedRequestKeepsWhatTheHostFinishedAndTakesBackTheRes
     const convert::ConversionOutcome outcome = publishing.run(true);
     EXPECT_EQ(outcome.result, convert::HostFailed);
     EXPECT_EQ(outcome.errorDescription, "The spreadsheet host stopped unexpectedly.");
-    EXPECT_EQ(fileNames(outcome.written), QStringList({"A.htm", "B.htm"}));
+    EXPECT_EQ(fileNames(outcome.written), (std::vector<std::string>{"A.htm", "B.htm"}));
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(out))
         left.push_back(entry.path().filename().string());
@@ -134,7 +134,7 @@ TEST(GroupedPublishing, AHostThatMiscountsItsNamesIsAFailureNotAWrongPage) {
     };
     const convert::ConversionOutcome outcome = publishing.run(true);
     EXPECT_EQ(outcome.result, convert::HostFailed);
-    EXPECT_TRUE(outcome.written.isEmpty());
+    EXPECT_TRUE(outcome.written.empty());
     EXPECT_TRUE(fs::is_empty(publishing.out.path()));
 }
 

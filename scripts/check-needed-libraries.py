@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Fails when quillmere-host links a shared library that is not on the list kept beside it.
+"""Fails when a program links a shared library that is not on the list kept beside it.
 
-usage: check-host-libraries.py HOST-EXECUTABLE LIST-FILE
+usage: check-needed-libraries.py EXECUTABLE LIST-FILE
 
 Every library a process links costs its start: the loader maps it and binds its symbols, with
-everything it links in turn, and every workbook of a batch and every sheet listing in the window
-starts a host. Only the host's own NEEDED entries are compared, not what those libraries pull
-in, so that a machine whose libraries are built a little differently still passes; a library
-that drops off the list is reported too, so the list stays true. The list holds one library
+everything it links in turn. Every workbook of a batch and every sheet listing in the window
+starts a host, and every batch run starts quillmere-batch. Only the program's own NEEDED
+entries are compared, not what those libraries pull in, so that a machine whose libraries are
+built a little differently still passes; a library that drops off the list is reported too, so
+the list stays true. The list holds one library
 name (as NEEDED shows it) per line; '#' starts a comment.
 """
 
@@ -42,14 +43,14 @@ def main():
     linked, listed = needed(executable), allowed(list_file)
     added, dropped = sorted(linked - listed), sorted(listed - linked)
     for name in added:
-        print(f"{executable} links {name}, which {list_file} does not list: every host start "
-              f"pays for it; drop it, or list it if it is worth that", file=sys.stderr)
+        print(f"{executable} links {name}, which {list_file} does not list: every start pays "
+              f"for it; drop it, or list it if it is worth that", file=sys.stderr)
     for name in dropped:
         print(f"{list_file} lists {name}, which {executable} no longer links: take it off the "
               f"list", file=sys.stderr)
     if added or dropped:
         return 1
-    print(f"the host links the {len(linked)} libraries of its list")
+    print(f"{executable} links the {len(linked)} libraries of its list")
     return 0
 
 
