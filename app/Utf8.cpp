@@ -1,5 +1,7 @@
 #include "app/Utf8.h"
 
+#include "engine/util/Text.h"
+
 namespace app {
 
 char32_t NextCodePoint(std::string_view text, std::size_t& at) {
@@ -40,23 +42,10 @@ char32_t NextCodePoint(std::string_view text, std::size_t& at) {
 }
 
 void AppendCodePoint(std::string& text, char32_t code) {
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code >= 0xDC80 && code <= 0xDCFF) {
+    if (code >= 0xDC80 && code <= 0xDCFF)
         text += static_cast<char>(code - 0xDC00);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    else
+        engine::util::appendUtf8(text, code);
 }
 
 std::size_t Utf16Length(std::string_view text) {

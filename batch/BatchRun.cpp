@@ -162,8 +162,7 @@ JobOutcome convertOne(const Run& run, const PlannedWorkbook& planned, bool reuse
     case convert::Converted:
         break;
     case convert::HostFailed:
-        return failure(run, path, JobResult::HostFailed, outcome.errorDescription,
-                       result);
+        return failure(run, path, JobResult::HostFailed, outcome.errorDescription, result);
     default:
         return failure(run, path, JobResult::Failed, "the workbook file is gone", result);
     }

@@ -1,6 +1,7 @@
 #include "batch/DoneRecords.h"
 
 #include "batch/PathText.h"
+#include "engine/package/AttributeValues.h"
 
 #include <cerrno>
 #include <cmath>
@@ -16,23 +17,13 @@ namespace {
 // A line with thousands of pages is long; one longer than this was not written by us.
 constexpr std::size_t maxLineBytes = 64 * 1024 * 1024;
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The code unit of the \uXXXX escape at `at` of `line`, or -1 when there is none.
 long escapedUnit(std::string_view line, std::size_t at) {
     if (at + 6 > line.size() || line[at] != '\\' || line[at + 1] != 'u')
         return -1;
     long unit = 0;
     for (std::size_t i = at + 2; i < at + 6; ++i) {
-        const int digit = hexValue(line[i]);
+        const int digit = engine::package::hexDigit(line[i]);
         if (digit < 0)
             return -1;
         unit = unit * 16 + digit;
@@ -82,8 +73,8 @@ std::string keptBytes(const std::string& text) {
     std::string bytes;
     bytes.reserve(text.size());
     for (std::size_t at = 0; at < text.size(); ++at) {
-        const int high = at + 2 < text.size() ? hexValue(text[at + 1]) : -1;
-        const int low = at + 2 < text.size() ? hexValue(text[at + 2]) : -1;
+        const int high = at + 2 < text.size() ? engine::package::hexDigit(text[at + 1]) : -1;
+        const int low = at + 2 < text.size() ? engine::package::hexDigit(text[at + 2]) : -1;
         if (text[at] == '\0' && high >= 0 && low >= 0) {
             bytes += static_cast<char>(high * 16 + low);
             at += 2;

@@ -96,8 +96,7 @@ private:
 
 } // namespace
 
-MeteredHostFactory::MeteredHostFactory(std::string programFolder,
-                                       automation::CallTimeouts timeouts)
+MeteredHostFactory::MeteredHostFactory(std::string programFolder, automation::CallTimeouts timeouts)
     : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
 
 automation::Object MeteredHostFactory::CreateObject(const std::string& progId) {

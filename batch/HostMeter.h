@@ -14,8 +14,7 @@ namespace batch {
 // a failed call and when the figure is taken.
 class MeteredHostFactory : public automation::Factory {
 public:
-    explicit MeteredHostFactory(std::string programFolder,
-                                automation::CallTimeouts timeouts = {});
+    explicit MeteredHostFactory(std::string programFolder, automation::CallTimeouts timeouts = {});
     automation::Object CreateObject(const std::string& progId) override;
 
 private:

@@ -21,7 +21,4 @@ bool HasStrayBytes(std::string_view path);
 // `path` fit for a name Quillmere makes or shows: each stray byte becomes U+FFFD.
 std::string Printable(std::string_view path);
 
-// Appends `code` (a scalar value) as UTF-8.
-void AppendUtf8(std::string& out, char32_t code);
-
 } // namespace batch
