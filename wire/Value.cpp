@@ -26,8 +26,12 @@ std::string_view trimmed(std::string_view text) {
 // numbers here.
 std::optional<double> parseNumber(std::string_view text) {
     text = trimmed(text);
-    if (!text.empty() && text.front() == '+')
+    // One sign at most: from_chars takes a '-' but no '+', so "+-5" must not come through as -5.
+    if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
     if (text.empty() || text.front() == '+')
         return std::nullopt;
     double number = 0;

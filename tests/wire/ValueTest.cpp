@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace {
@@ -97,3 +98,17 @@ TEST(WireValue, TextIsWhatQVariantGave) {
 }
 
 } // namespace
+
+TEST(WireValue, NumberTakesOneSignAsQVariantDid) {
+    const char* const texts[] = {"5",   "+5",  "-5",  " -2.5 ", "1e3",  "+-5", "-+5",
+                                 "--5", "++5", "abc", "",       "0x10", "1,5"};
+    for (const char* text : texts) {
+        bool ok = false;
+        const double qt = QVariant(QString::fromUtf8(text)).toDouble(&ok);
+        const std::optional<double> ours = Value(text).number();
+        EXPECT_EQ(ours.has_value(), ok) << text;
+        if (ours && ok) {
+            EXPECT_EQ(*ours, qt) << text;
+        }
+    }
+}
