@@ -5,9 +5,12 @@
 #include "automation/Object.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 namespace automation {
+
+class HostProcess;
 
 class Factory {
 public:
@@ -23,6 +26,8 @@ public:
     // One limit for every call.
     HostFactory(std::string programFolder, std::chrono::milliseconds callTimeout);
     Object CreateObject(const std::string& progId) override;
+    // A started host for `progId`, for a factory that wraps its calls. Throws Error.
+    std::shared_ptr<HostProcess> startHost(const std::string& progId) const;
 
     // The host program in `programFolder`.
     static std::string hostProgram(const std::string& programFolder);

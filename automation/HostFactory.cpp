@@ -19,12 +19,15 @@ std::string HostFactory::hostProgram(const std::string& programFolder) {
                                        : programFolder + "/quillmere-host";
 }
 
-Object HostFactory::CreateObject(const std::string& progId) {
+std::shared_ptr<HostProcess> HostFactory::startHost(const std::string& progId) const {
     if (!sameName(progId, "Excel.Application"))
         throw Error(Error::CannotCreateObject,
                     "No automation server is known by the name \"" + progId + "\".");
-    auto host = std::make_shared<HostProcess>(hostProgram(programFolder_), timeouts_);
-    return Object(std::move(host), 1);
+    return std::make_shared<HostProcess>(hostProgram(programFolder_), timeouts_);
+}
+
+Object HostFactory::CreateObject(const std::string& progId) {
+    return Object(startHost(progId), 1);
 }
 
 } // namespace automation

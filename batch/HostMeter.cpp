@@ -97,15 +97,10 @@ private:
 } // namespace
 
 MeteredHostFactory::MeteredHostFactory(std::string programFolder, automation::CallTimeouts timeouts)
-    : programFolder_(std::move(programFolder)), timeouts_(timeouts) {}
+    : hosts_(std::move(programFolder), timeouts) {}
 
 automation::Object MeteredHostFactory::CreateObject(const std::string& progId) {
-    if (!automation::sameName(progId, "Excel.Application"))
-        throw automation::Error(automation::Error::CannotCreateObject,
-                                "No automation server is known by the name \"" + progId + "\".");
-    auto host = std::make_shared<automation::HostProcess>(
-        automation::HostFactory::hostProgram(programFolder_), timeouts_);
-    return automation::Object(std::make_shared<MeteredDispatch>(std::move(host)), 1);
+    return automation::Object(std::make_shared<MeteredDispatch>(hosts_.startHost(progId)), 1);
 }
 
 std::optional<std::int64_t> TakeHostPeakMemory() {

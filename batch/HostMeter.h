@@ -18,8 +18,7 @@ public:
     automation::Object CreateObject(const std::string& progId) override;
 
 private:
-    std::string programFolder_;
-    automation::CallTimeouts timeouts_;
+    automation::HostFactory hosts_;
 };
 
 // The highest peak resident memory, in bytes, of the hosts this thread called since the last
