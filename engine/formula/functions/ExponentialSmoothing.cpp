@@ -187,14 +187,26 @@ double SmoothingModel::intervalHalfWidth(double steps, double level) const {
                                 : best_.squaredErrors / static_cast<double>(best_.forecasts.size());
     // The h-step forecast error adds the one-step errors of the steps before it, each carried
     // forward through level, trend and season.
-    const auto ahead = static_cast<std::size_t>(std::max(1.0, std::ceil(steps)));
-    double spread = 1;
-    for (std::size_t j = 1; j < ahead; ++j) {
-        const double carried = alpha_ * (1 + static_cast<double>(j) * beta_) +
-                               (season_ && j % season_ == 0 ? gamma_ : 0);
-        spread += carried * carried;
-    }
+    const double ahead = std::max(1.0, std::ceil(steps));
+    const double spread = 1 + carriedSpread(ahead - 1, alpha_, beta_, gamma_, season_);
     return normalQuantile((1 + level) / 2) * std::sqrt(variance * spread);
+}
+
+double carriedSpread(double steps, double alpha, double beta, double gamma, std::size_t season) {
+    // Summed in closed form: a target far past the timeline must not cost a pass per period.
+    const double n = std::floor(steps);
+    if (!(n >= 1))
+        return 0;
+    const double a = alpha;
+    const double b = alpha * beta;
+    double sum = n * a * a + a * b * n * (n + 1) + b * b * n * (n + 1) * (2 * n + 1) / 6;
+    if (season > 0) {
+        // Every season-th step carries the seasonal share as well: (a + b j + gamma)^2.
+        const double m = static_cast<double>(season);
+        const double k = std::floor(n / m);
+        sum += k * (2 * gamma * a + gamma * gamma) + gamma * b * m * k * (k + 1);
+    }
+    return sum;
 }
 
 double SmoothingModel::meanAbsoluteError() const {

@@ -56,4 +56,9 @@ private:
     Run best_;
 };
 
+// The sum over the steps j = 1 .. steps of (alpha (1 + j beta) + gamma when j is a whole number of
+// seasons)^2: how much the one-step errors before a forecast `steps` + 1 periods ahead add to
+// its error, relative to one step's.
+double carriedSpread(double steps, double alpha, double beta, double gamma, std::size_t season);
+
 } // namespace engine::formula::functions

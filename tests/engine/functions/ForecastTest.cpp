@@ -1,3 +1,4 @@
+#include "engine/formula/functions/ExponentialSmoothing.h"
 #include "tests/engine/functions/FunctionCalls.h"
 
 #include <cmath>
@@ -129,4 +130,29 @@ TEST(ForecastEts, SeasonIsTheShortestLengthThatRepeats) {
         const std::string at = column(n, [](int t) { return t + 1; });
         EXPECT_EQ(number("FORECAST.ETS.SEASONALITY(" + wave + ", " + at + ")"), 12) << n;
     }
+}
+
+TEST(ForecastEts, FarTargetsCostNoMoreThanNearOnes) {
+    // The spread summed in closed form is the sum step by step.
+    using engine::formula::functions::carriedSpread;
+    for (const std::size_t season :
+         {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{7}}) {
+        for (const int steps : {0, 1, 2, 3, 6, 7, 8, 29, 100}) {
+            double expected = 0;
+            for (int j = 1; j <= steps; ++j) {
+                const double carried =
+                    0.3 * (1 + j * 0.2) + (season && j % static_cast<int>(season) == 0 ? 0.15 : 0);
+                expected += carried * carried;
+            }
+            EXPECT_NEAR(carriedSpread(steps, 0.3, 0.2, 0.15, season), expected,
+                        1e-12 * std::max(1.0, expected))
+                << steps << " steps, season " << season;
+        }
+    }
+    // A target 10^15 periods past the timeline: a value (or #NUM!), at once, not a pass per
+    // period.
+    const std::string values = column(12, [](int t) { return 10 + t % 4; });
+    const std::string at = column(12, [](int t) { return t + 1; });
+    const std::string far = "FORECAST.ETS.CONFINT(1E+15, " + values + ", " + at + ")";
+    EXPECT_GE(number(far), 0);
 }
