@@ -322,6 +322,28 @@ TEST(ConvertRun, SequenceNumbersRestartAfterCompletedWorkbooksOnly) {
     run.expectIdle();
 }
 
+TEST(ConvertRun, SheetsHandedOverAheadOfAFailureTakeNoNumbersAndNoPages) {
+    RunWindow run;
+    QStringList many;
+    for (int i = 1; i <= 12; ++i)
+        many << QStringLiteral("b%1").arg(i);
+    run.book("B.xls", many);
+    run.book("C.xls", {"c1"});
+    run.list();
+    // B's sheets listed, so that none waits for its name and the sheet after the failing one is
+    // named and with the host already.
+    run.storeSheets(12, [](int) { return true; });
+    run.form.Combo1->setCurrentIndex(2);
+    // B's third sheet fails (after the double wrote its page) while the calls of the sheet after
+    // it are already with the host: they are not made, and C goes on from 3.
+    run.test.host.failOn("Publish", "disk trouble", 3);
+    run.convert();
+    EXPECT_EQ(run.addedFiles(), QStringList({"B/1.htm", "B/2.htm", "B/3.htm", "C/4.htm"}));
+    EXPECT_EQ(run.test.host.callsOf({"Publish"}).size(), 4);
+    EXPECT_EQ(run.texts(), QStringList({"disk trouble", "Convert B file failed!"}));
+    run.expectIdle();
+}
+
 TEST(ConvertRun, APageStaysWhenTheCallAfterItsPublishFails) {
     RunWindow run;
     run.book("Sales.xls", {"Summary", "sales"});
