@@ -1,7 +1,7 @@
 #include "batch/BatchPlan.h"
 
+#include "app/CaseFolding.h"
 #include "app/SheetTable.h"
-#include "batch/FoldedCase.h"
 #include "batch/PathText.h"
 #include "convert/OutputFolder.h"
 #include "sources/PathKind.h"
@@ -31,11 +31,11 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
     const std::string dotExtension = '.' + convert::OutputExtension(options);
     // Whole-workbook outputs planned so far, case-folded, as the window's run keeps them; and
     // the folders planned so far, which a serial run would have created by then.
-    std::unordered_set<std::u16string> outputs;
+    std::unordered_set<std::string> outputs;
     std::unordered_set<std::string> folders;
     auto take = [&](const std::string& folder) {
         if (entire)
-            outputs.insert(FoldedUtf16(folder + dotExtension));
+            outputs.insert(app::CaseFolded(folder + dotExtension));
         else
             folders.insert(folder);
     };
@@ -56,7 +56,7 @@ std::vector<PlannedWorkbook> PlanWorkbooks(const std::vector<InputWorkbook>& wor
                 convert::DisplayName(planned.input.itemText()), [&](const std::string& candidate) {
                     if (sources::PathKind(candidate) == sources::ExistingFolder)
                         return true;
-                    return entire ? outputs.contains(FoldedUtf16(candidate + dotExtension))
+                    return entire ? outputs.contains(app::CaseFolded(candidate + dotExtension))
                                   : folders.contains(candidate);
                 });
             take(planned.folder);

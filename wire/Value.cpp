@@ -22,18 +22,25 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+// `text` trimmed and without a leading '+', ready for from_chars, which takes a '-' but no '+';
+// nothing when it is empty or holds a second sign ("+-5" must not come through as -5).
+std::optional<std::string_view> signedDigits(std::string_view text) {
+    text = trimmed(text);
+    const bool plus = !text.empty() && text.front() == '+';
+    if (plus)
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+' || (plus && text.front() == '-'))
+        return std::nullopt;
+    return text;
+}
+
 // A decimal number in C notation, with an optional sign; hexadecimal and grouping are not
 // numbers here.
-std::optional<double> parseNumber(std::string_view text) {
-    text = trimmed(text);
-    // One sign at most: from_chars takes a '-' but no '+', so "+-5" must not come through as -5.
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-')
-            return std::nullopt;
-    }
-    if (text.empty() || text.front() == '+')
+std::optional<double> parseNumber(std::string_view given) {
+    const std::optional<std::string_view> digits = signedDigits(given);
+    if (!digits)
         return std::nullopt;
+    const std::string_view text = *digits;
     double number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size())
@@ -97,13 +104,10 @@ std::optional<std::int64_t> Value::integer() const {
         return static_cast<std::int64_t>(rounded);
     }
     if (is<std::string>()) {
-        std::string_view text = trimmed(as<std::string>());
-        // One sign at most; from_chars takes a minus but no plus.
-        const bool plus = !text.empty() && text.front() == '+';
-        if (plus)
-            text.remove_prefix(1);
-        if (text.empty() || text.front() == '+' || (plus && text.front() == '-'))
+        const std::optional<std::string_view> digits = signedDigits(as<std::string>());
+        if (!digits)
             return std::nullopt;
+        const std::string_view text = *digits;
         std::int64_t number = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error != std::errc() || end != text.data() + text.size())
